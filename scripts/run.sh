@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, lays out the program folder and starts the program.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/build.sh"
+exec "$root/build/program/envalo"
