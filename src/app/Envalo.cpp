@@ -1,0 +1,211 @@
+#include "Envalo.h"
+
+#include "Messages.h"
+#include "UserError.h"
+#include "Windows.h"
+#include "addressbook/CheckList.h"
+#include "addressbook/unAbout.h"
+#include "editor/uView.h"
+#include "profiles/IniFile.h"
+#include "profiles/Options1.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+const QString formatDL = QStringLiteral("(110 x 220 мм) DL");
+const QString formatC5 = QStringLiteral("(162 x 229 мм) C5");
+const QString formatC6 = QStringLiteral("(114 x 162 мм) C6");
+const QStringList addressTables = {QStringLiteral("table"), QStringLiteral("table2"),
+                                   QStringLiteral("groups")};
+
+} // namespace
+
+Tfrm::Tfrm(Windows& windows) : w(windows) {
+    buildLayout();
+    buildCommands();
+    Timer1.setSingleShot(true);
+    Timer1.setInterval(10);
+    connect(&Timer1, &QTimer::timeout, this, [this] { guarded(w.messages, [this] { Timer1Timer(); }); });
+    creationStep();
+}
+
+Tfrm::~Tfrm() {
+    table.reset();
+    table2.reset();
+    groups.reset();
+    db.close();
+}
+
+void Tfrm::creationStep() {
+    try {
+        appdir = w.appdir;
+        appversion = QStringLiteral("1.34");
+        showall = true;
+        updateformats();
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            scrDpiX = qRound(screen->logicalDotsPerInchX());
+            scrDpiY = qRound(screen->logicalDotsPerInchY());
+        }
+        checkedgroups.clear();
+        db.close();
+        db.open(appdir + QStringLiteral("Convert.mdb"), addressTables);
+        columnadded = db.createcolumn();
+        // Reopened so that the cursors see a column just added.
+        db.close();
+        db.open(appdir + QStringLiteral("Convert.mdb"));
+        table = std::make_unique<TableCursor>(db, QStringLiteral("table"), QStringLiteral("name"));
+        table2 = std::make_unique<TableCursor>(db, QStringLiteral("table2"),
+                                               QStringLiteral("otkogo"), QStringLiteral("default"));
+        groups = std::make_unique<TableCursor>(db, QStringLiteral("groups"),
+                                               QStringLiteral("pname"), QStringLiteral("check"));
+        table->open();
+        table2->open();
+        groups->open();
+        pages->setCurrentIndex(0);
+        m_recipientPage = true;
+        loadlists();
+        loadrecords();
+        applyPage();
+        Timer1.start();
+    } catch (const std::exception& e) {
+        w.messages.notice(errorMessage(e));
+    }
+}
+
+void Tfrm::updateformats() {
+    IniFile ini(appdir + QStringLiteral("envalo.ini"));
+    QStringList lines = ini.readLines();
+    for (QString& line : lines) {
+        if (line == QLatin1String("format=DL"))
+            line = QStringLiteral("format=") + formatDL;
+        if (line == QLatin1String("format=C5"))
+            line = QStringLiteral("format=") + formatC5;
+        if (line == QLatin1String("format=C6"))
+            line = QStringLiteral("format=") + formatC6;
+    }
+    ini.writeLines(lines);
+}
+
+void Tfrm::Timer1Timer() {
+    Timer1.stop();
+    checkprinter();
+    setWindowTitle(applicationTitle() + QStringLiteral(" v") + appversion);
+    if (columnadded) {
+        db.resetProfiles(cbp->currentText());
+        w.messages.notice(
+            QStringLiteral("Структура базы успешно обновлена, необходимо перезапустить программу."));
+        requestEnd();
+    }
+    cbp->clear();
+    for (int i = 0; i < w.view->cb1->count(); ++i)
+        cbp->addItem(w.view->cb1->itemText(i));
+    cbp->setCurrentIndex(-1);
+    if (cb->count() == 0)
+        return;
+    if (table->locate(cb->currentText()))
+        selectProfileEntry(table->text(QStringLiteral("profile")));
+    else
+        cbp->setCurrentIndex(-1);
+    w.opt->ini().writeString(QStringLiteral("option"), QStringLiteral("profile"),
+                             cbp->currentText());
+    // The profile store loads the chosen profile into the editor; the preview then repaints.
+}
+
+void Tfrm::checkprinter() {
+    // The printer is measured by page output once it is wired in.
+}
+
+void Tfrm::selectProfileEntry(const QString& profile) {
+    int found = -1;
+    for (int i = 0; i < cbp->count(); ++i) {
+        if (cbp->itemText(i).compare(profile, Qt::CaseInsensitive) == 0) {
+            found = i;
+            break;
+        }
+    }
+    cbp->setCurrentIndex(found);
+}
+
+void Tfrm::exitClick() {
+    if (w.messages.question(QStringLiteral("Нажмите ОК, чтобы завершить работу программы"),
+                            QStringLiteral("Подтвердите")))
+        requestEnd();
+}
+
+void Tfrm::aboutClick() { w.messages.showModal(*w.pAbout); }
+
+void Tfrm::requestEnd() {
+    m_endRequested = true;
+    emit endProgram();
+}
+
+void Tfrm::closeEvent(QCloseEvent* event) {
+    if (table && table->isOpen())
+        storechecks();
+    event->accept();
+    requestEnd();
+}
+
+void Tfrm::saveClick() {
+    // The preview's picture is written to "temp" here once page output is wired in.
+    checkchanges();
+}
+
+void Tfrm::addClick() {
+    checkchanges();
+    addrecord();
+}
+
+void Tfrm::deleteClick(bool fromListMenu) {
+    if (!fromListMenu && cb->count() == 0)
+        return;
+    if (!w.messages.question(QStringLiteral("Все отмеченные записи будут удалены"),
+                             QStringLiteral("Подтвердите")))
+        return;
+    deleterecords();
+}
+
+void Tfrm::clearClick() {
+    if (w.messages.question(QStringLiteral("Очистить форму конверта?"),
+                            QStringLiteral("Подтверждение")))
+        clearform();
+}
+
+void Tfrm::settingsClick() {
+    checkchanges();
+    if (cb->count() > 0)
+        w.messages.showModal(*w.view);
+}
+
+void Tfrm::findClick() {
+    checkchanges();
+    findrecords();
+}
+
+void Tfrm::recipientSelected(int row) {
+    const QString clicked = cb->text(row);
+    checkchanges();
+    selectRecipientLine(clicked);
+    loadrecords();
+    // The recipient's profile becomes the current print profile, and an open
+    // preview follows, once the profile store and the preview are wired in.
+}
+
+void Tfrm::senderSelected(int row) {
+    const QString clicked = cb2->item(row)->text();
+    checkchanges();
+    selectSenderLine(clicked);
+    loadrecords();
+    moveDefaultMark();
+}
+
+void Tfrm::pageChanged() {
+    // The check runs for the page being left, before the editors change sides.
+    checkchanges();
+    m_recipientPage = pages->currentIndex() == 0;
+    applyPage();
+}

@@ -1,0 +1,300 @@
+// The main window's controls, menus, toolbar and hints.
+#include "Envalo.h"
+
+#include "Icons.h"
+#include "Messages.h"
+#include "Windows.h"
+#include "addressbook/CheckList.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+void describe(QWidget* control, const QString& name, const char* programName) {
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(QString::fromLatin1(programName));
+}
+
+QFont addressFont() {
+    QFont font(QStringLiteral("Sylfaen"));
+    font.setPixelSize(15);
+    return font;
+}
+
+QPlainTextEdit* addressEditor(QWidget* parent, const QString& name, const char* programName) {
+    auto* editor = new QPlainTextEdit(parent);
+    editor->setFont(addressFont());
+    editor->setTabChangesFocus(true);
+    editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    describe(editor, name, programName);
+    return editor;
+}
+
+QLineEdit* indexEditor(QWidget* parent, const QString& name, const char* programName) {
+    auto* editor = new QLineEdit(parent);
+    editor->setFont(addressFont());
+    editor->setMaximumWidth(110);
+    describe(editor, name, programName);
+    return editor;
+}
+
+QLabel* fieldLabel(const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// A titled block of the right pane.
+QWidget* titledBlock(const QString& title, QLayout* content, QWidget* parent) {
+    auto* block = new QWidget(parent);
+    auto* layout = new QVBoxLayout(block);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(titleBar(title, block));
+    content->setContentsMargins(6, 2, 6, 6);
+    layout->addLayout(content);
+    return block;
+}
+
+// The typing rule of the index fields: digits, a leading minus, Backspace.
+class IndexKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* editor = qobject_cast<QLineEdit*>(watched);
+        if (!editor || key->text().isEmpty() || key->key() == Qt::Key_Tab ||
+            key->key() == Qt::Key_Backtab)
+            return false;
+        return !accepts(*editor, key->key(), key->text().front());
+    }
+
+private:
+    static bool accepts(const QLineEdit& editor, int key, QChar typed) {
+        if (key == Qt::Key_Backspace)
+            return true;
+        if (typed == QLatin1Char('-'))
+            return editor.cursorPosition() == 0;
+        if (typed < QLatin1Char('0') || typed > QLatin1Char('9'))
+            return false;
+        const QString text = editor.text();
+        return text.size() <= 5 || text.mid(editor.cursorPosition()).contains(QLatin1Char(','));
+    }
+};
+
+} // namespace
+
+void Tfrm::installIndexFilter(QLineEdit* editor) {
+    editor->installEventFilter(new IndexKeyFilter(editor));
+}
+
+void Tfrm::buildLayout() {
+    setWindowTitle(applicationTitle());
+    setWindowIcon(envelopeIcon());
+    resize(853, 788);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setHandleWidth(8);
+    setCentralWidget(splitter);
+
+    // Left pane: search, then the two lists on pages with their tabs at the bottom.
+    auto* left = new QWidget(splitter);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(4, 4, 0, 4);
+    auto* searchRow = new QHBoxLayout;
+    editfind = new QLineEdit(left);
+    describe(editfind, QStringLiteral("Поиск"), "editfind");
+    findButton = new QToolButton(left);
+    findButton->setIcon(themeIcon("edit-find", QStyle::SP_FileDialogContentsView));
+    findButton->setToolTip(QStringLiteral("Выполнить поиск"));
+    describe(findButton, QStringLiteral("Выполнить поиск"), "SpeedButton1");
+    searchRow->addWidget(editfind);
+    searchRow->addWidget(findButton);
+    leftLayout->addLayout(searchRow);
+    cb1 = new QCheckBox(QStringLiteral("Только название целиком"), left);
+    describe(cb1, cb1->text(), "cb1");
+    leftLayout->addWidget(cb1);
+
+    pages = new QTabWidget(left);
+    pages->setTabPosition(QTabWidget::South);
+    describe(pages, QStringLiteral("Страницы списков"), "PageControl1");
+    cb = new CheckList(pages);
+    cb->setFont(addressFont());
+    describe(cb, QStringLiteral("Список получателей"), "cb");
+    cb2 = new ListBox(pages);
+    cb2->setFont(addressFont());
+    cb2->setSelectionMode(QAbstractItemView::SingleSelection);
+    describe(cb2, QStringLiteral("Список отправителей"), "cb2");
+    pages->addTab(cb, QStringLiteral("Получатель"));
+    pages->addTab(cb2, QStringLiteral("Отправитель"));
+    leftLayout->addWidget(pages, 1);
+    left->setMinimumWidth(200);
+
+    // Right pane: the four titled blocks.
+    auto* right = new QWidget(splitter);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 4, 4, 4);
+
+    rname = new QLineEdit(right);
+    rname->setFont(addressFont());
+    describe(rname, QStringLiteral("Название"), "rname");
+    auto* nameLayout = new QVBoxLayout;
+    nameLayout->addWidget(rname);
+    rightLayout->addWidget(titledBlock(QStringLiteral("Название"), nameLayout, right));
+
+    komy = addressEditor(right, QStringLiteral("Кому:"), "komy");
+    kyda = addressEditor(right, QStringLiteral("Куда:"), "kyda");
+    intyda = indexEditor(right, QStringLiteral("Индекс получателя"), "intyda");
+    auto* recipient = new QGridLayout;
+    recipient->addWidget(fieldLabel(QStringLiteral("Кому:"), komy, right), 0, 0, Qt::AlignTop);
+    recipient->addWidget(komy, 0, 1, 1, 2);
+    recipient->addWidget(fieldLabel(QStringLiteral("Куда:"), kyda, right), 1, 0, Qt::AlignTop);
+    recipient->addWidget(kyda, 1, 1, 1, 2);
+    recipient->addWidget(fieldLabel(QStringLiteral("Индекс:"), intyda, right), 2, 0);
+    recipient->addWidget(intyda, 2, 1);
+    recipient->addWidget(new QLabel(QStringLiteral("(Получателя)"), right), 2, 2);
+    recipient->setColumnStretch(2, 1);
+    rightLayout->addWidget(titledBlock(QStringLiteral("Получатель"), recipient, right), 3);
+
+    otkogo = addressEditor(right, QStringLiteral("От кого:"), "otkogo");
+    otkyda = addressEditor(right, QStringLiteral("От куда:"), "otkyda");
+    intyt = indexEditor(right, QStringLiteral("Индекс отправителя"), "intyt");
+    auto* sender = new QGridLayout;
+    sender->addWidget(fieldLabel(QStringLiteral("От кого:"), otkogo, right), 0, 0, Qt::AlignTop);
+    sender->addWidget(otkogo, 0, 1, 1, 2);
+    sender->addWidget(fieldLabel(QStringLiteral("От куда:"), otkyda, right), 1, 0, Qt::AlignTop);
+    sender->addWidget(otkyda, 1, 1, 1, 2);
+    sender->addWidget(fieldLabel(QStringLiteral("Индекс:"), intyt, right), 2, 0);
+    sender->addWidget(intyt, 2, 1);
+    sender->addWidget(new QLabel(QStringLiteral("(Оправителя)"), right), 2, 2);
+    sender->setColumnStretch(2, 1);
+    rightLayout->addWidget(titledBlock(QStringLiteral("Отправитель"), sender, right), 3);
+    // Shown until the first load replaces it.
+    otkogo->setPlainText(QStringLiteral("Иванов Пётр Сергеевич\nООО «Образец»"));
+    otkyda->setPlainText(QStringLiteral("ул. Примерная, д. 1, кв. 1\nг. Образцовск"));
+
+    cbp = new QComboBox(right);
+    describe(cbp, QStringLiteral("Профиль печати:"), "cbp");
+    auto* profileRow = new QHBoxLayout;
+    profileRow->addWidget(fieldLabel(QStringLiteral("Профиль печати: "), cbp, right));
+    profileRow->addWidget(cbp, 1);
+    rightLayout->addWidget(titledBlock(QStringLiteral("Профиль"), profileRow, right));
+
+    splitter->addWidget(left);
+    splitter->addWidget(right);
+    splitter->setSizes({287, 853 - 287 - 8});
+    splitter->setStretchFactor(1, 1);
+}
+
+void Tfrm::buildCommands() {
+    auto* toolbar = addToolBar(QStringLiteral("Панель инструментов"));
+    toolbar->setObjectName(QStringLiteral("ToolBar1"));
+    toolbar->setMovable(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+
+    auto tool = [&](const QString& text, const char* theme, QStyle::StandardPixmap fallback,
+                    const QString& hint, const char* programName) {
+        auto* action = toolbar->addAction(themeIcon(theme, fallback), text);
+        action->setToolTip(hint.isEmpty() ? QString() : hint);
+        if (auto* button = toolbar->widgetForAction(action)) {
+            describe(button, text, programName);
+            button->setToolTip(hint);
+        }
+        return action;
+    };
+    printAction = tool(QStringLiteral("Печать"), "document-print", QStyle::SP_FileIcon, {},
+                       "ToolButton1");
+    saveAction = tool(QStringLiteral("Сохранить"), "document-save", QStyle::SP_DialogSaveButton,
+                      QStringLiteral("Сохранение изменений"), "ToolButton2");
+    addAction = tool(QStringLiteral("Добавить"), "list-add", QStyle::SP_FileDialogNewFolder,
+                     QStringLiteral("Добвление контрагента в базу данных"), "ToolButton3");
+    deleteAction = tool(QStringLiteral("Удалить"), "edit-delete", QStyle::SP_TrashIcon,
+                        QStringLiteral("Удалить выделенные контрагенты"), "ToolButton4");
+    clearAction = tool(QStringLiteral("Очистить"), "edit-clear", QStyle::SP_DialogResetButton,
+                       QStringLiteral("Очистить форму конверта"), "ToolButton5");
+    checkAllAction =
+        tool(QStringLiteral("Отметить всё"), "edit-select-all", QStyle::SP_DialogApplyButton,
+             QStringLiteral("Отметить или снять отметку со всех контрагентов"), "ToolButton6");
+    settingsAction =
+        tool(QStringLiteral("Настройки"), "preferences-system", QStyle::SP_FileDialogDetailedView,
+             QStringLiteral("Предварительный просмотр"), "ToolButton7");
+
+    auto* menu = menuBar()->addMenu(QStringLiteral("Меню"));
+    menuPrint = menu->addAction(QStringLiteral("Печать"));
+    menuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    menu->addSeparator();
+    menuExit = menu->addAction(QStringLiteral("Выход"));
+    menuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    auto* options = menuBar()->addMenu(QStringLiteral("Опции"));
+    menuPrinterSetup = options->addAction(QStringLiteral("Настройки принтера"));
+    menuPrinterSetup->setShortcut(QKeySequence(Qt::Key_F3));
+    menuPrintSettings = options->addAction(QStringLiteral("Настройки печати"));
+    menuPrintSettings->setShortcut(QKeySequence(Qt::Key_F2));
+    auto* help = menuBar()->addMenu(QStringLiteral("?"));
+    menuAbout = help->addAction(QStringLiteral("О программе..."));
+
+    cbMenu = new QMenu(this);
+    cbMenuDelete = cbMenu->addAction(QStringLiteral("Удалить"));
+    cbMenuShow = cbMenu->addAction(QStringLiteral("Показать"));
+    cbMenuAdd = cbMenu->addAction(QStringLiteral("Добавить"));
+    cb->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(cb, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { cbMenu->popup(cb->viewport()->mapToGlobal(at)); });
+
+    auto on = [this](QAction* action, void (Tfrm::*handler)()) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { guarded(w.messages, [&] { (this->*handler)(); }); });
+    };
+    on(menuExit, &Tfrm::exitClick);
+    on(menuAbout, &Tfrm::aboutClick);
+    on(saveAction, &Tfrm::saveClick);
+    on(addAction, &Tfrm::addClick);
+    on(cbMenuAdd, &Tfrm::addrecord);
+    on(clearAction, &Tfrm::clearClick);
+    on(checkAllAction, &Tfrm::checkAll);
+    on(settingsAction, &Tfrm::settingsClick);
+    on(menuPrintSettings, &Tfrm::settingsClick);
+    connect(deleteAction, &QAction::triggered, this,
+            [this] { guarded(w.messages, [this] { deleteClick(false); }); });
+    connect(cbMenuDelete, &QAction::triggered, this,
+            [this] { guarded(w.messages, [this] { deleteClick(true); }); });
+    connect(findButton, &QToolButton::clicked, this,
+            [this] { guarded(w.messages, [this] { findClick(); }); });
+    connect(editfind, &QLineEdit::returnPressed, this,
+            [this] { guarded(w.messages, [this] { findrecords(); }); });
+    connect(cb, &QAbstractItemView::doubleClicked, this,
+            [this] { guarded(w.messages, [this] { settingsClick(); }); });
+    connect(cb, &CheckList::userSelected, this,
+            [this](int row) { guarded(w.messages, [&] { recipientSelected(row); }); });
+    connect(&cb->lines(), &CheckListModel::userChecked, this,
+            [this](int row) { guarded(w.messages, [&] { recipientTicked(row); }); });
+    connect(cb2, &ListBox::userSelected, this,
+            [this](int row) { guarded(w.messages, [&] { senderSelected(row); }); });
+    connect(pages, &QTabWidget::currentChanged, this,
+            [this] { guarded(w.messages, [this] { pageChanged(); }); });
+    installIndexFilter(intyda);
+    installIndexFilter(intyt);
+}

@@ -1,0 +1,37 @@
+#include "Messages.h"
+
+#include "UserError.h"
+
+#include <QDialog>
+#include <QMessageBox>
+
+QString applicationTitle() { return QStringLiteral("Печать конвертов"); }
+
+QString errorNoticeText(const QString& text) {
+    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
+        return text + QLatin1Char('.');
+    return text;
+}
+
+void guarded(Messages& messages, const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        messages.error(errorNoticeText(errorMessage(e)));
+    }
+}
+
+void DialogMessages::notice(const QString& text) {
+    QMessageBox::information(m_parent, applicationTitle(), text, QMessageBox::Ok);
+}
+
+void DialogMessages::error(const QString& text) {
+    QMessageBox::critical(m_parent, applicationTitle(), text, QMessageBox::Ok);
+}
+
+bool DialogMessages::question(const QString& text, const QString& title) {
+    return QMessageBox::question(m_parent, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Ok) == QMessageBox::Ok;
+}
+
+int DialogMessages::showModal(QDialog& dialog) { return dialog.exec(); }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+// The one seam through which the program talks to the user in boxes and shows
+// its modal windows. The program uses real Qt dialogs; tests script the answers.
+class Messages {
+public:
+    virtual ~Messages() = default;
+
+    // Plain notice: the text with OK, titled with the application title.
+    virtual void notice(const QString& text) = 0;
+    // Error notice for an error that escaped an operation; the text arrives
+    // with the period rule already applied (see errorNoticeText).
+    virtual void error(const QString& text) = 0;
+    // Question box with OK and Cancel; true means OK.
+    virtual bool question(const QString& text, const QString& title) = 0;
+    // Shows a modal window and returns its result code.
+    virtual int showModal(QDialog& dialog) = 0;
+};
+
+// The application title that boxes carry.
+QString applicationTitle();
+
+// An error's text as the error notice shows it: a period is added when the
+// last character sorts after "." (a letter, a digit or "?").
+QString errorNoticeText(const QString& text);
+
+// Runs an event handler's body; an error that escapes it becomes the error notice.
+void guarded(Messages& messages, const std::function<void()>& body);
+
+// The real boxes and dialogs, parented to the given window.
+class DialogMessages : public Messages {
+public:
+    explicit DialogMessages(QWidget* parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget* parent) { m_parent = parent; }
+
+    void notice(const QString& text) override;
+    void error(const QString& text) override;
+    bool question(const QString& text, const QString& title) override;
+    int showModal(QDialog& dialog) override;
+
+private:
+    QWidget* m_parent = nullptr;
+};

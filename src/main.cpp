@@ -1,0 +1,38 @@
+#include "app/Envalo.h"
+#include "app/Messages.h"
+#include "app/UserError.h"
+#include "app/Windows.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(applicationTitle());
+
+    // Standard buttons and dialogs speak Russian like the rest of the program.
+    QTranslator qtRussian;
+    if (qtRussian.load(QStringLiteral("qtbase_ru"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtRussian);
+
+    DialogMessages messages;
+    try {
+        const QString appdir = QDir(QApplication::applicationDirPath()).absolutePath() + '/';
+        Program program(appdir, messages);
+        Tfrm& frm = *program.windows().frm;
+        messages.setParent(&frm);
+        QObject::connect(&frm, &Tfrm::endProgram, &app, [] { QCoreApplication::exit(0); },
+                         Qt::QueuedConnection);
+        frm.show();
+        const int code = QApplication::exec();
+        messages.setParent(nullptr);
+        return code;
+    } catch (const std::exception& e) {
+        messages.setParent(nullptr);
+        messages.notice(errorMessage(e));
+        return 1;
+    }
+}

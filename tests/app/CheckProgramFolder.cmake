@@ -1,0 +1,35 @@
+# Lays out a program folder, changes the user's files, lays it out again and
+# checks that the user's files are exactly as the user left them.
+file(REMOVE_RECURSE "${WORK_DIR}")
+set(run ${CMAKE_COMMAND} -DPROGRAM_DIR=${WORK_DIR} -DDATA_DIR=${DATA_DIR} -DMAKEDB=${MAKEDB}
+        -P ${LAYOUT_SCRIPT})
+
+execute_process(COMMAND ${run} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "first set-up failed")
+endif()
+foreach(name envalo.ini Convert.mdb)
+  if(NOT EXISTS "${WORK_DIR}/${name}")
+    message(FATAL_ERROR "set-up did not create ${name}")
+  endif()
+endforeach()
+
+file(WRITE "${WORK_DIR}/envalo.ini" "[option]\r\nprofile=the user's own\r\n")
+file(WRITE "${WORK_DIR}/Convert.mdb" "the user's own database")
+file(SHA256 "${WORK_DIR}/envalo.ini" ini_before)
+file(SHA256 "${WORK_DIR}/Convert.mdb" db_before)
+
+execute_process(COMMAND ${run} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "second set-up failed")
+endif()
+file(SHA256 "${WORK_DIR}/envalo.ini" ini_after)
+file(SHA256 "${WORK_DIR}/Convert.mdb" db_after)
+if(NOT ini_before STREQUAL ini_after)
+  message(FATAL_ERROR "set-up replaced the user's envalo.ini")
+endif()
+if(NOT db_before STREQUAL db_after)
+  message(FATAL_ERROR "set-up replaced the user's Convert.mdb")
+endif()
+file(REMOVE_RECURSE "${WORK_DIR}")
+message(STATUS "set-up keeps the user's files")

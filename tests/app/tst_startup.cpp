@@ -1,0 +1,302 @@
+#include "TestFolder.h"
+
+#include "addressbook/CheckList.h"
+#include "app/Envalo.h"
+#include "app/Windows.h"
+#include "editor/uView.h"
+#include "profiles/IniFile.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringEncoder>
+#include <QTest>
+
+namespace {
+
+QByteArray cp1251(const QString& text) {
+    QStringEncoder encoder("windows-1251");
+    return encoder.encode(text);
+}
+
+// Runs a query on the test folder's database through a connection of its own.
+QVariantList column(const QString& path, const QString& sql) {
+    QVariantList values;
+    {
+        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(path);
+        if (!db.open())
+            return values;
+        QSqlQuery q(db);
+        if (q.exec(sql))
+            while (q.next())
+                values.append(q.value(0));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    return values;
+}
+
+const char* oldSchema = R"(
+create table `table` (id integer primary key, name text, komy text, kyda text,
+  intyda integer, galka integer, `groups` text);
+create table table2 (id integer primary key, otkogo text, otkyda text, intyt integer,
+  `default` integer);
+create table `groups` (id integer primary key, pname text, `check` integer);
+insert into `table` (name, komy, kyda, intyda, galka, `groups`) values
+  ('Сидоров', 'Сидоров С.С.', 'Москва', 101000, 0, '');
+insert into `table` (name, komy, kyda, intyda, galka, `groups`) values
+  ('Орлов', 'Орлов О.О.', 'Тверь', 170000, 1, '');
+insert into table2 (otkogo, otkyda, intyt, `default`) values ('Фирма', 'Казань', 420000, 1);
+)";
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsWithTheSampleRecords();
+    void upgradesOldFormatLines();
+    void upgradesAnOldDatabaseOnce();
+    void emptyRecipientTable();
+    void settingsFileProblems_data();
+    void settingsFileProblems();
+    void databaseProblems_data();
+    void databaseProblems();
+    void oddSettingsFilesStart_data();
+    void oddSettingsFilesStart();
+    void exitAndClose();
+};
+
+void StartupTest::startsWithTheSampleRecords() {
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addDatabase();
+    t.start();
+    QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("notice").join('|')));
+    Tfrm& frm = t.frm();
+    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов"));
+    QCOMPARE(frm.cb->count(), 2);
+    QCOMPARE(frm.cb->currentRow(), 0);
+    QCOMPARE(frm.rname->text(), frm.cb->text(0));
+    QVERIFY(!frm.komy->toPlainText().isEmpty());
+    QVERIFY(!frm.kyda->toPlainText().contains('\r'));
+    QCOMPARE(frm.cb2->count(), 1);
+    QCOMPARE(frm.cb2->currentRow(), 0);
+    QCOMPARE(frm.otkogo->toPlainText(), frm.cb2->item(0)->text().replace("\r\n", "\n"));
+    QVERIFY(frm.komy->isEnabled());
+    QVERIFY(!frm.otkogo->isEnabled());
+
+    t.runDeferredStep();
+    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    QVERIFY(!frm.endRequested());
+    QCOMPARE(frm.cbp->count(), t.program->windows().view->cb1->count());
+    QCOMPARE(frm.cbp->currentText(), QStringLiteral("Конверт DL"));
+    IniFile ini(t.folder.file("envalo.ini"));
+    QCOMPARE(ini.readString("option", "profile", "?"), QStringLiteral("Конверт DL"));
+    QVERIFY(t.messages.shown.isEmpty());
+}
+
+void StartupTest::upgradesOldFormatLines() {
+    TestProgram t;
+    const QString text = QStringLiteral(
+        "[option]\nprofile=Старый\n[Старый]\nformat=C5\nkomu=1\n[Второй]\nformat=c5\n"
+        "[Третий]\nformat=C5 \nformat=DL\n[Четвёртый]\nformat=C6\nformat=DL\nx=format=C6\n");
+    t.folder.writeSettings(cp1251(text));
+    t.folder.addDatabase();
+    t.start();
+    QVERIFY(t.messages.shown.isEmpty());
+    const QByteArray expected = cp1251(QStringLiteral(
+        "[option]\r\nprofile=Старый\r\n[Старый]\r\nformat=(162 x 229 мм) C5\r\nkomu=1\r\n"
+        "[Второй]\r\nformat=c5\r\n[Третий]\r\nformat=C5 \r\nformat=(110 x 220 мм) DL\r\n"
+        "[Четвёртый]\r\nformat=(114 x 162 мм) C6\r\nformat=(110 x 220 мм) DL\r\nx=format=C6\r\n"));
+    QCOMPARE(t.folder.settingsBytes(), expected);
+    IniFile ini(t.folder.file("envalo.ini"));
+    QCOMPARE(ini.readString("Старый", "format", ""), QStringLiteral("(162 x 229 мм) C5"));
+}
+
+void StartupTest::upgradesAnOldDatabaseOnce() {
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addDatabaseFromScript(QString::fromUtf8(oldSchema));
+    t.start();
+    QVERIFY(t.messages.shown.isEmpty());
+    QVERIFY(t.frm().columnadded);
+    t.runDeferredStep();
+    QCOMPARE(t.messages.texts("notice"),
+             QStringList{"Структура базы успешно обновлена, необходимо перезапустить программу."});
+    QVERIFY(t.frm().endRequested());
+    const QVariantList profiles =
+        column(t.folder.file("Convert.mdb"), "select profile from `table` order by id");
+    QCOMPARE(profiles.size(), 2);
+    for (const QVariant& p : profiles)
+        QCOMPARE(p.toString(), QString());
+
+    t.program.reset();
+    TestProgram second;
+    QVERIFY(QFile::copy(t.folder.file("Convert.mdb"), second.folder.file("Convert.mdb")));
+    second.folder.addSettings();
+    second.start();
+    QVERIFY(!second.frm().columnadded);
+    second.runDeferredStep();
+    QVERIFY(second.messages.shown.isEmpty());
+    QVERIFY(!second.frm().endRequested());
+}
+
+void StartupTest::emptyRecipientTable() {
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addDatabaseFromScript(TestFolder::shippedSchema() +
+                                   "\ninsert into table2 (otkogo, otkyda, intyt, `default`)"
+                                   " values ('Фирма', 'Казань', 420000, 1);\n");
+    IniFile(t.folder.file("envalo.ini")).writeString("option", "profile", "Конверт C6");
+    t.start();
+    t.runDeferredStep();
+    Tfrm& frm = t.frm();
+    QVERIFY(t.messages.shown.isEmpty());
+    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    QCOMPARE(frm.cb->count(), 0);
+    QVERIFY(frm.cbp->count() >= 5);
+    QCOMPARE(frm.cbp->currentIndex(), -1);
+    QCOMPARE(IniFile(t.folder.file("envalo.ini")).readString("option", "profile", "?"),
+             QStringLiteral("Конверт C6"));
+}
+
+void StartupTest::settingsFileProblems_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("a folder in its place") << "folder";
+}
+
+void StartupTest::settingsFileProblems() {
+    QFETCH(QString, kind);
+    TestProgram t;
+    t.folder.addDatabase();
+    if (kind == "folder")
+        QVERIFY(QDir(t.folder.appdir()).mkdir("envalo.ini"));
+    t.start();
+    const QStringList notices = t.messages.texts("notice");
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices[0].contains("envalo.ini"), qPrintable(notices[0]));
+    Tfrm& frm = t.frm();
+    QVERIFY(!frm.db.isOpen());
+    QCOMPARE(frm.cb->count(), 0);
+    QCOMPARE(frm.cb2->count(), 0);
+    QVERIFY(!frm.Timer1.isActive());
+    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов"));
+    QCOMPARE(QFileInfo(t.folder.file("envalo.ini")).isDir(), kind == "folder");
+}
+
+void StartupTest::databaseProblems_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("a text file") << "text";
+    QTest::newRow("a truncated copy") << "truncated";
+    QTest::newRow("a table missing") << "table";
+}
+
+void StartupTest::databaseProblems() {
+    QFETCH(QString, kind);
+    TestProgram t;
+    t.folder.addSettings();
+    const QString path = t.folder.file("Convert.mdb");
+    if (kind == "text") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Это не база данных, а письмо.\n");
+    } else if (kind == "truncated") {
+        t.folder.addDatabase();
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.resize(1500));
+    } else if (kind == "table") {
+        t.folder.addDatabaseFromScript(
+            "create table `table` (id integer primary key, name text, komy text, kyda text,"
+            " intyda integer, galka integer, `groups` text, profile text);\n"
+            "create table table2 (id integer primary key, otkogo text, otkyda text,"
+            " intyt integer, `default` integer);\n");
+    }
+    QByteArray before;
+    if (QFile f(path); f.open(QIODevice::ReadOnly))
+        before = f.readAll();
+
+    t.start();
+    const QStringList notices = t.messages.texts("notice");
+    QCOMPARE(notices.size(), 1);
+    QVERIFY(!notices[0].isEmpty());
+    Tfrm& frm = t.frm();
+    QCOMPARE(frm.cb->count(), 0);
+    QVERIFY(!frm.Timer1.isActive());
+    t.program.reset();
+
+    QCOMPARE(QFile::exists(path), kind != "missing");
+    if (kind != "missing") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+    }
+    const QStringList left = QDir(t.folder.appdir()).entryList(QDir::Files);
+    QVERIFY2(!left.contains("Convert.mdb-wal") || kind == "table", qPrintable(left.join(',')));
+}
+
+void StartupTest::oddSettingsFilesStart_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[option]\r\nprofile=x\r\n");
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(char((i * 7919) % 256));
+    QTest::newRow("binary garbage") << garbage;
+    QTest::newRow("a 10 MB line") << (QByteArray("[a]\r\nk=") + QByteArray(10 << 20, 'x'));
+    QTest::newRow("section without bracket") << QByteArray("[Конверт\r\nformat=C5\r\n");
+}
+
+void StartupTest::oddSettingsFilesStart() {
+    QFETCH(QByteArray, bytes);
+    TestProgram t;
+    t.folder.writeSettings(bytes);
+    t.folder.addDatabase();
+    t.start();
+    QVERIFY2(t.messages.texts("notice").isEmpty(), qPrintable(t.messages.texts("notice").join('|')));
+    QCOMPARE(t.frm().cb->count(), 2);
+    t.runDeferredStep();
+    QCOMPARE(t.frm().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+}
+
+void StartupTest::exitAndClose() {
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addDatabase();
+    t.start();
+    t.runDeferredStep();
+    Tfrm& frm = t.frm();
+    const QByteArray settings = t.folder.settingsBytes();
+
+    t.messages.answer(false);
+    frm.menuExit->trigger();
+    QCOMPARE(t.messages.shown.size(), 1);
+    QCOMPARE(t.messages.shown[0].title, QStringLiteral("Подтвердите"));
+    QCOMPARE(t.messages.shown[0].text, QStringLiteral("Нажмите ОК, чтобы завершить работу программы"));
+    QVERIFY(!frm.endRequested());
+    QCOMPARE(t.folder.settingsBytes(), settings);
+
+    t.messages.answer(true);
+    frm.menuExit->trigger();
+    QVERIFY(frm.endRequested());
+
+    TestProgram closing;
+    closing.folder.addSettings();
+    closing.folder.addDatabase();
+    closing.start();
+    closing.frm().show();
+    QVERIFY(closing.frm().close());
+    QVERIFY(closing.messages.shown.isEmpty());
+    QVERIFY(closing.frm().endRequested());
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"

@@ -1,0 +1,60 @@
+#include "ScriptedMessages.h"
+
+#include <QDialog>
+
+void ScriptedMessages::notice(const QString& text) { shown.append({"notice", text, {}}); }
+
+void ScriptedMessages::error(const QString& text) { shown.append({"error", text, {}}); }
+
+bool ScriptedMessages::question(const QString& text, const QString& title) {
+    shown.append({"question", text, title});
+    if (m_answers.empty()) {
+        unexpected.append(QStringLiteral("question: ") + text);
+        return false;
+    }
+    const bool ok = m_answers.front();
+    m_answers.pop_front();
+    return ok;
+}
+
+int ScriptedMessages::showModal(QDialog& dialog) {
+    shown.append({"modal", dialog.windowTitle(), {}});
+    if (m_modals.empty()) {
+        unexpected.append(QStringLiteral("modal window: ") + dialog.windowTitle());
+        return QDialog::Rejected;
+    }
+    auto script = std::move(m_modals.front());
+    m_modals.pop_front();
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    script(dialog);
+    if (dialog.isVisible()) {
+        unexpected.append(QStringLiteral("modal window left open: ") + dialog.windowTitle());
+        dialog.hide();
+    }
+    return dialog.result();
+}
+
+QStringList ScriptedMessages::texts(const QString& kind) const {
+    QStringList result;
+    for (const Shown& s : shown)
+        if (s.kind == kind)
+            result.append(s.text);
+    return result;
+}
+
+QStringList ScriptedMessages::leftOver() const {
+    QStringList result;
+    if (!m_answers.empty())
+        result.append(QStringLiteral("%1 answer(s) never asked for").arg(m_answers.size()));
+    if (!m_modals.empty())
+        result.append(QStringLiteral("%1 modal script(s) never run").arg(m_modals.size()));
+    return result;
+}
+
+void ScriptedMessages::reset() {
+    shown.clear();
+    unexpected.clear();
+    m_answers.clear();
+    m_modals.clear();
+}

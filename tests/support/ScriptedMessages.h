@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/Messages.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+// Messages for tests: records every box with its text and title and answers
+// from queues. A question or modal window with no queued answer is recorded
+// as unexpected, so the test fails.
+class ScriptedMessages : public Messages {
+public:
+    struct Shown {
+        QString kind;  // "notice", "error", "question", "modal"
+        QString text;
+        QString title;
+    };
+
+    void answer(bool ok) { m_answers.push_back(ok); }
+    // The script fills the window's fields and presses its buttons; the window
+    // is shown (offscreen) while the script runs and must be closed by it.
+    void onModal(std::function<void(QDialog&)> script) { m_modals.push_back(std::move(script)); }
+
+    void notice(const QString& text) override;
+    void error(const QString& text) override;
+    bool question(const QString& text, const QString& title) override;
+    int showModal(QDialog& dialog) override;
+
+    QStringList texts(const QString& kind) const;
+    QList<Shown> shown;
+    QStringList unexpected;
+    // Answers and scripts queued but never used.
+    QStringList leftOver() const;
+    void reset();
+
+private:
+    std::deque<bool> m_answers;
+    std::deque<std::function<void(QDialog&)>> m_modals;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ScriptedMessages.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+class Program;
+class Tfrm;
+
+// A temporary program folder with the shipped settings file and a database
+// built from the shipped schema and sample rows.
+class TestFolder {
+public:
+    TestFolder();
+
+    // The folder with a trailing separator, as the program holds it.
+    QString appdir() const;
+    QString file(const QString& name) const { return appdir() + name; }
+
+    void addSettings();
+    void writeSettings(const QByteArray& bytes);
+    QByteArray settingsBytes() const;
+
+    // The shipped schema and sample rows, then any further statements.
+    void addDatabase(const QString& moreSql = {});
+    void addDatabaseFromScript(const QString& script);
+
+    static QString shippedSchema();
+    static QString sampleRows();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The whole program on a test folder, with scripted messages.
+struct TestProgram {
+    TestFolder folder;
+    ScriptedMessages messages;
+    std::unique_ptr<Program> program;
+
+    TestProgram();
+    ~TestProgram();
+    // Creates every window as the program does at start.
+    void start();
+    // Runs the deferred start-up step as its timer would.
+    void runDeferredStep();
+    Tfrm& frm();
+};
