@@ -1,0 +1,57 @@
+#include "newr.h"
+
+#include "app/Envalo.h"
+#include "app/Messages.h"
+#include "app/UserError.h"
+#include "app/Windows.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+Tnewrec::Tnewrec(Windows& windows) : QDialog(windows.frm), w(windows) {
+    setWindowTitle(QStringLiteral("Новая запись"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    Label1 = new QLabel(QStringLiteral("Название получателя:"), this);
+    Edit1 = new QLineEdit(this);
+    Edit1->setFixedWidth(221);
+    Edit1->setAccessibleName(QStringLiteral("Название"));
+    Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
+    Label1->setBuddy(Edit1);
+    Button2 = new QPushButton(QStringLiteral("Добавить"), this);
+    Button2->setAccessibleDescription(QStringLiteral("Button2"));
+    Button2->setDefault(true);
+    Button1 = new QPushButton(QStringLiteral("Отмена"), this);
+    Button1->setAccessibleDescription(QStringLiteral("Button1"));
+    Button1->setAutoDefault(false);
+    layout->addWidget(Label1, 0, 0, 1, 2);
+    layout->addWidget(Edit1, 1, 0, 1, 2);
+    layout->addWidget(Button2, 2, 0);
+    layout->addWidget(Button1, 2, 1);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { guarded(w.messages, [this] { Button2Click(); }); });
+    connect(Button1, &QPushButton::clicked, this, &Tnewrec::reject);
+}
+
+void Tnewrec::showEvent(QShowEvent* event) {
+    Edit1->clear();
+    Edit1->setFocus();
+    QDialog::showEvent(event);
+}
+
+void Tnewrec::Button2Click() {
+    Edit1->setText(Edit1->text().trimmed());
+    if (Edit1->text().isEmpty())
+        throw UserError(QStringLiteral("Введите название"));
+    accept();
+}
+
+void Tnewrec::reject() {
+    Edit1->clear();
+    QDialog::reject();
+}
