@@ -209,3 +209,9 @@ void Tfrm::pageChanged() {
     m_recipientPage = pages->currentIndex() == 0;
     applyPage();
 }
+
+void Tfrm::cbpChange() {
+    // The recipient's own profile changes only when the record is saved.
+    w.opt->ini().writeString(QStringLiteral("option"), QStringLiteral("profile"),
+                             cbp->currentText());
+}

@@ -117,6 +117,7 @@ public:
     void senderSelected(int row);
     void recipientTicked(int row);
     void pageChanged();
+    void cbpChange();
 
 signals:
     // The program should end now, without the close step.

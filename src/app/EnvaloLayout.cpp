@@ -293,6 +293,8 @@ void Tfrm::buildCommands() {
             [this](int row) { guarded(w.messages, [&] { recipientTicked(row); }); });
     connect(cb2, &ListBox::userSelected, this,
             [this](int row) { guarded(w.messages, [&] { senderSelected(row); }); });
+    connect(cbp, &QComboBox::activated, this,
+            [this] { guarded(w.messages, [this] { cbpChange(); }); });
     connect(pages, &QTabWidget::currentChanged, this,
             [this] { guarded(w.messages, [this] { pageChanged(); }); });
     installIndexFilter(intyda);

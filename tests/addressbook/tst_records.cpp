@@ -2,8 +2,10 @@
 
 #include "addressbook/CheckList.h"
 #include "addressbook/newr.h"
+#include "addressbook/unAbout.h"
 #include "app/Envalo.h"
 #include "app/Windows.h"
+#include "profiles/IniFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -120,6 +122,7 @@ private slots:
     void emptySearchToggles();
     void newRecordWindow();
     void realClicks();
+    void aboutWindowAndProfileChoice();
 };
 
 void RecordsTest::listsAreSortedTheRussianWay() {
@@ -506,6 +509,30 @@ void RecordsTest::realClicks() {
     QTest::mouseClick(frm.cb->viewport(), Qt::LeftButton, {}, first.center());
     QCOMPARE(b.messages.texts("question").size(), 1);
     QCOMPARE(frm.rname->text(), frm.cb->text(0));
+    b.verifyNothingUnexpected();
+}
+
+void RecordsTest::aboutWindowAndProfileChoice() {
+    Book b;
+    Tfrm& frm = b.frm();
+    b.messages.onModal([&](QDialog& d) {
+        auto& about = static_cast<TpAbout&>(d);
+        QCOMPARE(about.windowTitle(), QStringLiteral("О программе Envalo"));
+        QCOMPARE(about.Label5->text(), QStringLiteral("Версия программы 1.34"));
+        QCOMPARE(about.Label4->text(), "INI-File: " + b.folder.file("envalo.ini"));
+        about.Button1->click();
+    });
+    frm.menuAbout->trigger();
+
+    // Choosing a profile makes it the current one at once; the record keeps its
+    // own until it is saved.
+    const int c6 = frm.cbp->findText("Конверт C6");
+    frm.cbp->setCurrentIndex(c6);
+    emit frm.cbp->activated(c6);
+    QCOMPARE(IniFile(b.folder.file("envalo.ini")).readString("option", "profile", ""),
+             QStringLiteral("Конверт C6"));
+    QCOMPARE(b.value("select profile from `table` where name='Абрамов'").toString(),
+             QStringLiteral("Конверт DL"));
     b.verifyNothingUnexpected();
 }
 
