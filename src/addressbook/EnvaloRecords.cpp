@@ -44,8 +44,6 @@ int indexNumber(const QString& text) {
 
 } // namespace
 
-bool Tfrm::ingroups(const QString& /*recipientGroups*/) const { return true; }
-
 void Tfrm::loadlists() {
     cb2->clear();
     std::vector<std::pair<QString, bool>> recipients;

@@ -67,6 +67,7 @@ void Tfrm::creationStep() {
         groups->open();
         pages->setCurrentIndex(0);
         m_recipientPage = true;
+        loadgroups();
         loadlists();
         loadrecords();
         applyPage();

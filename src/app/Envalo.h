@@ -64,15 +64,18 @@ public:
     QAction* clearAction = nullptr;      // toolbar "Очистить"
     QAction* checkAllAction = nullptr;   // toolbar "Отметить всё"
     QAction* settingsAction = nullptr;   // toolbar "Настройки"
+    QAction* groupsAction = nullptr;     // toolbar "Группы"
     QAction* menuPrint = nullptr;
     QAction* menuExit = nullptr;
     QAction* menuPrinterSetup = nullptr;
     QAction* menuPrintSettings = nullptr;
     QAction* menuAbout = nullptr;
+    QAction* menuGroups = nullptr;
     QMenu* cbMenu = nullptr;             // context menu of the recipient list
     QAction* cbMenuDelete = nullptr;
     QAction* cbMenuShow = nullptr;
     QAction* cbMenuAdd = nullptr;
+    QAction* cbMenuGroups = nullptr;     // "Группы получателя..." 
 
     // The deferred start-up step's one-shot timer.
     QTimer Timer1;
@@ -96,6 +99,11 @@ public:
     // a page switch has run.
     bool recipientPage() const { return m_recipientPage; }
     void applyPage();
+
+    // Recipient groups.
+    void loadgroups();
+    void groupsClick();
+    void memberGroupsClick();
 
     // Check marks and search.
     void storechecks();

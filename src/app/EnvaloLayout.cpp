@@ -241,6 +241,8 @@ void Tfrm::buildCommands() {
     settingsAction =
         tool(QStringLiteral("Настройки"), "preferences-system", QStyle::SP_FileDialogDetailedView,
              QStringLiteral("Предварительный просмотр"), "ToolButton7");
+    groupsAction = tool(QStringLiteral("Группы"), "system-users", QStyle::SP_DirIcon,
+                        QStringLiteral("Группы получателей"), "ToolButtonGroups");
 
     auto* menu = menuBar()->addMenu(QStringLiteral("Меню"));
     menuPrint = menu->addAction(QStringLiteral("Печать"));
@@ -253,6 +255,7 @@ void Tfrm::buildCommands() {
     menuPrinterSetup->setShortcut(QKeySequence(Qt::Key_F3));
     menuPrintSettings = options->addAction(QStringLiteral("Настройки печати"));
     menuPrintSettings->setShortcut(QKeySequence(Qt::Key_F2));
+    menuGroups = options->addAction(QStringLiteral("Группы..."));
     auto* help = menuBar()->addMenu(QStringLiteral("?"));
     menuAbout = help->addAction(QStringLiteral("О программе..."));
 
@@ -260,6 +263,7 @@ void Tfrm::buildCommands() {
     cbMenuDelete = cbMenu->addAction(QStringLiteral("Удалить"));
     cbMenuShow = cbMenu->addAction(QStringLiteral("Показать"));
     cbMenuAdd = cbMenu->addAction(QStringLiteral("Добавить"));
+    cbMenuGroups = cbMenu->addAction(QStringLiteral("Группы получателя..."));
     cb->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(cb, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { cbMenu->popup(cb->viewport()->mapToGlobal(at)); });
@@ -277,6 +281,9 @@ void Tfrm::buildCommands() {
     on(checkAllAction, &Tfrm::checkAll);
     on(settingsAction, &Tfrm::settingsClick);
     on(menuPrintSettings, &Tfrm::settingsClick);
+    on(groupsAction, &Tfrm::groupsClick);
+    on(menuGroups, &Tfrm::groupsClick);
+    on(cbMenuGroups, &Tfrm::memberGroupsClick);
     connect(deleteAction, &QAction::triggered, this,
             [this] { guarded(w.messages, [this] { deleteClick(false); }); });
     connect(cbMenuDelete, &QAction::triggered, this,
