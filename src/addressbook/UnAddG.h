@@ -3,14 +3,26 @@
 #include <QDialog>
 
 struct Windows;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
-// Asks for a group's name.
+// Asks for a group's name. The caller sets the caption and the confirm button's
+// text. The field keeps the last confirmed name and is emptied by any other way
+// of closing, so an empty field afterwards means there is nothing to do.
 class TAddGroup : public QDialog {
     Q_OBJECT
 
 public:
     explicit TAddGroup(Windows& windows);
 
-private:
-    Windows& w;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* Button1 = nullptr; // confirms: "Добавить" or "Изменить"
+    QPushButton* Button2 = nullptr; // "Отмена"
+
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
