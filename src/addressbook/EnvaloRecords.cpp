@@ -4,6 +4,7 @@
 
 #include "CheckList.h"
 #include "app/Messages.h"
+#include "app/Numbers.h"
 #include "app/UserError.h"
 #include "app/Windows.h"
 #include "newr.h"
@@ -31,15 +32,6 @@ QString editorText(const QPlainTextEdit* editor) {
     QString text = editor->toPlainText();
     text.replace(QLatin1Char('\n'), crlf);
     return text;
-}
-
-// The postal index as the database stores it: a whole number.
-int indexNumber(const QString& text) {
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok)
-        throw UserError(QStringLiteral("«%1» не является целым числом.").arg(text));
-    return value;
 }
 
 } // namespace
@@ -198,7 +190,7 @@ void Tfrm::saveRecipient() {
     if (table->locate(name) &&
         table->text(QStringLiteral("name")).compare(line, Qt::CaseInsensitive) != 0)
         throw UserError(nameExists);
-    const int index = indexNumber(intyda->text());
+    const int index = toWholeNumber(intyda->text());
     const int row = cb->currentRow();
     const bool ticked = row >= 0 && cb->isChecked(row);
     if (!table->locate(line))
@@ -226,7 +218,7 @@ void Tfrm::saveSender() {
         throw UserError(nameExists);
     if (!table2->locate(line))
         return;
-    const int index = indexNumber(intyt->text());
+    const int index = toWholeNumber(intyt->text());
     table2->update({{QStringLiteral("otkogo"), name},
                     {QStringLiteral("otkyda"), editorText(otkyda)},
                     {QStringLiteral("intyt"), index}});
@@ -355,4 +347,9 @@ void Tfrm::applyPage() {
                             static_cast<QWidget*>(intyt)})
         editor->setEnabled(!recipients);
     loadrecords();
+}
+
+AddressTexts Tfrm::addressTexts() const {
+    return {otkogo->toPlainText(), otkyda->toPlainText(), intyt->text(),
+            komy->toPlainText(),   kyda->toPlainText(),   intyda->text()};
 }

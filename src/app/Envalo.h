@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressbook/AddressDb.h"
+#include "profiles/PrintProfile.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -111,6 +112,9 @@ public:
     void findrecords();
     // The group filter: whether a recipient with this groups column is listed.
     bool ingroups(const QString& recipientGroups) const;
+
+    // The texts the envelope prints: what the editors hold now.
+    AddressTexts addressTexts() const;
 
     // Commands and events.
     void exitClick();

@@ -5,6 +5,7 @@
 #include "Messages.h"
 #include "Windows.h"
 #include "addressbook/CheckList.h"
+#include "controls/NumberKeyFilter.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -12,7 +13,6 @@
 #include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -73,40 +73,11 @@ QWidget* titledBlock(const QString& title, QLayout* content, QWidget* parent) {
     return block;
 }
 
-// The typing rule of the index fields: digits, a leading minus, Backspace.
-class IndexKeyFilter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        auto* key = static_cast<QKeyEvent*>(event);
-        auto* editor = qobject_cast<QLineEdit*>(watched);
-        if (!editor || key->text().isEmpty() || key->key() == Qt::Key_Tab ||
-            key->key() == Qt::Key_Backtab)
-            return false;
-        return !accepts(*editor, key->key(), key->text().front());
-    }
-
-private:
-    static bool accepts(const QLineEdit& editor, int key, QChar typed) {
-        if (key == Qt::Key_Backspace)
-            return true;
-        if (typed == QLatin1Char('-'))
-            return editor.cursorPosition() == 0;
-        if (typed < QLatin1Char('0') || typed > QLatin1Char('9'))
-            return false;
-        const QString text = editor.text();
-        return text.size() <= 5 || text.mid(editor.cursorPosition()).contains(QLatin1Char(','));
-    }
-};
-
 } // namespace
 
 void Tfrm::installIndexFilter(QLineEdit* editor) {
-    editor->installEventFilter(new IndexKeyFilter(editor));
+    // A digit goes in while the field holds at most five characters.
+    new NumberKeyFilter(editor, 5);
 }
 
 void Tfrm::buildLayout() {

@@ -14,3 +14,13 @@ QIcon envelopeIcon();
 
 // A block title: white bold text on a stretched title-bar picture.
 QLabel* titleBar(const QString& text, QWidget* parent);
+
+// Small drawn pictures for the editor's buttons.
+enum class ArrowDirection { Left, Up, Down, Right };
+QIcon arrowIcon(ArrowDirection direction);
+QIcon applyIcon();
+QIcon plusMinusIcon(bool plus);
+// The print toggles' pictures: 0 sender frame, 1 recipient frame, 2 index, 3 stamp place.
+QIcon printToggleIcon(int part);
+// A small sheet with the envelope at one of the nine positions.
+QIcon sheetPositionIcon(int position);

@@ -4,6 +4,7 @@
 #include "app/Envalo.h"
 #include "app/Windows.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -18,6 +19,15 @@ void TestFolder::addSettings() {
     QFile::setPermissions(file(QStringLiteral("envalo.ini")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                               QFile::ReadOther);
+}
+
+void TestFolder::addPictures() {
+    const QDir source(QStringLiteral(ENVALO_DATA_DIR "/images"));
+    QDir(appdir()).mkpath(QStringLiteral("images"));
+    const QStringList names = source.entryList({QStringLiteral("*.jpg")}, QDir::Files);
+    QVERIFY2(names.size() == 28, "the shipped pictures are missing");
+    for (const QString& name : names)
+        QVERIFY(QFile::copy(source.filePath(name), file(QStringLiteral("images/") + name)));
 }
 
 void TestFolder::writeSettings(const QByteArray& bytes) {

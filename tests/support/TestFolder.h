@@ -21,6 +21,8 @@ public:
     QString file(const QString& name) const { return appdir() + name; }
 
     void addSettings();
+    // The shipped envelope pictures, in images/.
+    void addPictures();
     void writeSettings(const QByteArray& bytes);
     QByteArray settingsBytes() const;
 

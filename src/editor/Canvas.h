@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+// One text block on the editor's envelope: a transparent line of text sized to
+// its content, which the user drags.
+class BlockLabel : public QWidget {
+    Q_OBJECT
+
+public:
+    BlockLabel(int number, QWidget* parent);
+
+    int number() const { return m_number; }
+    const QString& text() const { return m_text; }
+    void setText(const QString& text);
+    void setBlockFont(const QFont& font);
+    void setColour(const QColor& colour);
+    const QColor& colour() const { return m_colour; }
+
+    std::function<void(int number, QMouseEvent* event)> onPress;
+    std::function<void(int number, QMouseEvent* event)> onMove;
+    std::function<void(int number, QMouseEvent* event)> onRelease;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void fitToText();
+
+    int m_number;
+    QString m_text;
+    QColor m_colour = Qt::black;
+};
+
+// The envelope surface: white, with the four pictures behind the blocks.
+class Surface : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Surface(QWidget* parent);
+
+    struct Picture {
+        QImage image;
+        QPoint position;
+        bool shown = true;
+    };
+    // Slots in the order sender, recipient, index, stamp.
+    std::array<Picture, 4> pictures;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
