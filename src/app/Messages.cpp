@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 
 QString applicationTitle() { return QStringLiteral("Печать конвертов"); }
 
@@ -35,3 +36,8 @@ bool DialogMessages::question(const QString& text, const QString& title) {
 }
 
 int DialogMessages::showModal(QDialog& dialog) { return dialog.exec(); }
+
+bool DialogMessages::printerDialog(QPrinter& printer) {
+    QPrintDialog dialog(&printer, m_parent);
+    return dialog.exec() == QDialog::Accepted;
+}

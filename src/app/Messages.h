@@ -4,6 +4,7 @@
 #include <functional>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 // The one seam through which the program talks to the user in boxes and shows
@@ -21,6 +22,8 @@ public:
     virtual bool question(const QString& text, const QString& title) = 0;
     // Shows a modal window and returns its result code.
     virtual int showModal(QDialog& dialog) = 0;
+    // The platform's printer dialog for this printer; true when accepted.
+    virtual bool printerDialog(QPrinter& printer) = 0;
 };
 
 // The application title that boxes carry.
@@ -43,6 +46,7 @@ public:
     void error(const QString& text) override;
     bool question(const QString& text, const QString& title) override;
     int showModal(QDialog& dialog) override;
+    bool printerDialog(QPrinter& printer) override;
 
 private:
     QWidget* m_parent = nullptr;

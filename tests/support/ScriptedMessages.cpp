@@ -35,6 +35,17 @@ int ScriptedMessages::showModal(QDialog& dialog) {
     return dialog.result();
 }
 
+bool ScriptedMessages::printerDialog(QPrinter& printer) {
+    shown.append({"printer dialog", {}, {}});
+    if (m_printerDialogs.empty()) {
+        unexpected.append(QStringLiteral("printer dialog"));
+        return false;
+    }
+    auto script = std::move(m_printerDialogs.front());
+    m_printerDialogs.pop_front();
+    return script(printer);
+}
+
 QStringList ScriptedMessages::texts(const QString& kind) const {
     QStringList result;
     for (const Shown& s : shown)
@@ -49,6 +60,8 @@ QStringList ScriptedMessages::leftOver() const {
         result.append(QStringLiteral("%1 answer(s) never asked for").arg(m_answers.size()));
     if (!m_modals.empty())
         result.append(QStringLiteral("%1 modal script(s) never run").arg(m_modals.size()));
+    if (!m_printerDialogs.empty())
+        result.append(QStringLiteral("%1 printer dialog script(s) never run").arg(m_printerDialogs.size()));
     return result;
 }
 
@@ -57,4 +70,5 @@ void ScriptedMessages::reset() {
     unexpected.clear();
     m_answers.clear();
     m_modals.clear();
+    m_printerDialogs.clear();
 }

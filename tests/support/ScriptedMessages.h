@@ -23,11 +23,16 @@ public:
     // The script fills the window's fields and presses its buttons; the window
     // is shown (offscreen) while the script runs and must be closed by it.
     void onModal(std::function<void(QDialog&)> script) { m_modals.push_back(std::move(script)); }
+    // The printer dialog's answer: the script may set up the printer; its result is the answer.
+    void onPrinterDialog(std::function<bool(QPrinter&)> script) {
+        m_printerDialogs.push_back(std::move(script));
+    }
 
     void notice(const QString& text) override;
     void error(const QString& text) override;
     bool question(const QString& text, const QString& title) override;
     int showModal(QDialog& dialog) override;
+    bool printerDialog(QPrinter& printer) override;
 
     QStringList texts(const QString& kind) const;
     QList<Shown> shown;
@@ -39,4 +44,5 @@ public:
 private:
     std::deque<bool> m_answers;
     std::deque<std::function<void(QDialog&)>> m_modals;
+    std::deque<std::function<bool(QPrinter&)>> m_printerDialogs;
 };
