@@ -113,7 +113,8 @@ void Tfrm::Timer1Timer() {
         cbp->setCurrentIndex(-1);
     w.opt->ini().writeString(QStringLiteral("option"), QStringLiteral("profile"),
                              cbp->currentText());
-    // The profile store loads the chosen profile into the editor; the preview then repaints.
+    w.opt->loadprofile(cbp->currentText());
+    // The preview repaints once it is wired in.
 }
 
 void Tfrm::checkprinter() {
@@ -192,8 +193,8 @@ void Tfrm::recipientSelected(int row) {
     checkchanges();
     selectRecipientLine(clicked);
     loadrecords();
-    // The recipient's profile becomes the current print profile, and an open
-    // preview follows, once the profile store and the preview are wired in.
+    w.opt->loadprofile(cbp->currentText());
+    // An open preview follows once it is wired in.
 }
 
 void Tfrm::senderSelected(int row) {
@@ -215,4 +216,5 @@ void Tfrm::cbpChange() {
     // The recipient's own profile changes only when the record is saved.
     w.opt->ini().writeString(QStringLiteral("option"), QStringLiteral("profile"),
                              cbp->currentText());
+    w.opt->loadprofile(cbp->currentText());
 }

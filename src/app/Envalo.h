@@ -34,6 +34,8 @@ public:
     bool showall = true;
     QStringList checkedgroups;
     bool columnadded = false;
+    // Set by the delay window's "Отмена" to end a print run.
+    bool stopPrint = false;
     int scrDpiX = 96;
     int scrDpiY = 96;
 

@@ -3,6 +3,8 @@
 #include "UserError.h"
 
 #include <QDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 
@@ -40,4 +42,12 @@ int DialogMessages::showModal(QDialog& dialog) { return dialog.exec(); }
 bool DialogMessages::printerDialog(QPrinter& printer) {
     QPrintDialog dialog(&printer, m_parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+QString DialogMessages::inputBox(const QString& caption, const QString& prompt,
+                                 const QString& initial) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(m_parent, caption, prompt, QLineEdit::Normal, initial, &ok);
+    return ok ? text : initial;
 }

@@ -24,6 +24,9 @@ public:
     virtual int showModal(QDialog& dialog) = 0;
     // The platform's printer dialog for this printer; true when accepted.
     virtual bool printerDialog(QPrinter& printer) = 0;
+    // An input box with OK and Cancel; a cancelled box gives back the initial text.
+    virtual QString inputBox(const QString& caption, const QString& prompt,
+                             const QString& initial) = 0;
 };
 
 // The application title that boxes carry.
@@ -47,6 +50,8 @@ public:
     bool question(const QString& text, const QString& title) override;
     int showModal(QDialog& dialog) override;
     bool printerDialog(QPrinter& printer) override;
+    QString inputBox(const QString& caption, const QString& prompt,
+                     const QString& initial) override;
 
 private:
     QWidget* m_parent = nullptr;

@@ -5,6 +5,7 @@
 #include "app/Messages.h"
 #include "app/Numbers.h"
 #include "app/Windows.h"
+#include "controls/CheckCombo.h"
 #include "controls/NumberKeyFilter.h"
 #include "profiles/Options1.h"
 
@@ -350,6 +351,19 @@ QLayout* Tview::buildBars() {
     ToolButton1->setMenu(pm2);
     ToolButton1->setIcon(sheetPositionIcon(0));
     bottom->addWidget(ToolButton1);
+
+    auto* printLabel = new QLabel(QStringLiteral("Профили на печать:"), this);
+    ccb1 = new TCheckedComboBox(this);
+    ccb1->SetEmptyValue(QStringLiteral("Профили на печать"));
+    ccb1->setAccessibleName(QStringLiteral("Профили на печать"));
+    ccb1->setAccessibleDescription(QStringLiteral("ccb1"));
+    ccb1->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
+    printLabel->setBuddy(ccb1);
+    connect(ccb1, &TCheckedComboBox::userChanged, this, [this] { markmodified(); });
+    auto* printColumn = new QVBoxLayout;
+    printColumn->addWidget(printLabel);
+    printColumn->addWidget(ccb1);
+    bottom->addLayout(printColumn);
 
     auto* formatLabel = new QLabel(QStringLiteral("Тип конверта:"), this);
     cb2 = new QComboBox(this);

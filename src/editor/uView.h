@@ -21,6 +21,7 @@ class QRadioButton;
 class QSpinBox;
 class QToolButton;
 class QAction;
+class TCheckedComboBox;
 class QLayout;
 
 // The layout editor: the envelope of the current print profile, with one
@@ -48,6 +49,7 @@ public:
     std::array<QToolButton*, 4> SpeedButton{};  // the print toggles of the four pictures
     QToolButton* ToolButton1 = nullptr;  // sheet position
     QMenu* pm2 = nullptr;
+    TCheckedComboBox* ccb1 = nullptr;    // the profiles to print
     std::array<QAction*, 9> positionItems{};
     QComboBox* cb2 = nullptr;            // the envelope format
     QCheckBox* CheckBox1 = nullptr;      // "Поменять индексы местами"
@@ -79,6 +81,11 @@ public:
     std::array<QPushButton*, 6> applyButtons{};
     QLabel* statusPanel = nullptr;
     QLabel* formatPanel = nullptr;
+
+    // The entries of cb1 and cb2 chosen by the last load or accepted change, to
+    // return to when the user cancels a change.
+    int rememberedProfile = -1;
+    int rememberedFormat = -1;
 
     QTimer Timer1;  // status bar
     QTimer T2;      // hold-to-repeat of the arrow buttons
@@ -119,6 +126,9 @@ public:
     void updateMillimetres();
     void markmodified();
     void centreSurface();
+    // The chosen sheet position: the last ticked item of the position menu, 0 when none.
+    int sheetPosition() const;
+    void setSheetPosition(int position);
 
     // The millimetre label's text for a field.
     QString millimetres(int field) const;

@@ -115,12 +115,23 @@ void Tview::drawblocks() {
     p2->update();
 }
 
+int Tview::sheetPosition() const {
+    for (int i = 8; i >= 0; --i)
+        if (positionItems[size_t(i)]->isChecked())
+            return i;
+    return 0;
+}
+
+void Tview::setSheetPosition(int position) {
+    profile.listpos = position;
+    positionItems[size_t(position)]->setChecked(true);
+    ToolButton1->setIcon(positionItems[size_t(position)]->icon());
+}
+
 void Tview::resetlayout() {
     for (int n = 1; n <= blockCount; ++n)
         moveBlock(n, defaultBlockPosition(n));
-    profile.listpos = 7;
-    positionItems[7]->setChecked(true);
-    ToolButton1->setIcon(positionItems[7]->icon());
+    setSheetPosition(7);
     profile.corx = 70;
     profile.cory = 90;
     setform();

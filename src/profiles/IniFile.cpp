@@ -455,38 +455,79 @@ bool IniFile::readBool(const QString& section, const QString& key, bool def) con
 }
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
-    const QString sectionName = trimmedBlanks(section);
-    const QString keyName = trimmedBlanks(key);
-    requireSingleLine(sectionName);
-    requireSingleLine(keyName);
-    requireSingleLine(value);
-    if (keyName.contains(u'=') || keyName.startsWith(u';') || keyName.startsWith(u'['))
-        throw UserError(QStringLiteral("Имя параметра «%1» нельзя сохранить в файле настроек: "
-                                       "оно не может содержать «=» и начинаться с «;» или «[».")
-                            .arg(keyName));
-    requireEncodable(sectionName);
-    requireEncodable(keyName);
-    requireEncodable(value);
+    writeKeys(section, {{key, value}});
+}
 
+void IniFile::writeKeys(const QString& section,
+                        const std::vector<std::pair<QString, QString>>& values) {
+    const QString sectionName = trimmedBlanks(section);
+    requireSingleLine(sectionName);
+    requireEncodable(sectionName);
     const Cp1251& codec = Cp1251::get();
-    const QByteArray keyLine = codec.encode(QString(keyName + u'=' + value));
+    // Every name and value is checked before anything is written.
+    std::vector<std::pair<QString, QByteArray>> keyLines;
+    keyLines.reserve(values.size());
+    for (const auto& [key, value] : values) {
+        const QString keyName = trimmedBlanks(key);
+        requireSingleLine(keyName);
+        requireSingleLine(value);
+        if (keyName.contains(u'=') || keyName.startsWith(u';') || keyName.startsWith(u'['))
+            throw UserError(QStringLiteral("Имя параметра «%1» нельзя сохранить в файле настроек: "
+                                           "оно не может содержать «=» и начинаться с «;» или «[».")
+                                .arg(keyName));
+        requireEncodable(keyName);
+        requireEncodable(value);
+        keyLines.emplace_back(foldedName(keyName), codec.encode(QString(keyName + u'=' + value)));
+    }
+
     const auto s = snapshotForWrite();
     const QByteArray& old = s->bytes;
-    QByteArray bytes;
-
-    if (const Snapshot::Section* sec = s->find(sectionName)) {
-        if (const Snapshot::Key* found = s->find(sectionName, keyName)) {
-            const Snapshot::Line& line = s->lines[found->line];
-            bytes = old.first(line.begin) + keyLine + old.sliced(line.begin + line.length);
+    const Snapshot::Section* sec = s->find(sectionName);
+    // An existing key is replaced where it stands; a new one goes after the
+    // section's last line, in the order written; a key written twice keeps its place.
+    QHash<qsizetype, QByteArray> replaced;
+    std::vector<QByteArray> appended;
+    QHash<QString, size_t> appendedAt;
+    for (auto& [folded, line] : keyLines) {
+        const Snapshot::Key* found = nullptr;
+        if (sec) {
+            const auto it = sec->keys.constFind(folded);
+            if (it != sec->keys.cend())
+                found = &*it;
+        }
+        if (found) {
+            replaced.insert(found->line, std::move(line));
+        } else if (const auto at = appendedAt.constFind(folded); at != appendedAt.cend()) {
+            appended[*at] = std::move(line);
         } else {
-            const qsizetype at = s->lineEnd(sec->lastContent);
-            const bool unended = s->lines[sec->lastContent].endLength == 0;
-            bytes = old.first(at) + (unended ? "\r\n" : "") + keyLine + "\r\n" + old.sliced(at);
+            appendedAt.insert(folded, appended.size());
+            appended.push_back(std::move(line));
+        }
+    }
+
+    QByteArray bytes;
+    bytes.reserve(old.size() + 64 * qsizetype(appended.size()) + 64);
+    if (sec) {
+        for (qsizetype i = 0; i < qsizetype(s->lines.size()); ++i) {
+            const Snapshot::Line& line = s->lines[size_t(i)];
+            if (const auto it = replaced.constFind(i); it != replaced.cend()) {
+                bytes += *it;
+                bytes += old.sliced(line.begin + line.length, line.endLength);
+            } else {
+                bytes += old.sliced(line.begin, line.length + line.endLength);
+            }
+            if (i == sec->lastContent && !appended.empty()) {
+                if (line.endLength == 0)
+                    bytes += "\r\n";
+                for (const QByteArray& keyLine : appended)
+                    bytes += keyLine + "\r\n";
+            }
         }
     } else {
         const bool unended = !s->lines.empty() && s->lines.back().endLength == 0;
-        bytes = old + (unended ? "\r\n" : "") + '[' + codec.encode(sectionName) + "]\r\n" +
-                keyLine + "\r\n";
+        bytes = old + (unended ? "\r\n" : "") + '[' + codec.encode(sectionName) + "]\r\n";
+        for (const QByteArray& keyLine : appended)
+            bytes += keyLine + "\r\n";
     }
 
     if (s->stamp.kind == FileKind::Regular && bytes == old)
@@ -557,6 +598,11 @@ void IniFile::writeLines(const QStringList& lines) {
     if (bytes == s->bytes)
         return;
     replaceFile(bytes);
+}
+
+void IniFile::requireStorable(const QString& text) {
+    requireSingleLine(text);
+    requireEncodable(text);
 }
 
 int IniFile::parseInteger(const QString& text, int def) {

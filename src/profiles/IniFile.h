@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The settings file: sections of key=value lines in Windows-1251, read and
@@ -27,6 +28,9 @@ public:
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);
+    // Writes many keys of one section at once, with the file replaced once: the
+    // result is byte for byte what writing them one after another gives.
+    void writeKeys(const QString& section, const std::vector<std::pair<QString, QString>>& values);
 
     // Section names in file order, bounded like the system's 16,384-byte buffer.
     QStringList sections() const;
@@ -37,6 +41,10 @@ public:
     QStringList readLines() const;
     // Writes the lines back, each ended by CR LF. The file must exist.
     void writeLines(const QStringList& lines);
+
+    // Throws the UserError a write would give for a text the file cannot keep
+    // (a line break, or a character Windows-1251 cannot carry).
+    static void requireStorable(const QString& text);
 
     // The integer rule: decimal, or hexadecimal after "0x"/"0X" when longer than
     // two characters; anything unreadable gives def.

@@ -3,11 +3,15 @@
 #include "profiles/IniFile.h"
 
 #include <QObject>
+#include <QTimer>
 
 struct Windows;
+class QComboBox;
 
 // The profile store: owns the settings file and moves print profiles between
-// the file and the windows. It has no window of its own.
+// the file and the windows, keeping the three lists of profile names (the
+// editor's choice, the editor's profiles to print, the main window's choice)
+// in step. It has no window of its own.
 class Topt : public QObject {
     Q_OBJECT
 
@@ -16,10 +20,33 @@ public:
 
     IniFile& ini() { return m_ini; }
 
-    // Refills the editor's profile list from the settings file.
+    // Refills the editor's profile list and schedules startprofile.
     void listprofiles();
+    void startprofile();
+    void loadprofile(const QString& name);
+    void saveprofile(const QString& name);
+    void newprofile();
+    void renameprofile();
+    void deleteprofile();
+    bool profileexists(const QString& name) const;
+    void markmodified();
+    void appendsection(const QString& name);
+
+    // The last entry equal to the text; 0 when none is.
+    static int entryindex(const QComboBox* list, const QString& text);
+    // A name for a new or renamed profile, blanks trimmed; throws UserError with
+    // the reason when the settings file could not keep it apart from the others.
+    // The profile named `keeping` may be matched in another letter case (a
+    // rename that only changes the case).
+    QString checkedName(const QString& name, const QString& keeping = {}) const;
+
+    // The one-shot timer that runs startprofile after listprofiles.
+    QTimer startTimer;
 
 private:
+    void loadSteps(const QString& name);
+    void rebuildPrintList(const QStringList& ticked);
+
     Windows& w;
     IniFile m_ini;
 };

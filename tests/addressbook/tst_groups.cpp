@@ -45,6 +45,7 @@ QStringList sorted(QStringList names) {
 struct Book : TestProgram {
     explicit Book(const QString& moreSql = {}) {
         folder.addSettings();
+        folder.addPictures();
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + '\n' +
                                      QString::fromUtf8(groupBook) + moreSql);
         start();

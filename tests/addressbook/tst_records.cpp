@@ -73,6 +73,7 @@ QStringList lines(const CheckList& list) {
 struct Book : TestProgram {
     explicit Book(const QString& moreSql = QString::fromUtf8(addressBook)) {
         folder.addSettings();
+        folder.addPictures();
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + '\n' + moreSql);
         start();
         runDeferredStep();
@@ -300,6 +301,7 @@ void RecordsTest::addRecords() {
     b.program.reset();
     TestProgram again;
     again.folder.addSettings();
+    again.folder.addPictures();
     QFile::remove(again.folder.file("Convert.mdb"));
     QVERIFY(QFile::copy(b.db(), again.folder.file("Convert.mdb")));
     again.start();

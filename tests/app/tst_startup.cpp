@@ -76,6 +76,7 @@ private slots:
 void StartupTest::startsWithTheSampleRecords() {
     TestProgram t;
     t.folder.addSettings();
+    t.folder.addPictures();
     t.folder.addDatabase();
     t.start();
     QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("notice").join('|')));
@@ -123,6 +124,7 @@ void StartupTest::upgradesOldFormatLines() {
 void StartupTest::upgradesAnOldDatabaseOnce() {
     TestProgram t;
     t.folder.addSettings();
+    t.folder.addPictures();
     t.folder.addDatabaseFromScript(QString::fromUtf8(oldSchema));
     t.start();
     QVERIFY(t.messages.shown.isEmpty());
@@ -141,6 +143,7 @@ void StartupTest::upgradesAnOldDatabaseOnce() {
     TestProgram second;
     QVERIFY(QFile::copy(t.folder.file("Convert.mdb"), second.folder.file("Convert.mdb")));
     second.folder.addSettings();
+    second.folder.addPictures();
     second.start();
     QVERIFY(!second.frm().columnadded);
     second.runDeferredStep();
@@ -151,6 +154,7 @@ void StartupTest::upgradesAnOldDatabaseOnce() {
 void StartupTest::emptyRecipientTable() {
     TestProgram t;
     t.folder.addSettings();
+    t.folder.addPictures();
     t.folder.addDatabaseFromScript(TestFolder::shippedSchema() +
                                    "\ninsert into table2 (otkogo, otkyda, intyt, `default`)"
                                    " values ('Фирма', 'Казань', 420000, 1);\n");
@@ -204,6 +208,7 @@ void StartupTest::databaseProblems() {
     QFETCH(QString, kind);
     TestProgram t;
     t.folder.addSettings();
+    t.folder.addPictures();
     const QString path = t.folder.file("Convert.mdb");
     if (kind == "text") {
         QFile f(path);
@@ -270,6 +275,7 @@ void StartupTest::oddSettingsFilesStart() {
 void StartupTest::exitAndClose() {
     TestProgram t;
     t.folder.addSettings();
+    t.folder.addPictures();
     t.folder.addDatabase();
     t.start();
     t.runDeferredStep();
@@ -290,6 +296,7 @@ void StartupTest::exitAndClose() {
 
     TestProgram closing;
     closing.folder.addSettings();
+    closing.folder.addPictures();
     closing.folder.addDatabase();
     closing.start();
     closing.frm().show();

@@ -46,6 +46,18 @@ bool ScriptedMessages::printerDialog(QPrinter& printer) {
     return script(printer);
 }
 
+QString ScriptedMessages::inputBox(const QString& caption, const QString& prompt,
+                                   const QString& initial) {
+    shown.append({"input", prompt, caption});
+    if (m_inputs.empty()) {
+        unexpected.append(QStringLiteral("input box: ") + prompt);
+        return initial;
+    }
+    const std::optional<QString> answer = m_inputs.front();
+    m_inputs.pop_front();
+    return answer ? *answer : initial;
+}
+
 QStringList ScriptedMessages::texts(const QString& kind) const {
     QStringList result;
     for (const Shown& s : shown)
@@ -60,6 +72,8 @@ QStringList ScriptedMessages::leftOver() const {
         result.append(QStringLiteral("%1 answer(s) never asked for").arg(m_answers.size()));
     if (!m_modals.empty())
         result.append(QStringLiteral("%1 modal script(s) never run").arg(m_modals.size()));
+    if (!m_inputs.empty())
+        result.append(QStringLiteral("%1 input answer(s) never asked for").arg(m_inputs.size()));
     if (!m_printerDialogs.empty())
         result.append(QStringLiteral("%1 printer dialog script(s) never run").arg(m_printerDialogs.size()));
     return result;
@@ -71,4 +85,5 @@ void ScriptedMessages::reset() {
     m_answers.clear();
     m_modals.clear();
     m_printerDialogs.clear();
+    m_inputs.clear();
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <optional>
 
 // Messages for tests: records every box with its text and title and answers
 // from queues. A question or modal window with no queued answer is recorded
@@ -24,6 +25,8 @@ public:
     // is shown (offscreen) while the script runs and must be closed by it.
     void onModal(std::function<void(QDialog&)> script) { m_modals.push_back(std::move(script)); }
     // The printer dialog's answer: the script may set up the printer; its result is the answer.
+    // The input box's answer; an empty optional is Cancel.
+    void answerInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
     void onPrinterDialog(std::function<bool(QPrinter&)> script) {
         m_printerDialogs.push_back(std::move(script));
     }
@@ -33,6 +36,8 @@ public:
     bool question(const QString& text, const QString& title) override;
     int showModal(QDialog& dialog) override;
     bool printerDialog(QPrinter& printer) override;
+    QString inputBox(const QString& caption, const QString& prompt,
+                     const QString& initial) override;
 
     QStringList texts(const QString& kind) const;
     QList<Shown> shown;
@@ -45,4 +50,5 @@ private:
     std::deque<bool> m_answers;
     std::deque<std::function<void(QDialog&)>> m_modals;
     std::deque<std::function<bool(QPrinter&)>> m_printerDialogs;
+    std::deque<std::optional<QString>> m_inputs;
 };

@@ -3,6 +3,7 @@
 #include "addressbook/SqlScript.h"
 #include "app/Envalo.h"
 #include "app/Windows.h"
+#include "profiles/Options1.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,7 +64,11 @@ void TestProgram::start() { program = std::make_unique<Program>(folder.appdir(),
 
 void TestProgram::runDeferredStep() {
     QVERIFY2(frm().Timer1.isActive(), "the deferred step was not scheduled");
-    frm().Timer1Timer();
+    // Both start-up timers, the profile store's first: the main window's choice wins.
+    Topt& opt = *program->windows().opt;
+    if (opt.startTimer.isActive())
+        guarded(messages, [&] { opt.startprofile(); });
+    guarded(messages, [&] { frm().Timer1Timer(); });
 }
 
 Tfrm& TestProgram::frm() { return *program->windows().frm; }
