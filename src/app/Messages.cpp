@@ -2,7 +2,9 @@
 
 #include "UserError.h"
 
+#include <QColorDialog>
 #include <QDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -50,4 +52,19 @@ QString DialogMessages::inputBox(const QString& caption, const QString& prompt,
     const QString text =
         QInputDialog::getText(m_parent, caption, prompt, QLineEdit::Normal, initial, &ok);
     return ok ? text : initial;
+}
+
+bool DialogMessages::fontDialog(QFont& font, QColor& colour) {
+    // Qt's font dialog has no colour: the colour is chosen right after it, and
+    // cancelling either leaves both as they were.
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, m_parent, QStringLiteral("Шрифт"));
+    if (!ok)
+        return false;
+    const QColor chosenColour = QColorDialog::getColor(colour, m_parent, QStringLiteral("Цвет"));
+    if (!chosenColour.isValid())
+        return false;
+    font = chosen;
+    colour = chosenColour;
+    return true;
 }

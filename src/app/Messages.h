@@ -3,7 +3,9 @@
 #include <QString>
 #include <functional>
 
+class QColor;
 class QDialog;
+class QFont;
 class QPrinter;
 class QWidget;
 
@@ -27,6 +29,9 @@ public:
     // An input box with OK and Cancel; a cancelled box gives back the initial text.
     virtual QString inputBox(const QString& caption, const QString& prompt,
                              const QString& initial) = 0;
+    // The font dialog with the colour chosen beside it: face, style, size,
+    // effects and colour in one step; true when accepted.
+    virtual bool fontDialog(QFont& font, QColor& colour) = 0;
 };
 
 // The application title that boxes carry.
@@ -52,6 +57,7 @@ public:
     bool printerDialog(QPrinter& printer) override;
     QString inputBox(const QString& caption, const QString& prompt,
                      const QString& initial) override;
+    bool fontDialog(QFont& font, QColor& colour) override;
 
 private:
     QWidget* m_parent = nullptr;

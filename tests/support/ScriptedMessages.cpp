@@ -1,6 +1,8 @@
 #include "ScriptedMessages.h"
 
+#include <QColor>
 #include <QDialog>
+#include <QFont>
 
 void ScriptedMessages::notice(const QString& text) { shown.append({"notice", text, {}}); }
 
@@ -58,6 +60,17 @@ QString ScriptedMessages::inputBox(const QString& caption, const QString& prompt
     return answer ? *answer : initial;
 }
 
+bool ScriptedMessages::fontDialog(QFont& font, QColor& colour) {
+    shown.append({"font dialog", {}, {}});
+    if (m_fontDialogs.empty()) {
+        unexpected.append(QStringLiteral("font dialog"));
+        return false;
+    }
+    auto script = std::move(m_fontDialogs.front());
+    m_fontDialogs.pop_front();
+    return script(font, colour);
+}
+
 QStringList ScriptedMessages::texts(const QString& kind) const {
     QStringList result;
     for (const Shown& s : shown)
@@ -72,6 +85,8 @@ QStringList ScriptedMessages::leftOver() const {
         result.append(QStringLiteral("%1 answer(s) never asked for").arg(m_answers.size()));
     if (!m_modals.empty())
         result.append(QStringLiteral("%1 modal script(s) never run").arg(m_modals.size()));
+    if (!m_fontDialogs.empty())
+        result.append(QStringLiteral("%1 font dialog script(s) never run").arg(m_fontDialogs.size()));
     if (!m_inputs.empty())
         result.append(QStringLiteral("%1 input answer(s) never asked for").arg(m_inputs.size()));
     if (!m_printerDialogs.empty())
@@ -86,4 +101,5 @@ void ScriptedMessages::reset() {
     m_modals.clear();
     m_printerDialogs.clear();
     m_inputs.clear();
+    m_fontDialogs.clear();
 }

@@ -27,6 +27,10 @@ public:
     // The printer dialog's answer: the script may set up the printer; its result is the answer.
     // The input box's answer; an empty optional is Cancel.
     void answerInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
+    // The font dialog's answer: the script may change the font and colour; its result is the answer.
+    void onFontDialog(std::function<bool(QFont&, QColor&)> script) {
+        m_fontDialogs.push_back(std::move(script));
+    }
     void onPrinterDialog(std::function<bool(QPrinter&)> script) {
         m_printerDialogs.push_back(std::move(script));
     }
@@ -38,6 +42,7 @@ public:
     bool printerDialog(QPrinter& printer) override;
     QString inputBox(const QString& caption, const QString& prompt,
                      const QString& initial) override;
+    bool fontDialog(QFont& font, QColor& colour) override;
 
     QStringList texts(const QString& kind) const;
     QList<Shown> shown;
@@ -51,4 +56,5 @@ private:
     std::deque<std::function<void(QDialog&)>> m_modals;
     std::deque<std::function<bool(QPrinter&)>> m_printerDialogs;
     std::deque<std::optional<QString>> m_inputs;
+    std::deque<std::function<bool(QFont&, QColor&)>> m_fontDialogs;
 };
