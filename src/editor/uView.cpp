@@ -77,6 +77,7 @@ Tview::Tview(Windows& windows) : QDialog(windows.frm), w(windows) {
     connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     T2.setInterval(500);
     connect(&T2, &QTimer::timeout, this, [this] { T2Timer(); });
+    connectCommands();
 }
 
 Tview::~Tview() { qApp->removeEventFilter(this); }
@@ -448,6 +449,7 @@ void Tview::init() {
     settext();
     Button10->setEnabled(false);
     clearSelection();
+    readDelaySettings();
 }
 
 bool Tview::eventFilter(QObject* watched, QEvent* event) {

@@ -134,6 +134,25 @@ public:
     QString millimetres(int field) const;
     bool warningArmed() const { return m_armed; }
 
+    // Commands of the top and bottom bars and the block menu.
+    bool modified() const;
+    void cb1Change(int index);        // choose a profile
+    void SpeedButton7Click();         // rename
+    void SpeedButton6Click();         // delete
+    void SpeedButton5Click();         // add
+    void Button5Click();              // save as
+    // Save; false when the user stopped at the empty print list question.
+    bool Button10Click();
+    void cb2Change(int index);        // format
+    void fontClick();                 // "Шрифт" of the bar and of the block menu
+    void N11Click();                  // visibility
+    void positionClick(int position); // an item of the position menu
+    void ToolButton1Click();          // the next sheet position
+    void Button9Click();              // save and close
+    void readDelaySettings();
+    // What closing the editor does, whichever way it was closed.
+    void FormClose();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -153,6 +172,7 @@ private:
     void moveGroup(const std::initializer_list<int>& blocks, QPoint delta);
     QImage picture(const QString& relativePath);
     void paintLabel(int number);
+    void connectCommands();
 
     Windows& w;
     std::array<bool, blockCount> m_selected{};
@@ -169,4 +189,7 @@ private:
         QImage image;
     };
     QHash<QString, CachedPicture> m_pictures;
+    // What the font dialog shows next: the last selected block's font and colour,
+    // or the last choice when no block is selected.
+    TextBlock m_fontDialog;
 };

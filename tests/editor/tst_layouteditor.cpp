@@ -362,7 +362,6 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
     damaged.write("not a picture");
     damaged.close();
     e.v->cb2->setCurrentIndex(2);
-    e.v->cb2->activated(2);
     guarded(e.messages, [&] { e.v->setform(); });
     QVERIFY2(e.messages.texts("error").last().contains("c6_index.jpg"),
              qPrintable(e.messages.texts("error").last()));
