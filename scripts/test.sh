@@ -6,5 +6,11 @@ bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
 export XDG_RUNTIME_DIR="$root/build/test-runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+# The print tests print through an isolated CUPS daemon with a PDF queue as the
+# default printer; it is stopped whatever the tests' outcome.
+cups_dir="$root/build/cups-test"
+trap 'bash "$root/scripts/cups-test.sh" stop "$cups_dir"' EXIT
+cups_env="$(bash "$root/scripts/cups-test.sh" start "$cups_dir")"
+eval "$cups_env"
 cd "$root/build"
 ctest --output-on-failure --parallel "$(nproc)" "$@"
