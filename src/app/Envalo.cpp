@@ -6,6 +6,8 @@
 #include "addressbook/CheckList.h"
 #include "addressbook/unAbout.h"
 #include "editor/uView.h"
+#include "printing/PageOutput.h"
+#include "printing/desk1.h"
 #include "profiles/IniFile.h"
 #include "profiles/Options1.h"
 
@@ -24,7 +26,8 @@ const QStringList addressTables = {QStringLiteral("table"), QStringLiteral("tabl
 
 } // namespace
 
-Tfrm::Tfrm(Windows& windows) : w(windows) {
+Tfrm::Tfrm(Windows& windows)
+    : output(std::make_unique<PageOutput>(windows.messages, windows.appdir)), w(windows) {
     buildLayout();
     buildCommands();
     Timer1.setSingleShot(true);
@@ -114,11 +117,16 @@ void Tfrm::Timer1Timer() {
     w.opt->ini().writeString(QStringLiteral("option"), QStringLiteral("profile"),
                              cbp->currentText());
     w.opt->loadprofile(cbp->currentText());
-    // The preview repaints once it is wired in.
+    w.desk->redraw();
 }
 
-void Tfrm::checkprinter() {
-    // The printer is measured by page output once it is wired in.
+void Tfrm::checkprinter() { output->checkprinter(ScreenConversions{scrDpiX, scrDpiY}); }
+
+void Tfrm::printerSetupClick() { output->printerSetup(); }
+
+void Tfrm::showClick() {
+    w.desk->show();
+    w.desk->redraw();
 }
 
 void Tfrm::selectProfileEntry(const QString& profile) {
@@ -153,7 +161,7 @@ void Tfrm::closeEvent(QCloseEvent* event) {
 }
 
 void Tfrm::saveClick() {
-    // The preview's picture is written to "temp" here once page output is wired in.
+    w.desk->saveCapture(appdir + QStringLiteral("temp"));
     checkchanges();
 }
 
@@ -194,7 +202,8 @@ void Tfrm::recipientSelected(int row) {
     selectRecipientLine(clicked);
     loadrecords();
     w.opt->loadprofile(cbp->currentText());
-    // An open preview follows once it is wired in.
+    w.desk->redraw();
+    w.desk->compose();
 }
 
 void Tfrm::senderSelected(int row) {

@@ -11,6 +11,7 @@
 struct Windows;
 class CheckList;
 class ListBox;
+class PageOutput;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -36,6 +37,8 @@ public:
     bool columnadded = false;
     // Set by the delay window's "Отмена" to end a print run.
     bool stopPrint = false;
+    // The printer with its metrics, measured once the program runs.
+    std::unique_ptr<PageOutput> output;
     int scrDpiX = 96;
     int scrDpiY = 96;
 
@@ -118,8 +121,14 @@ public:
     // The texts the envelope prints: what the editors hold now.
     AddressTexts addressTexts() const;
 
+    // The print run.
+    void printClick();
+    void printall();
+
     // Commands and events.
     void exitClick();
+    void printerSetupClick();
+    void showClick();
     void aboutClick();
     void saveClick();
     void addClick();

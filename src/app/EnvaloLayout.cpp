@@ -246,6 +246,10 @@ void Tfrm::buildCommands() {
     on(menuExit, &Tfrm::exitClick);
     on(menuAbout, &Tfrm::aboutClick);
     on(saveAction, &Tfrm::saveClick);
+    on(printAction, &Tfrm::printClick);
+    on(menuPrint, &Tfrm::printClick);
+    on(menuPrinterSetup, &Tfrm::printerSetupClick);
+    on(cbMenuShow, &Tfrm::showClick);
     on(addAction, &Tfrm::addClick);
     on(cbMenuAdd, &Tfrm::addrecord);
     on(clearAction, &Tfrm::clearClick);
