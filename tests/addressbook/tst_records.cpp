@@ -36,32 +36,6 @@ insert into table2 (otkogo, otkyda, intyt, `default`) values ('Фирма «Ал
 insert into table2 (otkogo, otkyda, intyt, `default`) values ('Бюро «Бета»', 'Уфа', 450000, 0);
 )";
 
-QVariant valueOf(const QString& path, const QString& sql) {
-    QVariant value;
-    {
-        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("probe"));
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(sql) && q.next())
-                value = q.value(0);
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("probe"));
-    return value;
-}
-
-void execute(const QString& path, const QString& sql) {
-    {
-        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("other"));
-}
-
 QStringList lines(const CheckList& list) {
     QStringList result;
     for (int i = 0; i < list.count(); ++i)
@@ -80,7 +54,7 @@ struct Book : TestProgram {
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
     }
     QString db() { return folder.file(QStringLiteral("Convert.mdb")); }
-    QVariant value(const QString& sql) { return valueOf(db(), sql); }
+    QVariant value(const QString& sql) { return folder.value(sql); }
     int row(const QString& name) { return lines(*frm().cb).indexOf(name); }
     // Selects a recipient line as a click on it does.
     void pick(const QString& name) {
@@ -94,10 +68,6 @@ struct Book : TestProgram {
         model.setData(model.index(row(name)), on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
     }
     void toSenders() { frm().pages->setCurrentIndex(1); }
-    void verifyNothingUnexpected() {
-        QVERIFY2(messages.unexpected.isEmpty(), qPrintable(messages.unexpected.join('|')));
-        QVERIFY2(messages.leftOver().isEmpty(), qPrintable(messages.leftOver().join('|')));
-    }
 };
 
 } // namespace
@@ -341,7 +311,7 @@ void RecordsTest::deleteFailureIsReported() {
     Tfrm& frm = b.frm();
     b.tick("Власов", true);
     // Another program makes the table refuse deletions.
-    execute(b.db(), "create trigger keep before delete on `table` begin "
+    b.folder.execute("create trigger keep before delete on `table` begin "
                     "select raise(abort, 'удаление запрещено'); end");
     b.messages.answer(true);
     frm.deleteAction->trigger();
@@ -406,7 +376,7 @@ void RecordsTest::ticks() {
     // The close step stores every tick and skips a recipient deleted meanwhile.
     frm.cb->lines().setChecked(b.row("Абрамов"), true);
     frm.cb->lines().setChecked(b.row("Власов"), true);
-    execute(b.db(), "delete from `table` where name='Власов'");
+    b.folder.execute("delete from `table` where name='Власов'");
     frm.show();
     QVERIFY(frm.close());
     QVERIFY(b.messages.shown.isEmpty());

@@ -24,23 +24,6 @@ QByteArray cp1251(const QString& text) {
     return encoder.encode(text);
 }
 
-// Runs a query on the test folder's database through a connection of its own.
-QVariantList column(const QString& path, const QString& sql) {
-    QVariantList values;
-    {
-        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(path);
-        if (!db.open())
-            return values;
-        QSqlQuery q(db);
-        if (q.exec(sql))
-            while (q.next())
-                values.append(q.value(0));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    return values;
-}
-
 const char* oldSchema = R"(
 create table `table` (id integer primary key, name text, komy text, kyda text,
   intyda integer, galka integer, `groups` text);
@@ -133,8 +116,7 @@ void StartupTest::upgradesAnOldDatabaseOnce() {
     QCOMPARE(t.messages.texts("notice"),
              QStringList{"Структура базы успешно обновлена, необходимо перезапустить программу."});
     QVERIFY(t.frm().endRequested());
-    const QVariantList profiles =
-        column(t.folder.file("Convert.mdb"), "select profile from `table` order by id");
+    const QVariantList profiles = t.folder.column("select profile from `table` order by id");
     QCOMPARE(profiles.size(), 2);
     for (const QVariant& p : profiles)
         QCOMPARE(p.toString(), QString());

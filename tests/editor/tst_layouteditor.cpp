@@ -47,10 +47,6 @@ struct Editor : TestProgram {
         QTest::mouseMove(v->label(n), inside() + by);
         QTest::mouseRelease(v->label(n), Qt::LeftButton, {}, v->label(n)->mapFromGlobal(target));
     }
-    void verifyNothingUnexpected() {
-        QVERIFY2(messages.unexpected.isEmpty(), qPrintable(messages.unexpected.join('|')));
-        QVERIFY2(messages.leftOver().isEmpty(), qPrintable(messages.leftOver().join('|')));
-    }
 };
 
 } // namespace

@@ -78,10 +78,6 @@ struct Run : TestProgram {
     }
     void print() { frm().printAction->trigger(); }
     int delayWindows() const { return int(messages.texts("modal").count("Задержка")); }
-    void verifyNothingUnexpected() {
-        QVERIFY2(messages.unexpected.isEmpty(), qPrintable(messages.unexpected.join('|')));
-        QVERIFY2(messages.leftOver().isEmpty(), qPrintable(messages.leftOver().join('|')));
-    }
 };
 
 void pressPrint(QDialog& d) { static_cast<TfWait&>(d).SpeedButton2->click(); }

@@ -7,6 +7,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 TestFolder::TestFolder() { QVERIFY2(m_dir.isValid(), "no temporary folder"); }
@@ -56,7 +59,51 @@ void TestFolder::addDatabaseFromScript(const QString& script) {
     runSqlScriptFile(file(QStringLiteral("Convert.mdb")), script);
 }
 
+namespace {
+
+// Runs a statement on the database file through a connection that is not the program's.
+void onOtherConnection(const QString& path, const QString& sql, QVariantList* column) {
+    const QString name = QStringLiteral("another program");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            QTest::qFail(qPrintable(db.lastError().text()), __FILE__, __LINE__);
+        } else {
+            QSqlQuery query(db);
+            if (!query.exec(sql))
+                QTest::qFail(qPrintable(query.lastError().text() + ": " + sql), __FILE__,
+                             __LINE__);
+            while (column && query.next())
+                column->append(query.value(0));
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace
+
+QVariantList TestFolder::column(const QString& sql) const {
+    QVariantList values;
+    onOtherConnection(file(QStringLiteral("Convert.mdb")), sql, &values);
+    return values;
+}
+
+QVariant TestFolder::value(const QString& sql) const {
+    const QVariantList values = column(sql);
+    return values.isEmpty() ? QVariant() : values.first();
+}
+
+void TestFolder::execute(const QString& sql) const {
+    onOtherConnection(file(QStringLiteral("Convert.mdb")), sql, nullptr);
+}
+
 TestProgram::TestProgram() = default;
+
+void TestProgram::verifyNothingUnexpected() const {
+    QVERIFY2(messages.unexpected.isEmpty(), qPrintable(messages.unexpected.join('|')));
+    QVERIFY2(messages.leftOver().isEmpty(), qPrintable(messages.leftOver().join('|')));
+}
 
 TestProgram::~TestProgram() { program.reset(); }
 

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
 #include <memory>
 
 class Program;
@@ -30,6 +31,12 @@ public:
     void addDatabase(const QString& moreSql = {});
     void addDatabaseFromScript(const QString& script);
 
+    // The first column of every row a query gives, and a statement run, on the
+    // folder's database through a connection of their own (another program's).
+    QVariantList column(const QString& sql) const;
+    QVariant value(const QString& sql) const;
+    void execute(const QString& sql) const;
+
     static QString shippedSchema();
     static QString sampleRows();
 
@@ -50,4 +57,7 @@ struct TestProgram {
     // Runs the deferred start-up step as its timer would.
     void runDeferredStep();
     Tfrm& frm();
+    // Fails the test when a box was shown that no answer was queued for, or
+    // when a queued answer was never asked for.
+    void verifyNothingUnexpected() const;
 };
