@@ -3,13 +3,26 @@
 #include <QDialog>
 
 struct Windows;
+class QLabel;
 
-// The position pad: where the envelope lies on the sheet.
+// The position pad: an envelope marker on a 200 by 200 pad at the current
+// profile's corx, cory. No command shows it; the profile keeps the values.
 class Ttpos : public QDialog {
     Q_OBJECT
 
 public:
     explicit Ttpos(Windows& windows);
+
+    // Moves the marker and stores its place in the current profile.
+    void setMarker(int x, int y);
+    // The marker's place as the current profile holds it, shown or not.
+    QPoint marker() const;
+
+    QWidget* pad = nullptr;
+    QLabel* Image1 = nullptr; // the envelope marker
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     Windows& w;
