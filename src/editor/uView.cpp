@@ -355,25 +355,28 @@ QLayout* Tview::buildBars() {
 
     auto* printLabel = new QLabel(QStringLiteral("Профили на печать:"), this);
     ccb1 = new TCheckedComboBox(this);
+    ccb1->setMinimumWidth(220);
     ccb1->SetEmptyValue(QStringLiteral("Профили на печать"));
     ccb1->setAccessibleName(QStringLiteral("Профили на печать"));
     ccb1->setAccessibleDescription(QStringLiteral("ccb1"));
     ccb1->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
     printLabel->setBuddy(ccb1);
     connect(ccb1, &TCheckedComboBox::userChanged, this, [this] { markmodified(); });
-    auto* printColumn = new QVBoxLayout;
-    printColumn->addWidget(printLabel);
-    printColumn->addWidget(ccb1);
-    bottom->addLayout(printColumn);
+    bottom->addWidget(printLabel);
+    bottom->addWidget(ccb1);
 
     auto* formatLabel = new QLabel(QStringLiteral("Тип конверта:"), this);
     cb2 = new QComboBox(this);
     cb2->setToolTip(QStringLiteral("Выбор формата конверта"));
+    cb2->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     describe(cb2, QStringLiteral("Тип конверта:"), QStringLiteral("cb2"));
     formatLabel->setBuddy(cb2);
     bottom->addWidget(formatLabel);
     bottom->addWidget(cb2);
 
+    bottom->addStretch(1);
+    // The switches, the block commands, the delay and the leaving buttons on a second row.
+    auto* second = new QHBoxLayout;
     auto* options = new QVBoxLayout;
     CheckBox1 = new QCheckBox(QStringLiteral("Поменять индексы местами"), this);
     describe(CheckBox1, CheckBox1->text(), QStringLiteral("CheckBox1"));
@@ -381,14 +384,14 @@ QLayout* Tview::buildBars() {
     describe(cb3, cb3->text(), QStringLiteral("cb3"));
     options->addWidget(CheckBox1);
     options->addWidget(cb3);
-    bottom->addLayout(options);
+    second->addLayout(options);
 
     Button11 = new QPushButton(QStringLiteral("Шрифт"), this);
     describe(Button11, Button11->text(), QStringLiteral("Button11"));
     Button12 = new QPushButton(QStringLiteral("Выделить всё"), this);
     describe(Button12, Button12->text(), QStringLiteral("Button12"));
-    bottom->addWidget(Button11);
-    bottom->addWidget(Button12);
+    second->addWidget(Button11);
+    second->addWidget(Button12);
 
     auto* delay = new QGridLayout;
     rb1 = new QRadioButton(QStringLiteral("Задержка печати"), this);
@@ -408,8 +411,8 @@ QLayout* Tview::buildBars() {
     delay->addWidget(rb2, 1, 0, 1, 2);
     delay->addWidget(Edit15, 0, 2);
     delay->addWidget(UpDown1, 0, 3);
-    bottom->addLayout(delay);
-    bottom->addStretch(1);
+    second->addLayout(delay);
+    second->addStretch(1);
 
     Button9 = new QPushButton(QStringLiteral("Сохранить и выйти"), this);
     describe(Button9, Button9->text(), QStringLiteral("Button9"));
@@ -417,9 +420,12 @@ QLayout* Tview::buildBars() {
     describe(Button8, Button8->text(), QStringLiteral("Button8"));
     for (QPushButton* button : {Button11, Button12, Button9, Button8})
         button->setAutoDefault(false);
-    bottom->addWidget(Button9);
-    bottom->addWidget(Button8);
-    return bottom;
+    second->addWidget(Button9);
+    second->addWidget(Button8);
+    auto* rows = new QVBoxLayout;
+    rows->addLayout(bottom);
+    rows->addLayout(second);
+    return rows;
 }
 
 void Tview::showEvent(QShowEvent* event) {
