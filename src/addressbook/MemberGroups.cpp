@@ -4,6 +4,7 @@
 #include "app/Messages.h"
 #include "app/UserError.h"
 #include "app/Windows.h"
+#include "controls/DialogParts.h"
 #include "splittext.h"
 
 #include <QGridLayout>
@@ -33,18 +34,9 @@ TMemberGroups::TMemberGroups(Windows& windows, const QString& recipient)
     CLB->setAccessibleName(QStringLiteral("Группы получателя"));
     CLB->setAccessibleDescription(QStringLiteral("CLB"));
     Label1->setBuddy(CLB);
-    Button1 = new QPushButton(QStringLiteral("Готово"), this);
-    Button1->setAccessibleName(Button1->text());
-    Button1->setAccessibleDescription(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setAccessibleName(Button2->text());
-    Button2->setAccessibleDescription(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    layout->addWidget(Label1, 0, 0, 1, 2);
-    layout->addWidget(CLB, 1, 0, 1, 2);
-    layout->addWidget(Button1, 2, 0);
-    layout->addWidget(Button2, 2, 1);
+    Button1 = dialogButton(QStringLiteral("Готово"), "Button1", true, this);
+    Button2 = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);
+    layOutPrompt(layout, Label1, CLB, Button1, Button2);
     // The size hints settle before the window is shown rather than while it is.
     layout->activate();
     resize(300, 280);

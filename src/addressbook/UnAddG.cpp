@@ -2,6 +2,7 @@
 
 #include "app/Envalo.h"
 #include "app/Windows.h"
+#include "controls/DialogParts.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -18,18 +19,11 @@ TAddGroup::TAddGroup(Windows& windows) : QDialog(windows.frm) {
     Edit1->setAccessibleName(Label1->text());
     Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
     Label1->setBuddy(Edit1);
-    Button1 = new QPushButton(QStringLiteral("Добавить"), this);
+    Button1 = dialogButton(QStringLiteral("Добавить"), "Button1", true, this);
     // No fixed accessible name: the caller changes the text, and the spoken name follows it.
-    Button1->setAccessibleDescription(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setAccessibleName(Button2->text());
-    Button2->setAccessibleDescription(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    layout->addWidget(Label1, 0, 0, 1, 2);
-    layout->addWidget(Edit1, 1, 0, 1, 2);
-    layout->addWidget(Button1, 2, 0);
-    layout->addWidget(Button2, 2, 1);
+    Button1->setAccessibleName(QString());
+    Button2 = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);
+    layOutPrompt(layout, Label1, Edit1, Button1, Button2);
     setFixedSize(169, 87);
 
     connect(Button1, &QPushButton::clicked, this, &TAddGroup::accept);

@@ -4,6 +4,7 @@
 #include "app/Messages.h"
 #include "app/UserError.h"
 #include "app/Windows.h"
+#include "controls/DialogParts.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -21,16 +22,9 @@ Tnewrec::Tnewrec(Windows& windows) : QDialog(windows.frm), w(windows) {
     Edit1->setAccessibleName(QStringLiteral("Название"));
     Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
     Label1->setBuddy(Edit1);
-    Button2 = new QPushButton(QStringLiteral("Добавить"), this);
-    Button2->setAccessibleDescription(QStringLiteral("Button2"));
-    Button2->setDefault(true);
-    Button1 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button1->setAccessibleDescription(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
-    layout->addWidget(Label1, 0, 0, 1, 2);
-    layout->addWidget(Edit1, 1, 0, 1, 2);
-    layout->addWidget(Button2, 2, 0);
-    layout->addWidget(Button1, 2, 1);
+    Button2 = dialogButton(QStringLiteral("Добавить"), "Button2", true, this);
+    Button1 = dialogButton(QStringLiteral("Отмена"), "Button1", false, this);
+    layOutPrompt(layout, Label1, Edit1, Button2, Button1);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Button2, &QPushButton::clicked, this,

@@ -4,6 +4,7 @@
 #include "app/Messages.h"
 #include "app/UserError.h"
 #include "app/Windows.h"
+#include "controls/DialogParts.h"
 #include "editor/uView.h"
 
 #include <QCloseEvent>
@@ -24,18 +25,9 @@ TfSaveAs::TfSaveAs(Windows& windows) : QDialog(windows.view), w(windows) {
     Edit1->setAccessibleName(Label1->text());
     Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
     Label1->setBuddy(Edit1);
-    Button1 = new QPushButton(QStringLiteral("ОК"), this);
-    Button1->setAccessibleName(Button1->text());
-    Button1->setAccessibleDescription(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setAccessibleName(Button2->text());
-    Button2->setAccessibleDescription(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    layout->addWidget(Label1, 0, 0, 1, 2);
-    layout->addWidget(Edit1, 1, 0, 1, 2);
-    layout->addWidget(Button1, 2, 0);
-    layout->addWidget(Button2, 2, 1);
+    Button1 = dialogButton(QStringLiteral("ОК"), "Button1", true, this);
+    Button2 = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);
+    layOutPrompt(layout, Label1, Edit1, Button1, Button2);
     // The window keeps its size, but grows past 163 x 80 where a larger font needs it.
     setMinimumSize(163, 80);
     layout->setSizeConstraint(QLayout::SetFixedSize);
