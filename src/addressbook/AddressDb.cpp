@@ -8,6 +8,7 @@
 #include <QSqlRecord>
 #include <QUrl>
 #include <algorithm>
+#include <map>
 #include <utility>
 
 namespace {
@@ -65,7 +66,14 @@ QVariant storable(const QVariant& value) {
 
 } // namespace
 
-AddressDb::AddressDb(QString connectionName) : m_connectionName(std::move(connectionName)) {}
+AddressDb::AddressDb(QString connectionName)
+    : m_connectionName(std::move(connectionName)), m_changes(changesOf(m_connectionName)) {}
+
+AddressDb::Changes& AddressDb::changesOf(const QString& connectionName) {
+    // A map keeps its entries in place, so each AddressDb holds on to its own.
+    static std::map<QString, Changes> changes;
+    return changes[connectionName];
+}
 
 AddressDb::~AddressDb() {
     close();
@@ -122,6 +130,9 @@ void AddressDb::open(const QString& path, const QStringList& tables) {
                 }
             }
             run(db, QStringLiteral("pragma synchronous=NORMAL"));
+            // Up to 64 MB of pages, so that a walk writing row after row in list order finds
+            // an office's whole address book in memory rather than reading it page by page.
+            run(db, QStringLiteral("pragma cache_size=-65536"));
         } catch (const UserError&) {
             // Closing also removes the -wal and -shm SQLite made for a truncated WAL file.
             db.close();
@@ -129,12 +140,16 @@ void AddressDb::open(const QString& path, const QStringList& tables) {
         }
     }
     m_path = path;
+    ++m_changes.opened;
 }
 
 void AddressDb::close() {
+    // Kept statements belong to the connection and end with it.
+    m_statements.clear();
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::database(m_connectionName, false).close();
     m_path.clear();
+    ++m_changes.opened;
 }
 
 bool AddressDb::isOpen() const {
@@ -149,6 +164,7 @@ QSqlDatabase AddressDb::database() const {
 bool AddressDb::createcolumn() {
     if (!isOpen())
         return false;
+    ++m_changes.writes;
     QSqlQuery query(database());
     return query.exec(QStringLiteral("alter table `table` add profile text"));
 }
@@ -165,8 +181,37 @@ void AddressDb::removeProfile(const QString& first, const QString& gone) {
     exec(QStringLiteral("update `table` set profile=? where profile=?"), {first, gone});
 }
 
+QSqlQuery& AddressDb::prepared(const QString& sql) {
+    const QSqlDatabase db = database();
+    requireOpen(db);
+    auto found = m_statements.find(sql);
+    if (found != m_statements.end())
+        return *found;
+    // The few shapes of statement the windows write; a bound keeps odd callers from piling up.
+    constexpr qsizetype keptStatements = 32;
+    if (m_statements.size() >= keptStatements)
+        m_statements.clear();
+    QSqlQuery query(db);
+    if (!query.prepare(sql))
+        throw UserError(errorText(query.lastError()));
+    return *m_statements.insert(sql, std::move(query));
+}
+
 void AddressDb::exec(const QString& sql, const QVariantList& values) {
+    ++m_changes.writes;
     run(database(), sql, values);
+}
+
+qint64 AddressDb::dataVersion() {
+    if (!isOpen())
+        return -1;
+    QSqlQuery& query = prepared(QStringLiteral("pragma data_version"));
+    qint64 version = -1;
+    if (query.exec() && query.next())
+        version = query.value(0).toLongLong();
+    // Leaves no statement running that would hold the file.
+    query.finish();
+    return version;
 }
 
 // "begin immediate" takes the write lock at once, waiting out the busy timeout;
@@ -179,6 +224,8 @@ AddressDb::Transaction::Transaction(AddressDb& db) : m_db(db) {
 AddressDb::Transaction::~Transaction() {
     if (m_done)
         return;
+    // Undoes writes that cursors already hold.
+    ++m_db.m_changes.writes;
     QSqlDatabase db = m_db.database();
     if (db.isOpen())
         db.rollback();
@@ -202,6 +249,9 @@ void TableCursor::open() {
     close();
     const QSqlDatabase db = m_db.database();
     requireOpen(db);
+    // Taken before the rows are read: a commit by another program in between only makes
+    // the next refresh read again.
+    const ReadState read{m_db.m_changes.opened, m_db.m_changes.writes, m_db.dataVersion()};
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("select * from %1 order by id").arg(quoted(m_table))))
@@ -236,6 +286,8 @@ void TableCursor::open() {
     if (query.lastError().isValid())
         throw UserError(errorText(query.lastError()));
 
+    m_kept = keptValues(columns);
+    m_read = read;
     m_columns = std::move(columns);
     m_idColumn = idColumn;
     m_nameIndex = nameIndex;
@@ -254,6 +306,9 @@ void TableCursor::open() {
 void TableCursor::close() {
     m_open = false;
     m_columns.clear();
+    m_updateStatements.clear();
+    m_kept.clear();
+    m_read = {};
     m_idColumn = m_nameIndex = m_markIndex = -1;
     m_rows.clear();
     m_byName.clear();
@@ -262,7 +317,98 @@ void TableCursor::close() {
 }
 
 void TableCursor::refresh() {
+    // Reading a large table again costs far more than asking SQLite whether it changed.
+    if (readIsCurrent() && m_live == int(m_rows.size()) && m_read.dataVersion >= 0 &&
+        m_db.dataVersion() == m_read.dataVersion) {
+        m_pos = 0;
+        return;
+    }
     open();
+}
+
+bool TableCursor::readIsCurrent() const {
+    return m_open && m_read.opened == m_db.m_changes.opened &&
+           m_read.writes == m_db.m_changes.writes;
+}
+
+void TableCursor::noteWrite(bool mirroredExactly, bool wasCurrent) {
+    if (mirroredExactly && wasCurrent)
+        m_read.writes = m_db.m_changes.writes;
+}
+
+// How SQLite stores a value in a column of this declared type (its type affinity).
+TableCursor::Kept TableCursor::keptFor(const QString& declared) {
+    const QString type = declared.toUpper();
+    if (type.contains(QLatin1String("INT")))
+        return Kept::Integer;
+    if (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB")) ||
+        type.contains(QLatin1String("TEXT")))
+        return Kept::Text;
+    return Kept::Unsure;
+}
+
+std::vector<TableCursor::Kept> TableCursor::keptValues(const QStringList& columns) const {
+    const QSqlDatabase db = m_db.database();
+    // A trigger may change other rows or columns, and a unique index with REPLACE may
+    // remove rows: then only a read shows what a write did.
+    QSqlQuery others(db);
+    others.setForwardOnly(true);
+    if (!others.prepare(QStringLiteral("select count(*) from sqlite_master where type in "
+                                       "('trigger', 'index') and tbl_name=? collate nocase")))
+        return {};
+    others.addBindValue(m_table);
+    if (!others.exec() || !others.next() || others.value(0).toLongLong() != 0)
+        return {};
+    others.finish();
+
+    QSqlQuery info(db);
+    info.setForwardOnly(true);
+    if (!info.exec(QStringLiteral("pragma table_xinfo(%1)").arg(quoted(m_table))))
+        return {};
+    std::vector<Kept> kept(size_t(columns.size()), Kept::Unsure);
+    int described = 0;
+    while (info.next()) {
+        const QSqlRecord row = info.record();
+        // A generated column follows the others; NOT NULL may put a default in place of NULL.
+        if (row.value(QStringLiteral("hidden")).toInt() != 0)
+            return {};
+        const int at = columnIn(columns, row.value(QStringLiteral("name")).toString());
+        if (at < 0)
+            return {};
+        ++described;
+        if (row.value(QStringLiteral("notnull")).toInt() == 0)
+            kept[size_t(at)] = keptFor(row.value(QStringLiteral("type")).toString());
+    }
+    if (info.lastError().isValid() || described != columns.size())
+        return {};
+    return kept;
+}
+
+bool TableCursor::keptAsBound(Kept kept, const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        return kept != Kept::Unsure;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        return kept == Kept::Integer;
+    case QMetaType::QString:
+        // SQLite keeps text as UTF-8, where a lone surrogate cannot be kept.
+        return kept == Kept::Text && value.toString().isValidUtf16();
+    default:
+        return false;
+    }
+}
+
+// Integers come back from a read as 64-bit ones.
+QVariant TableCursor::asRead(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+        return QVariant(value.toLongLong());
+    default:
+        return value;
+    }
 }
 
 void TableCursor::first() {
@@ -330,34 +476,53 @@ bool TableCursor::update(const QHash<QString, QVariant>& values) {
         throw UserError(QStringLiteral("Нет текущей записи в таблице %1.").arg(m_table));
     if (values.isEmpty())
         return true;
-    QStringList assignments;
-    QVariantList bound;
-    std::vector<int> targets;
+    QVarLengthArray<int, 8> targets;
+    QVarLengthArray<QVariant, 8> bound;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const int column = requireColumn(it.key());
         if (column == m_idColumn)
             throw UserError(QStringLiteral("Поле id не изменяется."));
-        assignments.append(quoted(m_columns.at(column)) + QStringLiteral("=?"));
+        targets.append(column);
         bound.append(storable(it.value()));
-        targets.push_back(column);
     }
-    bound.append(current().id);
-    const QSqlQuery query = run(m_db.database(),
-                                QStringLiteral("update %1 set %2 where id=?")
-                                    .arg(quoted(m_table), assignments.join(QStringLiteral(", "))),
-                                bound);
+    QSqlQuery& query = m_db.prepared(updateStatement(targets));
+    for (qsizetype i = 0; i < bound.size(); ++i)
+        query.bindValue(int(i), bound[i]);
+    query.bindValue(int(bound.size()), current().id);
+    const bool wasCurrent = readIsCurrent();
+    ++m_db.m_changes.writes;
+    if (!query.exec())
+        throw UserError(errorText(query.lastError()));
     if (query.numRowsAffected() == 0)
         return false;
 
-    const bool renamed = std::find(targets.begin(), targets.end(), m_nameIndex) != targets.end();
+    const bool renamed = targets.contains(m_nameIndex);
     if (renamed)
         unindex(m_pos);
     Row& row = m_rows[m_pos];
-    for (std::size_t i = 0; i < targets.size(); ++i)
-        row.values[targets[i]] = bound.at(qsizetype(i));
+    bool exact = !m_kept.empty();
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        exact = exact && keptAsBound(m_kept[size_t(targets[i])], bound[i]);
+        row.values[targets[i]] = asRead(bound[i]);
+    }
     if (renamed)
         index(m_pos);
+    noteWrite(exact, wasCurrent);
     return true;
+}
+
+const QString& TableCursor::updateStatement(const QVarLengthArray<int, 8>& columns) {
+    for (const auto& [shape, sql] : m_updateStatements) {
+        if (shape == columns)
+            return sql;
+    }
+    QStringList assignments;
+    for (int column : columns)
+        assignments.append(quoted(m_columns.at(column)) + QStringLiteral("=?"));
+    m_updateStatements.emplace_back(
+        columns, QStringLiteral("update %1 set %2 where id=?")
+                     .arg(quoted(m_table), assignments.join(QStringLiteral(", "))));
+    return m_updateStatements.back().second;
 }
 
 void TableCursor::insert(const QHash<QString, QVariant>& values) {
@@ -381,6 +546,8 @@ void TableCursor::insert(const QHash<QString, QVariant>& values) {
             : QStringLiteral("insert into %1 (%2) values (%3)")
                   .arg(quoted(m_table), names.join(QStringLiteral(", ")),
                        QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    // The new row is held as bound, not as read (defaults of other columns): a refresh reads.
+    ++m_db.m_changes.writes;
     const QSqlQuery query = run(m_db.database(), sql, bound);
 
     Row row;
@@ -400,8 +567,12 @@ void TableCursor::remove() {
     if (eof())
         throw UserError(QStringLiteral("Нет текущей записи в таблице %1.").arg(m_table));
     // No row deleted means another program removed it first: gone either way.
-    run(m_db.database(), QStringLiteral("delete from %1 where id=?").arg(quoted(m_table)),
-        {current().id});
+    ++m_db.m_changes.writes;
+    QSqlQuery& query =
+        m_db.prepared(QStringLiteral("delete from %1 where id=?").arg(quoted(m_table)));
+    query.bindValue(0, current().id);
+    if (!query.exec())
+        throw UserError(errorText(query.lastError()));
     if (m_nameIndex >= 0)
         unindex(m_pos);
     Row& row = m_rows[m_pos];

@@ -2,10 +2,12 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVarLengthArray>
 #include <QVariant>
+#include <utility>
 #include <vector>
 
 // The address database file: one named SQLite connection, opened only on a
@@ -25,6 +27,8 @@ public:
     void close();
     bool isOpen() const;
     const QString& path() const { return m_path; }
+    // For reading. A write made through it directly goes unseen by the cursors' refresh;
+    // writes belong in the statements here and in TableCursor.
     QSqlDatabase database() const;
 
     // "alter table `table` add profile text": true when the column was added.
@@ -48,10 +52,30 @@ public:
     };
 
 private:
+    friend class TableCursor;
+
     void exec(const QString& sql, const QVariantList& values);
+    // A statement prepared on first use and kept until the file is closed, so that a
+    // write repeated row after row is not parsed again for every row. Throws UserError
+    // with the database's text when it cannot be prepared.
+    QSqlQuery& prepared(const QString& sql);
+    // SQLite's count of commits made by other connections since this one opened; -1 when
+    // the file is not open.
+    qint64 dataVersion();
+
+    // Counts each opening of a connection and each write made through it (a rollback
+    // included), so that a cursor can tell whether the file still holds what it read. Kept
+    // per connection name, as Qt keeps the connections themselves.
+    struct Changes {
+        quint64 opened = 0;
+        quint64 writes = 0;
+    };
+    static Changes& changesOf(const QString& connectionName);
 
     QString m_connectionName;
     QString m_path;
+    QHash<QString, QSqlQuery> m_statements;
+    Changes& m_changes;
 };
 
 // A cursor over one whole table, read into memory in table order. Locating by
@@ -66,6 +90,9 @@ public:
     // table cannot be read.
     void open();
     void close();
+    // Reads the table again when the file may hold something else than the rows: a commit
+    // by another connection, or a write through this one that the rows do not show as a
+    // read would. Otherwise only goes back to the first row.
     void refresh();
     bool isOpen() const { return m_open; }
     const QString& table() const { return m_table; }
@@ -103,6 +130,8 @@ private:
         bool removed = false;
     };
     int columnIndex(const QString& column) const;
+    // The update statement for these columns, in this order, made once per shape.
+    const QString& updateStatement(const QVarLengthArray<int, 8>& columns);
     int requireColumn(const QString& column) const;
     const Row& current() const;
     QString nameKey(int row) const;
@@ -125,4 +154,26 @@ private:
     QHash<QString, QVarLengthArray<int, 1>> m_byName;
     int m_pos = 0;
     int m_live = 0;
+    std::vector<std::pair<QVarLengthArray<int, 8>, QString>> m_updateStatements;
+
+    // What the rows were read under. A refresh reads the table again unless the rows still
+    // hold exactly what a read would give: the same connection, no commit by another
+    // connection and no write through this one but this cursor's own exact ones.
+    struct ReadState {
+        quint64 opened = 0;
+        quint64 writes = 0;
+        qint64 dataVersion = -1;
+    };
+    ReadState m_read;
+    // Per column: how SQLite stores a value bound to it, when a read gives the bound value
+    // back unchanged; empty when the table's definition leaves any doubt (triggers, indexes,
+    // constraints, hidden columns), and then every write means reading again.
+    enum class Kept : quint8 { Integer, Text, Unsure };
+    std::vector<Kept> m_kept;
+    bool readIsCurrent() const;
+    void noteWrite(bool mirroredExactly, bool wasCurrent);
+    std::vector<Kept> keptValues(const QStringList& columns) const;
+    static Kept keptFor(const QString& declared);
+    static bool keptAsBound(Kept kept, const QVariant& value);
+    static QVariant asRead(const QVariant& value);
 };
