@@ -111,11 +111,12 @@ void TestProgram::start() { program = std::make_unique<Program>(folder.appdir(),
 
 void TestProgram::runDeferredStep() {
     QVERIFY2(frm().Timer1.isActive(), "the deferred step was not scheduled");
-    // Both start-up timers, the profile store's first: the main window's choice wins.
+    // Both start-up timers, in the order the event loop fires them: the main
+    // window's was started first.
     Topt& opt = *program->windows().opt;
+    guarded(messages, [&] { frm().Timer1Timer(); });
     if (opt.startTimer.isActive())
         guarded(messages, [&] { opt.startprofile(); });
-    guarded(messages, [&] { frm().Timer1Timer(); });
 }
 
 Tfrm& TestProgram::frm() { return *program->windows().frm; }
