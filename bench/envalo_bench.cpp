@@ -1,0 +1,418 @@
+// Measures the program's main operations at the sizes real offices reach, through the real
+// windows offscreen, and prints each figure's median beside its target. Not a test: run it
+// by hand on a quiet machine (see the README).
+#include "BenchFolder.h"
+#include "SilentMessages.h"
+
+#include "addressbook/CheckList.h"
+#include "app/Envalo.h"
+#include "app/UserError.h"
+#include "app/Windows.h"
+#include "controls/CheckCombo.h"
+#include "editor/uView.h"
+#include "printing/PageOutput.h"
+#include "profiles/Options1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QSysInfo>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> samples) {
+    if (samples.empty())
+        return 0;
+    std::sort(samples.begin(), samples.end());
+    const size_t mid = samples.size() / 2;
+    return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
+}
+
+// A line of /proc/self/status in megabytes.
+double statusMb(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return 0;
+}
+
+double msSince(const QElapsedTimer& clock) {
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+void say(const QString& text) {
+    std::fputs(qPrintable(text + u'\n'), stdout);
+    std::fflush(stdout);
+}
+
+struct Figure {
+    Figure(QString name, QString unit, double target, bool atLeast = false)
+        : name(std::move(name)), unit(std::move(unit)), target(target), atLeast(atLeast) {}
+
+    QString name;
+    QString unit;
+    double target = 0;
+    // Rates are good when high; times and memory when low.
+    bool atLeast = false;
+    std::vector<double> samples;
+
+    bool met() const { return atLeast ? median(samples) >= target : median(samples) < target; }
+    QString line() const {
+        const QString runs = samples.size() == 1 ? QStringLiteral("1 run")
+                                                 : QStringLiteral("%1 runs").arg(samples.size());
+        return QStringLiteral("%1 median %2 %3  target %4 %5 %6  %7  (%8)")
+            .arg(name, -56)
+            .arg(median(samples), 9, 'f', 1)
+            .arg(unit, -4)
+            .arg(atLeast ? QStringLiteral(">=") : QStringLiteral("< "))
+            .arg(target, 6, 'f', 0)
+            .arg(unit, -4)
+            .arg(met() ? QStringLiteral("met") : QStringLiteral("NOT MET"))
+            .arg(runs);
+    }
+};
+
+struct Options {
+    int runs = 5;
+    int profileRuns = 21;
+    int printRuns = 3;
+    int envelopes = 1000;
+    int growthFrom = 100;
+    int growthTo = 5000;
+    QStringList only;
+    BenchFolder::Sizes sizes;
+    bool keep = false;
+
+    bool wanted(const QString& key) const { return only.isEmpty() || only.contains(key); }
+};
+
+class Bench {
+public:
+    Bench(const Options& options, BenchFolder& folder) : o(options), m_folder(folder) {}
+
+    // Creates every window as the program does and runs the deferred start-up step from
+    // the event loop, as the program's own timers do. Returns the milliseconds it took.
+    double start() {
+        m_program.reset();
+        QCoreApplication::processEvents();
+        const int shownBefore = messages.total();
+        QElapsedTimer clock;
+        clock.start();
+        m_program = std::make_unique<Program>(m_folder.appdir(), messages);
+        Windows& w = m_program->windows();
+        QEventLoop loop;
+        int pending = 0;
+        // Connected after the program's own handlers, so these run once those have ended.
+        for (QTimer* timer : {&w.frm->Timer1, &w.opt->startTimer}) {
+            if (!timer->isActive())
+                continue;
+            ++pending;
+            QObject::connect(timer, &QTimer::timeout, &loop, [&] {
+                if (--pending == 0)
+                    loop.quit();
+            });
+        }
+        QTimer::singleShot(120'000, &loop, &QEventLoop::quit);
+        w.frm->show();
+        if (pending > 0)
+            loop.exec();
+        const double ms = msSince(clock);
+        if (pending > 0)
+            throw UserError(QStringLiteral("Отложенный шаг запуска не выполнился."));
+        if (messages.total() != shownBefore)
+            say(QStringLiteral("  (start-up showed %1)").arg(messages.last()));
+        return ms;
+    }
+
+    void run() {
+        if (o.wanted(QStringLiteral("startup"))) {
+            Figure f(QStringLiteral("start-up to the end of the deferred step"), "ms", 1500);
+            for (int i = 0; i < o.runs; ++i)
+                f.samples.push_back(start());
+            report(f);
+        }
+        if (!m_program)
+            start();
+        Windows& w = m_program->windows();
+        Tfrm& frm = *w.frm;
+        Topt& opt = *w.opt;
+        say(QStringLiteral("  (listed after start-up: %1 recipients, %2 senders, %3 profiles)")
+                .arg(frm.cb->count())
+                .arg(frm.cb2->count())
+                .arg(w.view->cb1->count()));
+
+        if (o.wanted(QStringLiteral("loadlists"))) {
+            report(timed(QStringLiteral("loadlists"), 500, o.runs, [&] { frm.loadlists(); }));
+        }
+        if (o.wanted(QStringLiteral("find"))) {
+            frm.cb1->setChecked(false);
+            frm.editfind->setText(QStringLiteral("Петров Анна"));
+            report(timed(QStringLiteral("findrecords, two words"), 200, o.runs,
+                         [&] { frm.findrecords(); }));
+            say(QStringLiteral("  (lines found: %1)").arg(frm.cb->count()));
+            frm.editfind->clear();
+            frm.loadlists();
+        }
+        if (o.wanted(QStringLiteral("checkall"))) {
+            report(timed(QStringLiteral("\"Отметить всё\""), 1000, o.runs,
+                         [&] { frm.checkAllAction->trigger(); }));
+        }
+        if (o.wanted(QStringLiteral("storechecks"))) {
+            report(timed(QStringLiteral("storechecks"), 1000, o.runs, [&] { frm.storechecks(); }));
+        }
+        const QStringList& profiles = m_folder.profiles();
+        if (o.wanted(QStringLiteral("loadprofile"))) {
+            int next = 0;
+            report(timed(QStringLiteral("loadprofile"), 10, o.profileRuns, [&] {
+                // A different profile each time, every format among them.
+                opt.loadprofile(profiles[(next++ * 37 + 11) % profiles.size()]);
+            }));
+        }
+        if (o.wanted(QStringLiteral("saveprofile"))) {
+            Tview& v = *w.view;
+            int k = 0;
+            Figure f(QStringLiteral("saveprofile"), "ms", 50);
+            for (int i = 0; i < o.profileRuns; ++i) {
+                // The user has moved a block, so that the file really changes.
+                opt.loadprofile(profiles[(i * 53 + 7) % profiles.size()]);
+                v.moveBlock(1, v.blockPos(1) + QPoint(++k % 2 ? 1 : -1, 0));
+                QElapsedTimer clock;
+                clock.start();
+                opt.saveprofile(v.cb1->currentText());
+                f.samples.push_back(msSince(clock));
+            }
+            report(f);
+        }
+        if (o.wanted(QStringLiteral("print")) || o.wanted(QStringLiteral("growth")))
+            preparePrinting();
+        if (o.wanted(QStringLiteral("print"))) {
+            Figure f{QStringLiteral("print run to PDF files, %1 envelopes").arg(o.envelopes), "/s",
+                     100, true};
+            for (int i = 0; i < o.printRuns; ++i) {
+                const auto [ms, printed] = printRun(o.envelopes);
+                f.samples.push_back(printed / (ms / 1000));
+            }
+            report(f);
+        }
+        if (o.wanted(QStringLiteral("growth"))) {
+            printRun(o.growthFrom);
+            const double before = statusMb("VmRSS");
+            printRun(o.growthTo);
+            const double after = statusMb("VmRSS");
+            Figure f{QStringLiteral("memory growth, print run of %1 after %2 envelopes")
+                         .arg(o.growthTo)
+                         .arg(o.growthFrom),
+                     "MB", 50};
+            f.samples.push_back(after - before);
+            report(f);
+            say(QStringLiteral("  (resident memory %1 MB after %2 envelopes, %3 MB after %4)")
+                    .arg(before, 0, 'f', 1)
+                    .arg(o.growthFrom)
+                    .arg(after, 0, 'f', 1)
+                    .arg(o.growthTo));
+        }
+    }
+
+    bool allMet() const { return m_allMet; }
+    void report(const Figure& f) {
+        m_allMet = m_allMet && f.met();
+        say(f.line());
+    }
+
+    SilentMessages messages;
+
+private:
+    Figure timed(const QString& name, double targetMs, int runs, const std::function<void()>& op) {
+        Figure f(name, "ms", targetMs);
+        for (int i = 0; i < runs; ++i) {
+            const int shownBefore = messages.total();
+            QElapsedTimer clock;
+            clock.start();
+            op();
+            f.samples.push_back(msSince(clock));
+            if (messages.total() != shownBefore)
+                say(QStringLiteral("  (%1 showed %2)").arg(name, messages.last()));
+        }
+        return f;
+    }
+
+    // The printer Qt hands out on a machine without print queues, so that the figure does
+    // not depend on the machine's printers: every envelope becomes a PDF file of its own.
+    void preparePrinting() {
+        Windows& w = m_program->windows();
+        Tfrm& frm = *w.frm;
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName({});
+        frm.output = std::make_unique<PageOutput>(messages, m_folder.appdir(), std::move(printer));
+        frm.output->checkprinter(ScreenConversions{frm.scrDpiX, frm.scrDpiY});
+        if (!frm.output->printsToFiles())
+            throw UserError(QStringLiteral("Печать идёт не в файлы."));
+    }
+
+    // Ticks this many recipients spread over the list and prints them with the DL profile,
+    // all four pictures on; gives the milliseconds of the run and the envelopes printed.
+    std::pair<double, int> printRun(int envelopes) {
+        Windows& w = m_program->windows();
+        Tfrm& frm = *w.frm;
+        QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
+        w.opt->loadprofile(m_folder.dlProfile());
+        TCheckedComboBox& chosen = *w.view->ccb1;
+        const QStringList items = chosen.Items();
+        for (int i = 0; i < items.size(); ++i)
+            chosen.SetChecked(i, items[i] == m_folder.dlProfile());
+        CheckListModel& lines = frm.cb->lines();
+        lines.setAllChecked(false);
+        const int count = std::min(envelopes, lines.count());
+        for (int i = 0; i < count; ++i)
+            lines.setChecked(int(qint64(i) * lines.count() / count), true);
+        for (QToolButton* picture : w.view->SpeedButton) {
+            if (!picture->isChecked())
+                throw UserError(QStringLiteral("Профиль печатает не все картинки."));
+        }
+
+        const int shownBefore = messages.total();
+        QElapsedTimer clock;
+        clock.start();
+        frm.printAction->trigger();
+        const double ms = msSince(clock);
+        const int written = frm.output->filesWritten();
+        // The run tells where the files are, once.
+        if (written != count || messages.total() != shownBefore + 1)
+            say(QStringLiteral("  (print run: %1 files of %2; last box %3)")
+                    .arg(written)
+                    .arg(count)
+                    .arg(messages.last()));
+        const QDir files(m_folder.appdir() + QStringLiteral("PDF"));
+        if (!m_sizeShown && written > 0) {
+            m_sizeShown = true;
+            qint64 bytes = 0;
+            for (const QFileInfo& file : files.entryInfoList(QDir::Files))
+                bytes += file.size();
+            say(QStringLiteral("  (PDF files of %1 envelopes: %2 KB each on average)")
+                    .arg(written)
+                    .arg(double(bytes) / written / 1024, 0, 'f', 1));
+        }
+        QDir(files).removeRecursively();
+        return {ms, written};
+    }
+
+    const Options& o;
+    BenchFolder& m_folder;
+    std::unique_ptr<Program> m_program;
+    bool m_allMet = true;
+    bool m_sizeShown = false;
+};
+
+Options parse(const QApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Measures the envelope printer's main operations at office sizes."));
+    parser.addHelpOption();
+    const QCommandLineOption runs(QStringLiteral("runs"),
+                                  QStringLiteral("Runs of each quick figure (default 5)."),
+                                  QStringLiteral("n"));
+    const QCommandLineOption only(
+        QStringLiteral("only"),
+        QStringLiteral("Figures to measure, comma-separated: startup, loadlists, find, "
+                       "checkall, storechecks, loadprofile, saveprofile, print, growth."),
+        QStringLiteral("list"));
+    const QCommandLineOption envelopes(QStringLiteral("envelopes"),
+                                       QStringLiteral("Envelopes per print run (default 1000)."),
+                                       QStringLiteral("n"));
+    const QCommandLineOption recipients(QStringLiteral("recipients"),
+                                        QStringLiteral("Recipients in the address book (default "
+                                                       "100000)."),
+                                        QStringLiteral("n"));
+    const QCommandLineOption keep(QStringLiteral("keep"),
+                                  QStringLiteral("Keep the program folder it made."));
+    parser.addOptions({runs, only, envelopes, recipients, keep});
+    parser.process(app);
+
+    Options o;
+    if (parser.isSet(runs)) {
+        o.runs = std::max(1, parser.value(runs).toInt());
+        o.profileRuns = std::max(1, 4 * o.runs + 1);
+        o.printRuns = std::max(1, o.runs / 2 + 1);
+    }
+    if (parser.isSet(only))
+        o.only = parser.value(only).split(u',', Qt::SkipEmptyParts);
+    if (parser.isSet(envelopes))
+        o.envelopes = std::max(1, parser.value(envelopes).toInt());
+    if (parser.isSet(recipients))
+        o.sizes.recipients = std::max(1, parser.value(recipients).toInt());
+    o.keep = parser.isSet(keep);
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(applicationTitle());
+    const Options options = parse(app);
+
+    try {
+        QElapsedTimer clock;
+        clock.start();
+        BenchFolder folder(options.sizes);
+        if (options.keep) {
+            folder.keep();
+            say(QStringLiteral("Program folder: ") + folder.appdir());
+        }
+        say(QStringLiteral("Data set: %1 recipients, %2 senders, %3 profiles, made in %4 s; "
+                           "Convert.mdb %5 MB, envalo.ini %6 KB")
+                .arg(options.sizes.recipients)
+                .arg(options.sizes.senders)
+                .arg(options.sizes.profiles)
+                .arg(msSince(clock) / 1000, 0, 'f', 1)
+                .arg(double(QFileInfo(folder.appdir() + "Convert.mdb").size()) / (1 << 20), 0, 'f',
+                     1)
+                .arg(QFileInfo(folder.appdir() + "envalo.ini").size() / 1024));
+        say(QStringLiteral("Machine: %1, %2 cores; Qt %3")
+                .arg(QSysInfo::prettyProductName())
+                .arg(QThread::idealThreadCount())
+                .arg(QString::fromLatin1(qVersion())));
+
+        Bench bench(options, folder);
+        bench.run();
+        Figure peak(QStringLiteral("peak memory of the process (VmHWM)"), "MB", 300);
+        peak.samples.push_back(statusMb("VmHWM"));
+        bench.report(peak);
+
+        if (bench.messages.total() > 0) {
+            say(QStringLiteral("Boxes the program showed:"));
+            const auto& shown = bench.messages.shown();
+            for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+                say(QStringLiteral("  %1 x %2").arg(it.value()).arg(it.key().simplified()));
+        }
+        return bench.allMet() ? 0 : 2;
+    } catch (const std::exception& e) {
+        say(QStringLiteral("Benchmark failed: ") + errorMessage(e));
+        return 1;
+    }
+}
