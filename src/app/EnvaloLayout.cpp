@@ -61,6 +61,21 @@ QLabel* fieldLabel(const QString& text, QWidget* buddy, QWidget* parent) {
     return label;
 }
 
+// The name, address and index of one side of the envelope, each with its label.
+QGridLayout* addressGrid(const QString& nameLabel, QWidget* name, const QString& addressLabel,
+                         QWidget* address, QWidget* index, const QString& note, QWidget* parent) {
+    auto* grid = new QGridLayout;
+    grid->addWidget(fieldLabel(nameLabel, name, parent), 0, 0, Qt::AlignTop);
+    grid->addWidget(name, 0, 1, 1, 2);
+    grid->addWidget(fieldLabel(addressLabel, address, parent), 1, 0, Qt::AlignTop);
+    grid->addWidget(address, 1, 1, 1, 2);
+    grid->addWidget(fieldLabel(QStringLiteral("Индекс:"), index, parent), 2, 0);
+    grid->addWidget(index, 2, 1);
+    grid->addWidget(new QLabel(note, parent), 2, 2);
+    grid->setColumnStretch(2, 1);
+    return grid;
+}
+
 // A titled block of the right pane.
 QWidget* titledBlock(const QString& title, QLayout* content, QWidget* parent) {
     auto* block = new QWidget(parent);
@@ -139,29 +154,15 @@ void Tfrm::buildLayout() {
     komy = addressEditor(right, QStringLiteral("Кому:"), "komy");
     kyda = addressEditor(right, QStringLiteral("Куда:"), "kyda");
     intyda = indexEditor(right, QStringLiteral("Индекс получателя"), "intyda");
-    auto* recipient = new QGridLayout;
-    recipient->addWidget(fieldLabel(QStringLiteral("Кому:"), komy, right), 0, 0, Qt::AlignTop);
-    recipient->addWidget(komy, 0, 1, 1, 2);
-    recipient->addWidget(fieldLabel(QStringLiteral("Куда:"), kyda, right), 1, 0, Qt::AlignTop);
-    recipient->addWidget(kyda, 1, 1, 1, 2);
-    recipient->addWidget(fieldLabel(QStringLiteral("Индекс:"), intyda, right), 2, 0);
-    recipient->addWidget(intyda, 2, 1);
-    recipient->addWidget(new QLabel(QStringLiteral("(Получателя)"), right), 2, 2);
-    recipient->setColumnStretch(2, 1);
+    auto* recipient = addressGrid(QStringLiteral("Кому:"), komy, QStringLiteral("Куда:"), kyda,
+                                  intyda, QStringLiteral("(Получателя)"), right);
     rightLayout->addWidget(titledBlock(QStringLiteral("Получатель"), recipient, right), 3);
 
     otkogo = addressEditor(right, QStringLiteral("От кого:"), "otkogo");
     otkyda = addressEditor(right, QStringLiteral("От куда:"), "otkyda");
     intyt = indexEditor(right, QStringLiteral("Индекс отправителя"), "intyt");
-    auto* sender = new QGridLayout;
-    sender->addWidget(fieldLabel(QStringLiteral("От кого:"), otkogo, right), 0, 0, Qt::AlignTop);
-    sender->addWidget(otkogo, 0, 1, 1, 2);
-    sender->addWidget(fieldLabel(QStringLiteral("От куда:"), otkyda, right), 1, 0, Qt::AlignTop);
-    sender->addWidget(otkyda, 1, 1, 1, 2);
-    sender->addWidget(fieldLabel(QStringLiteral("Индекс:"), intyt, right), 2, 0);
-    sender->addWidget(intyt, 2, 1);
-    sender->addWidget(new QLabel(QStringLiteral("(Оправителя)"), right), 2, 2);
-    sender->setColumnStretch(2, 1);
+    auto* sender = addressGrid(QStringLiteral("От кого:"), otkogo, QStringLiteral("От куда:"),
+                               otkyda, intyt, QStringLiteral("(Оправителя)"), right);
     rightLayout->addWidget(titledBlock(QStringLiteral("Отправитель"), sender, right), 3);
     // Shown until the first load replaces it.
     otkogo->setPlainText(QStringLiteral("Иванов Пётр Сергеевич\nООО «Образец»"));
