@@ -12,6 +12,9 @@
 #include <QSet>
 
 void Tfrm::recipientTicked(int row) {
+    // A tick made from the keyboard comes without a selection step: the
+    // editors may still hold edits the user has not been asked about.
+    checkchanges();
     loadrecords();
     if (row < 0 || row >= cb->count())
         return;
