@@ -266,8 +266,10 @@ void Tfrm::buildCommands() {
             [this] { guarded(w.messages, [this] { deleteClick(true); }); });
     connect(findButton, &QToolButton::clicked, this,
             [this] { guarded(w.messages, [this] { findClick(); }); });
+    // Enter searches like the button: a search reloads the editors, so edits are
+    // asked about first rather than dropped.
     connect(editfind, &QLineEdit::returnPressed, this,
-            [this] { guarded(w.messages, [this] { findrecords(); }); });
+            [this] { guarded(w.messages, [this] { findClick(); }); });
     connect(cb, &QAbstractItemView::doubleClicked, this,
             [this] { guarded(w.messages, [this] { settingsClick(); }); });
     connect(cb, &CheckList::userSelected, this,

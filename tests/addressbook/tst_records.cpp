@@ -419,6 +419,9 @@ void RecordsTest::search() {
     Tfrm& frm = b.frm();
     if (senders)
         b.toSenders();
+    // Enter asks about unsaved edits before the search reloads the editors.
+    (senders ? frm.otkyda : frm.kyda)->setPlainText("правка");
+    b.messages.answer(false);
     frm.cb1->setChecked(whole);
     frm.editfind->setText(text);
     QTest::keyClick(frm.editfind, Qt::Key_Return);
