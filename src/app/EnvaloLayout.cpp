@@ -252,7 +252,9 @@ void Tfrm::buildCommands() {
     on(menuPrinterSetup, &Tfrm::printerSetupClick);
     on(cbMenuShow, &Tfrm::showClick);
     on(addAction, &Tfrm::addClick);
-    on(cbMenuAdd, &Tfrm::addrecord);
+    // The list menu adds like the toolbar: the new record replaces the editors, so
+    // edits are asked about first.
+    on(cbMenuAdd, &Tfrm::addClick);
     on(clearAction, &Tfrm::clearClick);
     on(checkAllAction, &Tfrm::checkAll);
     on(settingsAction, &Tfrm::settingsClick);
