@@ -31,14 +31,8 @@ namespace {
 const QString optionSection = QStringLiteral("option");
 
 QFont dialogFont(const TextBlock& block) {
-    QFont font(block.face);
+    QFont font = styledFont(block);
     font.setPointSize(block.size);
-    font.setBold(block.style & StyleBold);
-    font.setItalic(block.style & StyleItalic);
-    font.setUnderline(block.style & StyleUnderline);
-    font.setStrikeOut(block.style & StyleStrikeOut);
-    if (block.pitch == 2)
-        font.setFixedPitch(true);
     return font;
 }
 

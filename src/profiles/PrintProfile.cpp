@@ -59,8 +59,13 @@ int ScreenConversions::fontPixels(int points) const {
 }
 
 QFont blockFont(const TextBlock& block, const ScreenConversions& screen) {
-    QFont font(block.face);
+    QFont font = styledFont(block);
     font.setPixelSize(std::max(1, screen.fontPixels(block.size)));
+    return font;
+}
+
+QFont styledFont(const TextBlock& block) {
+    QFont font(block.face);
     font.setBold(block.style & StyleBold);
     font.setItalic(block.style & StyleItalic);
     font.setUnderline(block.style & StyleUnderline);

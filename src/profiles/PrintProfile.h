@@ -42,6 +42,8 @@ struct TextBlock {
 
 // A block's font on a screen of this resolution: the size in points as pixels.
 QFont blockFont(const TextBlock& block, const ScreenConversions& screen);
+// The block's face, style and pitch, without a size.
+QFont styledFont(const TextBlock& block);
 // The stored 0x00BBGGRR colour and back.
 QColor colourOf(quint32 bgr);
 quint32 bgrOf(const QColor& colour);
