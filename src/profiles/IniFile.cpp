@@ -2,10 +2,10 @@
 
 #include "app/UserError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <array>
@@ -25,6 +25,10 @@ constexpr qsizetype sectionNamesCapacity = 16384 - 1;
 // Local file systems stamp times from a clock that ticks every few milliseconds: a change
 // made within this span of the last one may leave every stamp as it was.
 constexpr qint64 timestampGranularityNs = 100'000'000;
+// File systems that keep whole seconds (FAT keeps two) show no fraction in any stamp.
+constexpr qint64 wholeSecondGranularityNs = 2'000'000'000 + timestampGranularityNs;
+// Interrupted replacements leave "." + the file's name + this + six random characters.
+constexpr char temporaryInfix[] = ".new-";
 
 // Windows-1251 maps each byte to one UTF-16 unit, so offsets in the bytes and in the decoded
 // text agree and every line can be decoded on its own.
@@ -155,10 +159,53 @@ qint64 nowNs() {
     return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
-// True when any later change to the file must show in its stamps.
 bool isSettled(const FileStamp& stamp, qint64 checkedAtNs) {
     const qint64 changedNs = qint64(stamp.ctime.tv_sec) * 1'000'000'000 + stamp.ctime.tv_nsec;
-    return changedNs < checkedAtNs - timestampGranularityNs;
+    const bool wholeSeconds = stamp.ctime.tv_nsec == 0 && stamp.mtime.tv_nsec == 0;
+    return IniFile::stampSettled(changedNs, wholeSeconds, checkedAtNs);
+}
+
+// Why a file could not be read, as the rest of a Russian sentence.
+QString readFailure(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("такого файла нет");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет права его читать");
+    case EISDIR:
+        return QStringLiteral("на месте файла стоит папка");
+    default:
+        return QStringLiteral("система не дала его прочитать (%1)").arg(qt_error_string(error));
+    }
+}
+
+QString folderOf(const QString& filePath) {
+    return QDir::toNativeSeparators(QFileInfo(filePath).absolutePath());
+}
+
+// Why a file could not be made in the folder, as the rest of a Russian sentence.
+QString reasonOf(int error, const QString& filePath) {
+    const QString folder = folderOf(filePath);
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет права создавать и заменять файлы в папке «%1»").arg(folder);
+    case EROFS:
+        return QStringLiteral("папка «%1» доступна только для чтения").arg(folder);
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("на диске с папкой «%1» не хватает места").arg(folder);
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("папки «%1» нет").arg(folder);
+    case EISDIR:
+        return QStringLiteral("в папке «%1» на месте файла стоит папка").arg(folder);
+    default:
+        return QStringLiteral("система не дала записать в папку «%1» (%2)")
+            .arg(folder, qt_error_string(error));
+    }
 }
 
 QString unencodableMessage(QStringView text, qsizetype at) {
@@ -210,6 +257,9 @@ struct IniFile::Snapshot {
 
     struct Key {
         qsizetype line = 0;
+        // The name's bytes as stored, so that a new value keeps the key's spelling.
+        qsizetype nameBegin = 0;
+        qsizetype nameLength = 0;
         QString value;
     };
 
@@ -350,16 +400,51 @@ void IniFile::Snapshot::parseLine(qsizetype index) {
         --valueEnd;
     }
     const qsizetype length = qMin(valueEnd - valueBegin, maxValueLength);
-    section.keys.insert(folded, Key{index, codec.decode(p + valueBegin, length)});
+    section.keys.insert(folded, Key{index, begin, nameEnd - begin,
+                                    codec.decode(p + valueBegin, length)});
 }
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
+
+IniFile::~IniFile() = default;
+
+IniFile::Batch::Batch(IniFile& ini) : m_ini(ini) {
+    if (m_ini.m_batchDepth++ == 0) {
+        m_ini.m_pending.reset();
+        m_ini.m_batchBase.reset();
+    }
+}
+
+IniFile::Batch::~Batch() {
+    if (--m_ini.m_batchDepth == 0) {
+        // Uncommitted: the reads see the file on disk again.
+        m_ini.m_pending.reset();
+        m_ini.m_batchBase.reset();
+    }
+}
+
+void IniFile::Batch::commit() {
+    if (m_done)
+        return;
+    m_done = true;
+    if (m_ini.m_batchDepth != 1 || !m_ini.m_pending)
+        return;
+    const std::shared_ptr<Snapshot> pending = std::move(m_ini.m_pending);
+    const std::shared_ptr<const Snapshot> base = std::move(m_ini.m_batchBase);
+    m_ini.m_pending.reset();
+    m_ini.m_batchBase.reset();
+    if (base && base->stamp.kind == FileKind::Regular && base->bytes == pending->bytes)
+        return;
+    m_ini.replaceOnDisk(pending->bytes);
+}
 
 QString IniFile::fullPath() const {
     return QFileInfo(m_path).absoluteFilePath();
 }
 
 std::shared_ptr<const IniFile::Snapshot> IniFile::snapshot() const {
+    if (m_pending)
+        return m_pending;
     const qint64 checkedAt = nowNs();
     int statError = 0;
     const FileStamp stamp = stampOfPath(m_path, &statError);
@@ -372,21 +457,23 @@ std::shared_ptr<const IniFile::Snapshot> IniFile::snapshot() const {
     auto fresh = std::make_shared<Snapshot>();
     fresh->stamp = stamp;
     if (stamp.kind == FileKind::Missing) {
-        fresh->error = qt_error_string(statError);
+        fresh->error = readFailure(statError);
     } else if (stamp.kind == FileKind::Other) {
-        fresh->error = QFileInfo(m_path).isDir() ? qt_error_string(EISDIR)
+        fresh->error = QFileInfo(m_path).isDir() ? readFailure(EISDIR)
                                                  : QStringLiteral("это не обычный файл");
     } else {
         QFile file(m_path);
+        errno = 0;
         if (!file.open(QIODevice::ReadOnly)) {
-            fresh->error = file.errorString();
+            fresh->error = errno != 0 ? readFailure(errno) : file.errorString();
         } else {
             struct stat st {};
             if (::fstat(file.handle(), &st) == 0)
                 fresh->stamp = stampOf(st);
             fresh->bytes = file.readAll();
             if (file.error() != QFileDevice::NoError) {
-                fresh->error = file.errorString();
+                fresh->error = QStringLiteral("файл не читается до конца (%1)")
+                                   .arg(file.errorString());
                 fresh->bytes.clear();
             } else {
                 fresh->readable = true;
@@ -410,21 +497,85 @@ std::shared_ptr<const IniFile::Snapshot> IniFile::snapshot() const {
 
 std::shared_ptr<const IniFile::Snapshot> IniFile::snapshotForWrite() const {
     auto s = snapshot();
-    const bool usable =
-        s->stamp.kind == FileKind::Missing || (s->stamp.kind == FileKind::Regular && s->readable);
-    if (!usable)
-        throw UserError(QStringLiteral("Unable to write to %1").arg(fullPath()));
+    if (s->stamp.kind == FileKind::Other)
+        refuseWrite(reasonOf(QFileInfo(m_path).isDir() ? EISDIR : EPERM, fullPath()));
+    if (s->stamp.kind == FileKind::Regular && !s->readable)
+        refuseWrite(QStringLiteral("его нельзя прочитать (%1), а замена потеряла бы его "
+                                   "содержимое")
+                        .arg(s->error));
     return s;
 }
 
+void IniFile::refuseWrite(const QString& reason) const {
+    throw UserError(QStringLiteral("Не удалось сохранить настройки: %1. Файл %2 остался "
+                                   "прежним.\r\nUnable to write to %2")
+                        .arg(reason, fullPath()));
+}
+
 void IniFile::replaceFile(const QByteArray& bytes) {
+    if (m_batchDepth == 0) {
+        replaceOnDisk(bytes);
+        return;
+    }
+    if (!m_batchBase)
+        m_batchBase = snapshot();
+    auto pending = std::make_shared<Snapshot>();
+    pending->stamp = m_batchBase->stamp;
+    pending->stamp.kind = FileKind::Regular;
+    pending->bytes = bytes;
+    pending->readable = true;
+    pending->parse();
+    m_pending = std::move(pending);
+}
+
+void IniFile::replaceOnDisk(const QByteArray& bytes) {
     m_snapshot.reset();
-    QSaveFile file(m_path);
-    // Without a writable folder there is no room for the new file beside the old one.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw UserError(QStringLiteral("Unable to write to %1").arg(fullPath()));
-    syncFolder(fullPath());
+    // A link is followed, so that the file it names is replaced and the link stays.
+    QString target = fullPath();
+    const QFileInfo info(target);
+    if (info.isSymLink() && info.exists())
+        target = info.canonicalFilePath();
+    const QString folder = QFileInfo(target).absolutePath();
+    const QString fileName = QFileInfo(target).fileName();
+    QByteArray temporary = QFile::encodeName(folder + u'/' + u'.' + fileName) + temporaryInfix +
+                           QByteArray("XXXXXX");
+
+    struct stat old {};
+    const bool existed = ::stat(QFile::encodeName(target).constData(), &old) == 0;
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        refuseWrite(reasonOf(errno, target));
+    int error = 0;
+    mode_t mode = 0;
+    if (existed) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        error = errno;
+    if (existed && error == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
+        error = errno;
+    for (qsizetype done = 0; error == 0 && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno != EINTR)
+            error = errno;
+        else if (n > 0)
+            done += n;
+    }
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        refuseWrite(reasonOf(error, target));
+    }
+    syncFolder(target);
 
     auto written = std::make_shared<Snapshot>();
     written->stamp = stampOfPath(m_path);
@@ -465,7 +616,12 @@ void IniFile::writeKeys(const QString& section,
     requireEncodable(sectionName);
     const Cp1251& codec = Cp1251::get();
     // Every name and value is checked before anything is written.
-    std::vector<std::pair<QString, QByteArray>> keyLines;
+    struct KeyLine {
+        QString folded;
+        QByteArray line;
+        QByteArray value;
+    };
+    std::vector<KeyLine> keyLines;
     keyLines.reserve(values.size());
     for (const auto& [key, value] : values) {
         const QString keyName = trimmedBlanks(key);
@@ -477,7 +633,9 @@ void IniFile::writeKeys(const QString& section,
                                 .arg(keyName));
         requireEncodable(keyName);
         requireEncodable(value);
-        keyLines.emplace_back(foldedName(keyName), codec.encode(QString(keyName + u'=' + value)));
+        const QByteArray encodedValue = codec.encode(value);
+        keyLines.push_back({foldedName(keyName), codec.encode(keyName) + '=' + encodedValue,
+                            encodedValue});
     }
 
     const auto s = snapshotForWrite();
@@ -488,7 +646,7 @@ void IniFile::writeKeys(const QString& section,
     QHash<qsizetype, QByteArray> replaced;
     std::vector<QByteArray> appended;
     QHash<QString, size_t> appendedAt;
-    for (auto& [folded, line] : keyLines) {
+    for (auto& [folded, line, value] : keyLines) {
         const Snapshot::Key* found = nullptr;
         if (sec) {
             const auto it = sec->keys.constFind(folded);
@@ -496,7 +654,7 @@ void IniFile::writeKeys(const QString& section,
                 found = &*it;
         }
         if (found) {
-            replaced.insert(found->line, std::move(line));
+            replaced.insert(found->line, old.sliced(found->nameBegin, found->nameLength) + '=' + value);
         } else if (const auto at = appendedAt.constFind(folded); at != appendedAt.cend()) {
             appended[*at] = std::move(line);
         } else {
@@ -561,7 +719,7 @@ QStringList IniFile::sections() const {
 }
 
 void IniFile::eraseSection(const QString& section) {
-    const auto s = snapshot();
+    const auto s = snapshotForWrite();
     const Snapshot::Section* found = s->find(section);
     if (!found)
         return;
@@ -594,10 +752,25 @@ void IniFile::writeLines(const QStringList& lines) {
     }
     const auto s = snapshotForWrite();
     if (s->stamp.kind != FileKind::Regular)
-        throw UserError(QStringLiteral("Unable to write to %1").arg(fullPath()));
+        refuseWrite(QStringLiteral("файла нет"));
     if (bytes == s->bytes)
         return;
     replaceFile(bytes);
+}
+
+void IniFile::removeStaleTemporaries(const QString& path) {
+    const QFileInfo info(path);
+    const QString prefix = u'.' + info.fileName() + QLatin1String(temporaryInfix);
+    QDir folder = info.absoluteDir();
+    const QStringList stale =
+        folder.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : stale)
+        folder.remove(name);
+}
+
+bool IniFile::stampSettled(qint64 changedNs, bool wholeSeconds, qint64 checkedAtNs) {
+    const qint64 granularity = wholeSeconds ? wholeSecondGranularityNs : timestampGranularityNs;
+    return changedNs < checkedAtNs - granularity;
 }
 
 void IniFile::requireStorable(const QString& text) {

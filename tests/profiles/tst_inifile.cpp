@@ -9,8 +9,13 @@
 #include <QTest>
 #include <QThread>
 
+#include <QProcess>
+
 #include <fcntl.h>
+#include <sys/fsuid.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -61,6 +66,37 @@ template <typename Action> QString errorOf(Action&& action) {
 QString refusedCharacter(const QString& character, const QString& code) {
     return u"Символ «%1» (U+%2) нельзя сохранить в файле настроек: кодировка Windows-1251 его "
            "не содержит."_s.arg(character, code);
+}
+
+constexpr int renamedKeys = 190;
+
+// What a profile rename does to the file, as one change: the current profile's name, the
+// old section gone, the new one written whole. Runs until killed.
+int renameForever(const QString& path) {
+    IniFile ini(path);
+    for (;;) {
+        const QString old = ini.readString(u"option"_s, u"profile"_s, QString());
+        const int generation = old.section(u' ', 1).toInt() + 1;
+        const QString name = u"Профиль %1"_s.arg(generation);
+        std::vector<std::pair<QString, QString>> keys;
+        for (int k = 0; k < renamedKeys; ++k)
+            keys.emplace_back(u"k%1"_s.arg(k), QString::number(generation));
+        IniFile::Batch batch(ini);
+        ini.writeString(u"option"_s, u"profile"_s, name);
+        ini.eraseSection(old);
+        ini.writeKeys(name, keys);
+        batch.commit();
+    }
+}
+
+// A small file system of its own for the test, or the reason there is none.
+QString mountSmallDisk(const QString& folder, const char* size) {
+    QDir().mkpath(folder);
+    const QByteArray options = QByteArray("size=") + size;
+    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
+                options.constData()) != 0)
+        return u"no file system can be mounted here (%1)"_s.arg(qt_error_string(errno));
+    return {};
 }
 
 } // namespace
@@ -241,9 +277,10 @@ private slots:
             QTest::newRow(name) << before << true << section << QString() << after;
         };
 
-        write("replace keeps a lone CR end", raw("[a]\r\nx=1\r\n  Z = old\r[b]\nz=2\n"), u"a"_s,
-              raw("[a]\r\nx=1\r\nz=3\r[b]\nz=2\n"));
-        write("replace the last line without an end", raw("[a]\nZ=1"), u"A"_s, raw("[a]\nz=3"));
+        write("replace keeps a lone CR end and the key's spelling",
+              raw("[a]\r\nx=1\r\n  Z = old\r[b]\nz=2\n"), u"a"_s,
+              raw("[a]\r\nx=1\r\nZ=3\r[b]\nz=2\n"));
+        write("replace the last line without an end", raw("[a]\nZ=1"), u"A"_s, raw("[a]\nZ=3"));
         write("replace the first of two keys", raw("[a]\nz=1\nz=2\n"), u"a"_s,
               raw("[a]\nz=3\nz=2\n"));
         write("replace in the first of two sections", raw("[a]\nz=1\n[A]\nz=2\n"), u"a"_s,
@@ -251,7 +288,9 @@ private slots:
         write("replace keeps undecodable bytes elsewhere", raw("[a]\nz=1\nj=\x98\0\xff\n"), u"a"_s,
               raw("[a]\nz=3\nj=\x98\0\xff\n"));
         write("replace by cyrillic names", cp1251(u"[Адрес]\r\nГород=Тула\r\n"_s), u"адрес"_s,
-              cp1251(u"[Адрес]\r\nГОРОД=3\r\n"_s), u"ГОРОД"_s);
+              cp1251(u"[Адрес]\r\nГород=3\r\n"_s), u"ГОРОД"_s);
+        write("same value in another spelling leaves the file alone", raw("[a]\r\nKey=3\r\n"),
+              u"A"_s, raw("[a]\r\nKey=3\r\n"), u"KEY"_s);
         write("same value leaves the file alone", raw("[a]\r\nz=3\r\n"), u"a"_s,
               raw("[a]\r\nz=3\r\n"));
         write("new key before blank lines", raw("[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n"), u"a"_s,
@@ -280,6 +319,7 @@ private slots:
               raw("[A]\nx=2\n"));
         erase("erase by a cyrillic name", cp1251(u"[Ёлка]\nx=1\n[b]\n"_s), u"ёЛКА"_s, raw("[b]\n"));
         erase("erase a missing section", raw("[a]\nx=1\n"), u"b"_s, raw("[a]\nx=1\n"));
+        erase("erase a section of a missing file", QByteArray(), u"b"_s, QByteArray());
     }
 
     void editsChangeOnlyTheirLines() {
@@ -288,7 +328,8 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QByteArray, after);
-        QVERIFY(writeFile(iniPath(), before));
+        if (!before.isEmpty() || !erase)
+            QVERIFY(writeFile(iniPath(), before));
         const ino_t inode = statOf(iniPath()).st_ino;
         IniFile ini(iniPath());
         if (erase)
@@ -379,17 +420,22 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("folderAtPath");
         QTest::addColumn<bool>("wholeLines");
+        QTest::addColumn<QString>("reason");
 
-        QTest::newRow("folder missing") << u"absent/envalo.ini"_s << false << false;
-        QTest::newRow("a folder at the path") << u"envalo.ini"_s << true << false;
-        QTest::newRow("a folder at the path, whole lines") << u"envalo.ini"_s << true << true;
-        QTest::newRow("no file, whole lines") << u"envalo.ini"_s << false << true;
+        QTest::newRow("folder missing")
+            << u"absent/envalo.ini"_s << false << false << u"папки «%1/absent» нет"_s;
+        QTest::newRow("a folder at the path")
+            << u"envalo.ini"_s << true << false << u"в папке «%1» на месте файла стоит папка"_s;
+        QTest::newRow("a folder at the path, whole lines")
+            << u"envalo.ini"_s << true << true << u"в папке «%1» на месте файла стоит папка"_s;
+        QTest::newRow("no file, whole lines") << u"envalo.ini"_s << false << true << u"файла нет"_s;
     }
 
     void failedWriteNamesThePath() {
         QFETCH(QString, name);
         QFETCH(bool, folderAtPath);
         QFETCH(bool, wholeLines);
+        QFETCH(QString, reason);
         const QString path = m_dir->filePath(name);
         if (folderAtPath)
             QVERIFY(QDir().mkpath(path));
@@ -400,9 +446,174 @@ private slots:
             else
                 ini.writeString(u"m"_s, u"k"_s, u"v"_s);
         });
-        QCOMPARE(error, u"Unable to write to "_s + path);
+        QCOMPARE(error, u"Не удалось сохранить настройки: %1. Файл %2 остался прежним.\r\n"
+                        "Unable to write to %2"_s.arg(QString(reason).replace(u"%1"_s, m_dir->path()), path));
         QCOMPARE(QFileInfo(path).isDir(), folderAtPath);
         QCOMPARE(folderEntries(), folderAtPath ? QStringList{u"envalo.ini"_s} : QStringList());
+    }
+
+    void batchReplacesTheFileOnce() {
+        const QByteArray before = "[option]\r\nprofile=A\r\n[A]\r\nx=1\r\n[C]\r\nz=0\r\n";
+        QVERIFY(writeFile(iniPath(), before));
+        const ino_t inode = statOf(iniPath()).st_ino;
+        IniFile ini(iniPath());
+        {
+            IniFile::Batch dropped(ini);
+            ini.eraseSection(u"option"_s);
+            QCOMPARE(ini.sections(), (QStringList{u"A"_s, u"C"_s}));
+        }
+        QCOMPARE(ini.readString(u"option"_s, u"profile"_s, u"-"_s), u"A"_s);
+        {
+            IniFile::Batch undone(ini);
+            ini.writeString(u"A"_s, u"x"_s, u"2"_s);
+            ini.writeString(u"A"_s, u"x"_s, u"1"_s);
+            undone.commit();
+        }
+        QCOMPARE(statOf(iniPath()).st_ino, inode);
+
+        IniFile::Batch batch(ini);
+        ini.writeString(u"option"_s, u"profile"_s, u"B"_s);
+        ini.eraseSection(u"A"_s);
+        ini.writeKeys(u"B"_s, {{u"x"_s, u"1"_s}, {u"y"_s, u"2"_s}});
+        QCOMPARE(ini.readString(u"b"_s, u"y"_s, u"-"_s), u"2"_s);
+        QCOMPARE(fileBytes(iniPath()), before);
+        QCOMPARE(statOf(iniPath()).st_ino, inode);
+        batch.commit();
+        QCOMPARE(fileBytes(iniPath()),
+                 QByteArray("[option]\r\nprofile=B\r\n[C]\r\nz=0\r\n[B]\r\nx=1\r\ny=2\r\n"));
+        QCOMPARE(folderEntries(), QStringList{u"envalo.ini"_s});
+    }
+
+    void killedMidChangeLeavesOldOrNew() {
+        std::vector<std::pair<QString, QString>> keys;
+        for (int k = 0; k < renamedKeys; ++k)
+            keys.emplace_back(u"k%1"_s.arg(k), u"0"_s);
+        {
+            IniFile ini(iniPath());
+            ini.writeString(u"option"_s, u"profile"_s, u"Профиль 0"_s);
+            ini.writeString(u"Другой"_s, u"x"_s, u"1"_s);
+            ini.writeKeys(u"Профиль 0"_s, keys);
+        }
+        QRandomGenerator random(29);
+        int lastGeneration = 0;
+        int advanced = 0;
+        for (int kill = 0; kill < 50; ++kill) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(),
+                        {u"--rename-forever"_s, iniPath()});
+            QVERIFY(child.waitForStarted());
+            QThread::msleep(20 + random.bounded(80));
+            child.kill();
+            QVERIFY(child.waitForFinished());
+
+            const IniFile ini(iniPath());
+            const QString current = ini.readString(u"option"_s, u"profile"_s, QString());
+            QStringList profiles = ini.sections();
+            profiles.removeAll(u"option"_s);
+            QCOMPARE(profiles.size(), 2);
+            QVERIFY2(profiles.contains(current), qPrintable(current));
+            QVERIFY(profiles.contains(u"Другой"_s));
+            const QString generation = current.section(u' ', 1);
+            for (int k = 0; k < renamedKeys; ++k)
+                QCOMPARE(ini.readString(current, u"k%1"_s.arg(k), u"-"_s), generation);
+            advanced += generation.toInt() > lastGeneration;
+            lastGeneration = generation.toInt();
+        }
+        // Most kills found the loop running, so they struck in the middle of changes.
+        QVERIFY2(advanced > 25, qPrintable(QString::number(advanced)));
+        IniFile::removeStaleTemporaries(iniPath());
+        QCOMPARE(folderEntries(), QStringList{u"envalo.ini"_s});
+    }
+
+    void refusesWhatItCannotReplace_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("disk full") << u"full"_s << u"на диске с папкой «%1» не хватает места"_s;
+        QTest::newRow("read-only file system")
+            << u"read-only"_s << u"папка «%1» доступна только для чтения"_s;
+        QTest::newRow("folder closed, file writable")
+            << u"closed"_s << u"нет права создавать и заменять файлы в папке «%1»"_s;
+    }
+
+    void refusesWhatItCannotReplace() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QString folder = m_dir->path();
+        struct Unmount {
+            QString at;
+            ~Unmount() {
+                if (!at.isEmpty())
+                    ::umount2(QFile::encodeName(at).constData(), MNT_DETACH);
+            }
+        } unmount;
+        if (kind != u"closed"_s) {
+            folder = m_dir->filePath(u"disk"_s);
+            const QString why = mountSmallDisk(folder, "64k");
+            if (!why.isEmpty())
+                QSKIP(qPrintable(why));
+            unmount.at = folder;
+        }
+        const QString path = folder + u"/envalo.ini"_s;
+        QByteArray before = "[a]\r\n";
+        for (int k = 0; before.size() < 36 * 1024; ++k)
+            before += "k" + QByteArray::number(k) + "=" + QByteArray(60, 'v') + "\r\n";
+        QVERIFY(writeFile(path, before));
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0666) == 0);
+        if (kind == u"read-only"_s)
+            QVERIFY(::mount(nullptr, QFile::encodeName(folder).constData(), nullptr,
+                            MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+        if (kind == u"closed"_s)
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+        // Root passes every permission; as another user it meets the closed folder.
+        const bool root = ::geteuid() == 0;
+        if (root && kind == u"closed"_s)
+            ::setfsuid(65534);
+        IniFile ini(path);
+        const QString error = errorOf([&] { ini.writeString(u"a"_s, u"new"_s, QString(8000, u'n')); });
+        if (root && kind == u"closed"_s)
+            ::setfsuid(0);
+        ::chmod(QFile::encodeName(folder).constData(), 0700);
+        QCOMPARE(error, u"Не удалось сохранить настройки: %1. Файл %2 остался прежним.\r\n"
+                        "Unable to write to %2"_s.arg(reason.arg(folder), path));
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"envalo.ini"_s});
+    }
+
+    void staleTemporariesAreRemoved() {
+        QVERIFY(writeFile(iniPath(), "[a]\r\n"));
+        const QStringList left = {u".envalo.ini.new-a1B2c3"_s, u".envalo.ini.new-zzzzzz"_s};
+        const QStringList kept = {u"envalo.ini.bak"_s, u".envalo.ini.new-short"_s,
+                                  u".other.ini.new-a1B2c3"_s};
+        for (const QString& name : left + kept)
+            QVERIFY(writeFile(m_dir->filePath(name), "x"));
+        IniFile::removeStaleTemporaries(iniPath());
+        QStringList expected = kept + QStringList{u"envalo.ini"_s};
+        expected.sort();
+        QStringList entries = folderEntries();
+        entries.sort();
+        QCOMPARE(entries, expected);
+    }
+
+    void coarseTimestampsAreCheckedLonger_data() {
+        QTest::addColumn<qint64>("changedMs");
+        QTest::addColumn<bool>("wholeSeconds");
+        QTest::addColumn<qint64>("checkedMs");
+        QTest::addColumn<bool>("settled");
+        QTest::newRow("whole seconds, same second") << 10'000LL << true << 10'900LL << false;
+        QTest::newRow("whole seconds, two seconds on") << 10'000LL << true << 12'000LL << false;
+        QTest::newRow("whole seconds, long ago") << 10'000LL << true << 12'200LL << true;
+        QTest::newRow("fine stamps, just now") << 10'300LL << false << 10'350LL << false;
+        QTest::newRow("fine stamps, a moment ago") << 10'300LL << false << 10'500LL << true;
+    }
+
+    void coarseTimestampsAreCheckedLonger() {
+        QFETCH(qint64, changedMs);
+        QFETCH(bool, wholeSeconds);
+        QFETCH(qint64, checkedMs);
+        QFETCH(bool, settled);
+        QCOMPARE(IniFile::stampSettled(changedMs * 1'000'000, wholeSeconds, checkedMs * 1'000'000),
+                 settled);
     }
 
     void replacesTheFileAtomically() {
@@ -539,5 +750,11 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestIniFile)
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--rename-forever") == 0)
+        return renameForever(QString::fromLocal8Bit(argv[2]));
+    TestIniFile test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_inifile.moc"
