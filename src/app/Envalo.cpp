@@ -44,11 +44,19 @@ Tfrm::~Tfrm() {
 }
 
 void Tfrm::creationStep() {
+    appdir = w.appdir;
+    appversion = QStringLiteral("1.34");
+    showall = true;
+    // Without the settings file the address book still loads: an empty list would
+    // look like lost addresses.
     try {
-        appdir = w.appdir;
-        appversion = QStringLiteral("1.34");
-        showall = true;
         updateformats();
+        m_settingsRead = true;
+    } catch (const std::exception& e) {
+        m_settingsRead = false;
+        w.messages.notice(errorMessage(e));
+    }
+    try {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             scrDpiX = qRound(screen->logicalDotsPerInchX());
             scrDpiY = qRound(screen->logicalDotsPerInchY());
@@ -114,6 +122,9 @@ void Tfrm::Timer1Timer() {
         selectProfileEntry(table->text(QStringLiteral("profile")));
     else
         cbp->setCurrentIndex(-1);
+    // A settings file that could not be read at start is not created or replaced here.
+    if (!m_settingsRead)
+        return;
     w.opt->ini().writeString(QStringLiteral("option"), QStringLiteral("profile"),
                              cbp->currentText());
     w.opt->loadprofile(cbp->currentText());

@@ -177,6 +177,7 @@ private:
 
     Windows& w;
     bool m_endRequested = false;
+    bool m_settingsRead = false;
     bool m_recipientPage = true;
     LoadedRecipient m_loadedRecipient;
     LoadedSender m_loadedSender;

@@ -11,9 +11,37 @@
 #include "printing/unPos.h"
 #include "printing/unWait.h"
 #include "profiles/Options1.h"
+#include "app/UserError.h"
+#include "profiles/IniFile.h"
 
-Program::Program(const QString& appdir, Messages& messages) : m_windows{messages, appdir} {
+#include <QDir>
+#include <QLockFile>
+
+namespace {
+
+// Two programs on one folder would undo each other's saves and stored ticks. A lock
+// left by a program that ended without releasing it is taken over.
+std::unique_ptr<QLockFile> lockFolder(const QString& appdir) {
+    auto lock = std::make_unique<QLockFile>(appdir + QStringLiteral(".envalo.lock"));
+    // Only a lock whose program has ended is stale, however old it is.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0))
+        return lock;
+    if (lock->error() == QLockFile::LockFailedError)
+        throw UserError(QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в её "
+                                       "окно или закройте её, прежде чем запускать снова.")
+                            .arg(QDir::toNativeSeparators(QDir(appdir).absolutePath())));
+    // A folder where no lock can be made holds files no program can replace either:
+    // the program runs, and says so at the first save.
+    return nullptr;
+}
+
+} // namespace
+
+Program::Program(const QString& appdir, Messages& messages)
+    : m_lock(lockFolder(appdir)), m_windows{messages, appdir} {
     auto& w = m_windows;
+    IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
     try {
         w.frm = new Tfrm(w);
         w.view = new Tview(w);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 
+class QLockFile;
 class Messages;
 class Tfrm;
 class Tview;
@@ -36,9 +37,11 @@ struct Windows {
 };
 
 // Owns the windows for the life of the program and destroys them in reverse order.
+// One program runs per program folder: it holds the folder's lock while it lives.
 class Program {
 public:
-    // appdir is the program folder with a trailing separator.
+    // appdir is the program folder with a trailing separator. Throws UserError, having
+    // touched no file, when another program holds the folder.
     Program(const QString& appdir, Messages& messages);
     ~Program();
     Program(const Program&) = delete;
@@ -49,5 +52,6 @@ public:
 private:
     void destroyAll();
 
+    std::unique_ptr<QLockFile> m_lock;
     Windows m_windows;
 };

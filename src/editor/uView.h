@@ -173,6 +173,10 @@ private:
     QImage picture(const QString& relativePath);
     void paintLabel(int number);
     void connectCommands();
+    // Saves the current profile and makes it the program's current one, with the delay
+    // settings too when asked, in one replacement of the settings file.
+    bool saveCurrentProfile(bool withDelay);
+    void saveAsNew(const QString& name);
 
     Windows& w;
     std::array<bool, blockCount> m_selected{};

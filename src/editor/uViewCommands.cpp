@@ -171,7 +171,14 @@ void Tview::SpeedButton5Click() {
     w.opt->newprofile();
 }
 
-bool Tview::Button10Click() {
+bool Tview::Button10Click() { return saveCurrentProfile(false); }
+
+void Tview::Button9Click() {
+    if (saveCurrentProfile(true))
+        close();
+}
+
+bool Tview::saveCurrentProfile(bool withDelay) {
     if (ccb1->CheckedCount() == 0 &&
         w.messages.question(
             QStringLiteral("Внимание, вы не пометили профили на печать, ни один конверт не будет "
@@ -183,21 +190,20 @@ bool Tview::Button10Click() {
     // Without a chosen profile the save would write a section without a name.
     if (name.isEmpty())
         throw UserError(QStringLiteral("Не выбран профиль для сохранения"));
-    w.opt->saveprofile(name);
-    w.opt->ini().writeString(optionSection, QStringLiteral("profile"), name);
+    w.opt->asOneChange([&] {
+        IniFile& ini = w.opt->ini();
+        w.opt->saveprofile(name);
+        ini.writeString(optionSection, QStringLiteral("profile"), name);
+        if (withDelay) {
+            ini.writeString(optionSection, QStringLiteral("printdelay"), Edit15->text());
+            ini.writeString(optionSection, QStringLiteral("pdmode"),
+                            rb1->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
+        }
+    });
     Button10->setEnabled(false);
     formatPanel->setText(QStringLiteral("Сохранено"));
     settext();
     return true;
-}
-
-void Tview::Button9Click() {
-    if (!Button10Click())
-        return;
-    w.opt->ini().writeString(optionSection, QStringLiteral("printdelay"), Edit15->text());
-    w.opt->ini().writeString(optionSection, QStringLiteral("pdmode"),
-                             rb1->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
-    close();
 }
 
 void Tview::Button5Click() {
@@ -224,8 +230,16 @@ void Tview::Button5Click() {
     }
 
     const QString name = w.opt->checkedName(typed);
-    // The section comes first, so that a file that cannot be written leaves no
-    // profile in the lists that the file does not have.
+    try {
+        w.opt->asOneChange([&] { saveAsNew(name); });
+    } catch (...) {
+        // What was typed is still not saved anywhere.
+        markmodified();
+        throw;
+    }
+}
+
+void Tview::saveAsNew(const QString& name) {
     w.opt->appendsection(name);
     cb1->addItem(name);
     w.frm->cbp->addItem(name);

@@ -107,6 +107,33 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
     return name;
 }
 
+Topt::Lists Topt::lists() const {
+    const Tview& v = *w.view;
+    return {names(v.cb1),     v.cb1->currentIndex(),   names(w.frm->cbp),
+            w.frm->cbp->currentIndex(), v.ccb1->Items(), v.ccb1->CheckedText(),
+            v.profile.name,   v.rememberedProfile};
+}
+
+void Topt::restore(const Lists& before) {
+    Tview& v = *w.view;
+    v.cb1->clear();
+    v.cb1->addItems(before.names);
+    v.cb1->setCurrentIndex(before.chosen);
+    QComboBox* cbp = w.frm->cbp;
+    cbp->clear();
+    cbp->addItems(before.mainNames);
+    cbp->setCurrentIndex(before.mainChosen);
+    v.ccb1->SetItems(before.printNames);
+    // Ticked again in the order they were ticked, which is the order the text keeps.
+    for (const QString& name : before.printTicked.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const int i = int(before.printNames.indexOf(name));
+        if (i >= 0 && !v.ccb1->IsChecked(i))
+            v.ccb1->SetChecked(i, true);
+    }
+    v.profile.name = before.profileName;
+    v.rememberedProfile = before.rememberedProfile;
+}
+
 void Topt::appendsection(const QString& name) {
     QStringList lines = m_ini.readLines();
     lines.append(QLatin1Char('[') + name + QLatin1Char(']'));
@@ -304,18 +331,27 @@ void Topt::newprofile() {
     for (int k = 2; taken(name); ++k)
         name = newProfileName + QLatin1Char(' ') + QString::number(k);
 
-    v.cb1->addItem(name);
-    w.frm->cbp->addItem(name);
-    m_ini.writeString(optionSection, QStringLiteral("profile"), name);
-    appendsection(name);
-    for (size_t i = 0; i < keptValueKeys.size(); ++i)
-        v.profile.kept[i] = i == 2 ? QStringLiteral("29") : QStringLiteral("0");
-    v.resetlayout();
-    v.cb2->setCurrentIndex(1);
-    rebuildPrintList({name});
-    saveprofile(name);
-    v.cb1->setCurrentIndex(entryindex(v.cb1, name));
-    loadprofile(name);
+    const QString before = v.profile.name;
+    try {
+        asOneChange([&] {
+            v.cb1->addItem(name);
+            w.frm->cbp->addItem(name);
+            m_ini.writeString(optionSection, QStringLiteral("profile"), name);
+            appendsection(name);
+            for (size_t i = 0; i < keptValueKeys.size(); ++i)
+                v.profile.kept[i] = i == 2 ? QStringLiteral("29") : QStringLiteral("0");
+            v.resetlayout();
+            v.cb2->setCurrentIndex(1);
+            rebuildPrintList({name});
+            saveprofile(name);
+            v.cb1->setCurrentIndex(entryindex(v.cb1, name));
+            loadprofile(name);
+        });
+    } catch (...) {
+        // The layout was reset for the profile that could not be made.
+        loadprofile(before);
+        throw;
+    }
 }
 
 void Topt::renameprofile() {
@@ -339,27 +375,32 @@ void Topt::renameprofile() {
         return;
     }
 
-    m_ini.writeString(optionSection, QStringLiteral("profile"), answer);
-    m_ini.eraseSection(old);
+    // The recipients move to the new name only together with the file.
+    AddressDb::Transaction recipients(w.frm->db);
+    asOneChange([&] {
+        m_ini.writeString(optionSection, QStringLiteral("profile"), answer);
+        m_ini.eraseSection(old);
 
-    TCheckedComboBox* ccb1 = v.ccb1;
-    const QStringList items = ccb1->Items();
-    QStringList ticked;
-    for (int i = 0; i < items.size(); ++i)
-        if (ccb1->IsChecked(i) || items[i] == old)
-            ticked.append(items[i] == old ? answer : items[i]);
+        TCheckedComboBox* ccb1 = v.ccb1;
+        const QStringList items = ccb1->Items();
+        QStringList ticked;
+        for (int i = 0; i < items.size(); ++i)
+            if (ccb1->IsChecked(i) || items[i] == old)
+                ticked.append(items[i] == old ? answer : items[i]);
 
-    w.frm->db.renameProfile(answer, old);
+        w.frm->db.renameProfile(answer, old);
 
-    const int chosen = v.cb1->currentIndex();
-    v.cb1->setItemText(chosen, answer);
-    v.cb1->setCurrentIndex(entryindex(v.cb1, answer));
-    cbp->clear();
-    cbp->addItems(names(v.cb1));
-    cbp->setCurrentIndex(v.cb1->currentIndex());
-    rebuildPrintList(ticked);
-    v.profile.name = answer;
-    saveprofile(answer);
+        const int chosen = v.cb1->currentIndex();
+        v.cb1->setItemText(chosen, answer);
+        v.cb1->setCurrentIndex(entryindex(v.cb1, answer));
+        cbp->clear();
+        cbp->addItems(names(v.cb1));
+        cbp->setCurrentIndex(v.cb1->currentIndex());
+        rebuildPrintList(ticked);
+        v.profile.name = answer;
+        saveprofile(answer);
+    });
+    recipients.commit();
 }
 
 void Topt::deleteprofile() {
@@ -369,22 +410,32 @@ void Topt::deleteprofile() {
         return;
     }
     const QString old = v.cb1->currentText();
-    m_ini.eraseSection(old);
+    try {
+        AddressDb::Transaction recipients(w.frm->db);
+        asOneChange([&] {
+            m_ini.eraseSection(old);
 
-    TCheckedComboBox* ccb1 = v.ccb1;
-    const QStringList items = ccb1->Items();
-    QStringList ticked;
-    for (int i = 0; i < items.size(); ++i)
-        if (ccb1->IsChecked(i) && items[i] != old)
-            ticked.append(items[i]);
-    v.cb1->removeItem(entryindex(v.cb1, old));
-    rebuildPrintList(ticked);
+            TCheckedComboBox* ccb1 = v.ccb1;
+            const QStringList items = ccb1->Items();
+            QStringList ticked;
+            for (int i = 0; i < items.size(); ++i)
+                if (ccb1->IsChecked(i) && items[i] != old)
+                    ticked.append(items[i]);
+            v.cb1->removeItem(entryindex(v.cb1, old));
+            rebuildPrintList(ticked);
 
-    v.cb1->setCurrentIndex(v.cb1->count() - 1);
-    const QString shown = v.cb1->currentText();
-    loadprofile(shown);
-    m_ini.writeString(optionSection, QStringLiteral("profile"), shown);
-    w.frm->db.removeProfile(v.cb1->itemText(0), old);
+            v.cb1->setCurrentIndex(v.cb1->count() - 1);
+            const QString shown = v.cb1->currentText();
+            loadprofile(shown);
+            m_ini.writeString(optionSection, QStringLiteral("profile"), shown);
+            w.frm->db.removeProfile(v.cb1->itemText(0), old);
+        });
+        recipients.commit();
+    } catch (...) {
+        // The editor shows the profile that is still there.
+        loadprofile(old);
+        throw;
+    }
     w.frm->table->refresh();
     QComboBox* cbp = w.frm->cbp;
     const int gone = cbp->findText(old, Qt::MatchExactly | Qt::MatchCaseSensitive);

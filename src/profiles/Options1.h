@@ -43,10 +43,39 @@ public:
     // The one-shot timer that runs startprofile after listprofiles.
     QTimer startTimer;
 
+    // Runs steps that change the settings file as one replacement of the file: when any
+    // step or the replacement fails, the file stays as it was and the three lists of
+    // names show it again.
+    template <typename Steps> void asOneChange(Steps&& steps);
+
 private:
+    struct Lists {
+        QStringList names;
+        int chosen = -1;
+        QStringList mainNames;
+        int mainChosen = -1;
+        QStringList printNames;
+        QString printTicked;
+        QString profileName;
+        int rememberedProfile = -1;
+    };
+    Lists lists() const;
+    void restore(const Lists& lists);
     void loadSteps(const QString& name);
     void rebuildPrintList(const QStringList& ticked);
 
     Windows& w;
     IniFile m_ini;
 };
+
+template <typename Steps> void Topt::asOneChange(Steps&& steps) {
+    const Lists before = lists();
+    try {
+        IniFile::Batch batch(m_ini);
+        steps();
+        batch.commit();
+    } catch (...) {
+        restore(before);
+        throw;
+    }
+}

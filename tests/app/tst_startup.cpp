@@ -4,6 +4,7 @@
 #include "app/Envalo.h"
 #include "app/Windows.h"
 #include "editor/uView.h"
+#include "app/UserError.h"
 #include "profiles/IniFile.h"
 
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringEncoder>
@@ -37,6 +39,17 @@ insert into `table` (name, komy, kyda, intyda, galka, `groups`) values
 insert into table2 (otkogo, otkyda, intyt, `default`) values ('Фирма', 'Казань', 420000, 1);
 )";
 
+// Every file of the folder with its size and time of change.
+QStringList folderState(const QString& folder) {
+    QStringList state;
+    const QFileInfoList files =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo& file : files)
+        state.append(file.fileName() + ' ' + QString::number(file.size()) + ' ' +
+                     QString::number(file.lastModified().toMSecsSinceEpoch()));
+    return state;
+}
+
 } // namespace
 
 class StartupTest : public QObject {
@@ -54,6 +67,7 @@ private slots:
     void oddSettingsFilesStart_data();
     void oddSettingsFilesStart();
     void exitAndClose();
+    void oneProgramPerFolder();
 };
 
 void StartupTest::startsWithTheSampleRecords() {
@@ -155,27 +169,34 @@ void StartupTest::emptyRecipientTable() {
 
 void StartupTest::settingsFileProblems_data() {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("missing") << "missing";
-    QTest::newRow("a folder in its place") << "folder";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "missing" << "такого файла нет";
+    QTest::newRow("a folder in its place") << "folder" << "на месте файла стоит папка";
 }
 
+// The notice names the file, and the address book, which is sound, still loads.
 void StartupTest::settingsFileProblems() {
     QFETCH(QString, kind);
+    QFETCH(QString, reason);
     TestProgram t;
     t.folder.addDatabase();
     if (kind == "folder")
         QVERIFY(QDir(t.folder.appdir()).mkdir("envalo.ini"));
     t.start();
-    const QStringList notices = t.messages.texts("notice");
-    QCOMPARE(notices.size(), 1);
-    QVERIFY2(notices[0].contains("envalo.ini"), qPrintable(notices[0]));
+    QCOMPARE(t.messages.texts("notice"),
+             QStringList{"Не удалось открыть файл настроек " + t.folder.file("envalo.ini") + ": " +
+                         reason});
     Tfrm& frm = t.frm();
-    QVERIFY(!frm.db.isOpen());
-    QCOMPARE(frm.cb->count(), 0);
-    QCOMPARE(frm.cb2->count(), 0);
-    QVERIFY(!frm.Timer1.isActive());
-    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов"));
+    QVERIFY(frm.db.isOpen());
+    QCOMPARE(frm.cb->count(), t.folder.value("select count(*) from `table`").toInt());
+    QVERIFY(frm.cb->count() > 0);
+    QVERIFY(frm.cb2->count() > 0);
+    t.runDeferredStep();
+    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    t.verifyNothingUnexpected();
+    // Nothing made or replaced in the file's place.
     QCOMPARE(QFileInfo(t.folder.file("envalo.ini")).isDir(), kind == "folder");
+    QCOMPARE(QFileInfo::exists(t.folder.file("envalo.ini")), kind == "folder");
 }
 
 void StartupTest::databaseProblems_data() {
@@ -289,3 +310,41 @@ void StartupTest::exitAndClose() {
 
 QTEST_MAIN(StartupTest)
 #include "tst_startup.moc"
+
+void StartupTest::oneProgramPerFolder() {
+    TestProgram first;
+    first.folder.addSettings();
+    first.folder.addPictures();
+    first.folder.addDatabase();
+    first.start();
+    first.runDeferredStep();
+    const QStringList before = folderState(first.folder.appdir());
+
+    ScriptedMessages messages;
+    QString error;
+    try {
+        Program second(first.folder.appdir(), messages);
+    } catch (const UserError& e) {
+        error = e.message();
+    }
+    QCOMPARE(error, "Программа уже запущена с папкой «" + QDir(first.folder.appdir()).absolutePath() +
+                        "». Перейдите в её окно или закройте её, прежде чем запускать снова.");
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(folderState(first.folder.appdir()), before);
+
+    // A lock left behind by a program that ended without releasing it is taken over.
+    first.program.reset();
+    QProcess ended;
+    ended.start("sh", {"-c", "echo $$"});
+    QVERIFY(ended.waitForFinished());
+    QFile lock(first.folder.file(".envalo.lock"));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(ended.readAllStandardOutput().trimmed() + '\n' +
+               QCoreApplication::applicationName().toUtf8() + '\n' +
+               QSysInfo::machineHostName().toUtf8() + '\n');
+    lock.close();
+    first.start();
+    first.runDeferredStep();
+    QCOMPARE(first.frm().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    first.verifyNothingUnexpected();
+}

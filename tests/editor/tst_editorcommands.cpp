@@ -183,7 +183,10 @@ void EditorCommandsTest::saveThatCannotWriteStaysChanged() {
     QVERIFY(QDir().mkdir(path));
     e.v->Button10->click();
     QCOMPARE(e.messages.texts("error").size(), 1);
-    QVERIFY(e.messages.texts("error").first().startsWith("Unable to write to "));
+    const QString error = e.messages.texts("error").first();
+    QVERIFY2(error.startsWith("Не удалось сохранить настройки: ") &&
+                 error.contains("\r\nUnable to write to " + path),
+             qPrintable(error));
     QVERIFY(e.v->Button10->isEnabled());
     QVERIFY(e.v->formatPanel->text() != "Сохранено");
 }

@@ -91,6 +91,8 @@ private slots:
     void nameRules_data();
     void nameRules();
     void deleteProfiles();
+    void failedChangeLeavesFileAndLists_data();
+    void failedChangeLeavesFileAndLists();
     void printListTicksWholeNames();
     void badValueStopsTheLoad();
 };
@@ -348,6 +350,61 @@ void ProfileStoreTest::deleteProfiles() {
     s.opt->deleteprofile();
     QCOMPARE(s.messages.texts("notice"), QStringList{"Нельзя удалить все профили."});
     QCOMPARE(entries(s.v->cb1), QStringList{"Второй"});
+    s.verifyNothingUnexpected();
+}
+
+void ProfileStoreTest::failedChangeLeavesFileAndLists_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QByteArray>("settings");
+    const QByteArray plain = cp1251(QString::fromUtf8(threeProfiles))
+                                 .replace("C6\r\n", cp1251("C6\r\nprintprofiles=Третий,Первый\r\n"));
+    // The last profile, shown after a delete, cannot be loaded.
+    const QByteArray damagedLast = plain + cp1251("[Четвёртый]\r\nlistpos=9\r\n");
+    QTest::newRow("rename, the save refused") << "rename" << plain;
+    QTest::newRow("new, the save refused") << "new" << plain;
+    QTest::newRow("delete, the next profile unreadable") << "delete" << damagedLast;
+}
+
+// Every step of a change that fails halfway is undone: the file, the recipients and
+// the three lists of names stay as they were.
+void ProfileStoreTest::failedChangeLeavesFileAndLists() {
+    QFETCH(QString, operation);
+    QFETCH(QByteArray, settings);
+    Store s(settings);
+    const QByteArray file = s.folder.settingsBytes();
+    const QStringList names = entries(s.v->cb1);
+    if (operation == "rename") {
+        // Ticked again, so the order of the ticks is no longer the order of the list.
+        s.v->ccb1->SetChecked(0, false);
+        s.v->ccb1->SetChecked(0, true);
+    }
+    const QString ticked = s.v->ccb1->CheckedText();
+    QCOMPARE(ticked, operation == "rename" ? "Третий,Первый" : "Первый,Третий");
+    const QStringList profiles = s.recipientProfiles();
+    if (operation != "delete")
+        s.v->edit(3)->setText("1✓"); // a spacing the file cannot carry
+    QString error;
+    try {
+        if (operation == "rename") {
+            s.messages.answerInput(QStringLiteral("Главный"));
+            s.opt->renameprofile();
+        } else if (operation == "new") {
+            s.opt->newprofile();
+        } else {
+            s.opt->deleteprofile();
+        }
+    } catch (const UserError& e) {
+        error = e.message();
+    }
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(s.folder.settingsBytes(), file);
+    QCOMPARE(s.recipientProfiles(), profiles);
+    QCOMPARE(entries(s.v->cb1), names);
+    QCOMPARE(entries(s.frm().cbp), names);
+    QCOMPARE(s.v->ccb1->Items(), names);
+    QCOMPARE(s.v->ccb1->CheckedText(), ticked);
+    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Первый"));
+    QCOMPARE(s.v->profile.name, QStringLiteral("Первый"));
     s.verifyNothingUnexpected();
 }
 
