@@ -131,6 +131,10 @@ void PageOutput::measure() {
     printer.setPageOrientation(QPageLayout::Portrait);
     m_metrics.prnScaleX = double(printer.logicalDpiX()) / m_screen.scrDpiY;
     m_metrics.prnScaleY = double(printer.logicalDpiY()) / m_screen.scrDpiY;
+    // Qt keeps these upright margins on the landscape page as well (they are not turned
+    // with it), so the landscape page is drawn from this same offset. Where a printer's
+    // edge differs from side to side, the turned page's printable corner may lie elsewhere;
+    // which way the spooler turns the page is the driver's choice.
     const QRect printable = printableArea(printer);
     const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
     m_metrics.prnOffsetX = printable.left();
