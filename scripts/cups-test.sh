@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# An isolated CUPS daemon with a PDF queue as the default printer, for the print tests.
+# An isolated CUPS daemon for the print tests, with two queues that write PDF files
+# through cups-pdf: "PDF", the default printer, with cups-pdf's own PPD (no
+# unprintable edge), and "PDFMARGINS", whose PPD (tests/printing/envalo-margins.ppd)
+# declares an unprintable edge like a real printer's.
 #   cups-test.sh start <dir>   prints the "export CUPS_SERVER=..." line to evaluate
 #   cups-test.sh stop <dir>    stops the daemon started in <dir>
 # Everything the daemon writes stays in <dir>, except what cups-pdf itself prints:
@@ -13,6 +16,7 @@ mkdir -p "$2"
 dir="$(cd "$2" && pwd)"
 socket="$dir/cups.sock"
 pidfile="$dir/cupsd.pid"
+margins_ppd="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tests/printing/envalo-margins.ppd"
 
 stop() {
   [ -f "$pidfile" ] || return 0
@@ -38,6 +42,7 @@ start() {
   done
   local ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
   [ -f "$ppd" ] || { echo "cups-test: $ppd is missing (printer-driver-cups-pdf)" >&2; exit 1; }
+  [ -f "$margins_ppd" ] || { echo "cups-test: $margins_ppd is missing" >&2; exit 1; }
   stop
   mkdir -p "$dir/spool" "$dir/tmp" "$dir/cache" "$dir/state" "$dir/log"
   # The spooler's helpers run as "lp" and must reach the temporary files.
@@ -88,6 +93,7 @@ EOF
   fi
   # lpadmin warns that printer drivers are deprecated; the warning goes to the log.
   if ! lpadmin -p PDF -E -v cups-pdf:/ -P "$ppd" 2>>"$dir/log/lpadmin.log" ||
+     ! lpadmin -p PDFMARGINS -E -v cups-pdf:/ -P "$margins_ppd" 2>>"$dir/log/lpadmin.log" ||
      ! lpadmin -d PDF 2>>"$dir/log/lpadmin.log"; then
     cat "$dir/log/lpadmin.log" >&2
     stop

@@ -48,10 +48,24 @@ QString fileNameStem(const QString& text) {
     return stem.trimmed().isEmpty() ? QStringLiteral("Конверт") : stem.trimmed();
 }
 
+// The part of the paper the device can print on, in device pixels: the paper less the
+// device's own minimum margins (its unprintable edge: a PPD's ImageableArea, 0 for a PDF
+// file). Qt's default page margins of 10 pt are no part of the device and play no part.
+QRect printableArea(const QPrinter& printer) {
+    QPageLayout layout = printer.pageLayout();
+    layout.setMode(QPageLayout::StandardMode);
+    layout.setMargins(layout.minimumMargins());
+    return layout.paintRectPixels(printer.resolution());
+}
+
 // The envelope of surface size drawn into the placement, clipped to its surface as the
-// preview shows it; text and pictures are drawn at the device's own resolution.
-void paintPlaced(QPainter& painter, const Envelope& envelope, const PagePlacement& placement) {
-    painter.translate(double(placement.x), double(placement.y));
+// preview shows it; text and pictures are drawn at the device's own resolution. The
+// painter starts at the paper's corner (a full-page layout) and the placement counts
+// from the printable area's corner, which lies at the printer's offset.
+void paintPlaced(QPainter& painter, const Envelope& envelope, const PagePlacement& placement,
+                 const PrinterMetrics& metrics) {
+    painter.translate(double(metrics.prnOffsetX + placement.x),
+                      double(metrics.prnOffsetY + placement.y));
     painter.scale(double(placement.width) / envelope.size.width(),
                   double(placement.height) / envelope.size.height());
     painter.setClipRect(QRect(QPoint(0, 0), envelope.size));
@@ -109,15 +123,22 @@ void PageOutput::measure() {
     }
     if (m_screen.scrDpiY <= 0)
         throw UserError(QStringLiteral("Разрешение экрана неизвестно."));
+    // The painter then starts at the paper's corner, so that pages are drawn from the
+    // device's own offset rather than from Qt's default margins.
+    printer.setFullPage(true);
     // The placement takes the paper's long side across the landscape page, so the
     // paper is read upright even when the printer dialog turned it.
     printer.setPageOrientation(QPageLayout::Portrait);
     m_metrics.prnScaleX = double(printer.logicalDpiX()) / m_screen.scrDpiY;
     m_metrics.prnScaleY = double(printer.logicalDpiY()) / m_screen.scrDpiY;
-    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+    // Qt keeps these upright margins on the landscape page as well (they are not turned
+    // with it), so the landscape page is drawn from this same offset. Where a printer's
+    // edge differs from side to side, the turned page's printable corner may lie elsewhere;
+    // which way the spooler turns the page is the driver's choice.
+    const QRect printable = printableArea(printer);
     const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-    m_metrics.prnOffsetX = qRound(page.left() - paper.left());
-    m_metrics.prnOffsetY = qRound(page.top() - paper.top());
+    m_metrics.prnOffsetX = printable.left();
+    m_metrics.prnOffsetY = printable.top();
     m_metrics.prnWidth = qRound(paper.width());
     m_metrics.prnHeight = qRound(paper.height());
     printer.setPageOrientation(QPageLayout::Landscape);
@@ -178,7 +199,7 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
             throw UserError(QStringLiteral("Не удалось начать печать на принтере «%1».")
                                 .arg(m_printer->printerName()));
         try {
-            paintPlaced(painter, envelope, placement);
+            paintPlaced(painter, envelope, placement, m_metrics);
         } catch (...) {
             // Qt's CUPS engine cannot abort; the page is then sent as far as it was drawn.
             m_printer->abort();
@@ -195,7 +216,10 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
     const QString file = reserveFile(request);
     QPdfWriter writer(file);
     writer.setResolution(m_printer->resolution());
-    writer.setPageLayout(m_printer->pageLayout());
+    // Drawn from the paper's corner, like the printer's full-page layout.
+    QPageLayout layout = m_printer->pageLayout();
+    layout.setMode(QPageLayout::FullPageMode);
+    writer.setPageLayout(layout);
     writer.setTitle(request.documentName());
     writer.setCreator(applicationTitle());
     QPainter painter;
@@ -204,7 +228,7 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
         throw UserError(QStringLiteral("Не удалось записать файл «%1».").arg(native(file)));
     }
     try {
-        paintPlaced(painter, envelope, placement);
+        paintPlaced(painter, envelope, placement, m_metrics);
     } catch (...) {
         painter.end();
         QFile::remove(file);

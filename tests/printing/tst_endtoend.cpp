@@ -1,3 +1,4 @@
+#include "SpooledJobs.h"
 #include "TestFolder.h"
 
 #include "addressbook/CheckList.h"
@@ -12,7 +13,7 @@
 #include "profiles/Options1.h"
 
 #include <QComboBox>
-#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -37,13 +38,14 @@ QRect inkBox(const QImage& image) {
     return box;
 }
 
+// The names carry %1, this run's own mark, into the print jobs' titles.
 const char* recipients = R"(
 insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Adams', 'Adams' || char(13) || char(10) || 'John', 'Moscow', 101000, 1, '', 'Envelope DL');
+  ('Adams %1', 'Adams' || char(13) || char(10) || 'John', 'Moscow', 101000, 1, '', 'Envelope DL');
 insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Baker', 'Baker Anna', 'Tver', 170000, 1, '', 'Envelope DL');
+  ('Baker %1', 'Baker Anna', 'Tver', 170000, 1, '', 'Envelope DL');
 insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Clark', 'Clark Petr', 'Omsk', 644000, 1, '', 'Envelope DL');
+  ('Clark %1', 'Clark Petr', 'Omsk', 644000, 1, '', 'Envelope DL');
 insert into table2 (otkogo, otkyda, intyt, `default`) values ('Firm', 'Kazan', 420000, 1);
 )";
 
@@ -73,7 +75,9 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
         ini.writeString("option", "printdelay", "0");
     }
     t.folder.addPictures();
-    t.folder.addDatabaseFromScript(TestFolder::shippedSchema() + QString::fromUtf8(recipients));
+    SpooledJobs jobs(6);
+    t.folder.addDatabaseFromScript(TestFolder::shippedSchema() +
+                                   QString::fromUtf8(recipients).arg(jobs.token()));
     t.start();
     t.runDeferredStep();
     Tfrm& frm = t.frm();
@@ -83,22 +87,11 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     for (int i = 0; i < items.size(); ++i)
         view.ccb1->SetChecked(i, items[i] == "Envelope DL" || items[i] == "Envelope C6");
 
-    const QDir spoolOut(QDir::homePath() + "/PDF");
-    const QStringList before = spoolOut.entryList(QDir::Files);
     frm.printAction->trigger();
     QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("error").join('|')));
-
-    // The jobs, by job number, once the queue is empty again.
-    const QRegularExpression job("-job_(\\d+)\\.pdf$");
-    QMap<int, QString> jobs;
-    const auto done = [&] {
-        jobs.clear();
-        for (const QString& name : spoolOut.entryList(QDir::Files))
-            if (const auto m = job.match(name); m.hasMatch() && !before.contains(name))
-                jobs.insert(m.captured(1).toInt(), name);
-        return jobs.size() == 6 && run("lpstat", {"-o"}).trimmed().isEmpty();
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(done(), 120000);
+    // This run's jobs only, by job number: the order they were sent in.
+    const QMap<int, QString> printed = jobs.waitForAll();
+    QCOMPARE(printed.size(), 6);
 
     const QList<QPair<QString, QString>> expected = {
         {"Adams", "Envelope DL"}, {"Adams", "Envelope C6"}, {"Baker", "Envelope DL"},
@@ -108,11 +101,13 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     constexpr int dpi = 50;
     const double k = dpi / (m.prnScaleY * frm.scrDpiY);
     int index = 0;
-    for (const QString& name : jobs) {
-        const auto& [recipient, profile] = expected[index++];
-        const QString file = spoolOut.filePath(name);
+    for (const QString& file : printed) {
+        const auto& [surname, profile] = expected[index++];
+        const QString recipient = surname + ' ' + jobs.token();
+        const QString name = QFileInfo(file).fileName();
         const QString flat = QString(name).remove(QRegularExpression("[^A-Za-z0-9]"));
-        QVERIFY2(flat.startsWith(recipient + "Envelope" + profile.right(2)), qPrintable(name));
+        QVERIFY2(flat.startsWith(surname + jobs.token() + "Envelope" + profile.right(2)),
+                 qPrintable(name));
 
         // The same envelope composed again, to know where its ink must be.
         for (int row = 0; row < frm.cb->count(); ++row)
@@ -137,7 +132,6 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
         run("pdftoppm", {"-r", QString::number(dpi), "-png", "-singlefile", file,
                          t.folder.file("page")});
         const QImage page(t.folder.file("page.png"));
-        QFile::remove(file);
         QVERIFY(!page.isNull());
         // The landscape drawing arrives turned a quarter to the left on upright paper.
         const int paperLength = page.height();

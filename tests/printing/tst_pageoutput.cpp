@@ -1,9 +1,9 @@
 #include "ScriptedMessages.h"
+#include "SpooledJobs.h"
 
 #include "printing/Envelope.h"
 #include "printing/PageOutput.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtMath>
 
 namespace {
 
@@ -58,16 +59,18 @@ QRect inkBox(const QImage& page) {
 
 // Where the placement falls on the landscape paper rendered at dpi: drawing starts at
 // the printable area, and only what lies on the paper shows.
-QRect expectedOnPage(const PagePlacement& at, const PrinterMetrics& m, double dpi) {
-    const double k = dpi / 1200;
+QRect expectedOnPage(const PagePlacement& at, const PrinterMetrics& m, double dpi,
+                     int resolution = 1200) {
+    const double k = dpi / resolution;
     const QRectF device(m.prnOffsetX + at.x, m.prnOffsetY + at.y, at.width, at.height);
     const QRectF visible = device & QRectF(0, 0, m.prnHeight, m.prnWidth);
     return QRectF(visible.topLeft() * k, visible.size() * k).toRect();
 }
 
-// Every edge within 1% of the page.
-void verifyNear(const QRect& ink, const QRect& expected, const QSize& page) {
-    const int tolerance = qMax(page.width(), page.height()) / 100;
+// Every edge within two pixels of the rendering: a fraction of a millimetre, well under
+// the 3.5 mm of Qt's default page margins.
+void verifyNear(const QRect& ink, const QRect& expected) {
+    constexpr int tolerance = 2;
     QString text;
     QDebug(&text) << "ink" << ink << "placement" << expected;
     QVERIFY2(qAbs(ink.left() - expected.left()) <= tolerance &&
@@ -75,6 +78,23 @@ void verifyNear(const QRect& ink, const QRect& expected, const QSize& page) {
                  qAbs(ink.right() - expected.right()) <= tolerance &&
                  qAbs(ink.bottom() - expected.bottom()) <= tolerance,
              qPrintable(text));
+}
+
+// A queue's unprintable edge on A4 paper as its PPD declares it, in points from the
+// paper's left and top edges: the PPD's ImageableArea counts from the bottom left.
+QPointF ppdEdge(const QString& ppd) {
+    QFile file(ppd);
+    if (!file.open(QIODevice::ReadOnly))
+        return {-1, -1};
+    const QString text = QString::fromLatin1(file.readAll());
+    const QRegularExpression area(
+        R"re(\*ImageableArea A4(?:/[^:]*)?:\s*"([\d.]+) [\d.]+ [\d.]+ ([\d.]+)")re");
+    const QRegularExpression paper(R"re(\*PaperDimension A4(?:/[^:]*)?:\s*"[\d.]+ ([\d.]+)")re");
+    const QRegularExpressionMatch a = area.match(text);
+    const QRegularExpressionMatch p = paper.match(text);
+    if (!a.hasMatch() || !p.hasMatch())
+        return {-1, -1};
+    return {a.captured(1).toDouble(), p.captured(1).toDouble() - a.captured(2).toDouble()};
 }
 
 // What a machine without any print queue hands out.
@@ -99,13 +119,15 @@ private slots:
     void withoutQueueEveryEnvelopeIsItsOwnFile();
     void chosenFileIsNumberedAndRemeasured();
     void failuresAreReportedNotPrinted();
-    void realSpoolerPrintsTheEnvelope();
+    void spoolerPrintsFromTheDeviceOffset_data();
+    void spoolerPrintsFromTheDeviceOffset();
 };
 
 void PageOutputTest::envelopeLandsWhereTheGeometrySays_data() {
     QTest::addColumn<int>("listpos");
     QTest::addColumn<QString>("allx");
     QTest::addColumn<QString>("ally");
+    QTest::newRow("top left: the paper's corner") << 0 << "0" << "0";
     QTest::newRow("centred") << 4 << "0" << "0";
     QTest::newRow("bottom right, shifted") << 8 << "10" << "-5";
     QTest::newRow("top left, pushed off the page") << 0 << "-60" << "0";
@@ -119,9 +141,10 @@ void PageOutputTest::envelopeLandsWhereTheGeometrySays() {
     ScriptedMessages messages;
     PageOutput output(messages, dir.path() + '/', noQueue());
     output.checkprinter(screen96);
-    // An A4 PDF page at 1200 dpi, read upright before the turn to landscape.
+    // An A4 PDF page at 1200 dpi, read upright before the turn to landscape; a PDF file
+    // has no unprintable edge.
     const PrinterMetrics& m = output.metrics();
-    QCOMPARE(m, (PrinterMetrics{12.5, 12.5, 167, 167, 9917, 14033}));
+    QCOMPARE(m, (PrinterMetrics{12.5, 12.5, 0, 0, 9917, 14033}));
     QCOMPARE(output.printer().pageLayout().orientation(), QPageLayout::Landscape);
 
     const Envelope envelope = framedEnvelope();
@@ -133,7 +156,7 @@ void PageOutputTest::envelopeLandsWhereTheGeometrySays() {
     const QImage page = renderPage(pdf, 60, dir.path());
     QCOMPARE(page.size(), QSize(702, 496));
     const PagePlacement at = placeEnvelope(envelope.size, m, false, listpos, allx, ally, screen96);
-    verifyNear(inkBox(page), expectedOnPage(at, m, 60), page.size());
+    verifyNear(inkBox(page), expectedOnPage(at, m, 60));
 
     // Real text scaled with the envelope: the name starts where its block does and is as
     // tall as its 40-pixel font at the envelope's scale (unscaled it would be 12 times less).
@@ -198,7 +221,7 @@ void PageOutputTest::chosenFileIsNumberedAndRemeasured() {
     QCOMPARE(output.metrics().prnWidth, 9917);
     output.printerSetup();
     // A5 upright: 420 x 595 points at 1200 dpi.
-    QCOMPARE(output.metrics(), (PrinterMetrics{12.5, 12.5, 167, 167, 7000, 9917}));
+    QCOMPARE(output.metrics(), (PrinterMetrics{12.5, 12.5, 0, 0, 7000, 9917}));
 
     QVERIFY(output.printone(framedEnvelope(), {true, 0, "0", "0", "Иванов", "C5"}));
     QVERIFY(output.printone(framedEnvelope(), {true, 0, "0", "0", "Иванов", "C5"}));
@@ -244,46 +267,57 @@ void PageOutputTest::failuresAreReportedNotPrinted() {
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
-void PageOutputTest::realSpoolerPrintsTheEnvelope() {
+void PageOutputTest::spoolerPrintsFromTheDeviceOffset_data() {
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<bool>("edge");
+    QTest::newRow("cups-pdf: no unprintable edge") << "PDF" << false;
+    QTest::newRow("PPD with an unprintable edge") << "PDFMARGINS" << true;
+}
+
+void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
+    QFETCH(QString, queue);
+    QFETCH(bool, edge);
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    // The spooler keeps each queue's PPD in its own folder, beside its socket.
+    const QString ppd = QFileInfo(qEnvironmentVariable("CUPS_SERVER")).absolutePath() +
+                        "/ppd/" + queue + ".ppd";
+    const QPointF edgePoints = ppdEdge(ppd);
+    QVERIFY2(edgePoints.x() >= 0, qPrintable("no A4 ImageableArea in " + ppd));
+    QCOMPARE(edgePoints.x() > 0 && edgePoints.y() > 0, edge);
+
     QTemporaryDir dir;
     ScriptedMessages messages;
-    PageOutput output(messages, dir.path() + '/');
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setPrinterName(queue);
+    PageOutput output(messages, dir.path() + '/', std::move(printer));
     output.checkprinter(screen96);
-    QVERIFY2(!output.printsToFiles(), "the isolated CUPS has no default queue");
-    const QString title = QStringLiteral("envalo%1x%2").arg(QCoreApplication::applicationPid())
-                              .arg(QDateTime::currentMSecsSinceEpoch());
-    const Envelope envelope = framedEnvelope();
-    QVERIFY(output.printone(envelope, {false, 8, "0", "0", title, "DL"}));
-    QVERIFY(messages.shown.isEmpty());
-
-    // cups-pdf writes ~/PDF/<title...>-job_<N>.pdf; the job is done once it leaves the queue.
-    const QDir spoolOut(QDir::homePath() + "/PDF");
-    const QRegularExpression job("^" + title + ".*-job_(\\d+)\\.pdf$");
-    QString pdf;
-    QString jobId;
-    const auto done = [&] {
-        for (const QString& name : spoolOut.entryList(QDir::Files)) {
-            if (const QRegularExpressionMatch m = job.match(name); m.hasMatch()) {
-                pdf = spoolOut.filePath(name);
-                jobId = "PDF-" + m.captured(1) + ' ';
-            }
-        }
-        return !pdf.isEmpty() && !run("lpstat", {"-o"}).contains(jobId);
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(done(), 60000);
-    const QImage page = renderPage(pdf, 30, dir.path());
-    QFile::remove(pdf);
-    // The landscape drawing arrives turned a quarter to the left on upright paper.
+    QVERIFY2(!output.printsToFiles(), qPrintable("no queue " + queue));
     const PrinterMetrics& m = output.metrics();
-    const QRect drawn = expectedOnPage(placeEnvelope(envelope.size, m, false, 8, "0", "0",
-                                                     screen96), m, 30);
-    const int paperLength = qRound(m.prnHeight * 30.0 / 1200);
-    QCOMPARE(page.size(), QSize(qRound(m.prnWidth * 30.0 / 1200), paperLength));
+    const double dotsPerPoint = output.printer().resolution() / 72.0;
+    QCOMPARE(m.prnOffsetX, qRound(edgePoints.x() * dotsPerPoint));
+    QCOMPARE(m.prnOffsetY, qRound(edgePoints.y() * dotsPerPoint));
+
+    // The top-left position puts the envelope's corner on the printable area's corner.
+    SpooledJobs jobs(1);
+    const Envelope envelope = framedEnvelope();
+    QVERIFY(output.printone(envelope, {false, 0, "0", "0", jobs.token(), "DL"}));
+    QVERIFY(messages.shown.isEmpty());
+    const QMap<int, QString> done = jobs.waitForAll();
+    QCOMPARE(done.size(), 1);
+
+    constexpr int dpi = 100;
+    const QImage page = renderPage(done.first(), dpi, dir.path());
+    // The landscape drawing arrives turned a quarter to the left on upright paper.
+    const int resolution = output.printer().resolution();
+    const QRect drawn = expectedOnPage(placeEnvelope(envelope.size, m, false, 0, "0", "0",
+                                                     screen96), m, dpi, resolution);
+    // Upright A4, whole: the renderer rounds a part pixel up.
+    QCOMPARE(page.size(), QSize(qCeil(m.prnWidth * double(dpi) / resolution),
+                                qCeil(m.prnHeight * double(dpi) / resolution)));
+    const int paperLength = page.height();
     verifyNear(inkBox(page),
-               QRect(drawn.top(), paperLength - drawn.right() - 1, drawn.height(), drawn.width()),
-               page.size());
+               QRect(drawn.top(), paperLength - drawn.right() - 1, drawn.height(), drawn.width()));
 }
 
 QTEST_MAIN(PageOutputTest)
