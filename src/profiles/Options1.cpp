@@ -152,8 +152,10 @@ void Topt::rebuildPrintList(const QStringList& ticked) {
 void Topt::loadprofile(const QString& name) {
     try {
         loadSteps(name);
-    } catch (const std::exception&) {
-        throw UserError(QStringLiteral("Ошибка загрузки профиля"));
+    } catch (const std::exception& e) {
+        // The cause names the picture or the value, so the user knows what to mend.
+        throw UserError(QStringLiteral("Ошибка загрузки профиля «%1».\r\n%2")
+                            .arg(name, errorMessage(e)));
     }
 }
 
@@ -183,7 +185,8 @@ void Topt::loadSteps(const QString& name) {
     // A missing key puts the envelope where old files printed it: position 0.
     const int listpos = m_ini.readInteger(name, QStringLiteral("listpos"), 0);
     if (listpos < 0 || listpos > 8)
-        throw UserError(QStringLiteral("listpos"));
+        throw UserError(
+            QStringLiteral("Положение конверта на листе listpos=%1 должно быть от 0 до 8").arg(listpos));
     v.setSheetPosition(listpos);
 
     p.otkogo = m_ini.readBool(name, QStringLiteral("otkogo"), true);
@@ -229,7 +232,9 @@ void Topt::loadSteps(const QString& name) {
         b.face = m_ini.readString(name, key(n, "fname"), QStringLiteral("Arial"));
         b.size = m_ini.readInteger(name, key(n, "fsize"), 10);
         if (b.size < 1 || b.size > 1000)
-            throw UserError(QStringLiteral("fsize"));
+            throw UserError(QStringLiteral("Размер шрифта %1=%2 должен быть от 1 до 1000")
+                                .arg(key(n, "fsize"))
+                                .arg(b.size));
         b.style = m_ini.readInteger(name, key(n, "fstyle"), 0);
         b.colour = quint32(m_ini.readInteger(name, key(n, "fcolor"), 0));
         b.charset = m_ini.readInteger(name, key(n, "fcharset"), 0);

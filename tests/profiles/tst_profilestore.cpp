@@ -11,6 +11,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -95,6 +97,8 @@ private slots:
     void failedChangeLeavesFileAndLists();
     void printListTicksWholeNames();
     void badValueStopsTheLoad();
+    void brokenPictureIsNamed_data();
+    void brokenPictureIsNamed();
 };
 
 void ProfileStoreTest::startsOnTheRecipientsProfile() {
@@ -426,7 +430,8 @@ void ProfileStoreTest::badValueStopsTheLoad() {
         s.opt->loadprofile("Плохой");
         QFAIL("the load went through");
     } catch (const UserError& e) {
-        QCOMPARE(e.message(), QStringLiteral("Ошибка загрузки профиля"));
+        QCOMPARE(e.message(), QStringLiteral("Ошибка загрузки профиля «Плохой».\r\nПоложение "
+                                             "конверта на листе listpos=9 должно быть от 0 до 8"));
     }
     QCOMPARE(s.v->profile.kept[0], QStringLiteral("5"));
     QCOMPARE(s.v->blockPos(1).x(), 300);
@@ -434,6 +439,36 @@ void ProfileStoreTest::badValueStopsTheLoad() {
     QCOMPARE(s.v->edit(8)->text(), QStringLiteral("7"));
     QCOMPARE(s.v->sheetPosition(), 3);
     QCOMPARE(s.v->edit(3)->text(), QStringLiteral("10"));
+}
+
+void ProfileStoreTest::brokenPictureIsNamed_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << QByteArray() << "файл не найден";
+    QTest::newRow("not a picture") << QByteArray("not a JPEG") << "";
+}
+
+void ProfileStoreTest::brokenPictureIsNamed() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    Store s;
+    const QString picture = s.folder.file("images/c6_komy.jpg");
+    QVERIFY(QFile::remove(picture));
+    if (!bytes.isEmpty()) {
+        QFile file(picture);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    QString error;
+    try {
+        s.opt->loadprofile("Первый");
+    } catch (const UserError& e) {
+        error = e.message();
+    }
+    const QString start = "Ошибка загрузки профиля «Первый».\r\nНе удалось прочитать рисунок " +
+                          QDir::toNativeSeparators(picture) + ": ";
+    QVERIFY2(error.startsWith(start) && error.size() > start.size(), qPrintable(error));
+    if (!reason.isEmpty())
+        QCOMPARE(error.mid(start.size()), reason);
 }
 
 QTEST_MAIN(ProfileStoreTest)
