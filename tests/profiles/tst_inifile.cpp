@@ -419,30 +419,35 @@ private slots:
     void failedWriteNamesThePath_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("folderAtPath");
-        QTest::addColumn<bool>("wholeLines");
+        QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("reason");
+        const QString folderInPlace = u"в папке «%1» на месте файла стоит папка"_s;
 
         QTest::newRow("folder missing")
-            << u"absent/envalo.ini"_s << false << false << u"папки «%1/absent» нет"_s;
-        QTest::newRow("a folder at the path")
-            << u"envalo.ini"_s << true << false << u"в папке «%1» на месте файла стоит папка"_s;
+            << u"absent/envalo.ini"_s << false << u"key"_s << u"папки «%1/absent» нет"_s;
+        QTest::newRow("a folder at the path") << u"envalo.ini"_s << true << u"key"_s << folderInPlace;
         QTest::newRow("a folder at the path, whole lines")
-            << u"envalo.ini"_s << true << true << u"в папке «%1» на месте файла стоит папка"_s;
-        QTest::newRow("no file, whole lines") << u"envalo.ini"_s << false << true << u"файла нет"_s;
+            << u"envalo.ini"_s << true << u"lines"_s << folderInPlace;
+        QTest::newRow("a folder at the path, erase")
+            << u"envalo.ini"_s << true << u"erase"_s << folderInPlace;
+        QTest::newRow("no file, whole lines")
+            << u"envalo.ini"_s << false << u"lines"_s << u"файла нет"_s;
     }
 
     void failedWriteNamesThePath() {
         QFETCH(QString, name);
         QFETCH(bool, folderAtPath);
-        QFETCH(bool, wholeLines);
+        QFETCH(QString, operation);
         QFETCH(QString, reason);
         const QString path = m_dir->filePath(name);
         if (folderAtPath)
             QVERIFY(QDir().mkpath(path));
         IniFile ini(path);
         const QString error = errorOf([&] {
-            if (wholeLines)
+            if (operation == u"lines"_s)
                 ini.writeLines({u"[m]"_s});
+            else if (operation == u"erase"_s)
+                ini.eraseSection(u"m"_s);
             else
                 ini.writeString(u"m"_s, u"k"_s, u"v"_s);
         });
