@@ -4,6 +4,7 @@
 #include <QTimer>
 
 struct Windows;
+class ElidedLabel;
 class QLabel;
 class QToolButton;
 
@@ -22,11 +23,11 @@ public:
     int waitCount = 0;
 
     QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
+    ElidedLabel* Label2 = nullptr; // the record's name, cut in the middle when long
     QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
+    ElidedLabel* Label4 = nullptr; // the profile's name
     QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
+    QLabel* Label6 = nullptr; // the seconds left, or "Ожидание"
     QLabel* Label7 = nullptr;
     QToolButton* SpeedButton2 = nullptr; // "Печатать"
     QToolButton* SpeedButton1 = nullptr; // "Отмена"
@@ -39,5 +40,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The countdown line's value, also as the name a screen reader speaks.
+    void showCount(const QString& text);
+
     Windows& w;
 };
