@@ -66,6 +66,8 @@ private slots:
     void dragRewritesFollowingFields();
     void arrowKeys();
     void senderApplyOutsideTheEnvelope();
+    void blockAtTheEdgeIsInside_data();
+    void blockAtTheEdgeIsInside();
     void gapRule();
     void arrowButtonsAndHoldToRepeat();
     void badFieldsAndBadPictures();
@@ -257,6 +259,7 @@ void LayoutEditorTest::senderApplyOutsideTheEnvelope() {
     e.v->edit(5)->setText("25");
     e.messages.answer(false);
     QTest::keyClick(e.v->edit(4), Qt::Key_Return);
+    QVERIFY(!e.messages.shown.isEmpty());
     QCOMPARE(e.messages.shown.last().text,
              QStringLiteral("Текст находится за пределами конверта, продолжить?"));
     QCOMPARE(e.messages.shown.last().title, QStringLiteral("Внимание!"));
@@ -274,6 +277,45 @@ void LayoutEditorTest::senderApplyOutsideTheEnvelope() {
     e.v->Button3Click();
     QCOMPARE(e.pos(1), QPoint(-7, 25));
     QCOMPARE(e.messages.texts("question").size(), 2);
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::blockAtTheEdgeIsInside_data() {
+    QTest::addColumn<Qt::Edge>("edge");
+    QTest::newRow("left") << Qt::LeftEdge;
+    QTest::newRow("top") << Qt::TopEdge;
+    QTest::newRow("right") << Qt::RightEdge;
+    QTest::newRow("bottom") << Qt::BottomEdge;
+}
+
+void LayoutEditorTest::blockAtTheEdgeIsInside() {
+    QFETCH(Qt::Edge, edge);
+    Editor e;
+    // Block 5 placed through its fields, its side exactly on the envelope's edge.
+    const QSize room = e.v->p2->size() - e.v->label(5)->size();
+    QPoint at = e.pos(5);
+    QPoint outward;
+    switch (edge) {
+    case Qt::LeftEdge: at.setX(0); outward = {-1, 0}; break;
+    case Qt::TopEdge: at.setY(0); outward = {0, -1}; break;
+    case Qt::RightEdge: at.setX(room.width()); outward = {1, 0}; break;
+    case Qt::BottomEdge: at.setY(room.height()); outward = {0, 1}; break;
+    }
+    auto place = [&](QPoint p) {
+        e.v->edit(10)->setText(QString::number(p.x()));
+        e.v->edit(11)->setText(QString::number(p.y()));
+        e.v->applyButtons[3]->click();
+    };
+    place(at);
+    QCOMPARE(e.pos(5), at);
+    QCOMPARE(e.messages.texts("question"), QStringList());
+
+    // One pixel further is outside, and Cancel puts the block back on the edge.
+    e.messages.answer(false);
+    place(at + outward);
+    QCOMPARE(e.messages.texts("question"),
+             QStringList{"Текст находится за пределами конверта, продолжить?"});
+    QCOMPARE(e.pos(5), at);
     e.verifyNothingUnexpected();
 }
 
@@ -350,6 +392,7 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
     QCOMPARE(e.messages.texts("error"), QStringList{"«-» не является целым числом."});
     e.v->edit(12)->clear();
     e.v->applyButtons[5]->click();
+    QCOMPARE(e.messages.texts("error").size(), 2);
     QCOMPARE(e.messages.texts("error").last(), QStringLiteral("«» не является целым числом."));
 
     // A damaged picture is named in the error notice.
@@ -359,6 +402,7 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
     damaged.close();
     e.v->cb2->setCurrentIndex(2);
     guarded(e.messages, [&] { e.v->setform(); });
+    QVERIFY(!e.messages.texts("error").isEmpty());
     QVERIFY2(e.messages.texts("error").last().contains("c6_index.jpg"),
              qPrintable(e.messages.texts("error").last()));
 
