@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <QStyleOptionToolButton>
 #include <QTextDocument>
 #include <QToolButton>
@@ -163,6 +165,25 @@ void checkButton(const QAbstractButton& button, QStringList& faults) {
                                                .arg(sizeText(needed), sizeText(room->size()));
 }
 
+void checkGroupBox(const QGroupBox& box, QStringList& faults) {
+    const QString text = withoutMnemonics(box.title());
+    if (text.isEmpty())
+        return;
+    QStyleOptionGroupBox option;
+    option.initFrom(&box);
+    option.text = box.title();
+    option.lineWidth = 1;
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    if (box.isCheckable())
+        option.subControls |= QStyle::SC_GroupBoxCheckBox;
+    option.textAlignment = box.alignment();
+    const QRect title =
+        box.style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, &box);
+    if (!box.rect().contains(title))
+        faults << describe(box, text) + QStringLiteral(" needs %1, has %2")
+                                            .arg(sizeText(title.size()), sizeText(box.size()));
+}
+
 bool showsSomething(const QWidget& widget) {
     if (const auto* label = qobject_cast<const QLabel*>(&widget))
         return !label->text().isEmpty() || !label->pixmap().isNull();
@@ -193,6 +214,8 @@ QStringList textFaults(const QWidget& window) {
             checkLabel(*label, faults);
         else if (const auto* button = qobject_cast<const QAbstractButton*>(child))
             checkButton(*button, faults);
+        else if (const auto* box = qobject_cast<const QGroupBox*>(child))
+            checkGroupBox(*box, faults);
         if (!showsSomething(*child))
             continue;
         shown << child;
