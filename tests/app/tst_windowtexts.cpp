@@ -19,7 +19,10 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QTabWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -53,6 +56,18 @@ void WindowTextsTest::textsShowWhole_data() {
         // The status bar as its timer fills it.
         w.view->Timer1Timer();
         return w.view;
+    });
+    QTest::newRow("layout editor, widest coordinates") << WindowOf([](Windows& w) -> QWidget* {
+        w.view->show();
+        for (int n = 1; n <= 13; ++n)
+            w.view->edit(n)->setText(QStringLiteral("-999"));
+        w.view->cb2->setCurrentIndex(3);
+        w.view->setform();
+        return w.view;
+    });
+    QTest::newRow("main window, senders") << WindowOf([](Windows& w) -> QWidget* {
+        w.frm->pages->setCurrentIndex(1);
+        return w.frm;
     });
     QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });
     QTest::newRow("new record") << WindowOf([](Windows& w) -> QWidget* { return w.newrec; });
