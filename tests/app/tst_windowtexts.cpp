@@ -9,21 +9,21 @@
 #include "app/Envalo.h"
 #include "app/Windows.h"
 #include "controls/CheckCombo.h"
-#include "editor/unSaveAs.h"
 #include "editor/uView.h"
+#include "editor/unSaveAs.h"
 #include "printing/desk1.h"
 #include "printing/unPos.h"
 #include "printing/unWait.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTabWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 
 namespace {
@@ -86,8 +86,8 @@ void WindowTextsTest::textsShowWhole_data() {
     QTest::newRow("about") << WindowOf([](Windows& w) -> QWidget* { return w.pAbout; });
     QTest::newRow("about, deep program folder") << WindowOf([](Windows& w) -> QWidget* {
         const QString appdir = w.frm->appdir;
-        w.frm->appdir = QStringLiteral(
-            "/home/пользователь/Документы/Программы/Печать конвертов/версия 1.34/");
+        w.frm->appdir =
+            QStringLiteral("/home/пользователь/Документы/Программы/Печать конвертов/версия 1.34/");
         auto* about = new TpAbout(w);
         w.frm->appdir = appdir;
         about->setAttribute(Qt::WA_DeleteOnClose);
@@ -138,9 +138,9 @@ using Build = std::function<void(QWidget&)>;
 void WindowTextsTest::faultsAreFound_data() {
     QTest::addColumn<Build>("build");
     QTest::addColumn<QString>("fault");
-    QTest::newRow("label that fits") << Build([](QWidget& window) {
-        new QLabel(QStringLiteral("Профиль:"), &window);
-    }) << QString();
+    QTest::newRow("label that fits")
+        << Build([](QWidget& window) { new QLabel(QStringLiteral("Профиль:"), &window); })
+        << QString();
     QTest::newRow("narrow label") << Build([](QWidget& window) {
         (new QLabel(QStringLiteral("Печать начнётся через:"), &window))->setFixedWidth(60);
     }) << "«Печать начнётся через:» needs";

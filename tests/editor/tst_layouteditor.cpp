@@ -281,26 +281,24 @@ void LayoutEditorTest::senderApplyOutsideTheEnvelope() {
 }
 
 void LayoutEditorTest::blockAtTheEdgeIsInside_data() {
-    QTest::addColumn<Qt::Edge>("edge");
-    QTest::newRow("left") << Qt::LeftEdge;
-    QTest::newRow("top") << Qt::TopEdge;
-    QTest::newRow("right") << Qt::RightEdge;
-    QTest::newRow("bottom") << Qt::BottomEdge;
+    // The way out of the envelope across that edge.
+    QTest::addColumn<QPoint>("outward");
+    QTest::newRow("left") << QPoint(-1, 0);
+    QTest::newRow("top") << QPoint(0, -1);
+    QTest::newRow("right") << QPoint(1, 0);
+    QTest::newRow("bottom") << QPoint(0, 1);
 }
 
 void LayoutEditorTest::blockAtTheEdgeIsInside() {
-    QFETCH(Qt::Edge, edge);
+    QFETCH(QPoint, outward);
     Editor e;
     // Block 5 placed through its fields, its side exactly on the envelope's edge.
     const QSize room = e.v->p2->size() - e.v->label(5)->size();
     QPoint at = e.pos(5);
-    QPoint outward;
-    switch (edge) {
-    case Qt::LeftEdge: at.setX(0); outward = {-1, 0}; break;
-    case Qt::TopEdge: at.setY(0); outward = {0, -1}; break;
-    case Qt::RightEdge: at.setX(room.width()); outward = {1, 0}; break;
-    case Qt::BottomEdge: at.setY(room.height()); outward = {0, 1}; break;
-    }
+    if (outward.x() != 0)
+        at.setX(outward.x() < 0 ? 0 : room.width());
+    if (outward.y() != 0)
+        at.setY(outward.y() < 0 ? 0 : room.height());
     auto place = [&](QPoint p) {
         e.v->edit(10)->setText(QString::number(p.x()));
         e.v->edit(11)->setText(QString::number(p.y()));

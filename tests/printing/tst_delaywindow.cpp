@@ -178,7 +178,8 @@ void DelayWindowTest::spokenNamesFollowTheText() {
     d.wait->waitName = name;
     d.wait->waitProfile = profile;
     d.show([&] {
-        for (auto [label, full] : {std::pair{d.wait->Label2, name}, std::pair{d.wait->Label4, profile}}) {
+        for (auto [label, full] :
+             {std::pair{d.wait->Label2, name}, std::pair{d.wait->Label4, profile}}) {
             QCOMPARE(label->fullText(), full);
             QCOMPARE(spokenName(label), full);
             QCOMPARE(label->toolTip(), full);

@@ -33,7 +33,9 @@ QString describe(const QWidget& widget, const QString& text) {
     return QStringLiteral("%1 «%2»").arg(nameOf(widget), text);
 }
 
-QString sizeText(QSize size) { return QStringLiteral("%1×%2").arg(size.width()).arg(size.height()); }
+QString sizeText(QSize size) {
+    return QStringLiteral("%1×%2").arg(size.width()).arg(size.height());
+}
 
 // The room a block of lines needs when laid out without wrapping.
 QSize linesSize(const QFontMetrics& metrics, const QString& text) {
@@ -128,8 +130,8 @@ std::optional<QRect> buttonTextRoom(const QAbstractButton& button) {
         option.subControls = QStyle::SC_ToolButton;
         if (tool->popupMode() == QToolButton::MenuButtonPopup)
             option.subControls |= QStyle::SC_ToolButtonMenu;
-        QRect room = style->subControlRect(QStyle::CC_ToolButton, &option, QStyle::SC_ToolButton,
-                                           tool);
+        QRect room =
+            style->subControlRect(QStyle::CC_ToolButton, &option, QStyle::SC_ToolButton, tool);
         const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, tool);
         room.adjust(frame, frame, -frame, -frame);
         if (hasPicture && look == Qt::ToolButtonTextBesideIcon)
