@@ -2,7 +2,6 @@
 
 #include "app/Envalo.h"
 #include "app/Windows.h"
-#include "controls/ElidedLabel.h"
 #include "editor/uView.h"
 #include "profiles/Options1.h"
 

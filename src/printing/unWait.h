@@ -1,10 +1,11 @@
 #pragma once
 
+#include "controls/ElidedLabel.h"
+
 #include <QDialog>
 #include <QTimer>
 
 struct Windows;
-class ElidedLabel;
 class QLabel;
 class QToolButton;
 
