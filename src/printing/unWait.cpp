@@ -40,7 +40,6 @@ TfWait::TfWait(Windows& windows) : QDialog(windows.frm), w(windows) {
 
     // The borderless window draws its own title strip.
     Label7 = describedLabel(QStringLiteral("Печать конверта"), QStringLiteral("Label7"), this);
-    Label7->setFixedHeight(20);
     Label7->setIndent(4);
     Label7->setStyleSheet(
         QStringLiteral("QLabel { color: white; font-weight: bold; background: qlineargradient("
@@ -89,6 +88,10 @@ TfWait::TfWait(Windows& windows) : QDialog(windows.frm), w(windows) {
     layout->addLayout(lines);
     layout->addStretch();
     layout->addLayout(buttons);
+    // The title's style sheet makes its font bold only once it is polished; the
+    // strip is 20 pixels high, or as high as a larger font needs.
+    ensurePolished();
+    Label7->setFixedHeight(std::max(20, Label7->sizeHint().height()));
     // 231 x 99 where the fonts allow it; larger fonts widen and heighten the
     // window just enough, and a long name is cut rather than widening it.
     setFixedSize(layout->minimumSize().expandedTo(QSize(231, 99)));
