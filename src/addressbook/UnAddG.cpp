@@ -24,7 +24,10 @@ TAddGroup::TAddGroup(Windows& windows) : QDialog(windows.frm) {
     Button1->setAccessibleName(QString());
     Button2 = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);
     layOutPrompt(layout, Label1, Edit1, Button1, Button2);
-    setFixedSize(169, 87);
+    // 169 x 87 is two pixels too narrow for the prompt at the default font here:
+    // the window keeps that size where the fonts allow and grows where they need.
+    setMinimumSize(169, 87);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Button1, &QPushButton::clicked, this, &TAddGroup::accept);
     connect(Button2, &QPushButton::clicked, this, &TAddGroup::reject);

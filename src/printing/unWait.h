@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/ElidedLabel.h"
+
 #include <QDialog>
 #include <QTimer>
 
@@ -22,11 +24,11 @@ public:
     int waitCount = 0;
 
     QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
+    ElidedLabel* Label2 = nullptr; // the record's name, cut in the middle when long
     QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
+    ElidedLabel* Label4 = nullptr; // the profile's name
     QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
+    QLabel* Label6 = nullptr; // the seconds left, or "Ожидание"
     QLabel* Label7 = nullptr;
     QToolButton* SpeedButton2 = nullptr; // "Печатать"
     QToolButton* SpeedButton1 = nullptr; // "Отмена"
@@ -39,5 +41,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The countdown line's value, also as the name a screen reader speaks.
+    void showCount(const QString& text);
+
     Windows& w;
 };

@@ -371,6 +371,7 @@ void EditorCommandsTest::saveAs() {
     if (answer >= 0) {
         QCOMPARE(e.messages.texts("question"),
                  QStringList{"Такой профиль уже существует, переписать?"});
+        QVERIFY(!e.messages.shown.isEmpty());
         QCOMPARE(e.messages.shown.last().title, QStringLiteral("Внимание"));
     }
     QCOMPARE(e.option("profile"), QStringLiteral("Третий"));
@@ -390,7 +391,9 @@ void EditorCommandsTest::saveAs() {
         QCOMPARE(entries(e.v->cb1), isNew ? profiles + QStringList{savedAs} : profiles);
         QCOMPARE(entries(e.frm().cbp), entries(e.v->cb1));
         if (isNew) {
+            QVERIFY(!e.ini().sections().isEmpty());
             QCOMPARE(e.ini().sections().last(), savedAs);
+            QVERIFY(!e.v->ccb1->Items().isEmpty());
             QCOMPARE(e.ini().readString(savedAs, "printprofiles", ""), "Первый," + savedAs);
             QVERIFY(e.v->ccb1->IsChecked(int(e.v->ccb1->Items().size()) - 1));
         }

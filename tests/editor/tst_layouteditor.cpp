@@ -66,6 +66,8 @@ private slots:
     void dragRewritesFollowingFields();
     void arrowKeys();
     void senderApplyOutsideTheEnvelope();
+    void blockAtTheEdgeIsInside_data();
+    void blockAtTheEdgeIsInside();
     void gapRule();
     void arrowButtonsAndHoldToRepeat();
     void badFieldsAndBadPictures();
@@ -257,6 +259,7 @@ void LayoutEditorTest::senderApplyOutsideTheEnvelope() {
     e.v->edit(5)->setText("25");
     e.messages.answer(false);
     QTest::keyClick(e.v->edit(4), Qt::Key_Return);
+    QVERIFY(!e.messages.shown.isEmpty());
     QCOMPARE(e.messages.shown.last().text,
              QStringLiteral("Текст находится за пределами конверта, продолжить?"));
     QCOMPARE(e.messages.shown.last().title, QStringLiteral("Внимание!"));
@@ -274,6 +277,43 @@ void LayoutEditorTest::senderApplyOutsideTheEnvelope() {
     e.v->Button3Click();
     QCOMPARE(e.pos(1), QPoint(-7, 25));
     QCOMPARE(e.messages.texts("question").size(), 2);
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::blockAtTheEdgeIsInside_data() {
+    // The way out of the envelope across that edge.
+    QTest::addColumn<QPoint>("outward");
+    QTest::newRow("left") << QPoint(-1, 0);
+    QTest::newRow("top") << QPoint(0, -1);
+    QTest::newRow("right") << QPoint(1, 0);
+    QTest::newRow("bottom") << QPoint(0, 1);
+}
+
+void LayoutEditorTest::blockAtTheEdgeIsInside() {
+    QFETCH(QPoint, outward);
+    Editor e;
+    // Block 5 placed through its fields, its side exactly on the envelope's edge.
+    const QSize room = e.v->p2->size() - e.v->label(5)->size();
+    QPoint at = e.pos(5);
+    if (outward.x() != 0)
+        at.setX(outward.x() < 0 ? 0 : room.width());
+    if (outward.y() != 0)
+        at.setY(outward.y() < 0 ? 0 : room.height());
+    auto place = [&](QPoint p) {
+        e.v->edit(10)->setText(QString::number(p.x()));
+        e.v->edit(11)->setText(QString::number(p.y()));
+        e.v->applyButtons[3]->click();
+    };
+    place(at);
+    QCOMPARE(e.pos(5), at);
+    QCOMPARE(e.messages.texts("question"), QStringList());
+
+    // One pixel further is outside, and Cancel puts the block back on the edge.
+    e.messages.answer(false);
+    place(at + outward);
+    QCOMPARE(e.messages.texts("question"),
+             QStringList{"Текст находится за пределами конверта, продолжить?"});
+    QCOMPARE(e.pos(5), at);
     e.verifyNothingUnexpected();
 }
 
@@ -350,6 +390,7 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
     QCOMPARE(e.messages.texts("error"), QStringList{"«-» не является целым числом."});
     e.v->edit(12)->clear();
     e.v->applyButtons[5]->click();
+    QCOMPARE(e.messages.texts("error").size(), 2);
     QCOMPARE(e.messages.texts("error").last(), QStringLiteral("«» не является целым числом."));
 
     // A damaged picture is named in the error notice.
@@ -359,6 +400,7 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
     damaged.close();
     e.v->cb2->setCurrentIndex(2);
     guarded(e.messages, [&] { e.v->setform(); });
+    QVERIFY(!e.messages.texts("error").isEmpty());
     QVERIFY2(e.messages.texts("error").last().contains("c6_index.jpg"),
              qPrintable(e.messages.texts("error").last()));
 

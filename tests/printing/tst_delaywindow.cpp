@@ -1,13 +1,19 @@
 #include "TestFolder.h"
+#include "TextFit.h"
 
 #include "app/Envalo.h"
 #include "app/Windows.h"
+#include "controls/ElidedLabel.h"
 #include "editor/uView.h"
 #include "printing/unWait.h"
 #include "profiles/Options1.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLayout>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
 
@@ -52,6 +58,10 @@ private slots:
     void countdown();
     void buttons_data();
     void buttons();
+    void textsShowWhole_data();
+    void textsShowWhole();
+    void spokenNamesFollowTheText_data();
+    void spokenNamesFollowTheText();
 };
 
 void DelayWindowTest::countdown_data() {
@@ -113,6 +123,105 @@ void DelayWindowTest::buttons() {
         QVERIFY(!d.wait->Timer1.isActive());
     });
     QCOMPARE(d.frm().stopPrint, cancel);
+}
+
+namespace {
+
+const QString longName = QStringLiteral(
+    "Общество с ограниченной ответственностью «Северо-Западная торговая компания»");
+const QString longProfile = QStringLiteral("Конверт C5 с окном, отправитель слева, индекс внизу");
+
+// What a screen reader reads as the control's name.
+QString spokenName(QWidget* control) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+} // namespace
+
+void DelayWindowTest::textsShowWhole_data() {
+    QTest::addColumn<bool>("confirmation");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("profile");
+    // The program's font in points; 0 keeps the platform's default.
+    QTest::addColumn<int>("points");
+    QTest::newRow("countdown") << false << "Иванов Иван Иванович" << "Конверт DL" << 0;
+    QTest::newRow("waiting for confirmation")
+        << true << "Иванов Иван Иванович" << "Конверт DL" << 0;
+    QTest::newRow("long names") << false << longName << longProfile << 0;
+    QTest::newRow("larger font") << true << longName << longProfile << 14;
+}
+
+void DelayWindowTest::textsShowWhole() {
+    QFETCH(bool, confirmation);
+    QFETCH(QString, name);
+    QFETCH(QString, profile);
+    QFETCH(int, points);
+    const QFont platformFont = QApplication::font();
+    auto restore = qScopeGuard([&] { QApplication::setFont(platformFont); });
+    if (points > 0) {
+        QFont font = platformFont;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+    }
+    Delay d(QStringLiteral("10"), confirmation);
+    d.wait->waitName = name;
+    d.wait->waitProfile = profile;
+    d.show([&] {
+        grabForReview(*d.wait, QStringLiteral("delay ") + QTest::currentDataTag());
+        const QStringList faults = textFaults(*d.wait);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        // 231 x 99 at the least, and no larger than the fonts need: a long
+        // name is cut rather than widening the window.
+        const QSize needed = d.wait->layout()->minimumSize().expandedTo(QSize(231, 99));
+        QCOMPARE(d.wait->size(), needed);
+        d.wait->SpeedButton2->click();
+    });
+}
+
+void DelayWindowTest::spokenNamesFollowTheText_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("names that fit") << "Иванов Иван Иванович" << "Конверт DL" << false;
+    QTest::newRow("long names") << longName << longProfile << true;
+}
+
+void DelayWindowTest::spokenNamesFollowTheText() {
+    QFETCH(QString, name);
+    QFETCH(QString, profile);
+    QFETCH(bool, cut);
+    Delay d(QStringLiteral("3"), false);
+    d.wait->waitName = name;
+    d.wait->waitProfile = profile;
+    d.show([&] {
+        for (auto [label, full] :
+             {std::pair{d.wait->Label2, name}, std::pair{d.wait->Label4, profile}}) {
+            QCOMPARE(label->fullText(), full);
+            QCOMPARE(spokenName(label), full);
+            QCOMPARE(label->toolTip(), full);
+            if (cut) {
+                // Cut in the middle: both ends are still there.
+                QVERIFY2(label->text().contains(QChar(0x2026)), qPrintable(label->text()));
+                QVERIFY(label->text().size() < full.size());
+                QVERIFY(full.startsWith(label->text().left(3)));
+                QVERIFY(full.endsWith(label->text().right(3)));
+            } else {
+                QCOMPARE(label->text(), full);
+            }
+        }
+        QCOMPARE(spokenName(d.wait->Label6), QStringLiteral("3"));
+        d.wait->Timer1Timer();
+        QCOMPARE(d.wait->Label6->text(), QStringLiteral("2"));
+        QCOMPARE(spokenName(d.wait->Label6), QStringLiteral("2"));
+        d.wait->SpeedButton1->click();
+    });
+    // Waiting for confirmation is spoken too.
+    d.program->windows().view->cb3->setChecked(true);
+    d.show([&] {
+        QCOMPARE(spokenName(d.wait->Label6), QStringLiteral("Ожидание"));
+        d.wait->SpeedButton2->click();
+    });
 }
 
 QTEST_MAIN(DelayWindowTest)
