@@ -10,6 +10,7 @@
 #include "printing/desk1.h"
 #include "profiles/IniFile.h"
 #include "profiles/Options1.h"
+#include "profiles/ProgramOptions.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -125,8 +126,7 @@ void Tfrm::Timer1Timer() {
     // A settings file that could not be read at start is not created or replaced here.
     if (!m_settingsRead)
         return;
-    w.opt->ini().writeString(QStringLiteral("option"), QStringLiteral("profile"),
-                             cbp->currentText());
+    ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
     w.opt->loadprofile(cbp->currentText());
     w.desk->redraw();
 }
@@ -234,7 +234,6 @@ void Tfrm::pageChanged() {
 
 void Tfrm::cbpChange() {
     // The recipient's own profile changes only when the record is saved.
-    w.opt->ini().writeString(QStringLiteral("option"), QStringLiteral("profile"),
-                             cbp->currentText());
+    ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
     w.opt->loadprofile(cbp->currentText());
 }

@@ -11,6 +11,7 @@
 #include "controls/NumberKeyFilter.h"
 #include "profiles/Options1.h"
 #include "unSaveAs.h"
+#include "profiles/ProgramOptions.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -28,7 +29,6 @@
 
 namespace {
 
-const QString optionSection = QStringLiteral("option");
 
 QFont dialogFont(const TextBlock& block) {
     QFont font = styledFont(block);
@@ -193,12 +193,10 @@ bool Tview::saveCurrentProfile(bool withDelay) {
     w.opt->asOneChange([&] {
         IniFile& ini = w.opt->ini();
         w.opt->saveprofile(name);
-        ini.writeString(optionSection, QStringLiteral("profile"), name);
-        if (withDelay) {
-            ini.writeString(optionSection, QStringLiteral("printdelay"), Edit15->text());
-            ini.writeString(optionSection, QStringLiteral("pdmode"),
-                            rb1->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
-        }
+        ProgramOptions::writeProfile(ini, name);
+        if (withDelay)
+            ProgramOptions::writeDelay(ini, Edit15->text(),
+                                       rb1->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
     });
     Button10->setEnabled(false);
     formatPanel->setText(QStringLiteral("Сохранено"));
@@ -343,11 +341,9 @@ void Tview::ToolButton1Click() {
 }
 
 void Tview::readDelaySettings() {
-    const IniFile& ini = w.opt->ini();
-    Edit15->setText(
-        ini.readString(optionSection, QStringLiteral("printdelay"), QStringLiteral("10")));
-    if (ini.readString(optionSection, QStringLiteral("pdmode"), QStringLiteral("1")) ==
-        QStringLiteral("1"))
+    const ProgramOptions options = ProgramOptions::read(w.opt->ini());
+    Edit15->setText(options.printdelay);
+    if (options.delayBeforeEveryEnvelope())
         rb1->setChecked(true);
     else
         rb2->setChecked(true);

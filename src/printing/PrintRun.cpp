@@ -10,6 +10,7 @@
 #include "editor/uView.h"
 #include "profiles/Options1.h"
 #include "unWait.h"
+#include "profiles/ProgramOptions.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -30,9 +31,9 @@ void Tfrm::printall() {
         if (view.ccb1->IsChecked(i))
             chosen.append(items[i]);
     const int ticked = cb->lines().checkedCount();
-    IniFile& ini = w.opt->ini();
-    const int printdelay = ini.readInteger(QStringLiteral("option"), QStringLiteral("printdelay"), 10);
-    const int pdmode = ini.readInteger(QStringLiteral("option"), QStringLiteral("pdmode"), 1);
+    const ProgramOptions options = ProgramOptions::read(w.opt->ini());
+    const int printdelay = options.printDelaySeconds();
+    const int pdmode = options.delayMode();
     stopPrint = false;
     output->resetFilesWritten();
     const bool delayed = printdelay > 0 && (pdmode == 1 || (pdmode == 2 && chosen.size() > 1));

@@ -4,6 +4,7 @@
 #include "app/Windows.h"
 #include "editor/uView.h"
 #include "profiles/Options1.h"
+#include "profiles/ProgramOptions.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -109,8 +110,7 @@ void TfWait::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     Label2->setFullText(waitName);
     Label4->setFullText(waitProfile);
-    waitCount =
-        w.opt->ini().readInteger(QStringLiteral("option"), QStringLiteral("printdelay"), 10);
+    waitCount = ProgramOptions::read(w.opt->ini()).printDelaySeconds();
     showCount(QString::number(waitCount));
     if (w.view->cb3->isChecked()) {
         showCount(QStringLiteral("Ожидание"));

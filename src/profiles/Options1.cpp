@@ -7,6 +7,7 @@
 #include "controls/CheckCombo.h"
 #include "editor/EnvelopeFormat.h"
 #include "editor/uView.h"
+#include "profiles/ProgramOptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +17,6 @@
 
 namespace {
 
-const QString optionSection = QStringLiteral("option");
 const QString newProfileName = QStringLiteral("Новый профиль");
 
 QString key(int block, const char* suffix) {
@@ -49,7 +49,7 @@ Topt::Topt(Windows& windows)
 
 void Topt::listprofiles() {
     QStringList sections = m_ini.sections();
-    sections.removeAll(optionSection);
+    sections.removeAll(ProgramOptions::section);
     w.view->cb1->clear();
     w.view->cb1->addItems(sections);
     startTimer.start();
@@ -94,7 +94,7 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
         refuse(QStringLiteral("запятая разделяет профили в списке профилей на печать."));
     if (name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r')))
         refuse(QStringLiteral("оно должно быть одной строкой."));
-    if (name.compare(optionSection, Qt::CaseInsensitive) == 0)
+    if (name.compare(ProgramOptions::section, Qt::CaseInsensitive) == 0)
         refuse(QStringLiteral("это имя занято общими настройками программы."));
     for (const QString& other : names(w.view->cb1)) {
         if (other != name && other != keeping && other.compare(name, Qt::CaseInsensitive) == 0)
@@ -341,7 +341,7 @@ void Topt::newprofile() {
         asOneChange([&] {
             v.cb1->addItem(name);
             w.frm->cbp->addItem(name);
-            m_ini.writeString(optionSection, QStringLiteral("profile"), name);
+            ProgramOptions::writeProfile(m_ini, name);
             appendsection(name);
             for (size_t i = 0; i < keptValueKeys.size(); ++i)
                 v.profile.kept[i] = i == 2 ? QStringLiteral("29") : QStringLiteral("0");
@@ -383,7 +383,7 @@ void Topt::renameprofile() {
     // The recipients move to the new name only together with the file.
     AddressDb::Transaction recipients(w.frm->db);
     asOneChange([&] {
-        m_ini.writeString(optionSection, QStringLiteral("profile"), answer);
+        ProgramOptions::writeProfile(m_ini, answer);
         m_ini.eraseSection(old);
 
         TCheckedComboBox* ccb1 = v.ccb1;
@@ -432,7 +432,7 @@ void Topt::deleteprofile() {
             v.cb1->setCurrentIndex(v.cb1->count() - 1);
             const QString shown = v.cb1->currentText();
             loadprofile(shown);
-            m_ini.writeString(optionSection, QStringLiteral("profile"), shown);
+            ProgramOptions::writeProfile(m_ini, shown);
             w.frm->db.removeProfile(v.cb1->itemText(0), old);
         });
         recipients.commit();

@@ -262,6 +262,7 @@ void PageOutputTest::failuresAreReportedNotPrinted() {
     QVERIFY(messages.texts("notice").value(0).contains(folder));
     // A bad shift fails the page before any document is begun.
     QVERIFY(!output.printone(framedEnvelope(), {false, 0, "1.5", "0", "Иванов", "DL"}));
+    QVERIFY(!messages.texts("notice").isEmpty());
     QCOMPARE(messages.texts("notice").last(), "«1.5» не является целым числом.");
     QCOMPARE(output.filesWritten(), 0);
     QVERIFY(!QGuiApplication::overrideCursor());

@@ -1,6 +1,10 @@
 #include "editor/EnvelopeFormat.h"
+#include "profiles/IniFile.h"
 #include "profiles/PrintProfile.h"
+#include "profiles/ProgramOptions.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class PrintProfileTest : public QObject {
@@ -18,6 +22,8 @@ private slots:
     void formatsByText();
     void pictures();
     void colours();
+    void programOptions_data();
+    void programOptions();
 };
 
 void PrintProfileTest::conversions_data() {
@@ -182,6 +188,41 @@ void PrintProfileTest::colours() {
     QVERIFY(font.bold());
     QVERIFY(font.underline());
     QVERIFY(!font.italic());
+}
+
+void PrintProfileTest::programOptions_data() {
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QString>("printdelay");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("everyEnvelope");
+    QTest::newRow("no section") << QByteArray() << "10" << 10 << 1 << true;
+    QTest::newRow("empty values") << QByteArray("printdelay=\r\npdmode=\r\n") << "" << 10 << 1
+                                  << false;
+    QTest::newRow("stored") << QByteArray("printdelay=3\r\npdmode=2\r\n") << "3" << 3 << 2
+                            << false;
+    QTest::newRow("hexadecimal, unreadable mode")
+        << QByteArray("PrintDelay=0x1A\r\npdmode=x\r\n") << "0x1A" << 26 << 1 << false;
+}
+
+// The editor keeps the texts; the print run and the delay window count with them.
+void PrintProfileTest::programOptions() {
+    QFETCH(QByteArray, section);
+    QFETCH(QString, printdelay);
+    QFETCH(int, seconds);
+    QFETCH(int, mode);
+    QFETCH(bool, everyEnvelope);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("envalo.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(section.isEmpty() ? QByteArray("[A]\r\n") : "[option]\r\n" + section);
+    file.close();
+    const ProgramOptions options = ProgramOptions::read(IniFile(file.fileName()), "Текущий");
+    QCOMPARE(options.profile, QStringLiteral("Текущий"));
+    QCOMPARE(options.printdelay, printdelay);
+    QCOMPARE(options.printDelaySeconds(), seconds);
+    QCOMPARE(options.delayMode(), mode);
+    QCOMPARE(options.delayBeforeEveryEnvelope(), everyEnvelope);
 }
 
 QTEST_GUILESS_MAIN(PrintProfileTest)

@@ -288,6 +288,7 @@ void ProfileStoreTest::renameKeepsRecipientsInStep() {
 
     s.messages.answerInput(QStringLiteral("Второй"));
     s.opt->renameprofile();
+    QVERIFY(!s.messages.texts("notice").isEmpty());
     QCOMPARE(s.messages.texts("notice").last(),
              QStringLiteral("Профиль с таким именем уже существует."));
     // Cancel, the same name and an empty answer change nothing.

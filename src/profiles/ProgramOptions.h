@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class IniFile;
+
+// The program-wide values of the settings file's section "option", as stored (the
+// editor shows and keeps the texts), with each default in this one place.
+struct ProgramOptions {
+    static const QString section;
+
+    // The profile made current last.
+    QString profile;
+    // Seconds the delay window counts down before an envelope.
+    QString printdelay = QStringLiteral("10");
+    // "1": a delay before every envelope; anything else: only when the profile changes.
+    QString pdmode = QStringLiteral("1");
+
+    // The texts as the print run and the delay window count with them.
+    int printDelaySeconds() const;
+    int delayMode() const;
+    bool delayBeforeEveryEnvelope() const { return pdmode == QLatin1String("1"); }
+
+    // `currentProfile` stands in for a missing `profile`.
+    static ProgramOptions read(const IniFile& ini, const QString& currentProfile = {});
+    static void writeProfile(IniFile& ini, const QString& name);
+    static void writeDelay(IniFile& ini, const QString& printdelay, const QString& pdmode);
+};
