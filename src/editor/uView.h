@@ -143,6 +143,8 @@ public:
     void Button5Click();              // save as
     // Save; false when the user stopped at the empty print list question.
     bool Button10Click();
+    // The profile as the editor shows it now, as a save writes it.
+    PrintProfile currentProfile() const;
     void cb2Change(int index);        // format
     void fontClick();                 // "Шрифт" of the bar and of the block menu
     void N11Click();                  // visibility

@@ -171,6 +171,25 @@ void Tview::SpeedButton5Click() {
     w.opt->newprofile();
 }
 
+PrintProfile Tview::currentProfile() const {
+    PrintProfile p = profile;
+    p.format = std::max(0, cb2->currentIndex());
+    p.otkogo = SpeedButton[0]->isChecked();
+    p.komu = SpeedButton[1]->isChecked();
+    p.index = SpeedButton[2]->isChecked();
+    p.marka = SpeedButton[3]->isChecked();
+    p.iz = edit(3)->text();
+    p.listpos = sheetPosition();
+    p.allx = edit(8)->text();
+    p.ally = edit(9)->text();
+    p.width = width();
+    p.height = height();
+    p.printconfirm = cb3->isChecked();
+    p.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    p.indexswitch = CheckBox1->isChecked();
+    return p;
+}
+
 bool Tview::Button10Click() { return saveCurrentProfile(false); }
 
 void Tview::Button9Click() {

@@ -7,6 +7,7 @@
 #include "controls/CheckCombo.h"
 #include "editor/EnvelopeFormat.h"
 #include "editor/uView.h"
+#include "profiles/ProfileFile.h"
 #include "profiles/ProgramOptions.h"
 
 #include <QCheckBox>
@@ -18,16 +19,6 @@
 namespace {
 
 const QString newProfileName = QStringLiteral("Новый профиль");
-
-QString key(int block, const char* suffix) {
-    return QStringLiteral("t%1_%2").arg(block).arg(QLatin1String(suffix));
-}
-
-QString stemKey(int block, char axis) {
-    return QString::fromUtf8(blockInfo(block).stem) + QLatin1Char('_') + QLatin1Char(axis);
-}
-
-QString flag(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
 
 QStringList names(const QComboBox* list) {
     QStringList result;
@@ -162,94 +153,72 @@ void Topt::loadprofile(const QString& name) {
 void Topt::loadSteps(const QString& name) {
     Tview& v = *w.view;
     PrintProfile& p = v.profile;
-    p.name = name;
-    for (size_t i = 0; i < keptValueKeys.size(); ++i)
-        p.kept[i] = m_ini.readString(name, QLatin1String(keptValueKeys[i]), QStringLiteral("0"));
-
-    for (int n = 1; n <= blockCount; ++n)
-        v.moveBlock(n, QPoint(m_ini.readInteger(name, stemKey(n, 'x'), 1),
-                              m_ini.readInteger(name, stemKey(n, 'y'), 1)));
-
-    p.format = formatEntry(
-        m_ini.readString(name, QStringLiteral("format"), QStringLiteral("dl (110 x 220 мм)")));
-    v.cb2->setCurrentIndex(p.format);
-    v.cb1->setCurrentIndex(entryindex(v.cb1, name));
-    v.rememberedFormat = v.cb2->currentIndex();
-    v.rememberedProfile = v.cb1->currentIndex();
-
-    p.allx = m_ini.readString(name, QStringLiteral("allx"), QStringLiteral("0"));
-    p.ally = m_ini.readString(name, QStringLiteral("ally"), QStringLiteral("0"));
-    v.edit(8)->setText(p.allx);
-    v.edit(9)->setText(p.ally);
-
-    // A missing key puts the envelope where old files printed it: position 0.
-    const int listpos = m_ini.readInteger(name, QStringLiteral("listpos"), 0);
-    if (listpos < 0 || listpos > 8)
-        throw UserError(
-            QStringLiteral("Положение конверта на листе listpos=%1 должно быть от 0 до 8").arg(listpos));
-    v.setSheetPosition(listpos);
-
-    p.otkogo = m_ini.readBool(name, QStringLiteral("otkogo"), true);
-    p.komu = m_ini.readBool(name, QStringLiteral("komu"), true);
-    p.index = m_ini.readBool(name, QStringLiteral("index"), true);
-    p.marka = m_ini.readBool(name, QStringLiteral("marka"), true);
-    const std::array<bool, 4> toggles = {p.otkogo, p.komu, p.index, p.marka};
-    for (size_t i = 0; i < 4; ++i)
-        v.SpeedButton[i]->setChecked(toggles[i]);
-
-    p.width = m_ini.readInteger(name, QStringLiteral("width"), 1075);
-    p.height = m_ini.readInteger(name, QStringLiteral("height"), 800);
-    v.resize(std::clamp(p.width, 100, 20000), std::clamp(p.height, 100, 20000));
-
-    p.iz = m_ini.readString(name, QStringLiteral("iz"), QStringLiteral("10"));
-    v.edit(3)->setText(p.iz);
-
-    p.corx = m_ini.readInteger(name, QStringLiteral("corx"), 70);
-    p.cory = m_ini.readInteger(name, QStringLiteral("cory"), 90);
-
     auto field = [&](int edit, int block, char axis) {
-        v.edit(edit)->setText(QString::number(m_ini.readInteger(name, stemKey(block, axis), 0)));
+        // The fields show a missing position as 0, though the block sits at 1.
+        const QString key = QString::fromUtf8(blockInfo(block).stem) + QLatin1Char('_') + axis;
+        v.edit(edit)->setText(QString::number(m_ini.readInteger(name, key, 0)));
     };
-    field(1, 12, 'x');
-    field(2, 12, 'y');
-    field(4, 1, 'x');
-    field(5, 1, 'y');
-    field(10, 5, 'x');
-    field(11, 5, 'y');
-    field(6, 7, 'x');
-    field(7, 7, 'y');
-    field(12, 6, 'x');
-    field(13, 6, 'y');
-
-    v.setform();
-
-    p.printprofiles = m_ini.readString(name, QStringLiteral("printprofiles"), QString())
-                          .split(QLatin1Char(','), Qt::SkipEmptyParts);
-    rebuildPrintList(p.printprofiles);
-
-    for (int n = 1; n <= blockCount; ++n) {
-        TextBlock& b = p.block(n);
-        b.face = m_ini.readString(name, key(n, "fname"), QStringLiteral("Arial"));
-        b.size = m_ini.readInteger(name, key(n, "fsize"), 10);
-        if (b.size < 1 || b.size > 1000)
-            throw UserError(QStringLiteral("Размер шрифта %1=%2 должен быть от 1 до 1000")
-                                .arg(key(n, "fsize"))
-                                .arg(b.size));
-        b.style = m_ini.readInteger(name, key(n, "fstyle"), 0);
-        b.colour = quint32(m_ini.readInteger(name, key(n, "fcolor"), 0));
-        b.charset = m_ini.readInteger(name, key(n, "fcharset"), 0);
-        b.pitch = m_ini.readInteger(name, key(n, "fpitch"), 0);
-    }
-    v.applyFonts();
-    for (int n = 1; n <= blockCount; ++n)
-        p.block(n).visible = m_ini.readBool(name, key(n, "visible"), true);
-    v.setvisible();
-
-    p.printconfirm = m_ini.readBool(name, QStringLiteral("printconfirm"), true);
-    p.indexswitch = m_ini.readBool(name, QStringLiteral("indexswitch"), false);
-    v.cb3->setChecked(p.printconfirm);
-    v.CheckBox1->setChecked(p.indexswitch);
-
+    readProfile(m_ini, name, p, [&](LoadStep step) {
+        switch (step) {
+        case LoadStep::KeptValues:
+            break;
+        case LoadStep::Positions:
+            for (int n = 1; n <= blockCount; ++n)
+                v.moveBlock(n, QPoint(p.block(n).x, p.block(n).y));
+            break;
+        case LoadStep::Format:
+            v.cb2->setCurrentIndex(p.format);
+            v.cb1->setCurrentIndex(entryindex(v.cb1, name));
+            v.rememberedFormat = v.cb2->currentIndex();
+            v.rememberedProfile = v.cb1->currentIndex();
+            break;
+        case LoadStep::SheetShifts:
+            v.edit(8)->setText(p.allx);
+            v.edit(9)->setText(p.ally);
+            break;
+        case LoadStep::SheetPosition:
+            v.setSheetPosition(p.listpos);
+            break;
+        case LoadStep::Pictures: {
+            const std::array<bool, 4> toggles = {p.otkogo, p.komu, p.index, p.marka};
+            for (size_t i = 0; i < 4; ++i)
+                v.SpeedButton[i]->setChecked(toggles[i]);
+            break;
+        }
+        case LoadStep::WindowSize:
+            v.resize(std::clamp(p.width, 100, 20000), std::clamp(p.height, 100, 20000));
+            break;
+        case LoadStep::DigitSpacing:
+            v.edit(3)->setText(p.iz);
+            break;
+        case LoadStep::PadMarker:
+            field(1, 12, 'x');
+            field(2, 12, 'y');
+            field(4, 1, 'x');
+            field(5, 1, 'y');
+            field(10, 5, 'x');
+            field(11, 5, 'y');
+            field(6, 7, 'x');
+            field(7, 7, 'y');
+            field(12, 6, 'x');
+            field(13, 6, 'y');
+            v.setform();
+            break;
+        case LoadStep::PrintList:
+            rebuildPrintList(p.printprofiles);
+            break;
+        case LoadStep::Fonts:
+            v.applyFonts();
+            break;
+        case LoadStep::Visibility:
+            v.setvisible();
+            break;
+        case LoadStep::Switches:
+            v.cb3->setChecked(p.printconfirm);
+            v.CheckBox1->setChecked(p.indexswitch);
+            break;
+        }
+    });
     v.cb1->setCurrentIndex(entryindex(v.cb1, name));
     v.settext();
     v.setform();
@@ -257,72 +226,7 @@ void Topt::loadSteps(const QString& name) {
     v.Button10->setEnabled(false);
 }
 
-void Topt::saveprofile(const QString& name) {
-    const Tview& v = *w.view;
-    const PrintProfile& p = v.profile;
-    std::vector<std::pair<QString, QString>> values;
-    values.reserve(200);
-    auto put = [&](const QString& k, const QString& value) { values.emplace_back(k, value); };
-
-    for (size_t i = 0; i < keptValueKeys.size(); ++i)
-        put(QLatin1String(keptValueKeys[i]), p.kept[i]);
-    for (const char* k : {"IndDown", "Sender", "Recipient"})
-        put(QLatin1String(k), flag(false));
-
-    auto position = [&](int block, char axis) {
-        const TextBlock& b = p.block(block);
-        put(stemKey(block, axis), QString::number(axis == 'x' ? b.x : b.y));
-    };
-    auto both = [&](int block) {
-        position(block, 'x');
-        position(block, 'y');
-    };
-    auto across = [&](std::initializer_list<int> blocks) {
-        for (int b : blocks)
-            position(b, 'x');
-        for (int b : blocks)
-            position(b, 'y');
-    };
-    both(1);
-    both(18);
-    both(19);
-    across({2, 3, 4});
-    both(5);
-    across({7, 8, 20});
-    across({9, 10, 11});
-    both(6);
-    for (int n = 12; n <= 17; ++n)
-        both(n);
-
-    put(QStringLiteral("format"), v.cb2->currentText());
-    put(QStringLiteral("otkogo"), flag(v.SpeedButton[0]->isChecked()));
-    put(QStringLiteral("komu"), flag(v.SpeedButton[1]->isChecked()));
-    put(QStringLiteral("index"), flag(v.SpeedButton[2]->isChecked()));
-    put(QStringLiteral("marka"), flag(v.SpeedButton[3]->isChecked()));
-    put(QStringLiteral("iz"), v.edit(3)->text());
-    put(QStringLiteral("listpos"), QString::number(v.sheetPosition()));
-    put(QStringLiteral("corx"), QString::number(p.corx));
-    put(QStringLiteral("cory"), QString::number(p.cory));
-    put(QStringLiteral("allx"), v.edit(8)->text());
-    put(QStringLiteral("ally"), v.edit(9)->text());
-    put(QStringLiteral("width"), QString::number(v.width()));
-    put(QStringLiteral("height"), QString::number(v.height()));
-    for (int n = 1; n <= blockCount; ++n) {
-        const TextBlock& b = p.block(n);
-        put(key(n, "fname"), b.face);
-        put(key(n, "fsize"), QString::number(b.size));
-        put(key(n, "fstyle"), QString::number(b.style));
-        put(key(n, "fcolor"), QString::number(qint32(b.colour)));
-        put(key(n, "fpitch"), QString::number(b.pitch));
-        put(key(n, "fcharset"), QString::number(b.charset));
-    }
-    for (int n = 1; n <= blockCount; ++n)
-        put(key(n, "visible"), flag(p.block(n).visible));
-    put(QStringLiteral("printconfirm"), flag(v.cb3->isChecked()));
-    put(QStringLiteral("printprofiles"), v.ccb1->CheckedText());
-    put(QStringLiteral("indexswitch"), flag(v.CheckBox1->isChecked()));
-    m_ini.writeKeys(name, values);
-}
+void Topt::saveprofile(const QString& name) { writeProfile(m_ini, name, w.view->currentProfile()); }
 
 void Topt::newprofile() {
     Tview& v = *w.view;

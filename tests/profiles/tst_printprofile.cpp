@@ -1,9 +1,12 @@
 #include "editor/EnvelopeFormat.h"
 #include "profiles/IniFile.h"
+#include "app/UserError.h"
 #include "profiles/PrintProfile.h"
+#include "profiles/ProfileFile.h"
 #include "profiles/ProgramOptions.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +25,9 @@ private slots:
     void formatsByText();
     void pictures();
     void colours();
+    void profilesRoundTrip();
+    void loadRules_data();
+    void loadRules();
     void programOptions_data();
     void programOptions();
 };
@@ -188,6 +194,137 @@ void PrintProfileTest::colours() {
     QVERIFY(font.bold());
     QVERIFY(font.underline());
     QVERIFY(!font.italic());
+}
+
+namespace {
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+PrintProfile variedProfile(QRandomGenerator& random, int i) {
+    PrintProfile p;
+    p.name = QStringLiteral("Профиль №%1").arg(i);
+    p.format = random.bounded(formatCount);
+    for (TextBlock& b : p.blocks) {
+        b.x = random.bounded(-50, 1300);
+        b.y = random.bounded(-50, 900);
+        b.face = random.bounded(2) ? QStringLiteral("Times New Roman") : QStringLiteral("Тахома");
+        b.size = random.bounded(1, 1001);
+        b.style = random.bounded(16);
+        b.charset = random.bounded(2) ? 204 : 0;
+        b.pitch = random.bounded(3);
+        b.colour = random.generate();
+        b.visible = random.bounded(2);
+    }
+    p.otkogo = random.bounded(2);
+    p.komu = random.bounded(2);
+    p.index = random.bounded(2);
+    p.marka = random.bounded(2);
+    p.iz = QString::number(random.bounded(-5, 40));
+    p.listpos = random.bounded(9);
+    p.corx = random.bounded(200);
+    p.cory = random.bounded(200);
+    p.allx = QString::number(random.bounded(-30, 30));
+    p.ally = QString::number(random.bounded(-30, 30));
+    p.width = random.bounded(100, 3000);
+    p.height = random.bounded(100, 3000);
+    p.printconfirm = random.bounded(2);
+    for (int k = random.bounded(4); k > 0; --k)
+        p.printprofiles.append(QStringLiteral("Профиль №%1").arg(random.bounded(200)));
+    p.indexswitch = random.bounded(2);
+    for (QString& kept : p.kept)
+        kept = QString::number(random.bounded(100));
+    return p;
+}
+
+} // namespace
+
+// A profile read and written back leaves the file byte for byte as it was: the file as
+// shipped, and 200 profiles of every kind of value.
+void PrintProfileTest::profilesRoundTrip() {
+    QTemporaryDir dir;
+    const QString shipped = dir.filePath("shipped.ini");
+    QVERIFY(QFile::copy(QStringLiteral(ENVALO_DATA_DIR "/envalo.ini"), shipped));
+    const QString generated = dir.filePath("generated.ini");
+    QRandomGenerator random(1251);
+    std::vector<PrintProfile> written;
+    {
+        IniFile ini(generated);
+        for (int i = 0; i < 200; ++i) {
+            written.push_back(variedProfile(random, i));
+            writeProfile(ini, written.back().name, written.back());
+        }
+    }
+    for (const QString& path : {shipped, generated}) {
+        const QByteArray before = bytesOf(path);
+        IniFile ini(path);
+        QStringList names = ini.sections();
+        names.removeAll(QStringLiteral("option"));
+        QVERIFY(!names.isEmpty());
+        for (const QString& name : names)
+            writeProfile(ini, name, readProfile(ini, name));
+        QCOMPARE(bytesOf(path), before);
+    }
+    const IniFile ini(generated);
+    for (const PrintProfile& p : written)
+        QCOMPARE(readProfile(ini, p.name), p);
+}
+
+void PrintProfileTest::loadRules_data() {
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("size");
+    QTest::newRow("no keys: every default") << QByteArray() << QString() << 0 << 10;
+    QTest::newRow("the default format text is no entry")
+        << QByteArray("format=dl (110 x 220 \xEC\xEC)\r\n") << QString() << 0 << 10;
+    QTest::newRow("C6") << QByteArray("format=(114 x 162 \xEC\xEC) C6\r\n") << QString() << 2
+                        << 10;
+    QTest::newRow("hexadecimal size") << QByteArray("t1_fsize=0x1A\r\n") << QString() << 0 << 26;
+    QTest::newRow("unreadable size") << QByteArray("t1_fsize=12abc\r\n") << QString() << 0 << 10;
+    QTest::newRow("size 0") << QByteArray("t1_fsize=0\r\n")
+                            << "Размер шрифта t1_fsize=0 должен быть от 1 до 1000" << 0 << 10;
+    QTest::newRow("size 1001") << QByteArray("t1_fsize=1001\r\nformat=(114 x 162 \xEC\xEC) C6\r\n")
+                               << "Размер шрифта t1_fsize=1001 должен быть от 1 до 1000" << 2
+                               << 10;
+    QTest::newRow("listpos 9") << QByteArray("listpos=9\r\nformat=(114 x 162 \xEC\xEC) C6\r\n")
+                               << "Положение конверта на листе listpos=9 должно быть от 0 до 8" << 2
+                               << 10;
+}
+
+// Reading stops at a value out of range; what was read before it has taken effect.
+void PrintProfileTest::loadRules() {
+    QFETCH(QByteArray, section);
+    QFETCH(QString, error);
+    QFETCH(int, format);
+    QFETCH(int, size);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("envalo.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[P]\r\n" + section);
+    file.close();
+    const IniFile ini(file.fileName());
+    PrintProfile p;
+    p.listpos = 3;
+    QString raised;
+    try {
+        readProfile(ini, "P", p);
+    } catch (const UserError& e) {
+        raised = e.message();
+    }
+    QCOMPARE(raised, error);
+    QCOMPARE(p.format, format);
+    QCOMPARE(p.block(1).size, size);
+    QCOMPARE(p.block(20).x, 1);
+    if (error.isEmpty()) {
+        PrintProfile defaults;
+        defaults.name = "P";
+        defaults.format = format;
+        defaults.block(1).size = size;
+        QCOMPARE(p, defaults);
+    }
 }
 
 void PrintProfileTest::programOptions_data() {
