@@ -46,7 +46,7 @@ Tfrm::~Tfrm() {
 
 void Tfrm::creationStep() {
     appdir = w.appdir;
-    appversion = QStringLiteral("1.34");
+    appversion = QStringLiteral(ENVALO_VERSION);
     showall = true;
     // Without the settings file the address book still loads: an empty list would
     // look like lost addresses.
