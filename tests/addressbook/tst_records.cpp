@@ -107,6 +107,8 @@ private slots:
     void addRecords();
     void deleteRecords();
     void deleteFailureIsReported();
+    void deleteSender_data();
+    void deleteSender();
     void failedStore_data();
     void failedStore();
     void indexKeyFilter_data();
@@ -344,6 +346,46 @@ void RecordsTest::deleteFailureIsReported() {
     QVERIFY2(errors[0].contains("удаление запрещено"), qPrintable(errors[0]));
     QCOMPARE(b.value("select count(*) from `table`").toInt(), 4);
     QVERIFY(lines(*frm.cb).contains("Власов"));
+}
+
+void RecordsTest::deleteSender_data() {
+    QTest::addColumn<QStringList>("senders"); // in table order, the first is the default
+    QTest::addColumn<QString>("deleted");
+    QTest::addColumn<QString>("selected");
+    const QStringList three{"Фирма «Альфа»", "Бюро «Бета»", "Контора «Гамма»"};
+    QTest::newRow("a middle line: the line that moves into its place")
+        << three << "Бюро «Бета»" << "Контора «Гамма»";
+    QTest::newRow("the last line: the new last line") << three << "Контора «Гамма»"
+                                                      << "Бюро «Бета»";
+    QTest::newRow("the only line: none") << QStringList{"Фирма «Альфа»"} << "Фирма «Альфа»"
+                                         << QString();
+}
+
+void RecordsTest::deleteSender() {
+    QFETCH(QStringList, senders);
+    QFETCH(QString, deleted);
+    QFETCH(QString, selected);
+    QString sql = QString::fromUtf8(addressBook) + "delete from table2;\n";
+    for (int i = 0; i < senders.size(); ++i)
+        sql += QStringLiteral("insert into table2 (otkogo, otkyda, intyt, `default`) values "
+                              "('%1', 'Адрес %2', 10000%2, %3);\n")
+                   .arg(senders[i])
+                   .arg(i)
+                   .arg(i == 0 ? 1 : 0);
+    Book b(sql);
+    Tfrm& frm = b.frm();
+    b.toSenders();
+    b.pickSender(deleted);
+    b.messages.answer(true);
+    frm.deleteAction->trigger();
+
+    QStringList left = senders;
+    left.removeOne(deleted);
+    QCOMPARE(b.stored("select otkogo from table2 order by id"), left);
+    QCOMPARE(b.senderLines(), left);
+    QCOMPARE(frm.cb2->currentItem() ? frm.cb2->currentItem()->text() : QString(), selected);
+    QCOMPARE(frm.otkogo->toPlainText(), selected);
+    b.verifyNothingUnexpected();
 }
 
 void RecordsTest::failedStore_data() {
