@@ -116,10 +116,9 @@ QString AddressDb::failureText(const QString& path, const QSqlError& error) {
         return QStringLiteral(
                    "Файл базы данных «%1» занят другой программой%2. Попробуйте ещё раз чуть позже.")
             .arg(file, said);
-    case sqliteReadOnly:
-    case sqliteCantOpen: {
-        const QFileInfo info(path);
+    case sqliteReadOnly: {
         // Writing needs the file and, for SQLite's journal beside it, its folder.
+        const QFileInfo info(path);
         if (info.exists() && !info.isWritable())
             return QStringLiteral("Файл базы данных «%1» защищён от записи, изменения не "
                                   "сохранены%2.")
@@ -128,12 +127,14 @@ QString AddressDb::failureText(const QString& path, const QSqlError& error) {
             return QStringLiteral("Папка файла базы данных «%1» защищена от записи, изменения "
                                   "не сохранены%2.")
                 .arg(file, said);
-        if (code == sqliteReadOnly)
-            return QStringLiteral(
-                       "База данных «%1» открыта только для чтения, изменения не сохранены%2.")
-                .arg(file, said);
-        return QStringLiteral("Не удаётся открыть файл базы данных «%1»%2.").arg(file, said);
+        return QStringLiteral("База данных «%1» открыта только для чтения, изменения не "
+                              "сохранены%2.")
+            .arg(file, said);
     }
+    case sqliteCantOpen:
+        if (const QFileInfo info(path); info.exists() && !info.isReadable())
+            return QStringLiteral("Нет права на чтение файла базы данных «%1»%2.").arg(file, said);
+        return QStringLiteral("Не удаётся открыть файл базы данных «%1»%2.").arg(file, said);
     case sqliteCorrupt:
         return QStringLiteral("Файл базы данных «%1» повреждён%2.").arg(file, said);
     case sqliteNotADatabase:

@@ -303,6 +303,9 @@ void TestAddressDb::openRefusesBadFiles_data() {
     QTest::newRow("a folder in its place")
         << u"folder"_s << u"Вместо файла базы данных «%1» находится папка."_s;
     QTest::newRow("empty file") << u"empty"_s << u"Файл базы данных «%1» пуст (0 байт)."_s;
+    QTest::newRow("unreadable file")
+        << u"unreadable"_s
+        << u"Нет права на чтение файла базы данных «%1» (unable to open database file)."_s;
     QTest::newRow("text file")
         << u"text"_s << u"Файл «%1» не является базой данных адресов (file is not a database)."_s;
     QTest::newRow("Microsoft Jet file")
@@ -333,6 +336,11 @@ void TestAddressDb::openRefusesBadFiles() {
     std::optional<ForeignLock> lock;
     if (kind == "folder") {
         QVERIFY(QDir().mkpath(path));
+    } else if (kind == "unreadable") {
+        if (geteuid() == 0)
+            QSKIP("Permissions do not bind root");
+        runSqlScriptFile(path, schema());
+        QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
     } else if (kind == "empty") {
         write({});
     } else if (kind == "text") {
