@@ -113,8 +113,8 @@ QString AddressDb::failureText(const QString& path, const QSqlError& error) {
 
     switch (code) {
     case sqliteBusy:
-        return QStringLiteral(
-                   "Файл базы данных «%1» занят другой программой%2. Попробуйте ещё раз чуть позже.")
+        return QStringLiteral("Файл базы данных «%1» занят другой программой%2. Попробуйте ещё раз "
+                              "чуть позже.")
             .arg(file, said);
     case sqliteReadOnly: {
         // Writing needs the file and, for SQLite's journal beside it, its folder.
@@ -204,8 +204,8 @@ void AddressDb::open(const QString& path, const QStringList& tables) {
         // mode=rw: SQLite refuses a missing file instead of creating an empty one.
         // An encoded URI keeps '#', '?', '%' and spaces part of the file name.
         // The busy timeout is in force from the first statement on, the probe included.
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
-                                 .arg(m_busyTimeout));
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout));
         db.setDatabaseName(QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded) +
                            QStringLiteral("?mode=rw"));
         if (!db.open())
