@@ -2,6 +2,8 @@
 
 #include "app/UserError.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -16,15 +18,6 @@ namespace {
 QString quoted(const QString& name) {
     QString inner = name;
     return u'`' + inner.replace(u'`', QStringLiteral("``")) + u'`';
-}
-
-// SQLite's own message says what went wrong; Qt's part ("Unable to execute
-// statement") adds nothing for the user.
-QString errorText(const QSqlError& error) {
-    QString text = error.databaseText().trimmed();
-    if (text.isEmpty())
-        text = error.text().trimmed();
-    return text.isEmpty() ? QStringLiteral("Неизвестная ошибка базы данных.") : text;
 }
 
 // Column names in SQL ignore letter case.
@@ -44,17 +37,125 @@ void requireOpen(const QSqlDatabase& db) {
         throw UserError(QStringLiteral("База данных адресов не открыта."));
 }
 
-QSqlQuery run(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {}) {
+QSqlQuery runOn(const QSqlDatabase& db, const QString& path, const QString& sql,
+                const QVariantList& values = {}) {
     requireOpen(db);
     QSqlQuery query(db);
     if (!query.prepare(sql))
-        throw UserError(errorText(query.lastError()));
+        throw UserError(AddressDb::failureText(path, query.lastError()));
     for (const QVariant& value : values)
         query.addBindValue(value);
     if (!query.exec())
-        throw UserError(errorText(query.lastError()));
+        throw UserError(AddressDb::failureText(path, query.lastError()));
     return query;
 }
+
+QString shownPath(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// A file in the format of Microsoft Jet or its successor ACE (.mdb, .accdb): an
+// address book kept by an Access-based program, which SQLite cannot read.
+bool isAccessFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(19);
+    return head == QByteArray("\0\x01\0\0Standard Jet DB", 19) ||
+           head == QByteArray("\0\x01\0\0Standard ACE DB", 19);
+}
+
+// Result codes of SQLite (the primary code, without the extended bits).
+enum : int {
+    sqliteError = 1,
+    sqliteBusy = 5,
+    sqliteReadOnly = 8,
+    sqliteCorrupt = 11,
+    sqliteCantOpen = 14,
+    sqliteNotADatabase = 26,
+};
+
+QString folderInPlace(const QString& path) {
+    return QStringLiteral("Вместо файла базы данных «%1» находится папка.").arg(shownPath(path));
+}
+
+QString missingFile(const QString& path) {
+    return QStringLiteral("Файл базы данных «%1» не найден.").arg(shownPath(path));
+}
+
+QString emptyFile(const QString& path) {
+    return QStringLiteral("Файл базы данных «%1» пуст (0 байт).").arg(shownPath(path));
+}
+
+QString missingTable(const QString& path, const QString& table) {
+    return QStringLiteral("В файле базы данных «%1» нет таблицы «%2».").arg(shownPath(path), table);
+}
+
+QString missingColumn(const QString& path, const QString& table, const QString& column) {
+    return QStringLiteral("В таблице «%2» файла базы данных «%1» нет поля «%3».")
+        .arg(shownPath(path), table, column);
+}
+
+} // namespace
+
+QString AddressDb::failureText(const QString& path, const QSqlError& error) {
+    QString engine = error.databaseText().trimmed();
+    if (engine.isEmpty())
+        engine = error.driverText().trimmed();
+    // SQLite's words in brackets, for whoever helps the user; they carry no period of
+    // their own, so the sentence ends after them.
+    const QString said = engine.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(engine);
+    const QString file = shownPath(path);
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric) & 0xff;
+    if (!numeric)
+        return QStringLiteral("Ошибка базы данных «%1»%2.").arg(file, said);
+
+    switch (code) {
+    case sqliteBusy:
+        return QStringLiteral("Файл базы данных «%1» занят другой программой%2. Попробуйте ещё раз "
+                              "чуть позже.")
+            .arg(file, said);
+    case sqliteReadOnly: {
+        // Writing needs the file and, for SQLite's journal beside it, its folder.
+        const QFileInfo info(path);
+        if (info.exists() && !info.isWritable())
+            return QStringLiteral("Файл базы данных «%1» защищён от записи, изменения не "
+                                  "сохранены%2.")
+                .arg(file, said);
+        if (info.exists() && !QFileInfo(info.absolutePath()).isWritable())
+            return QStringLiteral("Папка файла базы данных «%1» защищена от записи, изменения "
+                                  "не сохранены%2.")
+                .arg(file, said);
+        return QStringLiteral("База данных «%1» открыта только для чтения, изменения не "
+                              "сохранены%2.")
+            .arg(file, said);
+    }
+    case sqliteCantOpen:
+        if (const QFileInfo info(path); info.exists() && !info.isReadable())
+            return QStringLiteral("Нет права на чтение файла базы данных «%1»%2.").arg(file, said);
+        return QStringLiteral("Не удаётся открыть файл базы данных «%1»%2.").arg(file, said);
+    case sqliteCorrupt:
+        return QStringLiteral("Файл базы данных «%1» повреждён%2.").arg(file, said);
+    case sqliteNotADatabase:
+        if (isAccessFile(path))
+            return QStringLiteral("Файл «%1» — база данных Microsoft Access (Jet); программа "
+                                  "работает только с базами SQLite.")
+                .arg(file);
+        return QStringLiteral("Файл «%1» не является базой данных адресов%2.").arg(file, said);
+    case sqliteError: {
+        static const QString noSuchTable = QStringLiteral("no such table: ");
+        if (engine.startsWith(noSuchTable))
+            return missingTable(path, engine.mid(noSuchTable.size()));
+        break;
+    }
+    default:
+        break;
+    }
+    return QStringLiteral("Ошибка базы данных «%1»%2.").arg(file, said);
+}
+
+namespace {
 
 // SQLite stores a yes/no as 0/1; keeping the bound value as the file holds it
 // makes text() read the same before and after a refresh.
@@ -85,6 +186,16 @@ AddressDb::~AddressDb() {
 void AddressDb::open(const QString& path, const QStringList& tables) {
     close();
     const QString absolute = QFileInfo(path).absoluteFilePath();
+    // SQLite would call each of these "unable to open" or take an empty file for an
+    // empty database; the user is told what is there instead.
+    const QFileInfo file(absolute);
+    if (file.isDir())
+        throw UserError(folderInPlace(absolute));
+    if (!file.exists())
+        throw UserError(missingFile(absolute));
+    // An empty file beside a write-ahead log may still hold a database in the log.
+    if (file.size() == 0 && QFileInfo(absolute + QStringLiteral("-wal")).size() == 0)
+        throw UserError(emptyFile(absolute));
     {
         QSqlDatabase db =
             QSqlDatabase::contains(m_connectionName)
@@ -92,55 +203,70 @@ void AddressDb::open(const QString& path, const QStringList& tables) {
                 : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         // mode=rw: SQLite refuses a missing file instead of creating an empty one.
         // An encoded URI keeps '#', '?', '%' and spaces part of the file name.
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+        // The busy timeout is in force from the first statement on, the probe included.
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout));
         db.setDatabaseName(QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded) +
                            QStringLiteral("?mode=rw"));
         if (!db.open())
-            throw UserError(errorText(db.lastError()));
+            throw UserError(failureText(absolute, db.lastError()));
 
         try {
             // SQLite reads the file only on the first query: a text file or a
             // truncated copy is found out here, before anything is written.
             int schemaObjects = 0;
             {
-                QSqlQuery probe = run(db, QStringLiteral("select count(*) from sqlite_master"));
+                QSqlQuery probe =
+                    runOn(db, absolute, QStringLiteral("select count(*) from sqlite_master"));
                 if (!probe.next())
-                    throw UserError(errorText(probe.lastError()));
+                    throw UserError(failureText(absolute, probe.lastError()));
                 schemaObjects = probe.value(0).toInt();
             }
             // A file that lacks a table is refused before anything is written to it.
             for (const QString& table : tables) {
-                QSqlQuery query(db);
-                query.prepare(QStringLiteral(
-                    "select 1 from sqlite_master where type='table' and name=? collate nocase"));
-                query.addBindValue(table);
-                if (!query.exec())
-                    throw UserError(errorText(query.lastError()));
+                QSqlQuery query = runOn(
+                    db, absolute,
+                    QStringLiteral(
+                        "select 1 from sqlite_master where type='table' and name=? collate nocase"),
+                    {table});
                 if (!query.next())
-                    throw UserError(QStringLiteral("no such table: ") + table);
+                    throw UserError(missingTable(absolute, table));
             }
-            run(db, QStringLiteral("pragma busy_timeout=5000"));
             // Switching to WAL writes the header, which would turn an empty file
             // into a database; it fails in a read-only folder, where the file is
             // still usable in its own journal mode.
             if (schemaObjects > 0) {
                 try {
-                    run(db, QStringLiteral("pragma journal_mode=WAL"));
+                    runOn(db, absolute, QStringLiteral("pragma journal_mode=WAL"));
                 } catch (const UserError&) {
                 }
             }
-            run(db, QStringLiteral("pragma synchronous=NORMAL"));
+            runOn(db, absolute, QStringLiteral("pragma synchronous=NORMAL"));
             // Up to 64 MB of pages, so that a walk writing row after row in list order finds
             // an office's whole address book in memory rather than reading it page by page.
-            run(db, QStringLiteral("pragma cache_size=-65536"));
+            runOn(db, absolute, QStringLiteral("pragma cache_size=-65536"));
         } catch (const UserError&) {
             // Closing also removes the -wal and -shm SQLite made for a truncated WAL file.
             db.close();
             throw;
         }
     }
-    m_path = path;
+    m_path = absolute;
     ++m_changes.opened;
+}
+
+void AddressDb::setBusyTimeout(int milliseconds) {
+    m_busyTimeout = milliseconds;
+    if (isOpen())
+        run(QStringLiteral("pragma busy_timeout=%1").arg(milliseconds));
+}
+
+QSqlQuery AddressDb::run(const QString& sql, const QVariantList& values) {
+    return runOn(database(), m_path, sql, values);
+}
+
+void AddressDb::fail(const QSqlError& error) const {
+    throw UserError(failureText(m_path, error));
 }
 
 void AddressDb::close() {
@@ -193,13 +319,13 @@ QSqlQuery& AddressDb::prepared(const QString& sql) {
         m_statements.clear();
     QSqlQuery query(db);
     if (!query.prepare(sql))
-        throw UserError(errorText(query.lastError()));
+        fail(query.lastError());
     return *m_statements.insert(sql, std::move(query));
 }
 
 void AddressDb::exec(const QString& sql, const QVariantList& values) {
     ++m_changes.writes;
-    run(database(), sql, values);
+    run(sql, values);
 }
 
 qint64 AddressDb::dataVersion() {
@@ -218,7 +344,7 @@ qint64 AddressDb::dataVersion() {
 // a plain "begin" that reads first fails at its first write, without waiting,
 // when another program wrote meanwhile.
 AddressDb::Transaction::Transaction(AddressDb& db) : m_db(db) {
-    run(m_db.database(), QStringLiteral("begin immediate"));
+    m_db.run(QStringLiteral("begin immediate"));
 }
 
 AddressDb::Transaction::~Transaction() {
@@ -237,7 +363,7 @@ void AddressDb::Transaction::commit() {
     QSqlDatabase db = m_db.database();
     requireOpen(db);
     if (!db.commit())
-        throw UserError(errorText(db.lastError()));
+        m_db.fail(db.lastError());
     m_done = true;
 }
 
@@ -246,7 +372,8 @@ TableCursor::TableCursor(AddressDb& db, QString table, QString nameColumn, QStri
       m_markColumn(std::move(markColumn)) {}
 
 void TableCursor::open() {
-    close();
+    // A read that fails (another program holding the whole file, say) leaves the rows as
+    // last read: they are still the best account of what the file holds.
     const QSqlDatabase db = m_db.database();
     requireOpen(db);
     // Taken before the rows are read: a commit by another program in between only makes
@@ -255,7 +382,7 @@ void TableCursor::open() {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("select * from %1 order by id").arg(quoted(m_table))))
-        throw UserError(errorText(query.lastError()));
+        m_db.fail(query.lastError());
 
     const QSqlRecord record = query.record();
     const int columnCount = record.count();
@@ -270,7 +397,7 @@ void TableCursor::open() {
          {std::pair(QStringLiteral("id"), idColumn), std::pair(m_nameColumn, nameIndex),
           std::pair(m_markColumn, markIndex)}) {
         if (!name.isEmpty() && at < 0)
-            throw UserError(QStringLiteral("В таблице %1 нет поля %2.").arg(m_table, name));
+            throw UserError(missingColumn(m_db.path(), m_table, name));
     }
 
     std::vector<Row> rows;
@@ -284,9 +411,11 @@ void TableCursor::open() {
         rows.push_back(std::move(row));
     }
     if (query.lastError().isValid())
-        throw UserError(errorText(query.lastError()));
+        m_db.fail(query.lastError());
 
     m_kept = keptValues(columns);
+    m_updateStatements.clear();
+    m_byName.clear();
     m_read = read;
     m_columns = std::move(columns);
     m_idColumn = idColumn;
@@ -492,7 +621,7 @@ bool TableCursor::update(const QHash<QString, QVariant>& values) {
     const bool wasCurrent = readIsCurrent();
     ++m_db.m_changes.writes;
     if (!query.exec())
-        throw UserError(errorText(query.lastError()));
+        m_db.fail(query.lastError());
     if (query.numRowsAffected() == 0)
         return false;
 
@@ -548,7 +677,7 @@ void TableCursor::insert(const QHash<QString, QVariant>& values) {
                        QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     // The new row is held as bound, not as read (defaults of other columns): a refresh reads.
     ++m_db.m_changes.writes;
-    const QSqlQuery query = run(m_db.database(), sql, bound);
+    const QSqlQuery query = m_db.run(sql, bound);
 
     Row row;
     row.id = query.lastInsertId().toLongLong();
@@ -572,7 +701,7 @@ void TableCursor::remove() {
         m_db.prepared(QStringLiteral("delete from %1 where id=?").arg(quoted(m_table)));
     query.bindValue(0, current().id);
     if (!query.exec())
-        throw UserError(errorText(query.lastError()));
+        m_db.fail(query.lastError());
     if (m_nameIndex >= 0)
         unindex(m_pos);
     Row& row = m_rows[m_pos];
@@ -590,7 +719,7 @@ int TableCursor::columnIndex(const QString& column) const {
 int TableCursor::requireColumn(const QString& column) const {
     const int i = columnIndex(column);
     if (i < 0) {
-        throw UserError(m_open ? QStringLiteral("В таблице %1 нет поля %2.").arg(m_table, column)
+        throw UserError(m_open ? missingColumn(m_db.path(), m_table, column)
                                : QStringLiteral("Таблица %1 не открыта.").arg(m_table));
     }
     return i;

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -13,20 +14,35 @@
 // The address database file: one named SQLite connection, opened only on a
 // file that exists, in WAL mode with a busy timeout so another program may use
 // the file meanwhile.
+//
+// Every failure is thrown as a UserError whose Russian text names the file and
+// what is wrong with it (missing, empty, not a database, damaged, a table
+// missing, held by another program, read-only), with SQLite's own text in
+// brackets where it has one, so that every window shows the same words.
 class AddressDb {
 public:
+    // How long a statement waits for another program to release the file before it
+    // fails as "held by another program".
+    static constexpr int defaultBusyTimeout = 5000;
+
     explicit AddressDb(QString connectionName = QStringLiteral("envalo"));
     ~AddressDb();
     AddressDb(const AddressDb&) = delete;
     AddressDb& operator=(const AddressDb&) = delete;
 
-    // Throws UserError with the database's own text; a missing file is an error
-    // and nothing is created in its place. A file lacking one of the given
-    // tables is refused before anything is written to it.
+    // A missing file is an error and nothing is created in its place. A file
+    // lacking one of the given tables is refused before anything is written to it.
     void open(const QString& path, const QStringList& tables = {});
     void close();
     bool isOpen() const;
+    // The file as opened, absolute.
     const QString& path() const { return m_path; }
+    // Milliseconds; applies at once to an open file and to every later opening.
+    void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return m_busyTimeout; }
+
+    // The user's message for a failure of SQLite on the file at this path.
+    static QString failureText(const QString& path, const QSqlError& error);
     // For reading. A write made through it directly goes unseen by the cursors' refresh;
     // writes belong in the statements here and in TableCursor.
     QSqlDatabase database() const;
@@ -55,6 +71,9 @@ private:
     friend class TableCursor;
 
     void exec(const QString& sql, const QVariantList& values);
+    // Runs a statement on the open file; a failure is thrown with failureText.
+    QSqlQuery run(const QString& sql, const QVariantList& values = {});
+    [[noreturn]] void fail(const QSqlError& error) const;
     // A statement prepared on first use and kept until the file is closed, so that a
     // write repeated row after row is not parsed again for every row. Throws UserError
     // with the database's text when it cannot be prepared.
@@ -74,6 +93,7 @@ private:
 
     QString m_connectionName;
     QString m_path;
+    int m_busyTimeout = defaultBusyTimeout;
     QHash<QString, QSqlQuery> m_statements;
     Changes& m_changes;
 };

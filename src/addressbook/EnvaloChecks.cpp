@@ -18,8 +18,15 @@ void Tfrm::recipientTicked(int row) {
     loadrecords();
     if (row < 0 || row >= cb->count())
         return;
-    if (table->locate(cb->text(row)))
+    if (!table->locate(cb->text(row)))
+        return;
+    try {
         table->update({{QStringLiteral("galka"), cb->isChecked(row) ? 1 : 0}});
+    } catch (...) {
+        // The tick the user made is not stored: it must not stay on screen.
+        showStoredTicks();
+        throw;
+    }
 }
 
 void Tfrm::checkAll() {
@@ -28,12 +35,19 @@ void Tfrm::checkAll() {
     table->refresh();
     CheckListModel& lines = cb->lines();
     const bool state = !lines.isChecked(0);
+    // The lines change once the file holds the new state, so that a store that fails
+    // (the file held by another program, say) leaves every tick as stored.
+    try {
+        AddressDb::Transaction transaction(db);
+        for (int row = 0; row < lines.count(); ++row)
+            if (table->locate(lines.text(row)))
+                table->update({{QStringLiteral("galka"), state ? 1 : 0}});
+        transaction.commit();
+    } catch (...) {
+        showStoredTicks();
+        throw;
+    }
     lines.setAllChecked(state);
-    AddressDb::Transaction transaction(db);
-    for (int row = 0; row < lines.count(); ++row)
-        if (table->locate(lines.text(row)))
-            table->update({{QStringLiteral("galka"), state ? 1 : 0}});
-    transaction.commit();
     table->locate(cb->currentText());
 }
 
@@ -41,9 +55,18 @@ void Tfrm::storechecks() {
     try {
         table->refresh();
         const CheckListModel& lines = cb->lines();
+        // Ticks are stored as they are made, so mostly nothing differs: then nothing is
+        // written, and a file that another program holds or that is read-only is no error.
+        std::vector<int> differing;
+        for (int row = 0; row < lines.count(); ++row)
+            if (table->locate(lines.text(row)) &&
+                table->flag(QStringLiteral("galka")) != lines.isChecked(row))
+                differing.push_back(row);
+        if (differing.empty())
+            return;
         AddressDb::Transaction transaction(db);
         try {
-            for (int row = 0; row < lines.count(); ++row)
+            for (int row : differing)
                 if (table->locate(lines.text(row)))
                     table->update({{QStringLiteral("galka"), lines.isChecked(row) ? 1 : 0}});
         } catch (...) {
@@ -53,8 +76,27 @@ void Tfrm::storechecks() {
         }
         transaction.commit();
     } catch (const std::exception& e) {
+        showStoredTicks();
         w.messages.notice(errorMessage(e));
     }
+}
+
+void Tfrm::showStoredTicks() {
+    // Read again when the file lets us; otherwise the rows as last read are the best
+    // account of it, and a write that failed changed none of them.
+    try {
+        table->refresh();
+    } catch (const std::exception&) {
+    }
+    CheckListModel& lines = cb->lines();
+    for (int row = 0; row < lines.count(); ++row) {
+        if (!table->locate(lines.text(row)))
+            continue;
+        const bool stored = table->flag(QStringLiteral("galka"));
+        if (lines.isChecked(row) != stored)
+            lines.setChecked(row, stored);
+    }
+    table->locate(cb->currentText());
 }
 
 void Tfrm::findrecords() {

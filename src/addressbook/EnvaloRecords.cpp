@@ -253,14 +253,19 @@ void Tfrm::addrecord() {
     } else {
         if (table2->locate(name))
             throw UserError(nameExists);
-        AddressDb::Transaction transaction(db);
-        while (table2->locateMark())
-            table2->update({{QStringLiteral("default"), 0}});
-        table2->insert({{QStringLiteral("otkogo"), name},
-                        {QStringLiteral("otkyda"), QString()},
-                        {QStringLiteral("intyt"), 0},
-                        {QStringLiteral("default"), 1}});
-        transaction.commit();
+        try {
+            AddressDb::Transaction transaction(db);
+            while (table2->locateMark())
+                table2->update({{QStringLiteral("default"), 0}});
+            table2->insert({{QStringLiteral("otkogo"), name},
+                            {QStringLiteral("otkyda"), QString()},
+                            {QStringLiteral("intyt"), 0},
+                            {QStringLiteral("default"), 1}});
+            transaction.commit();
+        } catch (...) {
+            rereadSenders();
+            throw;
+        }
         cb2->addItem(name);
         cb2->setCurrentRow(cb2->count() - 1);
     }
@@ -330,12 +335,27 @@ void Tfrm::moveDefaultMark() {
     const QListWidgetItem* item = cb2->currentItem();
     if (!item)
         return;
-    AddressDb::Transaction transaction(db);
-    if (table2->locateMark())
-        table2->update({{QStringLiteral("default"), 0}});
-    if (table2->locate(item->text()))
-        table2->update({{QStringLiteral("default"), 1}});
-    transaction.commit();
+    const QString chosen = item->text();
+    try {
+        AddressDb::Transaction transaction(db);
+        if (table2->locateMark())
+            table2->update({{QStringLiteral("default"), 0}});
+        if (table2->locate(chosen))
+            table2->update({{QStringLiteral("default"), 1}});
+        transaction.commit();
+    } catch (...) {
+        rereadSenders();
+        throw;
+    }
+}
+
+void Tfrm::rereadSenders() {
+    // The rows as read hold the writes that the rollback undid; the next search or
+    // list refill selects the default sender from them.
+    try {
+        table2->refresh();
+    } catch (const std::exception&) {
+    }
 }
 
 void Tfrm::applyPage() {

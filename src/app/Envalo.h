@@ -163,6 +163,10 @@ private:
     void deleteRecipients();
     void deleteSender();
     void moveDefaultMark();
+    // After a store that failed: every line's tick as the file holds it.
+    void showStoredTicks();
+    // After a sender store that failed: the sender rows as the file holds them.
+    void rereadSenders();
     void installIndexFilter(QLineEdit* editor);
 
     // The records last loaded into the editors, for the unsaved-changes check.

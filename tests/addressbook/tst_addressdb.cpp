@@ -1,8 +1,10 @@
+#include "ForeignLock.h"
 #include "addressbook/AddressDb.h"
 #include "addressbook/SqlScript.h"
 #include "app/UserError.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -11,6 +13,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -104,6 +108,10 @@ private slots:
     void openInReadOnlyFolder();
     void missingTable_data();
     void missingTable();
+    void storeWaitsForAnotherProgram_data();
+    void storeWaitsForAnotherProgram();
+    void storeFailures_data();
+    void storeFailures();
     void rowDeletedElsewhere_data();
     void rowDeletedElsewhere();
     void refreshSeesEveryChange_data();
@@ -288,24 +296,58 @@ void TestAddressDb::largeTable() {
 
 void TestAddressDb::openRefusesBadFiles_data() {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("dbText");
-    const QString malformed = u"database disk image is malformed"_s;
-    QTest::newRow("missing file") << u"missing"_s << u"unable to open database file"_s;
-    QTest::newRow("text file") << u"text"_s << u"file is not a database"_s;
+    QTest::addColumn<QString>("message"); // %1 is the file's full path
+    const QString malformed =
+        u"Файл базы данных «%1» повреждён (database disk image is malformed)."_s;
+    QTest::newRow("missing file") << u"missing"_s << u"Файл базы данных «%1» не найден."_s;
+    QTest::newRow("a folder in its place")
+        << u"folder"_s << u"Вместо файла базы данных «%1» находится папка."_s;
+    QTest::newRow("empty file") << u"empty"_s << u"Файл базы данных «%1» пуст (0 байт)."_s;
+    QTest::newRow("unreadable file")
+        << u"unreadable"_s
+        << u"Нет права на чтение файла базы данных «%1» (unable to open database file)."_s;
+    QTest::newRow("text file")
+        << u"text"_s << u"Файл «%1» не является базой данных адресов (file is not a database)."_s;
+    QTest::newRow("Microsoft Jet file")
+        << u"jet"_s
+        << u"Файл «%1» — база данных Microsoft Access (Jet); программа работает только с "
+           "базами SQLite."_s;
     QTest::newRow("truncated copy") << u"truncated"_s << malformed;
     QTest::newRow("truncated copy in WAL mode") << u"truncated-wal"_s << malformed;
+    QTest::newRow("a table missing")
+        << u"no groups"_s << u"В файле базы данных «%1» нет таблицы «groups»."_s;
+    QTest::newRow("held by another program")
+        << u"locked"_s
+        << u"Файл базы данных «%1» занят другой программой (database is locked). Попробуйте "
+           "ещё раз чуть позже."_s;
 }
 
 void TestAddressDb::openRefusesBadFiles() {
     QFETCH(QString, kind);
-    QFETCH(QString, dbText);
+    QFETCH(QString, message);
     const QString folder = m_dir.filePath(u"bad-%1"_s.arg(kind));
     QVERIFY(QDir().mkpath(folder));
     const QString path = QDir(folder).filePath(u"Convert.mdb"_s);
-    if (kind == "text") {
+    const auto write = [&path](const QByteArray& bytes) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Иванов;Иван;Москва\n");
+        file.write(bytes);
+    };
+    std::optional<ForeignLock> lock;
+    if (kind == "folder") {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == "unreadable") {
+        if (geteuid() == 0)
+            QSKIP("Permissions do not bind root");
+        runSqlScriptFile(path, schema());
+        QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+    } else if (kind == "empty") {
+        write({});
+    } else if (kind == "text") {
+        write("Иванов;Иван;Москва\n");
+    } else if (kind == "jet") {
+        // The header an Access 97-2003 file starts with, then its pages.
+        write(QByteArray("\0\x01\0\0Standard Jet DB\0", 20) + QByteArray(4076, '\0'));
     } else if (kind.startsWith("truncated")) {
         const QString whole = makeDb(schema() + R"(
             with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000)
@@ -315,17 +357,24 @@ void TestAddressDb::openRefusesBadFiles() {
             db.open(whole);
         }
         const QByteArray bytes = contents(whole);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes.left(bytes.size() / 2));
+        write(bytes.left(bytes.size() / 2));
+    } else if (kind == "no groups") {
+        runSqlScriptFile(path, schema() + "drop table `groups`;");
+    } else if (kind == "locked") {
+        // Not in WAL mode, where a writer shuts out readers as well.
+        runSqlScriptFile(path, schema());
+        lock.emplace(path, ForeignLock::Kind::Exclusive);
+        QVERIFY2(lock->held(), qPrintable(lock->error()));
     }
     const QStringList filesBefore = entries(folder);
     const QByteArray before = contents(path);
 
     AddressDb db;
-    const QString message = failure([&] { db.open(path); });
-    QVERIFY2(message.contains(dbText), qPrintable(message));
+    db.setBusyTimeout(200);
+    QCOMPARE(failure([&] { db.open(path, {u"table"_s, u"table2"_s, u"groups"_s}); }),
+             message.arg(path));
     QVERIFY(!db.isOpen());
+    lock.reset();
     QCOMPARE(entries(folder), filesBefore);
     QVERIFY(contents(path) == before);
 }
@@ -367,8 +416,6 @@ void TestAddressDb::missingTable_data() {
     QTest::newRow("recipients") << schema() + "drop table `table`;" << u"table"_s << u"name"_s;
     QTest::newRow("senders") << schema() + "drop table table2;" << u"table2"_s << u"otkogo"_s;
     QTest::newRow("groups") << schema() + "drop table `groups`;" << u"groups"_s << u"pname"_s;
-    // SQLite takes an empty file for an empty database.
-    QTest::newRow("empty file") << QString() << u"table"_s << u"name"_s;
 }
 
 void TestAddressDb::missingTable() {
@@ -379,12 +426,102 @@ void TestAddressDb::missingTable() {
     AddressDb db;
     db.open(path);
     TableCursor cursor(db, table, nameColumn);
-    const QString message = failure([&] { cursor.open(); });
-    QVERIFY2(message.contains("no such table: " + table), qPrintable(message));
+    QCOMPARE(failure([&] { cursor.open(); }),
+             u"В файле базы данных «%1» нет таблицы «%2»."_s.arg(path, table));
     QVERIFY(!cursor.isOpen());
     QVERIFY(cursor.eof());
-    if (script.isEmpty())
-        QCOMPARE(QFileInfo(path).size(), 0);
+}
+
+void TestAddressDb::storeWaitsForAnotherProgram_data() {
+    QTest::addColumn<bool>("inTransaction");
+    QTest::newRow("a row") << false;
+    QTest::newRow("a walk in one transaction") << true;
+}
+
+void TestAddressDb::storeWaitsForAnotherProgram() {
+    QFETCH(bool, inTransaction);
+    const QString path = makeDb(schema() + recipients({"Иванов"}));
+    AddressDb db;
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    constexpr int held = 1000;
+    QVERIFY(held < AddressDb::defaultBusyTimeout);
+    ForeignLock lock(path, ForeignLock::Kind::Write, held);
+    QVERIFY2(lock.held(), qPrintable(lock.error()));
+    QElapsedTimer waited;
+    waited.start();
+    QCOMPARE(failure([&] {
+                 if (inTransaction) {
+                     AddressDb::Transaction transaction(db);
+                     cursor.update({{u"galka"_s, 1}});
+                     transaction.commit();
+                 } else {
+                     cursor.update({{u"galka"_s, 1}});
+                 }
+             }),
+             QString());
+    // The store went through only once the other program let go.
+    QVERIFY2(waited.elapsed() >= held / 2, qPrintable(QString::number(waited.elapsed())));
+    QCOMPARE(otherProgram(path, u"select galka from `table`"_s), QStringList{u"1"_s});
+}
+
+void TestAddressDb::storeFailures_data() {
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("message"); // %1 is the file's full path
+    const QString readOnly = u" (attempt to write a readonly database)."_s;
+    QTest::newRow("held by another program")
+        << u"locked"_s
+        << u"Файл базы данных «%1» занят другой программой (database is locked). Попробуйте "
+           "ещё раз чуть позже."_s;
+    QTest::newRow("opened for reading only")
+        << u"query only"_s
+        << u"База данных «%1» открыта только для чтения, изменения не сохранены"_s + readOnly;
+    QTest::newRow("write-protected file")
+        << u"file"_s << u"Файл базы данных «%1» защищён от записи, изменения не сохранены"_s +
+                            readOnly;
+    QTest::newRow("write-protected folder")
+        << u"folder"_s
+        << u"Папка файла базы данных «%1» защищена от записи, изменения не сохранены"_s +
+               readOnly;
+}
+
+void TestAddressDb::storeFailures() {
+    QFETCH(QString, cause);
+    QFETCH(QString, message);
+    const QString folder = m_dir.filePath(u"store-%1"_s.arg(cause));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path =
+        makeDb(schema() + recipients({"Иванов"}) + "update `table` set galka = 0;", folder);
+    const QString protectedPath = cause == "file" ? path : folder;
+    const auto permissions = QFile::permissions(protectedPath);
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(protectedPath, permissions); });
+    if (cause == "file" || cause == "folder") {
+        if (geteuid() == 0)
+            QSKIP("Permissions do not bind root");
+        QVERIFY(QFile::setPermissions(protectedPath,
+                                      permissions & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                      QFile::WriteGroup | QFile::WriteOther)));
+    }
+
+    AddressDb db;
+    db.setBusyTimeout(200);
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    std::optional<ForeignLock> lock;
+    if (cause == "locked") {
+        lock.emplace(path, ForeignLock::Kind::Write);
+        QVERIFY2(lock->held(), qPrintable(lock->error()));
+    } else if (cause == "query only") {
+        QSqlQuery(db.database()).exec(u"pragma query_only=1"_s);
+    }
+
+    QCOMPARE(failure([&] { cursor.update({{u"galka"_s, 1}}); }), message.arg(path));
+    QCOMPARE(cursor.integer(u"galka"_s), 0);
+    cursor.refresh();
+    QVERIFY(cursor.locate(u"Иванов"_s));
+    QCOMPARE(cursor.integer(u"galka"_s), 0);
+    lock.reset();
+    QCOMPARE(otherProgram(path, u"select galka from `table`"_s), QStringList{u"0"_s});
 }
 
 void TestAddressDb::rowDeletedElsewhere_data() {

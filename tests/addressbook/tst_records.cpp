@@ -1,3 +1,4 @@
+#include "ForeignLock.h"
 #include "TestFolder.h"
 
 #include "addressbook/CheckList.h"
@@ -19,6 +20,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <optional>
 
 namespace {
 
@@ -68,6 +70,26 @@ struct Book : TestProgram {
         model.setData(model.index(row(name)), on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
     }
     void toSenders() { frm().pages->setCurrentIndex(1); }
+    // Selects a sender line as a click on it does.
+    void pickSender(const QString& name) {
+        const QList<QListWidgetItem*> found = frm().cb2->findItems(name, Qt::MatchExactly);
+        QVERIFY2(found.size() == 1, qPrintable(name));
+        const int r = frm().cb2->row(found[0]);
+        frm().cb2->setCurrentRow(r);
+        emit frm().cb2->userSelected(r);
+    }
+    QStringList senderLines() {
+        QStringList result;
+        for (int i = 0; i < frm().cb2->count(); ++i)
+            result.append(frm().cb2->item(i)->text());
+        return result;
+    }
+    QStringList stored(const QString& sql) {
+        QStringList result;
+        for (const QVariant& v : folder.column(sql))
+            result.append(v.toString());
+        return result;
+    }
 };
 
 } // namespace
@@ -85,6 +107,10 @@ private slots:
     void addRecords();
     void deleteRecords();
     void deleteFailureIsReported();
+    void deleteSender_data();
+    void deleteSender();
+    void failedStore_data();
+    void failedStore();
     void indexKeyFilter_data();
     void indexKeyFilter();
     void ticks();
@@ -320,6 +346,137 @@ void RecordsTest::deleteFailureIsReported() {
     QVERIFY2(errors[0].contains("удаление запрещено"), qPrintable(errors[0]));
     QCOMPARE(b.value("select count(*) from `table`").toInt(), 4);
     QVERIFY(lines(*frm.cb).contains("Власов"));
+}
+
+void RecordsTest::deleteSender_data() {
+    QTest::addColumn<QStringList>("senders"); // in table order, the first is the default
+    QTest::addColumn<QString>("deleted");
+    QTest::addColumn<QString>("selected");
+    const QStringList three{"Фирма «Альфа»", "Бюро «Бета»", "Контора «Гамма»"};
+    QTest::newRow("a middle line: the line that moves into its place")
+        << three << "Бюро «Бета»" << "Контора «Гамма»";
+    QTest::newRow("the last line: the new last line") << three << "Контора «Гамма»"
+                                                      << "Бюро «Бета»";
+    QTest::newRow("the only line: none") << QStringList{"Фирма «Альфа»"} << "Фирма «Альфа»"
+                                         << QString();
+}
+
+void RecordsTest::deleteSender() {
+    QFETCH(QStringList, senders);
+    QFETCH(QString, deleted);
+    QFETCH(QString, selected);
+    QString sql = QString::fromUtf8(addressBook) + "delete from table2;\n";
+    for (int i = 0; i < senders.size(); ++i)
+        sql += QStringLiteral("insert into table2 (otkogo, otkyda, intyt, `default`) values "
+                              "('%1', 'Адрес %2', 10000%2, %3);\n")
+                   .arg(senders[i])
+                   .arg(i)
+                   .arg(i == 0 ? 1 : 0);
+    Book b(sql);
+    Tfrm& frm = b.frm();
+    b.toSenders();
+    b.pickSender(deleted);
+    b.messages.answer(true);
+    frm.deleteAction->trigger();
+
+    QStringList left = senders;
+    left.removeOne(deleted);
+    QCOMPARE(b.stored("select otkogo from table2 order by id"), left);
+    QCOMPARE(b.senderLines(), left);
+    QCOMPARE(frm.cb2->currentItem() ? frm.cb2->currentItem()->text() : QString(), selected);
+    QCOMPARE(frm.otkogo->toPlainText(), selected);
+    b.verifyNothingUnexpected();
+}
+
+void RecordsTest::failedStore_data() {
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<QString>("message"); // %1 is the database file's full path
+    const QString locked = QStringLiteral("Файл базы данных «%1» занят другой программой "
+                                          "(database is locked). Попробуйте ещё раз чуть позже.");
+    // Another program holds the file longer than the program waits.
+    QTest::newRow("ticking a line") << "tick" << locked;
+    QTest::newRow("Отметить всё") << "check all" << locked;
+    QTest::newRow("saving a record") << "save" << locked;
+    QTest::newRow("the default sender mark") << "default sender" << locked;
+    QTest::newRow("the ticks stored at closing") << "close" << locked;
+    // The file refuses the second of the two writes that move the mark.
+    QTest::newRow("the default sender mark, refused halfway")
+        << "default sender refused" << QStringLiteral("Ошибка базы данных «%1» (отказано).");
+}
+
+// The store fails with a message, and the window shows what the file holds.
+void RecordsTest::failedStore() {
+    QFETCH(QString, store);
+    QFETCH(QString, message);
+    Book b;
+    Tfrm& frm = b.frm();
+    frm.db.setBusyTimeout(200);
+    const auto tickedLines = [&frm] {
+        QStringList ticked;
+        for (int i = 0; i < frm.cb->count(); ++i)
+            if (frm.cb->isChecked(i))
+                ticked.append(frm.cb->text(i));
+        return ticked;
+    };
+    const QString tickedRows = "select name from `table` where galka=1 order by name";
+    if (store == "save") {
+        b.pick("Абрамов");
+        frm.rname->setText("Абрамов-Петров");
+        frm.komy->setPlainText("Абрамову лично");
+        b.messages.answer(true);
+    } else if (store.startsWith("default sender")) {
+        b.toSenders();
+    } else if (store == "close") {
+        // The list shows a tick that another program has taken away meanwhile.
+        b.folder.execute("update `table` set galka=0 where name='Борисова'");
+    }
+    std::optional<ForeignLock> lock;
+    if (store == "default sender refused") {
+        b.folder.execute("create trigger refuse before update of `default` on table2"
+                         " when new.`default` = 1 begin select raise(abort, 'отказано'); end");
+    } else {
+        lock.emplace(b.db(), ForeignLock::Kind::Write);
+        QVERIFY2(lock->held(), qPrintable(lock->error()));
+    }
+
+    if (store == "tick") {
+        b.tick("Власов", true);
+    } else if (store == "check all") {
+        frm.checkAllAction->trigger();
+    } else if (store == "save") {
+        frm.saveAction->trigger();
+    } else if (store.startsWith("default sender")) {
+        b.pickSender("Бюро «Бета»");
+    } else {
+        frm.show();
+        QVERIFY(frm.close());
+    }
+    // A failed save and the close step report through a plain notice, the rest as errors.
+    const bool notice = store == "save" || store == "close";
+    QCOMPARE(b.messages.texts(notice ? "notice" : "error"), QStringList{message.arg(b.db())});
+    QCOMPARE(b.stored(tickedRows), store == "close" ? QStringList() : QStringList{"Борисова"});
+    QCOMPARE(tickedLines(), b.stored(tickedRows));
+    lock.reset();
+
+    if (store == "save") {
+        QVERIFY(lines(*frm.cb).contains("Абрамов"));
+        QCOMPARE(b.stored("select komy from `table` where name='Абрамов'"),
+                 QStringList{"Абрамову А.А."});
+        // The edits stay in the fields, so the user can try again once the file is free.
+        b.messages.answer(true);
+        frm.saveAction->trigger();
+        QCOMPARE(b.stored("select komy from `table` where name='Абрамов-Петров'"),
+                 QStringList{"Абрамову лично"});
+        QCOMPARE(frm.cb->currentText(), QStringLiteral("Абрамов-Петров"));
+    } else if (store.startsWith("default sender")) {
+        QCOMPARE(b.stored("select otkogo from table2 where `default`=1"),
+                 QStringList{"Фирма «Альфа»"});
+        // A refilled list selects the default sender the file holds.
+        frm.loadlists();
+        QCOMPARE(frm.cb2->currentItem() ? frm.cb2->currentItem()->text() : QString(),
+                 QStringLiteral("Фирма «Альфа»"));
+    }
+    b.verifyNothingUnexpected();
 }
 
 void RecordsTest::indexKeyFilter_data() {

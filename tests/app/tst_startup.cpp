@@ -1,3 +1,4 @@
+#include "ForeignLock.h"
 #include "TestFolder.h"
 
 #include "addressbook/CheckList.h"
@@ -18,6 +19,7 @@
 #include <QSqlQuery>
 #include <QStringEncoder>
 #include <QTest>
+#include <optional>
 
 namespace {
 
@@ -201,22 +203,43 @@ void StartupTest::settingsFileProblems() {
 
 void StartupTest::databaseProblems_data() {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("missing") << "missing";
-    QTest::newRow("a text file") << "text";
-    QTest::newRow("a truncated copy") << "truncated";
-    QTest::newRow("a table missing") << "table";
+    QTest::addColumn<QString>("message"); // %1 is the database file's full path
+    QTest::newRow("missing") << "missing" << "Файл базы данных «%1» не найден.";
+    QTest::newRow("empty") << "empty" << "Файл базы данных «%1» пуст (0 байт).";
+    QTest::newRow("a text file")
+        << "text" << "Файл «%1» не является базой данных адресов (file is not a database).";
+    QTest::newRow("a Microsoft Jet file")
+        << "jet"
+        << "Файл «%1» — база данных Microsoft Access (Jet); программа работает только с базами "
+           "SQLite.";
+    QTest::newRow("a truncated copy")
+        << "truncated" << "Файл базы данных «%1» повреждён (database disk image is malformed).";
+    QTest::newRow("a table missing") << "table" << "В файле базы данных «%1» нет таблицы «groups».";
+    QTest::newRow("held by another program")
+        << "locked"
+        << "Файл базы данных «%1» занят другой программой (database is locked). Попробуйте ещё "
+           "раз чуть позже.";
 }
 
 void StartupTest::databaseProblems() {
     QFETCH(QString, kind);
+    QFETCH(QString, message);
     TestProgram t;
     t.folder.addSettings();
     t.folder.addPictures();
     const QString path = t.folder.file("Convert.mdb");
-    if (kind == "text") {
+    const auto write = [&path](const QByteArray& bytes) {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("Это не база данных, а письмо.\n");
+        f.write(bytes);
+    };
+    std::optional<ForeignLock> lock;
+    if (kind == "empty") {
+        write({});
+    } else if (kind == "text") {
+        write("Это не база данных, а письмо.\n");
+    } else if (kind == "jet") {
+        write(QByteArray("\0\x01\0\0Standard Jet DB\0", 20) + QByteArray(4076, '\0'));
     } else if (kind == "truncated") {
         t.folder.addDatabase();
         QFile f(path);
@@ -228,15 +251,19 @@ void StartupTest::databaseProblems() {
             " intyda integer, galka integer, `groups` text, profile text);\n"
             "create table table2 (id integer primary key, otkogo text, otkyda text,"
             " intyt integer, `default` integer);\n");
+    } else if (kind == "locked") {
+        // A file not yet in WAL mode, where another program's write shuts out readers.
+        t.folder.addDatabase();
+        lock.emplace(path, ForeignLock::Kind::Exclusive);
+        QVERIFY2(lock->held(), qPrintable(lock->error()));
     }
     QByteArray before;
     if (QFile f(path); f.open(QIODevice::ReadOnly))
         before = f.readAll();
 
     t.start();
-    const QStringList notices = t.messages.texts("notice");
-    QCOMPARE(notices.size(), 1);
-    QVERIFY(!notices[0].isEmpty());
+    lock.reset();
+    QCOMPARE(t.messages.texts("notice"), QStringList{message.arg(path)});
     Tfrm& frm = t.frm();
     QCOMPARE(frm.cb->count(), 0);
     QVERIFY(!frm.Timer1.isActive());
