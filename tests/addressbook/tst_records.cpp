@@ -149,6 +149,7 @@ void RecordsTest::unsavedChangesCheck() {
     frm.komy->setPlainText("Абрамову\nлично");
     b.messages.answer(true);
     b.pick("Власов");
+    QVERIFY(!b.messages.shown.isEmpty());
     QCOMPARE(b.messages.shown.last().title, QStringLiteral("Внимание"));
     QCOMPARE(b.messages.shown.last().text,
              QStringLiteral("Данные были изменены, сохранить изменения?"));
@@ -315,6 +316,7 @@ void RecordsTest::deleteRecords() {
 
     b.messages.answer(true);
     frm.deleteAction->trigger();
+    QVERIFY(!b.messages.shown.isEmpty());
     QCOMPARE(b.messages.shown.last().text, QStringLiteral("Все отмеченные записи будут удалены"));
     QCOMPARE(b.messages.shown.last().title, QStringLiteral("Подтвердите"));
     QCOMPARE(lines(*frm.cb), (QStringList{"Власов", "Громова Анна"}));
