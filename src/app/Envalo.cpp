@@ -127,6 +127,9 @@ void Tfrm::Timer1Timer() {
     if (!m_settingsRead)
         return;
     ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
+    // This load is the last word at start: the store's own start-up load would only
+    // repeat it, and a profile that cannot be loaded would be reported twice.
+    w.opt->startTimer.stop();
     w.opt->loadprofile(cbp->currentText());
     w.desk->redraw();
 }
@@ -235,5 +238,8 @@ void Tfrm::pageChanged() {
 void Tfrm::cbpChange() {
     // The recipient's own profile changes only when the record is saved.
     ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
+    // This load is the last word at start: the store's own start-up load would only
+    // repeat it, and a profile that cannot be loaded would be reported twice.
+    w.opt->startTimer.stop();
     w.opt->loadprofile(cbp->currentText());
 }

@@ -1,5 +1,6 @@
 #include "Options1.h"
 
+#include "addressbook/CheckList.h"
 #include "app/Envalo.h"
 #include "app/Messages.h"
 #include "app/UserError.h"
@@ -48,6 +49,9 @@ void Topt::listprofiles() {
 
 void Topt::startprofile() {
     startTimer.stop();
+    // At start, the main window's deferred step loads its recipient's profile next.
+    if (w.frm->Timer1.isActive() && w.frm->cb->count() > 0)
+        return;
     QComboBox* cb1 = w.view->cb1;
     const QComboBox* cbp = w.frm->cbp;
     QString text = cbp->currentText();

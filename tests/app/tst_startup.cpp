@@ -7,6 +7,7 @@
 #include "editor/uView.h"
 #include "app/UserError.h"
 #include "profiles/IniFile.h"
+#include "profiles/Options1.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -70,6 +71,8 @@ private slots:
     void oddSettingsFilesStart();
     void exitAndClose();
     void oneProgramPerFolder();
+    void unloadableProfileReportedOnce_data();
+    void unloadableProfileReportedOnce();
 };
 
 void StartupTest::startsWithTheSampleRecords() {
@@ -374,4 +377,26 @@ void StartupTest::oneProgramPerFolder() {
     first.runDeferredStep();
     QCOMPARE(first.frm().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
     first.verifyNothingUnexpected();
+}
+
+void StartupTest::unloadableProfileReportedOnce_data() {
+    QTest::addColumn<bool>("storeFirst");
+    QTest::newRow("the deferred step fires first") << false;
+    QTest::newRow("the profile store's timer fires first") << true;
+}
+
+// Without the pictures no profile loads: the user hears of it once, not once per timer.
+void StartupTest::unloadableProfileReportedOnce() {
+    QFETCH(bool, storeFirst);
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addDatabase();
+    t.start();
+    Topt& opt = *t.program->windows().opt;
+    if (storeFirst)
+        guarded(t.messages, [&] { opt.startprofile(); });
+    t.runDeferredStep();
+    const QStringList errors = t.messages.texts("error");
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].startsWith("Ошибка загрузки профиля «"), qPrintable(errors[0]));
 }
