@@ -307,11 +307,7 @@ void StartupTest::oddSettingsFilesStart() {
 
 void StartupTest::exitAndClose() {
     TestProgram t;
-    t.folder.addSettings();
-    t.folder.addPictures();
-    t.folder.addDatabase();
-    t.start();
-    t.runDeferredStep();
+    t.startAsShipped();
     Tfrm& frm = t.frm();
     const QByteArray settings = t.folder.settingsBytes();
 
@@ -343,11 +339,7 @@ QTEST_MAIN(StartupTest)
 
 void StartupTest::oneProgramPerFolder() {
     TestProgram first;
-    first.folder.addSettings();
-    first.folder.addPictures();
-    first.folder.addDatabase();
-    first.start();
-    first.runDeferredStep();
+    first.startAsShipped();
     const QStringList before = folderState(first.folder.appdir());
 
     ScriptedMessages messages;

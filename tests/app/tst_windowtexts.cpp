@@ -114,11 +114,7 @@ void WindowTextsTest::textsShowWhole_data() {
 void WindowTextsTest::textsShowWhole() {
     QFETCH(WindowOf, window);
     TestProgram t;
-    t.folder.addSettings();
-    t.folder.addPictures();
-    t.folder.addDatabase();
-    t.start();
-    t.runDeferredStep();
+    t.startAsShipped();
     QWidget* shown = window(t.program->windows());
     shown->show();
     QVERIFY(QTest::qWaitForWindowExposed(shown));

@@ -119,4 +119,12 @@ void TestProgram::runDeferredStep() {
         guarded(messages, [&] { opt.startprofile(); });
 }
 
+void TestProgram::startAsShipped() {
+    folder.addSettings();
+    folder.addPictures();
+    folder.addDatabase();
+    start();
+    runDeferredStep();
+}
+
 Tfrm& TestProgram::frm() { return *program->windows().frm; }

@@ -56,6 +56,8 @@ struct TestProgram {
     void start();
     // Runs the deferred start-up step as its timer would.
     void runDeferredStep();
+    // The shipped settings, pictures and sample database, started and ready.
+    void startAsShipped();
     Tfrm& frm();
     // Fails the test when a box was shown that no answer was queued for, or
     // when a queued answer was never asked for.
