@@ -3,7 +3,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh"
+bash "$root/scripts/build.sh" -DENVALO_WARNINGS_AS_ERRORS=ON
 export XDG_RUNTIME_DIR="$root/build/test-runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 # The print tests print through an isolated CUPS daemon with a PDF queue as the
