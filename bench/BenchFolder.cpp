@@ -1,8 +1,8 @@
 #include "BenchFolder.h"
 
-#include "addressbook/SqlScript.h"
-#include "app/UserError.h"
-#include "profiles/IniFile.h"
+#include "core/addressbook/SqlScript.h"
+#include "core/UserError.h"
+#include "core/profiles/IniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Messages.h"
+#include "ui/app/Messages.h"
 
 #include <QDialog>
 #include <QMap>

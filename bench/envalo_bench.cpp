@@ -4,14 +4,14 @@
 #include "BenchFolder.h"
 #include "SilentMessages.h"
 
-#include "addressbook/CheckList.h"
-#include "app/Envalo.h"
-#include "app/UserError.h"
-#include "app/Windows.h"
-#include "controls/CheckCombo.h"
-#include "editor/uView.h"
-#include "printing/PageOutput.h"
-#include "profiles/Options1.h"
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Envalo.h"
+#include "core/UserError.h"
+#include "ui/app/Windows.h"
+#include "ui/controls/CheckCombo.h"
+#include "ui/editor/uView.h"
+#include "ui/printing/PageOutput.h"
+#include "ui/editor/Options1.h"
 
 #include <QApplication>
 #include <QCheckBox>

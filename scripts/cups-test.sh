@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # An isolated CUPS daemon for the print tests, with two queues that write PDF files
 # through cups-pdf: "PDF", the default printer, with cups-pdf's own PPD (no
-# unprintable edge), and "PDFMARGINS", whose PPD (tests/printing/envalo-margins.ppd)
+# unprintable edge), and "PDFMARGINS", whose PPD (tests/ui/printing/envalo-margins.ppd)
 # declares an unprintable edge like a real printer's.
 #   cups-test.sh start <dir>   prints the "export CUPS_SERVER=..." line to evaluate
 #   cups-test.sh stop <dir>    stops the daemon started in <dir>
@@ -16,7 +16,7 @@ mkdir -p "$2"
 dir="$(cd "$2" && pwd)"
 socket="$dir/cups.sock"
 pidfile="$dir/cupsd.pid"
-margins_ppd="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tests/printing/envalo-margins.ppd"
+margins_ppd="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tests/ui/printing/envalo-margins.ppd"
 
 stop() {
   [ -f "$pidfile" ] || return 0

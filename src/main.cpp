@@ -1,7 +1,7 @@
-#include "app/Envalo.h"
-#include "app/Messages.h"
-#include "app/UserError.h"
-#include "app/Windows.h"
+#include "ui/app/Envalo.h"
+#include "ui/app/Messages.h"
+#include "core/UserError.h"
+#include "ui/app/Windows.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "app/UserError.h"
-#include "editor/Jpeg.h"
+#include "core/UserError.h"
+#include "core/envelope/Jpeg.h"
 
 #include <QDir>
 #include <QFontInfo>

@@ -1,5 +1,5 @@
-#include "addressbook/SqlScript.h"
-#include "app/UserError.h"
+#include "core/addressbook/SqlScript.h"
+#include "core/UserError.h"
 
 #include <QCoreApplication>
 #include <QDir>

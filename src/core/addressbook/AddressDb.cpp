@@ -1,0 +1,760 @@
+#include "core/addressbook/AddressDb.h"
+
+#include "core/UserError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <algorithm>
+#include <map>
+#include <utility>
+
+namespace {
+
+QString quoted(const QString& name) {
+    QString inner = name;
+    return u'`' + inner.replace(u'`', QStringLiteral("``")) + u'`';
+}
+
+// Column names in SQL ignore letter case.
+int columnIn(const QStringList& columns, const QString& name) {
+    if (name.isEmpty())
+        return -1;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+// Without this check QSqlQuery prints "database not open" instead of failing quietly.
+void requireOpen(const QSqlDatabase& db) {
+    if (!db.isOpen())
+        throw UserError(QStringLiteral("База данных адресов не открыта."));
+}
+
+QSqlQuery runOn(const QSqlDatabase& db, const QString& path, const QString& sql,
+                const QVariantList& values = {}) {
+    requireOpen(db);
+    QSqlQuery query(db);
+    if (!query.prepare(sql))
+        throw UserError(AddressDb::failureText(path, query.lastError()));
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw UserError(AddressDb::failureText(path, query.lastError()));
+    return query;
+}
+
+QString shownPath(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// A file in the format of Microsoft Jet or its successor ACE (.mdb, .accdb): an
+// address book kept by an Access-based program, which SQLite cannot read.
+bool isAccessFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(19);
+    return head == QByteArray("\0\x01\0\0Standard Jet DB", 19) ||
+           head == QByteArray("\0\x01\0\0Standard ACE DB", 19);
+}
+
+// Result codes of SQLite (the primary code, without the extended bits).
+enum : int {
+    sqliteError = 1,
+    sqliteBusy = 5,
+    sqliteReadOnly = 8,
+    sqliteCorrupt = 11,
+    sqliteCantOpen = 14,
+    sqliteNotADatabase = 26,
+};
+
+QString folderInPlace(const QString& path) {
+    return QStringLiteral("Вместо файла базы данных «%1» находится папка.").arg(shownPath(path));
+}
+
+QString missingFile(const QString& path) {
+    return QStringLiteral("Файл базы данных «%1» не найден.").arg(shownPath(path));
+}
+
+QString emptyFile(const QString& path) {
+    return QStringLiteral("Файл базы данных «%1» пуст (0 байт).").arg(shownPath(path));
+}
+
+QString missingTable(const QString& path, const QString& table) {
+    return QStringLiteral("В файле базы данных «%1» нет таблицы «%2».").arg(shownPath(path), table);
+}
+
+QString missingColumn(const QString& path, const QString& table, const QString& column) {
+    return QStringLiteral("В таблице «%2» файла базы данных «%1» нет поля «%3».")
+        .arg(shownPath(path), table, column);
+}
+
+} // namespace
+
+QString AddressDb::failureText(const QString& path, const QSqlError& error) {
+    QString engine = error.databaseText().trimmed();
+    if (engine.isEmpty())
+        engine = error.driverText().trimmed();
+    // SQLite's words in brackets, for whoever helps the user; they carry no period of
+    // their own, so the sentence ends after them.
+    const QString said = engine.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(engine);
+    const QString file = shownPath(path);
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric) & 0xff;
+    if (!numeric)
+        return QStringLiteral("Ошибка базы данных «%1»%2.").arg(file, said);
+
+    switch (code) {
+    case sqliteBusy:
+        return QStringLiteral("Файл базы данных «%1» занят другой программой%2. Попробуйте ещё раз "
+                              "чуть позже.")
+            .arg(file, said);
+    case sqliteReadOnly: {
+        // Writing needs the file and, for SQLite's journal beside it, its folder.
+        const QFileInfo info(path);
+        if (info.exists() && !info.isWritable())
+            return QStringLiteral("Файл базы данных «%1» защищён от записи, изменения не "
+                                  "сохранены%2.")
+                .arg(file, said);
+        if (info.exists() && !QFileInfo(info.absolutePath()).isWritable())
+            return QStringLiteral("Папка файла базы данных «%1» защищена от записи, изменения "
+                                  "не сохранены%2.")
+                .arg(file, said);
+        return QStringLiteral("База данных «%1» открыта только для чтения, изменения не "
+                              "сохранены%2.")
+            .arg(file, said);
+    }
+    case sqliteCantOpen:
+        if (const QFileInfo info(path); info.exists() && !info.isReadable())
+            return QStringLiteral("Нет права на чтение файла базы данных «%1»%2.").arg(file, said);
+        return QStringLiteral("Не удаётся открыть файл базы данных «%1»%2.").arg(file, said);
+    case sqliteCorrupt:
+        return QStringLiteral("Файл базы данных «%1» повреждён%2.").arg(file, said);
+    case sqliteNotADatabase:
+        if (isAccessFile(path))
+            return QStringLiteral("Файл «%1» — база данных Microsoft Access (Jet); программа "
+                                  "работает только с базами SQLite.")
+                .arg(file);
+        return QStringLiteral("Файл «%1» не является базой данных адресов%2.").arg(file, said);
+    case sqliteError: {
+        static const QString noSuchTable = QStringLiteral("no such table: ");
+        if (engine.startsWith(noSuchTable))
+            return missingTable(path, engine.mid(noSuchTable.size()));
+        break;
+    }
+    default:
+        break;
+    }
+    return QStringLiteral("Ошибка базы данных «%1»%2.").arg(file, said);
+}
+
+namespace {
+
+// SQLite stores a yes/no as 0/1; keeping the bound value as the file holds it
+// makes text() read the same before and after a refresh.
+QVariant storable(const QVariant& value) {
+    if (value.typeId() == QMetaType::Bool)
+        return QVariant(qint64(value.toBool() ? 1 : 0));
+    return value;
+}
+
+} // namespace
+
+AddressDb::AddressDb(QString connectionName)
+    : m_connectionName(std::move(connectionName)), m_changes(changesOf(m_connectionName)) {}
+
+AddressDb::Changes& AddressDb::changesOf(const QString& connectionName) {
+    // A map keeps its entries in place, so each AddressDb holds on to its own.
+    static std::map<QString, Changes> changes;
+    return changes[connectionName];
+}
+
+AddressDb::~AddressDb() {
+    close();
+    // Every QSqlDatabase handle is a temporary here, so Qt finds the connection unused.
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void AddressDb::open(const QString& path, const QStringList& tables) {
+    close();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    // SQLite would call each of these "unable to open" or take an empty file for an
+    // empty database; the user is told what is there instead.
+    const QFileInfo file(absolute);
+    if (file.isDir())
+        throw UserError(folderInPlace(absolute));
+    if (!file.exists())
+        throw UserError(missingFile(absolute));
+    // An empty file beside a write-ahead log may still hold a database in the log.
+    if (file.size() == 0 && QFileInfo(absolute + QStringLiteral("-wal")).size() == 0)
+        throw UserError(emptyFile(absolute));
+    {
+        QSqlDatabase db =
+            QSqlDatabase::contains(m_connectionName)
+                ? QSqlDatabase::database(m_connectionName, false)
+                : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        // mode=rw: SQLite refuses a missing file instead of creating an empty one.
+        // An encoded URI keeps '#', '?', '%' and spaces part of the file name.
+        // The busy timeout is in force from the first statement on, the probe included.
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout));
+        db.setDatabaseName(QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded) +
+                           QStringLiteral("?mode=rw"));
+        if (!db.open())
+            throw UserError(failureText(absolute, db.lastError()));
+
+        try {
+            // SQLite reads the file only on the first query: a text file or a
+            // truncated copy is found out here, before anything is written.
+            int schemaObjects = 0;
+            {
+                QSqlQuery probe =
+                    runOn(db, absolute, QStringLiteral("select count(*) from sqlite_master"));
+                if (!probe.next())
+                    throw UserError(failureText(absolute, probe.lastError()));
+                schemaObjects = probe.value(0).toInt();
+            }
+            // A file that lacks a table is refused before anything is written to it.
+            for (const QString& table : tables) {
+                QSqlQuery query = runOn(
+                    db, absolute,
+                    QStringLiteral(
+                        "select 1 from sqlite_master where type='table' and name=? collate nocase"),
+                    {table});
+                if (!query.next())
+                    throw UserError(missingTable(absolute, table));
+            }
+            // Switching to WAL writes the header, which would turn an empty file
+            // into a database; it fails in a read-only folder, where the file is
+            // still usable in its own journal mode.
+            if (schemaObjects > 0) {
+                try {
+                    runOn(db, absolute, QStringLiteral("pragma journal_mode=WAL"));
+                } catch (const UserError&) {
+                }
+            }
+            runOn(db, absolute, QStringLiteral("pragma synchronous=NORMAL"));
+            // Up to 64 MB of pages, so that a walk writing row after row in list order finds
+            // an office's whole address book in memory rather than reading it page by page.
+            runOn(db, absolute, QStringLiteral("pragma cache_size=-65536"));
+        } catch (const UserError&) {
+            // Closing also removes the -wal and -shm SQLite made for a truncated WAL file.
+            db.close();
+            throw;
+        }
+    }
+    m_path = absolute;
+    ++m_changes.opened;
+}
+
+void AddressDb::setBusyTimeout(int milliseconds) {
+    m_busyTimeout = milliseconds;
+    if (isOpen())
+        run(QStringLiteral("pragma busy_timeout=%1").arg(milliseconds));
+}
+
+QSqlQuery AddressDb::run(const QString& sql, const QVariantList& values) {
+    return runOn(database(), m_path, sql, values);
+}
+
+void AddressDb::fail(const QSqlError& error) const {
+    throw UserError(failureText(m_path, error));
+}
+
+void AddressDb::close() {
+    // Kept statements belong to the connection and end with it.
+    m_statements.clear();
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::database(m_connectionName, false).close();
+    m_path.clear();
+    ++m_changes.opened;
+}
+
+bool AddressDb::isOpen() const {
+    return QSqlDatabase::contains(m_connectionName) &&
+           QSqlDatabase::database(m_connectionName, false).isOpen();
+}
+
+QSqlDatabase AddressDb::database() const {
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+bool AddressDb::createcolumn() {
+    if (!isOpen())
+        return false;
+    ++m_changes.writes;
+    QSqlQuery query(database());
+    return query.exec(QStringLiteral("alter table `table` add profile text"));
+}
+
+void AddressDb::resetProfiles(const QString& profile) {
+    exec(QStringLiteral("update `table` set profile=?"), {profile});
+}
+
+void AddressDb::renameProfile(const QString& newName, const QString& oldName) {
+    exec(QStringLiteral("update `table` set profile=? where profile=?"), {newName, oldName});
+}
+
+void AddressDb::removeProfile(const QString& first, const QString& gone) {
+    exec(QStringLiteral("update `table` set profile=? where profile=?"), {first, gone});
+}
+
+QSqlQuery& AddressDb::prepared(const QString& sql) {
+    const QSqlDatabase db = database();
+    requireOpen(db);
+    auto found = m_statements.find(sql);
+    if (found != m_statements.end())
+        return *found;
+    // The few shapes of statement the windows write; a bound keeps odd callers from piling up.
+    constexpr qsizetype keptStatements = 32;
+    if (m_statements.size() >= keptStatements)
+        m_statements.clear();
+    QSqlQuery query(db);
+    if (!query.prepare(sql))
+        fail(query.lastError());
+    return *m_statements.insert(sql, std::move(query));
+}
+
+void AddressDb::exec(const QString& sql, const QVariantList& values) {
+    ++m_changes.writes;
+    run(sql, values);
+}
+
+qint64 AddressDb::dataVersion() {
+    if (!isOpen())
+        return -1;
+    QSqlQuery& query = prepared(QStringLiteral("pragma data_version"));
+    qint64 version = -1;
+    if (query.exec() && query.next())
+        version = query.value(0).toLongLong();
+    // Leaves no statement running that would hold the file.
+    query.finish();
+    return version;
+}
+
+// "begin immediate" takes the write lock at once, waiting out the busy timeout;
+// a plain "begin" that reads first fails at its first write, without waiting,
+// when another program wrote meanwhile.
+AddressDb::Transaction::Transaction(AddressDb& db) : m_db(db) {
+    m_db.run(QStringLiteral("begin immediate"));
+}
+
+AddressDb::Transaction::~Transaction() {
+    if (m_done)
+        return;
+    // Undoes writes that cursors already hold.
+    ++m_db.m_changes.writes;
+    QSqlDatabase db = m_db.database();
+    if (db.isOpen())
+        db.rollback();
+}
+
+void AddressDb::Transaction::commit() {
+    if (m_done)
+        return;
+    QSqlDatabase db = m_db.database();
+    requireOpen(db);
+    if (!db.commit())
+        m_db.fail(db.lastError());
+    m_done = true;
+}
+
+TableCursor::TableCursor(AddressDb& db, QString table, QString nameColumn, QString markColumn)
+    : m_db(db), m_table(std::move(table)), m_nameColumn(std::move(nameColumn)),
+      m_markColumn(std::move(markColumn)) {}
+
+void TableCursor::open() {
+    // A read that fails (another program holding the whole file, say) leaves the rows as
+    // last read: they are still the best account of what the file holds.
+    const QSqlDatabase db = m_db.database();
+    requireOpen(db);
+    // Taken before the rows are read: a commit by another program in between only makes
+    // the next refresh read again.
+    const ReadState read{m_db.m_changes.opened, m_db.m_changes.writes, m_db.dataVersion()};
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("select * from %1 order by id").arg(quoted(m_table))))
+        m_db.fail(query.lastError());
+
+    const QSqlRecord record = query.record();
+    const int columnCount = record.count();
+    QStringList columns;
+    columns.reserve(columnCount);
+    for (int i = 0; i < columnCount; ++i)
+        columns.append(record.fieldName(i));
+    const int idColumn = columnIn(columns, QStringLiteral("id"));
+    const int nameIndex = columnIn(columns, m_nameColumn);
+    const int markIndex = columnIn(columns, m_markColumn);
+    for (const auto& [name, at] :
+         {std::pair(QStringLiteral("id"), idColumn), std::pair(m_nameColumn, nameIndex),
+          std::pair(m_markColumn, markIndex)}) {
+        if (!name.isEmpty() && at < 0)
+            throw UserError(missingColumn(m_db.path(), m_table, name));
+    }
+
+    std::vector<Row> rows;
+    rows.reserve(m_rows.capacity());
+    while (query.next()) {
+        Row row;
+        row.values.reserve(columnCount);
+        for (int i = 0; i < columnCount; ++i)
+            row.values.append(query.value(i));
+        row.id = row.values.at(idColumn).toLongLong();
+        rows.push_back(std::move(row));
+    }
+    if (query.lastError().isValid())
+        m_db.fail(query.lastError());
+
+    m_kept = keptValues(columns);
+    m_updateStatements.clear();
+    m_byName.clear();
+    m_read = read;
+    m_columns = std::move(columns);
+    m_idColumn = idColumn;
+    m_nameIndex = nameIndex;
+    m_markIndex = markIndex;
+    m_rows = std::move(rows);
+    m_live = int(m_rows.size());
+    if (m_nameIndex >= 0) {
+        m_byName.reserve(m_live);
+        for (int i = 0; i < m_live; ++i)
+            index(i);
+    }
+    m_pos = 0;
+    m_open = true;
+}
+
+void TableCursor::close() {
+    m_open = false;
+    m_columns.clear();
+    m_updateStatements.clear();
+    m_kept.clear();
+    m_read = {};
+    m_idColumn = m_nameIndex = m_markIndex = -1;
+    m_rows.clear();
+    m_byName.clear();
+    m_pos = 0;
+    m_live = 0;
+}
+
+void TableCursor::refresh() {
+    // Reading a large table again costs far more than asking SQLite whether it changed.
+    if (readIsCurrent() && m_live == int(m_rows.size()) && m_read.dataVersion >= 0 &&
+        m_db.dataVersion() == m_read.dataVersion) {
+        m_pos = 0;
+        return;
+    }
+    open();
+}
+
+bool TableCursor::readIsCurrent() const {
+    return m_open && m_read.opened == m_db.m_changes.opened &&
+           m_read.writes == m_db.m_changes.writes;
+}
+
+void TableCursor::noteWrite(bool mirroredExactly, bool wasCurrent) {
+    if (mirroredExactly && wasCurrent)
+        m_read.writes = m_db.m_changes.writes;
+}
+
+// How SQLite stores a value in a column of this declared type (its type affinity).
+TableCursor::Kept TableCursor::keptFor(const QString& declared) {
+    const QString type = declared.toUpper();
+    if (type.contains(QLatin1String("INT")))
+        return Kept::Integer;
+    if (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB")) ||
+        type.contains(QLatin1String("TEXT")))
+        return Kept::Text;
+    return Kept::Unsure;
+}
+
+std::vector<TableCursor::Kept> TableCursor::keptValues(const QStringList& columns) const {
+    const QSqlDatabase db = m_db.database();
+    // A trigger may change other rows or columns, and a unique index with REPLACE may
+    // remove rows: then only a read shows what a write did.
+    QSqlQuery others(db);
+    others.setForwardOnly(true);
+    if (!others.prepare(QStringLiteral("select count(*) from sqlite_master where type in "
+                                       "('trigger', 'index') and tbl_name=? collate nocase")))
+        return {};
+    others.addBindValue(m_table);
+    if (!others.exec() || !others.next() || others.value(0).toLongLong() != 0)
+        return {};
+    others.finish();
+
+    QSqlQuery info(db);
+    info.setForwardOnly(true);
+    if (!info.exec(QStringLiteral("pragma table_xinfo(%1)").arg(quoted(m_table))))
+        return {};
+    std::vector<Kept> kept(size_t(columns.size()), Kept::Unsure);
+    int described = 0;
+    while (info.next()) {
+        const QSqlRecord row = info.record();
+        // A generated column follows the others; NOT NULL may put a default in place of NULL.
+        if (row.value(QStringLiteral("hidden")).toInt() != 0)
+            return {};
+        const int at = columnIn(columns, row.value(QStringLiteral("name")).toString());
+        if (at < 0)
+            return {};
+        ++described;
+        if (row.value(QStringLiteral("notnull")).toInt() == 0)
+            kept[size_t(at)] = keptFor(row.value(QStringLiteral("type")).toString());
+    }
+    if (info.lastError().isValid() || described != columns.size())
+        return {};
+    return kept;
+}
+
+bool TableCursor::keptAsBound(Kept kept, const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        return kept != Kept::Unsure;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        return kept == Kept::Integer;
+    case QMetaType::QString:
+        // SQLite keeps text as UTF-8, where a lone surrogate cannot be kept.
+        return kept == Kept::Text && value.toString().isValidUtf16();
+    default:
+        return false;
+    }
+}
+
+// Integers come back from a read as 64-bit ones.
+QVariant TableCursor::asRead(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+        return QVariant(value.toLongLong());
+    default:
+        return value;
+    }
+}
+
+void TableCursor::first() {
+    m_pos = 0;
+    skipRemoved();
+}
+
+void TableCursor::next() {
+    if (eof())
+        return;
+    ++m_pos;
+    skipRemoved();
+}
+
+bool TableCursor::eof() const {
+    return !m_open || m_pos >= int(m_rows.size());
+}
+
+int TableCursor::rowCount() const {
+    return m_live;
+}
+
+bool TableCursor::locate(const QString& name) {
+    if (!m_open || m_nameIndex < 0)
+        return false;
+    const auto found = m_byName.constFind(name.toCaseFolded());
+    if (found == m_byName.cend() || found->isEmpty())
+        return false;
+    // Removed rows leave the index, so the first row listed is live.
+    m_pos = found->first();
+    return true;
+}
+
+bool TableCursor::locateMark() {
+    if (!m_open)
+        return false;
+    const int mark = m_markIndex >= 0 ? m_markIndex : requireColumn(m_markColumn);
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        const Row& row = m_rows[i];
+        if (!row.removed && row.values.at(mark).toBool()) {
+            m_pos = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString TableCursor::text(const QString& column) const {
+    const int i = requireColumn(column);
+    return eof() ? QString() : current().values.at(i).toString();
+}
+
+qint64 TableCursor::integer(const QString& column) const {
+    const int i = requireColumn(column);
+    return eof() ? 0 : current().values.at(i).toLongLong();
+}
+
+bool TableCursor::flag(const QString& column) const {
+    const int i = requireColumn(column);
+    return !eof() && current().values.at(i).toBool();
+}
+
+bool TableCursor::update(const QHash<QString, QVariant>& values) {
+    if (eof())
+        throw UserError(QStringLiteral("Нет текущей записи в таблице %1.").arg(m_table));
+    if (values.isEmpty())
+        return true;
+    QVarLengthArray<int, 8> targets;
+    QVarLengthArray<QVariant, 8> bound;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const int column = requireColumn(it.key());
+        if (column == m_idColumn)
+            throw UserError(QStringLiteral("Поле id не изменяется."));
+        targets.append(column);
+        bound.append(storable(it.value()));
+    }
+    QSqlQuery& query = m_db.prepared(updateStatement(targets));
+    for (qsizetype i = 0; i < bound.size(); ++i)
+        query.bindValue(int(i), bound[i]);
+    query.bindValue(int(bound.size()), current().id);
+    const bool wasCurrent = readIsCurrent();
+    ++m_db.m_changes.writes;
+    if (!query.exec())
+        m_db.fail(query.lastError());
+    if (query.numRowsAffected() == 0)
+        return false;
+
+    const bool renamed = targets.contains(m_nameIndex);
+    if (renamed)
+        unindex(m_pos);
+    Row& row = m_rows[m_pos];
+    bool exact = !m_kept.empty();
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        exact = exact && keptAsBound(m_kept[size_t(targets[i])], bound[i]);
+        row.values[targets[i]] = asRead(bound[i]);
+    }
+    if (renamed)
+        index(m_pos);
+    noteWrite(exact, wasCurrent);
+    return true;
+}
+
+const QString& TableCursor::updateStatement(const QVarLengthArray<int, 8>& columns) {
+    for (const auto& [shape, sql] : m_updateStatements) {
+        if (shape == columns)
+            return sql;
+    }
+    QStringList assignments;
+    for (int column : columns)
+        assignments.append(quoted(m_columns.at(column)) + QStringLiteral("=?"));
+    m_updateStatements.emplace_back(
+        columns, QStringLiteral("update %1 set %2 where id=?")
+                     .arg(quoted(m_table), assignments.join(QStringLiteral(", "))));
+    return m_updateStatements.back().second;
+}
+
+void TableCursor::insert(const QHash<QString, QVariant>& values) {
+    if (!m_open)
+        throw UserError(QStringLiteral("Таблица %1 не открыта.").arg(m_table));
+    QStringList names;
+    QVariantList bound;
+    std::vector<int> targets;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const int column = requireColumn(it.key());
+        // The new row must come last in table order, which SQLite's own id ensures.
+        if (column == m_idColumn)
+            throw UserError(QStringLiteral("Поле id назначает база данных."));
+        names.append(quoted(m_columns.at(column)));
+        bound.append(storable(it.value()));
+        targets.push_back(column);
+    }
+    const QString sql =
+        names.isEmpty()
+            ? QStringLiteral("insert into %1 default values").arg(quoted(m_table))
+            : QStringLiteral("insert into %1 (%2) values (%3)")
+                  .arg(quoted(m_table), names.join(QStringLiteral(", ")),
+                       QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    // The new row is held as bound, not as read (defaults of other columns): a refresh reads.
+    ++m_db.m_changes.writes;
+    const QSqlQuery query = m_db.run(sql, bound);
+
+    Row row;
+    row.id = query.lastInsertId().toLongLong();
+    row.values.resize(m_columns.size());
+    row.values[m_idColumn] = row.id;
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        row.values[targets[i]] = bound.at(qsizetype(i));
+    m_rows.push_back(std::move(row));
+    m_pos = int(m_rows.size()) - 1;
+    ++m_live;
+    if (m_nameIndex >= 0)
+        index(m_pos);
+}
+
+void TableCursor::remove() {
+    if (eof())
+        throw UserError(QStringLiteral("Нет текущей записи в таблице %1.").arg(m_table));
+    // No row deleted means another program removed it first: gone either way.
+    ++m_db.m_changes.writes;
+    QSqlQuery& query =
+        m_db.prepared(QStringLiteral("delete from %1 where id=?").arg(quoted(m_table)));
+    query.bindValue(0, current().id);
+    if (!query.exec())
+        m_db.fail(query.lastError());
+    if (m_nameIndex >= 0)
+        unindex(m_pos);
+    Row& row = m_rows[m_pos];
+    row.removed = true;
+    row.values = QVariantList();
+    --m_live;
+    ++m_pos;
+    skipRemoved();
+}
+
+int TableCursor::columnIndex(const QString& column) const {
+    return columnIn(m_columns, column);
+}
+
+int TableCursor::requireColumn(const QString& column) const {
+    const int i = columnIndex(column);
+    if (i < 0) {
+        throw UserError(m_open ? missingColumn(m_db.path(), m_table, column)
+                               : QStringLiteral("Таблица %1 не открыта.").arg(m_table));
+    }
+    return i;
+}
+
+const TableCursor::Row& TableCursor::current() const {
+    return m_rows[m_pos];
+}
+
+QString TableCursor::nameKey(int row) const {
+    return m_rows[row].values.at(m_nameIndex).toString().toCaseFolded();
+}
+
+void TableCursor::index(int row) {
+    auto& rows = m_byName[nameKey(row)];
+    // Rows are indexed in table order when read and when added; only a rename
+    // lands in the middle.
+    if (rows.isEmpty() || rows.last() < row)
+        rows.append(row);
+    else
+        rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
+}
+
+void TableCursor::unindex(int row) {
+    const auto found = m_byName.find(nameKey(row));
+    if (found == m_byName.end())
+        return;
+    const auto at = std::find(found->begin(), found->end(), row);
+    if (at != found->end())
+        found->erase(at);
+    if (found->isEmpty())
+        m_byName.erase(found);
+}
+
+void TableCursor::skipRemoved() {
+    while (m_pos < int(m_rows.size()) && m_rows[m_pos].removed)
+        ++m_pos;
+}

@@ -1,0 +1,32 @@
+#include "core/envelope/Envelope.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+void paintEnvelope(QPainter& painter, const Envelope& envelope) {
+    painter.save();
+    painter.fillRect(QRect(QPoint(0, 0), envelope.size), Qt::white);
+    // Stamp, recipient, index, sender: each over the ones before, all under the text.
+    for (int slot : {3, 1, 2, 0}) {
+        const Envelope::Picture& picture = envelope.pictures[size_t(slot)];
+        if (picture.visible && !picture.image.isNull())
+            painter.drawImage(picture.position, picture.image);
+    }
+    for (const Envelope::Block& block : envelope.blocks) {
+        if (!block.visible || block.text.isEmpty())
+            continue;
+        painter.setFont(block.font);
+        painter.setPen(block.colour);
+        const QFontMetrics metrics(block.font);
+        painter.drawText(block.position + QPoint(0, metrics.ascent()), block.text);
+    }
+    painter.restore();
+}
+
+QImage captureEnvelope(const Envelope& envelope) {
+    QImage image(envelope.size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintEnvelope(painter, envelope);
+    return image;
+}

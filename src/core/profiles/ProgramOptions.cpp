@@ -1,0 +1,36 @@
+#include "core/profiles/ProgramOptions.h"
+
+#include "core/profiles/IniFile.h"
+
+const QString ProgramOptions::section = QStringLiteral("option");
+
+namespace {
+
+const ProgramOptions defaults;
+
+} // namespace
+
+int ProgramOptions::printDelaySeconds() const {
+    return IniFile::parseInteger(printdelay, IniFile::parseInteger(defaults.printdelay, 0));
+}
+
+int ProgramOptions::delayMode() const {
+    return IniFile::parseInteger(pdmode, IniFile::parseInteger(defaults.pdmode, 0));
+}
+
+ProgramOptions ProgramOptions::read(const IniFile& ini, const QString& currentProfile) {
+    ProgramOptions options;
+    options.profile = ini.readString(section, QStringLiteral("profile"), currentProfile);
+    options.printdelay = ini.readString(section, QStringLiteral("printdelay"), defaults.printdelay);
+    options.pdmode = ini.readString(section, QStringLiteral("pdmode"), defaults.pdmode);
+    return options;
+}
+
+void ProgramOptions::writeProfile(IniFile& ini, const QString& name) {
+    ini.writeString(section, QStringLiteral("profile"), name);
+}
+
+void ProgramOptions::writeDelay(IniFile& ini, const QString& printdelay, const QString& pdmode) {
+    ini.writeKeys(section, {{QStringLiteral("printdelay"), printdelay},
+                            {QStringLiteral("pdmode"), pdmode}});
+}

@@ -1,0 +1,150 @@
+// The main window's check marks and search.
+#include "ui/app/Envalo.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Messages.h"
+#include "ui/app/Windows.h"
+#include "core/UserError.h"
+#include "core/addressbook/splittext.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSet>
+
+void Tfrm::recipientTicked(int row) {
+    // A tick made from the keyboard comes without a selection step: the
+    // editors may still hold edits the user has not been asked about.
+    checkchanges();
+    loadrecords();
+    if (row < 0 || row >= cb->count())
+        return;
+    if (!table->locate(cb->text(row)))
+        return;
+    try {
+        table->update({{QStringLiteral("galka"), cb->isChecked(row) ? 1 : 0}});
+    } catch (...) {
+        // The tick the user made is not stored: it must not stay on screen.
+        showStoredTicks();
+        throw;
+    }
+}
+
+void Tfrm::checkAll() {
+    if (cb->count() == 0)
+        return;
+    table->refresh();
+    CheckListModel& lines = cb->lines();
+    const bool state = !lines.isChecked(0);
+    // The lines change once the file holds the new state, so that a store that fails
+    // (the file held by another program, say) leaves every tick as stored.
+    try {
+        AddressDb::Transaction transaction(db);
+        for (int row = 0; row < lines.count(); ++row)
+            if (table->locate(lines.text(row)))
+                table->update({{QStringLiteral("galka"), state ? 1 : 0}});
+        transaction.commit();
+    } catch (...) {
+        showStoredTicks();
+        throw;
+    }
+    lines.setAllChecked(state);
+    table->locate(cb->currentText());
+}
+
+void Tfrm::storechecks() {
+    try {
+        table->refresh();
+        const CheckListModel& lines = cb->lines();
+        // Ticks are stored as they are made, so mostly nothing differs: then nothing is
+        // written, and a file that another program holds or that is read-only is no error.
+        std::vector<int> differing;
+        for (int row = 0; row < lines.count(); ++row)
+            if (table->locate(lines.text(row)) &&
+                table->flag(QStringLiteral("galka")) != lines.isChecked(row))
+                differing.push_back(row);
+        if (differing.empty())
+            return;
+        AddressDb::Transaction transaction(db);
+        try {
+            for (int row : differing)
+                if (table->locate(lines.text(row)))
+                    table->update({{QStringLiteral("galka"), lines.isChecked(row) ? 1 : 0}});
+        } catch (...) {
+            // The marks stored before the error stay.
+            transaction.commit();
+            throw;
+        }
+        transaction.commit();
+    } catch (const std::exception& e) {
+        showStoredTicks();
+        w.messages.notice(errorMessage(e));
+    }
+}
+
+void Tfrm::showStoredTicks() {
+    // Read again when the file lets us; otherwise the rows as last read are the best
+    // account of it, and a write that failed changed none of them.
+    try {
+        table->refresh();
+    } catch (const std::exception&) {
+    }
+    CheckListModel& lines = cb->lines();
+    for (int row = 0; row < lines.count(); ++row) {
+        if (!table->locate(lines.text(row)))
+            continue;
+        const bool stored = table->flag(QStringLiteral("galka"));
+        if (lines.isChecked(row) != stored)
+            lines.setChecked(row, stored);
+    }
+    table->locate(cb->currentText());
+}
+
+void Tfrm::findrecords() {
+    const QString searchText = editfind->text();
+    if (searchText.isEmpty()) {
+        if (showall && cb->lines().checkedCount() > 0) {
+            std::vector<std::pair<QString, bool>> ticked;
+            for (table->first(); !table->eof(); table->next())
+                if (table->flag(QStringLiteral("galka")) &&
+                    !table->text(QStringLiteral("name")).isEmpty())
+                    ticked.emplace_back(table->text(QStringLiteral("name")), true);
+            cb->lines().setLines(std::move(ticked));
+            showall = false;
+            cb->setCurrentRow(0);
+            table->locate(cb->currentText());
+            loadrecords();
+        } else {
+            loadlists();
+            showall = true;
+        }
+        return;
+    }
+
+    const bool recipients = recipientPage();
+    TableCursor& cursor = recipients ? *table : *table2;
+    const QString column = recipients ? QStringLiteral("name") : QStringLiteral("otkogo");
+    const QString wanted = searchText.trimmed().toLower();
+    const QStringList words =
+        cb1->isChecked() ? QStringList{wanted} : splittext(wanted, QStringLiteral(" "));
+
+    std::vector<std::pair<QString, bool>> found;
+    QSet<QString> listed;
+    for (cursor.first(); !cursor.eof(); cursor.next()) {
+        const QString name = cursor.text(column);
+        const QString lowered = name.toLower();
+        for (const QString& word : words) {
+            if (!word.isEmpty() && lowered.contains(word) && !listed.contains(name)) {
+                listed.insert(name);
+                found.emplace_back(name, recipients && cursor.flag(QStringLiteral("galka")));
+            }
+        }
+    }
+    if (recipients) {
+        cb->lines().setLines(std::move(found));
+    } else {
+        cb2->clear();
+        for (const auto& [name, ticked] : found)
+            cb2->addItem(name);
+    }
+    selectdefaults();
+}

@@ -1,0 +1,58 @@
+// The main window's recipient groups: the filter of the recipient list and the
+// commands that open the group windows.
+#include "ui/app/Envalo.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/addressbook/MemberGroups.h"
+#include "ui/addressbook/UnGroups.h"
+#include "ui/app/Messages.h"
+#include "ui/app/Windows.h"
+#include "core/addressbook/splittext.h"
+
+bool Tfrm::ingroups(const QString& recipientGroups) const {
+    if (recipientGroups.isEmpty())
+        return true;
+    // The checked groups are few, so comparing each piece with all of them costs
+    // less than building a set for every recipient.
+    const QStringList pieces = splittext(recipientGroups, QStringLiteral(";"));
+    for (const QString& piece : pieces) {
+        if (!piece.isEmpty() && checkedgroups.contains(piece, Qt::CaseSensitive))
+            return true;
+    }
+    return false;
+}
+
+void Tfrm::loadgroups() {
+    checkedgroups.clear();
+    for (groups->first(); !groups->eof(); groups->next()) {
+        if (groups->flag(QStringLiteral("check")))
+            checkedgroups.append(groups->text(QStringLiteral("pname")));
+    }
+}
+
+void Tfrm::groupsClick() {
+    checkchanges();
+    w.messages.showModal(*w.Groups);
+}
+
+void Tfrm::memberGroupsClick() {
+    if (cb->currentRow() < 0)
+        return;
+    checkchanges();
+    // The check may have saved the recipient under a new name.
+    const QString recipient = cb->currentText();
+    if (recipient.isEmpty())
+        return;
+    TMemberGroups window(w, recipient);
+    if (w.messages.showModal(window) != QDialog::Accepted)
+        return;
+    loadlists();
+    // The recipient stays selected while its groups still let it be listed.
+    for (int row = 0; row < cb->count(); ++row) {
+        if (cb->text(row) == recipient) {
+            cb->setCurrentRow(row);
+            loadrecords();
+            break;
+        }
+    }
+}

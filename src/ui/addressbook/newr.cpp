@@ -1,0 +1,51 @@
+#include "ui/addressbook/newr.h"
+
+#include "ui/app/Envalo.h"
+#include "ui/app/Messages.h"
+#include "core/UserError.h"
+#include "ui/app/Windows.h"
+#include "ui/controls/DialogParts.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+Tnewrec::Tnewrec(Windows& windows) : QDialog(windows.frm), w(windows) {
+    setWindowTitle(QStringLiteral("Новая запись"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    Label1 = new QLabel(QStringLiteral("Название получателя:"), this);
+    Edit1 = new QLineEdit(this);
+    Edit1->setFixedWidth(221);
+    Edit1->setAccessibleName(QStringLiteral("Название"));
+    Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
+    Label1->setBuddy(Edit1);
+    Button2 = dialogButton(QStringLiteral("Добавить"), "Button2", true, this);
+    Button1 = dialogButton(QStringLiteral("Отмена"), "Button1", false, this);
+    layOutPrompt(layout, Label1, Edit1, Button2, Button1);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { guarded(w.messages, [this] { Button2Click(); }); });
+    connect(Button1, &QPushButton::clicked, this, &Tnewrec::reject);
+}
+
+void Tnewrec::showEvent(QShowEvent* event) {
+    Edit1->clear();
+    Edit1->setFocus();
+    QDialog::showEvent(event);
+}
+
+void Tnewrec::Button2Click() {
+    Edit1->setText(Edit1->text().trimmed());
+    if (Edit1->text().isEmpty())
+        throw UserError(QStringLiteral("Введите название"));
+    accept();
+}
+
+void Tnewrec::reject() {
+    Edit1->clear();
+    QDialog::reject();
+}

@@ -1,0 +1,245 @@
+#include "ui/app/Envalo.h"
+
+#include "ui/app/Messages.h"
+#include "core/UserError.h"
+#include "ui/app/Windows.h"
+#include "ui/addressbook/CheckList.h"
+#include "ui/addressbook/unAbout.h"
+#include "ui/editor/uView.h"
+#include "ui/printing/PageOutput.h"
+#include "ui/printing/desk1.h"
+#include "core/profiles/IniFile.h"
+#include "ui/editor/Options1.h"
+#include "core/profiles/ProgramOptions.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+const QString formatDL = QStringLiteral("(110 x 220 мм) DL");
+const QString formatC5 = QStringLiteral("(162 x 229 мм) C5");
+const QString formatC6 = QStringLiteral("(114 x 162 мм) C6");
+const QStringList addressTables = {QStringLiteral("table"), QStringLiteral("table2"),
+                                   QStringLiteral("groups")};
+
+} // namespace
+
+Tfrm::Tfrm(Windows& windows)
+    : output(std::make_unique<PageOutput>(windows.messages, windows.appdir)), w(windows) {
+    buildLayout();
+    buildCommands();
+    Timer1.setSingleShot(true);
+    Timer1.setInterval(10);
+    connect(&Timer1, &QTimer::timeout, this, [this] { guarded(w.messages, [this] { Timer1Timer(); }); });
+    creationStep();
+}
+
+Tfrm::~Tfrm() {
+    table.reset();
+    table2.reset();
+    groups.reset();
+    db.close();
+}
+
+void Tfrm::creationStep() {
+    appdir = w.appdir;
+    appversion = QStringLiteral(ENVALO_VERSION);
+    showall = true;
+    // Without the settings file the address book still loads: an empty list would
+    // look like lost addresses.
+    try {
+        updateformats();
+        m_settingsRead = true;
+    } catch (const std::exception& e) {
+        m_settingsRead = false;
+        w.messages.notice(errorMessage(e));
+    }
+    try {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            scrDpiX = qRound(screen->logicalDotsPerInchX());
+            scrDpiY = qRound(screen->logicalDotsPerInchY());
+        }
+        checkedgroups.clear();
+        db.close();
+        db.open(appdir + QStringLiteral("Convert.mdb"), addressTables);
+        columnadded = db.createcolumn();
+        // Reopened so that the cursors see a column just added.
+        db.close();
+        db.open(appdir + QStringLiteral("Convert.mdb"));
+        table = std::make_unique<TableCursor>(db, QStringLiteral("table"), QStringLiteral("name"));
+        table2 = std::make_unique<TableCursor>(db, QStringLiteral("table2"),
+                                               QStringLiteral("otkogo"), QStringLiteral("default"));
+        groups = std::make_unique<TableCursor>(db, QStringLiteral("groups"),
+                                               QStringLiteral("pname"), QStringLiteral("check"));
+        table->open();
+        table2->open();
+        groups->open();
+        pages->setCurrentIndex(0);
+        m_recipientPage = true;
+        loadgroups();
+        loadlists();
+        loadrecords();
+        applyPage();
+        Timer1.start();
+    } catch (const std::exception& e) {
+        w.messages.notice(errorMessage(e));
+    }
+}
+
+void Tfrm::updateformats() {
+    IniFile ini(appdir + QStringLiteral("envalo.ini"));
+    QStringList lines = ini.readLines();
+    for (QString& line : lines) {
+        if (line == QLatin1String("format=DL"))
+            line = QStringLiteral("format=") + formatDL;
+        if (line == QLatin1String("format=C5"))
+            line = QStringLiteral("format=") + formatC5;
+        if (line == QLatin1String("format=C6"))
+            line = QStringLiteral("format=") + formatC6;
+    }
+    ini.writeLines(lines);
+}
+
+void Tfrm::Timer1Timer() {
+    Timer1.stop();
+    checkprinter();
+    setWindowTitle(applicationTitle() + QStringLiteral(" v") + appversion);
+    if (columnadded) {
+        db.resetProfiles(cbp->currentText());
+        w.messages.notice(
+            QStringLiteral("Структура базы успешно обновлена, необходимо перезапустить программу."));
+        requestEnd();
+    }
+    cbp->clear();
+    for (int i = 0; i < w.view->cb1->count(); ++i)
+        cbp->addItem(w.view->cb1->itemText(i));
+    cbp->setCurrentIndex(-1);
+    if (cb->count() == 0)
+        return;
+    if (table->locate(cb->currentText()))
+        selectProfileEntry(table->text(QStringLiteral("profile")));
+    else
+        cbp->setCurrentIndex(-1);
+    // A settings file that could not be read at start is not created or replaced here.
+    if (!m_settingsRead)
+        return;
+    ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
+    // This load is the last word at start: the store's own start-up load would only
+    // repeat it, and a profile that cannot be loaded would be reported twice.
+    w.opt->startTimer.stop();
+    w.opt->loadprofile(cbp->currentText());
+    w.desk->redraw();
+}
+
+void Tfrm::checkprinter() { output->checkprinter(ScreenConversions{scrDpiX, scrDpiY}); }
+
+void Tfrm::printerSetupClick() { output->printerSetup(); }
+
+void Tfrm::showClick() {
+    w.desk->show();
+    w.desk->redraw();
+}
+
+void Tfrm::selectProfileEntry(const QString& profile) {
+    int found = -1;
+    for (int i = 0; i < cbp->count(); ++i) {
+        if (cbp->itemText(i).compare(profile, Qt::CaseInsensitive) == 0) {
+            found = i;
+            break;
+        }
+    }
+    cbp->setCurrentIndex(found);
+}
+
+void Tfrm::exitClick() {
+    if (w.messages.question(QStringLiteral("Нажмите ОК, чтобы завершить работу программы"),
+                            QStringLiteral("Подтвердите")))
+        requestEnd();
+}
+
+void Tfrm::aboutClick() { w.messages.showModal(*w.pAbout); }
+
+void Tfrm::requestEnd() {
+    m_endRequested = true;
+    emit endProgram();
+}
+
+void Tfrm::closeEvent(QCloseEvent* event) {
+    if (table && table->isOpen())
+        storechecks();
+    event->accept();
+    requestEnd();
+}
+
+void Tfrm::saveClick() {
+    w.desk->saveCapture(appdir + QStringLiteral("temp"));
+    checkchanges();
+}
+
+void Tfrm::addClick() {
+    checkchanges();
+    addrecord();
+}
+
+void Tfrm::deleteClick(bool fromListMenu) {
+    if (!fromListMenu && cb->count() == 0)
+        return;
+    if (!w.messages.question(QStringLiteral("Все отмеченные записи будут удалены"),
+                             QStringLiteral("Подтвердите")))
+        return;
+    deleterecords();
+}
+
+void Tfrm::clearClick() {
+    if (w.messages.question(QStringLiteral("Очистить форму конверта?"),
+                            QStringLiteral("Подтверждение")))
+        clearform();
+}
+
+void Tfrm::settingsClick() {
+    checkchanges();
+    if (cb->count() > 0)
+        w.messages.showModal(*w.view);
+}
+
+void Tfrm::findClick() {
+    checkchanges();
+    findrecords();
+}
+
+void Tfrm::recipientSelected(int row) {
+    const QString clicked = cb->text(row);
+    checkchanges();
+    selectRecipientLine(clicked);
+    loadrecords();
+    w.opt->loadprofile(cbp->currentText());
+    w.desk->redraw();
+    w.desk->compose();
+}
+
+void Tfrm::senderSelected(int row) {
+    const QString clicked = cb2->item(row)->text();
+    checkchanges();
+    selectSenderLine(clicked);
+    loadrecords();
+    moveDefaultMark();
+}
+
+void Tfrm::pageChanged() {
+    // The check runs for the page being left, before the editors change sides.
+    checkchanges();
+    m_recipientPage = pages->currentIndex() == 0;
+    applyPage();
+}
+
+void Tfrm::cbpChange() {
+    // The recipient's own profile changes only when the record is saved.
+    ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
+    // This load is the last word at start: the store's own start-up load would only
+    // repeat it, and a profile that cannot be loaded would be reported twice.
+    w.opt->startTimer.stop();
+    w.opt->loadprofile(cbp->currentText());
+}

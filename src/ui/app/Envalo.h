@@ -1,0 +1,188 @@
+#pragma once
+
+#include "core/addressbook/AddressDb.h"
+#include "core/profiles/PrintProfile.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+
+struct Windows;
+class CheckList;
+class ListBox;
+class PageOutput;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QTabWidget;
+class QToolButton;
+
+// The main window: the address book, the envelope editors and every command.
+class Tfrm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit Tfrm(Windows& windows);
+    ~Tfrm() override;
+
+    // The program's folder with a trailing separator, and the version text.
+    QString appdir;
+    QString appversion;
+    bool showall = true;
+    QStringList checkedgroups;
+    bool columnadded = false;
+    // Set by the delay window's "Отмена" to end a print run.
+    bool stopPrint = false;
+    // The printer with its metrics, measured once the program runs.
+    std::unique_ptr<PageOutput> output;
+    int scrDpiX = 96;
+    int scrDpiY = 96;
+
+    AddressDb db;
+    std::unique_ptr<TableCursor> table;   // recipients
+    std::unique_ptr<TableCursor> table2;  // senders
+    std::unique_ptr<TableCursor> groups;  // recipient groups
+
+    // Controls that other windows and the tests reach.
+    QLineEdit* editfind = nullptr;
+    QToolButton* findButton = nullptr;
+    QCheckBox* cb1 = nullptr;
+    QTabWidget* pages = nullptr;
+    CheckList* cb = nullptr;
+    ListBox* cb2 = nullptr;
+    QLineEdit* rname = nullptr;
+    QPlainTextEdit* komy = nullptr;
+    QPlainTextEdit* kyda = nullptr;
+    QLineEdit* intyda = nullptr;
+    QPlainTextEdit* otkogo = nullptr;
+    QPlainTextEdit* otkyda = nullptr;
+    QLineEdit* intyt = nullptr;
+    QComboBox* cbp = nullptr;
+
+    QAction* printAction = nullptr;      // toolbar "Печать"
+    QAction* saveAction = nullptr;       // toolbar "Сохранить"
+    QAction* addAction = nullptr;        // toolbar "Добавить"
+    QAction* deleteAction = nullptr;     // toolbar "Удалить"
+    QAction* clearAction = nullptr;      // toolbar "Очистить"
+    QAction* checkAllAction = nullptr;   // toolbar "Отметить всё"
+    QAction* settingsAction = nullptr;   // toolbar "Настройки"
+    QAction* groupsAction = nullptr;     // toolbar "Группы"
+    QAction* menuPrint = nullptr;
+    QAction* menuExit = nullptr;
+    QAction* menuPrinterSetup = nullptr;
+    QAction* menuPrintSettings = nullptr;
+    QAction* menuAbout = nullptr;
+    QAction* menuGroups = nullptr;
+    QMenu* cbMenu = nullptr;             // context menu of the recipient list
+    QAction* cbMenuDelete = nullptr;
+    QAction* cbMenuShow = nullptr;
+    QAction* cbMenuAdd = nullptr;
+    QAction* cbMenuGroups = nullptr;     // "Группы получателя..." 
+
+    // The deferred start-up step's one-shot timer.
+    QTimer Timer1;
+    // Set once the program has been asked to end.
+    bool endRequested() const { return m_endRequested; }
+
+    // Start-up.
+    void updateformats();
+    void Timer1Timer();
+
+    // The address book.
+    void loadlists();
+    void selectdefaults();
+    void loadrecords();
+    void clearform();
+    void checkchanges();
+    void saverecord();
+    void addrecord();
+    void deleterecords();
+    // The page the operations act on; it follows the tabs once the check before
+    // a page switch has run.
+    bool recipientPage() const { return m_recipientPage; }
+    void applyPage();
+
+    // Recipient groups.
+    void loadgroups();
+    void groupsClick();
+    void memberGroupsClick();
+
+    // Check marks and search.
+    void storechecks();
+    void checkAll();
+    void findrecords();
+    // The group filter: whether a recipient with this groups column is listed.
+    bool ingroups(const QString& recipientGroups) const;
+
+    // The texts the envelope prints: what the editors hold now.
+    AddressTexts addressTexts() const;
+
+    // The print run.
+    void printClick();
+    void printall();
+
+    // Commands and events.
+    void exitClick();
+    void printerSetupClick();
+    void showClick();
+    void aboutClick();
+    void saveClick();
+    void addClick();
+    void deleteClick(bool fromListMenu);
+    void clearClick();
+    void settingsClick();
+    void findClick();
+    void recipientSelected(int row);
+    void senderSelected(int row);
+    void recipientTicked(int row);
+    void pageChanged();
+    void cbpChange();
+
+signals:
+    // The program should end now, without the close step.
+    void endProgram();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildCommands();
+    void creationStep();
+    void requestEnd();
+    void checkprinter();
+    void selectProfileEntry(const QString& profile);
+    void selectSenderLine(const QString& name);
+    void selectRecipientLine(const QString& name);
+    void saveRecipient();
+    void saveSender();
+    void deleteRecipients();
+    void deleteSender();
+    void moveDefaultMark();
+    // After a store that failed: every line's tick as the file holds it.
+    void showStoredTicks();
+    // After a sender store that failed: the sender rows as the file holds them.
+    void rereadSenders();
+    void installIndexFilter(QLineEdit* editor);
+
+    // The records last loaded into the editors, for the unsaved-changes check.
+    struct LoadedRecipient {
+        QString name, komy, kyda, profile;
+        qint64 intyda = 0;
+    };
+    struct LoadedSender {
+        QString otkogo, otkyda;
+        qint64 intyt = 0;
+    };
+
+    Windows& w;
+    bool m_endRequested = false;
+    bool m_settingsRead = false;
+    bool m_recipientPage = true;
+    LoadedRecipient m_loadedRecipient;
+    LoadedSender m_loadedSender;
+};

@@ -1,0 +1,89 @@
+#include "ui/app/Windows.h"
+
+#include "ui/addressbook/UnAddG.h"
+#include "ui/addressbook/UnGroups.h"
+#include "ui/addressbook/newr.h"
+#include "ui/addressbook/unAbout.h"
+#include "ui/app/Envalo.h"
+#include "ui/editor/uView.h"
+#include "ui/editor/unSaveAs.h"
+#include "ui/printing/desk1.h"
+#include "ui/printing/unPos.h"
+#include "ui/printing/unWait.h"
+#include "ui/editor/Options1.h"
+#include "core/UserError.h"
+#include "core/profiles/IniFile.h"
+
+#include <QDir>
+#include <QLockFile>
+
+namespace {
+
+// Two programs on one folder would undo each other's saves and stored ticks. A lock
+// left by a program that ended without releasing it is taken over.
+std::unique_ptr<QLockFile> lockFolder(const QString& appdir) {
+    auto lock = std::make_unique<QLockFile>(appdir + QStringLiteral(".envalo.lock"));
+    // Only a lock whose program has ended is stale, however old it is.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0))
+        return lock;
+    if (lock->error() == QLockFile::LockFailedError)
+        throw UserError(QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в её "
+                                       "окно или закройте её, прежде чем запускать снова.")
+                            .arg(QDir::toNativeSeparators(QDir(appdir).absolutePath())));
+    // A folder where no lock can be made holds files no program can replace either:
+    // the program runs, and says so at the first save.
+    return nullptr;
+}
+
+} // namespace
+
+Program::Program(const QString& appdir, Messages& messages)
+    : m_lock(lockFolder(appdir)), m_windows{messages, appdir} {
+    auto& w = m_windows;
+    IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
+    try {
+        w.frm = new Tfrm(w);
+        w.view = new Tview(w);
+        w.opt = new Topt(w);
+        w.desk = new Tdesk(w);
+        w.newrec = new Tnewrec(w);
+        w.Groups = new TGroups(w);
+        w.AddGroup = new TAddGroup(w);
+        w.tpos = new Ttpos(w);
+        w.pAbout = new TpAbout(w);
+        w.fSaveAs = new TfSaveAs(w);
+        w.fWait = new TfWait(w);
+    } catch (...) {
+        destroyAll();
+        throw;
+    }
+}
+
+Program::~Program() { destroyAll(); }
+
+void Program::destroyAll() {
+    auto& w = m_windows;
+    delete w.fWait;
+    delete w.fSaveAs;
+    delete w.pAbout;
+    delete w.tpos;
+    delete w.AddGroup;
+    delete w.Groups;
+    delete w.newrec;
+    delete w.desk;
+    delete w.opt;
+    delete w.view;
+    delete w.frm;
+    w.frm = nullptr;
+    w.view = nullptr;
+    w.opt = nullptr;
+    w.desk = nullptr;
+    w.newrec = nullptr;
+    w.Groups = nullptr;
+    w.AddGroup = nullptr;
+    w.tpos = nullptr;
+    w.pAbout = nullptr;
+    w.fSaveAs = nullptr;
+    w.fWait = nullptr;
+}

@@ -1,0 +1,71 @@
+#include "ui/editor/Canvas.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+BlockLabel::BlockLabel(int number, QWidget* parent) : QWidget(parent), m_number(number) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setCursor(Qt::SizeAllCursor);
+    setAccessibleDescription(QStringLiteral("Label%1").arg(number));
+}
+
+void BlockLabel::setText(const QString& text) {
+    m_text = text;
+    setAccessibleName(text);
+    fitToText();
+}
+
+void BlockLabel::setBlockFont(const QFont& font) {
+    setFont(font);
+    fitToText();
+}
+
+void BlockLabel::setColour(const QColor& colour) {
+    m_colour = colour;
+    update();
+}
+
+void BlockLabel::fitToText() {
+    const QFontMetrics metrics(font());
+    resize(metrics.horizontalAdvance(m_text), metrics.height());
+    update();
+}
+
+void BlockLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(m_colour);
+    painter.drawText(0, QFontMetrics(font()).ascent(), m_text);
+}
+
+void BlockLabel::mousePressEvent(QMouseEvent* event) {
+    if (onPress)
+        onPress(m_number, event);
+}
+
+void BlockLabel::mouseMoveEvent(QMouseEvent* event) {
+    if (onMove)
+        onMove(m_number, event);
+}
+
+void BlockLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (onRelease)
+        onRelease(m_number, event);
+}
+
+Surface::Surface(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+}
+
+void Surface::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    // Drawn stamp, recipient, index, sender: each over the ones before.
+    for (int slot : {3, 1, 2, 0}) {
+        const Picture& picture = pictures[size_t(slot)];
+        if (picture.shown && !picture.image.isNull())
+            painter.drawImage(picture.position, picture.image);
+    }
+}

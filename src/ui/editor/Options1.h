@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/profiles/IniFile.h"
+
+#include <QObject>
+#include <QTimer>
+
+struct Windows;
+class QComboBox;
+
+// The profile store: owns the settings file and moves print profiles between
+// the file and the windows, keeping the three lists of profile names (the
+// editor's choice, the editor's profiles to print, the main window's choice)
+// in step. It has no window of its own.
+class Topt : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Topt(Windows& windows);
+
+    IniFile& ini() { return m_ini; }
+
+    // Refills the editor's profile list and schedules startprofile.
+    void listprofiles();
+    void startprofile();
+    void loadprofile(const QString& name);
+    void saveprofile(const QString& name);
+    void newprofile();
+    void renameprofile();
+    void deleteprofile();
+    bool profileexists(const QString& name) const;
+    void markmodified();
+    void appendsection(const QString& name);
+
+    // The last entry equal to the text; 0 when none is.
+    static int entryindex(const QComboBox* list, const QString& text);
+    // A name for a new or renamed profile, blanks trimmed; throws UserError with
+    // the reason when the settings file could not keep it apart from the others.
+    // The profile named `keeping` may be matched in another letter case (a
+    // rename that only changes the case).
+    QString checkedName(const QString& name, const QString& keeping = {}) const;
+
+    // The one-shot timer that runs startprofile after listprofiles.
+    QTimer startTimer;
+
+    // Runs steps that change the settings file as one replacement of the file: when any
+    // step or the replacement fails, the file stays as it was and the three lists of
+    // names show it again.
+    template <typename Steps> void asOneChange(Steps&& steps);
+
+private:
+    struct Lists {
+        QStringList names;
+        int chosen = -1;
+        QStringList mainNames;
+        int mainChosen = -1;
+        QStringList printNames;
+        QString printTicked;
+        QString profileName;
+        int rememberedProfile = -1;
+    };
+    Lists lists() const;
+    void restore(const Lists& lists);
+    void loadSteps(const QString& name);
+    void rebuildPrintList(const QStringList& ticked);
+
+    Windows& w;
+    IniFile m_ini;
+};
+
+template <typename Steps> void Topt::asOneChange(Steps&& steps) {
+    const Lists before = lists();
+    try {
+        IniFile::Batch batch(m_ini);
+        steps();
+        batch.commit();
+    } catch (...) {
+        restore(before);
+        throw;
+    }
+}

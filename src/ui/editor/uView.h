@@ -1,0 +1,201 @@
+#pragma once
+
+#include "ui/editor/Canvas.h"
+#include "core/envelope/EnvelopeFormat.h"
+#include "core/profiles/PrintProfile.h"
+
+#include <QDateTime>
+#include <QDialog>
+#include <QHash>
+#include <QTimer>
+#include <array>
+
+struct Windows;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QToolButton;
+class QAction;
+class TCheckedComboBox;
+class QLayout;
+
+// The layout editor: the envelope of the current print profile, with one
+// movable label per text block over the format's pictures.
+class Tview : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit Tview(Windows& windows);
+    ~Tview() override;
+
+    // The current print profile: block positions, fonts, colours, visibility
+    // and every setting. Its labels show it; nothing else keeps a copy.
+    PrintProfile profile;
+    ScreenConversions screen;
+
+    // Top bar.
+    QComboBox* cb1 = nullptr;            // the current profile
+    QToolButton* SpeedButton7 = nullptr; // "Переименовать"
+    QToolButton* SpeedButton6 = nullptr; // "Удалить"
+    QToolButton* SpeedButton5 = nullptr; // "Добавить"
+    QPushButton* Button5 = nullptr;      // "Сохранить как"
+    QPushButton* Button10 = nullptr;     // "Сохранить"
+    // Bottom bar.
+    std::array<QToolButton*, 4> SpeedButton{};  // the print toggles of the four pictures
+    QToolButton* ToolButton1 = nullptr;  // sheet position
+    QMenu* pm2 = nullptr;
+    TCheckedComboBox* ccb1 = nullptr;    // the profiles to print
+    std::array<QAction*, 9> positionItems{};
+    QComboBox* cb2 = nullptr;            // the envelope format
+    QCheckBox* CheckBox1 = nullptr;      // "Поменять индексы местами"
+    QCheckBox* cb3 = nullptr;            // "Подтверждение печати"
+    QPushButton* Button11 = nullptr;     // "Шрифт"
+    QPushButton* Button12 = nullptr;     // "Выделить всё"
+    QRadioButton* rb1 = nullptr;
+    QRadioButton* rb2 = nullptr;
+    QLineEdit* Edit15 = nullptr;         // print delay
+    QSpinBox* UpDown1 = nullptr;
+    QPushButton* Button9 = nullptr;      // "Сохранить и выйти"
+    QPushButton* Button8 = nullptr;      // "Отмена"
+    // Block menu.
+    QMenu* pp1 = nullptr;
+    QAction* N10 = nullptr;              // "Шрифт"
+    QAction* N11 = nullptr;              // "Видимость"
+
+    // The canvas.
+    QWidget* P1 = nullptr;
+    Surface* p2 = nullptr;
+    std::array<BlockLabel*, blockCount> labels{};
+    // Coordinate fields Edit1 to Edit13 (index 0 unused) and their millimetre labels.
+    std::array<QLineEdit*, 14> edits{};
+    std::array<QLabel*, 14> mmLabels{};
+    // Arrow buttons of the panels: [panel][left, up, down, right].
+    std::array<std::array<QToolButton*, 4>, 6> arrows{};
+    QToolButton* gapMinus = nullptr;
+    QToolButton* gapPlus = nullptr;
+    std::array<QPushButton*, 6> applyButtons{};
+    QLabel* statusPanel = nullptr;
+    QLabel* formatPanel = nullptr;
+
+    // The entries of cb1 and cb2 chosen by the last load or accepted change, to
+    // return to when the user cancels a change.
+    int rememberedProfile = -1;
+    int rememberedFormat = -1;
+
+    QTimer Timer1;  // status bar
+    QTimer T2;      // hold-to-repeat of the arrow buttons
+
+    QLineEdit* edit(int n) const { return edits[size_t(n)]; }
+    BlockLabel* label(int number) const { return labels[size_t(number - 1)]; }
+    QPoint blockPos(int number) const;
+    void moveBlock(int number, QPoint position);
+
+    // Formats and pictures.
+    void setform();
+    void drawblocks();
+    void resetlayout();
+    int currentFormat() const;
+
+    // Blocks.
+    void settext();
+    void setvisible();
+    void applyFonts();
+    void savepositions();
+    void checkinside();
+    void setedit(int number);
+    bool isSelected(int number) const { return m_selected[size_t(number - 1)]; }
+    void selectAll();
+    void clearSelection();
+
+    // Applies of the coordinate panels.
+    void Button1Click();  // digit cells
+    void Button2Click();  // gap
+    void Button3Click();  // sender block
+    void Button4Click();  // recipient block
+    void Button6Click();  // block 5
+    void Button7Click();  // block 6
+    void arrowStep(int panel, int direction);
+    void T2Timer();
+    void Timer1Timer();
+    void hotKey(int key);
+    void updateMillimetres();
+    void markmodified();
+    void centreSurface();
+    // The chosen sheet position: the last ticked item of the position menu, 0 when none.
+    int sheetPosition() const;
+    void setSheetPosition(int position);
+
+    // The millimetre label's text for a field.
+    QString millimetres(int field) const;
+    bool warningArmed() const { return m_armed; }
+
+    // Commands of the top and bottom bars and the block menu.
+    bool modified() const;
+    void cb1Change(int index);        // choose a profile
+    void SpeedButton7Click();         // rename
+    void SpeedButton6Click();         // delete
+    void SpeedButton5Click();         // add
+    void Button5Click();              // save as
+    // Save; false when the user stopped at the empty print list question.
+    bool Button10Click();
+    // The profile as the editor shows it now, as a save writes it.
+    PrintProfile currentProfile() const;
+    void cb2Change(int index);        // format
+    void fontClick();                 // "Шрифт" of the bar and of the block menu
+    void N11Click();                  // visibility
+    void positionClick(int position); // an item of the position menu
+    void ToolButton1Click();          // the next sheet position
+    void Button9Click();              // save and close
+    void readDelaySettings();
+    // What closing the editor does, whichever way it was closed.
+    void FormClose();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    QWidget* buildPanels();
+    QLayout* buildBars();
+    int toWholeNumberOf(int field) const;
+    void eKeyDown(int field);
+    void init();
+    void labelPress(int number, QMouseEvent* event);
+    void labelMove(int number, QMouseEvent* event);
+    void labelRelease(int number, QMouseEvent* event);
+    void followTarget(QPoint target);
+    void moveGroup(const std::initializer_list<int>& blocks, QPoint delta);
+    QImage picture(const QString& relativePath);
+    void paintLabel(int number);
+    void connectCommands();
+    // Saves the current profile and makes it the program's current one, with the delay
+    // settings too when asked, in one replacement of the settings file.
+    bool saveCurrentProfile(bool withDelay);
+    void saveAsNew(const QString& name);
+
+    Windows& w;
+    std::array<bool, blockCount> m_selected{};
+    std::array<QPoint, blockCount> m_grabOffset{};
+    std::array<QPoint, blockCount> m_saved{};
+    bool m_drag = false;
+    QPoint m_grabPoint;
+    bool m_armed = true;
+    QToolButton* m_held = nullptr;
+    std::function<void()> m_heldStep;
+    struct CachedPicture {
+        QDateTime modified;
+        qint64 size = -1;
+        QImage image;
+    };
+    QHash<QString, CachedPicture> m_pictures;
+    // What the font dialog shows next: the last selected block's font and colour,
+    // or the last choice when no block is selected.
+    TextBlock m_fontDialog;
+};

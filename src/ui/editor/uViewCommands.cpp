@@ -1,0 +1,381 @@
+// The layout editor's commands: profiles, saving, the format, fonts and
+// visibility of blocks, the sheet position, the print options and closing.
+#include "ui/editor/uView.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Envalo.h"
+#include "ui/app/Messages.h"
+#include "core/UserError.h"
+#include "ui/app/Windows.h"
+#include "ui/controls/CheckCombo.h"
+#include "ui/controls/NumberKeyFilter.h"
+#include "ui/editor/Options1.h"
+#include "ui/editor/unSaveAs.h"
+#include "core/profiles/ProgramOptions.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QToolButton>
+#include <cmath>
+
+namespace {
+
+
+QFont dialogFont(const TextBlock& block) {
+    QFont font = styledFont(block);
+    font.setPointSize(block.size);
+    return font;
+}
+
+// The chosen font into the block's stored fields; the character set stays,
+// since Qt's font dialog does not choose one.
+void takeFont(TextBlock& block, const QFont& font, int dpiY) {
+    int size = font.pointSize();
+    if (size <= 0 && font.pointSizeF() > 0)
+        size = int(std::lround(font.pointSizeF()));
+    if (size <= 0 && font.pixelSize() > 0)
+        size = int(std::lround(font.pixelSize() * 72.0 / dpiY));
+    // A size the profile load refuses would make the saved profile unloadable.
+    if (size < 1 || size > 1000)
+        throw UserError(QStringLiteral("font size %1").arg(size));
+    block.face = font.family();
+    block.size = size;
+    block.style = (font.bold() ? StyleBold : 0) | (font.italic() ? StyleItalic : 0) |
+                  (font.underline() ? StyleUnderline : 0) | (font.strikeOut() ? StyleStrikeOut : 0);
+    const bool fixed = font.fixedPitch() ||
+                       QFontDatabase::isFixedPitch(font.family(), QFontDatabase::styleString(font));
+    if (fixed)
+        block.pitch = 2;
+    else if (block.pitch == 2)
+        block.pitch = 0;
+}
+
+} // namespace
+
+void Tview::connectCommands() {
+    auto on = [this](auto* sender, auto signal, void (Tview::*command)()) {
+        connect(sender, signal, this,
+                [this, command] { guarded(w.messages, [&] { (this->*command)(); }); });
+    };
+    connect(cb1, &QComboBox::activated, this,
+            [this](int index) { guarded(w.messages, [&] { cb1Change(index); }); });
+    connect(cb2, &QComboBox::activated, this,
+            [this](int index) { guarded(w.messages, [&] { cb2Change(index); }); });
+    on(SpeedButton7, &QToolButton::clicked, &Tview::SpeedButton7Click);
+    on(SpeedButton6, &QToolButton::clicked, &Tview::SpeedButton6Click);
+    on(SpeedButton5, &QToolButton::clicked, &Tview::SpeedButton5Click);
+    on(Button5, &QPushButton::clicked, &Tview::Button5Click);
+    connect(Button10, &QPushButton::clicked, this,
+            [this] { guarded(w.messages, [this] { Button10Click(); }); });
+    on(Button11, &QPushButton::clicked, &Tview::fontClick);
+    on(N10, &QAction::triggered, &Tview::fontClick);
+    on(N11, &QAction::triggered, &Tview::N11Click);
+    on(Button12, &QPushButton::clicked, &Tview::selectAll);
+    on(Button9, &QPushButton::clicked, &Tview::Button9Click);
+    connect(Button8, &QPushButton::clicked, this, &Tview::close);
+    on(ToolButton1, &QToolButton::clicked, &Tview::ToolButton1Click);
+    for (int i = 0; i < 9; ++i)
+        connect(positionItems[size_t(i)], &QAction::triggered, this,
+                [this, i] { guarded(w.messages, [&] { positionClick(i); }); });
+
+    // The check mark follows the last selected block in block order.
+    connect(pp1, &QMenu::aboutToShow, this, [this] {
+        for (int n = blockCount; n >= 1; --n) {
+            if (isSelected(n)) {
+                N11->setChecked(profile.block(n).visible);
+                break;
+            }
+        }
+    });
+
+    connect(CheckBox1, &QCheckBox::clicked, this, [this](bool checked) {
+        guarded(w.messages, [&] {
+            profile.indexswitch = checked;
+            markmodified();
+            settext();
+        });
+    });
+    connect(cb3, &QCheckBox::clicked, this, [this](bool checked) {
+        profile.printconfirm = checked;
+        markmodified();
+    });
+    connect(ccb1, &TCheckedComboBox::userChanged, this, [this] {
+        profile.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    });
+
+    // The spinner and the field move together; the field alone is saved, as typed.
+    new NumberKeyFilter(Edit15, 2);
+    connect(UpDown1, &QSpinBox::valueChanged, this, [this](int value) {
+        if (Edit15->text() != QString::number(value))
+            Edit15->setText(QString::number(value));
+    });
+    connect(Edit15, &QLineEdit::textChanged, this, [this](const QString& text) {
+        bool ok = false;
+        const int value = text.toInt(&ok);
+        if (!ok)
+            return;
+        const QSignalBlocker blocker(UpDown1);
+        UpDown1->setValue(std::clamp(value, UpDown1->minimum(), UpDown1->maximum()));
+    });
+
+    // Every way of closing ("Отмена", "Сохранить и выйти", Escape, the close box) ends here.
+    connect(this, &QDialog::finished, this,
+            [this] { guarded(w.messages, [this] { FormClose(); }); });
+}
+
+bool Tview::modified() const {
+    return Button10->isEnabled();
+}
+
+void Tview::cb1Change(int index) {
+    if (index == rememberedProfile)
+        return;
+    if (modified() &&
+        !w.messages.question(
+            QStringLiteral("Несохранённые данные будут потеряны, изменить текущий профиль?"),
+            QStringLiteral("Смена профиля"))) {
+        cb1->setCurrentIndex(rememberedProfile);
+        return;
+    }
+    w.opt->loadprofile(cb1->itemText(index));
+    Button10->setEnabled(false);
+}
+
+void Tview::SpeedButton7Click() {
+    w.opt->renameprofile();
+}
+
+void Tview::SpeedButton6Click() {
+    const QString name = cb1->currentText();
+    if (!w.messages.question(
+            QStringLiteral("Удалить текущий профиль \"") + name + QStringLiteral("\"?"), name))
+        return;
+    w.opt->deleteprofile();
+}
+
+void Tview::SpeedButton5Click() {
+    if (modified() &&
+        !w.messages.question(
+            QStringLiteral("Несохранённые данные будут потеряны, добавить новый профиль?"),
+            QStringLiteral("Смена профиля")))
+        return;
+    w.opt->newprofile();
+}
+
+PrintProfile Tview::currentProfile() const {
+    PrintProfile p = profile;
+    p.format = std::max(0, cb2->currentIndex());
+    p.otkogo = SpeedButton[0]->isChecked();
+    p.komu = SpeedButton[1]->isChecked();
+    p.index = SpeedButton[2]->isChecked();
+    p.marka = SpeedButton[3]->isChecked();
+    p.iz = edit(3)->text();
+    p.listpos = sheetPosition();
+    p.allx = edit(8)->text();
+    p.ally = edit(9)->text();
+    p.width = width();
+    p.height = height();
+    p.printconfirm = cb3->isChecked();
+    p.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    p.indexswitch = CheckBox1->isChecked();
+    return p;
+}
+
+bool Tview::Button10Click() { return saveCurrentProfile(false); }
+
+void Tview::Button9Click() {
+    if (saveCurrentProfile(true))
+        close();
+}
+
+bool Tview::saveCurrentProfile(bool withDelay) {
+    if (ccb1->CheckedCount() == 0 &&
+        w.messages.question(
+            QStringLiteral("Внимание, вы не пометили профили на печать, ни один конверт не будет "
+                           "распечатан в данном профиле, отметьте какии профили вы хотите "
+                           "печатать, либо нажмите отмена для сохранения данного профиля."),
+            QStringLiteral("Пустой список профилей на печать")))
+        return false;
+    const QString name = cb1->currentText();
+    // Without a chosen profile the save would write a section without a name.
+    if (name.isEmpty())
+        throw UserError(QStringLiteral("Не выбран профиль для сохранения"));
+    w.opt->asOneChange([&] {
+        IniFile& ini = w.opt->ini();
+        w.opt->saveprofile(name);
+        ProgramOptions::writeProfile(ini, name);
+        if (withDelay)
+            ProgramOptions::writeDelay(ini, Edit15->text(),
+                                       rb1->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
+    });
+    Button10->setEnabled(false);
+    formatPanel->setText(QStringLiteral("Сохранено"));
+    settext();
+    return true;
+}
+
+void Tview::Button5Click() {
+    TfSaveAs& dialog = *w.fSaveAs;
+    w.messages.showModal(dialog);
+    const QString typed = dialog.name();
+    // Blanks only can reach here by the close box; like an empty name they save nothing.
+    if (typed.trimmed().isEmpty())
+        return;
+
+    // The settings file does not tell section names apart by letter case, so a
+    // name in another case is that profile, saved under the name it is stored by.
+    QString existing;
+    for (int i = cb1->count() - 1; i >= 0 && existing.isEmpty(); --i)
+        if (cb1->itemText(i).compare(typed.trimmed(), Qt::CaseInsensitive) == 0)
+            existing = cb1->itemText(i);
+    if (!existing.isEmpty()) {
+        if (!w.messages.question(QStringLiteral("Такой профиль уже существует, переписать?"),
+                                 QStringLiteral("Внимание")))
+            return;
+        w.opt->saveprofile(existing);
+        w.opt->loadprofile(existing);
+        return;
+    }
+
+    const QString name = w.opt->checkedName(typed);
+    try {
+        w.opt->asOneChange([&] { saveAsNew(name); });
+    } catch (...) {
+        // What was typed is still not saved anywhere.
+        markmodified();
+        throw;
+    }
+}
+
+void Tview::saveAsNew(const QString& name) {
+    w.opt->appendsection(name);
+    cb1->addItem(name);
+    w.frm->cbp->addItem(name);
+
+    // Changing the items unticks them all: the ticks return in the order they were made.
+    const QStringList items = ccb1->Items();
+    QList<int> ticked;
+    for (int i = 0; i < items.size(); ++i)
+        if (ccb1->IsChecked(i))
+            ticked.append(i);
+    const QStringList order = ccb1->CheckedText().split(QLatin1Char(','));
+    ccb1->AddItem(name);
+    for (const QString& piece : order) {
+        const int i = int(items.indexOf(piece));
+        if (ticked.contains(i) && !ccb1->IsChecked(i))
+            ccb1->SetChecked(i, true);
+    }
+    for (int i : ticked)
+        if (!ccb1->IsChecked(i))
+            ccb1->SetChecked(i, true);
+    ccb1->SetChecked(int(ccb1->Items().size()) - 1, true);
+
+    w.opt->saveprofile(name);
+    w.opt->loadprofile(name);
+}
+
+void Tview::cb2Change(int index) {
+    if (index == rememberedFormat)
+        return;
+    // "Cмена" begins with a Latin C, as the program has always shown it.
+    if (!w.messages.question(QStringLiteral("При смене формата конверта настройки координат будут "
+                                            "сброшены, изменить формат конверта?"),
+                             QStringLiteral("Cмена формата"))) {
+        cb2->setCurrentIndex(rememberedFormat);
+        return;
+    }
+    markmodified();
+    profile.format = index;
+    resetlayout();
+    setform();
+    centreSurface();
+    rememberedFormat = cb2->currentIndex();
+}
+
+void Tview::fontClick() {
+    try {
+        for (int n = 1; n <= blockCount; ++n) {
+            if (!isSelected(n))
+                continue;
+            const TextBlock& block = profile.block(n);
+            m_fontDialog.face = block.face;
+            m_fontDialog.size = block.size;
+            m_fontDialog.style = block.style;
+            m_fontDialog.charset = block.charset;
+            m_fontDialog.pitch = block.pitch;
+            m_fontDialog.colour = block.colour;
+        }
+        QFont font = dialogFont(m_fontDialog);
+        QColor colour = colourOf(m_fontDialog.colour);
+        if (w.messages.fontDialog(font, colour)) {
+            TextBlock chosen = m_fontDialog;
+            takeFont(chosen, font, screen.scrDpiY);
+            chosen.colour = bgrOf(colour);
+            m_fontDialog = chosen;
+            markmodified();
+            for (int n = 1; n <= blockCount; ++n) {
+                if (!isSelected(n))
+                    continue;
+                TextBlock& block = profile.block(n);
+                block.face = m_fontDialog.face;
+                block.size = m_fontDialog.size;
+                block.style = m_fontDialog.style;
+                block.charset = m_fontDialog.charset;
+                block.pitch = m_fontDialog.pitch;
+                block.colour = m_fontDialog.colour;
+            }
+            applyFonts();
+        }
+    } catch (const std::exception&) {
+        w.messages.notice(QStringLiteral("Не выделен текст"));
+    }
+    setvisible();
+}
+
+void Tview::N11Click() {
+    markmodified();
+    for (int n = 1; n <= blockCount; ++n)
+        if (isSelected(n))
+            profile.block(n).visible = !profile.block(n).visible;
+    setvisible();
+}
+
+void Tview::positionClick(int position) {
+    setSheetPosition(position);
+    markmodified();
+}
+
+void Tview::ToolButton1Click() {
+    setSheetPosition((sheetPosition() + 1) % 9);
+    markmodified();
+}
+
+void Tview::readDelaySettings() {
+    const ProgramOptions options = ProgramOptions::read(w.opt->ini());
+    Edit15->setText(options.printdelay);
+    if (options.delayBeforeEveryEnvelope())
+        rb1->setChecked(true);
+    else
+        rb2->setChecked(true);
+}
+
+void Tview::FormClose() {
+    Button10->setEnabled(false);
+    Tfrm& frm = *w.frm;
+    frm.table->refresh();
+    frm.loadrecords();
+    // What choosing the selected recipient line does: its profile, as stored,
+    // replaces whatever the editor did not save.
+    const int row = frm.cb->currentRow();
+    if (row >= 0)
+        frm.recipientSelected(row);
+}

@@ -1,0 +1,289 @@
+#include "ui/printing/PageOutput.h"
+
+#include "ui/app/Messages.h"
+#include "core/UserError.h"
+#include "core/envelope/Envelope.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+namespace {
+
+// Without a print queue, pages are measured on an A4 PDF page at this resolution.
+constexpr int fileResolution = 1200;
+// Leaves room in a file name for the number and the folder's own name limits.
+constexpr int longestNameStem = 100;
+
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// A name that every file system takes: no separators, reserved or control characters,
+// no leading dot (a hidden file) and no trailing dot or space (refused on Windows).
+QString fileNameStem(const QString& text) {
+    QString stem;
+    for (const QChar c : text.left(longestNameStem)) {
+        const bool reserved = c.unicode() < 0x20 || c == QChar(0x7F) ||
+                              QStringLiteral("\\/:*?\"<>|").contains(c);
+        stem += reserved ? QChar('_') : c;
+    }
+    stem = stem.trimmed();
+    while (stem.endsWith('.'))
+        stem.chop(1);
+    if (stem.startsWith('.'))
+        stem[0] = '_';
+    return stem.trimmed().isEmpty() ? QStringLiteral("Конверт") : stem.trimmed();
+}
+
+// The part of the paper the device can print on, in device pixels: the paper less the
+// device's own minimum margins (its unprintable edge: a PPD's ImageableArea, 0 for a PDF
+// file). Qt's default page margins of 10 pt are no part of the device and play no part.
+QRect printableArea(const QPrinter& printer) {
+    QPageLayout layout = printer.pageLayout();
+    layout.setMode(QPageLayout::StandardMode);
+    layout.setMargins(layout.minimumMargins());
+    return layout.paintRectPixels(printer.resolution());
+}
+
+// The envelope of surface size drawn into the placement, clipped to its surface as the
+// preview shows it; text and pictures are drawn at the device's own resolution. The
+// painter starts at the paper's corner (a full-page layout) and the placement counts
+// from the printable area's corner, which lies at the printer's offset.
+void paintPlaced(QPainter& painter, const Envelope& envelope, const PagePlacement& placement,
+                 const PrinterMetrics& metrics) {
+    painter.translate(double(metrics.prnOffsetX + placement.x),
+                      double(metrics.prnOffsetY + placement.y));
+    painter.scale(double(placement.width) / envelope.size.width(),
+                  double(placement.height) / envelope.size.height());
+    painter.setClipRect(QRect(QPoint(0, 0), envelope.size));
+    paintEnvelope(painter, envelope);
+}
+
+} // namespace
+
+QString PageRequest::documentName() const {
+    QStringList parts;
+    for (const QString& part : {recipient.simplified(), profile.simplified()}) {
+        if (!part.isEmpty())
+            parts.append(part);
+    }
+    return parts.isEmpty() ? QStringLiteral("Конверт") : parts.join(QStringLiteral(" - "));
+}
+
+PageOutput::PageOutput(Messages& messages, const QString& appdir)
+    : PageOutput(messages, appdir, nullptr) {}
+
+PageOutput::PageOutput(Messages& messages, const QString& appdir,
+                       std::unique_ptr<QPrinter> printer)
+    : m_messages(messages), m_appdir(appdir), m_printer(std::move(printer)) {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+}
+
+PageOutput::~PageOutput() = default;
+
+void PageOutput::checkprinter(const ScreenConversions& screen) {
+    m_screen = screen;
+    m_metrics = {};
+    m_unavailable.clear();
+    try {
+        measure();
+    } catch (const std::exception& e) {
+        m_unavailable = errorMessage(e);
+        m_messages.notice(QStringLiteral("Печать невозможна.\r\n") + m_unavailable);
+    }
+}
+
+void PageOutput::measure() {
+    QPrinter& printer = *m_printer;
+    // Without any queue Qt hands out a PDF printer with no file to write.
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        m_chosenFile = printer.outputFileName();
+        m_mode = m_chosenFile.isEmpty() ? Mode::Folder : Mode::ChosenFile;
+    } else {
+        m_chosenFile.clear();
+        m_mode = Mode::Spooler;
+    }
+    if (m_mode == Mode::Folder) {
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setResolution(fileResolution);
+    }
+    if (m_screen.scrDpiY <= 0)
+        throw UserError(QStringLiteral("Разрешение экрана неизвестно."));
+    // The painter then starts at the paper's corner, so that pages are drawn from the
+    // device's own offset rather than from Qt's default margins.
+    printer.setFullPage(true);
+    // The placement takes the paper's long side across the landscape page, so the
+    // paper is read upright even when the printer dialog turned it.
+    printer.setPageOrientation(QPageLayout::Portrait);
+    m_metrics.prnScaleX = double(printer.logicalDpiX()) / m_screen.scrDpiY;
+    m_metrics.prnScaleY = double(printer.logicalDpiY()) / m_screen.scrDpiY;
+    // Qt keeps these upright margins on the landscape page as well (they are not turned
+    // with it), so the landscape page is drawn from this same offset. Where a printer's
+    // edge differs from side to side, the turned page's printable corner may lie elsewhere;
+    // which way the spooler turns the page is the driver's choice.
+    const QRect printable = printableArea(printer);
+    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    m_metrics.prnOffsetX = printable.left();
+    m_metrics.prnOffsetY = printable.top();
+    m_metrics.prnWidth = qRound(paper.width());
+    m_metrics.prnHeight = qRound(paper.height());
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (m_metrics.prnScaleX <= 0 || m_metrics.prnScaleY <= 0 || m_metrics.prnWidth <= 0 ||
+        m_metrics.prnHeight <= 0)
+        throw UserError(QStringLiteral("Принтер не сообщил размер страницы."));
+
+    if (m_mode != Mode::Folder)
+        return;
+    const QString folder = filesFolder();
+    const QFileInfo info(folder);
+    const QString noPrinter =
+        QStringLiteral("Принтер не установлен, а конверты некуда сохранить: ");
+    if (info.exists() && !info.isDir())
+        throw UserError(noPrinter +
+                        QStringLiteral("«%1» не является папкой.").arg(native(folder)));
+    const QFileInfo writable = info.exists() ? info : QFileInfo(m_appdir);
+    if (!writable.isDir() || !writable.isWritable())
+        throw UserError(noPrinter +
+                        QStringLiteral("нет права записи в папку «%1».")
+                            .arg(native(writable.absoluteFilePath())));
+}
+
+bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) {
+    QString failure;
+    try {
+        BusyCursor busy;
+        const PagePlacement placement =
+            placeEnvelope(envelope.size, m_metrics, request.c5, request.listpos, request.allx,
+                          request.ally, m_screen);
+        if (m_target)
+            m_target->printDocument(envelope, placement, request);
+        else
+            printDocument(envelope, placement, request);
+        return true;
+    } catch (const std::exception& e) {
+        failure = errorMessage(e);
+    }
+    // Shown once the busy cursor is gone.
+    m_messages.notice(failure);
+    return false;
+}
+
+void PageOutput::printerSetup() {
+    if (m_messages.printerDialog(*m_printer))
+        checkprinter(m_screen);
+}
+
+void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& placement,
+                               const PageRequest& request) {
+    if (!m_unavailable.isEmpty())
+        throw UserError(m_unavailable);
+
+    if (m_mode == Mode::Spooler) {
+        m_printer->setDocName(request.documentName());
+        QPainter painter;
+        if (!painter.begin(m_printer.get()))
+            throw UserError(QStringLiteral("Не удалось начать печать на принтере «%1».")
+                                .arg(m_printer->printerName()));
+        try {
+            paintPlaced(painter, envelope, placement, m_metrics);
+        } catch (...) {
+            // Qt's CUPS engine cannot abort; the page is then sent as far as it was drawn.
+            m_printer->abort();
+            painter.end();
+            throw;
+        }
+        if (!painter.end() || m_printer->printerState() == QPrinter::Error)
+            throw UserError(QStringLiteral("Принтер «%1» не принял документ.")
+                                .arg(m_printer->printerName()));
+        return;
+    }
+
+    // A document of its own for every envelope: its own file, in the printer's layout.
+    const QString file = reserveFile(request);
+    QPdfWriter writer(file);
+    writer.setResolution(m_printer->resolution());
+    // Drawn from the paper's corner, like the printer's full-page layout.
+    QPageLayout layout = m_printer->pageLayout();
+    layout.setMode(QPageLayout::FullPageMode);
+    writer.setPageLayout(layout);
+    writer.setTitle(request.documentName());
+    writer.setCreator(applicationTitle());
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        QFile::remove(file);
+        throw UserError(QStringLiteral("Не удалось записать файл «%1».").arg(native(file)));
+    }
+    try {
+        paintPlaced(painter, envelope, placement, m_metrics);
+    } catch (...) {
+        painter.end();
+        QFile::remove(file);
+        throw;
+    }
+    if (!painter.end()) {
+        QFile::remove(file);
+        throw UserError(QStringLiteral("Не удалось записать файл «%1».").arg(native(file)));
+    }
+    ++m_filesWritten;
+}
+
+QString PageOutput::reserveFile(const PageRequest& request) {
+    QString folder = filesFolder();
+    if (!QDir().mkpath(folder))
+        throw UserError(QStringLiteral("Не удалось создать папку «%1».").arg(native(folder)));
+    folder = QDir(folder).absolutePath() + '/';
+    QString stem;
+    QString suffix = QStringLiteral("pdf");
+    if (m_mode == Mode::ChosenFile) {
+        const QFileInfo chosen(m_chosenFile);
+        stem = chosen.completeBaseName() + '-';
+        if (!chosen.suffix().isEmpty())
+            suffix = chosen.suffix();
+    } else {
+        stem = fileNameStem(request.documentName()) + QStringLiteral(" - ");
+    }
+    // Taken by creating it, so that no envelope ever replaces an existing file.
+    for (int attempts = 0; attempts < 100000; ++attempts, ++m_nextNumber) {
+        const QString name = folder + stem + QString::number(m_nextNumber) + '.' + suffix;
+        QFile file(name);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            ++m_nextNumber;
+            return name;
+        }
+        if (!QFileInfo::exists(name))
+            throw UserError(QStringLiteral("Не удалось создать файл «%1»: %2.")
+                                .arg(native(name), file.errorString()));
+    }
+    throw UserError(QStringLiteral("Нет свободного имени файла в папке «%1».").arg(native(folder)));
+}
+
+QString PageOutput::filesFolder() const {
+    switch (m_mode) {
+    case Mode::Folder: return m_appdir + QStringLiteral("PDF");
+    case Mode::ChosenFile: return QFileInfo(m_chosenFile).absolutePath();
+    case Mode::Spooler: break;
+    }
+    return {};
+}
+
+QString PageOutput::filesNotice() const {
+    if (m_filesWritten == 0)
+        return {};
+    return QStringLiteral("Конвертов сохранено в файлы PDF: %1.\r\nПапка: %2")
+        .arg(m_filesWritten)
+        .arg(native(filesFolder()));
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/envelope/PageGeometry.h"
+#include "core/profiles/PrintProfile.h"
+
+#include <QString>
+#include <memory>
+
+class Messages;
+class QPrinter;
+struct Envelope;
+
+// What one page needs besides the composed envelope: the current profile's
+// placement settings and the names the document is known by.
+struct PageRequest {
+    bool c5 = false;
+    int listpos = 0;
+    QString allx = QStringLiteral("0");
+    QString ally = QStringLiteral("0");
+    QString recipient;
+    QString profile;
+
+    // The print job's title, and the stem of a PDF file's name.
+    QString documentName() const;
+};
+
+// Where finished pages go instead of the printer; tests record them here.
+class PageTarget {
+public:
+    virtual ~PageTarget() = default;
+    // One envelope as a document of its own, drawn at the placement; throws on failure.
+    virtual void printDocument(const Envelope& envelope, const PagePlacement& placement,
+                               const PageRequest& request) = 0;
+};
+
+// The program's printer: measured once, then one print document per envelope.
+// Without any print queue every envelope becomes a PDF file of its own in the
+// folder PDF of the program folder; when the user chooses a PDF file in the
+// printer dialog, every envelope goes into a numbered file beside that name.
+class PageOutput {
+public:
+    // appdir is the program folder with a trailing separator. Without a printer
+    // given, the system's default printer is used.
+    PageOutput(Messages& messages, const QString& appdir);
+    PageOutput(Messages& messages, const QString& appdir, std::unique_ptr<QPrinter> printer);
+    ~PageOutput();
+    PageOutput(const PageOutput&) = delete;
+    PageOutput& operator=(const PageOutput&) = delete;
+
+    // Measures the printer and turns it to landscape. When there is nowhere to
+    // print at all, says "Печать невозможна." with the reason; pages then fail.
+    void checkprinter(const ScreenConversions& screen);
+    // Prints one envelope as one document. A failure is shown with its own text
+    // and gives false, so that a print run can go on with the next envelope.
+    bool printone(const Envelope& envelope, const PageRequest& request);
+    // The printer dialog; when accepted, the chosen printer is measured again.
+    void printerSetup();
+
+    const PrinterMetrics& metrics() const { return m_metrics; }
+    QPrinter& printer() { return *m_printer; }
+
+    // Envelopes go into PDF files rather than to a print queue.
+    bool printsToFiles() const { return m_mode != Mode::Spooler; }
+    // Files written since the count was last reset, and the folder they are in.
+    int filesWritten() const { return m_filesWritten; }
+    void resetFilesWritten() { m_filesWritten = 0; }
+    QString filesFolder() const;
+    // What the user is told after a run that wrote files; empty when none were written.
+    QString filesNotice() const;
+
+    // Pages go to this target instead of the printer (not owned); nullptr restores the printer.
+    void setTarget(PageTarget* target) { m_target = target; }
+
+private:
+    enum class Mode { Spooler, Folder, ChosenFile };
+
+    void measure();
+    void printDocument(const Envelope& envelope, const PagePlacement& placement,
+                       const PageRequest& request);
+    QString reserveFile(const PageRequest& request);
+
+    Messages& m_messages;
+    QString m_appdir;
+    std::unique_ptr<QPrinter> m_printer;
+    PageTarget* m_target = nullptr;
+    ScreenConversions m_screen;
+    PrinterMetrics m_metrics;
+    Mode m_mode = Mode::Spooler;
+    // The file the user chose in the printer dialog; numbered files go beside it.
+    QString m_chosenFile;
+    // Why nothing can be printed, as the user was told at measuring; empty when all is well.
+    QString m_unavailable;
+    int m_nextNumber = 1;
+    int m_filesWritten = 0;
+};

@@ -1,0 +1,166 @@
+#include "ui/printing/desk1.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Envalo.h"
+#include "ui/app/Messages.h"
+#include "core/UserError.h"
+#include "ui/app/Windows.h"
+#include "ui/editor/uView.h"
+
+#include <QBitmap>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScreen>
+#include <QToolButton>
+
+namespace {
+
+// Pixels of this colour are see-through on screen.
+const QColor seeThrough(0, 128, 0);
+
+} // namespace
+
+Tdesk::Tdesk(Windows& windows) : QDialog(windows.frm), w(windows) {
+    setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(QStringLiteral("desk"));
+    redraw();
+    compose();
+}
+
+void Tdesk::compose() {
+    const Tview& view = *w.view;
+    Envelope envelope;
+    envelope.size = view.p2->size();
+    const auto texts = blockTexts(w.frm->addressTexts(), view.profile.indexswitch);
+    for (int n = 1; n <= blockCount; ++n) {
+        Envelope::Block& block = envelope.blocks[size_t(n - 1)];
+        block.position = view.blockPos(n);
+        block.text = texts[size_t(n - 1)];
+        block.font = view.label(n)->font();
+        block.colour = view.label(n)->colour();
+        block.visible = view.profile.block(n).visible;
+    }
+    for (size_t slot = 0; slot < envelope.pictures.size(); ++slot) {
+        const Surface::Picture& source = view.p2->pictures[slot];
+        // On a format with one picture the other slots keep stale images; they never print.
+        envelope.pictures[slot] = {source.image, source.position,
+                                   source.shown && view.SpeedButton[slot]->isChecked()};
+    }
+    m_envelope = std::move(envelope);
+    if (!m_envelope.size.isEmpty())
+        setFixedSize(m_envelope.size);
+    updateMask();
+    redraw();
+}
+
+void Tdesk::redraw() {
+    update();
+}
+
+void Tdesk::updateMask() {
+    // The mask only matters on screen; the print run composes while the preview is hidden.
+    if (!isVisible())
+        return;
+    const QImage image = capture();
+    const QRgb key = seeThrough.rgb();
+    bool any = false;
+    for (int y = 0; y < image.height() && !any; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width() && !any; ++x)
+            any = (line[x] | 0xFF000000) == key;
+    }
+    if (any)
+        // For a pixmap, MaskInColor makes the matching pixels the transparent ones.
+        setMask(QPixmap::fromImage(image).createMaskFromColor(seeThrough, Qt::MaskInColor));
+    else
+        clearMask();
+}
+
+QImage Tdesk::capture() const {
+    if (m_envelope.size.isEmpty())
+        return {};
+    return captureEnvelope(m_envelope);
+}
+
+void Tdesk::saveCapture(const QString& path) const {
+    const QImage image = capture();
+    if (image.isNull() || !image.save(path, "BMP"))
+        throw UserError(QStringLiteral("Не удалось сохранить изображение конверта в файл ") + path);
+}
+
+void Tdesk::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    paintEnvelope(painter, m_envelope);
+}
+
+void Tdesk::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    compose();
+    if (!m_placed) {
+        m_placed = true;
+        if (const QScreen* desktop = screen())
+            move(desktop->availableGeometry().center() - rect().center());
+    }
+}
+
+void Tdesk::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Right:
+        guarded(w.messages, [this] { right(); });
+        break;
+    case Qt::Key_Left:
+        guarded(w.messages, [this] { left(); });
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        redraw();
+        break;
+    case Qt::Key_Escape:
+        hide();
+        break;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void Tdesk::right() {
+    step(1);
+}
+
+void Tdesk::left() {
+    step(-1);
+}
+
+void Tdesk::step(int direction) {
+    Tfrm& frm = *w.frm;
+    const CheckList& list = *frm.cb;
+    const int selected = list.currentRow();
+    if (list.count() == 0 || selected == (direction > 0 ? list.count() - 1 : 0))
+        return;
+    int from = selected;
+    for (int row = 0; row < list.count(); ++row) {
+        if (list.text(row) == frm.rname->text()) {
+            from = row;
+            break;
+        }
+    }
+    int target = from + direction;
+    while (target >= 0 && target < list.count() && !list.isChecked(target))
+        target += direction;
+    if (target < 0 || target >= list.count())
+        return;
+    // Unsaved edits would be lost silently otherwise; saving may move lines, so go by name.
+    const QString name = list.text(target);
+    frm.checkchanges();
+    for (int row = 0; row < list.count(); ++row) {
+        if (list.text(row) == name) {
+            frm.cb->setCurrentRow(row);
+            frm.loadrecords();
+            redraw();
+            return;
+        }
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/envelope/Envelope.h"
+
+#include <QDialog>
+
+struct Windows;
+
+// The preview of the envelope being printed: it composes the envelope from the
+// layout editor and the main window's editors, and shows what will be printed.
+class Tdesk : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit Tdesk(Windows& windows);
+
+    // Copies the editor's current layout and the editors' texts into the envelope.
+    void compose();
+    // Repaints the last composed envelope.
+    void redraw();
+    // Select the next or previous ticked recipient and load it, without composing.
+    void right();
+    void left();
+
+    const Envelope& envelope() const { return m_envelope; }
+    // The envelope's own pixels, see-through colour included.
+    QImage capture() const;
+    // Writes the capture as a BMP file; throws UserError when it cannot.
+    void saveCapture(const QString& path) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void step(int direction);
+    void updateMask();
+
+    Windows& w;
+    Envelope m_envelope;
+    bool m_placed = false;
+};

@@ -1,0 +1,667 @@
+#include "ForeignLock.h"
+#include "core/addressbook/AddressDb.h"
+#include "core/addressbook/SqlScript.h"
+#include "core/UserError.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString schema() {
+    return readTextFile(ENVALO_DATA_DIR "/schema.sql");
+}
+
+// An address book from before profiles: `table` has no profile column.
+const QString legacySchema = QStringLiteral(
+    "create table `table` (id integer primary key, name text, komy text, kyda text,\n"
+    "  intyda integer, galka integer, `groups` text);\n"
+    "create table table2 (id integer primary key, otkogo text, otkyda text, intyt integer,\n"
+    "  `default` integer);\n"
+    "create table `groups` (id integer primary key, pname text, `check` integer);\n");
+
+QString sqlText(const QString& value) {
+    return u'\'' + QString(value).replace(u'\'', u"''"_s) + u'\'';
+}
+
+QString recipients(const QStringList& names) {
+    QString sql;
+    for (const QString& name : names)
+        sql += u"insert into `table` (name) values (%1);\n"_s.arg(sqlText(name));
+    return sql;
+}
+
+// Runs a statement through a connection of its own, as another program would,
+// and gives the first column of its rows.
+QStringList otherProgram(const QString& path, const QString& sql) {
+    AddressDb db(u"other program"_s);
+    db.open(path);
+    QSqlQuery query(db.database());
+    if (!query.exec(sql))
+        throw UserError(query.lastError().text());
+    QStringList values;
+    while (query.next())
+        values.append(query.isNull(0) ? u"<null>"_s : query.value(0).toString());
+    return values;
+}
+
+QStringList names(const QString& path) {
+    return otherProgram(path, u"select name from `table` order by id"_s);
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// The user's text of the failure, empty when the action succeeds.
+template <typename Action> QString failure(Action action) {
+    try {
+        action();
+    } catch (const UserError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+TableCursor openRecipients(AddressDb& db) {
+    TableCursor cursor(db, u"table"_s, u"name"_s);
+    cursor.open();
+    return cursor;
+}
+
+} // namespace
+
+class TestAddressDb : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void columnUpgrade_data();
+    void columnUpgrade();
+    void profileStatements_data();
+    void profileStatements();
+    void locate_data();
+    void locate();
+    void locateFollowsChanges();
+    void largeTable();
+    void openRefusesBadFiles_data();
+    void openRefusesBadFiles();
+    void openUnusualPath();
+    void openInReadOnlyFolder();
+    void missingTable_data();
+    void missingTable();
+    void storeWaitsForAnotherProgram_data();
+    void storeWaitsForAnotherProgram();
+    void storeFailures_data();
+    void storeFailures();
+    void rowDeletedElsewhere_data();
+    void rowDeletedElsewhere();
+    void refreshSeesEveryChange_data();
+    void refreshSeesEveryChange();
+    void transaction_data();
+    void transaction();
+    void sampleDatabase();
+
+private:
+    QString makeDb(const QString& script, const QString& folder = {});
+
+    QTemporaryDir m_dir;
+    int m_serial = 0;
+};
+
+void TestAddressDb::init() {
+    QVERIFY(m_dir.isValid());
+    // Qt reports misuse of connections ("still in use", "database not open") only as warnings.
+    QTest::failOnWarning(QRegularExpression(u"."_s));
+}
+
+QString TestAddressDb::makeDb(const QString& script, const QString& folder) {
+    const QString dir = folder.isEmpty() ? m_dir.path() : folder;
+    const QString path = QDir(dir).filePath(u"db%1.mdb"_s.arg(++m_serial));
+    runSqlScriptFile(path, script);
+    return path;
+}
+
+void TestAddressDb::columnUpgrade_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("added");
+    QTest::newRow("file without profile") << legacySchema << true << true;
+    QTest::newRow("file with profile") << schema() << true << false;
+    QTest::newRow("closed database") << legacySchema << false << false;
+}
+
+void TestAddressDb::columnUpgrade() {
+    QFETCH(QString, script);
+    QFETCH(bool, open);
+    QFETCH(bool, added);
+    const QString path = makeDb(script + recipients({u"Иванов"_s}));
+    AddressDb db;
+    if (open)
+        db.open(path);
+    QCOMPARE(db.createcolumn(), added);
+    if (!open)
+        return;
+
+    TableCursor cursor = openRecipients(db);
+    QCOMPARE(cursor.text(u"profile"_s), QString());
+    QVERIFY(cursor.update({{u"profile"_s, u"Конверт DL"_s}}));
+    QCOMPARE(otherProgram(path, u"select profile from `table`"_s), QStringList{u"Конверт DL"_s});
+}
+
+void TestAddressDb::profileStatements_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QStringList>("expected");
+    // The rows hold "A'b", "B", "A'b", "a'B" and no profile.
+    QTest::newRow("rename A'b to B")
+        << u"rename"_s << u"B"_s << u"A'b"_s << QStringList{"B", "B", "B", "a'B", "<null>"};
+    QTest::newRow("rename to a name with quotes")
+        << u"rename"_s << u"O'Neil's"_s << u"B"_s
+        << QStringList{"A'b", "O'Neil's", "A'b", "a'B", "<null>"};
+    QTest::newRow("remove A'b in favour of the first")
+        << u"remove"_s << u"Конверт 'DL'"_s << u"A'b"_s
+        << QStringList{"Конверт 'DL'", "B", "Конверт 'DL'", "a'B", "<null>"};
+    const QString hostile = u"x'); drop table `table`; --"_s;
+    QTest::newRow("reset every row")
+        << u"reset"_s << hostile << QString() << QStringList(5, hostile);
+}
+
+void TestAddressDb::profileStatements() {
+    QFETCH(QString, change);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QStringList, expected);
+    const QString path =
+        makeDb(schema() +
+               "insert into `table` (profile) values ('A''b'), ('B'), ('A''b'), ('a''B'), (null);");
+    {
+        AddressDb db;
+        db.open(path);
+        if (change == "rename")
+            db.renameProfile(first, second);
+        else if (change == "remove")
+            db.removeProfile(first, second);
+        else
+            db.resetProfiles(first);
+    }
+    QCOMPARE(otherProgram(path, u"select profile from `table` order by id"_s), expected);
+}
+
+void TestAddressDb::locate_data() {
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("wanted");
+    QTest::addColumn<int>("found"); // index into stored, -1 for none
+    QTest::newRow("latin, other case") << QStringList{"Brown", "SMITH"} << "smith" << 1;
+    QTest::newRow("cyrillic lower finds upper") << QStringList{"Петров", "ИВАНОВ"} << "иванов" << 1;
+    QTest::newRow("cyrillic upper finds lower") << QStringList{"иванов"} << "ИВАНОВ" << 0;
+    QTest::newRow("yo is not ye") << QStringList{"Елкин", "ЁЛКИН"} << "ёлкин" << 1;
+    // Lower case keeps the final sigma; case folding makes it a plain sigma.
+    QTest::newRow("greek final sigma") << QStringList{"ΟΔΥΣΣΕΥΣ"} << "Οδυσσευς" << 0;
+    QTest::newRow("mixed case, several words") << QStringList{"ИВАНОВ ИВАН"} << "Иванов иван" << 0;
+    QTest::newRow("prefix is no match") << QStringList{"Иванов Иван Иванович"} << "иванов" << -1;
+    QTest::newRow("longer text is no match") << QStringList{"Иванов"} << "Иванов Иван" << -1;
+    QTest::newRow("duplicates give the first in table order")
+        << QStringList{"Петров", "Сидоров", "сидоров", "СИДОРОВ"} << "СиДоРоВ" << 1;
+}
+
+void TestAddressDb::locate() {
+    QFETCH(QStringList, stored);
+    QFETCH(QString, wanted);
+    QFETCH(int, found);
+    AddressDb db;
+    db.open(makeDb(schema() + recipients(stored)));
+    TableCursor cursor = openRecipients(db);
+    for (int i = 1; i < stored.size(); ++i)
+        cursor.next();
+    const qint64 before = cursor.integer(u"id"_s);
+
+    QCOMPARE(cursor.locate(wanted), found >= 0);
+    QCOMPARE(cursor.integer(u"id"_s), found >= 0 ? found + 1 : before);
+}
+
+void TestAddressDb::locateFollowsChanges() {
+    const QString path =
+        makeDb(schema() + recipients({"Петров", "Сидоров", "Кузнецов", "Сидоров"}));
+    AddressDb db;
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    const auto idOf = [&cursor](const QString& name) {
+        return cursor.locate(name) ? cursor.integer(u"id"_s) : -1;
+    };
+
+    QCOMPARE(idOf("сидоров"), 2);
+    QVERIFY(cursor.update({{u"name"_s, u"Смирнов"_s}}));
+    QCOMPARE(idOf("смирнов"), 2);
+    QCOMPARE(idOf("сидоров"), 4);
+
+    // An earlier row renamed to a later row's name comes first among them.
+    QCOMPARE(idOf("петров"), 1);
+    QVERIFY(cursor.update({{u"name"_s, u"КУЗНЕЦОВ"_s}}));
+    QCOMPARE(idOf("кузнецов"), 1);
+    QCOMPARE(idOf("петров"), -1);
+
+    QCOMPARE(idOf("смирнов"), 2);
+    cursor.remove();
+    QCOMPARE(cursor.integer(u"id"_s), 3);
+    QCOMPARE(idOf("смирнов"), -1);
+    QCOMPARE(cursor.rowCount(), 3);
+
+    cursor.insert({{u"name"_s, u"Смирнов"_s}});
+    QCOMPARE(cursor.integer(u"id"_s), 5);
+    QCOMPARE(idOf("СМИРНОВ"), 5);
+
+    QList<qint64> walked;
+    for (cursor.first(); !cursor.eof(); cursor.next())
+        walked.append(cursor.integer(u"id"_s));
+    QCOMPARE(walked, (QList<qint64>{1, 3, 4, 5}));
+    QCOMPARE(names(path), (QStringList{"КУЗНЕЦОВ", "Кузнецов", "Сидоров", "Смирнов"}));
+}
+
+void TestAddressDb::largeTable() {
+    // Every name twice, so the index holds duplicates throughout.
+    const QString path = makeDb(schema() + R"(
+        with recursive n(i) as (select 1 union all select i + 1 from n where i < 100000)
+        insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile)
+        select 'Фамилия ' || (i % 50000), 'Кому', 'Куда', 123456, 0, '', 'Конверт DL' from n;)");
+    AddressDb db;
+    db.open(path);
+    TableCursor cursor(db, u"table"_s, u"name"_s);
+    cursor.open();
+    QCOMPARE(cursor.rowCount(), 100000);
+
+    cursor.remove();
+    QVERIFY(cursor.locate(u"ФАМИЛИЯ 1"_s));
+    QCOMPARE(cursor.integer(u"id"_s), 50001);
+}
+
+void TestAddressDb::openRefusesBadFiles_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message"); // %1 is the file's full path
+    const QString malformed =
+        u"Файл базы данных «%1» повреждён (database disk image is malformed)."_s;
+    QTest::newRow("missing file") << u"missing"_s << u"Файл базы данных «%1» не найден."_s;
+    QTest::newRow("a folder in its place")
+        << u"folder"_s << u"Вместо файла базы данных «%1» находится папка."_s;
+    QTest::newRow("empty file") << u"empty"_s << u"Файл базы данных «%1» пуст (0 байт)."_s;
+    QTest::newRow("unreadable file")
+        << u"unreadable"_s
+        << u"Нет права на чтение файла базы данных «%1» (unable to open database file)."_s;
+    QTest::newRow("text file")
+        << u"text"_s << u"Файл «%1» не является базой данных адресов (file is not a database)."_s;
+    QTest::newRow("Microsoft Jet file")
+        << u"jet"_s
+        << u"Файл «%1» — база данных Microsoft Access (Jet); программа работает только с "
+           "базами SQLite."_s;
+    QTest::newRow("truncated copy") << u"truncated"_s << malformed;
+    QTest::newRow("truncated copy in WAL mode") << u"truncated-wal"_s << malformed;
+    QTest::newRow("a table missing")
+        << u"no groups"_s << u"В файле базы данных «%1» нет таблицы «groups»."_s;
+    QTest::newRow("held by another program")
+        << u"locked"_s
+        << u"Файл базы данных «%1» занят другой программой (database is locked). Попробуйте "
+           "ещё раз чуть позже."_s;
+}
+
+void TestAddressDb::openRefusesBadFiles() {
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    const QString folder = m_dir.filePath(u"bad-%1"_s.arg(kind));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = QDir(folder).filePath(u"Convert.mdb"_s);
+    const auto write = [&path](const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    std::optional<ForeignLock> lock;
+    if (kind == "folder") {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == "unreadable") {
+        if (geteuid() == 0)
+            QSKIP("Permissions do not bind root");
+        runSqlScriptFile(path, schema());
+        QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+    } else if (kind == "empty") {
+        write({});
+    } else if (kind == "text") {
+        write("Иванов;Иван;Москва\n");
+    } else if (kind == "jet") {
+        // The header an Access 97-2003 file starts with, then its pages.
+        write(QByteArray("\0\x01\0\0Standard Jet DB\0", 20) + QByteArray(4076, '\0'));
+    } else if (kind.startsWith("truncated")) {
+        const QString whole = makeDb(schema() + R"(
+            with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000)
+            insert into `table` (name, kyda) select 'Имя ' || i, hex(randomblob(100)) from n;)");
+        if (kind == "truncated-wal") {
+            AddressDb db;
+            db.open(whole);
+        }
+        const QByteArray bytes = contents(whole);
+        write(bytes.left(bytes.size() / 2));
+    } else if (kind == "no groups") {
+        runSqlScriptFile(path, schema() + "drop table `groups`;");
+    } else if (kind == "locked") {
+        // Not in WAL mode, where a writer shuts out readers as well.
+        runSqlScriptFile(path, schema());
+        lock.emplace(path, ForeignLock::Kind::Exclusive);
+        QVERIFY2(lock->held(), qPrintable(lock->error()));
+    }
+    const QStringList filesBefore = entries(folder);
+    const QByteArray before = contents(path);
+
+    AddressDb db;
+    db.setBusyTimeout(200);
+    QCOMPARE(failure([&] { db.open(path, {u"table"_s, u"table2"_s, u"groups"_s}); }),
+             message.arg(path));
+    QVERIFY(!db.isOpen());
+    lock.reset();
+    QCOMPARE(entries(folder), filesBefore);
+    QVERIFY(contents(path) == before);
+}
+
+void TestAddressDb::openUnusualPath() {
+    const QString folder = m_dir.filePath(u"адреса #1 с пробелами"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = QDir(folder).filePath(u"Convert #2 %41?.mdb"_s);
+    runSqlScriptFile(path, schema() + recipients({"Иванов"}));
+    {
+        AddressDb db;
+        db.open(path);
+        QCOMPARE(openRecipients(db).text(u"name"_s), u"Иванов"_s);
+    }
+    QCOMPARE(entries(folder), QStringList{"Convert #2 %41?.mdb"});
+}
+
+void TestAddressDb::openInReadOnlyFolder() {
+    const QString folder = m_dir.filePath(u"read-only"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = makeDb(schema() + recipients({"Иванов"}), folder);
+    const auto writable = QFile::permissions(folder);
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(folder, writable); });
+    if (QFile(QDir(folder).filePath(u"probe"_s)).open(QIODevice::WriteOnly))
+        QSKIP("The folder stays writable for this user (root)");
+
+    // WAL needs files beside the database; without them it is read as it is.
+    AddressDb db;
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    QCOMPARE(cursor.text(u"name"_s), u"Иванов"_s);
+}
+
+void TestAddressDb::missingTable_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("nameColumn");
+    QTest::newRow("recipients") << schema() + "drop table `table`;" << u"table"_s << u"name"_s;
+    QTest::newRow("senders") << schema() + "drop table table2;" << u"table2"_s << u"otkogo"_s;
+    QTest::newRow("groups") << schema() + "drop table `groups`;" << u"groups"_s << u"pname"_s;
+}
+
+void TestAddressDb::missingTable() {
+    QFETCH(QString, script);
+    QFETCH(QString, table);
+    QFETCH(QString, nameColumn);
+    const QString path = makeDb(script);
+    AddressDb db;
+    db.open(path);
+    TableCursor cursor(db, table, nameColumn);
+    QCOMPARE(failure([&] { cursor.open(); }),
+             u"В файле базы данных «%1» нет таблицы «%2»."_s.arg(path, table));
+    QVERIFY(!cursor.isOpen());
+    QVERIFY(cursor.eof());
+}
+
+void TestAddressDb::storeWaitsForAnotherProgram_data() {
+    QTest::addColumn<bool>("inTransaction");
+    QTest::newRow("a row") << false;
+    QTest::newRow("a walk in one transaction") << true;
+}
+
+void TestAddressDb::storeWaitsForAnotherProgram() {
+    QFETCH(bool, inTransaction);
+    const QString path = makeDb(schema() + recipients({"Иванов"}));
+    AddressDb db;
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    constexpr int held = 1000;
+    QVERIFY(held < AddressDb::defaultBusyTimeout);
+    ForeignLock lock(path, ForeignLock::Kind::Write, held);
+    QVERIFY2(lock.held(), qPrintable(lock.error()));
+    QElapsedTimer waited;
+    waited.start();
+    QCOMPARE(failure([&] {
+                 if (inTransaction) {
+                     AddressDb::Transaction transaction(db);
+                     cursor.update({{u"galka"_s, 1}});
+                     transaction.commit();
+                 } else {
+                     cursor.update({{u"galka"_s, 1}});
+                 }
+             }),
+             QString());
+    // The store went through only once the other program let go.
+    QVERIFY2(waited.elapsed() >= held / 2, qPrintable(QString::number(waited.elapsed())));
+    QCOMPARE(otherProgram(path, u"select galka from `table`"_s), QStringList{u"1"_s});
+}
+
+void TestAddressDb::storeFailures_data() {
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("message"); // %1 is the file's full path
+    const QString readOnly = u" (attempt to write a readonly database)."_s;
+    QTest::newRow("held by another program")
+        << u"locked"_s
+        << u"Файл базы данных «%1» занят другой программой (database is locked). Попробуйте "
+           "ещё раз чуть позже."_s;
+    QTest::newRow("opened for reading only")
+        << u"query only"_s
+        << u"База данных «%1» открыта только для чтения, изменения не сохранены"_s + readOnly;
+    QTest::newRow("write-protected file")
+        << u"file"_s << u"Файл базы данных «%1» защищён от записи, изменения не сохранены"_s +
+                            readOnly;
+    QTest::newRow("write-protected folder")
+        << u"folder"_s
+        << u"Папка файла базы данных «%1» защищена от записи, изменения не сохранены"_s +
+               readOnly;
+}
+
+void TestAddressDb::storeFailures() {
+    QFETCH(QString, cause);
+    QFETCH(QString, message);
+    const QString folder = m_dir.filePath(u"store-%1"_s.arg(cause));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path =
+        makeDb(schema() + recipients({"Иванов"}) + "update `table` set galka = 0;", folder);
+    const QString protectedPath = cause == "file" ? path : folder;
+    const auto permissions = QFile::permissions(protectedPath);
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(protectedPath, permissions); });
+    if (cause == "file" || cause == "folder") {
+        if (geteuid() == 0)
+            QSKIP("Permissions do not bind root");
+        QVERIFY(QFile::setPermissions(protectedPath,
+                                      permissions & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                      QFile::WriteGroup | QFile::WriteOther)));
+    }
+
+    AddressDb db;
+    db.setBusyTimeout(200);
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    std::optional<ForeignLock> lock;
+    if (cause == "locked") {
+        lock.emplace(path, ForeignLock::Kind::Write);
+        QVERIFY2(lock->held(), qPrintable(lock->error()));
+    } else if (cause == "query only") {
+        QSqlQuery(db.database()).exec(u"pragma query_only=1"_s);
+    }
+
+    QCOMPARE(failure([&] { cursor.update({{u"galka"_s, 1}}); }), message.arg(path));
+    QCOMPARE(cursor.integer(u"galka"_s), 0);
+    cursor.refresh();
+    QVERIFY(cursor.locate(u"Иванов"_s));
+    QCOMPARE(cursor.integer(u"galka"_s), 0);
+    lock.reset();
+    QCOMPARE(otherProgram(path, u"select galka from `table`"_s), QStringList{u"0"_s});
+}
+
+void TestAddressDb::rowDeletedElsewhere_data() {
+    QTest::addColumn<bool>("removeIt");
+    QTest::newRow("update") << false;
+    QTest::newRow("remove") << true;
+}
+
+void TestAddressDb::rowDeletedElsewhere() {
+    QFETCH(bool, removeIt);
+    const QString path = makeDb(schema() + recipients({"Петров", "Сидоров", "Кузнецов"}));
+    AddressDb db;
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    QVERIFY(cursor.locate(u"Сидоров"_s));
+    otherProgram(path, u"delete from `table` where name = 'Сидоров'"_s);
+
+    if (removeIt) {
+        cursor.remove();
+        QCOMPARE(cursor.text(u"name"_s), u"Кузнецов"_s);
+    } else {
+        QVERIFY(!cursor.update({{u"name"_s, u"Смирнов"_s}}));
+    }
+    QCOMPARE(names(path), (QStringList{"Петров", "Кузнецов"}));
+    cursor.refresh();
+    QCOMPARE(cursor.rowCount(), 2);
+    QVERIFY(!cursor.locate(u"Сидоров"_s));
+    QVERIFY(!cursor.locate(u"Смирнов"_s));
+}
+
+// Every row as a line of its columns, in table order, as a cursor holds them.
+static QStringList rowsOf(TableCursor& cursor) {
+    QStringList rows;
+    for (cursor.first(); !cursor.eof(); cursor.next())
+        rows.append(QStringList{cursor.text(u"name"_s), cursor.text(u"komy"_s),
+                                QString::number(cursor.integer(u"galka"_s)),
+                                cursor.text(u"profile"_s)}
+                        .join(u'|'));
+    return rows;
+}
+
+void TestAddressDb::refreshSeesEveryChange_data() {
+    QTest::addColumn<QString>("change");
+    QTest::newRow("own update") << u"own update"_s;
+    QTest::newRow("own update rolled back") << u"rollback"_s;
+    QTest::newRow("another program updates") << u"other update"_s;
+    QTest::newRow("another program inserts") << u"other insert"_s;
+    QTest::newRow("another program deletes") << u"other delete"_s;
+    QTest::newRow("profile statement") << u"rename"_s;
+    QTest::newRow("another cursor inserts") << u"cursor insert"_s;
+}
+
+void TestAddressDb::refreshSeesEveryChange() {
+    QFETCH(QString, change);
+    const QString path = makeDb(schema() + recipients({"Петров", "Сидоров", "Кузнецов"}));
+    AddressDb db;
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    QVERIFY(cursor.locate(u"Сидоров"_s));
+    if (change == u"own update") {
+        QVERIFY(cursor.update({{u"galka"_s, 1}, {u"komy"_s, u"Сидорову"_s}}));
+    } else if (change == u"rollback") {
+        AddressDb::Transaction transaction(db);
+        QVERIFY(cursor.update({{u"galka"_s, 1}}));
+    } else if (change == u"other update") {
+        otherProgram(path, u"update `table` set galka = 1 where name = 'Петров'"_s);
+    } else if (change == u"other insert") {
+        otherProgram(path, u"insert into `table` (name, galka) values ('Орлов', 0)"_s);
+    } else if (change == u"other delete") {
+        otherProgram(path, u"delete from `table` where name = 'Кузнецов'"_s);
+    } else if (change == u"rename") {
+        db.resetProfiles(u"Новый"_s);
+    } else {
+        TableCursor other = openRecipients(db);
+        other.insert({{u"name"_s, u"Орлов"_s}});
+    }
+    cursor.refresh();
+    TableCursor fresh = openRecipients(db);
+    QCOMPARE(rowsOf(cursor), rowsOf(fresh));
+    QVERIFY(cursor.locate(u"Петров"_s));
+}
+
+void TestAddressDb::transaction_data() {
+    QTest::addColumn<bool>("commit");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("committed") << true << QStringList{"1", "1"};
+    QTest::newRow("left without commit") << false << QStringList{"0", "0"};
+}
+
+void TestAddressDb::transaction() {
+    QFETCH(bool, commit);
+    QFETCH(QStringList, expected);
+    const QString path = makeDb(schema() + "insert into `table` (galka) values (0), (0);");
+    AddressDb db;
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    {
+        AddressDb::Transaction transaction(db);
+        for (cursor.first(); !cursor.eof(); cursor.next())
+            cursor.update({{u"galka"_s, true}});
+        if (commit)
+            transaction.commit();
+    }
+    // A transaction left open would refuse the next one and keep its changes
+    // from other programs until the connection closes.
+    AddressDb::Transaction next(db);
+    next.commit();
+    QCOMPARE(otherProgram(path, u"select galka from `table` order by id"_s), expected);
+}
+
+void TestAddressDb::sampleDatabase() {
+    const QString path = makeDb(schema() + readTextFile(ENVALO_DATA_DIR "/sample.sql"));
+    AddressDb db;
+    db.open(path);
+    const QString lineBreak = u"\r\n"_s;
+
+    TableCursor senders(db, u"table2"_s, u"otkogo"_s, u"default"_s);
+    senders.open();
+    QCOMPARE(senders.rowCount(), 1);
+    QVERIFY(senders.locateMark());
+    QCOMPARE(senders.text(u"otkogo"_s).split(lineBreak).size(), 2);
+    QCOMPARE(senders.text(u"otkyda"_s).split(lineBreak).size(), 3);
+    QCOMPARE(QString::number(senders.integer(u"intyt"_s)).size(), 6);
+
+    TableCursor recipients(db, u"table"_s, u"name"_s);
+    recipients.open();
+    QCOMPARE(recipients.rowCount(), 2);
+    for (; !recipients.eof(); recipients.next()) {
+        QCOMPARE(recipients.text(u"komy"_s).split(lineBreak).size(), 2);
+        QCOMPARE(recipients.text(u"kyda"_s).split(lineBreak).size(), 3);
+        QCOMPARE(QString::number(recipients.integer(u"intyda"_s)).size(), 6);
+        QVERIFY(!recipients.flag(u"galka"_s));
+        QCOMPARE(recipients.text(u"groups"_s), QString());
+        QCOMPARE(recipients.text(u"profile"_s), u"Конверт DL"_s);
+    }
+
+    TableCursor groups(db, u"groups"_s, u"pname"_s);
+    groups.open();
+    QCOMPARE(groups.rowCount(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestAddressDb)
+#include "tst_addressdb.moc"

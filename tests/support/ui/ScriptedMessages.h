@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ui/app/Messages.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <optional>
+
+// Messages for tests: records every box with its text and title and answers
+// from queues. A question or modal window with no queued answer is recorded
+// as unexpected, so the test fails.
+class ScriptedMessages : public Messages {
+public:
+    struct Shown {
+        QString kind;  // "notice", "error", "question", "modal"
+        QString text;
+        QString title;
+    };
+
+    void answer(bool ok) { m_answers.push_back(ok); }
+    // The script fills the window's fields and presses its buttons; the window
+    // is shown (offscreen) while the script runs and must be closed by it.
+    void onModal(std::function<void(QDialog&)> script) { m_modals.push_back(std::move(script)); }
+    // The printer dialog's answer: the script may set up the printer; its result is the answer.
+    // The input box's answer; an empty optional is Cancel.
+    void answerInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
+    // The font dialog's answer: the script may change the font and colour; its result is the answer.
+    void onFontDialog(std::function<bool(QFont&, QColor&)> script) {
+        m_fontDialogs.push_back(std::move(script));
+    }
+    void onPrinterDialog(std::function<bool(QPrinter&)> script) {
+        m_printerDialogs.push_back(std::move(script));
+    }
+
+    void notice(const QString& text) override;
+    void error(const QString& text) override;
+    bool question(const QString& text, const QString& title) override;
+    int showModal(QDialog& dialog) override;
+    bool printerDialog(QPrinter& printer) override;
+    QString inputBox(const QString& caption, const QString& prompt,
+                     const QString& initial) override;
+    bool fontDialog(QFont& font, QColor& colour) override;
+
+    QStringList texts(const QString& kind) const;
+    QList<Shown> shown;
+    QStringList unexpected;
+    // Answers and scripts queued but never used.
+    QStringList leftOver() const;
+    void reset();
+
+private:
+    std::deque<bool> m_answers;
+    std::deque<std::function<void(QDialog&)>> m_modals;
+    std::deque<std::function<bool(QPrinter&)>> m_printerDialogs;
+    std::deque<std::optional<QString>> m_inputs;
+    std::deque<std::function<bool(QFont&, QColor&)>> m_fontDialogs;
+};

@@ -1,0 +1,38 @@
+#include "TestProgram.h"
+
+#include "ui/app/Envalo.h"
+#include "ui/app/Windows.h"
+#include "ui/editor/Options1.h"
+
+#include <QTest>
+
+TestProgram::TestProgram() = default;
+
+void TestProgram::verifyNothingUnexpected() const {
+    QVERIFY2(messages.unexpected.isEmpty(), qPrintable(messages.unexpected.join('|')));
+    QVERIFY2(messages.leftOver().isEmpty(), qPrintable(messages.leftOver().join('|')));
+}
+
+TestProgram::~TestProgram() { program.reset(); }
+
+void TestProgram::start() { program = std::make_unique<Program>(folder.appdir(), messages); }
+
+void TestProgram::runDeferredStep() {
+    QVERIFY2(frm().Timer1.isActive(), "the deferred step was not scheduled");
+    // Both start-up timers, in the order the event loop fires them: the main
+    // window's was started first.
+    Topt& opt = *program->windows().opt;
+    guarded(messages, [&] { frm().Timer1Timer(); });
+    if (opt.startTimer.isActive())
+        guarded(messages, [&] { opt.startprofile(); });
+}
+
+void TestProgram::startAsShipped() {
+    folder.addSettings();
+    folder.addPictures();
+    folder.addDatabase();
+    start();
+    runDeferredStep();
+}
+
+Tfrm& TestProgram::frm() { return *program->windows().frm; }

@@ -1,0 +1,363 @@
+#include "TestProgram.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/addressbook/MemberGroups.h"
+#include "ui/addressbook/UnAddG.h"
+#include "ui/addressbook/UnGroups.h"
+#include "ui/app/Envalo.h"
+#include "ui/app/Windows.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+#include <algorithm>
+
+namespace {
+
+// Recipients in every shape of groups column the filter meets; group "" is
+// there so that an empty piece would match if the filter let it.
+const char* groupBook = R"(
+insert into `groups` (pname, `check`) values ('Друзья', 0);
+insert into `groups` (pname, `check`) values ('Работа', 0);
+insert into `groups` (pname, `check`) values ('Соседи', 0);
+insert into `groups` (pname, `check`) values ('', 0);
+insert into `table` (name, komy, intyda, `groups`) values ('Без групп', 'Б', 1, '');
+insert into `table` (name, komy, intyda, `groups`) values ('Друг', 'Д', 1, 'Друзья');
+insert into `table` (name, komy, intyda, `groups`) values ('Коллега', 'К', 1, 'Работа');
+insert into `table` (name, komy, intyda, `groups`) values ('Оба', 'О', 1, 'Друзья;Работа');
+insert into `table` (name, komy, intyda, `groups`) values ('Частичный', 'Ч', 1, 'Друз');
+insert into `table` (name, komy, intyda, `groups`) values ('Регистр', 'Р', 1, 'друзья');
+insert into `table` (name, komy, intyda, `groups`) values ('Пустые', 'П', 1, ';;');
+insert into `table` (name, komy, intyda, `groups`) values ('Хвост', 'Х', 1, 'Соседи;');
+insert into table2 (otkogo, otkyda, intyt, `default`) values ('Фирма', 'Самара', 443000, 1);
+)";
+
+QStringList sorted(QStringList names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Book : TestProgram {
+    explicit Book(const QString& moreSql = {}) {
+        folder.addSettings();
+        folder.addPictures();
+        folder.addDatabaseFromScript(TestFolder::shippedSchema() + '\n' +
+                                     QString::fromUtf8(groupBook) + moreSql);
+        start();
+        runDeferredStep();
+        QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
+    }
+    Tfrm& f() { return frm(); }
+    TGroups& groups() { return *program->windows().Groups; }
+    TAddGroup& addGroup() { return *program->windows().AddGroup; }
+    QVariant value(const QString& sql) { return folder.value(sql); }
+    QString checkedInTable() {
+        const QString sql = "select group_concat(pname, '|') from "
+                            "(select pname from `groups` where `check` order by id)";
+        return value(sql).toString();
+    }
+    QString column(const QString& recipient) {
+        return value("select `groups` from `table` where name='" + recipient + "'").toString();
+    }
+    QStringList listed() {
+        QStringList names;
+        for (int i = 0; i < f().cb->count(); ++i)
+            names.append(f().cb->text(i));
+        return sorted(names);
+    }
+    void pick(const QString& name) {
+        const int row = listedRow(name);
+        QVERIFY2(row >= 0, qPrintable(name));
+        f().cb->setCurrentRow(row);
+        f().loadrecords();
+    }
+    int listedRow(const QString& name) {
+        for (int i = 0; i < f().cb->count(); ++i)
+            if (f().cb->text(i) == name)
+                return i;
+        return -1;
+    }
+};
+
+QStringList lines(const QListWidget& list) {
+    QStringList result;
+    for (int i = 0; i < list.count(); ++i)
+        result.append(list.item(i)->text());
+    return result;
+}
+
+QStringList ticked(const QListWidget& list) {
+    QStringList result;
+    for (int i = 0; i < list.count(); ++i)
+        if (list.item(i)->checkState() == Qt::Checked)
+            result.append(list.item(i)->text());
+    return result;
+}
+
+void tick(QListWidget& list, const QString& text, bool on) {
+    const auto items = list.findItems(text, Qt::MatchExactly);
+    QVERIFY2(items.size() == 1, qPrintable(text));
+    items[0]->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+// A name typed into the group-name window and confirmed.
+std::function<void(QDialog&)> typeName(TAddGroup& window, const QString& name) {
+    return [&window, name](QDialog&) {
+        window.Edit1->setText(name);
+        window.Button1->click();
+    };
+}
+
+} // namespace
+
+class GroupsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filter_data();
+    void filter();
+    void existingNameInOtherCase();
+    void doneStoresTicksAndFilters();
+    void closeBoxStoresNoTicks();
+    void groupNameWindow();
+    void renameAndRemove();
+    void membership();
+};
+
+void GroupsTest::filter_data() {
+    QTest::addColumn<QStringList>("checked");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("nothing checked: only those in no group")
+        << QStringList{} << QStringList{"Без групп"};
+    QTest::newRow("either of two groups; a part or other case is no match")
+        << QStringList{"Друзья"} << QStringList{"Без групп", "Друг", "Оба"};
+    QTest::newRow("the other of two groups")
+        << QStringList{"Работа"} << QStringList{"Без групп", "Коллега", "Оба"};
+    QTest::newRow("both") << QStringList{"Друзья", "Работа"}
+                          << QStringList{"Без групп", "Друг", "Коллега", "Оба"};
+    QTest::newRow("a name before a trailing ;")
+        << QStringList{"Соседи"} << QStringList{"Без групп", "Хвост"};
+    QTest::newRow("empty pieces never match") << QStringList{""} << QStringList{"Без групп"};
+}
+
+void GroupsTest::filter() {
+    QFETCH(QStringList, checked);
+    QFETCH(QStringList, shown);
+    QString marks;
+    for (const QString& name : checked)
+        marks += "update `groups` set `check`=1 where pname='" + name + "';\n";
+    Book b(marks);
+    QCOMPARE(b.f().checkedgroups, checked);
+    QCOMPARE(b.listed(), sorted(shown));
+
+    // The filter follows checkedgroups at the next refill of the list.
+    b.f().checkedgroups = {"Друзья", "Работа"};
+    b.f().loadlists();
+    QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Коллега", "Оба"}));
+}
+
+void GroupsTest::existingNameInOtherCase() {
+    Book b;
+    TGroups& g = b.groups();
+    b.messages.onModal([&](QDialog&) {
+        QCOMPARE(g.windowTitle(), QStringLiteral("Группы"));
+        QCOMPARE(lines(*g.CLB), QStringList({"Друзья", "Работа", "Соседи", ""}));
+        QCOMPARE(g.CLB->currentRow(), 0);
+        // A tick given but not stored yet survives adding another group.
+        tick(*g.CLB, "Работа", true);
+        g.Button1->click();
+        g.Button1->click();
+        g.Button1->click();
+        QCOMPARE(lines(*g.CLB), QStringList({"Друзья", "Работа", "Соседи", "", "Дача "}));
+        QCOMPARE(ticked(*g.CLB), QStringList{"Работа"});
+        g.close();
+    });
+    b.messages.onModal(typeName(b.addGroup(), "ДРУЗЬЯ"));
+    b.messages.onModal(typeName(b.addGroup(), "Дача "));
+    b.messages.onModal(typeName(b.addGroup(), "Дом;Сад"));
+    b.f().groupsAction->trigger();
+    QCOMPARE(b.messages.texts("notice"),
+             QStringList({"Такая группа уже есть", "Название группы не может содержать «;»"}));
+    QCOMPARE(b.value("select count(*) from `groups`").toInt(), 5);
+    const QVariant added = b.value("select coalesce(`check`, 0) from `groups` where pname='Дача '");
+    QVERIFY(added.isValid());
+    QCOMPARE(added.toInt(), 0);
+    QCOMPARE(b.checkedInTable(), QString());
+    b.verifyNothingUnexpected();
+}
+
+void GroupsTest::doneStoresTicksAndFilters() {
+    Book b("update `groups` set `check`=1 where pname='Работа';");
+    Tfrm& frm = b.f();
+    // Unsaved edits are settled before the window opens.
+    frm.komy->setPlainText("правка");
+    b.messages.answer(true);
+    TGroups& g = b.groups();
+    b.messages.onModal([&](QDialog&) {
+        QCOMPARE(ticked(*g.CLB), QStringList{"Работа"});
+        tick(*g.CLB, "Работа", false);
+        tick(*g.CLB, "Друзья", true);
+        tick(*g.CLB, "Соседи", true);
+        g.Button5->click();
+        QVERIFY(!g.isVisible());
+    });
+    frm.menuGroups->trigger();
+    QCOMPARE(b.messages.texts("question").size(), 1);
+    QCOMPARE(b.value("select komy from `table` where name='Без групп'").toString(),
+             QStringLiteral("правка"));
+    QCOMPARE(b.checkedInTable(), QStringLiteral("Друзья|Соседи"));
+    QCOMPARE(frm.checkedgroups, QStringList({"Друзья", "Соседи"}));
+    QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Оба", "Хвост"}));
+    b.verifyNothingUnexpected();
+}
+
+void GroupsTest::closeBoxStoresNoTicks() {
+    Book b("update `groups` set `check`=1 where pname='Друзья';");
+    TGroups& g = b.groups();
+    auto untickAndClose = [&](QDialog&) {
+        QCOMPARE(ticked(*g.CLB), QStringList{"Друзья"});
+        tick(*g.CLB, "Друзья", false);
+        tick(*g.CLB, "Работа", true);
+        g.close();
+    };
+    b.messages.onModal(untickAndClose);
+    b.messages.onModal([&](QDialog&) {
+        tick(*g.CLB, "Работа", true);
+        QTest::keyClick(g.CLB, Qt::Key_Escape);
+    });
+    // Each opening shows the stored ticks again.
+    b.messages.onModal(untickAndClose);
+    for (int i = 0; i < 3; ++i)
+        b.f().groupsAction->trigger();
+    QCOMPARE(b.checkedInTable(), QStringLiteral("Друзья"));
+    QCOMPARE(b.f().checkedgroups, QStringList{"Друзья"});
+    QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Оба"}));
+    b.verifyNothingUnexpected();
+}
+
+void GroupsTest::groupNameWindow() {
+    Book b;
+    TGroups& g = b.groups();
+    TAddGroup& a = b.addGroup();
+    QCOMPARE(a.windowTitle(), QStringLiteral("Новая группа"));
+    QCOMPARE(a.Label1->text(), QStringLiteral("Укажите название группы"));
+    QCOMPARE(a.Label1->buddy(), a.Edit1);
+    b.messages.onModal([&](QDialog&) {
+        for (int i = 0; i < 4; ++i)
+            g.Button1->click();
+        g.close();
+    });
+    b.messages.onModal(typeName(a, "Дача"));
+    b.messages.onModal([&](QDialog&) {
+        QCOMPARE(a.windowTitle(), QStringLiteral("Добавить"));
+        QCOMPARE(a.Button1->text(), QStringLiteral("Добавить"));
+        QCOMPARE(a.Edit1->text(), QStringLiteral("Дача"));
+        a.Edit1->setText("Гости");
+        a.Button2->click();
+    });
+    b.messages.onModal([&](QDialog&) {
+        QCOMPARE(a.Edit1->text(), QString());
+        a.Edit1->setText("Гости");
+        QTest::keyClick(a.Edit1, Qt::Key_Escape);
+    });
+    // Confirming an empty field does nothing.
+    b.messages.onModal([&](QDialog&) {
+        QCOMPARE(a.Edit1->text(), QString());
+        a.Button1->click();
+    });
+    b.f().groupsAction->trigger();
+    QCOMPARE(b.value("select group_concat(pname, '|') from `groups`").toString(),
+             QStringLiteral("Друзья|Работа|Соседи||Дача"));
+    QVERIFY(b.messages.texts("notice").isEmpty());
+    b.verifyNothingUnexpected();
+}
+
+void GroupsTest::renameAndRemove() {
+    Book b;
+    TGroups& g = b.groups();
+    TAddGroup& a = b.addGroup();
+    b.messages.onModal([&](QDialog&) {
+        g.CLB->setCurrentRow(1);
+        tick(*g.CLB, "Работа", true);
+        g.Button3->click();
+        QCOMPARE(lines(*g.CLB), QStringList({"Друзья", "Служба", "Соседи", ""}));
+        QCOMPARE(ticked(*g.CLB), QStringList{"Служба"});
+        g.CLB->setCurrentRow(0);
+        g.Button2->click();
+        QCOMPARE(lines(*g.CLB), QStringList({"Служба", "Соседи", ""}));
+        g.Button5->click();
+    });
+    b.messages.onModal([&](QDialog&) {
+        QCOMPARE(a.windowTitle(), QStringLiteral("Изменить"));
+        QCOMPARE(a.Button1->text(), QStringLiteral("Изменить"));
+        a.Edit1->setText("Служба");
+        a.Button1->click();
+    });
+    b.f().groupsAction->trigger();
+    QCOMPARE(b.value("select group_concat(pname, '|') from `groups`").toString(),
+             QStringLiteral("Служба|Соседи|"));
+    QCOMPARE(b.checkedInTable(), QStringLiteral("Служба"));
+    // Recipients keep the names they had.
+    QCOMPARE(b.column("Оба"), QStringLiteral("Друзья;Работа"));
+    QVERIFY(b.messages.texts("question").isEmpty());
+    b.verifyNothingUnexpected();
+}
+
+void GroupsTest::membership() {
+    Book b("update `table` set `groups`='Друзья;;Старая;Работа' where name='Без групп';\n"
+           "update `groups` set `check`=1 where pname='Друзья';");
+    Tfrm& frm = b.f();
+    auto unknown = [](const QString& name) { return name + " (нет такой группы)"; };
+
+    b.pick("Без групп");
+    b.messages.onModal([&](QDialog& d) {
+        auto& m = dynamic_cast<TMemberGroups&>(d);
+        QCOMPARE(m.windowTitle(), QStringLiteral("Группы получателя"));
+        QVERIFY(m.Label1->text().contains("Без групп"));
+        QCOMPARE(lines(*m.CLB), QStringList({"Друзья", "Работа", "Соседи", unknown("Старая")}));
+        QCOMPARE(ticked(*m.CLB), QStringList({"Друзья", "Работа", unknown("Старая")}));
+        tick(*m.CLB, "Работа", false);
+        tick(*m.CLB, "Соседи", true);
+        m.Button1->click();
+    });
+    frm.cbMenuGroups->trigger();
+    QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
+    QCOMPARE(b.value("select komy from `table` where name='Без групп'").toString(),
+             QStringLiteral("Б"));
+    // Still a member of a checked group, so still listed and selected.
+    QCOMPARE(frm.cb->currentText(), QStringLiteral("Без групп"));
+
+    b.messages.onModal([&](QDialog& d) {
+        auto& m = dynamic_cast<TMemberGroups&>(d);
+        tick(*m.CLB, unknown("Старая"), false);
+        tick(*m.CLB, "Друзья", false);
+        m.Button2->click();
+    });
+    frm.cbMenuGroups->trigger();
+    QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
+
+    b.messages.onModal([&](QDialog& d) {
+        auto& m = dynamic_cast<TMemberGroups&>(d);
+        tick(*m.CLB, unknown("Старая"), false);
+        tick(*m.CLB, "Друзья", false);
+        m.Button1->click();
+    });
+    frm.cbMenuGroups->trigger();
+    QCOMPARE(b.column("Без групп"), QStringLiteral("Соседи"));
+    // No checked group names the recipient any more.
+    QVERIFY(!b.listed().contains("Без групп"));
+
+    // Nothing is asked or shown without a selected recipient.
+    frm.cb->setCurrentRow(-1);
+    frm.cbMenuGroups->trigger();
+    QCOMPARE(b.messages.texts("modal").size(), 3);
+    b.verifyNothingUnexpected();
+}
+
+QTEST_MAIN(GroupsTest)
+#include "tst_groups.moc"

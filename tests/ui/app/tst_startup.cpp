@@ -1,0 +1,394 @@
+#include "ForeignLock.h"
+#include "TestProgram.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Envalo.h"
+#include "ui/app/Windows.h"
+#include "ui/editor/uView.h"
+#include "core/UserError.h"
+#include "core/profiles/IniFile.h"
+#include "ui/editor/Options1.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringEncoder>
+#include <QTest>
+#include <optional>
+
+namespace {
+
+QByteArray cp1251(const QString& text) {
+    QStringEncoder encoder("windows-1251");
+    return encoder.encode(text);
+}
+
+const char* oldSchema = R"(
+create table `table` (id integer primary key, name text, komy text, kyda text,
+  intyda integer, galka integer, `groups` text);
+create table table2 (id integer primary key, otkogo text, otkyda text, intyt integer,
+  `default` integer);
+create table `groups` (id integer primary key, pname text, `check` integer);
+insert into `table` (name, komy, kyda, intyda, galka, `groups`) values
+  ('Сидоров', 'Сидоров С.С.', 'Москва', 101000, 0, '');
+insert into `table` (name, komy, kyda, intyda, galka, `groups`) values
+  ('Орлов', 'Орлов О.О.', 'Тверь', 170000, 1, '');
+insert into table2 (otkogo, otkyda, intyt, `default`) values ('Фирма', 'Казань', 420000, 1);
+)";
+
+// Every file of the folder with its size and time of change.
+QStringList folderState(const QString& folder) {
+    QStringList state;
+    const QFileInfoList files =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo& file : files)
+        state.append(file.fileName() + ' ' + QString::number(file.size()) + ' ' +
+                     QString::number(file.lastModified().toMSecsSinceEpoch()));
+    return state;
+}
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsWithTheSampleRecords();
+    void upgradesOldFormatLines();
+    void upgradesAnOldDatabaseOnce();
+    void emptyRecipientTable();
+    void settingsFileProblems_data();
+    void settingsFileProblems();
+    void databaseProblems_data();
+    void databaseProblems();
+    void oddSettingsFilesStart_data();
+    void oddSettingsFilesStart();
+    void exitAndClose();
+    void oneProgramPerFolder();
+    void unloadableProfileReportedOnce_data();
+    void unloadableProfileReportedOnce();
+};
+
+void StartupTest::startsWithTheSampleRecords() {
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addPictures();
+    t.folder.addDatabase();
+    t.start();
+    QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("notice").join('|')));
+    Tfrm& frm = t.frm();
+    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов"));
+    QCOMPARE(frm.cb->count(), 2);
+    QCOMPARE(frm.cb->currentRow(), 0);
+    QCOMPARE(frm.rname->text(), frm.cb->text(0));
+    QVERIFY(!frm.komy->toPlainText().isEmpty());
+    QVERIFY(!frm.kyda->toPlainText().contains('\r'));
+    QCOMPARE(frm.cb2->count(), 1);
+    QCOMPARE(frm.cb2->currentRow(), 0);
+    QCOMPARE(frm.otkogo->toPlainText(), frm.cb2->item(0)->text().replace("\r\n", "\n"));
+    QVERIFY(frm.komy->isEnabled());
+    QVERIFY(!frm.otkogo->isEnabled());
+
+    t.runDeferredStep();
+    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    QVERIFY(!frm.endRequested());
+    QCOMPARE(frm.cbp->count(), t.program->windows().view->cb1->count());
+    QCOMPARE(frm.cbp->currentText(), QStringLiteral("Конверт DL"));
+    IniFile ini(t.folder.file("envalo.ini"));
+    QCOMPARE(ini.readString("option", "profile", "?"), QStringLiteral("Конверт DL"));
+    QVERIFY(t.messages.shown.isEmpty());
+}
+
+void StartupTest::upgradesOldFormatLines() {
+    TestProgram t;
+    const QString text = QStringLiteral(
+        "[option]\nprofile=Старый\n[Старый]\nformat=C5\nkomu=1\n[Второй]\nformat=c5\n"
+        "[Третий]\nformat=C5 \nformat=DL\n[Четвёртый]\nformat=C6\nformat=DL\nx=format=C6\n");
+    t.folder.writeSettings(cp1251(text));
+    t.folder.addDatabase();
+    t.start();
+    QVERIFY(t.messages.shown.isEmpty());
+    const QByteArray expected = cp1251(QStringLiteral(
+        "[option]\r\nprofile=Старый\r\n[Старый]\r\nformat=(162 x 229 мм) C5\r\nkomu=1\r\n"
+        "[Второй]\r\nformat=c5\r\n[Третий]\r\nformat=C5 \r\nformat=(110 x 220 мм) DL\r\n"
+        "[Четвёртый]\r\nformat=(114 x 162 мм) C6\r\nformat=(110 x 220 мм) DL\r\nx=format=C6\r\n"));
+    QCOMPARE(t.folder.settingsBytes(), expected);
+    IniFile ini(t.folder.file("envalo.ini"));
+    QCOMPARE(ini.readString("Старый", "format", ""), QStringLiteral("(162 x 229 мм) C5"));
+}
+
+void StartupTest::upgradesAnOldDatabaseOnce() {
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addPictures();
+    t.folder.addDatabaseFromScript(QString::fromUtf8(oldSchema));
+    t.start();
+    QVERIFY(t.messages.shown.isEmpty());
+    QVERIFY(t.frm().columnadded);
+    t.runDeferredStep();
+    QCOMPARE(t.messages.texts("notice"),
+             QStringList{"Структура базы успешно обновлена, необходимо перезапустить программу."});
+    QVERIFY(t.frm().endRequested());
+    const QVariantList profiles = t.folder.column("select profile from `table` order by id");
+    QCOMPARE(profiles.size(), 2);
+    for (const QVariant& p : profiles)
+        QCOMPARE(p.toString(), QString());
+
+    t.program.reset();
+    TestProgram second;
+    QVERIFY(QFile::copy(t.folder.file("Convert.mdb"), second.folder.file("Convert.mdb")));
+    second.folder.addSettings();
+    second.folder.addPictures();
+    second.start();
+    QVERIFY(!second.frm().columnadded);
+    second.runDeferredStep();
+    QVERIFY(second.messages.shown.isEmpty());
+    QVERIFY(!second.frm().endRequested());
+}
+
+void StartupTest::emptyRecipientTable() {
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addPictures();
+    t.folder.addDatabaseFromScript(TestFolder::shippedSchema() +
+                                   "\ninsert into table2 (otkogo, otkyda, intyt, `default`)"
+                                   " values ('Фирма', 'Казань', 420000, 1);\n");
+    IniFile(t.folder.file("envalo.ini")).writeString("option", "profile", "Конверт C6");
+    t.start();
+    t.runDeferredStep();
+    Tfrm& frm = t.frm();
+    QVERIFY(t.messages.shown.isEmpty());
+    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    QCOMPARE(frm.cb->count(), 0);
+    QVERIFY(frm.cbp->count() >= 5);
+    QCOMPARE(frm.cbp->currentIndex(), -1);
+    QCOMPARE(IniFile(t.folder.file("envalo.ini")).readString("option", "profile", "?"),
+             QStringLiteral("Конверт C6"));
+}
+
+void StartupTest::settingsFileProblems_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "missing" << "такого файла нет";
+    QTest::newRow("a folder in its place") << "folder" << "на месте файла стоит папка";
+}
+
+// The notice names the file, and the address book, which is sound, still loads.
+void StartupTest::settingsFileProblems() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    TestProgram t;
+    t.folder.addDatabase();
+    if (kind == "folder")
+        QVERIFY(QDir(t.folder.appdir()).mkdir("envalo.ini"));
+    t.start();
+    QCOMPARE(t.messages.texts("notice"),
+             QStringList{"Не удалось открыть файл настроек " + t.folder.file("envalo.ini") + ": " +
+                         reason});
+    Tfrm& frm = t.frm();
+    QVERIFY(frm.db.isOpen());
+    QCOMPARE(frm.cb->count(), t.folder.value("select count(*) from `table`").toInt());
+    QVERIFY(frm.cb->count() > 0);
+    QVERIFY(frm.cb2->count() > 0);
+    t.runDeferredStep();
+    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    t.verifyNothingUnexpected();
+    // Nothing made or replaced in the file's place.
+    QCOMPARE(QFileInfo(t.folder.file("envalo.ini")).isDir(), kind == "folder");
+    QCOMPARE(QFileInfo::exists(t.folder.file("envalo.ini")), kind == "folder");
+}
+
+void StartupTest::databaseProblems_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message"); // %1 is the database file's full path
+    QTest::newRow("missing") << "missing" << "Файл базы данных «%1» не найден.";
+    QTest::newRow("empty") << "empty" << "Файл базы данных «%1» пуст (0 байт).";
+    QTest::newRow("a text file")
+        << "text" << "Файл «%1» не является базой данных адресов (file is not a database).";
+    QTest::newRow("a Microsoft Jet file")
+        << "jet"
+        << "Файл «%1» — база данных Microsoft Access (Jet); программа работает только с базами "
+           "SQLite.";
+    QTest::newRow("a truncated copy")
+        << "truncated" << "Файл базы данных «%1» повреждён (database disk image is malformed).";
+    QTest::newRow("a table missing") << "table" << "В файле базы данных «%1» нет таблицы «groups».";
+    QTest::newRow("held by another program")
+        << "locked"
+        << "Файл базы данных «%1» занят другой программой (database is locked). Попробуйте ещё "
+           "раз чуть позже.";
+}
+
+void StartupTest::databaseProblems() {
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addPictures();
+    const QString path = t.folder.file("Convert.mdb");
+    const auto write = [&path](const QByteArray& bytes) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    std::optional<ForeignLock> lock;
+    if (kind == "empty") {
+        write({});
+    } else if (kind == "text") {
+        write("Это не база данных, а письмо.\n");
+    } else if (kind == "jet") {
+        write(QByteArray("\0\x01\0\0Standard Jet DB\0", 20) + QByteArray(4076, '\0'));
+    } else if (kind == "truncated") {
+        t.folder.addDatabase();
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.resize(1500));
+    } else if (kind == "table") {
+        t.folder.addDatabaseFromScript(
+            "create table `table` (id integer primary key, name text, komy text, kyda text,"
+            " intyda integer, galka integer, `groups` text, profile text);\n"
+            "create table table2 (id integer primary key, otkogo text, otkyda text,"
+            " intyt integer, `default` integer);\n");
+    } else if (kind == "locked") {
+        // A file not yet in WAL mode, where another program's write shuts out readers.
+        t.folder.addDatabase();
+        lock.emplace(path, ForeignLock::Kind::Exclusive);
+        QVERIFY2(lock->held(), qPrintable(lock->error()));
+    }
+    QByteArray before;
+    if (QFile f(path); f.open(QIODevice::ReadOnly))
+        before = f.readAll();
+
+    t.start();
+    lock.reset();
+    QCOMPARE(t.messages.texts("notice"), QStringList{message.arg(path)});
+    Tfrm& frm = t.frm();
+    QCOMPARE(frm.cb->count(), 0);
+    QVERIFY(!frm.Timer1.isActive());
+    t.program.reset();
+
+    QCOMPARE(QFile::exists(path), kind != "missing");
+    if (kind != "missing") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+    }
+    const QStringList left = QDir(t.folder.appdir()).entryList(QDir::Files);
+    QVERIFY2(!left.contains("Convert.mdb-wal") || kind == "table", qPrintable(left.join(',')));
+}
+
+void StartupTest::oddSettingsFilesStart_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[option]\r\nprofile=x\r\n");
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(char((i * 7919) % 256));
+    QTest::newRow("binary garbage") << garbage;
+    QTest::newRow("a 10 MB line") << (QByteArray("[a]\r\nk=") + QByteArray(10 << 20, 'x'));
+    QTest::newRow("section without bracket") << QByteArray("[Конверт\r\nformat=C5\r\n");
+}
+
+void StartupTest::oddSettingsFilesStart() {
+    QFETCH(QByteArray, bytes);
+    TestProgram t;
+    t.folder.writeSettings(bytes);
+    t.folder.addDatabase();
+    t.start();
+    QVERIFY2(t.messages.texts("notice").isEmpty(), qPrintable(t.messages.texts("notice").join('|')));
+    QCOMPARE(t.frm().cb->count(), 2);
+    t.runDeferredStep();
+    QCOMPARE(t.frm().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+}
+
+void StartupTest::exitAndClose() {
+    TestProgram t;
+    t.startAsShipped();
+    Tfrm& frm = t.frm();
+    const QByteArray settings = t.folder.settingsBytes();
+
+    t.messages.answer(false);
+    frm.menuExit->trigger();
+    QCOMPARE(t.messages.shown.size(), 1);
+    QCOMPARE(t.messages.shown[0].title, QStringLiteral("Подтвердите"));
+    QCOMPARE(t.messages.shown[0].text, QStringLiteral("Нажмите ОК, чтобы завершить работу программы"));
+    QVERIFY(!frm.endRequested());
+    QCOMPARE(t.folder.settingsBytes(), settings);
+
+    t.messages.answer(true);
+    frm.menuExit->trigger();
+    QVERIFY(frm.endRequested());
+
+    TestProgram closing;
+    closing.folder.addSettings();
+    closing.folder.addPictures();
+    closing.folder.addDatabase();
+    closing.start();
+    closing.frm().show();
+    QVERIFY(closing.frm().close());
+    QVERIFY(closing.messages.shown.isEmpty());
+    QVERIFY(closing.frm().endRequested());
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
+
+void StartupTest::oneProgramPerFolder() {
+    TestProgram first;
+    first.startAsShipped();
+    const QStringList before = folderState(first.folder.appdir());
+
+    ScriptedMessages messages;
+    QString error;
+    try {
+        Program second(first.folder.appdir(), messages);
+    } catch (const UserError& e) {
+        error = e.message();
+    }
+    QCOMPARE(error, "Программа уже запущена с папкой «" + QDir(first.folder.appdir()).absolutePath() +
+                        "». Перейдите в её окно или закройте её, прежде чем запускать снова.");
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(folderState(first.folder.appdir()), before);
+
+    // A lock left behind by a program that ended without releasing it is taken over.
+    first.program.reset();
+    QProcess ended;
+    ended.start("sh", {"-c", "echo $$"});
+    QVERIFY(ended.waitForFinished());
+    QFile lock(first.folder.file(".envalo.lock"));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(ended.readAllStandardOutput().trimmed() + '\n' +
+               QCoreApplication::applicationName().toUtf8() + '\n' +
+               QSysInfo::machineHostName().toUtf8() + '\n');
+    lock.close();
+    first.start();
+    first.runDeferredStep();
+    QCOMPARE(first.frm().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    first.verifyNothingUnexpected();
+}
+
+void StartupTest::unloadableProfileReportedOnce_data() {
+    QTest::addColumn<bool>("storeFirst");
+    QTest::newRow("the deferred step fires first") << false;
+    QTest::newRow("the profile store's timer fires first") << true;
+}
+
+// Without the pictures no profile loads: the user hears of it once, not once per timer.
+void StartupTest::unloadableProfileReportedOnce() {
+    QFETCH(bool, storeFirst);
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addDatabase();
+    t.start();
+    Topt& opt = *t.program->windows().opt;
+    if (storeFirst)
+        guarded(t.messages, [&] { opt.startprofile(); });
+    t.runDeferredStep();
+    const QStringList errors = t.messages.texts("error");
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].startsWith("Ошибка загрузки профиля «"), qPrintable(errors[0]));
+}

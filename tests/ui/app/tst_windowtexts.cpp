@@ -1,0 +1,184 @@
+#include "TestProgram.h"
+#include "TextFit.h"
+
+#include "ui/addressbook/MemberGroups.h"
+#include "ui/addressbook/UnAddG.h"
+#include "ui/addressbook/UnGroups.h"
+#include "ui/addressbook/newr.h"
+#include "ui/addressbook/unAbout.h"
+#include "ui/app/Envalo.h"
+#include "ui/app/Windows.h"
+#include "ui/controls/CheckCombo.h"
+#include "ui/editor/uView.h"
+#include "ui/editor/unSaveAs.h"
+#include "ui/printing/desk1.h"
+#include "ui/printing/unPos.h"
+#include "ui/printing/unWait.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+// The windows a person sees, each as the program shows it, picked out of the
+// program's windows by the rows below.
+using WindowOf = std::function<QWidget*(Windows&)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(WindowOf)
+Q_DECLARE_METATYPE(std::function<void(QWidget&)>)
+
+// Every text of every window shows whole at this platform's default fonts.
+class WindowTextsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void textsShowWhole_data();
+    void textsShowWhole();
+    void faultsAreFound_data();
+    void faultsAreFound();
+};
+
+void WindowTextsTest::textsShowWhole_data() {
+    QTest::addColumn<WindowOf>("window");
+    QTest::newRow("main window") << WindowOf([](Windows& w) -> QWidget* { return w.frm; });
+    QTest::newRow("layout editor") << WindowOf([](Windows& w) -> QWidget* {
+        w.view->show();
+        // The status bar as its timer fills it.
+        w.view->Timer1Timer();
+        return w.view;
+    });
+    QTest::newRow("layout editor, widest coordinates") << WindowOf([](Windows& w) -> QWidget* {
+        w.view->show();
+        for (int n = 1; n <= 13; ++n)
+            w.view->edit(n)->setText(QStringLiteral("-999"));
+        w.view->cb2->setCurrentIndex(3);
+        w.view->setform();
+        return w.view;
+    });
+    QTest::newRow("main window, senders") << WindowOf([](Windows& w) -> QWidget* {
+        w.frm->pages->setCurrentIndex(1);
+        return w.frm;
+    });
+    QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });
+    QTest::newRow("new record") << WindowOf([](Windows& w) -> QWidget* { return w.newrec; });
+    QTest::newRow("new sender") << WindowOf([](Windows& w) -> QWidget* {
+        w.newrec->Label1->setText(QStringLiteral("Название отправителя"));
+        return w.newrec;
+    });
+    QTest::newRow("groups") << WindowOf([](Windows& w) -> QWidget* { return w.Groups; });
+    QTest::newRow("group name") << WindowOf([](Windows& w) -> QWidget* { return w.AddGroup; });
+    QTest::newRow("group name, renaming") << WindowOf([](Windows& w) -> QWidget* {
+        w.AddGroup->setWindowTitle(QStringLiteral("Изменить"));
+        w.AddGroup->Button1->setText(QStringLiteral("Изменить"));
+        return w.AddGroup;
+    });
+    QTest::newRow("position pad") << WindowOf([](Windows& w) -> QWidget* { return w.tpos; });
+    QTest::newRow("about") << WindowOf([](Windows& w) -> QWidget* { return w.pAbout; });
+    QTest::newRow("about, deep program folder") << WindowOf([](Windows& w) -> QWidget* {
+        const QString appdir = w.frm->appdir;
+        w.frm->appdir =
+            QStringLiteral("/home/пользователь/Документы/Программы/Печать конвертов/версия 1.34/");
+        auto* about = new TpAbout(w);
+        w.frm->appdir = appdir;
+        about->setAttribute(Qt::WA_DeleteOnClose);
+        return about;
+    });
+    QTest::newRow("save as") << WindowOf([](Windows& w) -> QWidget* { return w.fSaveAs; });
+    QTest::newRow("delay") << WindowOf([](Windows& w) -> QWidget* {
+        w.fWait->waitName = QStringLiteral("Иванов Иван Иванович");
+        w.fWait->waitProfile = QStringLiteral("Конверт DL");
+        return w.fWait;
+    });
+    QTest::newRow("checked combo box") << WindowOf([](Windows& w) -> QWidget* {
+        w.view->show();
+        w.view->ccb1->showDropDown();
+        return w.view->ccb1->dropDownList()->window();
+    });
+    QTest::newRow("recipient's groups") << WindowOf([](Windows& w) -> QWidget* {
+        auto* member = new TMemberGroups(w, QStringLiteral("Иванов Иван Иванович"));
+        member->setAttribute(Qt::WA_DeleteOnClose);
+        return member;
+    });
+}
+
+void WindowTextsTest::textsShowWhole() {
+    QFETCH(WindowOf, window);
+    TestProgram t;
+    t.startAsShipped();
+    QWidget* shown = window(t.program->windows());
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    grabForReview(*shown, QString::fromUtf8(QTest::currentDataTag()));
+    const QStringList faults = textFaults(*shown);
+    shown->close();
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("\n"))));
+}
+
+namespace {
+
+// Builds a control into a plain window; the check must find what it says.
+using Build = std::function<void(QWidget&)>;
+
+} // namespace
+
+void WindowTextsTest::faultsAreFound_data() {
+    QTest::addColumn<Build>("build");
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("label that fits")
+        << Build([](QWidget& window) { new QLabel(QStringLiteral("Профиль:"), &window); })
+        << QString();
+    QTest::newRow("narrow label") << Build([](QWidget& window) {
+        (new QLabel(QStringLiteral("Печать начнётся через:"), &window))->setFixedWidth(60);
+    }) << "«Печать начнётся через:» needs";
+    QTest::newRow("wrapped label too low") << Build([](QWidget& window) {
+        auto* label = new QLabel(QStringLiteral("Адреса получателей и отправителей"), &window);
+        label->setWordWrap(true);
+        label->setFixedSize(80, 16);
+    }) << "«Адреса получателей и отправителей» needs";
+    QTest::newRow("narrow check box") << Build([](QWidget& window) {
+        (new QCheckBox(QStringLiteral("Подтверждение печати"), &window))->setFixedWidth(70);
+    }) << "«Подтверждение печати» needs";
+    QTest::newRow("narrow button") << Build([](QWidget& window) {
+        (new QPushButton(QStringLiteral("Сохранить и выйти"), &window))->setFixedWidth(50);
+    }) << "«Сохранить и выйти» needs";
+    QTest::newRow("narrow group box") << Build([](QWidget& window) {
+        (new QGroupBox(QStringLiteral("Сдвиг конверта на листе"), &window))->setFixedWidth(60);
+    }) << "«Сдвиг конверта на листе» needs";
+    QTest::newRow("overlapping labels") << Build([](QWidget& window) {
+        new QLabel(QStringLiteral("Печать"), &window);
+        (new QLabel(QStringLiteral("3"), &window))->move(20, 0);
+    }) << "«Печать» overlaps";
+    QTest::newRow("label past the window's edge") << Build([](QWidget& window) {
+        (new QLabel(QStringLiteral("Отмена"), &window))->move(190, 0);
+    }) << "«Отмена» sticks out";
+}
+
+void WindowTextsTest::faultsAreFound() {
+    QFETCH(Build, build);
+    QFETCH(QString, fault);
+    QWidget window;
+    window.setFixedSize(200, 100);
+    build(window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QStringList faults = textFaults(window);
+    if (fault.isEmpty()) {
+        QCOMPARE(faults, QStringList());
+    } else {
+        QCOMPARE(faults.size(), 1);
+        QVERIFY2(faults.first().contains(fault), qPrintable(faults.first()));
+    }
+}
+
+QTEST_MAIN(WindowTextsTest)
+#include "tst_windowtexts.moc"

@@ -1,0 +1,692 @@
+#include "TestProgram.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Envalo.h"
+#include "ui/app/Icons.h"
+#include "ui/app/Windows.h"
+#include "ui/controls/CheckCombo.h"
+#include "core/envelope/EnvelopeFormat.h"
+#include "ui/editor/uView.h"
+#include "ui/editor/unSaveAs.h"
+#include "core/profiles/IniFile.h"
+#include "ui/editor/Options1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringEncoder>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const char* settings = "[option]\r\nprofile=Первый\r\nprintdelay=7\r\npdmode=1\r\n"
+                       "[Первый]\r\nformat=(110 x 220 мм) DL\r\nprintprofiles=Первый\r\n"
+                       "otkogo_x=30\r\notkogo_y=40\r\nt17_fname=Liberation Mono\r\n"
+                       "t17_fcolor=255\r\n"
+                       "[Второй]\r\nformat=(114 x 162 мм) C6\r\notkogo_x=60\r\n"
+                       "[Третий]\r\nformat=(162 x 229 мм) C5\r\n";
+
+const char* recipients = R"(
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Абрамов', 'Абрамову', 'Москва', 101000, 0, '', 'Первый');
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Борисова', 'Борисовой', 'Тверь', 170000, 0, '', 'Второй');
+)";
+
+// Typing any text, Cyrillic included, key by key.
+void type(QWidget* widget, const QString& text) {
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), {});
+}
+
+QStringList entries(const QComboBox* list) {
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i)
+        result.append(list->itemText(i));
+    return result;
+}
+
+// The program on a settings file of our own, with the layout editor shown on
+// the first recipient's profile "Первый".
+struct Editor : TestProgram {
+    Tview* v = nullptr;
+    Topt* opt = nullptr;
+
+    explicit Editor(const QString& text = QString::fromUtf8(settings)) {
+        folder.writeSettings(QStringEncoder("windows-1251").encode(text));
+        folder.addPictures();
+        folder.addDatabaseFromScript(TestFolder::shippedSchema() + QString::fromUtf8(recipients));
+        start();
+        runDeferredStep();
+        v = program->windows().view;
+        opt = program->windows().opt;
+        open();
+        settle();
+        messages.reset();
+    }
+    ~Editor() { v->hide(); }
+
+    // Shows the editor and runs the load that the store's timer would run.
+    void open() {
+        v->show();
+        if (opt->startTimer.isActive())
+            opt->startprofile();
+    }
+    // Lets the window finish its layout: a resize of the work area counts as a
+    // change, which a test starts without.
+    void settle() {
+        QCoreApplication::sendPostedEvents();
+        v->Button10->setEnabled(false);
+    }
+    IniFile ini() { return IniFile(folder.file("envalo.ini")); }
+    QString option(const char* key) { return ini().readString("option", key, "<none>"); }
+    QPoint pos(int n) const { return v->blockPos(n); }
+    void choose(QComboBox* list, int index) {
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+    // A user's move of block 1: the editor is in the changed state afterwards.
+    void change() {
+        v->moveBlock(1, QPoint(55, 66));
+        v->markmodified();
+    }
+    void press(int n, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mousePress(v->label(n), button, {}, QPoint(2, 2));
+        QTest::mouseRelease(v->label(n), button, {}, QPoint(2, 2));
+        v->pp1->hide();
+    }
+};
+
+} // namespace
+
+class EditorCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void saveAsksAboutAnEmptyPrintList_data();
+    void saveAsksAboutAnEmptyPrintList();
+    void saveThatCannotWriteStaysChanged();
+    void profileChoice_data();
+    void profileChoice();
+    void profileCommands_data();
+    void profileCommands();
+    void formatChange_data();
+    void formatChange();
+    void saveAs_data();
+    void saveAs();
+    void saveAsRefusesBlanksAndKeepsTheDialogOpen();
+    void fontOfSelectedBlocks_data();
+    void fontOfSelectedBlocks();
+    void visibility();
+    void sheetPosition_data();
+    void sheetPosition();
+    void switches();
+    void delaySettingsOnShow_data();
+    void delaySettingsOnShow();
+    void delayFieldAndSpinner();
+    void closePaths_data();
+    void closePaths();
+    void reopeningShowsTheStoredProfile();
+};
+
+void EditorCommandsTest::saveAsksAboutAnEmptyPrintList_data() {
+    QTest::addColumn<bool>("andClose");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("save, OK lets the user tick") << false << true;
+    QTest::newRow("save, Cancel saves") << false << false;
+    QTest::newRow("save and close, OK stays open") << true << true;
+    QTest::newRow("save and close, Cancel saves and closes") << true << false;
+}
+
+void EditorCommandsTest::saveAsksAboutAnEmptyPrintList() {
+    QFETCH(bool, andClose);
+    QFETCH(bool, ok);
+    Editor e;
+    e.ini().writeString("option", "profile", "Третий");
+    e.v->ccb1->DeSelectAll();
+    e.change();
+    e.v->Edit15->setText("42");
+    e.v->rb2->setChecked(true);
+    e.messages.answer(ok);
+    (andClose ? e.v->Button9 : e.v->Button10)->click();
+
+    QCOMPARE(e.messages.shown.first().title, QStringLiteral("Пустой список профилей на печать"));
+    QVERIFY(e.messages.shown.first().text.startsWith("Внимание, вы не пометили профили на печать"));
+    const bool saved = !ok;
+    QCOMPARE(e.ini().readString("Первый", "otkogo_x", ""), saved ? "55" : "30");
+    QCOMPARE(e.option("profile"), saved ? "Первый" : "Третий");
+    QCOMPARE(e.v->isVisible(), !(saved && andClose));
+    QCOMPARE(e.option("printdelay"), saved && andClose ? "42" : "7");
+    QCOMPARE(e.option("pdmode"), saved && andClose ? "2" : "1");
+    if (!andClose) {
+        QCOMPARE(e.v->Button10->isEnabled(), !saved);
+        QCOMPARE(e.v->formatPanel->text() == "Сохранено", saved);
+    }
+    e.verifyNothingUnexpected();
+}
+
+void EditorCommandsTest::saveThatCannotWriteStaysChanged() {
+    Editor e;
+    e.change();
+    const QString path = e.folder.file("envalo.ini");
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir().mkdir(path));
+    e.v->Button10->click();
+    QCOMPARE(e.messages.texts("error").size(), 1);
+    const QString error = e.messages.texts("error").first();
+    QVERIFY2(error.startsWith("Не удалось сохранить настройки: ") &&
+                 error.contains("\r\nUnable to write to " + path),
+             qPrintable(error));
+    QVERIFY(e.v->Button10->isEnabled());
+    QVERIFY(e.v->formatPanel->text() != "Сохранено");
+}
+
+void EditorCommandsTest::profileChoice_data() {
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<int>("answer"); // -1: no question expected
+    QTest::newRow("unchanged, no question") << false << -1;
+    QTest::newRow("changed, OK drops the changes") << true << 1;
+    QTest::newRow("changed, Cancel keeps everything") << true << 0;
+}
+
+void EditorCommandsTest::profileChoice() {
+    QFETCH(bool, changed);
+    QFETCH(int, answer);
+    Editor e;
+    const QByteArray file = e.folder.settingsBytes();
+    if (changed)
+        e.change();
+    if (answer >= 0)
+        e.messages.answer(answer == 1);
+    e.choose(e.v->cb1, 1);
+
+    if (answer >= 0) {
+        QCOMPARE(e.messages.shown.size(), 1);
+        QCOMPARE(e.messages.shown[0].text,
+                 QStringLiteral("Несохранённые данные будут потеряны, изменить текущий профиль?"));
+        QCOMPARE(e.messages.shown[0].title, QStringLiteral("Смена профиля"));
+    }
+    const bool loaded = answer != 0;
+    QCOMPARE(e.v->cb1->currentText(), loaded ? "Второй" : "Первый");
+    QCOMPARE(e.pos(1), loaded ? QPoint(60, 1) : QPoint(55, 66));
+    QCOMPARE(e.v->cb2->currentIndex(), loaded ? 2 : 0);
+    QCOMPARE(e.v->Button10->isEnabled(), !loaded);
+    // Choosing writes nothing, not even the current profile.
+    QCOMPARE(e.folder.settingsBytes(), file);
+    e.verifyNothingUnexpected();
+}
+
+void EditorCommandsTest::profileCommands_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<int>("answer"); // -1: no question expected
+    QTest::addColumn<QStringList>("profiles");
+    QTest::newRow("delete, Cancel")
+        << "delete" << false << 0 << QStringList{"Первый", "Второй", "Третий"};
+    QTest::newRow("delete, OK") << "delete" << false << 1 << QStringList{"Второй", "Третий"};
+    QTest::newRow("add, unchanged")
+        << "add" << false << -1 << QStringList{"Первый", "Второй", "Третий", "Новый профиль"};
+    QTest::newRow("add, changed, Cancel")
+        << "add" << true << 0 << QStringList{"Первый", "Второй", "Третий"};
+    QTest::newRow("add, changed, OK")
+        << "add" << true << 1 << QStringList{"Первый", "Второй", "Третий", "Новый профиль"};
+    QTest::newRow("rename asks nothing of its own")
+        << "rename" << true << -1 << QStringList{"Главный", "Второй", "Третий"};
+}
+
+void EditorCommandsTest::profileCommands() {
+    QFETCH(QString, command);
+    QFETCH(bool, changed);
+    QFETCH(int, answer);
+    QFETCH(QStringList, profiles);
+    Editor e;
+    if (changed)
+        e.change();
+    if (answer >= 0)
+        e.messages.answer(answer == 1);
+    if (command == "delete") {
+        e.v->SpeedButton6->click();
+        QCOMPARE(e.messages.shown[0].text, QStringLiteral("Удалить текущий профиль \"Первый\"?"));
+        QCOMPARE(e.messages.shown[0].title, QStringLiteral("Первый"));
+    } else if (command == "add") {
+        e.v->SpeedButton5->click();
+        if (answer >= 0) {
+            QCOMPARE(
+                e.messages.shown[0].text,
+                QStringLiteral("Несохранённые данные будут потеряны, добавить новый профиль?"));
+            QCOMPARE(e.messages.shown[0].title, QStringLiteral("Смена профиля"));
+        }
+    } else {
+        e.messages.answerInput(QStringLiteral("Главный"));
+        e.v->SpeedButton7->click();
+    }
+    QCOMPARE(entries(e.v->cb1), profiles);
+    if (answer < 0)
+        QCOMPARE(e.messages.texts("question"), QStringList());
+    e.verifyNothingUnexpected();
+}
+
+void EditorCommandsTest::formatChange_data() {
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("confirmed") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void EditorCommandsTest::formatChange() {
+    QFETCH(bool, ok);
+    Editor e;
+    e.v->setSheetPosition(2);
+    e.v->Button10->setEnabled(false);
+    std::array<QPoint, blockCount> before;
+    for (int n = 1; n <= blockCount; ++n)
+        before[size_t(n - 1)] = e.pos(n);
+    e.messages.answer(ok);
+    e.choose(e.v->cb2, 2);
+
+    QCOMPARE(e.messages.shown[0].text,
+             QStringLiteral("При смене формата конверта настройки координат будут сброшены, "
+                            "изменить формат конверта?"));
+    // The title begins with a Latin C.
+    QCOMPARE(e.messages.shown[0].title, QStringLiteral("C") + QStringLiteral("мена формата"));
+    QCOMPARE(e.v->cb2->currentIndex(), ok ? 2 : 0);
+    for (int n = 1; n <= blockCount; ++n)
+        QCOMPARE(e.pos(n), ok ? defaultBlockPosition(n) : before[size_t(n - 1)]);
+    QVERIFY(e.v->positionItems[ok ? 7 : 2]->isChecked());
+    QCOMPARE(e.v->Button10->isEnabled(), ok);
+    QCOMPARE(e.v->p2->size(), ok ? QSize(612, 431) : QSize(831, 416));
+
+    // A confirmed change is the new remembered entry: a later cancel returns to it.
+    e.messages.answer(false);
+    e.choose(e.v->cb2, 1);
+    QCOMPARE(e.v->cb2->currentIndex(), ok ? 2 : 0);
+    e.verifyNothingUnexpected();
+}
+
+void EditorCommandsTest::saveAs_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("answer"); // -1: no question expected
+    QTest::addColumn<QString>("savedAs");
+    QTest::addColumn<bool>("isNew");
+    QTest::newRow("new name, Enter") << "Четвёртый"
+                                     << "enter" << -1 << "Четвёртый" << true;
+    QTest::newRow("new name, blanks around") << "  Пятый "
+                                             << "ok" << -1 << "Пятый" << true;
+    QTest::newRow("Escape") << "Четвёртый"
+                            << "escape" << -1 << "" << false;
+    QTest::newRow("Отмена") << "Четвёртый"
+                            << "cancel" << -1 << "" << false;
+    QTest::newRow("close box keeps the name") << "Шестой"
+                                              << "closebox" << -1 << "Шестой" << true;
+    QTest::newRow("existing, OK") << "Второй"
+                                  << "ok" << 1 << "Второй" << false;
+    QTest::newRow("existing, Cancel") << "Второй"
+                                      << "ok" << 0 << "" << false;
+    QTest::newRow("other letter case is that profile") << "ВТОРОЙ"
+                                                       << "ok" << 1 << "Второй" << false;
+    QTest::newRow("a name the file cannot keep") << "a]b"
+                                                 << "ok" << -1 << "" << false;
+}
+
+void EditorCommandsTest::saveAs() {
+    QFETCH(QString, typed);
+    QFETCH(QString, how);
+    QFETCH(int, answer);
+    QFETCH(QString, savedAs);
+    QFETCH(bool, isNew);
+    Editor e;
+    e.ini().writeString("option", "profile", "Третий");
+    e.change();
+    const QByteArray file = e.folder.settingsBytes();
+    const QStringList profiles = entries(e.v->cb1);
+    e.messages.onModal([&](QDialog& d) {
+        auto& dialog = static_cast<TfSaveAs&>(d);
+        QVERIFY(dialog.Edit1->text().isEmpty());
+        type(dialog.Edit1, typed);
+        if (how == "enter")
+            QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+        else if (how == "escape")
+            QTest::keyClick(dialog.Edit1, Qt::Key_Escape);
+        else if (how == "cancel")
+            dialog.Button2->click();
+        else if (how == "closebox")
+            dialog.close();
+        else
+            dialog.Button1->click();
+    });
+    if (answer >= 0)
+        e.messages.answer(answer == 1);
+    e.v->Button5->click();
+
+    if (answer >= 0) {
+        QCOMPARE(e.messages.texts("question"),
+                 QStringList{"Такой профиль уже существует, переписать?"});
+        QVERIFY(!e.messages.shown.isEmpty());
+        QCOMPARE(e.messages.shown.last().title, QStringLiteral("Внимание"));
+    }
+    QCOMPARE(e.option("profile"), QStringLiteral("Третий"));
+    if (savedAs.isEmpty()) {
+        QCOMPARE(e.folder.settingsBytes(), file);
+        QCOMPARE(entries(e.v->cb1), profiles);
+        QVERIFY(e.v->Button10->isEnabled());
+        QCOMPARE(e.messages.texts("error").size(), how == "ok" && answer < 0 ? 1 : 0);
+    } else {
+        QCOMPARE(e.ini().readString(savedAs, "otkogo_x", ""), QStringLiteral("55"));
+        QCOMPARE(e.v->cb1->currentText(), savedAs);
+        QVERIFY(!e.v->Button10->isEnabled());
+        // The profile shown before keeps what the file had.
+        QCOMPARE(e.ini().readString("Первый", "otkogo_x", ""), QStringLiteral("30"));
+        // One section of that name, whatever the case typed.
+        QCOMPARE(e.ini().sections().filter(savedAs, Qt::CaseInsensitive).size(), 1);
+        QCOMPARE(entries(e.v->cb1), isNew ? profiles + QStringList{savedAs} : profiles);
+        QCOMPARE(entries(e.frm().cbp), entries(e.v->cb1));
+        if (isNew) {
+            QVERIFY(!e.ini().sections().isEmpty());
+            QCOMPARE(e.ini().sections().last(), savedAs);
+            QVERIFY(!e.v->ccb1->Items().isEmpty());
+            QCOMPARE(e.ini().readString(savedAs, "printprofiles", ""), "Первый," + savedAs);
+            QVERIFY(e.v->ccb1->IsChecked(int(e.v->ccb1->Items().size()) - 1));
+        }
+    }
+    e.verifyNothingUnexpected();
+}
+
+void EditorCommandsTest::saveAsRefusesBlanksAndKeepsTheDialogOpen() {
+    Editor e;
+    e.messages.onModal([&](QDialog& d) {
+        auto& dialog = static_cast<TfSaveAs&>(d);
+        type(dialog.Edit1, "   ");
+        dialog.Button1->click();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(e.messages.texts("error"), QStringList{"Введите название."});
+        dialog.Edit1->setText("Седьмой");
+        QTest::keyClick(dialog.Edit1, Qt::Key_Enter);
+    });
+    e.v->Button5->click();
+    QCOMPARE(e.v->cb1->currentText(), QStringLiteral("Седьмой"));
+    e.verifyNothingUnexpected();
+}
+
+void EditorCommandsTest::fontOfSelectedBlocks_data() {
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("accepted, button") << "accepted" << false;
+    QTest::newRow("accepted, block menu") << "accepted" << true;
+    QTest::newRow("cancelled") << "cancelled" << false;
+    QTest::newRow("failed") << "failed" << false;
+}
+
+void EditorCommandsTest::fontOfSelectedBlocks() {
+    QFETCH(QString, outcome);
+    QFETCH(bool, fromMenu);
+    Editor e;
+    const TextBlock eleven = e.v->profile.block(11);
+    e.press(14); // selects the six digit cells
+    QVERIFY(e.v->label(12)->colour() == QColor(Qt::red));
+    e.v->Button10->setEnabled(false);
+    QFont offered;
+    QColor offeredColour;
+    e.messages.onFontDialog([&](QFont& font, QColor& colour) -> bool {
+        offered = font;
+        offeredColour = colour;
+        if (outcome == "failed")
+            throw std::runtime_error("no font");
+        font = QFont("DejaVu Serif", 16);
+        font.setBold(true);
+        font.setItalic(true);
+        colour = QColor(10, 20, 30);
+        return outcome == "accepted";
+    });
+    if (fromMenu)
+        e.v->N10->trigger();
+    else
+        e.v->Button11->click();
+
+    // The last selected block in block order gives the dialog its font.
+    QCOMPARE(offered.family(), QStringLiteral("Liberation Mono"));
+    QCOMPARE(offeredColour, QColor(255, 0, 0));
+    const bool accepted = outcome == "accepted";
+    QCOMPARE(e.messages.texts("notice"),
+             outcome == "failed" ? QStringList{"Не выделен текст"} : QStringList());
+    for (int n = 12; n <= 17; ++n) {
+        const TextBlock& b = e.v->profile.block(n);
+        QCOMPARE(b.face, accepted ? "DejaVu Serif" : n == 17 ? "Liberation Mono" : "Arial");
+        QCOMPARE(b.size, accepted ? 16 : 10);
+        QCOMPARE(b.style, accepted ? StyleBold | StyleItalic : 0);
+        QCOMPARE(b.colour, accepted ? bgrOf(QColor(10, 20, 30)) : n == 17 ? 255u : 0u);
+        // Red marking is gone, accepted or not.
+        QCOMPARE(e.v->label(n)->colour(), colourOf(b.colour));
+    }
+    QCOMPARE(e.v->label(12)->font().pixelSize(), e.v->screen.fontPixels(accepted ? 16 : 10));
+    QVERIFY(e.v->profile.block(11) == eleven);
+    QCOMPARE(e.v->Button10->isEnabled(), accepted);
+    e.verifyNothingUnexpected();
+    if (!accepted)
+        return;
+
+    // The chosen colour is saved with the blocks; with nothing selected the dialog
+    // opens on the last choice.
+    e.v->Button10->click();
+    QCOMPARE(e.ini().readString("Первый", "t15_fcolor", ""),
+             QString::number(bgrOf(QColor(10, 20, 30))));
+    e.v->clearSelection();
+    e.messages.onFontDialog([&](QFont& font, QColor& colour) {
+        offered = font;
+        offeredColour = colour;
+        return false;
+    });
+    e.v->Button11->click();
+    QCOMPARE(offered.family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(offered.pointSize(), 16);
+    QCOMPARE(offeredColour, QColor(10, 20, 30));
+    e.verifyNothingUnexpected();
+}
+
+void EditorCommandsTest::visibility() {
+    Editor e;
+    const QPoint start = e.pos(9);
+    e.press(9, Qt::RightButton);
+    QVERIFY(e.v->N11->isChecked());
+    e.v->N11->trigger();
+    QVERIFY(!e.v->profile.block(9).visible);
+    QVERIFY(e.v->label(9)->colour() != colourOf(e.v->profile.block(9).colour));
+    QVERIFY(e.v->Button10->isEnabled());
+
+    // Hidden, it still moves like any other block.
+    e.v->Button10->setEnabled(false);
+    const QPoint target = e.v->label(9)->mapToGlobal(QPoint(22, 32));
+    QTest::mousePress(e.v->label(9), Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseMove(e.v->label(9), QPoint(22, 32));
+    QTest::mouseRelease(e.v->label(9), Qt::LeftButton, {}, e.v->label(9)->mapFromGlobal(target));
+    QCOMPARE(e.pos(9), start + QPoint(20, 30));
+
+    e.press(9, Qt::RightButton);
+    e.v->pp1->popup(QPoint(0, 0));
+    QVERIFY(!e.v->N11->isChecked());
+    e.v->pp1->hide();
+    e.v->N11->trigger();
+    QVERIFY(e.v->profile.block(9).visible);
+    QCOMPARE(e.v->label(9)->colour(), colourOf(e.v->profile.block(9).colour));
+
+    // The check mark shows the last selected block in block order, not the one clicked.
+    e.v->profile.block(17).visible = false;
+    QTest::mousePress(e.v->label(14), Qt::RightButton, {}, QPoint(2, 2));
+    QVERIFY(!e.v->N11->isChecked());
+    e.v->pp1->hide();
+
+    // "Выделить всё" selects every block but changes nothing of the profile.
+    e.v->Button10->setEnabled(false);
+    e.v->Button12->click();
+    for (int n = 1; n <= blockCount; ++n)
+        QVERIFY(e.v->isSelected(n));
+    QCOMPARE(e.v->label(1)->colour(), QColor(Qt::red));
+    QVERIFY(!e.v->Button10->isEnabled());
+}
+
+void EditorCommandsTest::sheetPosition_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("menuItem"); // -1: the toolbar button
+    QTest::addColumn<int>("expected");
+    QTest::newRow("button steps on") << 3 << -1 << 4;
+    QTest::newRow("button after 8 gives 0") << 8 << -1 << 0;
+    QTest::newRow("menu item") << 3 << 6 << 6;
+}
+
+void EditorCommandsTest::sheetPosition() {
+    QFETCH(int, from);
+    QFETCH(int, menuItem);
+    QFETCH(int, expected);
+    Editor e;
+    e.v->setSheetPosition(from);
+    e.v->Button10->setEnabled(false);
+    if (menuItem < 0)
+        e.v->ToolButton1->click();
+    else
+        e.v->positionItems[size_t(menuItem)]->trigger();
+    for (int i = 0; i < 9; ++i)
+        QCOMPARE(e.v->positionItems[size_t(i)]->isChecked(), i == expected);
+    QCOMPARE(e.v->ToolButton1->icon().cacheKey(),
+             e.v->positionItems[size_t(expected)]->icon().cacheKey());
+    QVERIFY(e.v->Button10->isEnabled());
+    e.v->Button10->click();
+    QCOMPARE(e.ini().readString("Первый", "listpos", ""), QString::number(expected));
+}
+
+void EditorCommandsTest::switches() {
+    Editor e;
+    const QString recipientIndex = e.frm().intyda->text();
+    QVERIFY(e.v->label(5)->text() != recipientIndex);
+    e.v->CheckBox1->click();
+    QVERIFY(e.v->profile.indexswitch);
+    QCOMPARE(e.v->label(5)->text(), recipientIndex);
+    QVERIFY(e.v->Button10->isEnabled());
+
+    e.v->Button10->setEnabled(false);
+    e.v->cb3->click();
+    QVERIFY(!e.v->profile.printconfirm);
+    QVERIFY(e.v->Button10->isEnabled());
+    e.v->Button10->click();
+    QCOMPARE(e.ini().readString("Первый", "indexswitch", ""), QStringLiteral("1"));
+    QCOMPARE(e.ini().readString("Первый", "printconfirm", ""), QStringLiteral("0"));
+}
+
+void EditorCommandsTest::delaySettingsOnShow_data() {
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<QString>("delay");
+    QTest::addColumn<bool>("mode2");
+    QTest::newRow("mode 1") << "printdelay=15\r\npdmode=1\r\n"
+                            << "15" << false;
+    QTest::newRow("mode 2") << "printdelay=0\r\npdmode=2\r\n"
+                            << "0" << true;
+    QTest::newRow("01 is not 1") << "pdmode=01\r\n"
+                                 << "10" << true;
+    QTest::newRow("missing keys") << ""
+                                  << "10" << false;
+}
+
+void EditorCommandsTest::delaySettingsOnShow() {
+    QFETCH(QString, lines);
+    QFETCH(QString, delay);
+    QFETCH(bool, mode2);
+    Editor e("[option]\r\n" + lines + "[Первый]\r\nprintprofiles=Первый\r\n");
+    QCOMPARE(e.v->Edit15->text(), delay);
+    QCOMPARE(e.v->UpDown1->value(), delay.toInt());
+    QCOMPARE(e.v->rb2->isChecked(), mode2);
+    QCOMPARE(e.v->rb1->isChecked(), !mode2);
+    QVERIFY(!e.v->Button10->isEnabled());
+}
+
+void EditorCommandsTest::delayFieldAndSpinner() {
+    Editor e;
+    e.v->Edit15->clear();
+    QTest::keyClicks(e.v->Edit15, "12345");
+    QCOMPARE(e.v->Edit15->text(), QStringLiteral("123"));
+    QCOMPARE(e.v->UpDown1->value(), 100);
+    e.v->UpDown1->stepDown();
+    QCOMPARE(e.v->Edit15->text(), QStringLiteral("99"));
+    // Enter in the field does nothing, and delay settings are no change of the profile.
+    QTest::keyClick(e.v->Edit15, Qt::Key_Return);
+    e.v->rb2->click();
+    QVERIFY(e.v->isVisible());
+    QVERIFY(!e.v->Button10->isEnabled());
+    QCOMPARE(e.option("printdelay"), QStringLiteral("7"));
+
+    e.v->Button9->click();
+    QCOMPARE(e.option("printdelay"), QStringLiteral("99"));
+    QCOMPARE(e.option("pdmode"), QStringLiteral("2"));
+    QVERIFY(!e.v->isVisible());
+    e.verifyNothingUnexpected();
+}
+
+void EditorCommandsTest::closePaths_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Отмена") << "cancel";
+    QTest::newRow("Escape") << "escape";
+    QTest::newRow("close box") << "closebox";
+    QTest::newRow("Сохранить и выйти") << "save";
+}
+
+void EditorCommandsTest::closePaths() {
+    QFETCH(QString, how);
+    Editor e;
+    e.change();
+    e.v->Edit15->setText("3");
+    // Another program moves the recipient to another profile meanwhile: the
+    // main window sees it once the editor closes.
+    e.folder.execute("update `table` set profile='Второй' where name='Абрамов'");
+    if (how == "cancel")
+        e.v->Button8->click();
+    else if (how == "escape")
+        QTest::keyClick(e.v->cb1, Qt::Key_Escape);
+    else if (how == "closebox")
+        e.v->close();
+    else
+        e.v->Button9->click();
+
+    const bool saved = how == "save";
+    QVERIFY(!e.v->isVisible());
+    QVERIFY(!e.v->Button10->isEnabled());
+    QCOMPARE(e.ini().readString("Первый", "otkogo_x", ""), saved ? "55" : "30");
+    QCOMPARE(e.option("printdelay"), saved ? "3" : "7");
+    QCOMPARE(e.frm().cbp->currentText(), QStringLiteral("Второй"));
+    QCOMPARE(e.v->cb1->currentText(), QStringLiteral("Второй"));
+    QCOMPARE(e.pos(1), QPoint(60, 1));
+    e.verifyNothingUnexpected();
+}
+
+void EditorCommandsTest::reopeningShowsTheStoredProfile() {
+    Editor e;
+    e.v->hide();
+    auto openAnd = [&](const std::function<void()>& then) {
+        e.messages.onModal([&, then](QDialog&) {
+            e.opt->startprofile();
+            then();
+        });
+        e.frm().settingsClick();
+    };
+    openAnd([&] {
+        QCOMPARE(e.pos(1), QPoint(30, 40));
+        e.change();
+        e.v->Button8->click();
+    });
+    openAnd([&] {
+        QCOMPARE(e.v->cb1->currentText(), QStringLiteral("Первый"));
+        QCOMPARE(e.pos(1), QPoint(30, 40));
+        QVERIFY(!e.v->Button10->isEnabled());
+        e.v->Button8->click();
+    });
+    e.verifyNothingUnexpected();
+}
+
+QTEST_MAIN(EditorCommandsTest)
+#include "tst_editorcommands.moc"

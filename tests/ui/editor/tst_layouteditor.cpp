@@ -1,0 +1,424 @@
+#include "TestProgram.h"
+
+#include "ui/app/Envalo.h"
+#include "ui/app/Windows.h"
+#include "ui/editor/uView.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// The program on the shipped data, with the layout editor open on a DL
+// envelope with the built-in layout.
+struct Editor : TestProgram {
+    Tview* v = nullptr;
+
+    Editor() {
+        folder.addSettings();
+        folder.addDatabase();
+        folder.addPictures();
+        start();
+        runDeferredStep();
+        v = program->windows().view;
+        v->show();
+        v->cb2->setCurrentIndex(0);
+        v->resetlayout();
+        v->clearSelection();
+        messages.reset();
+    }
+    ~Editor() { v->hide(); }
+
+    QPoint pos(int n) const { return v->blockPos(n); }
+    // A point of block n's label in its own coordinates.
+    static QPoint inside() { return {2, 2}; }
+    void press(int n, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mousePress(v->label(n), button, {}, inside());
+    }
+    // Drags block n by (dx, dy) in one move and releases it there.
+    void drag(int n, QPoint by) {
+        const QPoint target = v->label(n)->mapToGlobal(inside()) + by;
+        press(n);
+        QTest::mouseMove(v->label(n), inside() + by);
+        QTest::mouseRelease(v->label(n), Qt::LeftButton, {}, v->label(n)->mapFromGlobal(target));
+    }
+};
+
+} // namespace
+
+class LayoutEditorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void formats_data();
+    void formats();
+    void noFormatChosen();
+    void printTogglesAndForms();
+    void resetLayout();
+    void digitCellsMoveTogether();
+    void rightButtonSelectsOnly();
+    void dragStopsAtTheEdge();
+    void dragRewritesFollowingFields();
+    void arrowKeys();
+    void senderApplyOutsideTheEnvelope();
+    void blockAtTheEdgeIsInside_data();
+    void blockAtTheEdgeIsInside();
+    void gapRule();
+    void arrowButtonsAndHoldToRepeat();
+    void badFieldsAndBadPictures();
+    void statusBar();
+};
+
+void LayoutEditorTest::formats_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QList<QPoint>>("positions");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("DL") << 0 << QSize(831, 416)
+                        << QList<QPoint>{{26, 34}, {410, 200}, {35, 325}, {709, 15}}
+                        << "Загружен формат DL";
+    QTest::newRow("C5") << 1 << QSize(1209, 869)
+                        << QList<QPoint>{{20, 80}, {609, 629}, {0, 759}, {1009, 60}}
+                        << "Загружен формат C5";
+    QTest::newRow("C6") << 2 << QSize(612, 431)
+                        << QList<QPoint>{{16, 31}, {320, 195}, {24, 337}, {509, 39}}
+                        << "Загружен формат C6";
+    QTest::newRow("F119_1") << 3 << QSize(548, 378) << QList<QPoint>{{0, 0}}
+                            << "Загружен формат F119_1";
+    QTest::newRow("F119_2") << 4 << QSize(548, 378) << QList<QPoint>{{0, 0}}
+                            << "Загружен формат F119_2";
+}
+
+void LayoutEditorTest::formats() {
+    QFETCH(int, format);
+    QFETCH(QSize, size);
+    QFETCH(QList<QPoint>, positions);
+    QFETCH(QString, status);
+    Editor e;
+    e.v->cb2->setCurrentIndex(format);
+    e.v->setform();
+    QCOMPARE(e.v->p2->size(), size);
+    for (int slot = 0; slot < positions.size(); ++slot) {
+        QCOMPARE(e.v->p2->pictures[size_t(slot)].position, positions[slot]);
+        QVERIFY(!e.v->p2->pictures[size_t(slot)].image.isNull());
+        QVERIFY(e.v->p2->pictures[size_t(slot)].shown);
+    }
+    for (int slot = int(positions.size()); slot < 4; ++slot)
+        QVERIFY(!e.v->p2->pictures[size_t(slot)].shown);
+    QCOMPARE(e.v->formatPanel->text(), status);
+    // The surface stands in the middle of the work area.
+    QCOMPARE(e.v->p2->x(), e.v->P1->width() / 2 - size.width() / 2);
+    QVERIFY(e.v->Button10->isEnabled());
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::noFormatChosen() {
+    Editor e;
+    e.v->cb2->setCurrentIndex(4);
+    e.v->setform();
+    QVERIFY(!e.v->SpeedButton[2]->isVisibleTo(e.v));
+    e.v->cb2->setCurrentIndex(-1);
+    e.v->setform();
+    QCOMPARE(e.v->p2->size(), QSize(548, 378));
+    QVERIFY(e.v->SpeedButton[2]->isVisibleTo(e.v));
+}
+
+void LayoutEditorTest::printTogglesAndForms() {
+    Editor e;
+    auto sameAs = [&](int slot, const QString& file) {
+        QImage expected(e.folder.file(file));
+        return e.v->p2->pictures[size_t(slot)].image.size() == expected.size() &&
+               e.v->p2->pictures[size_t(slot)].image.pixel(5, 5) == expected.pixel(5, 5);
+    };
+    QVERIFY(sameAs(0, "images/dl_otkogo.jpg"));
+    e.v->SpeedButton[0]->click();
+    QVERIFY(sameAs(0, "images/dl_otkogo_b.jpg"));
+    QVERIFY(sameAs(1, "images/dl_komy.jpg"));
+    QVERIFY(!e.v->profile.otkogo);
+    e.v->SpeedButton[0]->click();
+    QVERIFY(sameAs(0, "images/dl_otkogo.jpg"));
+
+    // A form has its own picture alone; the other three toggles are hidden and up.
+    e.v->cb2->setCurrentIndex(3);
+    e.v->setform();
+    for (int slot : {1, 2, 3}) {
+        QVERIFY(!e.v->SpeedButton[size_t(slot)]->isVisibleTo(e.v));
+        QVERIFY(!e.v->SpeedButton[size_t(slot)]->isChecked());
+    }
+    QVERIFY(sameAs(0, "images/f119_otkogo.jpg"));
+    // Back on C6 the three stay up: their pictures show as not printed.
+    e.v->cb2->setCurrentIndex(2);
+    e.v->setform();
+    QVERIFY(e.v->SpeedButton[1]->isVisibleTo(e.v));
+    QVERIFY(sameAs(1, "images/c6_komy_b.jpg"));
+    QVERIFY(sameAs(3, "images/c6_marka_b.jpg"));
+    QVERIFY(sameAs(0, "images/c6_otkogo.jpg"));
+    QVERIFY(!e.v->profile.komu);
+    QVERIFY(e.v->profile.otkogo);
+}
+
+void LayoutEditorTest::resetLayout() {
+    Editor e;
+    e.v->moveBlock(3, QPoint(500, 300));
+    e.v->profile.listpos = 2;
+    e.v->profile.corx = 5;
+    e.v->resetlayout();
+    QCOMPARE(e.pos(3), QPoint(112, 71));
+    QCOMPARE(e.pos(18), QPoint(224, 280));
+    QCOMPARE(e.v->label(3)->pos(), QPoint(112, 71));
+    QCOMPARE(e.v->profile.listpos, 7);
+    QVERIFY(e.v->positionItems[7]->isChecked());
+    QCOMPARE(e.v->profile.corx, 70);
+    QCOMPARE(e.v->profile.cory, 90);
+}
+
+void LayoutEditorTest::digitCellsMoveTogether() {
+    Editor e;
+    std::array<QPoint, 6> before;
+    for (int n = 12; n <= 17; ++n)
+        before[size_t(n - 12)] = e.pos(n);
+    e.drag(14, QPoint(30, -20));
+    for (int n = 12; n <= 17; ++n) {
+        QVERIFY(e.v->isSelected(n));
+        QCOMPARE(e.pos(n), before[size_t(n - 12)] + QPoint(30, -20));
+    }
+    QVERIFY(!e.v->isSelected(11));
+    QCOMPARE(e.v->edit(1)->text(), QString::number(e.pos(12).x()));
+    QCOMPARE(e.v->edit(2)->text(), QString::number(e.pos(12).y()));
+    QCOMPARE(e.v->label(13)->colour(), QColor(Qt::red));
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::rightButtonSelectsOnly() {
+    Editor e;
+    const QPoint before = e.pos(9);
+    e.press(9, Qt::RightButton);
+    QTest::mouseMove(e.v->label(9), Editor::inside() + QPoint(40, 40));
+    QCOMPARE(e.pos(9), before);
+    QVERIFY(e.v->isSelected(9));
+    QCOMPARE(e.v->label(9)->colour(), QColor(Qt::red));
+    QVERIFY(e.v->pp1->isVisible());
+    e.v->pp1->hide();
+}
+
+void LayoutEditorTest::dragStopsAtTheEdge() {
+    Editor e;
+    // The target's left would be below 0: the block keeps its left, follows down.
+    e.drag(2, QPoint(-200, 30));
+    QCOMPARE(e.pos(2), QPoint(112, 47 + 30));
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::dragRewritesFollowingFields() {
+    Editor e;
+    e.v->edit(6)->setText("0");
+    e.drag(7, QPoint(-20, 10));
+    QCOMPARE(e.v->edit(6)->text(), QStringLiteral("372"));
+    QCOMPARE(e.v->edit(7)->text(), QStringLiteral("190"));
+    QCOMPARE(e.v->mmLabels[6]->text(), QStringLiteral("(98мм)"));
+    QCOMPARE(e.v->mmLabels[7]->text(), QStringLiteral("(50мм)"));
+
+    const QString x6 = e.v->edit(6)->text();
+    const QString x4 = e.v->edit(4)->text();
+    e.drag(9, QPoint(15, 15));
+    QCOMPARE(e.pos(9), QPoint(392 + 15, 236 + 15));
+    QCOMPARE(e.v->edit(6)->text(), x6);
+    QCOMPARE(e.v->edit(4)->text(), x4);
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::arrowKeys() {
+    Editor e;
+    e.press(7);
+    QTest::mouseRelease(e.v->label(7), Qt::LeftButton, {}, Editor::inside());
+    QTest::keyClick(e.v->edit(4), Qt::Key_Down);  // even from a coordinate field
+    QCOMPARE(e.pos(7), QPoint(392, 181));
+    QCOMPARE(e.v->edit(7)->text(), QStringLiteral("181"));
+    QTest::keyClick(e.v, Qt::Key_Left);
+    QCOMPARE(e.pos(7), QPoint(391, 181));
+
+    // A label touching an edge stops every arrow key, even for blocks far from it.
+    e.v->moveBlock(3, QPoint(0, 71));
+    QTest::keyClick(e.v, Qt::Key_Up);
+    QCOMPARE(e.pos(7), QPoint(391, 181));
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::senderApplyOutsideTheEnvelope() {
+    Editor e;
+    const std::array<int, 6> group = {1, 2, 3, 4, 18, 19};
+    std::array<QPoint, 6> before;
+    for (size_t i = 0; i < group.size(); ++i)
+        before[i] = e.pos(group[i]);
+    e.v->edit(4)->setText("-5");
+    e.v->edit(5)->setText("25");
+    e.messages.answer(false);
+    QTest::keyClick(e.v->edit(4), Qt::Key_Return);
+    QVERIFY(!e.messages.shown.isEmpty());
+    QCOMPARE(e.messages.shown.last().text,
+             QStringLiteral("Текст находится за пределами конверта, продолжить?"));
+    QCOMPARE(e.messages.shown.last().title, QStringLiteral("Внимание!"));
+    for (size_t i = 0; i < group.size(); ++i)
+        QCOMPARE(e.pos(group[i]), before[i]);
+    QCOMPARE(e.v->edit(4)->text(), QStringLiteral("-5"));
+
+    e.messages.answer(true);
+    QTest::keyClick(e.v->edit(4), Qt::Key_Return);
+    QCOMPARE(e.pos(1), QPoint(-5, 25));
+    QCOMPARE(e.pos(2), before[1] + QPoint(-117, 0));
+    QCOMPARE(e.v->edit(10)->text(), QString::number(e.pos(5).x()));
+    // Disarmed: the next move outside passes without a question.
+    e.v->edit(4)->setText("-7");
+    e.v->Button3Click();
+    QCOMPARE(e.pos(1), QPoint(-7, 25));
+    QCOMPARE(e.messages.texts("question").size(), 2);
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::blockAtTheEdgeIsInside_data() {
+    // The way out of the envelope across that edge.
+    QTest::addColumn<QPoint>("outward");
+    QTest::newRow("left") << QPoint(-1, 0);
+    QTest::newRow("top") << QPoint(0, -1);
+    QTest::newRow("right") << QPoint(1, 0);
+    QTest::newRow("bottom") << QPoint(0, 1);
+}
+
+void LayoutEditorTest::blockAtTheEdgeIsInside() {
+    QFETCH(QPoint, outward);
+    Editor e;
+    // Block 5 placed through its fields, its side exactly on the envelope's edge.
+    const QSize room = e.v->p2->size() - e.v->label(5)->size();
+    QPoint at = e.pos(5);
+    if (outward.x() != 0)
+        at.setX(outward.x() < 0 ? 0 : room.width());
+    if (outward.y() != 0)
+        at.setY(outward.y() < 0 ? 0 : room.height());
+    auto place = [&](QPoint p) {
+        e.v->edit(10)->setText(QString::number(p.x()));
+        e.v->edit(11)->setText(QString::number(p.y()));
+        e.v->applyButtons[3]->click();
+    };
+    place(at);
+    QCOMPARE(e.pos(5), at);
+    QCOMPARE(e.messages.texts("question"), QStringList());
+
+    // One pixel further is outside, and Cancel puts the block back on the edge.
+    e.messages.answer(false);
+    place(at + outward);
+    QCOMPARE(e.messages.texts("question"),
+             QStringList{"Текст находится за пределами конверта, продолжить?"});
+    QCOMPARE(e.pos(5), at);
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::gapRule() {
+    Editor e;
+    e.v->edit(1)->setText("40");
+    e.v->edit(2)->setText("330");
+    e.v->edit(3)->setText("12");
+    e.v->Button1Click();
+    QCOMPARE(e.pos(12), QPoint(40, 330));
+    for (int n = 13; n <= 17; ++n)
+        QCOMPARE(e.pos(n).x(), e.pos(n - 1).x() + e.v->label(n - 1)->width() - 10 + 12);
+    QCOMPARE(e.pos(17).y(), 330);
+
+    const QPoint thirteen = e.pos(13);
+    for (const char* z : {"0", "100"}) {
+        e.v->edit(3)->setText(z);
+        e.v->Button2Click();
+        QCOMPARE(e.pos(13), thirteen);
+    }
+    e.v->gapPlus->click();
+    QCOMPARE(e.v->edit(3)->text(), QStringLiteral("100"));
+    e.v->edit(3)->setText("0");
+    e.v->gapMinus->click();
+    QCOMPARE(e.v->edit(3)->text(), QStringLiteral("0"));
+    e.v->edit(3)->setText("99");
+    e.v->gapPlus->click();
+    QCOMPARE(e.v->edit(3)->text(), QStringLiteral("100"));
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::arrowButtonsAndHoldToRepeat() {
+    Editor e;
+    e.v->edit(6)->setText(QString::number(e.pos(7).x()));
+    e.v->edit(7)->setText(QString::number(e.pos(7).y()));
+    std::array<QPoint, 6> before;
+    const std::array<int, 6> group = {7, 8, 9, 10, 11, 20};
+    for (size_t i = 0; i < group.size(); ++i)
+        before[i] = e.pos(group[i]);
+    QToolButton* down = e.v->arrows[3][2];
+    QTest::mouseClick(down, Qt::LeftButton);
+    for (size_t i = 0; i < group.size(); ++i)
+        QCOMPARE(e.pos(group[i]), before[i] + QPoint(0, 1));
+    QCOMPARE(e.v->edit(7)->text(), QStringLiteral("181"));
+
+    // Held: one step after 500 ms, then every 10 ms, and one more on release.
+    QTest::mousePress(down, Qt::LeftButton);
+    QVERIFY(e.v->T2.isActive());
+    QCOMPARE(e.v->T2.interval(), 500);
+    e.v->T2Timer();
+    QCOMPARE(e.v->T2.interval(), 10);
+    e.v->T2Timer();
+    e.v->T2Timer();
+    QCOMPARE(e.v->edit(7)->text(), QStringLiteral("184"));
+    QTest::mouseRelease(down, Qt::LeftButton);
+    QVERIFY(!e.v->T2.isActive());
+    QCOMPARE(e.v->T2.interval(), 500);
+    QCOMPARE(e.v->edit(7)->text(), QStringLiteral("185"));
+    QCOMPARE(e.pos(7), before[0] + QPoint(0, 5));
+    e.verifyNothingUnexpected();
+}
+
+void LayoutEditorTest::badFieldsAndBadPictures() {
+    Editor e;
+    // Typing keeps to three characters and a leading minus.
+    e.v->edit(4)->clear();
+    QTest::keyClicks(e.v->edit(4), "-12a34");
+    QCOMPARE(e.v->edit(4)->text(), QStringLiteral("-12"));
+    QCOMPARE(e.v->mmLabels[4]->text(), QStringLiteral("(-3мм)"));
+    e.v->edit(4)->setText("-");
+    QCOMPARE(e.v->mmLabels[4]->text(), QString());
+    QVERIFY(e.messages.shown.isEmpty());
+    QTest::keyClick(e.v->edit(4), Qt::Key_Return);
+    QCOMPARE(e.messages.texts("error"), QStringList{"«-» не является целым числом."});
+    e.v->edit(12)->clear();
+    e.v->applyButtons[5]->click();
+    QCOMPARE(e.messages.texts("error").size(), 2);
+    QCOMPARE(e.messages.texts("error").last(), QStringLiteral("«» не является целым числом."));
+
+    // A damaged picture is named in the error notice.
+    QFile damaged(e.folder.file("images/c6_index.jpg"));
+    QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("not a picture");
+    damaged.close();
+    e.v->cb2->setCurrentIndex(2);
+    guarded(e.messages, [&] { e.v->setform(); });
+    QVERIFY(!e.messages.texts("error").isEmpty());
+    QVERIFY2(e.messages.texts("error").last().contains("c6_index.jpg"),
+             qPrintable(e.messages.texts("error").last()));
+
+    // Absurd positions load without a crash and are questioned.
+    e.v->moveBlock(8, QPoint(-5000, 99999));
+    e.messages.answer(true);
+    e.v->checkinside();
+    QCOMPARE(e.messages.texts("question").size(), 1);
+}
+
+void LayoutEditorTest::statusBar() {
+    Editor e;
+    e.v->Timer1Timer();
+    QCOMPARE(e.v->statusPanel->text(), QStringLiteral("112:25(пкс) 30:7(мм)"));
+    QVERIFY(e.v->Timer1.isActive());
+    e.v->hide();
+    QVERIFY(!e.v->Timer1.isActive());
+}
+
+QTEST_MAIN(LayoutEditorTest)
+#include "tst_layouteditor.moc"

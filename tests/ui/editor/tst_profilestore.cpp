@@ -1,0 +1,476 @@
+#include "TestProgram.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Envalo.h"
+#include "core/UserError.h"
+#include "ui/app/Windows.h"
+#include "ui/controls/CheckCombo.h"
+#include "ui/editor/uView.h"
+#include "core/profiles/IniFile.h"
+#include "ui/editor/Options1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringEncoder>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+QByteArray cp1251(const QString& text) { return QStringEncoder("windows-1251").encode(text); }
+
+const char* threeProfiles = "[option]\r\nprofile=Первый\r\n"
+                            "[Первый]\r\nformat=(114 x 162 мм) C6\r\n"
+                            "[Второй]\r\nformat=(110 x 220 мм) DL\r\n"
+                            "[Третий]\r\nformat=(162 x 229 мм) C5\r\n";
+
+const char* recipients = R"(
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Абрамов', 'Абрамову', 'Москва', 101000, 0, '', 'Первый');
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Борисова', 'Борисовой', 'Тверь', 170000, 0, '', 'Второй');
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Власов', 'Власову', 'Омск', 644000, 0, '', 'Первый');
+)";
+
+QStringList entries(const QComboBox* list) {
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i)
+        result.append(list->itemText(i));
+    return result;
+}
+
+// The program started on a settings file of our own.
+struct Store : TestProgram {
+    Tview* v = nullptr;
+    Topt* opt = nullptr;
+
+    explicit Store(const QByteArray& settings = cp1251(QString::fromUtf8(threeProfiles))) {
+        folder.writeSettings(settings);
+        folder.addPictures();
+        folder.addDatabaseFromScript(TestFolder::shippedSchema() + QString::fromUtf8(recipients));
+        start();
+        runDeferredStep();
+        v = program->windows().view;
+        opt = program->windows().opt;
+    }
+    IniFile ini() { return IniFile(folder.file("envalo.ini")); }
+    QStringList recipientProfiles() {
+        QStringList profiles;
+        for (const QVariant& profile : folder.column("select profile from `table` order by id"))
+            profiles.append(profile.toString());
+        return profiles;
+    }
+    QStringList section(const QString& name) {
+        const QStringList lines = ini().readLines();
+        const int start = int(lines.indexOf('[' + name + ']'));
+        QStringList result;
+        for (int i = start + 1; start >= 0 && i < lines.size() && !lines[i].startsWith('['); ++i)
+            result.append(lines[i]);
+        return result;
+    }
+};
+
+} // namespace
+
+class ProfileStoreTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsOnTheRecipientsProfile();
+    void emptySectionLoadsDefaults();
+    void saveWritesEveryKeyInOrder();
+    void saveAndLoadRoundTrip();
+    void batchedWritesEqualSingleWrites();
+    void newProfiles();
+    void renameKeepsRecipientsInStep();
+    void nameRules_data();
+    void nameRules();
+    void deleteProfiles();
+    void failedChangeLeavesFileAndLists_data();
+    void failedChangeLeavesFileAndLists();
+    void printListTicksWholeNames();
+    void badValueStopsTheLoad();
+    void brokenPictureIsNamed_data();
+    void brokenPictureIsNamed();
+};
+
+void ProfileStoreTest::startsOnTheRecipientsProfile() {
+    Store s;
+    Tfrm& frm = s.frm();
+    QCOMPARE(frm.rname->text(), QStringLiteral("Абрамов"));
+    QCOMPARE(entries(frm.cbp), (QStringList{"Первый", "Второй", "Третий"}));
+    QCOMPARE(frm.cbp->currentText(), QStringLiteral("Первый"));
+    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Первый"));
+    QCOMPARE(s.v->cb2->currentIndex(), 2);
+    QCOMPARE(s.v->p2->size(), QSize(612, 431));
+    QVERIFY(!s.v->Button10->isEnabled());
+
+    // Choosing another recipient loads its profile.
+    frm.cb->setCurrentRow(1);
+    emit frm.cb->userSelected(1);
+    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Второй"));
+    QCOMPARE(s.v->cb2->currentIndex(), 0);
+    s.verifyNothingUnexpected();
+}
+
+void ProfileStoreTest::emptySectionLoadsDefaults() {
+    Store s(cp1251("[option]\r\nprofile=\r\n[Пустой]\r\n"));
+    s.opt->loadprofile("Пустой");
+    const PrintProfile& p = s.v->profile;
+    QCOMPARE(s.v->cb2->currentIndex(), 0);
+    for (int n = 1; n <= blockCount; ++n) {
+        QCOMPARE(QPoint(p.block(n).x, p.block(n).y), QPoint(1, 1));
+        QCOMPARE(p.block(n).face, QStringLiteral("Arial"));
+        QCOMPARE(p.block(n).size, 10);
+        QCOMPARE(p.block(n).colour, quint32(0));
+        QVERIFY(p.block(n).visible);
+    }
+    for (QToolButton* toggle : s.v->SpeedButton)
+        QVERIFY(toggle->isChecked());
+    QVERIFY(s.v->cb3->isChecked());
+    QVERIFY(!s.v->CheckBox1->isChecked());
+    QCOMPARE(s.v->ccb1->CheckedCount(), 0);
+    QCOMPARE(s.v->size(), QSize(1075, 800));
+    QCOMPARE(s.v->sheetPosition(), 0);
+    QCOMPARE(s.v->edit(3)->text(), QStringLiteral("10"));
+    QCOMPARE(s.v->edit(4)->text(), QStringLiteral("0"));
+    QVERIFY(!s.v->Button10->isEnabled());
+}
+
+void ProfileStoreTest::saveWritesEveryKeyInOrder() {
+    Store s;
+    s.opt->appendsection("Новый");
+    s.opt->saveprofile("Новый");
+    const QStringList section = s.section("Новый");
+    QStringList keys;
+    for (const QString& line : section)
+        keys.append(line.section('=', 0, 0));
+    QStringList expected = {"IndDown_X", "IndDown_Y", "IndDown_Z", "IndUp1_X", "IndUp1_Y",
+                            "IndUp2_X", "IndUp2_Y", "IndRight1_X", "IndRight1_Y", "IndRight2_X",
+                            "IndRight2_Y", "IndDown", "Sender", "Recipient",
+                            "otkogo_x", "otkogo_y", "otkogo2_x", "otkogo2_y", "otkogo3_x",
+                            "otkogo3_y", "otkuda1_x", "otkuda2_x", "otkuda3_x", "otkuda1_y",
+                            "otkuda2_y", "otkuda3_y", "index1_x", "index1_y", "komu1_x",
+                            "komu2_x", "komu3_x", "komu1_y", "komu2_y", "komu3_y", "kuda1_x",
+                            "kuda2_x", "kuda3_x", "kuda1_y", "kuda2_y", "kuda3_y", "index2_x",
+                            "index2_y"};
+    for (int i = 1; i <= 6; ++i)
+        expected << QStringLiteral("index3%1_x").arg(i) << QStringLiteral("index3%1_y").arg(i);
+    expected << "format" << "otkogo" << "komu" << "index" << "marka" << "iz" << "listpos"
+             << "corx" << "cory" << "allx" << "ally" << "width" << "height";
+    for (int n = 1; n <= 20; ++n)
+        for (const char* suffix : {"fname", "fsize", "fstyle", "fcolor", "fpitch", "fcharset"})
+            expected << QStringLiteral("t%1_%2").arg(n).arg(suffix);
+    for (int n = 1; n <= 20; ++n)
+        expected << QStringLiteral("t%1_visible").arg(n);
+    expected << "printconfirm" << "printprofiles" << "indexswitch";
+    QCOMPARE(keys, expected);
+    QVERIFY(section.contains("IndDown=0"));
+    QVERIFY(section.contains("format=(114 x 162 мм) C6"));
+    // Nothing else in the file changed.
+    QCOMPARE(s.section("Второй"), QStringList{"format=(110 x 220 мм) DL"});
+}
+
+void ProfileStoreTest::saveAndLoadRoundTrip() {
+    Store s;
+    PrintProfile& p = s.v->profile;
+    for (int n = 1; n <= blockCount; ++n) {
+        TextBlock& b = p.block(n);
+        b.face = n % 2 ? "Liberation Serif" : "DejaVu Sans";
+        b.size = 8 + n;
+        b.style = n % 16;
+        b.colour = n == 7 ? 255 : quint32(n * 1000);
+        b.charset = n == 3 ? 204 : 0;
+        b.pitch = n % 3;
+        b.visible = n % 4 != 0;
+        s.v->moveBlock(n, QPoint(10 * n, 5 * n));
+    }
+    p.kept[4] = "17";
+    p.corx = 12;
+    s.v->SpeedButton[2]->setChecked(false);
+    s.v->cb3->setChecked(false);
+    s.v->CheckBox1->setChecked(true);
+    s.v->edit(8)->setText("-4");
+    s.v->edit(3)->setText("15");
+    s.v->setSheetPosition(5);
+    s.v->ccb1->SetChecked(2, true);
+    const PrintProfile before = p;
+    s.opt->saveprofile("Первый");
+
+    s.opt->loadprofile("Второй");
+    QVERIFY(s.v->profile.block(7).colour != 255);
+    s.opt->loadprofile("Первый");
+    const PrintProfile& after = s.v->profile;
+    for (int n = 1; n <= blockCount; ++n)
+        QVERIFY2(after.block(n) == before.block(n), qPrintable(QString::number(n)));
+    QCOMPARE(after.kept, before.kept);
+    QCOMPARE(after.corx, 12);
+    QVERIFY(!after.index);
+    QVERIFY(!after.printconfirm);
+    QVERIFY(after.indexswitch);
+    QCOMPARE(after.allx, QStringLiteral("-4"));
+    QCOMPARE(after.iz, QStringLiteral("15"));
+    QCOMPARE(after.listpos, 5);
+    QCOMPARE(after.printprofiles, QStringList{"Третий"});
+    // Hidden blocks show in the hidden colour, the red one in its own red.
+    QCOMPARE(s.v->label(7)->colour(), QColor(255, 0, 0));
+    QVERIFY(s.v->label(4)->colour() != colourOf(before.block(4).colour));
+}
+
+void ProfileStoreTest::batchedWritesEqualSingleWrites() {
+    const QByteArray start = "; head\r\n[a]\r\nx=1\r\n\r\n; about b\r\n[b]\r\ny = 2\nX=old\r\n[c]";
+    const std::vector<std::pair<QString, QString>> values = {
+        {"x", "9"}, {"new", "1"}, {"y", "3"}, {"new", "2"}, {"другой", "Да"}};
+    QTemporaryDir dir;
+    for (const char* section : {"a", "b", "c", "d"}) {
+        IniFile one(dir.filePath("one.ini"));
+        IniFile batch(dir.filePath("batch.ini"));
+        for (const QString& path : {one.path(), batch.path()}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(start);
+        }
+        for (const auto& [key, value] : values)
+            one.writeString(section, key, value);
+        batch.writeKeys(section, values);
+        QFile a(one.path()), b(batch.path());
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QCOMPARE(b.readAll(), a.readAll());
+    }
+}
+
+void ProfileStoreTest::newProfiles() {
+    Store s;
+    for (int i = 0; i < 3; ++i)
+        s.opt->newprofile();
+    const QStringList all = entries(s.v->cb1);
+    QCOMPARE(all.mid(3), (QStringList{"Новый профиль", "Новый профиль 2", "Новый профиль 3"}));
+    QCOMPARE(entries(s.frm().cbp), all);
+    for (const QString& name : all.mid(3)) {
+        QCOMPARE(s.ini().readString(name, "format", ""), QStringLiteral("(162 x 229 мм) C5"));
+        QCOMPARE(s.ini().readString(name, "printprofiles", ""), name);
+        QCOMPARE(s.ini().readString(name, "IndDown_Z", ""), QStringLiteral("29"));
+        QCOMPARE(s.ini().readInteger(name, "listpos", -1), 7);
+    }
+    QCOMPARE(s.ini().readString("option", "profile", ""), QStringLiteral("Новый профиль 3"));
+    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Новый профиль 3"));
+    QCOMPARE(s.v->ccb1->CheckedText(), QStringLiteral("Новый профиль 3"));
+    QCOMPARE(s.v->p2->size(), QSize(1209, 869));
+
+    // A deleted "Новый профиль 2" is the first free name again.
+    s.v->cb1->setCurrentIndex(4);
+    s.opt->deleteprofile();
+    s.opt->newprofile();
+    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Новый профиль 2"));
+    s.verifyNothingUnexpected();
+}
+
+void ProfileStoreTest::renameKeepsRecipientsInStep() {
+    Store s;
+    s.messages.answerInput(QStringLiteral("  Главный  "));
+    s.opt->renameprofile();
+    QCOMPARE(entries(s.v->cb1), (QStringList{"Главный", "Второй", "Третий"}));
+    QCOMPARE(entries(s.frm().cbp), entries(s.v->cb1));
+    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Главный"));
+    QCOMPARE(s.frm().cbp->currentText(), QStringLiteral("Главный"));
+    QCOMPARE(s.recipientProfiles(), (QStringList{"Главный", "Второй", "Главный"}));
+    QCOMPARE(s.ini().readString("Главный", "format", ""), QStringLiteral("(114 x 162 мм) C6"));
+    QVERIFY(!s.ini().sections().contains("Первый"));
+    QCOMPARE(s.ini().readString("option", "profile", ""), QStringLiteral("Главный"));
+    QVERIFY(s.v->ccb1->CheckedText().contains("Главный"));
+
+    s.messages.answerInput(QStringLiteral("Второй"));
+    s.opt->renameprofile();
+    QVERIFY(!s.messages.texts("notice").isEmpty());
+    QCOMPARE(s.messages.texts("notice").last(),
+             QStringLiteral("Профиль с таким именем уже существует."));
+    // Cancel, the same name and an empty answer change nothing.
+    const QByteArray file = s.folder.settingsBytes();
+    s.messages.answerInput(std::nullopt);
+    s.opt->renameprofile();
+    s.messages.answerInput(QStringLiteral("Главный"));
+    s.opt->renameprofile();
+    s.messages.answerInput(QStringLiteral("   "));
+    s.opt->renameprofile();
+    QCOMPARE(s.folder.settingsBytes(), file);
+
+    // Only the letter case of its own name: allowed, written anew.
+    s.messages.answerInput(QStringLiteral("ГЛАВНЫЙ"));
+    s.opt->renameprofile();
+    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("ГЛАВНЫЙ"));
+    QCOMPARE(s.recipientProfiles(), (QStringList{"ГЛАВНЫЙ", "Второй", "ГЛАВНЫЙ"}));
+    s.verifyNothingUnexpected();
+}
+
+void ProfileStoreTest::nameRules_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("a quote") << "Д'Артаньян" << true;
+    QTest::newRow("another case of another profile") << "ВТОРОЙ" << false;
+    QTest::newRow("option, any case") << "Option" << false;
+    QTest::newRow("a closing bracket") << "a]b" << false;
+    QTest::newRow("an opening bracket first") << "[a" << false;
+    QTest::newRow("a comma") << "a,b" << false;
+    QTest::newRow("not in Windows-1251") << "Профиль ✓" << false;
+}
+
+void ProfileStoreTest::nameRules() {
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    Store s;
+    const QByteArray file = s.folder.settingsBytes();
+    s.messages.answerInput(typed);
+    s.opt->renameprofile();
+    if (accepted) {
+        QCOMPARE(s.v->cb1->currentText(), typed);
+        QCOMPARE(s.recipientProfiles(), (QStringList{typed, "Второй", typed}));
+        QVERIFY(s.messages.texts("notice").isEmpty());
+    } else {
+        QCOMPARE(s.messages.texts("notice").size(), 1);
+        QCOMPARE(s.folder.settingsBytes(), file);
+        QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Первый"));
+    }
+    s.verifyNothingUnexpected();
+}
+
+void ProfileStoreTest::deleteProfiles() {
+    Store s;
+    s.opt->deleteprofile();
+    QCOMPARE(entries(s.v->cb1), (QStringList{"Второй", "Третий"}));
+    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Третий"));
+    QCOMPARE(s.v->cb2->currentIndex(), 1);
+    QCOMPARE(s.recipientProfiles(), (QStringList{"Второй", "Второй", "Второй"}));
+    QCOMPARE(entries(s.frm().cbp), (QStringList{"Второй", "Третий"}));
+    QCOMPARE(s.ini().readString("option", "profile", ""), QStringLiteral("Третий"));
+    QVERIFY(!s.ini().sections().contains("Первый"));
+
+    s.opt->deleteprofile();
+    s.opt->deleteprofile();
+    QCOMPARE(s.messages.texts("notice"), QStringList{"Нельзя удалить все профили."});
+    QCOMPARE(entries(s.v->cb1), QStringList{"Второй"});
+    s.verifyNothingUnexpected();
+}
+
+void ProfileStoreTest::failedChangeLeavesFileAndLists_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QByteArray>("settings");
+    const QByteArray plain = cp1251(QString::fromUtf8(threeProfiles))
+                                 .replace("C6\r\n", cp1251("C6\r\nprintprofiles=Третий,Первый\r\n"));
+    // The last profile, shown after a delete, cannot be loaded.
+    const QByteArray damagedLast = plain + cp1251("[Четвёртый]\r\nlistpos=9\r\n");
+    QTest::newRow("rename, the save refused") << "rename" << plain;
+    QTest::newRow("new, the save refused") << "new" << plain;
+    QTest::newRow("delete, the next profile unreadable") << "delete" << damagedLast;
+}
+
+// Every step of a change that fails halfway is undone: the file, the recipients and
+// the three lists of names stay as they were.
+void ProfileStoreTest::failedChangeLeavesFileAndLists() {
+    QFETCH(QString, operation);
+    QFETCH(QByteArray, settings);
+    Store s(settings);
+    const QByteArray file = s.folder.settingsBytes();
+    const QStringList names = entries(s.v->cb1);
+    if (operation == "rename") {
+        // Ticked again, so the order of the ticks is no longer the order of the list.
+        s.v->ccb1->SetChecked(0, false);
+        s.v->ccb1->SetChecked(0, true);
+    }
+    const QString ticked = s.v->ccb1->CheckedText();
+    QCOMPARE(ticked, operation == "rename" ? "Третий,Первый" : "Первый,Третий");
+    const QStringList profiles = s.recipientProfiles();
+    if (operation != "delete")
+        s.v->edit(3)->setText("1✓"); // a spacing the file cannot carry
+    QString error;
+    try {
+        if (operation == "rename") {
+            s.messages.answerInput(QStringLiteral("Главный"));
+            s.opt->renameprofile();
+        } else if (operation == "new") {
+            s.opt->newprofile();
+        } else {
+            s.opt->deleteprofile();
+        }
+    } catch (const UserError& e) {
+        error = e.message();
+    }
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(s.folder.settingsBytes(), file);
+    QCOMPARE(s.recipientProfiles(), profiles);
+    QCOMPARE(entries(s.v->cb1), names);
+    QCOMPARE(entries(s.frm().cbp), names);
+    QCOMPARE(s.v->ccb1->Items(), names);
+    QCOMPARE(s.v->ccb1->CheckedText(), ticked);
+    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Первый"));
+    QCOMPARE(s.v->profile.name, QStringLiteral("Первый"));
+    s.verifyNothingUnexpected();
+}
+
+void ProfileStoreTest::printListTicksWholeNames() {
+    Store s(cp1251("[option]\r\n[Новый профиль]\r\n[Новый профиль 2]\r\n"
+                   "printprofiles=Новый профиль 2\r\n"));
+    s.opt->loadprofile("Новый профиль 2");
+    QVERIFY(!s.v->ccb1->IsChecked(0));
+    QVERIFY(s.v->ccb1->IsChecked(1));
+    QCOMPARE(s.v->ccb1->CheckedText(), QStringLiteral("Новый профиль 2"));
+}
+
+void ProfileStoreTest::badValueStopsTheLoad() {
+    Store s(cp1251("[option]\r\n[Плохой]\r\nIndDown_X=5\r\notkogo_x=300\r\n"
+                   "format=(114 x 162 мм) C6\r\nallx=7\r\nlistpos=9\r\niz=42\r\n[Хороший]\r\n"));
+    s.opt->loadprofile("Хороший");
+    s.v->setSheetPosition(3);
+    try {
+        s.opt->loadprofile("Плохой");
+        QFAIL("the load went through");
+    } catch (const UserError& e) {
+        QCOMPARE(e.message(), QStringLiteral("Ошибка загрузки профиля «Плохой».\r\nПоложение "
+                                             "конверта на листе listpos=9 должно быть от 0 до 8"));
+    }
+    QCOMPARE(s.v->profile.kept[0], QStringLiteral("5"));
+    QCOMPARE(s.v->blockPos(1).x(), 300);
+    QCOMPARE(s.v->cb2->currentIndex(), 2);
+    QCOMPARE(s.v->edit(8)->text(), QStringLiteral("7"));
+    QCOMPARE(s.v->sheetPosition(), 3);
+    QCOMPARE(s.v->edit(3)->text(), QStringLiteral("10"));
+}
+
+void ProfileStoreTest::brokenPictureIsNamed_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << QByteArray() << "файл не найден";
+    QTest::newRow("not a picture") << QByteArray("not a JPEG") << "";
+}
+
+void ProfileStoreTest::brokenPictureIsNamed() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    Store s;
+    const QString picture = s.folder.file("images/c6_komy.jpg");
+    QVERIFY(QFile::remove(picture));
+    if (!bytes.isEmpty()) {
+        QFile file(picture);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    QString error;
+    try {
+        s.opt->loadprofile("Первый");
+    } catch (const UserError& e) {
+        error = e.message();
+    }
+    const QString start = "Ошибка загрузки профиля «Первый».\r\nНе удалось прочитать рисунок " +
+                          QDir::toNativeSeparators(picture) + ": ";
+    QVERIFY2(error.startsWith(start) && error.size() > start.size(), qPrintable(error));
+    if (!reason.isEmpty())
+        QCOMPARE(error.mid(start.size()), reason);
+}
+
+QTEST_MAIN(ProfileStoreTest)
+#include "tst_profilestore.moc"

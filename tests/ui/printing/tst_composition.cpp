@@ -1,0 +1,296 @@
+#include "TestProgram.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Envalo.h"
+#include "core/UserError.h"
+#include "ui/app/Windows.h"
+#include "ui/editor/uView.h"
+#include "ui/printing/desk1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// Five recipients that sort before the two sample ones, so the list reads
+// Адресат 1 … Адресат 5, Иванов, Петрова.
+QString moreRecipients() {
+    QString sql;
+    for (int i = 1; i <= 5; ++i)
+        sql += QStringLiteral("insert into `table` (name, komy, kyda, intyda, galka, `groups`, "
+                              "profile) values ('Адресат %1', 'Адресату %1', 'ул. %1', %1, 0, "
+                              "'', 'Конверт DL');\n")
+                   .arg(i);
+    return sql;
+}
+
+// The program on the shipped data, the layout editor on a DL envelope.
+struct Preview : TestProgram {
+    Tview* v = nullptr;
+    Tdesk* desk = nullptr;
+
+    Preview() {
+        folder.addSettings();
+        folder.addDatabase(moreRecipients());
+        folder.addPictures();
+        start();
+        runDeferredStep();
+        v = program->windows().view;
+        desk = program->windows().desk;
+        v->show();
+        v->cb2->setCurrentIndex(0);
+        v->resetlayout();
+        v->clearSelection();
+        messages.reset();
+    }
+    ~Preview() {
+        desk->hide();
+        v->hide();
+    }
+
+    void setTexts(const AddressTexts& t) {
+        frm().otkogo->setPlainText(t.otkogo);
+        frm().otkyda->setPlainText(t.otkyda);
+        frm().intyt->setText(t.intyt);
+        frm().komy->setPlainText(t.komy);
+        frm().kyda->setPlainText(t.kyda);
+        frm().intyda->setText(t.intyda);
+    }
+    QString text(int block) const { return desk->envelope().blocks[size_t(block - 1)].text; }
+    QStringList texts(std::initializer_list<int> blocks) const {
+        QStringList result;
+        for (int n : blocks)
+            result.append(text(n));
+        return result;
+    }
+    void verifyNothingUnexpected() {
+        QVERIFY2(messages.unexpected.isEmpty(), qPrintable(messages.unexpected.join('|')));
+        QVERIFY2(messages.leftOver().isEmpty(), qPrintable(messages.leftOver().join('|')));
+    }
+};
+
+int pixelsNotWhite(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) != qRgb(255, 255, 255);
+    return count;
+}
+
+} // namespace
+
+class CompositionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void indexes_data();
+    void indexes();
+    void lines_data();
+    void lines();
+    void hiddenPartsAreNotDrawn_data();
+    void hiddenPartsAreNotDrawn();
+    void composingTwiceGivesTheSameSurface();
+    void greenIsSeeThroughOnScreenOnly();
+    void stepping_data();
+    void stepping();
+};
+
+void CompositionTest::indexes_data() {
+    QTest::addColumn<QString>("recipient");
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<bool>("swapped");
+    QTest::addColumn<QStringList>("expected"); // blocks 5, 6, then cells 12 to 17
+    QTest::newRow("apart") << "123456"
+                           << "654321" << false
+                           << QStringList{"654321", "123456", "1", "2", "3", "4", "5", "6"};
+    QTest::newRow("swapped") << "123456"
+                             << "654321" << true
+                             << QStringList{"123456", "654321", "6", "5", "4", "3", "2", "1"};
+    QTest::newRow("two characters")
+        << "12"
+        << "654321" << false << QStringList{"654321", "12", "1", "2", "", "", "", ""};
+    QTest::newRow("seventh character has no cell")
+        << "1234567"
+        << "" << false << QStringList{"", "1234567", "1", "2", "3", "4", "5", "6"};
+}
+
+void CompositionTest::indexes() {
+    QFETCH(QString, recipient);
+    QFETCH(QString, sender);
+    QFETCH(bool, swapped);
+    QFETCH(QStringList, expected);
+    Preview p;
+    p.setTexts({"Ромашка", "ул. 1", sender, "Иванову", "ул. 2", recipient});
+    p.v->CheckBox1->setChecked(swapped);
+    p.v->profile.indexswitch = swapped;
+    p.desk->compose();
+    QCOMPARE(p.texts({5, 6, 12, 13, 14, 15, 16, 17}), expected);
+}
+
+void CompositionTest::lines_data() {
+    QTest::addColumn<QString>("otkogo");
+    QTest::addColumn<QString>("otkyda");
+    QTest::addColumn<QString>("komy");
+    QTest::addColumn<QString>("kyda");
+    // Blocks 1, 18, 19, 2, 3, 4, then 7, 8, 20, 9, 10, 11.
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("one-line names")
+        << "Ромашка"
+        << "a\nb\nc"
+        << "Иванову"
+        << "d\ne\nf"
+        << QStringList{"Ромашка", "", "", "a", "b", "c", "Иванову", "", "", "d", "e", "f"};
+    QTest::newRow("four-line texts print three")
+        << "s1\ns2\ns3\ns4"
+        << "a\nb\nc\nx"
+        << "r1\nr2\nr3\nr4"
+        << "d\ne\nf\ny"
+        << QStringList{"s1", "s2", "s3", "a", "b", "c", "r1", "r2", "r3", "d", "e", "f"};
+}
+
+void CompositionTest::lines() {
+    QFETCH(QString, otkogo);
+    QFETCH(QString, otkyda);
+    QFETCH(QString, komy);
+    QFETCH(QString, kyda);
+    QFETCH(QStringList, expected);
+    Preview p;
+    p.setTexts({otkogo, otkyda, "1", komy, kyda, "2"});
+    p.desk->compose();
+    QCOMPARE(p.texts({1, 18, 19, 2, 3, 4, 7, 8, 20, 9, 10, 11}), expected);
+    const QStringList fourthLines{"s4", "x", "r4", "y"};
+    for (const Envelope::Block& block : p.desk->envelope().blocks)
+        QVERIFY(!fourthLines.contains(block.text));
+}
+
+void CompositionTest::hiddenPartsAreNotDrawn_data() {
+    QTest::addColumn<bool>("picture"); // else block 7
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("visible block") << false << true;
+    QTest::newRow("hidden block") << false << false;
+    QTest::newRow("toggle down") << true << true;
+    QTest::newRow("toggle up") << true << false;
+}
+
+void CompositionTest::hiddenPartsAreNotDrawn() {
+    QFETCH(bool, picture);
+    QFETCH(bool, shown);
+    Preview p;
+    p.setTexts({});
+    for (QToolButton* toggle : p.v->SpeedButton)
+        toggle->setChecked(false);
+    if (picture) {
+        p.v->SpeedButton[StampSlot]->setChecked(shown);
+        p.v->drawblocks();
+        p.desk->compose();
+        // The editor shows the picture either way.
+        QVERIFY(p.v->p2->pictures[StampSlot].shown);
+        QVERIFY(!p.v->p2->pictures[StampSlot].image.isNull());
+        QCOMPARE(pixelsNotWhite(p.desk->capture()) > 0, shown);
+        return;
+    }
+    p.v->drawblocks();
+    QFont big(QStringLiteral("DejaVu Sans"));
+    big.setPixelSize(60);
+    p.v->label(7)->setBlockFont(big);
+    p.v->label(7)->setColour(Qt::blue);
+    p.v->profile.block(7).visible = shown;
+    p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
+    p.desk->compose();
+    const QImage image = p.desk->capture();
+    QCOMPARE(image.size(), p.v->p2->size());
+    QCOMPARE(pixelsNotWhite(image) > 500, shown);
+}
+
+void CompositionTest::composingTwiceGivesTheSameSurface() {
+    Preview p;
+    p.frm().loadrecords();
+    p.desk->compose();
+    const QImage first = p.desk->capture();
+    p.desk->compose();
+    QCOMPARE(p.desk->capture(), first);
+    QCOMPARE(first.size(), QSize(831, 416));
+    QVERIFY(pixelsNotWhite(first) > 0);
+    const QString path = p.folder.file(QStringLiteral("temp"));
+    p.desk->saveCapture(path);
+    QCOMPARE(QImage(path, "BMP").convertToFormat(first.format()), first);
+    QVERIFY_THROWS_EXCEPTION(
+        UserError, p.desk->saveCapture(p.folder.file(QStringLiteral("no/such/folder/temp"))));
+}
+
+void CompositionTest::greenIsSeeThroughOnScreenOnly() {
+    Preview p;
+    p.setTexts({});
+    p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
+    QFont big(QStringLiteral("DejaVu Sans"));
+    big.setPixelSize(60);
+    p.v->label(7)->setBlockFont(big);
+    p.v->label(7)->setColour(QColor(0, 128, 0));
+    p.desk->show();
+    QCOMPARE(p.desk->size(), p.v->p2->size());
+    const QImage image = p.desk->capture();
+    const QRegion shown = p.desk->mask();
+    int green = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const bool isGreen = image.pixel(x, y) == qRgb(0, 128, 0);
+            green += isGreen;
+            QVERIFY(shown.contains(QPoint(x, y)) != isGreen);
+        }
+    }
+    QVERIFY(green > 100);
+    QTest::keyClick(p.desk, Qt::Key_Escape);
+    QVERIFY(!p.desk->isVisible());
+}
+
+void CompositionTest::stepping_data() {
+    QTest::addColumn<QList<int>>("ticked");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("keys"); // R right, L left
+    QTest::addColumn<bool>("renamed"); // the name in the editor edited and not saved
+    QTest::addColumn<int>("expected");
+    QTest::newRow("right skips unticked") << QList<int>{3, 5} << 1 << "R" << false << 3;
+    QTest::newRow("right twice") << QList<int>{3, 5} << 1 << "RR" << false << 5;
+    QTest::newRow("left skips unticked") << QList<int>{0, 2} << 4 << "L" << false << 2;
+    QTest::newRow("none ticked after") << QList<int>{0, 1} << 3 << "R" << false << 3;
+    QTest::newRow("none ticked before") << QList<int>{5} << 3 << "L" << false << 3;
+    QTest::newRow("last selected") << QList<int>{0, 2} << 6 << "R" << false << 6;
+    QTest::newRow("first selected") << QList<int>{3} << 0 << "L" << false << 0;
+    QTest::newRow("unknown name starts from the selection")
+        << QList<int>{1, 4} << 2 << "R" << true << 4;
+}
+
+void CompositionTest::stepping() {
+    QFETCH(QList<int>, ticked);
+    QFETCH(int, start);
+    QFETCH(QString, keys);
+    QFETCH(bool, renamed);
+    QFETCH(int, expected);
+    Preview p;
+    CheckList& cb = *p.frm().cb;
+    QCOMPARE(cb.count(), 7);
+    for (int row : ticked)
+        cb.lines().setChecked(row, true);
+    cb.setCurrentRow(start);
+    p.frm().loadrecords();
+    p.desk->show();
+    const QString composed = p.text(7);
+    if (renamed) {
+        p.frm().rname->setText(QStringLiteral("Новое имя"));
+        p.messages.answer(false); // do not save the edit
+    }
+    for (QChar key : keys)
+        QTest::keyClick(p.desk, key == QLatin1Char('R') ? Qt::Key_Right : Qt::Key_Left);
+    QCOMPARE(cb.currentRow(), expected);
+    QCOMPARE(p.frm().rname->text(), cb.text(expected));
+    // Stepping loads the record; the surface changes at the next composition.
+    QCOMPARE(p.text(7), composed);
+    p.verifyNothingUnexpected();
+}
+
+QTEST_MAIN(CompositionTest)
+#include "tst_composition.moc"

@@ -1,0 +1,228 @@
+#include "TestProgram.h"
+#include "TextFit.h"
+
+#include "ui/app/Envalo.h"
+#include "ui/app/Windows.h"
+#include "ui/controls/ElidedLabel.h"
+#include "ui/editor/uView.h"
+#include "ui/printing/unWait.h"
+#include "ui/editor/Options1.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLayout>
+#include <QScopeGuard>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// The program on the shipped data with the delay window about to be shown by a run.
+struct Delay : TestProgram {
+    TfWait* wait = nullptr;
+
+    Delay(const QString& printdelay, bool confirmation) {
+        folder.addSettings();
+        folder.addPictures();
+        folder.addDatabase();
+        start();
+        runDeferredStep();
+        messages.reset();
+        program->windows().opt->ini().writeString(QStringLiteral("option"),
+                                                  QStringLiteral("printdelay"), printdelay);
+        program->windows().view->cb3->setChecked(confirmation);
+        wait = program->windows().fWait;
+        wait->waitName = QStringLiteral("Иванов Иван Иванович");
+        wait->waitProfile = QStringLiteral("Конверт DL");
+    }
+    // Shows the window as the run does; the script runs while it is open.
+    int show(const std::function<void()>& script) {
+        messages.onModal([&](QDialog&) { script(); });
+        const int result = messages.showModal(*wait);
+        [&] {
+            QVERIFY2(messages.unexpected.isEmpty(), qPrintable(messages.unexpected.join('|')));
+        }();
+        return result;
+    }
+};
+
+} // namespace
+
+class DelayWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void countdown_data();
+    void countdown();
+    void buttons_data();
+    void buttons();
+    void textsShowWhole_data();
+    void textsShowWhole();
+    void spokenNamesFollowTheText_data();
+    void spokenNamesFollowTheText();
+};
+
+void DelayWindowTest::countdown_data() {
+    QTest::addColumn<QString>("printdelay");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("three") << "3" << 3;
+    QTest::newRow("one closes on the first tick") << "1" << 1;
+    QTest::newRow("not a number counts the default") << "abc" << 10;
+}
+
+void DelayWindowTest::countdown() {
+    QFETCH(QString, printdelay);
+    QFETCH(int, seconds);
+    Delay d(printdelay, false);
+    // Shown twice: each showing starts again from the settings.
+    for (int showing = 0; showing < 2; ++showing) {
+        const int result = d.show([&] {
+            QCOMPARE(d.wait->Label2->text(), QStringLiteral("Иванов Иван Иванович"));
+            QCOMPARE(d.wait->Label4->text(), QStringLiteral("Конверт DL"));
+            QVERIFY(d.wait->Timer1.isActive());
+            QCOMPARE(d.wait->Timer1.interval(), 1000);
+            for (int left = seconds; left > 0; --left) {
+                QCOMPARE(d.wait->Label6->text(), QString::number(left));
+                QVERIFY(d.wait->isVisible());
+                d.wait->Timer1Timer();
+            }
+            QCOMPARE(d.wait->Label6->text(), QStringLiteral("0"));
+            QVERIFY(!d.wait->isVisible());
+            QVERIFY(!d.wait->Timer1.isActive());
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+    }
+    QVERIFY(!d.frm().stopPrint);
+}
+
+void DelayWindowTest::buttons_data() {
+    QTest::addColumn<bool>("confirmation");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("print during the countdown") << false << false;
+    QTest::newRow("cancel during the countdown") << false << true;
+    QTest::newRow("print after confirmation") << true << false;
+    QTest::newRow("cancel instead of confirming") << true << true;
+}
+
+void DelayWindowTest::buttons() {
+    QFETCH(bool, confirmation);
+    QFETCH(bool, cancel);
+    Delay d(QStringLiteral("5"), confirmation);
+    d.show([&] {
+        QCOMPARE(d.wait->Label6->text(),
+                 confirmation ? QStringLiteral("Ожидание") : QStringLiteral("5"));
+        // Waiting for confirmation, nothing closes the window but a button.
+        QCOMPARE(d.wait->Timer1.isActive(), !confirmation);
+        QCOMPARE(d.wait->SpeedButton2->text(), QStringLiteral("Печатать"));
+        QCOMPARE(d.wait->SpeedButton1->text(), QStringLiteral("Отмена"));
+        (cancel ? d.wait->SpeedButton1 : d.wait->SpeedButton2)->click();
+        QVERIFY(!d.wait->isVisible());
+        // A window closed early must not tick into the next showing.
+        QVERIFY(!d.wait->Timer1.isActive());
+    });
+    QCOMPARE(d.frm().stopPrint, cancel);
+}
+
+namespace {
+
+const QString longName = QStringLiteral(
+    "Общество с ограниченной ответственностью «Северо-Западная торговая компания»");
+const QString longProfile = QStringLiteral("Конверт C5 с окном, отправитель слева, индекс внизу");
+
+// What a screen reader reads as the control's name.
+QString spokenName(QWidget* control) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+} // namespace
+
+void DelayWindowTest::textsShowWhole_data() {
+    QTest::addColumn<bool>("confirmation");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("profile");
+    // The program's font in points; 0 keeps the platform's default.
+    QTest::addColumn<int>("points");
+    QTest::newRow("countdown") << false << "Иванов Иван Иванович" << "Конверт DL" << 0;
+    QTest::newRow("waiting for confirmation")
+        << true << "Иванов Иван Иванович" << "Конверт DL" << 0;
+    QTest::newRow("long names") << false << longName << longProfile << 0;
+    QTest::newRow("larger font") << true << longName << longProfile << 14;
+}
+
+void DelayWindowTest::textsShowWhole() {
+    QFETCH(bool, confirmation);
+    QFETCH(QString, name);
+    QFETCH(QString, profile);
+    QFETCH(int, points);
+    const QFont platformFont = QApplication::font();
+    auto restore = qScopeGuard([&] { QApplication::setFont(platformFont); });
+    if (points > 0) {
+        QFont font = platformFont;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+    }
+    Delay d(QStringLiteral("10"), confirmation);
+    d.wait->waitName = name;
+    d.wait->waitProfile = profile;
+    d.show([&] {
+        grabForReview(*d.wait, QStringLiteral("delay ") + QTest::currentDataTag());
+        const QStringList faults = textFaults(*d.wait);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        // 231 x 99 at the least, and no larger than the fonts need: a long
+        // name is cut rather than widening the window.
+        const QSize needed = d.wait->layout()->minimumSize().expandedTo(QSize(231, 99));
+        QCOMPARE(d.wait->size(), needed);
+        d.wait->SpeedButton2->click();
+    });
+}
+
+void DelayWindowTest::spokenNamesFollowTheText_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("names that fit") << "Иванов Иван Иванович" << "Конверт DL" << false;
+    QTest::newRow("long names") << longName << longProfile << true;
+}
+
+void DelayWindowTest::spokenNamesFollowTheText() {
+    QFETCH(QString, name);
+    QFETCH(QString, profile);
+    QFETCH(bool, cut);
+    Delay d(QStringLiteral("3"), false);
+    d.wait->waitName = name;
+    d.wait->waitProfile = profile;
+    d.show([&] {
+        for (auto [label, full] :
+             {std::pair{d.wait->Label2, name}, std::pair{d.wait->Label4, profile}}) {
+            QCOMPARE(label->fullText(), full);
+            QCOMPARE(spokenName(label), full);
+            QCOMPARE(label->toolTip(), full);
+            if (cut) {
+                // Cut in the middle: both ends are still there.
+                QVERIFY2(label->text().contains(QChar(0x2026)), qPrintable(label->text()));
+                QVERIFY(label->text().size() < full.size());
+                QVERIFY(full.startsWith(label->text().left(3)));
+                QVERIFY(full.endsWith(label->text().right(3)));
+            } else {
+                QCOMPARE(label->text(), full);
+            }
+        }
+        QCOMPARE(spokenName(d.wait->Label6), QStringLiteral("3"));
+        d.wait->Timer1Timer();
+        QCOMPARE(d.wait->Label6->text(), QStringLiteral("2"));
+        QCOMPARE(spokenName(d.wait->Label6), QStringLiteral("2"));
+        d.wait->SpeedButton1->click();
+    });
+    // Waiting for confirmation is spoken too.
+    d.program->windows().view->cb3->setChecked(true);
+    d.show([&] {
+        QCOMPARE(spokenName(d.wait->Label6), QStringLiteral("Ожидание"));
+        d.wait->SpeedButton2->click();
+    });
+}
+
+QTEST_MAIN(DelayWindowTest)
+#include "tst_delaywindow.moc"

@@ -1,0 +1,153 @@
+#include "SpooledJobs.h"
+#include "TestProgram.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Envalo.h"
+#include "ui/app/Windows.h"
+#include "ui/controls/CheckCombo.h"
+#include "ui/editor/uView.h"
+#include "core/envelope/Envelope.h"
+#include "ui/printing/PageOutput.h"
+#include "ui/printing/desk1.h"
+#include "core/profiles/IniFile.h"
+#include "ui/editor/Options1.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Anything not white: thin lines turn light grey on a coarse rendering.
+QRect inkBox(const QImage& image) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 235)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// The names carry %1, this run's own mark, into the print jobs' titles.
+const char* recipients = R"(
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Adams %1', 'Adams' || char(13) || char(10) || 'John', 'Moscow', 101000, 1, '', 'Envelope DL');
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Baker %1', 'Baker Anna', 'Tver', 170000, 1, '', 'Envelope DL');
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Clark %1', 'Clark Petr', 'Omsk', 644000, 1, '', 'Envelope DL');
+insert into table2 (otkogo, otkyda, intyt, `default`) values ('Firm', 'Kazan', 420000, 1);
+)";
+
+} // namespace
+
+// The whole road of an envelope: ticked recipients and chosen profiles through the
+// real windows to the isolated CUPS queue, each envelope a print job of its own.
+class EndToEndTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sixJobsInOrderWhereTheyBelong();
+};
+
+void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    TestProgram t;
+    t.folder.addSettings();
+    {
+        // Latin profile names, so that the spooler's file names can be matched.
+        IniFile ini(t.folder.file("envalo.ini"));
+        QStringList lines = ini.readLines();
+        lines.replaceInStrings("Конверт DL", "Envelope DL");
+        lines.replaceInStrings("Конверт C6", "Envelope C6");
+        ini.writeLines(lines);
+        ini.writeString("option", "printdelay", "0");
+    }
+    t.folder.addPictures();
+    SpooledJobs jobs(6);
+    t.folder.addDatabaseFromScript(TestFolder::shippedSchema() +
+                                   QString::fromUtf8(recipients).arg(jobs.token()));
+    t.start();
+    t.runDeferredStep();
+    Tfrm& frm = t.frm();
+    Tview& view = *t.program->windows().view;
+    QVERIFY2(!frm.output->printsToFiles(), "the isolated CUPS has no default queue");
+    const QStringList items = view.ccb1->Items();
+    for (int i = 0; i < items.size(); ++i)
+        view.ccb1->SetChecked(i, items[i] == "Envelope DL" || items[i] == "Envelope C6");
+
+    frm.printAction->trigger();
+    QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("error").join('|')));
+    // This run's jobs only, by job number: the order they were sent in.
+    const QMap<int, QString> printed = jobs.waitForAll();
+    QCOMPARE(printed.size(), 6);
+
+    const QList<QPair<QString, QString>> expected = {
+        {"Adams", "Envelope DL"}, {"Adams", "Envelope C6"}, {"Baker", "Envelope DL"},
+        {"Baker", "Envelope C6"}, {"Clark", "Envelope DL"}, {"Clark", "Envelope C6"}};
+    const PrinterMetrics& m = frm.output->metrics();
+    const ScreenConversions screen{frm.scrDpiX, frm.scrDpiY};
+    constexpr int dpi = 50;
+    const double k = dpi / (m.prnScaleY * frm.scrDpiY);
+    int index = 0;
+    for (const QString& file : printed) {
+        const auto& [surname, profile] = expected[index++];
+        const QString recipient = surname + ' ' + jobs.token();
+        const QString name = QFileInfo(file).fileName();
+        const QString flat = QString(name).remove(QRegularExpression("[^A-Za-z0-9]"));
+        QVERIFY2(flat.startsWith(surname + jobs.token() + "Envelope" + profile.right(2)),
+                 qPrintable(name));
+
+        // The same envelope composed again, to know where its ink must be.
+        for (int row = 0; row < frm.cb->count(); ++row)
+            if (frm.cb->text(row) == recipient)
+                frm.cb->setCurrentRow(row);
+        frm.loadrecords();
+        t.program->windows().opt->loadprofile(profile);
+        Tdesk& desk = *t.program->windows().desk;
+        desk.compose();
+        const Envelope& envelope = desk.envelope();
+        const QRect inkOnEnvelope = inkBox(captureEnvelope(envelope));
+        const PagePlacement at = placeEnvelope(envelope.size, m, false, view.sheetPosition(),
+                                               view.edit(8)->text(), view.edit(9)->text(), screen);
+        const double sx = double(at.width) / envelope.size.width();
+        const double sy = double(at.height) / envelope.size.height();
+        // Device pixels of the landscape page, from the paper's edge.
+        const QRectF device(m.prnOffsetX + at.x + inkOnEnvelope.left() * sx,
+                            m.prnOffsetY + at.y + inkOnEnvelope.top() * sy,
+                            inkOnEnvelope.width() * sx, inkOnEnvelope.height() * sy);
+        const QRect drawn = QRectF(device.topLeft() * k, device.size() * k).toRect();
+
+        run("pdftoppm", {"-r", QString::number(dpi), "-png", "-singlefile", file,
+                         t.folder.file("page")});
+        const QImage page(t.folder.file("page.png"));
+        QVERIFY(!page.isNull());
+        // The landscape drawing arrives turned a quarter to the left on upright paper.
+        const int paperLength = page.height();
+        const QRect turned(drawn.top(), paperLength - drawn.right() - 1, drawn.height(),
+                           drawn.width());
+        const QRect ink = inkBox(page);
+        const int tolerance = qMax(page.width(), page.height()) / 100;
+        QString text;
+        QDebug(&text) << name << "ink" << ink << "expected" << turned;
+        QVERIFY2(qAbs(ink.left() - turned.left()) <= tolerance &&
+                     qAbs(ink.top() - turned.top()) <= tolerance &&
+                     qAbs(ink.right() - turned.right()) <= tolerance &&
+                     qAbs(ink.bottom() - turned.bottom()) <= tolerance,
+                 qPrintable(text));
+    }
+}
+
+QTEST_MAIN(EndToEndTest)
+#include "tst_endtoend.moc"

@@ -1,0 +1,325 @@
+#include "ScriptedMessages.h"
+#include "SpooledJobs.h"
+
+#include "core/envelope/Envelope.h"
+#include "ui/printing/PageOutput.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtMath>
+
+namespace {
+
+const ScreenConversions screen96;
+
+// A DL surface framed by a picture, so that the ink spans the whole envelope, and a
+// recipient name in a 40-pixel font.
+Envelope framedEnvelope() {
+    Envelope envelope;
+    envelope.size = QSize(831, 416);
+    QImage frame(envelope.size, QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    QPainter(&frame).fillRect(frame.rect().adjusted(8, 8, -8, -8), Qt::white);
+    envelope.pictures[1] = {frame, QPoint(0, 0), true};
+    Envelope::Block& name = envelope.blocks[6];
+    name.text = QStringLiteral("Иванов Иван");
+    name.position = QPoint(300, 150);
+    name.font = QFont(QStringLiteral("Liberation Sans"));
+    name.font.setPixelSize(40);
+    return envelope;
+}
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qWarning() << program << arguments << process.readAllStandardError();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QImage renderPage(const QString& pdf, int dpi, const QString& scratch) {
+    run("pdftoppm", {"-r", QString::number(dpi), "-png", "-singlefile", pdf, scratch + "/page"});
+    return QImage(scratch + "/page.png");
+}
+
+QRect inkBox(const QImage& page) {
+    QRect box;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 128)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// Where the placement falls on the landscape paper rendered at dpi: drawing starts at
+// the printable area, and only what lies on the paper shows.
+QRect expectedOnPage(const PagePlacement& at, const PrinterMetrics& m, double dpi,
+                     int resolution = 1200) {
+    const double k = dpi / resolution;
+    const QRectF device(m.prnOffsetX + at.x, m.prnOffsetY + at.y, at.width, at.height);
+    const QRectF visible = device & QRectF(0, 0, m.prnHeight, m.prnWidth);
+    return QRectF(visible.topLeft() * k, visible.size() * k).toRect();
+}
+
+// Every edge within two pixels of the rendering: a fraction of a millimetre, well under
+// the 3.5 mm of Qt's default page margins.
+void verifyNear(const QRect& ink, const QRect& expected) {
+    constexpr int tolerance = 2;
+    QString text;
+    QDebug(&text) << "ink" << ink << "placement" << expected;
+    QVERIFY2(qAbs(ink.left() - expected.left()) <= tolerance &&
+                 qAbs(ink.top() - expected.top()) <= tolerance &&
+                 qAbs(ink.right() - expected.right()) <= tolerance &&
+                 qAbs(ink.bottom() - expected.bottom()) <= tolerance,
+             qPrintable(text));
+}
+
+// A queue's unprintable edge on A4 paper as its PPD declares it, in points from the
+// paper's left and top edges: the PPD's ImageableArea counts from the bottom left.
+QPointF ppdEdge(const QString& ppd) {
+    QFile file(ppd);
+    if (!file.open(QIODevice::ReadOnly))
+        return {-1, -1};
+    const QString text = QString::fromLatin1(file.readAll());
+    const QRegularExpression area(
+        R"re(\*ImageableArea A4(?:/[^:]*)?:\s*"([\d.]+) [\d.]+ [\d.]+ ([\d.]+)")re");
+    const QRegularExpression paper(R"re(\*PaperDimension A4(?:/[^:]*)?:\s*"[\d.]+ ([\d.]+)")re");
+    const QRegularExpressionMatch a = area.match(text);
+    const QRegularExpressionMatch p = paper.match(text);
+    if (!a.hasMatch() || !p.hasMatch())
+        return {-1, -1};
+    return {a.captured(1).toDouble(), p.captured(1).toDouble() - a.captured(2).toDouble()};
+}
+
+// What a machine without any print queue hands out.
+std::unique_ptr<QPrinter> noQueue() {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    return printer;
+}
+
+QStringList pdfFiles(const QString& folder) {
+    return QDir(folder).entryList({"*.pdf"}, QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class PageOutputTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void envelopeLandsWhereTheGeometrySays_data();
+    void envelopeLandsWhereTheGeometrySays();
+    void withoutQueueEveryEnvelopeIsItsOwnFile();
+    void chosenFileIsNumberedAndRemeasured();
+    void failuresAreReportedNotPrinted();
+    void spoolerPrintsFromTheDeviceOffset_data();
+    void spoolerPrintsFromTheDeviceOffset();
+};
+
+void PageOutputTest::envelopeLandsWhereTheGeometrySays_data() {
+    QTest::addColumn<int>("listpos");
+    QTest::addColumn<QString>("allx");
+    QTest::addColumn<QString>("ally");
+    QTest::newRow("top left: the paper's corner") << 0 << "0" << "0";
+    QTest::newRow("centred") << 4 << "0" << "0";
+    QTest::newRow("bottom right, shifted") << 8 << "10" << "-5";
+    QTest::newRow("top left, pushed off the page") << 0 << "-60" << "0";
+}
+
+void PageOutputTest::envelopeLandsWhereTheGeometrySays() {
+    QFETCH(int, listpos);
+    QFETCH(QString, allx);
+    QFETCH(QString, ally);
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', noQueue());
+    output.checkprinter(screen96);
+    // An A4 PDF page at 1200 dpi, read upright before the turn to landscape; a PDF file
+    // has no unprintable edge.
+    const PrinterMetrics& m = output.metrics();
+    QCOMPARE(m, (PrinterMetrics{12.5, 12.5, 0, 0, 9917, 14033}));
+    QCOMPARE(output.printer().pageLayout().orientation(), QPageLayout::Landscape);
+
+    const Envelope envelope = framedEnvelope();
+    QVERIFY(output.printone(envelope, {false, listpos, allx, ally, "Иванов", "DL"}));
+    QVERIFY(messages.shown.isEmpty());
+    const QStringList files = pdfFiles(dir.filePath("PDF"));
+    QCOMPARE(files.size(), 1);
+    const QString pdf = dir.filePath("PDF/" + files[0]);
+    const QImage page = renderPage(pdf, 60, dir.path());
+    QCOMPARE(page.size(), QSize(702, 496));
+    const PagePlacement at = placeEnvelope(envelope.size, m, false, listpos, allx, ally, screen96);
+    verifyNear(inkBox(page), expectedOnPage(at, m, 60));
+
+    // Real text scaled with the envelope: the name starts where its block does and is as
+    // tall as its 40-pixel font at the envelope's scale (unscaled it would be 12 times less).
+    const QRegularExpression word(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">Иванов<)re");
+    const QRegularExpressionMatch found = word.match(run("pdftotext", {"-bbox", pdf, "-"}));
+    QVERIFY(found.hasMatch());
+    const double pointsPerDot = 72.0 / 1200;
+    const double scale = double(at.height) / envelope.size.height();
+    const double left = (m.prnOffsetX + at.x + 300 * scale) * pointsPerDot;
+    QVERIFY(qAbs(found.captured(1).toDouble() - left) < 8.42);
+    const double height = found.captured(3).toDouble() - found.captured(2).toDouble();
+    const double font = 40 * scale * pointsPerDot;
+    QVERIFY2(height > 0.8 * font && height < 1.5 * font, qPrintable(QString::number(height)));
+}
+
+void PageOutputTest::withoutQueueEveryEnvelopeIsItsOwnFile() {
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', noQueue());
+    output.checkprinter(screen96);
+    QVERIFY(output.printsToFiles());
+    QVERIFY(messages.shown.isEmpty());
+
+    // A file already there keeps its content; characters a file name cannot hold are replaced.
+    QVERIFY(QDir(dir.path()).mkdir("PDF"));
+    QFile existing(dir.filePath("PDF/Петров П. - DL - 1.pdf"));
+    QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("kept") == 4);
+    existing.close();
+    const Envelope envelope = framedEnvelope();
+    const PageRequest petrov{false, 4, "0", "0", "Петров П.", "DL"};
+    QVERIFY(output.printone(envelope, petrov));
+    QVERIFY(output.printone(envelope, petrov));
+    const QString awkward = "ООО \"Рога/Копыта\"\n: склад*";
+    QVERIFY(output.printone(envelope, {false, 4, "0", "0", awkward, "<C6>"}));
+
+    QCOMPARE(output.filesWritten(), 3);
+    const QStringList files = pdfFiles(dir.filePath("PDF"));
+    QCOMPARE(files, QStringList({"ООО _Рога_Копыта_ _ склад_ - _C6_ - 4.pdf",
+                                 "Петров П. - DL - 1.pdf", "Петров П. - DL - 2.pdf",
+                                 "Петров П. - DL - 3.pdf"}));
+    QVERIFY(existing.open(QIODevice::ReadOnly));
+    QCOMPARE(existing.readAll(), QByteArray("kept"));
+    QVERIFY(output.filesNotice().contains(": 3."));
+    QVERIFY(output.filesNotice().contains(QDir::toNativeSeparators(dir.filePath("PDF"))));
+    QVERIFY(run("pdftotext", {dir.filePath("PDF/" + files[2]), "-"}).contains("Иванов Иван"));
+}
+
+void PageOutputTest::chosenFileIsNumberedAndRemeasured() {
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', noQueue());
+    output.checkprinter(screen96);
+    QVERIFY(QDir().mkpath(dir.filePath("out")));
+    messages.onPrinterDialog([](QPrinter&) { return false; });
+    messages.onPrinterDialog([&](QPrinter& printer) {
+        printer.setPageSize(QPageSize(QPageSize::A5));
+        printer.setOutputFileName(dir.filePath("out/Конверты.pdf"));
+        return true;
+    });
+    output.printerSetup();
+    QCOMPARE(output.metrics().prnWidth, 9917);
+    output.printerSetup();
+    // A5 upright: 420 x 595 points at 1200 dpi.
+    QCOMPARE(output.metrics(), (PrinterMetrics{12.5, 12.5, 0, 0, 7000, 9917}));
+
+    QVERIFY(output.printone(framedEnvelope(), {true, 0, "0", "0", "Иванов", "C5"}));
+    QVERIFY(output.printone(framedEnvelope(), {true, 0, "0", "0", "Иванов", "C5"}));
+    QCOMPARE(pdfFiles(dir.filePath("out")), QStringList({"Конверты-1.pdf", "Конверты-2.pdf"}));
+    QVERIFY(output.filesNotice().contains(QDir::toNativeSeparators(dir.filePath("out"))));
+    QVERIFY(messages.leftOver().isEmpty());
+}
+
+void PageOutputTest::failuresAreReportedNotPrinted() {
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    // The folder for the files cannot be made: nowhere to print at all.
+    QFile blocker(dir.filePath("PDF"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    PageOutput output(messages, dir.path() + '/', noQueue());
+    output.checkprinter(screen96);
+    const QString impossible = QStringLiteral("Печать невозможна.\r\n");
+    QCOMPARE(messages.texts("notice").size(), 1);
+    const QString notice = messages.texts("notice")[0];
+    QVERIFY2(notice.startsWith(impossible) && notice.contains("не является папкой"),
+             qPrintable(notice));
+    QVERIFY(!output.printone(framedEnvelope(), {}));
+    QVERIFY(!output.printone(framedEnvelope(), {}));
+    const QString reason = notice.mid(impossible.size());
+    QCOMPARE(messages.texts("notice").mid(1), QStringList({reason, reason}));
+
+    // A chosen file that cannot be written: reported, nothing counted, the run goes on.
+    messages.reset();
+    messages.onPrinterDialog([&](QPrinter& printer) {
+        printer.setOutputFileName(dir.filePath("PDF/inside-a-file.pdf"));
+        return true;
+    });
+    output.printerSetup();
+    QVERIFY(messages.texts("notice").isEmpty());
+    QVERIFY(!output.printone(framedEnvelope(), {}));
+    const QString folder = QDir::toNativeSeparators(dir.filePath("PDF"));
+    QVERIFY(messages.texts("notice").value(0).contains(folder));
+    // A bad shift fails the page before any document is begun.
+    QVERIFY(!output.printone(framedEnvelope(), {false, 0, "1.5", "0", "Иванов", "DL"}));
+    QVERIFY(!messages.texts("notice").isEmpty());
+    QCOMPARE(messages.texts("notice").last(), "«1.5» не является целым числом.");
+    QCOMPARE(output.filesWritten(), 0);
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void PageOutputTest::spoolerPrintsFromTheDeviceOffset_data() {
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<bool>("edge");
+    QTest::newRow("cups-pdf: no unprintable edge") << "PDF" << false;
+    QTest::newRow("PPD with an unprintable edge") << "PDFMARGINS" << true;
+}
+
+void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
+    QFETCH(QString, queue);
+    QFETCH(bool, edge);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    // The spooler keeps each queue's PPD in its own folder, beside its socket.
+    const QString ppd = QFileInfo(qEnvironmentVariable("CUPS_SERVER")).absolutePath() +
+                        "/ppd/" + queue + ".ppd";
+    const QPointF edgePoints = ppdEdge(ppd);
+    QVERIFY2(edgePoints.x() >= 0, qPrintable("no A4 ImageableArea in " + ppd));
+    QCOMPARE(edgePoints.x() > 0 && edgePoints.y() > 0, edge);
+
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setPrinterName(queue);
+    PageOutput output(messages, dir.path() + '/', std::move(printer));
+    output.checkprinter(screen96);
+    QVERIFY2(!output.printsToFiles(), qPrintable("no queue " + queue));
+    const PrinterMetrics& m = output.metrics();
+    const double dotsPerPoint = output.printer().resolution() / 72.0;
+    QCOMPARE(m.prnOffsetX, qRound(edgePoints.x() * dotsPerPoint));
+    QCOMPARE(m.prnOffsetY, qRound(edgePoints.y() * dotsPerPoint));
+
+    // The top-left position puts the envelope's corner on the printable area's corner.
+    SpooledJobs jobs(1);
+    const Envelope envelope = framedEnvelope();
+    QVERIFY(output.printone(envelope, {false, 0, "0", "0", jobs.token(), "DL"}));
+    QVERIFY(messages.shown.isEmpty());
+    const QMap<int, QString> done = jobs.waitForAll();
+    QCOMPARE(done.size(), 1);
+
+    constexpr int dpi = 100;
+    const QImage page = renderPage(done.first(), dpi, dir.path());
+    // The landscape drawing arrives turned a quarter to the left on upright paper.
+    const int resolution = output.printer().resolution();
+    const QRect drawn = expectedOnPage(placeEnvelope(envelope.size, m, false, 0, "0", "0",
+                                                     screen96), m, dpi, resolution);
+    // Upright A4, whole: the renderer rounds a part pixel up.
+    QCOMPARE(page.size(), QSize(qCeil(m.prnWidth * double(dpi) / resolution),
+                                qCeil(m.prnHeight * double(dpi) / resolution)));
+    const int paperLength = page.height();
+    verifyNear(inkBox(page),
+               QRect(drawn.top(), paperLength - drawn.right() - 1, drawn.height(), drawn.width()));
+}
+
+QTEST_MAIN(PageOutputTest)
+#include "tst_pageoutput.moc"

@@ -1,0 +1,204 @@
+#include "TestProgram.h"
+
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Envalo.h"
+#include "ui/app/Windows.h"
+#include "ui/controls/CheckCombo.h"
+#include "ui/editor/uView.h"
+#include "core/envelope/Envelope.h"
+#include "ui/printing/PageOutput.h"
+#include "ui/printing/unWait.h"
+#include "core/profiles/IniFile.h"
+#include "ui/editor/Options1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// Pages as the printer would get them.
+struct Recorder : PageTarget {
+    struct Page {
+        QString recipient, profile, block7;
+        qint64 x, y;
+    };
+    QList<Page> pages;
+    void printDocument(const Envelope& envelope, const PagePlacement& placement,
+                       const PageRequest& request) override {
+        pages.append({request.recipient, request.profile, envelope.blocks[6].text, placement.x,
+                      placement.y});
+    }
+    QStringList order() const {
+        QStringList result;
+        for (const Page& page : pages)
+            result.append(page.recipient + '/' + page.profile);
+        return result;
+    }
+};
+
+const char* recipients = R"(
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Агеев', 'Агееву', 'Москва', 101000, 0, '', 'Конверт DL');
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Борисов', 'Борисову', 'Тверь', 170000, 0, '', 'Конверт DL');
+insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
+  ('Волков', 'Волкову', 'Омск', 644000, 0, '', 'Конверт DL');
+insert into table2 (otkogo, otkyda, intyt, `default`) values ('Фирма', 'Казань', 420000, 1);
+)";
+
+struct Run : TestProgram {
+    Recorder recorder;
+    Tview* v = nullptr;
+
+    explicit Run(int printdelay = 0, const QString& pdmode = "1") {
+        folder.addSettings();
+        folder.addPictures();
+        folder.addDatabaseFromScript(TestFolder::shippedSchema() + QString::fromUtf8(recipients));
+        IniFile ini(folder.file("envalo.ini"));
+        ini.writeString("option", "printdelay", QString::number(printdelay));
+        ini.writeString("option", "pdmode", pdmode);
+        start();
+        runDeferredStep();
+        v = program->windows().view;
+        frm().output->setTarget(&recorder);
+        messages.reset();
+    }
+    void choose(const QStringList& profiles) {
+        const QStringList items = v->ccb1->Items();
+        for (int i = 0; i < items.size(); ++i)
+            v->ccb1->SetChecked(i, profiles.contains(items[i]));
+    }
+    void tick(const QStringList& names) {
+        for (int i = 0; i < frm().cb->count(); ++i)
+            frm().cb->lines().setChecked(i, names.contains(frm().cb->text(i)));
+    }
+    void print() { frm().printAction->trigger(); }
+    int delayWindows() const { return int(messages.texts("modal").count("Задержка")); }
+};
+
+void pressPrint(QDialog& d) { static_cast<TfWait&>(d).SpeedButton2->click(); }
+
+} // namespace
+
+class PrintRunTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recipientsOutsideProfilesInside();
+    void nothingTickedPrintsTheSelectedOne();
+    void noChosenProfilePrintsNothing();
+    void delays_data();
+    void delays();
+    void cancelStopsTheRun();
+    void emptyListDoesNothing();
+};
+
+void PrintRunTest::recipientsOutsideProfilesInside() {
+    Run r;
+    r.tick({"Агеев", "Борисов", "Волков"});
+    r.choose({"Конверт DL", "Конверт C6"});
+    r.print();
+    QCOMPARE(r.recorder.order(),
+             (QStringList{"Агеев/Конверт DL", "Агеев/Конверт C6", "Борисов/Конверт DL",
+                          "Борисов/Конверт C6", "Волков/Конверт DL", "Волков/Конверт C6"}));
+    QCOMPARE(r.recorder.pages[2].block7, QStringLiteral("Борисову"));
+    // Back on the profile that was current, with the last recipient in the editors.
+    QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт DL"));
+    QCOMPARE(r.frm().rname->text(), QStringLiteral("Волков"));
+    r.verifyNothingUnexpected();
+}
+
+void PrintRunTest::nothingTickedPrintsTheSelectedOne() {
+    Run r;
+    r.frm().cb->setCurrentRow(1);
+    r.frm().rname->setText("не сохранено");
+    r.program->windows().opt->loadprofile("Конверт C5");
+    r.choose({"Конверт DL", "Конверт C6"});
+    r.print();
+    QCOMPARE(r.recorder.order(),
+             (QStringList{"Борисов/Конверт DL", "Борисов/Конверт C6"}));
+    QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт C5"));
+    r.verifyNothingUnexpected();
+}
+
+void PrintRunTest::noChosenProfilePrintsNothing() {
+    Run r;
+    r.choose({});
+    r.print();
+    // The run loads the saved profile again, and with it that profile's own choice.
+    QCOMPARE(r.v->ccb1->CheckedText(), QStringLiteral("Конверт DL"));
+    r.choose({});
+    r.tick({"Агеев", "Волков"});
+    r.print();
+    QVERIFY(r.recorder.pages.isEmpty());
+    QCOMPARE(r.frm().rname->text(), QStringLiteral("Волков"));
+    r.verifyNothingUnexpected();
+}
+
+void PrintRunTest::delays_data() {
+    QTest::addColumn<int>("printdelay");
+    QTest::addColumn<QString>("pdmode");
+    QTest::addColumn<int>("profiles");
+    QTest::addColumn<int>("windows");
+    QTest::newRow("no delay, confirmation on") << 0 << "1" << 2 << 0;
+    QTest::newRow("before every envelope") << 3 << "1" << 1 << 2;
+    QTest::newRow("only by profiles, one profile") << 3 << "2" << 1 << 0;
+    QTest::newRow("only by profiles, two profiles") << 3 << "2" << 2 << 4;
+    QTest::newRow("another mode") << 3 << "7" << 2 << 0;
+}
+
+void PrintRunTest::delays() {
+    QFETCH(int, printdelay);
+    QFETCH(QString, pdmode);
+    QFETCH(int, profiles);
+    QFETCH(int, windows);
+    Run r(printdelay, pdmode);
+    r.v->cb3->setChecked(true);
+    r.tick({"Агеев", "Волков"});
+    r.choose(QStringList{"Конверт DL", "Конверт C6"}.mid(0, profiles));
+    for (int i = 0; i < windows; ++i)
+        r.messages.onModal(pressPrint);
+    r.print();
+    QCOMPARE(r.delayWindows(), windows);
+    QCOMPARE(r.recorder.pages.size(), 2 * profiles);
+    r.verifyNothingUnexpected();
+}
+
+void PrintRunTest::cancelStopsTheRun() {
+    Run r(5);
+    r.tick({"Агеев", "Борисов", "Волков"});
+    r.program->windows().opt->loadprofile("Конверт C5");
+    r.choose({"Конверт C6", "Конверт DL"});
+    for (int i = 0; i < 3; ++i)
+        r.messages.onModal(pressPrint);
+    r.messages.onModal([](QDialog& d) {
+        auto& wait = static_cast<TfWait&>(d);
+        QCOMPARE(wait.Label2->text(), QStringLiteral("Борисов"));
+        QCOMPARE(wait.Label4->text(), QStringLiteral("Конверт C6"));
+        wait.SpeedButton1->click();
+    });
+    r.print();
+    QCOMPARE(r.recorder.pages.size(), 3);
+    QVERIFY(r.frm().stopPrint);
+    // The profile of the last envelope printed, not the one current before the run.
+    QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт DL"));
+    r.verifyNothingUnexpected();
+}
+
+void PrintRunTest::emptyListDoesNothing() {
+    Run r;
+    r.frm().editfind->setText("никого");
+    r.frm().findrecords();
+    QCOMPARE(r.frm().cb->count(), 0);
+    r.choose({"Конверт DL"});
+    r.print();
+    QVERIFY(r.recorder.pages.isEmpty());
+    r.verifyNothingUnexpected();
+}
+
+QTEST_MAIN(PrintRunTest)
+#include "tst_printrun.moc"
