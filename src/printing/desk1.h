@@ -14,8 +14,10 @@ class Tdesk : public QDialog {
 public:
     explicit Tdesk(Windows& windows);
 
-    // Copies the editor's current layout and the editors' texts into the envelope.
+    // Composes the envelope of the editor's current profile with the main window's texts.
     void compose();
+    // Shows an envelope composed elsewhere (the print run's) as the last composed one.
+    void setEnvelope(Envelope envelope);
     // Repaints the last composed envelope.
     void redraw();
     // Select the next or previous ticked recipient and load it, without composing.

@@ -60,6 +60,15 @@ struct Preview : TestProgram {
         frm().kyda->setPlainText(t.kyda);
         frm().intyda->setText(t.intyda);
     }
+    // A block in a large font and a colour of its own, as the editor's font command sets it.
+    void setBigBlock(int number, const QColor& colour) {
+        TextBlock& block = v->profile.block(number);
+        block.face = QStringLiteral("DejaVu Sans");
+        block.size = 45;
+        block.colour = bgrOf(colour);
+        v->applyFonts();
+        v->setvisible();
+    }
     QString text(int block) const { return desk->envelope().blocks[size_t(block - 1)].text; }
     QStringList texts(std::initializer_list<int> blocks) const {
         QStringList result;
@@ -194,10 +203,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         return;
     }
     p.v->drawblocks();
-    QFont big(QStringLiteral("DejaVu Sans"));
-    big.setPixelSize(60);
-    p.v->label(7)->setBlockFont(big);
-    p.v->label(7)->setColour(Qt::blue);
+    p.setBigBlock(7, Qt::blue);
     p.v->profile.block(7).visible = shown;
     p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.desk->compose();
@@ -226,10 +232,7 @@ void CompositionTest::greenIsSeeThroughOnScreenOnly() {
     Preview p;
     p.setTexts({});
     p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
-    QFont big(QStringLiteral("DejaVu Sans"));
-    big.setPixelSize(60);
-    p.v->label(7)->setBlockFont(big);
-    p.v->label(7)->setColour(QColor(0, 128, 0));
+    p.setBigBlock(7, QColor(0, 128, 0));
     p.desk->show();
     QCOMPARE(p.desk->size(), p.v->p2->size());
     const QImage image = p.desk->capture();
