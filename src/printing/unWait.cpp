@@ -2,11 +2,9 @@
 
 #include "app/Envalo.h"
 #include "app/Windows.h"
-#include "editor/uView.h"
 #include "profiles/Options1.h"
 #include "profiles/ProgramOptions.h"
 
-#include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -112,7 +110,7 @@ void TfWait::showEvent(QShowEvent* event) {
     Label4->setFullText(waitProfile);
     waitCount = ProgramOptions::read(w.opt->ini()).printDelaySeconds();
     showCount(QString::number(waitCount));
-    if (w.view->cb3->isChecked()) {
+    if (waitConfirm) {
         showCount(QStringLiteral("Ожидание"));
         Timer1.stop();
     } else {
