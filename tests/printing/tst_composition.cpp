@@ -4,8 +4,12 @@
 #include "app/Envalo.h"
 #include "app/UserError.h"
 #include "app/Windows.h"
+#include "controls/CheckCombo.h"
 #include "editor/uView.h"
+#include "printing/PageOutput.h"
 #include "printing/desk1.h"
+#include "profiles/IniFile.h"
+#include "profiles/Options1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -103,6 +107,8 @@ private slots:
     void hiddenPartsAreNotDrawn_data();
     void hiddenPartsAreNotDrawn();
     void composingTwiceGivesTheSameSurface();
+    void printedEnvelopeIsThePreview_data();
+    void printedEnvelopeIsThePreview();
     void greenIsSeeThroughOnScreenOnly();
     void stepping_data();
     void stepping();
@@ -226,6 +232,47 @@ void CompositionTest::composingTwiceGivesTheSameSurface() {
     QCOMPARE(QImage(path, "BMP").convertToFormat(first.format()), first);
     QVERIFY_THROWS_EXCEPTION(
         UserError, p.desk->saveCapture(p.folder.file(QStringLiteral("no/such/folder/temp"))));
+}
+
+void CompositionTest::printedEnvelopeIsThePreview_data() {
+    QTest::addColumn<QString>("profile");
+    QTest::newRow("DL") << "Конверт DL";
+    QTest::newRow("C5") << "Конверт C5";
+    QTest::newRow("C6, indexes swapped, recipient picture up") << "Конверт C6";
+    QTest::newRow("F119") << "Ф119 лицевая сторона";
+}
+
+// The print run reads the profile from the settings file; the preview composes what the
+// editor shows after loading it. Both must give the same picture.
+void CompositionTest::printedEnvelopeIsThePreview() {
+    QFETCH(QString, profile);
+    Preview p;
+    IniFile& ini = p.program->windows().opt->ini();
+    ini.writeString("option", "printdelay", "0");
+    ini.writeString("Конверт C6", "indexswitch", "1");
+    ini.writeString("Конверт C6", "komu", "0");
+    struct Pages : PageTarget {
+        QList<QImage> images;
+        void printDocument(const Envelope& envelope, const PagePlacement&,
+                           const PageRequest&) override {
+            images.append(captureEnvelope(envelope));
+        }
+    } pages;
+    p.frm().output->setTarget(&pages);
+    p.frm().cb->setCurrentRow(5);
+    p.frm().loadrecords();
+    p.program->windows().opt->loadprofile(profile);
+    const QStringList items = p.v->ccb1->Items();
+    for (int i = 0; i < items.size(); ++i)
+        p.v->ccb1->SetChecked(i, items[i] == profile);
+    p.desk->compose();
+    const QImage preview = p.desk->capture();
+
+    p.frm().printAction->trigger();
+    p.frm().output->setTarget(nullptr);
+    QCOMPARE(pages.images.size(), 1);
+    QCOMPARE(pages.images.first(), preview);
+    p.verifyNothingUnexpected();
 }
 
 void CompositionTest::greenIsSeeThroughOnScreenOnly() {
