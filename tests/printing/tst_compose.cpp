@@ -1,7 +1,13 @@
 // Composition without any window: the core and QtTest only.
+#include "app/UserError.h"
 #include "editor/EnvelopeFormat.h"
+#include "editor/Jpeg.h"
+#include "editor/PictureCache.h"
 #include "printing/Compose.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -45,6 +51,7 @@ private slots:
     void pictures();
     void surface_data();
     void surface();
+    void picturesAreDecodedAgainOnlyWhenTheFileChanged();
 };
 
 void ComposeTest::texts_data() {
@@ -166,6 +173,37 @@ void ComposeTest::surface() {
     QCOMPARE(envelope.size, size);
     QCOMPARE(envelope.pictures[RecipientSlot].position, recipientPicture);
     QCOMPARE(captureEnvelope(envelope).size(), size);
+}
+
+void ComposeTest::picturesAreDecodedAgainOnlyWhenTheFileChanged() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("images"));
+    const QString path = dir.filePath("images/dl_komy.jpg");
+    auto solid = [](QSize size, const QColor& colour) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        return image;
+    };
+    encodeJpeg(solid(QSize(40, 20), Qt::red), path);
+    PictureCache cache(dir.path() + QLatin1Char('/'));
+    QCOMPARE(cache.picture("images/dl_komy.jpg").size(), QSize(40, 20));
+
+    // Same size and time: the decoded picture is used, the file is not read again.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
+    const qint64 size = file.size();
+    QVERIFY(file.write(QByteArray(int(size), 'x')) == size);
+    QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    file.close();
+    QCOMPARE(cache.picture("images/dl_komy.jpg").size(), QSize(40, 20));
+
+    // A changed file is decoded again; a damaged or missing one is an error.
+    QVERIFY(file.remove());
+    encodeJpeg(solid(QSize(30, 10), Qt::blue), path);
+    QCOMPARE(cache.picture("images/dl_komy.jpg").size(), QSize(30, 10));
+    QVERIFY(QFile::remove(path));
+    QVERIFY_THROWS_EXCEPTION(UserError, cache.picture("images/dl_komy.jpg"));
 }
 
 QTEST_MAIN(ComposeTest)
