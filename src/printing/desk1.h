@@ -7,7 +7,8 @@
 struct Windows;
 
 // The preview of the envelope being printed: it composes the envelope from the
-// layout editor and the main window's editors, and shows what will be printed.
+// layout editor's current profile and the main window's address texts, and shows
+// each envelope a print run prints.
 class Tdesk : public QDialog {
     Q_OBJECT
 
