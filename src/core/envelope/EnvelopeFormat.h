@@ -9,6 +9,9 @@
 
 // The envelope pictures, one slot each.
 enum PictureSlot { SenderSlot = 0, RecipientSlot = 1, IndexSlot = 2, StampSlot = 3 };
+// The order the pictures are drawn in, each over the ones before, all under the text.
+constexpr std::array<PictureSlot, 4> pictureStackingOrder = {StampSlot, RecipientSlot, IndexSlot,
+                                                              SenderSlot};
 
 // One envelope format: the key that recognises it, its surface size and which
 // pictures it has. Its entry text in the format list is formatEntryText(format).

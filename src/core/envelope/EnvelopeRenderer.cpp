@@ -1,14 +1,15 @@
 #include "core/envelope/Envelope.h"
 
+#include "core/envelope/EnvelopeFormat.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
 void paintEnvelope(QPainter& painter, const Envelope& envelope) {
     painter.save();
     painter.fillRect(QRect(QPoint(0, 0), envelope.size), Qt::white);
-    // Stamp, recipient, index, sender: each over the ones before, all under the text.
-    for (int slot : {3, 1, 2, 0}) {
-        const Envelope::Picture& picture = envelope.pictures[size_t(slot)];
+    for (PictureSlot slot : pictureStackingOrder) {
+        const Envelope::Picture& picture = envelope.pictures[slot];
         if (picture.visible && !picture.image.isNull())
             painter.drawImage(picture.position, picture.image);
     }

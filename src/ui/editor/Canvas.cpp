@@ -1,5 +1,7 @@
 #include "ui/editor/Canvas.h"
 
+#include "core/envelope/EnvelopeFormat.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -62,9 +64,8 @@ Surface::Surface(QWidget* parent) : QWidget(parent) {
 
 void Surface::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    // Drawn stamp, recipient, index, sender: each over the ones before.
-    for (int slot : {3, 1, 2, 0}) {
-        const Picture& picture = pictures[size_t(slot)];
+    for (PictureSlot slot : pictureStackingOrder) {
+        const Picture& picture = pictures[slot];
         if (picture.shown && !picture.image.isNull())
             painter.drawImage(picture.position, picture.image);
     }

@@ -46,7 +46,8 @@ QToolButton* textButton(const QString& text, const QString& hint, const QString&
 
 } // namespace
 
-Tview::Tview(Windows& windows) : QDialog(windows.frm), w(windows) {
+Tview::Tview(Windows& windows)
+    : QDialog(windows.frm), pictureCache(windows.appdir), w(windows) {
     screen.scrDpiX = w.frm->scrDpiX;
     screen.scrDpiY = w.frm->scrDpiY;
     buildWindow();

@@ -2,11 +2,10 @@
 
 #include "ui/editor/Canvas.h"
 #include "core/envelope/EnvelopeFormat.h"
+#include "core/envelope/PictureCache.h"
 #include "core/profiles/PrintProfile.h"
 
-#include <QDateTime>
 #include <QDialog>
-#include <QHash>
 #include <QTimer>
 #include <array>
 
@@ -37,6 +36,8 @@ public:
     // and every setting. Its labels show it; nothing else keeps a copy.
     PrintProfile profile;
     ScreenConversions screen;
+    // The program's decoded envelope pictures; the preview and the print run use it too.
+    PictureCache pictureCache;
 
     // Top bar.
     QComboBox* cb1 = nullptr;            // the current profile
@@ -172,7 +173,6 @@ private:
     void labelRelease(int number, QMouseEvent* event);
     void followTarget(QPoint target);
     void moveGroup(const std::initializer_list<int>& blocks, QPoint delta);
-    QImage picture(const QString& relativePath);
     void paintLabel(int number);
     void connectCommands();
     // Saves the current profile and makes it the program's current one, with the delay
@@ -189,12 +189,6 @@ private:
     bool m_armed = true;
     QToolButton* m_held = nullptr;
     std::function<void()> m_heldStep;
-    struct CachedPicture {
-        QDateTime modified;
-        qint64 size = -1;
-        QImage image;
-    };
-    QHash<QString, CachedPicture> m_pictures;
     // What the font dialog shows next: the last selected block's font and colour,
     // or the last choice when no block is selected.
     TextBlock m_fontDialog;

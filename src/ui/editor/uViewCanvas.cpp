@@ -2,14 +2,12 @@
 // dragging, coordinate panels, key moves and the out-of-envelope check.
 #include "ui/editor/uView.h"
 
-#include "core/envelope/Jpeg.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Messages.h"
 #include "core/Numbers.h"
 #include "ui/app/Windows.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -48,18 +46,6 @@ int Tview::toWholeNumberOf(int field) const { return toWholeNumber(edit(field)->
 
 int Tview::currentFormat() const { return formatOfText(cb2->currentText()); }
 
-QImage Tview::picture(const QString& relativePath) {
-    const QString path = w.appdir + relativePath;
-    const QFileInfo info(path);
-    auto cached = m_pictures.find(path);
-    if (cached != m_pictures.end() && info.exists() && cached->size == info.size() &&
-        cached->modified == info.lastModified())
-        return cached->image;
-    QImage image = decodeJpeg(path);
-    m_pictures.insert(path, {info.lastModified(), info.size(), image});
-    return image;
-}
-
 void Tview::setform() {
     const int format = currentFormat();
     if (format >= 0) {
@@ -70,13 +56,13 @@ void Tview::setform() {
             for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
                 Surface::Picture& picture = p2->pictures[slot];
                 picture.position = picturePosition(format, slot, size);
-                picture.image = this->picture(pictureFile(format, slot, true));
+                picture.image = pictureCache.picture(pictureFile(format, slot, true));
                 picture.shown = true;
             }
         } else {
             Surface::Picture& sender = p2->pictures[SenderSlot];
             sender.position = QPoint(0, 0);
-            sender.image = picture(pictureFile(format, SenderSlot, true));
+            sender.image = pictureCache.picture(pictureFile(format, SenderSlot, true));
             sender.shown = true;
             for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot})
                 p2->pictures[slot].shown = false;
@@ -99,14 +85,14 @@ void Tview::drawblocks() {
     if (envelopeFormats()[size_t(format)].allPictures) {
         for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot})
             p2->pictures[slot].image =
-                picture(pictureFile(format, slot, SpeedButton[slot]->isChecked()));
+                pictureCache.picture(pictureFile(format, slot, SpeedButton[slot]->isChecked()));
     } else {
         for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot}) {
             SpeedButton[slot]->setVisible(false);
             SpeedButton[slot]->setChecked(false);
         }
         p2->pictures[SenderSlot].image =
-            picture(pictureFile(format, SenderSlot, SpeedButton[SenderSlot]->isChecked()));
+            pictureCache.picture(pictureFile(format, SenderSlot, SpeedButton[SenderSlot]->isChecked()));
     }
     profile.otkogo = SpeedButton[0]->isChecked();
     profile.komu = SpeedButton[1]->isChecked();

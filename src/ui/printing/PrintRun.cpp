@@ -4,15 +4,20 @@
 #include "ui/printing/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Messages.h"
+#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/printing/desk1.h"
 #include "ui/editor/uView.h"
+#include "core/envelope/Compose.h"
 #include "ui/editor/Options1.h"
-#include "ui/printing/unWait.h"
+#include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "ui/printing/unWait.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QHash>
 #include <QLineEdit>
 
 void Tfrm::printClick() {
@@ -48,45 +53,93 @@ void Tfrm::printall() {
         }
     } filesNotice{*this};
 
+    // Each chosen profile is read from the settings file once, at its first envelope, so
+    // a profile that cannot be loaded stops the run where it always did.
+    struct Loaded {
+        PrintProfile profile;
+        EnvelopePictures pictures;
+    };
+    QHash<QString, Loaded> loaded;
+    auto load = [&](const QString& name) -> const Loaded& {
+        auto found = loaded.constFind(name);
+        if (found != loaded.constEnd())
+            return *found;
+        try {
+            Loaded profile{readProfile(w.opt->ini(), name), {}};
+            profile.pictures = loadEnvelopePictures(view.pictureCache, profile.profile);
+            return *loaded.insert(name, std::move(profile));
+        } catch (const std::exception& e) {
+            // The message the profile store gives for the same profile.
+            throw UserError(QStringLiteral("Ошибка загрузки профиля «%1».\r\n%2")
+                                .arg(name, errorMessage(e)));
+        }
+    };
+
+    const QString saved = view.cb1->currentText();
+    // Whether the delay window waits for a confirmation: as the profile of the envelope
+    // printed just before says, and at a recipient's first envelope as the editor says.
+    bool confirm = view.cb3->isChecked();
+    // A run that ends early (stopped, or a profile that cannot be loaded) leaves the editor
+    // on the profile of the last envelope printed for the current recipient, as it always
+    // has; at a recipient's start the editor keeps its own.
+    QString last;
+    auto endEarly = [&] {
+        if (!last.isEmpty())
+            w.opt->loadprofile(last);
+    };
+
     // One envelope; false when the user stopped the run.
-    auto envelope = [&](const QString& profile) {
+    auto envelope = [&](const QString& name) {
         if (delayed) {
             w.fWait->waitName = rname->text();
-            w.fWait->waitProfile = profile;
+            w.fWait->waitProfile = name;
+            w.fWait->waitConfirm = confirm;
             w.messages.showModal(*w.fWait);
         }
-        if (stopPrint)
+        if (stopPrint) {
+            endEarly();
             return false;
-        w.opt->loadprofile(profile);
-        w.desk->compose();
+        }
+        const Loaded* profile = nullptr;
+        try {
+            profile = &load(name);
+        } catch (...) {
+            endEarly();
+            throw;
+        }
+        const PrintProfile& p = profile->profile;
+        w.desk->setEnvelope(composeEnvelope(p, addressTexts(), profile->pictures, view.screen));
+        confirm = p.printconfirm;
+        last = name;
         PageRequest request;
-        request.c5 = view.cb2->currentIndex() == 1;
-        request.listpos = view.sheetPosition();
-        request.allx = view.edit(8)->text();
-        request.ally = view.edit(9)->text();
+        request.c5 = p.format == 1;
+        request.listpos = p.listpos;
+        request.allx = p.allx;
+        request.ally = p.ally;
         request.recipient = rname->text();
-        request.profile = profile;
+        request.profile = name;
         output->printone(w.desk->envelope(), request);
         return true;
     };
 
     if (ticked == 0) {
-        const QString saved = view.cb1->currentText();
         for (const QString& profile : chosen)
             if (!envelope(profile))
                 return;
-        w.opt->loadprofile(saved);
-        return;
+    } else {
+        for (int row = 0; row < cb->count(); ++row) {
+            if (!cb->isChecked(row))
+                continue;
+            cb->setCurrentRow(row);
+            loadrecords();
+            for (const QString& profile : chosen)
+                if (!envelope(profile))
+                    return;
+            last.clear();
+            confirm = view.cb3->isChecked();
+        }
     }
-    for (int row = 0; row < cb->count(); ++row) {
-        if (!cb->isChecked(row))
-            continue;
-        cb->setCurrentRow(row);
-        loadrecords();
-        const QString saved = view.cb1->currentText();
-        for (const QString& profile : chosen)
-            if (!envelope(profile))
-                return;
-        w.opt->loadprofile(saved);
-    }
+    // The editor shows the profile it showed before, as stored, and that profile's own
+    // list of profiles to print.
+    w.opt->loadprofile(saved);
 }

@@ -6,13 +6,13 @@
 #include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/editor/uView.h"
+#include "core/envelope/Compose.h"
 
 #include <QBitmap>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
-#include <QToolButton>
 
 namespace {
 
@@ -31,24 +31,16 @@ Tdesk::Tdesk(Windows& windows) : QDialog(windows.frm), w(windows) {
 }
 
 void Tdesk::compose() {
-    const Tview& view = *w.view;
-    Envelope envelope;
-    envelope.size = view.p2->size();
-    const auto texts = blockTexts(w.frm->addressTexts(), view.profile.indexswitch);
-    for (int n = 1; n <= blockCount; ++n) {
-        Envelope::Block& block = envelope.blocks[size_t(n - 1)];
-        block.position = view.blockPos(n);
-        block.text = texts[size_t(n - 1)];
-        block.font = view.label(n)->font();
-        block.colour = view.label(n)->colour();
-        block.visible = view.profile.block(n).visible;
-    }
-    for (size_t slot = 0; slot < envelope.pictures.size(); ++slot) {
-        const Surface::Picture& source = view.p2->pictures[slot];
-        // On a format with one picture the other slots keep stale images; they never print.
-        envelope.pictures[slot] = {source.image, source.position,
-                                   source.shown && view.SpeedButton[slot]->isChecked()};
-    }
+    Tview& view = *w.view;
+    const PrintProfile profile = view.currentProfile();
+    // A picture that cannot be read was reported when the editor loaded the profile;
+    // the preview shows the envelope without it.
+    const EnvelopePictures pictures =
+        loadEnvelopePictures(view.pictureCache, profile, MissingPicture::LeftEmpty);
+    setEnvelope(composeEnvelope(profile, w.frm->addressTexts(), pictures, view.screen));
+}
+
+void Tdesk::setEnvelope(Envelope envelope) {
     m_envelope = std::move(envelope);
     if (!m_envelope.size.isEmpty())
         setFixedSize(m_envelope.size);

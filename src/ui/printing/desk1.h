@@ -7,15 +7,18 @@
 struct Windows;
 
 // The preview of the envelope being printed: it composes the envelope from the
-// layout editor and the main window's editors, and shows what will be printed.
+// layout editor's current profile and the main window's address texts, and shows
+// each envelope a print run prints.
 class Tdesk : public QDialog {
     Q_OBJECT
 
 public:
     explicit Tdesk(Windows& windows);
 
-    // Copies the editor's current layout and the editors' texts into the envelope.
+    // Composes the envelope of the editor's current profile with the main window's texts.
     void compose();
+    // Shows an envelope composed elsewhere (the print run's) as the last composed one.
+    void setEnvelope(Envelope envelope);
     // Repaints the last composed envelope.
     void redraw();
     // Select the next or previous ticked recipient and load it, without composing.

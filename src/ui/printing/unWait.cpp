@@ -2,11 +2,9 @@
 
 #include "ui/app/Envalo.h"
 #include "ui/app/Windows.h"
-#include "ui/editor/uView.h"
 #include "ui/editor/Options1.h"
 #include "core/profiles/ProgramOptions.h"
 
-#include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -112,7 +110,7 @@ void TfWait::showEvent(QShowEvent* event) {
     Label4->setFullText(waitProfile);
     waitCount = ProgramOptions::read(w.opt->ini()).printDelaySeconds();
     showCount(QString::number(waitCount));
-    if (w.view->cb3->isChecked()) {
+    if (waitConfirm) {
         showCount(QStringLiteral("Ожидание"));
         Timer1.stop();
     } else {

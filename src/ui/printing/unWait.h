@@ -20,6 +20,8 @@ public:
     // Set by the run before each showing.
     QString waitName;
     QString waitProfile;
+    // Wait for "Печатать" instead of counting down.
+    bool waitConfirm = false;
     // Seconds left; starts from the print delay at each showing.
     int waitCount = 0;
 

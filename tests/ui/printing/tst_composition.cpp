@@ -4,8 +4,12 @@
 #include "ui/app/Envalo.h"
 #include "core/UserError.h"
 #include "ui/app/Windows.h"
+#include "ui/controls/CheckCombo.h"
 #include "ui/editor/uView.h"
+#include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
+#include "core/profiles/IniFile.h"
+#include "ui/editor/Options1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -60,6 +64,15 @@ struct Preview : TestProgram {
         frm().kyda->setPlainText(t.kyda);
         frm().intyda->setText(t.intyda);
     }
+    // A block in a large font and a colour of its own, as the editor's font command sets it.
+    void setBigBlock(int number, const QColor& colour) {
+        TextBlock& block = v->profile.block(number);
+        block.face = QStringLiteral("DejaVu Sans");
+        block.size = 45;
+        block.colour = bgrOf(colour);
+        v->applyFonts();
+        v->setvisible();
+    }
     QString text(int block) const { return desk->envelope().blocks[size_t(block - 1)].text; }
     QStringList texts(std::initializer_list<int> blocks) const {
         QStringList result;
@@ -94,6 +107,8 @@ private slots:
     void hiddenPartsAreNotDrawn_data();
     void hiddenPartsAreNotDrawn();
     void composingTwiceGivesTheSameSurface();
+    void printedEnvelopeIsThePreview_data();
+    void printedEnvelopeIsThePreview();
     void greenIsSeeThroughOnScreenOnly();
     void stepping_data();
     void stepping();
@@ -194,10 +209,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         return;
     }
     p.v->drawblocks();
-    QFont big(QStringLiteral("DejaVu Sans"));
-    big.setPixelSize(60);
-    p.v->label(7)->setBlockFont(big);
-    p.v->label(7)->setColour(Qt::blue);
+    p.setBigBlock(7, Qt::blue);
     p.v->profile.block(7).visible = shown;
     p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.desk->compose();
@@ -222,14 +234,52 @@ void CompositionTest::composingTwiceGivesTheSameSurface() {
         UserError, p.desk->saveCapture(p.folder.file(QStringLiteral("no/such/folder/temp"))));
 }
 
+void CompositionTest::printedEnvelopeIsThePreview_data() {
+    QTest::addColumn<QString>("profile");
+    QTest::newRow("DL") << "Конверт DL";
+    QTest::newRow("C5") << "Конверт C5";
+    QTest::newRow("C6, indexes swapped, recipient picture up") << "Конверт C6";
+    QTest::newRow("F119") << "Ф119 лицевая сторона";
+}
+
+// The print run reads the profile from the settings file; the preview composes what the
+// editor shows after loading it. Both must give the same picture.
+void CompositionTest::printedEnvelopeIsThePreview() {
+    QFETCH(QString, profile);
+    Preview p;
+    IniFile& ini = p.program->windows().opt->ini();
+    ini.writeString("option", "printdelay", "0");
+    ini.writeString("Конверт C6", "indexswitch", "1");
+    ini.writeString("Конверт C6", "komu", "0");
+    struct Pages : PageTarget {
+        QList<QImage> images;
+        void printDocument(const Envelope& envelope, const PagePlacement&,
+                           const PageRequest&) override {
+            images.append(captureEnvelope(envelope));
+        }
+    } pages;
+    p.frm().output->setTarget(&pages);
+    p.frm().cb->setCurrentRow(5);
+    p.frm().loadrecords();
+    p.program->windows().opt->loadprofile(profile);
+    const QStringList items = p.v->ccb1->Items();
+    for (int i = 0; i < items.size(); ++i)
+        p.v->ccb1->SetChecked(i, items[i] == profile);
+    p.desk->compose();
+    const QImage preview = p.desk->capture();
+
+    p.frm().printAction->trigger();
+    p.frm().output->setTarget(nullptr);
+    QCOMPARE(pages.images.size(), 1);
+    QCOMPARE(pages.images.first(), preview);
+    p.verifyNothingUnexpected();
+}
+
 void CompositionTest::greenIsSeeThroughOnScreenOnly() {
     Preview p;
     p.setTexts({});
     p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
-    QFont big(QStringLiteral("DejaVu Sans"));
-    big.setPixelSize(60);
-    p.v->label(7)->setBlockFont(big);
-    p.v->label(7)->setColour(QColor(0, 128, 0));
+    p.setBigBlock(7, QColor(0, 128, 0));
     p.desk->show();
     QCOMPARE(p.desk->size(), p.v->p2->size());
     const QImage image = p.desk->capture();

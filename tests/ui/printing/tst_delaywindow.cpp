@@ -32,7 +32,7 @@ struct Delay : TestProgram {
         messages.reset();
         program->windows().opt->ini().writeString(QStringLiteral("option"),
                                                   QStringLiteral("printdelay"), printdelay);
-        program->windows().view->cb3->setChecked(confirmation);
+        program->windows().fWait->waitConfirm = confirmation;
         wait = program->windows().fWait;
         wait->waitName = QStringLiteral("Иванов Иван Иванович");
         wait->waitProfile = QStringLiteral("Конверт DL");
@@ -217,7 +217,7 @@ void DelayWindowTest::spokenNamesFollowTheText() {
         d.wait->SpeedButton1->click();
     });
     // Waiting for confirmation is spoken too.
-    d.program->windows().view->cb3->setChecked(true);
+    d.wait->waitConfirm = true;
     d.show([&] {
         QCOMPARE(spokenName(d.wait->Label6), QStringLiteral("Ожидание"));
         d.wait->SpeedButton2->click();

@@ -2,6 +2,8 @@
 
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
+#include "ui/app/Messages.h"
+#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/uView.h"
@@ -94,6 +96,8 @@ private slots:
     void delays_data();
     void delays();
     void cancelStopsTheRun();
+    void confirmationFollowsTheProfileJustPrinted();
+    void profileThatCannotBeLoadedEndsTheRun();
     void emptyListDoesNothing();
 };
 
@@ -187,6 +191,48 @@ void PrintRunTest::cancelStopsTheRun() {
     // The profile of the last envelope printed, not the one current before the run.
     QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт DL"));
     r.verifyNothingUnexpected();
+}
+
+void PrintRunTest::confirmationFollowsTheProfileJustPrinted() {
+    Run r(3);
+    IniFile ini(r.folder.file("envalo.ini"));
+    ini.writeString("Конверт DL", "printconfirm", "0");
+    r.program->windows().opt->loadprofile("Конверт C5");
+    QVERIFY(r.v->cb3->isChecked());
+    r.tick({"Агеев", "Борисов"});
+    r.choose({"Конверт DL", "Конверт C6"});
+    QStringList counts;
+    for (int i = 0; i < 4; ++i)
+        r.messages.onModal([&](QDialog& d) {
+            auto& wait = static_cast<TfWait&>(d);
+            counts.append(wait.Label6->text());
+            wait.SpeedButton2->click();
+        });
+    r.print();
+    // A recipient's first envelope waits as the editor's profile says, every other one
+    // as the profile of the envelope printed just before it.
+    QCOMPARE(counts, (QStringList{"Ожидание", "3", "Ожидание", "3"}));
+    QCOMPARE(r.recorder.pages.size(), 4);
+    r.verifyNothingUnexpected();
+}
+
+void PrintRunTest::profileThatCannotBeLoadedEndsTheRun() {
+    Run r;
+    IniFile ini(r.folder.file("envalo.ini"));
+    ini.writeString("Конверт C6", "listpos", "9");
+    r.tick({"Агеев", "Борисов"});
+    r.choose({"Конверт DL", "Конверт C6"});
+    r.print();
+    QCOMPARE(r.recorder.order(), QStringList{"Агеев/Конверт DL"});
+    QString expected;
+    try {
+        r.program->windows().opt->loadprofile("Конверт C6");
+    } catch (const UserError& e) {
+        expected = e.message();
+    }
+    QVERIFY(expected.startsWith("Ошибка загрузки профиля «Конверт C6».\r\n"));
+    QCOMPARE(r.messages.texts("error"), QStringList{errorNoticeText(expected)});
+    r.messages.reset();
 }
 
 void PrintRunTest::emptyListDoesNothing() {
