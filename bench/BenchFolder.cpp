@@ -1,7 +1,7 @@
 #include "BenchFolder.h"
 
-#include "core/addressbook/SqlScript.h"
 #include "core/UserError.h"
+#include "core/addressbook/SqlScript.h"
 #include "core/profiles/IniFile.h"
 
 #include <QDir>

@@ -4,14 +4,14 @@
 #include "BenchFolder.h"
 #include "SilentMessages.h"
 
+#include "core/UserError.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
-#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
-#include "ui/editor/Options1.h"
 
 #include <QApplication>
 #include <QCheckBox>

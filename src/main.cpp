@@ -1,6 +1,6 @@
+#include "core/UserError.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Messages.h"
-#include "core/UserError.h"
 #include "ui/app/Windows.h"
 
 #include <QApplication>
@@ -24,8 +24,8 @@ int main(int argc, char* argv[]) {
         Program program(appdir, messages);
         Tfrm& frm = *program.windows().frm;
         messages.setParent(&frm);
-        QObject::connect(&frm, &Tfrm::endProgram, &app, [] { QCoreApplication::exit(0); },
-                         Qt::QueuedConnection);
+        QObject::connect(
+            &frm, &Tfrm::endProgram, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         frm.show();
         const int code = QApplication::exec();
         messages.setParent(nullptr);

@@ -1,5 +1,5 @@
-#include "core/addressbook/SqlScript.h"
 #include "core/UserError.h"
+#include "core/addressbook/SqlScript.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -8,7 +8,9 @@ namespace {
 constexpr std::array<PictureSlot, 4> everySlot = {SenderSlot, RecipientSlot, IndexSlot, StampSlot};
 
 // A format number outside the list is read as DL, as a stored text that names no format is.
-int formatOf(int format) { return format >= 0 && format < formatCount ? format : 0; }
+int formatOf(int format) {
+    return format >= 0 && format < formatCount ? format : 0;
+}
 
 // A one-picture format has the sender slot alone.
 bool onFormat(int format, PictureSlot slot) {

@@ -20,8 +20,8 @@ struct Envelope {
     };
     struct Block {
         QString text;
-        QPoint position;  // the top-left corner of the text
-        QFont font;       // sized in screen pixels
+        QPoint position; // the top-left corner of the text
+        QFont font;      // sized in screen pixels
         QColor colour = Qt::black;
         bool visible = true;
     };

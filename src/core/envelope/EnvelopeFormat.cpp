@@ -13,8 +13,8 @@ constexpr std::array<EnvelopeFormat, formatCount> formats = {{
 constexpr int keyOrder[formatCount] = {2, 0, 1, 3, 4};
 
 constexpr std::array<QPoint, 20> defaultLayout = {{
-    {112, 25}, {112, 47}, {112, 71}, {112, 95}, {152, 119}, {368, 308}, {392, 180},
-    {392, 212}, {392, 236}, {392, 260}, {392, 284}, {56, 280}, {89, 280}, {124, 280},
+    {112, 25},  {112, 47},  {112, 71},  {112, 95},  {152, 119}, {368, 308}, {392, 180},
+    {392, 212}, {392, 236}, {392, 260}, {392, 284}, {56, 280},  {89, 280},  {124, 280},
     {157, 280}, {192, 280}, {224, 280}, {224, 280}, {230, 280}, {285, 280},
 }};
 
@@ -22,7 +22,9 @@ const char* const roleWords[] = {"otkogo", "komy", "index", "marka"};
 
 } // namespace
 
-const std::array<EnvelopeFormat, formatCount>& envelopeFormats() { return formats; }
+const std::array<EnvelopeFormat, formatCount>& envelopeFormats() {
+    return formats;
+}
 
 int formatOfText(const QString& text) {
     const QString lower = text.toLower();
@@ -62,4 +64,6 @@ QPoint picturePosition(int format, PictureSlot slot, QSize surface) {
     }
 }
 
-QPoint defaultBlockPosition(int number) { return defaultLayout[size_t(number - 1)]; }
+QPoint defaultBlockPosition(int number) {
+    return defaultLayout[size_t(number - 1)];
+}

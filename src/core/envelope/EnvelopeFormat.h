@@ -11,17 +11,17 @@
 enum PictureSlot { SenderSlot = 0, RecipientSlot = 1, IndexSlot = 2, StampSlot = 3 };
 // The order the pictures are drawn in, each over the ones before, all under the text.
 constexpr std::array<PictureSlot, 4> pictureStackingOrder = {StampSlot, RecipientSlot, IndexSlot,
-                                                              SenderSlot};
+                                                             SenderSlot};
 
 // One envelope format: the key that recognises it, its surface size and which
 // pictures it has. Its entry text in the format list is formatEntryText(format).
 struct EnvelopeFormat {
-    const char* key;       // found in the lower-cased entry text
-    const char* fileKey;   // the start of its picture file names
+    const char* key;     // found in the lower-cased entry text
+    const char* fileKey; // the start of its picture file names
     int heightMm;
     int widthMm;
-    bool allPictures;      // false: the sender picture alone (the whole form)
-    const char* status;    // the editor's status text once applied
+    bool allPictures;   // false: the sender picture alone (the whole form)
+    const char* status; // the editor's status text once applied
 };
 
 const std::array<EnvelopeFormat, formatCount>& envelopeFormats();

@@ -9,7 +9,9 @@
 
 namespace {
 
-qint64 truncated(double value) { return qint64(std::trunc(value)); }
+qint64 truncated(double value) {
+    return qint64(std::trunc(value));
+}
 
 // The sheet shift is scaled by this fixed factor, not by the printer-to-screen ratio.
 constexpr double shiftFactor = 1.8;
@@ -40,8 +42,8 @@ PageFit fitpage(QSize surface, const PrinterMetrics& metrics) {
     const qint64 b = truncated(surface.height() * metrics.prnScaleY);
     if (a <= 0 || b <= 0)
         throw UserError(QStringLiteral("Конверт не имеет размера."));
-    const double ratio = b < a ? double(metrics.prnWidth) / double(a)
-                               : double(metrics.prnHeight) / double(b);
+    const double ratio =
+        b < a ? double(metrics.prnWidth) / double(a) : double(metrics.prnHeight) / double(b);
     if (ratio > 1)
         return {a, b, 1.0};
     return {truncated(double(a) * ratio) - metrics.prnOffsetX,
@@ -63,17 +65,42 @@ SheetPosition sheetpos(qint64 width, qint64 height, int listpos, double pageScal
     qint64 x0 = 0;
     qint64 y0 = 0;
     switch (listpos) {
-    case 1: x0 = left; y0 = middleY; break;
-    case 2: x0 = left; y0 = bottom; break;
-    case 3: x0 = centreX; y0 = top; break;
-    case 4: x0 = centreX; y0 = middleY; break;
+    case 1:
+        x0 = left;
+        y0 = middleY;
+        break;
+    case 2:
+        x0 = left;
+        y0 = bottom;
+        break;
+    case 3:
+        x0 = centreX;
+        y0 = top;
+        break;
+    case 4:
+        x0 = centreX;
+        y0 = middleY;
+        break;
     // Centred across with no margin term and at the bottom, whatever the caption says:
     // sheets printed so far were placed this way.
-    case 5: x0 = ph / 2 - width / 2; y0 = bottom; break;
-    case 6: x0 = right; y0 = top; break;
-    case 7: x0 = right; y0 = middleY; break;
-    case 8: x0 = right; y0 = bottom; break;
-    default: break;
+    case 5:
+        x0 = ph / 2 - width / 2;
+        y0 = bottom;
+        break;
+    case 6:
+        x0 = right;
+        y0 = top;
+        break;
+    case 7:
+        x0 = right;
+        y0 = middleY;
+        break;
+    case 8:
+        x0 = right;
+        y0 = bottom;
+        break;
+    default:
+        break;
     }
     return {truncated(double(x0) * pageScale), truncated(double(y0) * pageScale)};
 }

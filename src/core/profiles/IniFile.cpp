@@ -400,8 +400,8 @@ void IniFile::Snapshot::parseLine(qsizetype index) {
         --valueEnd;
     }
     const qsizetype length = qMin(valueEnd - valueBegin, maxValueLength);
-    section.keys.insert(folded, Key{index, begin, nameEnd - begin,
-                                    codec.decode(p + valueBegin, length)});
+    section.keys.insert(folded,
+                        Key{index, begin, nameEnd - begin, codec.decode(p + valueBegin, length)});
 }
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
@@ -459,8 +459,8 @@ std::shared_ptr<const IniFile::Snapshot> IniFile::snapshot() const {
     if (stamp.kind == FileKind::Missing) {
         fresh->error = readFailure(statError);
     } else if (stamp.kind == FileKind::Other) {
-        fresh->error = QFileInfo(m_path).isDir() ? readFailure(EISDIR)
-                                                 : QStringLiteral("это не обычный файл");
+        fresh->error =
+            QFileInfo(m_path).isDir() ? readFailure(EISDIR) : QStringLiteral("это не обычный файл");
     } else {
         QFile file(m_path);
         errno = 0;
@@ -472,8 +472,8 @@ std::shared_ptr<const IniFile::Snapshot> IniFile::snapshot() const {
                 fresh->stamp = stampOf(st);
             fresh->bytes = file.readAll();
             if (file.error() != QFileDevice::NoError) {
-                fresh->error = QStringLiteral("файл не читается до конца (%1)")
-                                   .arg(file.errorString());
+                fresh->error =
+                    QStringLiteral("файл не читается до конца (%1)").arg(file.errorString());
                 fresh->bytes.clear();
             } else {
                 fresh->readable = true;
@@ -537,8 +537,8 @@ void IniFile::replaceOnDisk(const QByteArray& bytes) {
         target = info.canonicalFilePath();
     const QString folder = QFileInfo(target).absolutePath();
     const QString fileName = QFileInfo(target).fileName();
-    QByteArray temporary = QFile::encodeName(folder + u'/' + u'.' + fileName) + temporaryInfix +
-                           QByteArray("XXXXXX");
+    QByteArray temporary =
+        QFile::encodeName(folder + u'/' + u'.' + fileName) + temporaryInfix + QByteArray("XXXXXX");
 
     struct stat old {};
     const bool existed = ::stat(QFile::encodeName(target).constData(), &old) == 0;
@@ -634,8 +634,8 @@ void IniFile::writeKeys(const QString& section,
         requireEncodable(keyName);
         requireEncodable(value);
         const QByteArray encodedValue = codec.encode(value);
-        keyLines.push_back({foldedName(keyName), codec.encode(keyName) + '=' + encodedValue,
-                            encodedValue});
+        keyLines.push_back(
+            {foldedName(keyName), codec.encode(keyName) + '=' + encodedValue, encodedValue});
     }
 
     const auto s = snapshotForWrite();
@@ -654,7 +654,8 @@ void IniFile::writeKeys(const QString& section,
                 found = &*it;
         }
         if (found) {
-            replaced.insert(found->line, old.sliced(found->nameBegin, found->nameLength) + '=' + value);
+            replaced.insert(found->line,
+                            old.sliced(found->nameBegin, found->nameLength) + '=' + value);
         } else if (const auto at = appendedAt.constFind(folded); at != appendedAt.cend()) {
             appended[*at] = std::move(line);
         } else {

@@ -44,8 +44,9 @@ public:
     bool readBool(const QString& section, const QString& key, bool def) const;
 
     // Each throws UserError when the file cannot be replaced: a Russian sentence naming
-    // the folder and the reason, then "Unable to write to <path>"; and UserError with a Russian text when the value or a name holds a
-    // character that Windows-1251 cannot carry (nothing is written then).
+    // the folder and the reason, then "Unable to write to <path>"; and UserError with a Russian
+    // text when the value or a name holds a character that Windows-1251 cannot carry (nothing is
+    // written then).
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);

@@ -5,7 +5,9 @@
 
 namespace {
 
-int roundHalfEven(double value) { return int(std::nearbyint(value)); }
+int roundHalfEven(double value) {
+    return int(std::nearbyint(value));
+}
 
 constexpr std::array<BlockInfo, blockCount> blockTable = {{
     {1, "otkogo", "Откого", BlockSource::SenderName, 1},
@@ -49,13 +51,15 @@ QString line(const QString& text, int n) {
 }
 
 constexpr std::array<const char*, formatCount> formatEntryTexts = {
-    "(110 x 220 мм) DL", "(162 x 229 мм) C5", "(114 x 162 мм) C6",
+    "(110 x 220 мм) DL",     "(162 x 229 мм) C5",     "(114 x 162 мм) C6",
     "(100 x 145 мм) F119_1", "(100 x 145 мм) F119_2",
 };
 
 } // namespace
 
-QString formatEntryText(int format) { return QString::fromUtf8(formatEntryTexts[size_t(format)]); }
+QString formatEntryText(int format) {
+    return QString::fromUtf8(formatEntryTexts[size_t(format)]);
+}
 
 int formatEntry(const QString& stored) {
     for (int i = 0; i < formatCount; ++i)
@@ -64,10 +68,18 @@ int formatEntry(const QString& stored) {
     return 0;
 }
 
-int ScreenConversions::pxCoordX(int mm) const { return roundHalfEven(scrDpiX / 25.4 * mm); }
-int ScreenConversions::pxCoordY(int mm) const { return roundHalfEven(scrDpiY / 25.4 * mm); }
-int ScreenConversions::xdCoordX(int px) const { return roundHalfEven(px / (scrDpiX / 25.4)); }
-int ScreenConversions::xdCoordY(int px) const { return roundHalfEven(px / (scrDpiY / 25.4)); }
+int ScreenConversions::pxCoordX(int mm) const {
+    return roundHalfEven(scrDpiX / 25.4 * mm);
+}
+int ScreenConversions::pxCoordY(int mm) const {
+    return roundHalfEven(scrDpiY / 25.4 * mm);
+}
+int ScreenConversions::xdCoordX(int px) const {
+    return roundHalfEven(px / (scrDpiX / 25.4));
+}
+int ScreenConversions::xdCoordY(int px) const {
+    return roundHalfEven(px / (scrDpiY / 25.4));
+}
 int ScreenConversions::fontPixels(int points) const {
     return roundHalfEven(points * double(scrDpiY) / 72.0);
 }
@@ -89,17 +101,21 @@ QFont styledFont(const TextBlock& block) {
     return font;
 }
 
-QColor colourOf(quint32 bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor colourOf(quint32 bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
 quint32 bgrOf(const QColor& colour) {
     return quint32(colour.red()) | quint32(colour.green()) << 8 | quint32(colour.blue()) << 16;
 }
 
 const std::array<const char*, 11> keptValueKeys = {
-    "IndDown_X", "IndDown_Y", "IndDown_Z", "IndUp1_X", "IndUp1_Y", "IndUp2_X",
-    "IndUp2_Y", "IndRight1_X", "IndRight1_Y", "IndRight2_X", "IndRight2_Y"};
+    "IndDown_X", "IndDown_Y",   "IndDown_Z",   "IndUp1_X",    "IndUp1_Y",   "IndUp2_X",
+    "IndUp2_Y",  "IndRight1_X", "IndRight1_Y", "IndRight2_X", "IndRight2_Y"};
 
-const BlockInfo& blockInfo(int number) { return blockTable[size_t(number - 1)]; }
+const BlockInfo& blockInfo(int number) {
+    return blockTable[size_t(number - 1)];
+}
 
 std::array<QString, blockCount> blockTexts(const AddressTexts& texts, bool indexswitch) {
     const QString& first = indexswitch ? texts.intyda : texts.intyt;

@@ -60,11 +60,11 @@ enum class BlockSource {
 };
 
 struct BlockInfo {
-    int number;           // 1 to 20, also the font and visibility key number
-    const char* stem;     // position keys <stem>_x, <stem>_y
-    const char* caption;  // the label in the layout editor before texts are shown
+    int number;          // 1 to 20, also the font and visibility key number
+    const char* stem;    // position keys <stem>_x, <stem>_y
+    const char* caption; // the label in the layout editor before texts are shown
     BlockSource source;
-    int part;             // the line (1-3) or the character (1-6) taken from the source
+    int part; // the line (1-3) or the character (1-6) taken from the source
 };
 
 const BlockInfo& blockInfo(int number);
@@ -72,7 +72,9 @@ const BlockInfo& blockInfo(int number);
 constexpr int blockCount = 20;
 constexpr int firstDigitBlock = 12;
 constexpr int lastDigitBlock = 17;
-inline bool isDigitBlock(int number) { return number >= firstDigitBlock && number <= lastDigitBlock; }
+inline bool isDigitBlock(int number) {
+    return number >= firstDigitBlock && number <= lastDigitBlock;
+}
 
 // The names of the eleven kept values, in the order a save writes them.
 extern const std::array<const char*, 11> keptValueKeys;
@@ -88,7 +90,7 @@ int formatEntry(const QString& stored);
 // printed, where the envelope goes on the sheet, and the print options.
 struct PrintProfile {
     QString name;
-    int format = 0;  // 0 DL, 1 C5, 2 C6, 3 F119_1, 4 F119_2
+    int format = 0; // 0 DL, 1 C5, 2 C6, 3 F119_1, 4 F119_2
     std::array<TextBlock, blockCount> blocks;
     bool otkogo = true;
     bool komu = true;
@@ -115,8 +117,8 @@ struct PrintProfile {
 
 // The address texts an envelope prints, as the main window's editors hold them.
 struct AddressTexts {
-    QString otkogo, otkyda, intyt;  // sender name, address, index
-    QString komy, kyda, intyda;     // recipient name, address, index
+    QString otkogo, otkyda, intyt; // sender name, address, index
+    QString komy, kyda, intyda;    // recipient name, address, index
 };
 
 // The text of every block (index 0 is block 1) for these addresses.

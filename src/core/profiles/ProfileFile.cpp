@@ -13,7 +13,9 @@ QString positionKey(int block, char axis) {
     return QString::fromUtf8(blockInfo(block).stem) + QLatin1Char('_') + QLatin1Char(axis);
 }
 
-QString flag(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
+QString flag(bool value) {
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 const QString formatMissing = QStringLiteral("dl (110 x 220 мм)");
 
@@ -25,7 +27,9 @@ void readProfile(const IniFile& ini, const QString& name, PrintProfile& p,
         if (reached)
             reached(step);
     };
-    auto text = [&](const QString& key, const QString& def) { return ini.readString(name, key, def); };
+    auto text = [&](const QString& key, const QString& def) {
+        return ini.readString(name, key, def);
+    };
     auto number = [&](const QString& key, int def) { return ini.readInteger(name, key, def); };
     auto boolean = [&](const QString& key, bool def) { return ini.readBool(name, key, def); };
 
@@ -51,7 +55,8 @@ void readProfile(const IniFile& ini, const QString& name, PrintProfile& p,
     const int listpos = number(QStringLiteral("listpos"), 0);
     if (listpos < 0 || listpos > 8)
         throw UserError(
-            QStringLiteral("Положение конверта на листе listpos=%1 должно быть от 0 до 8").arg(listpos));
+            QStringLiteral("Положение конверта на листе listpos=%1 должно быть от 0 до 8")
+                .arg(listpos));
     p.listpos = listpos;
     done(LoadStep::SheetPosition);
 
@@ -72,8 +77,8 @@ void readProfile(const IniFile& ini, const QString& name, PrintProfile& p,
     p.cory = number(QStringLiteral("cory"), 90);
     done(LoadStep::PadMarker);
 
-    p.printprofiles =
-        text(QStringLiteral("printprofiles"), QString()).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    p.printprofiles = text(QStringLiteral("printprofiles"), QString())
+                          .split(QLatin1Char(','), Qt::SkipEmptyParts);
     done(LoadStep::PrintList);
 
     for (int n = 1; n <= blockCount; ++n) {

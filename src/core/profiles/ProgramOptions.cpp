@@ -31,6 +31,6 @@ void ProgramOptions::writeProfile(IniFile& ini, const QString& name) {
 }
 
 void ProgramOptions::writeDelay(IniFile& ini, const QString& printdelay, const QString& pdmode) {
-    ini.writeKeys(section, {{QStringLiteral("printdelay"), printdelay},
-                            {QStringLiteral("pdmode"), pdmode}});
+    ini.writeKeys(section,
+                  {{QStringLiteral("printdelay"), printdelay}, {QStringLiteral("pdmode"), pdmode}});
 }

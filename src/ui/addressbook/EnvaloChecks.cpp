@@ -1,11 +1,11 @@
 // The main window's check marks and search.
 #include "ui/app/Envalo.h"
 
+#include "core/UserError.h"
+#include "core/addressbook/splittext.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Messages.h"
 #include "ui/app/Windows.h"
-#include "core/UserError.h"
-#include "core/addressbook/splittext.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -2,12 +2,12 @@
 // commands that open the group windows.
 #include "ui/app/Envalo.h"
 
+#include "core/addressbook/splittext.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/MemberGroups.h"
 #include "ui/addressbook/UnGroups.h"
 #include "ui/app/Messages.h"
 #include "ui/app/Windows.h"
-#include "core/addressbook/splittext.h"
 
 bool Tfrm::ingroups(const QString& recipientGroups) const {
     if (recipientGroups.isEmpty())

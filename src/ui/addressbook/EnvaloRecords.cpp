@@ -2,12 +2,12 @@
 // and deleting recipient and sender records.
 #include "ui/app/Envalo.h"
 
-#include "ui/addressbook/CheckList.h"
-#include "ui/app/Messages.h"
 #include "core/Numbers.h"
 #include "core/UserError.h"
-#include "ui/app/Windows.h"
+#include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/newr.h"
+#include "ui/app/Messages.h"
+#include "ui/app/Windows.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -97,11 +97,10 @@ void Tfrm::loadrecords() {
 
     m_loadedRecipient = {};
     if (table->locate(recipientName)) {
-        m_loadedRecipient = {table->text(QStringLiteral("name")),
-                             table->text(QStringLiteral("komy")),
-                             table->text(QStringLiteral("kyda")),
-                             table->text(QStringLiteral("profile")),
-                             table->integer(QStringLiteral("intyda"))};
+        m_loadedRecipient = {
+            table->text(QStringLiteral("name")), table->text(QStringLiteral("komy")),
+            table->text(QStringLiteral("kyda")), table->text(QStringLiteral("profile")),
+            table->integer(QStringLiteral("intyda"))};
     }
     rname->setText(m_loadedRecipient.name);
     setEditorText(komy, m_loadedRecipient.komy);
@@ -138,9 +137,9 @@ void Tfrm::checkchanges() {
     bool changed;
     if (recipientPage()) {
         const LoadedRecipient& r = m_loadedRecipient;
-        changed = r.profile != cbp->currentText() ||
-                  QString::number(r.intyda) != intyda->text() || r.kyda != editorText(kyda) ||
-                  r.komy != editorText(komy) || r.name != rname->text();
+        changed = r.profile != cbp->currentText() || QString::number(r.intyda) != intyda->text() ||
+                  r.kyda != editorText(kyda) || r.komy != editorText(komy) ||
+                  r.name != rname->text();
     } else {
         const LoadedSender& s = m_loadedSender;
         changed = s.otkogo != editorText(otkogo) || s.otkyda != editorText(otkyda) ||
@@ -242,13 +241,14 @@ void Tfrm::addrecord() {
     if (recipientPage()) {
         if (table->locate(name))
             throw UserError(nameExists);
-        table->insert({{QStringLiteral("name"), name},
-                       {QStringLiteral("komy"), QString()},
-                       {QStringLiteral("kyda"), QString()},
-                       {QStringLiteral("galka"), 0},
-                       {QStringLiteral("intyda"), 0},
-                       {QStringLiteral("groups"), QString()},
-                       {QStringLiteral("profile"), cbp->count() > 0 ? cbp->itemText(0) : QString()}});
+        table->insert(
+            {{QStringLiteral("name"), name},
+             {QStringLiteral("komy"), QString()},
+             {QStringLiteral("kyda"), QString()},
+             {QStringLiteral("galka"), 0},
+             {QStringLiteral("intyda"), 0},
+             {QStringLiteral("groups"), QString()},
+             {QStringLiteral("profile"), cbp->count() > 0 ? cbp->itemText(0) : QString()}});
         cb->setCurrentRow(cb->lines().add(name, false));
     } else {
         if (table2->locate(name))

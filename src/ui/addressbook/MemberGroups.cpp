@@ -1,11 +1,11 @@
 #include "ui/addressbook/MemberGroups.h"
 
+#include "core/UserError.h"
+#include "core/addressbook/splittext.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Messages.h"
-#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/DialogParts.h"
-#include "core/addressbook/splittext.h"
 
 #include <QGridLayout>
 #include <QLabel>

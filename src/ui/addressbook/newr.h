@@ -17,8 +17,8 @@ public:
 
     QLabel* Label1 = nullptr;
     QLineEdit* Edit1 = nullptr;
-    QPushButton* Button2 = nullptr;  // "Добавить"
-    QPushButton* Button1 = nullptr;  // "Отмена"
+    QPushButton* Button2 = nullptr; // "Добавить"
+    QPushButton* Button1 = nullptr; // "Отмена"
 
     void Button2Click();
     void reject() override;

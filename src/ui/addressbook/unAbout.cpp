@@ -27,9 +27,8 @@ TpAbout::TpAbout(Windows& windows) : QDialog(windows.frm) {
         QStringLiteral("Адреса получателей и отправителей на почтовых конвертах и бланках"), this);
     purpose->setWordWrap(true);
     Label3 = new QLabel(QStringLiteral("Envalo, версия 1.0b (32bit) (07.07.2008)"), this);
-    Label4 = new QLabel(QStringLiteral("INI-File: ") + windows.frm->appdir +
-                            QStringLiteral("envalo.ini"),
-                        this);
+    Label4 = new QLabel(
+        QStringLiteral("INI-File: ") + windows.frm->appdir + QStringLiteral("envalo.ini"), this);
     Label4->setWordWrap(true);
     Label4->setFixedWidth(281);
     Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);

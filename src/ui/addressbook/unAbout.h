@@ -13,8 +13,8 @@ class TpAbout : public QDialog {
 public:
     explicit TpAbout(Windows& windows);
 
-    QLabel* Label5 = nullptr;  // the version
+    QLabel* Label5 = nullptr; // the version
     QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;  // the settings file
+    QLabel* Label4 = nullptr; // the settings file
     QPushButton* Button1 = nullptr;
 };

@@ -1,16 +1,16 @@
 #include "ui/app/Envalo.h"
 
-#include "ui/app/Messages.h"
 #include "core/UserError.h"
-#include "ui/app/Windows.h"
+#include "core/profiles/IniFile.h"
+#include "core/profiles/ProgramOptions.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/unAbout.h"
+#include "ui/app/Messages.h"
+#include "ui/app/Windows.h"
+#include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
-#include "core/profiles/IniFile.h"
-#include "ui/editor/Options1.h"
-#include "core/profiles/ProgramOptions.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -33,7 +33,8 @@ Tfrm::Tfrm(Windows& windows)
     buildCommands();
     Timer1.setSingleShot(true);
     Timer1.setInterval(10);
-    connect(&Timer1, &QTimer::timeout, this, [this] { guarded(w.messages, [this] { Timer1Timer(); }); });
+    connect(&Timer1, &QTimer::timeout, this,
+            [this] { guarded(w.messages, [this] { Timer1Timer(); }); });
     creationStep();
 }
 
@@ -109,8 +110,8 @@ void Tfrm::Timer1Timer() {
     setWindowTitle(applicationTitle() + QStringLiteral(" v") + appversion);
     if (columnadded) {
         db.resetProfiles(cbp->currentText());
-        w.messages.notice(
-            QStringLiteral("Структура базы успешно обновлена, необходимо перезапустить программу."));
+        w.messages.notice(QStringLiteral(
+            "Структура базы успешно обновлена, необходимо перезапустить программу."));
         requestEnd();
     }
     cbp->clear();
@@ -134,9 +135,13 @@ void Tfrm::Timer1Timer() {
     w.desk->redraw();
 }
 
-void Tfrm::checkprinter() { output->checkprinter(ScreenConversions{scrDpiX, scrDpiY}); }
+void Tfrm::checkprinter() {
+    output->checkprinter(ScreenConversions{scrDpiX, scrDpiY});
+}
 
-void Tfrm::printerSetupClick() { output->printerSetup(); }
+void Tfrm::printerSetupClick() {
+    output->printerSetup();
+}
 
 void Tfrm::showClick() {
     w.desk->show();
@@ -160,7 +165,9 @@ void Tfrm::exitClick() {
         requestEnd();
 }
 
-void Tfrm::aboutClick() { w.messages.showModal(*w.pAbout); }
+void Tfrm::aboutClick() {
+    w.messages.showModal(*w.pAbout);
+}
 
 void Tfrm::requestEnd() {
     m_endRequested = true;

@@ -43,9 +43,9 @@ public:
     int scrDpiY = 96;
 
     AddressDb db;
-    std::unique_ptr<TableCursor> table;   // recipients
-    std::unique_ptr<TableCursor> table2;  // senders
-    std::unique_ptr<TableCursor> groups;  // recipient groups
+    std::unique_ptr<TableCursor> table;  // recipients
+    std::unique_ptr<TableCursor> table2; // senders
+    std::unique_ptr<TableCursor> groups; // recipient groups
 
     // Controls that other windows and the tests reach.
     QLineEdit* editfind = nullptr;
@@ -63,25 +63,25 @@ public:
     QLineEdit* intyt = nullptr;
     QComboBox* cbp = nullptr;
 
-    QAction* printAction = nullptr;      // toolbar "Печать"
-    QAction* saveAction = nullptr;       // toolbar "Сохранить"
-    QAction* addAction = nullptr;        // toolbar "Добавить"
-    QAction* deleteAction = nullptr;     // toolbar "Удалить"
-    QAction* clearAction = nullptr;      // toolbar "Очистить"
-    QAction* checkAllAction = nullptr;   // toolbar "Отметить всё"
-    QAction* settingsAction = nullptr;   // toolbar "Настройки"
-    QAction* groupsAction = nullptr;     // toolbar "Группы"
+    QAction* printAction = nullptr;    // toolbar "Печать"
+    QAction* saveAction = nullptr;     // toolbar "Сохранить"
+    QAction* addAction = nullptr;      // toolbar "Добавить"
+    QAction* deleteAction = nullptr;   // toolbar "Удалить"
+    QAction* clearAction = nullptr;    // toolbar "Очистить"
+    QAction* checkAllAction = nullptr; // toolbar "Отметить всё"
+    QAction* settingsAction = nullptr; // toolbar "Настройки"
+    QAction* groupsAction = nullptr;   // toolbar "Группы"
     QAction* menuPrint = nullptr;
     QAction* menuExit = nullptr;
     QAction* menuPrinterSetup = nullptr;
     QAction* menuPrintSettings = nullptr;
     QAction* menuAbout = nullptr;
     QAction* menuGroups = nullptr;
-    QMenu* cbMenu = nullptr;             // context menu of the recipient list
+    QMenu* cbMenu = nullptr; // context menu of the recipient list
     QAction* cbMenuDelete = nullptr;
     QAction* cbMenuShow = nullptr;
     QAction* cbMenuAdd = nullptr;
-    QAction* cbMenuGroups = nullptr;     // "Группы получателя..." 
+    QAction* cbMenuGroups = nullptr; // "Группы получателя..."
 
     // The deferred start-up step's one-shot timer.
     QTimer Timer1;

@@ -1,17 +1,17 @@
 // The main window's controls, menus, toolbar and hints.
 #include "ui/app/Envalo.h"
 
+#include "ui/addressbook/CheckList.h"
 #include "ui/app/Icons.h"
 #include "ui/app/Messages.h"
 #include "ui/app/Windows.h"
-#include "ui/addressbook/CheckList.h"
 #include "ui/controls/NumberKeyFilter.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -197,8 +197,8 @@ void Tfrm::buildCommands() {
         }
         return action;
     };
-    printAction = tool(QStringLiteral("Печать"), "document-print", QStyle::SP_FileIcon, {},
-                       "ToolButton1");
+    printAction =
+        tool(QStringLiteral("Печать"), "document-print", QStyle::SP_FileIcon, {}, "ToolButton1");
     saveAction = tool(QStringLiteral("Сохранить"), "document-save", QStyle::SP_DialogSaveButton,
                       QStringLiteral("Сохранение изменений"), "ToolButton2");
     addAction = tool(QStringLiteral("Добавить"), "list-add", QStyle::SP_FileDialogNewFolder,

@@ -42,10 +42,10 @@ QIcon envelopeIcon() {
 
 QLabel* titleBar(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    label->setStyleSheet(QStringLiteral(
-        "QLabel { color: white; font-weight: bold; padding: 3px 6px;"
-        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-        " stop:0 #5a7fb5, stop:0.5 #3d64a0, stop:1 #2c4f86); }"));
+    label->setStyleSheet(
+        QStringLiteral("QLabel { color: white; font-weight: bold; padding: 3px 6px;"
+                       " background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+                       " stop:0 #5a7fb5, stop:0.5 #3d64a0, stop:1 #2c4f86); }"));
     return label;
 }
 
@@ -144,7 +144,9 @@ QIcon sheetPositionIcon(int position) {
     // Positions: 0-2 on the left, 3-5 in the middle, 6-8 on the right.
     const int column = position / 3;
     const int row = position < 3 || position > 5 ? position % 3
-                    : position == 3 ? 0 : position == 4 ? 2 : 1;
+                    : position == 3              ? 0
+                    : position == 4              ? 2
+                                                 : 1;
     const int x = 3 + column * 8;
     const int y = 3 + row * 6;
     p.setPen(Qt::NoPen);

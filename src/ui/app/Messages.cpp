@@ -10,7 +10,9 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 
-QString applicationTitle() { return QStringLiteral("Печать конвертов"); }
+QString applicationTitle() {
+    return QStringLiteral("Печать конвертов");
+}
 
 QString errorNoticeText(const QString& text) {
     if (!text.isEmpty() && text.back() > QLatin1Char('.'))
@@ -39,7 +41,9 @@ bool DialogMessages::question(const QString& text, const QString& title) {
                                  QMessageBox::Ok) == QMessageBox::Ok;
 }
 
-int DialogMessages::showModal(QDialog& dialog) { return dialog.exec(); }
+int DialogMessages::showModal(QDialog& dialog) {
+    return dialog.exec();
+}
 
 bool DialogMessages::printerDialog(QPrinter& printer) {
     QPrintDialog dialog(&printer, m_parent);

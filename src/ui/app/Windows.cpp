@@ -1,18 +1,18 @@
 #include "ui/app/Windows.h"
 
+#include "core/UserError.h"
+#include "core/profiles/IniFile.h"
 #include "ui/addressbook/UnAddG.h"
 #include "ui/addressbook/UnGroups.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
+#include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
 #include "ui/printing/desk1.h"
 #include "ui/printing/unPos.h"
 #include "ui/printing/unWait.h"
-#include "ui/editor/Options1.h"
-#include "core/UserError.h"
-#include "core/profiles/IniFile.h"
 
 #include <QDir>
 #include <QLockFile>
@@ -60,7 +60,9 @@ Program::Program(const QString& appdir, Messages& messages)
     }
 }
 
-Program::~Program() { destroyAll(); }
+Program::~Program() {
+    destroyAll();
+}
 
 void Program::destroyAll() {
     auto& w = m_windows;

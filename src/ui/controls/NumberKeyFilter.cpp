@@ -24,7 +24,7 @@ bool NumberKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (typed < QLatin1Char('0') || typed > QLatin1Char('9'))
         return true;
     const QString text = field->text();
-    const bool room = text.size() <= m_maxLength ||
-                      text.mid(field->cursorPosition()).contains(QLatin1Char(','));
+    const bool room =
+        text.size() <= m_maxLength || text.mid(field->cursorPosition()).contains(QLatin1Char(','));
     return !room;
 }

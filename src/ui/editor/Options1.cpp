@@ -1,15 +1,15 @@
 #include "ui/editor/Options1.h"
 
+#include "core/UserError.h"
+#include "core/envelope/EnvelopeFormat.h"
+#include "core/profiles/ProfileFile.h"
+#include "core/profiles/ProgramOptions.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Messages.h"
-#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
-#include "core/envelope/EnvelopeFormat.h"
 #include "ui/editor/uView.h"
-#include "core/profiles/ProfileFile.h"
-#include "core/profiles/ProgramOptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,8 +30,7 @@ QStringList names(const QComboBox* list) {
 
 } // namespace
 
-Topt::Topt(Windows& windows)
-    : w(windows), m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
+Topt::Topt(Windows& windows) : w(windows), m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
     startTimer.setSingleShot(true);
     startTimer.setInterval(10);
     connect(&startTimer, &QTimer::timeout, this,
@@ -74,7 +73,9 @@ bool Topt::profileexists(const QString& name) const {
     return names(w.view->cb1).contains(name);
 }
 
-void Topt::markmodified() { w.view->markmodified(); }
+void Topt::markmodified() {
+    w.view->markmodified();
+}
 
 QString Topt::checkedName(const QString& typed, const QString& keeping) const {
     const QString name = typed.trimmed();
@@ -104,9 +105,8 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
 
 Topt::Lists Topt::lists() const {
     const Tview& v = *w.view;
-    return {names(v.cb1),     v.cb1->currentIndex(),   names(w.frm->cbp),
-            w.frm->cbp->currentIndex(), v.ccb1->Items(), v.ccb1->CheckedText(),
-            v.profile.name,   v.rememberedProfile};
+    return {names(v.cb1),    v.cb1->currentIndex(), names(w.frm->cbp), w.frm->cbp->currentIndex(),
+            v.ccb1->Items(), v.ccb1->CheckedText(), v.profile.name,    v.rememberedProfile};
 }
 
 void Topt::restore(const Lists& before) {
@@ -149,8 +149,8 @@ void Topt::loadprofile(const QString& name) {
         loadSteps(name);
     } catch (const std::exception& e) {
         // The cause names the picture or the value, so the user knows what to mend.
-        throw UserError(QStringLiteral("Ошибка загрузки профиля «%1».\r\n%2")
-                            .arg(name, errorMessage(e)));
+        throw UserError(
+            QStringLiteral("Ошибка загрузки профиля «%1».\r\n%2").arg(name, errorMessage(e)));
     }
 }
 
@@ -230,7 +230,9 @@ void Topt::loadSteps(const QString& name) {
     v.Button10->setEnabled(false);
 }
 
-void Topt::saveprofile(const QString& name) { writeProfile(m_ini, name, w.view->currentProfile()); }
+void Topt::saveprofile(const QString& name) {
+    writeProfile(m_ini, name, w.view->currentProfile());
+}
 
 void Topt::newprofile() {
     Tview& v = *w.view;
@@ -271,9 +273,9 @@ void Topt::renameprofile() {
     Tview& v = *w.view;
     QComboBox* cbp = w.frm->cbp;
     const QString old = v.cb1->currentText();
-    const QString typed = w.messages.inputBox(QStringLiteral("Переименовать профиль"),
-                                              QStringLiteral("Напишите новое название профиля"),
-                                              old);
+    const QString typed =
+        w.messages.inputBox(QStringLiteral("Переименовать профиль"),
+                            QStringLiteral("Напишите новое название профиля"), old);
     if (typed.trimmed().isEmpty() || typed.trimmed() == old)
         return;
     if (profileexists(typed.trimmed())) {

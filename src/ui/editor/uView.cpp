@@ -1,9 +1,9 @@
 #include "ui/editor/uView.h"
 
+#include "core/Numbers.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Icons.h"
 #include "ui/app/Messages.h"
-#include "core/Numbers.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/controls/NumberKeyFilter.h"
@@ -46,8 +46,7 @@ QToolButton* textButton(const QString& text, const QString& hint, const QString&
 
 } // namespace
 
-Tview::Tview(Windows& windows)
-    : QDialog(windows.frm), pictureCache(windows.appdir), w(windows) {
+Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appdir), w(windows) {
     screen.scrDpiX = w.frm->scrDpiX;
     screen.scrDpiY = w.frm->scrDpiY;
     buildWindow();
@@ -81,7 +80,9 @@ Tview::Tview(Windows& windows)
     connectCommands();
 }
 
-Tview::~Tview() { qApp->removeEventFilter(this); }
+Tview::~Tview() {
+    qApp->removeEventFilter(this);
+}
 
 void Tview::buildWindow() {
     setWindowTitle(QStringLiteral("Настройки"));
@@ -103,8 +104,9 @@ void Tview::buildWindow() {
     describe(cb1, QStringLiteral("Профиль:"), QStringLiteral("cb1"));
     auto* profileLabel = new QLabel(QStringLiteral("Профиль:"), this);
     profileLabel->setBuddy(cb1);
-    SpeedButton7 = textButton(QStringLiteral("Переименовать"), QStringLiteral("Переименовать профиль"),
-                              QStringLiteral("SpeedButton7"), this);
+    SpeedButton7 =
+        textButton(QStringLiteral("Переименовать"), QStringLiteral("Переименовать профиль"),
+                   QStringLiteral("SpeedButton7"), this);
     SpeedButton6 = textButton(QStringLiteral("Удалить"), QStringLiteral("Удалить профиль"),
                               QStringLiteral("SpeedButton6"), this);
     SpeedButton5 = textButton(QStringLiteral("Добавить"), QStringLiteral("Добавить новый профиль"),
@@ -177,10 +179,12 @@ QWidget* Tview::buildPanels() {
         auto* mm = new QLabel(parent);
         mm->setMinimumWidth(52);
         mmLabels[size_t(n)] = mm;
-        connect(e, &QLineEdit::textChanged, this, [this] { guarded(w.messages, [this] {
-                                                             markmodified();
-                                                             updateMillimetres();
-                                                         }); });
+        connect(e, &QLineEdit::textChanged, this, [this] {
+            guarded(w.messages, [this] {
+                markmodified();
+                updateMillimetres();
+            });
+        });
         return e;
     };
     // A field pair with its arrow cross and, where the panel has one, its apply button.
@@ -197,11 +201,12 @@ QWidget* Tview::buildPanels() {
         grid->addWidget(mmLabels[size_t(yField)], row + 1, 2);
         auto* cross = new QGridLayout;
         cross->setSpacing(0);
-        const std::array<ArrowDirection, 4> directions = {ArrowDirection::Left, ArrowDirection::Up,
-                                                          ArrowDirection::Down, ArrowDirection::Right};
+        const std::array<ArrowDirection, 4> directions = {
+            ArrowDirection::Left, ArrowDirection::Up, ArrowDirection::Down, ArrowDirection::Right};
         const std::array<QString, 4> names = {QStringLiteral("влево"), QStringLiteral("вверх"),
                                               QStringLiteral("вниз"), QStringLiteral("вправо")};
-        const std::array<QPoint, 4> places = {QPoint(1, 0), QPoint(0, 1), QPoint(2, 1), QPoint(1, 2)};
+        const std::array<QPoint, 4> places = {QPoint(1, 0), QPoint(0, 1), QPoint(2, 1),
+                                              QPoint(1, 2)};
         for (int d = 0; d < 4; ++d) {
             auto* arrow = new QToolButton(box);
             arrow->setIcon(arrowIcon(directions[size_t(d)]));
@@ -240,7 +245,8 @@ QWidget* Tview::buildPanels() {
     auto* digits = new QGroupBox(QStringLiteral("Сдвиг индекса"), column);
     auto* digitsGrid = new QGridLayout(digits);
     int row = pair(digits, digitsGrid, 0, 1, 2, 0, {}, 0);
-    digitsGrid->addWidget(new QLabel(QStringLiteral("Расстояние между цифр:"), digits), row++, 0, 1, 5);
+    digitsGrid->addWidget(new QLabel(QStringLiteral("Расстояние между цифр:"), digits), row++, 0, 1,
+                          5);
     digitsGrid->addWidget(new QLabel(QStringLiteral("Z"), digits), row, 0);
     digitsGrid->addWidget(field(3, digits, QStringLiteral("Расстояние между цифр:")), row, 1);
     digitsGrid->addWidget(mmLabels[3], row, 2);
@@ -258,7 +264,8 @@ QWidget* Tview::buildPanels() {
     gapApply->setIcon(applyIcon());
     gapApply->setFixedSize(24, 22);
     gapApply->setAutoDefault(false);
-    describe(gapApply, QStringLiteral("Расстояние между цифр: применить"), QStringLiteral("Button2"));
+    describe(gapApply, QStringLiteral("Расстояние между цифр: применить"),
+             QStringLiteral("Button2"));
     applyButtons[1] = gapApply;
     digitsGrid->addWidget(gapApply, row, 4);
     layout->addWidget(digits);
@@ -284,13 +291,14 @@ QWidget* Tview::buildPanels() {
     const std::array<QString, 6> applyNames = {
         QStringLiteral("Button1"), QStringLiteral("Button2"), QStringLiteral("Button3"),
         QStringLiteral("Button6"), QStringLiteral("Button4"), QStringLiteral("Button7")};
-    const std::array<void (Tview::*)(), 6> applies = {
-        &Tview::Button1Click, &Tview::Button2Click, &Tview::Button3Click,
-        &Tview::Button6Click, &Tview::Button4Click, &Tview::Button7Click};
+    const std::array<void (Tview::*)(), 6> applies = {&Tview::Button1Click, &Tview::Button2Click,
+                                                      &Tview::Button3Click, &Tview::Button6Click,
+                                                      &Tview::Button4Click, &Tview::Button7Click};
     for (int i = 0; i < 6; ++i) {
         applyButtons[size_t(i)]->setAccessibleDescription(applyNames[size_t(i)]);
-        connect(applyButtons[size_t(i)], &QPushButton::clicked, this,
-                [this, apply = applies[size_t(i)]] { guarded(w.messages, [&] { (this->*apply)(); }); });
+        connect(
+            applyButtons[size_t(i)], &QPushButton::clicked, this,
+            [this, apply = applies[size_t(i)]] { guarded(w.messages, [&] { (this->*apply)(); }); });
     }
     connect(gapMinus, &QToolButton::clicked, this, [this] {
         guarded(w.messages, [this] {
@@ -338,14 +346,17 @@ QLayout* Tview::buildBars() {
     ToolButton1->setToolTip(QStringLiteral("Положение конверта на листе"));
     ToolButton1->setPopupMode(QToolButton::MenuButtonPopup);
     ToolButton1->setIconSize(QSize(30, 24));
-    describe(ToolButton1, QStringLiteral("Положение конверта на листе"), QStringLiteral("ToolButton1"));
+    describe(ToolButton1, QStringLiteral("Положение конверта на листе"),
+             QStringLiteral("ToolButton1"));
     pm2 = new QMenu(this);
     auto* positions = new QActionGroup(this);
     const std::array<const char*, 9> captions = {
-        "слева вверху", "слева поцентру", "слева внизу", "поцентру вверху", "поцентру внизу",
-        "поцентру вцентре", "справа вверху", "справа поцентру", "справа внизу"};
+        "слева вверху",    "слева поцентру",  "слева внизу",
+        "поцентру вверху", "поцентру внизу",  "поцентру вцентре",
+        "справа вверху",   "справа поцентру", "справа внизу"};
     for (int i = 0; i < 9; ++i) {
-        QAction* item = pm2->addAction(sheetPositionIcon(i), QString::fromUtf8(captions[size_t(i)]));
+        QAction* item =
+            pm2->addAction(sheetPositionIcon(i), QString::fromUtf8(captions[size_t(i)]));
         item->setCheckable(true);
         positions->addAction(item);
         positionItems[size_t(i)] = item;

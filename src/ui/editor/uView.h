@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ui/editor/Canvas.h"
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/PrintProfile.h"
+#include "ui/editor/Canvas.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -47,26 +47,26 @@ public:
     QPushButton* Button5 = nullptr;      // "Сохранить как"
     QPushButton* Button10 = nullptr;     // "Сохранить"
     // Bottom bar.
-    std::array<QToolButton*, 4> SpeedButton{};  // the print toggles of the four pictures
-    QToolButton* ToolButton1 = nullptr;  // sheet position
+    std::array<QToolButton*, 4> SpeedButton{}; // the print toggles of the four pictures
+    QToolButton* ToolButton1 = nullptr;        // sheet position
     QMenu* pm2 = nullptr;
-    TCheckedComboBox* ccb1 = nullptr;    // the profiles to print
+    TCheckedComboBox* ccb1 = nullptr; // the profiles to print
     std::array<QAction*, 9> positionItems{};
-    QComboBox* cb2 = nullptr;            // the envelope format
-    QCheckBox* CheckBox1 = nullptr;      // "Поменять индексы местами"
-    QCheckBox* cb3 = nullptr;            // "Подтверждение печати"
-    QPushButton* Button11 = nullptr;     // "Шрифт"
-    QPushButton* Button12 = nullptr;     // "Выделить всё"
+    QComboBox* cb2 = nullptr;        // the envelope format
+    QCheckBox* CheckBox1 = nullptr;  // "Поменять индексы местами"
+    QCheckBox* cb3 = nullptr;        // "Подтверждение печати"
+    QPushButton* Button11 = nullptr; // "Шрифт"
+    QPushButton* Button12 = nullptr; // "Выделить всё"
     QRadioButton* rb1 = nullptr;
     QRadioButton* rb2 = nullptr;
-    QLineEdit* Edit15 = nullptr;         // print delay
+    QLineEdit* Edit15 = nullptr; // print delay
     QSpinBox* UpDown1 = nullptr;
-    QPushButton* Button9 = nullptr;      // "Сохранить и выйти"
-    QPushButton* Button8 = nullptr;      // "Отмена"
+    QPushButton* Button9 = nullptr; // "Сохранить и выйти"
+    QPushButton* Button8 = nullptr; // "Отмена"
     // Block menu.
     QMenu* pp1 = nullptr;
-    QAction* N10 = nullptr;              // "Шрифт"
-    QAction* N11 = nullptr;              // "Видимость"
+    QAction* N10 = nullptr; // "Шрифт"
+    QAction* N11 = nullptr; // "Видимость"
 
     // The canvas.
     QWidget* P1 = nullptr;
@@ -88,8 +88,8 @@ public:
     int rememberedProfile = -1;
     int rememberedFormat = -1;
 
-    QTimer Timer1;  // status bar
-    QTimer T2;      // hold-to-repeat of the arrow buttons
+    QTimer Timer1; // status bar
+    QTimer T2;     // hold-to-repeat of the arrow buttons
 
     QLineEdit* edit(int n) const { return edits[size_t(n)]; }
     BlockLabel* label(int number) const { return labels[size_t(number - 1)]; }
@@ -114,12 +114,12 @@ public:
     void clearSelection();
 
     // Applies of the coordinate panels.
-    void Button1Click();  // digit cells
-    void Button2Click();  // gap
-    void Button3Click();  // sender block
-    void Button4Click();  // recipient block
-    void Button6Click();  // block 5
-    void Button7Click();  // block 6
+    void Button1Click(); // digit cells
+    void Button2Click(); // gap
+    void Button3Click(); // sender block
+    void Button4Click(); // recipient block
+    void Button6Click(); // block 5
+    void Button7Click(); // block 6
     void arrowStep(int panel, int direction);
     void T2Timer();
     void Timer1Timer();
@@ -137,11 +137,11 @@ public:
 
     // Commands of the top and bottom bars and the block menu.
     bool modified() const;
-    void cb1Change(int index);        // choose a profile
-    void SpeedButton7Click();         // rename
-    void SpeedButton6Click();         // delete
-    void SpeedButton5Click();         // add
-    void Button5Click();              // save as
+    void cb1Change(int index); // choose a profile
+    void SpeedButton7Click();  // rename
+    void SpeedButton6Click();  // delete
+    void SpeedButton5Click();  // add
+    void Button5Click();       // save as
     // Save; false when the user stopped at the empty print list question.
     bool Button10Click();
     // The profile as the editor shows it now, as a save writes it.

@@ -2,9 +2,9 @@
 // dragging, coordinate panels, key moves and the out-of-envelope check.
 #include "ui/editor/uView.h"
 
+#include "core/Numbers.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Messages.h"
-#include "core/Numbers.h"
 #include "ui/app/Windows.h"
 
 #include <QComboBox>
@@ -42,9 +42,13 @@ void Tview::moveBlock(int number, QPoint position) {
     label(number)->move(position);
 }
 
-int Tview::toWholeNumberOf(int field) const { return toWholeNumber(edit(field)->text()); }
+int Tview::toWholeNumberOf(int field) const {
+    return toWholeNumber(edit(field)->text());
+}
 
-int Tview::currentFormat() const { return formatOfText(cb2->currentText()); }
+int Tview::currentFormat() const {
+    return formatOfText(cb2->currentText());
+}
 
 void Tview::setform() {
     const int format = currentFormat();
@@ -91,8 +95,8 @@ void Tview::drawblocks() {
             SpeedButton[slot]->setVisible(false);
             SpeedButton[slot]->setChecked(false);
         }
-        p2->pictures[SenderSlot].image =
-            pictureCache.picture(pictureFile(format, SenderSlot, SpeedButton[SenderSlot]->isChecked()));
+        p2->pictures[SenderSlot].image = pictureCache.picture(
+            pictureFile(format, SenderSlot, SpeedButton[SenderSlot]->isChecked()));
     }
     profile.otkogo = SpeedButton[0]->isChecked();
     profile.komu = SpeedButton[1]->isChecked();
@@ -127,7 +131,9 @@ void Tview::centreSurface() {
     p2->move(P1->width() / 2 - p2->width() / 2, P1->height() / 2 - p2->height() / 2);
 }
 
-void Tview::markmodified() { Button10->setEnabled(true); }
+void Tview::markmodified() {
+    Button10->setEnabled(true);
+}
 
 void Tview::settext() {
     const auto texts = blockTexts(w.frm->addressTexts(), profile.indexswitch);

@@ -2,16 +2,16 @@
 // visibility of blocks, the sheet position, the print options and closing.
 #include "ui/editor/uView.h"
 
+#include "core/UserError.h"
+#include "core/profiles/ProgramOptions.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Messages.h"
-#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/controls/NumberKeyFilter.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/unSaveAs.h"
-#include "core/profiles/ProgramOptions.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -28,7 +28,6 @@
 #include <cmath>
 
 namespace {
-
 
 QFont dialogFont(const TextBlock& block) {
     QFont font = styledFont(block);
@@ -190,7 +189,9 @@ PrintProfile Tview::currentProfile() const {
     return p;
 }
 
-bool Tview::Button10Click() { return saveCurrentProfile(false); }
+bool Tview::Button10Click() {
+    return saveCurrentProfile(false);
+}
 
 void Tview::Button9Click() {
     if (saveCurrentProfile(true))
@@ -214,8 +215,8 @@ bool Tview::saveCurrentProfile(bool withDelay) {
         w.opt->saveprofile(name);
         ProgramOptions::writeProfile(ini, name);
         if (withDelay)
-            ProgramOptions::writeDelay(ini, Edit15->text(),
-                                       rb1->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
+            ProgramOptions::writeDelay(
+                ini, Edit15->text(), rb1->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
     });
     Button10->setEnabled(false);
     formatPanel->setText(QStringLiteral("Сохранено"));

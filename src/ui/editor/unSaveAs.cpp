@@ -1,8 +1,8 @@
 #include "ui/editor/unSaveAs.h"
 
+#include "core/UserError.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Messages.h"
-#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/DialogParts.h"
 #include "ui/editor/uView.h"

@@ -1,8 +1,8 @@
 #include "ui/printing/PageOutput.h"
 
-#include "ui/app/Messages.h"
 #include "core/UserError.h"
 #include "core/envelope/Envelope.h"
+#include "ui/app/Messages.h"
 
 #include <QCursor>
 #include <QDir>
@@ -29,15 +29,17 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 // A name that every file system takes: no separators, reserved or control characters,
 // no leading dot (a hidden file) and no trailing dot or space (refused on Windows).
 QString fileNameStem(const QString& text) {
     QString stem;
     for (const QChar c : text.left(longestNameStem)) {
-        const bool reserved = c.unicode() < 0x20 || c == QChar(0x7F) ||
-                              QStringLiteral("\\/:*?\"<>|").contains(c);
+        const bool reserved =
+            c.unicode() < 0x20 || c == QChar(0x7F) || QStringLiteral("\\/:*?\"<>|").contains(c);
         stem += reserved ? QChar('_') : c;
     }
     stem = stem.trimmed();
@@ -86,8 +88,7 @@ QString PageRequest::documentName() const {
 PageOutput::PageOutput(Messages& messages, const QString& appdir)
     : PageOutput(messages, appdir, nullptr) {}
 
-PageOutput::PageOutput(Messages& messages, const QString& appdir,
-                       std::unique_ptr<QPrinter> printer)
+PageOutput::PageOutput(Messages& messages, const QString& appdir, std::unique_ptr<QPrinter> printer)
     : m_messages(messages), m_appdir(appdir), m_printer(std::move(printer)) {
     if (!m_printer)
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -153,13 +154,11 @@ void PageOutput::measure() {
     const QString noPrinter =
         QStringLiteral("Принтер не установлен, а конверты некуда сохранить: ");
     if (info.exists() && !info.isDir())
-        throw UserError(noPrinter +
-                        QStringLiteral("«%1» не является папкой.").arg(native(folder)));
+        throw UserError(noPrinter + QStringLiteral("«%1» не является папкой.").arg(native(folder)));
     const QFileInfo writable = info.exists() ? info : QFileInfo(m_appdir);
     if (!writable.isDir() || !writable.isWritable())
-        throw UserError(noPrinter +
-                        QStringLiteral("нет права записи в папку «%1».")
-                            .arg(native(writable.absoluteFilePath())));
+        throw UserError(noPrinter + QStringLiteral("нет права записи в папку «%1».")
+                                        .arg(native(writable.absoluteFilePath())));
 }
 
 bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) {
@@ -207,8 +206,8 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
             throw;
         }
         if (!painter.end() || m_printer->printerState() == QPrinter::Error)
-            throw UserError(QStringLiteral("Принтер «%1» не принял документ.")
-                                .arg(m_printer->printerName()));
+            throw UserError(
+                QStringLiteral("Принтер «%1» не принял документ.").arg(m_printer->printerName()));
         return;
     }
 
@@ -273,9 +272,12 @@ QString PageOutput::reserveFile(const PageRequest& request) {
 
 QString PageOutput::filesFolder() const {
     switch (m_mode) {
-    case Mode::Folder: return m_appdir + QStringLiteral("PDF");
-    case Mode::ChosenFile: return QFileInfo(m_chosenFile).absolutePath();
-    case Mode::Spooler: break;
+    case Mode::Folder:
+        return m_appdir + QStringLiteral("PDF");
+    case Mode::ChosenFile:
+        return QFileInfo(m_chosenFile).absolutePath();
+    case Mode::Spooler:
+        break;
     }
     return {};
 }

@@ -1,18 +1,18 @@
 // The print run: one envelope per ticked recipient and per chosen profile.
 #include "ui/app/Envalo.h"
 
-#include "ui/printing/PageOutput.h"
-#include "ui/addressbook/CheckList.h"
-#include "ui/app/Messages.h"
 #include "core/UserError.h"
-#include "ui/app/Windows.h"
-#include "ui/controls/CheckCombo.h"
-#include "ui/printing/desk1.h"
-#include "ui/editor/uView.h"
 #include "core/envelope/Compose.h"
-#include "ui/editor/Options1.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Messages.h"
+#include "ui/app/Windows.h"
+#include "ui/controls/CheckCombo.h"
+#include "ui/editor/Options1.h"
+#include "ui/editor/uView.h"
+#include "ui/printing/PageOutput.h"
+#include "ui/printing/desk1.h"
 #include "ui/printing/unWait.h"
 
 #include <QCheckBox>
@@ -70,8 +70,8 @@ void Tfrm::printall() {
             return *loaded.insert(name, std::move(profile));
         } catch (const std::exception& e) {
             // The message the profile store gives for the same profile.
-            throw UserError(QStringLiteral("Ошибка загрузки профиля «%1».\r\n%2")
-                                .arg(name, errorMessage(e)));
+            throw UserError(
+                QStringLiteral("Ошибка загрузки профиля «%1».\r\n%2").arg(name, errorMessage(e)));
         }
     };
 

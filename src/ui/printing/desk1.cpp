@@ -1,12 +1,12 @@
 #include "ui/printing/desk1.h"
 
+#include "core/UserError.h"
+#include "core/envelope/Compose.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Messages.h"
-#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/editor/uView.h"
-#include "core/envelope/Compose.h"
 
 #include <QBitmap>
 #include <QKeyEvent>

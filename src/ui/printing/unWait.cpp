@@ -1,9 +1,9 @@
 #include "ui/printing/unWait.h"
 
+#include "core/profiles/ProgramOptions.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Windows.h"
 #include "ui/editor/Options1.h"
-#include "core/profiles/ProgramOptions.h"
 
 #include <QGridLayout>
 #include <QLabel>

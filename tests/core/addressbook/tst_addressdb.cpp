@@ -1,7 +1,7 @@
 #include "ForeignLock.h"
+#include "core/UserError.h"
 #include "core/addressbook/AddressDb.h"
 #include "core/addressbook/SqlScript.h"
-#include "core/UserError.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -371,7 +371,9 @@ void TestAddressDb::openRefusesBadFiles() {
 
     AddressDb db;
     db.setBusyTimeout(200);
-    QCOMPARE(failure([&] { db.open(path, {u"table"_s, u"table2"_s, u"groups"_s}); }),
+    QCOMPARE(failure([&] {
+                 db.open(path, {u"table"_s, u"table2"_s, u"groups"_s});
+             }),
              message.arg(path));
     QVERIFY(!db.isOpen());
     lock.reset();
@@ -477,12 +479,11 @@ void TestAddressDb::storeFailures_data() {
         << u"query only"_s
         << u"База данных «%1» открыта только для чтения, изменения не сохранены"_s + readOnly;
     QTest::newRow("write-protected file")
-        << u"file"_s << u"Файл базы данных «%1» защищён от записи, изменения не сохранены"_s +
-                            readOnly;
+        << u"file"_s
+        << u"Файл базы данных «%1» защищён от записи, изменения не сохранены"_s + readOnly;
     QTest::newRow("write-protected folder")
         << u"folder"_s
-        << u"Папка файла базы данных «%1» защищена от записи, изменения не сохранены"_s +
-               readOnly;
+        << u"Папка файла базы данных «%1» защищена от записи, изменения не сохранены"_s + readOnly;
 }
 
 void TestAddressDb::storeFailures() {

@@ -1,9 +1,9 @@
 // Composition without any window: the core and QtTest only.
 #include "core/UserError.h"
+#include "core/envelope/Compose.h"
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/envelope/Jpeg.h"
 #include "core/envelope/PictureCache.h"
-#include "core/envelope/Compose.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +12,9 @@
 
 namespace {
 
-const AddressTexts addresses{"Ромашка\nОтдел", "ул. 1\nг. Тверь\nобл.\nлишняя", "654321",
-                             "Иванову",        "ул. 2\nМосква",                 "123456"};
+const AddressTexts addresses{"Ромашка\nОтдел", "ул. 1\nг. Тверь\nобл.\nлишняя",
+                             "654321",         "Иванову",
+                             "ул. 2\nМосква",  "123456"};
 
 // A picture of its own for each slot, to see which slot went where.
 EnvelopePictures distinctPictures() {
@@ -58,14 +59,14 @@ void ComposeTest::texts_data() {
     QTest::addColumn<bool>("swapped");
     QTest::addColumn<QList<int>>("blocks");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("indexes apart") << false << QList<int>{5, 6, 12, 17}
-                                   << QStringList{"654321", "123456", "1", "6"};
-    QTest::newRow("indexes swapped") << true << QList<int>{5, 6, 12, 17}
-                                     << QStringList{"123456", "654321", "6", "1"};
-    QTest::newRow("one-line recipient name") << false << QList<int>{7, 8, 20}
-                                             << QStringList{"Иванову", "", ""};
-    QTest::newRow("two-line sender name") << false << QList<int>{1, 18, 19}
-                                          << QStringList{"Ромашка", "Отдел", ""};
+    QTest::newRow("indexes apart")
+        << false << QList<int>{5, 6, 12, 17} << QStringList{"654321", "123456", "1", "6"};
+    QTest::newRow("indexes swapped")
+        << true << QList<int>{5, 6, 12, 17} << QStringList{"123456", "654321", "6", "1"};
+    QTest::newRow("one-line recipient name")
+        << false << QList<int>{7, 8, 20} << QStringList{"Иванову", "", ""};
+    QTest::newRow("two-line sender name")
+        << false << QList<int>{1, 18, 19} << QStringList{"Ромашка", "Отдел", ""};
     QTest::newRow("fourth address line not placed")
         << false << QList<int>{2, 3, 4, 9, 10, 11}
         << QStringList{"ул. 1", "г. Тверь", "обл.", "ул. 2", "Москва", ""};
@@ -114,14 +115,14 @@ void ComposeTest::pictures_data() {
     QTest::addColumn<QList<bool>>("toggles");
     QTest::addColumn<QList<bool>>("visible");
     QTest::addColumn<QStringList>("files");
-    QTest::newRow("DL all down")
-        << 0 << QList<bool>{true, true, true, true} << QList<bool>{true, true, true, true}
-        << QStringList{"images/dl_otkogo.jpg", "images/dl_komy.jpg", "images/dl_index.jpg",
-                       "images/dl_marka.jpg"};
-    QTest::newRow("C6 stamp up")
-        << 2 << QList<bool>{true, true, true, false} << QList<bool>{true, true, true, false}
-        << QStringList{"images/c6_otkogo.jpg", "images/c6_komy.jpg", "images/c6_index.jpg",
-                       "images/c6_marka_b.jpg"};
+    QTest::newRow("DL all down") << 0 << QList<bool>{true, true, true, true}
+                                 << QList<bool>{true, true, true, true}
+                                 << QStringList{"images/dl_otkogo.jpg", "images/dl_komy.jpg",
+                                                "images/dl_index.jpg", "images/dl_marka.jpg"};
+    QTest::newRow("C6 stamp up") << 2 << QList<bool>{true, true, true, false}
+                                 << QList<bool>{true, true, true, false}
+                                 << QStringList{"images/c6_otkogo.jpg", "images/c6_komy.jpg",
+                                                "images/c6_index.jpg", "images/c6_marka_b.jpg"};
     QTest::newRow("F119_1 has the sender slot alone")
         << 3 << QList<bool>{true, true, true, true} << QList<bool>{true, false, false, false}
         << QStringList{"images/f119_otkogo.jpg", "", "", ""};

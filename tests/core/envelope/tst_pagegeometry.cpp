@@ -10,7 +10,7 @@ namespace {
 const PrinterMetrics printer600{6.25, 6.25, 100, 100, 4960, 7016};
 const QSize dl(831, 416);
 const QSize c6(612, 431);
-const QSize c5(1209, 869);  // 320 x 230 mm: larger than the page
+const QSize c5(1209, 869); // 320 x 230 mm: larger than the page
 
 } // namespace
 
@@ -32,7 +32,7 @@ void PageGeometryTest::placement_data() {
     QTest::addColumn<int>("listpos");
     QTest::addColumn<QString>("allx");
     QTest::addColumn<QString>("ally");
-    QTest::addColumn<QRect>("expected");  // x, y, width, height in device pixels
+    QTest::addColumn<QRect>("expected"); // x, y, width, height in device pixels
     QTest::addColumn<QString>("failure");
     const auto row = [](const char* name, QSize surface, bool isC5, int listpos, QString allx,
                         QString ally, QRect expected, QString failure = {},
@@ -42,11 +42,11 @@ void PageGeometryTest::placement_data() {
     };
 
     // C6 fits: natural size, margin 404; each of the nine positions has its own formula.
-    const QList<QPoint> c6At = {{0, 0},    {0, 730},    {0, 1863},    {1192, 0},   {1192, 730},
+    const QList<QPoint> c6At = {{0, 0},       {0, 730},  {0, 1863},   {1192, 0},   {1192, 730},
                                 {1596, 1863}, {2787, 0}, {2787, 730}, {2787, 1863}};
     for (int i = 0; i < 9; ++i) {
-        QTest::addRow("C6 position %d", i) << printer600 << c6 << false << i << "0" << "0"
-                                           << QRect(c6At[i], QSize(3825, 2693)) << QString();
+        QTest::addRow("C6 position %d", i) << printer600 << c6 << false << i << "0"
+                                           << "0" << QRect(c6At[i], QSize(3825, 2693)) << QString();
     }
     row("C6 10 mm across", c6, false, 4, "10", "0", {1260, 730, 3825, 2693});
     row("C6 10 mm down", c6, false, 4, "0", "10", {1192, 798, 3825, 2693});

@@ -93,8 +93,8 @@ int renameForever(const QString& path) {
 QString mountSmallDisk(const QString& folder, const char* size) {
     QDir().mkpath(folder);
     const QByteArray options = QByteArray("size=") + size;
-    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
-                options.constData()) != 0)
+    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) !=
+        0)
         return u"no file system can be mounted here (%1)"_s.arg(qt_error_string(errno));
     return {};
 }
@@ -425,7 +425,8 @@ private slots:
 
         QTest::newRow("folder missing")
             << u"absent/envalo.ini"_s << false << u"key"_s << u"папки «%1/absent» нет"_s;
-        QTest::newRow("a folder at the path") << u"envalo.ini"_s << true << u"key"_s << folderInPlace;
+        QTest::newRow("a folder at the path")
+            << u"envalo.ini"_s << true << u"key"_s << folderInPlace;
         QTest::newRow("a folder at the path, whole lines")
             << u"envalo.ini"_s << true << u"lines"_s << folderInPlace;
         QTest::newRow("a folder at the path, erase")
@@ -452,7 +453,8 @@ private slots:
                 ini.writeString(u"m"_s, u"k"_s, u"v"_s);
         });
         QCOMPARE(error, u"Не удалось сохранить настройки: %1. Файл %2 остался прежним.\r\n"
-                        "Unable to write to %2"_s.arg(QString(reason).replace(u"%1"_s, m_dir->path()), path));
+                        "Unable to write to %2"_s.arg(
+                            QString(reason).replace(u"%1"_s, m_dir->path()), path));
         QCOMPARE(QFileInfo(path).isDir(), folderAtPath);
         QCOMPARE(folderEntries(), folderAtPath ? QStringList{u"envalo.ini"_s} : QStringList());
     }
@@ -574,7 +576,8 @@ private slots:
         if (root && kind == u"closed"_s)
             ::setfsuid(65534);
         IniFile ini(path);
-        const QString error = errorOf([&] { ini.writeString(u"a"_s, u"new"_s, QString(8000, u'n')); });
+        const QString error =
+            errorOf([&] { ini.writeString(u"a"_s, u"new"_s, QString(8000, u'n')); });
         if (root && kind == u"closed"_s)
             ::setfsuid(0);
         ::chmod(QFile::encodeName(folder).constData(), 0700);

@@ -1,6 +1,6 @@
+#include "core/UserError.h"
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/IniFile.h"
-#include "core/UserError.h"
 #include "core/profiles/PrintProfile.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
@@ -107,14 +107,30 @@ void PrintProfileTest::texts_data() {
     QTest::addColumn<QString>("block5");
     QTest::addColumn<QString>("block6");
     QTest::addColumn<QString>("digits");
-    QTest::newRow("not swapped") << false << "123456" << "654321" << "654321" << "123456"
+    QTest::newRow("not swapped") << false << "123456"
+                                 << "654321"
+                                 << "654321"
+                                 << "123456"
                                  << "1|2|3|4|5|6";
-    QTest::newRow("swapped") << true << "123456" << "654321" << "123456" << "654321"
+    QTest::newRow("swapped") << true << "123456"
+                             << "654321"
+                             << "123456"
+                             << "654321"
                              << "6|5|4|3|2|1";
-    QTest::newRow("two characters") << false << "12" << "" << "" << "12" << "1|2||||";
-    QTest::newRow("letters placed like digits") << false << "1 a" << "" << "" << "1 a"
+    QTest::newRow("two characters") << false << "12"
+                                    << ""
+                                    << ""
+                                    << "12"
+                                    << "1|2||||";
+    QTest::newRow("letters placed like digits") << false << "1 a"
+                                                << ""
+                                                << ""
+                                                << "1 a"
                                                 << "1| |a|||";
-    QTest::newRow("seventh character has no cell") << false << "1234567" << "" << "" << "1234567"
+    QTest::newRow("seventh character has no cell") << false << "1234567"
+                                                   << ""
+                                                   << ""
+                                                   << "1234567"
                                                    << "1|2|3|4|5|6";
 }
 
@@ -142,9 +158,9 @@ void PrintProfileTest::texts() {
     QCOMPARE(t[0], QStringLiteral("ООО «Ромашка»"));
     QCOMPARE(t[17], QStringLiteral("Отдел"));
     QCOMPARE(t[18], QString());
-    QCOMPARE(t[3], QStringLiteral("Тверская обл."));  // the fourth line is not placed
+    QCOMPARE(t[3], QStringLiteral("Тверская обл.")); // the fourth line is not placed
     QCOMPARE(t[6], QStringLiteral("Иванову"));
-    QCOMPARE(t[7], QString());  // a one-line name leaves blocks 8 and 20 empty
+    QCOMPARE(t[7], QString()); // a one-line name leaves blocks 8 and 20 empty
     QCOMPARE(t[19], QString());
 }
 
@@ -280,15 +296,13 @@ void PrintProfileTest::loadRules_data() {
     QTest::newRow("no keys: every default") << QByteArray() << QString() << 0 << 10;
     QTest::newRow("the default format text is no entry")
         << QByteArray("format=dl (110 x 220 \xEC\xEC)\r\n") << QString() << 0 << 10;
-    QTest::newRow("C6") << QByteArray("format=(114 x 162 \xEC\xEC) C6\r\n") << QString() << 2
-                        << 10;
+    QTest::newRow("C6") << QByteArray("format=(114 x 162 \xEC\xEC) C6\r\n") << QString() << 2 << 10;
     QTest::newRow("hexadecimal size") << QByteArray("t1_fsize=0x1A\r\n") << QString() << 0 << 26;
     QTest::newRow("unreadable size") << QByteArray("t1_fsize=12abc\r\n") << QString() << 0 << 10;
     QTest::newRow("size 0") << QByteArray("t1_fsize=0\r\n")
                             << "Размер шрифта t1_fsize=0 должен быть от 1 до 1000" << 0 << 10;
     QTest::newRow("size 1001") << QByteArray("t1_fsize=1001\r\nformat=(114 x 162 \xEC\xEC) C6\r\n")
-                               << "Размер шрифта t1_fsize=1001 должен быть от 1 до 1000" << 2
-                               << 10;
+                               << "Размер шрифта t1_fsize=1001 должен быть от 1 до 1000" << 2 << 10;
     QTest::newRow("listpos 9") << QByteArray("listpos=9\r\nformat=(114 x 162 \xEC\xEC) C6\r\n")
                                << "Положение конверта на листе listpos=9 должно быть от 0 до 8" << 2
                                << 10;
@@ -336,8 +350,7 @@ void PrintProfileTest::programOptions_data() {
     QTest::newRow("no section") << QByteArray() << "10" << 10 << 1 << true;
     QTest::newRow("empty values") << QByteArray("printdelay=\r\npdmode=\r\n") << "" << 10 << 1
                                   << false;
-    QTest::newRow("stored") << QByteArray("printdelay=3\r\npdmode=2\r\n") << "3" << 3 << 2
-                            << false;
+    QTest::newRow("stored") << QByteArray("printdelay=3\r\npdmode=2\r\n") << "3" << 3 << 2 << false;
     QTest::newRow("hexadecimal, unreadable mode")
         << QByteArray("PrintDelay=0x1A\r\npdmode=x\r\n") << "0x1A" << 26 << 1 << false;
 }

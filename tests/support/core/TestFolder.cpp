@@ -9,17 +9,21 @@
 #include <QSqlQuery>
 #include <QTest>
 
-TestFolder::TestFolder() { QVERIFY2(m_dir.isValid(), "no temporary folder"); }
+TestFolder::TestFolder() {
+    QVERIFY2(m_dir.isValid(), "no temporary folder");
+}
 
-QString TestFolder::appdir() const { return m_dir.path() + QLatin1Char('/'); }
+QString TestFolder::appdir() const {
+    return m_dir.path() + QLatin1Char('/');
+}
 
 void TestFolder::addSettings() {
     QFile::remove(file(QStringLiteral("envalo.ini")));
     QVERIFY(QFile::copy(QStringLiteral(ENVALO_DATA_DIR "/envalo.ini"),
                         file(QStringLiteral("envalo.ini"))));
-    QFile::setPermissions(file(QStringLiteral("envalo.ini")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                              QFile::ReadOther);
+    QFile::setPermissions(file(QStringLiteral("envalo.ini")), QFile::ReadOwner | QFile::WriteOwner |
+                                                                  QFile::ReadGroup |
+                                                                  QFile::ReadOther);
 }
 
 void TestFolder::addPictures() {
@@ -44,9 +48,13 @@ QByteArray TestFolder::settingsBytes() const {
     return f.readAll();
 }
 
-QString TestFolder::shippedSchema() { return readTextFile(QStringLiteral(ENVALO_DATA_DIR "/schema.sql")); }
+QString TestFolder::shippedSchema() {
+    return readTextFile(QStringLiteral(ENVALO_DATA_DIR "/schema.sql"));
+}
 
-QString TestFolder::sampleRows() { return readTextFile(QStringLiteral(ENVALO_DATA_DIR "/sample.sql")); }
+QString TestFolder::sampleRows() {
+    return readTextFile(QStringLiteral(ENVALO_DATA_DIR "/sample.sql"));
+}
 
 void TestFolder::addDatabase(const QString& moreSql) {
     addDatabaseFromScript(shippedSchema() + '\n' + sampleRows() + '\n' + moreSql);
@@ -69,8 +77,7 @@ void onOtherConnection(const QString& path, const QString& sql, QVariantList* co
         } else {
             QSqlQuery query(db);
             if (!query.exec(sql))
-                QTest::qFail(qPrintable(query.lastError().text() + ": " + sql), __FILE__,
-                             __LINE__);
+                QTest::qFail(qPrintable(query.lastError().text() + ": " + sql), __FILE__, __LINE__);
             while (column && query.next())
                 column->append(query.value(0));
         }

@@ -4,9 +4,13 @@
 #include <QDialog>
 #include <QFont>
 
-void ScriptedMessages::notice(const QString& text) { shown.append({"notice", text, {}}); }
+void ScriptedMessages::notice(const QString& text) {
+    shown.append({"notice", text, {}});
+}
 
-void ScriptedMessages::error(const QString& text) { shown.append({"error", text, {}}); }
+void ScriptedMessages::error(const QString& text) {
+    shown.append({"error", text, {}});
+}
 
 bool ScriptedMessages::question(const QString& text, const QString& title) {
     shown.append({"question", text, title});
@@ -86,11 +90,13 @@ QStringList ScriptedMessages::leftOver() const {
     if (!m_modals.empty())
         result.append(QStringLiteral("%1 modal script(s) never run").arg(m_modals.size()));
     if (!m_fontDialogs.empty())
-        result.append(QStringLiteral("%1 font dialog script(s) never run").arg(m_fontDialogs.size()));
+        result.append(
+            QStringLiteral("%1 font dialog script(s) never run").arg(m_fontDialogs.size()));
     if (!m_inputs.empty())
         result.append(QStringLiteral("%1 input answer(s) never asked for").arg(m_inputs.size()));
     if (!m_printerDialogs.empty())
-        result.append(QStringLiteral("%1 printer dialog script(s) never run").arg(m_printerDialogs.size()));
+        result.append(
+            QStringLiteral("%1 printer dialog script(s) never run").arg(m_printerDialogs.size()));
     return result;
 }
 

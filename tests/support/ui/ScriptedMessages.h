@@ -15,7 +15,7 @@
 class ScriptedMessages : public Messages {
 public:
     struct Shown {
-        QString kind;  // "notice", "error", "question", "modal"
+        QString kind; // "notice", "error", "question", "modal"
         QString text;
         QString title;
     };
@@ -27,7 +27,8 @@ public:
     // The printer dialog's answer: the script may set up the printer; its result is the answer.
     // The input box's answer; an empty optional is Cancel.
     void answerInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
-    // The font dialog's answer: the script may change the font and colour; its result is the answer.
+    // The font dialog's answer: the script may change the font and colour; its result is the
+    // answer.
     void onFontDialog(std::function<bool(QFont&, QColor&)> script) {
         m_fontDialogs.push_back(std::move(script));
     }

@@ -46,7 +46,9 @@ SpooledJobs::~SpooledJobs() {
             QFile::remove(spoolOut.filePath(name));
 }
 
-QString SpooledJobs::folder() { return QDir::homePath() + QStringLiteral("/PDF"); }
+QString SpooledJobs::folder() {
+    return QDir::homePath() + QStringLiteral("/PDF");
+}
 
 QMap<int, QString> SpooledJobs::waitForAll(int timeoutMs) const {
     const QDeadlineTimer deadline(timeoutMs);

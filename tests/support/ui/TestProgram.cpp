@@ -13,9 +13,13 @@ void TestProgram::verifyNothingUnexpected() const {
     QVERIFY2(messages.leftOver().isEmpty(), qPrintable(messages.leftOver().join('|')));
 }
 
-TestProgram::~TestProgram() { program.reset(); }
+TestProgram::~TestProgram() {
+    program.reset();
+}
 
-void TestProgram::start() { program = std::make_unique<Program>(folder.appdir(), messages); }
+void TestProgram::start() {
+    program = std::make_unique<Program>(folder.appdir(), messages);
+}
 
 void TestProgram::runDeferredStep() {
     QVERIFY2(frm().Timer1.isActive(), "the deferred step was not scheduled");
@@ -35,4 +39,6 @@ void TestProgram::startAsShipped() {
     runDeferredStep();
 }
 
-Tfrm& TestProgram::frm() { return *program->windows().frm; }
+Tfrm& TestProgram::frm() {
+    return *program->windows().frm;
+}

@@ -1,12 +1,12 @@
 #include "ForeignLock.h"
 #include "TestProgram.h"
 
+#include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Windows.h"
-#include "core/profiles/IniFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -183,14 +183,21 @@ void RecordsTest::saveValidation_data() {
     QTest::addColumn<QString>("message");
     const QString missing = QStringLiteral(
         "Нельзя сохранить заголовок письма, т.к. не указано имя или индекс получателя.");
-    QTest::newRow("no name") << "" << "101000" << missing;
-    QTest::newRow("no index") << "Абрамов" << "" << missing;
-    QTest::newRow("another's name, other case") << "БОРИСОВА" << "101000"
+    QTest::newRow("no name") << ""
+                             << "101000" << missing;
+    QTest::newRow("no index") << "Абрамов"
+                              << "" << missing;
+    QTest::newRow("another's name, other case") << "БОРИСОВА"
+                                                << "101000"
                                                 << "Такое название уже существует.";
-    QTest::newRow("another's name after trimming") << "  Борисова " << "101000"
+    QTest::newRow("another's name after trimming") << "  Борисова "
+                                                   << "101000"
                                                    << "Такое название уже существует.";
-    QTest::newRow("a lone minus") << "Абрамов" << "-" << "«-» не является целым числом.";
-    QTest::newRow("beyond a whole number") << "Абрамов" << "99999999999"
+    QTest::newRow("a lone minus") << "Абрамов"
+                                  << "-"
+                                  << "«-» не является целым числом.";
+    QTest::newRow("beyond a whole number") << "Абрамов"
+                                           << "99999999999"
                                            << "«99999999999» не является целым числом.";
 }
 
@@ -309,7 +316,7 @@ void RecordsTest::deleteRecords() {
     Book b;
     Tfrm& frm = b.frm();
     b.pick("Борисова");
-    b.tick("Абрамов", true);  // Борисова is ticked already: two adjacent lines
+    b.tick("Абрамов", true); // Борисова is ticked already: two adjacent lines
     b.messages.answer(false);
     frm.deleteAction->trigger();
     QCOMPARE(b.value("select count(*) from `table`").toInt(), 4);
@@ -340,7 +347,7 @@ void RecordsTest::deleteFailureIsReported() {
     b.tick("Власов", true);
     // Another program makes the table refuse deletions.
     b.folder.execute("create trigger keep before delete on `table` begin "
-                    "select raise(abort, 'удаление запрещено'); end");
+                     "select raise(abort, 'удаление запрещено'); end");
     b.messages.answer(true);
     frm.deleteAction->trigger();
     const QStringList errors = b.messages.texts("error");
@@ -355,12 +362,12 @@ void RecordsTest::deleteSender_data() {
     QTest::addColumn<QString>("deleted");
     QTest::addColumn<QString>("selected");
     const QStringList three{"Фирма «Альфа»", "Бюро «Бета»", "Контора «Гамма»"};
-    QTest::newRow("a middle line: the line that moves into its place")
-        << three << "Бюро «Бета»" << "Контора «Гамма»";
+    QTest::newRow("a middle line: the line that moves into its place") << three << "Бюро «Бета»"
+                                                                       << "Контора «Гамма»";
     QTest::newRow("the last line: the new last line") << three << "Контора «Гамма»"
                                                       << "Бюро «Бета»";
-    QTest::newRow("the only line: none") << QStringList{"Фирма «Альфа»"} << "Фирма «Альфа»"
-                                         << QString();
+    QTest::newRow("the only line: none")
+        << QStringList{"Фирма «Альфа»"} << "Фирма «Альфа»" << QString();
 }
 
 void RecordsTest::deleteSender() {
@@ -484,10 +491,14 @@ void RecordsTest::failedStore() {
 void RecordsTest::indexKeyFilter_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("result");
-    QTest::newRow("letters refused") << "12ab3" << "123";
-    QTest::newRow("minus only first") << "-12-3" << "-123";
-    QTest::newRow("seventh digit refused") << "1234567" << "123456";
-    QTest::newRow("blanks and punctuation refused") << "1 2.3" << "123";
+    QTest::newRow("letters refused") << "12ab3"
+                                     << "123";
+    QTest::newRow("minus only first") << "-12-3"
+                                      << "-123";
+    QTest::newRow("seventh digit refused") << "1234567"
+                                           << "123456";
+    QTest::newRow("blanks and punctuation refused") << "1 2.3"
+                                                    << "123";
 }
 
 void RecordsTest::indexKeyFilter() {
@@ -534,7 +545,7 @@ void RecordsTest::ticks() {
     QVERIFY(frm.cb->isChecked(b.row("Громова Анна")));
 
     // "Отметить всё": the opposite of the first line, for every line.
-    frm.checkAllAction->trigger();  // first line Абрамов is unticked
+    frm.checkAllAction->trigger(); // first line Абрамов is unticked
     QCOMPARE(b.value("select count(*) from `table` where galka=1").toInt(), 4);
     frm.checkAllAction->trigger();
     QCOMPARE(b.value("select count(*) from `table` where galka=1").toInt(), 0);
@@ -558,12 +569,12 @@ void RecordsTest::search_data() {
     QTest::addColumn<bool>("whole");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("found");
-    QTest::newRow("two words, any case") << false << false << " ВЛАС ова "
-                                         << QStringList{"Борисова", "Власов", "Громова Анна"};
-    QTest::newRow("one record once") << false << false << "ов в" << QStringList{
-        "Абрамов", "Борисова", "Власов", "Громова Анна"};
-    QTest::newRow("whole text needed") << false << true << "ова анна"
-                                       << QStringList{"Громова Анна"};
+    QTest::newRow("two words, any case")
+        << false << false << " ВЛАС ова " << QStringList{"Борисова", "Власов", "Громова Анна"};
+    QTest::newRow("one record once")
+        << false << false << "ов в" << QStringList{"Абрамов", "Борисова", "Власов", "Громова Анна"};
+    QTest::newRow("whole text needed")
+        << false << true << "ова анна" << QStringList{"Громова Анна"};
     QTest::newRow("whole text, not words") << false << true << "ова влас" << QStringList{};
     QTest::newRow("blanks only") << false << false << "   " << QStringList{};
     QTest::newRow("senders") << true << false << "бета" << QStringList{"Бюро «Бета»"};

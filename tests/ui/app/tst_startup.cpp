@@ -1,13 +1,13 @@
 #include "ForeignLock.h"
 #include "TestProgram.h"
 
+#include "core/UserError.h"
+#include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Windows.h"
-#include "ui/editor/uView.h"
-#include "core/UserError.h"
-#include "core/profiles/IniFile.h"
 #include "ui/editor/Options1.h"
+#include "ui/editor/uView.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -175,8 +175,10 @@ void StartupTest::emptyRecipientTable() {
 void StartupTest::settingsFileProblems_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << "missing" << "такого файла нет";
-    QTest::newRow("a folder in its place") << "folder" << "на месте файла стоит папка";
+    QTest::newRow("missing") << "missing"
+                             << "такого файла нет";
+    QTest::newRow("a folder in its place") << "folder"
+                                           << "на месте файла стоит папка";
 }
 
 // The notice names the file, and the address book, which is sound, still loads.
@@ -188,9 +190,8 @@ void StartupTest::settingsFileProblems() {
     if (kind == "folder")
         QVERIFY(QDir(t.folder.appdir()).mkdir("envalo.ini"));
     t.start();
-    QCOMPARE(t.messages.texts("notice"),
-             QStringList{"Не удалось открыть файл настроек " + t.folder.file("envalo.ini") + ": " +
-                         reason});
+    QCOMPARE(t.messages.texts("notice"), QStringList{"Не удалось открыть файл настроек " +
+                                                     t.folder.file("envalo.ini") + ": " + reason});
     Tfrm& frm = t.frm();
     QVERIFY(frm.db.isOpen());
     QCOMPARE(frm.cb->count(), t.folder.value("select count(*) from `table`").toInt());
@@ -207,17 +208,22 @@ void StartupTest::settingsFileProblems() {
 void StartupTest::databaseProblems_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message"); // %1 is the database file's full path
-    QTest::newRow("missing") << "missing" << "Файл базы данных «%1» не найден.";
-    QTest::newRow("empty") << "empty" << "Файл базы данных «%1» пуст (0 байт).";
+    QTest::newRow("missing") << "missing"
+                             << "Файл базы данных «%1» не найден.";
+    QTest::newRow("empty") << "empty"
+                           << "Файл базы данных «%1» пуст (0 байт).";
     QTest::newRow("a text file")
-        << "text" << "Файл «%1» не является базой данных адресов (file is not a database).";
+        << "text"
+        << "Файл «%1» не является базой данных адресов (file is not a database).";
     QTest::newRow("a Microsoft Jet file")
         << "jet"
         << "Файл «%1» — база данных Microsoft Access (Jet); программа работает только с базами "
            "SQLite.";
     QTest::newRow("a truncated copy")
-        << "truncated" << "Файл базы данных «%1» повреждён (database disk image is malformed).";
-    QTest::newRow("a table missing") << "table" << "В файле базы данных «%1» нет таблицы «groups».";
+        << "truncated"
+        << "Файл базы данных «%1» повреждён (database disk image is malformed).";
+    QTest::newRow("a table missing") << "table"
+                                     << "В файле базы данных «%1» нет таблицы «groups».";
     QTest::newRow("held by another program")
         << "locked"
         << "Файл базы данных «%1» занят другой программой (database is locked). Попробуйте ещё "
@@ -299,7 +305,8 @@ void StartupTest::oddSettingsFilesStart() {
     t.folder.writeSettings(bytes);
     t.folder.addDatabase();
     t.start();
-    QVERIFY2(t.messages.texts("notice").isEmpty(), qPrintable(t.messages.texts("notice").join('|')));
+    QVERIFY2(t.messages.texts("notice").isEmpty(),
+             qPrintable(t.messages.texts("notice").join('|')));
     QCOMPARE(t.frm().cb->count(), 2);
     t.runDeferredStep();
     QCOMPARE(t.frm().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
@@ -315,7 +322,8 @@ void StartupTest::exitAndClose() {
     frm.menuExit->trigger();
     QCOMPARE(t.messages.shown.size(), 1);
     QCOMPARE(t.messages.shown[0].title, QStringLiteral("Подтвердите"));
-    QCOMPARE(t.messages.shown[0].text, QStringLiteral("Нажмите ОК, чтобы завершить работу программы"));
+    QCOMPARE(t.messages.shown[0].text,
+             QStringLiteral("Нажмите ОК, чтобы завершить работу программы"));
     QVERIFY(!frm.endRequested());
     QCOMPARE(t.folder.settingsBytes(), settings);
 
@@ -349,7 +357,8 @@ void StartupTest::oneProgramPerFolder() {
     } catch (const UserError& e) {
         error = e.message();
     }
-    QCOMPARE(error, "Программа уже запущена с папкой «" + QDir(first.folder.appdir()).absolutePath() +
+    QCOMPARE(error, "Программа уже запущена с папкой «" +
+                        QDir(first.folder.appdir()).absolutePath() +
                         "». Перейдите в её окно или закройте её, прежде чем запускать снова.");
     QVERIFY(messages.shown.isEmpty());
     QCOMPARE(folderState(first.folder.appdir()), before);

@@ -1,15 +1,15 @@
 #include "TestProgram.h"
 
+#include "core/envelope/EnvelopeFormat.h"
+#include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Icons.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
-#include "core/envelope/EnvelopeFormat.h"
+#include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
-#include "core/profiles/IniFile.h"
-#include "ui/editor/Options1.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -236,7 +236,7 @@ void LayoutEditorTest::arrowKeys() {
     Editor e;
     e.press(7);
     QTest::mouseRelease(e.v->label(7), Qt::LeftButton, {}, Editor::inside());
-    QTest::keyClick(e.v->edit(4), Qt::Key_Down);  // even from a coordinate field
+    QTest::keyClick(e.v->edit(4), Qt::Key_Down); // even from a coordinate field
     QCOMPARE(e.pos(7), QPoint(392, 181));
     QCOMPARE(e.v->edit(7)->text(), QStringLiteral("181"));
     QTest::keyClick(e.v, Qt::Key_Left);

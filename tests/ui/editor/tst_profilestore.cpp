@@ -1,13 +1,13 @@
 #include "TestProgram.h"
 
+#include "core/UserError.h"
+#include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
-#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
-#include "ui/editor/uView.h"
-#include "core/profiles/IniFile.h"
 #include "ui/editor/Options1.h"
+#include "ui/editor/uView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +23,9 @@
 
 namespace {
 
-QByteArray cp1251(const QString& text) { return QStringEncoder("windows-1251").encode(text); }
+QByteArray cp1251(const QString& text) {
+    return QStringEncoder("windows-1251").encode(text);
+}
 
 const char* threeProfiles = "[option]\r\nprofile=Первый\r\n"
                             "[Первый]\r\nformat=(114 x 162 мм) C6\r\n"
@@ -152,25 +154,37 @@ void ProfileStoreTest::saveWritesEveryKeyInOrder() {
     QStringList keys;
     for (const QString& line : section)
         keys.append(line.section('=', 0, 0));
-    QStringList expected = {"IndDown_X", "IndDown_Y", "IndDown_Z", "IndUp1_X", "IndUp1_Y",
-                            "IndUp2_X", "IndUp2_Y", "IndRight1_X", "IndRight1_Y", "IndRight2_X",
-                            "IndRight2_Y", "IndDown", "Sender", "Recipient",
-                            "otkogo_x", "otkogo_y", "otkogo2_x", "otkogo2_y", "otkogo3_x",
-                            "otkogo3_y", "otkuda1_x", "otkuda2_x", "otkuda3_x", "otkuda1_y",
-                            "otkuda2_y", "otkuda3_y", "index1_x", "index1_y", "komu1_x",
-                            "komu2_x", "komu3_x", "komu1_y", "komu2_y", "komu3_y", "kuda1_x",
-                            "kuda2_x", "kuda3_x", "kuda1_y", "kuda2_y", "kuda3_y", "index2_x",
-                            "index2_y"};
+    QStringList expected = {
+        "IndDown_X", "IndDown_Y",   "IndDown_Z",   "IndUp1_X",    "IndUp1_Y",    "IndUp2_X",
+        "IndUp2_Y",  "IndRight1_X", "IndRight1_Y", "IndRight2_X", "IndRight2_Y", "IndDown",
+        "Sender",    "Recipient",   "otkogo_x",    "otkogo_y",    "otkogo2_x",   "otkogo2_y",
+        "otkogo3_x", "otkogo3_y",   "otkuda1_x",   "otkuda2_x",   "otkuda3_x",   "otkuda1_y",
+        "otkuda2_y", "otkuda3_y",   "index1_x",    "index1_y",    "komu1_x",     "komu2_x",
+        "komu3_x",   "komu1_y",     "komu2_y",     "komu3_y",     "kuda1_x",     "kuda2_x",
+        "kuda3_x",   "kuda1_y",     "kuda2_y",     "kuda3_y",     "index2_x",    "index2_y"};
     for (int i = 1; i <= 6; ++i)
         expected << QStringLiteral("index3%1_x").arg(i) << QStringLiteral("index3%1_y").arg(i);
-    expected << "format" << "otkogo" << "komu" << "index" << "marka" << "iz" << "listpos"
-             << "corx" << "cory" << "allx" << "ally" << "width" << "height";
+    expected << "format"
+             << "otkogo"
+             << "komu"
+             << "index"
+             << "marka"
+             << "iz"
+             << "listpos"
+             << "corx"
+             << "cory"
+             << "allx"
+             << "ally"
+             << "width"
+             << "height";
     for (int n = 1; n <= 20; ++n)
         for (const char* suffix : {"fname", "fsize", "fstyle", "fcolor", "fpitch", "fcharset"})
             expected << QStringLiteral("t%1_%2").arg(n).arg(suffix);
     for (int n = 1; n <= 20; ++n)
         expected << QStringLiteral("t%1_visible").arg(n);
-    expected << "printconfirm" << "printprofiles" << "indexswitch";
+    expected << "printconfirm"
+             << "printprofiles"
+             << "indexswitch";
     QCOMPARE(keys, expected);
     QVERIFY(section.contains("IndDown=0"));
     QVERIFY(section.contains("format=(114 x 162 мм) C6"));
@@ -361,8 +375,9 @@ void ProfileStoreTest::deleteProfiles() {
 void ProfileStoreTest::failedChangeLeavesFileAndLists_data() {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QByteArray>("settings");
-    const QByteArray plain = cp1251(QString::fromUtf8(threeProfiles))
-                                 .replace("C6\r\n", cp1251("C6\r\nprintprofiles=Третий,Первый\r\n"));
+    const QByteArray plain =
+        cp1251(QString::fromUtf8(threeProfiles))
+            .replace("C6\r\n", cp1251("C6\r\nprintprofiles=Третий,Первый\r\n"));
     // The last profile, shown after a delete, cannot be loaded.
     const QByteArray damagedLast = plain + cp1251("[Четвёртый]\r\nlistpos=9\r\n");
     QTest::newRow("rename, the save refused") << "rename" << plain;

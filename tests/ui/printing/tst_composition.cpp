@@ -1,15 +1,15 @@
 #include "TestProgram.h"
 
+#include "core/UserError.h"
+#include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
-#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
-#include "core/profiles/IniFile.h"
-#include "ui/editor/Options1.h"
 
 #include <QCheckBox>
 #include <QComboBox>

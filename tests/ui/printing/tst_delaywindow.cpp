@@ -4,9 +4,9 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/ElidedLabel.h"
+#include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/unWait.h"
-#include "ui/editor/Options1.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -127,8 +127,8 @@ void DelayWindowTest::buttons() {
 
 namespace {
 
-const QString longName = QStringLiteral(
-    "Общество с ограниченной ответственностью «Северо-Западная торговая компания»");
+const QString longName =
+    QStringLiteral("Общество с ограниченной ответственностью «Северо-Западная торговая компания»");
 const QString longProfile = QStringLiteral("Конверт C5 с окном, отправитель слева, индекс внизу");
 
 // What a screen reader reads as the control's name.
@@ -145,9 +145,10 @@ void DelayWindowTest::textsShowWhole_data() {
     QTest::addColumn<QString>("profile");
     // The program's font in points; 0 keeps the platform's default.
     QTest::addColumn<int>("points");
-    QTest::newRow("countdown") << false << "Иванов Иван Иванович" << "Конверт DL" << 0;
-    QTest::newRow("waiting for confirmation")
-        << true << "Иванов Иван Иванович" << "Конверт DL" << 0;
+    QTest::newRow("countdown") << false << "Иванов Иван Иванович"
+                               << "Конверт DL" << 0;
+    QTest::newRow("waiting for confirmation") << true << "Иванов Иван Иванович"
+                                              << "Конверт DL" << 0;
     QTest::newRow("long names") << false << longName << longProfile << 0;
     QTest::newRow("larger font") << true << longName << longProfile << 14;
 }
@@ -183,7 +184,8 @@ void DelayWindowTest::spokenNamesFollowTheText_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("profile");
     QTest::addColumn<bool>("cut");
-    QTest::newRow("names that fit") << "Иванов Иван Иванович" << "Конверт DL" << false;
+    QTest::newRow("names that fit") << "Иванов Иван Иванович"
+                                    << "Конверт DL" << false;
     QTest::newRow("long names") << longName << longProfile << true;
 }
 

@@ -1,16 +1,16 @@
 #include "SpooledJobs.h"
 #include "TestProgram.h"
 
+#include "core/envelope/Envelope.h"
+#include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "core/envelope/Envelope.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
-#include "core/profiles/IniFile.h"
-#include "ui/editor/Options1.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -129,8 +129,8 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
                             inkOnEnvelope.width() * sx, inkOnEnvelope.height() * sy);
         const QRect drawn = QRectF(device.topLeft() * k, device.size() * k).toRect();
 
-        run("pdftoppm", {"-r", QString::number(dpi), "-png", "-singlefile", file,
-                         t.folder.file("page")});
+        run("pdftoppm",
+            {"-r", QString::number(dpi), "-png", "-singlefile", file, t.folder.file("page")});
         const QImage page(t.folder.file("page.png"));
         QVERIFY(!page.isNull());
         // The landscape drawing arrives turned a quarter to the left on upright paper.

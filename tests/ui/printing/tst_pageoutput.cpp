@@ -127,10 +127,14 @@ void PageOutputTest::envelopeLandsWhereTheGeometrySays_data() {
     QTest::addColumn<int>("listpos");
     QTest::addColumn<QString>("allx");
     QTest::addColumn<QString>("ally");
-    QTest::newRow("top left: the paper's corner") << 0 << "0" << "0";
-    QTest::newRow("centred") << 4 << "0" << "0";
-    QTest::newRow("bottom right, shifted") << 8 << "10" << "-5";
-    QTest::newRow("top left, pushed off the page") << 0 << "-60" << "0";
+    QTest::newRow("top left: the paper's corner") << 0 << "0"
+                                                  << "0";
+    QTest::newRow("centred") << 4 << "0"
+                             << "0";
+    QTest::newRow("bottom right, shifted") << 8 << "10"
+                                           << "-5";
+    QTest::newRow("top left, pushed off the page") << 0 << "-60"
+                                                   << "0";
 }
 
 void PageOutputTest::envelopeLandsWhereTheGeometrySays() {
@@ -195,9 +199,9 @@ void PageOutputTest::withoutQueueEveryEnvelopeIsItsOwnFile() {
 
     QCOMPARE(output.filesWritten(), 3);
     const QStringList files = pdfFiles(dir.filePath("PDF"));
-    QCOMPARE(files, QStringList({"ООО _Рога_Копыта_ _ склад_ - _C6_ - 4.pdf",
-                                 "Петров П. - DL - 1.pdf", "Петров П. - DL - 2.pdf",
-                                 "Петров П. - DL - 3.pdf"}));
+    QCOMPARE(files,
+             QStringList({"ООО _Рога_Копыта_ _ склад_ - _C6_ - 4.pdf", "Петров П. - DL - 1.pdf",
+                          "Петров П. - DL - 2.pdf", "Петров П. - DL - 3.pdf"}));
     QVERIFY(existing.open(QIODevice::ReadOnly));
     QCOMPARE(existing.readAll(), QByteArray("kept"));
     QVERIFY(output.filesNotice().contains(": 3."));
@@ -281,8 +285,8 @@ void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
     // The spooler keeps each queue's PPD in its own folder, beside its socket.
-    const QString ppd = QFileInfo(qEnvironmentVariable("CUPS_SERVER")).absolutePath() +
-                        "/ppd/" + queue + ".ppd";
+    const QString ppd =
+        QFileInfo(qEnvironmentVariable("CUPS_SERVER")).absolutePath() + "/ppd/" + queue + ".ppd";
     const QPointF edgePoints = ppdEdge(ppd);
     QVERIFY2(edgePoints.x() >= 0, qPrintable("no A4 ImageableArea in " + ppd));
     QCOMPARE(edgePoints.x() > 0 && edgePoints.y() > 0, edge);
@@ -311,8 +315,8 @@ void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
     const QImage page = renderPage(done.first(), dpi, dir.path());
     // The landscape drawing arrives turned a quarter to the left on upright paper.
     const int resolution = output.printer().resolution();
-    const QRect drawn = expectedOnPage(placeEnvelope(envelope.size, m, false, 0, "0", "0",
-                                                     screen96), m, dpi, resolution);
+    const QRect drawn = expectedOnPage(
+        placeEnvelope(envelope.size, m, false, 0, "0", "0", screen96), m, dpi, resolution);
     // Upright A4, whole: the renderer rounds a part pixel up.
     QCOMPARE(page.size(), QSize(qCeil(m.prnWidth * double(dpi) / resolution),
                                 qCeil(m.prnHeight * double(dpi) / resolution)));

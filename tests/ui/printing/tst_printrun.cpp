@@ -1,17 +1,17 @@
 #include "TestProgram.h"
 
+#include "core/UserError.h"
+#include "core/envelope/Envelope.h"
+#include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Messages.h"
-#include "core/UserError.h"
 #include "ui/app/Windows.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "core/envelope/Envelope.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/unWait.h"
-#include "core/profiles/IniFile.h"
-#include "ui/editor/Options1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -82,7 +82,9 @@ struct Run : TestProgram {
     int delayWindows() const { return int(messages.texts("modal").count("Задержка")); }
 };
 
-void pressPrint(QDialog& d) { static_cast<TfWait&>(d).SpeedButton2->click(); }
+void pressPrint(QDialog& d) {
+    static_cast<TfWait&>(d).SpeedButton2->click();
+}
 
 } // namespace
 
@@ -123,8 +125,7 @@ void PrintRunTest::nothingTickedPrintsTheSelectedOne() {
     r.program->windows().opt->loadprofile("Конверт C5");
     r.choose({"Конверт DL", "Конверт C6"});
     r.print();
-    QCOMPARE(r.recorder.order(),
-             (QStringList{"Борисов/Конверт DL", "Борисов/Конверт C6"}));
+    QCOMPARE(r.recorder.order(), (QStringList{"Борисов/Конверт DL", "Борисов/Конверт C6"}));
     QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт C5"));
     r.verifyNothingUnexpected();
 }
