@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make ninja-build pkg-config
+  cmake g++ make ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev qt6-translations-l10n
   libjpeg62-turbo-dev
   xvfb xauth xdotool

@@ -3,6 +3,11 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
+# Every source keeps the project's format; the command to mend it is printed.
+if ! (cd "$root" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror); then
+  echo "Format differs from .clang-format: run  git ls-files '*.cpp' '*.h' | xargs clang-format -i" >&2
+  exit 1
+fi
 bash "$root/scripts/build.sh" -DENVALO_WARNINGS_AS_ERRORS=ON
 export XDG_RUNTIME_DIR="$root/build/test-runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
