@@ -106,6 +106,11 @@ void readProfile(const IniFile& ini, const QString& name, PrintProfile& p,
     done(LoadStep::Switches);
 }
 
+UserError profileLoadError(const QString& name, const std::exception& cause) {
+    return UserError(
+        QStringLiteral("Ошибка загрузки профиля «%1».\r\n%2").arg(name, errorMessage(cause)));
+}
+
 PrintProfile readProfile(const IniFile& ini, const QString& name) {
     PrintProfile profile;
     readProfile(ini, name, profile);

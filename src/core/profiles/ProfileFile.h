@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/UserError.h"
 #include "core/profiles/PrintProfile.h"
 
 #include <QString>
@@ -32,6 +33,10 @@ enum class LoadStep {
 void readProfile(const IniFile& ini, const QString& name, PrintProfile& profile,
                  const std::function<void(LoadStep)>& reached = {});
 PrintProfile readProfile(const IniFile& ini, const QString& name);
+
+// The error a profile that cannot be loaded is reported with: the profile, then the
+// cause (the picture or the value), so the user knows what to mend.
+UserError profileLoadError(const QString& name, const std::exception& cause);
 
 // Every key of a saved section with its value, in the order a save writes them.
 std::vector<std::pair<QString, QString>> profileKeys(const PrintProfile& profile);

@@ -148,9 +148,7 @@ void Topt::loadprofile(const QString& name) {
     try {
         loadSteps(name);
     } catch (const std::exception& e) {
-        // The cause names the picture or the value, so the user knows what to mend.
-        throw UserError(
-            QStringLiteral("Ошибка загрузки профиля «%1».\r\n%2").arg(name, errorMessage(e)));
+        throw profileLoadError(name, e);
     }
 }
 

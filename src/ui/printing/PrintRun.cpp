@@ -69,9 +69,7 @@ void Tfrm::printall() {
             profile.pictures = loadEnvelopePictures(view.pictureCache, profile.profile);
             return *loaded.insert(name, std::move(profile));
         } catch (const std::exception& e) {
-            // The message the profile store gives for the same profile.
-            throw UserError(
-                QStringLiteral("Ошибка загрузки профиля «%1».\r\n%2").arg(name, errorMessage(e)));
+            throw profileLoadError(name, e);
         }
     };
 
