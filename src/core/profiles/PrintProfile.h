@@ -37,6 +37,16 @@ struct TextBlock {
     quint32 colour = 0;
     bool visible = true;
 
+    // Takes the other block's font and colour; position and visibility stay.
+    void setFontFrom(const TextBlock& other) {
+        face = other.face;
+        size = other.size;
+        style = other.style;
+        charset = other.charset;
+        pitch = other.pitch;
+        colour = other.colour;
+    }
+
     bool operator==(const TextBlock&) const = default;
 };
 

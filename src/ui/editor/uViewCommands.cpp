@@ -307,13 +307,7 @@ void Tview::fontClick() {
         for (int n = 1; n <= blockCount; ++n) {
             if (!isSelected(n))
                 continue;
-            const TextBlock& block = profile.block(n);
-            m_fontDialog.face = block.face;
-            m_fontDialog.size = block.size;
-            m_fontDialog.style = block.style;
-            m_fontDialog.charset = block.charset;
-            m_fontDialog.pitch = block.pitch;
-            m_fontDialog.colour = block.colour;
+            m_fontDialog.setFontFrom(profile.block(n));
         }
         QFont font = dialogFont(m_fontDialog);
         QColor colour = colourOf(m_fontDialog.colour);
@@ -326,13 +320,7 @@ void Tview::fontClick() {
             for (int n = 1; n <= blockCount; ++n) {
                 if (!isSelected(n))
                     continue;
-                TextBlock& block = profile.block(n);
-                block.face = m_fontDialog.face;
-                block.size = m_fontDialog.size;
-                block.style = m_fontDialog.style;
-                block.charset = m_fontDialog.charset;
-                block.pitch = m_fontDialog.pitch;
-                block.colour = m_fontDialog.colour;
+                profile.block(n).setFontFrom(m_fontDialog);
             }
             applyFonts();
         }

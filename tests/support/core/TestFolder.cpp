@@ -9,6 +9,34 @@
 #include <QSqlQuery>
 #include <QTest>
 
+namespace {
+
+QString literal(QString text) {
+    text.replace(u'\'', QStringLiteral("''"));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("' || char(13) || char(10) || '"));
+    return u'\'' + text + u'\'';
+}
+
+} // namespace
+
+QString rowsSql(const QList<Recipient>& recipients, const QList<Sender>& senders) {
+    QString sql;
+    for (const Recipient& r : recipients)
+        sql += QStringLiteral("insert into `table` (name, komy, kyda, intyda, galka, `groups`, "
+                              "profile) values (%1, %2, %3, %4, %5, '', %6);\n")
+                   .arg(literal(r.name), literal(r.komy), literal(r.kyda))
+                   .arg(r.intyda)
+                   .arg(r.galka ? 1 : 0)
+                   .arg(literal(r.profile));
+    for (const Sender& s : senders)
+        sql += QStringLiteral("insert into table2 (otkogo, otkyda, intyt, `default`) values (%1, "
+                              "%2, %3, %4);\n")
+                   .arg(literal(s.otkogo), literal(s.otkyda))
+                   .arg(s.intyt)
+                   .arg(s.isDefault ? 1 : 0);
+    return sql;
+}
+
 TestFolder::TestFolder() {
     QVERIFY2(m_dir.isValid(), "no temporary folder");
 }

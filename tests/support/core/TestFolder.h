@@ -1,9 +1,26 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
+
+// A recipient or a sender as a test writes it into the address database; line breaks
+// in texts are stored as CR LF, as the program stores them.
+struct Recipient {
+    QString name, komy, kyda;
+    int intyda = 0;
+    bool galka = false;
+    QString profile;
+};
+struct Sender {
+    QString otkogo, otkyda;
+    int intyt = 0;
+    bool isDefault = false;
+};
+// The statements that add them, in order.
+QString rowsSql(const QList<Recipient>& recipients, const QList<Sender>& senders = {});
 
 // A temporary program folder with the shipped settings file and a database
 // built from the shipped schema and sample rows.

@@ -25,18 +25,12 @@
 namespace {
 
 // Recipients and senders for the address-book tests; multi-line texts keep CR LF.
-const char* addressBook = R"(
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Абрамов', 'Абрамову А.А.', 'Москва' || char(13) || char(10) || 'ул. Лесная, 1', 101000, 0, '', 'Конверт DL');
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Борисова', 'Борисовой Б.Б.', 'Тверь', 170000, 1, '', 'Конверт C6');
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Власов', 'Власову В.В.', 'Казань', 420000, 0, '', '');
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Громова Анна', 'Громовой А.', 'Омск', 644000, 0, '', 'Конверт DL');
-insert into table2 (otkogo, otkyda, intyt, `default`) values ('Фирма «Альфа»', 'Самара', 443000, 1);
-insert into table2 (otkogo, otkyda, intyt, `default`) values ('Бюро «Бета»', 'Уфа', 450000, 0);
-)";
+const QString addressBook =
+    rowsSql({{"Абрамов", "Абрамову А.А.", "Москва\r\nул. Лесная, 1", 101000, false, "Конверт DL"},
+             {"Борисова", "Борисовой Б.Б.", "Тверь", 170000, true, "Конверт C6"},
+             {"Власов", "Власову В.В.", "Казань", 420000, false, ""},
+             {"Громова Анна", "Громовой А.", "Омск", 644000, false, "Конверт DL"}},
+            {{"Фирма «Альфа»", "Самара", 443000, true}, {"Бюро «Бета»", "Уфа", 450000, false}});
 
 QStringList lines(const CheckList& list) {
     QStringList result;
@@ -47,7 +41,7 @@ QStringList lines(const CheckList& list) {
 
 // The address book of the program under test, started and ready.
 struct Book : TestProgram {
-    explicit Book(const QString& moreSql = QString::fromUtf8(addressBook)) {
+    explicit Book(const QString& moreSql = addressBook) {
         folder.addSettings();
         folder.addPictures();
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + '\n' + moreSql);
@@ -123,12 +117,11 @@ private slots:
 };
 
 void RecordsTest::listsAreSortedTheRussianWay() {
-    Book b(QString::fromUtf8(addressBook) +
-           "insert into `table` (name, galka) values ('ёлкин', 0);\n"
-           "insert into `table` (name, galka) values ('Ежов', 0);\n"
-           "insert into `table` (name, galka) values ('абрамов', 0);\n"
-           "insert into `table` (name, galka) values ('Жуков', 0);\n"
-           "insert into `table` (name, galka) values ('Zed', 0);");
+    Book b(addressBook + "insert into `table` (name, galka) values ('ёлкин', 0);\n"
+                         "insert into `table` (name, galka) values ('Ежов', 0);\n"
+                         "insert into `table` (name, galka) values ('абрамов', 0);\n"
+                         "insert into `table` (name, galka) values ('Жуков', 0);\n"
+                         "insert into `table` (name, galka) values ('Zed', 0);");
     const QStringList shown = lines(*b.frm().cb);
     QVERIFY(shown.indexOf("Ежов") < shown.indexOf("ёлкин"));
     QVERIFY(shown.indexOf("ёлкин") < shown.indexOf("Жуков"));
@@ -374,7 +367,7 @@ void RecordsTest::deleteSender() {
     QFETCH(QStringList, senders);
     QFETCH(QString, deleted);
     QFETCH(QString, selected);
-    QString sql = QString::fromUtf8(addressBook) + "delete from table2;\n";
+    QString sql = addressBook + "delete from table2;\n";
     for (int i = 0; i < senders.size(); ++i)
         sql += QStringLiteral("insert into table2 (otkogo, otkyda, intyt, `default`) values "
                               "('%1', 'Адрес %2', 10000%2, %3);\n")

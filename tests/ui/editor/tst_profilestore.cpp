@@ -32,14 +32,9 @@ const char* threeProfiles = "[option]\r\nprofile=Первый\r\n"
                             "[Второй]\r\nformat=(110 x 220 мм) DL\r\n"
                             "[Третий]\r\nformat=(162 x 229 мм) C5\r\n";
 
-const char* recipients = R"(
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Абрамов', 'Абрамову', 'Москва', 101000, 0, '', 'Первый');
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Борисова', 'Борисовой', 'Тверь', 170000, 0, '', 'Второй');
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Власов', 'Власову', 'Омск', 644000, 0, '', 'Первый');
-)";
+const QString recipients = rowsSql({{"Абрамов", "Абрамову", "Москва", 101000, false, "Первый"},
+                                    {"Борисова", "Борисовой", "Тверь", 170000, false, "Второй"},
+                                    {"Власов", "Власову", "Омск", 644000, false, "Первый"}});
 
 QStringList entries(const QComboBox* list) {
     QStringList result;
@@ -56,7 +51,7 @@ struct Store : TestProgram {
     explicit Store(const QByteArray& settings = cp1251(QString::fromUtf8(threeProfiles))) {
         folder.writeSettings(settings);
         folder.addPictures();
-        folder.addDatabaseFromScript(TestFolder::shippedSchema() + QString::fromUtf8(recipients));
+        folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients);
         start();
         runDeferredStep();
         v = program->windows().view;

@@ -38,16 +38,13 @@ QRect inkBox(const QImage& image) {
     return box;
 }
 
-// The names carry %1, this run's own mark, into the print jobs' titles.
-const char* recipients = R"(
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Adams %1', 'Adams' || char(13) || char(10) || 'John', 'Moscow', 101000, 1, '', 'Envelope DL');
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Baker %1', 'Baker Anna', 'Tver', 170000, 1, '', 'Envelope DL');
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Clark %1', 'Clark Petr', 'Omsk', 644000, 1, '', 'Envelope DL');
-insert into table2 (otkogo, otkyda, intyt, `default`) values ('Firm', 'Kazan', 420000, 1);
-)";
+// The names carry this run's own mark into the print jobs' titles.
+QString recipients(const QString& mark) {
+    return rowsSql({{"Adams " + mark, "Adams\r\nJohn", "Moscow", 101000, true, "Envelope DL"},
+                    {"Baker " + mark, "Baker Anna", "Tver", 170000, true, "Envelope DL"},
+                    {"Clark " + mark, "Clark Petr", "Omsk", 644000, true, "Envelope DL"}},
+                   {{"Firm", "Kazan", 420000, true}});
+}
 
 } // namespace
 
@@ -76,8 +73,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     }
     t.folder.addPictures();
     SpooledJobs jobs(6);
-    t.folder.addDatabaseFromScript(TestFolder::shippedSchema() +
-                                   QString::fromUtf8(recipients).arg(jobs.token()));
+    t.folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients(jobs.token()));
     t.start();
     t.runDeferredStep();
     Tfrm& frm = t.frm();

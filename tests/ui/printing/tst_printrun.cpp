@@ -42,15 +42,10 @@ struct Recorder : PageTarget {
     }
 };
 
-const char* recipients = R"(
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Агеев', 'Агееву', 'Москва', 101000, 0, '', 'Конверт DL');
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Борисов', 'Борисову', 'Тверь', 170000, 0, '', 'Конверт DL');
-insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
-  ('Волков', 'Волкову', 'Омск', 644000, 0, '', 'Конверт DL');
-insert into table2 (otkogo, otkyda, intyt, `default`) values ('Фирма', 'Казань', 420000, 1);
-)";
+const QString recipients = rowsSql({{"Агеев", "Агееву", "Москва", 101000, false, "Конверт DL"},
+                                    {"Борисов", "Борисову", "Тверь", 170000, false, "Конверт DL"},
+                                    {"Волков", "Волкову", "Омск", 644000, false, "Конверт DL"}},
+                                   {{"Фирма", "Казань", 420000, true}});
 
 struct Run : TestProgram {
     Recorder recorder;
@@ -59,7 +54,7 @@ struct Run : TestProgram {
     explicit Run(int printdelay = 0, const QString& pdmode = "1") {
         folder.addSettings();
         folder.addPictures();
-        folder.addDatabaseFromScript(TestFolder::shippedSchema() + QString::fromUtf8(recipients));
+        folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients);
         IniFile ini(folder.file("envalo.ini"));
         ini.writeString("option", "printdelay", QString::number(printdelay));
         ini.writeString("option", "pdmode", pdmode);
