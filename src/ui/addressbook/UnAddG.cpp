@@ -18,6 +18,7 @@ TAddGroup::TAddGroup(Windows& windows) : QDialog(windows.frm) {
     Edit1 = new QLineEdit(this);
     Edit1->setAccessibleName(Label1->text());
     Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
+    Edit1->setObjectName(QStringLiteral("Edit1"));
     Label1->setBuddy(Edit1);
     Button1 = dialogButton(QStringLiteral("Добавить"), "Button1", true, this);
     // No fixed accessible name: the caller changes the text, and the spoken name follows it.

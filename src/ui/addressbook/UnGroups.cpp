@@ -26,6 +26,7 @@ TGroups::TGroups(Windows& windows) : QDialog(windows.frm), w(windows) {
     CLB = new QListWidget(this);
     CLB->setAccessibleName(QStringLiteral("Список групп"));
     CLB->setAccessibleDescription(QStringLiteral("CLB"));
+    CLB->setObjectName(QStringLiteral("CLB"));
     layout->addWidget(CLB, 1);
     auto* buttons = new QVBoxLayout;
     layout->addLayout(buttons);
@@ -33,6 +34,7 @@ TGroups::TGroups(Windows& windows) : QDialog(windows.frm), w(windows) {
         auto* b = new QPushButton(QString::fromUtf8(text), this);
         b->setAccessibleName(b->text());
         b->setAccessibleDescription(QString::fromLatin1(programName));
+        b->setObjectName(QString::fromLatin1(programName));
         b->setAutoDefault(false);
         buttons->addWidget(b);
         return b;

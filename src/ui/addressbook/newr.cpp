@@ -21,6 +21,7 @@ Tnewrec::Tnewrec(Windows& windows) : QDialog(windows.frm), w(windows) {
     Edit1->setFixedWidth(221);
     Edit1->setAccessibleName(QStringLiteral("Название"));
     Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
+    Edit1->setObjectName(QStringLiteral("Edit1"));
     Label1->setBuddy(Edit1);
     Button2 = dialogButton(QStringLiteral("Добавить"), "Button2", true, this);
     Button1 = dialogButton(QStringLiteral("Отмена"), "Button1", false, this);

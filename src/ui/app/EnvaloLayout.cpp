@@ -30,6 +30,7 @@ namespace {
 void describe(QWidget* control, const QString& name, const char* programName) {
     control->setAccessibleName(name);
     control->setAccessibleDescription(QString::fromLatin1(programName));
+    control->setObjectName(QString::fromLatin1(programName));
 }
 
 QFont addressFont() {

@@ -8,6 +8,7 @@ QPushButton* dialogButton(const QString& text, const char* programName, bool isD
     auto* button = new QPushButton(text, parent);
     button->setAccessibleName(text);
     button->setAccessibleDescription(QString::fromLatin1(programName));
+    button->setObjectName(QString::fromLatin1(programName));
     button->setDefault(isDefault);
     button->setAutoDefault(isDefault);
     return button;

@@ -9,6 +9,7 @@ BlockLabel::BlockLabel(int number, QWidget* parent) : QWidget(parent), m_number(
     setAttribute(Qt::WA_TranslucentBackground);
     setCursor(Qt::SizeAllCursor);
     setAccessibleDescription(QStringLiteral("Label%1").arg(number));
+    setObjectName(QStringLiteral("Label%1").arg(number));
 }
 
 void BlockLabel::setText(const QString& text) {

@@ -32,6 +32,7 @@ namespace {
 void describe(QWidget* control, const QString& name, const QString& programName) {
     control->setAccessibleName(name);
     control->setAccessibleDescription(programName);
+    control->setObjectName(programName);
 }
 
 QToolButton* textButton(const QString& text, const QString& hint, const QString& programName,
@@ -296,6 +297,7 @@ QWidget* Tview::buildPanels() {
                                                       &Tview::Button4Click, &Tview::Button7Click};
     for (int i = 0; i < 6; ++i) {
         applyButtons[size_t(i)]->setAccessibleDescription(applyNames[size_t(i)]);
+        applyButtons[size_t(i)]->setObjectName(applyNames[size_t(i)]);
         connect(
             applyButtons[size_t(i)], &QPushButton::clicked, this,
             [this, apply = applies[size_t(i)]] { guarded(w.messages, [&] { (this->*apply)(); }); });
@@ -371,6 +373,7 @@ QLayout* Tview::buildBars() {
     ccb1->SetEmptyValue(QStringLiteral("Профили на печать"));
     ccb1->setAccessibleName(QStringLiteral("Профили на печать"));
     ccb1->setAccessibleDescription(QStringLiteral("ccb1"));
+    ccb1->setObjectName(QStringLiteral("ccb1"));
     ccb1->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
     printLabel->setBuddy(ccb1);
     connect(ccb1, &TCheckedComboBox::userChanged, this, [this] { markmodified(); });

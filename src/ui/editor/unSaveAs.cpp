@@ -24,6 +24,7 @@ TfSaveAs::TfSaveAs(Windows& windows) : QDialog(windows.view), w(windows) {
     Edit1 = new QLineEdit(this);
     Edit1->setAccessibleName(Label1->text());
     Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
+    Edit1->setObjectName(QStringLiteral("Edit1"));
     Label1->setBuddy(Edit1);
     Button1 = dialogButton(QStringLiteral("ОК"), "Button1", true, this);
     Button2 = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);

@@ -26,6 +26,7 @@ Tdesk::Tdesk(Windows& windows) : QDialog(windows.frm), w(windows) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAccessibleName(windowTitle());
     setAccessibleDescription(QStringLiteral("desk"));
+    setObjectName(QStringLiteral("desk"));
     redraw();
     compose();
 }

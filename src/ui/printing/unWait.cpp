@@ -17,6 +17,7 @@ QLabel* describedLabel(const QString& text, const QString& programName, QWidget*
     auto* label = new QLabel(text, parent);
     label->setAccessibleName(text);
     label->setAccessibleDescription(programName);
+    label->setObjectName(programName);
     return label;
 }
 
@@ -25,6 +26,7 @@ QToolButton* button(const QString& text, const QString& programName, QWidget* pa
     result->setText(text);
     result->setAccessibleName(text);
     result->setAccessibleDescription(programName);
+    result->setObjectName(programName);
     result->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return result;
 }
@@ -36,6 +38,7 @@ TfWait::TfWait(Windows& windows) : QDialog(windows.frm), w(windows) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAccessibleName(windowTitle());
     setAccessibleDescription(QStringLiteral("fWait"));
+    setObjectName(QStringLiteral("fWait"));
 
     // The borderless window draws its own title strip.
     Label7 = describedLabel(QStringLiteral("Печать конверта"), QStringLiteral("Label7"), this);
@@ -47,9 +50,11 @@ TfWait::TfWait(Windows& windows) : QDialog(windows.frm), w(windows) {
     // The values are spoken as they read: the record, the profile, the seconds left.
     Label2 = new ElidedLabel(this);
     Label2->setAccessibleDescription(QStringLiteral("Label2"));
+    Label2->setObjectName(QStringLiteral("Label2"));
     Label3 = describedLabel(QStringLiteral("Профиль:"), QStringLiteral("Label3"), this);
     Label4 = new ElidedLabel(this);
     Label4->setAccessibleDescription(QStringLiteral("Label4"));
+    Label4->setObjectName(QStringLiteral("Label4"));
     Label5 =
         describedLabel(QStringLiteral("Печать начнётся через:"), QStringLiteral("Label5"), this);
     Label6 = describedLabel({}, QStringLiteral("Label6"), this);
