@@ -114,9 +114,7 @@ void Tfrm::Timer1Timer() {
             "Структура базы успешно обновлена, необходимо перезапустить программу."));
         requestEnd();
     }
-    cbp->clear();
-    for (int i = 0; i < w.view->cb1->count(); ++i)
-        cbp->addItem(w.view->cb1->itemText(i));
+    // cbp shows the store's list of names; only its choice starts afresh here.
     cbp->setCurrentIndex(-1);
     if (cb->count() == 0)
         return;

@@ -1,5 +1,6 @@
 #include "ui/controls/CheckCombo.h"
 
+#include <QAbstractItemModel>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
@@ -205,6 +206,7 @@ TCheckedComboBox::TCheckedComboBox(QWidget* parent) : QFrame(parent) {
 TCheckedComboBox::~TCheckedComboBox() = default;
 
 void TCheckedComboBox::SetItems(const QStringList& items) {
+    releaseModel();
     m_items = items;
     if (m_sorted)
         sortItems(m_items);
@@ -212,6 +214,7 @@ void TCheckedComboBox::SetItems(const QStringList& items) {
 }
 
 void TCheckedComboBox::AddItem(const QString& text) {
+    releaseModel();
     auto at = m_items.end();
     if (m_sorted)
         at = std::upper_bound(
@@ -222,8 +225,42 @@ void TCheckedComboBox::AddItem(const QString& text) {
 }
 
 void TCheckedComboBox::Clear() {
+    releaseModel();
     m_items.clear();
     itemsChanged();
+}
+
+void TCheckedComboBox::setModel(QAbstractItemModel* model) {
+    if (model == m_model)
+        return;
+    releaseModel();
+    if (!model)
+        return;
+    m_model = model;
+    auto follow = [this] { followModel(); };
+    connect(model, &QAbstractItemModel::rowsInserted, this, follow);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, follow);
+    connect(model, &QAbstractItemModel::rowsMoved, this, follow);
+    connect(model, &QAbstractItemModel::modelReset, this, follow);
+    connect(model, &QAbstractItemModel::layoutChanged, this, follow);
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                if (topLeft.parent().isValid() || topLeft.column() > 0)
+                    return;
+                QStringList from;
+                QStringList to;
+                for (int row = topLeft.row(); row <= bottomRight.row() && row < m_modelTexts.size();
+                     ++row) {
+                    const QString now = m_model->index(row, 0).data().toString();
+                    if (now != m_modelTexts[row]) {
+                        from.append(m_modelTexts[row]);
+                        to.append(now);
+                    }
+                }
+                if (!from.isEmpty())
+                    followModel(from, to);
+            });
+    followModel();
 }
 
 bool TCheckedComboBox::IsChecked(int index) const {
@@ -464,7 +501,62 @@ bool TCheckedComboBox::removeText(const QString& text) {
     return true;
 }
 
+void TCheckedComboBox::releaseModel() {
+    if (m_model)
+        disconnect(m_model, nullptr, this, nullptr);
+    m_model = nullptr;
+    m_modelTexts.clear();
+}
+
+void TCheckedComboBox::followModel(const QStringList& renamedFrom, const QStringList& renamedTo) {
+    // The ticked texts in the order they were ticked, which is their order in the checked text.
+    QList<std::pair<qsizetype, QString>> ticked;
+    for (int i = 0; i < m_items.size(); ++i)
+        if (IsChecked(i))
+            ticked.append({pieceAt(m_checkedText, m_items[i]), m_items[i]});
+    std::stable_sort(ticked.begin(), ticked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const QString textBefore = m_checkedText;
+    const int countBefore = m_checkedCount;
+
+    m_modelTexts.clear();
+    if (m_model)
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            m_modelTexts.append(m_model->index(row, 0).data().toString());
+    m_items = m_modelTexts;
+    if (m_sorted)
+        sortItems(m_items);
+    fillList();
+    m_checkedText.clear();
+    m_checkedCount = 0;
+
+    for (const auto& [at, old] : std::as_const(ticked)) {
+        const qsizetype renamed = renamedFrom.indexOf(old);
+        const QString text = renamed >= 0 ? renamedTo.value(renamed) : old;
+        for (int i = 0; i < m_items.size(); ++i) {
+            if (m_items[i] != text || IsChecked(i))
+                continue;
+            // The program did not ask for this tick, so a text with no room is left out quietly.
+            if (m_checkedText.size() + text.size() + 1 < textLimit && addText(text) == Added::Yes) {
+                ++m_checkedCount;
+                setBox(i, true);
+            }
+            break;
+        }
+    }
+    refresh();
+    if (m_checkedText != textBefore || m_checkedCount != countBefore)
+        emit changed();
+}
+
 void TCheckedComboBox::itemsChanged() {
+    fillList();
+    m_checkedText.clear();
+    m_checkedCount = 0;
+    refresh();
+}
+
+void TCheckedComboBox::fillList() {
     // The count goes with the boxes, which all start unticked.
     m_settingBoxes = true;
     m_list->clear();
@@ -474,9 +566,6 @@ void TCheckedComboBox::itemsChanged() {
         item->setCheckState(Qt::Unchecked);
     }
     m_settingBoxes = false;
-    m_checkedText.clear();
-    m_checkedCount = 0;
-    refresh();
 }
 
 void TCheckedComboBox::refresh() {

@@ -2,10 +2,12 @@
 
 #include <QColor>
 #include <QFrame>
+#include <QPointer>
 #include <QRect>
 #include <QStringList>
 #include <functional>
 
+class QAbstractItemModel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
@@ -31,6 +33,14 @@ public:
     void SetItems(const QStringList& items);
     void AddItem(const QString& text);
     void Clear();
+
+    // Takes the items from the first column of a model and follows its changes: rows put in,
+    // taken out, renamed or moved keep the ticks of the texts that stay, by text and in the
+    // order they were ticked (a renamed item keeps its tick under the new text while the
+    // checked text stays below 256 characters, and loses it quietly otherwise). SetItems,
+    // AddItem and Clear let go of the model; a null model does too, keeping the items.
+    void setModel(QAbstractItemModel* model);
+    QAbstractItemModel* model() const { return m_model; }
 
     // False for an index outside the items.
     bool IsChecked(int index) const;
@@ -112,6 +122,9 @@ private:
     Added addText(const QString& text);
     bool removeText(const QString& text);
     void itemsChanged();
+    void fillList();
+    void releaseModel();
+    void followModel(const QStringList& renamedFrom = {}, const QStringList& renamedTo = {});
     void refresh();
     void setBox(int index, bool checked);
     void userToggled(QListWidgetItem* item);
@@ -123,6 +136,9 @@ private:
     void notify(const QString& text) const;
 
     QStringList m_items;
+    QPointer<QAbstractItemModel> m_model;
+    // The model's texts in its own row order, to tell which item a renamed row was.
+    QStringList m_modelTexts;
     QString m_checkedText;
     int m_checkedCount = 0;
     QString m_capSelectAll = QStringLiteral("&Select All");

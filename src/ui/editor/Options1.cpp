@@ -21,16 +21,12 @@ namespace {
 
 const QString newProfileName = QStringLiteral("Новый профиль");
 
-QStringList names(const QComboBox* list) {
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result.append(list->itemText(i));
-    return result;
-}
-
 } // namespace
 
 Topt::Topt(Windows& windows) : w(windows), m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
+    w.view->cb1->setModel(&m_names);
+    w.frm->cbp->setModel(&m_names);
+    w.view->ccb1->setModel(&m_names);
     startTimer.setSingleShot(true);
     startTimer.setInterval(10);
     connect(&startTimer, &QTimer::timeout, this,
@@ -41,8 +37,15 @@ Topt::Topt(Windows& windows) : w(windows), m_ini(windows.appdir + QStringLiteral
 void Topt::listprofiles() {
     QStringList sections = m_ini.sections();
     sections.removeAll(ProgramOptions::section);
-    w.view->cb1->clear();
-    w.view->cb1->addItems(sections);
+    // A list read anew moves the main window's choice only when its name is gone.
+    QComboBox* cbp = w.frm->cbp;
+    const int mainIndex = cbp->currentIndex();
+    const QString mainChosen = cbp->currentText();
+    if (sections != m_names.names()) {
+        m_names.setNames(sections);
+        cbp->setCurrentIndex(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
+    }
+    w.view->cb1->setCurrentIndex(sections.isEmpty() ? -1 : 0);
     startTimer.start();
 }
 
@@ -70,7 +73,7 @@ int Topt::entryindex(const QComboBox* list, const QString& text) {
 }
 
 bool Topt::profileexists(const QString& name) const {
-    return names(w.view->cb1).contains(name);
+    return m_names.names().contains(name);
 }
 
 void Topt::markmodified() {
@@ -92,7 +95,7 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
         refuse(QStringLiteral("оно должно быть одной строкой."));
     if (name.compare(ProgramOptions::section, Qt::CaseInsensitive) == 0)
         refuse(QStringLiteral("это имя занято общими настройками программы."));
-    for (const QString& other : names(w.view->cb1)) {
+    for (const QString& other : m_names.names()) {
         if (other != name && other != keeping && other.compare(name, Qt::CaseInsensitive) == 0)
             refuse(QStringLiteral("есть профиль «%1», а файл настроек не различает заглавные и "
                                   "строчные буквы в названиях.")
@@ -105,25 +108,25 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
 
 Topt::Lists Topt::lists() const {
     const Tview& v = *w.view;
-    return {names(v.cb1),    v.cb1->currentIndex(), names(w.frm->cbp), w.frm->cbp->currentIndex(),
-            v.ccb1->Items(), v.ccb1->CheckedText(), v.profile.name,    v.rememberedProfile};
+    return {m_names.names(),       v.cb1->currentIndex(), w.frm->cbp->currentIndex(),
+            v.ccb1->CheckedText(), v.profile.name,        v.rememberedProfile};
 }
 
 void Topt::restore(const Lists& before) {
     Tview& v = *w.view;
-    v.cb1->clear();
-    v.cb1->addItems(before.names);
+    m_names.setNames(before.names);
     v.cb1->setCurrentIndex(before.chosen);
-    QComboBox* cbp = w.frm->cbp;
-    cbp->clear();
-    cbp->addItems(before.mainNames);
-    cbp->setCurrentIndex(before.mainChosen);
-    v.ccb1->SetItems(before.printNames);
+    w.frm->cbp->setCurrentIndex(before.mainChosen);
     // Ticked again in the order they were ticked, which is the order the text keeps.
-    for (const QString& name : before.printTicked.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const int i = int(before.printNames.indexOf(name));
-        if (i >= 0 && !v.ccb1->IsChecked(i))
-            v.ccb1->SetChecked(i, true);
+    TCheckedComboBox* ccb1 = v.ccb1;
+    if (ccb1->CheckedText() != before.printTicked) {
+        ccb1->DeSelectAll();
+        const QStringList items = ccb1->Items();
+        for (const QString& name : before.printTicked.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const int i = int(items.indexOf(name));
+            if (i >= 0 && !ccb1->IsChecked(i))
+                ccb1->SetChecked(i, true);
+        }
     }
     v.profile.name = before.profileName;
     v.rememberedProfile = before.rememberedProfile;
@@ -137,8 +140,8 @@ void Topt::appendsection(const QString& name) {
 
 void Topt::rebuildPrintList(const QStringList& ticked) {
     TCheckedComboBox* ccb1 = w.view->ccb1;
-    const QStringList items = names(w.view->cb1);
-    ccb1->SetItems(items);
+    const QStringList items = ccb1->Items();
+    ccb1->DeSelectAll();
     for (int i = 0; i < items.size(); ++i)
         if (ticked.contains(items[i]))
             ccb1->SetChecked(i, true);
@@ -236,7 +239,7 @@ void Topt::newprofile() {
     Tview& v = *w.view;
     QString name = newProfileName;
     auto taken = [&](const QString& candidate) {
-        for (const QString& other : names(v.cb1))
+        for (const QString& other : m_names.names())
             if (other.compare(candidate, Qt::CaseInsensitive) == 0)
                 return true;
         return false;
@@ -247,8 +250,7 @@ void Topt::newprofile() {
     const QString before = v.profile.name;
     try {
         asOneChange([&] {
-            v.cb1->addItem(name);
-            w.frm->cbp->addItem(name);
+            m_names.append(name);
             ProgramOptions::writeProfile(m_ini, name);
             appendsection(name);
             for (size_t i = 0; i < keptValueKeys.size(); ++i)
@@ -269,7 +271,6 @@ void Topt::newprofile() {
 
 void Topt::renameprofile() {
     Tview& v = *w.view;
-    QComboBox* cbp = w.frm->cbp;
     const QString old = v.cb1->currentText();
     const QString typed =
         w.messages.inputBox(QStringLiteral("Переименовать профиль"),
@@ -303,12 +304,9 @@ void Topt::renameprofile() {
 
         w.frm->db.renameProfile(answer, old);
 
-        const int chosen = v.cb1->currentIndex();
-        v.cb1->setItemText(chosen, answer);
+        m_names.rename(v.cb1->currentIndex(), answer);
         v.cb1->setCurrentIndex(entryindex(v.cb1, answer));
-        cbp->clear();
-        cbp->addItems(names(v.cb1));
-        cbp->setCurrentIndex(v.cb1->currentIndex());
+        w.frm->cbp->setCurrentIndex(v.cb1->currentIndex());
         rebuildPrintList(ticked);
         v.profile.name = answer;
         saveprofile(answer);
@@ -327,15 +325,9 @@ void Topt::deleteprofile() {
         AddressDb::Transaction recipients(w.frm->db);
         asOneChange([&] {
             m_ini.eraseSection(old);
-
-            TCheckedComboBox* ccb1 = v.ccb1;
-            const QStringList items = ccb1->Items();
-            QStringList ticked;
-            for (int i = 0; i < items.size(); ++i)
-                if (ccb1->IsChecked(i) && items[i] != old)
-                    ticked.append(items[i]);
-            v.cb1->removeItem(entryindex(v.cb1, old));
-            rebuildPrintList(ticked);
+            // The print list loses the name and keeps its other ticks; the load below ticks
+            // the shown profile's own list anyway.
+            m_names.remove(entryindex(v.cb1, old));
 
             v.cb1->setCurrentIndex(v.cb1->count() - 1);
             const QString shown = v.cb1->currentText();
@@ -350,8 +342,4 @@ void Topt::deleteprofile() {
         throw;
     }
     w.frm->table->refresh();
-    QComboBox* cbp = w.frm->cbp;
-    const int gone = cbp->findText(old, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (gone >= 0)
-        cbp->removeItem(gone);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/profiles/IniFile.h"
+#include "core/profiles/ProfileNames.h"
 
 #include <QObject>
 #include <QTimer>
@@ -9,9 +10,9 @@ struct Windows;
 class QComboBox;
 
 // The profile store: owns the settings file and moves print profiles between
-// the file and the windows, keeping the three lists of profile names (the
-// editor's choice, the editor's profiles to print, the main window's choice)
-// in step. It has no window of its own.
+// the file and the windows. It also owns the one list of profile names that the
+// editor's choice, the editor's profiles to print and the main window's choice
+// show, each with its own chosen entry or ticks. It has no window of its own.
 class Topt : public QObject {
     Q_OBJECT
 
@@ -19,6 +20,9 @@ public:
     explicit Topt(Windows& windows);
 
     IniFile& ini() { return m_ini; }
+    // The names of the profiles, in file order; a name added, renamed or removed
+    // here is added, renamed or removed in every list of the windows.
+    ProfileNames& profileNames() { return m_names; }
 
     // Refills the editor's profile list and schedules startprofile.
     void listprofiles();
@@ -52,9 +56,7 @@ private:
     struct Lists {
         QStringList names;
         int chosen = -1;
-        QStringList mainNames;
         int mainChosen = -1;
-        QStringList printNames;
         QString printTicked;
         QString profileName;
         int rememberedProfile = -1;
@@ -66,6 +68,7 @@ private:
 
     Windows& w;
     IniFile m_ini;
+    ProfileNames m_names;
 };
 
 template <typename Steps> void Topt::asOneChange(Steps&& steps) {

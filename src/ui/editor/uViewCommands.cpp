@@ -259,25 +259,8 @@ void Tview::Button5Click() {
 
 void Tview::saveAsNew(const QString& name) {
     w.opt->appendsection(name);
-    cb1->addItem(name);
-    w.frm->cbp->addItem(name);
-
-    // Changing the items unticks them all: the ticks return in the order they were made.
-    const QStringList items = ccb1->Items();
-    QList<int> ticked;
-    for (int i = 0; i < items.size(); ++i)
-        if (ccb1->IsChecked(i))
-            ticked.append(i);
-    const QStringList order = ccb1->CheckedText().split(QLatin1Char(','));
-    ccb1->AddItem(name);
-    for (const QString& piece : order) {
-        const int i = int(items.indexOf(piece));
-        if (ticked.contains(i) && !ccb1->IsChecked(i))
-            ccb1->SetChecked(i, true);
-    }
-    for (int i : ticked)
-        if (!ccb1->IsChecked(i))
-            ccb1->SetChecked(i, true);
+    // Every list shows the new name at its end; the print list keeps its ticks and adds it.
+    w.opt->profileNames().append(name);
     ccb1->SetChecked(int(ccb1->Items().size()) - 1, true);
 
     w.opt->saveprofile(name);

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStringListModel>
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -307,6 +308,77 @@ private slots:
         QCOMPARE(c.box.CheckedCount(), 0);
         QCOMPARE(c.field(), QStringLiteral("<none>"));
         QCOMPARE(c.box.dropDownList()->count(), after.size());
+    }
+
+    void followsItsModel_data() {
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QStringList>("ticks"); // in this order
+        QTest::addColumn<QString>("change");    // "insert|remove|rename|reset", row, text
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("shown");
+        const QStringList xyz{"X", "Y", "Z"};
+        const QStringList zyx{"Z", "Y", "X"};
+        const QString a200(200, QLatin1Char('a'));
+        const QString b50(50, QLatin1Char('b'));
+        const QString c60(60, QLatin1Char('c'));
+        QTest::newRow("row put in") << xyz << QStringList{"Z", "X"} << "insert 1 W"
+                                    << QStringList{"X", "W", "Y", "Z"} << "Z,X";
+        QTest::newRow("row taken out")
+            << xyz << zyx << "remove 1" << QStringList{"X", "Z"} << "Z,X";
+        QTest::newRow("ticked row renamed")
+            << xyz << zyx << "rename 1 W" << QStringList{"X", "W", "Z"} << "Z,W,X";
+        QTest::newRow("unticked row renamed")
+            << xyz << QStringList{"X"} << "rename 1 W" << QStringList{"X", "W", "Z"} << "X";
+        QTest::newRow("letter case only")
+            << QStringList{"Конверт", "Профиль"} << QStringList{"Конверт", "Профиль"}
+            << "rename 0 КОНВЕРТ" << QStringList{"КОНВЕРТ", "Профиль"} << "КОНВЕРТ,Профиль";
+        QTest::newRow("reset") << xyz << QStringList{"Y", "Z"} << "reset 0 Z,Q,Y"
+                               << QStringList{"Z", "Q", "Y"} << "Y,Z";
+        QTest::newRow("renamed with no room")
+            << QStringList{a200, b50} << QStringList{a200, b50} << "rename 1 " + c60
+            << QStringList{a200, c60} << a200;
+    }
+    void followsItsModel() {
+        QFETCH(QStringList, items);
+        QFETCH(QStringList, ticks);
+        QFETCH(QString, change);
+        QFETCH(QStringList, after);
+        QFETCH(QString, shown);
+        Combo c({"Другой"});
+        c.tick("Другой");
+        QStringListModel model(items);
+        c.box.setModel(&model);
+        QCOMPARE(c.box.Items(), items);
+        QCOMPARE(c.box.CheckedCount(), 0);
+        for (const QString& text : ticks)
+            c.tick(text);
+
+        const QStringList step = change.split(QLatin1Char(' '));
+        const int row = step[1].toInt();
+        if (step[0] == "insert") {
+            model.insertRows(row, 1);
+            model.setData(model.index(row), step[2]);
+        } else if (step[0] == "remove") {
+            model.removeRows(row, 1);
+        } else if (step[0] == "rename") {
+            model.setData(model.index(row), step[2]);
+        } else {
+            model.setStringList(step[2].split(QLatin1Char(',')));
+        }
+        QCOMPARE(c.box.Items(), after);
+        QCOMPARE(c.box.CheckedText(), shown);
+        QCOMPARE(c.field(), shown);
+        const QStringList pieces = shown.split(QLatin1Char(','));
+        QCOMPARE(c.box.CheckedCount(), pieces.size());
+        for (int i = 0; i < after.size(); ++i)
+            QCOMPARE(c.box.IsChecked(i), pieces.contains(after[i]));
+        QCOMPARE(c.box.dropDownList()->count(), after.size());
+        QCOMPARE(c.notices, QStringList{});
+
+        // Items set by hand let go of the model.
+        c.box.SetItems({"Д"});
+        model.removeRows(0, 1);
+        QCOMPARE(c.box.Items(), QStringList{"Д"});
     }
 
     void dropDownPlace_data() {

@@ -92,6 +92,8 @@ private slots:
     void deleteProfiles();
     void failedChangeLeavesFileAndLists_data();
     void failedChangeLeavesFileAndLists();
+    void choicesStayWithTheirNames_data();
+    void choicesStayWithTheirNames();
     void printListTicksWholeNames();
     void badValueStopsTheLoad();
     void brokenPictureIsNamed_data();
@@ -396,6 +398,7 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     const QString ticked = s.v->ccb1->CheckedText();
     QCOMPARE(ticked, operation == "rename" ? "Третий,Первый" : "Первый,Третий");
     const QStringList profiles = s.recipientProfiles();
+    s.frm().cbp->setCurrentIndex(2);
     if (operation != "delete")
         s.v->edit(3)->setText("1✓"); // a spacing the file cannot carry
     QString error;
@@ -419,7 +422,62 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     QCOMPARE(s.v->ccb1->Items(), names);
     QCOMPARE(s.v->ccb1->CheckedText(), ticked);
     QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Первый"));
+    QCOMPARE(s.frm().cbp->currentText(), QStringLiteral("Третий"));
     QCOMPARE(s.v->profile.name, QStringLiteral("Первый"));
+    s.verifyNothingUnexpected();
+}
+
+void ProfileStoreTest::choicesStayWithTheirNames_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("shown");   // cb1 after it
+    QTest::addColumn<QString>("main");    // cbp after it
+    QTest::addColumn<QString>("printed"); // ccb1 after it
+    QTest::newRow("rename") << "rename"
+                            << "Главный"
+                            << "Главный"
+                            << "Главный,Второй,Третий";
+    QTest::newRow("delete") << "delete"
+                            << "Третий"
+                            << "Третий"
+                            << "";
+    QTest::newRow("new") << "new"
+                         << "Новый профиль"
+                         << "Третий"
+                         << "Новый профиль";
+    QTest::newRow("listed again") << "list"
+                                  << "Первый"
+                                  << "Третий"
+                                  << "Третий,Второй";
+}
+
+// Every list shows the one list of names and keeps its own choice: the main window's
+// choice of another profile and the ticks of the other profiles outlive a change.
+void ProfileStoreTest::choicesStayWithTheirNames() {
+    QFETCH(QString, operation);
+    QFETCH(QString, shown);
+    QFETCH(QString, main);
+    QFETCH(QString, printed);
+    Store s;
+    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Первый"));
+    s.frm().cbp->setCurrentIndex(2);
+    s.v->ccb1->SetChecked(2, true);
+    s.v->ccb1->SetChecked(1, true);
+    if (operation == "rename") {
+        s.messages.answerInput(QStringLiteral("Главный"));
+        s.opt->renameprofile();
+    } else if (operation == "delete") {
+        s.opt->deleteprofile();
+    } else if (operation == "new") {
+        s.opt->newprofile();
+    } else {
+        s.opt->listprofiles();
+        s.opt->startTimer.stop();
+    }
+    QCOMPARE(s.v->cb1->currentText(), shown);
+    QCOMPARE(s.frm().cbp->currentText(), main);
+    QCOMPARE(s.v->ccb1->CheckedText(), printed);
+    QCOMPARE(s.v->ccb1->Items(), entries(s.v->cb1));
+    QCOMPARE(entries(s.frm().cbp), entries(s.v->cb1));
     s.verifyNothingUnexpected();
 }
 
