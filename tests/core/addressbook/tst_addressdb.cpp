@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "ForeignLock.h"
 #include "core/UserError.h"
 #include "core/addressbook/AddressDb.h"
@@ -68,16 +69,6 @@ QByteArray contents(const QString& path) {
 
 QStringList entries(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-// The user's text of the failure, empty when the action succeeds.
-template <typename Action> QString failure(Action action) {
-    try {
-        action();
-    } catch (const UserError& e) {
-        return e.message();
-    }
-    return {};
 }
 
 TableCursor openRecipients(AddressDb& db) {
@@ -371,7 +362,7 @@ void TestAddressDb::openRefusesBadFiles() {
 
     AddressDb db;
     db.setBusyTimeout(200);
-    QCOMPARE(failure([&] {
+    QCOMPARE(errorOf([&] {
                  db.open(path, {u"table"_s, u"table2"_s, u"groups"_s});
              }),
              message.arg(path));
@@ -428,7 +419,7 @@ void TestAddressDb::missingTable() {
     AddressDb db;
     db.open(path);
     TableCursor cursor(db, table, nameColumn);
-    QCOMPARE(failure([&] { cursor.open(); }),
+    QCOMPARE(errorOf([&] { cursor.open(); }),
              u"В файле базы данных «%1» нет таблицы «%2»."_s.arg(path, table));
     QVERIFY(!cursor.isOpen());
     QVERIFY(cursor.eof());
@@ -452,7 +443,7 @@ void TestAddressDb::storeWaitsForAnotherProgram() {
     QVERIFY2(lock.held(), qPrintable(lock.error()));
     QElapsedTimer waited;
     waited.start();
-    QCOMPARE(failure([&] {
+    QCOMPARE(errorOf([&] {
                  if (inTransaction) {
                      AddressDb::Transaction transaction(db);
                      cursor.update({{u"galka"_s, 1}});
@@ -516,7 +507,7 @@ void TestAddressDb::storeFailures() {
         QSqlQuery(db.database()).exec(u"pragma query_only=1"_s);
     }
 
-    QCOMPARE(failure([&] { cursor.update({{u"galka"_s, 1}}); }), message.arg(path));
+    QCOMPARE(errorOf([&] { cursor.update({{u"galka"_s, 1}}); }), message.arg(path));
     QCOMPARE(cursor.integer(u"galka"_s), 0);
     cursor.refresh();
     QVERIFY(cursor.locate(u"Иванов"_s));

@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "core/UserError.h"
 #include "core/envelope/Jpeg.h"
 
@@ -13,15 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-template <typename Action> QString errorOf(Action&& action) {
-    try {
-        action();
-    } catch (const UserError& e) {
-        return e.message();
-    }
-    return {};
-}
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);

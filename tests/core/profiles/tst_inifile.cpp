@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 
@@ -52,15 +53,6 @@ struct stat statOf(const QString& path) {
 void setMtime(const QString& path, timespec mtime) {
     const timespec times[2] = {{0, UTIME_OMIT}, mtime};
     ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
-}
-
-template <typename Action> QString errorOf(Action&& action) {
-    try {
-        action();
-    } catch (const UserError& e) {
-        return e.message();
-    }
-    return {};
 }
 
 QString refusedCharacter(const QString& character, const QString& code) {

@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "core/UserError.h"
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/IniFile.h"
@@ -322,13 +323,7 @@ void PrintProfileTest::loadRules() {
     const IniFile ini(file.fileName());
     PrintProfile p;
     p.listpos = 3;
-    QString raised;
-    try {
-        readProfile(ini, "P", p);
-    } catch (const UserError& e) {
-        raised = e.message();
-    }
-    QCOMPARE(raised, error);
+    QCOMPARE(errorOf([&] { readProfile(ini, "P", p); }), error);
     QCOMPARE(p.format, format);
     QCOMPARE(p.block(1).size, size);
     QCOMPARE(p.block(20).x, 1);

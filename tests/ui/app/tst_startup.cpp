@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "ForeignLock.h"
 #include "TestProgram.h"
 
@@ -351,12 +352,7 @@ void StartupTest::oneProgramPerFolder() {
     const QStringList before = folderState(first.folder.appdir());
 
     ScriptedMessages messages;
-    QString error;
-    try {
-        Program second(first.folder.appdir(), messages);
-    } catch (const UserError& e) {
-        error = e.message();
-    }
+    const QString error = errorOf([&] { Program second(first.folder.appdir(), messages); });
     QCOMPARE(error, "Программа уже запущена с папкой «" +
                         QDir(first.folder.appdir()).absolutePath() +
                         "». Перейдите в её окно или закройте её, прежде чем запускать снова.");

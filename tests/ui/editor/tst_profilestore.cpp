@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -401,8 +402,7 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     s.frm().cbp->setCurrentIndex(2);
     if (operation != "delete")
         s.v->edit(3)->setText("1✓"); // a spacing the file cannot carry
-    QString error;
-    try {
+    const QString error = errorOf([&] {
         if (operation == "rename") {
             s.messages.answerInput(QStringLiteral("Главный"));
             s.opt->renameprofile();
@@ -411,9 +411,7 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
         } else {
             s.opt->deleteprofile();
         }
-    } catch (const UserError& e) {
-        error = e.message();
-    }
+    });
     QVERIFY(!error.isEmpty());
     QCOMPARE(s.folder.settingsBytes(), file);
     QCOMPARE(s.recipientProfiles(), profiles);
@@ -527,12 +525,7 @@ void ProfileStoreTest::brokenPictureIsNamed() {
         QFile file(picture);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
-    QString error;
-    try {
-        s.opt->loadprofile("Первый");
-    } catch (const UserError& e) {
-        error = e.message();
-    }
+    const QString error = errorOf([&] { s.opt->loadprofile("Первый"); });
     const QString start = "Ошибка загрузки профиля «Первый».\r\nНе удалось прочитать рисунок " +
                           QDir::toNativeSeparators(picture) + ": ";
     QVERIFY2(error.startsWith(start) && error.size() > start.size(), qPrintable(error));
