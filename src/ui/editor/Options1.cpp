@@ -138,7 +138,7 @@ void Topt::appendsection(const QString& name) {
     m_ini.writeLines(lines);
 }
 
-void Topt::rebuildPrintList(const QStringList& ticked) {
+void Topt::rebuildPrintList(QStringList ticked) {
     TCheckedComboBox* ccb1 = w.view->ccb1;
     const QStringList items = ccb1->Items();
     ccb1->DeSelectAll();

@@ -64,7 +64,8 @@ private:
     Lists lists() const;
     void restore(const Lists& lists);
     void loadSteps(const QString& name);
-    void rebuildPrintList(const QStringList& ticked);
+    // By value: the ticks it sets may be the profile's own list, which follows the ticks.
+    void rebuildPrintList(QStringList ticked);
 
     Windows& w;
     IniFile m_ini;

@@ -79,6 +79,38 @@ Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appd
     T2.setInterval(500);
     connect(&T2, &QTimer::timeout, this, [this] { T2Timer(); });
     connectCommands();
+    followControls();
+}
+
+void Tview::followControls() {
+    profile.format = std::max(0, cb2->currentIndex());
+    profile.otkogo = SpeedButton[0]->isChecked();
+    profile.komu = SpeedButton[1]->isChecked();
+    profile.index = SpeedButton[2]->isChecked();
+    profile.marka = SpeedButton[3]->isChecked();
+    profile.iz = edit(3)->text();
+    profile.listpos = sheetPosition();
+    profile.allx = edit(8)->text();
+    profile.ally = edit(9)->text();
+    profile.printconfirm = cb3->isChecked();
+    profile.indexswitch = CheckBox1->isChecked();
+    connect(cb2, &QComboBox::currentIndexChanged, this,
+            [this](int index) { profile.format = std::max(0, index); });
+    const std::array<bool PrintProfile::*, 4> pictures = {
+        &PrintProfile::otkogo, &PrintProfile::komu, &PrintProfile::index, &PrintProfile::marka};
+    for (size_t i = 0; i < pictures.size(); ++i)
+        connect(SpeedButton[i], &QToolButton::toggled, this,
+                [this, flag = pictures[i]](bool on) { profile.*flag = on; });
+    const std::array<std::pair<int, QString PrintProfile::*>, 3> texts = {
+        {{3, &PrintProfile::iz}, {8, &PrintProfile::allx}, {9, &PrintProfile::ally}}};
+    for (const auto& [field, text] : texts)
+        connect(edit(field), &QLineEdit::textChanged, this,
+                [this, text = text](const QString& value) { profile.*text = value; });
+    connect(cb3, &QCheckBox::toggled, this, [this](bool on) { profile.printconfirm = on; });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { profile.indexswitch = on; });
+    connect(ccb1, &TCheckedComboBox::changed, this, [this] {
+        profile.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    });
 }
 
 Tview::~Tview() {

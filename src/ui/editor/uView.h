@@ -175,6 +175,8 @@ private:
     void moveGroup(const std::initializer_list<int>& blocks, QPoint delta);
     void paintLabel(int number);
     void connectCommands();
+    // Keeps the current profile in step with the controls that show it.
+    void followControls();
     // Saves the current profile and makes it the program's current one, with the delay
     // settings too when asked, in one replacement of the settings file.
     bool saveCurrentProfile(bool withDelay);

@@ -172,20 +172,9 @@ void Tview::SpeedButton5Click() {
 
 PrintProfile Tview::currentProfile() const {
     PrintProfile p = profile;
-    p.format = std::max(0, cb2->currentIndex());
-    p.otkogo = SpeedButton[0]->isChecked();
-    p.komu = SpeedButton[1]->isChecked();
-    p.index = SpeedButton[2]->isChecked();
-    p.marka = SpeedButton[3]->isChecked();
-    p.iz = edit(3)->text();
-    p.listpos = sheetPosition();
-    p.allx = edit(8)->text();
-    p.ally = edit(9)->text();
+    // The window's size is the one value the window itself holds.
     p.width = width();
     p.height = height();
-    p.printconfirm = cb3->isChecked();
-    p.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
-    p.indexswitch = CheckBox1->isChecked();
     return p;
 }
 
