@@ -95,8 +95,8 @@ void WindowTextsTest::textsShowWhole_data() {
     });
     QTest::newRow("save as") << WindowOf([](Windows& w) -> QWidget* { return w.fSaveAs; });
     QTest::newRow("delay") << WindowOf([](Windows& w) -> QWidget* {
-        w.fWait->waitName = QStringLiteral("Иванов Иван Иванович");
-        w.fWait->waitProfile = QStringLiteral("Конверт DL");
+        w.fWait->prepare(QStringLiteral("Иванов Иван Иванович"), QStringLiteral("Конверт DL"),
+                         false);
         return w.fWait;
     });
     QTest::newRow("checked combo box") << WindowOf([](Windows& w) -> QWidget* {
