@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "ForeignLock.h"
 #include "TestProgram.h"
 
@@ -663,11 +664,11 @@ void RecordsTest::aboutWindowAndProfileChoice() {
     Book b;
     Tfrm& frm = b.frm();
     b.messages.onModal([&](QDialog& d) {
-        auto& about = static_cast<TpAbout&>(d);
-        QCOMPARE(about.windowTitle(), QStringLiteral("О программе Envalo"));
-        QCOMPARE(about.Label5->text(), QStringLiteral("Версия программы 1.34"));
-        QCOMPARE(about.Label4->text(), "INI-File: " + b.folder.file("envalo.ini"));
-        about.Button1->click();
+        QVERIFY(qobject_cast<TpAbout*>(&d));
+        QCOMPARE(d.windowTitle(), QStringLiteral("О программе Envalo"));
+        QCOMPARE(control<QLabel>(d, "Label5")->text(), QStringLiteral("Версия программы 1.34"));
+        QCOMPARE(control<QLabel>(d, "Label4")->text(), "INI-File: " + b.folder.file("envalo.ini"));
+        control<QPushButton>(d, "Button1")->click();
     });
     frm.menuAbout->trigger();
 
