@@ -72,7 +72,7 @@ void WindowTextsTest::textsShowWhole_data() {
     QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });
     QTest::newRow("new record") << WindowOf([](Windows& w) -> QWidget* { return w.newrec; });
     QTest::newRow("new sender") << WindowOf([](Windows& w) -> QWidget* {
-        w.newrec->Label1->setText(QStringLiteral("Название отправителя"));
+        w.newrec->setPrompt(QStringLiteral("Название отправителя"));
         return w.newrec;
     });
     QTest::newRow("groups") << WindowOf([](Windows& w) -> QWidget* { return w.Groups; });
