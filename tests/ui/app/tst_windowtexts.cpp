@@ -78,8 +78,7 @@ void WindowTextsTest::textsShowWhole_data() {
     QTest::newRow("groups") << WindowOf([](Windows& w) -> QWidget* { return w.Groups; });
     QTest::newRow("group name") << WindowOf([](Windows& w) -> QWidget* { return w.AddGroup; });
     QTest::newRow("group name, renaming") << WindowOf([](Windows& w) -> QWidget* {
-        w.AddGroup->setWindowTitle(QStringLiteral("Изменить"));
-        w.AddGroup->Button1->setText(QStringLiteral("Изменить"));
+        w.AddGroup->setAction(QStringLiteral("Изменить"));
         return w.AddGroup;
     });
     QTest::newRow("position pad") << WindowOf([](Windows& w) -> QWidget* { return w.tpos; });
