@@ -332,12 +332,12 @@ void GroupsTest::membership() {
     b.messages.onModal([&](QDialog& d) {
         auto& m = dynamic_cast<TMemberGroups&>(d);
         QCOMPARE(m.windowTitle(), QStringLiteral("Группы получателя"));
-        QVERIFY(m.Label1->text().contains("Без групп"));
-        QCOMPARE(lines(*m.CLB), QStringList({"Друзья", "Работа", "Соседи", unknown("Старая")}));
-        QCOMPARE(ticked(*m.CLB), QStringList({"Друзья", "Работа", unknown("Старая")}));
-        tick(*m.CLB, "Работа", false);
-        tick(*m.CLB, "Соседи", true);
-        m.Button1->click();
+        QVERIFY(control<QLabel>(m, "Label1")->text().contains("Без групп"));
+        QCOMPARE(lines(list(m)), QStringList({"Друзья", "Работа", "Соседи", unknown("Старая")}));
+        QCOMPARE(ticked(list(m)), QStringList({"Друзья", "Работа", unknown("Старая")}));
+        tick(list(m), "Работа", false);
+        tick(list(m), "Соседи", true);
+        button(m, "Button1")->click();
     });
     frm.cbMenuGroups->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
@@ -348,18 +348,18 @@ void GroupsTest::membership() {
 
     b.messages.onModal([&](QDialog& d) {
         auto& m = dynamic_cast<TMemberGroups&>(d);
-        tick(*m.CLB, unknown("Старая"), false);
-        tick(*m.CLB, "Друзья", false);
-        m.Button2->click();
+        tick(list(m), unknown("Старая"), false);
+        tick(list(m), "Друзья", false);
+        button(m, "Button2")->click();
     });
     frm.cbMenuGroups->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
 
     b.messages.onModal([&](QDialog& d) {
         auto& m = dynamic_cast<TMemberGroups&>(d);
-        tick(*m.CLB, unknown("Старая"), false);
-        tick(*m.CLB, "Друзья", false);
-        m.Button1->click();
+        tick(list(m), unknown("Старая"), false);
+        tick(list(m), "Друзья", false);
+        button(m, "Button1")->click();
     });
     frm.cbMenuGroups->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Соседи"));
