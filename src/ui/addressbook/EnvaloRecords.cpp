@@ -228,14 +228,14 @@ void Tfrm::saveSender() {
 
 void Tfrm::addrecord() {
     if (recipientPage()) {
-        w.newrec->Label1->setText(QStringLiteral("Название получателя"));
+        w.newrec->setPrompt(QStringLiteral("Название получателя"));
     } else {
         if (cb->count() == 0)
             throw UserError(QStringLiteral("Сначала добавьте получателя."));
-        w.newrec->Label1->setText(QStringLiteral("Название отправителя"));
+        w.newrec->setPrompt(QStringLiteral("Название отправителя"));
     }
     w.messages.showModal(*w.newrec);
-    const QString name = w.newrec->Edit1->text();
+    const QString name = w.newrec->name();
     if (name.isEmpty())
         return;
     if (recipientPage()) {

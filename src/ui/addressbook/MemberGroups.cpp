@@ -27,6 +27,7 @@ TMemberGroups::TMemberGroups(Windows& windows, const QString& recipient)
     auto* layout = new QGridLayout(this);
     // A recipient's name is the user's text, never markup.
     Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
     Label1->setText(QStringLiteral("Получатель: ") + recipient);

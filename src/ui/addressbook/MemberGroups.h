@@ -21,11 +21,6 @@ public:
     // carry a remark besides.
     static constexpr int NameRole = Qt::UserRole;
 
-    QLabel* Label1 = nullptr;
-    QListWidget* CLB = nullptr;
-    QPushButton* Button1 = nullptr; // "Готово"
-    QPushButton* Button2 = nullptr; // "Отмена"
-
     // The ticked names in list order, joined as the groups column keeps them.
     QString checkedText() const;
     void Button1Click();
@@ -35,4 +30,8 @@ private:
 
     Windows& w;
     QString m_recipient;
+    QLabel* Label1 = nullptr;
+    QListWidget* CLB = nullptr;
+    QPushButton* Button1 = nullptr; // "Готово"
+    QPushButton* Button2 = nullptr; // "Отмена"
 };

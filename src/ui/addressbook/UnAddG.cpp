@@ -15,6 +15,7 @@ TAddGroup::TAddGroup(Windows& windows) : QDialog(windows.frm) {
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     Label1 = new QLabel(QStringLiteral("Укажите название группы"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Edit1 = new QLineEdit(this);
     Edit1->setAccessibleName(Label1->text());
     Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
@@ -32,6 +33,15 @@ TAddGroup::TAddGroup(Windows& windows) : QDialog(windows.frm) {
 
     connect(Button1, &QPushButton::clicked, this, &TAddGroup::accept);
     connect(Button2, &QPushButton::clicked, this, &TAddGroup::reject);
+}
+
+void TAddGroup::setAction(const QString& action) {
+    setWindowTitle(action);
+    Button1->setText(action);
+}
+
+QString TAddGroup::name() const {
+    return Edit1->text();
 }
 
 void TAddGroup::showEvent(QShowEvent* event) {

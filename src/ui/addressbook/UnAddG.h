@@ -16,13 +16,19 @@ class TAddGroup : public QDialog {
 public:
     explicit TAddGroup(Windows& windows);
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QPushButton* Button1 = nullptr; // confirms: "Добавить" or "Изменить"
-    QPushButton* Button2 = nullptr; // "Отмена"
+    // What confirming does ("Добавить", "Изменить"): the caption and the confirm button say it.
+    void setAction(const QString& action);
+    // The name in the field: the one confirmed, or empty when the window was closed otherwise.
+    QString name() const;
 
     void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* Button1 = nullptr; // confirms: "Добавить" or "Изменить"
+    QPushButton* Button2 = nullptr; // "Отмена"
 };

@@ -6,7 +6,6 @@
 #include "ui/app/Windows.h"
 
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -99,11 +98,10 @@ bool TGroups::locateLine(int line) {
 
 QString TGroups::askName(const QString& action) {
     TAddGroup& window = *w.AddGroup;
-    window.setWindowTitle(action);
-    window.Button1->setText(action);
+    window.setAction(action);
     if (w.messages.showModal(window) != QDialog::Accepted)
         return {};
-    return window.Edit1->text();
+    return window.name();
 }
 
 bool TGroups::acceptable(const QString& name) {

@@ -16,13 +16,6 @@ class TGroups : public QDialog {
 public:
     explicit TGroups(Windows& windows);
 
-    QListWidget* CLB = nullptr;
-    QPushButton* Button1 = nullptr; // "Добавить"
-    QPushButton* Button2 = nullptr; // "Удалить"
-    QPushButton* Button3 = nullptr; // "Изменить"
-    QPushButton* Button4 = nullptr; // "ВСЕ"
-    QPushButton* Button5 = nullptr; // "Готово"
-
     void Button1Click();
     void Button2Click();
     void Button3Click();
@@ -46,4 +39,10 @@ private:
     bool acceptable(const QString& name);
 
     Windows& w;
+    QListWidget* CLB = nullptr;
+    QPushButton* Button1 = nullptr; // "Добавить"
+    QPushButton* Button2 = nullptr; // "Удалить"
+    QPushButton* Button3 = nullptr; // "Изменить"
+    QPushButton* Button4 = nullptr; // "ВСЕ"
+    QPushButton* Button5 = nullptr; // "Готово"
 };

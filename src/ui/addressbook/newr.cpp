@@ -17,6 +17,7 @@ Tnewrec::Tnewrec(Windows& windows) : QDialog(windows.frm), w(windows) {
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     Label1 = new QLabel(QStringLiteral("Название получателя:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Edit1 = new QLineEdit(this);
     Edit1->setFixedWidth(221);
     Edit1->setAccessibleName(QStringLiteral("Название"));
@@ -31,6 +32,14 @@ Tnewrec::Tnewrec(Windows& windows) : QDialog(windows.frm), w(windows) {
     connect(Button2, &QPushButton::clicked, this,
             [this] { guarded(w.messages, [this] { Button2Click(); }); });
     connect(Button1, &QPushButton::clicked, this, &Tnewrec::reject);
+}
+
+void Tnewrec::setPrompt(const QString& text) {
+    Label1->setText(text);
+}
+
+QString Tnewrec::name() const {
+    return Edit1->text();
 }
 
 void Tnewrec::showEvent(QShowEvent* event) {

@@ -15,10 +15,10 @@ class Tnewrec : public QDialog {
 public:
     explicit Tnewrec(Windows& windows);
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QPushButton* Button2 = nullptr; // "Добавить"
-    QPushButton* Button1 = nullptr; // "Отмена"
+    // The line above the field: what kind of record is named.
+    void setPrompt(const QString& text);
+    // The name confirmed, without blanks at its ends; empty after "Отмена".
+    QString name() const;
 
     void Button2Click();
     void reject() override;
@@ -28,4 +28,8 @@ protected:
 
 private:
     Windows& w;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* Button2 = nullptr; // "Добавить"
+    QPushButton* Button1 = nullptr; // "Отмена"
 };

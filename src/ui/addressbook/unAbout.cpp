@@ -18,6 +18,7 @@ TpAbout::TpAbout(Windows& windows) : QDialog(windows.frm) {
 
     auto* layout = new QGridLayout(this);
     Label5 = new QLabel(QStringLiteral("Версия программы ") + windows.frm->appversion, this);
+    Label5->setObjectName(QStringLiteral("Label5"));
     auto* emblem = new QLabel(this);
     emblem->setPixmap(envelopeIcon().pixmap(64, 64));
     emblem->setFixedSize(73, 73);
@@ -27,12 +28,15 @@ TpAbout::TpAbout(Windows& windows) : QDialog(windows.frm) {
         QStringLiteral("Адреса получателей и отправителей на почтовых конвертах и бланках"), this);
     purpose->setWordWrap(true);
     Label3 = new QLabel(QStringLiteral("Envalo, версия 1.0b (32bit) (07.07.2008)"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
     Label4 = new QLabel(
         QStringLiteral("INI-File: ") + windows.frm->appdir + QStringLiteral("envalo.ini"), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setWordWrap(true);
     Label4->setFixedWidth(281);
     Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 

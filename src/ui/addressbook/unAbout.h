@@ -13,6 +13,7 @@ class TpAbout : public QDialog {
 public:
     explicit TpAbout(Windows& windows);
 
+private:
     QLabel* Label5 = nullptr; // the version
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr; // the settings file

@@ -21,6 +21,7 @@ TfSaveAs::TfSaveAs(Windows& windows) : QDialog(windows.view), w(windows) {
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     Label1 = new QLabel(QStringLiteral("Введите название профиля:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Edit1 = new QLineEdit(this);
     Edit1->setAccessibleName(Label1->text());
     Edit1->setAccessibleDescription(QStringLiteral("Edit1"));

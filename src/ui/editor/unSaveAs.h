@@ -16,11 +16,6 @@ class TfSaveAs : public QDialog {
 public:
     explicit TfSaveAs(Windows& windows);
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QPushButton* Button1 = nullptr; // "ОК"
-    QPushButton* Button2 = nullptr; // "Отмена"
-
     QString name() const;
     void Button1Click();
     void reject() override;
@@ -31,6 +26,10 @@ protected:
 
 private:
     Windows& w;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* Button1 = nullptr; // "ОК"
+    QPushButton* Button2 = nullptr; // "Отмена"
     bool m_placed = false;
     bool m_closeBox = false;
 };

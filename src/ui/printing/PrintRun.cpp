@@ -89,10 +89,10 @@ void Tfrm::printall() {
     // One envelope; false when the user stopped the run.
     auto envelope = [&](const QString& name) {
         if (delayed) {
-            w.fWait->waitName = rname->text();
-            w.fWait->waitProfile = name;
-            w.fWait->waitConfirm = confirm;
+            w.fWait->prepare(rname->text(), name, confirm);
             w.messages.showModal(*w.fWait);
+            if (w.fWait->stopped())
+                stopPrint = true;
         }
         if (stopPrint) {
             endEarly();

@@ -18,12 +18,11 @@ public:
     // The marker's place as the current profile holds it, shown or not.
     QPoint marker() const;
 
-    QWidget* pad = nullptr;
-    QLabel* Image1 = nullptr; // the envelope marker
-
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     Windows& w;
+    QWidget* pad = nullptr;
+    QLabel* Image1 = nullptr; // the envelope marker
 };

@@ -100,17 +100,25 @@ TfWait::TfWait(Windows& windows) : QDialog(windows.frm), w(windows) {
     // window just enough, and a long name is cut rather than widening it.
     setFixedSize(layout->minimumSize().expandedTo(QSize(231, 99)));
 
+    Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, &TfWait::Timer1Timer);
     connect(SpeedButton2, &QToolButton::clicked, this, &QDialog::accept);
     connect(SpeedButton1, &QToolButton::clicked, this, [this] {
-        w.frm->stopPrint = true;
+        m_stopped = true;
         reject();
     });
 }
 
+void TfWait::prepare(const QString& record, const QString& profile, bool confirm) {
+    waitName = record;
+    waitProfile = profile;
+    waitConfirm = confirm;
+}
+
 void TfWait::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    m_stopped = false;
     Label2->setFullText(waitName);
     Label4->setFullText(waitProfile);
     waitCount = ProgramOptions::read(w.opt->ini()).printDelaySeconds();

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "TestProgram.h"
 
 #include "ui/addressbook/CheckList.h"
@@ -105,11 +106,24 @@ void tick(QListWidget& list, const QString& text, bool on) {
     items[0]->setCheckState(on ? Qt::Checked : Qt::Unchecked);
 }
 
+// A window's list of groups, its name field and its buttons.
+QListWidget& list(QWidget& window) {
+    return *control<QListWidget>(window, "CLB");
+}
+
+QLineEdit* edit(QWidget& window) {
+    return control<QLineEdit>(window, "Edit1");
+}
+
+QPushButton* button(QWidget& window, const char* programName) {
+    return control<QPushButton>(window, programName);
+}
+
 // A name typed into the group-name window and confirmed.
 std::function<void(QDialog&)> typeName(TAddGroup& window, const QString& name) {
     return [&window, name](QDialog&) {
-        window.Edit1->setText(name);
-        window.Button1->click();
+        edit(window)->setText(name);
+        button(window, "Button1")->click();
     };
 }
 
@@ -166,15 +180,15 @@ void GroupsTest::existingNameInOtherCase() {
     TGroups& g = b.groups();
     b.messages.onModal([&](QDialog&) {
         QCOMPARE(g.windowTitle(), QStringLiteral("Группы"));
-        QCOMPARE(lines(*g.CLB), QStringList({"Друзья", "Работа", "Соседи", ""}));
-        QCOMPARE(g.CLB->currentRow(), 0);
+        QCOMPARE(lines(list(g)), QStringList({"Друзья", "Работа", "Соседи", ""}));
+        QCOMPARE(list(g).currentRow(), 0);
         // A tick given but not stored yet survives adding another group.
-        tick(*g.CLB, "Работа", true);
-        g.Button1->click();
-        g.Button1->click();
-        g.Button1->click();
-        QCOMPARE(lines(*g.CLB), QStringList({"Друзья", "Работа", "Соседи", "", "Дача "}));
-        QCOMPARE(ticked(*g.CLB), QStringList{"Работа"});
+        tick(list(g), "Работа", true);
+        button(g, "Button1")->click();
+        button(g, "Button1")->click();
+        button(g, "Button1")->click();
+        QCOMPARE(lines(list(g)), QStringList({"Друзья", "Работа", "Соседи", "", "Дача "}));
+        QCOMPARE(ticked(list(g)), QStringList{"Работа"});
         g.close();
     });
     b.messages.onModal(typeName(b.addGroup(), "ДРУЗЬЯ"));
@@ -199,11 +213,11 @@ void GroupsTest::doneStoresTicksAndFilters() {
     b.messages.answer(true);
     TGroups& g = b.groups();
     b.messages.onModal([&](QDialog&) {
-        QCOMPARE(ticked(*g.CLB), QStringList{"Работа"});
-        tick(*g.CLB, "Работа", false);
-        tick(*g.CLB, "Друзья", true);
-        tick(*g.CLB, "Соседи", true);
-        g.Button5->click();
+        QCOMPARE(ticked(list(g)), QStringList{"Работа"});
+        tick(list(g), "Работа", false);
+        tick(list(g), "Друзья", true);
+        tick(list(g), "Соседи", true);
+        button(g, "Button5")->click();
         QVERIFY(!g.isVisible());
     });
     frm.menuGroups->trigger();
@@ -220,15 +234,15 @@ void GroupsTest::closeBoxStoresNoTicks() {
     Book b("update `groups` set `check`=1 where pname='Друзья';");
     TGroups& g = b.groups();
     auto untickAndClose = [&](QDialog&) {
-        QCOMPARE(ticked(*g.CLB), QStringList{"Друзья"});
-        tick(*g.CLB, "Друзья", false);
-        tick(*g.CLB, "Работа", true);
+        QCOMPARE(ticked(list(g)), QStringList{"Друзья"});
+        tick(list(g), "Друзья", false);
+        tick(list(g), "Работа", true);
         g.close();
     };
     b.messages.onModal(untickAndClose);
     b.messages.onModal([&](QDialog&) {
-        tick(*g.CLB, "Работа", true);
-        QTest::keyClick(g.CLB, Qt::Key_Escape);
+        tick(list(g), "Работа", true);
+        QTest::keyClick(&list(g), Qt::Key_Escape);
     });
     // Each opening shows the stored ticks again.
     b.messages.onModal(untickAndClose);
@@ -245,30 +259,30 @@ void GroupsTest::groupNameWindow() {
     TGroups& g = b.groups();
     TAddGroup& a = b.addGroup();
     QCOMPARE(a.windowTitle(), QStringLiteral("Новая группа"));
-    QCOMPARE(a.Label1->text(), QStringLiteral("Укажите название группы"));
-    QCOMPARE(a.Label1->buddy(), a.Edit1);
+    QCOMPARE(control<QLabel>(a, "Label1")->text(), QStringLiteral("Укажите название группы"));
+    QCOMPARE(control<QLabel>(a, "Label1")->buddy(), edit(a));
     b.messages.onModal([&](QDialog&) {
         for (int i = 0; i < 4; ++i)
-            g.Button1->click();
+            button(g, "Button1")->click();
         g.close();
     });
     b.messages.onModal(typeName(a, "Дача"));
     b.messages.onModal([&](QDialog&) {
         QCOMPARE(a.windowTitle(), QStringLiteral("Добавить"));
-        QCOMPARE(a.Button1->text(), QStringLiteral("Добавить"));
-        QCOMPARE(a.Edit1->text(), QStringLiteral("Дача"));
-        a.Edit1->setText("Гости");
-        a.Button2->click();
+        QCOMPARE(button(a, "Button1")->text(), QStringLiteral("Добавить"));
+        QCOMPARE(edit(a)->text(), QStringLiteral("Дача"));
+        edit(a)->setText("Гости");
+        button(a, "Button2")->click();
     });
     b.messages.onModal([&](QDialog&) {
-        QCOMPARE(a.Edit1->text(), QString());
-        a.Edit1->setText("Гости");
-        QTest::keyClick(a.Edit1, Qt::Key_Escape);
+        QCOMPARE(edit(a)->text(), QString());
+        edit(a)->setText("Гости");
+        QTest::keyClick(edit(a), Qt::Key_Escape);
     });
     // Confirming an empty field does nothing.
     b.messages.onModal([&](QDialog&) {
-        QCOMPARE(a.Edit1->text(), QString());
-        a.Button1->click();
+        QCOMPARE(edit(a)->text(), QString());
+        button(a, "Button1")->click();
     });
     b.f().groupsAction->trigger();
     QCOMPARE(b.value("select group_concat(pname, '|') from `groups`").toString(),
@@ -282,21 +296,21 @@ void GroupsTest::renameAndRemove() {
     TGroups& g = b.groups();
     TAddGroup& a = b.addGroup();
     b.messages.onModal([&](QDialog&) {
-        g.CLB->setCurrentRow(1);
-        tick(*g.CLB, "Работа", true);
-        g.Button3->click();
-        QCOMPARE(lines(*g.CLB), QStringList({"Друзья", "Служба", "Соседи", ""}));
-        QCOMPARE(ticked(*g.CLB), QStringList{"Служба"});
-        g.CLB->setCurrentRow(0);
-        g.Button2->click();
-        QCOMPARE(lines(*g.CLB), QStringList({"Служба", "Соседи", ""}));
-        g.Button5->click();
+        list(g).setCurrentRow(1);
+        tick(list(g), "Работа", true);
+        button(g, "Button3")->click();
+        QCOMPARE(lines(list(g)), QStringList({"Друзья", "Служба", "Соседи", ""}));
+        QCOMPARE(ticked(list(g)), QStringList{"Служба"});
+        list(g).setCurrentRow(0);
+        button(g, "Button2")->click();
+        QCOMPARE(lines(list(g)), QStringList({"Служба", "Соседи", ""}));
+        button(g, "Button5")->click();
     });
     b.messages.onModal([&](QDialog&) {
         QCOMPARE(a.windowTitle(), QStringLiteral("Изменить"));
-        QCOMPARE(a.Button1->text(), QStringLiteral("Изменить"));
-        a.Edit1->setText("Служба");
-        a.Button1->click();
+        QCOMPARE(button(a, "Button1")->text(), QStringLiteral("Изменить"));
+        edit(a)->setText("Служба");
+        button(a, "Button1")->click();
     });
     b.f().groupsAction->trigger();
     QCOMPARE(b.value("select group_concat(pname, '|') from `groups`").toString(),
@@ -318,12 +332,12 @@ void GroupsTest::membership() {
     b.messages.onModal([&](QDialog& d) {
         auto& m = dynamic_cast<TMemberGroups&>(d);
         QCOMPARE(m.windowTitle(), QStringLiteral("Группы получателя"));
-        QVERIFY(m.Label1->text().contains("Без групп"));
-        QCOMPARE(lines(*m.CLB), QStringList({"Друзья", "Работа", "Соседи", unknown("Старая")}));
-        QCOMPARE(ticked(*m.CLB), QStringList({"Друзья", "Работа", unknown("Старая")}));
-        tick(*m.CLB, "Работа", false);
-        tick(*m.CLB, "Соседи", true);
-        m.Button1->click();
+        QVERIFY(control<QLabel>(m, "Label1")->text().contains("Без групп"));
+        QCOMPARE(lines(list(m)), QStringList({"Друзья", "Работа", "Соседи", unknown("Старая")}));
+        QCOMPARE(ticked(list(m)), QStringList({"Друзья", "Работа", unknown("Старая")}));
+        tick(list(m), "Работа", false);
+        tick(list(m), "Соседи", true);
+        button(m, "Button1")->click();
     });
     frm.cbMenuGroups->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
@@ -334,18 +348,18 @@ void GroupsTest::membership() {
 
     b.messages.onModal([&](QDialog& d) {
         auto& m = dynamic_cast<TMemberGroups&>(d);
-        tick(*m.CLB, unknown("Старая"), false);
-        tick(*m.CLB, "Друзья", false);
-        m.Button2->click();
+        tick(list(m), unknown("Старая"), false);
+        tick(list(m), "Друзья", false);
+        button(m, "Button2")->click();
     });
     frm.cbMenuGroups->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
 
     b.messages.onModal([&](QDialog& d) {
         auto& m = dynamic_cast<TMemberGroups&>(d);
-        tick(*m.CLB, unknown("Старая"), false);
-        tick(*m.CLB, "Друзья", false);
-        m.Button1->click();
+        tick(list(m), unknown("Старая"), false);
+        tick(list(m), "Друзья", false);
+        button(m, "Button1")->click();
     });
     frm.cbMenuGroups->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Соседи"));

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "ForeignLock.h"
 #include "TestProgram.h"
 
@@ -264,9 +265,9 @@ void RecordsTest::addRecords() {
     Tfrm& frm = b.frm();
     auto typeName = [](const QString& name) {
         return [name](QDialog& d) {
-            auto& window = static_cast<Tnewrec&>(d);
-            window.Edit1->setText(name);
-            window.Button2->click();
+            QVERIFY(qobject_cast<Tnewrec*>(&d));
+            control<QLineEdit>(d, "Edit1")->setText(name);
+            control<QPushButton>(d, "Button2")->click();
         };
     };
     b.messages.onModal(typeName("  борисова  "));
@@ -284,10 +285,9 @@ void RecordsTest::addRecords() {
 
     b.toSenders();
     b.messages.onModal([](QDialog& d) {
-        auto& window = static_cast<Tnewrec&>(d);
-        QCOMPARE(window.Label1->text(), QStringLiteral("Название отправителя"));
-        window.Edit1->setText("Контора «Гамма»");
-        window.Button2->click();
+        QCOMPARE(control<QLabel>(d, "Label1")->text(), QStringLiteral("Название отправителя"));
+        control<QLineEdit>(d, "Edit1")->setText("Контора «Гамма»");
+        control<QPushButton>(d, "Button2")->click();
     });
     frm.addAction->trigger();
     QCOMPARE(b.value("select group_concat(otkogo) from table2 where `default`=1").toString(),
@@ -623,18 +623,20 @@ void RecordsTest::emptySearchToggles() {
 void RecordsTest::newRecordWindow() {
     Book b;
     Tnewrec& window = *b.program->windows().newrec;
+    QLineEdit* edit = control<QLineEdit>(window, "Edit1");
     b.messages.onModal([&](QDialog&) {
-        QVERIFY(window.Edit1->hasFocus() || !window.isActiveWindow());
-        window.Edit1->setText("   ");
-        QTest::keyClick(window.Edit1, Qt::Key_Return);
+        QVERIFY(edit->hasFocus() || !window.isActiveWindow());
+        edit->setText("   ");
+        QTest::keyClick(edit, Qt::Key_Return);
         QVERIFY(window.isVisible());
-        QCOMPARE(window.Edit1->text(), QString());
-        window.Edit1->setText("Новиков");
-        QTest::keyClick(window.Edit1, Qt::Key_Escape);
+        QCOMPARE(edit->text(), QString());
+        edit->setText("Новиков");
+        QTest::keyClick(edit, Qt::Key_Escape);
     });
     b.frm().cbMenuAdd->trigger();
     QCOMPARE(b.messages.texts("error"), QStringList{"Введите название."});
-    QCOMPARE(window.Edit1->text(), QString());
+    QCOMPARE(edit->text(), QString());
+    QCOMPARE(window.name(), QString());
     QCOMPARE(b.frm().cb->count(), 4);
     b.verifyNothingUnexpected();
 }
@@ -663,11 +665,11 @@ void RecordsTest::aboutWindowAndProfileChoice() {
     Book b;
     Tfrm& frm = b.frm();
     b.messages.onModal([&](QDialog& d) {
-        auto& about = static_cast<TpAbout&>(d);
-        QCOMPARE(about.windowTitle(), QStringLiteral("О программе Envalo"));
-        QCOMPARE(about.Label5->text(), QStringLiteral("Версия программы 1.34"));
-        QCOMPARE(about.Label4->text(), "INI-File: " + b.folder.file("envalo.ini"));
-        about.Button1->click();
+        QVERIFY(qobject_cast<TpAbout*>(&d));
+        QCOMPARE(d.windowTitle(), QStringLiteral("О программе Envalo"));
+        QCOMPARE(control<QLabel>(d, "Label5")->text(), QStringLiteral("Версия программы 1.34"));
+        QCOMPARE(control<QLabel>(d, "Label4")->text(), "INI-File: " + b.folder.file("envalo.ini"));
+        control<QPushButton>(d, "Button1")->click();
     });
     frm.menuAbout->trigger();
 

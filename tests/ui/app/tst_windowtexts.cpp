@@ -72,14 +72,13 @@ void WindowTextsTest::textsShowWhole_data() {
     QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });
     QTest::newRow("new record") << WindowOf([](Windows& w) -> QWidget* { return w.newrec; });
     QTest::newRow("new sender") << WindowOf([](Windows& w) -> QWidget* {
-        w.newrec->Label1->setText(QStringLiteral("Название отправителя"));
+        w.newrec->setPrompt(QStringLiteral("Название отправителя"));
         return w.newrec;
     });
     QTest::newRow("groups") << WindowOf([](Windows& w) -> QWidget* { return w.Groups; });
     QTest::newRow("group name") << WindowOf([](Windows& w) -> QWidget* { return w.AddGroup; });
     QTest::newRow("group name, renaming") << WindowOf([](Windows& w) -> QWidget* {
-        w.AddGroup->setWindowTitle(QStringLiteral("Изменить"));
-        w.AddGroup->Button1->setText(QStringLiteral("Изменить"));
+        w.AddGroup->setAction(QStringLiteral("Изменить"));
         return w.AddGroup;
     });
     QTest::newRow("position pad") << WindowOf([](Windows& w) -> QWidget* { return w.tpos; });
@@ -95,8 +94,8 @@ void WindowTextsTest::textsShowWhole_data() {
     });
     QTest::newRow("save as") << WindowOf([](Windows& w) -> QWidget* { return w.fSaveAs; });
     QTest::newRow("delay") << WindowOf([](Windows& w) -> QWidget* {
-        w.fWait->waitName = QStringLiteral("Иванов Иван Иванович");
-        w.fWait->waitProfile = QStringLiteral("Конверт DL");
+        w.fWait->prepare(QStringLiteral("Иванов Иван Иванович"), QStringLiteral("Конверт DL"),
+                         false);
         return w.fWait;
     });
     QTest::newRow("checked combo box") << WindowOf([](Windows& w) -> QWidget* {

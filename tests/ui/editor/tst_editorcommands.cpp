@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "TestProgram.h"
 
 #include "core/envelope/EnvelopeFormat.h"
@@ -350,19 +351,20 @@ void EditorCommandsTest::saveAs() {
     const QByteArray file = e.folder.settingsBytes();
     const QStringList profiles = entries(e.v->cb1);
     e.messages.onModal([&](QDialog& d) {
-        auto& dialog = static_cast<TfSaveAs&>(d);
-        QVERIFY(dialog.Edit1->text().isEmpty());
-        type(dialog.Edit1, typed);
+        QVERIFY(qobject_cast<TfSaveAs*>(&d));
+        QLineEdit* edit = control<QLineEdit>(d, "Edit1");
+        QVERIFY(edit->text().isEmpty());
+        type(edit, typed);
         if (how == "enter")
-            QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+            QTest::keyClick(edit, Qt::Key_Return);
         else if (how == "escape")
-            QTest::keyClick(dialog.Edit1, Qt::Key_Escape);
+            QTest::keyClick(edit, Qt::Key_Escape);
         else if (how == "cancel")
-            dialog.Button2->click();
+            control<QPushButton>(d, "Button2")->click();
         else if (how == "closebox")
-            dialog.close();
+            d.close();
         else
-            dialog.Button1->click();
+            control<QPushButton>(d, "Button1")->click();
     });
     if (answer >= 0)
         e.messages.answer(answer == 1);
@@ -404,13 +406,13 @@ void EditorCommandsTest::saveAs() {
 void EditorCommandsTest::saveAsRefusesBlanksAndKeepsTheDialogOpen() {
     Editor e;
     e.messages.onModal([&](QDialog& d) {
-        auto& dialog = static_cast<TfSaveAs&>(d);
-        type(dialog.Edit1, "   ");
-        dialog.Button1->click();
-        QVERIFY(dialog.isVisible());
+        QLineEdit* edit = control<QLineEdit>(d, "Edit1");
+        type(edit, "   ");
+        control<QPushButton>(d, "Button1")->click();
+        QVERIFY(d.isVisible());
         QCOMPARE(e.messages.texts("error"), QStringList{"Введите название."});
-        dialog.Edit1->setText("Седьмой");
-        QTest::keyClick(dialog.Edit1, Qt::Key_Enter);
+        edit->setText("Седьмой");
+        QTest::keyClick(edit, Qt::Key_Enter);
     });
     e.v->Button5->click();
     QCOMPARE(e.v->cb1->currentText(), QStringLiteral("Седьмой"));

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "TestProgram.h"
 #include "TextFit.h"
 
@@ -22,8 +23,12 @@ namespace {
 // The program on the shipped data with the delay window about to be shown by a run.
 struct Delay : TestProgram {
     TfWait* wait = nullptr;
+    // What the run announces at the next showing.
+    QString name = QStringLiteral("Иванов Иван Иванович");
+    QString profile = QStringLiteral("Конверт DL");
+    bool confirmation = false;
 
-    Delay(const QString& printdelay, bool confirmation) {
+    Delay(const QString& printdelay, bool confirm) : confirmation(confirm) {
         folder.addSettings();
         folder.addPictures();
         folder.addDatabase();
@@ -32,13 +37,11 @@ struct Delay : TestProgram {
         messages.reset();
         program->windows().opt->ini().writeString(QStringLiteral("option"),
                                                   QStringLiteral("printdelay"), printdelay);
-        program->windows().fWait->waitConfirm = confirmation;
         wait = program->windows().fWait;
-        wait->waitName = QStringLiteral("Иванов Иван Иванович");
-        wait->waitProfile = QStringLiteral("Конверт DL");
     }
     // Shows the window as the run does; the script runs while it is open.
     int show(const std::function<void()>& script) {
+        wait->prepare(name, profile, confirmation);
         messages.onModal([&](QDialog&) { script(); });
         const int result = messages.showModal(*wait);
         [&] {
@@ -46,6 +49,14 @@ struct Delay : TestProgram {
         }();
         return result;
     }
+    QLabel* label(const char* programName) { return control<QLabel>(*wait, programName); }
+    ElidedLabel* nameLabel(const char* programName) {
+        return control<ElidedLabel>(*wait, programName);
+    }
+    QToolButton* button(const char* programName) {
+        return control<QToolButton>(*wait, programName);
+    }
+    QTimer* timer() { return control<QTimer>(*wait, "Timer1"); }
 };
 
 } // namespace
@@ -79,22 +90,22 @@ void DelayWindowTest::countdown() {
     // Shown twice: each showing starts again from the settings.
     for (int showing = 0; showing < 2; ++showing) {
         const int result = d.show([&] {
-            QCOMPARE(d.wait->Label2->text(), QStringLiteral("Иванов Иван Иванович"));
-            QCOMPARE(d.wait->Label4->text(), QStringLiteral("Конверт DL"));
-            QVERIFY(d.wait->Timer1.isActive());
-            QCOMPARE(d.wait->Timer1.interval(), 1000);
+            QCOMPARE(d.nameLabel("Label2")->text(), QStringLiteral("Иванов Иван Иванович"));
+            QCOMPARE(d.nameLabel("Label4")->text(), QStringLiteral("Конверт DL"));
+            QVERIFY(d.timer()->isActive());
+            QCOMPARE(d.timer()->interval(), 1000);
             for (int left = seconds; left > 0; --left) {
-                QCOMPARE(d.wait->Label6->text(), QString::number(left));
+                QCOMPARE(d.label("Label6")->text(), QString::number(left));
                 QVERIFY(d.wait->isVisible());
                 d.wait->Timer1Timer();
             }
-            QCOMPARE(d.wait->Label6->text(), QStringLiteral("0"));
+            QCOMPARE(d.label("Label6")->text(), QStringLiteral("0"));
             QVERIFY(!d.wait->isVisible());
-            QVERIFY(!d.wait->Timer1.isActive());
+            QVERIFY(!d.timer()->isActive());
         });
         QCOMPARE(result, int(QDialog::Accepted));
     }
-    QVERIFY(!d.frm().stopPrint);
+    QVERIFY(!d.wait->stopped());
 }
 
 void DelayWindowTest::buttons_data() {
@@ -111,18 +122,18 @@ void DelayWindowTest::buttons() {
     QFETCH(bool, cancel);
     Delay d(QStringLiteral("5"), confirmation);
     d.show([&] {
-        QCOMPARE(d.wait->Label6->text(),
+        QCOMPARE(d.label("Label6")->text(),
                  confirmation ? QStringLiteral("Ожидание") : QStringLiteral("5"));
         // Waiting for confirmation, nothing closes the window but a button.
-        QCOMPARE(d.wait->Timer1.isActive(), !confirmation);
-        QCOMPARE(d.wait->SpeedButton2->text(), QStringLiteral("Печатать"));
-        QCOMPARE(d.wait->SpeedButton1->text(), QStringLiteral("Отмена"));
-        (cancel ? d.wait->SpeedButton1 : d.wait->SpeedButton2)->click();
+        QCOMPARE(d.timer()->isActive(), !confirmation);
+        QCOMPARE(d.button("SpeedButton2")->text(), QStringLiteral("Печатать"));
+        QCOMPARE(d.button("SpeedButton1")->text(), QStringLiteral("Отмена"));
+        (cancel ? d.button("SpeedButton1") : d.button("SpeedButton2"))->click();
         QVERIFY(!d.wait->isVisible());
         // A window closed early must not tick into the next showing.
-        QVERIFY(!d.wait->Timer1.isActive());
+        QVERIFY(!d.timer()->isActive());
     });
-    QCOMPARE(d.frm().stopPrint, cancel);
+    QCOMPARE(d.wait->stopped(), cancel);
 }
 
 namespace {
@@ -166,8 +177,8 @@ void DelayWindowTest::textsShowWhole() {
         QApplication::setFont(font);
     }
     Delay d(QStringLiteral("10"), confirmation);
-    d.wait->waitName = name;
-    d.wait->waitProfile = profile;
+    d.name = name;
+    d.profile = profile;
     d.show([&] {
         grabForReview(*d.wait, QStringLiteral("delay ") + QTest::currentDataTag());
         const QStringList faults = textFaults(*d.wait);
@@ -176,7 +187,7 @@ void DelayWindowTest::textsShowWhole() {
         // name is cut rather than widening the window.
         const QSize needed = d.wait->layout()->minimumSize().expandedTo(QSize(231, 99));
         QCOMPARE(d.wait->size(), needed);
-        d.wait->SpeedButton2->click();
+        d.button("SpeedButton2")->click();
     });
 }
 
@@ -194,11 +205,11 @@ void DelayWindowTest::spokenNamesFollowTheText() {
     QFETCH(QString, profile);
     QFETCH(bool, cut);
     Delay d(QStringLiteral("3"), false);
-    d.wait->waitName = name;
-    d.wait->waitProfile = profile;
+    d.name = name;
+    d.profile = profile;
     d.show([&] {
         for (auto [label, full] :
-             {std::pair{d.wait->Label2, name}, std::pair{d.wait->Label4, profile}}) {
+             {std::pair{d.nameLabel("Label2"), name}, std::pair{d.nameLabel("Label4"), profile}}) {
             QCOMPARE(label->fullText(), full);
             QCOMPARE(spokenName(label), full);
             QCOMPARE(label->toolTip(), full);
@@ -212,17 +223,17 @@ void DelayWindowTest::spokenNamesFollowTheText() {
                 QCOMPARE(label->text(), full);
             }
         }
-        QCOMPARE(spokenName(d.wait->Label6), QStringLiteral("3"));
+        QCOMPARE(spokenName(d.label("Label6")), QStringLiteral("3"));
         d.wait->Timer1Timer();
-        QCOMPARE(d.wait->Label6->text(), QStringLiteral("2"));
-        QCOMPARE(spokenName(d.wait->Label6), QStringLiteral("2"));
-        d.wait->SpeedButton1->click();
+        QCOMPARE(d.label("Label6")->text(), QStringLiteral("2"));
+        QCOMPARE(spokenName(d.label("Label6")), QStringLiteral("2"));
+        d.button("SpeedButton1")->click();
     });
     // Waiting for confirmation is spoken too.
-    d.wait->waitConfirm = true;
+    d.confirmation = true;
     d.show([&] {
-        QCOMPARE(spokenName(d.wait->Label6), QStringLiteral("Ожидание"));
-        d.wait->SpeedButton2->click();
+        QCOMPARE(spokenName(d.label("Label6")), QStringLiteral("Ожидание"));
+        d.button("SpeedButton2")->click();
     });
 }
 

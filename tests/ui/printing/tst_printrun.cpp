@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -11,7 +12,6 @@
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
-#include "ui/printing/unWait.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,7 +78,7 @@ struct Run : TestProgram {
 };
 
 void pressPrint(QDialog& d) {
-    static_cast<TfWait&>(d).SpeedButton2->click();
+    control<QToolButton>(d, "SpeedButton2")->click();
 }
 
 } // namespace
@@ -176,10 +176,9 @@ void PrintRunTest::cancelStopsTheRun() {
     for (int i = 0; i < 3; ++i)
         r.messages.onModal(pressPrint);
     r.messages.onModal([](QDialog& d) {
-        auto& wait = static_cast<TfWait&>(d);
-        QCOMPARE(wait.Label2->text(), QStringLiteral("Борисов"));
-        QCOMPARE(wait.Label4->text(), QStringLiteral("Конверт C6"));
-        wait.SpeedButton1->click();
+        QCOMPARE(control<QLabel>(d, "Label2")->text(), QStringLiteral("Борисов"));
+        QCOMPARE(control<QLabel>(d, "Label4")->text(), QStringLiteral("Конверт C6"));
+        control<QToolButton>(d, "SpeedButton1")->click();
     });
     r.print();
     QCOMPARE(r.recorder.pages.size(), 3);
@@ -200,9 +199,8 @@ void PrintRunTest::confirmationFollowsTheProfileJustPrinted() {
     QStringList counts;
     for (int i = 0; i < 4; ++i)
         r.messages.onModal([&](QDialog& d) {
-            auto& wait = static_cast<TfWait&>(d);
-            counts.append(wait.Label6->text());
-            wait.SpeedButton2->click();
+            counts.append(control<QLabel>(d, "Label6")->text());
+            control<QToolButton>(d, "SpeedButton2")->click();
         });
     r.print();
     // A recipient's first envelope waits as the editor's profile says, every other one
