@@ -123,23 +123,21 @@ public:
         m_program = std::make_unique<Program>(m_folder.appdir(), messages);
         Windows& w = m_program->windows();
         QEventLoop loop;
-        int pending = 0;
-        // Connected after the program's own handlers, so these run once those have ended.
-        for (QTimer* timer : {&w.frm->Timer1, &w.opt->startTimer}) {
-            if (!timer->isActive())
-                continue;
-            ++pending;
+        // Both start-up timers, whichever fires first; the deferred step may stop the
+        // profile store's. Connected after the program's own handlers, so these run once
+        // those have ended.
+        auto pending = [&] { return w.frm->Timer1.isActive() || w.opt->startTimer.isActive(); };
+        for (QTimer* timer : {&w.frm->Timer1, &w.opt->startTimer})
             QObject::connect(timer, &QTimer::timeout, &loop, [&] {
-                if (--pending == 0)
+                if (!pending())
                     loop.quit();
             });
-        }
         QTimer::singleShot(120'000, &loop, &QEventLoop::quit);
         w.frm->show();
-        if (pending > 0)
+        if (pending())
             loop.exec();
         const double ms = msSince(clock);
-        if (pending > 0)
+        if (pending())
             throw UserError(QStringLiteral("Отложенный шаг запуска не выполнился."));
         if (messages.total() != shownBefore)
             say(QStringLiteral("  (start-up showed %1)").arg(messages.last()));
