@@ -146,6 +146,10 @@ public:
     bool Button10Click();
     // The profile as the editor shows it now, as a save writes it.
     PrintProfile currentProfile() const;
+    // The name chosen in the editor's profile list.
+    QString shownProfileName() const;
+    // The profiles ticked for printing, in the order of the list.
+    QStringList profilesToPrint() const;
     void cb2Change(int index);        // format
     void fontClick();                 // "Шрифт" of the bar and of the block menu
     void N11Click();                  // visibility

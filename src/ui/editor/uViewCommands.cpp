@@ -178,6 +178,19 @@ PrintProfile Tview::currentProfile() const {
     return p;
 }
 
+QString Tview::shownProfileName() const {
+    return cb1->currentText();
+}
+
+QStringList Tview::profilesToPrint() const {
+    QStringList chosen;
+    const QStringList items = ccb1->Items();
+    for (int i = 0; i < items.size(); ++i)
+        if (ccb1->IsChecked(i))
+            chosen.append(items[i]);
+    return chosen;
+}
+
 bool Tview::Button10Click() {
     return saveCurrentProfile(false);
 }

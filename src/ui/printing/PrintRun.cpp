@@ -8,14 +8,12 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Messages.h"
 #include "ui/app/Windows.h"
-#include "ui/controls/CheckCombo.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 #include "ui/printing/unWait.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QHash>
 #include <QLineEdit>
@@ -30,11 +28,7 @@ void Tfrm::printall() {
     Tview& view = *w.view;
     loadrecords();
 
-    QStringList chosen;
-    const QStringList items = view.ccb1->Items();
-    for (int i = 0; i < items.size(); ++i)
-        if (view.ccb1->IsChecked(i))
-            chosen.append(items[i]);
+    const QStringList chosen = view.profilesToPrint();
     const int ticked = cb->lines().checkedCount();
     const ProgramOptions options = ProgramOptions::read(w.opt->ini());
     const int printdelay = options.printDelaySeconds();
@@ -73,10 +67,10 @@ void Tfrm::printall() {
         }
     };
 
-    const QString saved = view.cb1->currentText();
+    const QString saved = view.shownProfileName();
     // Whether the delay window waits for a confirmation: as the profile of the envelope
     // printed just before says, and at a recipient's first envelope as the editor says.
-    bool confirm = view.cb3->isChecked();
+    bool confirm = view.profile.printconfirm;
     // A run that ends early (stopped, or a profile that cannot be loaded) leaves the editor
     // on the profile of the last envelope printed for the current recipient, as it always
     // has; at a recipient's start the editor keeps its own.
@@ -134,7 +128,7 @@ void Tfrm::printall() {
                 if (!envelope(profile))
                     return;
             last.clear();
-            confirm = view.cb3->isChecked();
+            confirm = view.profile.printconfirm;
         }
     }
     // The editor shows the profile it showed before, as stored, and that profile's own
