@@ -33,8 +33,7 @@ TMemberGroups::TMemberGroups(Windows& windows, const QString& recipient)
     Label1->setText(QStringLiteral("Получатель: ") + recipient);
     CLB = new QListWidget(this);
     CLB->setAccessibleName(QStringLiteral("Группы получателя"));
-    CLB->setAccessibleDescription(QStringLiteral("CLB"));
-    CLB->setObjectName(QStringLiteral("CLB"));
+    setProgramName(CLB, QStringLiteral("CLB"));
     Label1->setBuddy(CLB);
     Button1 = dialogButton(QStringLiteral("Готово"), "Button1", true, this);
     Button2 = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);

@@ -16,11 +16,7 @@ TAddGroup::TAddGroup(Windows& windows) : QDialog(windows.frm) {
     layout->setContentsMargins(4, 4, 4, 4);
     Label1 = new QLabel(QStringLiteral("Укажите название группы"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Edit1 = new QLineEdit(this);
-    Edit1->setAccessibleName(Label1->text());
-    Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Label1->setBuddy(Edit1);
+    Edit1 = promptField(Label1, Label1->text(), this);
     Button1 = dialogButton(QStringLiteral("Добавить"), "Button1", true, this);
     // No fixed accessible name: the caller changes the text, and the spoken name follows it.
     Button1->setAccessibleName(QString());

@@ -1,4 +1,5 @@
 #include "ui/addressbook/UnGroups.h"
+#include "ui/controls/DialogParts.h"
 
 #include "ui/addressbook/UnAddG.h"
 #include "ui/app/Envalo.h"
@@ -24,16 +25,14 @@ TGroups::TGroups(Windows& windows) : QDialog(windows.frm), w(windows) {
     auto* layout = new QHBoxLayout(this);
     CLB = new QListWidget(this);
     CLB->setAccessibleName(QStringLiteral("Список групп"));
-    CLB->setAccessibleDescription(QStringLiteral("CLB"));
-    CLB->setObjectName(QStringLiteral("CLB"));
+    setProgramName(CLB, QStringLiteral("CLB"));
     layout->addWidget(CLB, 1);
     auto* buttons = new QVBoxLayout;
     layout->addLayout(buttons);
     auto button = [&](const char* text, const char* programName) {
         auto* b = new QPushButton(QString::fromUtf8(text), this);
         b->setAccessibleName(b->text());
-        b->setAccessibleDescription(QString::fromLatin1(programName));
-        b->setObjectName(QString::fromLatin1(programName));
+        setProgramName(b, QString::fromLatin1(programName));
         b->setAutoDefault(false);
         buttons->addWidget(b);
         return b;

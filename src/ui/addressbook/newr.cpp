@@ -18,12 +18,8 @@ Tnewrec::Tnewrec(Windows& windows) : QDialog(windows.frm), w(windows) {
     layout->setContentsMargins(4, 4, 4, 4);
     Label1 = new QLabel(QStringLiteral("Название получателя:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Edit1 = new QLineEdit(this);
+    Edit1 = promptField(Label1, QStringLiteral("Название"), this);
     Edit1->setFixedWidth(221);
-    Edit1->setAccessibleName(QStringLiteral("Название"));
-    Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Label1->setBuddy(Edit1);
     Button2 = dialogButton(QStringLiteral("Добавить"), "Button2", true, this);
     Button1 = dialogButton(QStringLiteral("Отмена"), "Button1", false, this);
     layOutPrompt(layout, Label1, Edit1, Button2, Button1);

@@ -1,5 +1,6 @@
 // The main window's controls, menus, toolbar and hints.
 #include "ui/app/Envalo.h"
+#include "ui/controls/DialogParts.h"
 
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Icons.h"
@@ -29,8 +30,7 @@ namespace {
 
 void describe(QWidget* control, const QString& name, const char* programName) {
     control->setAccessibleName(name);
-    control->setAccessibleDescription(QString::fromLatin1(programName));
-    control->setObjectName(QString::fromLatin1(programName));
+    setProgramName(control, QString::fromLatin1(programName));
 }
 
 QFont addressFont() {

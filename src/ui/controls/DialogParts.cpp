@@ -1,14 +1,28 @@
 #include "ui/controls/DialogParts.h"
 
 #include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+
+void setProgramName(QWidget* control, const QString& programName) {
+    control->setAccessibleDescription(programName);
+    control->setObjectName(programName);
+}
+
+QLineEdit* promptField(QLabel* label, const QString& spoken, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setAccessibleName(spoken);
+    setProgramName(field, QStringLiteral("Edit1"));
+    label->setBuddy(field);
+    return field;
+}
 
 QPushButton* dialogButton(const QString& text, const char* programName, bool isDefault,
                           QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setAccessibleName(text);
-    button->setAccessibleDescription(QString::fromLatin1(programName));
-    button->setObjectName(QString::fromLatin1(programName));
+    setProgramName(button, QString::fromLatin1(programName));
     button->setDefault(isDefault);
     button->setAutoDefault(isDefault);
     return button;

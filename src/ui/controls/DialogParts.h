@@ -3,8 +3,18 @@
 #include <QString>
 
 class QGridLayout;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QWidget;
+
+// The program's own name for a control (Edit1, cb1, Label6): its accessible description,
+// and its object name, by which tests and tools find it.
+void setProgramName(QWidget* control, const QString& programName);
+
+// The prompt windows' field Edit1, named for screen readers by `spoken`, with the label as
+// its buddy.
+QLineEdit* promptField(QLabel* label, const QString& spoken, QWidget* parent);
 
 // A dialog button named for screen readers by its text and, as the description,
 // the program's own name for it; the default button answers Enter.

@@ -1,4 +1,5 @@
 #include "ui/editor/Canvas.h"
+#include "ui/controls/DialogParts.h"
 
 #include "core/envelope/EnvelopeFormat.h"
 
@@ -8,8 +9,7 @@
 BlockLabel::BlockLabel(int number, QWidget* parent) : QWidget(parent), m_number(number) {
     setAttribute(Qt::WA_TranslucentBackground);
     setCursor(Qt::SizeAllCursor);
-    setAccessibleDescription(QStringLiteral("Label%1").arg(number));
-    setObjectName(QStringLiteral("Label%1").arg(number));
+    setProgramName(this, QStringLiteral("Label%1").arg(number));
 }
 
 void BlockLabel::setText(const QString& text) {

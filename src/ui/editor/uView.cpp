@@ -1,4 +1,5 @@
 #include "ui/editor/uView.h"
+#include "ui/controls/DialogParts.h"
 
 #include "core/Numbers.h"
 #include "ui/app/Envalo.h"
@@ -31,8 +32,7 @@ namespace {
 
 void describe(QWidget* control, const QString& name, const QString& programName) {
     control->setAccessibleName(name);
-    control->setAccessibleDescription(programName);
-    control->setObjectName(programName);
+    setProgramName(control, programName);
 }
 
 QToolButton* textButton(const QString& text, const QString& hint, const QString& programName,
@@ -328,8 +328,7 @@ QWidget* Tview::buildPanels() {
                                                       &Tview::Button3Click, &Tview::Button6Click,
                                                       &Tview::Button4Click, &Tview::Button7Click};
     for (int i = 0; i < 6; ++i) {
-        applyButtons[size_t(i)]->setAccessibleDescription(applyNames[size_t(i)]);
-        applyButtons[size_t(i)]->setObjectName(applyNames[size_t(i)]);
+        setProgramName(applyButtons[size_t(i)], applyNames[size_t(i)]);
         connect(
             applyButtons[size_t(i)], &QPushButton::clicked, this,
             [this, apply = applies[size_t(i)]] { guarded(w.messages, [&] { (this->*apply)(); }); });
@@ -404,8 +403,7 @@ QLayout* Tview::buildBars() {
     ccb1->setMinimumWidth(220);
     ccb1->SetEmptyValue(QStringLiteral("Профили на печать"));
     ccb1->setAccessibleName(QStringLiteral("Профили на печать"));
-    ccb1->setAccessibleDescription(QStringLiteral("ccb1"));
-    ccb1->setObjectName(QStringLiteral("ccb1"));
+    setProgramName(ccb1, QStringLiteral("ccb1"));
     ccb1->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
     printLabel->setBuddy(ccb1);
     connect(ccb1, &TCheckedComboBox::userChanged, this, [this] { markmodified(); });

@@ -22,11 +22,7 @@ TfSaveAs::TfSaveAs(Windows& windows) : QDialog(windows.view), w(windows) {
     layout->setContentsMargins(6, 6, 6, 6);
     Label1 = new QLabel(QStringLiteral("Введите название профиля:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Edit1 = new QLineEdit(this);
-    Edit1->setAccessibleName(Label1->text());
-    Edit1->setAccessibleDescription(QStringLiteral("Edit1"));
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Label1->setBuddy(Edit1);
+    Edit1 = promptField(Label1, Label1->text(), this);
     Button1 = dialogButton(QStringLiteral("ОК"), "Button1", true, this);
     Button2 = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);
     layOutPrompt(layout, Label1, Edit1, Button1, Button2);

@@ -1,4 +1,5 @@
 #include "ui/printing/desk1.h"
+#include "ui/controls/DialogParts.h"
 
 #include "core/UserError.h"
 #include "core/envelope/Compose.h"
@@ -25,8 +26,7 @@ Tdesk::Tdesk(Windows& windows) : QDialog(windows.frm), w(windows) {
     setWindowTitle(QStringLiteral("Предварительный просмотр"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAccessibleName(windowTitle());
-    setAccessibleDescription(QStringLiteral("desk"));
-    setObjectName(QStringLiteral("desk"));
+    setProgramName(this, QStringLiteral("desk"));
     redraw();
     compose();
 }

@@ -1,4 +1,5 @@
 #include "ui/printing/unPos.h"
+#include "ui/controls/DialogParts.h"
 
 #include "ui/app/Envalo.h"
 #include "ui/app/Windows.h"
@@ -27,20 +28,17 @@ QPixmap envelopeMarker() {
 Ttpos::Ttpos(Windows& windows) : QDialog(windows.frm), w(windows) {
     setWindowTitle(QStringLiteral("position"));
     setAccessibleName(windowTitle());
-    setAccessibleDescription(QStringLiteral("tpos"));
-    setObjectName(QStringLiteral("tpos"));
+    setProgramName(this, QStringLiteral("tpos"));
     pad = new QWidget(this);
     pad->setFixedSize(200, 200);
     pad->setAutoFillBackground(true);
     pad->setAccessibleName(QStringLiteral("Лист"));
-    pad->setAccessibleDescription(QStringLiteral("pad"));
-    pad->setObjectName(QStringLiteral("pad"));
+    setProgramName(pad, QStringLiteral("pad"));
     Image1 = new QLabel(pad);
     Image1->setPixmap(envelopeMarker());
     Image1->setFixedSize(70, 49);
     Image1->setAccessibleName(QStringLiteral("Конверт"));
-    Image1->setAccessibleDescription(QStringLiteral("Image1"));
-    Image1->setObjectName(QStringLiteral("Image1"));
+    setProgramName(Image1, QStringLiteral("Image1"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pad);
     layout->setSizeConstraint(QLayout::SetFixedSize);

@@ -1,4 +1,5 @@
 #include "ui/printing/unWait.h"
+#include "ui/controls/DialogParts.h"
 
 #include "core/profiles/ProgramOptions.h"
 #include "ui/app/Envalo.h"
@@ -16,8 +17,7 @@ namespace {
 QLabel* describedLabel(const QString& text, const QString& programName, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setAccessibleName(text);
-    label->setAccessibleDescription(programName);
-    label->setObjectName(programName);
+    setProgramName(label, programName);
     return label;
 }
 
@@ -25,8 +25,7 @@ QToolButton* button(const QString& text, const QString& programName, QWidget* pa
     auto* result = new QToolButton(parent);
     result->setText(text);
     result->setAccessibleName(text);
-    result->setAccessibleDescription(programName);
-    result->setObjectName(programName);
+    setProgramName(result, programName);
     result->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return result;
 }
@@ -37,8 +36,7 @@ TfWait::TfWait(Windows& windows) : QDialog(windows.frm), w(windows) {
     setWindowTitle(QStringLiteral("Задержка"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAccessibleName(windowTitle());
-    setAccessibleDescription(QStringLiteral("fWait"));
-    setObjectName(QStringLiteral("fWait"));
+    setProgramName(this, QStringLiteral("fWait"));
 
     // The borderless window draws its own title strip.
     Label7 = describedLabel(QStringLiteral("Печать конверта"), QStringLiteral("Label7"), this);
@@ -49,12 +47,10 @@ TfWait::TfWait(Windows& windows) : QDialog(windows.frm), w(windows) {
     Label1 = describedLabel(QStringLiteral("Название: "), QStringLiteral("Label1"), this);
     // The values are spoken as they read: the record, the profile, the seconds left.
     Label2 = new ElidedLabel(this);
-    Label2->setAccessibleDescription(QStringLiteral("Label2"));
-    Label2->setObjectName(QStringLiteral("Label2"));
+    setProgramName(Label2, QStringLiteral("Label2"));
     Label3 = describedLabel(QStringLiteral("Профиль:"), QStringLiteral("Label3"), this);
     Label4 = new ElidedLabel(this);
-    Label4->setAccessibleDescription(QStringLiteral("Label4"));
-    Label4->setObjectName(QStringLiteral("Label4"));
+    setProgramName(Label4, QStringLiteral("Label4"));
     Label5 =
         describedLabel(QStringLiteral("Печать начнётся через:"), QStringLiteral("Label5"), this);
     Label6 = describedLabel({}, QStringLiteral("Label6"), this);
