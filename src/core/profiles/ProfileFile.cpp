@@ -9,10 +9,6 @@ QString fontKey(int block, const char* suffix) {
     return QStringLiteral("t%1_%2").arg(block).arg(QLatin1String(suffix));
 }
 
-QString positionKey(int block, char axis) {
-    return QString::fromUtf8(blockInfo(block).stem) + QLatin1Char('_') + QLatin1Char(axis);
-}
-
 QString flag(bool value) {
     return value ? QStringLiteral("1") : QStringLiteral("0");
 }
@@ -20,6 +16,10 @@ QString flag(bool value) {
 const QString formatMissing = QStringLiteral("dl (110 x 220 мм)");
 
 } // namespace
+
+QString positionKey(int block, char axis) {
+    return QString::fromUtf8(blockInfo(block).stem) + QLatin1Char('_') + QLatin1Char(axis);
+}
 
 void readProfile(const IniFile& ini, const QString& name, PrintProfile& p,
                  const std::function<void(LoadStep)>& reached) {

@@ -27,6 +27,9 @@ enum class LoadStep {
     Switches,
 };
 
+// The key of block n's position across ('x') or down ('y'): "otkogo_x".
+QString positionKey(int block, char axis);
+
 // Reads section `name` into `profile` step by step with the defaults of a missing key,
 // calling `reached` after each step. A value out of range stops the reading there with
 // UserError: the steps before it have taken effect, the rest of `profile` is as it was.

@@ -160,8 +160,8 @@ void Topt::loadSteps(const QString& name) {
     PrintProfile& p = v.profile;
     auto field = [&](int edit, int block, char axis) {
         // The fields show a missing position as 0, though the block sits at 1.
-        const QString key = QString::fromUtf8(blockInfo(block).stem) + QLatin1Char('_') + axis;
-        v.edit(edit)->setText(QString::number(m_ini.readInteger(name, key, 0)));
+        v.edit(edit)->setText(
+            QString::number(m_ini.readInteger(name, positionKey(block, axis), 0)));
     };
     readProfile(m_ini, name, p, [&](LoadStep step) {
         switch (step) {
