@@ -7,7 +7,7 @@
 #include "core/UserError.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
@@ -122,18 +122,19 @@ public:
         clock.start();
         m_program = std::make_unique<Program>(m_folder.appdir(), messages);
         Windows& w = m_program->windows();
+        Tfrm& frm = m_program->frm();
         QEventLoop loop;
         // Both start-up timers, whichever fires first; the deferred step may stop the
         // profile store's. Connected after the program's own handlers, so these run once
         // those have ended.
-        auto pending = [&] { return w.frm->Timer1.isActive() || w.opt->startTimer.isActive(); };
-        for (QTimer* timer : {&w.frm->Timer1, &w.opt->startTimer})
+        auto pending = [&] { return frm.Timer1.isActive() || w.opt->startTimer.isActive(); };
+        for (QTimer* timer : {&frm.Timer1, &w.opt->startTimer})
             QObject::connect(timer, &QTimer::timeout, &loop, [&] {
                 if (!pending())
                     loop.quit();
             });
         QTimer::singleShot(120'000, &loop, &QEventLoop::quit);
-        w.frm->show();
+        frm.show();
         if (pending())
             loop.exec();
         const double ms = msSince(clock);
@@ -154,7 +155,7 @@ public:
         if (!m_program)
             start();
         Windows& w = m_program->windows();
-        Tfrm& frm = *w.frm;
+        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
         Topt& opt = *w.opt;
         say(QStringLiteral("  (listed after start-up: %1 recipients, %2 senders, %3 profiles)")
                 .arg(frm.cb->count())
@@ -265,7 +266,7 @@ private:
     // not depend on the machine's printers: every envelope becomes a PDF file of its own.
     void preparePrinting() {
         Windows& w = m_program->windows();
-        Tfrm& frm = *w.frm;
+        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName({});
@@ -279,7 +280,7 @@ private:
     // all four pictures on; gives the milliseconds of the run and the envelopes printed.
     std::pair<double, int> printRun(int envelopes) {
         Windows& w = m_program->windows();
-        Tfrm& frm = *w.frm;
+        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
         w.opt->loadprofile(m_folder.dlProfile());
         TCheckedComboBox& chosen = *w.view->ccb1;

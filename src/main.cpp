@@ -1,7 +1,7 @@
 #include "core/UserError.h"
 #include "ui/app/Envalo.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/app/Program.h"
+#include "ui/common/Messages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,7 +22,7 @@ int main(int argc, char* argv[]) {
     try {
         const QString appdir = QDir(QApplication::applicationDirPath()).absolutePath() + '/';
         Program program(appdir, messages);
-        Tfrm& frm = *program.windows().frm;
+        Tfrm& frm = program.frm();
         messages.setParent(&frm);
         QObject::connect(
             &frm, &Tfrm::endProgram, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

@@ -1,7 +1,7 @@
 #include "ui/addressbook/UnAddG.h"
 
-#include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Windows.h"
 #include "ui/controls/DialogParts.h"
 
 #include <QGridLayout>

@@ -2,9 +2,9 @@
 #include "ui/controls/DialogParts.h"
 
 #include "ui/addressbook/UnAddG.h"
-#include "ui/app/Envalo.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>

@@ -1,8 +1,8 @@
 #include "ui/addressbook/unAbout.h"
 
-#include "ui/app/Envalo.h"
-#include "ui/app/Icons.h"
-#include "ui/app/Windows.h"
+#include "ui/common/Icons.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Windows.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -30,7 +30,7 @@ TpAbout::TpAbout(Windows& windows) : QDialog(windows.frm) {
     Label3 = new QLabel(QStringLiteral("Envalo, версия 1.0b (32bit) (07.07.2008)"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label4 = new QLabel(
-        QStringLiteral("INI-File: ") + windows.frm->appdir + QStringLiteral("envalo.ini"), this);
+        QStringLiteral("INI-File: ") + windows.appdir + QStringLiteral("envalo.ini"), this);
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setWordWrap(true);
     Label4->setFixedWidth(281);

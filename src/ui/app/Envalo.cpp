@@ -5,13 +5,14 @@
 #include "core/profiles/ProgramOptions.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/unAbout.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 
+#include <QLineEdit>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -247,4 +248,59 @@ void Tfrm::cbpChange() {
     // repeat it, and a profile that cannot be loaded would be reported twice.
     w.opt->startTimer.stop();
     w.opt->loadprofile(cbp->currentText());
+}
+
+void Tfrm::showProfileNames(QAbstractItemModel* names) {
+    cbp->setModel(names);
+}
+
+int Tfrm::chosenProfile() const {
+    return cbp->currentIndex();
+}
+
+void Tfrm::chooseProfile(int index) {
+    cbp->setCurrentIndex(index);
+}
+
+bool Tfrm::startLoadsProfile() const {
+    return Timer1.isActive() && cb->count() > 0;
+}
+
+void Tfrm::editorClosed() {
+    table->refresh();
+    loadrecords();
+    // What choosing the selected recipient line does: its profile, as stored,
+    // replaces whatever the editor did not save.
+    const int row = cb->currentRow();
+    if (row >= 0)
+        recipientSelected(row);
+}
+
+bool Tfrm::stepRecipient(int direction) {
+    const int selected = cb->currentRow();
+    if (cb->count() == 0 || selected == (direction > 0 ? cb->count() - 1 : 0))
+        return false;
+    int from = selected;
+    for (int row = 0; row < cb->count(); ++row) {
+        if (cb->text(row) == rname->text()) {
+            from = row;
+            break;
+        }
+    }
+    int target = from + direction;
+    while (target >= 0 && target < cb->count() && !cb->isChecked(target))
+        target += direction;
+    if (target < 0 || target >= cb->count())
+        return false;
+    // Unsaved edits would be lost silently otherwise; saving may move lines, so go by name.
+    const QString name = cb->text(target);
+    checkchanges();
+    for (int row = 0; row < cb->count(); ++row) {
+        if (cb->text(row) == name) {
+            cb->setCurrentRow(row);
+            loadrecords();
+            return true;
+        }
+    }
+    return false;
 }

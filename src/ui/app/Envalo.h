@@ -1,9 +1,7 @@
 #pragma once
 
-#include "core/addressbook/AddressDb.h"
-#include "core/profiles/PrintProfile.h"
+#include "ui/common/MainWindow.h"
 
-#include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
 #include <memory>
@@ -22,30 +20,21 @@ class QTabWidget;
 class QToolButton;
 
 // The main window: the address book, the envelope editors and every command.
-class Tfrm : public QMainWindow {
+class Tfrm : public MainWindow {
     Q_OBJECT
 
 public:
     explicit Tfrm(Windows& windows);
     ~Tfrm() override;
 
-    // The program's folder with a trailing separator, and the version text.
+    // The program's folder with a trailing separator.
     QString appdir;
-    QString appversion;
     bool showall = true;
-    QStringList checkedgroups;
     bool columnadded = false;
     // Set by the delay window's "Отмена" to end a print run.
     bool stopPrint = false;
     // The printer with its metrics, measured once the program runs.
     std::unique_ptr<PageOutput> output;
-    int scrDpiX = 96;
-    int scrDpiY = 96;
-
-    AddressDb db;
-    std::unique_ptr<TableCursor> table;  // recipients
-    std::unique_ptr<TableCursor> table2; // senders
-    std::unique_ptr<TableCursor> groups; // recipient groups
 
     // Controls that other windows and the tests reach.
     QLineEdit* editfind = nullptr;
@@ -93,7 +82,7 @@ public:
     void Timer1Timer();
 
     // The address book.
-    void loadlists();
+    void loadlists() override;
     void selectdefaults();
     void loadrecords();
     void clearform();
@@ -118,8 +107,13 @@ public:
     // The group filter: whether a recipient with this groups column is listed.
     bool ingroups(const QString& recipientGroups) const;
 
-    // The texts the envelope prints: what the editors hold now.
-    AddressTexts addressTexts() const;
+    AddressTexts addressTexts() const override;
+    void showProfileNames(QAbstractItemModel* names) override;
+    int chosenProfile() const override;
+    void chooseProfile(int index) override;
+    bool startLoadsProfile() const override;
+    void editorClosed() override;
+    bool stepRecipient(int direction) override;
 
     // The print run.
     void printClick();

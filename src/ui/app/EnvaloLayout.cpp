@@ -3,9 +3,9 @@
 #include "ui/controls/DialogParts.h"
 
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Icons.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/Icons.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 #include "ui/controls/NumberKeyFilter.h"
 
 #include <QAction>

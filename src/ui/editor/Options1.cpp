@@ -4,10 +4,9 @@
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
-#include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/uView.h"
 
@@ -25,7 +24,7 @@ const QString newProfileName = QStringLiteral("Новый профиль");
 
 Topt::Topt(Windows& windows) : w(windows), m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
     w.view->cb1->setModel(&m_names);
-    w.frm->cbp->setModel(&m_names);
+    w.frm->showProfileNames(&m_names);
     w.view->ccb1->setModel(&m_names);
     startTimer.setSingleShot(true);
     startTimer.setInterval(10);
@@ -38,12 +37,11 @@ void Topt::listprofiles() {
     QStringList sections = m_ini.sections();
     sections.removeAll(ProgramOptions::section);
     // A list read anew moves the main window's choice only when its name is gone.
-    QComboBox* cbp = w.frm->cbp;
-    const int mainIndex = cbp->currentIndex();
-    const QString mainChosen = cbp->currentText();
+    const int mainIndex = w.frm->chosenProfile();
+    const QString mainChosen = m_names.names().value(mainIndex);
     if (sections != m_names.names()) {
         m_names.setNames(sections);
-        cbp->setCurrentIndex(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
+        w.frm->chooseProfile(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
     }
     w.view->cb1->setCurrentIndex(sections.isEmpty() ? -1 : 0);
     startTimer.start();
@@ -52,12 +50,12 @@ void Topt::listprofiles() {
 void Topt::startprofile() {
     startTimer.stop();
     // At start, the main window's deferred step loads its recipient's profile next.
-    if (w.frm->Timer1.isActive() && w.frm->cb->count() > 0)
+    if (w.frm->startLoadsProfile())
         return;
     QComboBox* cb1 = w.view->cb1;
-    const QComboBox* cbp = w.frm->cbp;
-    QString text = cbp->currentText();
-    cb1->setCurrentIndex(cbp->currentIndex() < cb1->count() ? cbp->currentIndex() : -1);
+    const int mainIndex = w.frm->chosenProfile();
+    QString text = m_names.names().value(mainIndex);
+    cb1->setCurrentIndex(mainIndex < cb1->count() ? mainIndex : -1);
     if (text.isEmpty() || cb1->currentIndex() < 0 || cb1->currentText() != text) {
         cb1->setCurrentIndex(cb1->count() > 0 ? 0 : -1);
         text = cb1->currentText();
@@ -108,7 +106,7 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
 
 Topt::Lists Topt::lists() const {
     const Tview& v = *w.view;
-    return {m_names.names(),       v.cb1->currentIndex(), w.frm->cbp->currentIndex(),
+    return {m_names.names(),       v.cb1->currentIndex(), w.frm->chosenProfile(),
             v.ccb1->CheckedText(), v.profile.name,        v.rememberedProfile};
 }
 
@@ -116,7 +114,7 @@ void Topt::restore(const Lists& before) {
     Tview& v = *w.view;
     m_names.setNames(before.names);
     v.cb1->setCurrentIndex(before.chosen);
-    w.frm->cbp->setCurrentIndex(before.mainChosen);
+    w.frm->chooseProfile(before.mainChosen);
     // Ticked again in the order they were ticked, which is the order the text keeps.
     TCheckedComboBox* ccb1 = v.ccb1;
     if (ccb1->CheckedText() != before.printTicked) {
@@ -306,7 +304,7 @@ void Topt::renameprofile() {
 
         m_names.rename(v.cb1->currentIndex(), answer);
         v.cb1->setCurrentIndex(entryindex(v.cb1, answer));
-        w.frm->cbp->setCurrentIndex(v.cb1->currentIndex());
+        w.frm->chooseProfile(v.cb1->currentIndex());
         rebuildPrintList(ticked);
         v.profile.name = answer;
         saveprofile(answer);

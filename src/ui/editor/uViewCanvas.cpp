@@ -3,9 +3,9 @@
 #include "ui/editor/uView.h"
 
 #include "core/Numbers.h"
-#include "ui/app/Envalo.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 
 #include <QComboBox>
 #include <QLabel>

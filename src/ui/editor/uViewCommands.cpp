@@ -4,10 +4,9 @@
 
 #include "core/UserError.h"
 #include "core/profiles/ProgramOptions.h"
-#include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/controls/NumberKeyFilter.h"
 #include "ui/editor/Options1.h"
@@ -344,12 +343,5 @@ void Tview::readDelaySettings() {
 
 void Tview::FormClose() {
     Button10->setEnabled(false);
-    Tfrm& frm = *w.frm;
-    frm.table->refresh();
-    frm.loadrecords();
-    // What choosing the selected recipient line does: its profile, as stored,
-    // replaces whatever the editor did not save.
-    const int row = frm.cb->currentRow();
-    if (row >= 0)
-        frm.recipientSelected(row);
+    w.frm->editorClosed();
 }

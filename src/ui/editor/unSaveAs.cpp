@@ -1,9 +1,9 @@
 #include "ui/editor/unSaveAs.h"
 
 #include "core/UserError.h"
-#include "ui/app/Envalo.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 #include "ui/controls/DialogParts.h"
 #include "ui/editor/uView.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/UserError.h"
 #include "core/envelope/Envelope.h"
-#include "ui/app/Messages.h"
+#include "ui/common/Messages.h"
 
 #include <QCursor>
 #include <QDir>

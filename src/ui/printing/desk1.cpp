@@ -3,10 +3,9 @@
 
 #include "core/UserError.h"
 #include "core/envelope/Compose.h"
-#include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 #include "ui/editor/uView.h"
 
 #include <QBitmap>
@@ -128,32 +127,6 @@ void Tdesk::left() {
 }
 
 void Tdesk::step(int direction) {
-    Tfrm& frm = *w.frm;
-    const CheckList& list = *frm.cb;
-    const int selected = list.currentRow();
-    if (list.count() == 0 || selected == (direction > 0 ? list.count() - 1 : 0))
-        return;
-    int from = selected;
-    for (int row = 0; row < list.count(); ++row) {
-        if (list.text(row) == frm.rname->text()) {
-            from = row;
-            break;
-        }
-    }
-    int target = from + direction;
-    while (target >= 0 && target < list.count() && !list.isChecked(target))
-        target += direction;
-    if (target < 0 || target >= list.count())
-        return;
-    // Unsaved edits would be lost silently otherwise; saving may move lines, so go by name.
-    const QString name = list.text(target);
-    frm.checkchanges();
-    for (int row = 0; row < list.count(); ++row) {
-        if (list.text(row) == name) {
-            frm.cb->setCurrentRow(row);
-            frm.loadrecords();
-            redraw();
-            return;
-        }
-    }
+    if (w.frm->stepRecipient(direction))
+        redraw();
 }

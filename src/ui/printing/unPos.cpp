@@ -1,8 +1,8 @@
 #include "ui/printing/unPos.h"
 #include "ui/controls/DialogParts.h"
 
-#include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Windows.h"
 #include "ui/editor/uView.h"
 
 #include <QLabel>

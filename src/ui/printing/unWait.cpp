@@ -2,8 +2,8 @@
 #include "ui/controls/DialogParts.h"
 
 #include "core/profiles/ProgramOptions.h"
-#include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Windows.h"
 #include "ui/editor/Options1.h"
 
 #include <QGridLayout>

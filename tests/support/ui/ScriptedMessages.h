@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/app/Messages.h"
+#include "ui/common/Messages.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "TestProgram.h"
 
 #include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/app/Program.h"
 #include "ui/editor/Options1.h"
 
 #include <QTest>
@@ -40,5 +40,5 @@ void TestProgram::startAsShipped() {
 }
 
 Tfrm& TestProgram::frm() {
-    return *program->windows().frm;
+    return program->frm();
 }

@@ -6,7 +6,7 @@
 #include "ui/addressbook/UnAddG.h"
 #include "ui/addressbook/UnGroups.h"
 #include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/app/Program.h"
 
 #include <QLabel>
 #include <QLineEdit>

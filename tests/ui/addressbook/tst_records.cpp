@@ -7,7 +7,7 @@
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/app/Program.h"
 
 #include <QCheckBox>
 #include <QComboBox>

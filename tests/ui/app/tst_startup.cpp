@@ -6,7 +6,7 @@
 #include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/app/Program.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 

@@ -7,7 +7,7 @@
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
@@ -66,7 +66,7 @@ void WindowTextsTest::textsShowWhole_data() {
         return w.view;
     });
     QTest::newRow("main window, senders") << WindowOf([](Windows& w) -> QWidget* {
-        w.frm->pages->setCurrentIndex(1);
+        static_cast<Tfrm*>(w.frm)->pages->setCurrentIndex(1);
         return w.frm;
     });
     QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });
@@ -84,11 +84,11 @@ void WindowTextsTest::textsShowWhole_data() {
     QTest::newRow("position pad") << WindowOf([](Windows& w) -> QWidget* { return w.tpos; });
     QTest::newRow("about") << WindowOf([](Windows& w) -> QWidget* { return w.pAbout; });
     QTest::newRow("about, deep program folder") << WindowOf([](Windows& w) -> QWidget* {
-        const QString appdir = w.frm->appdir;
-        w.frm->appdir =
+        const QString appdir = w.appdir;
+        w.appdir =
             QStringLiteral("/home/пользователь/Документы/Программы/Печать конвертов/версия 1.34/");
         auto* about = new TpAbout(w);
-        w.frm->appdir = appdir;
+        w.appdir = appdir;
         about->setAttribute(Qt::WA_DeleteOnClose);
         return about;
     });

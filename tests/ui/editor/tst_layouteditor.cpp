@@ -1,7 +1,7 @@
 #include "TestProgram.h"
 
 #include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/app/Program.h"
 #include "ui/editor/uView.h"
 
 #include <QComboBox>

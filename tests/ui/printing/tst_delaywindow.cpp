@@ -3,7 +3,7 @@
 #include "TextFit.h"
 
 #include "ui/app/Envalo.h"
-#include "ui/app/Windows.h"
+#include "ui/app/Program.h"
 #include "ui/controls/ElidedLabel.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"

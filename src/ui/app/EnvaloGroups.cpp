@@ -6,8 +6,8 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/MemberGroups.h"
 #include "ui/addressbook/UnGroups.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 
 bool Tfrm::ingroups(const QString& recipientGroups) const {
     if (recipientGroups.isEmpty())

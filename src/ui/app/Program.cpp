@@ -1,4 +1,4 @@
-#include "ui/app/Windows.h"
+#include "ui/app/Program.h"
 
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
@@ -88,4 +88,8 @@ void Program::destroyAll() {
     w.pAbout = nullptr;
     w.fSaveAs = nullptr;
     w.fWait = nullptr;
+}
+
+Tfrm& Program::frm() {
+    return static_cast<Tfrm&>(*m_windows.frm);
 }

@@ -1,40 +1,13 @@
 #pragma once
 
+#include "ui/common/Windows.h"
+
 #include <QString>
 #include <memory>
 
 class QLockFile;
 class Messages;
 class Tfrm;
-class Tview;
-class Topt;
-class Tdesk;
-class Tnewrec;
-class TGroups;
-class TAddGroup;
-class Ttpos;
-class TpAbout;
-class TfSaveAs;
-class TfWait;
-
-// The program's windows, created once in this order; each window's constructor
-// receives this context and may use only the windows created before it.
-struct Windows {
-    Messages& messages;
-    QString appdir;
-
-    Tfrm* frm = nullptr;
-    Tview* view = nullptr;
-    Topt* opt = nullptr;
-    Tdesk* desk = nullptr;
-    Tnewrec* newrec = nullptr;
-    TGroups* Groups = nullptr;
-    TAddGroup* AddGroup = nullptr;
-    Ttpos* tpos = nullptr;
-    TpAbout* pAbout = nullptr;
-    TfSaveAs* fSaveAs = nullptr;
-    TfWait* fWait = nullptr;
-};
 
 // Owns the windows for the life of the program and destroys them in reverse order.
 // One program runs per program folder: it holds the folder's lock while it lives.
@@ -48,6 +21,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     Windows& windows() { return m_windows; }
+    Tfrm& frm();
 
 private:
     void destroyAll();

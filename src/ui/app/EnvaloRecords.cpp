@@ -6,8 +6,8 @@
 #include "core/UserError.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/newr.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 
 #include <QComboBox>
 #include <QLabel>

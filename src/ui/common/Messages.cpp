@@ -1,4 +1,4 @@
-#include "ui/app/Messages.h"
+#include "ui/common/Messages.h"
 
 #include "core/UserError.h"
 

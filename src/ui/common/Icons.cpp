@@ -1,4 +1,4 @@
-#include "ui/app/Icons.h"
+#include "ui/common/Icons.h"
 
 #include <QApplication>
 #include <QLabel>

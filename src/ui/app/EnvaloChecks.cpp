@@ -4,8 +4,8 @@
 #include "core/UserError.h"
 #include "core/addressbook/splittext.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Messages.h"
-#include "ui/app/Windows.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

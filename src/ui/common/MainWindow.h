@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/addressbook/AddressDb.h"
+#include "core/profiles/PrintProfile.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+class QAbstractItemModel;
+
+// The main window as the other windows see it: the address book it shows and the
+// few things they ask of it. The windows that open from the main window sit in
+// folders below it and know it only through this class.
+class MainWindow : public QMainWindow {
+public:
+    using QMainWindow::QMainWindow;
+
+    QString appversion;
+    // The screen's resolution, measured once the program runs.
+    int scrDpiX = 96;
+    int scrDpiY = 96;
+    // The groups whose recipients are listed.
+    QStringList checkedgroups;
+
+    AddressDb db;
+    std::unique_ptr<TableCursor> table;  // recipients
+    std::unique_ptr<TableCursor> table2; // senders
+    std::unique_ptr<TableCursor> groups; // recipient groups
+
+    // The texts the envelope prints: what the address editors hold now.
+    virtual AddressTexts addressTexts() const = 0;
+    // Reads the recipient and sender lists again, under the group filter.
+    virtual void loadlists() = 0;
+
+    // The main window's list of profiles shows these names; the choice is an index into them.
+    virtual void showProfileNames(QAbstractItemModel* names) = 0;
+    virtual int chosenProfile() const = 0;
+    virtual void chooseProfile(int index) = 0;
+    // Whether the deferred start-up step is still to load the selected recipient's profile.
+    virtual bool startLoadsProfile() const = 0;
+
+    // The layout editor was closed: what it did not save gives way to the stored profile.
+    virtual void editorClosed() = 0;
+    // Selects the next ticked recipient in the direction (+1 or -1); false when there is none.
+    virtual bool stepRecipient(int direction) = 0;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+class Messages;
+class MainWindow;
+class Tview;
+class Topt;
+class Tdesk;
+class Tnewrec;
+class TGroups;
+class TAddGroup;
+class Ttpos;
+class TpAbout;
+class TfSaveAs;
+class TfWait;
+
+// The program's windows, created once in this order; each window's constructor
+// receives this context and may use only the windows created before it. The main
+// window is known here by what the other windows may ask of it.
+struct Windows {
+    Messages& messages;
+    QString appdir;
+
+    MainWindow* frm = nullptr;
+    Tview* view = nullptr;
+    Topt* opt = nullptr;
+    Tdesk* desk = nullptr;
+    Tnewrec* newrec = nullptr;
+    TGroups* Groups = nullptr;
+    TAddGroup* AddGroup = nullptr;
+    Ttpos* tpos = nullptr;
+    TpAbout* pAbout = nullptr;
+    TfSaveAs* fSaveAs = nullptr;
+    TfWait* fWait = nullptr;
+};
