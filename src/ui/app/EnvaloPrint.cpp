@@ -46,6 +46,8 @@ void Tfrm::printall() {
                 frm.w.messages.notice(text);
         }
     } filesNotice{*this};
+    // The run's envelopes share their files (one chosen file, or a batch cut into files).
+    PageOutput::Run run(*output);
 
     // Each chosen profile is read from the settings file once, at its first envelope, so
     // a profile that cannot be loaded stops the run where it always did.
@@ -83,6 +85,8 @@ void Tfrm::printall() {
     // One envelope; false when the user stopped the run.
     auto envelope = [&](const QString& name) {
         if (delayed) {
+            // What is printed is on disk while the user decides.
+            output->settle();
             w.fWait->prepare(rname->text(), name, confirm);
             w.messages.showModal(*w.fWait);
             if (w.fWait->stopped())

@@ -2,6 +2,7 @@
 
 #include "core/UserError.h"
 #include "core/envelope/Envelope.h"
+#include "core/envelope/PdfPages.h"
 #include "ui/common/Messages.h"
 
 #include <QCursor>
@@ -11,7 +12,6 @@
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 
 namespace {
@@ -162,6 +162,10 @@ void PageOutput::measure() {
 }
 
 bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) {
+    if (!m_inRun) {
+        Run run(*this);
+        return printone(envelope, request);
+    }
     QString failure;
     try {
         BusyCursor busy;
@@ -179,6 +183,45 @@ bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) 
     // Shown once the busy cursor is gone.
     m_messages.notice(failure);
     return false;
+}
+
+PageOutput::Run::Run(PageOutput& output) : m_output(output) {
+    m_output.beginRun();
+}
+
+PageOutput::Run::~Run() {
+    m_output.endRun();
+}
+
+void PageOutput::beginRun() {
+    m_inRun = true;
+}
+
+void PageOutput::settle() {
+    if (!m_pages)
+        return;
+    try {
+        m_pages->flush();
+    } catch (const std::exception& e) {
+        showFailure(e);
+    }
+}
+
+void PageOutput::endRun() {
+    m_inRun = false;
+    if (!m_pages)
+        return;
+    const std::unique_ptr<PdfPages> pages = std::move(m_pages);
+    try {
+        pages->finish();
+    } catch (const std::exception& e) {
+        showFailure(e);
+    }
+    m_filesWritten += pages->pagesWritten();
+}
+
+void PageOutput::showFailure(const std::exception& e) {
+    m_messages.notice(errorMessage(e));
 }
 
 void PageOutput::printerSetup() {
@@ -211,33 +254,29 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
         return;
     }
 
-    // A document of its own for every envelope: its own file, in the printer's layout.
-    const QString file = reserveFile(request);
-    QPdfWriter writer(file);
-    writer.setResolution(m_printer->resolution());
-    // Drawn from the paper's corner, like the printer's full-page layout.
-    QPageLayout layout = m_printer->pageLayout();
-    layout.setMode(QPageLayout::FullPageMode);
-    writer.setPageLayout(layout);
-    writer.setTitle(request.documentName());
-    writer.setCreator(applicationTitle());
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        QFile::remove(file);
-        throw UserError(QStringLiteral("Не удалось записать файл «%1».").arg(native(file)));
+    if (!m_pages) {
+        PdfPages::Setup setup;
+        // Drawn from the paper's corner, like the printer's full-page layout.
+        setup.layout = m_printer->pageLayout();
+        setup.layout.setMode(QPageLayout::FullPageMode);
+        setup.resolution = m_printer->resolution();
+        setup.creator = applicationTitle();
+        m_pages = m_mode == Mode::ChosenFile ? PdfPages::oneFile(m_chosenFile, setup)
+                                             : PdfPages::filePerPage(setup);
     }
+    auto paint = [&](QPainter& painter) { paintPlaced(painter, envelope, placement, m_metrics); };
+    if (m_mode == Mode::ChosenFile) {
+        m_pages->addPage(paint);
+        return;
+    }
+    // A file of its own for every envelope, in the printer's layout.
+    const QString file = reserveFile(request);
     try {
-        paintPlaced(painter, envelope, placement, m_metrics);
+        m_pages->addPage(paint, file, request.documentName());
     } catch (...) {
-        painter.end();
         QFile::remove(file);
         throw;
     }
-    if (!painter.end()) {
-        QFile::remove(file);
-        throw UserError(QStringLiteral("Не удалось записать файл «%1».").arg(native(file)));
-    }
-    ++m_filesWritten;
 }
 
 QString PageOutput::reserveFile(const PageRequest& request) {
@@ -245,16 +284,8 @@ QString PageOutput::reserveFile(const PageRequest& request) {
     if (!QDir().mkpath(folder))
         throw UserError(QStringLiteral("Не удалось создать папку «%1».").arg(native(folder)));
     folder = QDir(folder).absolutePath() + '/';
-    QString stem;
-    QString suffix = QStringLiteral("pdf");
-    if (m_mode == Mode::ChosenFile) {
-        const QFileInfo chosen(m_chosenFile);
-        stem = chosen.completeBaseName() + '-';
-        if (!chosen.suffix().isEmpty())
-            suffix = chosen.suffix();
-    } else {
-        stem = fileNameStem(request.documentName()) + QStringLiteral(" - ");
-    }
+    const QString stem = fileNameStem(request.documentName()) + QStringLiteral(" - ");
+    const QString suffix = QStringLiteral("pdf");
     // Taken by creating it, so that no envelope ever replaces an existing file.
     for (int attempts = 0; attempts < 100000; ++attempts, ++m_nextNumber) {
         const QString name = folder + stem + QString::number(m_nextNumber) + '.' + suffix;
@@ -282,10 +313,19 @@ QString PageOutput::filesFolder() const {
     return {};
 }
 
+int PageOutput::filesWritten() const {
+    return m_filesWritten + (m_pages ? m_pages->pagesWritten() : 0);
+}
+
 QString PageOutput::filesNotice() const {
-    if (m_filesWritten == 0)
+    const int written = filesWritten();
+    if (written == 0)
         return {};
+    if (m_mode == Mode::ChosenFile)
+        return QStringLiteral("Конвертов сохранено в файл PDF: %1.\r\nФайл: %2")
+            .arg(written)
+            .arg(native(QFileInfo(m_chosenFile).absoluteFilePath()));
     return QStringLiteral("Конвертов сохранено в файлы PDF: %1.\r\nПапка: %2")
-        .arg(m_filesWritten)
+        .arg(written)
         .arg(native(filesFolder()));
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 class Messages;
+class PdfPages;
 class QPrinter;
 struct Envelope;
 
@@ -36,7 +37,7 @@ public:
 // The program's printer: measured once, then one print document per envelope.
 // Without any print queue every envelope becomes a PDF file of its own in the
 // folder PDF of the program folder; when the user chooses a PDF file in the
-// printer dialog, every envelope goes into a numbered file beside that name.
+// printer dialog, a print run goes into that one file, a page per envelope.
 class PageOutput {
 public:
     // appdir is the program folder with a trailing separator. Without a printer
@@ -52,7 +53,25 @@ public:
     void checkprinter(const ScreenConversions& screen);
     // Prints one envelope as one document. A failure is shown with its own text
     // and gives false, so that a print run can go on with the next envelope.
+    // Outside a run, the envelope is a run of its own.
     bool printone(const Envelope& envelope, const PageRequest& request);
+
+    // A print run: the envelopes printed while it lasts go into the same files.
+    class Run {
+    public:
+        explicit Run(PageOutput& output);
+        // Every envelope of the run on disk; a failure is shown.
+        ~Run();
+        Run(const Run&) = delete;
+        Run& operator=(const Run&) = delete;
+
+    private:
+        PageOutput& m_output;
+    };
+    // The envelopes printed so far are in their files when this returns, as far as
+    // files of their own allow (the one chosen file is complete only at the run's end);
+    // a failure is shown. Called before the run waits for the user.
+    void settle();
     // The printer dialog; when accepted, the chosen printer is measured again.
     void printerSetup();
 
@@ -62,7 +81,7 @@ public:
     // Envelopes go into PDF files rather than to a print queue.
     bool printsToFiles() const { return m_mode != Mode::Spooler; }
     // Files written since the count was last reset, and the folder they are in.
-    int filesWritten() const { return m_filesWritten; }
+    int filesWritten() const;
     void resetFilesWritten() { m_filesWritten = 0; }
     QString filesFolder() const;
     // What the user is told after a run that wrote files; empty when none were written.
@@ -77,6 +96,9 @@ private:
     void measure();
     void printDocument(const Envelope& envelope, const PagePlacement& placement,
                        const PageRequest& request);
+    void beginRun();
+    void endRun();
+    void showFailure(const std::exception& e);
     QString reserveFile(const PageRequest& request);
 
     Messages& m_messages;
@@ -92,4 +114,7 @@ private:
     QString m_unavailable;
     int m_nextNumber = 1;
     int m_filesWritten = 0;
+    // The files of the run under way; none outside a run or when printing to a queue.
+    std::unique_ptr<PdfPages> m_pages;
+    bool m_inRun = false;
 };

@@ -117,7 +117,7 @@ private slots:
     void envelopeLandsWhereTheGeometrySays_data();
     void envelopeLandsWhereTheGeometrySays();
     void withoutQueueEveryEnvelopeIsItsOwnFile();
-    void chosenFileIsNumberedAndRemeasured();
+    void chosenFileTakesTheWholeRunAndIsRemeasured();
     void failuresAreReportedNotPrinted();
     void spoolerPrintsFromTheDeviceOffset_data();
     void spoolerPrintsFromTheDeviceOffset();
@@ -209,7 +209,7 @@ void PageOutputTest::withoutQueueEveryEnvelopeIsItsOwnFile() {
     QVERIFY(run("pdftotext", {dir.filePath("PDF/" + files[2]), "-"}).contains("Иванов Иван"));
 }
 
-void PageOutputTest::chosenFileIsNumberedAndRemeasured() {
+void PageOutputTest::chosenFileTakesTheWholeRunAndIsRemeasured() {
     QTemporaryDir dir;
     ScriptedMessages messages;
     PageOutput output(messages, dir.path() + '/', noQueue());
@@ -227,10 +227,25 @@ void PageOutputTest::chosenFileIsNumberedAndRemeasured() {
     // A5 upright: 420 x 595 points at 1200 dpi.
     QCOMPARE(output.metrics(), (PrinterMetrics{12.5, 12.5, 0, 0, 7000, 9917}));
 
-    QVERIFY(output.printone(framedEnvelope(), {true, 0, "0", "0", "Иванов", "C5"}));
-    QVERIFY(output.printone(framedEnvelope(), {true, 0, "0", "0", "Иванов", "C5"}));
-    QCOMPARE(pdfFiles(dir.filePath("out")), QStringList({"Конверты-1.pdf", "Конверты-2.pdf"}));
-    QVERIFY(output.filesNotice().contains(QDir::toNativeSeparators(dir.filePath("out"))));
+    // A run goes into the chosen file, a page per envelope in print order; the file is
+    // there, complete, once the run ends, however early it ends.
+    Envelope second = framedEnvelope();
+    second.blocks[6].text = QStringLiteral("Петров Пётр");
+    {
+        PageOutput::Run run(output);
+        QVERIFY(output.printone(framedEnvelope(), {true, 0, "0", "0", "Иванов", "C5"}));
+        QVERIFY(output.printone(second, {true, 0, "0", "0", "Петров", "C5"}));
+        QVERIFY(pdfFiles(dir.filePath("out")).isEmpty());
+    }
+    QCOMPARE(pdfFiles(dir.filePath("out")), QStringList({"Конверты.pdf"}));
+    const QString file = dir.filePath("out/Конверты.pdf");
+    QVERIFY(run("pdfinfo", {file}).contains(QRegularExpression("Pages: +2\\n")));
+    const QString text = run("pdftotext", {file, "-"});
+    QVERIFY2(text.indexOf("Иванов Иван") >= 0 &&
+                 text.indexOf("Иванов Иван") < text.indexOf("Петров Пётр"),
+             qPrintable(text));
+    QCOMPARE(output.filesWritten(), 2);
+    QVERIFY(output.filesNotice().contains(QDir::toNativeSeparators(file)));
     QVERIFY(messages.leftOver().isEmpty());
 }
 
