@@ -1,5 +1,6 @@
 #include "core/profiles/IniFile.h"
 
+#include "core/Cp1251.h"
 #include "core/UserError.h"
 
 #include <QDir>
@@ -29,66 +30,6 @@ constexpr qint64 timestampGranularityNs = 100'000'000;
 constexpr qint64 wholeSecondGranularityNs = 2'000'000'000 + timestampGranularityNs;
 // Interrupted replacements leave "." + the file's name + this + six random characters.
 constexpr char temporaryInfix[] = ".new-";
-
-// Windows-1251 maps each byte to one UTF-16 unit, so offsets in the bytes and in the decoded
-// text agree and every line can be decoded on its own.
-class Cp1251 {
-public:
-    static const Cp1251& get() {
-        static const Cp1251 codec;
-        if (!codec.m_valid)
-            throw UserError(QStringLiteral("Кодировка Windows-1251 недоступна: без неё файл "
-                                           "настроек нельзя ни прочитать, ни записать."));
-        return codec;
-    }
-
-    QString decode(const char* data, qsizetype size) const {
-        QString text(size, Qt::Uninitialized);
-        QChar* out = text.data();
-        for (qsizetype i = 0; i < size; ++i)
-            out[i] = QChar(m_toUnicode[uchar(data[i])]);
-        return text;
-    }
-
-    // The first character the code page lacks, or -1.
-    qsizetype firstUnencodable(QStringView text) const {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (!m_fromUnicode.contains(text[i].unicode()))
-                return i;
-        }
-        return -1;
-    }
-
-    QByteArray encode(QStringView text) const {
-        QByteArray bytes(text.size(), Qt::Uninitialized);
-        for (qsizetype i = 0; i < text.size(); ++i)
-            bytes[i] = m_fromUnicode.value(text[i].unicode());
-        return bytes;
-    }
-
-private:
-    Cp1251() {
-        QStringDecoder decoder("windows-1251");
-        if (!decoder.isValid())
-            return;
-        QByteArray all(256, Qt::Uninitialized);
-        for (int i = 0; i < 256; ++i)
-            all[i] = char(i);
-        const QString text = decoder(all);
-        if (decoder.hasError() || text.size() != 256)
-            return;
-        for (int i = 0; i < 256; ++i) {
-            m_toUnicode[i] = text[i].unicode();
-            if (text[i] != QChar::ReplacementCharacter)
-                m_fromUnicode.insert(text[i].unicode(), char(i));
-        }
-        m_valid = true;
-    }
-
-    std::array<char16_t, 256> m_toUnicode{};
-    QHash<char16_t, char> m_fromUnicode;
-    bool m_valid = false;
-};
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
