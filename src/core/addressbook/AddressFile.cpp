@@ -1,0 +1,540 @@
+#include "core/addressbook/AddressFile.h"
+
+#include "core/Cp1251.h"
+#include "core/UserError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <array>
+#include <map>
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+bool startsWith(const QByteArray& data, const char* magic, qsizetype size) {
+    return data.size() >= size && std::equal(magic, magic + size, data.constData());
+}
+
+// What a file that is no text most likely is, for the message; empty when it is text.
+QString binaryKind(const QByteArray& data) {
+    struct Magic {
+        const char* bytes;
+        qsizetype size;
+        const char* kind;
+    };
+    static const std::array<Magic, 9> known{{
+        {"PK\x03\x04", 4, "книга Excel (.xlsx) или другой архив"},
+        {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, "книга Excel 97–2003 (.xls) или документ Word"},
+        {"\x00\x01\x00\x00Standard Jet DB", 19, "база данных Access (.mdb)"},
+        {"\x00\x01\x00\x00Standard ACE DB", 19, "база данных Access (.accdb)"},
+        {"SQLite format 3", 16, "база данных SQLite"},
+        {"\xFF\xD8\xFF", 3, "рисунок JPEG"},
+        {"\x89PNG", 4, "рисунок PNG"},
+        {"GIF8", 4, "рисунок GIF"},
+        {"%PDF", 4, "документ PDF"},
+    }};
+    for (const Magic& magic : known)
+        if (startsWith(data, magic.bytes, magic.size))
+            return QString::fromUtf8(magic.kind);
+    // Text has no NUL bytes; UTF-16 files (which do) are left for later.
+    const QByteArray head = data.left(8192);
+    if (head.contains('\0'))
+        return QStringLiteral("двоичный файл");
+    return {};
+}
+
+bool validUtf8(const QByteArray& data) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    // The decoding runs only when its result is taken.
+    const QString text = decoder.decode(data);
+    return !decoder.hasError();
+}
+
+// Line ends as the program keeps them in an address: CR LF.
+QString withCrLf(const QString& text) {
+    QString result = text;
+    result.replace(crlf, QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    result.replace(QLatin1Char('\n'), crlf);
+    return result;
+}
+
+// Separators outside quotes on each of the first lines.
+std::vector<int> separatorCounts(QStringView text, QChar separator, int lines) {
+    std::vector<int> counts;
+    int count = 0;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size() && int(counts.size()) < lines; ++i) {
+        const QChar c = text[i];
+        if (c == u'"')
+            quoted = !quoted;
+        else if (!quoted && c == separator)
+            ++count;
+        else if (!quoted && (c == u'\n' || c == u'\r')) {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            counts.push_back(count);
+            count = 0;
+        }
+    }
+    if (count > 0)
+        counts.push_back(count);
+    return counts;
+}
+
+bool looksLikeNumber(const QString& field) {
+    static const QRegularExpression number(QStringLiteral("^\\s*\\d+\\s*$"));
+    return number.match(field).hasMatch();
+}
+
+} // namespace
+
+AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName) {
+    const QString kind = binaryKind(data);
+    if (!kind.isEmpty())
+        throw UserError(QStringLiteral("Файл «%1» — не текстовый файл (похоже, это %2). "
+                                       "Программа читает адреса из файлов CSV (таблица, "
+                                       "сохранённая как текст с разделителями) и vCard (.vcf).")
+                            .arg(QDir::toNativeSeparators(fileName), kind));
+    const qsizetype begin = startsWith(data, "\xEF\xBB\xBF", 3) ? 3 : 0;
+    const QByteArray head = data.mid(begin, 4096).trimmed().toUpper();
+    if (head.startsWith("BEGIN:VCARD"))
+        return AddressFileKind::VCard;
+    if (QFileInfo(fileName).suffix().compare(QStringLiteral("vcf"), Qt::CaseInsensitive) == 0 &&
+        head.contains("BEGIN:VCARD"))
+        return AddressFileKind::VCard;
+    return AddressFileKind::Csv;
+}
+
+CsvFormat detectCsvFormat(const QByteArray& data) {
+    CsvFormat format;
+    if (startsWith(data, "\xEF\xBB\xBF", 3))
+        format.encoding = TextEncoding::Utf8WithBom;
+    else
+        format.encoding = validUtf8(data) ? TextEncoding::Utf8 : TextEncoding::Windows1251;
+    const QString text = decodeText(data.left(65536), format.encoding);
+
+    // The separator that gives most lines the same, largest number of fields.
+    constexpr int sampleLines = 20;
+    int bestScore = -1;
+    for (const QChar candidate : {QChar(u';'), QChar(u','), QChar(u'\t')}) {
+        const std::vector<int> counts = separatorCounts(text, candidate, sampleLines);
+        std::map<int, int> lines; // separators per line -> lines
+        for (int count : counts)
+            if (count > 0)
+                ++lines[count];
+        int score = 0;
+        for (const auto& [count, many] : lines)
+            score = std::max(score, many * 1000 + count);
+        if (score > bestScore) {
+            bestScore = score;
+            format.separator = candidate;
+        }
+    }
+    const QList<AddressRow> rows = parseCsv(text, format.separator);
+    if (rows.size() > 1) {
+        const auto numeric = [](const AddressRow& row) {
+            return std::any_of(row.fields.begin(), row.fields.end(), looksLikeNumber);
+        };
+        const bool belowHasNumbers = std::any_of(
+            rows.begin() + 1, rows.begin() + std::min<qsizetype>(rows.size(), 20), numeric);
+        format.hasHeader = !numeric(rows.first()) && belowHasNumbers;
+    } else {
+        format.hasHeader = false;
+    }
+    return format;
+}
+
+QString decodeText(const QByteArray& data, TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Windows1251:
+        return Cp1251::get().decode(data);
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8WithBom:
+        break;
+    }
+    const qsizetype begin = startsWith(data, "\xEF\xBB\xBF", 3) ? 3 : 0;
+    return QString::fromUtf8(data.constData() + begin, data.size() - begin);
+}
+
+QByteArray encodeText(const QString& text, TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Windows1251: {
+        QByteArray bytes = Cp1251::get().encode(text);
+        bytes.replace('\x1A', '?');
+        return bytes;
+    }
+    case TextEncoding::Utf8WithBom:
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    case TextEncoding::Utf8:
+        break;
+    }
+    return text.toUtf8();
+}
+
+QList<AddressRow> parseCsv(QStringView text, QChar separator) {
+    QList<AddressRow> rows;
+    AddressRow row;
+    QString field;
+    int line = 1;
+    row.line = line;
+    bool quoted = false;    // inside a quoted field
+    bool wasQuoted = false; // the field under way began with a quote
+    auto endField = [&] {
+        row.fields.append(field);
+        field.clear();
+        wasQuoted = false;
+    };
+    auto endRow = [&] {
+        // A row that has a separator has a last field, however empty.
+        if (wasQuoted || !field.isEmpty() || !row.fields.isEmpty())
+            endField();
+        const bool blank = std::all_of(row.fields.begin(), row.fields.end(),
+                                       [](const QString& f) { return f.trimmed().isEmpty(); });
+        if (!blank)
+            rows.append(row);
+        row = AddressRow{};
+        row.line = line;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"') {
+                if (i + 1 < text.size() && text[i + 1] == u'"') {
+                    field += u'"';
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+                continue;
+            }
+            if (c == u'\r' || c == u'\n') {
+                if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                    ++i;
+                ++line;
+                field += crlf;
+                continue;
+            }
+            field += c;
+            continue;
+        }
+        if (c == u'"' && field.isEmpty() && !wasQuoted) {
+            quoted = true;
+            wasQuoted = true;
+        } else if (c == separator) {
+            endField();
+        } else if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            ++line;
+            endRow();
+        } else {
+            field += c;
+        }
+    }
+    endRow();
+    return rows;
+}
+
+AddressTable readCsv(const QByteArray& data, const CsvFormat& format) {
+    AddressTable table;
+    table.rows = parseCsv(decodeText(data, format.encoding), format.separator);
+    qsizetype width = 0;
+    for (const AddressRow& row : table.rows)
+        width = std::max(width, row.fields.size());
+    if (format.hasHeader && !table.rows.isEmpty())
+        table.columns = table.rows.takeFirst().fields;
+    for (qsizetype i = 0; i < width; ++i) {
+        if (i >= table.columns.size())
+            table.columns.append(QStringLiteral("Столбец %1").arg(i + 1));
+        else if (table.columns[i].trimmed().isEmpty())
+            table.columns[i] = QStringLiteral("Столбец %1").arg(i + 1);
+    }
+    for (AddressRow& row : table.rows)
+        while (row.fields.size() < width)
+            row.fields.append(QString());
+    return table;
+}
+
+QString csvLine(const QStringList& fields, QChar separator) {
+    QStringList quoted;
+    for (const QString& field : fields) {
+        const bool needsQuotes = field.contains(separator) || field.contains(u'"') ||
+                                 field.contains(u'\n') || field.contains(u'\r') ||
+                                 field.startsWith(u' ') || field.endsWith(u' ');
+        if (!needsQuotes) {
+            quoted.append(field);
+            continue;
+        }
+        QString doubled = field;
+        doubled.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+        quoted.append(u'"' + doubled + u'"');
+    }
+    return quoted.join(separator) + crlf;
+}
+
+// vCard
+
+namespace {
+
+enum VCardColumn {
+    FullName,
+    Family,
+    Given,
+    Middle,
+    Organisation,
+    Street,
+    Locality,
+    Region,
+    PostalCode,
+    Country,
+    Label,
+    ColumnCount
+};
+
+struct Property {
+    QString name; // upper case, group dropped
+    QHash<QString, QStringList> parameters;
+    QByteArray rawValue;
+};
+
+QByteArray decodeQuotedPrintable(const QByteArray& value) {
+    QByteArray bytes;
+    bytes.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c != '=') {
+            bytes += c;
+            continue;
+        }
+        // A soft line break: "=" at the end of a line.
+        if (i + 1 < value.size() && (value[i + 1] == '\r' || value[i + 1] == '\n')) {
+            ++i;
+            if (value[i] == '\r' && i + 1 < value.size() && value[i + 1] == '\n')
+                ++i;
+            continue;
+        }
+        bool ok = false;
+        const int byte = i + 2 < value.size() ? value.mid(i + 1, 2).toInt(&ok, 16) : 0;
+        if (ok) {
+            bytes += char(byte);
+            i += 2;
+        } else {
+            bytes += c;
+        }
+    }
+    return bytes;
+}
+
+QString decodeCharset(const QByteArray& bytes, const QString& charset) {
+    if (charset.isEmpty() || charset.compare(QStringLiteral("utf-8"), Qt::CaseInsensitive) == 0)
+        return QString::fromUtf8(bytes);
+    if (charset.compare(QStringLiteral("windows-1251"), Qt::CaseInsensitive) == 0 ||
+        charset.compare(QStringLiteral("cp1251"), Qt::CaseInsensitive) == 0)
+        return Cp1251::get().decode(bytes);
+    QStringDecoder decoder(charset.toLatin1().constData());
+    if (decoder.isValid())
+        return decoder.decode(bytes);
+    return QString::fromUtf8(bytes);
+}
+
+// The value's components (split at unescaped ";"), escapes resolved.
+QStringList components(const QString& value, bool escapes) {
+    QStringList parts;
+    QString part;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'\\' && i + 1 < value.size()) {
+            const QChar next = value[++i];
+            if (!escapes)
+                part += c;
+            if (escapes && (next == u'n' || next == u'N'))
+                part += crlf;
+            else
+                part += next;
+        } else if (c == u';') {
+            parts.append(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    parts.append(part);
+    return parts;
+}
+
+struct Line {
+    QByteArray text;
+    int number = 0; // the file's line it begins on
+};
+
+// Lines of the file unfolded: a line that begins with a blank continues the one
+// before; in QUOTED-PRINTABLE values a line that ends with "=" goes on in the next.
+QList<Line> unfoldedLines(const QByteArray& data) {
+    QList<Line> lines;
+    bool softBreak = false;
+    int number = 0;
+    for (QByteArray line : data.split('\n')) {
+        ++number;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (softBreak && !lines.isEmpty())
+            lines.last().text.append("\r\n").append(line);
+        else if ((line.startsWith(' ') || line.startsWith('\t')) && !lines.isEmpty())
+            lines.last().text.append(line.mid(1));
+        else
+            lines.append({line, number});
+        const QByteArray& last = lines.last().text;
+        const qsizetype colon = last.indexOf(':');
+        softBreak = colon > 0 && last.left(colon).toUpper().contains("QUOTED-PRINTABLE") &&
+                    last.endsWith('=');
+    }
+    return lines;
+}
+
+Property parseProperty(const QByteArray& line) {
+    Property property;
+    // The name and parameters end at the first colon outside a quoted parameter value.
+    qsizetype colon = -1;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == '"')
+            quoted = !quoted;
+        else if (line[i] == ':' && !quoted) {
+            colon = i;
+            break;
+        }
+    }
+    if (colon < 0)
+        return property;
+    property.rawValue = line.mid(colon + 1);
+    const QList<QByteArray> head = line.left(colon).split(';');
+    QByteArray name = head.first().trimmed().toUpper();
+    const qsizetype dot = name.lastIndexOf('.');
+    property.name = QString::fromLatin1(dot >= 0 ? name.mid(dot + 1) : name);
+    for (qsizetype i = 1; i < head.size(); ++i) {
+        const QByteArray parameter = head[i].trimmed();
+        const qsizetype equals = parameter.indexOf('=');
+        if (equals < 0) {
+            // vCard 2.1 names a type or an encoding alone ("HOME", "QUOTED-PRINTABLE").
+            const QString bare = QString::fromLatin1(parameter).toUpper();
+            const bool encoding = bare == u"QUOTED-PRINTABLE" || bare == u"BASE64" || bare == u"B";
+            property.parameters[encoding ? QStringLiteral("ENCODING") : QStringLiteral("TYPE")]
+                .append(bare);
+            continue;
+        }
+        const QString key = QString::fromLatin1(parameter.left(equals)).trimmed().toUpper();
+        QString value = QString::fromUtf8(parameter.mid(equals + 1)).trimmed();
+        if (value.startsWith(u'"') && value.endsWith(u'"') && value.size() >= 2)
+            value = value.mid(1, value.size() - 2);
+        for (const QString& part : value.split(u','))
+            property.parameters[key].append(key == u"LABEL" ? part : part.toUpper());
+    }
+    return property;
+}
+
+QString propertyText(const Property& property, bool escapes) {
+    const QStringList encoding = property.parameters.value(QStringLiteral("ENCODING"));
+    QByteArray bytes = property.rawValue;
+    if (encoding.contains(QStringLiteral("QUOTED-PRINTABLE")))
+        bytes = decodeQuotedPrintable(bytes);
+    const QString charset = property.parameters.value(QStringLiteral("CHARSET")).value(0);
+    QString text = decodeCharset(bytes, charset);
+    return escapes ? text : withCrLf(text);
+}
+
+QString joined(const QStringList& parts, const QString& separator) {
+    QStringList kept;
+    for (const QString& part : parts)
+        if (!part.trimmed().isEmpty())
+            kept.append(part.trimmed());
+    return kept.join(separator);
+}
+
+} // namespace
+
+QStringList vCardColumns() {
+    return {QStringLiteral("Полное имя"), QStringLiteral("Фамилия"),     QStringLiteral("Имя"),
+            QStringLiteral("Отчество"),   QStringLiteral("Организация"), QStringLiteral("Улица"),
+            QStringLiteral("Город"),      QStringLiteral("Регион"),      QStringLiteral("Индекс"),
+            QStringLiteral("Страна"),     QStringLiteral("Адрес")};
+}
+
+AddressTable readVCards(const QByteArray& data) {
+    AddressTable table;
+    table.columns = vCardColumns();
+    const qsizetype begin = startsWith(data, "\xEF\xBB\xBF", 3) ? 3 : 0;
+    const QByteArray bytes = data.mid(begin);
+
+    const QList<Line> lines = unfoldedLines(bytes);
+    AddressRow card;
+    bool inCard = false;
+    bool escapes = true;
+    bool addressTaken = false;
+    bool preferredAddress = false;
+    for (const Line& line : lines) {
+        const QByteArray trimmed = line.text.trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        const Property property = parseProperty(trimmed);
+        if (property.name == u"BEGIN" && property.rawValue.trimmed().toUpper() == "VCARD") {
+            card = AddressRow{line.number, QStringList(ColumnCount, QString())};
+            inCard = true;
+            escapes = true;
+            addressTaken = false;
+            preferredAddress = false;
+            continue;
+        }
+        if (!inCard)
+            continue;
+        if (property.name == u"END") {
+            table.rows.append(card);
+            inCard = false;
+            continue;
+        }
+        if (property.name == u"VERSION") {
+            // vCard 2.1 has no backslash escapes of its own.
+            escapes = property.rawValue.trimmed() != "2.1";
+            continue;
+        }
+        const QString text = propertyText(property, escapes);
+        if (property.name == u"FN") {
+            card.fields[FullName] = joined(components(text, escapes), QStringLiteral(" "));
+        } else if (property.name == u"N") {
+            const QStringList n = components(text, escapes);
+            card.fields[Family] = n.value(0).trimmed();
+            card.fields[Given] = n.value(1).trimmed();
+            card.fields[Middle] = n.value(2).trimmed();
+        } else if (property.name == u"ORG") {
+            card.fields[Organisation] = joined(components(text, escapes), QStringLiteral(", "));
+        } else if (property.name == u"ADR") {
+            const QStringList types = property.parameters.value(QStringLiteral("TYPE")) +
+                                      property.parameters.value(QStringLiteral("PREF"));
+            const bool preferred = types.contains(QStringLiteral("PREF")) ||
+                                   property.parameters.contains(QStringLiteral("PREF"));
+            if (addressTaken && (preferredAddress || !preferred))
+                continue;
+            addressTaken = true;
+            preferredAddress = preferred;
+            const QStringList adr = components(text, escapes);
+            card.fields[Street] =
+                joined({adr.value(2), adr.value(1), adr.value(0)}, QStringLiteral(", "));
+            card.fields[Locality] = adr.value(3).trimmed();
+            card.fields[Region] = adr.value(4).trimmed();
+            card.fields[PostalCode] = adr.value(5).trimmed();
+            card.fields[Country] = adr.value(6).trimmed();
+            const QString label = property.parameters.value(QStringLiteral("LABEL")).join(u',');
+            if (!label.isEmpty())
+                card.fields[Label] = withCrLf(components(label, true).join(u';'));
+        } else if (property.name == u"LABEL" && card.fields[Label].isEmpty()) {
+            card.fields[Label] = components(text, escapes).join(u';');
+        }
+    }
+    return table;
+}

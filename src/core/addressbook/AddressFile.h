@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Address files as offices keep them: spreadsheets saved as CSV (a Russian Excel
+// writes Windows-1251 with ";"), and contact cards (vCard 2.1, 3.0 and 4.0) from
+// phones and mail programs. Both are read into one table of text columns, so that
+// one column mapping serves either.
+
+enum class TextEncoding {
+    Utf8,
+    Utf8WithBom,
+    Windows1251,
+};
+
+enum class AddressFileKind {
+    Csv,
+    VCard,
+};
+
+// One row of the table, with the line of the file it starts on (counting from 1).
+struct AddressRow {
+    int line = 0;
+    QStringList fields;
+};
+
+struct AddressTable {
+    QStringList columns; // the column names: a CSV's header row, or the card fields
+    QList<AddressRow> rows;
+};
+
+struct CsvFormat {
+    QChar separator = u';';
+    TextEncoding encoding = TextEncoding::Windows1251;
+    bool hasHeader = true;
+};
+
+// The kind of an address file from its first bytes; throws UserError naming the file
+// and what the program reads when the bytes are no text (a picture, a workbook, a
+// database).
+AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName);
+
+// The encoding (a UTF-8 byte order mark; otherwise UTF-8 when the bytes are valid
+// UTF-8, else Windows-1251), the separator (";", "," or a tab: the one that splits the
+// first lines into the same number of fields) and whether the first row names the
+// columns (no field of it is a number while some field below is).
+CsvFormat detectCsvFormat(const QByteArray& data);
+QString decodeText(const QByteArray& data, TextEncoding encoding);
+// Characters Windows-1251 lacks become "?" there.
+QByteArray encodeText(const QString& text, TextEncoding encoding);
+
+// Fields as spreadsheets write them: quoted fields may hold separators, doubled quotes
+// and line breaks; rows end with CR LF, LF or CR; empty lines are skipped.
+QList<AddressRow> parseCsv(QStringView text, QChar separator);
+AddressTable readCsv(const QByteArray& data, const CsvFormat& format);
+// One row, quoted where a field needs it, ended by CR LF.
+QString csvLine(const QStringList& fields, QChar separator);
+
+// The card fields read from every card, in this order.
+QStringList vCardColumns();
+// Folded lines, QUOTED-PRINTABLE and CHARSET (2.1), escapes (3.0, 4.0), several cards
+// per file; a card's row line is its BEGIN line. Properties other than the columns'
+// are skipped.
+AddressTable readVCards(const QByteArray& data);

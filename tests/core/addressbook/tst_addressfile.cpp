@@ -1,0 +1,184 @@
+#include "ErrorOf.h"
+
+#include "core/Cp1251.h"
+#include "core/addressbook/AddressFile.h"
+
+#include <QTest>
+
+namespace {
+
+QByteArray cp1251(const QString& text) {
+    return Cp1251::get().encode(text);
+}
+
+// A card's fields by column name.
+QString field(const AddressTable& table, int row, const QString& column) {
+    return table.rows.value(row).fields.value(table.columns.indexOf(column));
+}
+
+} // namespace
+
+class AddressFileTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void csvFilesAsProgramsWriteThem_data();
+    void csvFilesAsProgramsWriteThem();
+    void csvLinesReadBack_data();
+    void csvLinesReadBack();
+    void vCards_data();
+    void vCards();
+    void filesThatAreNoText_data();
+    void filesThatAreNoText();
+};
+
+void AddressFileTest::csvFilesAsProgramsWriteThem_data() {
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QStringList>("lastRow");
+    QTest::addColumn<int>("lastLine");
+
+    QTest::newRow("Russian Excel: Windows-1251, ';', a quoted address of two lines")
+        << cp1251("Имя;Кому;Адрес;Индекс\r\n"
+                  "Иванов;Иванову И. И.;\"ул. Ленина, д. 1\r\nг. Москва\";101000\r\n"
+                  "\r\n"
+                  "ООО \"Рога\";\"ООО \"\"Рога\"\"\";\"пр. Мира; 5\";129110\r\n")
+        << QChar(u';') << int(TextEncoding::Windows1251) << true << 2
+        << QStringList{"ООО \"Рога\"", "ООО \"Рога\"", "пр. Мира; 5", "129110"} << 5;
+    QTest::newRow("UTF-8 with a byte order mark and ','")
+        << QByteArray("\xEF\xBB\xBF") +
+               QStringLiteral("Name,Address,Zip\nПетров,\"Невский, 1\",190000\n").toUtf8()
+        << QChar(u',') << int(TextEncoding::Utf8WithBom) << true << 1
+        << QStringList{"Петров", "Невский, 1", "190000"} << 2;
+    QTest::newRow("tabs, UTF-8, no header, a last line without its end")
+        << QStringLiteral("Сидоров\tг. Тула\t300000\rКозлов\tг. Орёл\t302000").toUtf8()
+        << QChar(u'\t') << int(TextEncoding::Utf8) << false << 2
+        << QStringList{"Козлов", "г. Орёл", "302000"} << 2;
+}
+
+void AddressFileTest::csvFilesAsProgramsWriteThem() {
+    QFETCH(QByteArray, data);
+    QFETCH(QChar, separator);
+    QFETCH(int, encoding);
+    QFETCH(bool, header);
+    QFETCH(int, rows);
+    QFETCH(QStringList, lastRow);
+    QFETCH(int, lastLine);
+    const CsvFormat format = detectCsvFormat(data);
+    QCOMPARE(format.separator, separator);
+    QCOMPARE(int(format.encoding), encoding);
+    QCOMPARE(format.hasHeader, header);
+    QCOMPARE(addressFileKind(data, "адреса.csv"), AddressFileKind::Csv);
+    const AddressTable table = readCsv(data, format);
+    QCOMPARE(table.rows.size(), rows);
+    QCOMPARE(table.rows.last().fields, lastRow);
+    QCOMPARE(table.rows.last().line, lastLine);
+    QCOMPARE(table.columns.size(), lastRow.size());
+    if (encoding == int(TextEncoding::Windows1251))
+        QCOMPARE(table.rows.first().fields[2], "ул. Ленина, д. 1\r\nг. Москва");
+}
+
+void AddressFileTest::csvLinesReadBack_data() {
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QChar>("separator");
+    QTest::newRow("plain") << QStringList{"Иванов", "Москва", "101000"} << QChar(u';');
+    QTest::newRow("separator, quotes, line breaks, outer blanks")
+        << QStringList{"a;b", "\"кавычки\"", "две\r\nстроки", " отступ", ""} << QChar(u';');
+    QTest::newRow("comma") << QStringList{"Невский, 1", "x"} << QChar(u',');
+}
+
+void AddressFileTest::csvLinesReadBack() {
+    QFETCH(QStringList, fields);
+    QFETCH(QChar, separator);
+    const QList<AddressRow> rows = parseCsv(csvLine(fields, separator), separator);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].fields, fields);
+}
+
+void AddressFileTest::vCards_data() {
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("cards");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("line");
+
+    const QByteArray qp21 =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+        "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=D0=98=D0=B2=D0=B0=D0=BD=\r\n"
+        "=D0=BE=D0=B2;=D0=98=D0=B2=D0=B0=D0=BD\r\n"
+        "ADR;HOME;CHARSET=windows-1251;QUOTED-PRINTABLE:;;=F3=EB. =CC=E8=F0=E0, 5;"
+        "=CC=EE=F1=EA=E2=E0;;129110;\r\n"
+        "END:VCARD\r\n";
+    QTest::newRow("2.1: QUOTED-PRINTABLE UTF-8 with a soft break") << qp21 << 1 << "Фамилия"
+                                                                   << "Иванов" << 1;
+    QTest::newRow("2.1: QUOTED-PRINTABLE Windows-1251 address") << qp21 << 1 << "Улица"
+                                                                << "ул. Мира, 5" << 1;
+    QTest::newRow("2.1: postal code") << qp21 << 1 << "Индекс"
+                                      << "129110" << 1;
+
+    const QByteArray folded30 = QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nFN:Пётр Петров\n"
+                                               "END:VCARD\n"
+                                               "BEGIN:VCARD\nVERSION:3.0\nFN:Анна\n  Сидорова\n"
+                                               "ORG:ООО \"Ромашка\"\\, филиал;Отдел\n"
+                                               "item1.ADR;TYPE=work:;;Невский пр.\\, 1\\nкв. 2;"
+                                               "Санкт-Петербург;;190000;Россия\n"
+                                               "END:VCARD\n")
+                                    .toUtf8();
+    QTest::newRow("3.0: a folded line") << folded30 << 2 << "Полное имя"
+                                        << "Анна Сидорова" << 5;
+    QTest::newRow("3.0: escapes in a structured value") << folded30 << 2 << "Улица"
+                                                        << "Невский пр., 1\r\nкв. 2" << 5;
+    QTest::newRow("3.0: organisation") << folded30 << 2 << "Организация"
+                                       << "ООО \"Ромашка\", филиал, Отдел" << 5;
+
+    const QByteArray v40 =
+        QStringLiteral(
+            "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Козлов\r\n"
+            "ADR;TYPE=home:;;ул. Старая;Тула;;300000;\r\n"
+            "ADR;PREF=1;LABEL=\"ул. Новая, 2\\nг. Орёл\":;;ул. Новая, 2;Орёл;;302000;\r\n"
+            "END:VCARD\r\n")
+            .toUtf8();
+    QTest::newRow("4.0: the preferred address") << v40 << 1 << "Индекс"
+                                                << "302000" << 1;
+    QTest::newRow("4.0: its label") << v40 << 1 << "Адрес"
+                                    << "ул. Новая, 2\r\nг. Орёл" << 1;
+}
+
+void AddressFileTest::vCards() {
+    QFETCH(QByteArray, data);
+    QFETCH(int, cards);
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    QFETCH(int, line);
+    QCOMPARE(addressFileKind(data, "контакты.vcf"), AddressFileKind::VCard);
+    const AddressTable table = readVCards(data);
+    QCOMPARE(table.rows.size(), cards);
+    QCOMPARE(field(table, cards - 1, column), value);
+    QCOMPARE(table.rows.last().line, line);
+}
+
+void AddressFileTest::filesThatAreNoText_data() {
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("workbook") << QByteArray("PK\x03\x04rest", 8) << "книга Excel (.xlsx)";
+    QTest::newRow("Jet database") << QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20)
+                                  << "база данных Access";
+    QTest::newRow("picture") << QByteArray("\xFF\xD8\xFF\xE0", 4) << "рисунок JPEG";
+    QTest::newRow("other binary") << QByteArray("abc\0" "def", 7) << "двоичный файл";
+}
+
+void AddressFileTest::filesThatAreNoText() {
+    QFETCH(QByteArray, data);
+    QFETCH(QString, kind);
+    const QString error = errorOf([&] { addressFileKind(data, "/home/user/адреса.csv"); });
+    QVERIFY2(error.startsWith("Файл «/home/user/адреса.csv» — не текстовый файл") &&
+                 error.contains(kind) && error.contains("CSV") && error.contains("vCard"),
+             qPrintable(error));
+}
+
+QTEST_MAIN(AddressFileTest)
+
+#include "tst_addressfile.moc"
