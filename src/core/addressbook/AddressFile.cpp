@@ -295,6 +295,7 @@ enum VCardColumn {
     PostalCode,
     Country,
     Label,
+    Addressee,
     ColumnCount
 };
 
@@ -449,11 +450,12 @@ QString propertyText(const Property& property, bool escapes) {
     return escapes ? text : withCrLf(text);
 }
 
+// The parts that are not blank, as they are.
 QString joined(const QStringList& parts, const QString& separator) {
     QStringList kept;
     for (const QString& part : parts)
         if (!part.trimmed().isEmpty())
-            kept.append(part.trimmed());
+            kept.append(part);
     return kept.join(separator);
 }
 
@@ -463,7 +465,7 @@ QStringList vCardColumns() {
     return {QStringLiteral("Полное имя"), QStringLiteral("Фамилия"),     QStringLiteral("Имя"),
             QStringLiteral("Отчество"),   QStringLiteral("Организация"), QStringLiteral("Улица"),
             QStringLiteral("Город"),      QStringLiteral("Регион"),      QStringLiteral("Индекс"),
-            QStringLiteral("Страна"),     QStringLiteral("Адрес")};
+            QStringLiteral("Страна"),     QStringLiteral("Адрес"),       QStringLiteral("Кому")};
 }
 
 AddressTable readVCards(const QByteArray& data) {
@@ -505,7 +507,10 @@ AddressTable readVCards(const QByteArray& data) {
         }
         const QString text = propertyText(property, escapes);
         if (property.name == u"FN") {
-            card.fields[FullName] = joined(components(text, escapes), QStringLiteral(" "));
+            card.fields[FullName] =
+                joined(components(text, escapes), QStringLiteral(" ")).trimmed();
+        } else if (property.name == u"X-ADDRESSEE") {
+            card.fields[Addressee] = components(text, escapes).join(u';');
         } else if (property.name == u"N") {
             const QStringList n = components(text, escapes);
             card.fields[Family] = n.value(0).trimmed();

@@ -59,7 +59,8 @@ AddressTable readCsv(const QByteArray& data, const CsvFormat& format);
 // One row, quoted where a field needs it, ended by CR LF.
 QString csvLine(const QStringList& fields, QChar separator);
 
-// The card fields read from every card, in this order.
+// The card fields read from every card, in this order. The last, "Кому", is the
+// addressee as this program writes it (X-ADDRESSEE).
 QStringList vCardColumns();
 // Folded lines, QUOTED-PRINTABLE and CHARSET (2.1), escapes (3.0, 4.0), several cards
 // per file; a card's row line is its BEGIN line. Properties other than the columns'

@@ -167,7 +167,10 @@ void AddressFileTest::filesThatAreNoText_data() {
     QTest::newRow("Jet database") << QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20)
                                   << "база данных Access";
     QTest::newRow("picture") << QByteArray("\xFF\xD8\xFF\xE0", 4) << "рисунок JPEG";
-    QTest::newRow("other binary") << QByteArray("abc\0" "def", 7) << "двоичный файл";
+    QTest::newRow("other binary") << QByteArray("abc\0"
+                                                "def",
+                                                7)
+                                  << "двоичный файл";
 }
 
 void AddressFileTest::filesThatAreNoText() {

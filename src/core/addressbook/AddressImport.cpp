@@ -1,0 +1,337 @@
+#include "core/addressbook/AddressImport.h"
+
+#include "core/UserError.h"
+#include "core/addressbook/AddressDb.h"
+#include "core/addressbook/splittext.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+const QString groupDelimiter = QStringLiteral(";");
+
+// How often the progress is told, in rows.
+constexpr int progressStep = 500;
+
+struct PageColumns {
+    QString table;
+    QString name;
+    QString komy; // empty: the page has none
+    QString kyda;
+    QString index;
+};
+
+PageColumns columnsOf(AddressPage page) {
+    if (page == AddressPage::Recipients)
+        return {QStringLiteral("table"), QStringLiteral("name"), QStringLiteral("komy"),
+                QStringLiteral("kyda"), QStringLiteral("intyda")};
+    return {QStringLiteral("table2"), QStringLiteral("otkogo"), QString(), QStringLiteral("otkyda"),
+            QStringLiteral("intyt")};
+}
+
+// The column names an export writes, which guess() knows again.
+QStringList exportColumns(AddressPage page) {
+    if (page == AddressPage::Recipients)
+        return {QStringLiteral("Имя"), QStringLiteral("Кому"), QStringLiteral("Куда"),
+                QStringLiteral("Индекс")};
+    return {QStringLiteral("Отправитель"), QStringLiteral("Куда"), QStringLiteral("Индекс")};
+}
+
+QString joinedParts(const AddressRow& row, const QList<int>& columns) {
+    QStringList parts;
+    for (int column : columns) {
+        const QString part = row.fields.value(column);
+        if (!part.trimmed().isEmpty())
+            parts.append(part);
+    }
+    return parts.join(crlf);
+}
+
+QList<int> numbers(const QString& text) {
+    QList<int> list;
+    for (const QString& piece : text.split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int n = piece.trimmed().toInt(&ok);
+        if (!ok || n < 0)
+            return {};
+        list.append(n);
+    }
+    return list;
+}
+
+QString numbersText(const QList<int>& list) {
+    QStringList pieces;
+    for (int n : list)
+        pieces.append(QString::number(n));
+    return pieces.join(u',');
+}
+
+int columnNamed(const QStringList& columns, const QStringList& names) {
+    for (const QString& name : names) {
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            if (columns[i].trimmed().compare(name, Qt::CaseInsensitive) == 0)
+                return int(i);
+    }
+    return -1;
+}
+
+bool hasValues(const AddressTable& table, int column) {
+    for (const AddressRow& row : table.rows)
+        if (!row.fields.value(column).trimmed().isEmpty())
+            return true;
+    return false;
+}
+
+QString withGroup(const QString& groups, const QString& group) {
+    QStringList pieces = splittext(groups, groupDelimiter);
+    pieces.removeAll(QString());
+    if (pieces.contains(group))
+        return groups;
+    pieces.append(group);
+    return pieces.join(groupDelimiter);
+}
+
+QString vCardEscaped(const QString& text) {
+    QString escaped;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\\' || c == u',' || c == u';')
+            escaped += u'\\';
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            continue;
+        if (c == u'\n' || c == u'\r') {
+            escaped += QStringLiteral("\\n");
+            continue;
+        }
+        escaped += c;
+    }
+    return escaped;
+}
+
+// Lines longer than 75 bytes are folded, as the format asks, between characters.
+QByteArray foldedLine(const QString& line) {
+    const QByteArray bytes = line.toUtf8();
+    QByteArray folded;
+    qsizetype width = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const bool startsCharacter = (uchar(bytes[i]) & 0xC0) != 0x80;
+        if (startsCharacter && width >= 74) {
+            folded += "\r\n ";
+            width = 1;
+        }
+        folded += bytes[i];
+        ++width;
+    }
+    return folded + "\r\n";
+}
+
+} // namespace
+
+QString ColumnMapping::toText() const {
+    return QStringLiteral("name=%1;komy=%2;kyda=%3;index=%4")
+        .arg(name)
+        .arg(numbersText(komy), numbersText(kyda))
+        .arg(index);
+}
+
+ColumnMapping ColumnMapping::fromText(const QString& text) {
+    ColumnMapping mapping;
+    for (const QString& piece : text.split(u';', Qt::SkipEmptyParts)) {
+        const QString key = piece.section(u'=', 0, 0).trimmed();
+        const QString value = piece.section(u'=', 1);
+        bool ok = true;
+        if (key == u"name")
+            mapping.name = value.trimmed().toInt(&ok);
+        else if (key == u"index")
+            mapping.index = value.trimmed().toInt(&ok);
+        else if (key == u"komy")
+            mapping.komy = numbers(value);
+        else if (key == u"kyda")
+            mapping.kyda = numbers(value);
+        if (!ok)
+            return {};
+    }
+    return mapping;
+}
+
+ColumnMapping ColumnMapping::guess(const AddressTable& table, AddressPage page) {
+    const QStringList& columns = table.columns;
+    ColumnMapping mapping;
+    // A card's "Имя" is the given name alone; its full name comes first.
+    mapping.name = columnNamed(columns, {QStringLiteral("Полное имя"), QStringLiteral("Имя"),
+                                         QStringLiteral("Отправитель"), QStringLiteral("Название"),
+                                         QStringLiteral("Name")});
+    if (page == AddressPage::Recipients) {
+        int komy = columnNamed(columns, {QStringLiteral("Кому")});
+        // Cards from phones have no addressee of their own: the person's full name is.
+        if (komy >= 0 && !hasValues(table, komy))
+            komy = columnNamed(columns, {QStringLiteral("Полное имя")});
+        if (komy >= 0)
+            mapping.komy = {komy};
+    }
+    const int kyda = columnNamed(columns, {QStringLiteral("Куда"), QStringLiteral("Адрес")});
+    if (kyda >= 0 && columns.value(kyda) != QStringLiteral("Адрес")) {
+        mapping.kyda = {kyda};
+    } else {
+        for (const QString& part :
+             {QStringLiteral("Улица"), QStringLiteral("Город"), QStringLiteral("Регион")}) {
+            const int column = columnNamed(columns, {part});
+            if (column >= 0)
+                mapping.kyda.append(column);
+        }
+        if (mapping.kyda.isEmpty() && kyda >= 0)
+            mapping.kyda = {kyda};
+    }
+    mapping.index =
+        columnNamed(columns, {QStringLiteral("Индекс"), QStringLiteral("Почтовый индекс"),
+                              QStringLiteral("Zip")});
+    return mapping;
+}
+
+ImportReport importAddresses(AddressDb& db, const AddressTable& table, const ImportOptions& options,
+                             const std::function<bool(int, int)>& progress) {
+    const PageColumns page = columnsOf(options.page);
+    const ColumnMapping& mapping = options.mapping;
+    if (mapping.name < 0 || mapping.index < 0)
+        throw UserError(QStringLiteral("Укажите, в каком столбце имя и в каком индекс."));
+    const bool recipients = options.page == AddressPage::Recipients;
+    const bool toGroup = recipients && !options.group.trimmed().isEmpty();
+    const QString group = options.group.trimmed();
+    if (group.contains(u';'))
+        throw UserError(QStringLiteral("Название группы не может содержать «;»"));
+
+    static const QRegularExpression sixDigits(QStringLiteral("^\\d{1,6}$"));
+    ImportReport report;
+    const int total = int(table.rows.size());
+    AddressDb::Transaction transaction(db);
+    TableCursor cursor(db, page.table, page.name);
+    cursor.open();
+    if (toGroup) {
+        TableCursor groups(db, QStringLiteral("groups"), QStringLiteral("pname"));
+        groups.open();
+        if (!groups.locate(group))
+            groups.insert({{QStringLiteral("pname"), group}});
+    }
+    int done = 0;
+    for (const AddressRow& row : table.rows) {
+        if (progress && done % progressStep == 0 && !progress(done, total)) {
+            report = ImportReport{};
+            report.cancelled = true;
+            return report;
+        }
+        ++done;
+        QString name = row.fields.value(mapping.name).trimmed();
+        // A recipient's name is one line; a sender's may hold several.
+        if (recipients)
+            name.replace(crlf, QStringLiteral(" "));
+        const QString indexText = row.fields.value(mapping.index).trimmed();
+        if (name.isEmpty()) {
+            report.skipped.append({row.line, QStringLiteral("нет имени")});
+            continue;
+        }
+        if (!sixDigits.match(indexText).hasMatch()) {
+            report.skipped.append(
+                {row.line,
+                 indexText.isEmpty()
+                     ? QStringLiteral("нет индекса")
+                     : QStringLiteral("индекс «%1» — не число из 1–6 цифр").arg(indexText)});
+            continue;
+        }
+        QHash<QString, QVariant> values{{page.kyda, joinedParts(row, mapping.kyda)},
+                                        {page.index, indexText.toInt()}};
+        if (recipients)
+            values.insert(page.komy, joinedParts(row, mapping.komy));
+
+        if (cursor.locate(name)) {
+            if (options.duplicates == DuplicateChoice::Skip) {
+                report.skipped.append(
+                    {row.line, QStringLiteral("«%1» уже есть в адресной книге").arg(name)});
+                continue;
+            }
+            if (options.duplicates == DuplicateChoice::Update) {
+                if (toGroup)
+                    values.insert(QStringLiteral("groups"),
+                                  withGroup(cursor.text(QStringLiteral("groups")), group));
+                if (!cursor.update(values))
+                    throw UserError(
+                        QStringLiteral("Запись «%1» удалена другой программой во время импорта.")
+                            .arg(name));
+                ++report.updated;
+                report.names.append(cursor.text(page.name));
+                continue;
+            }
+            const QString stem = name;
+            for (int n = 2; cursor.locate(name); ++n)
+                name = QStringLiteral("%1 (%2)").arg(stem).arg(n);
+        }
+        values.insert(page.name, name);
+        if (recipients) {
+            values.insert(QStringLiteral("galka"), 0);
+            values.insert(QStringLiteral("groups"), toGroup ? group : QString());
+            values.insert(QStringLiteral("profile"), options.profile);
+        } else {
+            values.insert(QStringLiteral("default"), 0);
+        }
+        cursor.insert(values);
+        ++report.added;
+        report.names.append(name);
+    }
+    if (progress && !progress(total, total)) {
+        report = ImportReport{};
+        report.cancelled = true;
+        return report;
+    }
+    transaction.commit();
+    return report;
+}
+
+QByteArray exportAddresses(AddressDb& db, AddressPage page, const QStringList& names,
+                           ExportFormat format) {
+    const PageColumns columns = columnsOf(page);
+    TableCursor cursor(db, columns.table, columns.name);
+    cursor.open();
+    QSet<QString> wanted;
+    for (const QString& name : names)
+        wanted.insert(name.toCaseFolded());
+
+    QString text;
+    QByteArray cards;
+    const QChar separator = format == ExportFormat::CsvSpreadsheet ? u';' : u',';
+    if (format != ExportFormat::VCard)
+        text += csvLine(exportColumns(page), separator);
+    for (cursor.first(); !cursor.eof(); cursor.next()) {
+        const QString name = cursor.text(columns.name);
+        if (!wanted.isEmpty() && !wanted.contains(name.toCaseFolded()))
+            continue;
+        const QString komy = columns.komy.isEmpty() ? QString() : cursor.text(columns.komy);
+        const QString kyda = cursor.text(columns.kyda);
+        const QString index = QString::number(cursor.integer(columns.index));
+        if (format != ExportFormat::VCard) {
+            QStringList fields{name};
+            if (!columns.komy.isEmpty())
+                fields.append(komy);
+            fields << kyda << index;
+            text += csvLine(fields, separator);
+            continue;
+        }
+        cards += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+        cards += foldedLine(QStringLiteral("FN:") + vCardEscaped(name));
+        cards += foldedLine(QStringLiteral("N:") + vCardEscaped(name) + QStringLiteral(";;;;"));
+        if (!komy.isEmpty())
+            cards += foldedLine(QStringLiteral("X-ADDRESSEE:") + vCardEscaped(komy));
+        cards += foldedLine(QStringLiteral("ADR;TYPE=postal:;;") + vCardEscaped(kyda) +
+                            QStringLiteral(";;;") + index + QStringLiteral(";"));
+        cards += "END:VCARD\r\n";
+    }
+    switch (format) {
+    case ExportFormat::CsvSpreadsheet:
+        return encodeText(text, TextEncoding::Windows1251);
+    case ExportFormat::CsvUtf8:
+        return encodeText(text, TextEncoding::Utf8WithBom);
+    case ExportFormat::VCard:
+        break;
+    }
+    return cards;
+}

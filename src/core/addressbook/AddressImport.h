@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/addressbook/AddressFile.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class AddressDb;
+
+// The page of the address book an import or export works on.
+enum class AddressPage {
+    Recipients, // `table`: name, komy, kyda, intyda
+    Senders,    // table2: otkogo, otkyda, intyt
+};
+
+// Which columns of an address table make up a record. "Кому" and "Куда" may join
+// several columns, with CR LF between the parts that are not empty. Senders have
+// no "Кому".
+struct ColumnMapping {
+    int name = -1;
+    QList<int> komy;
+    QList<int> kyda;
+    int index = -1;
+
+    bool operator==(const ColumnMapping&) const = default;
+    // As kept in the settings file: "name=0;komy=1,2;kyda=3;index=4".
+    QString toText() const;
+    // A text that cannot be read gives the empty mapping.
+    static ColumnMapping fromText(const QString& text);
+    // Columns named as this program's export names them, or as cards name them;
+    // columns it does not know stay unmapped.
+    static ColumnMapping guess(const AddressTable& table, AddressPage page);
+};
+
+// What an import does with a name the address book already has.
+enum class DuplicateChoice {
+    Skip,
+    Update, // the existing record takes the file's texts and index
+    Number, // added as "name (2)", "name (3)", ...
+};
+
+struct ImportOptions {
+    AddressPage page = AddressPage::Recipients;
+    ColumnMapping mapping;
+    DuplicateChoice duplicates = DuplicateChoice::Skip;
+    // Recipients imported or updated go into this group (made when new); empty: none.
+    QString group;
+    // A new recipient's print profile.
+    QString profile;
+};
+
+struct ImportReport {
+    struct Skipped {
+        int line = 0;
+        QString reason;
+    };
+    int added = 0;
+    int updated = 0;
+    QList<Skipped> skipped;
+    // The names of the records added or updated, in file order.
+    QStringList names;
+    bool cancelled = false;
+};
+
+// Reads the rows into the address book in one transaction. `progress` is told the rows
+// done and the total now and then; when it gives false the import is cancelled and the
+// address book is left exactly as it was (report.cancelled). Any failure throws
+// UserError and leaves the address book as it was too.
+ImportReport importAddresses(AddressDb& db, const AddressTable& table, const ImportOptions& options,
+                             const std::function<bool(int done, int total)>& progress = {});
+
+enum class ExportFormat {
+    CsvSpreadsheet, // Windows-1251 with ";", as a Russian Excel opens it
+    CsvUtf8,        // UTF-8 with ","
+    VCard,          // vCard 3.0, UTF-8
+};
+
+// The records of the page with these names (all when the list is empty), in the
+// address book's order, in the layout that import reads back.
+QByteArray exportAddresses(AddressDb& db, AddressPage page, const QStringList& names,
+                           ExportFormat format);

@@ -1,0 +1,201 @@
+#include "ErrorOf.h"
+#include "TestFolder.h"
+
+#include "core/Cp1251.h"
+#include "core/addressbook/AddressDb.h"
+#include "core/addressbook/AddressImport.h"
+
+#include <QTest>
+
+namespace {
+
+// The stored fields of every recipient, in table order, one text per recipient.
+QStringList storedRecipients(const TestFolder& folder) {
+    QStringList rows;
+    for (const QVariant& row :
+         folder.column("select name || '|' || komy || '|' || kyda || '|' || intyda || '|' || "
+                       "coalesce(`groups`, '') from `table` order by id"))
+        rows.append(row.toString());
+    return rows;
+}
+
+const QByteArray office = Cp1251::get().encode(
+    QStringLiteral("Имя;Кому;Улица;Город;Индекс\r\n"
+                   "Иванов;Иванову И. И.;ул. Ленина, 1;г. Москва;101000\r\n"
+                   ";Без имени;ул. Мира;г. Тула;300000\r\n"
+                   "Петров;Петрову П. П.;\"Невский пр., 2\r\nкв. 3\";;1900001\r\n"
+                   "иванов;Иванову И. И.;ул. Новая, 5;г. Москва;101001\r\n"
+                   "Сидоров;Сидорову;;г. Орёл;\r\n"));
+
+ColumnMapping officeMapping() {
+    ColumnMapping mapping;
+    mapping.name = 0;
+    mapping.komy = {1};
+    mapping.kyda = {2, 3};
+    mapping.index = 4;
+    return mapping;
+}
+
+} // namespace
+
+class AddressImportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void importsWhatTheUserChose_data();
+    void importsWhatTheUserChose();
+    void cancelledOrFailedLeavesTheBookAsItWas();
+    void exportThenImportGivesTheSameRecords_data();
+    void exportThenImportGivesTheSameRecords();
+    void mappingTextAndGuess();
+};
+
+void AddressImportTest::importsWhatTheUserChose_data() {
+    QTest::addColumn<int>("duplicates");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<int>("added");
+    QTest::addColumn<int>("updated");
+    QTest::addColumn<QStringList>("lastStored");
+
+    // The file's own second "иванов" meets the first as an existing name.
+    QTest::newRow("skip") << int(DuplicateChoice::Skip) << QString() << 1 << 0
+                          << QStringList{"Иванов|Иванову И. И.|ул. Ленина, 1\r\nг. Москва|101000|"};
+    QTest::newRow("update, into a new group")
+        << int(DuplicateChoice::Update) << "Импорт" << 1 << 1
+        << QStringList{"Иванов|Иванову И. И.|ул. Новая, 5\r\nг. Москва|101001|Импорт"};
+    QTest::newRow("number") << int(DuplicateChoice::Number) << QString() << 2 << 0
+                            << QStringList{
+                                   "Иванов|Иванову И. И.|ул. Ленина, 1\r\nг. Москва|101000|",
+                                   "иванов (2)|Иванову И. И.|ул. Новая, 5\r\nг. Москва|101001|"};
+}
+
+void AddressImportTest::importsWhatTheUserChose() {
+    QFETCH(int, duplicates);
+    QFETCH(QString, group);
+    QFETCH(int, added);
+    QFETCH(int, updated);
+    QFETCH(QStringList, lastStored);
+    TestFolder folder;
+    folder.addDatabaseFromScript(TestFolder::shippedSchema());
+    AddressDb db;
+    db.open(folder.file("Convert.mdb"));
+
+    const AddressTable table = readCsv(office, detectCsvFormat(office));
+    ImportOptions options;
+    options.mapping = officeMapping();
+    options.duplicates = DuplicateChoice(duplicates);
+    options.group = group;
+    options.profile = "Конверт DL";
+    const ImportReport report = importAddresses(db, table, options);
+
+    QCOMPARE(report.added, added);
+    QCOMPARE(report.updated, updated);
+    QStringList reasons;
+    for (const ImportReport::Skipped& skipped : report.skipped)
+        reasons.append(QString::number(skipped.line) + ": " + skipped.reason);
+    QStringList expected{"3: нет имени", "4: индекс «1900001» — не число из 1–6 цифр",
+                         "7: нет индекса"};
+    if (duplicates == int(DuplicateChoice::Skip))
+        expected.insert(2, "6: «иванов» уже есть в адресной книге");
+    QCOMPARE(reasons, expected);
+    QCOMPARE(storedRecipients(folder), lastStored);
+    QCOMPARE(folder.value("select count(*) from `groups`").toInt(), group.isEmpty() ? 0 : 1);
+    QCOMPARE(folder.value("select profile from `table` where id = 1").toString(), "Конверт DL");
+}
+
+void AddressImportTest::cancelledOrFailedLeavesTheBookAsItWas() {
+    TestFolder folder;
+    folder.addDatabase();
+    const QStringList before = storedRecipients(folder);
+    AddressDb db;
+    db.open(folder.file("Convert.mdb"));
+    const AddressTable table = readCsv(office, detectCsvFormat(office));
+    ImportOptions options;
+    options.mapping = officeMapping();
+    options.group = "Новая";
+
+    int calls = 0;
+    const ImportReport cancelled = importAddresses(db, table, options, [&](int done, int total) {
+        ++calls;
+        return done < total;
+    });
+    QVERIFY(cancelled.cancelled);
+    QVERIFY(calls >= 2);
+    QCOMPARE(storedRecipients(folder), before);
+    QCOMPARE(folder.value("select count(*) from `groups` where pname = 'Новая'").toInt(), 0);
+
+    // A failure midway: the table's name column refuses a row.
+    folder.execute("create trigger refuse before insert on `table` when new.name = 'Петров' "
+                   "begin select raise(abort, 'refused'); end");
+    AddressTable refused = table;
+    refused.rows[2].fields[4] = "190000";
+    QVERIFY(!errorOf([&] { importAddresses(db, refused, options); }).isEmpty());
+    QCOMPARE(storedRecipients(folder), before);
+}
+
+void AddressImportTest::exportThenImportGivesTheSameRecords_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("format");
+    for (const auto& [pageName, page] :
+         {std::pair{"recipients", AddressPage::Recipients}, {"senders", AddressPage::Senders}}) {
+        QTest::addRow("%s, spreadsheet CSV", pageName)
+            << int(page) << int(ExportFormat::CsvSpreadsheet);
+        QTest::addRow("%s, UTF-8 CSV", pageName) << int(page) << int(ExportFormat::CsvUtf8);
+        QTest::addRow("%s, vCard", pageName) << int(page) << int(ExportFormat::VCard);
+    }
+}
+
+void AddressImportTest::exportThenImportGivesTheSameRecords() {
+    QFETCH(int, page);
+    QFETCH(int, format);
+    const bool recipients = AddressPage(page) == AddressPage::Recipients;
+    const QString sql =
+        recipients ? QStringLiteral("select name || '|' || komy || '|' || kyda || '|' || intyda "
+                                    "from `table` order by id")
+                   : QStringLiteral("select otkogo || '|' || otkyda || '|' || intyt from table2 "
+                                    "order by id");
+    TestFolder source;
+    source.addDatabase(
+        rowsSql({{"ООО \"Рога; и копыта\"", "Директору,\r\nлично",
+                  "пр. Мира, 5\r\nг. Москва\\центр", 129110, false, ""},
+                 {"Длинное имя получателя, которое не уместится в одну строку визитной карточки",
+                  "Кому", " с отступом ", 7, false, ""}},
+                {{"Отдел кадров\r\nООО \"Ромашка\"", "ул. Садовая, 1;\r\nг. Тверь", 170000, false}}));
+    AddressDb db;
+    db.open(source.file("Convert.mdb"));
+    const QByteArray file = exportAddresses(db, AddressPage(page), {}, ExportFormat(format));
+
+    TestFolder target;
+    target.addDatabaseFromScript(TestFolder::shippedSchema());
+    AddressDb empty(QStringLiteral("target"));
+    empty.open(target.file("Convert.mdb"));
+    const bool cards = addressFileKind(file, "out") == AddressFileKind::VCard;
+    QCOMPARE(cards, format == int(ExportFormat::VCard));
+    const AddressTable table = cards ? readVCards(file) : readCsv(file, detectCsvFormat(file));
+    ImportOptions options;
+    options.page = AddressPage(page);
+    options.mapping = ColumnMapping::guess(table, AddressPage(page));
+    const ImportReport report = importAddresses(empty, table, options);
+    QVERIFY(report.skipped.isEmpty());
+    QCOMPARE(target.column(sql), source.column(sql));
+}
+
+void AddressImportTest::mappingTextAndGuess() {
+    const ColumnMapping mapping = officeMapping();
+    QCOMPARE(ColumnMapping::fromText(mapping.toText()), mapping);
+    QCOMPARE(ColumnMapping::fromText("name=x;index=1"), ColumnMapping{});
+    // A phone's cards: the full name is the addressee, the address is street and town.
+    AddressTable phone = readVCards("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Анна\r\n"
+                                    "ADR:;;ул. Мира;Тула;;300000;\r\nEND:VCARD\r\n");
+    const ColumnMapping guessed = ColumnMapping::guess(phone, AddressPage::Recipients);
+    const QStringList columns = vCardColumns();
+    QCOMPARE(guessed.name, columns.indexOf("Полное имя"));
+    QCOMPARE(guessed.komy, QList<int>{int(columns.indexOf("Полное имя"))});
+    QCOMPARE(guessed.kyda, (QList<int>{int(columns.indexOf("Улица")), int(columns.indexOf("Город")),
+                                       int(columns.indexOf("Регион"))}));
+    QCOMPARE(guessed.index, columns.indexOf("Индекс"));
+}
+
+QTEST_MAIN(AddressImportTest)
+
+#include "tst_addressimport.moc"
