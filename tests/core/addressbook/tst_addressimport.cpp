@@ -155,12 +155,12 @@ void AddressImportTest::exportThenImportGivesTheSameRecords() {
                    : QStringLiteral("select otkogo || '|' || otkyda || '|' || intyt from table2 "
                                     "order by id");
     TestFolder source;
-    source.addDatabase(
-        rowsSql({{"ООО \"Рога; и копыта\"", "Директору,\r\nлично",
-                  "пр. Мира, 5\r\nг. Москва\\центр", 129110, false, ""},
-                 {"Длинное имя получателя, которое не уместится в одну строку визитной карточки",
-                  "Кому", " с отступом ", 7, false, ""}},
-                {{"Отдел кадров\r\nООО \"Ромашка\"", "ул. Садовая, 1;\r\nг. Тверь", 170000, false}}));
+    source.addDatabase(rowsSql(
+        {{"ООО \"Рога; и копыта\"", "Директору,\r\nлично", "пр. Мира, 5\r\nг. Москва\\центр",
+          129110, false, ""},
+         {"Длинное имя получателя, которое не уместится в одну строку визитной карточки", "Кому",
+          " с отступом ", 7, false, ""}},
+        {{"Отдел кадров\r\nООО \"Ромашка\"", "ул. Садовая, 1;\r\nг. Тверь", 170000, false}}));
     AddressDb db;
     db.open(source.file("Convert.mdb"));
     const QByteArray file = exportAddresses(db, AddressPage(page), {}, ExportFormat(format));
