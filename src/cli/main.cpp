@@ -9,6 +9,7 @@
 #include "ui/printing/PageOutput.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -135,6 +136,13 @@ int print(const CommandLine& line, StderrMessages& messages) {
     ScreenConversions screen;
     if (const QScreen* primary = QGuiApplication::primaryScreen())
         screen = {qRound(primary->logicalDotsPerInchX()), qRound(primary->logicalDotsPerInchY())};
+    if (line.output == CommandLine::Output::PdfFile) {
+        // The one file is written beside its place and moved there: its folder must be there.
+        const QString place = QFileInfo(line.destination).absolutePath();
+        if (!QDir().mkpath(place))
+            throw UserError(QStringLiteral("Не удалось создать папку «%1».")
+                                .arg(QDir::toNativeSeparators(place)));
+    }
     PageOutput output(messages, folder.appdir(), printerFor(line));
     if (line.output == CommandLine::Output::PdfFolder)
         output.setFilesFolder(QFileInfo(line.destination).absoluteFilePath());
