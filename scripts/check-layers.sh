@@ -10,11 +10,12 @@ declare -A rank=(
   [core]=0
   [core/profiles]=1 [core/addressbook]=1
   [core/envelope]=2
-  [ui/controls]=3 [ui/common]=3
-  [ui/addressbook]=4 [ui/editor]=4
-  [ui/printing]=5
-  [ui/app]=6 [cli]=6
-  [.]=7
+  [core/run]=3
+  [ui/controls]=4 [ui/common]=4
+  [ui/addressbook]=5 [ui/editor]=5
+  [ui/printing]=6
+  [ui/app]=7 [cli]=7
+  [.]=8
 )
 
 status=0

@@ -183,7 +183,8 @@ AddressDb::~AddressDb() {
         QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-void AddressDb::open(const QString& path, const QStringList& tables) {
+void AddressDb::open(const QString& path, const QStringList& tables, Access access) {
+    const bool readOnly = access == Access::ReadOnly;
     close();
     const QString absolute = QFileInfo(path).absoluteFilePath();
     // SQLite would call each of these "unable to open" or take an empty file for an
@@ -201,13 +202,13 @@ void AddressDb::open(const QString& path, const QStringList& tables) {
             QSqlDatabase::contains(m_connectionName)
                 ? QSqlDatabase::database(m_connectionName, false)
                 : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-        // mode=rw: SQLite refuses a missing file instead of creating an empty one.
+        // mode=rw or ro: SQLite refuses a missing file instead of creating an empty one.
         // An encoded URI keeps '#', '?', '%' and spaces part of the file name.
         // The busy timeout is in force from the first statement on, the probe included.
         db.setConnectOptions(
             QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout));
         db.setDatabaseName(QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded) +
-                           QStringLiteral("?mode=rw"));
+                           (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
         if (!db.open())
             throw UserError(failureText(absolute, db.lastError()));
 
@@ -235,7 +236,7 @@ void AddressDb::open(const QString& path, const QStringList& tables) {
             // Switching to WAL writes the header, which would turn an empty file
             // into a database; it fails in a read-only folder, where the file is
             // still usable in its own journal mode.
-            if (schemaObjects > 0) {
+            if (schemaObjects > 0 && !readOnly) {
                 try {
                     runOn(db, absolute, QStringLiteral("pragma journal_mode=WAL"));
                 } catch (const UserError&) {

@@ -30,9 +30,13 @@ public:
     AddressDb(const AddressDb&) = delete;
     AddressDb& operator=(const AddressDb&) = delete;
 
+    enum class Access { ReadWrite, ReadOnly };
     // A missing file is an error and nothing is created in its place. A file
     // lacking one of the given tables is refused before anything is written to it.
-    void open(const QString& path, const QStringList& tables = {});
+    // ReadOnly is for programs that must leave the file as it is: SQLite refuses every
+    // write, and the file keeps its journal mode.
+    void open(const QString& path, const QStringList& tables = {},
+              Access access = Access::ReadWrite);
     void close();
     bool isOpen() const;
     // The file as opened, absolute.

@@ -5,11 +5,7 @@
 #include <QMouseEvent>
 #include <algorithm>
 
-CheckListModel::CheckListModel(QObject* parent)
-    : QAbstractListModel(parent), m_collator(QLocale(QLocale::Russian, QLocale::Russia)) {
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-    m_collator.setNumericMode(false);
-}
+CheckListModel::CheckListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 int CheckListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
@@ -62,15 +58,11 @@ void CheckListModel::setAllChecked(bool checked) {
 }
 
 CheckListModel::Item CheckListModel::makeItem(const QString& text, bool checked) const {
-    return Item{text, checked, m_collator.sortKey(text)};
+    return Item{text, checked, m_order.key(text)};
 }
 
 bool CheckListModel::less(const Item& a, const Item& b) {
-    const int c = a.key.compare(b.key);
-    if (c != 0)
-        return c < 0;
-    // Names equal to the collator keep a fixed order: capitals first.
-    return a.text < b.text;
+    return NameOrder::less(a.key, a.text, b.key, b.text);
 }
 
 int CheckListModel::insertionRow(const Item& item) const {

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "core/addressbook/NameOrder.h"
+
 #include <QAbstractListModel>
-#include <QCollator>
-#include <QCollatorSortKey>
 #include <QListView>
 #include <QListWidget>
 #include <vector>
 
-// Lines with a check box each, kept in Russian alphabetical order whatever the
-// program's locale: Cyrillic in alphabet order, letter case not separating a name.
+// Lines with a check box each, kept in the order of NameOrder.
 // Built on a model of its own so that a hundred thousand lines fill at once.
 class CheckListModel : public QAbstractListModel {
     Q_OBJECT
@@ -53,7 +52,7 @@ private:
     static bool less(const Item& a, const Item& b);
     int insertionRow(const Item& item) const;
 
-    QCollator m_collator;
+    NameOrder m_order;
     std::vector<Item> m_items;
 };
 

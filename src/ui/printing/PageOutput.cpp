@@ -155,7 +155,10 @@ void PageOutput::measure() {
         QStringLiteral("Принтер не установлен, а конверты некуда сохранить: ");
     if (info.exists() && !info.isDir())
         throw UserError(noPrinter + QStringLiteral("«%1» не является папкой.").arg(native(folder)));
-    const QFileInfo writable = info.exists() ? info : QFileInfo(m_appdir);
+    // A folder that is missing is made at the first file, with any missing above it.
+    QFileInfo writable(info.absoluteFilePath());
+    while (!writable.exists() && !writable.isRoot())
+        writable = QFileInfo(writable.absolutePath());
     if (!writable.isDir() || !writable.isWritable())
         throw UserError(noPrinter + QStringLiteral("нет права записи в папку «%1».")
                                         .arg(native(writable.absoluteFilePath())));
@@ -304,7 +307,7 @@ QString PageOutput::reserveFile(const PageRequest& request) {
 QString PageOutput::filesFolder() const {
     switch (m_mode) {
     case Mode::Folder:
-        return m_appdir + QStringLiteral("PDF");
+        return m_filesFolder.isEmpty() ? m_appdir + QStringLiteral("PDF") : m_filesFolder;
     case Mode::ChosenFile:
         return QFileInfo(m_chosenFile).absolutePath();
     case Mode::Spooler:

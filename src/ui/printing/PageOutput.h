@@ -87,6 +87,10 @@ public:
     // What the user is told after a run that wrote files; empty when none were written.
     QString filesNotice() const;
 
+    // Without a print queue, the files go into this folder rather than PDF of the program
+    // folder; empty restores that. Takes effect at the next measuring.
+    void setFilesFolder(const QString& folder) { m_filesFolder = folder; }
+
     // Pages go to this target instead of the printer (not owned); nullptr restores the printer.
     void setTarget(PageTarget* target) { m_target = target; }
 
@@ -110,6 +114,7 @@ private:
     Mode m_mode = Mode::Spooler;
     // The file the user chose in the printer dialog; numbered files go beside it.
     QString m_chosenFile;
+    QString m_filesFolder;
     // Why nothing can be printed, as the user was told at measuring; empty when all is well.
     QString m_unavailable;
     int m_nextNumber = 1;

@@ -97,6 +97,8 @@ private slots:
     void openRefusesBadFiles();
     void openUnusualPath();
     void openInReadOnlyFolder();
+    void openReadOnly_data();
+    void openReadOnly();
     void missingTable_data();
     void missingTable();
     void storeWaitsForAnotherProgram_data();
@@ -400,6 +402,32 @@ void TestAddressDb::openInReadOnlyFolder() {
     db.open(path);
     TableCursor cursor = openRecipients(db);
     QCOMPARE(cursor.text(u"name"_s), u"Иванов"_s);
+}
+
+void TestAddressDb::openReadOnly_data() {
+    QTest::addColumn<bool>("wal");
+    QTest::newRow("rollback journal") << false;
+    QTest::newRow("WAL, as the program leaves it") << true;
+}
+
+void TestAddressDb::openReadOnly() {
+    QFETCH(bool, wal);
+    const QString path = makeDb(schema() + recipients({"Иванов"}));
+    if (wal)
+        otherProgram(path, u"pragma journal_mode"_s);
+    else
+        otherProgram(path, u"pragma journal_mode=DELETE"_s);
+    const QByteArray before = contents(path);
+
+    AddressDb db;
+    db.open(path, {u"table"_s}, AddressDb::Access::ReadOnly);
+    TableCursor cursor = openRecipients(db);
+    QCOMPARE(cursor.text(u"name"_s), u"Иванов"_s);
+    QVERIFY(errorOf([&] { db.resetProfiles(u"Конверт DL"_s); })
+                .startsWith(u"База данных «%1» открыта только для чтения"_s.arg(
+                    QDir::toNativeSeparators(path))));
+    db.close();
+    QCOMPARE(contents(path), before);
 }
 
 void TestAddressDb::missingTable_data() {

@@ -5,6 +5,7 @@
 #include "ui/printing/PageOutput.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
@@ -117,6 +118,7 @@ private slots:
     void envelopeLandsWhereTheGeometrySays_data();
     void envelopeLandsWhereTheGeometrySays();
     void withoutQueueEveryEnvelopeIsItsOwnFile();
+    void filesGoToTheFolderGiven();
     void chosenFileTakesTheWholeRunAndIsRemeasured();
     void failuresAreReportedNotPrinted();
     void spoolerPrintsFromTheDeviceOffset_data();
@@ -207,6 +209,19 @@ void PageOutputTest::withoutQueueEveryEnvelopeIsItsOwnFile() {
     QVERIFY(output.filesNotice().contains(": 3."));
     QVERIFY(output.filesNotice().contains(QDir::toNativeSeparators(dir.filePath("PDF"))));
     QVERIFY(run("pdftotext", {dir.filePath("PDF/" + files[2]), "-"}).contains("Иванов Иван"));
+}
+
+void PageOutputTest::filesGoToTheFolderGiven() {
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', noQueue());
+    output.setFilesFolder(dir.filePath("out/конверты"));
+    output.checkprinter(screen96);
+    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(output.printone(framedEnvelope(), {false, 4, "0", "0", "Петров П.", "DL"}));
+    QCOMPARE(pdfFiles(dir.filePath("out/конверты")), QStringList{"Петров П. - DL - 1.pdf"});
+    QVERIFY(!QFileInfo::exists(dir.filePath("PDF")));
+    QVERIFY(output.filesNotice().contains(QDir::toNativeSeparators(dir.filePath("out/конверты"))));
 }
 
 void PageOutputTest::chosenFileTakesTheWholeRunAndIsRemeasured() {

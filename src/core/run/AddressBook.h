@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/profiles/PrintProfile.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class AddressDb;
+
+// The rows of the address database as the main window reads them, in table order; an
+// empty value reads as "", 0 or false.
+struct RecipientRecord {
+    QString name, komy, kyda;
+    qint64 intyda = 0;
+    bool ticked = false;
+    // Group names separated by ";".
+    QString groups;
+};
+struct SenderRecord {
+    QString otkogo, otkyda;
+    qint64 intyt = 0;
+    bool isDefault = false;
+};
+struct GroupRecord {
+    QString name;
+    // Ticked in the groups window: its members are listed in the main window.
+    bool checked = false;
+};
+
+// The whole address book read at once, for a program that only reads it, and the
+// main window's rules for what it lists and what an envelope prints.
+class AddressBook {
+public:
+    // Reads the three tables of an open database whole; throws UserError like the cursors.
+    explicit AddressBook(AddressDb& db);
+
+    const std::vector<RecipientRecord>& recipients() const { return m_recipients; }
+
+    // The main window's recipient list: every named recipient in no group or in one of
+    // the ticked groups, in the list's order.
+    std::vector<const RecipientRecord*> listed() const;
+    // Every named recipient, in the list's order.
+    QStringList recipientNames() const;
+    // The members of a group, in the list's order.
+    QStringList members(const QString& group) const;
+    // The groups in table order, as the groups window shows them.
+    QStringList groupNames() const;
+    // The group as stored: the exact name, else the one name equal to it letter case
+    // aside; empty when there is none.
+    QString groupNamed(const QString& name) const;
+
+    // The record the main window loads for a line: the first row in table order whose
+    // name equals the text, letter case aside; nullptr when none does.
+    const RecipientRecord* recipient(const QString& name) const;
+    // The sender the main window starts with: the first row named like the first one
+    // marked as default; nullptr when none is marked.
+    const SenderRecord* defaultSender() const;
+    // What the main window's editors hold for this recipient and the default sender,
+    // and so what an envelope prints.
+    AddressTexts textsFor(const RecipientRecord& recipient) const;
+
+private:
+    std::vector<RecipientRecord> m_recipients;
+    std::vector<SenderRecord> m_senders;
+    std::vector<GroupRecord> m_groups;
+    // Case-folded name to the first recipient row of that name.
+    QHash<QString, qsizetype> m_byName;
+};
+
+// A stored text as a multi-line editor gives it back: lines end with LF, and the
+// characters the editor keeps as line or paragraph ends or as a plain space become those.
+QString asEditorText(const QString& stored);

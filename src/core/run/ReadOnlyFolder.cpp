@@ -1,0 +1,65 @@
+#include "core/run/ReadOnlyFolder.h"
+
+#include "core/UserError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+}
+
+} // namespace
+
+QStringList withFullFormatNames(QStringList lines) {
+    static const QString prefix = QStringLiteral("format=");
+    for (QString& line : lines) {
+        for (int format = 0; format < 3; ++format) {
+            const QString full = formatEntryText(format);
+            // The short name is what follows the sizes: "(110 x 220 мм) DL" -> "DL".
+            const QString shortName = full.section(QLatin1Char(' '), -1);
+            if (line == prefix + shortName)
+                line = prefix + full;
+        }
+    }
+    return lines;
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const QString& appdir)
+    : m_appdir(appdir), m_ini(appdir + QStringLiteral("envalo.ini")),
+      m_db(QStringLiteral("envalo-readonly")) {
+    const QFileInfo folder(appdir);
+    if (!folder.exists())
+        throw UserError(QStringLiteral("Папка программы «%1» не найдена.").arg(native(appdir)));
+    if (!folder.isDir())
+        throw UserError(QStringLiteral("«%1» не является папкой.").arg(native(appdir)));
+    const QFileInfo settings(m_ini.path());
+    if (!settings.exists())
+        throw UserError(
+            QStringLiteral("В папке «%1» нет файла настроек envalo.ini.").arg(native(appdir)));
+    const QString database = appdir + QStringLiteral("Convert.mdb");
+    if (!QFileInfo::exists(database))
+        throw UserError(QStringLiteral("В папке «%1» нет базы данных адресов Convert.mdb.")
+                            .arg(native(appdir)));
+
+    const QStringList lines = m_ini.readLines();
+    m_asStarted.emplace(m_ini);
+    try {
+        m_ini.writeLines(withFullFormatNames(lines));
+    } catch (const UserError&) {
+        // A line the file cannot keep was never written by the program either: the
+        // file is read as it stands.
+    }
+
+    m_db.open(database,
+              {QStringLiteral("table"), QStringLiteral("table2"), QStringLiteral("groups")},
+              AddressDb::Access::ReadOnly);
+    m_book.emplace(m_db);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    m_book.reset();
+    m_db.close();
+}

@@ -1,0 +1,364 @@
+#include "TestProgram.h"
+
+#include "core/run/AddressBook.h"
+#include "ui/app/Envalo.h"
+#include "ui/printing/PageOutput.h"
+
+#include <QAction>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Result {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Result runCli(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(ENVALO_CLI), arguments);
+    if (!process.waitForFinished(120000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// A program folder as shipped: two recipients, none ticked, the current profile
+// "Конверт DL" printing only itself.
+void addShipped(TestFolder& folder) {
+    folder.addSettings();
+    folder.addPictures();
+    folder.addDatabase();
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// What a run must leave as it found it: the settings file, the database, the folder's files.
+struct Untouched {
+    const TestFolder& folder;
+    QByteArray settings = folder.settingsBytes();
+    QByteArray database = contents(folder.file("Convert.mdb"));
+    QStringList entries = list();
+
+    // SQLite's side files aside: a reader of a database in WAL mode makes them to read
+    // safely while another program writes, and they hold nothing of the address book.
+    QStringList list() const {
+        QStringList entries =
+            QDir(folder.appdir())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        entries.removeIf([](const QString& name) {
+            return name.endsWith(QLatin1String(".mdb-wal")) ||
+                   name.endsWith(QLatin1String(".mdb-shm"));
+        });
+        return entries;
+    }
+    void verify() const {
+        QCOMPARE(folder.settingsBytes(), settings);
+        QCOMPARE(contents(folder.file("Convert.mdb")), database);
+        QCOMPARE(list(), entries);
+    }
+};
+
+QStringList pdfFiles(const QString& folder) {
+    return QDir(folder).entryList({"*.pdf"}, QDir::Files, QDir::Name);
+}
+
+// The text of one page.
+QString pdfText(const QString& pdf, int page) {
+    QProcess process;
+    process.start("pdftotext",
+                  {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QImage renderPage(const QString& pdf, const QString& stem) {
+    QProcess process;
+    process.start("pdftoppm", {"-r", "60", "-png", "-singlefile", pdf, stem});
+    process.waitForFinished(60000);
+    return QImage(stem + ".png");
+}
+
+bool inked(const QImage& page) {
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 128)
+                return true;
+    return false;
+}
+
+QStringList withFolder(QStringList arguments, const QString& folder) {
+    for (QString& argument : arguments)
+        argument.replace("%F", folder);
+    return arguments;
+}
+
+} // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void errors_data();
+    void errors();
+    void choices_data();
+    void choices();
+    void lists_data();
+    void lists();
+    void helpNamesEveryCommandAndOption();
+    void pdfFileAndFolder_data();
+    void pdfFileAndFolder();
+    void samePageAsTheWindow();
+    void editorTextAsTheEditorGivesIt_data();
+    void editorTextAsTheEditorGivesIt();
+};
+
+void CliTest::errors_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("settings");
+    QTest::addColumn<bool>("database");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unknown profile")
+        << QStringList{"print", "--profile", "Конверт B4"} << true << true << 1
+        << "Профиль «Конверт B4» не найден в файле настроек.";
+    QTest::newRow("unknown group") << QStringList{"print", "--group", "Соседи"} << true << true << 1
+                                   << "Группа «Соседи» не найдена в базе данных адресов.";
+    QTest::newRow("unknown recipient")
+        << QStringList{"print", "--recipient", "Зайцев"} << true << true << 1
+        << "Получатель «Зайцев» не найден в базе данных адресов.";
+    QTest::newRow("unknown print queue") << QStringList{"print", "--printer", "Нет_такой"} << true
+                                         << true << 1 << "Очередь печати «Нет_такой» не найдена";
+    QTest::newRow("PDF file where a folder is")
+        << QStringList{"print", "--pdf", "%Fimages"} << true << true << 1
+        << "Нельзя записать файл «%Fimages»: на его месте папка.";
+    QTest::newRow("PDF folder where a file is")
+        << QStringList{"print", "--pdf-folder", "%Fenvalo.ini/PDF"} << true << true << 1
+        << "«%Fenvalo.ini» не является папкой.";
+    QTest::newRow("no settings file")
+        << QStringList{"print"} << false << true << 1 << "нет файла настроек envalo.ini.";
+    QTest::newRow("no database") << QStringList{"list", "profiles"} << true << false << 1
+                                 << "нет базы данных адресов Convert.mdb.";
+    QTest::newRow("no command") << QStringList{} << true << true << 2
+                                << "Не указана команда: print или list.";
+    QTest::newRow("unknown command")
+        << QStringList{"show"} << true << true << 2 << "Неизвестная команда «show»";
+    QTest::newRow("unknown option") << QStringList{"print", "--colour"} << true << true << 2
+                                    << "Неизвестный параметр «colour».";
+    QTest::newRow("two recipient choices")
+        << QStringList{"print", "--ticked", "--recipient", "Иванов"} << true << true << 2
+        << "Укажите что-то одно из --ticked, --group и --recipient.";
+    QTest::newRow("two destinations")
+        << QStringList{"print", "--pdf", "%Fa.pdf", "--pdf-folder", "%Fb"} << true << true << 2
+        << "Укажите что-то одно из --printer, --pdf и --pdf-folder.";
+    QTest::newRow("list without what")
+        << QStringList{"list"} << true << true << 2 << "После list укажите, что вывести";
+    QTest::newRow("print option to list")
+        << QStringList{"list", "groups", "--dry-run"} << true << true << 2
+        << "Параметр --dry-run не относится к команде list "
+           "groups.";
+}
+
+void CliTest::errors() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, settings);
+    QFETCH(bool, database);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+
+    TestFolder folder;
+    folder.addPictures();
+    if (settings)
+        folder.addSettings();
+    if (database)
+        folder.addDatabase();
+    const Untouched untouched{folder};
+    const Result result =
+        runCli(withFolder(arguments, folder.appdir()) + QStringList{"--folder", folder.appdir()});
+    QCOMPARE(result.status, status);
+    QVERIFY2(result.err.contains(message.replace("%F", folder.appdir())), qPrintable(result.err));
+    QCOMPARE(result.out, QString());
+    untouched.verify();
+}
+
+void CliTest::choices_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("envelopes");
+
+    QTest::newRow("none ticked: the first line, the current profile's list")
+        << QString() << QStringList{} << QStringList{"Иванов Иван Иванович\tКонверт DL"};
+    QTest::newRow("ticked, profiles in the order given")
+        << "update `table` set galka=1"
+        << QStringList{"--profile", "Конверт C6", "--profile", "Конверт DL"}
+        << QStringList{"Иванов Иван Иванович\tКонверт C6", "Иванов Иван Иванович\tКонверт DL",
+                       "Петрова Мария Сергеевна\tКонверт C6",
+                       "Петрова Мария Сергеевна\tКонверт DL"};
+    QTest::newRow("named") << QString() << QStringList{"--recipient", "петрова мария сергеевна"}
+                           << QStringList{"Петрова Мария Сергеевна\tКонверт DL"};
+    QTest::newRow("ticked only, none ticked")
+        << QString() << QStringList{"--ticked"} << QStringList{};
+}
+
+void CliTest::choices() {
+    QFETCH(QString, change);
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, envelopes);
+
+    TestFolder folder;
+    addShipped(folder);
+    if (!change.isEmpty())
+        folder.execute(change);
+    const Untouched untouched{folder};
+    const Result result =
+        runCli(QStringList{"print", "--dry-run", "--folder", folder.appdir()} + arguments);
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), envelopes);
+    untouched.verify();
+}
+
+void CliTest::lists_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("names");
+
+    QTest::newRow("profiles") << QStringList{"profiles"}
+                              << QStringList{"Конверт DL", "Конверт C5", "Конверт C6",
+                                             "Ф119 лицевая сторона", "Ф119 оборотная сторона"};
+    QTest::newRow("groups") << QStringList{"groups"} << QStringList{"Партнёры", "Архив"};
+    QTest::newRow("recipients") << QStringList{"recipients"}
+                                << QStringList{"Иванов Иван Иванович", "Петрова Мария Сергеевна"};
+    QTest::newRow("recipients of a group")
+        << QStringList{"recipients", "--group", "Архив"} << QStringList{"Петрова Мария Сергеевна"};
+}
+
+void CliTest::lists() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, names);
+
+    TestFolder folder;
+    addShipped(folder);
+    folder.execute("insert into `groups` (pname, `check`) values ('Партнёры', 1), ('Архив', 0)");
+    folder.execute("update `table` set `groups`='Архив' where name like 'Петрова%'");
+    const Result result =
+        runCli(QStringList{"list"} + arguments + QStringList{"--folder", folder.appdir()});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out, names.join('\n') + '\n');
+    QCOMPARE(result.err, QString());
+}
+
+void CliTest::helpNamesEveryCommandAndOption() {
+    const Result result = runCli({"--help"});
+    QCOMPARE(result.status, 0);
+    for (const char* word : {"print", "list profiles", "list groups", "list recipients", "--folder",
+                             "--profile", "--ticked", "--group", "--recipient", "--printer",
+                             "--pdf ", "--pdf-folder", "--dry-run", "--help", "Пример:"})
+        QVERIFY2(result.out.contains(QString::fromUtf8(word)), word);
+}
+
+void CliTest::pdfFileAndFolder_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("notice");
+    QTest::addColumn<QStringList>("pages");
+
+    QTest::newRow("--pdf: one file, a page per envelope in print order")
+        << "--pdf"
+        << "out/Конверты.pdf"
+        << "Конвертов сохранено в файл PDF: 2." << QStringList{"Конверты.pdf:1", "Конверты.pdf:2"};
+    QTest::newRow("--pdf-folder: a file per envelope")
+        << "--pdf-folder"
+        << "out"
+        << "Конвертов сохранено в файлы PDF: 2."
+        << QStringList{"Иванов Иван Иванович - Конверт C6 - 1.pdf:1",
+                       "Петрова Мария Сергеевна - Конверт C6 - 2.pdf:1"};
+}
+
+void CliTest::pdfFileAndFolder() {
+    QFETCH(QString, option);
+    QFETCH(QString, target);
+    QFETCH(QString, notice);
+    QFETCH(QStringList, pages);
+
+    TestFolder folder;
+    addShipped(folder);
+    folder.execute("update `table` set galka=1");
+    QTemporaryDir out;
+    const Untouched untouched{folder};
+    const Result result = runCli({"print", "--folder", folder.appdir(), "--profile", "Конверт C6",
+                                  option, out.filePath(target)});
+    QCOMPARE(result.status, 0);
+    QVERIFY2(result.err.contains(notice), qPrintable(result.err));
+    QStringList files;
+    for (const QString& page : pages)
+        if (!files.contains(page.section(':', 0, 0)))
+            files.append(page.section(':', 0, 0));
+    QCOMPARE(pdfFiles(out.filePath("out")), files);
+    const QStringList recipients{"Иванову", "Петровой"};
+    for (int i = 0; i < pages.size(); ++i) {
+        const QString text = pdfText(out.filePath("out/" + pages[i].section(':', 0, 0)),
+                                     pages[i].section(':', 1).toInt());
+        QVERIFY2(text.contains(recipients[i]), qPrintable(text));
+    }
+    untouched.verify();
+}
+
+void CliTest::samePageAsTheWindow() {
+    TestProgram window;
+    addShipped(window.folder);
+    QTemporaryDir out;
+    const Result result =
+        runCli({"print", "--folder", window.folder.appdir(), "--pdf-folder", out.filePath("cli")});
+    QCOMPARE(result.status, 0);
+
+    // The windowed program on the same folder, on a machine without a print queue.
+    window.start();
+    window.runDeferredStep();
+    Tfrm& frm = window.frm();
+    auto noQueue = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    noQueue->setOutputFormat(QPrinter::PdfFormat);
+    frm.output =
+        std::make_unique<PageOutput>(window.messages, window.folder.appdir(), std::move(noQueue));
+    frm.output->setFilesFolder(out.filePath("window"));
+    frm.output->checkprinter({frm.scrDpiX, frm.scrDpiY});
+    frm.printAction->trigger();
+
+    const QStringList cli = pdfFiles(out.filePath("cli"));
+    QCOMPARE(cli, QStringList{"Иванов Иван Иванович - Конверт DL - 1.pdf"});
+    QCOMPARE(pdfFiles(out.filePath("window")), cli);
+    const QImage fromCli = renderPage(out.filePath("cli/" + cli[0]), out.filePath("cli"));
+    const QImage fromWindow = renderPage(out.filePath("window/" + cli[0]), out.filePath("window"));
+    QVERIFY(inked(fromCli));
+    QCOMPARE(fromCli, fromWindow);
+}
+
+void CliTest::editorTextAsTheEditorGivesIt_data() {
+    QTest::addColumn<QString>("stored");
+
+    QTest::newRow("CR LF") << "а\r\nб\r\nв";
+    QTest::newRow("lone CR") << "а\rб";
+    QTest::newRow("line and paragraph separators") << "а\u2028б\u2029в";
+    QTest::newRow("no-break space") << "д.\u00A05";
+}
+
+void CliTest::editorTextAsTheEditorGivesIt() {
+    QFETCH(QString, stored);
+    // The main window fills its editors with the stored text, CR LF made LF, and prints
+    // what they give back.
+    QPlainTextEdit editor;
+    editor.setPlainText(QString(stored).replace("\r\n", "\n"));
+    QCOMPARE(asEditorText(stored), editor.toPlainText());
+}
+
+QTEST_MAIN(CliTest)
+#include "tst_cli.moc"

@@ -1,0 +1,334 @@
+#include "ErrorOf.h"
+#include "TestFolder.h"
+
+#include "core/profiles/IniFile.h"
+#include "core/profiles/ProfileFile.h"
+#include "core/run/AddressBook.h"
+#include "core/run/Destination.h"
+#include "core/run/ReadOnlyFolder.h"
+#include "core/run/RunChoice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+// Table order differs from list order; Гусев is only in a group not ticked for the list.
+const QString addressBook =
+    QStringLiteral("insert into `table` (name, komy, kyda, intyda, galka, `groups`) values\n"
+                   "  ('Волков', 'Волкову', 'Омск', 644000, 1, ''),\n"
+                   "  ('Агеев', 'Агееву', 'Москва', 101000, 0, 'Партнёры'),\n"
+                   "  ('борисов', 'Борисову', 'Тверь', 170000, 1, 'Партнёры;Архив'),\n"
+                   "  ('Гусев', 'Гусеву', 'Чита', 672000, 1, 'Архив');\n"
+                   "insert into `groups` (pname, `check`) values ('Партнёры', 1), ('Архив', 0);\n");
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// SQLite's side files aside: a reader of a database in WAL mode makes them to read safely
+// while another program writes, and they hold nothing of the address book.
+QStringList folderEntries(const QString& path) {
+    QStringList entries =
+        QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    entries.removeIf([](const QString& name) {
+        return name.endsWith(QLatin1String(".mdb-wal")) || name.endsWith(QLatin1String(".mdb-shm"));
+    });
+    return entries;
+}
+
+} // namespace
+
+class RunChoiceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recipients_data();
+    void recipients();
+    void senderOfEveryEnvelope_data();
+    void senderOfEveryEnvelope();
+    void editorText_data();
+    void editorText();
+    void profiles_data();
+    void profiles();
+    void recipientsOutsideProfilesInside();
+    void folderErrors_data();
+    void folderErrors();
+    void folderIsOnlyRead();
+    void destinations_data();
+    void destinations();
+};
+
+void RunChoiceTest::recipients_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("error");
+
+    using Kind = RecipientChoice::Kind;
+    const QString noTicks = QStringLiteral("update `table` set galka=0");
+    QTest::newRow("as window: the ticked lines, in list order")
+        << QString() << int(Kind::AsWindow) << QString() << QStringList()
+        << QStringList{"борисов", "Волков"} << QString();
+    QTest::newRow("as window, none ticked: the first line")
+        << noTicks << int(Kind::AsWindow) << QString() << QStringList() << QStringList{"Агеев"}
+        << QString();
+    QTest::newRow("as window, no line at all")
+        << QStringLiteral("delete from `table`") << int(Kind::AsWindow) << QString()
+        << QStringList() << QStringList() << QString();
+    QTest::newRow("ticked only, none ticked")
+        << noTicks << int(Kind::Ticked) << QString() << QStringList() << QStringList() << QString();
+    QTest::newRow("group: every member, listed or not")
+        << QString() << int(Kind::Group) << "Архив" << QStringList()
+        << QStringList{"борисов", "Гусев"} << QString();
+    QTest::newRow("group named in another case")
+        << QString() << int(Kind::Group) << "партнёры" << QStringList()
+        << QStringList{"Агеев", "борисов"} << QString();
+    QTest::newRow("unknown group")
+        << QString() << int(Kind::Group) << "Соседи" << QStringList() << QStringList()
+        << "Группа «Соседи» не найдена в базе данных адресов.";
+    QTest::newRow("named: in the order given, as stored")
+        << QString() << int(Kind::Named) << QString() << QStringList{"гусев", "Борисов"}
+        << QStringList{"Гусев", "борисов"} << QString();
+    QTest::newRow("unknown recipient")
+        << QString() << int(Kind::Named) << QString() << QStringList{"Волков", "Зайцев"}
+        << QStringList() << "Получатель «Зайцев» не найден в базе данных адресов.";
+}
+
+void RunChoiceTest::recipients() {
+    QFETCH(QString, change);
+    QFETCH(int, kind);
+    QFETCH(QString, group);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, error);
+
+    TestFolder folder;
+    folder.addDatabaseFromScript(TestFolder::shippedSchema() + addressBook);
+    if (!change.isEmpty())
+        folder.execute(change);
+    AddressDb db(QStringLiteral("choice"));
+    db.open(folder.file("Convert.mdb"), {}, AddressDb::Access::ReadOnly);
+    const AddressBook book(db);
+    RecipientChoice choice{RecipientChoice::Kind(kind), group, names};
+    QStringList chosen;
+    QCOMPARE(errorOf([&] { chosen = chooseRecipients(book, choice); }), error);
+    QCOMPARE(chosen, expected);
+}
+
+void RunChoiceTest::senderOfEveryEnvelope_data() {
+    QTest::addColumn<QString>("senders");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("the one marked default, lines ending in LF")
+        << QStringLiteral("('Фирма', 'Казань', 420000, 0), ('Завод', 'Тула' || char(13) || "
+                          "char(10) || 'Тульская обл.', 300000, 1)")
+        << QStringList{"Завод", "Тула\nТульская обл.", "300000"};
+    QTest::newRow("none marked: no sender")
+        << QStringLiteral("('Фирма', 'Казань', 420000, 0)") << QStringList{"", "", "0"};
+    QTest::newRow("the first of that name, letter case aside")
+        << QStringLiteral("('ЗАВОД', 'Тула', 1, 0), ('Завод', 'Орёл', 2, 1)")
+        << QStringList{"ЗАВОД", "Тула", "1"};
+}
+
+void RunChoiceTest::senderOfEveryEnvelope() {
+    QFETCH(QString, senders);
+    QFETCH(QStringList, expected);
+
+    TestFolder folder;
+    folder.addDatabaseFromScript(TestFolder::shippedSchema() + addressBook +
+                                 "insert into table2 (otkogo, otkyda, intyt, `default`) values " +
+                                 senders + ";\n");
+    AddressDb db(QStringLiteral("choice"));
+    db.open(folder.file("Convert.mdb"), {}, AddressDb::Access::ReadOnly);
+    const AddressBook book(db);
+    const AddressTexts texts = book.textsFor(*book.recipient("Агеев"));
+    QCOMPARE((QStringList{texts.otkogo, texts.otkyda, texts.intyt}), expected);
+    QCOMPARE((QStringList{texts.komy, texts.kyda, texts.intyda}),
+             (QStringList{"Агееву", "Москва", "101000"}));
+}
+
+void RunChoiceTest::editorText_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("CR LF") << "а\r\nб\r\nв"
+                           << "а\nб\nв";
+    QTest::newRow("lone CR") << "а\rб"
+                             << "а\nб";
+    QTest::newRow("line and paragraph separators") << "а\u2028б\u2029в"
+                                                   << "а\nб\nв";
+    QTest::newRow("no-break space") << "д.\u00A05"
+                                    << "д. 5";
+}
+
+void RunChoiceTest::editorText() {
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QCOMPARE(asEditorText(stored), shown);
+}
+
+void RunChoiceTest::profiles_data() {
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("printList");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("the current profile's print list, in file order")
+        << "Конверт C5"
+        << "Конверт C6,Конверт DL,Удалённый" << QStringList()
+        << QStringList{"Конверт DL", "Конверт C6"} << QString();
+    QTest::newRow("current profile named in another case")
+        << "конверт c5"
+        << "Конверт C6" << QStringList() << QStringList{"Конверт C6"} << QString();
+    QTest::newRow("nothing ticked") << "Конверт C5"
+                                    << "" << QStringList() << QStringList() << QString();
+    QTest::newRow("asked: in that order, as stored")
+        << "Конверт C5"
+        << "Конверт C6" << QStringList{"конверт c6", "Конверт DL", "Конверт C6"}
+        << QStringList{"Конверт C6", "Конверт DL", "Конверт C6"} << QString();
+    QTest::newRow("asked for an unknown profile")
+        << "Конверт C5"
+        << "Конверт C6" << QStringList{"Конверт DL", "Конверт B4"} << QStringList()
+        << "Профиль «Конверт B4» не найден в файле настроек.";
+    QTest::newRow("current profile gone")
+        << "Старый"
+        << "Конверт C6" << QStringList() << QStringList()
+        << "Текущего профиля «Старый» нет в файле настроек; укажите профили для печати явно.";
+    QTest::newRow("no current profile")
+        << ""
+        << "Конверт C6" << QStringList() << QStringList()
+        << "В файле настроек не указан текущий профиль; укажите профили для печати явно.";
+}
+
+void RunChoiceTest::profiles() {
+    QFETCH(QString, current);
+    QFETCH(QString, printList);
+    QFETCH(QStringList, asked);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, error);
+
+    TestFolder folder;
+    folder.addSettings();
+    IniFile ini(folder.file("envalo.ini"));
+    ini.writeString("option", "profile", current);
+    ini.writeString("Конверт C5", "printprofiles", printList);
+    QStringList chosen;
+    QCOMPARE(errorOf([&] { chosen = chooseProfiles(ini, asked); }), error);
+    QCOMPARE(chosen, expected);
+}
+
+void RunChoiceTest::recipientsOutsideProfilesInside() {
+    const std::vector<PlannedEnvelope> plan =
+        planEnvelopes({"Агеев", "Волков"}, {"Конверт DL", "Конверт C6"});
+    const std::vector<PlannedEnvelope> expected{{"Агеев", "Конверт DL"},
+                                                {"Агеев", "Конверт C6"},
+                                                {"Волков", "Конверт DL"},
+                                                {"Волков", "Конверт C6"}};
+    QVERIFY(plan == expected);
+}
+
+void RunChoiceTest::folderErrors_data() {
+    QTest::addColumn<bool>("settings");
+    QTest::addColumn<bool>("database");
+    QTest::addColumn<QString>("subfolder");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("no folder") << true << true << "нет/"
+                               << "Папка программы «%1нет» не найдена.";
+    QTest::newRow("no settings file") << false << true << ""
+                                      << "В папке «%1» нет файла настроек envalo.ini.";
+    QTest::newRow("no database") << true << false << ""
+                                 << "В папке «%1» нет базы данных адресов Convert.mdb.";
+}
+
+void RunChoiceTest::folderErrors() {
+    QFETCH(bool, settings);
+    QFETCH(bool, database);
+    QFETCH(QString, subfolder);
+    QFETCH(QString, error);
+
+    TestFolder folder;
+    if (settings)
+        folder.addSettings();
+    if (database)
+        folder.addDatabase();
+    const QString shown = QDir::toNativeSeparators(QDir(folder.appdir()).absolutePath());
+    QCOMPARE(errorOf([&] { ReadOnlyFolder{folder.appdir() + subfolder}; }),
+             error.arg(subfolder.isEmpty() ? shown : shown + '/'));
+}
+
+void RunChoiceTest::folderIsOnlyRead() {
+    TestFolder folder;
+    folder.addSettings();
+    folder.addDatabase();
+    // An address book the program has used is in WAL mode; an old settings file keeps
+    // short format names, which the program writes out in full at start.
+    folder.execute("pragma journal_mode=WAL");
+    QStringList lines = IniFile(folder.file("envalo.ini")).readLines();
+    const int format = int(lines.indexOf("format=(162 x 229 мм) C5"));
+    QVERIFY(format > 0);
+    lines[format] = "format=C5";
+    IniFile(folder.file("envalo.ini")).writeLines(lines);
+    const QByteArray settings = folder.settingsBytes();
+    const QByteArray database = contents(folder.file("Convert.mdb"));
+    const QStringList entries = folderEntries(folder.appdir());
+
+    {
+        const ReadOnlyFolder read(folder.appdir());
+        QCOMPARE(readProfile(read.ini(), "Конверт C5").format, 1);
+        QCOMPARE(read.book().recipientNames(),
+                 (QStringList{"Иванов Иван Иванович", "Петрова Мария Сергеевна"}));
+    }
+    QCOMPARE(folder.settingsBytes(), settings);
+    QCOMPARE(contents(folder.file("Convert.mdb")), database);
+    QCOMPARE(folderEntries(folder.appdir()), entries);
+}
+
+void RunChoiceTest::destinations_data() {
+    QTest::addColumn<bool>("file");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("file in a folder to be made") << true << "новая/папка/конверты.pdf"
+                                                 << "";
+    QTest::newRow("folder to be made") << false << "новая/папка"
+                                       << "";
+    QTest::newRow("file where a folder is")
+        << true << "папка"
+        << "Нельзя записать файл «%1папка»: на его месте папка.";
+    QTest::newRow("folder where a file is") << false << "файл"
+                                            << "Нельзя записать файлы в «%1файл»: это не папка.";
+    QTest::newRow("file beneath a file")
+        << true << "файл/конверты.pdf"
+        << "Нельзя записать «%1файл/конверты.pdf»: «%1файл» не является папкой.";
+    QTest::newRow("folder beneath a file")
+        << false << "файл/PDF"
+        << "Нельзя записать «%1файл/PDF»: «%1файл» не является папкой.";
+}
+
+void RunChoiceTest::destinations() {
+    QFETCH(bool, file);
+    QFETCH(QString, path);
+    QFETCH(QString, error);
+
+    TestFolder folder;
+    QVERIFY(QDir(folder.appdir()).mkdir("папка"));
+    QFile plain(folder.file("файл"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString full = folder.file(path);
+    QCOMPARE(errorOf([&] { file ? requireWritableFile(full) : requireWritableFolder(full); }),
+             error.isEmpty() ? QString() : error.arg(folder.appdir()));
+    QVERIFY(!QFileInfo::exists(folder.file("новая")));
+}
+
+QTEST_GUILESS_MAIN(RunChoiceTest)
+#include "tst_runchoice.moc"
