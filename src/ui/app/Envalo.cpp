@@ -12,10 +12,10 @@
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 
-#include <QLineEdit>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 
 namespace {
