@@ -8,7 +8,6 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
-#include "ui/controls/CheckCombo.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
@@ -27,7 +26,6 @@
 #include <QSysInfo>
 #include <QThread>
 #include <QTimer>
-#include <QToolButton>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -160,7 +158,7 @@ public:
         say(QStringLiteral("  (listed after start-up: %1 recipients, %2 senders, %3 profiles)")
                 .arg(frm.cb->count())
                 .arg(frm.cb2->count())
-                .arg(w.view->cb1->count()));
+                .arg(opt.profileNames().names().size()));
 
         if (o.wanted(QStringLiteral("loadlists"))) {
             report(timed(QStringLiteral("loadlists"), 500, o.runs, [&] { frm.loadlists(); }));
@@ -204,7 +202,7 @@ public:
                 v.moveBlock(1, v.blockPos(1) + QPoint(++k % 2 ? 1 : -1, 0));
                 QElapsedTimer clock;
                 clock.start();
-                opt.saveprofile(v.cb1->currentText());
+                opt.saveprofile(v.shownProfileName());
                 f.samples.push_back(msSince(clock));
             }
             report(f);
@@ -283,19 +281,15 @@ private:
         Tfrm& frm = static_cast<Tfrm&>(*w.frm);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
         w.opt->loadprofile(m_folder.dlProfile());
-        TCheckedComboBox& chosen = *w.view->ccb1;
-        const QStringList items = chosen.Items();
-        for (int i = 0; i < items.size(); ++i)
-            chosen.SetChecked(i, items[i] == m_folder.dlProfile());
+        w.view->setPrintTicks({m_folder.dlProfile()});
         CheckListModel& lines = frm.cb->lines();
         lines.setAllChecked(false);
         const int count = std::min(envelopes, lines.count());
         for (int i = 0; i < count; ++i)
             lines.setChecked(int(qint64(i) * lines.count() / count), true);
-        for (QToolButton* picture : w.view->SpeedButton) {
-            if (!picture->isChecked())
-                throw UserError(QStringLiteral("Профиль печатает не все картинки."));
-        }
+        const PrintProfile& shown = w.view->profile;
+        if (!shown.otkogo || !shown.komu || !shown.index || !shown.marka)
+            throw UserError(QStringLiteral("Профиль печатает не все картинки."));
 
         const int shownBefore = messages.total();
         QElapsedTimer clock;

@@ -1,3 +1,4 @@
+#include "EditorControls.h"
 #include "ErrorOf.h"
 #include "ForeignLock.h"
 #include "TestProgram.h"
@@ -99,7 +100,7 @@ void StartupTest::startsWithTheSampleRecords() {
     t.runDeferredStep();
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
     QVERIFY(!frm.endRequested());
-    QCOMPARE(frm.cbp->count(), t.program->windows().view->cb1->count());
+    QCOMPARE(frm.cbp->count(), profileList(*t.program->windows().view)->count());
     QCOMPARE(frm.cbp->currentText(), QStringLiteral("Конверт DL"));
     IniFile ini(t.folder.file("envalo.ini"));
     QCOMPARE(ini.readString("option", "profile", "?"), QStringLiteral("Конверт DL"));

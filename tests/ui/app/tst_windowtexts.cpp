@@ -1,3 +1,4 @@
+#include "EditorControls.h"
 #include "TestProgram.h"
 #include "TextFit.h"
 
@@ -60,8 +61,8 @@ void WindowTextsTest::textsShowWhole_data() {
     QTest::newRow("layout editor, widest coordinates") << WindowOf([](Windows& w) -> QWidget* {
         w.view->show();
         for (int n = 1; n <= 13; ++n)
-            w.view->edit(n)->setText(QStringLiteral("-999"));
-        w.view->cb2->setCurrentIndex(3);
+            field(*w.view, n)->setText(QStringLiteral("-999"));
+        formatList(*w.view)->setCurrentIndex(3);
         w.view->setform();
         return w.view;
     });
@@ -100,8 +101,8 @@ void WindowTextsTest::textsShowWhole_data() {
     });
     QTest::newRow("checked combo box") << WindowOf([](Windows& w) -> QWidget* {
         w.view->show();
-        w.view->ccb1->showDropDown();
-        return w.view->ccb1->dropDownList()->window();
+        printList(*w.view)->showDropDown();
+        return printList(*w.view)->dropDownList()->window();
     });
     QTest::newRow("recipient's groups") << WindowOf([](Windows& w) -> QWidget* {
         auto* member = new TMemberGroups(w, QStringLiteral("Иванов Иван Иванович"));

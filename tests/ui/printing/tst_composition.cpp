@@ -1,3 +1,4 @@
+#include "EditorControls.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -6,6 +7,7 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/Canvas.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
@@ -46,7 +48,7 @@ struct Preview : TestProgram {
         v = program->windows().view;
         desk = program->windows().desk;
         v->show();
-        v->cb2->setCurrentIndex(0);
+        formatList(*v)->setCurrentIndex(0);
         v->resetlayout();
         v->clearSelection();
         messages.reset();
@@ -140,7 +142,7 @@ void CompositionTest::indexes() {
     QFETCH(QStringList, expected);
     Preview p;
     p.setTexts({"Ромашка", "ул. 1", sender, "Иванову", "ул. 2", recipient});
-    p.v->CheckBox1->setChecked(swapped);
+    control<QCheckBox>(*p.v, "CheckBox1")->setChecked(swapped);
     p.v->profile.indexswitch = swapped;
     p.desk->compose();
     QCOMPARE(p.texts({5, 6, 12, 13, 14, 15, 16, 17}), expected);
@@ -196,15 +198,15 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
     QFETCH(bool, shown);
     Preview p;
     p.setTexts({});
-    for (QToolButton* toggle : p.v->SpeedButton)
+    for (QToolButton* toggle : pictureToggles(*p.v))
         toggle->setChecked(false);
     if (picture) {
-        p.v->SpeedButton[StampSlot]->setChecked(shown);
+        pictureToggle(*p.v, StampSlot)->setChecked(shown);
         p.v->drawblocks();
         p.desk->compose();
         // The editor shows the picture either way.
-        QVERIFY(p.v->p2->pictures[StampSlot].shown);
-        QVERIFY(!p.v->p2->pictures[StampSlot].image.isNull());
+        QVERIFY(surface(*p.v)->pictures[StampSlot].shown);
+        QVERIFY(!surface(*p.v)->pictures[StampSlot].image.isNull());
         QCOMPARE(pixelsNotWhite(p.desk->capture()) > 0, shown);
         return;
     }
@@ -214,7 +216,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
     p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.desk->compose();
     const QImage image = p.desk->capture();
-    QCOMPARE(image.size(), p.v->p2->size());
+    QCOMPARE(image.size(), surface(*p.v)->size());
     QCOMPARE(pixelsNotWhite(image) > 500, shown);
 }
 
@@ -262,9 +264,9 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     p.frm().cb->setCurrentRow(5);
     p.frm().loadrecords();
     p.program->windows().opt->loadprofile(profile);
-    const QStringList items = p.v->ccb1->Items();
+    const QStringList items = printList(*p.v)->Items();
     for (int i = 0; i < items.size(); ++i)
-        p.v->ccb1->SetChecked(i, items[i] == profile);
+        printList(*p.v)->SetChecked(i, items[i] == profile);
     p.desk->compose();
     const QImage preview = p.desk->capture();
 
@@ -281,7 +283,7 @@ void CompositionTest::greenIsSeeThroughOnScreenOnly() {
     p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.setBigBlock(7, QColor(0, 128, 0));
     p.desk->show();
-    QCOMPARE(p.desk->size(), p.v->p2->size());
+    QCOMPARE(p.desk->size(), surface(*p.v)->size());
     const QImage image = p.desk->capture();
     const QRegion shown = p.desk->mask();
     int green = 0;

@@ -1,3 +1,4 @@
+#include "EditorControls.h"
 #include "SpooledJobs.h"
 #include "TestProgram.h"
 
@@ -79,9 +80,9 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     Tfrm& frm = t.frm();
     Tview& view = *t.program->windows().view;
     QVERIFY2(!frm.output->printsToFiles(), "the isolated CUPS has no default queue");
-    const QStringList items = view.ccb1->Items();
+    const QStringList items = printList(view)->Items();
     for (int i = 0; i < items.size(); ++i)
-        view.ccb1->SetChecked(i, items[i] == "Envelope DL" || items[i] == "Envelope C6");
+        printList(view)->SetChecked(i, items[i] == "Envelope DL" || items[i] == "Envelope C6");
 
     frm.printAction->trigger();
     QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("error").join('|')));
@@ -115,8 +116,9 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
         desk.compose();
         const Envelope& envelope = desk.envelope();
         const QRect inkOnEnvelope = inkBox(captureEnvelope(envelope));
-        const PagePlacement at = placeEnvelope(envelope.size, m, false, view.sheetPosition(),
-                                               view.edit(8)->text(), view.edit(9)->text(), screen);
+        const PagePlacement at =
+            placeEnvelope(envelope.size, m, false, view.sheetPosition(), field(view, 8)->text(),
+                          field(view, 9)->text(), screen);
         const double sx = double(at.width) / envelope.size.width();
         const double sy = double(at.height) / envelope.size.height();
         // Device pixels of the landscape page, from the paper's edge.

@@ -1,4 +1,4 @@
-#include "Controls.h"
+#include "EditorControls.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -65,9 +65,9 @@ struct Run : TestProgram {
         messages.reset();
     }
     void choose(const QStringList& profiles) {
-        const QStringList items = v->ccb1->Items();
+        const QStringList items = printList(*v)->Items();
         for (int i = 0; i < items.size(); ++i)
-            v->ccb1->SetChecked(i, profiles.contains(items[i]));
+            printList(*v)->SetChecked(i, profiles.contains(items[i]));
     }
     void tick(const QStringList& names) {
         for (int i = 0; i < frm().cb->count(); ++i)
@@ -108,7 +108,7 @@ void PrintRunTest::recipientsOutsideProfilesInside() {
                           "Борисов/Конверт C6", "Волков/Конверт DL", "Волков/Конверт C6"}));
     QCOMPARE(r.recorder.pages[2].block7, QStringLiteral("Борисову"));
     // Back on the profile that was current, with the last recipient in the editors.
-    QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт DL"));
+    QCOMPARE(profileList(*r.v)->currentText(), QStringLiteral("Конверт DL"));
     QCOMPARE(r.frm().rname->text(), QStringLiteral("Волков"));
     r.verifyNothingUnexpected();
 }
@@ -121,7 +121,7 @@ void PrintRunTest::nothingTickedPrintsTheSelectedOne() {
     r.choose({"Конверт DL", "Конверт C6"});
     r.print();
     QCOMPARE(r.recorder.order(), (QStringList{"Борисов/Конверт DL", "Борисов/Конверт C6"}));
-    QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт C5"));
+    QCOMPARE(profileList(*r.v)->currentText(), QStringLiteral("Конверт C5"));
     r.verifyNothingUnexpected();
 }
 
@@ -130,7 +130,7 @@ void PrintRunTest::noChosenProfilePrintsNothing() {
     r.choose({});
     r.print();
     // The run loads the saved profile again, and with it that profile's own choice.
-    QCOMPARE(r.v->ccb1->CheckedText(), QStringLiteral("Конверт DL"));
+    QCOMPARE(printList(*r.v)->CheckedText(), QStringLiteral("Конверт DL"));
     r.choose({});
     r.tick({"Агеев", "Волков"});
     r.print();
@@ -157,7 +157,7 @@ void PrintRunTest::delays() {
     QFETCH(int, profiles);
     QFETCH(int, windows);
     Run r(printdelay, pdmode);
-    r.v->cb3->setChecked(true);
+    control<QCheckBox>(*r.v, "cb3")->setChecked(true);
     r.tick({"Агеев", "Волков"});
     r.choose(QStringList{"Конверт DL", "Конверт C6"}.mid(0, profiles));
     for (int i = 0; i < windows; ++i)
@@ -184,7 +184,7 @@ void PrintRunTest::cancelStopsTheRun() {
     QCOMPARE(r.recorder.pages.size(), 3);
     QVERIFY(r.frm().stopPrint);
     // The profile of the last envelope printed, not the one current before the run.
-    QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт DL"));
+    QCOMPARE(profileList(*r.v)->currentText(), QStringLiteral("Конверт DL"));
     r.verifyNothingUnexpected();
 }
 
@@ -193,7 +193,7 @@ void PrintRunTest::confirmationFollowsTheProfileJustPrinted() {
     IniFile ini(r.folder.file("envalo.ini"));
     ini.writeString("Конверт DL", "printconfirm", "0");
     r.program->windows().opt->loadprofile("Конверт C5");
-    QVERIFY(r.v->cb3->isChecked());
+    QVERIFY(control<QCheckBox>(*r.v, "cb3")->isChecked());
     r.tick({"Агеев", "Борисов"});
     r.choose({"Конверт DL", "Конверт C6"});
     QStringList counts;
