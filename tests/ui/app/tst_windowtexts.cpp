@@ -7,8 +7,8 @@
 #include "ui/addressbook/UnGroups.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
-#include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
+#include "ui/common/MainWindow.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
@@ -67,7 +67,7 @@ void WindowTextsTest::textsShowWhole_data() {
         return w.view;
     });
     QTest::newRow("main window, senders") << WindowOf([](Windows& w) -> QWidget* {
-        static_cast<Tfrm*>(w.frm)->pages->setCurrentIndex(1);
+        control<QTabWidget>(*w.frm, "PageControl1")->setCurrentIndex(1);
         return w.frm;
     });
     QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });

@@ -1,5 +1,6 @@
 #include "EditorControls.h"
 #include "ErrorOf.h"
+#include "MainControls.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -106,17 +107,17 @@ private slots:
 void ProfileStoreTest::startsOnTheRecipientsProfile() {
     Store s;
     Tfrm& frm = s.frm();
-    QCOMPARE(frm.rname->text(), QStringLiteral("Абрамов"));
-    QCOMPARE(entries(frm.cbp), (QStringList{"Первый", "Второй", "Третий"}));
-    QCOMPARE(frm.cbp->currentText(), QStringLiteral("Первый"));
+    QCOMPARE(nameField(frm)->text(), QStringLiteral("Абрамов"));
+    QCOMPARE(entries(recipientProfile(frm)), (QStringList{"Первый", "Второй", "Третий"}));
+    QCOMPARE(recipientProfile(frm)->currentText(), QStringLiteral("Первый"));
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
     QCOMPARE(formatList(*s.v)->currentIndex(), 2);
     QCOMPARE(surface(*s.v)->size(), QSize(612, 431));
     QVERIFY(!saveButton(*s.v)->isEnabled());
 
     // Choosing another recipient loads its profile.
-    frm.cb->setCurrentRow(1);
-    emit frm.cb->userSelected(1);
+    recipientList(frm)->setCurrentRow(1);
+    emit recipientList(frm)->userSelected(1);
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Второй"));
     QCOMPARE(formatList(*s.v)->currentIndex(), 0);
     s.verifyNothingUnexpected();
@@ -266,7 +267,7 @@ void ProfileStoreTest::newProfiles() {
         s.opt->newprofile();
     const QStringList all = entries(profileList(*s.v));
     QCOMPARE(all.mid(3), (QStringList{"Новый профиль", "Новый профиль 2", "Новый профиль 3"}));
-    QCOMPARE(entries(s.frm().cbp), all);
+    QCOMPARE(entries(recipientProfile(s.frm())), all);
     for (const QString& name : all.mid(3)) {
         QCOMPARE(s.ini().readString(name, "format", ""), QStringLiteral("(162 x 229 мм) C5"));
         QCOMPARE(s.ini().readString(name, "printprofiles", ""), name);
@@ -291,9 +292,9 @@ void ProfileStoreTest::renameKeepsRecipientsInStep() {
     s.messages.answerInput(QStringLiteral("  Главный  "));
     s.opt->renameprofile();
     QCOMPARE(entries(profileList(*s.v)), (QStringList{"Главный", "Второй", "Третий"}));
-    QCOMPARE(entries(s.frm().cbp), entries(profileList(*s.v)));
+    QCOMPARE(entries(recipientProfile(s.frm())), entries(profileList(*s.v)));
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Главный"));
-    QCOMPARE(s.frm().cbp->currentText(), QStringLiteral("Главный"));
+    QCOMPARE(recipientProfile(s.frm())->currentText(), QStringLiteral("Главный"));
     QCOMPARE(s.recipientProfiles(), (QStringList{"Главный", "Второй", "Главный"}));
     QCOMPARE(s.ini().readString("Главный", "format", ""), QStringLiteral("(114 x 162 мм) C6"));
     QVERIFY(!s.ini().sections().contains("Первый"));
@@ -361,7 +362,7 @@ void ProfileStoreTest::deleteProfiles() {
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Третий"));
     QCOMPARE(formatList(*s.v)->currentIndex(), 1);
     QCOMPARE(s.recipientProfiles(), (QStringList{"Второй", "Второй", "Второй"}));
-    QCOMPARE(entries(s.frm().cbp), (QStringList{"Второй", "Третий"}));
+    QCOMPARE(entries(recipientProfile(s.frm())), (QStringList{"Второй", "Третий"}));
     QCOMPARE(s.ini().readString("option", "profile", ""), QStringLiteral("Третий"));
     QVERIFY(!s.ini().sections().contains("Первый"));
 
@@ -401,7 +402,7 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     const QString ticked = printList(*s.v)->CheckedText();
     QCOMPARE(ticked, operation == "rename" ? "Третий,Первый" : "Первый,Третий");
     const QStringList profiles = s.recipientProfiles();
-    s.frm().cbp->setCurrentIndex(2);
+    recipientProfile(s.frm())->setCurrentIndex(2);
     if (operation != "delete")
         field(*s.v, 3)->setText("1✓"); // a spacing the file cannot carry
     const QString error = errorOf([&] {
@@ -418,11 +419,11 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     QCOMPARE(s.folder.settingsBytes(), file);
     QCOMPARE(s.recipientProfiles(), profiles);
     QCOMPARE(entries(profileList(*s.v)), names);
-    QCOMPARE(entries(s.frm().cbp), names);
+    QCOMPARE(entries(recipientProfile(s.frm())), names);
     QCOMPARE(printList(*s.v)->Items(), names);
     QCOMPARE(printList(*s.v)->CheckedText(), ticked);
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
-    QCOMPARE(s.frm().cbp->currentText(), QStringLiteral("Третий"));
+    QCOMPARE(recipientProfile(s.frm())->currentText(), QStringLiteral("Третий"));
     QCOMPARE(s.v->profile.name, QStringLiteral("Первый"));
     s.verifyNothingUnexpected();
 }
@@ -459,7 +460,7 @@ void ProfileStoreTest::choicesStayWithTheirNames() {
     QFETCH(QString, printed);
     Store s;
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
-    s.frm().cbp->setCurrentIndex(2);
+    recipientProfile(s.frm())->setCurrentIndex(2);
     printList(*s.v)->SetChecked(2, true);
     printList(*s.v)->SetChecked(1, true);
     if (operation == "rename") {
@@ -474,10 +475,10 @@ void ProfileStoreTest::choicesStayWithTheirNames() {
         s.opt->startTimer.stop();
     }
     QCOMPARE(profileList(*s.v)->currentText(), shown);
-    QCOMPARE(s.frm().cbp->currentText(), main);
+    QCOMPARE(recipientProfile(s.frm())->currentText(), main);
     QCOMPARE(printList(*s.v)->CheckedText(), printed);
     QCOMPARE(printList(*s.v)->Items(), entries(profileList(*s.v)));
-    QCOMPARE(entries(s.frm().cbp), entries(profileList(*s.v)));
+    QCOMPARE(entries(recipientProfile(s.frm())), entries(profileList(*s.v)));
     s.verifyNothingUnexpected();
 }
 

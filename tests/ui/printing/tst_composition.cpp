@@ -1,4 +1,5 @@
 #include "EditorControls.h"
+#include "MainControls.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -59,12 +60,12 @@ struct Preview : TestProgram {
     }
 
     void setTexts(const AddressTexts& t) {
-        frm().otkogo->setPlainText(t.otkogo);
-        frm().otkyda->setPlainText(t.otkyda);
-        frm().intyt->setText(t.intyt);
-        frm().komy->setPlainText(t.komy);
-        frm().kyda->setPlainText(t.kyda);
-        frm().intyda->setText(t.intyda);
+        control<QPlainTextEdit>(frm(), "otkogo")->setPlainText(t.otkogo);
+        control<QPlainTextEdit>(frm(), "otkyda")->setPlainText(t.otkyda);
+        control<QLineEdit>(frm(), "intyt")->setText(t.intyt);
+        control<QPlainTextEdit>(frm(), "komy")->setPlainText(t.komy);
+        control<QPlainTextEdit>(frm(), "kyda")->setPlainText(t.kyda);
+        control<QLineEdit>(frm(), "intyda")->setText(t.intyda);
     }
     // A block in a large font and a colour of its own, as the editor's font command sets it.
     void setBigBlock(int number, const QColor& colour) {
@@ -213,7 +214,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
     p.v->drawblocks();
     p.setBigBlock(7, Qt::blue);
     p.v->profile.block(7).visible = shown;
-    p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
+    control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.desk->compose();
     const QImage image = p.desk->capture();
     QCOMPARE(image.size(), surface(*p.v)->size());
@@ -261,7 +262,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
         }
     } pages;
     p.frm().output->setTarget(&pages);
-    p.frm().cb->setCurrentRow(5);
+    recipientList(p.frm())->setCurrentRow(5);
     p.frm().loadrecords();
     p.program->windows().opt->loadprofile(profile);
     const QStringList items = printList(*p.v)->Items();
@@ -270,7 +271,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     p.desk->compose();
     const QImage preview = p.desk->capture();
 
-    p.frm().printAction->trigger();
+    control<QToolButton>(p.frm(), "ToolButton1")->click();
     p.frm().output->setTarget(nullptr);
     QCOMPARE(pages.images.size(), 1);
     QCOMPARE(pages.images.first(), preview);
@@ -280,7 +281,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
 void CompositionTest::greenIsSeeThroughOnScreenOnly() {
     Preview p;
     p.setTexts({});
-    p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
+    control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.setBigBlock(7, QColor(0, 128, 0));
     p.desk->show();
     QCOMPARE(p.desk->size(), surface(*p.v)->size());
@@ -323,7 +324,7 @@ void CompositionTest::stepping() {
     QFETCH(bool, renamed);
     QFETCH(int, expected);
     Preview p;
-    CheckList& cb = *p.frm().cb;
+    CheckList& cb = *recipientList(p.frm());
     QCOMPARE(cb.count(), 7);
     for (int row : ticked)
         cb.lines().setChecked(row, true);
@@ -332,13 +333,13 @@ void CompositionTest::stepping() {
     p.desk->show();
     const QString composed = p.text(7);
     if (renamed) {
-        p.frm().rname->setText(QStringLiteral("Новое имя"));
+        nameField(p.frm())->setText(QStringLiteral("Новое имя"));
         p.messages.answer(false); // do not save the edit
     }
     for (QChar key : keys)
         QTest::keyClick(p.desk, key == QLatin1Char('R') ? Qt::Key_Right : Qt::Key_Left);
     QCOMPARE(cb.currentRow(), expected);
-    QCOMPARE(p.frm().rname->text(), cb.text(expected));
+    QCOMPARE(nameField(p.frm())->text(), cb.text(expected));
     // Stepping loads the record; the surface changes at the next composition.
     QCOMPARE(p.text(7), composed);
     p.verifyNothingUnexpected();

@@ -1,4 +1,5 @@
 #include "EditorControls.h"
+#include "MainControls.h"
 #include "SpooledJobs.h"
 #include "TestProgram.h"
 
@@ -19,6 +20,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -84,7 +86,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     for (int i = 0; i < items.size(); ++i)
         printList(view)->SetChecked(i, items[i] == "Envelope DL" || items[i] == "Envelope C6");
 
-    frm.printAction->trigger();
+    control<QToolButton>(frm, "ToolButton1")->click();
     QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("error").join('|')));
     // This run's jobs only, by job number: the order they were sent in.
     const QMap<int, QString> printed = jobs.waitForAll();
@@ -107,9 +109,9 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
                  qPrintable(name));
 
         // The same envelope composed again, to know where its ink must be.
-        for (int row = 0; row < frm.cb->count(); ++row)
-            if (frm.cb->text(row) == recipient)
-                frm.cb->setCurrentRow(row);
+        for (int row = 0; row < recipientList(frm)->count(); ++row)
+            if (recipientList(frm)->text(row) == recipient)
+                recipientList(frm)->setCurrentRow(row);
         frm.loadrecords();
         t.program->windows().opt->loadprofile(profile);
         Tdesk& desk = *t.program->windows().desk;

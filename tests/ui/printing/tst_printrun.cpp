@@ -1,4 +1,5 @@
 #include "EditorControls.h"
+#include "MainControls.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -70,10 +71,11 @@ struct Run : TestProgram {
             printList(*v)->SetChecked(i, profiles.contains(items[i]));
     }
     void tick(const QStringList& names) {
-        for (int i = 0; i < frm().cb->count(); ++i)
-            frm().cb->lines().setChecked(i, names.contains(frm().cb->text(i)));
+        for (int i = 0; i < recipientList(frm())->count(); ++i)
+            recipientList(frm())->lines().setChecked(i,
+                                                     names.contains(recipientList(frm())->text(i)));
     }
-    void print() { frm().printAction->trigger(); }
+    void print() { control<QToolButton>(frm(), "ToolButton1")->click(); }
     int delayWindows() const { return int(messages.texts("modal").count("Задержка")); }
 };
 
@@ -109,14 +111,14 @@ void PrintRunTest::recipientsOutsideProfilesInside() {
     QCOMPARE(r.recorder.pages[2].block7, QStringLiteral("Борисову"));
     // Back on the profile that was current, with the last recipient in the editors.
     QCOMPARE(profileList(*r.v)->currentText(), QStringLiteral("Конверт DL"));
-    QCOMPARE(r.frm().rname->text(), QStringLiteral("Волков"));
+    QCOMPARE(nameField(r.frm())->text(), QStringLiteral("Волков"));
     r.verifyNothingUnexpected();
 }
 
 void PrintRunTest::nothingTickedPrintsTheSelectedOne() {
     Run r;
-    r.frm().cb->setCurrentRow(1);
-    r.frm().rname->setText("не сохранено");
+    recipientList(r.frm())->setCurrentRow(1);
+    nameField(r.frm())->setText("не сохранено");
     r.program->windows().opt->loadprofile("Конверт C5");
     r.choose({"Конверт DL", "Конверт C6"});
     r.print();
@@ -135,7 +137,7 @@ void PrintRunTest::noChosenProfilePrintsNothing() {
     r.tick({"Агеев", "Волков"});
     r.print();
     QVERIFY(r.recorder.pages.isEmpty());
-    QCOMPARE(r.frm().rname->text(), QStringLiteral("Волков"));
+    QCOMPARE(nameField(r.frm())->text(), QStringLiteral("Волков"));
     r.verifyNothingUnexpected();
 }
 
@@ -231,9 +233,9 @@ void PrintRunTest::profileThatCannotBeLoadedEndsTheRun() {
 
 void PrintRunTest::emptyListDoesNothing() {
     Run r;
-    r.frm().editfind->setText("никого");
+    control<QLineEdit>(r.frm(), "editfind")->setText("никого");
     r.frm().findrecords();
-    QCOMPARE(r.frm().cb->count(), 0);
+    QCOMPARE(recipientList(r.frm())->count(), 0);
     r.choose({"Конверт DL"});
     r.print();
     QVERIFY(r.recorder.pages.isEmpty());
