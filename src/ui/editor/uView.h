@@ -183,7 +183,7 @@ private:
     // The entries of cb1 and cb2 chosen by the last load or accepted change, to
     // return to when the user cancels a change.
     int m_rememberedProfile = -1;
-    int rememberedFormat = -1;
+    int m_rememberedFormat = -1;
 
     QTimer Timer1{this}; // status bar
     QTimer T2{this};     // hold-to-repeat of the arrow buttons
@@ -192,6 +192,7 @@ private:
     BlockLabel* label(int number) const { return labels[size_t(number - 1)]; }
     // The last entry of the profile list equal to the name; 0 when none is.
     int profileEntry(const QString& name) const;
+
     void buildWindow();
     QWidget* buildPanels();
     QLayout* buildBars();

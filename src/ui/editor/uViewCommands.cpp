@@ -247,7 +247,7 @@ void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& i
     case LoadStep::Format:
         cb2->setCurrentIndex(p.format);
         cb1->setCurrentIndex(profileEntry(name));
-        rememberedFormat = cb2->currentIndex();
+        m_rememberedFormat = cb2->currentIndex();
         m_rememberedProfile = cb1->currentIndex();
         break;
     case LoadStep::SheetShifts:
@@ -394,13 +394,13 @@ void Tview::saveAsNew(const QString& name) {
 }
 
 void Tview::cb2Change(int index) {
-    if (index == rememberedFormat)
+    if (index == m_rememberedFormat)
         return;
     // "Cмена" begins with a Latin C, as the program has always shown it.
     if (!w.messages.question(QStringLiteral("При смене формата конверта настройки координат будут "
                                             "сброшены, изменить формат конверта?"),
                              QStringLiteral("Cмена формата"))) {
-        cb2->setCurrentIndex(rememberedFormat);
+        cb2->setCurrentIndex(m_rememberedFormat);
         return;
     }
     markmodified();
@@ -408,7 +408,7 @@ void Tview::cb2Change(int index) {
     resetlayout();
     setform();
     centreSurface();
-    rememberedFormat = cb2->currentIndex();
+    m_rememberedFormat = cb2->currentIndex();
 }
 
 void Tview::fontClick() {
