@@ -8,14 +8,12 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
-#include "ui/controls/CheckCombo.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
@@ -56,6 +54,23 @@ double statusMb(const char* field) {
             return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble() / 1024;
     }
     return 0;
+}
+
+// The window's own control of that type and name, found as tools outside the program find
+// it; those of the windows opened over it (the editor has its own ToolButton1 and Timer1)
+// do not count.
+template <class T> T& own(QWidget& window, const char* name) {
+    for (T* found : window.findChildren<T*>(QString::fromLatin1(name))) {
+        const QObject* above = found->parent();
+        for (; above != &window; above = above->parent()) {
+            const auto* widget = qobject_cast<const QWidget*>(above);
+            if (widget && widget->isWindow() && widget->windowType() != Qt::Popup)
+                break;
+        }
+        if (above == &window)
+            return *found;
+    }
+    throw UserError(QStringLiteral("В окне нет элемента %1.").arg(QString::fromLatin1(name)));
 }
 
 double msSince(const QElapsedTimer& clock) {
@@ -127,8 +142,9 @@ public:
         // Both start-up timers, whichever fires first; the deferred step may stop the
         // profile store's. Connected after the program's own handlers, so these run once
         // those have ended.
-        auto pending = [&] { return frm.Timer1.isActive() || w.opt->startTimer.isActive(); };
-        for (QTimer* timer : {&frm.Timer1, &w.opt->startTimer})
+        QTimer& deferred = own<QTimer>(frm, "Timer1");
+        auto pending = [&] { return deferred.isActive() || w.opt->startTimer.isActive(); };
+        for (QTimer* timer : {&deferred, &w.opt->startTimer})
             QObject::connect(timer, &QTimer::timeout, &loop, [&] {
                 if (!pending())
                     loop.quit();
@@ -157,31 +173,34 @@ public:
         Windows& w = m_program->windows();
         Tfrm& frm = static_cast<Tfrm&>(*w.frm);
         Topt& opt = *w.opt;
+        CheckList& recipients = own<CheckList>(frm, "cb");
         say(QStringLiteral("  (listed after start-up: %1 recipients, %2 senders, %3 profiles)")
-                .arg(frm.cb->count())
-                .arg(frm.cb2->count())
-                .arg(w.view->cb1->count()));
+                .arg(recipients.count())
+                .arg(own<ListBox>(frm, "cb2").count())
+                .arg(opt.profileNames().names().size()));
 
         if (o.wanted(QStringLiteral("loadlists"))) {
             report(timed(QStringLiteral("loadlists"), 500, o.runs, [&] { frm.loadlists(); }));
         }
         if (o.wanted(QStringLiteral("find"))) {
-            frm.cb1->setChecked(false);
-            frm.editfind->setText(QStringLiteral("Петров Анна"));
+            own<QCheckBox>(frm, "cb1").setChecked(false);
+            QLineEdit& find = own<QLineEdit>(frm, "editfind");
+            find.setText(QStringLiteral("Петров Анна"));
             report(timed(QStringLiteral("findrecords, two words"), 200, o.runs,
                          [&] { frm.findrecords(); }));
-            say(QStringLiteral("  (lines found: %1)").arg(frm.cb->count()));
-            frm.editfind->clear();
+            say(QStringLiteral("  (lines found: %1)").arg(recipients.count()));
+            find.clear();
             frm.loadlists();
         }
         if (o.wanted(QStringLiteral("checkall"))) {
-            report(timed(QStringLiteral("\"Отметить всё\""), 1000, o.runs,
-                         [&] { frm.checkAllAction->trigger(); }));
+            QToolButton& checkAll = own<QToolButton>(frm, "ToolButton6");
+            report(
+                timed(QStringLiteral("\"Отметить всё\""), 1000, o.runs, [&] { checkAll.click(); }));
         }
         if (o.wanted(QStringLiteral("storechecks"))) {
             // Closing stores only the marks the file does not hold yet: every one differs here.
+            CheckListModel& lines = recipients.lines();
             report(timed(QStringLiteral("storechecks"), 1000, o.runs, [&] {
-                CheckListModel& lines = frm.cb->lines();
                 lines.setAllChecked(lines.count() > 0 && !lines.isChecked(0));
                 frm.storechecks();
             }));
@@ -204,7 +223,7 @@ public:
                 v.moveBlock(1, v.blockPos(1) + QPoint(++k % 2 ? 1 : -1, 0));
                 QElapsedTimer clock;
                 clock.start();
-                opt.saveprofile(v.cb1->currentText());
+                opt.saveprofile(v.shownProfileName());
                 f.samples.push_back(msSince(clock));
             }
             report(f);
@@ -297,24 +316,21 @@ private:
         Tfrm& frm = static_cast<Tfrm&>(*w.frm);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
         w.opt->loadprofile(m_folder.dlProfile());
-        TCheckedComboBox& chosen = *w.view->ccb1;
-        const QStringList items = chosen.Items();
-        for (int i = 0; i < items.size(); ++i)
-            chosen.SetChecked(i, items[i] == m_folder.dlProfile());
-        CheckListModel& lines = frm.cb->lines();
+        w.view->setPrintTicks({m_folder.dlProfile()});
+        CheckListModel& lines = own<CheckList>(frm, "cb").lines();
         lines.setAllChecked(false);
         const int count = std::min(envelopes, lines.count());
         for (int i = 0; i < count; ++i)
             lines.setChecked(int(qint64(i) * lines.count() / count), true);
-        for (QToolButton* picture : w.view->SpeedButton) {
-            if (!picture->isChecked())
-                throw UserError(QStringLiteral("Профиль печатает не все картинки."));
-        }
+        const PrintProfile& shown = w.view->profile;
+        if (!shown.otkogo || !shown.komu || !shown.index || !shown.marka)
+            throw UserError(QStringLiteral("Профиль печатает не все картинки."));
 
+        QToolButton& print = own<QToolButton>(frm, "ToolButton1");
         const int shownBefore = messages.total();
         QElapsedTimer clock;
         clock.start();
-        frm.printAction->trigger();
+        print.click();
         const double ms = msSince(clock);
         const int written = frm.output->filesWritten();
         // The run tells where the files are, once.

@@ -32,6 +32,7 @@ Tfrm::Tfrm(Windows& windows)
     : output(std::make_unique<PageOutput>(windows.messages, windows.appdir)), w(windows) {
     buildLayout();
     buildCommands();
+    Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setSingleShot(true);
     Timer1.setInterval(10);
     connect(&Timer1, &QTimer::timeout, this,

@@ -36,44 +36,6 @@ public:
     // The printer with its metrics, measured once the program runs.
     std::unique_ptr<PageOutput> output;
 
-    // Controls that other windows and the tests reach.
-    QLineEdit* editfind = nullptr;
-    QToolButton* findButton = nullptr;
-    QCheckBox* cb1 = nullptr;
-    QTabWidget* pages = nullptr;
-    CheckList* cb = nullptr;
-    ListBox* cb2 = nullptr;
-    QLineEdit* rname = nullptr;
-    QPlainTextEdit* komy = nullptr;
-    QPlainTextEdit* kyda = nullptr;
-    QLineEdit* intyda = nullptr;
-    QPlainTextEdit* otkogo = nullptr;
-    QPlainTextEdit* otkyda = nullptr;
-    QLineEdit* intyt = nullptr;
-    QComboBox* cbp = nullptr;
-
-    QAction* printAction = nullptr;    // toolbar "Печать"
-    QAction* saveAction = nullptr;     // toolbar "Сохранить"
-    QAction* addAction = nullptr;      // toolbar "Добавить"
-    QAction* deleteAction = nullptr;   // toolbar "Удалить"
-    QAction* clearAction = nullptr;    // toolbar "Очистить"
-    QAction* checkAllAction = nullptr; // toolbar "Отметить всё"
-    QAction* settingsAction = nullptr; // toolbar "Настройки"
-    QAction* groupsAction = nullptr;   // toolbar "Группы"
-    QAction* menuPrint = nullptr;
-    QAction* menuExit = nullptr;
-    QAction* menuPrinterSetup = nullptr;
-    QAction* menuPrintSettings = nullptr;
-    QAction* menuAbout = nullptr;
-    QAction* menuGroups = nullptr;
-    QMenu* cbMenu = nullptr; // context menu of the recipient list
-    QAction* cbMenuDelete = nullptr;
-    QAction* cbMenuShow = nullptr;
-    QAction* cbMenuAdd = nullptr;
-    QAction* cbMenuGroups = nullptr; // "Группы получателя..."
-
-    // The deferred start-up step's one-shot timer.
-    QTimer Timer1;
     // Set once the program has been asked to end.
     bool endRequested() const { return m_endRequested; }
 
@@ -172,6 +134,44 @@ private:
         QString otkogo, otkyda;
         qint64 intyt = 0;
     };
+
+    QLineEdit* editfind = nullptr;
+    QToolButton* findButton = nullptr;
+    QCheckBox* cb1 = nullptr;
+    QTabWidget* pages = nullptr;
+    CheckList* cb = nullptr;
+    ListBox* cb2 = nullptr;
+    QLineEdit* rname = nullptr;
+    QPlainTextEdit* komy = nullptr;
+    QPlainTextEdit* kyda = nullptr;
+    QLineEdit* intyda = nullptr;
+    QPlainTextEdit* otkogo = nullptr;
+    QPlainTextEdit* otkyda = nullptr;
+    QLineEdit* intyt = nullptr;
+    QComboBox* cbp = nullptr;
+
+    QAction* printAction = nullptr;    // toolbar "Печать"
+    QAction* saveAction = nullptr;     // toolbar "Сохранить"
+    QAction* addAction = nullptr;      // toolbar "Добавить"
+    QAction* deleteAction = nullptr;   // toolbar "Удалить"
+    QAction* clearAction = nullptr;    // toolbar "Очистить"
+    QAction* checkAllAction = nullptr; // toolbar "Отметить всё"
+    QAction* settingsAction = nullptr; // toolbar "Настройки"
+    QAction* groupsAction = nullptr;   // toolbar "Группы"
+    QAction* menuPrint = nullptr;
+    QAction* menuExit = nullptr;
+    QAction* menuPrinterSetup = nullptr;
+    QAction* menuPrintSettings = nullptr;
+    QAction* menuAbout = nullptr;
+    QAction* menuGroups = nullptr;
+    QMenu* cbMenu = nullptr; // context menu of the recipient list
+    QAction* cbMenuDelete = nullptr;
+    QAction* cbMenuShow = nullptr;
+    QAction* cbMenuAdd = nullptr;
+    QAction* cbMenuGroups = nullptr; // "Группы получателя..."
+
+    // The deferred start-up step's one-shot timer.
+    QTimer Timer1{this};
 
     Windows& w;
     bool m_endRequested = false;

@@ -217,26 +217,33 @@ void Tfrm::buildCommands() {
     groupsAction = tool(QStringLiteral("Группы"), "system-users", QStyle::SP_DirIcon,
                         QStringLiteral("Группы получателей"), "ToolButtonGroups");
 
+    // Menu commands are named like the controls, so that tools and tests find them too.
+    auto command = [](QMenu* menu, const QString& text, const char* programName) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(programName));
+        return action;
+    };
     auto* menu = menuBar()->addMenu(QStringLiteral("Меню"));
-    menuPrint = menu->addAction(QStringLiteral("Печать"));
+    menuPrint = command(menu, QStringLiteral("Печать"), "menuPrint");
     menuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     menu->addSeparator();
-    menuExit = menu->addAction(QStringLiteral("Выход"));
+    menuExit = command(menu, QStringLiteral("Выход"), "menuExit");
     menuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
     auto* options = menuBar()->addMenu(QStringLiteral("Опции"));
-    menuPrinterSetup = options->addAction(QStringLiteral("Настройки принтера"));
+    menuPrinterSetup = command(options, QStringLiteral("Настройки принтера"), "menuPrinterSetup");
     menuPrinterSetup->setShortcut(QKeySequence(Qt::Key_F3));
-    menuPrintSettings = options->addAction(QStringLiteral("Настройки печати"));
+    menuPrintSettings = command(options, QStringLiteral("Настройки печати"), "menuPrintSettings");
     menuPrintSettings->setShortcut(QKeySequence(Qt::Key_F2));
-    menuGroups = options->addAction(QStringLiteral("Группы..."));
+    menuGroups = command(options, QStringLiteral("Группы..."), "menuGroups");
     auto* help = menuBar()->addMenu(QStringLiteral("?"));
-    menuAbout = help->addAction(QStringLiteral("О программе..."));
+    menuAbout = command(help, QStringLiteral("О программе..."), "menuAbout");
 
     cbMenu = new QMenu(this);
-    cbMenuDelete = cbMenu->addAction(QStringLiteral("Удалить"));
-    cbMenuShow = cbMenu->addAction(QStringLiteral("Показать"));
-    cbMenuAdd = cbMenu->addAction(QStringLiteral("Добавить"));
-    cbMenuGroups = cbMenu->addAction(QStringLiteral("Группы получателя..."));
+    cbMenu->setObjectName(QStringLiteral("cbMenu"));
+    cbMenuDelete = command(cbMenu, QStringLiteral("Удалить"), "cbMenuDelete");
+    cbMenuShow = command(cbMenu, QStringLiteral("Показать"), "cbMenuShow");
+    cbMenuAdd = command(cbMenu, QStringLiteral("Добавить"), "cbMenuAdd");
+    cbMenuGroups = command(cbMenu, QStringLiteral("Группы получателя..."), "cbMenuGroups");
     cb->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(cb, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { cbMenu->popup(cb->viewport()->mapToGlobal(at)); });

@@ -7,14 +7,7 @@
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/controls/CheckCombo.h"
 #include "ui/editor/uView.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QToolButton>
 
 namespace {
 
@@ -23,9 +16,8 @@ const QString newProfileName = QStringLiteral("Новый профиль");
 } // namespace
 
 Topt::Topt(Windows& windows) : w(windows), m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
-    w.view->cb1->setModel(&m_names);
+    w.view->showProfileNames(&m_names);
     w.frm->showProfileNames(&m_names);
-    w.view->ccb1->setModel(&m_names);
     startTimer.setSingleShot(true);
     startTimer.setInterval(10);
     connect(&startTimer, &QTimer::timeout, this,
@@ -43,7 +35,7 @@ void Topt::listprofiles() {
         m_names.setNames(sections);
         w.frm->chooseProfile(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
     }
-    w.view->cb1->setCurrentIndex(sections.isEmpty() ? -1 : 0);
+    w.view->chooseProfileIndex(sections.isEmpty() ? -1 : 0);
     startTimer.start();
 }
 
@@ -52,20 +44,22 @@ void Topt::startprofile() {
     // At start, the main window's deferred step loads its recipient's profile next.
     if (w.frm->startLoadsProfile())
         return;
-    QComboBox* cb1 = w.view->cb1;
+    Tview& v = *w.view;
+    const int count = int(m_names.names().size());
     const int mainIndex = w.frm->chosenProfile();
     QString text = m_names.names().value(mainIndex);
-    cb1->setCurrentIndex(mainIndex < cb1->count() ? mainIndex : -1);
-    if (text.isEmpty() || cb1->currentIndex() < 0 || cb1->currentText() != text) {
-        cb1->setCurrentIndex(cb1->count() > 0 ? 0 : -1);
-        text = cb1->currentText();
+    v.chooseProfileIndex(mainIndex < count ? mainIndex : -1);
+    if (text.isEmpty() || v.chosenProfileIndex() < 0 || v.shownProfileName() != text) {
+        v.chooseProfileIndex(count > 0 ? 0 : -1);
+        text = v.shownProfileName();
     }
     loadprofile(text);
 }
 
-int Topt::entryindex(const QComboBox* list, const QString& text) {
-    for (int i = list->count() - 1; i >= 0; --i)
-        if (list->itemText(i) == text)
+int Topt::entryindex(const QString& name) const {
+    const QStringList& names = m_names.names();
+    for (int i = int(names.size()) - 1; i >= 0; --i)
+        if (names[i] == name)
             return i;
     return 0;
 }
@@ -106,43 +100,24 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
 
 Topt::Lists Topt::lists() const {
     const Tview& v = *w.view;
-    return {m_names.names(),       v.cb1->currentIndex(), w.frm->chosenProfile(),
-            v.ccb1->CheckedText(), v.profile.name,        v.rememberedProfile};
+    return {m_names.names(), v.chosenProfileIndex(), w.frm->chosenProfile(),
+            v.printTicks(),  v.profile.name,         v.rememberedProfile()};
 }
 
 void Topt::restore(const Lists& before) {
     Tview& v = *w.view;
     m_names.setNames(before.names);
-    v.cb1->setCurrentIndex(before.chosen);
+    v.chooseProfileIndex(before.chosen);
     w.frm->chooseProfile(before.mainChosen);
-    // Ticked again in the order they were ticked, which is the order the text keeps.
-    TCheckedComboBox* ccb1 = v.ccb1;
-    if (ccb1->CheckedText() != before.printTicked) {
-        ccb1->DeSelectAll();
-        const QStringList items = ccb1->Items();
-        for (const QString& name : before.printTicked.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-            const int i = int(items.indexOf(name));
-            if (i >= 0 && !ccb1->IsChecked(i))
-                ccb1->SetChecked(i, true);
-        }
-    }
+    v.restorePrintTicks(before.printTicked);
     v.profile.name = before.profileName;
-    v.rememberedProfile = before.rememberedProfile;
+    v.rememberProfile(before.rememberedProfile);
 }
 
 void Topt::appendsection(const QString& name) {
     QStringList lines = m_ini.readLines();
     lines.append(QLatin1Char('[') + name + QLatin1Char(']'));
     m_ini.writeLines(lines);
-}
-
-void Topt::rebuildPrintList(QStringList ticked) {
-    TCheckedComboBox* ccb1 = w.view->ccb1;
-    const QStringList items = ccb1->Items();
-    ccb1->DeSelectAll();
-    for (int i = 0; i < items.size(); ++i)
-        if (ticked.contains(items[i]))
-            ccb1->SetChecked(i, true);
 }
 
 void Topt::loadprofile(const QString& name) {
@@ -155,78 +130,9 @@ void Topt::loadprofile(const QString& name) {
 
 void Topt::loadSteps(const QString& name) {
     Tview& v = *w.view;
-    PrintProfile& p = v.profile;
-    auto field = [&](int edit, int block, char axis) {
-        // The fields show a missing position as 0, though the block sits at 1.
-        v.edit(edit)->setText(
-            QString::number(m_ini.readInteger(name, positionKey(block, axis), 0)));
-    };
-    readProfile(m_ini, name, p, [&](LoadStep step) {
-        switch (step) {
-        case LoadStep::KeptValues:
-            break;
-        case LoadStep::Positions:
-            for (int n = 1; n <= blockCount; ++n)
-                v.moveBlock(n, QPoint(p.block(n).x, p.block(n).y));
-            break;
-        case LoadStep::Format:
-            v.cb2->setCurrentIndex(p.format);
-            v.cb1->setCurrentIndex(entryindex(v.cb1, name));
-            v.rememberedFormat = v.cb2->currentIndex();
-            v.rememberedProfile = v.cb1->currentIndex();
-            break;
-        case LoadStep::SheetShifts:
-            v.edit(8)->setText(p.allx);
-            v.edit(9)->setText(p.ally);
-            break;
-        case LoadStep::SheetPosition:
-            v.setSheetPosition(p.listpos);
-            break;
-        case LoadStep::Pictures: {
-            const std::array<bool, 4> toggles = {p.otkogo, p.komu, p.index, p.marka};
-            for (size_t i = 0; i < 4; ++i)
-                v.SpeedButton[i]->setChecked(toggles[i]);
-            break;
-        }
-        case LoadStep::WindowSize:
-            v.resize(std::clamp(p.width, 100, 20000), std::clamp(p.height, 100, 20000));
-            break;
-        case LoadStep::DigitSpacing:
-            v.edit(3)->setText(p.iz);
-            break;
-        case LoadStep::PadMarker:
-            field(1, 12, 'x');
-            field(2, 12, 'y');
-            field(4, 1, 'x');
-            field(5, 1, 'y');
-            field(10, 5, 'x');
-            field(11, 5, 'y');
-            field(6, 7, 'x');
-            field(7, 7, 'y');
-            field(12, 6, 'x');
-            field(13, 6, 'y');
-            v.setform();
-            break;
-        case LoadStep::PrintList:
-            rebuildPrintList(p.printprofiles);
-            break;
-        case LoadStep::Fonts:
-            v.applyFonts();
-            break;
-        case LoadStep::Visibility:
-            v.setvisible();
-            break;
-        case LoadStep::Switches:
-            v.cb3->setChecked(p.printconfirm);
-            v.CheckBox1->setChecked(p.indexswitch);
-            break;
-        }
-    });
-    v.cb1->setCurrentIndex(entryindex(v.cb1, name));
-    v.settext();
-    v.setform();
-    v.centreSurface();
-    v.Button10->setEnabled(false);
+    readProfile(m_ini, name, v.profile,
+                [&](LoadStep step) { v.showProfileStep(step, name, m_ini); });
+    v.showLoadedProfile(name);
 }
 
 void Topt::saveprofile(const QString& name) {
@@ -254,10 +160,10 @@ void Topt::newprofile() {
             for (size_t i = 0; i < keptValueKeys.size(); ++i)
                 v.profile.kept[i] = i == 2 ? QStringLiteral("29") : QStringLiteral("0");
             v.resetlayout();
-            v.cb2->setCurrentIndex(1);
-            rebuildPrintList({name});
+            v.chooseFormat(1);
+            v.setPrintTicks({name});
             saveprofile(name);
-            v.cb1->setCurrentIndex(entryindex(v.cb1, name));
+            v.chooseProfileIndex(entryindex(name));
             loadprofile(name);
         });
     } catch (...) {
@@ -269,7 +175,7 @@ void Topt::newprofile() {
 
 void Topt::renameprofile() {
     Tview& v = *w.view;
-    const QString old = v.cb1->currentText();
+    const QString old = v.shownProfileName();
     const QString typed =
         w.messages.inputBox(QStringLiteral("Переименовать профиль"),
                             QStringLiteral("Напишите новое название профиля"), old);
@@ -293,19 +199,18 @@ void Topt::renameprofile() {
         ProgramOptions::writeProfile(m_ini, answer);
         m_ini.eraseSection(old);
 
-        TCheckedComboBox* ccb1 = v.ccb1;
-        const QStringList items = ccb1->Items();
+        const QStringList chosen = v.profilesToPrint();
         QStringList ticked;
-        for (int i = 0; i < items.size(); ++i)
-            if (ccb1->IsChecked(i) || items[i] == old)
-                ticked.append(items[i] == old ? answer : items[i]);
+        for (const QString& item : m_names.names())
+            if (chosen.contains(item) || item == old)
+                ticked.append(item == old ? answer : item);
 
         w.frm->db.renameProfile(answer, old);
 
-        m_names.rename(v.cb1->currentIndex(), answer);
-        v.cb1->setCurrentIndex(entryindex(v.cb1, answer));
-        w.frm->chooseProfile(v.cb1->currentIndex());
-        rebuildPrintList(ticked);
+        m_names.rename(v.chosenProfileIndex(), answer);
+        v.chooseProfileIndex(entryindex(answer));
+        w.frm->chooseProfile(v.chosenProfileIndex());
+        v.setPrintTicks(ticked);
         v.profile.name = answer;
         saveprofile(answer);
     });
@@ -314,24 +219,24 @@ void Topt::renameprofile() {
 
 void Topt::deleteprofile() {
     Tview& v = *w.view;
-    if (v.cb1->count() < 2) {
+    if (m_names.names().size() < 2) {
         w.messages.notice(QStringLiteral("Нельзя удалить все профили."));
         return;
     }
-    const QString old = v.cb1->currentText();
+    const QString old = v.shownProfileName();
     try {
         AddressDb::Transaction recipients(w.frm->db);
         asOneChange([&] {
             m_ini.eraseSection(old);
             // The print list loses the name and keeps its other ticks; the load below ticks
             // the shown profile's own list anyway.
-            m_names.remove(entryindex(v.cb1, old));
+            m_names.remove(entryindex(old));
 
-            v.cb1->setCurrentIndex(v.cb1->count() - 1);
-            const QString shown = v.cb1->currentText();
+            v.chooseProfileIndex(int(m_names.names().size()) - 1);
+            const QString shown = v.shownProfileName();
             loadprofile(shown);
             ProgramOptions::writeProfile(m_ini, shown);
-            w.frm->db.removeProfile(v.cb1->itemText(0), old);
+            w.frm->db.removeProfile(m_names.names().value(0), old);
         });
         recipients.commit();
     } catch (...) {

@@ -7,7 +7,6 @@
 #include <QTimer>
 
 struct Windows;
-class QComboBox;
 
 // The profile store: owns the settings file and moves print profiles between
 // the file and the windows. It also owns the one list of profile names that the
@@ -36,8 +35,8 @@ public:
     void markmodified();
     void appendsection(const QString& name);
 
-    // The last entry equal to the text; 0 when none is.
-    static int entryindex(const QComboBox* list, const QString& text);
+    // The last entry of the list of names equal to the name; 0 when none is.
+    int entryindex(const QString& name) const;
     // A name for a new or renamed profile, blanks trimmed; throws UserError with
     // the reason when the settings file could not keep it apart from the others.
     // The profile named `keeping` may be matched in another letter case (a
@@ -64,8 +63,6 @@ private:
     Lists lists() const;
     void restore(const Lists& lists);
     void loadSteps(const QString& name);
-    // By value: the ticks it sets may be the profile's own list, which follows the ticks.
-    void rebuildPrintList(QStringList ticked);
 
     Windows& w;
     IniFile m_ini;

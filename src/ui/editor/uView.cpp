@@ -74,6 +74,8 @@ Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appd
     cb2->setCurrentIndex(-1);
     positionItems[0]->setChecked(true);
 
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    T2.setObjectName(QStringLiteral("T2"));
     Timer1.setInterval(10);
     connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     T2.setInterval(500);
@@ -185,6 +187,8 @@ void Tview::buildWindow() {
     statusPanel->setFixedWidth(500);
     formatPanel = new QLabel(status);
     formatPanel->setMinimumWidth(50);
+    statusPanel->setObjectName(QStringLiteral("statusPanel"));
+    formatPanel->setObjectName(QStringLiteral("formatPanel"));
     status->addWidget(statusPanel);
     status->addWidget(formatPanel, 1);
     describe(status, QStringLiteral("Строка состояния"), QStringLiteral("sb"));
@@ -194,6 +198,9 @@ void Tview::buildWindow() {
     N10 = pp1->addAction(QStringLiteral("Шрифт"));
     N11 = pp1->addAction(QStringLiteral("Видимость"));
     N11->setCheckable(true);
+    pp1->setObjectName(QStringLiteral("pp1"));
+    N10->setObjectName(QStringLiteral("N10"));
+    N11->setObjectName(QStringLiteral("N11"));
 }
 
 QWidget* Tview::buildPanels() {
@@ -211,6 +218,7 @@ QWidget* Tview::buildPanels() {
         edits[size_t(n)] = e;
         auto* mm = new QLabel(parent);
         mm->setMinimumWidth(52);
+        mm->setObjectName(QStringLiteral("mm%1").arg(n));
         mmLabels[size_t(n)] = mm;
         connect(e, &QLineEdit::textChanged, this, [this] {
             guarded(w.messages, [this] {
@@ -382,6 +390,7 @@ QLayout* Tview::buildBars() {
     describe(ToolButton1, QStringLiteral("Положение конверта на листе"),
              QStringLiteral("ToolButton1"));
     pm2 = new QMenu(this);
+    pm2->setObjectName(QStringLiteral("pm2"));
     auto* positions = new QActionGroup(this);
     const std::array<const char*, 9> captions = {
         "слева вверху",    "слева поцентру",  "слева внизу",

@@ -22,6 +22,9 @@ class QToolButton;
 class QAction;
 class TCheckedComboBox;
 class QLayout;
+class QAbstractItemModel;
+class IniFile;
+enum class LoadStep;
 
 // The layout editor: the envelope of the current print profile, with one
 // movable label per text block over the format's pictures.
@@ -39,60 +42,27 @@ public:
     // The program's decoded envelope pictures; the preview and the print run use it too.
     PictureCache pictureCache;
 
-    // Top bar.
-    QComboBox* cb1 = nullptr;            // the current profile
-    QToolButton* SpeedButton7 = nullptr; // "Переименовать"
-    QToolButton* SpeedButton6 = nullptr; // "Удалить"
-    QToolButton* SpeedButton5 = nullptr; // "Добавить"
-    QPushButton* Button5 = nullptr;      // "Сохранить как"
-    QPushButton* Button10 = nullptr;     // "Сохранить"
-    // Bottom bar.
-    std::array<QToolButton*, 4> SpeedButton{}; // the print toggles of the four pictures
-    QToolButton* ToolButton1 = nullptr;        // sheet position
-    QMenu* pm2 = nullptr;
-    TCheckedComboBox* ccb1 = nullptr; // the profiles to print
-    std::array<QAction*, 9> positionItems{};
-    QComboBox* cb2 = nullptr;        // the envelope format
-    QCheckBox* CheckBox1 = nullptr;  // "Поменять индексы местами"
-    QCheckBox* cb3 = nullptr;        // "Подтверждение печати"
-    QPushButton* Button11 = nullptr; // "Шрифт"
-    QPushButton* Button12 = nullptr; // "Выделить всё"
-    QRadioButton* rb1 = nullptr;
-    QRadioButton* rb2 = nullptr;
-    QLineEdit* Edit15 = nullptr; // print delay
-    QSpinBox* UpDown1 = nullptr;
-    QPushButton* Button9 = nullptr; // "Сохранить и выйти"
-    QPushButton* Button8 = nullptr; // "Отмена"
-    // Block menu.
-    QMenu* pp1 = nullptr;
-    QAction* N10 = nullptr; // "Шрифт"
-    QAction* N11 = nullptr; // "Видимость"
+    // The profile store's list of names, shown by the profile list and the print list.
+    void showProfileNames(QAbstractItemModel* names);
+    // The entry of the profile list shown; -1 when none.
+    int chosenProfileIndex() const;
+    void chooseProfileIndex(int index);
+    // The profiles ticked for printing as the print list's text: in the order they were ticked.
+    QString printTicks() const;
+    // Ticks exactly the profiles of such a text, in its order.
+    void restorePrintTicks(const QString& ticks);
+    // Ticks the profiles of the list that are among these, in list order. By value: the
+    // ticks may be the profile's own list, which follows the ticks.
+    void setPrintTicks(QStringList ticked);
+    void chooseFormat(int format);
+    // A profile load shows each step as the profile store reads it, then the whole
+    // profile, as saved. The coordinate fields show the positions as the file holds them.
+    void showProfileStep(LoadStep step, const QString& name, const IniFile& ini);
+    void showLoadedProfile(const QString& name);
+    // The profile entry a cancelled change of profile returns to.
+    int rememberedProfile() const { return m_rememberedProfile; }
+    void rememberProfile(int index) { m_rememberedProfile = index; }
 
-    // The canvas.
-    QWidget* P1 = nullptr;
-    Surface* p2 = nullptr;
-    std::array<BlockLabel*, blockCount> labels{};
-    // Coordinate fields Edit1 to Edit13 (index 0 unused) and their millimetre labels.
-    std::array<QLineEdit*, 14> edits{};
-    std::array<QLabel*, 14> mmLabels{};
-    // Arrow buttons of the panels: [panel][left, up, down, right].
-    std::array<std::array<QToolButton*, 4>, 6> arrows{};
-    QToolButton* gapMinus = nullptr;
-    QToolButton* gapPlus = nullptr;
-    std::array<QPushButton*, 6> applyButtons{};
-    QLabel* statusPanel = nullptr;
-    QLabel* formatPanel = nullptr;
-
-    // The entries of cb1 and cb2 chosen by the last load or accepted change, to
-    // return to when the user cancels a change.
-    int rememberedProfile = -1;
-    int rememberedFormat = -1;
-
-    QTimer Timer1; // status bar
-    QTimer T2;     // hold-to-repeat of the arrow buttons
-
-    QLineEdit* edit(int n) const { return edits[size_t(n)]; }
-    BlockLabel* label(int number) const { return labels[size_t(number - 1)]; }
     QPoint blockPos(int number) const;
     void moveBlock(int number, QPoint position);
 
@@ -166,6 +136,63 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Top bar.
+    QComboBox* cb1 = nullptr;            // the current profile
+    QToolButton* SpeedButton7 = nullptr; // "Переименовать"
+    QToolButton* SpeedButton6 = nullptr; // "Удалить"
+    QToolButton* SpeedButton5 = nullptr; // "Добавить"
+    QPushButton* Button5 = nullptr;      // "Сохранить как"
+    QPushButton* Button10 = nullptr;     // "Сохранить"
+    // Bottom bar.
+    std::array<QToolButton*, 4> SpeedButton{}; // the print toggles of the four pictures
+    QToolButton* ToolButton1 = nullptr;        // sheet position
+    QMenu* pm2 = nullptr;
+    TCheckedComboBox* ccb1 = nullptr; // the profiles to print
+    std::array<QAction*, 9> positionItems{};
+    QComboBox* cb2 = nullptr;        // the envelope format
+    QCheckBox* CheckBox1 = nullptr;  // "Поменять индексы местами"
+    QCheckBox* cb3 = nullptr;        // "Подтверждение печати"
+    QPushButton* Button11 = nullptr; // "Шрифт"
+    QPushButton* Button12 = nullptr; // "Выделить всё"
+    QRadioButton* rb1 = nullptr;
+    QRadioButton* rb2 = nullptr;
+    QLineEdit* Edit15 = nullptr; // print delay
+    QSpinBox* UpDown1 = nullptr;
+    QPushButton* Button9 = nullptr; // "Сохранить и выйти"
+    QPushButton* Button8 = nullptr; // "Отмена"
+    // Block menu.
+    QMenu* pp1 = nullptr;
+    QAction* N10 = nullptr; // "Шрифт"
+    QAction* N11 = nullptr; // "Видимость"
+
+    // The canvas.
+    QWidget* P1 = nullptr;
+    Surface* p2 = nullptr;
+    std::array<BlockLabel*, blockCount> labels{};
+    // Coordinate fields Edit1 to Edit13 (index 0 unused) and their millimetre labels.
+    std::array<QLineEdit*, 14> edits{};
+    std::array<QLabel*, 14> mmLabels{};
+    // Arrow buttons of the panels: [panel][left, up, down, right].
+    std::array<std::array<QToolButton*, 4>, 6> arrows{};
+    QToolButton* gapMinus = nullptr;
+    QToolButton* gapPlus = nullptr;
+    std::array<QPushButton*, 6> applyButtons{};
+    QLabel* statusPanel = nullptr;
+    QLabel* formatPanel = nullptr;
+
+    // The entries of cb1 and cb2 chosen by the last load or accepted change, to
+    // return to when the user cancels a change.
+    int m_rememberedProfile = -1;
+    int m_rememberedFormat = -1;
+
+    QTimer Timer1{this}; // status bar
+    QTimer T2{this};     // hold-to-repeat of the arrow buttons
+
+    QLineEdit* edit(int n) const { return edits[size_t(n)]; }
+    BlockLabel* label(int number) const { return labels[size_t(number - 1)]; }
+    // The last entry of the profile list equal to the name; 0 when none is.
+    int profileEntry(const QString& name) const;
+
     void buildWindow();
     QWidget* buildPanels();
     QLayout* buildBars();

@@ -3,6 +3,8 @@
 #include "ui/editor/uView.h"
 
 #include "core/UserError.h"
+#include "core/profiles/IniFile.h"
+#include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
@@ -135,13 +137,13 @@ bool Tview::modified() const {
 }
 
 void Tview::cb1Change(int index) {
-    if (index == rememberedProfile)
+    if (index == m_rememberedProfile)
         return;
     if (modified() &&
         !w.messages.question(
             QStringLiteral("Несохранённые данные будут потеряны, изменить текущий профиль?"),
             QStringLiteral("Смена профиля"))) {
-        cb1->setCurrentIndex(rememberedProfile);
+        cb1->setCurrentIndex(m_rememberedProfile);
         return;
     }
     w.opt->loadprofile(cb1->itemText(index));
@@ -179,6 +181,129 @@ PrintProfile Tview::currentProfile() const {
 
 QString Tview::shownProfileName() const {
     return cb1->currentText();
+}
+
+void Tview::showProfileNames(QAbstractItemModel* names) {
+    cb1->setModel(names);
+    ccb1->setModel(names);
+}
+
+int Tview::chosenProfileIndex() const {
+    return cb1->currentIndex();
+}
+
+void Tview::chooseProfileIndex(int index) {
+    cb1->setCurrentIndex(index);
+}
+
+int Tview::profileEntry(const QString& name) const {
+    for (int i = cb1->count() - 1; i >= 0; --i)
+        if (cb1->itemText(i) == name)
+            return i;
+    return 0;
+}
+
+QString Tview::printTicks() const {
+    return ccb1->CheckedText();
+}
+
+void Tview::restorePrintTicks(const QString& ticks) {
+    if (ccb1->CheckedText() == ticks)
+        return;
+    ccb1->DeSelectAll();
+    const QStringList items = ccb1->Items();
+    for (const QString& name : ticks.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const int i = int(items.indexOf(name));
+        if (i >= 0 && !ccb1->IsChecked(i))
+            ccb1->SetChecked(i, true);
+    }
+}
+
+void Tview::setPrintTicks(QStringList ticked) {
+    const QStringList items = ccb1->Items();
+    ccb1->DeSelectAll();
+    for (int i = 0; i < items.size(); ++i)
+        if (ticked.contains(items[i]))
+            ccb1->SetChecked(i, true);
+}
+
+void Tview::chooseFormat(int format) {
+    cb2->setCurrentIndex(format);
+}
+
+void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& ini) {
+    PrintProfile& p = profile;
+    auto field = [&](int n, int block, char axis) {
+        // The fields show a missing position as 0, though the block sits at 1.
+        edit(n)->setText(QString::number(ini.readInteger(name, positionKey(block, axis), 0)));
+    };
+    switch (step) {
+    case LoadStep::KeptValues:
+        break;
+    case LoadStep::Positions:
+        for (int n = 1; n <= blockCount; ++n)
+            moveBlock(n, QPoint(p.block(n).x, p.block(n).y));
+        break;
+    case LoadStep::Format:
+        cb2->setCurrentIndex(p.format);
+        cb1->setCurrentIndex(profileEntry(name));
+        m_rememberedFormat = cb2->currentIndex();
+        m_rememberedProfile = cb1->currentIndex();
+        break;
+    case LoadStep::SheetShifts:
+        edit(8)->setText(p.allx);
+        edit(9)->setText(p.ally);
+        break;
+    case LoadStep::SheetPosition:
+        setSheetPosition(p.listpos);
+        break;
+    case LoadStep::Pictures: {
+        const std::array<bool, 4> toggles = {p.otkogo, p.komu, p.index, p.marka};
+        for (size_t i = 0; i < 4; ++i)
+            SpeedButton[i]->setChecked(toggles[i]);
+        break;
+    }
+    case LoadStep::WindowSize:
+        resize(std::clamp(p.width, 100, 20000), std::clamp(p.height, 100, 20000));
+        break;
+    case LoadStep::DigitSpacing:
+        edit(3)->setText(p.iz);
+        break;
+    case LoadStep::PadMarker:
+        field(1, 12, 'x');
+        field(2, 12, 'y');
+        field(4, 1, 'x');
+        field(5, 1, 'y');
+        field(10, 5, 'x');
+        field(11, 5, 'y');
+        field(6, 7, 'x');
+        field(7, 7, 'y');
+        field(12, 6, 'x');
+        field(13, 6, 'y');
+        setform();
+        break;
+    case LoadStep::PrintList:
+        setPrintTicks(p.printprofiles);
+        break;
+    case LoadStep::Fonts:
+        applyFonts();
+        break;
+    case LoadStep::Visibility:
+        setvisible();
+        break;
+    case LoadStep::Switches:
+        cb3->setChecked(p.printconfirm);
+        CheckBox1->setChecked(p.indexswitch);
+        break;
+    }
+}
+
+void Tview::showLoadedProfile(const QString& name) {
+    cb1->setCurrentIndex(profileEntry(name));
+    settext();
+    setform();
+    centreSurface();
+    Button10->setEnabled(false);
 }
 
 QStringList Tview::profilesToPrint() const {
@@ -269,13 +394,13 @@ void Tview::saveAsNew(const QString& name) {
 }
 
 void Tview::cb2Change(int index) {
-    if (index == rememberedFormat)
+    if (index == m_rememberedFormat)
         return;
     // "Cмена" begins with a Latin C, as the program has always shown it.
     if (!w.messages.question(QStringLiteral("При смене формата конверта настройки координат будут "
                                             "сброшены, изменить формат конверта?"),
                              QStringLiteral("Cмена формата"))) {
-        cb2->setCurrentIndex(rememberedFormat);
+        cb2->setCurrentIndex(m_rememberedFormat);
         return;
     }
     markmodified();
@@ -283,7 +408,7 @@ void Tview::cb2Change(int index) {
     resetlayout();
     setform();
     centreSurface();
-    rememberedFormat = cb2->currentIndex();
+    m_rememberedFormat = cb2->currentIndex();
 }
 
 void Tview::fontClick() {

@@ -1,10 +1,12 @@
 #include "TestProgram.h"
+#include "Controls.h"
 
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/editor/Options1.h"
 
 #include <QTest>
+#include <QTimer>
 
 TestProgram::TestProgram() = default;
 
@@ -22,7 +24,7 @@ void TestProgram::start() {
 }
 
 void TestProgram::runDeferredStep() {
-    QVERIFY2(frm().Timer1.isActive(), "the deferred step was not scheduled");
+    QVERIFY2(control<QTimer>(frm(), "Timer1")->isActive(), "the deferred step was not scheduled");
     // Both start-up timers, in the order the event loop fires them: the main
     // window's was started first.
     Topt& opt = *program->windows().opt;

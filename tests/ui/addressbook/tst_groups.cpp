@@ -1,4 +1,4 @@
-#include "Controls.h"
+#include "MainControls.h"
 #include "TestProgram.h"
 
 #include "ui/addressbook/CheckList.h"
@@ -8,6 +8,7 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <QToolButton>
 #include <algorithm>
 
 namespace {
@@ -67,19 +69,19 @@ struct Book : TestProgram {
     }
     QStringList listed() {
         QStringList names;
-        for (int i = 0; i < f().cb->count(); ++i)
-            names.append(f().cb->text(i));
+        for (int i = 0; i < recipientList(f())->count(); ++i)
+            names.append(recipientList(f())->text(i));
         return sorted(names);
     }
     void pick(const QString& name) {
         const int row = listedRow(name);
         QVERIFY2(row >= 0, qPrintable(name));
-        f().cb->setCurrentRow(row);
+        recipientList(f())->setCurrentRow(row);
         f().loadrecords();
     }
     int listedRow(const QString& name) {
-        for (int i = 0; i < f().cb->count(); ++i)
-            if (f().cb->text(i) == name)
+        for (int i = 0; i < recipientList(f())->count(); ++i)
+            if (recipientList(f())->text(i) == name)
                 return i;
         return -1;
     }
@@ -194,7 +196,7 @@ void GroupsTest::existingNameInOtherCase() {
     b.messages.onModal(typeName(b.addGroup(), "ДРУЗЬЯ"));
     b.messages.onModal(typeName(b.addGroup(), "Дача "));
     b.messages.onModal(typeName(b.addGroup(), "Дом;Сад"));
-    b.f().groupsAction->trigger();
+    control<QToolButton>(b.f(), "ToolButtonGroups")->click();
     QCOMPARE(b.messages.texts("notice"),
              QStringList({"Такая группа уже есть", "Название группы не может содержать «;»"}));
     QCOMPARE(b.value("select count(*) from `groups`").toInt(), 5);
@@ -209,7 +211,7 @@ void GroupsTest::doneStoresTicksAndFilters() {
     Book b("update `groups` set `check`=1 where pname='Работа';");
     Tfrm& frm = b.f();
     // Unsaved edits are settled before the window opens.
-    frm.komy->setPlainText("правка");
+    control<QPlainTextEdit>(frm, "komy")->setPlainText("правка");
     b.messages.answer(true);
     TGroups& g = b.groups();
     b.messages.onModal([&](QDialog&) {
@@ -220,7 +222,7 @@ void GroupsTest::doneStoresTicksAndFilters() {
         button(g, "Button5")->click();
         QVERIFY(!g.isVisible());
     });
-    frm.menuGroups->trigger();
+    control<QAction>(frm, "menuGroups")->trigger();
     QCOMPARE(b.messages.texts("question").size(), 1);
     QCOMPARE(b.value("select komy from `table` where name='Без групп'").toString(),
              QStringLiteral("правка"));
@@ -247,7 +249,7 @@ void GroupsTest::closeBoxStoresNoTicks() {
     // Each opening shows the stored ticks again.
     b.messages.onModal(untickAndClose);
     for (int i = 0; i < 3; ++i)
-        b.f().groupsAction->trigger();
+        control<QToolButton>(b.f(), "ToolButtonGroups")->click();
     QCOMPARE(b.checkedInTable(), QStringLiteral("Друзья"));
     QCOMPARE(b.f().checkedgroups, QStringList{"Друзья"});
     QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Оба"}));
@@ -284,7 +286,7 @@ void GroupsTest::groupNameWindow() {
         QCOMPARE(edit(a)->text(), QString());
         button(a, "Button1")->click();
     });
-    b.f().groupsAction->trigger();
+    control<QToolButton>(b.f(), "ToolButtonGroups")->click();
     QCOMPARE(b.value("select group_concat(pname, '|') from `groups`").toString(),
              QStringLiteral("Друзья|Работа|Соседи||Дача"));
     QVERIFY(b.messages.texts("notice").isEmpty());
@@ -312,7 +314,7 @@ void GroupsTest::renameAndRemove() {
         edit(a)->setText("Служба");
         button(a, "Button1")->click();
     });
-    b.f().groupsAction->trigger();
+    control<QToolButton>(b.f(), "ToolButtonGroups")->click();
     QCOMPARE(b.value("select group_concat(pname, '|') from `groups`").toString(),
              QStringLiteral("Служба|Соседи|"));
     QCOMPARE(b.checkedInTable(), QStringLiteral("Служба"));
@@ -339,12 +341,12 @@ void GroupsTest::membership() {
         tick(list(m), "Соседи", true);
         button(m, "Button1")->click();
     });
-    frm.cbMenuGroups->trigger();
+    control<QAction>(frm, "cbMenuGroups")->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
     QCOMPARE(b.value("select komy from `table` where name='Без групп'").toString(),
              QStringLiteral("Б"));
     // Still a member of a checked group, so still listed and selected.
-    QCOMPARE(frm.cb->currentText(), QStringLiteral("Без групп"));
+    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Без групп"));
 
     b.messages.onModal([&](QDialog& d) {
         auto& m = dynamic_cast<TMemberGroups&>(d);
@@ -352,7 +354,7 @@ void GroupsTest::membership() {
         tick(list(m), "Друзья", false);
         button(m, "Button2")->click();
     });
-    frm.cbMenuGroups->trigger();
+    control<QAction>(frm, "cbMenuGroups")->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
 
     b.messages.onModal([&](QDialog& d) {
@@ -361,14 +363,14 @@ void GroupsTest::membership() {
         tick(list(m), "Друзья", false);
         button(m, "Button1")->click();
     });
-    frm.cbMenuGroups->trigger();
+    control<QAction>(frm, "cbMenuGroups")->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Соседи"));
     // No checked group names the recipient any more.
     QVERIFY(!b.listed().contains("Без групп"));
 
     // Nothing is asked or shown without a selected recipient.
-    frm.cb->setCurrentRow(-1);
-    frm.cbMenuGroups->trigger();
+    recipientList(frm)->setCurrentRow(-1);
+    control<QAction>(frm, "cbMenuGroups")->trigger();
     QCOMPARE(b.messages.texts("modal").size(), 3);
     b.verifyNothingUnexpected();
 }

@@ -1,5 +1,5 @@
-#include "Controls.h"
 #include "ForeignLock.h"
+#include "MainControls.h"
 #include "TestProgram.h"
 
 #include "core/profiles/IniFile.h"
@@ -9,6 +9,7 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -52,31 +53,31 @@ struct Book : TestProgram {
     }
     QString db() { return folder.file(QStringLiteral("Convert.mdb")); }
     QVariant value(const QString& sql) { return folder.value(sql); }
-    int row(const QString& name) { return lines(*frm().cb).indexOf(name); }
+    int row(const QString& name) { return lines(*recipientList(frm())).indexOf(name); }
     // Selects a recipient line as a click on it does.
     void pick(const QString& name) {
         const int r = row(name);
         QVERIFY2(r >= 0, qPrintable(name));
-        frm().cb->setCurrentRow(r);
-        emit frm().cb->userSelected(r);
+        recipientList(frm())->setCurrentRow(r);
+        emit recipientList(frm())->userSelected(r);
     }
     void tick(const QString& name, bool on) {
-        CheckListModel& model = frm().cb->lines();
+        CheckListModel& model = recipientList(frm())->lines();
         model.setData(model.index(row(name)), on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
     }
-    void toSenders() { frm().pages->setCurrentIndex(1); }
+    void toSenders() { control<QTabWidget>(frm(), "PageControl1")->setCurrentIndex(1); }
     // Selects a sender line as a click on it does.
     void pickSender(const QString& name) {
-        const QList<QListWidgetItem*> found = frm().cb2->findItems(name, Qt::MatchExactly);
+        const QList<QListWidgetItem*> found = senderList(frm())->findItems(name, Qt::MatchExactly);
         QVERIFY2(found.size() == 1, qPrintable(name));
-        const int r = frm().cb2->row(found[0]);
-        frm().cb2->setCurrentRow(r);
-        emit frm().cb2->userSelected(r);
+        const int r = senderList(frm())->row(found[0]);
+        senderList(frm())->setCurrentRow(r);
+        emit senderList(frm())->userSelected(r);
     }
     QStringList senderLines() {
         QStringList result;
-        for (int i = 0; i < frm().cb2->count(); ++i)
-            result.append(frm().cb2->item(i)->text());
+        for (int i = 0; i < senderList(frm())->count(); ++i)
+            result.append(senderList(frm())->item(i)->text());
         return result;
     }
     QStringList stored(const QString& sql) {
@@ -123,12 +124,12 @@ void RecordsTest::listsAreSortedTheRussianWay() {
                          "insert into `table` (name, galka) values ('абрамов', 0);\n"
                          "insert into `table` (name, galka) values ('Жуков', 0);\n"
                          "insert into `table` (name, galka) values ('Zed', 0);");
-    const QStringList shown = lines(*b.frm().cb);
+    const QStringList shown = lines(*recipientList(b.frm()));
     QVERIFY(shown.indexOf("Ежов") < shown.indexOf("ёлкин"));
     QVERIFY(shown.indexOf("ёлкин") < shown.indexOf("Жуков"));
     QCOMPARE(qAbs(shown.indexOf("абрамов") - shown.indexOf("Абрамов")), 1);
-    QCOMPARE(b.frm().cb->currentRow(), 0);
-    QCOMPARE(b.frm().rname->text(), shown[0]);
+    QCOMPARE(recipientList(b.frm())->currentRow(), 0);
+    QCOMPARE(nameField(b.frm())->text(), shown[0]);
 }
 
 void RecordsTest::unsavedChangesCheck() {
@@ -137,10 +138,10 @@ void RecordsTest::unsavedChangesCheck() {
     b.pick("Абрамов");
     // A changed tick alone is no change.
     b.tick("Абрамов", true);
-    frm.saveAction->trigger();
+    control<QToolButton>(frm, "ToolButton2")->click();
     QVERIFY(b.messages.texts("question").isEmpty());
 
-    frm.komy->setPlainText("Абрамову\nлично");
+    control<QPlainTextEdit>(frm, "komy")->setPlainText("Абрамову\nлично");
     b.messages.answer(true);
     b.pick("Власов");
     QVERIFY(!b.messages.shown.isEmpty());
@@ -151,21 +152,22 @@ void RecordsTest::unsavedChangesCheck() {
              QStringLiteral("Абрамову\r\nлично"));
     QCOMPARE(b.value("select komy from `table` where name='Власов'").toString(),
              QStringLiteral("Власову В.В."));
-    QCOMPARE(frm.rname->text(), QStringLiteral("Власов"));
-    QCOMPARE(frm.cb->currentText(), QStringLiteral("Власов"));
+    QCOMPARE(nameField(frm)->text(), QStringLiteral("Власов"));
+    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Власов"));
 
-    frm.kyda->setPlainText("Куда-то ещё");
+    control<QPlainTextEdit>(frm, "kyda")->setPlainText("Куда-то ещё");
     b.messages.answer(false);
     b.pick("Абрамов");
     QCOMPARE(b.value("select kyda from `table` where name='Власов'").toString(),
              QStringLiteral("Казань"));
-    QCOMPARE(frm.rname->text(), QStringLiteral("Абрамов"));
-    QCOMPARE(frm.kyda->toPlainText(), QStringLiteral("Москва\nул. Лесная, 1"));
+    QCOMPARE(nameField(frm)->text(), QStringLiteral("Абрамов"));
+    QCOMPARE(control<QPlainTextEdit>(frm, "kyda")->toPlainText(),
+             QStringLiteral("Москва\nул. Лесная, 1"));
 
     // A changed profile choice is a change.
-    frm.cbp->setCurrentIndex(frm.cbp->findText("Конверт C5"));
+    recipientProfile(frm)->setCurrentIndex(recipientProfile(frm)->findText("Конверт C5"));
     b.messages.answer(true);
-    frm.saveAction->trigger();
+    control<QToolButton>(frm, "ToolButton2")->click();
     QCOMPARE(b.value("select profile from `table` where name='Абрамов'").toString(),
              QStringLiteral("Конверт C5"));
     b.verifyNothingUnexpected();
@@ -202,11 +204,11 @@ void RecordsTest::saveValidation() {
     Book b;
     Tfrm& frm = b.frm();
     b.pick("Абрамов");
-    frm.rname->setText(name);
-    frm.intyda->setText(index);
-    frm.komy->setPlainText("изменено");
+    nameField(frm)->setText(name);
+    control<QLineEdit>(frm, "intyda")->setText(index);
+    control<QPlainTextEdit>(frm, "komy")->setPlainText("изменено");
     b.messages.answer(true);
-    frm.saveAction->trigger();
+    control<QToolButton>(frm, "ToolButton2")->click();
     QCOMPARE(b.messages.texts("notice"), QStringList{message});
     QCOMPARE(b.value("select count(*) from `table` where komy='изменено'").toInt(), 0);
     QCOMPARE(b.value("select intyda from `table` where name='Абрамов'").toInt(), 101000);
@@ -218,21 +220,21 @@ void RecordsTest::saveRenamesAndTrims() {
     Tfrm& frm = b.frm();
     b.pick("Власов");
     b.tick("Власов", true);
-    frm.rname->setText("ВЛАСОВ");
+    nameField(frm)->setText("ВЛАСОВ");
     b.messages.answer(true);
-    frm.saveAction->trigger();
+    control<QToolButton>(frm, "ToolButton2")->click();
     QVERIFY(b.messages.texts("notice").isEmpty());
     QCOMPARE(b.value("select count(*) from `table` where name='ВЛАСОВ' and galka=1").toInt(), 1);
-    QCOMPARE(frm.cb->currentText(), QStringLiteral("ВЛАСОВ"));
-    QVERIFY(frm.cb->isChecked(frm.cb->currentRow()));
+    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("ВЛАСОВ"));
+    QVERIFY(recipientList(frm)->isChecked(recipientList(frm)->currentRow()));
 
-    frm.rname->setText("  Яковлев Пётр  ");
+    nameField(frm)->setText("  Яковлев Пётр  ");
     b.messages.answer(true);
-    frm.saveAction->trigger();
+    control<QToolButton>(frm, "ToolButton2")->click();
     QCOMPARE(b.value("select count(*) from `table` where name='Яковлев Пётр'").toInt(), 1);
-    QCOMPARE(frm.cb->currentText(), QStringLiteral("Яковлев Пётр"));
-    QCOMPARE(frm.cb->currentRow(), frm.cb->count() - 1);
-    QCOMPARE(frm.rname->text(), QStringLiteral("Яковлев Пётр"));
+    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Яковлев Пётр"));
+    QCOMPARE(recipientList(frm)->currentRow(), recipientList(frm)->count() - 1);
+    QCOMPARE(nameField(frm)->text(), QStringLiteral("Яковлев Пётр"));
     b.verifyNothingUnexpected();
 }
 
@@ -240,23 +242,25 @@ void RecordsTest::senderSave() {
     Book b;
     Tfrm& frm = b.frm();
     b.toSenders();
-    QVERIFY(frm.otkogo->isEnabled());
-    QVERIFY(!frm.komy->isEnabled());
-    QCOMPARE(frm.otkogo->toPlainText(), QStringLiteral("Фирма «Альфа»"));
-    frm.otkogo->setPlainText(" Фирма «Альфа»\nотдел кадров");
-    frm.intyt->setText("");
+    QVERIFY(control<QPlainTextEdit>(frm, "otkogo")->isEnabled());
+    QVERIFY(!control<QPlainTextEdit>(frm, "komy")->isEnabled());
+    QCOMPARE(control<QPlainTextEdit>(frm, "otkogo")->toPlainText(),
+             QStringLiteral("Фирма «Альфа»"));
+    control<QPlainTextEdit>(frm, "otkogo")->setPlainText(" Фирма «Альфа»\nотдел кадров");
+    control<QLineEdit>(frm, "intyt")->setText("");
     b.messages.answer(true);
-    frm.saveAction->trigger();
+    control<QToolButton>(frm, "ToolButton2")->click();
     QCOMPARE(b.messages.texts("notice"),
              QStringList{"Нельзя сохранить заголовок письма, т.к. не указано имя или индекс "
                          "отправителя."});
     // The failed save reloads nothing: the edits stay for the user to mend.
-    frm.intyt->setText("443001");
+    control<QLineEdit>(frm, "intyt")->setText("443001");
     b.messages.answer(true);
-    frm.saveAction->trigger();
+    control<QToolButton>(frm, "ToolButton2")->click();
     QCOMPARE(b.value("select otkogo from table2 where intyt=443001").toString(),
              QStringLiteral(" Фирма «Альфа»\r\nотдел кадров"));
-    QCOMPARE(frm.cb2->currentItem()->text(), QStringLiteral(" Фирма «Альфа»\r\nотдел кадров"));
+    QCOMPARE(senderList(frm)->currentItem()->text(),
+             QStringLiteral(" Фирма «Альфа»\r\nотдел кадров"));
     b.verifyNothingUnexpected();
 }
 
@@ -271,17 +275,17 @@ void RecordsTest::addRecords() {
         };
     };
     b.messages.onModal(typeName("  борисова  "));
-    frm.cbMenuAdd->trigger();
+    control<QAction>(frm, "cbMenuAdd")->trigger();
     QCOMPARE(b.messages.texts("error"), QStringList{"Такое название уже существует."});
     QCOMPARE(b.value("select count(*) from `table`").toInt(), 4);
 
     b.messages.onModal(typeName("Дмитриев"));
-    frm.addAction->trigger();
-    QCOMPARE(frm.cb->currentText(), QStringLiteral("Дмитриев"));
+    control<QToolButton>(frm, "ToolButton3")->click();
+    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Дмитриев"));
     QCOMPARE(b.value("select profile || '|' || intyda || '|' || galka from `table`"
                      " where name='Дмитриев'")
                  .toString(),
-             frm.cbp->itemText(0) + "|0|0");
+             recipientProfile(frm)->itemText(0) + "|0|0");
 
     b.toSenders();
     b.messages.onModal([](QDialog& d) {
@@ -289,7 +293,7 @@ void RecordsTest::addRecords() {
         control<QLineEdit>(d, "Edit1")->setText("Контора «Гамма»");
         control<QPushButton>(d, "Button2")->click();
     });
-    frm.addAction->trigger();
+    control<QToolButton>(frm, "ToolButton3")->click();
     QCOMPARE(b.value("select group_concat(otkogo) from table2 where `default`=1").toString(),
              QStringLiteral("Контора «Гамма»"));
     b.verifyNothingUnexpected();
@@ -302,7 +306,7 @@ void RecordsTest::addRecords() {
     QFile::remove(again.folder.file("Convert.mdb"));
     QVERIFY(QFile::copy(b.db(), again.folder.file("Convert.mdb")));
     again.start();
-    QCOMPARE(again.frm().cb2->currentItem()->text(), QStringLiteral("Контора «Гамма»"));
+    QCOMPARE(senderList(again.frm())->currentItem()->text(), QStringLiteral("Контора «Гамма»"));
 }
 
 void RecordsTest::deleteRecords() {
@@ -311,24 +315,24 @@ void RecordsTest::deleteRecords() {
     b.pick("Борисова");
     b.tick("Абрамов", true); // Борисова is ticked already: two adjacent lines
     b.messages.answer(false);
-    frm.deleteAction->trigger();
+    control<QToolButton>(frm, "ToolButton4")->click();
     QCOMPARE(b.value("select count(*) from `table`").toInt(), 4);
 
     b.messages.answer(true);
-    frm.deleteAction->trigger();
+    control<QToolButton>(frm, "ToolButton4")->click();
     QVERIFY(!b.messages.shown.isEmpty());
     QCOMPARE(b.messages.shown.last().text, QStringLiteral("Все отмеченные записи будут удалены"));
     QCOMPARE(b.messages.shown.last().title, QStringLiteral("Подтвердите"));
-    QCOMPARE(lines(*frm.cb), (QStringList{"Власов", "Громова Анна"}));
+    QCOMPARE(lines(*recipientList(frm)), (QStringList{"Власов", "Громова Анна"}));
     QCOMPARE(b.value("select group_concat(name) from `table`").toString(),
              QStringLiteral("Власов,Громова Анна"));
-    QCOMPARE(frm.cb->currentText(), QStringLiteral("Громова Анна"));
+    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Громова Анна"));
 
     // Nothing ticked: the selected one goes.
     b.pick("Власов");
     b.messages.answer(true);
-    frm.cbMenuDelete->trigger();
-    QCOMPARE(lines(*frm.cb), QStringList{"Громова Анна"});
+    control<QAction>(frm, "cbMenuDelete")->trigger();
+    QCOMPARE(lines(*recipientList(frm)), QStringList{"Громова Анна"});
     QCOMPARE(b.value("select group_concat(name) from `table`").toString(),
              QStringLiteral("Громова Анна"));
     b.verifyNothingUnexpected();
@@ -342,12 +346,12 @@ void RecordsTest::deleteFailureIsReported() {
     b.folder.execute("create trigger keep before delete on `table` begin "
                      "select raise(abort, 'удаление запрещено'); end");
     b.messages.answer(true);
-    frm.deleteAction->trigger();
+    control<QToolButton>(frm, "ToolButton4")->click();
     const QStringList errors = b.messages.texts("error");
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].contains("удаление запрещено"), qPrintable(errors[0]));
     QCOMPARE(b.value("select count(*) from `table`").toInt(), 4);
-    QVERIFY(lines(*frm.cb).contains("Власов"));
+    QVERIFY(lines(*recipientList(frm)).contains("Власов"));
 }
 
 void RecordsTest::deleteSender_data() {
@@ -379,14 +383,15 @@ void RecordsTest::deleteSender() {
     b.toSenders();
     b.pickSender(deleted);
     b.messages.answer(true);
-    frm.deleteAction->trigger();
+    control<QToolButton>(frm, "ToolButton4")->click();
 
     QStringList left = senders;
     left.removeOne(deleted);
     QCOMPARE(b.stored("select otkogo from table2 order by id"), left);
     QCOMPARE(b.senderLines(), left);
-    QCOMPARE(frm.cb2->currentItem() ? frm.cb2->currentItem()->text() : QString(), selected);
-    QCOMPARE(frm.otkogo->toPlainText(), selected);
+    QCOMPARE(senderList(frm)->currentItem() ? senderList(frm)->currentItem()->text() : QString(),
+             selected);
+    QCOMPARE(control<QPlainTextEdit>(frm, "otkogo")->toPlainText(), selected);
     b.verifyNothingUnexpected();
 }
 
@@ -415,16 +420,16 @@ void RecordsTest::failedStore() {
     frm.db.setBusyTimeout(200);
     const auto tickedLines = [&frm] {
         QStringList ticked;
-        for (int i = 0; i < frm.cb->count(); ++i)
-            if (frm.cb->isChecked(i))
-                ticked.append(frm.cb->text(i));
+        for (int i = 0; i < recipientList(frm)->count(); ++i)
+            if (recipientList(frm)->isChecked(i))
+                ticked.append(recipientList(frm)->text(i));
         return ticked;
     };
     const QString tickedRows = "select name from `table` where galka=1 order by name";
     if (store == "save") {
         b.pick("Абрамов");
-        frm.rname->setText("Абрамов-Петров");
-        frm.komy->setPlainText("Абрамову лично");
+        nameField(frm)->setText("Абрамов-Петров");
+        control<QPlainTextEdit>(frm, "komy")->setPlainText("Абрамову лично");
         b.messages.answer(true);
     } else if (store.startsWith("default sender")) {
         b.toSenders();
@@ -444,9 +449,9 @@ void RecordsTest::failedStore() {
     if (store == "tick") {
         b.tick("Власов", true);
     } else if (store == "check all") {
-        frm.checkAllAction->trigger();
+        control<QToolButton>(frm, "ToolButton6")->click();
     } else if (store == "save") {
-        frm.saveAction->trigger();
+        control<QToolButton>(frm, "ToolButton2")->click();
     } else if (store.startsWith("default sender")) {
         b.pickSender("Бюро «Бета»");
     } else {
@@ -461,21 +466,22 @@ void RecordsTest::failedStore() {
     lock.reset();
 
     if (store == "save") {
-        QVERIFY(lines(*frm.cb).contains("Абрамов"));
+        QVERIFY(lines(*recipientList(frm)).contains("Абрамов"));
         QCOMPARE(b.stored("select komy from `table` where name='Абрамов'"),
                  QStringList{"Абрамову А.А."});
         // The edits stay in the fields, so the user can try again once the file is free.
         b.messages.answer(true);
-        frm.saveAction->trigger();
+        control<QToolButton>(frm, "ToolButton2")->click();
         QCOMPARE(b.stored("select komy from `table` where name='Абрамов-Петров'"),
                  QStringList{"Абрамову лично"});
-        QCOMPARE(frm.cb->currentText(), QStringLiteral("Абрамов-Петров"));
+        QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Абрамов-Петров"));
     } else if (store.startsWith("default sender")) {
         QCOMPARE(b.stored("select otkogo from table2 where `default`=1"),
                  QStringList{"Фирма «Альфа»"});
         // A refilled list selects the default sender the file holds.
         frm.loadlists();
-        QCOMPARE(frm.cb2->currentItem() ? frm.cb2->currentItem()->text() : QString(),
+        QCOMPARE(senderList(frm)->currentItem() ? senderList(frm)->currentItem()->text()
+                                                : QString(),
                  QStringLiteral("Фирма «Альфа»"));
     }
     b.verifyNothingUnexpected();
@@ -498,7 +504,7 @@ void RecordsTest::indexKeyFilter() {
     QFETCH(QString, typed);
     QFETCH(QString, result);
     Book b;
-    QLineEdit* intyda = b.frm().intyda;
+    QLineEdit* intyda = control<QLineEdit>(b.frm(), "intyda");
     intyda->clear();
     QTest::keyClicks(intyda, typed);
     QCOMPARE(intyda->text(), result);
@@ -518,7 +524,7 @@ void RecordsTest::ticks() {
     QCOMPARE(b.value("select galka from `table` where name='Власов'").toInt(), 1);
 
     // A tick from the keyboard asks about edits first instead of dropping them.
-    frm.komy->setPlainText("Абрамову лично");
+    control<QPlainTextEdit>(frm, "komy")->setPlainText("Абрамову лично");
     b.messages.answer(true);
     b.tick("Абрамов", true);
     QCOMPARE(b.messages.texts("question").size(), 1);
@@ -527,27 +533,27 @@ void RecordsTest::ticks() {
     b.tick("Абрамов", false);
 
     // A tick made in a search result stays in the full list.
-    frm.editfind->setText("громова");
+    control<QLineEdit>(frm, "editfind")->setText("громова");
     frm.findrecords();
-    QCOMPARE(lines(*frm.cb), QStringList{"Громова Анна"});
+    QCOMPARE(lines(*recipientList(frm)), QStringList{"Громова Анна"});
     b.tick("Громова Анна", true);
-    frm.editfind->clear();
+    control<QLineEdit>(frm, "editfind")->clear();
     frm.showall = false;
     frm.findrecords();
-    QCOMPARE(frm.cb->count(), 4);
-    QVERIFY(frm.cb->isChecked(b.row("Громова Анна")));
+    QCOMPARE(recipientList(frm)->count(), 4);
+    QVERIFY(recipientList(frm)->isChecked(b.row("Громова Анна")));
 
     // "Отметить всё": the opposite of the first line, for every line.
-    frm.checkAllAction->trigger(); // first line Абрамов is unticked
+    control<QToolButton>(frm, "ToolButton6")->click(); // first line Абрамов is unticked
     QCOMPARE(b.value("select count(*) from `table` where galka=1").toInt(), 4);
-    frm.checkAllAction->trigger();
+    control<QToolButton>(frm, "ToolButton6")->click();
     QCOMPARE(b.value("select count(*) from `table` where galka=1").toInt(), 0);
-    for (int i = 0; i < frm.cb->count(); ++i)
-        QVERIFY(!frm.cb->isChecked(i));
+    for (int i = 0; i < recipientList(frm)->count(); ++i)
+        QVERIFY(!recipientList(frm)->isChecked(i));
 
     // The close step stores every tick and skips a recipient deleted meanwhile.
-    frm.cb->lines().setChecked(b.row("Абрамов"), true);
-    frm.cb->lines().setChecked(b.row("Власов"), true);
+    recipientList(frm)->lines().setChecked(b.row("Абрамов"), true);
+    recipientList(frm)->lines().setChecked(b.row("Власов"), true);
     b.folder.execute("delete from `table` where name='Власов'");
     frm.show();
     QVERIFY(frm.close());
@@ -583,39 +589,40 @@ void RecordsTest::search() {
     if (senders)
         b.toSenders();
     // Enter asks about unsaved edits before the search reloads the editors.
-    (senders ? frm.otkyda : frm.kyda)->setPlainText("правка");
+    (senders ? control<QPlainTextEdit>(frm, "otkyda") : control<QPlainTextEdit>(frm, "kyda"))
+        ->setPlainText("правка");
     b.messages.answer(false);
-    frm.cb1->setChecked(whole);
-    frm.editfind->setText(text);
-    QTest::keyClick(frm.editfind, Qt::Key_Return);
+    control<QCheckBox>(frm, "cb1")->setChecked(whole);
+    control<QLineEdit>(frm, "editfind")->setText(text);
+    QTest::keyClick(control<QLineEdit>(frm, "editfind"), Qt::Key_Return);
     QStringList shown;
     if (senders) {
-        for (int i = 0; i < frm.cb2->count(); ++i)
-            shown.append(frm.cb2->item(i)->text());
+        for (int i = 0; i < senderList(frm)->count(); ++i)
+            shown.append(senderList(frm)->item(i)->text());
     } else {
-        shown = lines(*frm.cb);
+        shown = lines(*recipientList(frm));
     }
     QCOMPARE(shown, found);
     if (!senders && !found.isEmpty())
-        QCOMPARE(frm.rname->text(), found[0]);
+        QCOMPARE(nameField(frm)->text(), found[0]);
     b.verifyNothingUnexpected();
 }
 
 void RecordsTest::emptySearchToggles() {
     Book b;
     Tfrm& frm = b.frm();
-    frm.findButton->click();
-    QCOMPARE(lines(*frm.cb), QStringList{"Борисова"});
-    QVERIFY(frm.cb->isChecked(0));
+    control<QToolButton>(frm, "SpeedButton1")->click();
+    QCOMPARE(lines(*recipientList(frm)), QStringList{"Борисова"});
+    QVERIFY(recipientList(frm)->isChecked(0));
     QVERIFY(!frm.showall);
-    QCOMPARE(frm.rname->text(), QStringLiteral("Борисова"));
-    frm.findButton->click();
-    QCOMPARE(frm.cb->count(), 4);
+    QCOMPARE(nameField(frm)->text(), QStringLiteral("Борисова"));
+    control<QToolButton>(frm, "SpeedButton1")->click();
+    QCOMPARE(recipientList(frm)->count(), 4);
     QVERIFY(frm.showall);
 
     b.tick("Борисова", false);
-    frm.findButton->click();
-    QCOMPARE(frm.cb->count(), 4);
+    control<QToolButton>(frm, "SpeedButton1")->click();
+    QCOMPARE(recipientList(frm)->count(), 4);
     QVERIFY(frm.showall);
     b.verifyNothingUnexpected();
 }
@@ -633,11 +640,11 @@ void RecordsTest::newRecordWindow() {
         edit->setText("Новиков");
         QTest::keyClick(edit, Qt::Key_Escape);
     });
-    b.frm().cbMenuAdd->trigger();
+    control<QAction>(b.frm(), "cbMenuAdd")->trigger();
     QCOMPARE(b.messages.texts("error"), QStringList{"Введите название."});
     QCOMPARE(edit->text(), QString());
     QCOMPARE(window.name(), QString());
-    QCOMPARE(b.frm().cb->count(), 4);
+    QCOMPARE(recipientList(b.frm())->count(), 4);
     b.verifyNothingUnexpected();
 }
 
@@ -646,18 +653,18 @@ void RecordsTest::realClicks() {
     Tfrm& frm = b.frm();
     frm.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frm));
-    frm.pages->setCurrentIndex(0);
-    const QModelIndex index = frm.cb->model()->index(b.row("Власов"), 0);
-    const QRect rect = frm.cb->visualRect(index);
-    QTest::mouseClick(frm.cb->viewport(), Qt::LeftButton, {}, rect.center());
-    QCOMPARE(frm.rname->text(), QStringLiteral("Власов"));
+    control<QTabWidget>(frm, "PageControl1")->setCurrentIndex(0);
+    const QModelIndex index = recipientList(frm)->model()->index(b.row("Власов"), 0);
+    const QRect rect = recipientList(frm)->visualRect(index);
+    QTest::mouseClick(recipientList(frm)->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(nameField(frm)->text(), QStringLiteral("Власов"));
 
-    frm.komy->setPlainText("правка");
+    control<QPlainTextEdit>(frm, "komy")->setPlainText("правка");
     b.messages.answer(false);
-    const QRect first = frm.cb->visualRect(frm.cb->model()->index(0, 0));
-    QTest::mouseClick(frm.cb->viewport(), Qt::LeftButton, {}, first.center());
+    const QRect first = recipientList(frm)->visualRect(recipientList(frm)->model()->index(0, 0));
+    QTest::mouseClick(recipientList(frm)->viewport(), Qt::LeftButton, {}, first.center());
     QCOMPARE(b.messages.texts("question").size(), 1);
-    QCOMPARE(frm.rname->text(), frm.cb->text(0));
+    QCOMPARE(nameField(frm)->text(), recipientList(frm)->text(0));
     b.verifyNothingUnexpected();
 }
 
@@ -671,13 +678,13 @@ void RecordsTest::aboutWindowAndProfileChoice() {
         QCOMPARE(control<QLabel>(d, "Label4")->text(), "INI-File: " + b.folder.file("envalo.ini"));
         control<QPushButton>(d, "Button1")->click();
     });
-    frm.menuAbout->trigger();
+    control<QAction>(frm, "menuAbout")->trigger();
 
     // Choosing a profile makes it the current one at once; the record keeps its
     // own until it is saved.
-    const int c6 = frm.cbp->findText("Конверт C6");
-    frm.cbp->setCurrentIndex(c6);
-    emit frm.cbp->activated(c6);
+    const int c6 = recipientProfile(frm)->findText("Конверт C6");
+    recipientProfile(frm)->setCurrentIndex(c6);
+    emit recipientProfile(frm)->activated(c6);
     QCOMPARE(IniFile(b.folder.file("envalo.ini")).readString("option", "profile", ""),
              QStringLiteral("Конверт C6"));
     QCOMPARE(b.value("select profile from `table` where name='Абрамов'").toString(),

@@ -1,5 +1,7 @@
+#include "EditorControls.h"
 #include "ErrorOf.h"
 #include "ForeignLock.h"
+#include "MainControls.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -10,6 +12,7 @@
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -21,6 +24,7 @@
 #include <QSqlQuery>
 #include <QStringEncoder>
 #include <QTest>
+#include <QTimer>
 #include <optional>
 
 namespace {
@@ -85,22 +89,23 @@ void StartupTest::startsWithTheSampleRecords() {
     QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("notice").join('|')));
     Tfrm& frm = t.frm();
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов"));
-    QCOMPARE(frm.cb->count(), 2);
-    QCOMPARE(frm.cb->currentRow(), 0);
-    QCOMPARE(frm.rname->text(), frm.cb->text(0));
-    QVERIFY(!frm.komy->toPlainText().isEmpty());
-    QVERIFY(!frm.kyda->toPlainText().contains('\r'));
-    QCOMPARE(frm.cb2->count(), 1);
-    QCOMPARE(frm.cb2->currentRow(), 0);
-    QCOMPARE(frm.otkogo->toPlainText(), frm.cb2->item(0)->text().replace("\r\n", "\n"));
-    QVERIFY(frm.komy->isEnabled());
-    QVERIFY(!frm.otkogo->isEnabled());
+    QCOMPARE(recipientList(frm)->count(), 2);
+    QCOMPARE(recipientList(frm)->currentRow(), 0);
+    QCOMPARE(nameField(frm)->text(), recipientList(frm)->text(0));
+    QVERIFY(!control<QPlainTextEdit>(frm, "komy")->toPlainText().isEmpty());
+    QVERIFY(!control<QPlainTextEdit>(frm, "kyda")->toPlainText().contains('\r'));
+    QCOMPARE(senderList(frm)->count(), 1);
+    QCOMPARE(senderList(frm)->currentRow(), 0);
+    QCOMPARE(control<QPlainTextEdit>(frm, "otkogo")->toPlainText(),
+             senderList(frm)->item(0)->text().replace("\r\n", "\n"));
+    QVERIFY(control<QPlainTextEdit>(frm, "komy")->isEnabled());
+    QVERIFY(!control<QPlainTextEdit>(frm, "otkogo")->isEnabled());
 
     t.runDeferredStep();
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
     QVERIFY(!frm.endRequested());
-    QCOMPARE(frm.cbp->count(), t.program->windows().view->cb1->count());
-    QCOMPARE(frm.cbp->currentText(), QStringLiteral("Конверт DL"));
+    QCOMPARE(recipientProfile(frm)->count(), profileList(*t.program->windows().view)->count());
+    QCOMPARE(recipientProfile(frm)->currentText(), QStringLiteral("Конверт DL"));
     IniFile ini(t.folder.file("envalo.ini"));
     QCOMPARE(ini.readString("option", "profile", "?"), QStringLiteral("Конверт DL"));
     QVERIFY(t.messages.shown.isEmpty());
@@ -166,9 +171,9 @@ void StartupTest::emptyRecipientTable() {
     Tfrm& frm = t.frm();
     QVERIFY(t.messages.shown.isEmpty());
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
-    QCOMPARE(frm.cb->count(), 0);
-    QVERIFY(frm.cbp->count() >= 5);
-    QCOMPARE(frm.cbp->currentIndex(), -1);
+    QCOMPARE(recipientList(frm)->count(), 0);
+    QVERIFY(recipientProfile(frm)->count() >= 5);
+    QCOMPARE(recipientProfile(frm)->currentIndex(), -1);
     QCOMPARE(IniFile(t.folder.file("envalo.ini")).readString("option", "profile", "?"),
              QStringLiteral("Конверт C6"));
 }
@@ -195,9 +200,9 @@ void StartupTest::settingsFileProblems() {
                                                      t.folder.file("envalo.ini") + ": " + reason});
     Tfrm& frm = t.frm();
     QVERIFY(frm.db.isOpen());
-    QCOMPARE(frm.cb->count(), t.folder.value("select count(*) from `table`").toInt());
-    QVERIFY(frm.cb->count() > 0);
-    QVERIFY(frm.cb2->count() > 0);
+    QCOMPARE(recipientList(frm)->count(), t.folder.value("select count(*) from `table`").toInt());
+    QVERIFY(recipientList(frm)->count() > 0);
+    QVERIFY(senderList(frm)->count() > 0);
     t.runDeferredStep();
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
     t.verifyNothingUnexpected();
@@ -275,8 +280,8 @@ void StartupTest::databaseProblems() {
     lock.reset();
     QCOMPARE(t.messages.texts("notice"), QStringList{message.arg(path)});
     Tfrm& frm = t.frm();
-    QCOMPARE(frm.cb->count(), 0);
-    QVERIFY(!frm.Timer1.isActive());
+    QCOMPARE(recipientList(frm)->count(), 0);
+    QVERIFY(!control<QTimer>(frm, "Timer1")->isActive());
     t.program.reset();
 
     QCOMPARE(QFile::exists(path), kind != "missing");
@@ -308,7 +313,7 @@ void StartupTest::oddSettingsFilesStart() {
     t.start();
     QVERIFY2(t.messages.texts("notice").isEmpty(),
              qPrintable(t.messages.texts("notice").join('|')));
-    QCOMPARE(t.frm().cb->count(), 2);
+    QCOMPARE(recipientList(t.frm())->count(), 2);
     t.runDeferredStep();
     QCOMPARE(t.frm().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
 }
@@ -320,7 +325,7 @@ void StartupTest::exitAndClose() {
     const QByteArray settings = t.folder.settingsBytes();
 
     t.messages.answer(false);
-    frm.menuExit->trigger();
+    control<QAction>(frm, "menuExit")->trigger();
     QCOMPARE(t.messages.shown.size(), 1);
     QCOMPARE(t.messages.shown[0].title, QStringLiteral("Подтвердите"));
     QCOMPARE(t.messages.shown[0].text,
@@ -329,7 +334,7 @@ void StartupTest::exitAndClose() {
     QCOMPARE(t.folder.settingsBytes(), settings);
 
     t.messages.answer(true);
-    frm.menuExit->trigger();
+    control<QAction>(frm, "menuExit")->trigger();
     QVERIFY(frm.endRequested());
 
     TestProgram closing;

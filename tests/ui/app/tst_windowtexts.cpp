@@ -1,3 +1,4 @@
+#include "EditorControls.h"
 #include "TestProgram.h"
 #include "TextFit.h"
 
@@ -6,8 +7,8 @@
 #include "ui/addressbook/UnGroups.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
-#include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
+#include "ui/common/MainWindow.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
@@ -60,13 +61,13 @@ void WindowTextsTest::textsShowWhole_data() {
     QTest::newRow("layout editor, widest coordinates") << WindowOf([](Windows& w) -> QWidget* {
         w.view->show();
         for (int n = 1; n <= 13; ++n)
-            w.view->edit(n)->setText(QStringLiteral("-999"));
-        w.view->cb2->setCurrentIndex(3);
+            field(*w.view, n)->setText(QStringLiteral("-999"));
+        formatList(*w.view)->setCurrentIndex(3);
         w.view->setform();
         return w.view;
     });
     QTest::newRow("main window, senders") << WindowOf([](Windows& w) -> QWidget* {
-        static_cast<Tfrm*>(w.frm)->pages->setCurrentIndex(1);
+        control<QTabWidget>(*w.frm, "PageControl1")->setCurrentIndex(1);
         return w.frm;
     });
     QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });
@@ -100,8 +101,8 @@ void WindowTextsTest::textsShowWhole_data() {
     });
     QTest::newRow("checked combo box") << WindowOf([](Windows& w) -> QWidget* {
         w.view->show();
-        w.view->ccb1->showDropDown();
-        return w.view->ccb1->dropDownList()->window();
+        printList(*w.view)->showDropDown();
+        return printList(*w.view)->dropDownList()->window();
     });
     QTest::newRow("recipient's groups") << WindowOf([](Windows& w) -> QWidget* {
         auto* member = new TMemberGroups(w, QStringLiteral("Иванов Иван Иванович"));

@@ -1,4 +1,5 @@
-#include "Controls.h"
+#include "EditorControls.h"
+#include "MainControls.h"
 #include "TestProgram.h"
 
 #include "core/envelope/EnvelopeFormat.h"
@@ -8,10 +9,12 @@
 #include "ui/app/Program.h"
 #include "ui/common/Icons.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/Canvas.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -87,7 +90,7 @@ struct Editor : TestProgram {
     // change, which a test starts without.
     void settle() {
         QCoreApplication::sendPostedEvents();
-        v->Button10->setEnabled(false);
+        saveButton(*v)->setEnabled(false);
     }
     IniFile ini() { return IniFile(folder.file("envalo.ini")); }
     QString option(const char* key) { return ini().readString("option", key, "<none>"); }
@@ -102,9 +105,9 @@ struct Editor : TestProgram {
         v->markmodified();
     }
     void press(int n, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mousePress(v->label(n), button, {}, QPoint(2, 2));
-        QTest::mouseRelease(v->label(n), button, {}, QPoint(2, 2));
-        v->pp1->hide();
+        QTest::mousePress(blockLabel(*v, n), button, {}, QPoint(2, 2));
+        QTest::mouseRelease(blockLabel(*v, n), button, {}, QPoint(2, 2));
+        control<QMenu>(*v, "pp1")->hide();
     }
 };
 
@@ -154,12 +157,12 @@ void EditorCommandsTest::saveAsksAboutAnEmptyPrintList() {
     QFETCH(bool, ok);
     Editor e;
     e.ini().writeString("option", "profile", "Третий");
-    e.v->ccb1->DeSelectAll();
+    printList(*e.v)->DeSelectAll();
     e.change();
-    e.v->Edit15->setText("42");
-    e.v->rb2->setChecked(true);
+    control<QLineEdit>(*e.v, "Edit15")->setText("42");
+    control<QRadioButton>(*e.v, "rb2")->setChecked(true);
     e.messages.answer(ok);
-    (andClose ? e.v->Button9 : e.v->Button10)->click();
+    (andClose ? control<QPushButton>(*e.v, "Button9") : saveButton(*e.v))->click();
 
     QCOMPARE(e.messages.shown.first().title, QStringLiteral("Пустой список профилей на печать"));
     QVERIFY(e.messages.shown.first().text.startsWith("Внимание, вы не пометили профили на печать"));
@@ -170,8 +173,8 @@ void EditorCommandsTest::saveAsksAboutAnEmptyPrintList() {
     QCOMPARE(e.option("printdelay"), saved && andClose ? "42" : "7");
     QCOMPARE(e.option("pdmode"), saved && andClose ? "2" : "1");
     if (!andClose) {
-        QCOMPARE(e.v->Button10->isEnabled(), !saved);
-        QCOMPARE(e.v->formatPanel->text() == "Сохранено", saved);
+        QCOMPARE(saveButton(*e.v)->isEnabled(), !saved);
+        QCOMPARE(control<QLabel>(*e.v, "formatPanel")->text() == "Сохранено", saved);
     }
     e.verifyNothingUnexpected();
 }
@@ -182,14 +185,14 @@ void EditorCommandsTest::saveThatCannotWriteStaysChanged() {
     const QString path = e.folder.file("envalo.ini");
     QVERIFY(QFile::remove(path));
     QVERIFY(QDir().mkdir(path));
-    e.v->Button10->click();
+    saveButton(*e.v)->click();
     QCOMPARE(e.messages.texts("error").size(), 1);
     const QString error = e.messages.texts("error").first();
     QVERIFY2(error.startsWith("Не удалось сохранить настройки: ") &&
                  error.contains("\r\nUnable to write to " + path),
              qPrintable(error));
-    QVERIFY(e.v->Button10->isEnabled());
-    QVERIFY(e.v->formatPanel->text() != "Сохранено");
+    QVERIFY(saveButton(*e.v)->isEnabled());
+    QVERIFY(control<QLabel>(*e.v, "formatPanel")->text() != "Сохранено");
 }
 
 void EditorCommandsTest::profileChoice_data() {
@@ -209,7 +212,7 @@ void EditorCommandsTest::profileChoice() {
         e.change();
     if (answer >= 0)
         e.messages.answer(answer == 1);
-    e.choose(e.v->cb1, 1);
+    e.choose(profileList(*e.v), 1);
 
     if (answer >= 0) {
         QCOMPARE(e.messages.shown.size(), 1);
@@ -218,10 +221,10 @@ void EditorCommandsTest::profileChoice() {
         QCOMPARE(e.messages.shown[0].title, QStringLiteral("Смена профиля"));
     }
     const bool loaded = answer != 0;
-    QCOMPARE(e.v->cb1->currentText(), loaded ? "Второй" : "Первый");
+    QCOMPARE(profileList(*e.v)->currentText(), loaded ? "Второй" : "Первый");
     QCOMPARE(e.pos(1), loaded ? QPoint(60, 1) : QPoint(55, 66));
-    QCOMPARE(e.v->cb2->currentIndex(), loaded ? 2 : 0);
-    QCOMPARE(e.v->Button10->isEnabled(), !loaded);
+    QCOMPARE(formatList(*e.v)->currentIndex(), loaded ? 2 : 0);
+    QCOMPARE(saveButton(*e.v)->isEnabled(), !loaded);
     // Choosing writes nothing, not even the current profile.
     QCOMPARE(e.folder.settingsBytes(), file);
     e.verifyNothingUnexpected();
@@ -256,11 +259,11 @@ void EditorCommandsTest::profileCommands() {
     if (answer >= 0)
         e.messages.answer(answer == 1);
     if (command == "delete") {
-        e.v->SpeedButton6->click();
+        control<QToolButton>(*e.v, "SpeedButton6")->click();
         QCOMPARE(e.messages.shown[0].text, QStringLiteral("Удалить текущий профиль \"Первый\"?"));
         QCOMPARE(e.messages.shown[0].title, QStringLiteral("Первый"));
     } else if (command == "add") {
-        e.v->SpeedButton5->click();
+        control<QToolButton>(*e.v, "SpeedButton5")->click();
         if (answer >= 0) {
             QCOMPARE(
                 e.messages.shown[0].text,
@@ -269,9 +272,9 @@ void EditorCommandsTest::profileCommands() {
         }
     } else {
         e.messages.answerInput(QStringLiteral("Главный"));
-        e.v->SpeedButton7->click();
+        control<QToolButton>(*e.v, "SpeedButton7")->click();
     }
-    QCOMPARE(entries(e.v->cb1), profiles);
+    QCOMPARE(entries(profileList(*e.v)), profiles);
     if (answer < 0)
         QCOMPARE(e.messages.texts("question"), QStringList());
     e.verifyNothingUnexpected();
@@ -287,29 +290,29 @@ void EditorCommandsTest::formatChange() {
     QFETCH(bool, ok);
     Editor e;
     e.v->setSheetPosition(2);
-    e.v->Button10->setEnabled(false);
+    saveButton(*e.v)->setEnabled(false);
     std::array<QPoint, blockCount> before;
     for (int n = 1; n <= blockCount; ++n)
         before[size_t(n - 1)] = e.pos(n);
     e.messages.answer(ok);
-    e.choose(e.v->cb2, 2);
+    e.choose(formatList(*e.v), 2);
 
     QCOMPARE(e.messages.shown[0].text,
              QStringLiteral("При смене формата конверта настройки координат будут сброшены, "
                             "изменить формат конверта?"));
     // The title begins with a Latin C.
     QCOMPARE(e.messages.shown[0].title, QStringLiteral("C") + QStringLiteral("мена формата"));
-    QCOMPARE(e.v->cb2->currentIndex(), ok ? 2 : 0);
+    QCOMPARE(formatList(*e.v)->currentIndex(), ok ? 2 : 0);
     for (int n = 1; n <= blockCount; ++n)
         QCOMPARE(e.pos(n), ok ? defaultBlockPosition(n) : before[size_t(n - 1)]);
-    QVERIFY(e.v->positionItems[ok ? 7 : 2]->isChecked());
-    QCOMPARE(e.v->Button10->isEnabled(), ok);
-    QCOMPARE(e.v->p2->size(), ok ? QSize(612, 431) : QSize(831, 416));
+    QVERIFY(positionItem(*e.v, ok ? 7 : 2)->isChecked());
+    QCOMPARE(saveButton(*e.v)->isEnabled(), ok);
+    QCOMPARE(surface(*e.v)->size(), ok ? QSize(612, 431) : QSize(831, 416));
 
     // A confirmed change is the new remembered entry: a later cancel returns to it.
     e.messages.answer(false);
-    e.choose(e.v->cb2, 1);
-    QCOMPARE(e.v->cb2->currentIndex(), ok ? 2 : 0);
+    e.choose(formatList(*e.v), 1);
+    QCOMPARE(formatList(*e.v)->currentIndex(), ok ? 2 : 0);
     e.verifyNothingUnexpected();
 }
 
@@ -349,7 +352,7 @@ void EditorCommandsTest::saveAs() {
     e.ini().writeString("option", "profile", "Третий");
     e.change();
     const QByteArray file = e.folder.settingsBytes();
-    const QStringList profiles = entries(e.v->cb1);
+    const QStringList profiles = entries(profileList(*e.v));
     e.messages.onModal([&](QDialog& d) {
         QVERIFY(qobject_cast<TfSaveAs*>(&d));
         QLineEdit* edit = control<QLineEdit>(d, "Edit1");
@@ -368,7 +371,7 @@ void EditorCommandsTest::saveAs() {
     });
     if (answer >= 0)
         e.messages.answer(answer == 1);
-    e.v->Button5->click();
+    control<QPushButton>(*e.v, "Button5")->click();
 
     if (answer >= 0) {
         QCOMPARE(e.messages.texts("question"),
@@ -379,25 +382,25 @@ void EditorCommandsTest::saveAs() {
     QCOMPARE(e.option("profile"), QStringLiteral("Третий"));
     if (savedAs.isEmpty()) {
         QCOMPARE(e.folder.settingsBytes(), file);
-        QCOMPARE(entries(e.v->cb1), profiles);
-        QVERIFY(e.v->Button10->isEnabled());
+        QCOMPARE(entries(profileList(*e.v)), profiles);
+        QVERIFY(saveButton(*e.v)->isEnabled());
         QCOMPARE(e.messages.texts("error").size(), how == "ok" && answer < 0 ? 1 : 0);
     } else {
         QCOMPARE(e.ini().readString(savedAs, "otkogo_x", ""), QStringLiteral("55"));
-        QCOMPARE(e.v->cb1->currentText(), savedAs);
-        QVERIFY(!e.v->Button10->isEnabled());
+        QCOMPARE(profileList(*e.v)->currentText(), savedAs);
+        QVERIFY(!saveButton(*e.v)->isEnabled());
         // The profile shown before keeps what the file had.
         QCOMPARE(e.ini().readString("Первый", "otkogo_x", ""), QStringLiteral("30"));
         // One section of that name, whatever the case typed.
         QCOMPARE(e.ini().sections().filter(savedAs, Qt::CaseInsensitive).size(), 1);
-        QCOMPARE(entries(e.v->cb1), isNew ? profiles + QStringList{savedAs} : profiles);
-        QCOMPARE(entries(e.frm().cbp), entries(e.v->cb1));
+        QCOMPARE(entries(profileList(*e.v)), isNew ? profiles + QStringList{savedAs} : profiles);
+        QCOMPARE(entries(recipientProfile(e.frm())), entries(profileList(*e.v)));
         if (isNew) {
             QVERIFY(!e.ini().sections().isEmpty());
             QCOMPARE(e.ini().sections().last(), savedAs);
-            QVERIFY(!e.v->ccb1->Items().isEmpty());
+            QVERIFY(!printList(*e.v)->Items().isEmpty());
             QCOMPARE(e.ini().readString(savedAs, "printprofiles", ""), "Первый," + savedAs);
-            QVERIFY(e.v->ccb1->IsChecked(int(e.v->ccb1->Items().size()) - 1));
+            QVERIFY(printList(*e.v)->IsChecked(int(printList(*e.v)->Items().size()) - 1));
         }
     }
     e.verifyNothingUnexpected();
@@ -414,8 +417,8 @@ void EditorCommandsTest::saveAsRefusesBlanksAndKeepsTheDialogOpen() {
         edit->setText("Седьмой");
         QTest::keyClick(edit, Qt::Key_Enter);
     });
-    e.v->Button5->click();
-    QCOMPARE(e.v->cb1->currentText(), QStringLiteral("Седьмой"));
+    control<QPushButton>(*e.v, "Button5")->click();
+    QCOMPARE(profileList(*e.v)->currentText(), QStringLiteral("Седьмой"));
     e.verifyNothingUnexpected();
 }
 
@@ -434,8 +437,8 @@ void EditorCommandsTest::fontOfSelectedBlocks() {
     Editor e;
     const TextBlock eleven = e.v->profile.block(11);
     e.press(14); // selects the six digit cells
-    QVERIFY(e.v->label(12)->colour() == QColor(Qt::red));
-    e.v->Button10->setEnabled(false);
+    QVERIFY(blockLabel(*e.v, 12)->colour() == QColor(Qt::red));
+    saveButton(*e.v)->setEnabled(false);
     QFont offered;
     QColor offeredColour;
     e.messages.onFontDialog([&](QFont& font, QColor& colour) -> bool {
@@ -450,9 +453,9 @@ void EditorCommandsTest::fontOfSelectedBlocks() {
         return outcome == "accepted";
     });
     if (fromMenu)
-        e.v->N10->trigger();
+        control<QAction>(*e.v, "N10")->trigger();
     else
-        e.v->Button11->click();
+        control<QPushButton>(*e.v, "Button11")->click();
 
     // The last selected block in block order gives the dialog its font.
     QCOMPARE(offered.family(), QStringLiteral("Liberation Mono"));
@@ -467,18 +470,18 @@ void EditorCommandsTest::fontOfSelectedBlocks() {
         QCOMPARE(b.style, accepted ? StyleBold | StyleItalic : 0);
         QCOMPARE(b.colour, accepted ? bgrOf(QColor(10, 20, 30)) : n == 17 ? 255u : 0u);
         // Red marking is gone, accepted or not.
-        QCOMPARE(e.v->label(n)->colour(), colourOf(b.colour));
+        QCOMPARE(blockLabel(*e.v, n)->colour(), colourOf(b.colour));
     }
-    QCOMPARE(e.v->label(12)->font().pixelSize(), e.v->screen.fontPixels(accepted ? 16 : 10));
+    QCOMPARE(blockLabel(*e.v, 12)->font().pixelSize(), e.v->screen.fontPixels(accepted ? 16 : 10));
     QVERIFY(e.v->profile.block(11) == eleven);
-    QCOMPARE(e.v->Button10->isEnabled(), accepted);
+    QCOMPARE(saveButton(*e.v)->isEnabled(), accepted);
     e.verifyNothingUnexpected();
     if (!accepted)
         return;
 
     // The chosen colour is saved with the blocks; with nothing selected the dialog
     // opens on the last choice.
-    e.v->Button10->click();
+    saveButton(*e.v)->click();
     QCOMPARE(e.ini().readString("Первый", "t15_fcolor", ""),
              QString::number(bgrOf(QColor(10, 20, 30))));
     e.v->clearSelection();
@@ -487,7 +490,7 @@ void EditorCommandsTest::fontOfSelectedBlocks() {
         offeredColour = colour;
         return false;
     });
-    e.v->Button11->click();
+    control<QPushButton>(*e.v, "Button11")->click();
     QCOMPARE(offered.family(), QStringLiteral("DejaVu Serif"));
     QCOMPARE(offered.pointSize(), 16);
     QCOMPARE(offeredColour, QColor(10, 20, 30));
@@ -498,41 +501,42 @@ void EditorCommandsTest::visibility() {
     Editor e;
     const QPoint start = e.pos(9);
     e.press(9, Qt::RightButton);
-    QVERIFY(e.v->N11->isChecked());
-    e.v->N11->trigger();
+    QVERIFY(control<QAction>(*e.v, "N11")->isChecked());
+    control<QAction>(*e.v, "N11")->trigger();
     QVERIFY(!e.v->profile.block(9).visible);
-    QVERIFY(e.v->label(9)->colour() != colourOf(e.v->profile.block(9).colour));
-    QVERIFY(e.v->Button10->isEnabled());
+    QVERIFY(blockLabel(*e.v, 9)->colour() != colourOf(e.v->profile.block(9).colour));
+    QVERIFY(saveButton(*e.v)->isEnabled());
 
     // Hidden, it still moves like any other block.
-    e.v->Button10->setEnabled(false);
-    const QPoint target = e.v->label(9)->mapToGlobal(QPoint(22, 32));
-    QTest::mousePress(e.v->label(9), Qt::LeftButton, {}, QPoint(2, 2));
-    QTest::mouseMove(e.v->label(9), QPoint(22, 32));
-    QTest::mouseRelease(e.v->label(9), Qt::LeftButton, {}, e.v->label(9)->mapFromGlobal(target));
+    saveButton(*e.v)->setEnabled(false);
+    const QPoint target = blockLabel(*e.v, 9)->mapToGlobal(QPoint(22, 32));
+    QTest::mousePress(blockLabel(*e.v, 9), Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseMove(blockLabel(*e.v, 9), QPoint(22, 32));
+    QTest::mouseRelease(blockLabel(*e.v, 9), Qt::LeftButton, {},
+                        blockLabel(*e.v, 9)->mapFromGlobal(target));
     QCOMPARE(e.pos(9), start + QPoint(20, 30));
 
     e.press(9, Qt::RightButton);
-    e.v->pp1->popup(QPoint(0, 0));
-    QVERIFY(!e.v->N11->isChecked());
-    e.v->pp1->hide();
-    e.v->N11->trigger();
+    control<QMenu>(*e.v, "pp1")->popup(QPoint(0, 0));
+    QVERIFY(!control<QAction>(*e.v, "N11")->isChecked());
+    control<QMenu>(*e.v, "pp1")->hide();
+    control<QAction>(*e.v, "N11")->trigger();
     QVERIFY(e.v->profile.block(9).visible);
-    QCOMPARE(e.v->label(9)->colour(), colourOf(e.v->profile.block(9).colour));
+    QCOMPARE(blockLabel(*e.v, 9)->colour(), colourOf(e.v->profile.block(9).colour));
 
     // The check mark shows the last selected block in block order, not the one clicked.
     e.v->profile.block(17).visible = false;
-    QTest::mousePress(e.v->label(14), Qt::RightButton, {}, QPoint(2, 2));
-    QVERIFY(!e.v->N11->isChecked());
-    e.v->pp1->hide();
+    QTest::mousePress(blockLabel(*e.v, 14), Qt::RightButton, {}, QPoint(2, 2));
+    QVERIFY(!control<QAction>(*e.v, "N11")->isChecked());
+    control<QMenu>(*e.v, "pp1")->hide();
 
     // "Выделить всё" selects every block but changes nothing of the profile.
-    e.v->Button10->setEnabled(false);
-    e.v->Button12->click();
+    saveButton(*e.v)->setEnabled(false);
+    control<QPushButton>(*e.v, "Button12")->click();
     for (int n = 1; n <= blockCount; ++n)
         QVERIFY(e.v->isSelected(n));
-    QCOMPARE(e.v->label(1)->colour(), QColor(Qt::red));
-    QVERIFY(!e.v->Button10->isEnabled());
+    QCOMPARE(blockLabel(*e.v, 1)->colour(), QColor(Qt::red));
+    QVERIFY(!saveButton(*e.v)->isEnabled());
 }
 
 void EditorCommandsTest::sheetPosition_data() {
@@ -550,34 +554,34 @@ void EditorCommandsTest::sheetPosition() {
     QFETCH(int, expected);
     Editor e;
     e.v->setSheetPosition(from);
-    e.v->Button10->setEnabled(false);
+    saveButton(*e.v)->setEnabled(false);
     if (menuItem < 0)
-        e.v->ToolButton1->click();
+        control<QToolButton>(*e.v, "ToolButton1")->click();
     else
-        e.v->positionItems[size_t(menuItem)]->trigger();
+        positionItem(*e.v, size_t(menuItem))->trigger();
     for (int i = 0; i < 9; ++i)
-        QCOMPARE(e.v->positionItems[size_t(i)]->isChecked(), i == expected);
-    QCOMPARE(e.v->ToolButton1->icon().cacheKey(),
-             e.v->positionItems[size_t(expected)]->icon().cacheKey());
-    QVERIFY(e.v->Button10->isEnabled());
-    e.v->Button10->click();
+        QCOMPARE(positionItem(*e.v, size_t(i))->isChecked(), i == expected);
+    QCOMPARE(control<QToolButton>(*e.v, "ToolButton1")->icon().cacheKey(),
+             positionItem(*e.v, size_t(expected))->icon().cacheKey());
+    QVERIFY(saveButton(*e.v)->isEnabled());
+    saveButton(*e.v)->click();
     QCOMPARE(e.ini().readString("Первый", "listpos", ""), QString::number(expected));
 }
 
 void EditorCommandsTest::switches() {
     Editor e;
-    const QString recipientIndex = e.frm().intyda->text();
-    QVERIFY(e.v->label(5)->text() != recipientIndex);
-    e.v->CheckBox1->click();
+    const QString recipientIndex = control<QLineEdit>(e.frm(), "intyda")->text();
+    QVERIFY(blockLabel(*e.v, 5)->text() != recipientIndex);
+    control<QCheckBox>(*e.v, "CheckBox1")->click();
     QVERIFY(e.v->profile.indexswitch);
-    QCOMPARE(e.v->label(5)->text(), recipientIndex);
-    QVERIFY(e.v->Button10->isEnabled());
+    QCOMPARE(blockLabel(*e.v, 5)->text(), recipientIndex);
+    QVERIFY(saveButton(*e.v)->isEnabled());
 
-    e.v->Button10->setEnabled(false);
-    e.v->cb3->click();
+    saveButton(*e.v)->setEnabled(false);
+    control<QCheckBox>(*e.v, "cb3")->click();
     QVERIFY(!e.v->profile.printconfirm);
-    QVERIFY(e.v->Button10->isEnabled());
-    e.v->Button10->click();
+    QVERIFY(saveButton(*e.v)->isEnabled());
+    saveButton(*e.v)->click();
     QCOMPARE(e.ini().readString("Первый", "indexswitch", ""), QStringLiteral("1"));
     QCOMPARE(e.ini().readString("Первый", "printconfirm", ""), QStringLiteral("0"));
 }
@@ -601,29 +605,29 @@ void EditorCommandsTest::delaySettingsOnShow() {
     QFETCH(QString, delay);
     QFETCH(bool, mode2);
     Editor e("[option]\r\n" + lines + "[Первый]\r\nprintprofiles=Первый\r\n");
-    QCOMPARE(e.v->Edit15->text(), delay);
-    QCOMPARE(e.v->UpDown1->value(), delay.toInt());
-    QCOMPARE(e.v->rb2->isChecked(), mode2);
-    QCOMPARE(e.v->rb1->isChecked(), !mode2);
-    QVERIFY(!e.v->Button10->isEnabled());
+    QCOMPARE(control<QLineEdit>(*e.v, "Edit15")->text(), delay);
+    QCOMPARE(control<QSpinBox>(*e.v, "UpDown1")->value(), delay.toInt());
+    QCOMPARE(control<QRadioButton>(*e.v, "rb2")->isChecked(), mode2);
+    QCOMPARE(control<QRadioButton>(*e.v, "rb1")->isChecked(), !mode2);
+    QVERIFY(!saveButton(*e.v)->isEnabled());
 }
 
 void EditorCommandsTest::delayFieldAndSpinner() {
     Editor e;
-    e.v->Edit15->clear();
-    QTest::keyClicks(e.v->Edit15, "12345");
-    QCOMPARE(e.v->Edit15->text(), QStringLiteral("123"));
-    QCOMPARE(e.v->UpDown1->value(), 100);
-    e.v->UpDown1->stepDown();
-    QCOMPARE(e.v->Edit15->text(), QStringLiteral("99"));
+    control<QLineEdit>(*e.v, "Edit15")->clear();
+    QTest::keyClicks(control<QLineEdit>(*e.v, "Edit15"), "12345");
+    QCOMPARE(control<QLineEdit>(*e.v, "Edit15")->text(), QStringLiteral("123"));
+    QCOMPARE(control<QSpinBox>(*e.v, "UpDown1")->value(), 100);
+    control<QSpinBox>(*e.v, "UpDown1")->stepDown();
+    QCOMPARE(control<QLineEdit>(*e.v, "Edit15")->text(), QStringLiteral("99"));
     // Enter in the field does nothing, and delay settings are no change of the profile.
-    QTest::keyClick(e.v->Edit15, Qt::Key_Return);
-    e.v->rb2->click();
+    QTest::keyClick(control<QLineEdit>(*e.v, "Edit15"), Qt::Key_Return);
+    control<QRadioButton>(*e.v, "rb2")->click();
     QVERIFY(e.v->isVisible());
-    QVERIFY(!e.v->Button10->isEnabled());
+    QVERIFY(!saveButton(*e.v)->isEnabled());
     QCOMPARE(e.option("printdelay"), QStringLiteral("7"));
 
-    e.v->Button9->click();
+    control<QPushButton>(*e.v, "Button9")->click();
     QCOMPARE(e.option("printdelay"), QStringLiteral("99"));
     QCOMPARE(e.option("pdmode"), QStringLiteral("2"));
     QVERIFY(!e.v->isVisible());
@@ -642,26 +646,26 @@ void EditorCommandsTest::closePaths() {
     QFETCH(QString, how);
     Editor e;
     e.change();
-    e.v->Edit15->setText("3");
+    control<QLineEdit>(*e.v, "Edit15")->setText("3");
     // Another program moves the recipient to another profile meanwhile: the
     // main window sees it once the editor closes.
     e.folder.execute("update `table` set profile='Второй' where name='Абрамов'");
     if (how == "cancel")
-        e.v->Button8->click();
+        control<QPushButton>(*e.v, "Button8")->click();
     else if (how == "escape")
-        QTest::keyClick(e.v->cb1, Qt::Key_Escape);
+        QTest::keyClick(profileList(*e.v), Qt::Key_Escape);
     else if (how == "closebox")
         e.v->close();
     else
-        e.v->Button9->click();
+        control<QPushButton>(*e.v, "Button9")->click();
 
     const bool saved = how == "save";
     QVERIFY(!e.v->isVisible());
-    QVERIFY(!e.v->Button10->isEnabled());
+    QVERIFY(!saveButton(*e.v)->isEnabled());
     QCOMPARE(e.ini().readString("Первый", "otkogo_x", ""), saved ? "55" : "30");
     QCOMPARE(e.option("printdelay"), saved ? "3" : "7");
-    QCOMPARE(e.frm().cbp->currentText(), QStringLiteral("Второй"));
-    QCOMPARE(e.v->cb1->currentText(), QStringLiteral("Второй"));
+    QCOMPARE(recipientProfile(e.frm())->currentText(), QStringLiteral("Второй"));
+    QCOMPARE(profileList(*e.v)->currentText(), QStringLiteral("Второй"));
     QCOMPARE(e.pos(1), QPoint(60, 1));
     e.verifyNothingUnexpected();
 }
@@ -679,13 +683,13 @@ void EditorCommandsTest::reopeningShowsTheStoredProfile() {
     openAnd([&] {
         QCOMPARE(e.pos(1), QPoint(30, 40));
         e.change();
-        e.v->Button8->click();
+        control<QPushButton>(*e.v, "Button8")->click();
     });
     openAnd([&] {
-        QCOMPARE(e.v->cb1->currentText(), QStringLiteral("Первый"));
+        QCOMPARE(profileList(*e.v)->currentText(), QStringLiteral("Первый"));
         QCOMPARE(e.pos(1), QPoint(30, 40));
-        QVERIFY(!e.v->Button10->isEnabled());
-        e.v->Button8->click();
+        QVERIFY(!saveButton(*e.v)->isEnabled());
+        control<QPushButton>(*e.v, "Button8")->click();
     });
     e.verifyNothingUnexpected();
 }

@@ -1,7 +1,9 @@
+#include "EditorControls.h"
 #include "TestProgram.h"
 
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
+#include "ui/editor/Canvas.h"
 #include "ui/editor/uView.h"
 
 #include <QComboBox>
@@ -10,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -27,7 +30,7 @@ struct Editor : TestProgram {
         runDeferredStep();
         v = program->windows().view;
         v->show();
-        v->cb2->setCurrentIndex(0);
+        formatList(*v)->setCurrentIndex(0);
         v->resetlayout();
         v->clearSelection();
         messages.reset();
@@ -38,14 +41,15 @@ struct Editor : TestProgram {
     // A point of block n's label in its own coordinates.
     static QPoint inside() { return {2, 2}; }
     void press(int n, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mousePress(v->label(n), button, {}, inside());
+        QTest::mousePress(blockLabel(*v, n), button, {}, inside());
     }
     // Drags block n by (dx, dy) in one move and releases it there.
     void drag(int n, QPoint by) {
-        const QPoint target = v->label(n)->mapToGlobal(inside()) + by;
+        const QPoint target = blockLabel(*v, n)->mapToGlobal(inside()) + by;
         press(n);
-        QTest::mouseMove(v->label(n), inside() + by);
-        QTest::mouseRelease(v->label(n), Qt::LeftButton, {}, v->label(n)->mapFromGlobal(target));
+        QTest::mouseMove(blockLabel(*v, n), inside() + by);
+        QTest::mouseRelease(blockLabel(*v, n), Qt::LeftButton, {},
+                            blockLabel(*v, n)->mapFromGlobal(target));
     }
 };
 
@@ -100,61 +104,61 @@ void LayoutEditorTest::formats() {
     QFETCH(QList<QPoint>, positions);
     QFETCH(QString, status);
     Editor e;
-    e.v->cb2->setCurrentIndex(format);
+    formatList(*e.v)->setCurrentIndex(format);
     e.v->setform();
-    QCOMPARE(e.v->p2->size(), size);
+    QCOMPARE(surface(*e.v)->size(), size);
     for (int slot = 0; slot < positions.size(); ++slot) {
-        QCOMPARE(e.v->p2->pictures[size_t(slot)].position, positions[slot]);
-        QVERIFY(!e.v->p2->pictures[size_t(slot)].image.isNull());
-        QVERIFY(e.v->p2->pictures[size_t(slot)].shown);
+        QCOMPARE(surface(*e.v)->pictures[size_t(slot)].position, positions[slot]);
+        QVERIFY(!surface(*e.v)->pictures[size_t(slot)].image.isNull());
+        QVERIFY(surface(*e.v)->pictures[size_t(slot)].shown);
     }
     for (int slot = int(positions.size()); slot < 4; ++slot)
-        QVERIFY(!e.v->p2->pictures[size_t(slot)].shown);
-    QCOMPARE(e.v->formatPanel->text(), status);
+        QVERIFY(!surface(*e.v)->pictures[size_t(slot)].shown);
+    QCOMPARE(control<QLabel>(*e.v, "formatPanel")->text(), status);
     // The surface stands in the middle of the work area.
-    QCOMPARE(e.v->p2->x(), e.v->P1->width() / 2 - size.width() / 2);
-    QVERIFY(e.v->Button10->isEnabled());
+    QCOMPARE(surface(*e.v)->x(), control<QWidget>(*e.v, "P1")->width() / 2 - size.width() / 2);
+    QVERIFY(saveButton(*e.v)->isEnabled());
     e.verifyNothingUnexpected();
 }
 
 void LayoutEditorTest::noFormatChosen() {
     Editor e;
-    e.v->cb2->setCurrentIndex(4);
+    formatList(*e.v)->setCurrentIndex(4);
     e.v->setform();
-    QVERIFY(!e.v->SpeedButton[2]->isVisibleTo(e.v));
-    e.v->cb2->setCurrentIndex(-1);
+    QVERIFY(!pictureToggle(*e.v, 2)->isVisibleTo(e.v));
+    formatList(*e.v)->setCurrentIndex(-1);
     e.v->setform();
-    QCOMPARE(e.v->p2->size(), QSize(548, 378));
-    QVERIFY(e.v->SpeedButton[2]->isVisibleTo(e.v));
+    QCOMPARE(surface(*e.v)->size(), QSize(548, 378));
+    QVERIFY(pictureToggle(*e.v, 2)->isVisibleTo(e.v));
 }
 
 void LayoutEditorTest::printTogglesAndForms() {
     Editor e;
     auto sameAs = [&](int slot, const QString& file) {
         QImage expected(e.folder.file(file));
-        return e.v->p2->pictures[size_t(slot)].image.size() == expected.size() &&
-               e.v->p2->pictures[size_t(slot)].image.pixel(5, 5) == expected.pixel(5, 5);
+        return surface(*e.v)->pictures[size_t(slot)].image.size() == expected.size() &&
+               surface(*e.v)->pictures[size_t(slot)].image.pixel(5, 5) == expected.pixel(5, 5);
     };
     QVERIFY(sameAs(0, "images/dl_otkogo.jpg"));
-    e.v->SpeedButton[0]->click();
+    pictureToggle(*e.v, 0)->click();
     QVERIFY(sameAs(0, "images/dl_otkogo_b.jpg"));
     QVERIFY(sameAs(1, "images/dl_komy.jpg"));
     QVERIFY(!e.v->profile.otkogo);
-    e.v->SpeedButton[0]->click();
+    pictureToggle(*e.v, 0)->click();
     QVERIFY(sameAs(0, "images/dl_otkogo.jpg"));
 
     // A form has its own picture alone; the other three toggles are hidden and up.
-    e.v->cb2->setCurrentIndex(3);
+    formatList(*e.v)->setCurrentIndex(3);
     e.v->setform();
     for (int slot : {1, 2, 3}) {
-        QVERIFY(!e.v->SpeedButton[size_t(slot)]->isVisibleTo(e.v));
-        QVERIFY(!e.v->SpeedButton[size_t(slot)]->isChecked());
+        QVERIFY(!pictureToggle(*e.v, size_t(slot))->isVisibleTo(e.v));
+        QVERIFY(!pictureToggle(*e.v, size_t(slot))->isChecked());
     }
     QVERIFY(sameAs(0, "images/f119_otkogo.jpg"));
     // Back on C6 the three stay up: their pictures show as not printed.
-    e.v->cb2->setCurrentIndex(2);
+    formatList(*e.v)->setCurrentIndex(2);
     e.v->setform();
-    QVERIFY(e.v->SpeedButton[1]->isVisibleTo(e.v));
+    QVERIFY(pictureToggle(*e.v, 1)->isVisibleTo(e.v));
     QVERIFY(sameAs(1, "images/c6_komy_b.jpg"));
     QVERIFY(sameAs(3, "images/c6_marka_b.jpg"));
     QVERIFY(sameAs(0, "images/c6_otkogo.jpg"));
@@ -170,9 +174,9 @@ void LayoutEditorTest::resetLayout() {
     e.v->resetlayout();
     QCOMPARE(e.pos(3), QPoint(112, 71));
     QCOMPARE(e.pos(18), QPoint(224, 280));
-    QCOMPARE(e.v->label(3)->pos(), QPoint(112, 71));
+    QCOMPARE(blockLabel(*e.v, 3)->pos(), QPoint(112, 71));
     QCOMPARE(e.v->profile.listpos, 7);
-    QVERIFY(e.v->positionItems[7]->isChecked());
+    QVERIFY(positionItem(*e.v, 7)->isChecked());
     QCOMPARE(e.v->profile.corx, 70);
     QCOMPARE(e.v->profile.cory, 90);
 }
@@ -188,9 +192,9 @@ void LayoutEditorTest::digitCellsMoveTogether() {
         QCOMPARE(e.pos(n), before[size_t(n - 12)] + QPoint(30, -20));
     }
     QVERIFY(!e.v->isSelected(11));
-    QCOMPARE(e.v->edit(1)->text(), QString::number(e.pos(12).x()));
-    QCOMPARE(e.v->edit(2)->text(), QString::number(e.pos(12).y()));
-    QCOMPARE(e.v->label(13)->colour(), QColor(Qt::red));
+    QCOMPARE(field(*e.v, 1)->text(), QString::number(e.pos(12).x()));
+    QCOMPARE(field(*e.v, 2)->text(), QString::number(e.pos(12).y()));
+    QCOMPARE(blockLabel(*e.v, 13)->colour(), QColor(Qt::red));
     e.verifyNothingUnexpected();
 }
 
@@ -198,12 +202,12 @@ void LayoutEditorTest::rightButtonSelectsOnly() {
     Editor e;
     const QPoint before = e.pos(9);
     e.press(9, Qt::RightButton);
-    QTest::mouseMove(e.v->label(9), Editor::inside() + QPoint(40, 40));
+    QTest::mouseMove(blockLabel(*e.v, 9), Editor::inside() + QPoint(40, 40));
     QCOMPARE(e.pos(9), before);
     QVERIFY(e.v->isSelected(9));
-    QCOMPARE(e.v->label(9)->colour(), QColor(Qt::red));
-    QVERIFY(e.v->pp1->isVisible());
-    e.v->pp1->hide();
+    QCOMPARE(blockLabel(*e.v, 9)->colour(), QColor(Qt::red));
+    QVERIFY(control<QMenu>(*e.v, "pp1")->isVisible());
+    control<QMenu>(*e.v, "pp1")->hide();
 }
 
 void LayoutEditorTest::dragStopsAtTheEdge() {
@@ -216,29 +220,29 @@ void LayoutEditorTest::dragStopsAtTheEdge() {
 
 void LayoutEditorTest::dragRewritesFollowingFields() {
     Editor e;
-    e.v->edit(6)->setText("0");
+    field(*e.v, 6)->setText("0");
     e.drag(7, QPoint(-20, 10));
-    QCOMPARE(e.v->edit(6)->text(), QStringLiteral("372"));
-    QCOMPARE(e.v->edit(7)->text(), QStringLiteral("190"));
-    QCOMPARE(e.v->mmLabels[6]->text(), QStringLiteral("(98мм)"));
-    QCOMPARE(e.v->mmLabels[7]->text(), QStringLiteral("(50мм)"));
+    QCOMPARE(field(*e.v, 6)->text(), QStringLiteral("372"));
+    QCOMPARE(field(*e.v, 7)->text(), QStringLiteral("190"));
+    QCOMPARE(millimetreLabel(*e.v, 6)->text(), QStringLiteral("(98мм)"));
+    QCOMPARE(millimetreLabel(*e.v, 7)->text(), QStringLiteral("(50мм)"));
 
-    const QString x6 = e.v->edit(6)->text();
-    const QString x4 = e.v->edit(4)->text();
+    const QString x6 = field(*e.v, 6)->text();
+    const QString x4 = field(*e.v, 4)->text();
     e.drag(9, QPoint(15, 15));
     QCOMPARE(e.pos(9), QPoint(392 + 15, 236 + 15));
-    QCOMPARE(e.v->edit(6)->text(), x6);
-    QCOMPARE(e.v->edit(4)->text(), x4);
+    QCOMPARE(field(*e.v, 6)->text(), x6);
+    QCOMPARE(field(*e.v, 4)->text(), x4);
     e.verifyNothingUnexpected();
 }
 
 void LayoutEditorTest::arrowKeys() {
     Editor e;
     e.press(7);
-    QTest::mouseRelease(e.v->label(7), Qt::LeftButton, {}, Editor::inside());
-    QTest::keyClick(e.v->edit(4), Qt::Key_Down); // even from a coordinate field
+    QTest::mouseRelease(blockLabel(*e.v, 7), Qt::LeftButton, {}, Editor::inside());
+    QTest::keyClick(field(*e.v, 4), Qt::Key_Down); // even from a coordinate field
     QCOMPARE(e.pos(7), QPoint(392, 181));
-    QCOMPARE(e.v->edit(7)->text(), QStringLiteral("181"));
+    QCOMPARE(field(*e.v, 7)->text(), QStringLiteral("181"));
     QTest::keyClick(e.v, Qt::Key_Left);
     QCOMPARE(e.pos(7), QPoint(391, 181));
 
@@ -255,25 +259,25 @@ void LayoutEditorTest::senderApplyOutsideTheEnvelope() {
     std::array<QPoint, 6> before;
     for (size_t i = 0; i < group.size(); ++i)
         before[i] = e.pos(group[i]);
-    e.v->edit(4)->setText("-5");
-    e.v->edit(5)->setText("25");
+    field(*e.v, 4)->setText("-5");
+    field(*e.v, 5)->setText("25");
     e.messages.answer(false);
-    QTest::keyClick(e.v->edit(4), Qt::Key_Return);
+    QTest::keyClick(field(*e.v, 4), Qt::Key_Return);
     QVERIFY(!e.messages.shown.isEmpty());
     QCOMPARE(e.messages.shown.last().text,
              QStringLiteral("Текст находится за пределами конверта, продолжить?"));
     QCOMPARE(e.messages.shown.last().title, QStringLiteral("Внимание!"));
     for (size_t i = 0; i < group.size(); ++i)
         QCOMPARE(e.pos(group[i]), before[i]);
-    QCOMPARE(e.v->edit(4)->text(), QStringLiteral("-5"));
+    QCOMPARE(field(*e.v, 4)->text(), QStringLiteral("-5"));
 
     e.messages.answer(true);
-    QTest::keyClick(e.v->edit(4), Qt::Key_Return);
+    QTest::keyClick(field(*e.v, 4), Qt::Key_Return);
     QCOMPARE(e.pos(1), QPoint(-5, 25));
     QCOMPARE(e.pos(2), before[1] + QPoint(-117, 0));
-    QCOMPARE(e.v->edit(10)->text(), QString::number(e.pos(5).x()));
+    QCOMPARE(field(*e.v, 10)->text(), QString::number(e.pos(5).x()));
     // Disarmed: the next move outside passes without a question.
-    e.v->edit(4)->setText("-7");
+    field(*e.v, 4)->setText("-7");
     e.v->Button3Click();
     QCOMPARE(e.pos(1), QPoint(-7, 25));
     QCOMPARE(e.messages.texts("question").size(), 2);
@@ -293,16 +297,16 @@ void LayoutEditorTest::blockAtTheEdgeIsInside() {
     QFETCH(QPoint, outward);
     Editor e;
     // Block 5 placed through its fields, its side exactly on the envelope's edge.
-    const QSize room = e.v->p2->size() - e.v->label(5)->size();
+    const QSize room = surface(*e.v)->size() - blockLabel(*e.v, 5)->size();
     QPoint at = e.pos(5);
     if (outward.x() != 0)
         at.setX(outward.x() < 0 ? 0 : room.width());
     if (outward.y() != 0)
         at.setY(outward.y() < 0 ? 0 : room.height());
     auto place = [&](QPoint p) {
-        e.v->edit(10)->setText(QString::number(p.x()));
-        e.v->edit(11)->setText(QString::number(p.y()));
-        e.v->applyButtons[3]->click();
+        field(*e.v, 10)->setText(QString::number(p.x()));
+        field(*e.v, 11)->setText(QString::number(p.y()));
+        control<QPushButton>(*e.v, "Button6")->click();
     };
     place(at);
     QCOMPARE(e.pos(5), at);
@@ -319,59 +323,59 @@ void LayoutEditorTest::blockAtTheEdgeIsInside() {
 
 void LayoutEditorTest::gapRule() {
     Editor e;
-    e.v->edit(1)->setText("40");
-    e.v->edit(2)->setText("330");
-    e.v->edit(3)->setText("12");
+    field(*e.v, 1)->setText("40");
+    field(*e.v, 2)->setText("330");
+    field(*e.v, 3)->setText("12");
     e.v->Button1Click();
     QCOMPARE(e.pos(12), QPoint(40, 330));
     for (int n = 13; n <= 17; ++n)
-        QCOMPARE(e.pos(n).x(), e.pos(n - 1).x() + e.v->label(n - 1)->width() - 10 + 12);
+        QCOMPARE(e.pos(n).x(), e.pos(n - 1).x() + blockLabel(*e.v, n - 1)->width() - 10 + 12);
     QCOMPARE(e.pos(17).y(), 330);
 
     const QPoint thirteen = e.pos(13);
     for (const char* z : {"0", "100"}) {
-        e.v->edit(3)->setText(z);
+        field(*e.v, 3)->setText(z);
         e.v->Button2Click();
         QCOMPARE(e.pos(13), thirteen);
     }
-    e.v->gapPlus->click();
-    QCOMPARE(e.v->edit(3)->text(), QStringLiteral("100"));
-    e.v->edit(3)->setText("0");
-    e.v->gapMinus->click();
-    QCOMPARE(e.v->edit(3)->text(), QStringLiteral("0"));
-    e.v->edit(3)->setText("99");
-    e.v->gapPlus->click();
-    QCOMPARE(e.v->edit(3)->text(), QStringLiteral("100"));
+    control<QToolButton>(*e.v, "SpeedButton9")->click();
+    QCOMPARE(field(*e.v, 3)->text(), QStringLiteral("100"));
+    field(*e.v, 3)->setText("0");
+    control<QToolButton>(*e.v, "SpeedButton8")->click();
+    QCOMPARE(field(*e.v, 3)->text(), QStringLiteral("0"));
+    field(*e.v, 3)->setText("99");
+    control<QToolButton>(*e.v, "SpeedButton9")->click();
+    QCOMPARE(field(*e.v, 3)->text(), QStringLiteral("100"));
     e.verifyNothingUnexpected();
 }
 
 void LayoutEditorTest::arrowButtonsAndHoldToRepeat() {
     Editor e;
-    e.v->edit(6)->setText(QString::number(e.pos(7).x()));
-    e.v->edit(7)->setText(QString::number(e.pos(7).y()));
+    field(*e.v, 6)->setText(QString::number(e.pos(7).x()));
+    field(*e.v, 7)->setText(QString::number(e.pos(7).y()));
     std::array<QPoint, 6> before;
     const std::array<int, 6> group = {7, 8, 9, 10, 11, 20};
     for (size_t i = 0; i < group.size(); ++i)
         before[i] = e.pos(group[i]);
-    QToolButton* down = e.v->arrows[3][2];
+    QToolButton* down = arrowButton(*e.v, QStringLiteral("Сдвиг блок Получатель вниз"));
     QTest::mouseClick(down, Qt::LeftButton);
     for (size_t i = 0; i < group.size(); ++i)
         QCOMPARE(e.pos(group[i]), before[i] + QPoint(0, 1));
-    QCOMPARE(e.v->edit(7)->text(), QStringLiteral("181"));
+    QCOMPARE(field(*e.v, 7)->text(), QStringLiteral("181"));
 
     // Held: one step after 500 ms, then every 10 ms, and one more on release.
     QTest::mousePress(down, Qt::LeftButton);
-    QVERIFY(e.v->T2.isActive());
-    QCOMPARE(e.v->T2.interval(), 500);
+    QVERIFY(control<QTimer>(*e.v, "T2")->isActive());
+    QCOMPARE(control<QTimer>(*e.v, "T2")->interval(), 500);
     e.v->T2Timer();
-    QCOMPARE(e.v->T2.interval(), 10);
+    QCOMPARE(control<QTimer>(*e.v, "T2")->interval(), 10);
     e.v->T2Timer();
     e.v->T2Timer();
-    QCOMPARE(e.v->edit(7)->text(), QStringLiteral("184"));
+    QCOMPARE(field(*e.v, 7)->text(), QStringLiteral("184"));
     QTest::mouseRelease(down, Qt::LeftButton);
-    QVERIFY(!e.v->T2.isActive());
-    QCOMPARE(e.v->T2.interval(), 500);
-    QCOMPARE(e.v->edit(7)->text(), QStringLiteral("185"));
+    QVERIFY(!control<QTimer>(*e.v, "T2")->isActive());
+    QCOMPARE(control<QTimer>(*e.v, "T2")->interval(), 500);
+    QCOMPARE(field(*e.v, 7)->text(), QStringLiteral("185"));
     QCOMPARE(e.pos(7), before[0] + QPoint(0, 5));
     e.verifyNothingUnexpected();
 }
@@ -379,17 +383,17 @@ void LayoutEditorTest::arrowButtonsAndHoldToRepeat() {
 void LayoutEditorTest::badFieldsAndBadPictures() {
     Editor e;
     // Typing keeps to three characters and a leading minus.
-    e.v->edit(4)->clear();
-    QTest::keyClicks(e.v->edit(4), "-12a34");
-    QCOMPARE(e.v->edit(4)->text(), QStringLiteral("-12"));
-    QCOMPARE(e.v->mmLabels[4]->text(), QStringLiteral("(-3мм)"));
-    e.v->edit(4)->setText("-");
-    QCOMPARE(e.v->mmLabels[4]->text(), QString());
+    field(*e.v, 4)->clear();
+    QTest::keyClicks(field(*e.v, 4), "-12a34");
+    QCOMPARE(field(*e.v, 4)->text(), QStringLiteral("-12"));
+    QCOMPARE(millimetreLabel(*e.v, 4)->text(), QStringLiteral("(-3мм)"));
+    field(*e.v, 4)->setText("-");
+    QCOMPARE(millimetreLabel(*e.v, 4)->text(), QString());
     QVERIFY(e.messages.shown.isEmpty());
-    QTest::keyClick(e.v->edit(4), Qt::Key_Return);
+    QTest::keyClick(field(*e.v, 4), Qt::Key_Return);
     QCOMPARE(e.messages.texts("error"), QStringList{"«-» не является целым числом."});
-    e.v->edit(12)->clear();
-    e.v->applyButtons[5]->click();
+    field(*e.v, 12)->clear();
+    control<QPushButton>(*e.v, "Button7")->click();
     QCOMPARE(e.messages.texts("error").size(), 2);
     QCOMPARE(e.messages.texts("error").last(), QStringLiteral("«» не является целым числом."));
 
@@ -398,7 +402,7 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
     QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
     damaged.write("not a picture");
     damaged.close();
-    e.v->cb2->setCurrentIndex(2);
+    formatList(*e.v)->setCurrentIndex(2);
     guarded(e.messages, [&] { e.v->setform(); });
     QVERIFY(!e.messages.texts("error").isEmpty());
     QVERIFY2(e.messages.texts("error").last().contains("c6_index.jpg"),
@@ -414,10 +418,10 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
 void LayoutEditorTest::statusBar() {
     Editor e;
     e.v->Timer1Timer();
-    QCOMPARE(e.v->statusPanel->text(), QStringLiteral("112:25(пкс) 30:7(мм)"));
-    QVERIFY(e.v->Timer1.isActive());
+    QCOMPARE(control<QLabel>(*e.v, "statusPanel")->text(), QStringLiteral("112:25(пкс) 30:7(мм)"));
+    QVERIFY(control<QTimer>(*e.v, "Timer1")->isActive());
     e.v->hide();
-    QVERIFY(!e.v->Timer1.isActive());
+    QVERIFY(!control<QTimer>(*e.v, "Timer1")->isActive());
 }
 
 QTEST_MAIN(LayoutEditorTest)

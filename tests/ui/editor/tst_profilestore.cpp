@@ -1,4 +1,6 @@
+#include "EditorControls.h"
 #include "ErrorOf.h"
+#include "MainControls.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -7,6 +9,7 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/Canvas.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 
@@ -104,19 +107,19 @@ private slots:
 void ProfileStoreTest::startsOnTheRecipientsProfile() {
     Store s;
     Tfrm& frm = s.frm();
-    QCOMPARE(frm.rname->text(), QStringLiteral("Абрамов"));
-    QCOMPARE(entries(frm.cbp), (QStringList{"Первый", "Второй", "Третий"}));
-    QCOMPARE(frm.cbp->currentText(), QStringLiteral("Первый"));
-    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Первый"));
-    QCOMPARE(s.v->cb2->currentIndex(), 2);
-    QCOMPARE(s.v->p2->size(), QSize(612, 431));
-    QVERIFY(!s.v->Button10->isEnabled());
+    QCOMPARE(nameField(frm)->text(), QStringLiteral("Абрамов"));
+    QCOMPARE(entries(recipientProfile(frm)), (QStringList{"Первый", "Второй", "Третий"}));
+    QCOMPARE(recipientProfile(frm)->currentText(), QStringLiteral("Первый"));
+    QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
+    QCOMPARE(formatList(*s.v)->currentIndex(), 2);
+    QCOMPARE(surface(*s.v)->size(), QSize(612, 431));
+    QVERIFY(!saveButton(*s.v)->isEnabled());
 
     // Choosing another recipient loads its profile.
-    frm.cb->setCurrentRow(1);
-    emit frm.cb->userSelected(1);
-    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Второй"));
-    QCOMPARE(s.v->cb2->currentIndex(), 0);
+    recipientList(frm)->setCurrentRow(1);
+    emit recipientList(frm)->userSelected(1);
+    QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Второй"));
+    QCOMPARE(formatList(*s.v)->currentIndex(), 0);
     s.verifyNothingUnexpected();
 }
 
@@ -124,7 +127,7 @@ void ProfileStoreTest::emptySectionLoadsDefaults() {
     Store s(cp1251("[option]\r\nprofile=\r\n[Пустой]\r\n"));
     s.opt->loadprofile("Пустой");
     const PrintProfile& p = s.v->profile;
-    QCOMPARE(s.v->cb2->currentIndex(), 0);
+    QCOMPARE(formatList(*s.v)->currentIndex(), 0);
     for (int n = 1; n <= blockCount; ++n) {
         QCOMPARE(QPoint(p.block(n).x, p.block(n).y), QPoint(1, 1));
         QCOMPARE(p.block(n).face, QStringLiteral("Arial"));
@@ -132,16 +135,16 @@ void ProfileStoreTest::emptySectionLoadsDefaults() {
         QCOMPARE(p.block(n).colour, quint32(0));
         QVERIFY(p.block(n).visible);
     }
-    for (QToolButton* toggle : s.v->SpeedButton)
+    for (QToolButton* toggle : pictureToggles(*s.v))
         QVERIFY(toggle->isChecked());
-    QVERIFY(s.v->cb3->isChecked());
-    QVERIFY(!s.v->CheckBox1->isChecked());
-    QCOMPARE(s.v->ccb1->CheckedCount(), 0);
+    QVERIFY(control<QCheckBox>(*s.v, "cb3")->isChecked());
+    QVERIFY(!control<QCheckBox>(*s.v, "CheckBox1")->isChecked());
+    QCOMPARE(printList(*s.v)->CheckedCount(), 0);
     QCOMPARE(s.v->size(), QSize(1075, 800));
     QCOMPARE(s.v->sheetPosition(), 0);
-    QCOMPARE(s.v->edit(3)->text(), QStringLiteral("10"));
-    QCOMPARE(s.v->edit(4)->text(), QStringLiteral("0"));
-    QVERIFY(!s.v->Button10->isEnabled());
+    QCOMPARE(field(*s.v, 3)->text(), QStringLiteral("10"));
+    QCOMPARE(field(*s.v, 4)->text(), QStringLiteral("0"));
+    QVERIFY(!saveButton(*s.v)->isEnabled());
 }
 
 void ProfileStoreTest::saveWritesEveryKeyInOrder() {
@@ -206,13 +209,13 @@ void ProfileStoreTest::saveAndLoadRoundTrip() {
     }
     p.kept[4] = "17";
     p.corx = 12;
-    s.v->SpeedButton[2]->setChecked(false);
-    s.v->cb3->setChecked(false);
-    s.v->CheckBox1->setChecked(true);
-    s.v->edit(8)->setText("-4");
-    s.v->edit(3)->setText("15");
+    pictureToggle(*s.v, 2)->setChecked(false);
+    control<QCheckBox>(*s.v, "cb3")->setChecked(false);
+    control<QCheckBox>(*s.v, "CheckBox1")->setChecked(true);
+    field(*s.v, 8)->setText("-4");
+    field(*s.v, 3)->setText("15");
     s.v->setSheetPosition(5);
-    s.v->ccb1->SetChecked(2, true);
+    printList(*s.v)->SetChecked(2, true);
     const PrintProfile before = p;
     s.opt->saveprofile("Первый");
 
@@ -232,8 +235,8 @@ void ProfileStoreTest::saveAndLoadRoundTrip() {
     QCOMPARE(after.listpos, 5);
     QCOMPARE(after.printprofiles, QStringList{"Третий"});
     // Hidden blocks show in the hidden colour, the red one in its own red.
-    QCOMPARE(s.v->label(7)->colour(), QColor(255, 0, 0));
-    QVERIFY(s.v->label(4)->colour() != colourOf(before.block(4).colour));
+    QCOMPARE(blockLabel(*s.v, 7)->colour(), QColor(255, 0, 0));
+    QVERIFY(blockLabel(*s.v, 4)->colour() != colourOf(before.block(4).colour));
 }
 
 void ProfileStoreTest::batchedWritesEqualSingleWrites() {
@@ -262,9 +265,9 @@ void ProfileStoreTest::newProfiles() {
     Store s;
     for (int i = 0; i < 3; ++i)
         s.opt->newprofile();
-    const QStringList all = entries(s.v->cb1);
+    const QStringList all = entries(profileList(*s.v));
     QCOMPARE(all.mid(3), (QStringList{"Новый профиль", "Новый профиль 2", "Новый профиль 3"}));
-    QCOMPARE(entries(s.frm().cbp), all);
+    QCOMPARE(entries(recipientProfile(s.frm())), all);
     for (const QString& name : all.mid(3)) {
         QCOMPARE(s.ini().readString(name, "format", ""), QStringLiteral("(162 x 229 мм) C5"));
         QCOMPARE(s.ini().readString(name, "printprofiles", ""), name);
@@ -272,15 +275,15 @@ void ProfileStoreTest::newProfiles() {
         QCOMPARE(s.ini().readInteger(name, "listpos", -1), 7);
     }
     QCOMPARE(s.ini().readString("option", "profile", ""), QStringLiteral("Новый профиль 3"));
-    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Новый профиль 3"));
-    QCOMPARE(s.v->ccb1->CheckedText(), QStringLiteral("Новый профиль 3"));
-    QCOMPARE(s.v->p2->size(), QSize(1209, 869));
+    QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Новый профиль 3"));
+    QCOMPARE(printList(*s.v)->CheckedText(), QStringLiteral("Новый профиль 3"));
+    QCOMPARE(surface(*s.v)->size(), QSize(1209, 869));
 
     // A deleted "Новый профиль 2" is the first free name again.
-    s.v->cb1->setCurrentIndex(4);
+    profileList(*s.v)->setCurrentIndex(4);
     s.opt->deleteprofile();
     s.opt->newprofile();
-    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Новый профиль 2"));
+    QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Новый профиль 2"));
     s.verifyNothingUnexpected();
 }
 
@@ -288,15 +291,15 @@ void ProfileStoreTest::renameKeepsRecipientsInStep() {
     Store s;
     s.messages.answerInput(QStringLiteral("  Главный  "));
     s.opt->renameprofile();
-    QCOMPARE(entries(s.v->cb1), (QStringList{"Главный", "Второй", "Третий"}));
-    QCOMPARE(entries(s.frm().cbp), entries(s.v->cb1));
-    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Главный"));
-    QCOMPARE(s.frm().cbp->currentText(), QStringLiteral("Главный"));
+    QCOMPARE(entries(profileList(*s.v)), (QStringList{"Главный", "Второй", "Третий"}));
+    QCOMPARE(entries(recipientProfile(s.frm())), entries(profileList(*s.v)));
+    QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Главный"));
+    QCOMPARE(recipientProfile(s.frm())->currentText(), QStringLiteral("Главный"));
     QCOMPARE(s.recipientProfiles(), (QStringList{"Главный", "Второй", "Главный"}));
     QCOMPARE(s.ini().readString("Главный", "format", ""), QStringLiteral("(114 x 162 мм) C6"));
     QVERIFY(!s.ini().sections().contains("Первый"));
     QCOMPARE(s.ini().readString("option", "profile", ""), QStringLiteral("Главный"));
-    QVERIFY(s.v->ccb1->CheckedText().contains("Главный"));
+    QVERIFY(printList(*s.v)->CheckedText().contains("Главный"));
 
     s.messages.answerInput(QStringLiteral("Второй"));
     s.opt->renameprofile();
@@ -316,7 +319,7 @@ void ProfileStoreTest::renameKeepsRecipientsInStep() {
     // Only the letter case of its own name: allowed, written anew.
     s.messages.answerInput(QStringLiteral("ГЛАВНЫЙ"));
     s.opt->renameprofile();
-    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("ГЛАВНЫЙ"));
+    QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("ГЛАВНЫЙ"));
     QCOMPARE(s.recipientProfiles(), (QStringList{"ГЛАВНЫЙ", "Второй", "ГЛАВНЫЙ"}));
     s.verifyNothingUnexpected();
 }
@@ -341,13 +344,13 @@ void ProfileStoreTest::nameRules() {
     s.messages.answerInput(typed);
     s.opt->renameprofile();
     if (accepted) {
-        QCOMPARE(s.v->cb1->currentText(), typed);
+        QCOMPARE(profileList(*s.v)->currentText(), typed);
         QCOMPARE(s.recipientProfiles(), (QStringList{typed, "Второй", typed}));
         QVERIFY(s.messages.texts("notice").isEmpty());
     } else {
         QCOMPARE(s.messages.texts("notice").size(), 1);
         QCOMPARE(s.folder.settingsBytes(), file);
-        QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Первый"));
+        QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
     }
     s.verifyNothingUnexpected();
 }
@@ -355,18 +358,18 @@ void ProfileStoreTest::nameRules() {
 void ProfileStoreTest::deleteProfiles() {
     Store s;
     s.opt->deleteprofile();
-    QCOMPARE(entries(s.v->cb1), (QStringList{"Второй", "Третий"}));
-    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Третий"));
-    QCOMPARE(s.v->cb2->currentIndex(), 1);
+    QCOMPARE(entries(profileList(*s.v)), (QStringList{"Второй", "Третий"}));
+    QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Третий"));
+    QCOMPARE(formatList(*s.v)->currentIndex(), 1);
     QCOMPARE(s.recipientProfiles(), (QStringList{"Второй", "Второй", "Второй"}));
-    QCOMPARE(entries(s.frm().cbp), (QStringList{"Второй", "Третий"}));
+    QCOMPARE(entries(recipientProfile(s.frm())), (QStringList{"Второй", "Третий"}));
     QCOMPARE(s.ini().readString("option", "profile", ""), QStringLiteral("Третий"));
     QVERIFY(!s.ini().sections().contains("Первый"));
 
     s.opt->deleteprofile();
     s.opt->deleteprofile();
     QCOMPARE(s.messages.texts("notice"), QStringList{"Нельзя удалить все профили."});
-    QCOMPARE(entries(s.v->cb1), QStringList{"Второй"});
+    QCOMPARE(entries(profileList(*s.v)), QStringList{"Второй"});
     s.verifyNothingUnexpected();
 }
 
@@ -390,18 +393,18 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     QFETCH(QByteArray, settings);
     Store s(settings);
     const QByteArray file = s.folder.settingsBytes();
-    const QStringList names = entries(s.v->cb1);
+    const QStringList names = entries(profileList(*s.v));
     if (operation == "rename") {
         // Ticked again, so the order of the ticks is no longer the order of the list.
-        s.v->ccb1->SetChecked(0, false);
-        s.v->ccb1->SetChecked(0, true);
+        printList(*s.v)->SetChecked(0, false);
+        printList(*s.v)->SetChecked(0, true);
     }
-    const QString ticked = s.v->ccb1->CheckedText();
+    const QString ticked = printList(*s.v)->CheckedText();
     QCOMPARE(ticked, operation == "rename" ? "Третий,Первый" : "Первый,Третий");
     const QStringList profiles = s.recipientProfiles();
-    s.frm().cbp->setCurrentIndex(2);
+    recipientProfile(s.frm())->setCurrentIndex(2);
     if (operation != "delete")
-        s.v->edit(3)->setText("1✓"); // a spacing the file cannot carry
+        field(*s.v, 3)->setText("1✓"); // a spacing the file cannot carry
     const QString error = errorOf([&] {
         if (operation == "rename") {
             s.messages.answerInput(QStringLiteral("Главный"));
@@ -415,12 +418,12 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     QVERIFY(!error.isEmpty());
     QCOMPARE(s.folder.settingsBytes(), file);
     QCOMPARE(s.recipientProfiles(), profiles);
-    QCOMPARE(entries(s.v->cb1), names);
-    QCOMPARE(entries(s.frm().cbp), names);
-    QCOMPARE(s.v->ccb1->Items(), names);
-    QCOMPARE(s.v->ccb1->CheckedText(), ticked);
-    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Первый"));
-    QCOMPARE(s.frm().cbp->currentText(), QStringLiteral("Третий"));
+    QCOMPARE(entries(profileList(*s.v)), names);
+    QCOMPARE(entries(recipientProfile(s.frm())), names);
+    QCOMPARE(printList(*s.v)->Items(), names);
+    QCOMPARE(printList(*s.v)->CheckedText(), ticked);
+    QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
+    QCOMPARE(recipientProfile(s.frm())->currentText(), QStringLiteral("Третий"));
     QCOMPARE(s.v->profile.name, QStringLiteral("Первый"));
     s.verifyNothingUnexpected();
 }
@@ -456,10 +459,10 @@ void ProfileStoreTest::choicesStayWithTheirNames() {
     QFETCH(QString, main);
     QFETCH(QString, printed);
     Store s;
-    QCOMPARE(s.v->cb1->currentText(), QStringLiteral("Первый"));
-    s.frm().cbp->setCurrentIndex(2);
-    s.v->ccb1->SetChecked(2, true);
-    s.v->ccb1->SetChecked(1, true);
+    QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
+    recipientProfile(s.frm())->setCurrentIndex(2);
+    printList(*s.v)->SetChecked(2, true);
+    printList(*s.v)->SetChecked(1, true);
     if (operation == "rename") {
         s.messages.answerInput(QStringLiteral("Главный"));
         s.opt->renameprofile();
@@ -471,11 +474,11 @@ void ProfileStoreTest::choicesStayWithTheirNames() {
         s.opt->listprofiles();
         s.opt->startTimer.stop();
     }
-    QCOMPARE(s.v->cb1->currentText(), shown);
-    QCOMPARE(s.frm().cbp->currentText(), main);
-    QCOMPARE(s.v->ccb1->CheckedText(), printed);
-    QCOMPARE(s.v->ccb1->Items(), entries(s.v->cb1));
-    QCOMPARE(entries(s.frm().cbp), entries(s.v->cb1));
+    QCOMPARE(profileList(*s.v)->currentText(), shown);
+    QCOMPARE(recipientProfile(s.frm())->currentText(), main);
+    QCOMPARE(printList(*s.v)->CheckedText(), printed);
+    QCOMPARE(printList(*s.v)->Items(), entries(profileList(*s.v)));
+    QCOMPARE(entries(recipientProfile(s.frm())), entries(profileList(*s.v)));
     s.verifyNothingUnexpected();
 }
 
@@ -483,9 +486,9 @@ void ProfileStoreTest::printListTicksWholeNames() {
     Store s(cp1251("[option]\r\n[Новый профиль]\r\n[Новый профиль 2]\r\n"
                    "printprofiles=Новый профиль 2\r\n"));
     s.opt->loadprofile("Новый профиль 2");
-    QVERIFY(!s.v->ccb1->IsChecked(0));
-    QVERIFY(s.v->ccb1->IsChecked(1));
-    QCOMPARE(s.v->ccb1->CheckedText(), QStringLiteral("Новый профиль 2"));
+    QVERIFY(!printList(*s.v)->IsChecked(0));
+    QVERIFY(printList(*s.v)->IsChecked(1));
+    QCOMPARE(printList(*s.v)->CheckedText(), QStringLiteral("Новый профиль 2"));
 }
 
 void ProfileStoreTest::badValueStopsTheLoad() {
@@ -502,10 +505,10 @@ void ProfileStoreTest::badValueStopsTheLoad() {
     }
     QCOMPARE(s.v->profile.kept[0], QStringLiteral("5"));
     QCOMPARE(s.v->blockPos(1).x(), 300);
-    QCOMPARE(s.v->cb2->currentIndex(), 2);
-    QCOMPARE(s.v->edit(8)->text(), QStringLiteral("7"));
+    QCOMPARE(formatList(*s.v)->currentIndex(), 2);
+    QCOMPARE(field(*s.v, 8)->text(), QStringLiteral("7"));
     QCOMPARE(s.v->sheetPosition(), 3);
-    QCOMPARE(s.v->edit(3)->text(), QStringLiteral("10"));
+    QCOMPARE(field(*s.v, 3)->text(), QStringLiteral("10"));
 }
 
 void ProfileStoreTest::brokenPictureIsNamed_data() {

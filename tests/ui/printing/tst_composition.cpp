@@ -1,3 +1,5 @@
+#include "EditorControls.h"
+#include "MainControls.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -6,6 +8,7 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/Canvas.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
@@ -46,7 +49,7 @@ struct Preview : TestProgram {
         v = program->windows().view;
         desk = program->windows().desk;
         v->show();
-        v->cb2->setCurrentIndex(0);
+        formatList(*v)->setCurrentIndex(0);
         v->resetlayout();
         v->clearSelection();
         messages.reset();
@@ -57,12 +60,12 @@ struct Preview : TestProgram {
     }
 
     void setTexts(const AddressTexts& t) {
-        frm().otkogo->setPlainText(t.otkogo);
-        frm().otkyda->setPlainText(t.otkyda);
-        frm().intyt->setText(t.intyt);
-        frm().komy->setPlainText(t.komy);
-        frm().kyda->setPlainText(t.kyda);
-        frm().intyda->setText(t.intyda);
+        control<QPlainTextEdit>(frm(), "otkogo")->setPlainText(t.otkogo);
+        control<QPlainTextEdit>(frm(), "otkyda")->setPlainText(t.otkyda);
+        control<QLineEdit>(frm(), "intyt")->setText(t.intyt);
+        control<QPlainTextEdit>(frm(), "komy")->setPlainText(t.komy);
+        control<QPlainTextEdit>(frm(), "kyda")->setPlainText(t.kyda);
+        control<QLineEdit>(frm(), "intyda")->setText(t.intyda);
     }
     // A block in a large font and a colour of its own, as the editor's font command sets it.
     void setBigBlock(int number, const QColor& colour) {
@@ -140,7 +143,7 @@ void CompositionTest::indexes() {
     QFETCH(QStringList, expected);
     Preview p;
     p.setTexts({"Ромашка", "ул. 1", sender, "Иванову", "ул. 2", recipient});
-    p.v->CheckBox1->setChecked(swapped);
+    control<QCheckBox>(*p.v, "CheckBox1")->setChecked(swapped);
     p.v->profile.indexswitch = swapped;
     p.desk->compose();
     QCOMPARE(p.texts({5, 6, 12, 13, 14, 15, 16, 17}), expected);
@@ -196,25 +199,25 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
     QFETCH(bool, shown);
     Preview p;
     p.setTexts({});
-    for (QToolButton* toggle : p.v->SpeedButton)
+    for (QToolButton* toggle : pictureToggles(*p.v))
         toggle->setChecked(false);
     if (picture) {
-        p.v->SpeedButton[StampSlot]->setChecked(shown);
+        pictureToggle(*p.v, StampSlot)->setChecked(shown);
         p.v->drawblocks();
         p.desk->compose();
         // The editor shows the picture either way.
-        QVERIFY(p.v->p2->pictures[StampSlot].shown);
-        QVERIFY(!p.v->p2->pictures[StampSlot].image.isNull());
+        QVERIFY(surface(*p.v)->pictures[StampSlot].shown);
+        QVERIFY(!surface(*p.v)->pictures[StampSlot].image.isNull());
         QCOMPARE(pixelsNotWhite(p.desk->capture()) > 0, shown);
         return;
     }
     p.v->drawblocks();
     p.setBigBlock(7, Qt::blue);
     p.v->profile.block(7).visible = shown;
-    p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
+    control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.desk->compose();
     const QImage image = p.desk->capture();
-    QCOMPARE(image.size(), p.v->p2->size());
+    QCOMPARE(image.size(), surface(*p.v)->size());
     QCOMPARE(pixelsNotWhite(image) > 500, shown);
 }
 
@@ -259,16 +262,16 @@ void CompositionTest::printedEnvelopeIsThePreview() {
         }
     } pages;
     p.frm().output->setTarget(&pages);
-    p.frm().cb->setCurrentRow(5);
+    recipientList(p.frm())->setCurrentRow(5);
     p.frm().loadrecords();
     p.program->windows().opt->loadprofile(profile);
-    const QStringList items = p.v->ccb1->Items();
+    const QStringList items = printList(*p.v)->Items();
     for (int i = 0; i < items.size(); ++i)
-        p.v->ccb1->SetChecked(i, items[i] == profile);
+        printList(*p.v)->SetChecked(i, items[i] == profile);
     p.desk->compose();
     const QImage preview = p.desk->capture();
 
-    p.frm().printAction->trigger();
+    control<QToolButton>(p.frm(), "ToolButton1")->click();
     p.frm().output->setTarget(nullptr);
     QCOMPARE(pages.images.size(), 1);
     QCOMPARE(pages.images.first(), preview);
@@ -278,10 +281,10 @@ void CompositionTest::printedEnvelopeIsThePreview() {
 void CompositionTest::greenIsSeeThroughOnScreenOnly() {
     Preview p;
     p.setTexts({});
-    p.frm().komy->setPlainText(QStringLiteral("ЖЖЖЖ"));
+    control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.setBigBlock(7, QColor(0, 128, 0));
     p.desk->show();
-    QCOMPARE(p.desk->size(), p.v->p2->size());
+    QCOMPARE(p.desk->size(), surface(*p.v)->size());
     const QImage image = p.desk->capture();
     const QRegion shown = p.desk->mask();
     int green = 0;
@@ -321,7 +324,7 @@ void CompositionTest::stepping() {
     QFETCH(bool, renamed);
     QFETCH(int, expected);
     Preview p;
-    CheckList& cb = *p.frm().cb;
+    CheckList& cb = *recipientList(p.frm());
     QCOMPARE(cb.count(), 7);
     for (int row : ticked)
         cb.lines().setChecked(row, true);
@@ -330,13 +333,13 @@ void CompositionTest::stepping() {
     p.desk->show();
     const QString composed = p.text(7);
     if (renamed) {
-        p.frm().rname->setText(QStringLiteral("Новое имя"));
+        nameField(p.frm())->setText(QStringLiteral("Новое имя"));
         p.messages.answer(false); // do not save the edit
     }
     for (QChar key : keys)
         QTest::keyClick(p.desk, key == QLatin1Char('R') ? Qt::Key_Right : Qt::Key_Left);
     QCOMPARE(cb.currentRow(), expected);
-    QCOMPARE(p.frm().rname->text(), cb.text(expected));
+    QCOMPARE(nameField(p.frm())->text(), cb.text(expected));
     // Stepping loads the record; the surface changes at the next composition.
     QCOMPARE(p.text(7), composed);
     p.verifyNothingUnexpected();

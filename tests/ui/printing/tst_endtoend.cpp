@@ -1,3 +1,5 @@
+#include "EditorControls.h"
+#include "MainControls.h"
 #include "SpooledJobs.h"
 #include "TestProgram.h"
 
@@ -18,6 +20,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -79,11 +82,11 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     Tfrm& frm = t.frm();
     Tview& view = *t.program->windows().view;
     QVERIFY2(!frm.output->printsToFiles(), "the isolated CUPS has no default queue");
-    const QStringList items = view.ccb1->Items();
+    const QStringList items = printList(view)->Items();
     for (int i = 0; i < items.size(); ++i)
-        view.ccb1->SetChecked(i, items[i] == "Envelope DL" || items[i] == "Envelope C6");
+        printList(view)->SetChecked(i, items[i] == "Envelope DL" || items[i] == "Envelope C6");
 
-    frm.printAction->trigger();
+    control<QToolButton>(frm, "ToolButton1")->click();
     QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("error").join('|')));
     // This run's jobs only, by job number: the order they were sent in.
     const QMap<int, QString> printed = jobs.waitForAll();
@@ -106,17 +109,18 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
                  qPrintable(name));
 
         // The same envelope composed again, to know where its ink must be.
-        for (int row = 0; row < frm.cb->count(); ++row)
-            if (frm.cb->text(row) == recipient)
-                frm.cb->setCurrentRow(row);
+        for (int row = 0; row < recipientList(frm)->count(); ++row)
+            if (recipientList(frm)->text(row) == recipient)
+                recipientList(frm)->setCurrentRow(row);
         frm.loadrecords();
         t.program->windows().opt->loadprofile(profile);
         Tdesk& desk = *t.program->windows().desk;
         desk.compose();
         const Envelope& envelope = desk.envelope();
         const QRect inkOnEnvelope = inkBox(captureEnvelope(envelope));
-        const PagePlacement at = placeEnvelope(envelope.size, m, false, view.sheetPosition(),
-                                               view.edit(8)->text(), view.edit(9)->text(), screen);
+        const PagePlacement at =
+            placeEnvelope(envelope.size, m, false, view.sheetPosition(), field(view, 8)->text(),
+                          field(view, 9)->text(), screen);
         const double sx = double(at.width) / envelope.size.width();
         const double sy = double(at.height) / envelope.size.height();
         // Device pixels of the landscape page, from the paper's edge.

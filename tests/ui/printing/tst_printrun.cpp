@@ -1,4 +1,5 @@
-#include "Controls.h"
+#include "EditorControls.h"
+#include "MainControls.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -65,15 +66,16 @@ struct Run : TestProgram {
         messages.reset();
     }
     void choose(const QStringList& profiles) {
-        const QStringList items = v->ccb1->Items();
+        const QStringList items = printList(*v)->Items();
         for (int i = 0; i < items.size(); ++i)
-            v->ccb1->SetChecked(i, profiles.contains(items[i]));
+            printList(*v)->SetChecked(i, profiles.contains(items[i]));
     }
     void tick(const QStringList& names) {
-        for (int i = 0; i < frm().cb->count(); ++i)
-            frm().cb->lines().setChecked(i, names.contains(frm().cb->text(i)));
+        for (int i = 0; i < recipientList(frm())->count(); ++i)
+            recipientList(frm())->lines().setChecked(i,
+                                                     names.contains(recipientList(frm())->text(i)));
     }
-    void print() { frm().printAction->trigger(); }
+    void print() { control<QToolButton>(frm(), "ToolButton1")->click(); }
     int delayWindows() const { return int(messages.texts("modal").count("Задержка")); }
 };
 
@@ -108,20 +110,20 @@ void PrintRunTest::recipientsOutsideProfilesInside() {
                           "Борисов/Конверт C6", "Волков/Конверт DL", "Волков/Конверт C6"}));
     QCOMPARE(r.recorder.pages[2].block7, QStringLiteral("Борисову"));
     // Back on the profile that was current, with the last recipient in the editors.
-    QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт DL"));
-    QCOMPARE(r.frm().rname->text(), QStringLiteral("Волков"));
+    QCOMPARE(profileList(*r.v)->currentText(), QStringLiteral("Конверт DL"));
+    QCOMPARE(nameField(r.frm())->text(), QStringLiteral("Волков"));
     r.verifyNothingUnexpected();
 }
 
 void PrintRunTest::nothingTickedPrintsTheSelectedOne() {
     Run r;
-    r.frm().cb->setCurrentRow(1);
-    r.frm().rname->setText("не сохранено");
+    recipientList(r.frm())->setCurrentRow(1);
+    nameField(r.frm())->setText("не сохранено");
     r.program->windows().opt->loadprofile("Конверт C5");
     r.choose({"Конверт DL", "Конверт C6"});
     r.print();
     QCOMPARE(r.recorder.order(), (QStringList{"Борисов/Конверт DL", "Борисов/Конверт C6"}));
-    QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт C5"));
+    QCOMPARE(profileList(*r.v)->currentText(), QStringLiteral("Конверт C5"));
     r.verifyNothingUnexpected();
 }
 
@@ -130,12 +132,12 @@ void PrintRunTest::noChosenProfilePrintsNothing() {
     r.choose({});
     r.print();
     // The run loads the saved profile again, and with it that profile's own choice.
-    QCOMPARE(r.v->ccb1->CheckedText(), QStringLiteral("Конверт DL"));
+    QCOMPARE(printList(*r.v)->CheckedText(), QStringLiteral("Конверт DL"));
     r.choose({});
     r.tick({"Агеев", "Волков"});
     r.print();
     QVERIFY(r.recorder.pages.isEmpty());
-    QCOMPARE(r.frm().rname->text(), QStringLiteral("Волков"));
+    QCOMPARE(nameField(r.frm())->text(), QStringLiteral("Волков"));
     r.verifyNothingUnexpected();
 }
 
@@ -157,7 +159,7 @@ void PrintRunTest::delays() {
     QFETCH(int, profiles);
     QFETCH(int, windows);
     Run r(printdelay, pdmode);
-    r.v->cb3->setChecked(true);
+    control<QCheckBox>(*r.v, "cb3")->setChecked(true);
     r.tick({"Агеев", "Волков"});
     r.choose(QStringList{"Конверт DL", "Конверт C6"}.mid(0, profiles));
     for (int i = 0; i < windows; ++i)
@@ -184,7 +186,7 @@ void PrintRunTest::cancelStopsTheRun() {
     QCOMPARE(r.recorder.pages.size(), 3);
     QVERIFY(r.frm().stopPrint);
     // The profile of the last envelope printed, not the one current before the run.
-    QCOMPARE(r.v->cb1->currentText(), QStringLiteral("Конверт DL"));
+    QCOMPARE(profileList(*r.v)->currentText(), QStringLiteral("Конверт DL"));
     r.verifyNothingUnexpected();
 }
 
@@ -193,7 +195,7 @@ void PrintRunTest::confirmationFollowsTheProfileJustPrinted() {
     IniFile ini(r.folder.file("envalo.ini"));
     ini.writeString("Конверт DL", "printconfirm", "0");
     r.program->windows().opt->loadprofile("Конверт C5");
-    QVERIFY(r.v->cb3->isChecked());
+    QVERIFY(control<QCheckBox>(*r.v, "cb3")->isChecked());
     r.tick({"Агеев", "Борисов"});
     r.choose({"Конверт DL", "Конверт C6"});
     QStringList counts;
@@ -231,9 +233,9 @@ void PrintRunTest::profileThatCannotBeLoadedEndsTheRun() {
 
 void PrintRunTest::emptyListDoesNothing() {
     Run r;
-    r.frm().editfind->setText("никого");
+    control<QLineEdit>(r.frm(), "editfind")->setText("никого");
     r.frm().findrecords();
-    QCOMPARE(r.frm().cb->count(), 0);
+    QCOMPARE(recipientList(r.frm())->count(), 0);
     r.choose({"Конверт DL"});
     r.print();
     QVERIFY(r.recorder.pages.isEmpty());

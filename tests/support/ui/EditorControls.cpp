@@ -1,0 +1,80 @@
+#include "EditorControls.h"
+
+#include "ui/controls/CheckCombo.h"
+#include "ui/editor/Canvas.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+
+QByteArray numbered(const char* stem, int n) {
+    return QByteArray(stem) + QByteArray::number(n);
+}
+
+} // namespace
+
+QComboBox* profileList(QWidget& editor) {
+    return control<QComboBox>(editor, "cb1");
+}
+
+TCheckedComboBox* printList(QWidget& editor) {
+    return control<TCheckedComboBox>(editor, "ccb1");
+}
+
+QComboBox* formatList(QWidget& editor) {
+    return control<QComboBox>(editor, "cb2");
+}
+
+QPushButton* saveButton(QWidget& editor) {
+    return control<QPushButton>(editor, "Button10");
+}
+
+Surface* surface(QWidget& editor) {
+    return control<Surface>(editor, "p2");
+}
+
+QLineEdit* field(QWidget& editor, int n) {
+    return control<QLineEdit>(editor, numbered("Edit", n).constData());
+}
+
+BlockLabel* blockLabel(QWidget& editor, int n) {
+    return control<BlockLabel>(editor, numbered("Label", n).constData());
+}
+
+QToolButton* pictureToggle(QWidget& editor, int slot) {
+    return control<QToolButton>(editor, numbered("SpeedButton", slot + 1).constData());
+}
+
+QList<QToolButton*> pictureToggles(QWidget& editor) {
+    QList<QToolButton*> toggles;
+    for (int slot = 0; slot < 4; ++slot)
+        toggles.append(pictureToggle(editor, slot));
+    return toggles;
+}
+
+QAction* positionItem(QWidget& editor, int i) {
+    const QList<QAction*> items = control<QMenu>(editor, "pm2")->actions();
+    if (i < 0 || i >= items.size())
+        qFatal("The sheet position menu has no item %d", i);
+    return items[i];
+}
+
+QLabel* millimetreLabel(QWidget& editor, int n) {
+    return control<QLabel>(editor, numbered("mm", n).constData());
+}
+
+QToolButton* arrowButton(QWidget& editor, const QString& spokenName) {
+    QList<QToolButton*> found;
+    for (QToolButton* arrow : editor.findChildren<QToolButton*>(QStringLiteral("SB")))
+        if (arrow->accessibleName() == spokenName)
+            found.append(arrow);
+    if (found.size() != 1)
+        missingControl(editor, qUtf8Printable(spokenName), "QToolButton", found.size());
+    return found.front();
+}
