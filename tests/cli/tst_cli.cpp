@@ -1,16 +1,17 @@
+#include "Controls.h"
 #include "TestProgram.h"
 
 #include "core/run/AddressBook.h"
 #include "ui/app/Envalo.h"
 #include "ui/printing/PageOutput.h"
 
-#include <QAction>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -331,7 +332,7 @@ void CliTest::samePageAsTheWindow() {
         std::make_unique<PageOutput>(window.messages, window.folder.appdir(), std::move(noQueue));
     frm.output->setFilesFolder(out.filePath("window"));
     frm.output->checkprinter({frm.scrDpiX, frm.scrDpiY});
-    frm.printAction->trigger();
+    control<QToolButton>(frm, "ToolButton1")->click();
 
     const QStringList cli = pdfFiles(out.filePath("cli"));
     QCOMPARE(cli, QStringList{"Иванов Иван Иванович - Конверт DL - 1.pdf"});
