@@ -22,6 +22,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSysInfo>
 #include <QThread>
 #include <QTimer>
@@ -250,6 +252,30 @@ public:
             report(f);
             preparePrinting();
         }
+        if (o.wanted(QStringLiteral("cli"))) {
+            // The program's start (reading the folder and choosing the envelopes) is the
+            // same run with --dry-run; the print rate is of the rest.
+            Figure start{QStringLiteral("envalo-cli start, %1 envelopes chosen (--dry-run)")
+                             .arg(o.envelopes),
+                         "ms", 2000};
+            for (int i = 0; i < o.printRuns; ++i)
+                start.samples.push_back(cliRun(o.envelopes, CliRun::DryRun).first);
+            report(start);
+            const double startMs = median(start.samples);
+            for (const CliRun run : {CliRun::Files, CliRun::OneFile}) {
+                const bool oneFile = run == CliRun::OneFile;
+                Figure f{
+                    QStringLiteral("envalo-cli print, %1, %2 envelopes, start aside")
+                        .arg(oneFile ? QStringLiteral("one PDF file") : QStringLiteral("PDF files"))
+                        .arg(o.envelopes),
+                    "/s", oneFile ? 1000.0 : 250.0, true};
+                for (int i = 0; i < o.printRuns; ++i) {
+                    const auto [ms, printed] = cliRun(o.envelopes, run);
+                    f.samples.push_back(printed / (std::max(1.0, ms - startMs) / 1000));
+                }
+                report(f);
+            }
+        }
         if (o.wanted(QStringLiteral("growth"))) {
             printRun(o.growthFrom);
             const double before = statusMb("VmRSS");
@@ -309,6 +335,16 @@ private:
             throw UserError(QStringLiteral("Печать идёт не в файлы."));
     }
 
+    // Ticks this many lines spread over the recipient list, and no others; gives how many.
+    int tickSpread(Tfrm& frm, int envelopes) {
+        CheckListModel& lines = own<CheckList>(frm, "cb").lines();
+        lines.setAllChecked(false);
+        const int count = std::min(envelopes, lines.count());
+        for (int i = 0; i < count; ++i)
+            lines.setChecked(int(qint64(i) * lines.count() / count), true);
+        return count;
+    }
+
     // Ticks this many recipients spread over the list and prints them with the DL profile,
     // all four pictures on; gives the milliseconds of the run and the envelopes printed.
     std::pair<double, int> printRun(int envelopes) {
@@ -317,11 +353,7 @@ private:
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
         w.opt->loadprofile(m_folder.dlProfile());
         w.view->setPrintTicks({m_folder.dlProfile()});
-        CheckListModel& lines = own<CheckList>(frm, "cb").lines();
-        lines.setAllChecked(false);
-        const int count = std::min(envelopes, lines.count());
-        for (int i = 0; i < count; ++i)
-            lines.setChecked(int(qint64(i) * lines.count() / count), true);
+        const int count = tickSpread(frm, envelopes);
         const PrintProfile& shown = w.view->profile;
         if (!shown.otkogo || !shown.komu || !shown.index || !shown.marka)
             throw UserError(QStringLiteral("Профиль печатает не все картинки."));
@@ -354,6 +386,56 @@ private:
         return {ms, written};
     }
 
+    // Ticks this many recipients in the address book and prints them with the DL profile
+    // through the command-line program, start-up included; gives the milliseconds of the
+    // run and the envelopes printed.
+    enum class CliRun { DryRun, Files, OneFile };
+    std::pair<double, int> cliRun(int envelopes, CliRun run) {
+        const bool oneFile = run == CliRun::OneFile;
+        Windows& w = m_program->windows();
+        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
+        tickSpread(frm, envelopes);
+        frm.storechecks();
+        const QString out = m_folder.appdir() + QStringLiteral("cli-out");
+        QDir(out).removeRecursively();
+        QStringList arguments{QStringLiteral("print"),     QStringLiteral("--folder"),
+                              m_folder.appdir(),           QStringLiteral("--ticked"),
+                              QStringLiteral("--profile"), m_folder.dlProfile()};
+        if (run == CliRun::DryRun)
+            arguments << QStringLiteral("--dry-run");
+        else
+            arguments << (oneFile ? QStringLiteral("--pdf") : QStringLiteral("--pdf-folder"))
+                      << (oneFile ? out + QStringLiteral("/Конверты.pdf") : out);
+        QProcess cli;
+        cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QElapsedTimer clock;
+        clock.start();
+        cli.start(QStringLiteral(ENVALO_CLI), arguments);
+        cli.waitForFinished(600'000);
+        const double ms = msSince(clock);
+        int printed = 0;
+        if (run == CliRun::DryRun) {
+            printed = int(cli.readAllStandardOutput().count('\n'));
+        } else if (oneFile) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {out + QStringLiteral("/Конверты.pdf")});
+            info.waitForFinished();
+            const QString text = QString::fromUtf8(info.readAllStandardOutput());
+            printed = QRegularExpression(QStringLiteral("Pages: +(\\d+)"))
+                          .match(text)
+                          .captured(1)
+                          .toInt();
+        } else {
+            printed = int(QDir(out).entryList(QDir::Files).size());
+        }
+        if (cli.exitCode() != 0 || printed == 0)
+            say(QStringLiteral("  (envalo-cli ended with %1 after %2 envelopes)")
+                    .arg(cli.exitCode())
+                    .arg(printed));
+        QDir(out).removeRecursively();
+        return {ms, printed};
+    }
+
     const Options& o;
     BenchFolder& m_folder;
     std::unique_ptr<Program> m_program;
@@ -373,7 +455,7 @@ Options parse(const QApplication& app) {
         QStringLiteral("only"),
         QStringLiteral(
             "Figures to measure, comma-separated: startup, loadlists, find, "
-            "checkall, storechecks, loadprofile, saveprofile, print, printfile, growth."),
+            "checkall, storechecks, loadprofile, saveprofile, print, printfile, cli, growth."),
         QStringLiteral("list"));
     const QCommandLineOption envelopes(QStringLiteral("envelopes"),
                                        QStringLiteral("Envelopes per print run (default 1000)."),
