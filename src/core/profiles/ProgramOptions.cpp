@@ -23,6 +23,7 @@ ProgramOptions ProgramOptions::read(const IniFile& ini, const QString& currentPr
     options.profile = ini.readString(section, QStringLiteral("profile"), currentProfile);
     options.printdelay = ini.readString(section, QStringLiteral("printdelay"), defaults.printdelay);
     options.pdmode = ini.readString(section, QStringLiteral("pdmode"), defaults.pdmode);
+    options.importmap = ini.readString(section, QStringLiteral("importmap"), defaults.importmap);
     return options;
 }
 
@@ -33,4 +34,8 @@ void ProgramOptions::writeProfile(IniFile& ini, const QString& name) {
 void ProgramOptions::writeDelay(IniFile& ini, const QString& printdelay, const QString& pdmode) {
     ini.writeKeys(section,
                   {{QStringLiteral("printdelay"), printdelay}, {QStringLiteral("pdmode"), pdmode}});
+}
+
+void ProgramOptions::writeImportMap(IniFile& ini, const QString& mapping) {
+    ini.writeString(section, QStringLiteral("importmap"), mapping);
 }

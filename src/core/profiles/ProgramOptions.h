@@ -15,6 +15,8 @@ struct ProgramOptions {
     QString printdelay = QStringLiteral("10");
     // "1": a delay before every envelope; anything else: only when the profile changes.
     QString pdmode = QStringLiteral("1");
+    // The column mapping of the last address import, as ColumnMapping keeps it in text.
+    QString importmap;
 
     // The texts as the print run and the delay window count with them.
     int printDelaySeconds() const;
@@ -25,4 +27,5 @@ struct ProgramOptions {
     static ProgramOptions read(const IniFile& ini, const QString& currentProfile = {});
     static void writeProfile(IniFile& ini, const QString& name);
     static void writeDelay(IniFile& ini, const QString& printdelay, const QString& pdmode);
+    static void writeImportMap(IniFile& ini, const QString& mapping);
 };

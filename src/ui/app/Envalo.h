@@ -60,6 +60,10 @@ public:
     // Recipient groups.
     void loadgroups();
     void groupsClick();
+
+    // Addresses in and out, on the page shown.
+    void importClick();
+    void exportClick();
     void memberGroupsClick();
 
     // Check marks and search.
@@ -164,6 +168,8 @@ private:
     QAction* menuPrintSettings = nullptr;
     QAction* menuAbout = nullptr;
     QAction* menuGroups = nullptr;
+    QAction* menuImport = nullptr;
+    QAction* menuExport = nullptr;
     QMenu* cbMenu = nullptr; // context menu of the recipient list
     QAction* cbMenuDelete = nullptr;
     QAction* cbMenuShow = nullptr;

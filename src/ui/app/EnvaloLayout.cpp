@@ -227,6 +227,9 @@ void Tfrm::buildCommands() {
     menuPrint = command(menu, QStringLiteral("Печать"), "menuPrint");
     menuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     menu->addSeparator();
+    menuImport = command(menu, QStringLiteral("Импорт адресов..."), "menuImport");
+    menuExport = command(menu, QStringLiteral("Экспорт адресов..."), "menuExport");
+    menu->addSeparator();
     menuExit = command(menu, QStringLiteral("Выход"), "menuExit");
     menuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
     auto* options = menuBar()->addMenu(QStringLiteral("Опции"));
@@ -269,6 +272,8 @@ void Tfrm::buildCommands() {
     on(menuPrintSettings, &Tfrm::settingsClick);
     on(groupsAction, &Tfrm::groupsClick);
     on(menuGroups, &Tfrm::groupsClick);
+    on(menuImport, &Tfrm::importClick);
+    on(menuExport, &Tfrm::exportClick);
     on(cbMenuGroups, &Tfrm::memberGroupsClick);
     connect(deleteAction, &QAction::triggered, this,
             [this] { guarded(w.messages, [this] { deleteClick(false); }); });

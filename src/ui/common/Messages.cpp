@@ -3,12 +3,15 @@
 #include "core/UserError.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QProgressDialog>
 
 QString applicationTitle() {
     return QStringLiteral("Печать конвертов");
@@ -71,4 +74,42 @@ bool DialogMessages::fontDialog(QFont& font, QColor& colour) {
     font = chosen;
     colour = chosenColour;
     return true;
+}
+
+QString Messages::fileDialog(bool, const QString&, const QString&, const QStringList&, QString*) {
+    return {};
+}
+
+bool Messages::progress(const QString&, int, int) {
+    return true;
+}
+
+DialogMessages::DialogMessages(QWidget* parent) : m_parent(parent) {}
+
+DialogMessages::~DialogMessages() = default;
+
+QString DialogMessages::fileDialog(bool save, const QString& caption, const QString& fileName,
+                                   const QStringList& filters, QString* filter) {
+    const QString joined = filters.join(QStringLiteral(";;"));
+    return save ? QFileDialog::getSaveFileName(m_parent, caption, fileName, joined, filter)
+                : QFileDialog::getOpenFileName(m_parent, caption, fileName, joined, filter);
+}
+
+bool DialogMessages::progress(const QString& text, int done, int total) {
+    if (!m_progress) {
+        m_progress =
+            std::make_unique<QProgressDialog>(text, QStringLiteral("Отмена"), 0, total, m_parent);
+        m_progress->setWindowTitle(applicationTitle());
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setMinimumDuration(300);
+    }
+    m_progress->setLabelText(text);
+    m_progress->setMaximum(total);
+    m_progress->setValue(done);
+    // The window shows and its button answers only while events are handled.
+    QCoreApplication::processEvents();
+    const bool going = !m_progress->wasCanceled();
+    if (!going || done >= total)
+        m_progress.reset();
+    return going;
 }

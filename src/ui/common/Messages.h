@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <memory>
 
 class QColor;
 class QDialog;
 class QFont;
 class QPrinter;
+class QProgressDialog;
 class QWidget;
 
 // The one seam through which the program talks to the user in boxes and shows
@@ -32,6 +35,14 @@ public:
     // The font dialog with the colour chosen beside it: face, style, size,
     // effects and colour in one step; true when accepted.
     virtual bool fontDialog(QFont& font, QColor& colour) = 0;
+    // The file dialog for a file to read, or to write when `save`: `filters` as Qt takes
+    // them; `filter` names the one shown first and receives the one chosen. Empty when
+    // cancelled; where there is nobody to ask, always cancelled.
+    virtual QString fileDialog(bool save, const QString& caption, const QString& fileName,
+                               const QStringList& filters, QString* filter);
+    // A long task's progress with "Отмена": false once the user has pressed it. The window
+    // closes when done reaches total. Where there is nobody to ask, never cancelled.
+    virtual bool progress(const QString& text, int done, int total);
 };
 
 // The application title that boxes carry.
@@ -47,7 +58,8 @@ void guarded(Messages& messages, const std::function<void()>& body);
 // The real boxes and dialogs, parented to the given window.
 class DialogMessages : public Messages {
 public:
-    explicit DialogMessages(QWidget* parent = nullptr) : m_parent(parent) {}
+    explicit DialogMessages(QWidget* parent = nullptr);
+    ~DialogMessages() override;
     void setParent(QWidget* parent) { m_parent = parent; }
 
     void notice(const QString& text) override;
@@ -58,7 +70,11 @@ public:
     QString inputBox(const QString& caption, const QString& prompt,
                      const QString& initial) override;
     bool fontDialog(QFont& font, QColor& colour) override;
+    QString fileDialog(bool save, const QString& caption, const QString& fileName,
+                       const QStringList& filters, QString* filter) override;
+    bool progress(const QString& text, int done, int total) override;
 
 private:
     QWidget* m_parent = nullptr;
+    std::unique_ptr<QProgressDialog> m_progress;
 };

@@ -75,6 +75,29 @@ bool ScriptedMessages::fontDialog(QFont& font, QColor& colour) {
     return script(font, colour);
 }
 
+QString ScriptedMessages::fileDialog(bool save, const QString& caption, const QString&,
+                                     const QStringList& filters, QString* filter) {
+    shown.append({save ? "save file" : "open file", filters.join(QStringLiteral(";;")), caption});
+    if (m_files.empty()) {
+        unexpected.append(QStringLiteral("file dialog: ") + caption);
+        return {};
+    }
+    const auto [path, chosen] = m_files.front();
+    m_files.pop_front();
+    if (filter)
+        *filter = chosen.isEmpty() ? filters.value(0) : chosen;
+    return path;
+}
+
+bool ScriptedMessages::progress(const QString&, int done, int) {
+    ++progressSteps;
+    if (m_cancelAt >= 0 && done >= m_cancelAt) {
+        m_cancelAt = -1;
+        return false;
+    }
+    return true;
+}
+
 QStringList ScriptedMessages::texts(const QString& kind) const {
     QStringList result;
     for (const Shown& s : shown)
@@ -97,6 +120,8 @@ QStringList ScriptedMessages::leftOver() const {
     if (!m_printerDialogs.empty())
         result.append(
             QStringLiteral("%1 printer dialog script(s) never run").arg(m_printerDialogs.size()));
+    if (!m_files.empty())
+        result.append(QStringLiteral("%1 file answer(s) never asked for").arg(m_files.size()));
     return result;
 }
 
@@ -108,4 +133,7 @@ void ScriptedMessages::reset() {
     m_printerDialogs.clear();
     m_inputs.clear();
     m_fontDialogs.clear();
+    m_files.clear();
+    m_cancelAt = -1;
+    progressSteps = 0;
 }

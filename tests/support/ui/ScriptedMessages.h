@@ -35,6 +35,15 @@ public:
     void onPrinterDialog(std::function<bool(QPrinter&)> script) {
         m_printerDialogs.push_back(std::move(script));
     }
+    // The file dialog's answer: a path (empty: cancelled) and the filter chosen (empty: the
+    // one offered first).
+    void answerFile(const QString& path, const QString& filter = {}) {
+        m_files.push_back({path, filter});
+    }
+    // The next long task is cancelled once it has done this many steps.
+    void cancelProgressAt(int done) { m_cancelAt = done; }
+    // Progress steps shown, over all tasks.
+    int progressSteps = 0;
 
     void notice(const QString& text) override;
     void error(const QString& text) override;
@@ -44,6 +53,9 @@ public:
     QString inputBox(const QString& caption, const QString& prompt,
                      const QString& initial) override;
     bool fontDialog(QFont& font, QColor& colour) override;
+    QString fileDialog(bool save, const QString& caption, const QString& fileName,
+                       const QStringList& filters, QString* filter) override;
+    bool progress(const QString& text, int done, int total) override;
 
     QStringList texts(const QString& kind) const;
     QList<Shown> shown;
@@ -58,4 +70,6 @@ private:
     std::deque<std::function<bool(QPrinter&)>> m_printerDialogs;
     std::deque<std::optional<QString>> m_inputs;
     std::deque<std::function<bool(QFont&, QColor&)>> m_fontDialogs;
+    std::deque<std::pair<QString, QString>> m_files;
+    int m_cancelAt = -1;
 };

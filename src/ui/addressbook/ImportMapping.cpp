@@ -1,0 +1,233 @@
+#include "ui/addressbook/ImportMapping.h"
+
+#include "ui/common/Messages.h"
+#include "ui/controls/DialogParts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// Rows the preview shows: enough to recognise the columns.
+constexpr int previewRows = 20;
+
+const std::array<QChar, 3> separators{u';', u',', u'\t'};
+
+QComboBox* namedCombo(const QString& spoken, const char* programName, QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setAccessibleName(spoken);
+    setProgramName(combo, QString::fromLatin1(programName));
+    return combo;
+}
+
+QListWidget* columnList(const QString& spoken, const char* programName, QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->setAccessibleName(spoken);
+    setProgramName(list, QString::fromLatin1(programName));
+    list->setMaximumHeight(110);
+    return list;
+}
+
+} // namespace
+
+ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
+                                         const QString& fileName, const QByteArray& data,
+                                         AddressFileKind kind, AddressPage page,
+                                         const QStringList& groups, const ColumnMapping& remembered)
+    : QDialog(parent), m_messages(messages), m_data(data), m_kind(kind), m_page(page) {
+    setWindowTitle(QStringLiteral("Импорт адресов"));
+    const bool recipients = page == AddressPage::Recipients;
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(
+        QStringLiteral("%1: %2").arg(recipients ? QStringLiteral("Получатели из файла")
+                                                : QStringLiteral("Отправители из файла"),
+                                     QDir::toNativeSeparators(QFileInfo(fileName).fileName())),
+        this));
+
+    if (kind == AddressFileKind::Csv) {
+        auto* file = new QHBoxLayout;
+        m_separator = namedCombo(QStringLiteral("Разделитель"), "separator", this);
+        m_separator->addItems({QStringLiteral("точка с запятой (;)"), QStringLiteral("запятая (,)"),
+                               QStringLiteral("табуляция")});
+        m_encoding = namedCombo(QStringLiteral("Кодировка"), "encoding", this);
+        m_encoding->addItems({QStringLiteral("Windows-1251"), QStringLiteral("UTF-8")});
+        m_header = new QCheckBox(QStringLiteral("Первая строка — названия столбцов"), this);
+        setProgramName(m_header, QStringLiteral("header"));
+        file->addWidget(new QLabel(QStringLiteral("Разделитель:"), this));
+        file->addWidget(m_separator);
+        file->addWidget(new QLabel(QStringLiteral("Кодировка:"), this));
+        file->addWidget(m_encoding);
+        file->addWidget(m_header);
+        file->addStretch();
+        layout->addLayout(file);
+
+        const CsvFormat detected = detectCsvFormat(data);
+        m_separator->setCurrentIndex(
+            int(std::find(separators.begin(), separators.end(), detected.separator) -
+                separators.begin()));
+        m_encoding->setCurrentIndex(detected.encoding == TextEncoding::Windows1251 ? 0 : 1);
+        m_header->setChecked(detected.hasHeader);
+    }
+
+    m_preview = new QTableWidget(this);
+    m_preview->setAccessibleName(QStringLiteral("Первые строки файла"));
+    setProgramName(m_preview, QStringLiteral("preview"));
+    m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_preview->setMinimumSize(560, 180);
+    layout->addWidget(m_preview);
+
+    auto* form = new QFormLayout;
+    m_name = namedCombo(QStringLiteral("Столбец с именем"), "nameColumn", this);
+    form->addRow(QStringLiteral("Имя:"), m_name);
+    if (recipients) {
+        m_komy = columnList(QStringLiteral("Столбцы строки «Кому»"), "komyColumns", this);
+        form->addRow(QStringLiteral("Кому:"), m_komy);
+    }
+    m_kyda = columnList(QStringLiteral("Столбцы строки «Куда»"), "kydaColumns", this);
+    form->addRow(QStringLiteral("Куда:"), m_kyda);
+    m_index = namedCombo(QStringLiteral("Столбец с индексом"), "indexColumn", this);
+    form->addRow(QStringLiteral("Индекс:"), m_index);
+    m_duplicates = namedCombo(QStringLiteral("Если имя уже есть"), "duplicates", this);
+    m_duplicates->addItems({QStringLiteral("пропустить запись из файла"),
+                            QStringLiteral("обновить запись в адресной книге"),
+                            QStringLiteral("добавить с номером после имени")});
+    form->addRow(QStringLiteral("Если имя уже есть:"), m_duplicates);
+    if (recipients) {
+        m_group = namedCombo(QStringLiteral("Группа для новых получателей"), "group", this);
+        m_group->setEditable(true);
+        m_group->addItem(QString());
+        m_group->addItems(groups);
+        form->addRow(QStringLiteral("В группу:"), m_group);
+    }
+    layout->addLayout(form);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* importButton = dialogButton(QStringLiteral("Импортировать"), "Button1", true, this);
+    auto* cancelButton = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);
+    buttons->addWidget(importButton);
+    buttons->addWidget(cancelButton);
+    layout->addLayout(buttons);
+    connect(importButton, &QPushButton::clicked, this, &ImportMappingWindow::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &ImportMappingWindow::reject);
+
+    readTable();
+    // The last import's choice where it fits this file; otherwise what the names suggest.
+    const bool fits = remembered.name >= 0 && remembered.name < m_table.columns.size() &&
+                      remembered.index >= 0 && remembered.index < m_table.columns.size();
+    showTable(fits ? remembered : ColumnMapping::guess(m_table, page));
+
+    if (m_separator) {
+        auto reread = [this] {
+            const ColumnMapping kept = mapping();
+            guarded(m_messages, [&] {
+                readTable();
+                showTable(kept);
+            });
+        };
+        connect(m_separator, &QComboBox::currentIndexChanged, this, reread);
+        connect(m_encoding, &QComboBox::currentIndexChanged, this, reread);
+        connect(m_header, &QCheckBox::toggled, this, reread);
+    }
+}
+
+void ImportMappingWindow::readTable() {
+    if (m_kind == AddressFileKind::VCard) {
+        m_table = readVCards(m_data);
+        return;
+    }
+    CsvFormat format;
+    format.separator = separators[size_t(std::max(0, m_separator->currentIndex()))];
+    format.encoding =
+        m_encoding->currentIndex() == 0 ? TextEncoding::Windows1251 : TextEncoding::Utf8;
+    format.hasHeader = m_header->isChecked();
+    m_table = readCsv(m_data, format);
+}
+
+void ImportMappingWindow::showTable(const ColumnMapping& mapping) {
+    const int columns = int(m_table.columns.size());
+    const int rows = int(std::min<qsizetype>(m_table.rows.size(), previewRows));
+    m_preview->clear();
+    m_preview->setColumnCount(columns);
+    m_preview->setRowCount(rows);
+    m_preview->setHorizontalHeaderLabels(m_table.columns);
+    for (int row = 0; row < rows; ++row) {
+        const AddressRow& line = m_table.rows[row];
+        m_preview->setVerticalHeaderItem(row, new QTableWidgetItem(QString::number(line.line)));
+        for (int column = 0; column < columns; ++column)
+            m_preview->setItem(row, column, new QTableWidgetItem(line.fields.value(column)));
+    }
+    m_preview->resizeColumnsToContents();
+    fillColumnChoice(m_name, mapping.name);
+    fillColumnChoice(m_index, mapping.index);
+    if (m_komy)
+        fillColumnList(m_komy, mapping.komy);
+    fillColumnList(m_kyda, mapping.kyda);
+}
+
+void ImportMappingWindow::fillColumnChoice(QComboBox* choice, int chosen) {
+    choice->clear();
+    choice->addItem(QStringLiteral("—"));
+    choice->addItems(m_table.columns);
+    choice->setCurrentIndex(chosen >= 0 && chosen < m_table.columns.size() ? chosen + 1 : 0);
+}
+
+void ImportMappingWindow::fillColumnList(QListWidget* list, const QList<int>& chosen) {
+    list->clear();
+    for (qsizetype column = 0; column < m_table.columns.size(); ++column) {
+        auto* item = new QListWidgetItem(m_table.columns[column], list);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(chosen.contains(int(column)) ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+QList<int> ImportMappingWindow::checkedColumns(const QListWidget* list) {
+    QList<int> columns;
+    if (!list)
+        return columns;
+    for (int row = 0; row < list->count(); ++row)
+        if (list->item(row)->checkState() == Qt::Checked)
+            columns.append(row);
+    return columns;
+}
+
+ColumnMapping ImportMappingWindow::mapping() const {
+    ColumnMapping mapping;
+    mapping.name = m_name->currentIndex() - 1;
+    mapping.komy = checkedColumns(m_komy);
+    mapping.kyda = checkedColumns(m_kyda);
+    mapping.index = m_index->currentIndex() - 1;
+    return mapping;
+}
+
+DuplicateChoice ImportMappingWindow::duplicates() const {
+    return DuplicateChoice(std::max(0, m_duplicates->currentIndex()));
+}
+
+QString ImportMappingWindow::group() const {
+    return m_group ? m_group->currentText().trimmed() : QString();
+}
+
+void ImportMappingWindow::accept() {
+    const ColumnMapping chosen = mapping();
+    if (chosen.name < 0 || chosen.index < 0) {
+        m_messages.notice(QStringLiteral("Укажите столбец с именем и столбец с индексом."));
+        return;
+    }
+    if (group().contains(u';')) {
+        m_messages.notice(QStringLiteral("Название группы не может содержать «;»"));
+        return;
+    }
+    QDialog::accept();
+}

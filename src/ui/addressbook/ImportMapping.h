@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/addressbook/AddressFile.h"
+#include "core/addressbook/AddressImport.h"
+
+#include <QDialog>
+
+class Messages;
+class QCheckBox;
+class QComboBox;
+class QListWidget;
+class QTableWidget;
+
+// The import's column mapping: the first rows of the file, which column is the name,
+// which columns make up "Кому" and "Куда", which is the index; for a CSV file also its
+// separator, encoding and header row, read again as they change; what to do with names
+// the address book has; the group the recipients go into.
+class ImportMappingWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    ImportMappingWindow(QWidget* parent, Messages& messages, const QString& fileName,
+                        const QByteArray& data, AddressFileKind kind, AddressPage page,
+                        const QStringList& groups, const ColumnMapping& remembered);
+
+    // The file's rows as last read, and the choices made.
+    const AddressTable& table() const { return m_table; }
+    ColumnMapping mapping() const;
+    DuplicateChoice duplicates() const;
+    QString group() const;
+
+    void accept() override;
+
+private:
+    void readTable();
+    void showTable(const ColumnMapping& mapping);
+    void fillColumnChoice(QComboBox* choice, int chosen);
+    void fillColumnList(QListWidget* list, const QList<int>& chosen);
+    static QList<int> checkedColumns(const QListWidget* list);
+
+    Messages& m_messages;
+    QByteArray m_data;
+    AddressFileKind m_kind;
+    AddressPage m_page;
+    AddressTable m_table;
+
+    QComboBox* m_separator = nullptr;
+    QComboBox* m_encoding = nullptr;
+    QCheckBox* m_header = nullptr;
+    QTableWidget* m_preview = nullptr;
+    QComboBox* m_name = nullptr;
+    QListWidget* m_komy = nullptr;
+    QListWidget* m_kyda = nullptr;
+    QComboBox* m_index = nullptr;
+    QComboBox* m_duplicates = nullptr;
+    QComboBox* m_group = nullptr;
+};

@@ -1,0 +1,150 @@
+// The main window's address import and export, on the page shown.
+#include "ui/app/Envalo.h"
+
+#include "core/UserError.h"
+#include "core/addressbook/AddressImport.h"
+#include "core/profiles/IniFile.h"
+#include "core/profiles/ProgramOptions.h"
+#include "ui/addressbook/CheckList.h"
+#include "ui/addressbook/ImportMapping.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
+#include "ui/editor/Options1.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// Skipped rows the report lists one by one; the rest are counted.
+constexpr int reportedLines = 15;
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QString reportText(const ImportReport& report) {
+    QString text = QStringLiteral("Добавлено: %1. Обновлено: %2. Пропущено: %3.")
+                       .arg(report.added)
+                       .arg(report.updated)
+                       .arg(report.skipped.size());
+    for (qsizetype i = 0; i < std::min<qsizetype>(report.skipped.size(), reportedLines); ++i)
+        text += QStringLiteral("\r\nСтрока %1: %2")
+                    .arg(report.skipped[i].line)
+                    .arg(report.skipped[i].reason);
+    if (report.skipped.size() > reportedLines)
+        text += QStringLiteral("\r\n… и ещё строк: %1").arg(report.skipped.size() - reportedLines);
+    return text;
+}
+
+} // namespace
+
+void Tfrm::importClick() {
+    checkchanges();
+    const AddressPage page = recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
+    QString filter;
+    const QString file = w.messages.fileDialog(
+        false, QStringLiteral("Импорт адресов"), QString(),
+        {QStringLiteral("Адреса: таблицы CSV и карточки vCard (*.csv *.txt *.vcf)"),
+         QStringLiteral("Все файлы (*)")},
+        &filter);
+    if (file.isEmpty())
+        return;
+    QFile input(file);
+    if (!input.open(QIODevice::ReadOnly))
+        throw UserError(QStringLiteral("Не удалось открыть файл «%1»: %2.")
+                            .arg(native(file), input.errorString()));
+    const QByteArray data = input.readAll();
+    const AddressFileKind kind = addressFileKind(data, file);
+
+    QStringList groupNames;
+    groups->refresh();
+    for (groups->first(); !groups->eof(); groups->next())
+        groupNames.append(groups->text(QStringLiteral("pname")));
+    IniFile& ini = w.opt->ini();
+    const ColumnMapping remembered = ColumnMapping::fromText(ProgramOptions::read(ini).importmap);
+    ImportMappingWindow window(this, w.messages, file, data, kind, page, groupNames, remembered);
+    if (w.messages.showModal(window) != QDialog::Accepted)
+        return;
+    // Kept for the next import, whatever this one comes to.
+    ProgramOptions::writeImportMap(ini, window.mapping().toText());
+
+    ImportOptions options;
+    options.page = page;
+    options.mapping = window.mapping();
+    options.duplicates = window.duplicates();
+    options.group = window.group();
+    // As a recipient added by hand: the first profile of the list.
+    options.profile = cbp->count() > 0 ? cbp->itemText(0) : QString();
+    const ImportReport report =
+        importAddresses(db, window.table(), options, [this](int done, int total) {
+            return w.messages.progress(
+                QStringLiteral("Импорт адресов: %1 из %2").arg(done).arg(total), done, total);
+        });
+    if (report.cancelled) {
+        w.messages.notice(QStringLiteral("Импорт отменён: адресная книга не изменилась."));
+        return;
+    }
+    table->refresh();
+    table2->refresh();
+    groups->refresh();
+    // Recipients put into a group the filter hides would not be listed: the group is shown.
+    if (!options.group.isEmpty() && !report.names.isEmpty() && groups->locate(options.group) &&
+        !groups->flag(QStringLiteral("check"))) {
+        groups->update({{QStringLiteral("check"), 1}});
+        loadgroups();
+    }
+    loadlists();
+    // The list shows the new records: the first of them is selected.
+    if (!report.names.isEmpty()) {
+        if (page == AddressPage::Recipients)
+            selectRecipientLine(report.names.first());
+        else
+            selectSenderLine(report.names.first());
+        loadrecords();
+    }
+    w.messages.notice(reportText(report));
+}
+
+void Tfrm::exportClick() {
+    checkchanges();
+    const AddressPage page = recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
+    // The ticked recipients; all when none is ticked. Senders have no ticks.
+    QStringList names;
+    if (page == AddressPage::Recipients)
+        for (int row = 0; row < cb->count(); ++row)
+            if (cb->isChecked(row))
+                names.append(cb->text(row));
+    const QStringList filters{
+        QStringLiteral("Таблица для Excel, Windows-1251 с «;» (*.csv)"),
+        QStringLiteral("Таблица в UTF-8 с «,» (*.csv)"),
+        QStringLiteral("Карточки vCard 3.0 (*.vcf)"),
+    };
+    QString filter = filters.first();
+    const QString suggested = page == AddressPage::Recipients ? QStringLiteral("Получатели.csv")
+                                                              : QStringLiteral("Отправители.csv");
+    QString file = w.messages.fileDialog(true, QStringLiteral("Экспорт адресов"),
+                                         QDir::home().filePath(suggested), filters, &filter);
+    if (file.isEmpty())
+        return;
+    const int chosen = std::max<int>(0, int(filters.indexOf(filter)));
+    const ExportFormat format = std::array{ExportFormat::CsvSpreadsheet, ExportFormat::CsvUtf8,
+                                           ExportFormat::VCard}[size_t(chosen)];
+    if (QFileInfo(file).suffix().isEmpty())
+        file += format == ExportFormat::VCard ? QStringLiteral(".vcf") : QStringLiteral(".csv");
+
+    const QByteArray bytes = exportAddresses(db, page, names, format);
+    QSaveFile output(file);
+    if (!output.open(QIODevice::WriteOnly) || output.write(bytes) != bytes.size() ||
+        !output.commit())
+        throw UserError(QStringLiteral("Не удалось записать файл «%1»: %2.")
+                            .arg(native(file), output.errorString()));
+    const int records =
+        names.isEmpty() ? (page == AddressPage::Recipients ? table->rowCount() : table2->rowCount())
+                        : int(names.size());
+    w.messages.notice(
+        QStringLiteral("Записей сохранено: %1.\r\nФайл: %2").arg(records).arg(native(file)));
+}

@@ -1,0 +1,126 @@
+#include "MainControls.h"
+#include "TestProgram.h"
+
+#include "core/Cp1251.h"
+#include "ui/addressbook/CheckList.h"
+#include "ui/app/Envalo.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString spreadsheet = QStringLiteral("Имя;Кому;Улица;Город;Индекс\r\n"
+                                           "Яковлев;Яковлеву Я. Я.;ул. Ленина, 1;г. Тула;300000\r\n"
+                                           ";Без имени;ул. Мира;г. Орёл;302000\r\n");
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return file.fileName();
+}
+
+struct Book : TestProgram {
+    Book() {
+        startAsShipped();
+        messages.reset();
+    }
+    void menu(const char* name) { control<QAction>(frm(), name)->trigger(); }
+    int recipients() { return folder.value("select count(*) from `table`").toInt(); }
+};
+
+} // namespace
+
+class ImportExportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void importThroughTheMappingWindow();
+    void cancelledImportAndFilesThatAreNoText();
+    void exportTheTickedRecipients();
+};
+
+void ImportExportTest::importThroughTheMappingWindow() {
+    Book b;
+    QTemporaryDir dir;
+    const int before = b.recipients();
+    b.messages.answerFile(writeFile(dir, "адреса.csv", Cp1251::get().encode(spreadsheet)));
+    b.messages.onModal([](QDialog& window) {
+        // Guessed from the header: the name, the index, "Кому" and street with town.
+        QCOMPARE(control<QComboBox>(window, "separator")->currentIndex(), 0);
+        QCOMPARE(control<QComboBox>(window, "encoding")->currentText(), "Windows-1251");
+        QVERIFY(control<QCheckBox>(window, "header")->isChecked());
+        QCOMPARE(control<QComboBox>(window, "nameColumn")->currentText(), "Имя");
+        QCOMPARE(control<QComboBox>(window, "indexColumn")->currentText(), "Индекс");
+        const QListWidget* kyda = control<QListWidget>(window, "kydaColumns");
+        QCOMPARE(kyda->item(2)->checkState(), Qt::Checked);
+        QCOMPARE(kyda->item(3)->checkState(), Qt::Checked);
+        control<QComboBox>(window, "group")->setCurrentText("Импорт");
+        control<QPushButton>(window, "Button1")->click();
+    });
+    b.menu("menuImport");
+
+    QCOMPARE(b.messages.texts("notice"),
+             QStringList{"Добавлено: 1. Обновлено: 0. Пропущено: 1.\r\nСтрока 3: нет имени"});
+    QCOMPARE(b.recipients(), before + 1);
+    QCOMPARE(b.folder.value("select kyda || '|' || `groups` from `table` where name = 'Яковлев'")
+                 .toString(),
+             "ул. Ленина, 1\r\nг. Тула|Импорт");
+    // The list shows the new record, selected; the mapping is kept for the next import.
+    QCOMPARE(nameField(b.frm())->text(), "Яковлев");
+    QCOMPARE(b.folder.settingsBytes().contains("importmap=name=0;komy=1;kyda=2,3;index=4"), true);
+    b.verifyNothingUnexpected();
+}
+
+void ImportExportTest::cancelledImportAndFilesThatAreNoText() {
+    Book b;
+    QTemporaryDir dir;
+    const int before = b.recipients();
+    b.messages.answerFile(writeFile(dir, "адреса.csv", Cp1251::get().encode(spreadsheet)));
+    b.messages.onModal([](QDialog& window) { control<QPushButton>(window, "Button1")->click(); });
+    b.messages.cancelProgressAt(0);
+    b.menu("menuImport");
+    QCOMPARE(b.messages.texts("notice"),
+             QStringList{"Импорт отменён: адресная книга не изменилась."});
+    QCOMPARE(b.recipients(), before);
+
+    b.messages.reset();
+    const QString workbook = writeFile(dir, "адреса.xlsx", QByteArray("PK\x03\x04 workbook", 13));
+    b.messages.answerFile(workbook);
+    b.menu("menuImport");
+    const QString error = b.messages.texts("error").value(0);
+    QVERIFY2(error.contains(workbook) && error.contains("книга Excel"), qPrintable(error));
+    b.verifyNothingUnexpected();
+}
+
+void ImportExportTest::exportTheTickedRecipients() {
+    Book b;
+    QTemporaryDir dir;
+    CheckList& list = *recipientList(b.frm());
+    QVERIFY(list.count() >= 2);
+    list.lines().setAllChecked(false);
+    list.lines().setChecked(1, true);
+    const QString ticked = list.text(1);
+    b.messages.answerFile(dir.filePath("мои"), "Карточки vCard 3.0 (*.vcf)");
+    b.menu("menuExport");
+    QCOMPARE(b.messages.texts("notice").value(0).section("\r\n", 0, 0), "Записей сохранено: 1.");
+    QFile cards(dir.filePath("мои.vcf"));
+    QVERIFY(cards.open(QIODevice::ReadOnly));
+    const QByteArray bytes = cards.readAll();
+    QCOMPARE(bytes.count("BEGIN:VCARD"), 1);
+    QVERIFY(bytes.contains(("FN:" + ticked).toUtf8()));
+    b.verifyNothingUnexpected();
+}
+
+QTEST_MAIN(ImportExportTest)
+
+#include "tst_importexport.moc"
