@@ -1,6 +1,7 @@
 #include "BenchFolder.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/AddressFile.h"
 #include "core/addressbook/SqlScript.h"
 #include "core/profiles/IniFile.h"
 
@@ -303,4 +304,22 @@ void BenchFolder::addDatabase() {
         db.close();
     }
     QSqlDatabase::removeDatabase(connection);
+}
+
+QByteArray BenchFolder::spreadsheet(int rows) const {
+    QString text = csvLine({QStringLiteral("Имя"), QStringLiteral("Кому"), QStringLiteral("Куда"),
+                            QStringLiteral("Индекс")},
+                           u';');
+    for (int n = 0; n < rows; ++n) {
+        const Recipient r = recipient(n);
+        text += csvLine({r.name, r.komy, address(n), QString::number(postIndex(n))}, u';');
+    }
+    return encodeText(text, TextEncoding::Windows1251);
+}
+
+QString BenchFolder::emptyDatabase(const QString& name) const {
+    const QString path = appdir() + name;
+    QFile::remove(path);
+    runSqlScriptFile(path, readTextFile(dataDir + QStringLiteral("/schema.sql")));
+    return path;
 }

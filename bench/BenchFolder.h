@@ -24,6 +24,11 @@ public:
     const QStringList& profiles() const { return m_profiles; }
     // A profile of format DL, which prints all four pictures.
     const QString& dlProfile() const { return m_dlProfile; }
+    // A spreadsheet of this many recipients as a Russian Excel saves it (Windows-1251, ";",
+    // the address in one quoted cell of three lines), and an empty address database of
+    // the shipped layout for it: its path.
+    QByteArray spreadsheet(int rows) const;
+    QString emptyDatabase(const QString& name) const;
     // Leaves the folder in place when the benchmark ends, for a look at what it measured.
     void keep() { m_dir.setAutoRemove(false); }
 

@@ -5,6 +5,7 @@
 #include "SilentMessages.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/AddressImport.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
@@ -46,6 +47,13 @@ double median(std::vector<double> samples) {
 }
 
 // A line of /proc/self/status in megabytes.
+// The kernel's peak of resident memory starts again from the present resident size.
+void resetPeakMemory() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
 double statusMb(const char* field) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -276,6 +284,34 @@ public:
                 report(f);
             }
         }
+        if (o.wanted(QStringLiteral("import"))) {
+            const int rows = m_folder.sizes().recipients;
+            const QByteArray file = m_folder.spreadsheet(rows);
+            Figure f{QStringLiteral("import of %1 spreadsheet rows into an empty book").arg(rows),
+                     "ms", 5000};
+            Figure memory{QStringLiteral("memory the import takes at its peak"), "MB", 300};
+            for (int i = 0; i < o.printRuns; ++i) {
+                resetPeakMemory();
+                const double before = statusMb("VmRSS");
+                AddressDb empty(QStringLiteral("bench-import"));
+                empty.open(m_folder.emptyDatabase(QStringLiteral("import.mdb")));
+                QElapsedTimer clock;
+                clock.start();
+                const CsvFormat format = detectCsvFormat(file);
+                const AddressTable table = readCsv(file, format);
+                ImportOptions options;
+                options.mapping = ColumnMapping::guess(table, AddressPage::Recipients);
+                const ImportReport report = importAddresses(empty, table, options);
+                f.samples.push_back(msSince(clock));
+                memory.samples.push_back(statusMb("VmHWM") - before);
+                if (report.added != rows)
+                    say(QStringLiteral("  (import added %1 of %2 rows)")
+                            .arg(report.added)
+                            .arg(rows));
+            }
+            report(f);
+            report(memory);
+        }
         if (o.wanted(QStringLiteral("growth"))) {
             printRun(o.growthFrom);
             const double before = statusMb("VmRSS");
@@ -455,7 +491,8 @@ Options parse(const QApplication& app) {
         QStringLiteral("only"),
         QStringLiteral(
             "Figures to measure, comma-separated: startup, loadlists, find, "
-            "checkall, storechecks, loadprofile, saveprofile, print, printfile, cli, growth."),
+            "checkall, storechecks, loadprofile, saveprofile, print, printfile, cli, import, "
+            "growth."),
         QStringLiteral("list"));
     const QCommandLineOption envelopes(QStringLiteral("envelopes"),
                                        QStringLiteral("Envelopes per print run (default 1000)."),
