@@ -23,6 +23,7 @@ ProgramOptions ProgramOptions::read(const IniFile& ini, const QString& currentPr
     options.profile = ini.readString(section, QStringLiteral("profile"), currentProfile);
     options.printdelay = ini.readString(section, QStringLiteral("printdelay"), defaults.printdelay);
     options.pdmode = ini.readString(section, QStringLiteral("pdmode"), defaults.pdmode);
+    options.importmap = ini.readString(section, QStringLiteral("importmap"), QString());
     return options;
 }
 

@@ -15,6 +15,8 @@ struct ProgramOptions {
     QString printdelay = QStringLiteral("10");
     // "1": a delay before every envelope; anything else: only when the profile changes.
     QString pdmode = QStringLiteral("1");
+    // The column mapping of the last import, as ColumnMapping::toText() gives it.
+    QString importmap;
 
     // The texts as the print run and the delay window count with them.
     int printDelaySeconds() const;
