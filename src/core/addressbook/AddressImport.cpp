@@ -269,7 +269,7 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         throw UserError(QStringLiteral("Укажите, в каком столбце имя и в каком индекс."));
     const bool recipients = options.page == AddressPage::Recipients;
     const bool toGroup = recipients && !options.group.trimmed().isEmpty();
-    const QString group = options.group.trimmed();
+    QString group = options.group.trimmed();
     if (group.contains(u';'))
         throw UserError(QStringLiteral("Название группы не может содержать «;»"));
 
@@ -282,7 +282,11 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
     if (toGroup) {
         TableCursor groups(db, QStringLiteral("groups"), QStringLiteral("pname"));
         groups.open();
-        if (!groups.locate(group))
+        // The main window's group filter compares names exactly: members take the name
+        // as the book keeps it.
+        if (groups.locate(group))
+            group = groups.text(QStringLiteral("pname"));
+        else
             groups.insert({{QStringLiteral("pname"), group}});
     }
     int done = 0;

@@ -56,7 +56,8 @@ struct ImportOptions {
     AddressPage page = AddressPage::Recipients;
     ColumnMapping mapping;
     DuplicateChoice duplicates = DuplicateChoice::Skip;
-    // Recipients imported or updated go into this group (made when new); empty: none.
+    // Recipients imported or updated go into this group (made when new; one the book has
+    // under other letters is joined as the book names it); empty: none.
     QString group;
     // A new recipient's print profile.
     QString profile;

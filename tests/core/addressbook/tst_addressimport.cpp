@@ -55,20 +55,26 @@ private slots:
 void AddressImportTest::importsWhatTheUserChose_data() {
     QTest::addColumn<int>("duplicates");
     QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("groupInBook");
     QTest::addColumn<bool>("dryRun");
     QTest::addColumn<int>("added");
     QTest::addColumn<int>("updated");
     QTest::addColumn<QStringList>("lastStored");
 
     // The file's own second "иванов" meets the first as an existing name.
-    QTest::newRow("skip") << int(DuplicateChoice::Skip) << QString() << false << 1 << 0
+    QTest::newRow("skip") << int(DuplicateChoice::Skip) << QString() << QString() << false << 1 << 0
                           << QStringList{"Иванов|Иванову И. И.|ул. Ленина, 1\r\nг. Москва|101000|"};
     QTest::newRow("update, into a new group")
-        << int(DuplicateChoice::Update) << "Импорт" << false << 1 << 1
+        << int(DuplicateChoice::Update) << "Импорт" << QString() << false << 1 << 1
         << QStringList{"Иванов|Иванову И. И.|ул. Новая, 5\r\nг. Москва|101001|Импорт"};
     QTest::newRow("update, into a new group, dry run: the same report, nothing stored")
-        << int(DuplicateChoice::Update) << "Импорт" << true << 1 << 1 << QStringList{};
-    QTest::newRow("number") << int(DuplicateChoice::Number) << QString() << false << 2 << 0
+        << int(DuplicateChoice::Update) << "Импорт" << QString() << true << 1 << 1 << QStringList{};
+    QTest::newRow("skip, into a group the book has, written in other letters")
+        << int(DuplicateChoice::Skip) << "импорт"
+        << "Импорт" << false << 1 << 0
+        << QStringList{"Иванов|Иванову И. И.|ул. Ленина, 1\r\nг. Москва|101000|Импорт"};
+    QTest::newRow("number") << int(DuplicateChoice::Number) << QString() << QString() << false << 2
+                            << 0
                             << QStringList{
                                    "Иванов|Иванову И. И.|ул. Ленина, 1\r\nг. Москва|101000|",
                                    "иванов (2)|Иванову И. И.|ул. Новая, 5\r\nг. Москва|101001|"};
@@ -77,12 +83,15 @@ void AddressImportTest::importsWhatTheUserChose_data() {
 void AddressImportTest::importsWhatTheUserChose() {
     QFETCH(int, duplicates);
     QFETCH(QString, group);
+    QFETCH(QString, groupInBook);
     QFETCH(bool, dryRun);
     QFETCH(int, added);
     QFETCH(int, updated);
     QFETCH(QStringList, lastStored);
     TestFolder folder;
     folder.addDatabaseFromScript(TestFolder::shippedSchema());
+    if (!groupInBook.isEmpty())
+        folder.execute("insert into `groups` (pname) values ('" + groupInBook + "')");
     AddressDb db;
     db.open(folder.file("Convert.mdb"));
 
@@ -107,7 +116,7 @@ void AddressImportTest::importsWhatTheUserChose() {
     QCOMPARE(reasons, expected);
     QCOMPARE(storedRecipients(folder), lastStored);
     QCOMPARE(folder.value("select count(*) from `groups`").toInt(),
-             group.isEmpty() || dryRun ? 0 : 1);
+             (group.isEmpty() || dryRun) && groupInBook.isEmpty() ? 0 : 1);
     if (!dryRun)
         QCOMPARE(folder.value("select profile from `table` where id = 1").toString(), "Конверт DL");
 }
