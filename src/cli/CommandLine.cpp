@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -13,21 +15,39 @@ struct OptionText {
 };
 
 // One table for the parser and the help, so that the help lists every option.
-const std::array<OptionText, 10> optionTexts{{
+const std::array<OptionText, 15> optionTexts{{
     {"folder", "ПАПКА",
      "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli"},
     {"profile", "ПРОФИЛЬ",
      "профиль печати; можно повторять, порядок сохраняется. Без него — профили, отмеченные на "
      "печать в текущем профиле"},
     {"ticked", nullptr, "только отмеченные получатели из списка главного окна"},
-    {"group", "ГРУППА", "все получатели группы, отмеченные и нет"},
+    {"group", "ГРУППА",
+     "все получатели группы, отмеченные и нет; для import — группа, в которую войдут "
+     "получатели из файла (её нет — она создаётся)"},
     {"recipient", "ИМЯ", "получатель по имени; можно повторять, порядок сохраняется"},
     {"printer", "ОЧЕРЕДЬ", "печать в эту очередь печати вместо принтера по умолчанию"},
     {"pdf", "ФАЙЛ", "все конверты в один файл PDF, по странице на конверт в порядке печати"},
     {"pdf-folder", "ПАПКА", "каждый конверт — отдельный файл PDF в этой папке"},
+    {"senders", nullptr, "import и export: отправители вместо получателей"},
+    {"format", "ВИД",
+     "import и export: csv или vcard. Без него import узнаёт вид по содержимому файла, а "
+     "export — по расширению: .vcf — vCard, иначе CSV"},
+    {"map", "СТОЛБЦЫ",
+     "для import: из каких столбцов файла брать имя (name), «Кому» (komy), «Куда» (kyda) и индекс "
+     "(index): столбцы по названию из первой строки файла или по номеру с 0, несколько — через "
+     "запятую. Без него — столбцы последнего импорта, если они есть в файле, иначе по их "
+     "названиям"},
+    {"duplicates", "КАК",
+     "для import: как быть с именем, которое уже есть в адресной книге: skip — строка "
+     "пропускается (так без параметра), update — запись получает «Кому», «Куда» и индекс из "
+     "файла, number — добавляется запись «имя (2)»"},
+    {"encoding", "КОДИРОВКА",
+     "для export: кодировка файла CSV: cp1251 — с разделителем «;», как его открывает "
+     "русский Excel (так без параметра); utf-8 — с разделителем «,»"},
     {"dry-run", nullptr,
-     "ничего не печатать, а вывести, что было бы напечатано: по строке на конверт, получатель и "
-     "профиль через табуляцию"},
+     "print — ничего не печатать, а вывести, что было бы напечатано: по строке на конверт, "
+     "получатель и профиль через табуляцию; import — вывести отчёт, не меняя адресную книгу"},
     {"help", nullptr, "эта справка"},
 }};
 
@@ -67,13 +87,18 @@ QString helpText() {
     QString help = QStringLiteral(
         "Печать конвертов из командной строки: тот же файл настроек, та же адресная\n"
         "книга и те же страницы, что у программы «Печать конвертов». Файлы папки\n"
-        "не меняются.\n"
+        "меняет только import.\n"
         "\n"
         "Использование:\n"
         "  envalo-cli print [--folder ПАПКА] [--profile ПРОФИЛЬ]...\n"
         "                   [--ticked | --group ГРУППА | --recipient ИМЯ...]\n"
         "                   [--printer ОЧЕРЕДЬ | --pdf ФАЙЛ | --pdf-folder ПАПКА] [--dry-run]\n"
         "  envalo-cli list profiles|groups|recipients [--folder ПАПКА] [--group ГРУППА]\n"
+        "  envalo-cli import ФАЙЛ [--folder ПАПКА] [--format csv|vcard] [--map СТОЛБЦЫ]\n"
+        "                    [--duplicates skip|update|number] [--group ГРУППА | --senders]\n"
+        "                    [--dry-run]\n"
+        "  envalo-cli export ФАЙЛ [--folder ПАПКА] [--ticked | --group ГРУППА | --senders]\n"
+        "                    [--format csv|vcard] [--encoding cp1251|utf-8]\n"
         "  envalo-cli --help\n"
         "\n"
         "Команды:\n"
@@ -82,6 +107,11 @@ QString helpText() {
         "  list profiles     профили печати, по одному в строке\n"
         "  list groups       группы получателей\n"
         "  list recipients   все получатели; с --group — только члены группы\n"
+        "  import ФАЙЛ       адреса из файла CSV или vCard в адресную книгу, все или\n"
+        "                    ничего; в stderr — сколько добавлено, обновлено и\n"
+        "                    пропущено, и почему пропущена каждая строка\n"
+        "  export ФАЙЛ       записи адресной книги в файл CSV или vCard: все, отмеченные\n"
+        "                    или группы\n"
         "\n"
         "Параметры:\n");
     for (const OptionText& o : optionTexts) {
@@ -99,12 +129,17 @@ QString helpText() {
         "Без --printer, --pdf и --pdf-folder конверты уходят на принтер по умолчанию,\n"
         "а без очередей печати — в файлы PDF в папке PDF папки программы.\n"
         "Ход печати выводится в stderr, когда это терминал.\n"
+        "import не работает, пока папка открыта в программе «Печать конвертов»; новые\n"
+        "получатели получают первый профиль печати, как добавленные в её окне.\n"
         "\n"
-        "Код завершения: 0 — всё сделано (или печатать нечего); 1 — ошибка, её причина\n"
-        "выведена в stderr; 2 — неверная командная строка.\n"
+        "Код завершения: 0 — всё сделано (или делать нечего; import — и когда часть\n"
+        "строк пропущена); 1 — ошибка, её причина выведена в stderr, адресная книга\n"
+        "не изменена; 2 — неверная командная строка.\n"
         "\n"
-        "Пример:\n"
-        "  envalo-cli print --group Партнёры --profile \"Конверт DL\" --pdf-folder ~/конверты\n");
+        "Примеры:\n"
+        "  envalo-cli print --group Партнёры --profile \"Конверт DL\" --pdf-folder ~/конверты\n"
+        "  envalo-cli import клиенты.csv --map \"name=Имя;kyda=Улица,Город;index=Индекс\"\n"
+        "  envalo-cli export партнёры.vcf --group Партнёры\n");
     return help;
 }
 
@@ -138,21 +173,42 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
                 QStringLiteral("Параметр --%1 указан больше одного раза.").arg(text(name)));
         return values.isEmpty() ? QString() : values.front();
     };
-    auto refuse = [&](std::initializer_list<const char*> names, const QString& command) {
-        for (const char* name : names)
-            if (parser.isSet(text(name)))
-                throw UsageError(QStringLiteral("Параметр --%1 не относится к команде %2.")
-                                     .arg(text(name), command));
-    };
-
     const QString folder = single("folder");
     line.folder = withSeparator(folder.isEmpty() ? defaultFolder : folder);
 
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty())
-        throw UsageError(
-            QStringLiteral("Не указана команда: print или list. Справка: envalo-cli --help"));
+        throw UsageError(QStringLiteral("Не указана команда: print, list, import или export. "
+                                        "Справка: envalo-cli --help"));
     const QString& command = words.front();
+    // --folder and --help go with every command; any other option a command does not take
+    // is refused rather than ignored.
+    auto allowOnly = [&](std::initializer_list<const char*> allowed, const QString& name) {
+        for (const OptionText& o : optionTexts) {
+            const QString option = text(o.name);
+            if (option == QLatin1String("folder") || option == QLatin1String("help"))
+                continue;
+            const bool belongs = std::any_of(allowed.begin(), allowed.end(), [&](const char* a) {
+                return option == QLatin1String(a);
+            });
+            if (!belongs && parser.isSet(option))
+                throw UsageError(
+                    QStringLiteral("Параметр --%1 не относится к команде %2.").arg(option, name));
+        }
+    };
+    auto nonEmpty = [&](const char* option, const QString& value) {
+        if (parser.isSet(text(option)) && value.isEmpty())
+            throw UsageError(QStringLiteral("Параметру --%1 нужно значение.").arg(text(option)));
+        return value;
+    };
+    auto oneOf = [&](const char* option, const QStringList& values) {
+        const QString value = nonEmpty(option, single(option));
+        if (!value.isEmpty() && !values.contains(value))
+            throw UsageError(QStringLiteral("Параметр --%1 принимает %2, а не «%3».")
+                                 .arg(text(option), values.join(QStringLiteral(", ")), value));
+        return value;
+    };
+
     if (command == QLatin1String("list")) {
         static const QStringList what{QStringLiteral("profiles"), QStringLiteral("groups"),
                                       QStringLiteral("recipients")};
@@ -160,25 +216,83 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
             throw UsageError(QStringLiteral(
                 "После list укажите, что вывести: profiles, groups или recipients."));
         const QString listed = QStringLiteral("list ") + words[1];
-        refuse({"profile", "ticked", "recipient", "printer", "pdf", "pdf-folder", "dry-run"},
-               listed);
         if (words[1] == QLatin1String("profiles"))
             line.command = CommandLine::Command::ListProfiles;
         else if (words[1] == QLatin1String("groups"))
             line.command = CommandLine::Command::ListGroups;
         else
             line.command = CommandLine::Command::ListRecipients;
-        if (line.command != CommandLine::Command::ListRecipients)
-            refuse({"group"}, listed);
+        if (line.command == CommandLine::Command::ListRecipients)
+            allowOnly({"group"}, listed);
+        else
+            allowOnly({}, listed);
         line.group = single("group");
         if (parser.isSet(QStringLiteral("group")) && line.group.isEmpty())
             throw UsageError(QStringLiteral("Параметру --group нужно имя группы."));
         return line;
     }
+
+    if (command == QLatin1String("import") || command == QLatin1String("export")) {
+        const bool import = command == QLatin1String("import");
+        if (import)
+            allowOnly({"format", "map", "duplicates", "group", "senders", "dry-run"}, command);
+        else
+            allowOnly({"ticked", "group", "senders", "format", "encoding"}, command);
+        if (words.size() < 2 || words[1].isEmpty())
+            throw UsageError(QStringLiteral("После %1 укажите файл.").arg(command));
+        if (words.size() > 2)
+            throw UsageError(QStringLiteral("Лишнее в командной строке: «%1».").arg(words[2]));
+        line.command = import ? CommandLine::Command::Import : CommandLine::Command::Export;
+        line.file = words[1];
+        line.group = nonEmpty("group", single("group"));
+        if (parser.isSet(QStringLiteral("senders"))) {
+            line.page = AddressPage::Senders;
+            for (const char* option : {"group", "ticked"})
+                if (parser.isSet(text(option)))
+                    throw UsageError(QStringLiteral("Параметр --%1 не относится к отправителям: "
+                                                    "у них нет ни групп, ни отметок.")
+                                         .arg(text(option)));
+        }
+        const QString format = oneOf("format", {QStringLiteral("csv"), QStringLiteral("vcard")});
+        if (import) {
+            if (!format.isEmpty())
+                line.fileKind = format == QLatin1String("vcard") ? AddressFileKind::VCard
+                                                                 : AddressFileKind::Csv;
+            line.mapping = nonEmpty("map", single("map"));
+            const QString duplicates =
+                oneOf("duplicates",
+                      {QStringLiteral("skip"), QStringLiteral("update"), QStringLiteral("number")});
+            if (duplicates == QLatin1String("update"))
+                line.duplicates = DuplicateChoice::Update;
+            else if (duplicates == QLatin1String("number"))
+                line.duplicates = DuplicateChoice::Number;
+            line.dryRun = parser.isSet(QStringLiteral("dry-run"));
+            return line;
+        }
+        line.ticked = parser.isSet(QStringLiteral("ticked"));
+        if (line.ticked && !line.group.isEmpty())
+            throw UsageError(QStringLiteral("Укажите что-то одно из --ticked и --group."));
+        const bool cards = format.isEmpty() ? QFileInfo(line.file).suffix().compare(
+                                                  QStringLiteral("vcf"), Qt::CaseInsensitive) == 0
+                                            : format == QLatin1String("vcard");
+        const QString encoding =
+            oneOf("encoding", {QStringLiteral("cp1251"), QStringLiteral("utf-8")});
+        if (cards && !encoding.isEmpty())
+            throw UsageError(QStringLiteral("Параметр --encoding — только для файлов CSV: "
+                                            "vCard всегда в UTF-8."));
+        line.exportFormat = cards                                ? ExportFormat::VCard
+                            : encoding == QLatin1String("utf-8") ? ExportFormat::CsvUtf8
+                                                                 : ExportFormat::CsvSpreadsheet;
+        return line;
+    }
+
     if (command != QLatin1String("print"))
-        throw UsageError(QStringLiteral("Неизвестная команда «%1»: есть print и list. Справка: "
-                                        "envalo-cli --help")
+        throw UsageError(QStringLiteral("Неизвестная команда «%1»: есть print, list, import и "
+                                        "export. Справка: envalo-cli --help")
                              .arg(command));
+    allowOnly(
+        {"profile", "ticked", "group", "recipient", "printer", "pdf", "pdf-folder", "dry-run"},
+        command);
     if (words.size() > 1)
         throw UsageError(QStringLiteral("Лишнее в командной строке: «%1». Имена получателей "
                                         "указываются через --recipient.")

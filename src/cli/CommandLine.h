@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/UserError.h"
+#include "core/addressbook/AddressImport.h"
 #include "core/run/RunChoice.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // A command line that does not say what to do; the program ends with status 2.
 class UsageError : public UserError {
@@ -14,7 +16,7 @@ public:
 
 // What the command line asks for, checked for sense but not against the folder.
 struct CommandLine {
-    enum class Command { Help, Print, ListProfiles, ListGroups, ListRecipients };
+    enum class Command { Help, Print, ListProfiles, ListGroups, ListRecipients, Import, Export };
     enum class Output { AsWindow, Printer, PdfFile, PdfFolder };
 
     Command command = Command::Help;
@@ -26,8 +28,20 @@ struct CommandLine {
     // The print queue, the PDF file or the folder for PDF files.
     QString destination;
     bool dryRun = false;
-    // list recipients --group
+    // list recipients, import and export --group
     QString group;
+
+    // The file import reads or export writes.
+    QString file;
+    AddressPage page = AddressPage::Recipients;
+    // import --format; without it the file's content tells.
+    std::optional<AddressFileKind> fileKind;
+    // import --map as written.
+    QString mapping;
+    DuplicateChoice duplicates = DuplicateChoice::Skip;
+    // export --ticked
+    bool ticked = false;
+    ExportFormat exportFormat = ExportFormat::CsvSpreadsheet;
 };
 
 // arguments as QCoreApplication::arguments() gives them, the program first;

@@ -1,10 +1,13 @@
-// The command line program: prints envelopes and lists names from a program folder
-// without a window, for offices that print from scripts.
+// The command line program: prints envelopes, lists names, and imports and exports
+// addresses from a program folder without a window, for offices that work from scripts.
 #include "cli/CommandLine.h"
 #include "cli/StderrMessages.h"
 
+#include "core/addressbook/AddressImport.h"
 #include "core/envelope/PictureCache.h"
+#include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
+#include "core/run/ProgramFolder.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "ui/printing/PageOutput.h"
 
@@ -13,9 +16,11 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QLockFile>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSaveFile>
 #include <QScreen>
 #include <QTranslator>
 #include <cstdio>
@@ -204,6 +209,128 @@ int list(const CommandLine& line) {
     return Success;
 }
 
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo::exists(path))
+        throw UserError(QStringLiteral("Файл «%1» не найден.").arg(native(path)));
+    if (QFileInfo(path).isDir())
+        throw UserError(QStringLiteral("«%1» — папка, а не файл.").arg(native(path)));
+    if (!file.open(QIODevice::ReadOnly))
+        throw UserError(QStringLiteral("Не удалось прочитать файл «%1»: %2")
+                            .arg(native(path), file.errorString()));
+    return file.readAll();
+}
+
+// The name and the index make a record: without them nothing can be imported, and the
+// user needs the file's columns to name them.
+void requireNameAndIndex(const ColumnMapping& mapping, const AddressTable& table,
+                         AddressPage page) {
+    QStringList missing;
+    if (mapping.name < 0)
+        missing.append(page == AddressPage::Recipients ? QStringLiteral("с именем получателя")
+                                                       : QStringLiteral("с именем отправителя"));
+    if (mapping.index < 0)
+        missing.append(QStringLiteral("с индексом"));
+    if (missing.isEmpty())
+        return;
+    QStringList columns;
+    for (qsizetype i = 0; i < table.columns.size(); ++i)
+        columns.append(QStringLiteral("  %1 — %2").arg(i).arg(table.columns[i]));
+    throw UsageError(
+        QStringLiteral("Непонятно, в каком столбце файла %1: укажите через --map, "
+                       "например --map \"name=Имя;kyda=Улица,Город;index=Индекс\".\n"
+                       "Столбцы файла:\n%2")
+            .arg(missing.join(QStringLiteral(" и в каком ")),
+                 columns.isEmpty() ? QStringLiteral("  (нет ни одного)") : columns.join(u'\n')));
+}
+
+int importFile(const CommandLine& line) {
+    requireProgramFolder(line.folder);
+    const QByteArray data = readFile(line.file);
+    // A picture or a workbook is refused even when --format names a text kind.
+    const AddressFileKind detected = addressFileKind(data, line.file);
+    const AddressFileKind kind = line.fileKind.value_or(detected);
+    const AddressTable table =
+        kind == AddressFileKind::VCard ? readVCards(data) : readCsv(data, detectCsvFormat(data));
+
+    IniFile ini(line.folder + QStringLiteral("envalo.ini"));
+    ColumnMapping mapping;
+    if (line.mapping.isEmpty()) {
+        mapping = ColumnMapping::initial(table, line.page, ProgramOptions::read(ini).importmap);
+    } else {
+        try {
+            mapping = ColumnMapping::parse(line.mapping, table.columns);
+        } catch (const UserError& e) {
+            throw UsageError(QStringLiteral("--map: ") + e.message());
+        }
+    }
+    requireNameAndIndex(mapping, table, line.page);
+
+    const auto lock = lockFolder(
+        line.folder, QStringLiteral("Папка «%1» открыта в программе «Печать конвертов»: "
+                                    "закройте программу, прежде чем импортировать адреса."));
+    AddressDb db(QStringLiteral("envalo-import"));
+    db.open(line.folder + QStringLiteral("Convert.mdb"),
+            {QStringLiteral("table"), QStringLiteral("table2"), QStringLiteral("groups")},
+            line.dryRun ? AddressDb::Access::ReadWriteAsIs : AddressDb::Access::ReadWrite);
+    ImportOptions options;
+    options.page = line.page;
+    options.mapping = mapping;
+    options.duplicates = line.duplicates;
+    options.group = line.group;
+    // As the main window gives a recipient it adds: the first profile of its list.
+    options.profile = profileNames(ini).value(0);
+    options.dryRun = line.dryRun;
+    const ImportReport report = importAddresses(db, table, options);
+
+    QStringList lines;
+    if (line.dryRun)
+        lines.append(QStringLiteral("Пробный импорт: адресная книга не изменена."));
+    lines.append(QStringLiteral("Добавлено: %1, обновлено: %2, пропущено: %3.")
+                     .arg(report.added)
+                     .arg(report.updated)
+                     .arg(report.skipped.size()));
+    for (const ImportReport::Skipped& skipped : report.skipped)
+        lines.append(QStringLiteral("строка %1: %2").arg(skipped.line).arg(skipped.reason));
+    StderrMessages::write(lines.join(u'\n'));
+    return Success;
+}
+
+int exportFile(const CommandLine& line) {
+    ReadOnlyFolder folder(line.folder);
+    QStringList names;
+    if (line.ticked || !line.group.isEmpty()) {
+        RecipientChoice choice;
+        choice.kind = line.ticked ? RecipientChoice::Kind::Ticked : RecipientChoice::Kind::Group;
+        choice.group = line.group;
+        names = chooseRecipients(folder.book(), choice);
+        if (names.isEmpty()) {
+            StderrMessages::write(
+                line.ticked ? QStringLiteral("Отмеченных получателей нет: файл не записан.")
+                            : QStringLiteral("В группе «%1» нет получателей: файл не записан.")
+                                  .arg(folder.book().groupNamed(line.group)));
+            return Success;
+        }
+    }
+    requireWritableFile(line.file);
+    const QByteArray bytes = exportAddresses(folder.db(), line.page, names, line.exportFormat);
+
+    const QString place = QFileInfo(line.file).absolutePath();
+    if (!QDir().mkpath(place))
+        throw UserError(QStringLiteral("Не удалось создать папку «%1».").arg(native(place)));
+    // Written beside its place and moved there, so that a failure leaves the old file.
+    QSaveFile file(line.file);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw UserError(QStringLiteral("Не удалось записать файл «%1»: %2")
+                            .arg(native(line.file), file.errorString()));
+    StderrMessages::write(QStringLiteral("Адреса записаны в файл «%1».").arg(native(line.file)));
+    return Success;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -225,9 +352,16 @@ int main(int argc, char* argv[]) {
             std::fputs(helpText().toUtf8().constData(), stdout);
             return Success;
         }
-        if (line.command == CommandLine::Command::Print)
+        switch (line.command) {
+        case CommandLine::Command::Print:
             return print(line, messages);
-        return list(line);
+        case CommandLine::Command::Import:
+            return importFile(line);
+        case CommandLine::Command::Export:
+            return exportFile(line);
+        default:
+            return list(line);
+        }
     } catch (const UsageError& e) {
         StderrMessages::write(e.message());
         return BadUsage;

@@ -1,11 +1,13 @@
 #include "Controls.h"
 #include "TestProgram.h"
 
+#include "core/Cp1251.h"
 #include "core/run/AddressBook.h"
 #include "ui/app/Envalo.h"
 #include "ui/printing/PageOutput.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -98,10 +100,26 @@ bool inked(const QImage& page) {
     return false;
 }
 
-QStringList withFolder(QStringList arguments, const QString& folder) {
-    for (QString& argument : arguments)
+QStringList withFolder(QStringList arguments, const QString& folder, const QString& files = {}) {
+    for (QString& argument : arguments) {
         argument.replace("%F", folder);
+        argument.replace("%T", files);
+    }
     return arguments;
+}
+
+const QByteArray officeCsv = Cp1251::get().encode(
+    QStringLiteral("Фамилия;Кому;Улица;Город;Почта\r\n"
+                   "Сидоров Пётр;Сидорову П.;ул. Мира, 1;г. Тула;300000\r\n"
+                   "Иванов Иван Иванович;Иванову И.;ул. Новая, 2;г. Тверь;170000\r\n"
+                   "Без индекса;;ул. Мира, 3;г. Тула;\r\n"));
+
+// The records of a page as the fields export and import carry, in table order.
+QVariantList records(const TestFolder& folder, bool senders) {
+    return folder.column(senders ? "select otkogo || '|' || otkyda || '|' || intyt from table2 "
+                                   "order by id"
+                                 : "select name || '|' || komy || '|' || kyda || '|' || intyda "
+                                   "from `table` order by id");
 }
 
 } // namespace
@@ -122,6 +140,12 @@ private slots:
     void samePageAsTheWindow();
     void editorTextAsTheEditorGivesIt_data();
     void editorTextAsTheEditorGivesIt();
+    void import_data();
+    void import();
+    void importAndExportLeaveTheFolder_data();
+    void importAndExportLeaveTheFolder();
+    void exportThenImportGivesTheSameRecords_data();
+    void exportThenImportGivesTheSameRecords();
 };
 
 void CliTest::errors_data() {
@@ -152,7 +176,7 @@ void CliTest::errors_data() {
     QTest::newRow("no database") << QStringList{"list", "profiles"} << true << false << 1
                                  << "нет базы данных адресов Convert.mdb.";
     QTest::newRow("no command") << QStringList{} << true << true << 2
-                                << "Не указана команда: print или list.";
+                                << "Не указана команда: print, list, import или export.";
     QTest::newRow("unknown command")
         << QStringList{"show"} << true << true << 2 << "Неизвестная команда «show»";
     QTest::newRow("unknown option") << QStringList{"print", "--colour"} << true << true << 2
@@ -261,9 +285,12 @@ void CliTest::lists() {
 void CliTest::helpNamesEveryCommandAndOption() {
     const Result result = runCli({"--help"});
     QCOMPARE(result.status, 0);
-    for (const char* word : {"print", "list profiles", "list groups", "list recipients", "--folder",
-                             "--profile", "--ticked", "--group", "--recipient", "--printer",
-                             "--pdf ", "--pdf-folder", "--dry-run", "--help", "Пример:"})
+    for (const char* word :
+         {"print",       "list profiles", "list groups", "list recipients", "--folder",
+          "--profile",   "--ticked",      "--group",     "--recipient",     "--printer",
+          "--pdf ",      "--pdf-folder",  "--dry-run",   "--help",          "import ФАЙЛ",
+          "export ФАЙЛ", "--senders",     "--format",    "--map",           "--duplicates",
+          "--encoding",  "Примеры:"})
         QVERIFY2(result.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -359,6 +386,186 @@ void CliTest::editorTextAsTheEditorGivesIt() {
     QPlainTextEdit editor;
     editor.setPlainText(QString(stored).replace("\r\n", "\n"));
     QCOMPARE(asEditorText(stored), editor.toPlainText());
+}
+
+void CliTest::import_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QStringList>("listed");
+
+    const QString map = "name=Фамилия;komy=Кому;kyda=Улица,Город;index=Почта";
+    QTest::newRow("CSV by column names, skipping a name the book has")
+        << officeCsv << QString() << QStringList{"--map", map}
+        << "Добавлено: 1, обновлено: 0, пропущено: 2.\n"
+           "строка 3: «Иванов Иван Иванович» уже есть в адресной книге\n"
+           "строка 4: нет индекса\n"
+        << QStringList{"Иванов Иван Иванович", "Петрова Мария Сергеевна", "Сидоров Пётр"};
+    QTest::newRow("the last import's mapping, updating")
+        << officeCsv << "importmap=name=0;komy=1;kyda=2,3;index=4"
+        << QStringList{"--duplicates", "update"}
+        << "Добавлено: 1, обновлено: 1, пропущено: 1.\nстрока 4: нет индекса\n"
+        << QStringList{"Иванов Иван Иванович", "Петрова Мария Сергеевна", "Сидоров Пётр"};
+    QTest::newRow("numbered, into a new group")
+        << officeCsv << QString()
+        << QStringList{"--map", "name=0;kyda=2;index=4", "--duplicates", "number", "--group",
+                       "Импорт"}
+        << "Добавлено: 2, обновлено: 0, пропущено: 1.\nстрока 4: нет индекса\n"
+        << QStringList{"Иванов Иван Иванович (2)", "Сидоров Пётр"};
+    QTest::newRow("vCard, guessed")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Зайцева Анна\r\n"
+                      "ADR:;;ул. Мира, 5;Тула;;300000;\r\nEND:VCARD\r\n")
+        << QString() << QStringList{} << "Добавлено: 1, обновлено: 0, пропущено: 0.\n"
+        << QStringList{"Зайцева Анна", "Иванов Иван Иванович", "Петрова Мария Сергеевна"};
+}
+
+void CliTest::import() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, option);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, report);
+    QFETCH(QStringList, listed);
+
+    TestFolder folder;
+    addShipped(folder);
+    // The current profile is not the first: a new recipient gets the first, as in the window.
+    folder.writeSettings(folder.settingsBytes().replace(
+        "[option]\r\n", "[option]\r\nprofile=" + Cp1251::get().encode(QString("Конверт C6")) +
+                            "\r\n" + option.toUtf8() + "\r\n"));
+    QTemporaryDir files;
+    const QString path = files.filePath(file.startsWith("BEGIN") ? "in.vcf" : "in.csv");
+    QFile in(path);
+    QVERIFY(in.open(QIODevice::WriteOnly) && in.write(file) == file.size());
+    in.close();
+    const QByteArray settings = folder.settingsBytes();
+
+    const Result result =
+        runCli(QStringList{"import", path, "--folder", folder.appdir()} + arguments);
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.err, report);
+    const QStringList group =
+        arguments.contains("--group") ? QStringList{"--group", arguments.last()} : QStringList{};
+    const Result list =
+        runCli(QStringList{"list", "recipients", "--folder", folder.appdir()} + group);
+    QCOMPARE(list.out, listed.join('\n') + '\n');
+    QCOMPARE(folder.column("select distinct profile from `table` where id > 2"),
+             QVariantList{"Конверт DL"});
+    QCOMPARE(folder.settingsBytes(), settings);
+    QVERIFY(!QFile::exists(folder.file(".envalo.lock")));
+}
+
+void CliTest::importAndExportLeaveTheFolder_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+
+    const QStringList import{"import", "%Tin.csv"};
+    QTest::newRow("dry run: the report, the book byte for byte as it was")
+        << officeCsv
+        << import + QStringList{"--map", "name=0;index=4", "--duplicates", "update", "--dry-run"}
+        << false << 0
+        << "Пробный импорт: адресная книга не изменена.\n"
+           "Добавлено: 1, обновлено: 1, пропущено: 1.";
+    QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << import << false
+                               << 1 << "— не текстовый файл (похоже, это";
+    QTest::newRow("unknown format") << officeCsv << import + QStringList{"--format", "xls"} << false
+                                    << 2 << "Параметр --format принимает csv, vcard, а не «xls».";
+    QTest::newRow("no index column")
+        << officeCsv << import + QStringList{"--map", "name=Фамилия;kyda=Улица"} << false << 2
+        << "Непонятно, в каком столбце файла с индексом: укажите через --map";
+    QTest::newRow("no name column, the file's columns shown")
+        << QByteArray("A;B\r\nx;1\r\n") << import << false << 2
+        << "Непонятно, в каком столбце файла с именем получателя и в каком с индексом: "
+           "укажите через --map, например --map \"name=Имя;kyda=Улица,Город;index=Индекс\".\n"
+           "Столбцы файла:\n  0 — A\n  1 — B\n";
+    QTest::newRow("a column the file lacks")
+        << officeCsv << import + QStringList{"--map", "name=Имя;index=Почта"} << false << 2
+        << "--map: Столбца «Имя» в файле нет.";
+    QTest::newRow("a group of senders")
+        << officeCsv << import + QStringList{"--senders", "--group", "Импорт"} << false << 2
+        << "Параметр --group не относится к отправителям";
+    QTest::newRow("an export option")
+        << officeCsv << import + QStringList{"--encoding", "utf-8"} << false << 2
+        << "Параметр --encoding не относится к команде import.";
+    QTest::newRow("the folder open in the windowed program")
+        << officeCsv << import + QStringList{"--map", "name=0;index=4"} << true << 1
+        << "открыта в программе «Печать конвертов»: закройте программу, прежде чем "
+           "импортировать адреса.";
+    QTest::newRow("export where a folder is")
+        << QByteArray() << QStringList{"export", "%Fimages"} << false << 1
+        << "Нельзя записать файл «%Fimages»: на его месте папка.";
+    QTest::newRow("export into a file's place")
+        << QByteArray() << QStringList{"export", "%Fenvalo.ini/out.csv"} << false << 1
+        << "«%Fenvalo.ini» не является папкой.";
+    QTest::newRow("export of an unknown group")
+        << QByteArray() << QStringList{"export", "%Tout.csv", "--group", "Соседи"} << false << 1
+        << "Группа «Соседи» не найдена в базе данных адресов.";
+    QTest::newRow("export of the ticked, none ticked")
+        << QByteArray() << QStringList{"export", "%Tout.csv", "--ticked"} << false << 0
+        << "Отмеченных получателей нет: файл не записан.";
+}
+
+void CliTest::importAndExportLeaveTheFolder() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, locked);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+
+    TestFolder folder;
+    addShipped(folder);
+    QTemporaryDir files;
+    const QString in = files.filePath("in.csv");
+    QFile input(in);
+    QVERIFY(input.open(QIODevice::WriteOnly) && input.write(file) == file.size());
+    input.close();
+    QLockFile lock(folder.file(".envalo.lock"));
+    if (locked)
+        QVERIFY(lock.tryLock(0));
+    const Untouched untouched{folder};
+    const Result result = runCli(withFolder(arguments, folder.appdir(), files.path() + '/') +
+                                 QStringList{"--folder", folder.appdir()});
+    QCOMPARE(result.status, status);
+    QVERIFY2(result.err.contains(message.replace("%F", folder.appdir())), qPrintable(result.err));
+    QVERIFY(!QFile::exists(files.filePath("out.csv")));
+    untouched.verify();
+}
+
+void CliTest::exportThenImportGivesTheSameRecords_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("senders");
+
+    QTest::newRow("spreadsheet CSV") << QStringList{"out.csv"} << false;
+    QTest::newRow("UTF-8 CSV") << QStringList{"out.csv", "--encoding", "utf-8"} << false;
+    QTest::newRow("vCard by its suffix") << QStringList{"out.vcf"} << false;
+    QTest::newRow("senders, vCard")
+        << QStringList{"out.txt", "--format", "vcard", "--senders"} << true;
+}
+
+void CliTest::exportThenImportGivesTheSameRecords() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, senders);
+
+    TestFolder source;
+    addShipped(source);
+    const Untouched untouched{source};
+    QTemporaryDir files;
+    const QString file = files.filePath(arguments.takeFirst());
+    const Result exported =
+        runCli(QStringList{"export", file, "--folder", source.appdir()} + arguments);
+    QCOMPARE(exported.status, 0);
+    untouched.verify();
+
+    TestFolder target;
+    target.addSettings();
+    target.addDatabaseFromScript(TestFolder::shippedSchema());
+    const Result imported = runCli(QStringList{"import", file, "--folder", target.appdir()} +
+                                   (senders ? QStringList{"--senders"} : QStringList{}));
+    QCOMPARE(imported.status, 0);
+    QCOMPARE(records(target, senders), records(source, senders));
 }
 
 QTEST_MAIN(CliTest)

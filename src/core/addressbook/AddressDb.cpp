@@ -236,7 +236,7 @@ void AddressDb::open(const QString& path, const QStringList& tables, Access acce
             // Switching to WAL writes the header, which would turn an empty file
             // into a database; it fails in a read-only folder, where the file is
             // still usable in its own journal mode.
-            if (schemaObjects > 0 && !readOnly) {
+            if (schemaObjects > 0 && access == Access::ReadWrite) {
                 try {
                     runOn(db, absolute, QStringLiteral("pragma journal_mode=WAL"));
                 } catch (const UserError&) {

@@ -30,11 +30,13 @@ public:
     AddressDb(const AddressDb&) = delete;
     AddressDb& operator=(const AddressDb&) = delete;
 
-    enum class Access { ReadWrite, ReadOnly };
+    enum class Access { ReadWrite, ReadOnly, ReadWriteAsIs };
     // A missing file is an error and nothing is created in its place. A file
     // lacking one of the given tables is refused before anything is written to it.
     // ReadOnly is for programs that must leave the file as it is: SQLite refuses every
-    // write, and the file keeps its journal mode.
+    // write, and the file keeps its journal mode. ReadWriteAsIs is for a program that
+    // writes only to roll back: the file keeps its journal mode, which otherwise becomes
+    // WAL, so that it stays byte for byte as it was.
     void open(const QString& path, const QStringList& tables = {},
               Access access = Access::ReadWrite);
     void close();

@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 
 namespace {
 
@@ -156,6 +157,76 @@ ColumnMapping ColumnMapping::fromText(const QString& text) {
     return mapping;
 }
 
+ColumnMapping ColumnMapping::parse(const QString& text, const QStringList& columns) {
+    const QString fields = QStringLiteral("name, komy, kyda и index");
+    auto column = [&](const QString& given) {
+        const QString wanted = given.trimmed();
+        bool isNumber = false;
+        const int number = wanted.toInt(&isNumber);
+        if (isNumber) {
+            if (number < 0 || number >= columns.size())
+                throw UserError(
+                    QStringLiteral("Столбца %1 в файле нет: столбцы считаются с 0, их в файле %2.")
+                        .arg(wanted)
+                        .arg(columns.size()));
+            return number;
+        }
+        const int found = columnNamed(columns, {wanted});
+        if (found < 0)
+            throw UserError(QStringLiteral("Столбца «%1» в файле нет. Столбцы файла: %2.")
+                                .arg(wanted, columns.join(QStringLiteral(", "))));
+        return found;
+    };
+    auto list = [&](const QString& value) {
+        QList<int> chosen;
+        for (const QString& piece : value.split(u',', Qt::SkipEmptyParts))
+            if (!piece.trimmed().isEmpty())
+                chosen.append(column(piece));
+        return chosen;
+    };
+    auto single = [&](const QString& key, const QString& value) {
+        const QList<int> chosen = list(value);
+        if (chosen.size() > 1)
+            throw UserError(QStringLiteral("Для %1 укажите один столбец.").arg(key));
+        return chosen.isEmpty() ? -1 : chosen.front();
+    };
+
+    ColumnMapping mapping;
+    for (const QString& piece : text.split(u';', Qt::SkipEmptyParts)) {
+        if (piece.trimmed().isEmpty())
+            continue;
+        if (!piece.contains(u'='))
+            throw UserError(
+                QStringLiteral("«%1»: поле и столбцы пишутся через «=», например name=0.")
+                    .arg(piece.trimmed()));
+        const QString key = piece.section(u'=', 0, 0).trimmed();
+        const QString value = piece.section(u'=', 1);
+        if (key == u"name")
+            mapping.name = single(key, value);
+        else if (key == u"index")
+            mapping.index = single(key, value);
+        else if (key == u"komy")
+            mapping.komy = list(value);
+        else if (key == u"kyda")
+            mapping.kyda = list(value);
+        else
+            throw UserError(QStringLiteral("Неизвестное поле «%1»: есть %2.").arg(key, fields));
+    }
+    return mapping;
+}
+
+bool ColumnMapping::fits(const QStringList& columns) const {
+    auto within = [&](int column) { return column >= 0 && column < columns.size(); };
+    return within(name) && within(index) && std::all_of(komy.begin(), komy.end(), within) &&
+           std::all_of(kyda.begin(), kyda.end(), within);
+}
+
+ColumnMapping ColumnMapping::initial(const AddressTable& table, AddressPage page,
+                                     const QString& remembered) {
+    const ColumnMapping mapping = fromText(remembered);
+    return mapping.fits(table.columns) ? mapping : guess(table, page);
+}
+
 ColumnMapping ColumnMapping::guess(const AddressTable& table, AddressPage page) {
     const QStringList& columns = table.columns;
     ColumnMapping mapping;
@@ -198,7 +269,7 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         throw UserError(QStringLiteral("Укажите, в каком столбце имя и в каком индекс."));
     const bool recipients = options.page == AddressPage::Recipients;
     const bool toGroup = recipients && !options.group.trimmed().isEmpty();
-    const QString group = options.group.trimmed();
+    QString group = options.group.trimmed();
     if (group.contains(u';'))
         throw UserError(QStringLiteral("Название группы не может содержать «;»"));
 
@@ -211,7 +282,11 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
     if (toGroup) {
         TableCursor groups(db, QStringLiteral("groups"), QStringLiteral("pname"));
         groups.open();
-        if (!groups.locate(group))
+        // The main window's group filter compares names exactly: members take the name
+        // as the book keeps it.
+        if (groups.locate(group))
+            group = groups.text(QStringLiteral("pname"));
+        else
             groups.insert({{QStringLiteral("pname"), group}});
     }
     int done = 0;
@@ -283,7 +358,8 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         report.cancelled = true;
         return report;
     }
-    transaction.commit();
+    if (!options.dryRun)
+        transaction.commit();
     return report;
 }
 

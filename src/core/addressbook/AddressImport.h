@@ -29,9 +29,20 @@ struct ColumnMapping {
     QString toText() const;
     // A text that cannot be read gives the empty mapping.
     static ColumnMapping fromText(const QString& text);
+    // As a person writes it for a file with these columns: each column by its number
+    // (from 0) or by its name (letter case aside), "name=Имя;kyda=Улица,Город;index=4".
+    // Throws UserError saying what cannot be read: an unknown field, a column the file
+    // lacks, several columns for the name or the index.
+    static ColumnMapping parse(const QString& text, const QStringList& columns);
+    // The name and the index are mapped, and every column mapped is one of these.
+    bool fits(const QStringList& columns) const;
     // Columns named as this program's export names them, or as cards name them;
     // columns it does not know stay unmapped.
     static ColumnMapping guess(const AddressTable& table, AddressPage page);
+    // The mapping an import starts from: the one remembered from the last import (as
+    // toText() gave it) when it fits the table's columns, else the guess.
+    static ColumnMapping initial(const AddressTable& table, AddressPage page,
+                                 const QString& remembered);
 };
 
 // What an import does with a name the address book already has.
@@ -45,10 +56,14 @@ struct ImportOptions {
     AddressPage page = AddressPage::Recipients;
     ColumnMapping mapping;
     DuplicateChoice duplicates = DuplicateChoice::Skip;
-    // Recipients imported or updated go into this group (made when new); empty: none.
+    // Recipients imported or updated go into this group (made when new; one the book has
+    // under other letters is joined as the book names it); empty: none.
     QString group;
     // A new recipient's print profile.
     QString profile;
+    // Everything is done and reported, then rolled back: the address book stays as it
+    // was, for a look at what an import would do.
+    bool dryRun = false;
 };
 
 struct ImportReport {

@@ -1,17 +1,7 @@
 #include "core/run/ReadOnlyFolder.h"
 
 #include "core/UserError.h"
-
-#include <QDir>
-#include <QFileInfo>
-
-namespace {
-
-QString native(const QString& path) {
-    return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-}
-
-} // namespace
+#include "core/run/ProgramFolder.h"
 
 QStringList withFullFormatNames(QStringList lines) {
     static const QString prefix = QStringLiteral("format=");
@@ -30,19 +20,7 @@ QStringList withFullFormatNames(QStringList lines) {
 ReadOnlyFolder::ReadOnlyFolder(const QString& appdir)
     : m_appdir(appdir), m_ini(appdir + QStringLiteral("envalo.ini")),
       m_db(QStringLiteral("envalo-readonly")) {
-    const QFileInfo folder(appdir);
-    if (!folder.exists())
-        throw UserError(QStringLiteral("Папка программы «%1» не найдена.").arg(native(appdir)));
-    if (!folder.isDir())
-        throw UserError(QStringLiteral("«%1» не является папкой.").arg(native(appdir)));
-    const QFileInfo settings(m_ini.path());
-    if (!settings.exists())
-        throw UserError(
-            QStringLiteral("В папке «%1» нет файла настроек envalo.ini.").arg(native(appdir)));
-    const QString database = appdir + QStringLiteral("Convert.mdb");
-    if (!QFileInfo::exists(database))
-        throw UserError(QStringLiteral("В папке «%1» нет базы данных адресов Convert.mdb.")
-                            .arg(native(appdir)));
+    requireProgramFolder(appdir);
 
     const QStringList lines = m_ini.readLines();
     m_asStarted.emplace(m_ini);
@@ -53,7 +31,7 @@ ReadOnlyFolder::ReadOnlyFolder(const QString& appdir)
         // file is read as it stands.
     }
 
-    m_db.open(database,
+    m_db.open(appdir + QStringLiteral("Convert.mdb"),
               {QStringLiteral("table"), QStringLiteral("table2"), QStringLiteral("groups")},
               AddressDb::Access::ReadOnly);
     m_book.emplace(m_db);

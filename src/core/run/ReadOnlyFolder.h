@@ -22,6 +22,8 @@ public:
     const QString& appdir() const { return m_appdir; }
     const IniFile& ini() const { return m_ini; }
     const AddressBook& book() const { return *m_book; }
+    // Opened read-only: SQLite refuses every write made through it.
+    AddressDb& db() { return m_db; }
 
 private:
     QString m_appdir;

@@ -44,7 +44,7 @@ QListWidget* columnList(const QString& spoken, const char* programName, QWidget*
 ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
                                          const QString& fileName, const QByteArray& data,
                                          AddressFileKind kind, AddressPage page,
-                                         const QStringList& groups, const ColumnMapping& remembered)
+                                         const QStringList& groups, const QString& remembered)
     : QDialog(parent), m_messages(messages), m_data(data), m_kind(kind), m_page(page) {
     setWindowTitle(QStringLiteral("Импорт адресов"));
     const bool recipients = page == AddressPage::Recipients;
@@ -124,9 +124,7 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
 
     readTable();
     // The last import's choice where it fits this file; otherwise what the names suggest.
-    const bool fits = remembered.name >= 0 && remembered.name < m_table.columns.size() &&
-                      remembered.index >= 0 && remembered.index < m_table.columns.size();
-    showTable(fits ? remembered : ColumnMapping::guess(m_table, page));
+    showTable(ColumnMapping::initial(m_table, page, remembered));
 
     if (m_separator) {
         auto reread = [this] {

@@ -21,7 +21,7 @@ class ImportMappingWindow : public QDialog {
 public:
     ImportMappingWindow(QWidget* parent, Messages& messages, const QString& fileName,
                         const QByteArray& data, AddressFileKind kind, AddressPage page,
-                        const QStringList& groups, const ColumnMapping& remembered);
+                        const QStringList& groups, const QString& remembered);
 
     // The file's rows as last read, and the choices made.
     const AddressTable& table() const { return m_table; }

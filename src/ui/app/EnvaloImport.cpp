@@ -65,8 +65,8 @@ void Tfrm::importClick() {
     for (groups->first(); !groups->eof(); groups->next())
         groupNames.append(groups->text(QStringLiteral("pname")));
     IniFile& ini = w.opt->ini();
-    const ColumnMapping remembered = ColumnMapping::fromText(ProgramOptions::read(ini).importmap);
-    ImportMappingWindow window(this, w.messages, file, data, kind, page, groupNames, remembered);
+    ImportMappingWindow window(this, w.messages, file, data, kind, page, groupNames,
+                               ProgramOptions::read(ini).importmap);
     if (w.messages.showModal(window) != QDialog::Accepted)
         return;
     // Kept for the next import, whatever this one comes to.

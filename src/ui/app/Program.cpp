@@ -2,6 +2,7 @@
 
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/ProgramFolder.h"
 #include "ui/addressbook/UnAddG.h"
 #include "ui/addressbook/UnGroups.h"
 #include "ui/addressbook/newr.h"
@@ -14,32 +15,13 @@
 #include "ui/printing/unPos.h"
 #include "ui/printing/unWait.h"
 
-#include <QDir>
 #include <QLockFile>
 
-namespace {
-
-// Two programs on one folder would undo each other's saves and stored ticks. A lock
-// left by a program that ended without releasing it is taken over.
-std::unique_ptr<QLockFile> lockFolder(const QString& appdir) {
-    auto lock = std::make_unique<QLockFile>(appdir + QStringLiteral(".envalo.lock"));
-    // Only a lock whose program has ended is stale, however old it is.
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0))
-        return lock;
-    if (lock->error() == QLockFile::LockFailedError)
-        throw UserError(QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в её "
-                                       "окно или закройте её, прежде чем запускать снова.")
-                            .arg(QDir::toNativeSeparators(QDir(appdir).absolutePath())));
-    // A folder where no lock can be made holds files no program can replace either:
-    // the program runs, and says so at the first save.
-    return nullptr;
-}
-
-} // namespace
-
 Program::Program(const QString& appdir, Messages& messages)
-    : m_lock(lockFolder(appdir)), m_windows{messages, appdir} {
+    : m_lock(lockFolder(appdir, QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в "
+                                               "её окно или закройте её, прежде чем запускать "
+                                               "снова."))),
+      m_windows{messages, appdir} {
     auto& w = m_windows;
     IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
     try {

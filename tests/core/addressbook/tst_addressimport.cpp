@@ -48,22 +48,33 @@ private slots:
     void exportThenImportGivesTheSameRecords_data();
     void exportThenImportGivesTheSameRecords();
     void mappingTextAndGuess();
+    void mappingAsWritten_data();
+    void mappingAsWritten();
 };
 
 void AddressImportTest::importsWhatTheUserChose_data() {
     QTest::addColumn<int>("duplicates");
     QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("groupInBook");
+    QTest::addColumn<bool>("dryRun");
     QTest::addColumn<int>("added");
     QTest::addColumn<int>("updated");
     QTest::addColumn<QStringList>("lastStored");
 
     // The file's own second "иванов" meets the first as an existing name.
-    QTest::newRow("skip") << int(DuplicateChoice::Skip) << QString() << 1 << 0
+    QTest::newRow("skip") << int(DuplicateChoice::Skip) << QString() << QString() << false << 1 << 0
                           << QStringList{"Иванов|Иванову И. И.|ул. Ленина, 1\r\nг. Москва|101000|"};
     QTest::newRow("update, into a new group")
-        << int(DuplicateChoice::Update) << "Импорт" << 1 << 1
+        << int(DuplicateChoice::Update) << "Импорт" << QString() << false << 1 << 1
         << QStringList{"Иванов|Иванову И. И.|ул. Новая, 5\r\nг. Москва|101001|Импорт"};
-    QTest::newRow("number") << int(DuplicateChoice::Number) << QString() << 2 << 0
+    QTest::newRow("update, into a new group, dry run: the same report, nothing stored")
+        << int(DuplicateChoice::Update) << "Импорт" << QString() << true << 1 << 1 << QStringList{};
+    QTest::newRow("skip, into a group the book has, written in other letters")
+        << int(DuplicateChoice::Skip) << "импорт"
+        << "Импорт" << false << 1 << 0
+        << QStringList{"Иванов|Иванову И. И.|ул. Ленина, 1\r\nг. Москва|101000|Импорт"};
+    QTest::newRow("number") << int(DuplicateChoice::Number) << QString() << QString() << false << 2
+                            << 0
                             << QStringList{
                                    "Иванов|Иванову И. И.|ул. Ленина, 1\r\nг. Москва|101000|",
                                    "иванов (2)|Иванову И. И.|ул. Новая, 5\r\nг. Москва|101001|"};
@@ -72,11 +83,15 @@ void AddressImportTest::importsWhatTheUserChose_data() {
 void AddressImportTest::importsWhatTheUserChose() {
     QFETCH(int, duplicates);
     QFETCH(QString, group);
+    QFETCH(QString, groupInBook);
+    QFETCH(bool, dryRun);
     QFETCH(int, added);
     QFETCH(int, updated);
     QFETCH(QStringList, lastStored);
     TestFolder folder;
     folder.addDatabaseFromScript(TestFolder::shippedSchema());
+    if (!groupInBook.isEmpty())
+        folder.execute("insert into `groups` (pname) values ('" + groupInBook + "')");
     AddressDb db;
     db.open(folder.file("Convert.mdb"));
 
@@ -86,6 +101,7 @@ void AddressImportTest::importsWhatTheUserChose() {
     options.duplicates = DuplicateChoice(duplicates);
     options.group = group;
     options.profile = "Конверт DL";
+    options.dryRun = dryRun;
     const ImportReport report = importAddresses(db, table, options);
 
     QCOMPARE(report.added, added);
@@ -99,8 +115,10 @@ void AddressImportTest::importsWhatTheUserChose() {
         expected.insert(2, "6: «иванов» уже есть в адресной книге");
     QCOMPARE(reasons, expected);
     QCOMPARE(storedRecipients(folder), lastStored);
-    QCOMPARE(folder.value("select count(*) from `groups`").toInt(), group.isEmpty() ? 0 : 1);
-    QCOMPARE(folder.value("select profile from `table` where id = 1").toString(), "Конверт DL");
+    QCOMPARE(folder.value("select count(*) from `groups`").toInt(),
+             (group.isEmpty() || dryRun) && groupInBook.isEmpty() ? 0 : 1);
+    if (!dryRun)
+        QCOMPARE(folder.value("select profile from `table` where id = 1").toString(), "Конверт DL");
 }
 
 void AddressImportTest::cancelledOrFailedLeavesTheBookAsItWas() {
@@ -194,6 +212,44 @@ void AddressImportTest::mappingTextAndGuess() {
     QCOMPARE(guessed.kyda, (QList<int>{int(columns.indexOf("Улица")), int(columns.indexOf("Город")),
                                        int(columns.indexOf("Регион"))}));
     QCOMPARE(guessed.index, columns.indexOf("Индекс"));
+    // The last import's mapping, unless the file lacks its columns.
+    QCOMPARE(ColumnMapping::initial(phone, AddressPage::Recipients, "name=1;komy=;kyda=2;index=3"),
+             ColumnMapping::fromText("name=1;komy=;kyda=2;index=3"));
+    QCOMPARE(ColumnMapping::initial(phone, AddressPage::Recipients, "name=0;komy=;kyda=;index=40"),
+             guessed);
+}
+
+void AddressImportTest::mappingAsWritten_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("mapping");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("numbers") << "name=0;komy=1;kyda=2,3;index=4"
+                             << "name=0;komy=1;kyda=2,3;index=4" << QString();
+    QTest::newRow("names, letter case and spaces aside")
+        << "name=имя; kyda=Улица, Город ;index=Индекс"
+        << "name=0;komy=;kyda=2,3;index=4" << QString();
+    QTest::newRow("a name the file lacks")
+        << "name=Фамилия;index=4" << QString()
+        << "Столбца «Фамилия» в файле нет. Столбцы файла: Имя, Кому, Улица, Город, Индекс.";
+    QTest::newRow("a number past the last column")
+        << "name=0;index=5" << QString()
+        << "Столбца 5 в файле нет: столбцы считаются с 0, их в файле 5.";
+    QTest::newRow("two columns for the name")
+        << "name=0,1;index=4" << QString() << "Для name укажите один столбец.";
+    QTest::newRow("unknown field")
+        << "adres=2" << QString() << "Неизвестное поле «adres»: есть name, komy, kyda и index.";
+}
+
+void AddressImportTest::mappingAsWritten() {
+    QFETCH(QString, text);
+    QFETCH(QString, mapping);
+    QFETCH(QString, error);
+    const QStringList columns = readCsv(office, detectCsvFormat(office)).columns;
+    ColumnMapping parsed;
+    QCOMPARE(errorOf([&] { parsed = ColumnMapping::parse(text, columns); }), error);
+    if (error.isEmpty())
+        QCOMPARE(parsed.toText(), mapping);
 }
 
 QTEST_MAIN(AddressImportTest)
