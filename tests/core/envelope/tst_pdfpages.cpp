@@ -3,6 +3,7 @@
 #include "core/envelope/PdfPages.h"
 
 #include <QDir>
+#include <QImage>
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -54,6 +55,7 @@ private slots:
     void oneFileHoldsTheRunInOrder_data();
     void oneFileHoldsTheRunInOrder();
     void aFileThatCannotBeWrittenIsNamed();
+    void cutFilesShowTheOneFilesPages();
 };
 
 void PdfPagesTest::everyPageInAFileOfItsOwnInOrder_data() {
@@ -135,6 +137,33 @@ void PdfPagesTest::aFileThatCannotBeWrittenIsNamed() {
     QCOMPARE(output->pagesWritten(), 1);
     QCOMPARE(pageCount(fileOf(dir, 1)), 1);
     QVERIFY(!QFile::exists(fileOf(dir, 3)));
+}
+
+// The files cut on the second thread, batch after batch, hold the pages of a run drawn
+// straight into one file, in the same order.
+void PdfPagesTest::cutFilesShowTheOneFilesPages() {
+    QTemporaryDir dir;
+    const int pages = PdfPages::batchPages + 2;
+    const QString all = dir.filePath("all.pdf");
+    auto one = PdfPages::oneFile(all, a6());
+    auto cut = PdfPages::filePerPage(a6());
+    for (int n = 1; n <= pages; ++n) {
+        one->addPage(pageText(n));
+        cut->addPage(pageText(n), fileOf(dir, n), QString::number(n));
+    }
+    one->finish();
+    cut->finish();
+    auto render = [&](const QString& pdf, int page, const QString& stem) {
+        const QString n = QString::number(page);
+        tool("pdftoppm",
+             {"-r", "30", "-f", n, "-l", n, "-png", "-singlefile", pdf, dir.filePath(stem)});
+        return QImage(dir.filePath(stem + ".png"));
+    };
+    for (int n : {1, PdfPages::batchPages, pages}) {
+        const QImage fromOne = render(all, n, "one");
+        QVERIFY(!fromOne.isNull());
+        QCOMPARE(render(fileOf(dir, n), 1, "cut"), fromOne);
+    }
 }
 
 QTEST_MAIN(PdfPagesTest)
