@@ -1,4 +1,5 @@
 #include "core/UserError.h"
+#include "core/envelope/IndexDigits.h"
 #include "core/envelope/Jpeg.h"
 
 #include <QDir>
@@ -107,27 +108,10 @@ void drawAddressFrame(QPainter& p, QSize size, const AddressFrame& f) {
     text(p, 0, middle + 10, caption.value(1), small);
 }
 
-// The postal index digit template: points at the corners of two stacked squares.
-// Segments: 0 top, 1 upper right, 2 lower right, 3 bottom, 4 lower left,
-// 5 upper left, 6 middle, 7 diagonal of the upper square, 8 of the lower one.
-struct Segment {
-    int x1, y1, x2, y2; // in units of the square's side
-};
-constexpr Segment segments[9] = {{0, 0, 1, 0}, {1, 0, 1, 1}, {1, 1, 1, 2},
-                                 {0, 2, 1, 2}, {0, 1, 0, 2}, {0, 0, 0, 1},
-                                 {0, 1, 1, 1}, {1, 0, 0, 1}, {1, 1, 0, 2}};
-// The segments of each sample digit 0 to 9, as the envelopes show them.
-const std::vector<int> digitSegments[10] = {
-    {0, 1, 2, 3, 4, 5}, {7, 1, 2},       {0, 1, 8, 3}, {0, 7, 6, 2, 3},       {5, 6, 1, 2},
-    {0, 5, 6, 2, 3},    {7, 4, 3, 2, 6}, {0, 7, 4},    {0, 1, 2, 3, 4, 5, 6}, {6, 5, 0, 1, 8}};
-
-void drawSegments(QPainter& p, QPointF origin, qreal side, const std::vector<int>& which,
+void drawSegments(QPainter& p, QPointF origin, qreal side, const QList<int>& which,
                   const QPen& pen) {
     p.setPen(pen);
-    for (int s : which) {
-        const Segment& g = segments[s];
-        p.drawLine(origin + QPointF(g.x1, g.y1) * side, origin + QPointF(g.x2, g.y2) * side);
-    }
+    drawStencilSegments(p, origin, side, which);
 }
 
 // Six template cells under the reference bars; below them the sample digits. The
@@ -151,8 +135,8 @@ void drawIndexStencil(QPainter& p, QSize size) {
     const qreal pitch = (size.width() - 2 - (end + 6)) / 10;
     const QPen dark(ink, 1.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     for (int d = 0; d < 10; ++d)
-        drawSegments(p, QPointF(end + 6 + pitch * d, 48.5), pitch * 0.6,
-                     digitSegments[(d + 1) % 10], dark);
+        drawSegments(p, QPointF(end + 6 + pitch * d, 48.5), pitch * 0.6, stencilDigit((d + 1) % 10),
+                     dark);
 }
 
 void drawStamp(QPainter& p, QSize size, int pixels) {

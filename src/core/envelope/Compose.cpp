@@ -86,6 +86,7 @@ Envelope composeEnvelope(const PrintProfile& profile, const AddressTexts& texts,
         block.font = blockFont(source, screen);
         block.colour = colourOf(source.colour);
         block.visible = source.visible;
+        block.stencil = profile.indexstencil && isDigitBlock(n);
     }
     return envelope;
 }

@@ -24,6 +24,8 @@ struct Envelope {
         QFont font;      // sized in screen pixels
         QColor colour = Qt::black;
         bool visible = true;
+        // A single digit drawn in the index stencil's segments.
+        bool stencil = false;
     };
 
     QSize size;
@@ -35,6 +37,11 @@ struct Envelope {
 // Paints the envelope in its own coordinates (screen pixels); a caller that
 // wants it elsewhere or larger transforms the painter first.
 void paintEnvelope(QPainter& painter, const Envelope& envelope);
+
+// One block at its position: its text, or a single digit of a stencil block as the
+// stencil's segments, sized to the font's height (each square half of it) and drawn
+// in the block's colour with lines in proportion.
+void paintBlock(QPainter& painter, const Envelope::Block& block);
 
 // The envelope as a picture of its own size.
 QImage captureEnvelope(const Envelope& envelope);

@@ -117,6 +117,8 @@ struct PrintProfile {
     bool printconfirm = true;
     QStringList printprofiles;
     bool indexswitch = false;
+    // The six large index digits drawn in the index stencil's segments instead of a font.
+    bool indexstencil = false;
     std::array<QString, 11> kept = {"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
 
     TextBlock& block(int number) { return blocks[size_t(number - 1)]; }

@@ -103,6 +103,7 @@ void readProfile(const IniFile& ini, const QString& name, PrintProfile& p,
 
     p.printconfirm = boolean(QStringLiteral("printconfirm"), true);
     p.indexswitch = boolean(QStringLiteral("indexswitch"), false);
+    p.indexstencil = boolean(QStringLiteral("indexstencil"), false);
     done(LoadStep::Switches);
 }
 
@@ -179,9 +180,16 @@ std::vector<std::pair<QString, QString>> profileKeys(const PrintProfile& p) {
     put(QStringLiteral("printconfirm"), flag(p.printconfirm));
     put(QStringLiteral("printprofiles"), p.printprofiles.join(QLatin1Char(',')));
     put(QStringLiteral("indexswitch"), flag(p.indexswitch));
+    // Written only once switched on, so that a section saved without it stays as it was.
+    if (p.indexstencil)
+        put(QStringLiteral("indexstencil"), flag(true));
     return values;
 }
 
 void writeProfile(IniFile& ini, const QString& name, const PrintProfile& profile) {
-    ini.writeKeys(name, profileKeys(profile));
+    auto keys = profileKeys(profile);
+    const QString stencil = QStringLiteral("indexstencil");
+    if (!profile.indexstencil && !ini.readString(name, stencil, QString()).isEmpty())
+        keys.emplace_back(stencil, flag(false));
+    ini.writeKeys(name, keys);
 }

@@ -1,6 +1,7 @@
 #include "ui/editor/Canvas.h"
 #include "ui/controls/DialogParts.h"
 
+#include "core/envelope/Envelope.h"
 #include "core/envelope/EnvelopeFormat.h"
 
 #include <QMouseEvent>
@@ -34,11 +35,21 @@ void BlockLabel::fitToText() {
     update();
 }
 
+void BlockLabel::setStencil(bool stencil) {
+    if (stencil == m_stencil)
+        return;
+    m_stencil = stencil;
+    update();
+}
+
 void BlockLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setFont(font());
-    painter.setPen(m_colour);
-    painter.drawText(0, QFontMetrics(font()).ascent(), m_text);
+    Envelope::Block block;
+    block.text = m_text;
+    block.font = font();
+    block.colour = m_colour;
+    block.stencil = m_stencil;
+    paintBlock(painter, block);
 }
 
 void BlockLabel::mousePressEvent(QMouseEvent* event) {

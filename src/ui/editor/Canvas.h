@@ -18,6 +18,8 @@ public:
     void setText(const QString& text);
     void setBlockFont(const QFont& font);
     void setColour(const QColor& colour);
+    // A single digit shows in the index stencil's segments, as it prints.
+    void setStencil(bool stencil);
     const QColor& colour() const { return m_colour; }
 
     std::function<void(int number, QMouseEvent* event)> onPress;
@@ -36,6 +38,7 @@ private:
     int m_number;
     QString m_text;
     QColor m_colour = Qt::black;
+    bool m_stencil = false;
 };
 
 // The envelope surface: white, with the four pictures behind the blocks.

@@ -96,6 +96,7 @@ void Tview::followControls() {
     profile.ally = edit(9)->text();
     profile.printconfirm = cb3->isChecked();
     profile.indexswitch = CheckBox1->isChecked();
+    profile.indexstencil = stencilBox->isChecked();
     connect(cb2, &QComboBox::currentIndexChanged, this,
             [this](int index) { profile.format = std::max(0, index); });
     const std::array<bool PrintProfile::*, 4> pictures = {
@@ -110,6 +111,10 @@ void Tview::followControls() {
                 [this, text = text](const QString& value) { profile.*text = value; });
     connect(cb3, &QCheckBox::toggled, this, [this](bool on) { profile.printconfirm = on; });
     connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { profile.indexswitch = on; });
+    connect(stencilBox, &QCheckBox::toggled, this, [this](bool on) {
+        profile.indexstencil = on;
+        showStencil();
+    });
     connect(ccb1, &TCheckedComboBox::changed, this, [this] {
         profile.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
     });
@@ -436,7 +441,10 @@ QLayout* Tview::buildBars() {
     describe(CheckBox1, CheckBox1->text(), QStringLiteral("CheckBox1"));
     cb3 = new QCheckBox(QStringLiteral("Подтверждение печати"), this);
     describe(cb3, cb3->text(), QStringLiteral("cb3"));
+    stencilBox = new QCheckBox(QStringLiteral("Цифры индекса по трафарету"), this);
+    describe(stencilBox, stencilBox->text(), QStringLiteral("stencilBox"));
     options->addWidget(CheckBox1);
+    options->addWidget(stencilBox);
     options->addWidget(cb3);
     second->addLayout(options);
 

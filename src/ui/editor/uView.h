@@ -76,6 +76,8 @@ public:
     void settext();
     void setvisible();
     void applyFonts();
+    // The index digit labels as the profile prints them: text or stencil segments.
+    void showStencil();
     void savepositions();
     void checkinside();
     void setedit(int number);
@@ -151,6 +153,7 @@ private:
     std::array<QAction*, 9> positionItems{};
     QComboBox* cb2 = nullptr;        // the envelope format
     QCheckBox* CheckBox1 = nullptr;  // "Поменять индексы местами"
+    QCheckBox* stencilBox = nullptr; // "Цифры индекса по трафарету"
     QCheckBox* cb3 = nullptr;        // "Подтверждение печати"
     QPushButton* Button11 = nullptr; // "Шрифт"
     QPushButton* Button12 = nullptr; // "Выделить всё"

@@ -141,6 +141,11 @@ void Tview::settext() {
         label(n)->setText(texts[size_t(n - 1)]);
 }
 
+void Tview::showStencil() {
+    for (int n = firstDigitBlock; n <= lastDigitBlock; ++n)
+        label(n)->setStencil(profile.indexstencil);
+}
+
 void Tview::applyFonts() {
     for (int n = 1; n <= blockCount; ++n)
         label(n)->setBlockFont(blockFont(profile.block(n), screen));

@@ -104,6 +104,7 @@ void Tview::connectCommands() {
             settext();
         });
     });
+    connect(stencilBox, &QCheckBox::clicked, this, [this] { markmodified(); });
     connect(cb3, &QCheckBox::clicked, this, [this](bool checked) {
         profile.printconfirm = checked;
         markmodified();
@@ -294,6 +295,7 @@ void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& i
     case LoadStep::Switches:
         cb3->setChecked(p.printconfirm);
         CheckBox1->setChecked(p.indexswitch);
+        stencilBox->setChecked(p.indexstencil);
         break;
     }
 }
