@@ -5,18 +5,12 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(applicationTitle());
 
-    // Standard buttons and dialogs speak Russian like the rest of the program.
-    QTranslator qtRussian;
-    if (qtRussian.load(QStringLiteral("qtbase_ru"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtRussian);
+    installQtRussian();
 
     DialogMessages messages;
     try {

@@ -15,14 +15,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QLockFile>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSaveFile>
 #include <QScreen>
-#include <QTranslator>
 #include <cstdio>
 #include <unistd.h>
 
@@ -339,10 +337,7 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(applicationTitle());
-    QTranslator qtRussian;
-    if (qtRussian.load(QStringLiteral("qtbase_ru"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtRussian);
+    installQtRussian();
 
     StderrMessages messages;
     try {

@@ -1,26 +1,19 @@
 #include "ErrorOf.h"
+#include "Tools.h"
 
 #include "core/envelope/PdfPages.h"
 
 #include <QDir>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-QString tool(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 int pageCount(const QString& pdf) {
-    const auto match = QRegularExpression("Pages: +(\\d+)").match(tool("pdfinfo", {pdf}));
+    const auto match = QRegularExpression("Pages: +(\\d+)").match(runTool("pdfinfo", {pdf}));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
@@ -76,9 +69,9 @@ void PdfPagesTest::everyPageInAFileOfItsOwnInOrder() {
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), pages);
     for (int n : {1, pages / 2 + 1, pages}) {
         QCOMPARE(pageCount(fileOf(dir, n)), 1);
-        QCOMPARE(tool("pdftotext", {fileOf(dir, n), "-"}).trimmed(),
+        QCOMPARE(runTool("pdftotext", {fileOf(dir, n), "-"}).trimmed(),
                  QStringLiteral("Конверт %1").arg(n));
-        QVERIFY(tool("pdfinfo", {fileOf(dir, n)})
+        QVERIFY(runTool("pdfinfo", {fileOf(dir, n)})
                     .contains(QStringLiteral("Получатель %1 - DL").arg(n)));
     }
 }
@@ -103,7 +96,7 @@ void PdfPagesTest::oneFileHoldsTheRunInOrder() {
         // Before the run ends the earlier file stays.
         output->flush();
     }
-    QCOMPARE(tool("pdfinfo", {file}).isEmpty(), true);
+    QCOMPARE(runTool("pdfinfo", {file}).isEmpty(), true);
     output->finish();
     QCOMPARE(output->pagesWritten(), pages);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
@@ -113,7 +106,7 @@ void PdfPagesTest::oneFileHoldsTheRunInOrder() {
         return;
     }
     QCOMPARE(pageCount(file), pages);
-    const QString text = tool("pdftotext", {file, "-"});
+    const QString text = runTool("pdftotext", {file, "-"});
     QVERIFY(text.indexOf("Конверт 1\n") < text.indexOf(QStringLiteral("Конверт %1\n").arg(pages)) ||
             pages == 1);
 }
@@ -155,8 +148,8 @@ void PdfPagesTest::cutFilesShowTheOneFilesPages() {
     cut->finish();
     auto render = [&](const QString& pdf, int page, const QString& stem) {
         const QString n = QString::number(page);
-        tool("pdftoppm",
-             {"-r", "30", "-f", n, "-l", n, "-png", "-singlefile", pdf, dir.filePath(stem)});
+        runTool("pdftoppm",
+                {"-r", "30", "-f", n, "-l", n, "-png", "-singlefile", pdf, dir.filePath(stem)});
         return QImage(dir.filePath(stem + ".png"));
     };
     for (int n : {1, PdfPages::batchPages, pages}) {

@@ -2,6 +2,7 @@
 #include "MainControls.h"
 #include "SpooledJobs.h"
 #include "TestProgram.h"
+#include "Tools.h"
 
 #include "core/envelope/Envelope.h"
 #include "core/profiles/IniFile.h"
@@ -17,19 +18,11 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 
 namespace {
-
-QString run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 // Anything not white: thin lines turn light grey on a coarse rendering.
 QRect inkBox(const QImage& image) {
@@ -129,8 +122,8 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
                             inkOnEnvelope.width() * sx, inkOnEnvelope.height() * sy);
         const QRect drawn = QRectF(device.topLeft() * k, device.size() * k).toRect();
 
-        run("pdftoppm",
-            {"-r", QString::number(dpi), "-png", "-singlefile", file, t.folder.file("page")});
+        runTool("pdftoppm",
+                {"-r", QString::number(dpi), "-png", "-singlefile", file, t.folder.file("page")});
         const QImage page(t.folder.file("page.png"));
         QVERIFY(!page.isNull());
         // The landscape drawing arrives turned a quarter to the left on upright paper.

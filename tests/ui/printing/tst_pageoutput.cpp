@@ -1,5 +1,6 @@
 #include "ScriptedMessages.h"
 #include "SpooledJobs.h"
+#include "Tools.h"
 
 #include "core/envelope/Envelope.h"
 #include "ui/printing/PageOutput.h"
@@ -9,7 +10,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,16 +36,9 @@ Envelope framedEnvelope() {
     return envelope;
 }
 
-QString run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        qWarning() << program << arguments << process.readAllStandardError();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QImage renderPage(const QString& pdf, int dpi, const QString& scratch) {
-    run("pdftoppm", {"-r", QString::number(dpi), "-png", "-singlefile", pdf, scratch + "/page"});
+    runTool("pdftoppm",
+            {"-r", QString::number(dpi), "-png", "-singlefile", pdf, scratch + "/page"});
     return QImage(scratch + "/page.png");
 }
 
@@ -168,7 +161,7 @@ void PageOutputTest::envelopeLandsWhereTheGeometrySays() {
     // tall as its 40-pixel font at the envelope's scale (unscaled it would be 12 times less).
     const QRegularExpression word(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">Иванов<)re");
-    const QRegularExpressionMatch found = word.match(run("pdftotext", {"-bbox", pdf, "-"}));
+    const QRegularExpressionMatch found = word.match(runTool("pdftotext", {"-bbox", pdf, "-"}));
     QVERIFY(found.hasMatch());
     const double pointsPerDot = 72.0 / 1200;
     const double scale = double(at.height) / envelope.size.height();
@@ -208,7 +201,7 @@ void PageOutputTest::withoutQueueEveryEnvelopeIsItsOwnFile() {
     QCOMPARE(existing.readAll(), QByteArray("kept"));
     QVERIFY(output.filesNotice().contains(": 3."));
     QVERIFY(output.filesNotice().contains(QDir::toNativeSeparators(dir.filePath("PDF"))));
-    QVERIFY(run("pdftotext", {dir.filePath("PDF/" + files[2]), "-"}).contains("Иванов Иван"));
+    QVERIFY(runTool("pdftotext", {dir.filePath("PDF/" + files[2]), "-"}).contains("Иванов Иван"));
 }
 
 void PageOutputTest::filesGoToTheFolderGiven() {
@@ -254,8 +247,8 @@ void PageOutputTest::chosenFileTakesTheWholeRunAndIsRemeasured() {
     }
     QCOMPARE(pdfFiles(dir.filePath("out")), QStringList({"Конверты.pdf"}));
     const QString file = dir.filePath("out/Конверты.pdf");
-    QVERIFY(run("pdfinfo", {file}).contains(QRegularExpression("Pages: +2\\n")));
-    const QString text = run("pdftotext", {file, "-"});
+    QVERIFY(runTool("pdfinfo", {file}).contains(QRegularExpression("Pages: +2\\n")));
+    const QString text = runTool("pdftotext", {file, "-"});
     QVERIFY2(text.indexOf("Иванов Иван") >= 0 &&
                  text.indexOf("Иванов Иван") < text.indexOf("Петров Пётр"),
              qPrintable(text));

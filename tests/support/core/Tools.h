@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What a command-line tool (pdftotext, pdfinfo, pdftoppm) prints on standard output;
+// a tool that fails or runs over a minute is reported as a warning with its errors.
+QString runTool(const QString& program, const QStringList& arguments);
