@@ -8,6 +8,7 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Options1.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -23,6 +24,18 @@ void Tview::connectHistory() {
     connect(undoButton, &QToolButton::clicked, this,
             [this] { guarded(w.messages, [this] { undo(); }); });
     connect(redoButton, &QToolButton::clicked, this,
+            [this] { guarded(w.messages, [this] { redo(); }); });
+    // The Latin keys are taken in eventFilter, ahead of the coordinate fields' own undo; with
+    // another keyboard layout (Ctrl+Я) they reach these shortcuts through the Latin key.
+    auto* undoKeys = new QAction(this);
+    undoKeys->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    auto* redoKeys = new QAction(this);
+    redoKeys->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    addActions({undoKeys, redoKeys});
+    connect(undoKeys, &QAction::triggered, this,
+            [this] { guarded(w.messages, [this] { undo(); }); });
+    connect(redoKeys, &QAction::triggered, this,
             [this] { guarded(w.messages, [this] { redo(); }); });
 
     // These follow the commands' own connections, so the profile has already changed.
