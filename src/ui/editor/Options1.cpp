@@ -215,6 +215,8 @@ void Topt::renameprofile() {
         saveprofile(answer);
     });
     recipients.commit();
+    // The file holds the profile as shown now.
+    v.startHistory();
 }
 
 void Topt::deleteprofile() {

@@ -82,6 +82,7 @@ Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appd
     connect(&T2, &QTimer::timeout, this, [this] { T2Timer(); });
     connectCommands();
     followControls();
+    connectHistory();
 }
 
 void Tview::followControls() {
@@ -166,6 +167,14 @@ void Tview::buildWindow() {
     top->addWidget(SpeedButton5);
     top->addWidget(Button5);
     top->addWidget(Button10);
+    undoButton = textButton(QStringLiteral("Отменить"), QStringLiteral("Отменить"),
+                            QStringLiteral("undoButton"), this);
+    undoButton->setIcon(themeIcon("edit-undo", QStyle::SP_ArrowBack));
+    redoButton = textButton(QStringLiteral("Повторить"), QStringLiteral("Повторить"),
+                            QStringLiteral("redoButton"), this);
+    redoButton->setIcon(themeIcon("edit-redo", QStyle::SP_ArrowForward));
+    top->addWidget(undoButton);
+    top->addWidget(redoButton);
     top->addStretch(1);
     layout->addLayout(top);
 
@@ -262,6 +271,8 @@ QWidget* Tview::buildPanels() {
             arrows[size_t(panel)][size_t(d)] = arrow;
             cross->addWidget(arrow, places[size_t(d)].x(), places[size_t(d)].y());
             connect(arrow, &QToolButton::pressed, this, [this, arrow, panel, d] {
+                // The repeats of one press and its click are one step.
+                m_history.endBurst();
                 m_held = arrow;
                 m_heldStep = [this, panel, d] { arrowStep(panel, d); };
                 T2.setInterval(500);
@@ -342,9 +353,14 @@ QWidget* Tview::buildPanels() {
                                                       &Tview::Button4Click, &Tview::Button7Click};
     for (int i = 0; i < 6; ++i) {
         setProgramName(applyButtons[size_t(i)], applyNames[size_t(i)]);
-        connect(
-            applyButtons[size_t(i)], &QPushButton::clicked, this,
-            [this, apply = applies[size_t(i)]] { guarded(w.messages, [&] { (this->*apply)(); }); });
+        connect(applyButtons[size_t(i)], &QPushButton::clicked, this,
+                [this, i, apply = applies[size_t(i)]] {
+                    guarded(w.messages, [&] {
+                        (this->*apply)();
+                        recordChange(i == 1 ? ProfileChange::DigitSpacing : ProfileChange::Move);
+                        m_history.endBurst();
+                    });
+                });
     }
     connect(gapMinus, &QToolButton::clicked, this, [this] {
         guarded(w.messages, [this] {
@@ -352,6 +368,7 @@ QWidget* Tview::buildPanels() {
             if (z > 0)
                 edit(3)->setText(QString::number(z - 1));
             Button2Click();
+            recordChange(ProfileChange::DigitSpacing);
         });
     });
     connect(gapPlus, &QToolButton::clicked, this, [this] {
@@ -360,6 +377,7 @@ QWidget* Tview::buildPanels() {
             if (z < 100)
                 edit(3)->setText(QString::number(z + 1));
             Button2Click();
+            recordChange(ProfileChange::DigitSpacing);
         });
     });
     return column;
@@ -544,13 +562,24 @@ bool Tview::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this || !isVisible())
         return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    const auto* keyEvent = static_cast<QKeyEvent*>(event);
+    const int key = keyEvent->key();
+    const QKeyCombination combination = keyEvent->keyCombination();
+    const bool undoKey = combination == QKeyCombination(Qt::ControlModifier, Qt::Key_Z);
+    const bool redoKey =
+        combination == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
+        combination == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
     const bool ours = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
-                      key == Qt::Key_Down || key == Qt::Key_Escape;
+                      key == Qt::Key_Down || key == Qt::Key_Escape || undoKey || redoKey;
     if (!ours)
         return false;
+    // Also in a coordinate field, which would otherwise take them for its own text.
     if (event->type() == QEvent::ShortcutOverride) {
         event->accept();
+        return true;
+    }
+    if (undoKey || redoKey) {
+        guarded(w.messages, [&] { undoKey ? undo() : redo(); });
         return true;
     }
     guarded(w.messages, [&] { hotKey(key); });

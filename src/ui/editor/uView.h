@@ -3,6 +3,7 @@
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/PrintProfile.h"
+#include "core/profiles/ProfileHistory.h"
 #include "ui/editor/Canvas.h"
 
 #include <QDialog>
@@ -59,6 +60,14 @@ public:
     // profile, as saved. The coordinate fields show the positions as the file holds them.
     void showProfileStep(LoadStep step, const QString& name, const IniFile& ini);
     void showLoadedProfile(const QString& name);
+    // Shows a profile of the history in every control, without asking and without
+    // reading the settings file; the history stays as it is.
+    void showProfile(const PrintProfile& shown);
+    // The shown profile is the saved one: undo reaches back to it and no further.
+    void startHistory();
+    // Ctrl+Z, and Ctrl+Y or Ctrl+Shift+Z; the buttons "Отменить" and "Повторить".
+    void undo();
+    void redo();
     // The profile entry a cancelled change of profile returns to.
     int rememberedProfile() const { return m_rememberedProfile; }
     void rememberProfile(int index) { m_rememberedProfile = index; }
@@ -145,6 +154,8 @@ private:
     QToolButton* SpeedButton5 = nullptr; // "Добавить"
     QPushButton* Button5 = nullptr;      // "Сохранить как"
     QPushButton* Button10 = nullptr;     // "Сохранить"
+    QToolButton* undoButton = nullptr;
+    QToolButton* redoButton = nullptr;
     // Bottom bar.
     std::array<QToolButton*, 4> SpeedButton{}; // the print toggles of the four pictures
     QToolButton* ToolButton1 = nullptr;        // sheet position
@@ -215,6 +226,9 @@ private:
     // settings too when asked, in one replacement of the settings file.
     bool saveCurrentProfile(bool withDelay);
     void saveAsNew(const QString& name);
+    // Takes the profile as it now is as a step of the history, after a command changed it.
+    void recordChange(ProfileChange kind);
+    void connectHistory();
 
     Windows& w;
     std::array<bool, blockCount> m_selected{};
@@ -228,4 +242,8 @@ private:
     // What the font dialog shows next: the last selected block's font and colour,
     // or the last choice when no block is selected.
     TextBlock m_fontDialog;
+    // The steps made to the profile since its load or save.
+    ProfileHistory m_history{[this](const PrintProfile& shown) { showProfile(shown); }};
+    // A profile of the history being shown: its control changes are no new steps.
+    bool m_showing = false;
 };

@@ -184,6 +184,7 @@ void Tview::selectAll() {
 }
 
 void Tview::labelPress(int number, QMouseEvent* event) {
+    m_history.endBurst();
     m_selected.fill(false);
     m_drag = event->button() != Qt::RightButton;
     m_grabPoint = event->position().toPoint();
@@ -234,6 +235,8 @@ void Tview::labelRelease(int, QMouseEvent* event) {
     m_drag = false;
     followTarget(p2->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
     checkinside();
+    recordChange(ProfileChange::Move);
+    m_history.endBurst();
 }
 
 void Tview::checkinside() {
@@ -360,6 +363,8 @@ void Tview::eKeyDown(int field) {
     default:
         break;
     }
+    recordChange(field == 3 ? ProfileChange::DigitSpacing : ProfileChange::Move);
+    m_history.endBurst();
 }
 
 void Tview::arrowStep(int panel, int direction) {
@@ -387,6 +392,7 @@ void Tview::arrowStep(int panel, int direction) {
     default:
         break;
     }
+    recordChange(panel == 5 ? ProfileChange::SheetShift : ProfileChange::Move);
 }
 
 void Tview::T2Timer() {
@@ -427,6 +433,7 @@ void Tview::hotKey(int key) {
         moveBlock(n, p);
         setedit(n);
     }
+    recordChange(ProfileChange::Move);
 }
 
 QString Tview::millimetres(int field) const {

@@ -240,6 +240,8 @@ void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& i
     };
     switch (step) {
     case LoadStep::KeptValues:
+        // The steps of the profile shown before end with its load, also one that fails.
+        m_history.start(profile);
         break;
     case LoadStep::Positions:
         for (int n = 1; n <= blockCount; ++n)
@@ -306,6 +308,7 @@ void Tview::showLoadedProfile(const QString& name) {
     setform();
     centreSurface();
     Button10->setEnabled(false);
+    startHistory();
 }
 
 QStringList Tview::profilesToPrint() const {
@@ -349,6 +352,7 @@ bool Tview::saveCurrentProfile(bool withDelay) {
     Button10->setEnabled(false);
     formatPanel->setText(QStringLiteral("Сохранено"));
     settext();
+    startHistory();
     return true;
 }
 
@@ -411,6 +415,7 @@ void Tview::cb2Change(int index) {
     setform();
     centreSurface();
     m_rememberedFormat = cb2->currentIndex();
+    recordChange(ProfileChange::Format);
 }
 
 void Tview::fontClick() {
@@ -439,6 +444,7 @@ void Tview::fontClick() {
         w.messages.notice(QStringLiteral("Не выделен текст"));
     }
     setvisible();
+    recordChange(ProfileChange::Font);
 }
 
 void Tview::N11Click() {
@@ -447,16 +453,19 @@ void Tview::N11Click() {
         if (isSelected(n))
             profile.block(n).visible = !profile.block(n).visible;
     setvisible();
+    recordChange(ProfileChange::Visibility);
 }
 
 void Tview::positionClick(int position) {
     setSheetPosition(position);
     markmodified();
+    recordChange(ProfileChange::SheetPosition);
 }
 
 void Tview::ToolButton1Click() {
     setSheetPosition((sheetPosition() + 1) % 9);
     markmodified();
+    recordChange(ProfileChange::SheetPosition);
 }
 
 void Tview::readDelaySettings() {

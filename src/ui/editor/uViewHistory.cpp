@@ -1,0 +1,110 @@
+// The layout editor's undo and redo: every command records the profile it leaves as a
+// step of the history, and undo and redo show a profile of the history again.
+#include "ui/editor/uView.h"
+
+#include "core/profiles/ProfileFile.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
+#include "ui/controls/CheckCombo.h"
+#include "ui/editor/Options1.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QToolButton>
+
+void Tview::connectHistory() {
+    undoButton->setEnabled(false);
+    redoButton->setEnabled(false);
+    connect(&m_history.stack(), &QUndoStack::canUndoChanged, undoButton, &QWidget::setEnabled);
+    connect(&m_history.stack(), &QUndoStack::canRedoChanged, redoButton, &QWidget::setEnabled);
+    connect(undoButton, &QToolButton::clicked, this,
+            [this] { guarded(w.messages, [this] { undo(); }); });
+    connect(redoButton, &QToolButton::clicked, this,
+            [this] { guarded(w.messages, [this] { redo(); }); });
+    // The Latin keys are taken in eventFilter, ahead of the coordinate fields' own undo; with
+    // another keyboard layout (Ctrl+Я) they reach these shortcuts through the Latin key.
+    auto* undoKeys = new QAction(this);
+    undoKeys->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    auto* redoKeys = new QAction(this);
+    redoKeys->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    addActions({undoKeys, redoKeys});
+    connect(undoKeys, &QAction::triggered, this,
+            [this] { guarded(w.messages, [this] { undo(); }); });
+    connect(redoKeys, &QAction::triggered, this,
+            [this] { guarded(w.messages, [this] { redo(); }); });
+
+    // These follow the commands' own connections, so the profile has already changed.
+    for (QToolButton* toggle : SpeedButton)
+        connect(toggle, &QToolButton::clicked, this,
+                [this] { recordChange(ProfileChange::Pictures); });
+    // Every switch of the profile, whichever it is.
+    for (QCheckBox* box : findChildren<QCheckBox*>())
+        connect(box, &QCheckBox::clicked, this, [this] { recordChange(ProfileChange::Switches); });
+    connect(ccb1, &TCheckedComboBox::userChanged, this,
+            [this] { recordChange(ProfileChange::PrintList); });
+    const std::array<std::pair<int, ProfileChange>, 3> typed = {{{3, ProfileChange::DigitSpacing},
+                                                                 {8, ProfileChange::SheetShift},
+                                                                 {9, ProfileChange::SheetShift}}};
+    for (const auto& [field, kind] : typed) {
+        connect(edit(field), &QLineEdit::textChanged, this, [this, field = field, kind = kind] {
+            // Only what the user typed: the program's own setText clears the flag.
+            if (edit(field)->isModified())
+                recordChange(kind);
+        });
+    }
+}
+
+void Tview::recordChange(ProfileChange kind) {
+    if (m_showing)
+        return;
+    m_history.record(profile, kind);
+    if (!m_history.isClean())
+        markmodified();
+}
+
+void Tview::startHistory() {
+    m_history.start(profile);
+    Button10->setEnabled(false);
+}
+
+void Tview::undo() {
+    // A change no command recorded is undone first, rather than lost.
+    recordChange(ProfileChange::Other);
+    if (!m_history.stack().canUndo())
+        return;
+    m_history.undo();
+    Button10->setEnabled(!m_history.isClean());
+}
+
+void Tview::redo() {
+    if (!m_history.stack().canRedo())
+        return;
+    m_history.redo();
+    Button10->setEnabled(!m_history.isClean());
+}
+
+void Tview::showProfile(const PrintProfile& shown) {
+    const QScopedValueRollback showing(m_showing, true);
+    profile = shown;
+    const QString name = shownProfileName();
+    // The steps of a load, less those that read the file or size the window.
+    for (LoadStep step : {LoadStep::Positions, LoadStep::Format, LoadStep::SheetShifts,
+                          LoadStep::SheetPosition, LoadStep::Pictures, LoadStep::DigitSpacing,
+                          LoadStep::Fonts, LoadStep::Visibility, LoadStep::Switches})
+        showProfileStep(step, name, w.opt->ini());
+    // In the order they were ticked, as the profile keeps them.
+    restorePrintTicks(shown.printprofiles.join(QLatin1Char(',')));
+    for (int n : {firstDigitBlock, 1, 5, 7, 6})
+        setedit(n);
+    setform();
+    settext();
+    for (int n = 1; n <= blockCount; ++n)
+        paintLabel(n);
+    // The controls were filled from it; the profile is the history's, exactly.
+    profile = shown;
+}
