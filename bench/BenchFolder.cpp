@@ -17,16 +17,30 @@ namespace {
 const QString dataDir = QStringLiteral(ENVALO_DATA_DIR);
 const QString crlf = QStringLiteral("\r\n");
 
-// Surnames ending in -ов, -ев, -ин, -ёв: the feminine adds "а", the datives are regular.
+// Surnames ending in -ов, -ев, -ин, -ёв: the feminine adds "а", the datives are regular. Each
+// 100,000 recipients take fifty of them, so that the first 100,000 are the same at every size.
+constexpr size_t surnamesPerBlock = 50;
 constexpr std::array surnames = {
-    "Иванов",      "Смирнов",   "Кузнецов",   "Попов",    "Васильев", "Петров",   "Соколов",
-    "Михайлов",    "Новиков",   "Фёдоров",    "Морозов",  "Волков",   "Алексеев", "Лебедев",
-    "Семёнов",     "Егоров",    "Павлов",     "Козлов",   "Степанов", "Николаев", "Орлов",
-    "Андреев",     "Макаров",   "Никитин",    "Захаров",  "Зайцев",   "Соловьёв", "Борисов",
-    "Яковлев",     "Григорьев", "Романов",    "Воробьёв", "Сергеев",  "Кузьмин",  "Фролов",
-    "Александров", "Дмитриев",  "Королёв",    "Гусев",    "Киселёв",  "Ильин",    "Максимов",
-    "Поляков",     "Сорокин",   "Виноградов", "Ковалёв",  "Белов",    "Медведев", "Антонов",
-    "Тарасов"};
+    "Иванов", "Смирнов", "Кузнецов", "Попов", "Васильев", "Петров", "Соколов", "Михайлов",
+    "Новиков", "Фёдоров", "Морозов", "Волков", "Алексеев", "Лебедев", "Семёнов", "Егоров", "Павлов",
+    "Козлов", "Степанов", "Николаев", "Орлов", "Андреев", "Макаров", "Никитин", "Захаров", "Зайцев",
+    "Соловьёв", "Борисов", "Яковлев", "Григорьев", "Романов", "Воробьёв", "Сергеев", "Кузьмин",
+    "Фролов", "Александров", "Дмитриев", "Королёв", "Гусев", "Киселёв", "Ильин", "Максимов",
+    "Поляков", "Сорокин", "Виноградов", "Ковалёв", "Белов", "Медведев", "Антонов", "Тарасов",
+    // Taken only beyond the first 100,000 recipients, fifty for each further 100,000.
+    "Жуков", "Баранов", "Филиппов", "Комаров", "Давыдов", "Беляев", "Герасимов", "Богданов",
+    "Осипов", "Сидоров", "Матвеев", "Титов", "Марков", "Миронов", "Крылов", "Куликов", "Карпов",
+    "Власов", "Мельников", "Денисов", "Гаврилов", "Тихонов", "Казаков", "Афанасьев", "Данилов",
+    "Савельев", "Тимофеев", "Фомин", "Чернов", "Абрамов", "Мартынов", "Ефимов", "Федотов",
+    "Щербаков", "Назаров", "Калинин", "Исаев", "Чернышёв", "Быков", "Маслов", "Родионов",
+    "Коновалов", "Лазарев", "Воронин", "Климов", "Филатов", "Пономарёв", "Голубев", "Кудрявцев",
+    "Прохоров", "Наумов", "Потапов", "Журавлёв", "Овчинников", "Трофимов", "Леонов", "Соболев",
+    "Ермаков", "Колесников", "Гончаров", "Емельянов", "Никифоров", "Грачёв", "Котов", "Гришин",
+    "Ефремов", "Архипов", "Громов", "Кириллов", "Малышев", "Панов", "Моисеев", "Румянцев", "Акимов",
+    "Кондратьев", "Бирюков", "Горбунов", "Анисимов", "Ерёмин", "Тихомиров", "Галкин", "Лукьянов",
+    "Михеев", "Скворцов", "Юдин", "Белоусов", "Нестеров", "Симонов", "Прокофьев", "Харитонов",
+    "Князев", "Цветков", "Левин", "Митрофанов", "Воронов", "Аксёнов", "Софронов", "Мальцев",
+    "Логинов", "Горшков"};
 
 struct Declined {
     const char* nominative;
@@ -138,12 +152,13 @@ struct Recipient {
 // the names differ from one another whatever the letter case.
 Recipient recipient(int n) {
     const bool female = n % 2 == 1;
-    const int k = n / 2;
-    const QString surname = u8(surnames[size_t(k) % surnames.size()]);
+    const size_t block = size_t(n) / (2 * surnamesPerBlock * maleNames.size() * patronymics.size());
+    const size_t k = size_t(n) / 2;
+    const QString surname = u8(surnames[block * surnamesPerBlock + k % surnamesPerBlock]);
     const Declined& first =
-        (female ? femaleNames : maleNames)[size_t(k / int(surnames.size())) % maleNames.size()];
+        (female ? femaleNames : maleNames)[k / surnamesPerBlock % maleNames.size()];
     QString patronymic =
-        u8(patronymics[size_t(k / int(surnames.size() * maleNames.size())) % patronymics.size()]);
+        u8(patronymics[k / (surnamesPerBlock * maleNames.size()) % patronymics.size()]);
     QString patronymicDative = patronymic + QStringLiteral("у");
     QString surnameDative = surname + QStringLiteral("у");
     QString surnameOwn = surname;
@@ -170,7 +185,8 @@ void require(bool ok, const QString& what, const QSqlError& error = {}) {
 BenchFolder::BenchFolder(const Sizes& sizes) : m_sizes(sizes) {
     if (!m_dir.isValid())
         throw UserError(QStringLiteral("Не удалось создать временную папку."));
-    // Three names of one sex are taken once each: 50 * 40 * 25 per sex.
+    // Three names of one sex are taken once each: 50 * 40 * 25 per sex and block of surnames.
+    static_assert(surnames.size() % surnamesPerBlock == 0);
     const int distinct = 2 * int(surnames.size() * maleNames.size() * patronymics.size());
     if (m_sizes.recipients > distinct)
         throw UserError(QStringLiteral("Не больше %1 получателей.").arg(distinct));

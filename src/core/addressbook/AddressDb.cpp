@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -20,10 +22,15 @@ QString quoted(const QString& name) {
     return u'`' + inner.replace(u'`', QStringLiteral("``")) + u'`';
 }
 
-// Column names in SQL ignore letter case.
+// Column names in SQL ignore letter case. Callers mostly spell them as the table does,
+// which is looked for first: the columns of every row are asked for by name.
 int columnIn(const QStringList& columns, const QString& name) {
     if (name.isEmpty())
         return -1;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns.at(i) == name)
+            return i;
+    }
     for (int i = 0; i < columns.size(); ++i) {
         if (columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
             return i;
@@ -562,14 +569,21 @@ int TableCursor::rowCount() const {
 }
 
 bool TableCursor::locate(const QString& name) {
-    if (!m_open || m_nameIndex < 0)
+    const int row = rowNamed(name);
+    if (row < 0)
         return false;
+    m_pos = row;
+    return true;
+}
+
+int TableCursor::rowNamed(const QString& name) const {
+    if (!m_open || m_nameIndex < 0)
+        return -1;
     const auto found = m_byName.constFind(name.toCaseFolded());
     if (found == m_byName.cend() || found->isEmpty())
-        return false;
+        return -1;
     // Removed rows leave the index, so the first row listed is live.
-    m_pos = found->first();
-    return true;
+    return found->first();
 }
 
 bool TableCursor::locateMark() {
@@ -639,6 +653,98 @@ bool TableCursor::update(const QHash<QString, QVariant>& values) {
         index(m_pos);
     noteWrite(exact, wasCurrent);
     return true;
+}
+
+namespace {
+
+// Each row once, in table order, which is also the order of their ids in the file.
+void distinct(std::vector<int>& rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+}
+
+} // namespace
+
+int TableCursor::setFlags(const QString& column, const QStringList& names, bool value) {
+    const int at = flagColumn(column);
+    // Rows that hold the value already need no write.
+    std::vector<int> rows;
+    for (const QString& name : names) {
+        const int row = rowNamed(name);
+        if (row >= 0 && m_rows[size_t(row)].values.at(at).toBool() != value)
+            rows.push_back(row);
+    }
+    distinct(rows);
+    const bool wasCurrent = readIsCurrent();
+    AddressDb::Transaction transaction(m_db);
+    writeFlag(at, rows, value);
+    transaction.commit();
+    mirrorFlag(at, rows, value);
+    noteWrite(!m_kept.empty() && keptAsBound(m_kept[size_t(at)], qint64(value)), wasCurrent);
+    return int(rows.size());
+}
+
+int TableCursor::storeFlags(const QString& column,
+                            const std::vector<std::pair<QString, bool>>& values) {
+    const int at = flagColumn(column);
+    // A name that differs from its row wants the opposite of what the row holds, so every
+    // name of a row that differs wants the same.
+    std::vector<int> set;
+    std::vector<int> cleared;
+    for (const auto& [name, value] : values) {
+        const int row = rowNamed(name);
+        if (row >= 0 && m_rows[size_t(row)].values.at(at).toBool() != value)
+            (value ? set : cleared).push_back(row);
+    }
+    distinct(set);
+    distinct(cleared);
+    if (set.empty() && cleared.empty())
+        return 0;
+    const bool wasCurrent = readIsCurrent();
+    AddressDb::Transaction transaction(m_db);
+    bool setStored = false;
+    try {
+        writeFlag(at, set, true);
+        setStored = true;
+        writeFlag(at, cleared, false);
+    } catch (...) {
+        // What the first statement stored stays; the next refresh reads the rows again.
+        transaction.commit();
+        if (setStored)
+            mirrorFlag(at, set, true);
+        throw;
+    }
+    transaction.commit();
+    mirrorFlag(at, set, true);
+    mirrorFlag(at, cleared, false);
+    noteWrite(!m_kept.empty() && keptAsBound(m_kept[size_t(at)], qint64(1)), wasCurrent);
+    return int(set.size() + cleared.size());
+}
+
+int TableCursor::flagColumn(const QString& column) const {
+    const int at = requireColumn(column);
+    if (at == m_idColumn)
+        throw UserError(QStringLiteral("Поле id не изменяется."));
+    return at;
+}
+
+void TableCursor::writeFlag(int column, const std::vector<int>& rows, bool value) {
+    if (rows.empty())
+        return;
+    // SQLite takes the list of ids apart itself, so that any number of rows is one statement
+    // instead of one statement per row.
+    QJsonArray ids;
+    for (int row : rows)
+        ids.append(m_rows[size_t(row)].id);
+    m_db.exec(QStringLiteral("update %1 set %2=? where id in (select value from json_each(?))")
+                  .arg(quoted(m_table), quoted(m_columns.at(column))),
+              {qint64(value ? 1 : 0),
+               QString::fromUtf8(QJsonDocument(ids).toJson(QJsonDocument::Compact))});
+}
+
+void TableCursor::mirrorFlag(int column, const std::vector<int>& rows, bool value) {
+    for (int row : rows)
+        m_rows[size_t(row)].values[column] = QVariant(qint64(value ? 1 : 0));
 }
 
 const QString& TableCursor::updateStatement(const QVarLengthArray<int, 8>& columns) {

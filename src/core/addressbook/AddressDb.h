@@ -144,6 +144,22 @@ public:
     // program has deleted the row meanwhile: nothing is stored then and the row
     // stays as it was read until the next refresh.
     bool update(const QHash<QString, QVariant>& values);
+    // A yes/no column of many rows at once, for a list of names: a name stands for the row
+    // that locate() finds for it, and a name that locates none is passed over. Only rows
+    // that hold another value are written, in one statement per value whatever their
+    // number, within a transaction of their own (so neither is called inside one). Neither
+    // moves the cursor; each returns the number of rows written, and the rows show what the
+    // file holds afterwards, failure or not.
+    //
+    // Gives every row named the value: all of them or, when the write or the commit fails,
+    // none. The transaction is begun even when no row needs writing, so that a file another
+    // program holds is an error either way.
+    int setFlags(const QString& column, const QStringList& names, bool value);
+    // Stores the value paired with each name; a row named more than once is written when
+    // any of its names differs from it. Nothing is begun when nothing differs, so that a
+    // file another program holds or a read-only one is no error then. Rows to be set are
+    // written before rows to be cleared; when clearing fails, what setting stored stays.
+    int storeFlags(const QString& column, const std::vector<std::pair<QString, bool>>& values);
     // Add a row (insert, set, post); it becomes the current row.
     void insert(const QHash<QString, QVariant>& values);
     // Remove the current row; the cursor moves to the row after it.
@@ -156,6 +172,14 @@ private:
         bool removed = false;
     };
     int columnIndex(const QString& column) const;
+    // The row locate() finds for the name, -1 for none.
+    int rowNamed(const QString& name) const;
+    // The yes/no column for setFlags and storeFlags; refused when the cursor is not open.
+    int flagColumn(const QString& column) const;
+    // Gives these rows the value in one statement; rows and values as read stay untouched
+    // until mirrorFlag.
+    void writeFlag(int column, const std::vector<int>& rows, bool value);
+    void mirrorFlag(int column, const std::vector<int>& rows, bool value);
     // The update statement for these columns, in this order, made once per shape.
     const QString& updateStatement(const QVarLengthArray<int, 8>& columns);
     int requireColumn(const QString& column) const;

@@ -57,6 +57,22 @@ void CheckListModel::setAllChecked(bool checked) {
         emit dataChanged(index(0), index(count() - 1), {Qt::CheckStateRole});
 }
 
+QStringList CheckListModel::texts() const {
+    QStringList result;
+    result.reserve(count());
+    for (const Item& item : m_items)
+        result.append(item.text);
+    return result;
+}
+
+std::vector<std::pair<QString, bool>> CheckListModel::entries() const {
+    std::vector<std::pair<QString, bool>> result;
+    result.reserve(m_items.size());
+    for (const Item& item : m_items)
+        result.emplace_back(item.text, item.checked);
+    return result;
+}
+
 CheckListModel::Item CheckListModel::makeItem(const QString& text, bool checked) const {
     return Item{text, checked, m_order.key(text)};
 }

@@ -5,6 +5,8 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <QListWidget>
+#include <QStringList>
+#include <utility>
 #include <vector>
 
 // Lines with a check box each, kept in the order of NameOrder.
@@ -25,6 +27,9 @@ public:
     bool isChecked(int row) const { return m_items[size_t(row)].checked; }
     void setChecked(int row, bool checked);
     void setAllChecked(bool checked);
+    // Every line's text, and every line with its tick, in list order.
+    QStringList texts() const;
+    std::vector<std::pair<QString, bool>> entries() const;
 
     // Replaces every line at once, then sorts.
     void setLines(std::vector<std::pair<QString, bool>> lines);

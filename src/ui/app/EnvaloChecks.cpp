@@ -38,11 +38,7 @@ void Tfrm::checkAll() {
     // The lines change once the file holds the new state, so that a store that fails
     // (the file held by another program, say) leaves every tick as stored.
     try {
-        AddressDb::Transaction transaction(db);
-        for (int row = 0; row < lines.count(); ++row)
-            if (table->locate(lines.text(row)))
-                table->update({{QStringLiteral("galka"), state ? 1 : 0}});
-        transaction.commit();
+        table->setFlags(QStringLiteral("galka"), lines.texts(), state);
     } catch (...) {
         showStoredTicks();
         throw;
@@ -52,29 +48,11 @@ void Tfrm::checkAll() {
 }
 
 void Tfrm::storechecks() {
+    // Ticks are stored as they are made, so mostly nothing differs: then nothing is
+    // written, and a file that another program holds or that is read-only is no error.
     try {
         table->refresh();
-        const CheckListModel& lines = cb->lines();
-        // Ticks are stored as they are made, so mostly nothing differs: then nothing is
-        // written, and a file that another program holds or that is read-only is no error.
-        std::vector<int> differing;
-        for (int row = 0; row < lines.count(); ++row)
-            if (table->locate(lines.text(row)) &&
-                table->flag(QStringLiteral("galka")) != lines.isChecked(row))
-                differing.push_back(row);
-        if (differing.empty())
-            return;
-        AddressDb::Transaction transaction(db);
-        try {
-            for (int row : differing)
-                if (table->locate(lines.text(row)))
-                    table->update({{QStringLiteral("galka"), lines.isChecked(row) ? 1 : 0}});
-        } catch (...) {
-            // The marks stored before the error stay.
-            transaction.commit();
-            throw;
-        }
-        transaction.commit();
+        table->storeFlags(QStringLiteral("galka"), cb->lines().entries());
     } catch (const std::exception& e) {
         showStoredTicks();
         w.messages.notice(errorMessage(e));

@@ -111,10 +111,16 @@ private slots:
     void refreshSeesEveryChange();
     void transaction_data();
     void transaction();
+    void flags_data();
+    void flags();
+    void flagsFailures_data();
+    void flagsFailures();
     void sampleDatabase();
 
 private:
     QString makeDb(const QString& script, const QString& folder = {});
+    // Recipients with these names and galka values ("0110": one digit per row).
+    QString makeFlagged(const QStringList& names, const QString& flags);
 
     QTemporaryDir m_dir;
     int m_serial = 0;
@@ -650,6 +656,167 @@ void TestAddressDb::transaction() {
     AddressDb::Transaction next(db);
     next.commit();
     QCOMPARE(otherProgram(path, u"select galka from `table` order by id"_s), expected);
+}
+
+QString TestAddressDb::makeFlagged(const QStringList& names, const QString& flags) {
+    QString script = schema();
+    for (int i = 0; i < names.size(); ++i)
+        script += u"insert into `table` (name, galka) values (%1, %2);\n"_s.arg(sqlText(names[i]),
+                                                                                flags.at(i));
+    return makeDb(script);
+}
+
+namespace {
+
+// The galka values of the file, one digit per row in table order.
+QString storedFlags(const QString& path) {
+    return otherProgram(path, u"select galka from `table` order by id"_s).join(QString());
+}
+
+// Lines of the list as "name=1" or "name=0".
+std::vector<std::pair<QString, bool>> flagLines(const QStringList& lines) {
+    std::vector<std::pair<QString, bool>> result;
+    for (const QString& line : lines)
+        result.emplace_back(line.section(u'=', 0, 0), line.section(u'=', 1) == u"1"_s);
+    return result;
+}
+
+// Runs "set 1", "set 0" or "store" on the cursor.
+int changeFlags(TableCursor& cursor, const QString& operation, const QStringList& lines) {
+    if (operation == u"store"_s)
+        return cursor.storeFlags(u"galka"_s, flagLines(lines));
+    return cursor.setFlags(u"galka"_s, lines, operation == u"set 1"_s);
+}
+
+} // namespace
+
+void TestAddressDb::flags_data() {
+    QTest::addColumn<QString>("operation");  // "set 1", "set 0" or "store"
+    QTest::addColumn<QStringList>("stored"); // names in table order
+    QTest::addColumn<QString>("before");     // galka per row
+    QTest::addColumn<QStringList>("lines");  // names; for "store" each with "=1" or "=0"
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("written");
+    const QStringList four{"Петров", "Сидоров", "Кузнецов", "Орлов"};
+    QTest::newRow("set: every row") << u"set 1"_s << four << u"0000"_s << four << u"1111"_s << 4;
+    QTest::newRow("set: rows holding the value are not written")
+        << u"set 1"_s << four << u"1010"_s << four << u"1111"_s << 2;
+    QTest::newRow("set: clearing") << u"set 0"_s << four << u"1011"_s << four << u"0000"_s << 3;
+    QTest::newRow("set: only the rows named, letter case aside")
+        << u"set 1"_s << four << u"0000"_s << QStringList{"сидоров", "ОРЛОВ"} << u"0101"_s << 2;
+    QTest::newRow("set: a name twice is one row")
+        << u"set 1"_s << four << u"0000"_s << QStringList{"Петров", "петров"} << u"1000"_s << 1;
+    QTest::newRow("set: duplicates give the first in table order")
+        << u"set 1"_s << QStringList{"Петров", "Сидоров", "СИДОРОВ"} << u"000"_s
+        << QStringList{"сидоров"} << u"010"_s << 1;
+    QTest::newRow("set: a name of no row is passed over")
+        << u"set 1"_s << four << u"0000"_s << QStringList{"Смирнов", "Орлов Иван"} << u"0000"_s
+        << 0;
+    QTest::newRow("set: no names")
+        << u"set 1"_s << four << u"0000"_s << QStringList{} << u"0000"_s << 0;
+    QTest::newRow("store: ticks and unticks")
+        << u"store"_s << four << u"0110"_s
+        << QStringList{"Петров=1", "Сидоров=0", "Кузнецов=1", "Орлов=0"} << u"1010"_s << 2;
+    QTest::newRow("store: nothing differs")
+        << u"store"_s << four << u"0110"_s << QStringList{"Сидоров=1", "Орлов=0"} << u"0110"_s << 0;
+    QTest::newRow("store: only the rows named, letter case aside")
+        << u"store"_s << four << u"0000"_s << QStringList{"КУЗНЕЦОВ=1"} << u"0010"_s << 1;
+    // As when each line was stored in turn: the line that differs is written, the other not.
+    QTest::newRow("store: a row named twice takes the name that differs")
+        << u"store"_s << four << u"0000"_s << QStringList{"Орлов=1", "орлов=0"} << u"0001"_s << 1;
+    QTest::newRow("store: duplicates give the first in table order")
+        << u"store"_s << QStringList{"Петров", "Сидоров", "сидоров"} << u"000"_s
+        << QStringList{"СИДОРОВ=1"} << u"010"_s << 1;
+    QTest::newRow("store: a name of no row is passed over")
+        << u"store"_s << four << u"0000"_s << QStringList{"Смирнов=1", "Петров=1"} << u"1000"_s
+        << 1;
+}
+
+void TestAddressDb::flags() {
+    QFETCH(QString, operation);
+    QFETCH(QStringList, stored);
+    QFETCH(QString, before);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, after);
+    QFETCH(int, written);
+    const QString path = makeFlagged(stored, before);
+    AddressDb db;
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    cursor.next();
+    QCOMPARE(changeFlags(cursor, operation, lines), written);
+    // The cursor stays where it was.
+    QCOMPARE(cursor.integer(u"id"_s), 2);
+    QCOMPARE(storedFlags(path), after);
+    // The rows show what the file holds, before a refresh and after it.
+    TableCursor fresh = openRecipients(db);
+    QCOMPARE(rowsOf(cursor), rowsOf(fresh));
+    cursor.refresh();
+    QCOMPARE(rowsOf(cursor), rowsOf(fresh));
+}
+
+void TestAddressDb::flagsFailures_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("cause"); // "locked" or a condition of the trigger that refuses
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("message"); // %1 is the file's full path
+    const QString locked = u"Файл базы данных «%1» занят другой программой (database is locked). "
+                           "Попробуйте ещё раз чуть позже."_s;
+    const QString refused = u"Ошибка базы данных «%1» (отказано)."_s;
+    const QStringList all{"Петров", "Сидоров", "Кузнецов"};
+    QTest::newRow("set: file held by another program")
+        << u"set 1"_s << u"locked"_s << u"010"_s << all << u"010"_s << locked;
+    // The write lock is taken even when no row needs writing.
+    QTest::newRow("set: file held, every row holding the value")
+        << u"set 1"_s << u"locked"_s << u"111"_s << all << u"111"_s << locked;
+    QTest::newRow("set: one row refused, none stored")
+        << u"set 1"_s << u"new.name = 'Кузнецов'"_s << u"000"_s << all << u"000"_s << refused;
+    const QStringList mixed{"Петров=1", "Сидоров=0", "Кузнецов=1"};
+    QTest::newRow("store: file held by another program")
+        << u"store"_s << u"locked"_s << u"010"_s << mixed << u"010"_s << locked;
+    // As at closing: nothing to store, so the file is not asked for.
+    QTest::newRow("store: file held, nothing differs")
+        << u"store"_s << u"locked"_s << u"101"_s << mixed << u"101"_s << QString();
+    QTest::newRow("store: clearing refused, the ticks stay")
+        << u"store"_s << u"new.galka = 0"_s << u"010"_s << mixed << u"111"_s << refused;
+    QTest::newRow("store: ticking refused, nothing stored")
+        << u"store"_s << u"new.galka = 1"_s << u"010"_s << mixed << u"010"_s << refused;
+}
+
+void TestAddressDb::flagsFailures() {
+    QFETCH(QString, operation);
+    QFETCH(QString, cause);
+    QFETCH(QString, before);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, after);
+    QFETCH(QString, message);
+    const QString path = makeFlagged({"Петров", "Сидоров", "Кузнецов"}, before);
+    if (cause != u"locked"_s)
+        otherProgram(path, u"create trigger refuse before update of galka on `table` when %1 "
+                           "begin select raise(abort, 'отказано'); end"_s.arg(cause));
+    AddressDb db;
+    db.setBusyTimeout(200);
+    db.open(path);
+    TableCursor cursor = openRecipients(db);
+    std::optional<ForeignLock> lock;
+    if (cause == u"locked"_s) {
+        lock.emplace(path, ForeignLock::Kind::Write);
+        QVERIFY2(lock->held(), qPrintable(lock->error()));
+    }
+
+    QCOMPARE(errorOf([&] { changeFlags(cursor, operation, lines); }),
+             message.isEmpty() ? QString() : message.arg(path));
+    lock.reset();
+    QCOMPARE(storedFlags(path), after);
+    // A transaction left open would refuse the next one.
+    AddressDb::Transaction next(db);
+    next.commit();
+    TableCursor fresh = openRecipients(db);
+    QCOMPARE(rowsOf(cursor), rowsOf(fresh));
+    cursor.refresh();
+    QCOMPARE(rowsOf(cursor), rowsOf(fresh));
 }
 
 void TestAddressDb::sampleDatabase() {
