@@ -55,7 +55,8 @@ public:
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return m_busyTimeout; }
 
-    // The user's message for a failure of SQLite on the file at this path.
+    // The user's message for a failure of SQLite on the file at this path, or of the server
+    // this connection text names.
     static QString failureText(const QString& path, const QSqlError& error);
     // For reading. A write made through it directly goes unseen by the cursors' refresh;
     // writes belong in the statements here and in TableCursor.
