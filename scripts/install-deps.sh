@@ -4,10 +4,11 @@ set -euo pipefail
 
 packages=(
   cmake g++ make ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev qt6-translations-l10n
   libjpeg62-turbo-dev libqpdf-dev
   xvfb xauth xdotool
   cups cups-client printer-driver-cups-pdf poppler-utils
+  postgresql
   fonts-liberation2 fonts-dejavu-core
 )
 

@@ -12,10 +12,14 @@ bash "$root/scripts/build.sh" -DENVALO_WARNINGS_AS_ERRORS=ON
 export XDG_RUNTIME_DIR="$root/build/test-runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 # The print tests print through an isolated CUPS daemon with a PDF queue as the
-# default printer; it is stopped whatever the tests' outcome.
+# default printer, and the address book tests also run on a private PostgreSQL server;
+# both are stopped whatever the tests' outcome.
 cups_dir="$root/build/cups-test"
-trap 'bash "$root/scripts/cups-test.sh" stop "$cups_dir"' EXIT
+pg_dir="$root/build/pg-test"
+trap 'bash "$root/scripts/pg-test.sh" stop "$pg_dir"; bash "$root/scripts/cups-test.sh" stop "$cups_dir"' EXIT
 cups_env="$(bash "$root/scripts/cups-test.sh" start "$cups_dir")"
 eval "$cups_env"
+pg_env="$(bash "$root/scripts/pg-test.sh" start "$pg_dir")"
+eval "$pg_env"
 cd "$root/build"
 ctest --output-on-failure --parallel "$(nproc)" "$@"

@@ -1,16 +1,21 @@
 #include "core/addressbook/AddressDb.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/SqlScript.h"
+
+#include "ServerSchema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
+#include <QUrlQuery>
 #include <algorithm>
 #include <map>
 #include <utility>
@@ -20,6 +25,11 @@ namespace {
 QString quoted(const QString& name) {
     QString inner = name;
     return u'`' + inner.replace(u'`', QStringLiteral("``")) + u'`';
+}
+
+QString serverQuoted(const QString& name) {
+    QString inner = name;
+    return u'"' + inner.replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 // Column names in SQL ignore letter case. Callers mostly spell them as the table does,
@@ -48,6 +58,13 @@ QSqlQuery runOn(const QSqlDatabase& db, const QString& path, const QString& sql,
                 const QVariantList& values = {}) {
     requireOpen(db);
     QSqlQuery query(db);
+    // Qt's PostgreSQL driver prepares a statement as a PREPARE of its own, which the server
+    // refuses for set, begin, commit and DDL; without values there is nothing to prepare for.
+    if (values.isEmpty() && db.driverName() == QLatin1String("QPSQL")) {
+        if (!query.exec(sql))
+            throw UserError(AddressDb::failureText(path, query.lastError()));
+        return query;
+    }
     if (!query.prepare(sql))
         throw UserError(AddressDb::failureText(path, query.lastError()));
     for (const QVariant& value : values)
@@ -95,17 +112,143 @@ QString emptyFile(const QString& path) {
 }
 
 QString missingTable(const QString& path, const QString& table) {
+    if (AddressDb::isServerText(path))
+        return QStringLiteral("В базе данных «%1» нет таблицы «%2».").arg(path, table);
     return QStringLiteral("В файле базы данных «%1» нет таблицы «%2».").arg(shownPath(path), table);
 }
 
 QString missingColumn(const QString& path, const QString& table, const QString& column) {
+    if (AddressDb::isServerText(path))
+        return QStringLiteral("В таблице «%2» базы данных «%1» нет поля «%3».")
+            .arg(path, table, column);
     return QStringLiteral("В таблице «%2» файла базы данных «%1» нет поля «%3».")
         .arg(shownPath(path), table, column);
 }
 
+// Where libpq is to connect, from a connection text in its URI form.
+struct ServerTarget {
+    QString host;
+    int port = -1;
+    QString database;
+    QString user;
+    // Other libpq parameters of the text (sslmode, connect_timeout, ...), as "key=value".
+    QStringList options;
+};
+
+ServerTarget serverTarget(const QString& text) {
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid())
+        throw UserError(QStringLiteral("Строка подключения к серверу базы данных «%1» записана "
+                                       "неверно (%2).")
+                            .arg(text, url.errorString()));
+    QUrlQuery query(url);
+    // A password kept in the settings file would be readable by anyone who can read the file.
+    if (!url.password().isEmpty() || query.hasQueryItem(QStringLiteral("password")))
+        throw UserError(QStringLiteral("В строке подключения к серверу базы данных не должно быть "
+                                       "пароля: его берут из файла ~/.pgpass или из переменной "
+                                       "окружения PGPASSWORD."));
+    ServerTarget target;
+    target.host = url.host(QUrl::FullyDecoded);
+    target.port = url.port(-1);
+    target.database = url.path(QUrl::FullyDecoded).mid(1);
+    target.user = url.userName(QUrl::FullyDecoded);
+    const auto items = query.queryItems(QUrl::FullyDecoded);
+    for (const auto& [key, value] : items) {
+        if (key == u"host")
+            target.host = value;
+        else if (key == u"port")
+            target.port = value.toInt();
+        else if (key == u"dbname")
+            target.database = value;
+        else if (key == u"user")
+            target.user = value;
+        else
+            target.options.append(key + u'=' + value);
+    }
+    return target;
+}
+
+// The columns each table of the address book must have on a server; profile is left out, as
+// createcolumn() adds it to an address book from before profiles.
+const std::map<QString, QStringList>& serverColumns() {
+    static const std::map<QString, QStringList> columns{
+        {QStringLiteral("table"),
+         {QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("komy"),
+          QStringLiteral("kyda"), QStringLiteral("intyda"), QStringLiteral("galka"),
+          QStringLiteral("groups")}},
+        {QStringLiteral("table2"),
+         {QStringLiteral("id"), QStringLiteral("otkogo"), QStringLiteral("otkyda"),
+          QStringLiteral("intyt"), QStringLiteral("default")}},
+        {QStringLiteral("groups"),
+         {QStringLiteral("id"), QStringLiteral("pname"), QStringLiteral("check")}},
+    };
+    return columns;
+}
+
+// libpq reports a failure to connect by its text alone, without an SQLSTATE; the server's
+// part of it may be in Russian when the server speaks Russian.
+QString serverFailureText(const QString& text, const QSqlError& error) {
+    QString engine = error.databaseText().simplified();
+    if (engine.isEmpty())
+        engine = error.driverText().simplified();
+    const QString said = engine.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(engine);
+    const QString code = error.nativeErrorCode();
+    const auto says = [&engine](std::initializer_list<const char*> parts) {
+        return std::any_of(parts.begin(), parts.end(), [&engine](const char* part) {
+            return engine.contains(QString::fromUtf8(part), Qt::CaseInsensitive);
+        });
+    };
+    const bool missing = says({"does not exist", "не существует"});
+    if (code == u"28P01" || says({"password authentication failed", "no password supplied",
+                                  "проверку подлинности (по паролю)", "пароль не указан"}))
+        return QStringLiteral("Сервер базы данных «%1» не принял пароль%2. Пароль берётся из файла "
+                              "~/.pgpass или из переменной окружения PGPASSWORD.")
+            .arg(text, said);
+    if (code == u"3D000" || (missing && says({"database \"", "база данных \""})))
+        return QStringLiteral("На сервере нет базы данных «%1»%2.")
+            .arg(QUrl(text).path(QUrl::FullyDecoded).mid(1), said);
+    if (missing && says({"role \"", "роль \""}))
+        return QStringLiteral("Сервер базы данных «%1» не знает такого пользователя%2.")
+            .arg(text, said);
+    if (code == u"42501" || code == u"28000" ||
+        says({"permission denied", "pg_hba.conf", "нет доступа", "доступ запрещён"}))
+        return QStringLiteral("Нет прав на работу с базой данных «%1»%2. Права даёт "
+                              "администратор сервера.")
+            .arg(text, said);
+    if (code == u"42P01") {
+        static const QRegularExpression relation(QStringLiteral("\"([^\"]+)\""));
+        if (const auto match = relation.match(engine); match.hasMatch())
+            return missingTable(text, match.captured(1));
+    }
+    if (code == u"25006")
+        return QStringLiteral("База данных «%1» открыта только для чтения, изменения не "
+                              "сохранены%2.")
+            .arg(text, said);
+    if (code == u"55P03" || code == u"40P01")
+        return QStringLiteral("База данных «%1» занята другой программой%2. Попробуйте ещё раз "
+                              "чуть позже.")
+            .arg(text, said);
+    if (code.startsWith(u"08") ||
+        (code.isEmpty() &&
+         says({"could not connect", "connection to server", "connection refused",
+               "no such file or directory", "could not translate host name", "timeout expired",
+               "server closed the connection", "no connection to the server"})))
+        return QStringLiteral("Сервер базы данных «%1» недоступен%2. Проверьте, что сервер "
+                              "запущен и строка подключения верна.")
+            .arg(text, said);
+    return QStringLiteral("Ошибка базы данных «%1»%2.").arg(text, said);
+}
+
 } // namespace
 
+bool AddressDb::isServerText(const QString& target) {
+    return target.startsWith(QLatin1String("postgresql://")) ||
+           target.startsWith(QLatin1String("postgres://"));
+}
+
 QString AddressDb::failureText(const QString& path, const QSqlError& error) {
+    if (isServerText(path))
+        return serverFailureText(path, error);
     QString engine = error.databaseText().trimmed();
     if (engine.isEmpty())
         engine = error.driverText().trimmed();
@@ -191,8 +334,13 @@ AddressDb::~AddressDb() {
 }
 
 void AddressDb::open(const QString& path, const QStringList& tables, Access access) {
+    if (isServerText(path)) {
+        openServer(path, tables, access);
+        return;
+    }
     const bool readOnly = access == Access::ReadOnly;
     close();
+    m_backend = Backend::File;
     const QString absolute = QFileInfo(path).absoluteFilePath();
     // SQLite would call each of these "unable to open" or take an empty file for an
     // empty database; the user is told what is there instead.
@@ -205,10 +353,7 @@ void AddressDb::open(const QString& path, const QStringList& tables, Access acce
     if (file.size() == 0 && QFileInfo(absolute + QStringLiteral("-wal")).size() == 0)
         throw UserError(emptyFile(absolute));
     {
-        QSqlDatabase db =
-            QSqlDatabase::contains(m_connectionName)
-                ? QSqlDatabase::database(m_connectionName, false)
-                : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        QSqlDatabase db = connection(QStringLiteral("QSQLITE"));
         // mode=rw or ro: SQLite refuses a missing file instead of creating an empty one.
         // An encoded URI keeps '#', '?', '%' and spaces part of the file name.
         // The busy timeout is in force from the first statement on, the probe included.
@@ -263,9 +408,101 @@ void AddressDb::open(const QString& path, const QStringList& tables, Access acce
     ++m_changes.opened;
 }
 
+void AddressDb::openServer(const QString& text, const QStringList& tables, Access access) {
+    close();
+    m_backend = Backend::Server;
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        throw UserError(QStringLiteral("Для базы данных на сервере PostgreSQL нужен драйвер Qt "
+                                       "для PostgreSQL (пакет libqt6sql6-psql)."));
+    const ServerTarget target = serverTarget(text);
+    {
+        QSqlDatabase db = connection(QStringLiteral("QPSQL"));
+        db.setHostName(target.host);
+        db.setPort(target.port);
+        db.setDatabaseName(target.database);
+        db.setUserName(target.user);
+        // An empty password lets libpq take it from ~/.pgpass or PGPASSWORD.
+        db.setPassword(QString());
+        db.setConnectOptions(target.options.join(u';'));
+        if (!db.open())
+            throw UserError(failureText(text, db.lastError()));
+        try {
+            // A row another session is writing is waited for as long as SQLite waits for the
+            // file.
+            runOn(db, text, QStringLiteral("set lock_timeout = %1").arg(m_busyTimeout));
+            if (access == Access::ReadOnly)
+                runOn(db, text, QStringLiteral("set default_transaction_read_only = on"));
+
+            // The catalogue rather than information_schema: it lists tables the role may not
+            // read as well, and a refusal then names the missing right instead of the table.
+            QHash<QString, QStringList> present;
+            QSqlQuery columns = runOn(
+                db, text,
+                QStringLiteral("select c.relname, a.attname from pg_catalog.pg_class c join "
+                               "pg_catalog.pg_attribute a on a.attrelid = c.oid where c.relkind in "
+                               "('r', 'p', 'v') and a.attnum > 0 and not a.attisdropped and "
+                               "pg_catalog.pg_table_is_visible(c.oid) and c.relname in ('table', "
+                               "'table2', 'groups')"));
+            while (columns.next())
+                present[columns.value(0).toString()].append(columns.value(1).toString());
+            if (present.isEmpty() && access != Access::ReadOnly) {
+                runOn(db, text, QStringLiteral("begin"));
+                try {
+                    for (const QString& statement : sqlStatements(QString::fromUtf16(serverSchema)))
+                        runOn(db, text, statement);
+                    runOn(db, text, QStringLiteral("commit"));
+                } catch (const UserError&) {
+                    db.rollback();
+                    throw;
+                }
+                for (const auto& [table, names] : serverColumns())
+                    present.insert(table, names);
+            }
+            for (const auto& [table, names] : serverColumns()) {
+                const auto found = present.constFind(table);
+                if (found == present.cend())
+                    continue;
+                for (const QString& column : names) {
+                    if (!found->contains(column))
+                        throw UserError(missingColumn(text, table, column));
+                }
+            }
+            for (const QString& table : tables) {
+                if (!present.contains(table))
+                    throw UserError(missingTable(text, table));
+            }
+        } catch (const UserError&) {
+            db.close();
+            throw;
+        }
+    }
+    m_path = text;
+    ++m_changes.opened;
+}
+
+QSqlDatabase AddressDb::connection(const QString& driver) {
+    if (QSqlDatabase::contains(m_connectionName)) {
+        {
+            const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            if (db.driverName() == driver)
+                return db;
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+    return QSqlDatabase::addDatabase(driver, m_connectionName);
+}
+
+QString AddressDb::quoted(const QString& name) const {
+    return onServer() ? serverQuoted(name) : ::quoted(name);
+}
+
 void AddressDb::setBusyTimeout(int milliseconds) {
     m_busyTimeout = milliseconds;
-    if (isOpen())
+    if (!isOpen())
+        return;
+    if (onServer())
+        run(QStringLiteral("set lock_timeout = %1").arg(milliseconds));
+    else
         run(QStringLiteral("pragma busy_timeout=%1").arg(milliseconds));
 }
 
@@ -300,19 +537,24 @@ bool AddressDb::createcolumn() {
         return false;
     ++m_changes.writes;
     QSqlQuery query(database());
-    return query.exec(QStringLiteral("alter table `table` add profile text"));
+    return query.exec(
+        QStringLiteral("alter table %1 add profile text").arg(quoted(QStringLiteral("table"))));
 }
 
 void AddressDb::resetProfiles(const QString& profile) {
-    exec(QStringLiteral("update `table` set profile=?"), {profile});
+    exec(QStringLiteral("update %1 set profile=?").arg(quoted(QStringLiteral("table"))), {profile});
 }
 
 void AddressDb::renameProfile(const QString& newName, const QString& oldName) {
-    exec(QStringLiteral("update `table` set profile=? where profile=?"), {newName, oldName});
+    exec(QStringLiteral("update %1 set profile=? where profile=?")
+             .arg(quoted(QStringLiteral("table"))),
+         {newName, oldName});
 }
 
 void AddressDb::removeProfile(const QString& first, const QString& gone) {
-    exec(QStringLiteral("update `table` set profile=? where profile=?"), {first, gone});
+    exec(QStringLiteral("update %1 set profile=? where profile=?")
+             .arg(quoted(QStringLiteral("table"))),
+         {first, gone});
 }
 
 QSqlQuery& AddressDb::prepared(const QString& sql) {
@@ -336,8 +578,10 @@ void AddressDb::exec(const QString& sql, const QVariantList& values) {
     run(sql, values);
 }
 
+// A server keeps no count of other sessions' commits that could be asked for as cheaply, so
+// there a cursor reads its table again on every refresh.
 qint64 AddressDb::dataVersion() {
-    if (!isOpen())
+    if (!isOpen() || onServer())
         return -1;
     QSqlQuery& query = prepared(QStringLiteral("pragma data_version"));
     qint64 version = -1;
@@ -350,9 +594,9 @@ qint64 AddressDb::dataVersion() {
 
 // "begin immediate" takes the write lock at once, waiting out the busy timeout;
 // a plain "begin" that reads first fails at its first write, without waiting,
-// when another program wrote meanwhile.
+// when another program wrote meanwhile. A server locks row by row as they are written.
 AddressDb::Transaction::Transaction(AddressDb& db) : m_db(db) {
-    m_db.run(QStringLiteral("begin immediate"));
+    m_db.run(m_db.onServer() ? QStringLiteral("begin") : QStringLiteral("begin immediate"));
 }
 
 AddressDb::Transaction::~Transaction() {
@@ -389,7 +633,7 @@ void TableCursor::open() {
     const ReadState read{m_db.m_changes.opened, m_db.m_changes.writes, m_db.dataVersion()};
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("select * from %1 order by id").arg(quoted(m_table))))
+    if (!query.exec(QStringLiteral("select * from %1 order by id").arg(m_db.quoted(m_table))))
         m_db.fail(query.lastError());
 
     const QSqlRecord record = query.record();
@@ -485,6 +729,9 @@ TableCursor::Kept TableCursor::keptFor(const QString& declared) {
 }
 
 std::vector<TableCursor::Kept> TableCursor::keptValues(const QStringList& columns) const {
+    // A server re-reads on every refresh anyway.
+    if (m_db.onServer())
+        return {};
     const QSqlDatabase db = m_db.database();
     // A trigger may change other rows or columns, and a unique index with REPLACE may
     // remove rows: then only a read shows what a write did.
@@ -500,7 +747,7 @@ std::vector<TableCursor::Kept> TableCursor::keptValues(const QStringList& column
 
     QSqlQuery info(db);
     info.setForwardOnly(true);
-    if (!info.exec(QStringLiteral("pragma table_xinfo(%1)").arg(quoted(m_table))))
+    if (!info.exec(QStringLiteral("pragma table_xinfo(%1)").arg(m_db.quoted(m_table))))
         return {};
     std::vector<Kept> kept(size_t(columns.size()), Kept::Unsure);
     int described = 0;
@@ -733,11 +980,20 @@ void TableCursor::writeFlag(int column, const std::vector<int>& rows, bool value
         return;
     // SQLite takes the list of ids apart itself, so that any number of rows is one statement
     // instead of one statement per row.
+    if (m_db.onServer()) {
+        QStringList ids;
+        for (int row : rows)
+            ids.append(QString::number(m_rows[size_t(row)].id));
+        m_db.exec(QStringLiteral("update %1 set %2=? where id = any(cast(? as bigint[]))")
+                      .arg(m_db.quoted(m_table), m_db.quoted(m_columns.at(column))),
+                  {qint64(value ? 1 : 0), u'{' + ids.join(u',') + u'}'});
+        return;
+    }
     QJsonArray ids;
     for (int row : rows)
         ids.append(m_rows[size_t(row)].id);
     m_db.exec(QStringLiteral("update %1 set %2=? where id in (select value from json_each(?))")
-                  .arg(quoted(m_table), quoted(m_columns.at(column))),
+                  .arg(m_db.quoted(m_table), m_db.quoted(m_columns.at(column))),
               {qint64(value ? 1 : 0),
                QString::fromUtf8(QJsonDocument(ids).toJson(QJsonDocument::Compact))});
 }
@@ -754,10 +1010,10 @@ const QString& TableCursor::updateStatement(const QVarLengthArray<int, 8>& colum
     }
     QStringList assignments;
     for (int column : columns)
-        assignments.append(quoted(m_columns.at(column)) + QStringLiteral("=?"));
+        assignments.append(m_db.quoted(m_columns.at(column)) + QStringLiteral("=?"));
     m_updateStatements.emplace_back(
         columns, QStringLiteral("update %1 set %2 where id=?")
-                     .arg(quoted(m_table), assignments.join(QStringLiteral(", "))));
+                     .arg(m_db.quoted(m_table), assignments.join(QStringLiteral(", "))));
     return m_updateStatements.back().second;
 }
 
@@ -772,22 +1028,29 @@ void TableCursor::insert(const QHash<QString, QVariant>& values) {
         // The new row must come last in table order, which SQLite's own id ensures.
         if (column == m_idColumn)
             throw UserError(QStringLiteral("Поле id назначает база данных."));
-        names.append(quoted(m_columns.at(column)));
+        names.append(m_db.quoted(m_columns.at(column)));
         bound.append(storable(it.value()));
         targets.push_back(column);
     }
     const QString sql =
         names.isEmpty()
-            ? QStringLiteral("insert into %1 default values").arg(quoted(m_table))
+            ? QStringLiteral("insert into %1 default values").arg(m_db.quoted(m_table))
             : QStringLiteral("insert into %1 (%2) values (%3)")
-                  .arg(quoted(m_table), names.join(QStringLiteral(", ")),
+                  .arg(m_db.quoted(m_table), names.join(QStringLiteral(", ")),
                        QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     // The new row is held as bound, not as read (defaults of other columns): a refresh reads.
     ++m_db.m_changes.writes;
-    const QSqlQuery query = m_db.run(sql, bound);
-
     Row row;
-    row.id = query.lastInsertId().toLongLong();
+    if (m_db.onServer()) {
+        // Qt's driver gives no last id for PostgreSQL's tables, which have no row OIDs.
+        QSqlQuery query = m_db.run(sql + QStringLiteral(" returning id"), bound);
+        if (!query.next())
+            m_db.fail(query.lastError());
+        row.id = query.value(0).toLongLong();
+    } else {
+        const QSqlQuery query = m_db.run(sql, bound);
+        row.id = query.lastInsertId().toLongLong();
+    }
     row.values.resize(m_columns.size());
     row.values[m_idColumn] = row.id;
     for (std::size_t i = 0; i < targets.size(); ++i)
@@ -805,7 +1068,7 @@ void TableCursor::remove() {
     // No row deleted means another program removed it first: gone either way.
     ++m_db.m_changes.writes;
     QSqlQuery& query =
-        m_db.prepared(QStringLiteral("delete from %1 where id=?").arg(quoted(m_table)));
+        m_db.prepared(QStringLiteral("delete from %1 where id=?").arg(m_db.quoted(m_table)));
     query.bindValue(0, current().id);
     if (!query.exec())
         m_db.fail(query.lastError());

@@ -13,7 +13,10 @@
 
 // The address database file: one named SQLite connection, opened only on a
 // file that exists, in WAL mode with a busy timeout so another program may use
-// the file meanwhile.
+// the file meanwhile. Given a connection text instead of a path, the same address book
+// lives on a PostgreSQL server ("postgresql://host:port/name?user=..." or, through a
+// socket folder, "postgresql:///name?host=/folder&user=..."); its password never appears
+// in the text: libpq takes it from ~/.pgpass or PGPASSWORD.
 //
 // Every failure is thrown as a UserError whose Russian text names the file and
 // what is wrong with it (missing, empty, not a database, damaged, a table
@@ -37,17 +40,23 @@ public:
     // write, and the file keeps its journal mode. ReadWriteAsIs is for a program that
     // writes only to roll back: the file keeps its journal mode, which otherwise becomes
     // WAL, so that it stays byte for byte as it was.
+    //
+    // On a server, an empty database gets the three tables of data/schema-postgresql.sql,
+    // and a table of the address book lacking one of its columns is refused.
     void open(const QString& path, const QStringList& tables = {},
               Access access = Access::ReadWrite);
+    // A connection text of a PostgreSQL server rather than the path of a file.
+    static bool isServerText(const QString& target);
     void close();
     bool isOpen() const;
-    // The file as opened, absolute.
+    // The file as opened, absolute, or the server's connection text.
     const QString& path() const { return m_path; }
     // Milliseconds; applies at once to an open file and to every later opening.
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return m_busyTimeout; }
 
-    // The user's message for a failure of SQLite on the file at this path.
+    // The user's message for a failure of SQLite on the file at this path, or of the server
+    // this connection text names.
     static QString failureText(const QString& path, const QSqlError& error);
     // For reading. A write made through it directly goes unseen by the cursors' refresh;
     // writes belong in the statements here and in TableCursor.
@@ -76,6 +85,14 @@ public:
 private:
     friend class TableCursor;
 
+    enum class Backend { File, Server };
+    bool onServer() const { return m_backend == Backend::Server; }
+    void openServer(const QString& text, const QStringList& tables, Access access);
+    // The named connection with this driver, made anew when it had another one.
+    QSqlDatabase connection(const QString& driver);
+    // A table or column name as the backend quotes it.
+    QString quoted(const QString& name) const;
+
     void exec(const QString& sql, const QVariantList& values);
     // Runs a statement on the open file; a failure is thrown with failureText.
     QSqlQuery run(const QString& sql, const QVariantList& values = {});
@@ -99,6 +116,7 @@ private:
 
     QString m_connectionName;
     QString m_path;
+    Backend m_backend = Backend::File;
     int m_busyTimeout = defaultBusyTimeout;
     QHash<QString, QSqlQuery> m_statements;
     Changes& m_changes;

@@ -84,6 +84,13 @@ void runSqlScriptFile(const QString& databasePath, const QString& script) {
         throw UserError(failure);
 }
 
+QStringList sqlStatements(const QString& script) {
+    QStringList texts;
+    for (const Statement& statement : splitStatements(script))
+        texts.append(statement.text);
+    return texts;
+}
+
 QString readTextFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
