@@ -24,6 +24,8 @@ ProgramOptions ProgramOptions::read(const IniFile& ini, const QString& currentPr
     options.printdelay = ini.readString(section, QStringLiteral("printdelay"), defaults.printdelay);
     options.pdmode = ini.readString(section, QStringLiteral("pdmode"), defaults.pdmode);
     options.importmap = ini.readString(section, QStringLiteral("importmap"), defaults.importmap);
+    options.addressbook =
+        ini.readString(section, QStringLiteral("addressbook"), defaults.addressbook);
     return options;
 }
 
@@ -38,4 +40,13 @@ void ProgramOptions::writeDelay(IniFile& ini, const QString& printdelay, const Q
 
 void ProgramOptions::writeImportMap(IniFile& ini, const QString& mapping) {
     ini.writeString(section, QStringLiteral("importmap"), mapping);
+}
+
+void ProgramOptions::writeAddressBook(IniFile& ini, const QString& location) {
+    ini.writeString(section, QStringLiteral("addressbook"), location.trimmed());
+}
+
+QString ProgramOptions::addressBookIn(const QString& appdir) const {
+    const QString location = addressbook.trimmed();
+    return location.isEmpty() ? appdir + QStringLiteral("Convert.mdb") : location;
 }

@@ -17,6 +17,9 @@ struct ProgramOptions {
     QString pdmode = QStringLiteral("1");
     // The column mapping of the last address import, as ColumnMapping keeps it in text.
     QString importmap;
+    // Where the address book is: empty for the file Convert.mdb in the program folder,
+    // else a PostgreSQL connection text.
+    QString addressbook;
 
     // The texts as the print run and the delay window count with them.
     int printDelaySeconds() const;
@@ -28,4 +31,9 @@ struct ProgramOptions {
     static void writeProfile(IniFile& ini, const QString& name);
     static void writeDelay(IniFile& ini, const QString& printdelay, const QString& pdmode);
     static void writeImportMap(IniFile& ini, const QString& mapping);
+    static void writeAddressBook(IniFile& ini, const QString& location);
+
+    // The address book to open: the connection text, or the file in the program
+    // folder `appdir` (with a trailing separator).
+    QString addressBookIn(const QString& appdir) const;
 };

@@ -65,31 +65,49 @@ void Tfrm::creationStep() {
             scrDpiX = qRound(screen->logicalDotsPerInchX());
             scrDpiY = qRound(screen->logicalDotsPerInchY());
         }
-        checkedgroups.clear();
-        db.close();
-        db.open(appdir + QStringLiteral("Convert.mdb"), addressTables);
-        columnadded = db.createcolumn();
-        // Reopened so that the cursors see a column just added.
-        db.close();
-        db.open(appdir + QStringLiteral("Convert.mdb"));
-        table = std::make_unique<TableCursor>(db, QStringLiteral("table"), QStringLiteral("name"));
-        table2 = std::make_unique<TableCursor>(db, QStringLiteral("table2"),
-                                               QStringLiteral("otkogo"), QStringLiteral("default"));
-        groups = std::make_unique<TableCursor>(db, QStringLiteral("groups"),
-                                               QStringLiteral("pname"), QStringLiteral("check"));
-        table->open();
-        table2->open();
-        groups->open();
-        pages->setCurrentIndex(0);
-        m_recipientPage = true;
-        loadgroups();
-        loadlists();
-        loadrecords();
-        applyPage();
+        openAddressBook();
         Timer1.start();
     } catch (const std::exception& e) {
         w.messages.notice(errorMessage(e));
     }
+}
+
+QString Tfrm::addressBookLocation() const {
+    // A settings file that cannot be read leaves the embedded address book, as it always was.
+    try {
+        return ProgramOptions::read(IniFile(appdir + QStringLiteral("envalo.ini")))
+            .addressBookIn(appdir);
+    } catch (const std::exception&) {
+        return appdir + QStringLiteral("Convert.mdb");
+    }
+}
+
+void Tfrm::openAddressBook() {
+    const QString location = addressBookLocation();
+    table.reset();
+    table2.reset();
+    groups.reset();
+    checkedgroups.clear();
+    db.close();
+    db.open(location, addressTables);
+    columnadded = db.createcolumn();
+    // Reopened so that the cursors see a column just added.
+    db.close();
+    db.open(location);
+    table = std::make_unique<TableCursor>(db, QStringLiteral("table"), QStringLiteral("name"));
+    table2 = std::make_unique<TableCursor>(db, QStringLiteral("table2"), QStringLiteral("otkogo"),
+                                           QStringLiteral("default"));
+    groups = std::make_unique<TableCursor>(db, QStringLiteral("groups"), QStringLiteral("pname"),
+                                           QStringLiteral("check"));
+    table->open();
+    table2->open();
+    groups->open();
+    pages->setCurrentIndex(0);
+    m_recipientPage = true;
+    loadgroups();
+    loadlists();
+    loadrecords();
+    applyPage();
 }
 
 void Tfrm::updateformats() {

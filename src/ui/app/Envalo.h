@@ -64,6 +64,8 @@ public:
     // Addresses in and out, on the page shown.
     void importClick();
     void exportClick();
+    // "Адресная книга...": where the address book is kept.
+    void addressBookClick();
     void memberGroupsClick();
 
     // Check marks and search.
@@ -111,6 +113,10 @@ protected:
 
 private:
     void buildLayout();
+    // The address book the settings name (the embedded file when they name none), opened
+    // with its three cursors and shown in the lists.
+    void openAddressBook();
+    QString addressBookLocation() const;
     void buildCommands();
     void creationStep();
     void requestEnd();
@@ -170,6 +176,7 @@ private:
     QAction* menuGroups = nullptr;
     QAction* menuImport = nullptr;
     QAction* menuExport = nullptr;
+    QAction* menuAddressBook = nullptr;
     QMenu* cbMenu = nullptr; // context menu of the recipient list
     QAction* cbMenuDelete = nullptr;
     QAction* cbMenuShow = nullptr;

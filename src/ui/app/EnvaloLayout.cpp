@@ -238,6 +238,7 @@ void Tfrm::buildCommands() {
     menuPrintSettings = command(options, QStringLiteral("Настройки печати"), "menuPrintSettings");
     menuPrintSettings->setShortcut(QKeySequence(Qt::Key_F2));
     menuGroups = command(options, QStringLiteral("Группы..."), "menuGroups");
+    menuAddressBook = command(options, QStringLiteral("Адресная книга..."), "menuAddressBook");
     auto* help = menuBar()->addMenu(QStringLiteral("?"));
     menuAbout = command(help, QStringLiteral("О программе..."), "menuAbout");
 
@@ -274,6 +275,7 @@ void Tfrm::buildCommands() {
     on(menuGroups, &Tfrm::groupsClick);
     on(menuImport, &Tfrm::importClick);
     on(menuExport, &Tfrm::exportClick);
+    on(menuAddressBook, &Tfrm::addressBookClick);
     on(cbMenuGroups, &Tfrm::memberGroupsClick);
     connect(deleteAction, &QAction::triggered, this,
             [this] { guarded(w.messages, [this] { deleteClick(false); }); });

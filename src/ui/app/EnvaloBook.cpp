@@ -1,10 +1,11 @@
-// The main window's address import and export, on the page shown.
+// The main window's address book: where it is kept, and addresses in and out of it.
 #include "ui/app/Envalo.h"
 
 #include "core/UserError.h"
 #include "core/addressbook/AddressImport.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "ui/addressbook/AddressBookPlace.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/ImportMapping.h"
 #include "ui/common/Messages.h"
@@ -147,4 +148,16 @@ void Tfrm::exportClick() {
                         : int(names.size());
     w.messages.notice(
         QStringLiteral("Записей сохранено: %1.\r\nФайл: %2").arg(records).arg(native(file)));
+}
+
+void Tfrm::addressBookClick() {
+    checkchanges();
+    IniFile& ini = w.opt->ini();
+    const QString current = ProgramOptions::read(ini).addressbook.trimmed();
+    AddressBookPlace window(this, w.messages, current);
+    if (w.messages.showModal(window) != QDialog::Accepted || window.location() == current)
+        return;
+    ProgramOptions::writeAddressBook(ini, window.location());
+    // The lists show the address book chosen at once.
+    openAddressBook();
 }
