@@ -15,9 +15,12 @@ struct OptionText {
 };
 
 // One table for the parser and the help, so that the help lists every option.
-const std::array<OptionText, 15> optionTexts{{
+const std::array<OptionText, 16> optionTexts{{
     {"folder", "ПАПКА",
      "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli"},
+    {"database", "АДРЕС",
+     "адресная книга: строка соединения с сервером PostgreSQL (postgresql://…) или файл; без "
+     "него — та, что указана в настройках программы (по умолчанию Convert.mdb в её папке)"},
     {"profile", "ПРОФИЛЬ",
      "профиль печати; можно повторять, порядок сохраняется. Без него — профили, отмеченные на "
      "печать в текущем профиле"},
@@ -100,6 +103,7 @@ QString helpText() {
         "  envalo-cli export ФАЙЛ [--folder ПАПКА] [--ticked | --group ГРУППА | --senders]\n"
         "                    [--format csv|vcard] [--encoding cp1251|utf-8]\n"
         "  envalo-cli --help\n"
+        "Каждая команда принимает и --database АДРЕС.\n"
         "\n"
         "Команды:\n"
         "  print             по конверту на каждого получателя в каждом профиле:\n"
@@ -175,18 +179,20 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
     };
     const QString folder = single("folder");
     line.folder = withSeparator(folder.isEmpty() ? defaultFolder : folder);
+    line.database = single("database");
 
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty())
         throw UsageError(QStringLiteral("Не указана команда: print, list, import или export. "
                                         "Справка: envalo-cli --help"));
     const QString& command = words.front();
-    // --folder and --help go with every command; any other option a command does not take
-    // is refused rather than ignored.
+    // --folder, --database and --help go with every command; any other option a command does not
+    // take is refused rather than ignored.
     auto allowOnly = [&](std::initializer_list<const char*> allowed, const QString& name) {
         for (const OptionText& o : optionTexts) {
             const QString option = text(o.name);
-            if (option == QLatin1String("folder") || option == QLatin1String("help"))
+            if (option == QLatin1String("folder") || option == QLatin1String("database") ||
+                option == QLatin1String("help"))
                 continue;
             const bool belongs = std::any_of(allowed.begin(), allowed.end(), [&](const char* a) {
                 return option == QLatin1String(a);

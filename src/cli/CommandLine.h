@@ -22,6 +22,8 @@ struct CommandLine {
     Command command = Command::Help;
     // The program folder with a trailing separator.
     QString folder;
+    // --database: the address book instead of the one the settings name.
+    QString database;
     QStringList profiles;
     RecipientChoice recipients;
     Output output = Output::AsWindow;

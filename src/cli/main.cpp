@@ -116,7 +116,7 @@ void requireDestination(const CommandLine& line) {
 }
 
 int print(const CommandLine& line, StderrMessages& messages) {
-    const ReadOnlyFolder folder(line.folder);
+    const ReadOnlyFolder folder(line.folder, line.database);
     const QStringList recipients = chooseRecipients(folder.book(), line.recipients);
     const QStringList profiles = chooseProfiles(folder.ini(), line.profiles);
     const std::vector<PlannedEnvelope> plan = planEnvelopes(recipients, profiles);
@@ -183,7 +183,7 @@ int print(const CommandLine& line, StderrMessages& messages) {
 }
 
 int list(const CommandLine& line) {
-    const ReadOnlyFolder folder(line.folder);
+    const ReadOnlyFolder folder(line.folder, line.database);
     switch (line.command) {
     case CommandLine::Command::ListProfiles:
         printLines(profileNames(folder.ini()));
@@ -247,7 +247,7 @@ void requireNameAndIndex(const ColumnMapping& mapping, const AddressTable& table
 }
 
 int importFile(const CommandLine& line) {
-    requireProgramFolder(line.folder);
+    requireProgramFolder(line.folder, line.database);
     const QByteArray data = readFile(line.file);
     // A picture or a workbook is refused even when --format names a text kind.
     const AddressFileKind detected = addressFileKind(data, line.file);
@@ -272,7 +272,7 @@ int importFile(const CommandLine& line) {
         line.folder, QStringLiteral("Папка «%1» открыта в программе «Печать конвертов»: "
                                     "закройте программу, прежде чем импортировать адреса."));
     AddressDb db(QStringLiteral("envalo-import"));
-    db.open(line.folder + QStringLiteral("Convert.mdb"),
+    db.open(addressBookOf(line.folder, line.database),
             {QStringLiteral("table"), QStringLiteral("table2"), QStringLiteral("groups")},
             line.dryRun ? AddressDb::Access::ReadWriteAsIs : AddressDb::Access::ReadWrite);
     ImportOptions options;
@@ -299,7 +299,7 @@ int importFile(const CommandLine& line) {
 }
 
 int exportFile(const CommandLine& line) {
-    ReadOnlyFolder folder(line.folder);
+    ReadOnlyFolder folder(line.folder, line.database);
     QStringList names;
     if (line.ticked || !line.group.isEmpty()) {
         RecipientChoice choice;

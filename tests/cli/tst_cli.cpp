@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "ServerDatabase.h"
 #include "TestProgram.h"
 
 #include "core/Cp1251.h"
@@ -146,6 +147,7 @@ private slots:
     void importAndExportLeaveTheFolder();
     void exportThenImportGivesTheSameRecords_data();
     void exportThenImportGivesTheSameRecords();
+    void anAddressBookOnTheServer();
 };
 
 void CliTest::errors_data() {
@@ -175,6 +177,9 @@ void CliTest::errors_data() {
         << QStringList{"print"} << false << true << 1 << "нет файла настроек envalo.ini.";
     QTest::newRow("no database") << QStringList{"list", "profiles"} << true << false << 1
                                  << "нет базы данных адресов Convert.mdb.";
+    QTest::newRow("no such address book file")
+        << QStringList{"list", "recipients", "--database", "%Fнет/адреса.mdb"} << true << true << 1
+        << "Файл адресной книги «%Fнет/адреса.mdb» не найден.";
     QTest::newRow("no command") << QStringList{} << true << true << 2
                                 << "Не указана команда: print, list, import или export.";
     QTest::newRow("unknown command")
@@ -566,6 +571,30 @@ void CliTest::exportThenImportGivesTheSameRecords() {
                                    (senders ? QStringList{"--senders"} : QStringList{}));
     QCOMPARE(imported.status, 0);
     QCOMPARE(records(target, senders), records(source, senders));
+}
+
+// --database names a server's address book: import fills it, list reads it, and the
+// folder's own file stays as it was.
+void CliTest::anAddressBookOnTheServer() {
+    const ServerDatabase server;
+    if (!server.available())
+        QSKIP(qPrintable(ServerDatabase::skipReason()));
+    TestFolder folder;
+    addShipped(folder);
+    const Untouched untouched{folder};
+    QTemporaryDir files;
+    QFile in(files.filePath("in.csv"));
+    QVERIFY(in.open(QIODevice::WriteOnly) && in.write(officeCsv) == officeCsv.size());
+    in.close();
+    const QStringList onServer{"--folder", folder.appdir(), "--database", server.text()};
+    const Result imported =
+        runCli(QStringList{"import", in.fileName(), "--map", "name=0;kyda=2;index=4"} + onServer);
+    QCOMPARE(imported.status, 0);
+    QVERIFY2(imported.err.startsWith("Добавлено: 2,"), qPrintable(imported.err));
+    const Result listed = runCli(QStringList{"list", "recipients"} + onServer);
+    QCOMPARE(listed.status, 0);
+    QCOMPARE(listed.out.split('\n', Qt::SkipEmptyParts).size(), 2);
+    untouched.verify();
 }
 
 QTEST_MAIN(CliTest)

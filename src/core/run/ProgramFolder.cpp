@@ -1,6 +1,8 @@
 #include "core/run/ProgramFolder.h"
 
 #include "core/UserError.h"
+#include "core/profiles/IniFile.h"
+#include "core/profiles/ProgramOptions.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,7 +16,14 @@ QString native(const QString& path) {
 
 } // namespace
 
-void requireProgramFolder(const QString& appdir) {
+QString addressBookOf(const QString& appdir, const QString& database) {
+    if (!database.trimmed().isEmpty())
+        return database.trimmed();
+    return ProgramOptions::read(IniFile(appdir + QStringLiteral("envalo.ini")))
+        .addressBookIn(appdir);
+}
+
+void requireProgramFolder(const QString& appdir, const QString& database) {
     const QFileInfo folder(appdir);
     if (!folder.exists())
         throw UserError(QStringLiteral("Папка программы «%1» не найдена.").arg(native(appdir)));
@@ -23,9 +32,14 @@ void requireProgramFolder(const QString& appdir) {
     if (!QFileInfo::exists(appdir + QStringLiteral("envalo.ini")))
         throw UserError(
             QStringLiteral("В папке «%1» нет файла настроек envalo.ini.").arg(native(appdir)));
-    if (!QFileInfo::exists(appdir + QStringLiteral("Convert.mdb")))
+    const QString book = addressBookOf(appdir, database);
+    if (book.startsWith(QLatin1String("postgresql://")) ||
+        book.startsWith(QLatin1String("postgres://")) || QFileInfo::exists(book))
+        return;
+    if (book == appdir + QStringLiteral("Convert.mdb"))
         throw UserError(QStringLiteral("В папке «%1» нет базы данных адресов Convert.mdb.")
                             .arg(native(appdir)));
+    throw UserError(QStringLiteral("Файл адресной книги «%1» не найден.").arg(native(book)));
 }
 
 std::unique_ptr<QLockFile> lockFolder(const QString& appdir, const QString& heldMessage) {

@@ -17,10 +17,11 @@ QStringList withFullFormatNames(QStringList lines) {
     return lines;
 }
 
-ReadOnlyFolder::ReadOnlyFolder(const QString& appdir)
+ReadOnlyFolder::ReadOnlyFolder(const QString& appdir, const QString& database)
     : m_appdir(appdir), m_ini(appdir + QStringLiteral("envalo.ini")),
       m_db(QStringLiteral("envalo-readonly")) {
-    requireProgramFolder(appdir);
+    requireProgramFolder(appdir, database);
+    const QString book = addressBookOf(appdir, database);
 
     const QStringList lines = m_ini.readLines();
     m_asStarted.emplace(m_ini);
@@ -31,8 +32,7 @@ ReadOnlyFolder::ReadOnlyFolder(const QString& appdir)
         // file is read as it stands.
     }
 
-    m_db.open(appdir + QStringLiteral("Convert.mdb"),
-              {QStringLiteral("table"), QStringLiteral("table2"), QStringLiteral("groups")},
+    m_db.open(book, {QStringLiteral("table"), QStringLiteral("table2"), QStringLiteral("groups")},
               AddressDb::Access::ReadOnly);
     m_book.emplace(m_db);
 }

@@ -14,7 +14,8 @@ class ReadOnlyFolder {
 public:
     // appdir: the folder with a trailing separator. Throws UserError naming the folder
     // or the file when the folder, its settings file or its database is missing or unreadable.
-    explicit ReadOnlyFolder(const QString& appdir);
+    // database: as --database gives it; empty for the address book the settings name.
+    explicit ReadOnlyFolder(const QString& appdir, const QString& database = {});
     ~ReadOnlyFolder();
     ReadOnlyFolder(const ReadOnlyFolder&) = delete;
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;

@@ -1,21 +1,16 @@
 #include "MainControls.h"
+#include "ServerDatabase.h"
 #include "TestProgram.h"
 
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTest>
-#include <QUrl>
-#include <QUrlQuery>
 
 namespace {
 
@@ -67,47 +62,25 @@ void AddressBookPlaceTest::aServerThatDoesNotAnswerIsKeptOnlyWhenAsked() {
 }
 
 void AddressBookPlaceTest::theListsFollowTheAddressBookChosen() {
-    const QString server = qEnvironmentVariable("ENVALO_TEST_PG");
-    if (server.isEmpty())
-        QSKIP("ENVALO_TEST_PG is not set: no PostgreSQL server for this run (scripts/test.sh "
-              "starts one with scripts/pg-test.sh)");
-    const QString database = QStringLiteral("envalo_ui%1").arg(QCoreApplication::applicationPid());
-    {
-        QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", "test admin");
-        const QUrl url(server);
-        admin.setDatabaseName(url.path().mid(1));
-        admin.setHostName(QUrlQuery(url).queryItemValue("host"));
-        admin.setUserName(QUrlQuery(url).queryItemValue("user"));
-        QVERIFY2(admin.open(), qPrintable(admin.lastError().text()));
-        QSqlQuery(admin).exec("drop database if exists " + database);
-        QVERIFY(QSqlQuery(admin).exec("create database " + database));
-    }
-    QUrl url(server);
-    url.setPath('/' + database);
-    {
-        Book b;
-        const int recipients = recipientList(b.frm())->count();
-        QVERIFY(recipients > 0);
-        // An empty database on the server: the tables are made, the lists are empty.
-        b.chooseServer(url.toString(), "Button1");
-        QVERIFY(b.keyStored());
-        QCOMPARE(recipientList(b.frm())->count(), 0);
-        QVERIFY(b.messages.texts("notice").isEmpty());
+    const ServerDatabase server;
+    if (!server.available())
+        QSKIP(qPrintable(ServerDatabase::skipReason()));
+    Book b;
+    const int recipients = recipientList(b.frm())->count();
+    QVERIFY(recipients > 0);
+    // An empty database on the server: the tables are made, the lists are empty.
+    b.chooseServer(server.text(), "Button1");
+    QVERIFY(b.keyStored());
+    QCOMPARE(recipientList(b.frm())->count(), 0);
+    QVERIFY(b.messages.texts("notice").isEmpty());
 
-        b.messages.onModal([](QDialog& window) {
-            control<QRadioButton>(window, "fileChoice")->setChecked(true);
-            control<QPushButton>(window, "Button1")->click();
-        });
-        control<QAction>(b.frm(), "menuAddressBook")->trigger();
-        QCOMPARE(recipientList(b.frm())->count(), recipients);
-        b.verifyNothingUnexpected();
-    }
-    {
-        QSqlDatabase admin = QSqlDatabase::database("test admin", false);
-        QVERIFY(QSqlQuery(admin).exec("drop database if exists " + database + " with (force)"));
-        admin.close();
-    }
-    QSqlDatabase::removeDatabase("test admin");
+    b.messages.onModal([](QDialog& window) {
+        control<QRadioButton>(window, "fileChoice")->setChecked(true);
+        control<QPushButton>(window, "Button1")->click();
+    });
+    control<QAction>(b.frm(), "menuAddressBook")->trigger();
+    QCOMPARE(recipientList(b.frm())->count(), recipients);
+    b.verifyNothingUnexpected();
 }
 
 QTEST_MAIN(AddressBookPlaceTest)
