@@ -9,6 +9,9 @@
 # it reads its settings from /etc/cups only and writes ~/PDF/<title>-job_<N>.pdf.
 set -euo pipefail
 
+# shellcheck source=scripts/stop-daemon.sh
+source "$(dirname "${BASH_SOURCE[0]}")/stop-daemon.sh"
+
 usage() { echo "usage: $0 start|stop <dir>" >&2; exit 2; }
 [ $# -eq 2 ] || usage
 command="$1"
@@ -22,17 +25,7 @@ stop() {
   [ -f "$pidfile" ] || return 0
   local pid
   pid="$(cat "$pidfile")"
-  # Only the daemon started on this folder's configuration, never a process that took its id.
-  local cmdline=""
-  cmdline="$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null || true)"
-  if [[ "$cmdline" == *"-c $dir/cupsd.conf"* ]]; then
-    kill -TERM "$pid"
-    for _ in $(seq 1 100); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid" 2>/dev/null || true; fi
-  fi
+  stop_daemon "$pid" "-c $dir/cupsd.conf" TERM
   rm -f "$pidfile"
 }
 

@@ -8,6 +8,9 @@
 # user of the Debian package, and root gets a role of its own to connect with.
 set -euo pipefail
 
+# shellcheck source=scripts/stop-daemon.sh
+source "$(dirname "${BASH_SOURCE[0]}")/stop-daemon.sh"
+
 usage() { echo "usage: $0 start|stop <dir>" >&2; exit 2; }
 [ $# -eq 2 ] || usage
 command="$1"
@@ -22,18 +25,8 @@ stop() {
   [ -f "$data/postmaster.pid" ] || return 0
   local pid
   pid="$(head -n 1 "$data/postmaster.pid")"
-  # Only the server of this data folder, never a process that took its id.
-  local cmdline=""
-  cmdline="$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null || true)"
-  if [[ "$cmdline" == *"-D $data"* ]]; then
-    # SIGINT is PostgreSQL's fast shutdown: sessions are ended, nothing is left to recover.
-    kill -INT "$pid"
-    for _ in $(seq 1 100); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid" 2>/dev/null || true; fi
-  fi
+  # SIGINT is PostgreSQL's fast shutdown: sessions are ended, nothing is left to recover.
+  stop_daemon "$pid" "-D $data" INT
   rm -f "$data/postmaster.pid"
 }
 
