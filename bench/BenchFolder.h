@@ -29,6 +29,9 @@ public:
     // the shipped layout for it: its path.
     QByteArray spreadsheet(int rows) const;
     QString emptyDatabase(const QString& name) const;
+    // Moves the address book into an empty database on a PostgreSQL server: the rows of
+    // the three tables copied with their ids, and the settings pointing there.
+    void moveAddressBookTo(const QString& connection);
     // Leaves the folder in place when the benchmark ends, for a look at what it measured.
     void keep() { m_dir.setAutoRemove(false); }
 
