@@ -139,11 +139,19 @@ private:
     struct LoadedRecipient {
         QString name, komy, kyda, profile;
         qint64 intyda = 0;
+        bool operator==(const LoadedRecipient&) const = default;
     };
     struct LoadedSender {
         QString otkogo, otkyda;
         qint64 intyt = 0;
+        bool operator==(const LoadedSender&) const = default;
     };
+    // The record at the cursor as the editors would load it.
+    LoadedRecipient storedRecipient() const;
+    LoadedSender storedSender() const;
+    // The record changed in the file or on the server since the editors showed it: true
+    // when the user has it overwritten; otherwise the editors show the stored record.
+    bool overwriteOthersChange(bool changed);
 
     QLineEdit* editfind = nullptr;
     QToolButton* findButton = nullptr;

@@ -96,12 +96,8 @@ void Tfrm::loadrecords() {
     const QString senderName = senderItem ? senderItem->text() : QString();
 
     m_loadedRecipient = {};
-    if (table->locate(recipientName)) {
-        m_loadedRecipient = {
-            table->text(QStringLiteral("name")), table->text(QStringLiteral("komy")),
-            table->text(QStringLiteral("kyda")), table->text(QStringLiteral("profile")),
-            table->integer(QStringLiteral("intyda"))};
-    }
+    if (table->locate(recipientName))
+        m_loadedRecipient = storedRecipient();
     rname->setText(m_loadedRecipient.name);
     setEditorText(komy, m_loadedRecipient.komy);
     setEditorText(kyda, m_loadedRecipient.kyda);
@@ -109,14 +105,33 @@ void Tfrm::loadrecords() {
     selectProfileEntry(m_loadedRecipient.profile);
 
     m_loadedSender = {};
-    if (table2->locate(senderName)) {
-        m_loadedSender = {table2->text(QStringLiteral("otkogo")),
-                          table2->text(QStringLiteral("otkyda")),
-                          table2->integer(QStringLiteral("intyt"))};
-    }
+    if (table2->locate(senderName))
+        m_loadedSender = storedSender();
     setEditorText(otkogo, m_loadedSender.otkogo);
     setEditorText(otkyda, m_loadedSender.otkyda);
     intyt->setText(QString::number(m_loadedSender.intyt));
+}
+
+Tfrm::LoadedRecipient Tfrm::storedRecipient() const {
+    return {table->text(QStringLiteral("name")), table->text(QStringLiteral("komy")),
+            table->text(QStringLiteral("kyda")), table->text(QStringLiteral("profile")),
+            table->integer(QStringLiteral("intyda"))};
+}
+
+Tfrm::LoadedSender Tfrm::storedSender() const {
+    return {table2->text(QStringLiteral("otkogo")), table2->text(QStringLiteral("otkyda")),
+            table2->integer(QStringLiteral("intyt"))};
+}
+
+bool Tfrm::overwriteOthersChange(bool changed) {
+    // Another workstation sharing the address book saved this record meanwhile: a
+    // silent save would undo its work.
+    if (!changed || w.messages.question(QStringLiteral("Запись изменена другим пользователем. "
+                                                       "Перезаписать?"),
+                                        applicationTitle()))
+        return true;
+    loadrecords();
+    return false;
 }
 
 void Tfrm::clearform() {
@@ -184,6 +199,8 @@ void Tfrm::saveRecipient() {
         table->text(QStringLiteral("komy")) == editorText(komy) &&
         table->text(QStringLiteral("name")) == rname->text())
         return;
+    if (!overwriteOthersChange(storedRecipient() != m_loadedRecipient))
+        return;
     // The stored name is trimmed, so the duplicate test looks for the trimmed one.
     const QString name = rname->text().trimmed();
     if (table->locate(name) &&
@@ -206,6 +223,8 @@ void Tfrm::saveRecipient() {
 }
 
 void Tfrm::saveSender() {
+    // Read again where another workstation may have changed it, as for a recipient.
+    table2->refresh();
     const QListWidgetItem* item = cb2->currentItem();
     const QString line = item ? item->text() : QString();
     if (otkogo->toPlainText().isEmpty() || intyt->text().isEmpty())
@@ -215,6 +234,10 @@ void Tfrm::saveSender() {
     if (table2->locate(name) &&
         table2->text(QStringLiteral("otkogo")).compare(line, Qt::CaseInsensitive) != 0)
         throw UserError(nameExists);
+    if (!table2->locate(line))
+        return;
+    if (!overwriteOthersChange(storedSender() != m_loadedSender))
+        return;
     if (!table2->locate(line))
         return;
     const int index = toWholeNumber(intyt->text());

@@ -100,6 +100,8 @@ private slots:
     void saveValidation();
     void saveRenamesAndTrims();
     void senderSave();
+    void anotherWorkstationsChange_data();
+    void anotherWorkstationsChange();
     void addRecords();
     void deleteRecords();
     void deleteFailureIsReported();
@@ -235,6 +237,46 @@ void RecordsTest::saveRenamesAndTrims() {
     QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Яковлев Пётр"));
     QCOMPARE(recipientList(frm)->currentRow(), recipientList(frm)->count() - 1);
     QCOMPARE(nameField(frm)->text(), QStringLiteral("Яковлев Пётр"));
+    b.verifyNothingUnexpected();
+}
+
+void RecordsTest::anotherWorkstationsChange_data() {
+    QTest::addColumn<bool>("senders");
+    QTest::addColumn<bool>("overwrite");
+    QTest::newRow("recipient, overwritten") << false << true;
+    QTest::newRow("recipient, theirs kept") << false << false;
+    QTest::newRow("sender, overwritten") << true << true;
+    QTest::newRow("sender, theirs kept") << true << false;
+}
+
+// A record another workstation saved since the editors showed it is not overwritten
+// without asking; kept, theirs is shown.
+void RecordsTest::anotherWorkstationsChange() {
+    QFETCH(bool, senders);
+    QFETCH(bool, overwrite);
+    Book b;
+    Tfrm& frm = b.frm();
+    const char* editor = senders ? "otkyda" : "kyda";
+    const QString column = senders ? "otkyda" : "kyda";
+    const QString table = senders ? "table2" : "`table`";
+    if (senders)
+        b.toSenders();
+    else
+        b.pick("Власов");
+    const QString where = senders ? "otkogo = 'Фирма «Альфа»'" : "name = 'Власов'";
+    b.folder.execute(
+        QStringLiteral("update %1 set %2 = 'их адрес' where %3").arg(table, column, where));
+    control<QPlainTextEdit>(frm, editor)->setPlainText("мой адрес");
+    b.messages.answer(true);
+    b.messages.answer(overwrite);
+    control<QToolButton>(frm, "ToolButton2")->click();
+    QCOMPARE(b.messages.texts("question").value(1),
+             "Запись изменена другим пользователем. Перезаписать?");
+    const QString kept = overwrite ? "мой адрес" : "их адрес";
+    QCOMPARE(
+        b.value(QStringLiteral("select %1 from %2 where %3").arg(column, table, where)).toString(),
+        kept);
+    QCOMPARE(control<QPlainTextEdit>(frm, editor)->toPlainText(), kept);
     b.verifyNothingUnexpected();
 }
 
