@@ -152,6 +152,8 @@ private:
     // The record changed in the file or on the server since the editors showed it: true
     // when the user has it overwritten; otherwise the editors show the stored record.
     bool overwriteOthersChange(bool changed);
+    // Records a delete found already gone, said to the user after the lines lose them.
+    void tellGone(const QStringList& names);
 
     QLineEdit* editfind = nullptr;
     QToolButton* findButton = nullptr;

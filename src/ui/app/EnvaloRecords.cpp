@@ -311,11 +311,16 @@ void Tfrm::deleteRecipients() {
         if (lines.isChecked(row))
             ticked.push_back(row);
 
+    // Read again: another workstation may have deleted some of them meanwhile.
+    table->refresh();
+    QStringList gone;
     if (ticked.empty()) {
         if (position < 0)
             return;
         if (table->locate(lines.text(position)))
             table->remove();
+        else
+            gone.append(lines.text(position));
         lines.removeAt(position);
         clearform();
     } else {
@@ -327,6 +332,8 @@ void Tfrm::deleteRecipients() {
             for (int row : ticked) {
                 if (table->locate(lines.text(row)))
                     table->remove();
+                else
+                    gone.append(lines.text(row));
                 removed.push_back(row);
             }
         } catch (...) {
@@ -341,17 +348,31 @@ void Tfrm::deleteRecipients() {
     }
     cb->setCurrentRow(position >= 0 && position < cb->count() ? position : cb->count() - 1);
     loadrecords();
+    tellGone(gone);
 }
 
 void Tfrm::deleteSender() {
     const int position = cb2->currentRow();
     if (position < 0)
         return;
-    if (table2->locate(cb2->item(position)->text()))
+    table2->refresh();
+    const QString name = cb2->item(position)->text();
+    const bool there = table2->locate(name);
+    if (there)
         table2->remove();
     delete cb2->takeItem(position);
     cb2->setCurrentRow(position < cb2->count() ? position : cb2->count() - 1);
     loadrecords();
+    tellGone(there ? QStringList{} : QStringList{name});
+}
+
+void Tfrm::tellGone(const QStringList& names) {
+    if (names.size() == 1)
+        w.messages.notice(
+            QStringLiteral("Запись «%1» уже удалена другим пользователем.").arg(names.front()));
+    else if (names.size() > 1)
+        w.messages.notice(QStringLiteral("Уже удалены другим пользователем: %1.")
+                              .arg(names.join(QStringLiteral(", "))));
 }
 
 void Tfrm::moveDefaultMark() {

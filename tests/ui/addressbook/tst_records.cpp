@@ -102,6 +102,7 @@ private slots:
     void senderSave();
     void anotherWorkstationsChange_data();
     void anotherWorkstationsChange();
+    void deletedByAnotherWorkstation();
     void addRecords();
     void deleteRecords();
     void deleteFailureIsReported();
@@ -277,6 +278,24 @@ void RecordsTest::anotherWorkstationsChange() {
         b.value(QStringLiteral("select %1 from %2 where %3").arg(column, table, where)).toString(),
         kept);
     QCOMPARE(control<QPlainTextEdit>(frm, editor)->toPlainText(), kept);
+    b.verifyNothingUnexpected();
+}
+
+// A record another workstation deleted meanwhile: the line goes, and the user is told.
+void RecordsTest::deletedByAnotherWorkstation() {
+    Book b;
+    Tfrm& frm = b.frm();
+    // No line ticked: the selected one is deleted.
+    recipientList(frm)->lines().setAllChecked(false);
+    b.pick("Власов");
+    const int lines = recipientList(frm)->count();
+    b.folder.execute("delete from `table` where name = 'Власов'");
+    b.messages.answer(true);
+    control<QToolButton>(frm, "ToolButton4")->click();
+    QCOMPARE(b.messages.texts("notice"),
+             QStringList{"Запись «Власов» уже удалена другим пользователем."});
+    QCOMPARE(recipientList(frm)->count(), lines - 1);
+    QCOMPARE(b.row("Власов"), -1);
     b.verifyNothingUnexpected();
 }
 
