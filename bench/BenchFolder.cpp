@@ -349,8 +349,7 @@ void BenchFolder::moveAddressBookTo(const QString& connection) {
     {
         // Opening makes the three tables in an empty database.
         AddressDb server(QStringLiteral("envalo-bench-server"));
-        server.open(connection,
-                    {QStringLiteral("table"), QStringLiteral("table2"), QStringLiteral("groups")});
+        server.open(connection, AddressDb::addressTables());
     }
     const QUrl url(connection);
     const QUrlQuery query(url);

@@ -272,8 +272,7 @@ int importFile(const CommandLine& line) {
         line.folder, QStringLiteral("Папка «%1» открыта в программе «Печать конвертов»: "
                                     "закройте программу, прежде чем импортировать адреса."));
     AddressDb db(QStringLiteral("envalo-import"));
-    db.open(addressBookOf(line.folder, line.database),
-            {QStringLiteral("table"), QStringLiteral("table2"), QStringLiteral("groups")},
+    db.open(addressBookOf(line.folder, line.database), AddressDb::addressTables(),
             line.dryRun ? AddressDb::Access::ReadWriteAsIs : AddressDb::Access::ReadWrite);
     ImportOptions options;
     options.page = line.page;

@@ -317,6 +317,12 @@ QVariant storable(const QVariant& value) {
 
 } // namespace
 
+const QStringList& AddressDb::addressTables() {
+    static const QStringList tables{QStringLiteral("table"), QStringLiteral("table2"),
+                                    QStringLiteral("groups")};
+    return tables;
+}
+
 AddressDb::AddressDb(QString connectionName)
     : m_connectionName(std::move(connectionName)), m_changes(changesOf(m_connectionName)) {}
 

@@ -34,6 +34,9 @@ public:
     AddressDb& operator=(const AddressDb&) = delete;
 
     enum class Access { ReadWrite, ReadOnly, ReadWriteAsIs };
+    // The three tables of an address book: recipients, senders, groups.
+    static const QStringList& addressTables();
+
     // A missing file is an error and nothing is created in its place. A file
     // lacking one of the given tables is refused before anything is written to it.
     // ReadOnly is for programs that must leave the file as it is: SQLite refuses every

@@ -32,8 +32,7 @@ ReadOnlyFolder::ReadOnlyFolder(const QString& appdir, const QString& database)
         // file is read as it stands.
     }
 
-    m_db.open(book, {QStringLiteral("table"), QStringLiteral("table2"), QStringLiteral("groups")},
-              AddressDb::Access::ReadOnly);
+    m_db.open(book, AddressDb::addressTables(), AddressDb::Access::ReadOnly);
     m_book.emplace(m_db);
 }
 

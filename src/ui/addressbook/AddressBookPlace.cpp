@@ -12,13 +12,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace {
-
-const QStringList addressTables{QStringLiteral("table"), QStringLiteral("table2"),
-                                QStringLiteral("groups")};
-
-} // namespace
-
 AddressBookPlace::AddressBookPlace(QWidget* parent, Messages& messages, const QString& current)
     : QDialog(parent), m_messages(messages) {
     setWindowTitle(QStringLiteral("Адресная книга"));
@@ -77,7 +70,7 @@ QString AddressBookPlace::tryConnection() const {
                               "postgresql://сервер:5432/база?user=имя");
     try {
         AddressDb probe(QStringLiteral("envalo-connection-test"));
-        probe.open(text, addressTables);
+        probe.open(text, AddressDb::addressTables());
         probe.close();
     } catch (const std::exception& e) {
         return errorMessage(e);

@@ -3,6 +3,7 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "core/run/ReadOnlyFolder.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/common/Messages.h"
@@ -18,15 +19,7 @@
 #include <QLineEdit>
 #include <QScreen>
 
-namespace {
-
-const QString formatDL = QStringLiteral("(110 x 220 мм) DL");
-const QString formatC5 = QStringLiteral("(162 x 229 мм) C5");
-const QString formatC6 = QStringLiteral("(114 x 162 мм) C6");
-const QStringList addressTables = {QStringLiteral("table"), QStringLiteral("table2"),
-                                   QStringLiteral("groups")};
-
-} // namespace
+namespace {} // namespace
 
 Tfrm::Tfrm(Windows& windows)
     : output(std::make_unique<PageOutput>(windows.messages, windows.appdir)), w(windows) {
@@ -52,44 +45,40 @@ void Tfrm::creationStep() {
     appversion = QStringLiteral(ENVALO_VERSION);
     showall = true;
     // Without the settings file the address book still loads: an empty list would
-    // look like lost addresses.
+    // look like lost addresses. The file is read once here, for both.
+    IniFile ini(appdir + QStringLiteral("envalo.ini"));
+    QString book = appdir + QStringLiteral("Convert.mdb");
     try {
-        updateformats();
+        updateformats(ini);
         m_settingsRead = true;
     } catch (const std::exception& e) {
         m_settingsRead = false;
         w.messages.notice(errorMessage(e));
     }
     try {
+        book = ProgramOptions::read(ini).addressBookIn(appdir);
+    } catch (const std::exception&) {
+        // Unreadable settings leave the embedded address book, as they always did.
+    }
+    try {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             scrDpiX = qRound(screen->logicalDotsPerInchX());
             scrDpiY = qRound(screen->logicalDotsPerInchY());
         }
-        openAddressBook();
+        openAddressBook(book);
         Timer1.start();
     } catch (const std::exception& e) {
         w.messages.notice(errorMessage(e));
     }
 }
 
-QString Tfrm::addressBookLocation() const {
-    // A settings file that cannot be read leaves the embedded address book, as it always was.
-    try {
-        return ProgramOptions::read(IniFile(appdir + QStringLiteral("envalo.ini")))
-            .addressBookIn(appdir);
-    } catch (const std::exception&) {
-        return appdir + QStringLiteral("Convert.mdb");
-    }
-}
-
-void Tfrm::openAddressBook() {
-    const QString location = addressBookLocation();
+void Tfrm::openAddressBook(const QString& location) {
     table.reset();
     table2.reset();
     groups.reset();
     checkedgroups.clear();
     db.close();
-    db.open(location, addressTables);
+    db.open(location, AddressDb::addressTables());
     columnadded = db.createcolumn();
     // Reopened so that the cursors see a column just added.
     db.close();
@@ -110,18 +99,8 @@ void Tfrm::openAddressBook() {
     applyPage();
 }
 
-void Tfrm::updateformats() {
-    IniFile ini(appdir + QStringLiteral("envalo.ini"));
-    QStringList lines = ini.readLines();
-    for (QString& line : lines) {
-        if (line == QLatin1String("format=DL"))
-            line = QStringLiteral("format=") + formatDL;
-        if (line == QLatin1String("format=C5"))
-            line = QStringLiteral("format=") + formatC5;
-        if (line == QLatin1String("format=C6"))
-            line = QStringLiteral("format=") + formatC6;
-    }
-    ini.writeLines(lines);
+void Tfrm::updateformats(IniFile& ini) {
+    ini.writeLines(withFullFormatNames(ini.readLines()));
 }
 
 void Tfrm::Timer1Timer() {

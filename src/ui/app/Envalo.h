@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <memory>
 
+class IniFile;
 struct Windows;
 class CheckList;
 class ListBox;
@@ -40,7 +41,8 @@ public:
     bool endRequested() const { return m_endRequested; }
 
     // Start-up.
-    void updateformats();
+    // Old short format names ("format=DL") written out in full, as every start does.
+    void updateformats(IniFile& ini);
     void Timer1Timer();
 
     // The address book.
@@ -113,10 +115,9 @@ protected:
 
 private:
     void buildLayout();
-    // The address book the settings name (the embedded file when they name none), opened
-    // with its three cursors and shown in the lists.
-    void openAddressBook();
-    QString addressBookLocation() const;
+    // The address book at `location` (a file or a connection text), opened with its three
+    // cursors and shown in the lists.
+    void openAddressBook(const QString& location);
     void buildCommands();
     void creationStep();
     void requestEnd();

@@ -159,5 +159,5 @@ void Tfrm::addressBookClick() {
         return;
     ProgramOptions::writeAddressBook(ini, window.location());
     // The lists show the address book chosen at once.
-    openAddressBook();
+    openAddressBook(ProgramOptions::read(ini).addressBookIn(appdir));
 }
