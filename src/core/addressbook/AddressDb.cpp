@@ -5,12 +5,15 @@
 
 #include "ServerSchema.h"
 
+#include <libpq-fe.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -18,6 +21,7 @@
 #include <QUrlQuery>
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -181,8 +185,24 @@ const std::map<QString, QStringList>& serverColumns() {
           QStringLiteral("intyt"), QStringLiteral("default")}},
         {QStringLiteral("groups"),
          {QStringLiteral("id"), QStringLiteral("pname"), QStringLiteral("check")}},
+        {QStringLiteral("ticks"), {QStringLiteral("username"), QStringLiteral("id")}},
     };
     return columns;
+}
+
+// The server's announcements of changes, on the channel the tables' trigger uses.
+const QString announcementChannel = QStringLiteral("envalo_changes");
+
+// libpq's connection under Qt's driver, for what the driver does not offer.
+PGconn* serverConnection(const QSqlDatabase& db) {
+    if (!db.isOpen() || !db.driver())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    // Qt names the type as libpq's header declares it.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
 }
 
 // libpq reports a failure to connect by its text alone, without an SQLSTATE; the server's
@@ -448,14 +468,19 @@ void AddressDb::openServer(const QString& text, const QStringList& tables, Acces
                                "pg_catalog.pg_attribute a on a.attrelid = c.oid where c.relkind in "
                                "('r', 'p', 'v') and a.attnum > 0 and not a.attisdropped and "
                                "pg_catalog.pg_table_is_visible(c.oid) and c.relname in ('table', "
-                               "'table2', 'groups')"));
+                               "'table2', 'groups', 'ticks')"));
             while (columns.next())
                 present[columns.value(0).toString()].append(columns.value(1).toString());
-            if (present.isEmpty() && access != Access::ReadOnly) {
+            const bool empty =
+                std::none_of(addressTables().cbegin(), addressTables().cend(),
+                             [&present](const QString& table) { return present.contains(table); });
+            if (empty && access != Access::ReadOnly) {
                 runOn(db, text, QStringLiteral("begin"));
                 try {
-                    for (const QString& statement : sqlStatements(QString::fromUtf16(serverSchema)))
-                        runOn(db, text, statement);
+                    for (const char16_t* script : {serverSchema, serverSharing}) {
+                        for (const QString& statement : sqlStatements(QString::fromUtf16(script)))
+                            runOn(db, text, statement);
+                    }
                     runOn(db, text, QStringLiteral("commit"));
                 } catch (const UserError&) {
                     db.rollback();
@@ -477,6 +502,9 @@ void AddressDb::openServer(const QString& text, const QStringList& tables, Acces
                 if (!present.contains(table))
                     throw UserError(missingTable(text, table));
             }
+            if (present.contains(QStringLiteral("table")))
+                addSharing(db, text, present.contains(QStringLiteral("ticks")),
+                           access != Access::ReadOnly);
         } catch (const UserError&) {
             db.close();
             throw;
@@ -484,6 +512,43 @@ void AddressDb::openServer(const QString& text, const QStringList& tables, Acces
     }
     m_path = text;
     ++m_changes.opened;
+}
+
+void AddressDb::addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool mayAdd) {
+    const auto announced = [&db, &text] {
+        QSqlQuery triggers = runOn(
+            db, text,
+            QStringLiteral("select count(distinct c.relname) from pg_catalog.pg_trigger t join "
+                           "pg_catalog.pg_class c on c.oid = t.tgrelid where t.tgname = "
+                           "'envalo_changed' and pg_catalog.pg_table_is_visible(c.oid) and "
+                           "c.relname in ('table', 'table2', 'groups')"));
+        return triggers.next() && triggers.value(0).toInt() == 3;
+    };
+    m_personalTicks = ticks;
+    m_announced = announced();
+    if ((!m_personalTicks || !m_announced) && mayAdd) {
+        // Only the tables' owner may add triggers: for anyone else the address book stays
+        // as it is, its ticks shared and its changes seen only by reading.
+        QSqlDatabase connection = db;
+        if (connection.transaction()) {
+            QSqlQuery query(connection);
+            bool added = true;
+            for (const QString& statement : sqlStatements(QString::fromUtf16(serverSharing))) {
+                if (!query.exec(statement)) {
+                    added = false;
+                    break;
+                }
+            }
+            if (added && connection.commit()) {
+                m_personalTicks = true;
+                m_announced = true;
+            } else {
+                connection.rollback();
+            }
+        }
+    }
+    if (m_announced)
+        runOn(db, text, QStringLiteral("listen %1").arg(announcementChannel));
 }
 
 QSqlDatabase AddressDb::connection(const QString& driver) {
@@ -523,6 +588,10 @@ void AddressDb::fail(const QSqlError& error) const {
 void AddressDb::close() {
     // Kept statements belong to the connection and end with it.
     m_statements.clear();
+    m_transactions = 0;
+    m_personalTicks = false;
+    m_announced = false;
+    m_announcements.clear();
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::database(m_connectionName, false).close();
     m_path.clear();
@@ -584,11 +653,14 @@ void AddressDb::exec(const QString& sql, const QVariantList& values) {
     run(sql, values);
 }
 
-// A server keeps no count of other sessions' commits that could be asked for as cheaply, so
-// there a cursor reads its table again on every refresh.
-qint64 AddressDb::dataVersion() {
-    if (!isOpen() || onServer())
+qint64 AddressDb::dataVersion(const QString& table) {
+    if (!isOpen())
         return -1;
+    if (onServer()) {
+        if (!m_announced || !takeAnnouncements())
+            return -1;
+        return m_announcements.value(table);
+    }
     QSqlQuery& query = prepared(QStringLiteral("pragma data_version"));
     qint64 version = -1;
     if (query.exec() && query.next())
@@ -598,15 +670,52 @@ qint64 AddressDb::dataVersion() {
     return version;
 }
 
+qint64 AddressDb::othersChanges() {
+    if (!isOpen() || !onServer() || !m_announced || !takeAnnouncements())
+        return -1;
+    qint64 total = 0;
+    for (const qint64 count : std::as_const(m_announcements))
+        total += count;
+    return total;
+}
+
+bool AddressDb::takeAnnouncements() {
+    // A server delivers what was committed before a statement by the time it answers it.
+    QSqlQuery& query = prepared(QStringLiteral("select 1"));
+    const bool answered = query.exec();
+    query.finish();
+    PGconn* connection = serverConnection(database());
+    if (!answered || !connection)
+        return false;
+    PQconsumeInput(connection);
+    const int own = PQbackendPID(connection);
+    while (PGnotify* note = PQnotifies(connection)) {
+        // Our own writes the cursors hold already.
+        if (note->be_pid != own && announcementChannel == QLatin1String(note->relname))
+            ++m_announcements[QString::fromUtf8(note->extra)];
+        PQfreemem(note);
+    }
+    return true;
+}
+
+bool AddressDb::personalTicks(const QString& table) const {
+    return m_personalTicks && table == u"table";
+}
+
 // "begin immediate" takes the write lock at once, waiting out the busy timeout;
 // a plain "begin" that reads first fails at its first write, without waiting,
 // when another program wrote meanwhile. A server locks row by row as they are written.
 AddressDb::Transaction::Transaction(AddressDb& db) : m_db(db) {
-    m_db.run(m_db.onServer() ? QStringLiteral("begin") : QStringLiteral("begin immediate"));
+    m_inner = m_db.m_transactions > 0;
+    if (!m_inner)
+        m_db.run(m_db.onServer() ? QStringLiteral("begin") : QStringLiteral("begin immediate"));
+    ++m_db.m_transactions;
 }
 
 AddressDb::Transaction::~Transaction() {
-    if (m_done)
+    if (m_db.m_transactions > 0)
+        --m_db.m_transactions;
+    if (m_done || m_inner)
         return;
     // Undoes writes that cursors already hold.
     ++m_db.m_changes.writes;
@@ -618,6 +727,10 @@ AddressDb::Transaction::~Transaction() {
 void AddressDb::Transaction::commit() {
     if (m_done)
         return;
+    if (m_inner) {
+        m_done = true;
+        return;
+    }
     QSqlDatabase db = m_db.database();
     requireOpen(db);
     if (!db.commit())
@@ -636,14 +749,21 @@ void TableCursor::open() {
     requireOpen(db);
     // Taken before the rows are read: a commit by another program in between only makes
     // the next refresh read again.
-    const ReadState read{m_db.m_changes.opened, m_db.m_changes.writes, m_db.dataVersion()};
+    const ReadState read{m_db.m_changes.opened, m_db.m_changes.writes, m_db.dataVersion(m_table)};
+    const bool personal = m_db.personalTicks(m_table);
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("select * from %1 order by id").arg(m_db.quoted(m_table))))
+    // The role's own ticks come last, in place of the row's shared column.
+    const QString sql =
+        personal ? QStringLiteral("select t.*, k.id is not null from %1 t left join ticks k on "
+                                  "k.id = t.id and k.username = current_user order by t.id")
+                       .arg(m_db.quoted(m_table))
+                 : QStringLiteral("select * from %1 order by id").arg(m_db.quoted(m_table));
+    if (!query.exec(sql))
         m_db.fail(query.lastError());
 
     const QSqlRecord record = query.record();
-    const int columnCount = record.count();
+    const int columnCount = record.count() - (personal ? 1 : 0);
     QStringList columns;
     columns.reserve(columnCount);
     for (int i = 0; i < columnCount; ++i)
@@ -658,6 +778,7 @@ void TableCursor::open() {
             throw UserError(missingColumn(m_db.path(), m_table, name));
     }
 
+    const int personalIndex = personal ? columnIn(columns, QStringLiteral("galka")) : -1;
     std::vector<Row> rows;
     rows.reserve(m_rows.capacity());
     while (query.next()) {
@@ -665,6 +786,8 @@ void TableCursor::open() {
         row.values.reserve(columnCount);
         for (int i = 0; i < columnCount; ++i)
             row.values.append(query.value(i));
+        if (personalIndex >= 0)
+            row.values[personalIndex] = qint64(query.value(columnCount).toBool() ? 1 : 0);
         row.id = row.values.at(idColumn).toLongLong();
         rows.push_back(std::move(row));
     }
@@ -672,6 +795,9 @@ void TableCursor::open() {
         m_db.fail(query.lastError());
 
     m_kept = keptValues(columns);
+    // The role's tick, read as 0 or 1.
+    if (personalIndex >= 0 && !m_kept.empty())
+        m_kept[size_t(personalIndex)] = Kept::Integer;
     m_updateStatements.clear();
     m_byName.clear();
     m_read = read;
@@ -679,6 +805,7 @@ void TableCursor::open() {
     m_idColumn = idColumn;
     m_nameIndex = nameIndex;
     m_markIndex = markIndex;
+    m_personalIndex = personalIndex;
     m_rows = std::move(rows);
     m_live = int(m_rows.size());
     if (m_nameIndex >= 0) {
@@ -696,7 +823,7 @@ void TableCursor::close() {
     m_updateStatements.clear();
     m_kept.clear();
     m_read = {};
-    m_idColumn = m_nameIndex = m_markIndex = -1;
+    m_idColumn = m_nameIndex = m_markIndex = m_personalIndex = -1;
     m_rows.clear();
     m_byName.clear();
     m_pos = 0;
@@ -706,7 +833,7 @@ void TableCursor::close() {
 void TableCursor::refresh() {
     // Reading a large table again costs far more than asking SQLite whether it changed.
     if (readIsCurrent() && m_live == int(m_rows.size()) && m_read.dataVersion >= 0 &&
-        m_db.dataVersion() == m_read.dataVersion) {
+        m_db.dataVersion(m_table) == m_read.dataVersion) {
         m_pos = 0;
         return;
     }
@@ -735,9 +862,8 @@ TableCursor::Kept TableCursor::keptFor(const QString& declared) {
 }
 
 std::vector<TableCursor::Kept> TableCursor::keptValues(const QStringList& columns) const {
-    // A server re-reads on every refresh anyway.
     if (m_db.onServer())
-        return {};
+        return serverKeptValues(columns);
     const QSqlDatabase db = m_db.database();
     // A trigger may change other rows or columns, and a unique index with REPLACE may
     // remove rows: then only a read shows what a write did.
@@ -768,6 +894,55 @@ std::vector<TableCursor::Kept> TableCursor::keptValues(const QStringList& column
         ++described;
         if (row.value(QStringLiteral("notnull")).toInt() == 0)
             kept[size_t(at)] = keptFor(row.value(QStringLiteral("type")).toString());
+    }
+    if (info.lastError().isValid() || described != columns.size())
+        return {};
+    return kept;
+}
+
+std::vector<TableCursor::Kept> TableCursor::serverKeptValues(const QStringList& columns) const {
+    const QSqlDatabase db = m_db.database();
+    // A trigger other than the announcement of changes, or a rule, may store something else
+    // than what was written.
+    QSqlQuery others(db);
+    others.setForwardOnly(true);
+    if (!others.prepare(QStringLiteral(
+            "with c as (select cast(? as regclass) as oid) select (select count(*) from "
+            "pg_catalog.pg_trigger t, c where t.tgrelid = c.oid and not t.tgisinternal and "
+            "t.tgname <> 'envalo_changed') + (select count(*) from pg_catalog.pg_rewrite r, c "
+            "where r.ev_class = c.oid)")))
+        return {};
+    others.addBindValue(m_db.quoted(m_table));
+    if (!others.exec() || !others.next() || others.value(0).toLongLong() != 0)
+        return {};
+
+    QSqlQuery info(db);
+    info.setForwardOnly(true);
+    if (!info.prepare(QStringLiteral(
+            "select attname, pg_catalog.format_type(atttypid, atttypmod), attnotnull, "
+            "attgenerated <> '' from pg_catalog.pg_attribute where attrelid = cast(? as "
+            "regclass) and attnum > 0 and not attisdropped")))
+        return {};
+    info.addBindValue(m_db.quoted(m_table));
+    if (!info.exec())
+        return {};
+    std::vector<Kept> kept(size_t(columns.size()), Kept::Unsure);
+    int described = 0;
+    while (info.next()) {
+        if (info.value(3).toBool())
+            return {};
+        const int at = columnIn(columns, info.value(0).toString());
+        if (at < 0)
+            return {};
+        ++described;
+        if (info.value(2).toBool())
+            continue;
+        // Fixed-length text comes back padded with spaces.
+        const QString type = info.value(1).toString();
+        if (type == u"text" || type.startsWith(u"character varying"))
+            kept[size_t(at)] = Kept::Text;
+        else if (type == u"integer" || type == u"bigint" || type == u"smallint")
+            kept[size_t(at)] = Kept::Integer;
     }
     if (info.lastError().isValid() || described != columns.size())
         return {};
@@ -875,23 +1050,41 @@ bool TableCursor::update(const QHash<QString, QVariant>& values) {
         return true;
     QVarLengthArray<int, 8> targets;
     QVarLengthArray<QVariant, 8> bound;
+    std::optional<bool> tick;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const int column = requireColumn(it.key());
         if (column == m_idColumn)
             throw UserError(QStringLiteral("Поле id не изменяется."));
+        if (column == m_personalIndex) {
+            tick = it.value().toBool();
+            continue;
+        }
         targets.append(column);
         bound.append(storable(it.value()));
     }
-    QSqlQuery& query = m_db.prepared(updateStatement(targets));
-    for (qsizetype i = 0; i < bound.size(); ++i)
-        query.bindValue(int(i), bound[i]);
-    query.bindValue(int(bound.size()), current().id);
     const bool wasCurrent = readIsCurrent();
-    ++m_db.m_changes.writes;
-    if (!query.exec())
-        m_db.fail(query.lastError());
-    if (query.numRowsAffected() == 0)
+    // The row and the role's tick of it are stored together or not at all.
+    std::optional<AddressDb::Transaction> transaction;
+    if (tick)
+        transaction.emplace(m_db);
+    if (!targets.isEmpty()) {
+        QSqlQuery& query = m_db.prepared(updateStatement(targets));
+        for (qsizetype i = 0; i < bound.size(); ++i)
+            query.bindValue(int(i), bound[i]);
+        query.bindValue(int(bound.size()), current().id);
+        ++m_db.m_changes.writes;
+        if (!query.exec())
+            m_db.fail(query.lastError());
+        if (query.numRowsAffected() == 0)
+            return false;
+    } else if (!rowStored()) {
         return false;
+    }
+    if (tick) {
+        writeFlag(m_personalIndex, {m_pos}, *tick);
+        transaction->commit();
+        m_rows[m_pos].values[m_personalIndex] = qint64(*tick ? 1 : 0);
+    }
 
     const bool renamed = targets.contains(m_nameIndex);
     if (renamed)
@@ -981,6 +1174,17 @@ int TableCursor::flagColumn(const QString& column) const {
     return at;
 }
 
+bool TableCursor::rowStored() {
+    QSqlQuery& query = m_db.prepared(
+        QStringLiteral("select count(*) from %1 where id=?").arg(m_db.quoted(m_table)));
+    query.bindValue(0, current().id);
+    if (!query.exec())
+        m_db.fail(query.lastError());
+    const bool stored = query.next() && query.value(0).toLongLong() > 0;
+    query.finish();
+    return stored;
+}
+
 void TableCursor::writeFlag(int column, const std::vector<int>& rows, bool value) {
     if (rows.empty())
         return;
@@ -990,9 +1194,22 @@ void TableCursor::writeFlag(int column, const std::vector<int>& rows, bool value
         QStringList ids;
         for (int row : rows)
             ids.append(QString::number(m_rows[size_t(row)].id));
-        m_db.exec(QStringLiteral("update %1 set %2=? where id = any(cast(? as bigint[]))")
-                      .arg(m_db.quoted(m_table), m_db.quoted(m_columns.at(column))),
-                  {qint64(value ? 1 : 0), u'{' + ids.join(u',') + u'}'});
+        const QString array = u'{' + ids.join(u',') + u'}';
+        if (column == m_personalIndex && value) {
+            // A recipient another workstation deleted meanwhile is passed over.
+            m_db.exec(QStringLiteral("insert into ticks (id) select id from %1 where id = "
+                                     "any(cast(? as bigint[])) on conflict do nothing")
+                          .arg(m_db.quoted(m_table)),
+                      {array});
+        } else if (column == m_personalIndex) {
+            m_db.exec(QStringLiteral("delete from ticks where username = current_user and id = "
+                                     "any(cast(? as bigint[]))"),
+                      {array});
+        } else {
+            m_db.exec(QStringLiteral("update %1 set %2=? where id = any(cast(? as bigint[]))")
+                          .arg(m_db.quoted(m_table), m_db.quoted(m_columns.at(column))),
+                      {qint64(value ? 1 : 0), array});
+        }
         return;
     }
     QJsonArray ids;
@@ -1029,11 +1246,16 @@ void TableCursor::insert(const QHash<QString, QVariant>& values) {
     QStringList names;
     QVariantList bound;
     std::vector<int> targets;
+    bool tick = false;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const int column = requireColumn(it.key());
         // The new row must come last in table order, which SQLite's own id ensures.
         if (column == m_idColumn)
             throw UserError(QStringLiteral("Поле id назначает база данных."));
+        if (column == m_personalIndex) {
+            tick = it.value().toBool();
+            continue;
+        }
         names.append(m_db.quoted(m_columns.at(column)));
         bound.append(storable(it.value()));
         targets.push_back(column);
@@ -1047,12 +1269,19 @@ void TableCursor::insert(const QHash<QString, QVariant>& values) {
     // The new row is held as bound, not as read (defaults of other columns): a refresh reads.
     ++m_db.m_changes.writes;
     Row row;
+    std::optional<AddressDb::Transaction> transaction;
+    if (tick)
+        transaction.emplace(m_db);
     if (m_db.onServer()) {
         // Qt's driver gives no last id for PostgreSQL's tables, which have no row OIDs.
         QSqlQuery query = m_db.run(sql + QStringLiteral(" returning id"), bound);
         if (!query.next())
             m_db.fail(query.lastError());
         row.id = query.value(0).toLongLong();
+        if (tick) {
+            m_db.exec(QStringLiteral("insert into ticks (id) values (?)"), {row.id});
+            transaction->commit();
+        }
     } else {
         const QSqlQuery query = m_db.run(sql, bound);
         row.id = query.lastInsertId().toLongLong();
@@ -1061,6 +1290,8 @@ void TableCursor::insert(const QHash<QString, QVariant>& values) {
     row.values[m_idColumn] = row.id;
     for (std::size_t i = 0; i < targets.size(); ++i)
         row.values[targets[i]] = bound.at(qsizetype(i));
+    if (m_personalIndex >= 0)
+        row.values[m_personalIndex] = qint64(tick ? 1 : 0);
     m_rows.push_back(std::move(row));
     m_pos = int(m_rows.size()) - 1;
     ++m_live;

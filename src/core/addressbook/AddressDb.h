@@ -58,6 +58,12 @@ public:
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return m_busyTimeout; }
 
+    // On a server that announces changes: how many changes other workstations have committed
+    // to the address book since it was opened, asked of the server at once. -1 on a file, and
+    // on a server whose tables do not announce them (a role that could not add that to an
+    // address book made without it): there only reading the tables again shows changes.
+    qint64 othersChanges();
+
     // The user's message for a failure of SQLite on the file at this path, or of the server
     // this connection text names.
     static QString failureText(const QString& path, const QSqlError& error);
@@ -73,7 +79,8 @@ public:
     void renameProfile(const QString& newName, const QString& oldName);
     void removeProfile(const QString& first, const QString& gone);
 
-    // One transaction for a walk that writes many rows; rolled back unless committed.
+    // One transaction for a walk that writes many rows; rolled back unless committed. One made
+    // while another is open is part of that one: its commit waits for the outer one's.
     class Transaction {
     public:
         explicit Transaction(AddressDb& db);
@@ -83,6 +90,7 @@ public:
     private:
         AddressDb& m_db;
         bool m_done = false;
+        bool m_inner = false;
     };
 
 private:
@@ -104,9 +112,19 @@ private:
     // write repeated row after row is not parsed again for every row. Throws UserError
     // with the database's text when it cannot be prepared.
     QSqlQuery& prepared(const QString& sql);
-    // SQLite's count of commits made by other connections since this one opened; -1 when
-    // the file is not open.
-    qint64 dataVersion();
+    // A count of commits made to the table by other connections since this one opened, which
+    // changes whenever one is made: SQLite's for the whole file; on a server, the changes it
+    // announced for the table. -1 when nothing tells (then only a read does).
+    qint64 dataVersion(const QString& table);
+    // Takes the server's announcements that arrived, after a round trip that makes sure those
+    // of every change committed before it are among them. False when the connection failed.
+    bool takeAnnouncements();
+    // On a server, a recipient's tick is the connected role's own, kept apart from the row:
+    // the recipients' column "galka" read and written through the table of ticks.
+    bool personalTicks(const QString& table) const;
+    // On a server: what sharing lacks is added when the role may; the tables as they are
+    // otherwise.
+    void addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool announced);
 
     // Counts each opening of a connection and each write made through it (a rollback
     // included), so that a cursor can tell whether the file still holds what it read. Kept
@@ -123,6 +141,12 @@ private:
     int m_busyTimeout = defaultBusyTimeout;
     QHash<QString, QSqlQuery> m_statements;
     Changes& m_changes;
+    int m_transactions = 0;
+    // On a server: whether the ticks are each role's own, whether the tables announce their
+    // changes, and the announcements of other workstations taken so far, by table.
+    bool m_personalTicks = false;
+    bool m_announced = false;
+    QHash<QString, qint64> m_announcements;
 };
 
 // A cursor over one whole table, read into memory in table order. Locating by
@@ -197,6 +221,8 @@ private:
     int rowNamed(const QString& name) const;
     // The yes/no column for setFlags and storeFlags; refused when the cursor is not open.
     int flagColumn(const QString& column) const;
+    // Whether the current row is still stored: another program may have deleted it.
+    bool rowStored();
     // Gives these rows the value in one statement; rows and values as read stay untouched
     // until mirrorFlag.
     void writeFlag(int column, const std::vector<int>& rows, bool value);
@@ -219,6 +245,9 @@ private:
     int m_idColumn = -1;
     int m_nameIndex = -1;
     int m_markIndex = -1;
+    // The recipients' ticks on a server, each role's own: read from and written to the table
+    // of ticks, never the row's own column. -1 elsewhere.
+    int m_personalIndex = -1;
     std::vector<Row> m_rows;
     // Case-folded name to its rows in table order; most names are unique, so
     // one row is kept without a heap allocation.
@@ -244,6 +273,7 @@ private:
     bool readIsCurrent() const;
     void noteWrite(bool mirroredExactly, bool wasCurrent);
     std::vector<Kept> keptValues(const QStringList& columns) const;
+    std::vector<Kept> serverKeptValues(const QStringList& columns) const;
     static Kept keptFor(const QString& declared);
     static bool keptAsBound(Kept kept, const QVariant& value);
     static QVariant asRead(const QVariant& value);
