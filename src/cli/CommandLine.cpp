@@ -15,7 +15,7 @@ struct OptionText {
 };
 
 // One table for the parser and the help, so that the help lists every option.
-const std::array<OptionText, 16> optionTexts{{
+const std::array<OptionText, 19> optionTexts{{
     {"folder", "ПАПКА",
      "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli"},
     {"database", "АДРЕС",
@@ -48,6 +48,14 @@ const std::array<OptionText, 16> optionTexts{{
     {"encoding", "КОДИРОВКА",
      "для export: кодировка файла CSV: cp1251 — с разделителем «;», как его открывает "
      "русский Excel (так без параметра); utf-8 — с разделителем «,»"},
+    {"to", "АДРЕС",
+     "для db copy: адресная книга, в которую копируется адресная книга папки: строка "
+     "соединения с сервером PostgreSQL (postgresql://…) или существующий файл SQLite"},
+    {"from", "АДРЕС",
+     "для db copy: адресная книга (сервер или файл), которая копируется в адресную книгу папки"},
+    {"replace", nullptr,
+     "для db copy: записи той адресной книги, в которую копируется, удаляются и заменяются "
+     "копией. Без него в адресную книгу, где уже есть записи, не копируется"},
     {"dry-run", nullptr,
      "print — ничего не печатать, а вывести, что было бы напечатано: по строке на конверт, "
      "получатель и профиль через табуляцию; import — вывести отчёт, не меняя адресную книгу"},
@@ -90,7 +98,7 @@ QString helpText() {
     QString help = QStringLiteral(
         "Печать конвертов из командной строки: тот же файл настроек, та же адресная\n"
         "книга и те же страницы, что у программы «Печать конвертов». Файлы папки\n"
-        "меняет только import.\n"
+        "меняют только import и db copy --from.\n"
         "\n"
         "Использование:\n"
         "  envalo-cli print [--folder ПАПКА] [--profile ПРОФИЛЬ]...\n"
@@ -102,6 +110,7 @@ QString helpText() {
         "                    [--dry-run]\n"
         "  envalo-cli export ФАЙЛ [--folder ПАПКА] [--ticked | --group ГРУППА | --senders]\n"
         "                    [--format csv|vcard] [--encoding cp1251|utf-8]\n"
+        "  envalo-cli db copy (--to АДРЕС | --from АДРЕС) [--replace] [--folder ПАПКА]\n"
         "  envalo-cli --help\n"
         "Каждая команда принимает и --database АДРЕС.\n"
         "\n"
@@ -116,6 +125,10 @@ QString helpText() {
         "                    пропущено, и почему пропущена каждая строка\n"
         "  export ФАЙЛ       записи адресной книги в файл CSV или vCard: все, отмеченные\n"
         "                    или группы\n"
+        "  db copy           вся адресная книга папки — получатели с отметками,\n"
+        "                    отправители и группы, в прежнем порядке — в другую (--to)\n"
+        "                    или из другой в неё (--from): в базу данных на сервере\n"
+        "                    или файл SQLite и обратно; всё или ничего\n"
         "\n"
         "Параметры:\n");
     for (const OptionText& o : optionTexts) {
@@ -133,8 +146,9 @@ QString helpText() {
         "Без --printer, --pdf и --pdf-folder конверты уходят на принтер по умолчанию,\n"
         "а без очередей печати — в файлы PDF в папке PDF папки программы.\n"
         "Ход печати выводится в stderr, когда это терминал.\n"
-        "import не работает, пока папка открыта в программе «Печать конвертов»; новые\n"
-        "получатели получают первый профиль печати, как добавленные в её окне.\n"
+        "import и db copy --from не работают, пока папка открыта в программе «Печать\n"
+        "конвертов». Новые получатели import получают первый профиль печати, как\n"
+        "добавленные в её окне.\n"
         "\n"
         "Код завершения: 0 — всё сделано (или делать нечего; import — и когда часть\n"
         "строк пропущена); 1 — ошибка, её причина выведена в stderr, адресная книга\n"
@@ -143,7 +157,8 @@ QString helpText() {
         "Примеры:\n"
         "  envalo-cli print --group Партнёры --profile \"Конверт DL\" --pdf-folder ~/конверты\n"
         "  envalo-cli import клиенты.csv --map \"name=Имя;kyda=Улица,Город;index=Индекс\"\n"
-        "  envalo-cli export партнёры.vcf --group Партнёры\n");
+        "  envalo-cli export партнёры.vcf --group Партнёры\n"
+        "  envalo-cli db copy --to \"postgresql://db.office/addresses?user=office\"\n");
     return help;
 }
 
@@ -183,8 +198,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
 
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty())
-        throw UsageError(QStringLiteral("Не указана команда: print, list, import или export. "
-                                        "Справка: envalo-cli --help"));
+        throw UsageError(QStringLiteral("Не указана команда: print, list, import, export или db "
+                                        "copy. Справка: envalo-cli --help"));
     const QString& command = words.front();
     // --folder, --database and --help go with every command; any other option a command does not
     // take is refused rather than ignored.
@@ -292,9 +307,30 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
         return line;
     }
 
+    if (command == QLatin1String("db")) {
+        if (words.size() < 2 || words[1] != QLatin1String("copy"))
+            throw UsageError(QStringLiteral("После db укажите, что сделать: copy."));
+        if (words.size() > 2)
+            throw UsageError(QStringLiteral("Лишнее в командной строке: «%1».").arg(words[2]));
+        allowOnly({"to", "from", "replace"}, QStringLiteral("db copy"));
+        line.command = CommandLine::Command::CopyAddressBook;
+        const QString to = nonEmpty("to", single("to"));
+        const QString from = nonEmpty("from", single("from"));
+        if (!to.isEmpty() && !from.isEmpty())
+            throw UsageError(QStringLiteral("Укажите что-то одно из --to и --from."));
+        if (to.isEmpty() && from.isEmpty())
+            throw UsageError(QStringLiteral("Укажите, куда копировать адресную книгу папки "
+                                            "(--to АДРЕС) или откуда копировать в неё "
+                                            "(--from АДРЕС)."));
+        line.intoOther = !to.isEmpty();
+        line.otherBook = line.intoOther ? to : from;
+        line.replace = parser.isSet(QStringLiteral("replace"));
+        return line;
+    }
+
     if (command != QLatin1String("print"))
-        throw UsageError(QStringLiteral("Неизвестная команда «%1»: есть print, list, import и "
-                                        "export. Справка: envalo-cli --help")
+        throw UsageError(QStringLiteral("Неизвестная команда «%1»: есть print, list, import, "
+                                        "export и db copy. Справка: envalo-cli --help")
                              .arg(command));
     allowOnly(
         {"profile", "ticked", "group", "recipient", "printer", "pdf", "pdf-folder", "dry-run"},

@@ -16,7 +16,16 @@ public:
 
 // What the command line asks for, checked for sense but not against the folder.
 struct CommandLine {
-    enum class Command { Help, Print, ListProfiles, ListGroups, ListRecipients, Import, Export };
+    enum class Command {
+        Help,
+        Print,
+        ListProfiles,
+        ListGroups,
+        ListRecipients,
+        Import,
+        Export,
+        CopyAddressBook
+    };
     enum class Output { AsWindow, Printer, PdfFile, PdfFolder };
 
     Command command = Command::Help;
@@ -44,6 +53,12 @@ struct CommandLine {
     // export --ticked
     bool ticked = false;
     ExportFormat exportFormat = ExportFormat::CsvSpreadsheet;
+
+    // db copy: the other address book (a connection text or a file) and which way the copy
+    // goes; --replace lets it replace the rows of the address book it fills.
+    QString otherBook;
+    bool intoOther = true;
+    bool replace = false;
 };
 
 // arguments as QCoreApplication::arguments() gives them, the program first;

@@ -1,8 +1,10 @@
-// The command line program: prints envelopes, lists names, and imports and exports
-// addresses from a program folder without a window, for offices that work from scripts.
+// The command line program: prints envelopes, lists names, imports and exports addresses and
+// copies the address book from a program folder without a window, for offices that work from
+// scripts.
 #include "cli/CommandLine.h"
 #include "cli/StderrMessages.h"
 
+#include "core/addressbook/AddressCopy.h"
 #include "core/addressbook/AddressImport.h"
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/ProgramOptions.h"
@@ -328,6 +330,46 @@ int exportFile(const CommandLine& line) {
     return Success;
 }
 
+// The folder's address book into another one or from another one into it. Only the one
+// written to is opened for writing; the folder's is written only under the folder's lock.
+int copyBook(const CommandLine& line) {
+    requireProgramFolder(line.folder, line.database);
+    const QString book = addressBookOf(line.folder, line.database);
+    std::unique_ptr<QLockFile> lock;
+    if (!line.intoOther)
+        lock = lockFolder(line.folder,
+                          QStringLiteral("Папка «%1» открыта в программе «Печать конвертов»: "
+                                         "закройте программу, прежде чем копировать адреса в "
+                                         "её адресную книгу."));
+    AddressDb folderBook(QStringLiteral("envalo-copy-folder"));
+    AddressDb otherBook(QStringLiteral("envalo-copy-other"));
+    AddressDb& from = line.intoOther ? folderBook : otherBook;
+    AddressDb& to = line.intoOther ? otherBook : folderBook;
+    from.open(line.intoOther ? book : line.otherBook, AddressDb::addressTables(),
+              AddressDb::Access::ReadOnly);
+    // The file keeps its journal mode, so that a refused copy leaves it byte for byte as it was.
+    to.open(line.intoOther ? line.otherBook : book, AddressDb::addressTables(),
+            AddressDb::Access::ReadWriteAsIs);
+    CopyCounts counts;
+    try {
+        counts = copyAddressBook(from, to, line.replace);
+    } catch (const AddressBookNotEmpty& e) {
+        throw UserError(e.message() + QStringLiteral(" Чтобы заменить их копией, добавьте "
+                                                     "--replace."));
+    }
+    const QString other = AddressDb::isServerText(otherBook.path())
+                              ? otherBook.path()
+                              : QDir::toNativeSeparators(otherBook.path());
+    StderrMessages::write((line.intoOther ? QStringLiteral("Скопировано в «%1»: ")
+                                          : QStringLiteral("Скопировано из «%1»: "))
+                              .arg(other) +
+                          QStringLiteral("получателей %1, отправителей %2, групп %3.")
+                              .arg(counts.recipients)
+                              .arg(counts.senders)
+                              .arg(counts.groups));
+    return Success;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -353,6 +395,8 @@ int main(int argc, char* argv[]) {
             return importFile(line);
         case CommandLine::Command::Export:
             return exportFile(line);
+        case CommandLine::Command::CopyAddressBook:
+            return copyBook(line);
         default:
             return list(line);
         }

@@ -3,6 +3,7 @@
 #include "TestProgram.h"
 
 #include "core/Cp1251.h"
+#include "core/addressbook/SqlScript.h"
 #include "core/run/AddressBook.h"
 #include "ui/app/Envalo.h"
 #include "ui/printing/PageOutput.h"
@@ -148,6 +149,8 @@ private slots:
     void exportThenImportGivesTheSameRecords_data();
     void exportThenImportGivesTheSameRecords();
     void anAddressBookOnTheServer();
+    void copyAddressBook_data();
+    void copyAddressBook();
 };
 
 void CliTest::errors_data() {
@@ -181,7 +184,7 @@ void CliTest::errors_data() {
         << QStringList{"list", "recipients", "--database", "%Fнет/адреса.mdb"} << true << true << 1
         << "Файл адресной книги «%Fнет/адреса.mdb» не найден.";
     QTest::newRow("no command") << QStringList{} << true << true << 2
-                                << "Не указана команда: print, list, import или export.";
+                                << "Не указана команда: print, list, import, export или db copy.";
     QTest::newRow("unknown command")
         << QStringList{"show"} << true << true << 2 << "Неизвестная команда «show»";
     QTest::newRow("unknown option") << QStringList{"print", "--colour"} << true << true << 2
@@ -192,6 +195,16 @@ void CliTest::errors_data() {
     QTest::newRow("two destinations")
         << QStringList{"print", "--pdf", "%Fa.pdf", "--pdf-folder", "%Fb"} << true << true << 2
         << "Укажите что-то одно из --printer, --pdf и --pdf-folder.";
+    QTest::newRow("db copy without --to or --from")
+        << QStringList{"db", "copy"} << true << true << 2
+        << "Укажите, куда копировать адресную книгу папки (--to АДРЕС) или откуда копировать в "
+           "неё (--from АДРЕС).";
+    QTest::newRow("db copy both ways")
+        << QStringList{"db", "copy", "--to", "%Fa.mdb", "--from", "%Fb.mdb"} << true << true << 2
+        << "Укажите что-то одно из --to и --from.";
+    QTest::newRow("db copy into a file that is not there: nothing is made")
+        << QStringList{"db", "copy", "--to", "%Fкопия.mdb"} << true << true << 1
+        << "Файл базы данных «%Fкопия.mdb» не найден.";
     QTest::newRow("list without what")
         << QStringList{"list"} << true << true << 2 << "После list укажите, что вывести";
     QTest::newRow("print option to list")
@@ -290,12 +303,13 @@ void CliTest::lists() {
 void CliTest::helpNamesEveryCommandAndOption() {
     const Result result = runCli({"--help"});
     QCOMPARE(result.status, 0);
-    for (const char* word :
-         {"print",       "list profiles", "list groups", "list recipients", "--folder",
-          "--profile",   "--ticked",      "--group",     "--recipient",     "--printer",
-          "--pdf ",      "--pdf-folder",  "--dry-run",   "--help",          "import ФАЙЛ",
-          "export ФАЙЛ", "--senders",     "--format",    "--map",           "--duplicates",
-          "--encoding",  "Примеры:"})
+    for (const char* word : {"print",       "list profiles", "list groups", "list recipients",
+                             "--folder",    "--profile",     "--ticked",    "--group",
+                             "--recipient", "--printer",     "--pdf ",      "--pdf-folder",
+                             "--dry-run",   "--help",        "import ФАЙЛ", "export ФАЙЛ",
+                             "--senders",   "--format",      "--map",       "--duplicates",
+                             "--encoding",  "Примеры:",      "db copy",     "--to",
+                             "--from",      "--replace"})
         QVERIFY2(result.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -595,6 +609,80 @@ void CliTest::anAddressBookOnTheServer() {
     QCOMPARE(listed.status, 0);
     QCOMPARE(listed.out.split('\n', Qt::SkipEmptyParts).size(), 2);
     untouched.verify();
+}
+
+void CliTest::copyAddressBook_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    // The folder's recipients once the run ended.
+    QTest::addColumn<QStringList>("folderHolds");
+
+    const QStringList shipped{"Иванов Иван Иванович", "Петрова Мария Сергеевна"};
+    QTest::newRow("--to an empty file")
+        << QStringList{"--to", "%Tкопия.mdb"} << false << 0
+        << "Скопировано в «%Tкопия.mdb»: получателей 2, отправителей 1, групп 0.\n"
+        << shipped;
+    QTest::newRow("--from into a folder with records")
+        << QStringList{"--from", "%Tкопия.mdb"} << false << 1
+        << "В адресной книге «%FConvert.mdb» уже есть записи: получателей 2, отправителей 1, "
+           "групп 0. Чтобы заменить их копией, добавьте --replace.\n"
+        << shipped;
+    QTest::newRow("--from with --replace")
+        << QStringList{"--from", "%Tкопия.mdb", "--replace"} << false << 0
+        << "Скопировано из «%Tкопия.mdb»: получателей 1, отправителей 0, групп 0.\n"
+        << QStringList{"Сидоров Пётр"};
+    QTest::newRow("--from while the windowed program has the folder open")
+        << QStringList{"--from", "%Tкопия.mdb", "--replace"} << true << 1
+        << "закройте программу, прежде чем копировать адреса в её адресную книгу.\n"
+        << shipped;
+    QTest::newRow("--to while the windowed program has the folder open")
+        << QStringList{"--to", "%Tкопия.mdb", "--replace"} << true << 0
+        << "Скопировано в «%Tкопия.mdb»: получателей 2, отправителей 1, групп 0.\n"
+        << shipped;
+}
+
+// db copy between the folder's address book and a file: the folder's file is written only
+// by --from, under the folder's lock.
+void CliTest::copyAddressBook() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, locked);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QFETCH(QStringList, folderHolds);
+
+    TestFolder folder;
+    addShipped(folder);
+    QTemporaryDir files;
+    const QString other = files.filePath("копия.mdb");
+    const bool into = arguments.contains("--to");
+    runSqlScriptFile(other, TestFolder::shippedSchema() +
+                                (into ? QString()
+                                      : "insert into `table` (name, galka) values ('Сидоров Пётр', "
+                                        "1);\n"));
+    QLockFile lock(folder.file(".envalo.lock"));
+    if (locked)
+        QVERIFY(lock.tryLock(0));
+    const Untouched untouched{folder};
+    const Result result = runCli(QStringList{"db", "copy", "--folder", folder.appdir()} +
+                                 withFolder(arguments, folder.appdir(), files.path() + '/'));
+    QCOMPARE(result.status, status);
+    message.replace("%F", folder.appdir()).replace("%T", files.path() + '/');
+    QVERIFY2(result.err.endsWith(message), qPrintable(result.err));
+    QCOMPARE(result.out, QString());
+    if (into || status != 0)
+        untouched.verify();
+    QCOMPARE(folder.column("select name from `table` order by id"),
+             QVariantList(folderHolds.begin(), folderHolds.end()));
+    if (into && status == 0) {
+        TestFolder copy;
+        copy.addDatabaseFromScript(TestFolder::shippedSchema());
+        QVERIFY(QFile::remove(copy.file("Convert.mdb")) &&
+                QFile::copy(other, copy.file("Convert.mdb")));
+        QCOMPARE(records(copy, false), records(folder, false));
+        QCOMPARE(records(copy, true), records(folder, true));
+    }
 }
 
 QTEST_MAIN(CliTest)

@@ -648,6 +648,22 @@ QSqlQuery& AddressDb::prepared(const QString& sql) {
     return *m_statements.insert(sql, std::move(query));
 }
 
+void AddressDb::write(const QString& sql, const QVariantList& values) {
+    ++m_changes.writes;
+    // Without values there is nothing to bind, and a server takes no PREPARE of some statements.
+    if (values.isEmpty()) {
+        run(sql);
+        return;
+    }
+    QSqlQuery& query = prepared(sql);
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(int(i), values.at(i));
+    if (!query.exec())
+        fail(query.lastError());
+    // Leaves no statement running that would hold the file.
+    query.finish();
+}
+
 void AddressDb::exec(const QString& sql, const QVariantList& values) {
     ++m_changes.writes;
     run(sql, values);

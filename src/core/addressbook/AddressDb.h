@@ -71,6 +71,12 @@ public:
     // writes belong in the statements here and in TableCursor.
     QSqlDatabase database() const;
 
+    // A statement that writes, for a program that fills the tables itself (a copy of a whole
+    // address book, ids included): prepared once per text and kept like the cursors' own, so
+    // that a row after row insert is parsed once. A failure is thrown as UserError with
+    // failureText; cursors open on the database read their table again on refresh.
+    void write(const QString& sql, const QVariantList& values = {});
+
     // "alter table `table` add profile text": true when the column was added.
     // Any failure is silent and gives false.
     bool createcolumn();

@@ -1,0 +1,256 @@
+#include "core/addressbook/AddressCopy.h"
+
+#include "core/addressbook/AddressDb.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const QString recipientTable = QStringLiteral("table");
+const QString tickColumn = QStringLiteral("galka");
+const QString profileColumn = QStringLiteral("profile");
+
+bool onServer(const AddressDb& db) {
+    return AddressDb::isServerText(db.path());
+}
+
+QString quotedIn(const AddressDb& db, const QString& name) {
+    QString inner = name;
+    if (onServer(db))
+        return u'"' + inner.replace(u'"', QStringLiteral("\"\"")) + u'"';
+    return u'`' + inner.replace(u'`', QStringLiteral("``")) + u'`';
+}
+
+// The address book as the user knows it: the file's path, or the server's connection text.
+QString shown(const AddressDb& db) {
+    return onServer(db) ? db.path() : QDir::toNativeSeparators(db.path());
+}
+
+bool sameAddressBook(const AddressDb& a, const AddressDb& b) {
+    if (onServer(a) != onServer(b))
+        return false;
+    if (onServer(a))
+        return a.path() == b.path();
+    return QFileInfo(a.path()).canonicalFilePath() == QFileInfo(b.path()).canonicalFilePath();
+}
+
+QSqlQuery reading(const AddressDb& db, const QString& sql) {
+    QSqlQuery query(db.database());
+    query.setForwardOnly(true);
+    if (!query.exec(sql))
+        throw UserError(AddressDb::failureText(db.path(), query.lastError()));
+    return query;
+}
+
+int columnIn(const QStringList& columns, const QString& name) {
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QStringList columnsOf(const AddressDb& db, const QString& table) {
+    const QSqlQuery query =
+        reading(db, QStringLiteral("select * from %1 where 1 = 0").arg(quotedIn(db, table)));
+    const QSqlRecord record = query.record();
+    QStringList columns;
+    for (int i = 0; i < record.count(); ++i)
+        columns.append(record.fieldName(i));
+    return columns;
+}
+
+// One table's rows in table order, each value as the database gives it.
+struct TableRows {
+    QString table;
+    QStringList columns;
+    std::vector<QVariantList> rows;
+};
+
+TableRows readRows(const AddressDb& db, const QString& table, const QString& leftOut) {
+    QSqlQuery query =
+        reading(db, QStringLiteral("select * from %1 order by id").arg(quotedIn(db, table)));
+    const QSqlRecord record = query.record();
+    TableRows result{table, {}, {}};
+    QList<int> kept;
+    for (int i = 0; i < record.count(); ++i) {
+        if (record.fieldName(i).compare(leftOut, Qt::CaseInsensitive) == 0)
+            continue;
+        result.columns.append(record.fieldName(i));
+        kept.append(i);
+    }
+    while (query.next()) {
+        QVariantList values;
+        values.reserve(kept.size());
+        for (int i : kept)
+            values.append(query.value(i));
+        result.rows.push_back(std::move(values));
+    }
+    if (query.lastError().isValid())
+        throw UserError(AddressDb::failureText(db.path(), query.lastError()));
+    return result;
+}
+
+// A recipient's id and whether it is ticked.
+using Tick = std::pair<qint64, bool>;
+
+// The ticks as the main window reads them, so that a copy carries what the user sees ticked.
+std::vector<Tick> readTicks(AddressDb& db) {
+    TableCursor cursor(db, recipientTable, QString());
+    cursor.open();
+    std::vector<Tick> ticks;
+    ticks.reserve(size_t(cursor.rowCount()));
+    for (cursor.first(); !cursor.eof(); cursor.next())
+        ticks.emplace_back(cursor.integer(QStringLiteral("id")), cursor.flag(tickColumn));
+    return ticks;
+}
+
+// Stores the recipients' ticks by id, within the copy's transaction: every tick stored as the
+// program stores one, 1 or 0, in one statement per value whatever the number of rows.
+void storeTicks(AddressDb& db, const std::vector<Tick>& ticks) {
+    for (const bool value : {true, false}) {
+        QStringList ids;
+        for (const auto& [id, ticked] : ticks) {
+            if (ticked == value)
+                ids.append(QString::number(id));
+        }
+        if (ids.isEmpty())
+            continue;
+        const QString sql =
+            onServer(db) ? QStringLiteral("update %1 set %2=? where id = any(cast(? as bigint[]))")
+                         : QStringLiteral("update %1 set %2=? where id in (select value from "
+                                          "json_each(?))");
+        const QString list =
+            onServer(db) ? u'{' + ids.join(u',') + u'}' : u'[' + ids.join(u',') + u']';
+        db.write(sql.arg(quotedIn(db, recipientTable), quotedIn(db, tickColumn)),
+                 {qint64(value ? 1 : 0), list});
+    }
+}
+
+// Ends a read of the whole source: nothing was written in it.
+class ReadTogether {
+public:
+    explicit ReadTogether(AddressDb& db) : m_db(db) {
+        // A server otherwise takes a new snapshot for each statement.
+        reading(db, onServer(db)
+                        ? QStringLiteral("begin transaction isolation level repeatable read")
+                        : QStringLiteral("begin"));
+    }
+    ~ReadTogether() {
+        QSqlDatabase db = m_db.database();
+        if (db.isOpen())
+            db.rollback();
+    }
+    ReadTogether(const ReadTogether&) = delete;
+    ReadTogether& operator=(const ReadTogether&) = delete;
+
+private:
+    AddressDb& m_db;
+};
+
+qint64 rowsIn(const AddressDb& db, const QString& table) {
+    QSqlQuery query =
+        reading(db, QStringLiteral("select count(*) from %1").arg(quotedIn(db, table)));
+    if (!query.next())
+        throw UserError(AddressDb::failureText(db.path(), query.lastError()));
+    return query.value(0).toLongLong();
+}
+
+} // namespace
+
+CopyCounts copyAddressBook(AddressDb& from, AddressDb& to, bool replace) {
+    if (!from.isOpen() || !to.isOpen())
+        throw UserError(QStringLiteral("База данных адресов не открыта."));
+    if (sameAddressBook(from, to))
+        throw UserError(QStringLiteral("Адресная книга «%1» не может быть скопирована сама в себя.")
+                            .arg(shown(to)));
+
+    const QStringList& tables = AddressDb::addressTables();
+    std::vector<TableRows> source;
+    std::vector<Tick> ticks;
+    {
+        const ReadTogether read(from);
+        for (const QString& table : tables)
+            source.push_back(
+                readRows(from, table, table == recipientTable ? tickColumn : QString()));
+        ticks = readTicks(from);
+    }
+
+    AddressDb::Transaction transaction(to);
+    CopyCounts held;
+    held.recipients = int(rowsIn(to, tables.at(0)));
+    held.senders = int(rowsIn(to, tables.at(1)));
+    held.groups = int(rowsIn(to, tables.at(2)));
+    if (!replace && (held.recipients > 0 || held.senders > 0 || held.groups > 0))
+        throw AddressBookNotEmpty(QStringLiteral("В адресной книге «%1» уже есть записи: "
+                                                 "получателей %2, отправителей %3, групп %4.")
+                                      .arg(shown(to))
+                                      .arg(held.recipients)
+                                      .arg(held.senders)
+                                      .arg(held.groups),
+                                  held);
+
+    // Every column the source has must have a place, or the copy would lose it; the one column
+    // a table may lack is added as the program adds it to an address book from before it.
+    std::vector<QStringList> targets;
+    for (const TableRows& rows : source) {
+        QStringList target = columnsOf(to, rows.table);
+        QStringList wanted = rows.columns;
+        if (rows.table == recipientTable)
+            wanted.append(tickColumn);
+        for (const QString& column : std::as_const(wanted)) {
+            if (columnIn(target, column) >= 0)
+                continue;
+            if (rows.table == recipientTable &&
+                column.compare(profileColumn, Qt::CaseInsensitive) == 0 && to.createcolumn()) {
+                target.append(profileColumn);
+                continue;
+            }
+            throw UserError(QStringLiteral("В таблице «%1» адресной книги «%2» нет поля «%3», "
+                                           "которое есть в «%4»: копия была бы неполной.")
+                                .arg(rows.table, shown(to), column, shown(from)));
+        }
+        QStringList named;
+        for (const QString& column : rows.columns)
+            named.append(quotedIn(to, target.at(columnIn(target, column))));
+        targets.push_back(named);
+    }
+
+    if (replace) {
+        for (const QString& table : tables)
+            to.write(QStringLiteral("delete from %1").arg(quotedIn(to, table)));
+    }
+    for (size_t t = 0; t < source.size(); ++t) {
+        const TableRows& rows = source[t];
+        const QString sql =
+            QStringLiteral("insert into %1 (%2) values (%3)")
+                .arg(
+                    quotedIn(to, rows.table), targets[t].join(QStringLiteral(", ")),
+                    QStringList(targets[t].size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+        for (const QVariantList& values : rows.rows)
+            to.write(sql, values);
+    }
+    storeTicks(to, ticks);
+    // Ids the rows brought are past the server's own numbering, which would give them again;
+    // it goes on after the largest (from 1 for an empty table). A sequence keeps its value
+    // when the transaction is rolled back, which costs only unused ids.
+    if (onServer(to)) {
+        for (const QString& table : tables)
+            to.write(QStringLiteral("select setval(pg_get_serial_sequence('%1', 'id'), "
+                                    "coalesce(max(id), 1), max(id) is not null) from %1")
+                         .arg(quotedIn(to, table)));
+    }
+    transaction.commit();
+
+    CopyCounts counts;
+    counts.recipients = int(source.at(0).rows.size());
+    counts.senders = int(source.at(1).rows.size());
+    counts.groups = int(source.at(2).rows.size());
+    return counts;
+}
