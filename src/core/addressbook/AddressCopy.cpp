@@ -112,8 +112,21 @@ std::vector<Tick> readTicks(AddressDb& db) {
 }
 
 // Stores the recipients' ticks by id, within the copy's transaction: every tick stored as the
-// program stores one, 1 or 0, in one statement per value whatever the number of rows.
+// program stores one, 1 or 0, in one statement per value whatever the number of rows. On a
+// server where each role ticks for itself, they become the ticks of the role copying.
 void storeTicks(AddressDb& db, const std::vector<Tick>& ticks) {
+    if (db.personalTicks(recipientTable)) {
+        // The rows are new, so only the ticks of the role copying are there to add.
+        QStringList ids;
+        for (const auto& [id, ticked] : ticks) {
+            if (ticked)
+                ids.append(QString::number(id));
+        }
+        if (!ids.isEmpty())
+            db.write(QStringLiteral("insert into ticks (id) select unnest(cast(? as bigint[]))"),
+                     {u'{' + ids.join(u',') + u'}'});
+        return;
+    }
     for (const bool value : {true, false}) {
         QStringList ids;
         for (const auto& [id, ticked] : ticks) {

@@ -63,6 +63,9 @@ public:
     // on a server whose tables do not announce them (a role that could not add that to an
     // address book made without it): there only reading the tables again shows changes.
     qint64 othersChanges();
+    // On a server, a recipient's tick is the connected role's own, kept apart from the row in
+    // the table "ticks": the cursors read and write the recipients' column "galka" there.
+    bool personalTicks(const QString& table) const;
 
     // The user's message for a failure of SQLite on the file at this path, or of the server
     // this connection text names.
@@ -125,9 +128,6 @@ private:
     // Takes the server's announcements that arrived, after a round trip that makes sure those
     // of every change committed before it are among them. False when the connection failed.
     bool takeAnnouncements();
-    // On a server, a recipient's tick is the connected role's own, kept apart from the row:
-    // the recipients' column "galka" read and written through the table of ticks.
-    bool personalTicks(const QString& table) const;
     // On a server: what sharing lacks is added when the role may; the tables as they are
     // otherwise.
     void addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool announced);
