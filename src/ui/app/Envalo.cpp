@@ -30,6 +30,10 @@ Tfrm::Tfrm(Windows& windows)
     Timer1.setInterval(10);
     connect(&Timer1, &QTimer::timeout, this,
             [this] { guarded(w.messages, [this] { Timer1Timer(); }); });
+    m_othersChanges.setObjectName(QStringLiteral("othersChangesTimer"));
+    m_othersChanges.setInterval(othersChangesInterval);
+    connect(&m_othersChanges, &QTimer::timeout, this,
+            [this] { guarded(w.messages, [this] { othersChangesStep(); }); });
     creationStep();
 }
 
@@ -73,6 +77,7 @@ void Tfrm::creationStep() {
 }
 
 void Tfrm::openAddressBook(const QString& location) {
+    m_othersChanges.stop();
     table.reset();
     table2.reset();
     groups.reset();
@@ -97,6 +102,9 @@ void Tfrm::openAddressBook(const QString& location) {
     loadlists();
     loadrecords();
     applyPage();
+    m_othersSeen = db.othersChanges();
+    if (m_othersSeen >= 0)
+        m_othersChanges.start();
 }
 
 void Tfrm::updateformats(IniFile& ini) {

@@ -74,6 +74,11 @@ public:
     void storechecks();
     void checkAll();
     void findrecords();
+    // On a server that announces changes, every few seconds: what other workstations changed
+    // is shown in the lists, unless the user is typing in an editor or has an unsaved record
+    // or a window open over this one (then at a later step).
+    void othersChangesStep();
+    static constexpr int othersChangesInterval = 3000;
     // The group filter: whether a recipient with this groups column is listed.
     bool ingroups(const QString& recipientGroups) const;
 
@@ -135,6 +140,13 @@ private:
     // After a sender store that failed: the sender rows as the file holds them.
     void rereadSenders();
     void installIndexFilter(QLineEdit* editor);
+    // Whether the editors hold something else than the record they were loaded from.
+    bool formChanged() const;
+    // The lists read again and shown as they were: the same listing (all, found or ticked),
+    // the same lines chosen.
+    void showOthersChanges();
+    // The recipient list of the ticked ones only, as the search button shows it.
+    void listTicked();
 
     // The records last loaded into the editors, for the unsaved-changes check.
     struct LoadedRecipient {
@@ -196,6 +208,10 @@ private:
 
     // The deferred start-up step's one-shot timer.
     QTimer Timer1{this};
+    QTimer m_othersChanges{this};
+    // The count of other workstations' changes already shown.
+    qint64 m_othersSeen = -1;
+    bool m_printing = false;
 
     Windows& w;
     bool m_endRequested = false;

@@ -7,8 +7,11 @@
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QSet>
 
 void Tfrm::recipientTicked(int row) {
@@ -77,16 +80,57 @@ void Tfrm::showStoredTicks() {
     table->locate(cb->currentText());
 }
 
+void Tfrm::listTicked() {
+    std::vector<std::pair<QString, bool>> ticked;
+    for (table->first(); !table->eof(); table->next())
+        if (table->flag(QStringLiteral("galka")) && !table->text(QStringLiteral("name")).isEmpty())
+            ticked.emplace_back(table->text(QStringLiteral("name")), true);
+    cb->lines().setLines(std::move(ticked));
+}
+
+void Tfrm::othersChangesStep() {
+    // A question or the print run works with the lists as they are; so does a user typing
+    // or holding an unsaved record.
+    if (m_printing || QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
+        formChanged())
+        return;
+    const QWidget* focused = QApplication::focusWidget();
+    if (focused && isAncestorOf(focused) &&
+        (qobject_cast<const QLineEdit*>(focused) || qobject_cast<const QPlainTextEdit*>(focused)))
+        return;
+    const qint64 seen = db.othersChanges();
+    if (seen < 0 || seen == m_othersSeen)
+        return;
+    m_othersSeen = seen;
+    showOthersChanges();
+}
+
+void Tfrm::showOthersChanges() {
+    const QString recipient = cb->currentText();
+    const QListWidgetItem* senderItem = cb2->currentItem();
+    const QString sender = senderItem ? senderItem->text() : QString();
+    table->refresh();
+    table2->refresh();
+    groups->refresh();
+    loadgroups();
+    if (!editfind->text().isEmpty()) {
+        findrecords();
+    } else if (showall) {
+        loadlists();
+    } else {
+        listTicked();
+        cb->setCurrentRow(0);
+    }
+    selectRecipientLine(recipient);
+    selectSenderLine(sender);
+    loadrecords();
+}
+
 void Tfrm::findrecords() {
     const QString searchText = editfind->text();
     if (searchText.isEmpty()) {
         if (showall && cb->lines().checkedCount() > 0) {
-            std::vector<std::pair<QString, bool>> ticked;
-            for (table->first(); !table->eof(); table->next())
-                if (table->flag(QStringLiteral("galka")) &&
-                    !table->text(QStringLiteral("name")).isEmpty())
-                    ticked.emplace_back(table->text(QStringLiteral("name")), true);
-            cb->lines().setLines(std::move(ticked));
+            listTicked();
             showall = false;
             cb->setCurrentRow(0);
             table->locate(cb->currentText());

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QHash>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 void Tfrm::printClick() {
     if (cb->count() == 0)
@@ -25,6 +26,8 @@ void Tfrm::printClick() {
 }
 
 void Tfrm::printall() {
+    m_printing = true;
+    const auto printed = qScopeGuard([this] { m_printing = false; });
     Tview& view = *w.view;
     loadrecords();
 

@@ -146,21 +146,19 @@ void Tfrm::clearform() {
     }
 }
 
-void Tfrm::checkchanges() {
-    if (cb->count() == 0)
-        return;
-    bool changed;
+bool Tfrm::formChanged() const {
     if (recipientPage()) {
         const LoadedRecipient& r = m_loadedRecipient;
-        changed = r.profile != cbp->currentText() || QString::number(r.intyda) != intyda->text() ||
-                  r.kyda != editorText(kyda) || r.komy != editorText(komy) ||
-                  r.name != rname->text();
-    } else {
-        const LoadedSender& s = m_loadedSender;
-        changed = s.otkogo != editorText(otkogo) || s.otkyda != editorText(otkyda) ||
-                  QString::number(s.intyt) != intyt->text();
+        return r.profile != cbp->currentText() || QString::number(r.intyda) != intyda->text() ||
+               r.kyda != editorText(kyda) || r.komy != editorText(komy) || r.name != rname->text();
     }
-    if (!changed)
+    const LoadedSender& s = m_loadedSender;
+    return s.otkogo != editorText(otkogo) || s.otkyda != editorText(otkyda) ||
+           QString::number(s.intyt) != intyt->text();
+}
+
+void Tfrm::checkchanges() {
+    if (cb->count() == 0 || !formChanged())
         return;
     if (!w.messages.question(QStringLiteral("Данные были изменены, сохранить изменения?"),
                              QStringLiteral("Внимание"))) {

@@ -2,15 +2,19 @@
 #include "ServerDatabase.h"
 #include "TestProgram.h"
 
+#include "core/addressbook/AddressDb.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -40,6 +44,7 @@ class AddressBookPlaceTest : public QObject {
 private slots:
     void aServerThatDoesNotAnswerIsKeptOnlyWhenAsked();
     void theListsFollowTheAddressBookChosen();
+    void anotherWorkstationsChangesAppear();
 };
 
 void AddressBookPlaceTest::aServerThatDoesNotAnswerIsKeptOnlyWhenAsked() {
@@ -80,6 +85,49 @@ void AddressBookPlaceTest::theListsFollowTheAddressBookChosen() {
     });
     control<QAction>(b.frm(), "menuAddressBook")->trigger();
     QCOMPARE(recipientList(b.frm())->count(), recipients);
+    b.verifyNothingUnexpected();
+}
+
+// Another workstation adds and changes recipients; the lists follow at the next step, keeping
+// the line chosen, but never while the user has an unsaved record.
+void AddressBookPlaceTest::anotherWorkstationsChangesAppear() {
+    const ServerDatabase server;
+    if (!server.available())
+        QSKIP(qPrintable(ServerDatabase::skipReason()));
+    Book b;
+    b.chooseServer(server.text(), "Button1");
+    Tfrm& main = b.frm();
+    CheckList& lines = *recipientList(main);
+    QCOMPARE(lines.count(), 0);
+
+    AddressDb office(u"another workstation"_s);
+    office.open(server.text());
+    TableCursor theirs(office, u"table"_s, u"name"_s);
+    theirs.open();
+    const auto add = [&theirs](const QString& name) {
+        theirs.insert({{u"name"_s, name}, {u"intyda"_s, 101000}, {u"komy"_s, name}});
+    };
+    add(u"Орлов"_s);
+    add(u"Петров"_s);
+    main.othersChangesStep();
+    QCOMPARE(lines.count(), 2);
+    lines.setCurrentRow(1);
+    main.recipientSelected(1);
+    QCOMPARE(nameField(main)->text(), u"Петров"_s);
+
+    auto* komy = control<QPlainTextEdit>(main, "komy");
+    komy->setPlainText(u"Петрову, не сохранено"_s);
+    add(u"Сидоров"_s);
+    main.othersChangesStep();
+    QCOMPARE(lines.count(), 2);
+    QCOMPARE(komy->toPlainText(), u"Петрову, не сохранено"_s);
+
+    komy->setPlainText(u"Петров"_s);
+    main.othersChangesStep();
+    QCOMPARE(lines.count(), 3);
+    QCOMPARE(lines.text(2), u"Сидоров"_s);
+    QCOMPARE(lines.currentRow(), 1);
+    QCOMPARE(nameField(main)->text(), u"Петров"_s);
     b.verifyNothingUnexpected();
 }
 
