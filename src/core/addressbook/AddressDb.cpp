@@ -918,14 +918,15 @@ std::vector<TableCursor::Kept> TableCursor::keptValues(const QStringList& column
 
 std::vector<TableCursor::Kept> TableCursor::serverKeptValues(const QStringList& columns) const {
     const QSqlDatabase db = m_db.database();
-    // A trigger other than the announcement of changes, or a rule, may store something else
-    // than what was written.
+    // A trigger other than the announcement of changes and the forgetting of deleted
+    // recipients' ticks, or a rule, may store something else than what was written.
     QSqlQuery others(db);
     others.setForwardOnly(true);
     if (!others.prepare(QStringLiteral(
             "with c as (select cast(? as regclass) as oid) select (select count(*) from "
             "pg_catalog.pg_trigger t, c where t.tgrelid = c.oid and not t.tgisinternal and "
-            "t.tgname <> 'envalo_changed') + (select count(*) from pg_catalog.pg_rewrite r, c "
+            "t.tgname not in ('envalo_changed', 'envalo_forget_ticks')) + (select count(*) "
+            "from pg_catalog.pg_rewrite r, c "
             "where r.ev_class = c.oid)")))
         return {};
     others.addBindValue(m_db.quoted(m_table));

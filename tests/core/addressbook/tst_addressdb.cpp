@@ -1174,8 +1174,13 @@ void TestAddressDb::twoWorkstations() {
     QCOMPARE(theirs.text(u"komy"_s), u"Сидорову"_s);
     QCOMPARE(theirs.text(u"kyda"_s), u"мимо"_s);
     QCOMPARE(theirs.integer(u"galka"_s), 1);
-    if (sharing)
+    if (sharing) {
         QCOMPARE(second.othersChanges(), announced + 2);
+        // The deleted recipient's ticks went with it.
+        QCOMPARE(otherProgram(text, u"select count(*) from ticks where id not in (select id "
+                                    "from `table`)"_s),
+                 QStringList{u"0"_s});
+    }
 }
 
 QTEST_GUILESS_MAIN(TestAddressDb)
