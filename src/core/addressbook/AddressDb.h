@@ -88,6 +88,9 @@ public:
     void renameProfile(const QString& newName, const QString& oldName);
     void removeProfile(const QString& first, const QString& gone);
 
+    // Whether a Transaction is open: a walk that writes many rows is under way.
+    bool inTransaction() const { return m_transactions > 0; }
+
     // One transaction for a walk that writes many rows; rolled back unless committed. One made
     // while another is open is part of that one: its commit waits for the outer one's.
     class Transaction {

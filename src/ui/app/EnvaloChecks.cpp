@@ -89,10 +89,10 @@ void Tfrm::listTicked() {
 }
 
 void Tfrm::othersChangesStep() {
-    // A question or the print run works with the lists as they are; so does a user typing
-    // or holding an unsaved record.
-    if (m_printing || QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
-        formChanged())
+    // A question, an import or the print run works with the lists as they are; so does a
+    // user typing or holding an unsaved record.
+    if (m_printing || db.inTransaction() || QApplication::activeModalWidget() ||
+        QApplication::activePopupWidget() || formChanged())
         return;
     const QWidget* focused = QApplication::focusWidget();
     if (focused && isAncestorOf(focused) &&
