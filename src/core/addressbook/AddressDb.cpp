@@ -52,10 +52,28 @@ int columnIn(const QStringList& columns, const QString& name) {
     return -1;
 }
 
+// The connection text of each connection (by name) an AddressDb has opened on a server and
+// not closed since: Qt's driver takes a session that ends by itself for a closed connection.
+QHash<QString, QString>& openOnServer() {
+    static QHash<QString, QString> texts;
+    return texts;
+}
+
+QString sessionEnded(const QString& text, const QString& said) {
+    return QStringLiteral("Связь с сервером базы данных «%1» прервалась, изменения не "
+                          "сохранены%2. Проверьте, что сервер работает, и откройте адресную "
+                          "книгу заново.")
+        .arg(text, said);
+}
+
 // Without this check QSqlQuery prints "database not open" instead of failing quietly.
 void requireOpen(const QSqlDatabase& db) {
-    if (!db.isOpen())
-        throw UserError(QStringLiteral("База данных адресов не открыта."));
+    if (db.isOpen())
+        return;
+    const auto server = openOnServer().constFind(db.connectionName());
+    if (server != openOnServer().cend())
+        throw UserError(sessionEnded(*server, QString()));
+    throw UserError(QStringLiteral("База данных адресов не открыта."));
 }
 
 QSqlQuery runOn(const QSqlDatabase& db, const QString& path, const QString& sql,
@@ -248,7 +266,19 @@ QString serverFailureText(const QString& text, const QSqlError& error) {
         return QStringLiteral("База данных «%1» занята другой программой%2. Попробуйте ещё раз "
                               "чуть позже.")
             .arg(text, said);
-    if (code.startsWith(u"08") ||
+    // A session that ends after it was opened (the server stopped or restarted, an administrator
+    // ended it, the network broke) takes the transaction it was in with it. libpq's own words
+    // come in the language of the user's locale.
+    if (error.type() != QSqlError::ConnectionError &&
+        (code.startsWith(u"08") || code.startsWith(u"57P") ||
+         (code.isEmpty() &&
+          says({"server closed the connection", "no connection to the server",
+                "terminating connection", "could not receive data from server",
+                "could not send data to server", "connection to server was lost",
+                "сервер неожиданно закрыл соединение", "нет соединения с сервером",
+                "не удалось получить данные с сервера", "не удалось передать данные серверу"}))))
+        return sessionEnded(text, said);
+    if (code.startsWith(u"08") || code == u"57P03" ||
         (code.isEmpty() &&
          says({"could not connect", "connection to server", "connection refused",
                "no such file or directory", "could not translate host name", "timeout expired",
@@ -511,6 +541,7 @@ void AddressDb::openServer(const QString& text, const QStringList& tables, Acces
         }
     }
     m_path = text;
+    openOnServer().insert(m_connectionName, text);
     ++m_changes.opened;
 }
 
@@ -592,6 +623,7 @@ void AddressDb::close() {
     m_personalTicks = false;
     m_announced = false;
     m_announcements.clear();
+    openOnServer().remove(m_connectionName);
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::database(m_connectionName, false).close();
     m_path.clear();

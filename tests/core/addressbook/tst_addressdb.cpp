@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QUrl>
 #include <QUrlQuery>
+#include <functional>
 #include <optional>
 #include <unistd.h>
 
@@ -188,6 +189,8 @@ private slots:
     void refreshSeesEveryChange();
     void transaction_data();
     void transaction();
+    void serverSessionEnds_data();
+    void serverSessionEnds();
     void flags_data();
     void flags();
     void flagsFailures_data();
@@ -205,6 +208,9 @@ private:
     QString makeDb(const QString& script, const QString& folder = {});
     QString makeServerDb(const QString& script);
     void onAdmin(const QString& sql);
+    // Ends the program's session on the server, as an administrator or a broken network
+    // would, and waits until it has ended.
+    void endSession(AddressDb& db);
     // Recipients with these names and galka values ("0110": one digit per row).
     QString makeFlagged(const QStringList& names, const QString& flags);
 
@@ -293,6 +299,8 @@ void TestAddressDb::columnUpgrade() {
     QCOMPARE(db.createcolumn(), added);
     if (!open)
         return;
+    // The column is there now.
+    QVERIFY(!db.createcolumn());
 
     TableCursor cursor = openRecipients(db);
     QCOMPARE(cursor.text(u"profile"_s), QString());
@@ -803,6 +811,82 @@ void TestAddressDb::transaction() {
     QCOMPARE(otherProgram(path, u"select galka from `table` order by id"_s), expected);
 }
 
+void TestAddressDb::endSession(AddressDb& db) {
+    QSqlQuery query(db.database());
+    if (!query.exec(u"select pg_backend_pid()"_s) || !query.next())
+        throw UserError(query.lastError().text());
+    onAdmin(u"select pg_terminate_backend(%1, 60000)"_s.arg(query.value(0).toLongLong()));
+}
+
+void TestAddressDb::serverSessionEnds_data() {
+    QTest::addColumn<QString>("when");
+    QTest::newRow("an update on its own") << u"update"_s;
+    QTest::newRow("an update in a transaction") << u"update in a transaction"_s;
+    QTest::newRow("the commit") << u"commit"_s;
+}
+
+// The server ends the session midway through a store: nothing of it is stored, the user is
+// told so, and so is every later use of the address book until it is opened again.
+void TestAddressDb::serverSessionEnds() {
+    if (!onServer())
+        QSKIP("A session of the server's own; a file has none");
+    QFETCH(QString, when);
+    // Qt's driver warns as it fails to free its prepared statements on the ended session.
+    static QtMessageHandler passOn = nullptr;
+    passOn = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.startsWith(u"Unable to free statement: "_s))
+                passOn(type, context, message);
+        });
+    const auto restore = qScopeGuard([] { qInstallMessageHandler(passOn); });
+    const QString text = makeDb(schema() + recipients({u"Петров"_s, u"Сидоров"_s}));
+    AddressDb db;
+    db.open(text);
+    TableCursor cursor = openRecipients(db);
+    const QString lost =
+        u"Связь с сервером базы данных «%1» прервалась, изменения не сохранены"_s.arg(text);
+    std::optional<AddressDb::Transaction> transaction;
+    QString error;
+    if (when == u"update"_s) {
+        endSession(db);
+        error = errorOf([&] { cursor.update({{u"komy"_s, u"Петрову"_s}}); });
+    } else {
+        transaction.emplace(db);
+        QVERIFY(cursor.update({{u"komy"_s, u"Петрову"_s}}));
+        cursor.next();
+        if (when == u"commit"_s)
+            QVERIFY(cursor.update({{u"komy"_s, u"Сидорову"_s}}));
+        endSession(db);
+        error = errorOf([&] {
+            if (when == u"commit"_s)
+                transaction->commit();
+            else
+                cursor.update({{u"komy"_s, u"Сидорову"_s}});
+        });
+    }
+    QVERIFY2(error.startsWith(lost), qPrintable(error));
+    QCOMPARE(otherProgram(text, u"select komy from `table` order by id"_s),
+             (QStringList{u"<null>"_s, u"<null>"_s}));
+
+    // Whatever comes next says the same, until the address book is opened again.
+    transaction.reset();
+    for (const auto& next : std::initializer_list<std::function<void()>>{
+             [&] { cursor.refresh(); }, [&] { AddressDb::Transaction another(db); },
+             [&] {
+                 cursor.update({{u"komy"_s, u"Петрову"_s}});
+             },
+             [&] { db.resetProfiles({}); }}) {
+        error = errorOf(next);
+        QVERIFY2(error.startsWith(lost), qPrintable(error));
+    }
+    db.open(text);
+    cursor.refresh();
+    cursor.first();
+    QVERIFY(cursor.update({{u"komy"_s, u"Петрову"_s}}));
+    QCOMPARE(otherProgram(text, u"select komy from `table` order by id"_s),
+             (QStringList{u"Петрову"_s, u"<null>"_s}));
+}
+
 QString TestAddressDb::makeFlagged(const QStringList& names, const QString& flags) {
     QString script = schema();
     for (int i = 0; i < names.size(); ++i)
@@ -1067,47 +1151,68 @@ void TestAddressDb::serverOpen() {
 }
 
 // Failures to connect come as libpq's text alone; these are hard to bring about on a test
-// server that trusts every local user.
+// server that trusts every local user. A session that ends later on is shown as one that
+// ended, whatever it was doing.
 void TestAddressDb::serverFailureText_data() {
     QTest::addColumn<QString>("said");
     QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("connecting"); // or running a statement
     QTest::addColumn<QString>("message"); // its start
     const QString server =
         u"connection to server at \"db.office\" (10.0.0.5), port 5432 failed: "_s;
     const QString password = u"Сервер базы данных «%1» не принял пароль ("_s;
+    const QString unreachable = u"Сервер базы данных «%1» недоступен ("_s;
+    const QString ended =
+        u"Связь с сервером базы данных «%1» прервалась, изменения не сохранены ("_s;
     QTest::newRow("wrong password")
         << server + u"FATAL:  password authentication failed for user \"office\""_s << QString()
-        << password;
+        << true << password;
     QTest::newRow("wrong password, server in Russian")
         << server + u"ВАЖНО:  пользователь \"office\" не прошёл проверку подлинности (по паролю)"_s
-        << QString() << password;
+        << QString() << true << password;
     QTest::newRow("no password anywhere")
-        << server + u"fe_sendauth: no password supplied"_s << QString() << password;
-    QTest::newRow("refused connection") << server + u"Connection refused"_s << QString()
-                                        << u"Сервер базы данных «%1» недоступен ("_s;
+        << server + u"fe_sendauth: no password supplied"_s << QString() << true << password;
+    QTest::newRow("refused connection")
+        << server + u"Connection refused"_s << QString() << true << unreachable;
     QTest::newRow("no such host")
         << u"could not translate host name \"db.office\" to address: Name or service not known"_s
-        << QString() << u"Сервер базы данных «%1» недоступен ("_s;
-    QTest::newRow("no such database") << server + u"FATAL:  database \"office\" does not exist"_s
-                                      << QString() << u"На сервере нет базы данных «office» ("_s;
+        << QString() << true << unreachable;
+    QTest::newRow("server starting up") << server + u"FATAL:  the database system is starting up"_s
+                                        << u"57P03"_s << true << unreachable;
+    QTest::newRow("no such database")
+        << server + u"FATAL:  database \"office\" does not exist"_s << QString() << true
+        << u"На сервере нет базы данных «office» ("_s;
     QTest::newRow("not let in")
         << server + u"FATAL:  no pg_hba.conf entry for host \"10.0.0.7\", user \"office\""_s
-        << QString() << u"Нет прав на работу с базой данных «%1» ("_s;
+        << QString() << true << u"Нет прав на работу с базой данных «%1» ("_s;
     QTest::newRow("no right on a table")
-        << u"ERROR:  permission denied for table groups"_s << u"42501"_s
+        << u"ERROR:  permission denied for table groups"_s << u"42501"_s << false
         << u"Нет прав на работу с базой данных «%1» ("_s;
     QTest::newRow("row held by another program")
-        << u"ERROR:  canceling statement due to lock timeout"_s << u"55P03"_s
+        << u"ERROR:  canceling statement due to lock timeout"_s << u"55P03"_s << false
         << u"База данных «%1» занята другой программой ("_s;
+    QTest::newRow("session ended by the administrator")
+        << u"FATAL:  terminating connection due to administrator command"_s << u"57P01"_s << false
+        << ended;
+    QTest::newRow("server stopped")
+        << u"server closed the connection unexpectedly"_s << QString() << false << ended;
+    QTest::newRow("server stopped, in Russian")
+        << u"сервер неожиданно закрыл соединение"_s << QString() << false << ended;
+    QTest::newRow("a statement after the session ended")
+        << u"no connection to the server"_s << QString() << false << ended;
+    QTest::newRow("network broke") << u"could not receive data from server: Connection timed out"_s
+                                   << u"08006"_s << false << ended;
 }
 
 void TestAddressDb::serverFailureText() {
     QFETCH(QString, said);
     QFETCH(QString, code);
+    QFETCH(bool, connecting);
     QFETCH(QString, message);
     const QString text = u"postgresql://db.office/office?user=office"_s;
     const QString failure = AddressDb::failureText(
-        text, QSqlError(u"Unable to connect"_s, said, QSqlError::ConnectionError, code));
+        text, QSqlError(connecting ? u"Unable to connect"_s : u"Unable to create query"_s, said,
+                        connecting ? QSqlError::ConnectionError : QSqlError::StatementError, code));
     const QString start = message.contains(u"%1"_s) ? message.arg(text) : message;
     QVERIFY2(failure.startsWith(start), qPrintable(failure));
 }
