@@ -1,23 +1,66 @@
 #include "ServerDatabase.h"
 
+#include "core/addressbook/SqlScript.h"
+
 #include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTest>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QtDebug>
 
 namespace {
 
-const QString admin = QStringLiteral("test server admin");
-
-bool onAdmin(const QString& sql) {
-    QSqlQuery query(QSqlDatabase::database(admin, false));
+bool onConnection(const QString& connection, const QString& sql) {
+    QSqlQuery query(QSqlDatabase::database(connection, false));
     if (query.exec(sql))
         return true;
     qWarning() << sql << query.lastError().text();
     return false;
+}
+
+// A connection to the database of this connection text; false when it cannot be opened.
+bool connect(const QString& connection, const QString& text) {
+    const QUrl url(text);
+    const QUrlQuery query(url);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
+    db.setDatabaseName(url.path(QUrl::FullyDecoded).mid(1));
+    db.setHostName(query.hasQueryItem(QStringLiteral("host"))
+                       ? query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded)
+                       : url.host());
+    if (url.port() > 0)
+        db.setPort(url.port());
+    db.setUserName(query.queryItemValue(QStringLiteral("user"), QUrl::FullyDecoded));
+    if (db.open())
+        return true;
+    qWarning() << "test server:" << db.lastError().text();
+    return false;
+}
+
+// Runs the statements on the database through a connection of its own, and gives the first
+// column of the rows of the last one; a failure fails the test.
+QVariantList onOwnConnection(const QString& text, const QStringList& statements) {
+    const QString name = QStringLiteral("test server script");
+    QVariantList values;
+    if (connect(name, text)) {
+        QSqlQuery query(QSqlDatabase::database(name, false));
+        for (const QString& statement : statements) {
+            if (!query.exec(statement)) {
+                QTest::qFail(
+                    qPrintable(query.lastError().text() + QStringLiteral(": ") + statement),
+                    __FILE__, __LINE__);
+                break;
+            }
+        }
+        while (query.next())
+            values.append(query.value(0));
+    } else {
+        QTest::qFail("the test server cannot be reached", __FILE__, __LINE__);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return values;
 }
 
 } // namespace
@@ -26,42 +69,63 @@ ServerDatabase::ServerDatabase() {
     const QString server = qEnvironmentVariable("ENVALO_TEST_PG");
     if (server.isEmpty())
         return;
-    const QUrl url(server);
-    const QUrlQuery query(url);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), admin);
-        db.setDatabaseName(url.path().mid(1));
-        db.setHostName(query.hasQueryItem(QStringLiteral("host"))
-                           ? query.queryItemValue(QStringLiteral("host"))
-                           : url.host());
-        if (url.port() > 0)
-            db.setPort(url.port());
-        db.setUserName(query.queryItemValue(QStringLiteral("user")));
-        if (!db.open()) {
-            qWarning() << "test server:" << db.lastError().text();
-            return;
-        }
-    }
     static int serial = 0;
-    m_name = QStringLiteral("envalo_s%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
-    onAdmin(QStringLiteral("drop database if exists %1").arg(m_name));
-    if (!onAdmin(QStringLiteral("create database %1").arg(m_name)))
+    ++serial;
+    m_admin = QStringLiteral("test server admin %1").arg(serial);
+    if (!connect(m_admin, server))
         return;
-    QUrl mine(url);
+    m_name = QStringLiteral("envalo_s%1_%2").arg(QCoreApplication::applicationPid()).arg(serial);
+    // Without the server's notice that there was nothing to drop.
+    onConnection(m_admin, QStringLiteral("set client_min_messages = warning"));
+    onConnection(m_admin, QStringLiteral("drop database if exists %1").arg(m_name));
+    if (!onConnection(m_admin, QStringLiteral("create database %1").arg(m_name)))
+        return;
+    QUrl mine(server);
     mine.setPath(QLatin1Char('/') + m_name);
     m_text = mine.toString();
 }
 
 ServerDatabase::~ServerDatabase() {
-    if (!QSqlDatabase::contains(admin))
+    if (m_admin.isEmpty() || !QSqlDatabase::contains(m_admin))
         return;
     if (!m_name.isEmpty())
-        onAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(m_name));
-    QSqlDatabase::database(admin, false).close();
-    QSqlDatabase::removeDatabase(admin);
+        onConnection(m_admin,
+                     QStringLiteral("drop database if exists %1 with (force)").arg(m_name));
+    QSqlDatabase::database(m_admin, false).close();
+    QSqlDatabase::removeDatabase(m_admin);
 }
 
 QString ServerDatabase::skipReason() {
     return QStringLiteral("ENVALO_TEST_PG is not set: no PostgreSQL server for this run "
                           "(scripts/test.sh starts one with scripts/pg-test.sh)");
+}
+
+QString ServerDatabase::inServerWords(QString script) {
+    script.replace(readTextFile(QStringLiteral(ENVALO_DATA_DIR "/schema.sql")),
+                   readTextFile(QStringLiteral(ENVALO_DATA_DIR "/schema-postgresql.sql")) +
+                       readTextFile(QStringLiteral(ENVALO_DATA_DIR "/sharing-postgresql.sql")));
+    script.replace(QStringLiteral("select galka from `table`"),
+                   QStringLiteral("select (select count(*) from ticks k where k.id = t.id and "
+                                  "k.username = current_user) from `table` t"));
+    script.replace(QStringLiteral("drop table `table`;"),
+                   QStringLiteral("drop table `table` cascade;"));
+    script.replace(QStringLiteral("integer primary key"),
+                   QStringLiteral("bigint generated by default as identity primary key"));
+    script.replace(u'`', u'"');
+    script.replace(QStringLiteral("char("), QStringLiteral("chr("));
+    return script;
+}
+
+void ServerDatabase::runScript(const QString& script) const {
+    onOwnConnection(m_text, sqlStatements(inServerWords(script)));
+}
+
+QVariantList ServerDatabase::column(const QString& sql) const {
+    return onOwnConnection(m_text, {inServerWords(sql)});
+}
+
+void ServerDatabase::endOtherSessions() const {
+    onOwnConnection(m_text, {QStringLiteral("select pg_terminate_backend(pid, 60000) from "
+                                            "pg_stat_activity where datname = current_database() "
+                                            "and pid <> pg_backend_pid()")});
 }
