@@ -4,6 +4,7 @@
 
 #include "core/Cp1251.h"
 #include "core/addressbook/SqlScript.h"
+#include "core/profiles/IniFile.h"
 #include "core/run/AddressBook.h"
 #include "ui/app/Envalo.h"
 #include "ui/printing/PageOutput.h"
@@ -151,6 +152,8 @@ private slots:
     void anAddressBookOnTheServer();
     void copyAddressBook_data();
     void copyAddressBook();
+    void printsFromTheServer_data();
+    void printsFromTheServer();
 };
 
 void CliTest::errors_data() {
@@ -683,6 +686,53 @@ void CliTest::copyAddressBook() {
         QCOMPARE(records(copy, false), records(folder, false));
         QCOMPARE(records(copy, true), records(folder, true));
     }
+}
+
+void CliTest::printsFromTheServer_data() {
+    QTest::addColumn<bool>("fromSettings"); // the settings file names the server, or --database
+    QTest::newRow("--database") << false;
+    QTest::newRow("addressbook in envalo.ini") << true;
+}
+
+// The recipients listed and printed are the server's, not those of the folder's own file.
+void CliTest::printsFromTheServer() {
+    QFETCH(bool, fromSettings);
+    const ServerDatabase server;
+    if (!server.available())
+        QSKIP(qPrintable(ServerDatabase::skipReason()));
+    server.runScript(
+        TestFolder::shippedSchema() +
+        rowsSql({{"Сидоров Пётр", "Сидорову\r\nПетру", "ул. Мира, 1\r\nг. Тула", 300000, true,
+                  "Конверт DL"},
+                 {"Кузнецова Анна", "Кузнецовой\r\nАнне", "ул. Новая, 2\r\nг. Тверь", 170000, true,
+                  "Конверт DL"},
+                 {"Орлов Олег", "Орлову", "ул. Садовая, 3", 101000, false, ""}},
+                {{"ООО «Ромашка»", "ул. Примерная, 1\r\nг. Образцовск", 123456, true}}) +
+        // On a server each role ticks for itself; the run connects as the test does.
+        "insert into ticks (id) select id from `table` where galka = 1;\n");
+    TestFolder folder;
+    addShipped(folder);
+    QStringList onServer{"--folder", folder.appdir()};
+    if (fromSettings)
+        IniFile(folder.file("envalo.ini")).writeString("option", "addressbook", server.text());
+    else
+        onServer << "--database" << server.text();
+    const Untouched untouched{folder};
+
+    const Result listed = runCli(QStringList{"list", "recipients"} + onServer);
+    QCOMPARE(listed.status, 0);
+    // In the order of names, as from the file.
+    QCOMPARE(listed.out, QString("Кузнецова Анна\nОрлов Олег\nСидоров Пётр\n"));
+    QTemporaryDir out;
+    const Result printed =
+        runCli(QStringList{"print", "--ticked", "--pdf", out.filePath("Конверты.pdf")} + onServer);
+    QCOMPARE(printed.status, 0);
+    QVERIFY2(printed.err.contains("Конвертов сохранено в файл PDF: 2."), qPrintable(printed.err));
+    const QStringList pages{pdfText(out.filePath("Конверты.pdf"), 1),
+                            pdfText(out.filePath("Конверты.pdf"), 2)};
+    QVERIFY2(pages[0].contains("Кузнецовой") && pages[1].contains("Сидорову"),
+             qPrintable(pages.join("\n----\n")));
+    untouched.verify();
 }
 
 QTEST_MAIN(CliTest)
