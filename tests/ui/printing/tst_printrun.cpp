@@ -1,5 +1,6 @@
 #include "EditorControls.h"
 #include "MainControls.h"
+#include "ServerDatabase.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
+#include <optional>
 
 namespace {
 
@@ -52,11 +54,18 @@ struct Run : TestProgram {
     Recorder recorder;
     Tview* v = nullptr;
 
-    explicit Run(int printdelay = 0, const QString& pdmode = "1") {
+    // The address book is the folder's file, or a database on the server when one is given.
+    explicit Run(int printdelay = 0, const QString& pdmode = "1",
+                 const ServerDatabase* server = nullptr) {
         folder.addSettings();
         folder.addPictures();
-        folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients);
         IniFile ini(folder.file("envalo.ini"));
+        if (server) {
+            server->runScript(TestFolder::shippedSchema() + recipients);
+            ini.writeString("option", "addressbook", server->text());
+        } else {
+            folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients);
+        }
         ini.writeString("option", "printdelay", QString::number(printdelay));
         ini.writeString("option", "pdmode", pdmode);
         start();
@@ -89,6 +98,7 @@ class PrintRunTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void recipientsOutsideProfilesInside_data();
     void recipientsOutsideProfilesInside();
     void nothingTickedPrintsTheSelectedOne();
     void noChosenProfilePrintsNothing();
@@ -100,8 +110,21 @@ private slots:
     void emptyListDoesNothing();
 };
 
+void PrintRunTest::recipientsOutsideProfilesInside_data() {
+    QTest::addColumn<bool>("onServer");
+    QTest::newRow("address book in the folder") << false;
+    QTest::newRow("address book on a server") << true;
+}
+
 void PrintRunTest::recipientsOutsideProfilesInside() {
-    Run r;
+    QFETCH(bool, onServer);
+    std::optional<ServerDatabase> server;
+    if (onServer) {
+        server.emplace();
+        if (!server->available())
+            QSKIP(qPrintable(ServerDatabase::skipReason()));
+    }
+    Run r(0, "1", server ? &*server : nullptr);
     r.tick({"Агеев", "Борисов", "Волков"});
     r.choose({"Конверт DL", "Конверт C6"});
     r.print();
