@@ -2,6 +2,7 @@
 #include "ErrorOf.h"
 #include "ForeignLock.h"
 #include "MainControls.h"
+#include "ServerDatabase.h"
 #include "TestProgram.h"
 
 #include "core/UserError.h"
@@ -66,6 +67,7 @@ class StartupTest : public QObject {
 private slots:
     void startsWithTheSampleRecords();
     void upgradesOldFormatLines();
+    void upgradesAnOldDatabaseOnce_data();
     void upgradesAnOldDatabaseOnce();
     void emptyRecipientTable();
     void settingsFileProblems_data();
@@ -129,11 +131,33 @@ void StartupTest::upgradesOldFormatLines() {
     QCOMPARE(ini.readString("Старый", "format", ""), QStringLiteral("(162 x 229 мм) C5"));
 }
 
+void StartupTest::upgradesAnOldDatabaseOnce_data() {
+    QTest::addColumn<bool>("onServer");
+    QTest::newRow("address book in the folder") << false;
+    QTest::newRow("address book on a server") << true;
+}
+
 void StartupTest::upgradesAnOldDatabaseOnce() {
+    QFETCH(bool, onServer);
+    std::optional<ServerDatabase> server;
+    if (onServer) {
+        server.emplace();
+        if (!server->available())
+            QSKIP(qPrintable(ServerDatabase::skipReason()));
+        server->runScript(QString::fromUtf8(oldSchema));
+    }
+    // The settings, and the address book in the folder or the key that names the server's.
+    const auto prepare = [&](TestProgram& program) {
+        program.folder.addSettings();
+        program.folder.addPictures();
+        if (server)
+            IniFile(program.folder.file("envalo.ini"))
+                .writeString("option", "addressbook", server->text());
+    };
     TestProgram t;
-    t.folder.addSettings();
-    t.folder.addPictures();
-    t.folder.addDatabaseFromScript(QString::fromUtf8(oldSchema));
+    prepare(t);
+    if (!server)
+        t.folder.addDatabaseFromScript(QString::fromUtf8(oldSchema));
     t.start();
     QVERIFY(t.messages.shown.isEmpty());
     QVERIFY(t.frm().columnadded);
@@ -141,21 +165,24 @@ void StartupTest::upgradesAnOldDatabaseOnce() {
     QCOMPARE(t.messages.texts("notice"),
              QStringList{"Структура базы успешно обновлена, необходимо перезапустить программу."});
     QVERIFY(t.frm().endRequested());
-    const QVariantList profiles = t.folder.column("select profile from `table` order by id");
+    const QString profilesSql = "select profile from `table` order by id";
+    const QVariantList profiles =
+        server ? server->column(profilesSql) : t.folder.column(profilesSql);
     QCOMPARE(profiles.size(), 2);
     for (const QVariant& p : profiles)
         QCOMPARE(p.toString(), QString());
 
     t.program.reset();
     TestProgram second;
-    QVERIFY(QFile::copy(t.folder.file("Convert.mdb"), second.folder.file("Convert.mdb")));
-    second.folder.addSettings();
-    second.folder.addPictures();
+    if (!server)
+        QVERIFY(QFile::copy(t.folder.file("Convert.mdb"), second.folder.file("Convert.mdb")));
+    prepare(second);
     second.start();
     QVERIFY(!second.frm().columnadded);
     second.runDeferredStep();
     QVERIFY(second.messages.shown.isEmpty());
     QVERIFY(!second.frm().endRequested());
+    QCOMPARE(recipientList(second.frm())->count(), 2);
 }
 
 void StartupTest::emptyRecipientTable() {
