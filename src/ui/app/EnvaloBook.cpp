@@ -155,7 +155,10 @@ void Tfrm::addressBookClick() {
     IniFile& ini = w.opt->ini();
     const QString current = ProgramOptions::read(ini).addressbook.trimmed();
     AddressBookPlace window(this, w.messages, current);
-    if (w.messages.showModal(window) != QDialog::Accepted || window.location() == current)
+    // The same address book is opened again only when its connection has gone, as a server's
+    // session that ended leaves it; otherwise the lists stay as they are.
+    if (w.messages.showModal(window) != QDialog::Accepted ||
+        (window.location() == current && db.isOpen()))
         return;
     ProgramOptions::writeAddressBook(ini, window.location());
     // The lists show the address book chosen at once.

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +46,7 @@ private slots:
     void aServerThatDoesNotAnswerIsKeptOnlyWhenAsked();
     void theListsFollowTheAddressBookChosen();
     void anotherWorkstationsChangesAppear();
+    void aServerSessionThatEndsIsToldAndChosenAgain();
 };
 
 void AddressBookPlaceTest::aServerThatDoesNotAnswerIsKeptOnlyWhenAsked() {
@@ -128,6 +130,46 @@ void AddressBookPlaceTest::anotherWorkstationsChangesAppear() {
     QCOMPARE(lines.text(2), u"Сидоров"_s);
     QCOMPARE(lines.currentRow(), 1);
     QCOMPARE(nameField(main)->text(), u"Петров"_s);
+    b.verifyNothingUnexpected();
+}
+
+// The server ends the window's session: saving a record says the link broke and nothing was
+// saved, and the address book chosen again works as before.
+void AddressBookPlaceTest::aServerSessionThatEndsIsToldAndChosenAgain() {
+    const ServerDatabase server;
+    if (!server.available())
+        QSKIP(qPrintable(ServerDatabase::skipReason()));
+    server.runScript(TestFolder::shippedSchema() + TestFolder::sampleRows());
+    Book b;
+    b.chooseServer(server.text(), "Button1");
+    QCOMPARE(recipientList(b.frm())->count(), 2);
+    const auto save = [&b](const QString& komy) {
+        recipientList(b.frm())->setCurrentRow(0);
+        emit recipientList(b.frm())->userSelected(0);
+        control<QPlainTextEdit>(b.frm(), "komy")->setPlainText(komy);
+        b.messages.answer(true);
+        control<QToolButton>(b.frm(), "ToolButton2")->click();
+    };
+    const QString komy = "select komy from `table` order by id";
+    const QVariantList before = server.column(komy);
+
+    server.endOtherSessions();
+    save("Иванову лично");
+    const QStringList notices = b.messages.texts("notice");
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices[0].startsWith(QString("Связь с сервером базы данных «%1» прервалась, "
+                                           "изменения не сохранены")
+                                       .arg(server.text())),
+             qPrintable(notices[0]));
+    QCOMPARE(server.column(komy), before);
+
+    // The edits stay in the fields; they are let go of as the address book is chosen again.
+    b.messages.reset();
+    b.messages.answer(false);
+    b.chooseServer(server.text(), "Button1");
+    QCOMPARE(recipientList(b.frm())->count(), 2);
+    save("Иванову лично");
+    QCOMPARE(server.column(komy).value(0).toString(), QString("Иванову лично"));
     b.verifyNothingUnexpected();
 }
 
