@@ -47,14 +47,16 @@ start() {
     superuser=postgres
   fi
   chmod 0700 "$data"
-  # Each test database is a scratch copy: durability only slows the tests down.
+  # Each test database is a scratch copy: durability only slows the tests down. Nor is
+  # autovacuum wanted: a worker it starts on a database that a test is dropping cannot be
+  # ended by the test's role, so the drop fails.
   if ! "${as[@]}" "$bin/initdb" -D "$data" --auth=trust --username="$superuser" \
       --encoding=UTF8 --no-locale >"$dir/log/initdb.log" 2>&1; then
     cat "$dir/log/initdb.log" >&2
     exit 1
   fi
   if ! "${as[@]}" "$bin/pg_ctl" -D "$data" -l "$dir/log/postgres.log" -w -t 60 \
-      -o "-c listen_addresses='' -k $socket -c fsync=off -c synchronous_commit=off -c full_page_writes=off" \
+      -o "-c listen_addresses='' -k $socket -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c autovacuum=off" \
       start >"$dir/log/pg_ctl.log" 2>&1; then
     cat "$dir/log/pg_ctl.log" "$dir/log/postgres.log" >&2 || true
     stop
