@@ -76,22 +76,24 @@ void requireOpen(const QSqlDatabase& db) {
     throw UserError(QStringLiteral("База данных адресов не открыта."));
 }
 
+// Runs the statement; false when it failed, its error in the query.
+bool execOn(QSqlQuery& query, const QString& sql, const QVariantList& values) {
+    // Qt's PostgreSQL driver prepares a statement as a PREPARE of its own, which the server
+    // refuses for set, begin, commit and DDL; without values there is nothing to prepare for.
+    if (values.isEmpty() && query.driver()->dbmsType() == QSqlDriver::PostgreSQL)
+        return query.exec(sql);
+    if (!query.prepare(sql))
+        return false;
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    return query.exec();
+}
+
 QSqlQuery runOn(const QSqlDatabase& db, const QString& path, const QString& sql,
                 const QVariantList& values = {}) {
     requireOpen(db);
     QSqlQuery query(db);
-    // Qt's PostgreSQL driver prepares a statement as a PREPARE of its own, which the server
-    // refuses for set, begin, commit and DDL; without values there is nothing to prepare for.
-    if (values.isEmpty() && db.driverName() == QLatin1String("QPSQL")) {
-        if (!query.exec(sql))
-            throw UserError(AddressDb::failureText(path, query.lastError()));
-        return query;
-    }
-    if (!query.prepare(sql))
-        throw UserError(AddressDb::failureText(path, query.lastError()));
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!query.exec())
+    if (!execOn(query, sql, values))
         throw UserError(AddressDb::failureText(path, query.lastError()));
     return query;
 }
@@ -609,7 +611,19 @@ void AddressDb::setBusyTimeout(int milliseconds) {
 }
 
 QSqlQuery AddressDb::run(const QString& sql, const QVariantList& values) {
-    return runOn(database(), m_path, sql, values);
+    if (!onServer() || m_transactions == 0)
+        return runOn(database(), m_path, sql, values);
+    const QSqlDatabase db = database();
+    requireOpen(db);
+    QSqlQuery query(db);
+    if (!execOn(query, sql, values)) {
+        const QString failure = failureText(m_path, query.lastError());
+        // A server refuses everything but the rollback in a transaction that failed, freeing
+        // the statement included.
+        m_failedStatements.push_back(std::move(query));
+        throw UserError(failure);
+    }
+    return query;
 }
 
 void AddressDb::fail(const QSqlError& error) const {
@@ -619,6 +633,7 @@ void AddressDb::fail(const QSqlError& error) const {
 void AddressDb::close() {
     // Kept statements belong to the connection and end with it.
     m_statements.clear();
+    m_failedStatements.clear();
     m_transactions = 0;
     m_personalTicks = false;
     m_announced = false;
@@ -770,6 +785,7 @@ AddressDb::Transaction::~Transaction() {
     QSqlDatabase db = m_db.database();
     if (db.isOpen())
         db.rollback();
+    m_db.m_failedStatements.clear();
 }
 
 void AddressDb::Transaction::commit() {
@@ -1203,7 +1219,10 @@ int TableCursor::storeFlags(const QString& column,
         setStored = true;
         writeFlag(at, cleared, false);
     } catch (...) {
-        // What the first statement stored stays; the next refresh reads the rows again.
+        // On a file what the first statement stored stays; the next refresh reads the rows
+        // again. A server has given up the whole transaction at the failing statement.
+        if (m_db.onServer())
+            throw;
         transaction.commit();
         if (setStored)
             mirrorFlag(at, set, true);

@@ -151,6 +151,8 @@ private:
     QHash<QString, QSqlQuery> m_statements;
     Changes& m_changes;
     int m_transactions = 0;
+    // Statements that failed within a transaction on a server, freed once it is rolled back.
+    std::vector<QSqlQuery> m_failedStatements;
     // On a server: whether the ticks are each role's own, whether the tables announce their
     // changes, and the announcements of other workstations taken so far, by table.
     bool m_personalTicks = false;
@@ -212,7 +214,8 @@ public:
     // Stores the value paired with each name; a row named more than once is written when
     // any of its names differs from it. Nothing is begun when nothing differs, so that a
     // file another program holds or a read-only one is no error then. Rows to be set are
-    // written before rows to be cleared; when clearing fails, what setting stored stays.
+    // written before rows to be cleared; when clearing fails, what setting stored stays in a
+    // file (a server keeps nothing of a transaction that failed).
     int storeFlags(const QString& column, const std::vector<std::pair<QString, bool>>& values);
     // Add a row (insert, set, post); it becomes the current row.
     void insert(const QHash<QString, QVariant>& values);
