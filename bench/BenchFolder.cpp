@@ -1,6 +1,7 @@
 #include "BenchFolder.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/AddressCopy.h"
 #include "core/addressbook/AddressDb.h"
 #include "core/addressbook/AddressFile.h"
 #include "core/addressbook/SqlScript.h"
@@ -12,9 +13,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
-#include <QUrl>
-#include <QUrlQuery>
 #include <array>
 
 namespace {
@@ -346,78 +344,15 @@ QString BenchFolder::emptyDatabase(const QString& name) const {
 }
 
 void BenchFolder::moveAddressBookTo(const QString& connection) {
+    // As `envalo-cli db copy --to` moves it; opening makes the tables in the empty database.
     {
-        // Opening makes the three tables in an empty database.
+        AddressDb file(QStringLiteral("envalo-bench-source"));
+        file.open(appdir() + QStringLiteral("Convert.mdb"), AddressDb::addressTables(),
+                  AddressDb::Access::ReadOnly);
         AddressDb server(QStringLiteral("envalo-bench-server"));
         server.open(connection, AddressDb::addressTables());
+        copyAddressBook(file, server, false);
     }
-    const QUrl url(connection);
-    const QUrlQuery query(url);
-    const QString source = QStringLiteral("envalo-bench-source");
-    const QString target = QStringLiteral("envalo-bench-target");
-    {
-        QSqlDatabase from = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), source);
-        from.setDatabaseName(appdir() + QStringLiteral("Convert.mdb"));
-        require(from.open(), QStringLiteral("open"), from.lastError());
-        QSqlDatabase to = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), target);
-        to.setDatabaseName(url.path().mid(1));
-        to.setHostName(query.hasQueryItem(QStringLiteral("host"))
-                           ? query.queryItemValue(QStringLiteral("host"))
-                           : url.host());
-        if (url.port() > 0)
-            to.setPort(url.port());
-        to.setUserName(query.queryItemValue(QStringLiteral("user")));
-        require(to.open(), QStringLiteral("server"), to.lastError());
-        require(to.transaction(), QStringLiteral("begin"), to.lastError());
-        const std::array<std::pair<const char*, const char*>, 3> tables{{
-            {"table", "id, name, komy, kyda, intyda, galka, \"groups\", profile"},
-            {"table2", "id, otkogo, otkyda, intyt, \"default\""},
-            {"groups", "id, pname, \"check\""},
-        }};
-        // Rows go over in statements of many rows each: one round trip per row is slow.
-        constexpr int rowsPerStatement = 500;
-        for (const auto& [table, columns] : tables) {
-            const QString list = QString::fromLatin1(columns);
-            QSqlQuery read(from);
-            require(read.exec(QStringLiteral("select %1 from `%2` order by id")
-                                  .arg(QString(list).replace(u'"', u'`'), QLatin1String(table))),
-                    QStringLiteral("read"), read.lastError());
-            const int width = read.record().count();
-            QStringList rows;
-            QVariantList values;
-            auto flush = [&] {
-                if (rows.isEmpty())
-                    return;
-                QSqlQuery write(to);
-                require(write.prepare(QStringLiteral("insert into \"%1\" (%2) values %3")
-                                          .arg(QLatin1String(table), list, rows.join(u','))),
-                        QStringLiteral("insert"), write.lastError());
-                for (const QVariant& value : std::as_const(values))
-                    write.addBindValue(value);
-                require(write.exec(), QStringLiteral("insert"), write.lastError());
-                rows.clear();
-                values.clear();
-            };
-            const QString row = u'(' + QStringList(width, QStringLiteral("?")).join(u',') + u')';
-            while (read.next()) {
-                for (int i = 0; i < width; ++i)
-                    values.append(read.value(i));
-                rows.append(row);
-                if (rows.size() == rowsPerStatement)
-                    flush();
-            }
-            flush();
-            QSqlQuery sequence(to);
-            require(sequence.exec(QStringLiteral("select setval(pg_get_serial_sequence('\"%1\"', "
-                                                 "'id'), coalesce(max(id), 0) + 1, false) from "
-                                                 "\"%1\"")
-                                      .arg(QLatin1String(table))),
-                    QStringLiteral("sequence"), sequence.lastError());
-        }
-        require(to.commit(), QStringLiteral("commit"), to.lastError());
-    }
-    QSqlDatabase::removeDatabase(source);
-    QSqlDatabase::removeDatabase(target);
     IniFile ini(appdir() + QStringLiteral("envalo.ini"));
     ProgramOptions::writeAddressBook(ini, connection);
 }

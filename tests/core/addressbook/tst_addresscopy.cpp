@@ -220,6 +220,17 @@ void TestAddressCopy::copies_data() {
     QTest::newRow("an empty address book to a server: ids from 1")
         << Kind::File << Kind::Server << schema() << schema() << QString() << QList<int>{0, 0, 0}
         << QList<qint64>{1, 1, 1};
+    // More rows than one statement carries, with a gap in the ids and every other one ticked.
+    QString many;
+    for (int i = 1; i <= 1201; ++i)
+        many += u"insert into `table` (id, name, intyda, galka) values (%1, 'Получатель %1', "
+                "%2, %3);\n"_s.arg(i < 600 ? i : i + 7)
+                    .arg(100000 + i)
+                    .arg(i % 2);
+    for (const Kind to : {Kind::File, Kind::Server})
+        QTest::newRow(to == Kind::File ? "many rows to a file" : "many rows to a server")
+            << Kind::File << to << schema() << schema() << many << QList<int>{1201, 0, 0}
+            << QList<qint64>{1209, 1, 1};
 }
 
 // Every row arrives with its id and every value as it was; rows added afterwards come last.
