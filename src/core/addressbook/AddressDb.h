@@ -131,9 +131,10 @@ private:
     // Takes the server's announcements that arrived, after a round trip that makes sure those
     // of every change committed before it are among them. False when the connection failed.
     bool takeAnnouncements();
-    // On a server: what sharing lacks is added when the role may; the tables as they are
-    // otherwise.
-    void addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool announced);
+    // On a server: notes whether the ticks are each role's own (`ticks`: their table is
+    // there) and whether the tables announce their changes; what is missing is added when
+    // `mayAdd` and the role owns the tables. Listens for the announcements.
+    void addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool mayAdd);
 
     // Counts each opening of a connection and each write made through it (a rollback
     // included), so that a cursor can tell whether the file still holds what it read. Kept
