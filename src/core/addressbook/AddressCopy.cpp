@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -19,13 +20,6 @@ const QString profileColumn = QStringLiteral("profile");
 
 bool onServer(const AddressDb& db) {
     return AddressDb::isServerText(db.path());
-}
-
-QString quotedIn(const AddressDb& db, const QString& name) {
-    QString inner = name;
-    if (onServer(db))
-        return u'"' + inner.replace(u'"', QStringLiteral("\"\"")) + u'"';
-    return u'`' + inner.replace(u'`', QStringLiteral("``")) + u'`';
 }
 
 // The address book as the user knows it: the file's path, or the server's connection text.
@@ -59,7 +53,7 @@ int columnIn(const QStringList& columns, const QString& name) {
 
 QStringList columnsOf(const AddressDb& db, const QString& table) {
     const QSqlQuery query =
-        reading(db, QStringLiteral("select * from %1 where 1 = 0").arg(quotedIn(db, table)));
+        reading(db, QStringLiteral("select * from %1 where 1 = 0").arg(db.quoted(table)));
     const QSqlRecord record = query.record();
     QStringList columns;
     for (int i = 0; i < record.count(); ++i)
@@ -76,7 +70,7 @@ struct TableRows {
 
 TableRows readRows(const AddressDb& db, const QString& table, const QString& leftOut) {
     QSqlQuery query =
-        reading(db, QStringLiteral("select * from %1 order by id").arg(quotedIn(db, table)));
+        reading(db, QStringLiteral("select * from %1 order by id").arg(db.quoted(table)));
     const QSqlRecord record = query.record();
     TableRows result{table, {}, {}};
     QList<int> kept;
@@ -98,53 +92,41 @@ TableRows readRows(const AddressDb& db, const QString& table, const QString& lef
     return result;
 }
 
-// A recipient's id and whether it is ticked.
-using Tick = std::pair<qint64, bool>;
-
-// The ticks as the main window reads them, so that a copy carries what the user sees ticked.
-std::vector<Tick> readTicks(AddressDb& db) {
+// The recipients' ticks as the main window reads them, by id, so that a copy carries what the
+// user sees ticked: 1 or 0, as the program stores one.
+QHash<qint64, qint64> readTicks(AddressDb& db) {
     TableCursor cursor(db, recipientTable, QString());
     cursor.open();
-    std::vector<Tick> ticks;
-    ticks.reserve(size_t(cursor.rowCount()));
+    QHash<qint64, qint64> ticks;
+    ticks.reserve(cursor.rowCount());
     for (cursor.first(); !cursor.eof(); cursor.next())
-        ticks.emplace_back(cursor.integer(QStringLiteral("id")), cursor.flag(tickColumn));
+        ticks.insert(cursor.integer(QStringLiteral("id")), cursor.flag(tickColumn) ? 1 : 0);
     return ticks;
 }
 
-// Stores the recipients' ticks by id, within the copy's transaction: every tick stored as the
-// program stores one, 1 or 0, in one statement per value whatever the number of rows. On a
-// server where each role ticks for itself, they become the ticks of the role copying.
-void storeTicks(AddressDb& db, const std::vector<Tick>& ticks) {
-    if (db.personalTicks(recipientTable)) {
-        // The rows are new, so only the ticks of the role copying are there to add.
-        QStringList ids;
-        for (const auto& [id, ticked] : ticks) {
-            if (ticked)
-                ids.append(QString::number(id));
-        }
-        if (!ids.isEmpty())
-            db.write(QStringLiteral("insert into ticks (id) select unnest(cast(? as bigint[]))"),
-                     {u'{' + ids.join(u',') + u'}'});
+// The recipients with the tick as read in place of the stored value.
+void putTicks(TableRows& recipients, const QHash<qint64, qint64>& ticks) {
+    const int id = columnIn(recipients.columns, QStringLiteral("id"));
+    recipients.columns.append(tickColumn);
+    for (QVariantList& row : recipients.rows)
+        row.append(ticks.value(row.at(id).toLongLong()));
+}
+
+// On a server where each role ticks for itself, the ticks copied become those of the role
+// copying; the rows are new, so there are no others.
+void storeOwnTicks(AddressDb& db, const TableRows& recipients) {
+    if (!db.personalTicks(recipientTable))
         return;
+    const int id = columnIn(recipients.columns, QStringLiteral("id"));
+    const int tick = columnIn(recipients.columns, tickColumn);
+    QStringList ids;
+    for (const QVariantList& row : recipients.rows) {
+        if (row.at(tick).toLongLong() != 0)
+            ids.append(QString::number(row.at(id).toLongLong()));
     }
-    for (const bool value : {true, false}) {
-        QStringList ids;
-        for (const auto& [id, ticked] : ticks) {
-            if (ticked == value)
-                ids.append(QString::number(id));
-        }
-        if (ids.isEmpty())
-            continue;
-        const QString sql =
-            onServer(db) ? QStringLiteral("update %1 set %2=? where id = any(cast(? as bigint[]))")
-                         : QStringLiteral("update %1 set %2=? where id in (select value from "
-                                          "json_each(?))");
-        const QString list =
-            onServer(db) ? u'{' + ids.join(u',') + u'}' : u'[' + ids.join(u',') + u']';
-        db.write(sql.arg(quotedIn(db, recipientTable), quotedIn(db, tickColumn)),
-                 {qint64(value ? 1 : 0), list});
-    }
+    if (!ids.isEmpty())
+        db.write(QStringLiteral("insert into ticks (id) select unnest(cast(? as bigint[]))"),
+                 {u'{' + ids.join(u',') + u'}'});
 }
 
 // The rows into the table of `to`, many to a statement: a statement per row costs a round trip
@@ -158,7 +140,7 @@ void insertRows(AddressDb& to, const TableRows& rows, const QStringList& columns
     const QString row =
         u'(' + QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
     const QString start = QStringLiteral("insert into %1 (%2) values ")
-                              .arg(quotedIn(to, rows.table), columns.join(QStringLiteral(", ")));
+                              .arg(to.quoted(rows.table), columns.join(QStringLiteral(", ")));
     QString fullBatch;
     QVariantList values;
     for (size_t first = 0; first < rows.rows.size(); first += size_t(batch)) {
@@ -198,8 +180,7 @@ private:
 };
 
 qint64 rowsIn(const AddressDb& db, const QString& table) {
-    QSqlQuery query =
-        reading(db, QStringLiteral("select count(*) from %1").arg(quotedIn(db, table)));
+    QSqlQuery query = reading(db, QStringLiteral("select count(*) from %1").arg(db.quoted(table)));
     if (!query.next())
         throw UserError(AddressDb::failureText(db.path(), query.lastError()));
     return query.value(0).toLongLong();
@@ -216,13 +197,12 @@ CopyCounts copyAddressBook(AddressDb& from, AddressDb& to, bool replace) {
 
     const QStringList& tables = AddressDb::addressTables();
     std::vector<TableRows> source;
-    std::vector<Tick> ticks;
     {
         const ReadTogether read(from);
         for (const QString& table : tables)
             source.push_back(
                 readRows(from, table, table == recipientTable ? tickColumn : QString()));
-        ticks = readTicks(from);
+        putTicks(source.front(), readTicks(from));
     }
 
     AddressDb::Transaction transaction(to);
@@ -244,10 +224,7 @@ CopyCounts copyAddressBook(AddressDb& from, AddressDb& to, bool replace) {
     std::vector<QStringList> targets;
     for (const TableRows& rows : source) {
         QStringList target = columnsOf(to, rows.table);
-        QStringList wanted = rows.columns;
-        if (rows.table == recipientTable)
-            wanted.append(tickColumn);
-        for (const QString& column : std::as_const(wanted)) {
+        for (const QString& column : rows.columns) {
             if (columnIn(target, column) >= 0)
                 continue;
             if (rows.table == recipientTable &&
@@ -261,17 +238,17 @@ CopyCounts copyAddressBook(AddressDb& from, AddressDb& to, bool replace) {
         }
         QStringList named;
         for (const QString& column : rows.columns)
-            named.append(quotedIn(to, target.at(columnIn(target, column))));
+            named.append(to.quoted(target.at(columnIn(target, column))));
         targets.push_back(named);
     }
 
     if (replace) {
         for (const QString& table : tables)
-            to.write(QStringLiteral("delete from %1").arg(quotedIn(to, table)));
+            to.write(QStringLiteral("delete from %1").arg(to.quoted(table)));
     }
     for (size_t t = 0; t < source.size(); ++t)
         insertRows(to, source[t], targets[t]);
-    storeTicks(to, ticks);
+    storeOwnTicks(to, source.front());
     // Ids the rows brought are past the server's own numbering, which would give them again;
     // it goes on after the largest (from 1 for an empty table). A sequence keeps its value
     // when the transaction is rolled back, which costs only unused ids.
@@ -279,7 +256,7 @@ CopyCounts copyAddressBook(AddressDb& from, AddressDb& to, bool replace) {
         for (const QString& table : tables)
             to.write(QStringLiteral("select setval(pg_get_serial_sequence('%1', 'id'), "
                                     "coalesce(max(id), 1), max(id) is not null) from %1")
-                         .arg(quotedIn(to, table)));
+                         .arg(to.quoted(table)));
     }
     transaction.commit();
 

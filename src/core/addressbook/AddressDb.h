@@ -63,6 +63,8 @@ public:
     // on a server whose tables do not announce them (a role that could not add that to an
     // address book made without it): there only reading the tables again shows changes.
     qint64 othersChanges();
+    // A table or column name as the backend quotes it.
+    QString quoted(const QString& name) const;
     // On a server, a recipient's tick is the connected role's own, kept apart from the row in
     // the table "ticks": the cursors read and write the recipients' column "galka" there.
     bool personalTicks(const QString& table) const;
@@ -113,8 +115,6 @@ private:
     void openServer(const QString& text, const QStringList& tables, Access access);
     // The named connection with this driver, made anew when it had another one.
     QSqlDatabase connection(const QString& driver);
-    // A table or column name as the backend quotes it.
-    QString quoted(const QString& name) const;
 
     void exec(const QString& sql, const QVariantList& values);
     // Runs a statement on the open file; a failure is thrown with failureText.
