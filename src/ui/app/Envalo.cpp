@@ -85,9 +85,12 @@ void Tfrm::openAddressBook(const QString& location) {
     db.close();
     db.open(location, AddressDb::addressTables());
     columnadded = db.createcolumn();
-    // Reopened so that the cursors see a column just added.
-    db.close();
-    db.open(location);
+    // Reopened so that the cursors see a column just added; otherwise the connection stands
+    // (on a server, opening is a connection and a look at the catalogue).
+    if (columnadded) {
+        db.close();
+        db.open(location);
+    }
     table = std::make_unique<TableCursor>(db, QStringLiteral("table"), QStringLiteral("name"));
     table2 = std::make_unique<TableCursor>(db, QStringLiteral("table2"), QStringLiteral("otkogo"),
                                            QStringLiteral("default"));
