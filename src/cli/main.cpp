@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/StderrMessages.h"
 
+#include "core/OutputFile.h"
 #include "core/addressbook/AddressCopy.h"
 #include "core/addressbook/AddressImport.h"
 #include "core/envelope/PictureCache.h"
@@ -21,7 +22,6 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QScreen>
 #include <cstdio>
 #include <unistd.h>
@@ -321,11 +321,9 @@ int exportFile(const CommandLine& line) {
     const QString place = QFileInfo(line.file).absolutePath();
     if (!QDir().mkpath(place))
         throw UserError(QStringLiteral("Не удалось создать папку «%1».").arg(native(place)));
-    // Written beside its place and moved there, so that a failure leaves the old file.
-    QSaveFile file(line.file);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw UserError(QStringLiteral("Не удалось записать файл «%1»: %2")
-                            .arg(native(line.file), file.errorString()));
+    // Written beside its place and moved there, so that a failure leaves the old file; a
+    // device or a FIFO (/dev/stdout into a pipe) is written into.
+    writeOutputFile(line.file, bytes);
     StderrMessages::write(QStringLiteral("Адреса записаны в файл «%1».").arg(native(line.file)));
     return Success;
 }

@@ -18,6 +18,13 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace {
 
 struct Result {
@@ -140,6 +147,8 @@ private slots:
     void helpNamesEveryCommandAndOption();
     void pdfFileAndFolder_data();
     void pdfFileAndFolder();
+    void outputIntoADeviceOrAFifo_data();
+    void outputIntoADeviceOrAFifo();
     void samePageAsTheWindow();
     void editorTextAsTheEditorGivesIt_data();
     void editorTextAsTheEditorGivesIt();
@@ -360,6 +369,119 @@ void CliTest::pdfFileAndFolder() {
                                      pages[i].section(':', 1).toInt());
         QVERIFY2(text.contains(recipients[i]), qPrintable(text));
     }
+    untouched.verify();
+}
+
+namespace {
+
+enum class Place { Fifo, FullDevice, Socket };
+
+mode_t kindAt(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+bool make(Place place, const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    switch (place) {
+    case Place::Fifo:
+        return ::mkfifo(name.constData(), 0600) == 0;
+    case Place::FullDevice:
+        return ::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 7)) == 0;
+    case Place::Socket: {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (fd < 0 || size_t(name.size()) >= sizeof address.sun_path)
+            return false;
+        std::copy(name.begin(), name.end(), address.sun_path);
+        const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        return bound;
+    }
+    }
+    return false;
+}
+
+} // namespace
+
+// A script writes through /dev/stdout or a named pipe: what stands there is written into and
+// stays as it was; a full device says there is no room; a socket is refused.
+void CliTest::outputIntoADeviceOrAFifo_data() {
+    QTest::addColumn<QStringList>("arguments"); // %P: the place
+    QTest::addColumn<int>("place");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("begins");
+
+    QTest::newRow("export into a FIFO")
+        << QStringList{"export", "%P"} << int(Place::Fifo) << 0 << "Адреса записаны в файл «%P»."
+        << Cp1251::get().encode(u"Имя;Кому;Куда;Индекс\r\n");
+    QTest::newRow("print --pdf into a FIFO")
+        << QStringList{"print", "--pdf", "%P", "--profile", "Конверт C6"} << int(Place::Fifo) << 0
+        << "Конвертов сохранено в файл PDF: 1." << QByteArray("%PDF-");
+    QTest::newRow("export into a full device")
+        << QStringList{"export", "%P"} << int(Place::FullDevice) << 1
+        << "Не удалось записать файл «%P»: нет места на устройстве." << QByteArray();
+    QTest::newRow("export onto a socket")
+        << QStringList{"export", "%P"} << int(Place::Socket) << 1
+        << "Нельзя записать файл «%P»: на его месте сокет." << QByteArray();
+    QTest::newRow("print --pdf onto a socket")
+        << QStringList{"print", "--pdf", "%P"} << int(Place::Socket) << 1
+        << "Нельзя записать файл «%P»: на его месте сокет." << QByteArray();
+}
+
+void CliTest::outputIntoADeviceOrAFifo() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, place);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, begins);
+    if (Place(place) == Place::FullDevice && ::geteuid() != 0)
+        QSKIP("Only root makes device nodes");
+
+    TestFolder folder;
+    addShipped(folder);
+    const Untouched untouched{folder};
+    QTemporaryDir out;
+    const QString path = out.filePath("вывод");
+    QVERIFY(make(Place(place), path));
+    const mode_t kind = kindAt(path);
+    arguments.replaceInStrings("%P", path);
+
+    // A reader of the FIFO from the start, so that the program's writing finds one; what
+    // arrives is read as it comes, however much it is.
+    const int reader = Place(place) == Place::Fifo ? ::open(QFile::encodeName(path).constData(),
+                                                            O_RDONLY | O_NONBLOCK | O_CLOEXEC)
+                                                   : -1;
+    QByteArray received;
+    const auto drain = [&] {
+        char chunk[65536];
+        ssize_t n = 0;
+        while (reader >= 0 && (n = ::read(reader, chunk, sizeof chunk)) > 0)
+            received.append(chunk, qsizetype(n));
+    };
+    QProcess process;
+    process.start(QStringLiteral(ENVALO_CLI), arguments + QStringList{"--folder", folder.appdir()});
+    QVERIFY(process.waitForStarted());
+    while (process.state() != QProcess::NotRunning) {
+        drain();
+        process.waitForFinished(20);
+    }
+    drain();
+    if (reader >= 0)
+        ::close(reader);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), status);
+    QVERIFY2(err.contains(message.replace("%P", path)), qPrintable(err));
+    QVERIFY2(received.startsWith(begins), received.left(80).constData());
+    if (received.startsWith("%PDF"))
+        QVERIFY(received.trimmed().endsWith("%%EOF"));
+    QCOMPARE(kindAt(path), kind);
+    QCOMPARE(QDir(out.path())
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"вывод"});
     untouched.verify();
 }
 

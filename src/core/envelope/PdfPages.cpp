@@ -1,5 +1,6 @@
 #include "core/envelope/PdfPages.h"
 
+#include "core/OutputFile.h"
 #include "core/UserError.h"
 
 #include <QBuffer>
@@ -110,12 +111,9 @@ void PdfPages::beginDocument() {
         m_buffer->open(QIODevice::WriteOnly);
         device = m_buffer.get();
     } else {
-        m_saveFile = std::make_unique<QSaveFile>(m_file);
-        if (!m_saveFile->open(QIODevice::WriteOnly)) {
-            const QString reason = m_saveFile->errorString();
-            m_saveFile.reset();
-            throw unwritable(m_file, reason);
-        }
+        auto file = std::make_unique<OutputFile>(m_file);
+        file->start();
+        m_saveFile = std::move(file);
         device = m_saveFile.get();
     }
     m_writer = std::make_unique<QPdfWriter>(device);
@@ -232,15 +230,13 @@ void PdfPages::finish() {
     m_pages = 0;
     m_batchFiles.clear();
     m_batchTitles.clear();
+    const std::unique_ptr<OutputFile> file = std::move(m_saveFile);
     if (!any) {
-        m_saveFile->cancelWriting();
-        m_saveFile.reset();
+        file->cancel();
         return;
     }
-    const bool committed = painted && m_saveFile->commit();
-    const QString reason = m_saveFile->errorString();
-    m_saveFile.reset();
-    if (!committed)
-        throw unwritable(m_file, painted ? reason : QString());
+    if (!painted)
+        throw unwritable(m_file);
+    file->commit();
     m_pagesWritten += pages;
 }

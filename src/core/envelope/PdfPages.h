@@ -10,7 +10,7 @@
 class QBuffer;
 class QPainter;
 class QPdfWriter;
-class QSaveFile;
+class OutputFile;
 
 // Envelope pages as PDF files, either all in one file or one file per page.
 //
@@ -29,7 +29,8 @@ public:
     };
 
     // All pages into `file`, which is replaced only when the run ends with at least one
-    // page: a run that stops early leaves a complete file with the pages drawn so far.
+    // page: a run that stops early leaves a complete file with the pages drawn so far. A
+    // character device or a FIFO there is written into instead (see OutputFile).
     static std::unique_ptr<PdfPages> oneFile(const QString& file, const Setup& setup);
     // A file of its own for every page, each named with its page.
     static std::unique_ptr<PdfPages> filePerPage(const Setup& setup);
@@ -75,7 +76,7 @@ private:
 
     Setup m_setup;
     QString m_file; // empty: a file per page
-    std::unique_ptr<QSaveFile> m_saveFile;
+    std::unique_ptr<OutputFile> m_saveFile;
     std::unique_ptr<QBuffer> m_buffer;
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<QPainter> m_painter;

@@ -1,5 +1,6 @@
 #include "core/run/Destination.h"
 
+#include "core/OutputFile.h"
 #include "core/UserError.h"
 
 #include <QDir>
@@ -28,13 +29,12 @@ void requireFolderCanHold(const QString& target, const QString& folder) {
 } // namespace
 
 void requireWritableFile(const QString& path) {
-    const QFileInfo file(path);
     if (path.isEmpty())
         throw UserError(QStringLiteral("Не указано имя файла PDF."));
-    if (file.isDir())
-        throw UserError(
-            QStringLiteral("Нельзя записать файл «%1»: на его месте папка.").arg(native(path)));
-    requireFolderCanHold(path, file.absolutePath());
+    OutputFile::requirePlace(path);
+    // A device or a FIFO is written into where it stands: no file is made beside it.
+    if (!OutputFile::writesDirectly(path))
+        requireFolderCanHold(path, QFileInfo(path).absolutePath());
 }
 
 void requireWritableFolder(const QString& path) {

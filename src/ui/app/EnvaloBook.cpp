@@ -1,10 +1,12 @@
 // The main window's address book: where it is kept, and addresses in and out of it.
 #include "ui/app/Envalo.h"
 
+#include "core/OutputFile.h"
 #include "core/UserError.h"
 #include "core/addressbook/AddressImport.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "core/run/Destination.h"
 #include "ui/addressbook/AddressBookPlace.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/ImportMapping.h"
@@ -16,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -137,12 +138,9 @@ void Tfrm::exportClick() {
     if (QFileInfo(file).suffix().isEmpty())
         file += format == ExportFormat::VCard ? QStringLiteral(".vcf") : QStringLiteral(".csv");
 
+    requireWritableFile(file);
     const QByteArray bytes = exportAddresses(db, page, names, format);
-    QSaveFile output(file);
-    if (!output.open(QIODevice::WriteOnly) || output.write(bytes) != bytes.size() ||
-        !output.commit())
-        throw UserError(QStringLiteral("Не удалось записать файл «%1»: %2.")
-                            .arg(native(file), output.errorString()));
+    writeOutputFile(file, bytes);
     const int records =
         names.isEmpty() ? (page == AddressPage::Recipients ? table->rowCount() : table2->rowCount())
                         : int(names.size());

@@ -1,6 +1,7 @@
 #include "ErrorOf.h"
 #include "TestFolder.h"
 
+#include "core/OutputFile.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/run/AddressBook.h"
@@ -13,6 +14,17 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -61,6 +73,8 @@ private slots:
     void folderIsOnlyRead();
     void destinations_data();
     void destinations();
+    void whatStandsInAnOutputFilesPlace_data();
+    void whatStandsInAnOutputFilesPlace();
 };
 
 void RunChoiceTest::recipients_data() {
@@ -328,6 +342,187 @@ void RunChoiceTest::destinations() {
     QCOMPARE(errorOf([&] { file ? requireWritableFile(full) : requireWritableFolder(full); }),
              error.isEmpty() ? QString() : error.arg(folder.appdir()));
     QVERIFY(!QFileInfo::exists(folder.file("новая")));
+}
+
+namespace {
+
+// What a program reading a FIFO gets: everything written until the last writer closes it.
+// The FIFO is opened at once without waiting (so a writer finds its reader) and drained on
+// a thread of its own, so that a writer larger than the pipe's buffer is never stuck.
+class FifoReader {
+public:
+    explicit FifoReader(const QString& path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
+        m_thread = std::thread([this] {
+            for (;;) {
+                const bool last = m_stop;
+                char chunk[4096];
+                ssize_t n = 0;
+                while ((n = ::read(m_fd, chunk, sizeof chunk)) > 0)
+                    m_bytes.append(chunk, qsizetype(n));
+                if (last)
+                    return;
+                pollfd wait{m_fd, POLLIN, 0};
+                ::poll(&wait, 1, 20);
+            }
+        });
+    }
+    ~FifoReader() { finish(); }
+    bool isOpen() const { return m_fd >= 0; }
+    // What was read, once every writer is done.
+    QByteArray finish() {
+        if (m_thread.joinable()) {
+            m_stop = true;
+            m_thread.join();
+            ::close(m_fd);
+        }
+        return m_bytes;
+    }
+
+private:
+    int m_fd;
+    std::atomic<bool> m_stop{false};
+    QByteArray m_bytes;
+    std::thread m_thread;
+};
+
+enum class Place { Missing, File, Link, Fifo, NullDevice, FullDevice, Folder, Socket, Disk };
+
+// Puts a thing of the kind at `path`; false when only root may make it and this is not root.
+bool make(Place place, const QString& path, const QString& linked) {
+    const QByteArray name = QFile::encodeName(path);
+    const auto device = [&](mode_t kind, unsigned minor, unsigned major) {
+        return ::mknod(name.constData(), kind | 0666, makedev(major, minor)) == 0;
+    };
+    switch (place) {
+    case Place::Missing:
+        return true;
+    case Place::File:
+    case Place::Link: {
+        QFile file(place == Place::Link ? linked : path);
+        const bool written = file.open(QIODevice::WriteOnly) && file.write("старое") > 0;
+        file.close();
+        QFile::setPermissions(file.fileName(), QFile::ReadOwner | QFile::WriteOwner);
+        return written && (place == Place::File || QFile::link(linked, path));
+    }
+    case Place::Fifo:
+        return ::mkfifo(name.constData(), 0600) == 0;
+    case Place::NullDevice:
+        return device(S_IFCHR, 3, 1);
+    case Place::FullDevice:
+        return device(S_IFCHR, 7, 1);
+    case Place::Disk:
+        return device(S_IFBLK, 0, 7);
+    case Place::Folder:
+        return QDir().mkdir(path);
+    case Place::Socket: {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (fd < 0 || size_t(name.size()) >= sizeof address.sun_path)
+            return false;
+        std::copy(name.begin(), name.end(), address.sun_path);
+        const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        return bound;
+    }
+    }
+    return false;
+}
+
+mode_t modeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+mode_t kindAt(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+} // namespace
+
+// Export files and the one PDF file of a run follow one rule: a regular file (or none) is
+// replaced whole, a character device or a FIFO is written into and stays what it was, and
+// anything else is refused with its name, as is a write that fails.
+void RunChoiceTest::whatStandsInAnOutputFilesPlace_data() {
+    QTest::addColumn<int>("place");
+    QTest::addColumn<bool>("rootOnly");
+    QTest::addColumn<QString>("refused"); // by the check made before a run
+    QTest::addColumn<QString>("failed");  // by the writing
+
+    QTest::newRow("nothing: a new file") << int(Place::Missing) << false << ""
+                                         << "";
+    QTest::newRow("a file: replaced, its permissions kept") << int(Place::File) << false << ""
+                                                            << "";
+    QTest::newRow("a link: the file it names replaced, the link kept")
+        << int(Place::Link) << false << ""
+        << "";
+    QTest::newRow("a FIFO: written into, still a FIFO") << int(Place::Fifo) << false << ""
+                                                        << "";
+    QTest::newRow("a null device: written into, still a device")
+        << int(Place::NullDevice) << true << ""
+        << "";
+    QTest::newRow("a full device: no room, said so")
+        << int(Place::FullDevice) << true << ""
+        << "Не удалось записать файл «%1»: нет места на устройстве.";
+    QTest::newRow("a folder") << int(Place::Folder) << false
+                              << "Нельзя записать файл «%1»: на его месте папка."
+                              << "=";
+    QTest::newRow("a socket") << int(Place::Socket) << false
+                              << "Нельзя записать файл «%1»: на его месте сокет. Программа пишет "
+                                 "в обычный файл, в устройство вроде /dev/stdout или в "
+                                 "именованный канал."
+                              << "=";
+    QTest::newRow("a block device")
+        << int(Place::Disk) << true
+        << "Нельзя записать файл «%1»: на его месте блочное устройство (диск). Программа пишет "
+           "в обычный файл, в устройство вроде /dev/stdout или в именованный канал."
+        << "=";
+}
+
+void RunChoiceTest::whatStandsInAnOutputFilesPlace() {
+    QFETCH(int, place);
+    QFETCH(bool, rootOnly);
+    QFETCH(QString, refused);
+    QFETCH(QString, failed);
+    if (rootOnly && ::geteuid() != 0)
+        QSKIP("Only root makes device nodes");
+
+    TestFolder folder;
+    const QString path = folder.file("адреса.csv");
+    const QString linked = folder.file("настоящие адреса.csv");
+    QVERIFY(make(Place(place), path, linked));
+    const mode_t kind = kindAt(path);
+    refused = refused.arg(path);
+    failed = failed == u"=" ? refused : failed.arg(path);
+    QCOMPARE(errorOf([&] { requireWritableFile(path); }), refused);
+
+    std::unique_ptr<FifoReader> reader;
+    if (Place(place) == Place::Fifo) {
+        reader = std::make_unique<FifoReader>(path);
+        QVERIFY(reader->isOpen());
+    }
+    const QByteArray bytes = QStringLiteral("Имя;Кому;Куда;Индекс\r\n").toUtf8().repeated(20000);
+    QCOMPARE(errorOf([&] { writeOutputFile(path, bytes); }), failed);
+    if (reader)
+        QCOMPARE(reader->finish(), bytes);
+
+    // Only a file is ever replaced; nothing is left beside it.
+    QCOMPARE(kindAt(path), Place(place) == Place::Missing ? mode_t(S_IFREG) : kind);
+    QStringList left =
+        QDir(folder.appdir())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    left.removeAll("адреса.csv");
+    left.removeAll("настоящие адреса.csv");
+    QCOMPARE(left, QStringList());
+    if (Place(place) == Place::Missing || Place(place) == Place::File ||
+        Place(place) == Place::Link) {
+        const QString written = Place(place) == Place::Link ? linked : path;
+        QCOMPARE(contents(written), bytes);
+        if (Place(place) != Place::Missing)
+            QCOMPARE(modeOf(written), mode_t(0600));
+    }
 }
 
 QTEST_GUILESS_MAIN(RunChoiceTest)

@@ -10,11 +10,16 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -118,6 +123,26 @@ void ImportExportTest::exportTheTickedRecipients() {
     const QByteArray bytes = cards.readAll();
     QCOMPARE(bytes.count("BEGIN:VCARD"), 1);
     QVERIFY(bytes.contains(("FN:" + ticked).toUtf8()));
+
+    // What is not a file is never replaced by one: a socket in the chosen place is refused.
+    b.messages.reset();
+    const QString socketPath = dir.filePath("сокет.csv");
+    const QByteArray name = QFile::encodeName(socketPath);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    QVERIFY(fd >= 0 && size_t(name.size()) < sizeof address.sun_path);
+    std::copy(name.begin(), name.end(), address.sun_path);
+    QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    ::close(fd);
+    b.messages.answerFile(socketPath, "Таблица в UTF-8 с «,» (*.csv)");
+    b.menu("menuExport");
+    QCOMPARE(b.messages.texts("error"),
+             QStringList{QStringLiteral("Нельзя записать файл «%1»: на его месте сокет. Программа "
+                                        "пишет в обычный файл, в устройство вроде /dev/stdout "
+                                        "или в именованный канал.")
+                             .arg(socketPath)});
+    QVERIFY(!QFileInfo(socketPath).isFile());
     b.verifyNothingUnexpected();
 }
 
