@@ -213,18 +213,6 @@ QString native(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo::exists(path))
-        throw UserError(QStringLiteral("Файл «%1» не найден.").arg(native(path)));
-    if (QFileInfo(path).isDir())
-        throw UserError(QStringLiteral("«%1» — папка, а не файл.").arg(native(path)));
-    if (!file.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("Не удалось прочитать файл «%1»: %2")
-                            .arg(native(path), file.errorString()));
-    return file.readAll();
-}
-
 // The name and the index make a record: without them nothing can be imported, and the
 // user needs the file's columns to name them.
 void requireNameAndIndex(const ColumnMapping& mapping, const AddressTable& table,
@@ -250,12 +238,13 @@ void requireNameAndIndex(const ColumnMapping& mapping, const AddressTable& table
 
 int importFile(const CommandLine& line) {
     requireProgramFolder(line.folder, line.database);
-    const QByteArray data = readFile(line.file);
+    const QByteArray data = readAddressFile(line.file);
     // A picture or a workbook is refused even when --format names a text kind.
     const AddressFileKind detected = addressFileKind(data, line.file);
     const AddressFileKind kind = line.fileKind.value_or(detected);
     const AddressTable table =
         kind == AddressFileKind::VCard ? readVCards(data) : readCsv(data, detectCsvFormat(data));
+    requireRows(table, kind, line.file);
 
     IniFile ini(line.folder + QStringLiteral("envalo.ini"));
     ColumnMapping mapping;

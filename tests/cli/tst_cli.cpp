@@ -613,6 +613,12 @@ void CliTest::importAndExportLeaveTheFolder_data() {
         << false << 0
         << "Пробный импорт: адресная книга не изменена.\n"
            "Добавлено: 1, обновлено: 1, пропущено: 1.";
+    QTest::newRow("a header row alone")
+        << Cp1251::get().encode(u"Имя;Кому;Куда;Индекс\r\n") << import << false << 1
+        << "В файле «%Tin.csv» нет ни одной строки с адресом, только названия столбцов: "
+           "импортировать нечего.";
+    QTest::newRow("an empty file")
+        << QByteArray() << import << false << 1 << "Файл «%Tin.csv» пуст: импортировать нечего.";
     QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << import << false
                                << 1 << "— не текстовый файл (похоже, это";
     QTest::newRow("unknown format") << officeCsv << import + QStringList{"--format", "xls"} << false
@@ -673,7 +679,8 @@ void CliTest::importAndExportLeaveTheFolder() {
     const Result result = runCli(withFolder(arguments, folder.appdir(), files.path() + '/') +
                                  QStringList{"--folder", folder.appdir()});
     QCOMPARE(result.status, status);
-    QVERIFY2(result.err.contains(message.replace("%F", folder.appdir())), qPrintable(result.err));
+    message.replace("%F", folder.appdir()).replace("%T", files.path() + '/');
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
     QVERIFY(!QFile::exists(files.filePath("out.csv")));
     untouched.verify();
 }

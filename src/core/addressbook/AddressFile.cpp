@@ -1,6 +1,7 @@
 #include "core/addressbook/AddressFile.h"
 
 #include "core/Cp1251.h"
+#include "core/OutputFile.h"
 #include "core/UserError.h"
 
 #include <QDir>
@@ -11,7 +12,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -93,7 +98,106 @@ bool looksLikeNumber(const QString& field) {
     return number.match(field).hasMatch();
 }
 
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+QString megabytes(qint64 bytes) {
+    return QString::number((bytes + 1024 * 1024 - 1) / (1024 * 1024));
+}
+
 } // namespace
+
+QByteArray readAddressFile(const QString& path) {
+    // Opened without waiting, so that a FIFO without a writer is refused rather than waited
+    // for; what the descriptor is decides, not what the name was a moment before.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            throw UserError(QStringLiteral("Файл «%1» не найден.").arg(native(path)));
+        throw UserError(QStringLiteral("Не удалось открыть файл «%1»: %2.")
+                            .arg(native(path), fileErrorReason(error)));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw UserError(QStringLiteral("Не удалось прочитать файл «%1»: %2")
+                            .arg(native(path), fileErrorReason(errno)));
+    if (S_ISDIR(st.st_mode))
+        throw UserError(QStringLiteral("«%1» — папка, а не файл.").arg(native(path)));
+    if (!S_ISREG(st.st_mode)) {
+        const QString kind = S_ISCHR(st.st_mode) ? QStringLiteral("устройство")
+                             : S_ISFIFO(st.st_mode) ? QStringLiteral("именованный канал")
+                             : S_ISSOCK(st.st_mode) ? QStringLiteral("сокет")
+                             : S_ISBLK(st.st_mode) ? QStringLiteral("блочное устройство (диск)")
+                                                   : QStringLiteral("не обычный файл");
+        throw UserError(QStringLiteral("«%1» — %2, а не файл: адреса читаются только из "
+                                       "обычного файла CSV или vCard.")
+                            .arg(native(path), kind));
+    }
+    const auto tooLarge = [&](qint64 size) {
+        return UserError(QStringLiteral("Файл «%1» слишком велик для файла адресов: %2 МБ, а "
+                                        "программа читает файлы до %3 МБ. Разделите его на "
+                                        "несколько файлов.")
+                             .arg(native(path), megabytes(size), megabytes(maxAddressFileBytes)));
+    };
+    if (st.st_size > maxAddressFileBytes)
+        throw tooLarge(st.st_size);
+    QByteArray data;
+    data.reserve(qsizetype(st.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw UserError(QStringLiteral("Не удалось прочитать файл «%1»: %2")
+                                .arg(native(path), fileErrorReason(errno)));
+        if (n == 0)
+            break;
+        // A file that grows while it is read is held to the same limit.
+        if (data.size() + n > maxAddressFileBytes)
+            throw tooLarge(data.size() + n);
+        data.append(chunk, qsizetype(n));
+    }
+    return data;
+}
+
+void requireRows(const AddressTable& table, AddressFileKind kind, const QString& fileName) {
+    if (!table.rows.isEmpty())
+        return;
+    const QString file = native(fileName);
+    if (kind == AddressFileKind::VCard)
+        throw UserError(
+            QStringLiteral("В файле «%1» нет ни одной карточки vCard: импортировать нечего.")
+                .arg(file));
+    throw UserError(table.columns.isEmpty()
+                        ? QStringLiteral("Файл «%1» пуст: импортировать нечего.").arg(file)
+                        : QStringLiteral("В файле «%1» нет ни одной строки с адресом, только "
+                                         "названия столбцов: импортировать нечего.")
+                              .arg(file));
+}
+
+AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName) {
+    const QString kind = binaryKind(data);
+    if (!kind.isEmpty())
+        throw UserError(QStringLiteral("Файл «%1» — не текстовый файл (похоже, это %2). "
+                                       "Программа читает адреса из файлов CSV (таблица, "
+                                       "сохранённая как текст с разделителями) и vCard (.vcf).")
+                            .arg(QDir::toNativeSeparators(fileName), kind));
+    const qsizetype begin = startsWith(data, "\xEF\xBB\xBF", 3) ? 3 : 0;
+    const QByteArray head = data.mid(begin, 4096).trimmed().toUpper();
+    if (head.startsWith("BEGIN:VCARD"))
+        return AddressFileKind::VCard;
+    if (QFileInfo(fileName).suffix().compare(QStringLiteral("vcf"), Qt::CaseInsensitive) == 0 &&
+        head.contains("BEGIN:VCARD"))
+        return AddressFileKind::VCard;
+    return AddressFileKind::Csv;
+}
 
 AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName) {
     const QString kind = binaryKind(data);
@@ -146,7 +250,10 @@ CsvFormat detectCsvFormat(const QByteArray& data) {
             rows.begin() + 1, rows.begin() + std::min<qsizetype>(rows.size(), 20), numeric);
         format.hasHeader = !numeric(rows.first()) && belowHasNumbers;
     } else {
-        format.hasHeader = false;
+        // One row without a number cannot be a record, which has its index: it names columns.
+        format.hasHeader =
+            rows.size() == 1 &&
+            std::none_of(rows.first().fields.begin(), rows.first().fields.end(), looksLikeNumber);
     }
     return format;
 }

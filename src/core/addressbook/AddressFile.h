@@ -38,6 +38,18 @@ struct CsvFormat {
     bool hasHeader = true;
 };
 
+// The largest address file read: some ten times a file of 300,000 rows, so that an
+// endless or mistaken source is refused before it fills the memory.
+constexpr qint64 maxAddressFileBytes = 100 * 1024 * 1024;
+
+// The bytes of the address file at `path`. Throws UserError naming the file when it is
+// missing, a folder, not a regular file (a device, a FIFO, a socket: a source that may
+// never end), larger than maxAddressFileBytes, or cannot be read.
+QByteArray readAddressFile(const QString& path);
+// Throws UserError naming the file when the table has no row to import: an empty file, a
+// header row alone, a file of contact cards without a card.
+void requireRows(const AddressTable& table, AddressFileKind kind, const QString& fileName);
+
 // The kind of an address file from its first bytes; throws UserError naming the file
 // and what the program reads when the bytes are no text (a picture, a workbook, a
 // database).
@@ -46,7 +58,8 @@ AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName)
 // The encoding (a UTF-8 byte order mark; otherwise UTF-8 when the bytes are valid
 // UTF-8, else Windows-1251), the separator (";", "," or a tab: the one that splits the
 // first lines into the same number of fields) and whether the first row names the
-// columns (no field of it is a number while some field below is).
+// columns (no field of it is a number while some field below is; a file of one row is a
+// header row alone when no field of it is a number, since a record has its index).
 CsvFormat detectCsvFormat(const QByteArray& data);
 QString decodeText(const QByteArray& data, TextEncoding encoding);
 // Characters Windows-1251 lacks become "?" there.

@@ -1,5 +1,6 @@
 #include "ui/addressbook/ImportMapping.h"
 
+#include "core/UserError.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/DialogParts.h"
 
@@ -45,7 +46,8 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
                                          const QString& fileName, const QByteArray& data,
                                          AddressFileKind kind, AddressPage page,
                                          const QStringList& groups, const QString& remembered)
-    : QDialog(parent), m_messages(messages), m_data(data), m_kind(kind), m_page(page) {
+    : QDialog(parent), m_messages(messages), m_fileName(fileName), m_data(data), m_kind(kind),
+      m_page(page) {
     setWindowTitle(QStringLiteral("Импорт адресов"));
     const bool recipients = page == AddressPage::Recipients;
     auto* layout = new QVBoxLayout(this);
@@ -218,6 +220,13 @@ QString ImportMappingWindow::group() const {
 }
 
 void ImportMappingWindow::accept() {
+    // The header row ticked on a file of one row leaves nothing to import.
+    try {
+        requireRows(m_table, m_kind, m_fileName);
+    } catch (const UserError& e) {
+        m_messages.notice(e.message());
+        return;
+    }
     const ColumnMapping chosen = mapping();
     if (chosen.name < 0 || chosen.index < 0) {
         m_messages.notice(QStringLiteral("Укажите столбец с именем и столбец с индексом."));

@@ -39,6 +39,7 @@ private:
     static QList<int> checkedColumns(const QListWidget* list);
 
     Messages& m_messages;
+    QString m_fileName;
     QByteArray m_data;
     AddressFileKind m_kind;
     AddressPage m_page;

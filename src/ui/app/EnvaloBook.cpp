@@ -55,11 +55,7 @@ void Tfrm::importClick() {
         &filter);
     if (file.isEmpty())
         return;
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("Не удалось открыть файл «%1»: %2.")
-                            .arg(native(file), input.errorString()));
-    const QByteArray data = input.readAll();
+    const QByteArray data = readAddressFile(file);
     const AddressFileKind kind = addressFileKind(data, file);
 
     QStringList groupNames;
@@ -69,6 +65,8 @@ void Tfrm::importClick() {
     IniFile& ini = w.opt->ini();
     ImportMappingWindow window(this, w.messages, file, data, kind, page, groupNames,
                                ProgramOptions::read(ini).importmap);
+    // A file without rows has no columns to choose from: said before the window opens.
+    requireRows(window.table(), kind, file);
     if (w.messages.showModal(window) != QDialog::Accepted)
         return;
     // Kept for the next import, whatever this one comes to.

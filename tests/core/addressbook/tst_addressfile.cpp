@@ -3,7 +3,12 @@
 #include "core/Cp1251.h"
 #include "core/addressbook/AddressFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -30,6 +35,10 @@ private slots:
     void vCards();
     void filesThatAreNoText_data();
     void filesThatAreNoText();
+    void sourcesThatAreNoFile_data();
+    void sourcesThatAreNoFile();
+    void filesWithoutRows_data();
+    void filesWithoutRows();
 };
 
 void AddressFileTest::csvFilesAsProgramsWriteThem_data() {
@@ -180,6 +189,76 @@ void AddressFileTest::filesThatAreNoText() {
     QVERIFY2(error.startsWith("Файл «/home/user/адреса.csv» — не текстовый файл") &&
                  error.contains(kind) && error.contains("CSV") && error.contains("vCard"),
              qPrintable(error));
+}
+
+// An import reads only a regular file, and not past a size no address file has: a device
+// that never ends, a FIFO or a huge file is refused at once with its name.
+void AddressFileTest::sourcesThatAreNoFile_data() {
+    QTest::addColumn<QString>("path"); // %1: a temporary folder
+    QTest::addColumn<QString>("error");
+    QTest::newRow("an endless device") << "/dev/zero"
+                                       << "«/dev/zero» — устройство, а не файл: адреса читаются "
+                                          "только из обычного файла CSV или vCard.";
+    QTest::newRow("a FIFO") << "%1/канал"
+                            << "«%1/канал» — именованный канал, а не файл: адреса читаются "
+                               "только из обычного файла CSV или vCard.";
+    QTest::newRow("a folder") << "%1"
+                              << "«%1» — папка, а не файл.";
+    QTest::newRow("missing") << "%1/нет.csv"
+                             << "Файл «%1/нет.csv» не найден.";
+    QTest::newRow("past the limit")
+        << "%1/огромный.csv"
+        << "Файл «%1/огромный.csv» слишком велик для файла адресов: 101 МБ, а программа читает "
+           "файлы до 100 МБ. Разделите его на несколько файлов.";
+    QTest::newRow("a file at the limit") << "%1/большой.csv"
+                                         << "";
+}
+
+void AddressFileTest::sourcesThatAreNoFile() {
+    QFETCH(QString, path);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("канал")).constData(), 0600) == 0);
+    // Sparse: nothing is stored but the size.
+    QFile huge(dir.filePath("огромный.csv"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(maxAddressFileBytes + 1));
+    huge.close();
+    QFile large(dir.filePath("большой.csv"));
+    QVERIFY(large.open(QIODevice::WriteOnly) && large.write("Имя;Индекс\r\n") > 0 &&
+            large.resize(maxAddressFileBytes));
+    large.close();
+    path.replace("%1", dir.path());
+    QByteArray data;
+    QCOMPARE(errorOf([&] { data = readAddressFile(path); }), error.replace("%1", dir.path()));
+    if (error.isEmpty())
+        QCOMPARE(qint64(data.size()), maxAddressFileBytes);
+}
+
+// A file with nothing to import says so, naming the file, rather than asking for columns.
+void AddressFileTest::filesWithoutRows_data() {
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("error");
+    const QString none = QStringLiteral("В файле «/home/user/адреса.csv» нет ни одной строки с "
+                                        "адресом, только названия столбцов: импортировать нечего.");
+    QTest::newRow("empty") << QByteArray()
+                           << "Файл «/home/user/адреса.csv» пуст: импортировать нечего.";
+    QTest::newRow("blank lines") << QByteArray("\r\n  \r\n;;\r\n")
+                                 << "Файл «/home/user/адреса.csv» пуст: импортировать нечего.";
+    QTest::newRow("this program's header alone") << cp1251("Имя;Кому;Куда;Индекс\r\n") << none;
+    QTest::newRow("another program's header alone") << cp1251("Фамилия,Улица,Почта\n") << none;
+    QTest::newRow("cards without a card")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Анна\r\n")
+        << "В файле «/home/user/адреса.csv» нет ни одной карточки vCard: импортировать нечего.";
+    QTest::newRow("one row with its index") << cp1251("Иванов;101000\r\n") << "";
+}
+
+void AddressFileTest::filesWithoutRows() {
+    QFETCH(QByteArray, data);
+    QFETCH(QString, error);
+    const AddressFileKind kind = addressFileKind(data, "адреса.csv");
+    const AddressTable table =
+        kind == AddressFileKind::VCard ? readVCards(data) : readCsv(data, detectCsvFormat(data));
+    QCOMPARE(errorOf([&] { requireRows(table, kind, "/home/user/адреса.csv"); }), error);
 }
 
 QTEST_MAIN(AddressFileTest)

@@ -104,6 +104,18 @@ void ImportExportTest::cancelledImportAndFilesThatAreNoText() {
     b.menu("menuImport");
     const QString error = b.messages.texts("error").value(0);
     QVERIFY2(error.contains(workbook) && error.contains("книга Excel"), qPrintable(error));
+
+    // A header row alone: nothing to import, said before the mapping window opens.
+    b.messages.reset();
+    const QString header =
+        writeFile(dir, "пустые.csv", Cp1251::get().encode(u"Имя;Кому;Куда;Индекс\r\n"));
+    b.messages.answerFile(header);
+    b.menu("menuImport");
+    QCOMPARE(b.messages.texts("error"),
+             QStringList{QStringLiteral("В файле «%1» нет ни одной строки с адресом, только "
+                                        "названия столбцов: импортировать нечего.")
+                             .arg(header)});
+    QCOMPARE(b.recipients(), before);
     b.verifyNothingUnexpected();
 }
 
