@@ -27,7 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             require(row.fields.size() == table.columns.size());
             require(row.line >= 1);
             if (kind == AddressFileKind::Csv) {
-                const QList<AddressRow> again = parseCsv(csvLine(row.fields, u';'), u';');
+                const QList<AddressRow> again =
+                    parseCsv(csvLine(row.fields, u';'), u';',
+                             row.exact ? LineBreaks::AsWritten : LineBreaks::CrLf);
                 require(again.size() == 1 && again[0].fields == row.fields);
             }
         }

@@ -199,23 +199,6 @@ AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName)
     return AddressFileKind::Csv;
 }
 
-AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName) {
-    const QString kind = binaryKind(data);
-    if (!kind.isEmpty())
-        throw UserError(QStringLiteral("Файл «%1» — не текстовый файл (похоже, это %2). "
-                                       "Программа читает адреса из файлов CSV (таблица, "
-                                       "сохранённая как текст с разделителями) и vCard (.vcf).")
-                            .arg(QDir::toNativeSeparators(fileName), kind));
-    const qsizetype begin = startsWith(data, "\xEF\xBB\xBF", 3) ? 3 : 0;
-    const QByteArray head = data.mid(begin, 4096).trimmed().toUpper();
-    if (head.startsWith("BEGIN:VCARD"))
-        return AddressFileKind::VCard;
-    if (QFileInfo(fileName).suffix().compare(QStringLiteral("vcf"), Qt::CaseInsensitive) == 0 &&
-        head.contains("BEGIN:VCARD"))
-        return AddressFileKind::VCard;
-    return AddressFileKind::Csv;
-}
-
 CsvFormat detectCsvFormat(const QByteArray& data) {
     CsvFormat format;
     if (startsWith(data, "\xEF\xBB\xBF", 3))
@@ -272,11 +255,8 @@ QString decodeText(const QByteArray& data, TextEncoding encoding) {
 
 QByteArray encodeText(const QString& text, TextEncoding encoding) {
     switch (encoding) {
-    case TextEncoding::Windows1251: {
-        QByteArray bytes = Cp1251::get().encode(text);
-        bytes.replace('\x1A', '?');
-        return bytes;
-    }
+    case TextEncoding::Windows1251:
+        return Cp1251::get().encode(text);
     case TextEncoding::Utf8WithBom:
         return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
     case TextEncoding::Utf8:
@@ -285,7 +265,8 @@ QByteArray encodeText(const QString& text, TextEncoding encoding) {
     return text.toUtf8();
 }
 
-QList<AddressRow> parseCsv(QStringView text, QChar separator) {
+QList<AddressRow> parseCsv(QStringView text, QChar separator, LineBreaks lineBreaks) {
+    const bool asWritten = lineBreaks == LineBreaks::AsWritten;
     QList<AddressRow> rows;
     AddressRow row;
     QString field;
@@ -322,10 +303,16 @@ QList<AddressRow> parseCsv(QStringView text, QChar separator) {
                 continue;
             }
             if (c == u'\r' || c == u'\n') {
-                if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                const bool pair = c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+                if (pair)
                     ++i;
                 ++line;
-                field += crlf;
+                if (!asWritten)
+                    field += crlf;
+                else if (pair)
+                    field += crlf;
+                else
+                    field += c;
                 continue;
             }
             field += c;
@@ -349,9 +336,28 @@ QList<AddressRow> parseCsv(QStringView text, QChar separator) {
     return rows;
 }
 
+QStringList ownCsvColumns(bool recipients) {
+    if (recipients)
+        return {QStringLiteral("Имя"), QStringLiteral("Кому"), QStringLiteral("Куда"),
+                QStringLiteral("Индекс")};
+    return {QStringLiteral("Отправитель"), QStringLiteral("Куда"), QStringLiteral("Индекс")};
+}
+
 AddressTable readCsv(const QByteArray& data, const CsvFormat& format) {
     AddressTable table;
-    table.rows = parseCsv(decodeText(data, format.encoding), format.separator);
+    table.rows =
+        parseCsv(decodeText(data, format.encoding), format.separator, LineBreaks::AsWritten);
+    const QStringList header = table.rows.isEmpty() ? QStringList() : table.rows.first().fields;
+    const bool own =
+        format.hasHeader && (header == ownCsvColumns(true) || header == ownCsvColumns(false));
+    for (AddressRow& row : table.rows) {
+        row.exact = own;
+        if (own)
+            continue;
+        for (QString& field : row.fields)
+            if (field.contains(u'\r') || field.contains(u'\n'))
+                field = withCrLf(field);
+    }
     qsizetype width = 0;
     for (const AddressRow& row : table.rows)
         width = std::max(width, row.fields.size());
@@ -452,8 +458,10 @@ QString decodeCharset(const QByteArray& bytes, const QString& charset) {
     return QString::fromUtf8(bytes);
 }
 
-// The value's components (split at unescaped ";"), escapes resolved.
-QStringList components(const QString& value, bool escapes) {
+// The value's components (split at unescaped ";"), escapes resolved. In this program's own
+// cards "\\n" is a CR LF, "\\N" a lone LF and "\\r" a lone CR; elsewhere either newline
+// escape is a CR LF.
+QStringList components(const QString& value, bool escapes, bool exact = false) {
     QStringList parts;
     QString part;
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -462,7 +470,11 @@ QStringList components(const QString& value, bool escapes) {
             const QChar next = value[++i];
             if (!escapes)
                 part += c;
-            if (escapes && (next == u'n' || next == u'N'))
+            if (escapes && exact && next == u'N')
+                part += u'\n';
+            else if (escapes && exact && next == u'r')
+                part += u'\r';
+            else if (escapes && (next == u'n' || next == u'N'))
                 part += crlf;
             else
                 part += next;
@@ -557,6 +569,23 @@ QString propertyText(const Property& property, bool escapes) {
     return escapes ? text : withCrLf(text);
 }
 
+bool isOwnProductId(const Property& property) {
+    return property.name == u"PRODID" &&
+           components(QString::fromUtf8(property.rawValue), true).join(u';') == ownVCardProductId();
+}
+
+// Whether the card that begins at lines[begin] carries this program's PRODID.
+bool ownCard(const QList<Line>& lines, qsizetype begin) {
+    for (qsizetype i = begin + 1; i < lines.size(); ++i) {
+        const QByteArray head = lines[i].text.left(7).toUpper();
+        if (head.startsWith("END:") || head.startsWith("BEGIN:"))
+            return false;
+        if (head.startsWith("PRODID") && isOwnProductId(parseProperty(lines[i].text.trimmed())))
+            return true;
+    }
+    return false;
+}
+
 // The parts that are not blank, as they are.
 QString joined(const QStringList& parts, const QString& separator) {
     QStringList kept;
@@ -567,6 +596,10 @@ QString joined(const QStringList& parts, const QString& separator) {
 }
 
 } // namespace
+
+QString ownVCardProductId() {
+    return QStringLiteral("-//Печать конвертов//Экспорт адресов//RU");
+}
 
 QStringList vCardColumns() {
     return {QStringLiteral("Полное имя"), QStringLiteral("Фамилия"),     QStringLiteral("Имя"),
@@ -587,19 +620,22 @@ AddressTable readVCards(const QByteArray& data) {
     bool escapes = true;
     bool addressTaken = false;
     bool preferredAddress = false;
-    for (const Line& line : lines) {
+    for (qsizetype at = 0; at < lines.size(); ++at) {
+        const Line& line = lines[at];
         const QByteArray trimmed = line.text.trimmed();
         if (trimmed.isEmpty())
             continue;
-        const Property property = parseProperty(trimmed);
+        // This program's cards keep the blanks at the ends of their values.
+        const Property property = parseProperty(inCard && card.exact ? line.text : trimmed);
         if (property.name == u"BEGIN" && property.rawValue.trimmed().toUpper() == "VCARD") {
-            card = AddressRow{line.number, QStringList(ColumnCount, QString())};
+            card = AddressRow{line.number, QStringList(ColumnCount, QString()), ownCard(lines, at)};
             inCard = true;
             escapes = true;
             addressTaken = false;
             preferredAddress = false;
             continue;
         }
+        const bool exact = card.exact;
         if (!inCard)
             continue;
         if (property.name == u"END") {
@@ -615,9 +651,10 @@ AddressTable readVCards(const QByteArray& data) {
         const QString text = propertyText(property, escapes);
         if (property.name == u"FN") {
             card.fields[FullName] =
-                joined(components(text, escapes), QStringLiteral(" ")).trimmed();
+                exact ? components(text, escapes, true).join(u';')
+                      : joined(components(text, escapes), QStringLiteral(" ")).trimmed();
         } else if (property.name == u"X-ADDRESSEE") {
-            card.fields[Addressee] = components(text, escapes).join(u';');
+            card.fields[Addressee] = components(text, escapes, exact).join(u';');
         } else if (property.name == u"N") {
             const QStringList n = components(text, escapes);
             card.fields[Family] = n.value(0).trimmed();
@@ -634,7 +671,13 @@ AddressTable readVCards(const QByteArray& data) {
                 continue;
             addressTaken = true;
             preferredAddress = preferred;
-            const QStringList adr = components(text, escapes);
+            const QStringList adr = components(text, escapes, exact);
+            if (exact) {
+                // As written: the address as the street, the index as the postal code.
+                card.fields[Street] = adr.value(2);
+                card.fields[PostalCode] = adr.value(5);
+                continue;
+            }
             card.fields[Street] =
                 joined({adr.value(2), adr.value(1), adr.value(0)}, QStringLiteral(", "));
             card.fields[Locality] = adr.value(3).trimmed();

@@ -25,6 +25,10 @@ enum class AddressFileKind {
 struct AddressRow {
     int line = 0;
     QStringList fields;
+    // Written by this program's export: the fields are the address book's values exactly
+    // as they were (blanks, empty values and line breaks as they stand), not a person's
+    // typing to be tidied.
+    bool exact = false;
 };
 
 struct AddressTable {
@@ -62,13 +66,25 @@ AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName)
 // header row alone when no field of it is a number, since a record has its index).
 CsvFormat detectCsvFormat(const QByteArray& data);
 QString decodeText(const QByteArray& data, TextEncoding encoding);
-// Characters Windows-1251 lacks become "?" there.
+// Characters Windows-1251 lacks become 0x1A there: check with Cp1251::firstUnencodable
+// first.
 QByteArray encodeText(const QString& text, TextEncoding encoding);
+
+// How the line breaks inside quoted fields are read.
+enum class LineBreaks {
+    CrLf,      // each (CR LF, LF or CR) becomes CR LF, as the program keeps them
+    AsWritten, // kept as they are, for this program's own files
+};
 
 // Fields as spreadsheets write them: quoted fields may hold separators, doubled quotes
 // and line breaks; rows end with CR LF, LF or CR; empty lines are skipped.
-QList<AddressRow> parseCsv(QStringView text, QChar separator);
+QList<AddressRow> parseCsv(QStringView text, QChar separator,
+                           LineBreaks lineBreaks = LineBreaks::CrLf);
+// A file whose header row is one that this program's export writes (ownCsvColumns) is
+// read as written: its rows are exact.
 AddressTable readCsv(const QByteArray& data, const CsvFormat& format);
+// The header rows of this program's CSV export: of recipients and of senders.
+QStringList ownCsvColumns(bool recipients);
 // One row, quoted where a field needs it, ended by CR LF.
 QString csvLine(const QStringList& fields, QChar separator);
 
@@ -77,5 +93,8 @@ QString csvLine(const QStringList& fields, QChar separator);
 QStringList vCardColumns();
 // Folded lines, QUOTED-PRINTABLE and CHARSET (2.1), escapes (3.0, 4.0), several cards
 // per file; a card's row line is its BEGIN line. Properties other than the columns'
-// are skipped.
+// are skipped. A card with this program's PRODID (ownVCardProductId) is read exactly:
+// values untrimmed, "\n" a CR LF, "\N" a lone LF and "\r" a lone CR, as the export
+// writes them.
 AddressTable readVCards(const QByteArray& data);
+QString ownVCardProductId();

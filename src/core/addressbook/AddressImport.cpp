@@ -1,5 +1,6 @@
 #include "core/addressbook/AddressImport.h"
 
+#include "core/Cp1251.h"
 #include "core/UserError.h"
 #include "core/addressbook/AddressDb.h"
 #include "core/addressbook/splittext.h"
@@ -34,20 +35,67 @@ PageColumns columnsOf(AddressPage page) {
 
 // The column names an export writes, which guess() knows again.
 QStringList exportColumns(AddressPage page) {
-    if (page == AddressPage::Recipients)
-        return {QStringLiteral("Имя"), QStringLiteral("Кому"), QStringLiteral("Куда"),
-                QStringLiteral("Индекс")};
-    return {QStringLiteral("Отправитель"), QStringLiteral("Куда"), QStringLiteral("Индекс")};
+    return ownCsvColumns(page == AddressPage::Recipients);
 }
 
+// A row of this program's own file keeps its values as they are, blanks included; only
+// the empty parts of a card's address are left out.
 QString joinedParts(const AddressRow& row, const QList<int>& columns) {
     QStringList parts;
     for (int column : columns) {
         const QString part = row.fields.value(column);
-        if (!part.trimmed().isEmpty())
+        if (row.exact ? !part.isEmpty() : !part.trimmed().isEmpty())
             parts.append(part);
     }
     return parts.join(crlf);
+}
+
+bool anyExact(const AddressTable& table) {
+    return std::any_of(table.rows.begin(), table.rows.end(),
+                       [](const AddressRow& row) { return row.exact; });
+}
+
+QString codePoint(char32_t code) {
+    return QStringLiteral("U+%1").arg(QString::number(uint(code), 16).toUpper(), 4, u'0');
+}
+
+// Refuses, naming the record, the field and the character, a text that the file cannot
+// carry back exactly: no text file holds U+0000 or half of a surrogate pair, and a
+// Windows-1251 table holds only the characters of that code page.
+void requireCarried(const QString& record, const QString& field, const QString& text,
+                    ExportFormat format) {
+    const QString where = QStringLiteral("Запись «%1» нельзя записать в файл: в поле «%2» ")
+                              .arg(record.simplified(), field);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isNull())
+            throw UserError(where + QStringLiteral("есть символ U+0000, которого не бывает в "
+                                                   "текстовом файле."));
+        if (c.isSurrogate())
+            throw UserError(where + QStringLiteral("есть недопустимый символ %1 (половина пары "
+                                                   "UTF-16).")
+                                        .arg(codePoint(c.unicode())));
+    }
+    if (format != ExportFormat::CsvSpreadsheet)
+        return;
+    const qsizetype at = Cp1251::get().firstUnencodable(text);
+    if (at < 0)
+        return;
+    QString character = text.mid(at, 1);
+    char32_t code = text[at].unicode();
+    if (text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
+        character = text.mid(at, 2);
+        code = QChar::surrogateToUcs4(text[at], text[at + 1]);
+    }
+    throw UserError(
+        QStringLiteral("Запись «%1» нельзя записать в таблицу Windows-1251: в поле «%2» есть "
+                       "символ «%3» (%4), которого в этой кодировке нет. Выберите таблицу в "
+                       "UTF-8 или карточки vCard: они хранят любые символы.")
+            .arg(record.simplified(), field, character, codePoint(code)));
 }
 
 QList<int> numbers(const QString& text) {
@@ -94,16 +142,25 @@ QString withGroup(const QString& groups, const QString& group) {
     return pieces.join(groupDelimiter);
 }
 
+// The vCard escapes, with a CR LF as "\\n" for every program; this program's own cards
+// tell a lone LF ("\\N", a newline elsewhere too) and a lone CR ("\\r") from it.
 QString vCardEscaped(const QString& text) {
     QString escaped;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c == u'\\' || c == u',' || c == u';')
             escaped += u'\\';
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            continue;
-        if (c == u'\n' || c == u'\r') {
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
             escaped += QStringLiteral("\\n");
+            ++i;
+            continue;
+        }
+        if (c == u'\n') {
+            escaped += QStringLiteral("\\N");
+            continue;
+        }
+        if (c == u'\r') {
+            escaped += QStringLiteral("\\r");
             continue;
         }
         escaped += c;
@@ -236,8 +293,9 @@ ColumnMapping ColumnMapping::guess(const AddressTable& table, AddressPage page) 
                                          QStringLiteral("Name")});
     if (page == AddressPage::Recipients) {
         int komy = columnNamed(columns, {QStringLiteral("Кому")});
-        // Cards from phones have no addressee of their own: the person's full name is.
-        if (komy >= 0 && !hasValues(table, komy))
+        // Cards from phones have no addressee of their own: the person's full name is. This
+        // program's own cards say when the addressee is empty.
+        if (komy >= 0 && !hasValues(table, komy) && !anyExact(table))
             komy = columnNamed(columns, {QStringLiteral("Полное имя")});
         if (komy >= 0)
             mapping.komy = {komy};
@@ -297,16 +355,23 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
             return report;
         }
         ++done;
-        QString name = row.fields.value(mapping.name).trimmed();
-        // A recipient's name is one line; a sender's may hold several.
-        if (recipients)
-            name.replace(crlf, QStringLiteral(" "));
+        // This program's own file gives the name as the address book had it.
+        QString name = row.fields.value(mapping.name);
+        if (!row.exact) {
+            name = name.trimmed();
+            // A recipient's name is one line; a sender's may hold several.
+            if (recipients)
+                name.replace(crlf, QStringLiteral(" "));
+        }
         const QString indexText = row.fields.value(mapping.index).trimmed();
         if (name.isEmpty()) {
             report.skipped.append({row.line, QStringLiteral("нет имени")});
             continue;
         }
-        if (!sixDigits.match(indexText).hasMatch()) {
+        bool anyNumber = false;
+        if (row.exact)
+            indexText.toInt(&anyNumber);
+        if (!anyNumber && !sixDigits.match(indexText).hasMatch()) {
             report.skipped.append(
                 {row.line,
                  indexText.isEmpty()
@@ -384,6 +449,11 @@ QByteArray exportAddresses(AddressDb& db, AddressPage page, const QStringList& n
         const QString komy = columns.komy.isEmpty() ? QString() : cursor.text(columns.komy);
         const QString kyda = cursor.text(columns.kyda);
         const QString index = QString::number(cursor.integer(columns.index));
+        const QStringList labels = exportColumns(page);
+        requireCarried(name, labels.first(), name, format);
+        if (!columns.komy.isEmpty())
+            requireCarried(name, QStringLiteral("Кому"), komy, format);
+        requireCarried(name, QStringLiteral("Куда"), kyda, format);
         if (format != ExportFormat::VCard) {
             QStringList fields{name};
             if (!columns.komy.isEmpty())
@@ -393,9 +463,12 @@ QByteArray exportAddresses(AddressDb& db, AddressPage page, const QStringList& n
             continue;
         }
         cards += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+        // Marks the card as this program's, to be read back exactly.
+        cards += foldedLine(QStringLiteral("PRODID:") + vCardEscaped(ownVCardProductId()));
         cards += foldedLine(QStringLiteral("FN:") + vCardEscaped(name));
         cards += foldedLine(QStringLiteral("N:") + vCardEscaped(name) + QStringLiteral(";;;;"));
-        if (!komy.isEmpty())
+        // Written also when empty, so that the name does not stand in for it when read back.
+        if (!columns.komy.isEmpty())
             cards += foldedLine(QStringLiteral("X-ADDRESSEE:") + vCardEscaped(komy));
         cards += foldedLine(QStringLiteral("ADR;TYPE=postal:;;") + vCardEscaped(kyda) +
                             QStringLiteral(";;;") + index + QStringLiteral(";"));

@@ -62,6 +62,17 @@ void AddressFileTest::csvFilesAsProgramsWriteThem_data() {
                QStringLiteral("Name,Address,Zip\nПетров,\"Невский, 1\",190000\n").toUtf8()
         << QChar(u',') << int(TextEncoding::Utf8WithBom) << true << 1
         << QStringList{"Петров", "Невский, 1", "190000"} << 2;
+    QTest::newRow("another program's line breaks inside a field: each a CR LF")
+        << QStringLiteral("Имя;Адрес;Индекс\r\nИванов;\"  ул. Мира\nг. Тула\r\";300000\r\n")
+               .toUtf8()
+        << QChar(u';') << int(TextEncoding::Utf8) << true << 1
+        << QStringList{"Иванов", "  ул. Мира\r\nг. Тула\r\n", "300000"} << 2;
+    QTest::newRow("this program's own header: every field as written")
+        << QStringLiteral(
+               "Имя;Кому;Куда;Индекс\r\n\" Иванов \";\"\n\";\"ул. Мира\nг. Тула\r\";300000\r\n")
+               .toUtf8()
+        << QChar(u';') << int(TextEncoding::Utf8) << true << 1
+        << QStringList{" Иванов ", "\n", "ул. Мира\nг. Тула\r", "300000"} << 2;
     QTest::newRow("tabs, UTF-8, no header, a last line without its end")
         << QStringLiteral("Сидоров\tг. Тула\t300000\rКозлов\tг. Орёл\t302000").toUtf8()
         << QChar(u'\t') << int(TextEncoding::Utf8) << false << 2
@@ -84,6 +95,9 @@ void AddressFileTest::csvFilesAsProgramsWriteThem() {
     const AddressTable table = readCsv(data, format);
     QCOMPARE(table.rows.size(), rows);
     QCOMPARE(table.rows.last().fields, lastRow);
+    QCOMPARE(table.rows.last().exact,
+             QTest::currentDataTag() ==
+                 QLatin1String("this program's own header: every field as written"));
     QCOMPARE(table.rows.last().line, lastLine);
     QCOMPARE(table.columns.size(), lastRow.size());
     if (encoding == int(TextEncoding::Windows1251))
@@ -154,6 +168,28 @@ void AddressFileTest::vCards_data() {
                                                 << "302000" << 1;
     QTest::newRow("4.0: its label") << v40 << 1 << "Адрес"
                                     << "ул. Новая, 2\r\nг. Орёл" << 1;
+
+    // Another program's card: blanks at the ends trimmed, either newline escape a CR LF.
+    const QByteArray other = QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN: Анна  \r\n"
+                                            "X-ADDRESSEE:Анне\\Nлично  \r\n"
+                                            "ADR:;;ул. Мира  ;Тула;;300000;\r\nEND:VCARD\r\n")
+                                 .toUtf8();
+    QTest::newRow("another program's card: its name trimmed") << other << 1 << "Полное имя"
+                                                              << "Анна" << 1;
+    QTest::newRow("another program's card: \\N a line break") << other << 1 << "Кому"
+                                                              << "Анне\r\nлично" << 1;
+    // This program's own card: every value as the address book had it.
+    const QByteArray own = (QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN: Анна  \r\nPRODID:") +
+                            ownVCardProductId() +
+                            QStringLiteral("\r\nX-ADDRESSEE:а\\nб\\Nв\\rг  \r\n"
+                                           "ADR:;;  ул. Мира\\, 1  ;;;300000;\r\nEND:VCARD\r\n"))
+                               .toUtf8();
+    QTest::newRow("own card: the name untrimmed") << own << 1 << "Полное имя"
+                                                  << " Анна  " << 1;
+    QTest::newRow("own card: CR LF, lone LF, lone CR") << own << 1 << "Кому"
+                                                       << "а\r\nб\nв\rг  " << 1;
+    QTest::newRow("own card: the address as it stands") << own << 1 << "Улица"
+                                                        << "  ул. Мира, 1  " << 1;
 }
 
 void AddressFileTest::vCards() {
