@@ -3,7 +3,6 @@
 #include "core/UserError.h"
 #include "core/envelope/Envelope.h"
 #include "core/envelope/PdfPages.h"
-#include "core/run/Destination.h"
 #include "ui/common/Messages.h"
 
 #include <QCursor>
@@ -148,10 +147,6 @@ void PageOutput::measure() {
         m_metrics.prnHeight <= 0)
         throw UserError(QStringLiteral("Принтер не сообщил размер страницы."));
 
-    // The chosen file follows the rule of every output file: a device or a folder in its
-    // place is never replaced by a file.
-    if (m_mode == Mode::ChosenFile)
-        requireWritableFile(m_chosenFile);
     if (m_mode != Mode::Folder)
         return;
     const QString folder = filesFolder();
