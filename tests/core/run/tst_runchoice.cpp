@@ -1,4 +1,5 @@
 #include "ErrorOf.h"
+#include "FifoReader.h"
 #include "TestFolder.h"
 
 #include "core/OutputFile.h"
@@ -15,15 +16,12 @@
 #include <QSqlQuery>
 #include <QTest>
 
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -345,46 +343,6 @@ void RunChoiceTest::destinations() {
 }
 
 namespace {
-
-// What a program reading a FIFO gets: everything written until the last writer closes it.
-// The FIFO is opened at once without waiting (so a writer finds its reader) and drained on
-// a thread of its own, so that a writer larger than the pipe's buffer is never stuck.
-class FifoReader {
-public:
-    explicit FifoReader(const QString& path)
-        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
-        m_thread = std::thread([this] {
-            for (;;) {
-                const bool last = m_stop;
-                char chunk[4096];
-                ssize_t n = 0;
-                while ((n = ::read(m_fd, chunk, sizeof chunk)) > 0)
-                    m_bytes.append(chunk, qsizetype(n));
-                if (last)
-                    return;
-                pollfd wait{m_fd, POLLIN, 0};
-                ::poll(&wait, 1, 20);
-            }
-        });
-    }
-    ~FifoReader() { finish(); }
-    bool isOpen() const { return m_fd >= 0; }
-    // What was read, once every writer is done.
-    QByteArray finish() {
-        if (m_thread.joinable()) {
-            m_stop = true;
-            m_thread.join();
-            ::close(m_fd);
-        }
-        return m_bytes;
-    }
-
-private:
-    int m_fd;
-    std::atomic<bool> m_stop{false};
-    QByteArray m_bytes;
-    std::thread m_thread;
-};
 
 enum class Place { Missing, File, Link, Fifo, NullDevice, FullDevice, Folder, Socket, Disk };
 

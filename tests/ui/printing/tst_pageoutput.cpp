@@ -1,3 +1,4 @@
+#include "FifoReader.h"
 #include "ScriptedMessages.h"
 #include "SpooledJobs.h"
 #include "Tools.h"
@@ -14,6 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtMath>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 namespace {
 
@@ -116,6 +121,7 @@ private slots:
     void failuresAreReportedNotPrinted();
     void spoolerPrintsFromTheDeviceOffset_data();
     void spoolerPrintsFromTheDeviceOffset();
+    void chosenFileWhereAFifoOrASocketIs();
 };
 
 void PageOutputTest::envelopeLandsWhereTheGeometrySays_data() {
@@ -346,6 +352,56 @@ void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
     const int paperLength = page.height();
     verifyNear(inkBox(page),
                QRect(drawn.top(), paperLength - drawn.right() - 1, drawn.height(), drawn.width()));
+}
+
+// The file chosen in the printer dialog follows the rule of every output file: a FIFO there
+// is written into and stays a FIFO; a socket is refused, named, for every envelope.
+void PageOutputTest::chosenFileWhereAFifoOrASocketIs() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("канал.pdf");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    const QString socketPath = dir.filePath("сокет.pdf");
+    const QByteArray name = QFile::encodeName(socketPath);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    QVERIFY(fd >= 0 && size_t(name.size()) < sizeof address.sun_path);
+    std::copy(name.begin(), name.end(), address.sun_path);
+    QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    ::close(fd);
+
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', noQueue());
+    output.checkprinter(screen96);
+    messages.onPrinterDialog([&](QPrinter& printer) {
+        printer.setOutputFileName(fifo);
+        return true;
+    });
+    output.printerSetup();
+    FifoReader reader(fifo);
+    QVERIFY(reader.isOpen());
+    {
+        PageOutput::Run run(output);
+        QVERIFY(output.printone(framedEnvelope(), {true, 0, "0", "0", "Иванов", "C5"}));
+    }
+    const QByteArray pdf = reader.finish();
+    QVERIFY2(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF"), pdf.left(40).constData());
+    QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+    QCOMPARE(output.filesWritten(), 1);
+
+    messages.reset();
+    messages.onPrinterDialog([&](QPrinter& printer) {
+        printer.setOutputFileName(socketPath);
+        return true;
+    });
+    output.printerSetup();
+    QVERIFY(!output.printone(framedEnvelope(), {true, 0, "0", "0", "Иванов", "C5"}));
+    QCOMPARE(messages.texts("notice"),
+             QStringList{QStringLiteral("Нельзя записать файл «%1»: на его месте сокет. Программа "
+                                        "пишет в обычный файл, в устройство вроде /dev/stdout "
+                                        "или в именованный канал.")
+                             .arg(socketPath)});
+    QVERIFY(!QFileInfo(socketPath).isFile());
 }
 
 QTEST_MAIN(PageOutputTest)
