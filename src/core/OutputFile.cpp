@@ -120,6 +120,9 @@ void OutputFile::start() {
     } else {
         const QString target = replacedFile(m_path);
         m_target = QFile::encodeName(target);
+        // A file its owner made read-only is not replaced behind their back.
+        if (::access(m_target.constData(), F_OK) == 0 && ::access(m_target.constData(), W_OK) != 0)
+            fail(errno);
         const QFileInfo info(target);
         QByteArray temporary =
             QFile::encodeName(info.absolutePath() + u'/' + u'.' + info.fileName()) +
