@@ -5,8 +5,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <csignal>
 
 int main(int argc, char* argv[]) {
+    // A reader that closes the pipe an output goes into is a failed write, not the end of
+    // the program.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(applicationTitle());
 

@@ -23,6 +23,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -360,6 +361,9 @@ int copyBook(const CommandLine& line) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // A reader that closes the pipe an output goes into is a failed write, not the end of
+    // the program.
+    std::signal(SIGPIPE, SIG_IGN);
     // Printing needs a GUI application, but not a display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -114,8 +114,16 @@ void OutputFile::start() {
     m_direct = statOf(m_path, st) && direct(st);
     if (m_direct) {
         m_target = QFile::encodeName(m_path);
-        m_fd = ::open(m_target.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        // Without waiting: a FIFO that nobody reads would hold the program until somebody did.
+        m_fd = ::open(m_target.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (m_fd < 0 && errno == ENXIO && S_ISFIFO(st.st_mode))
+            throw UserError(
+                QStringLiteral("Не удалось записать в канал «%1»: его не читает ни одна программа.")
+                    .arg(native(m_path)));
         if (m_fd < 0)
+            fail(errno);
+        const int flags = ::fcntl(m_fd, F_GETFL);
+        if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
             fail(errno);
     } else {
         const QString target = replacedFile(m_path);

@@ -344,7 +344,18 @@ void RunChoiceTest::destinations() {
 
 namespace {
 
-enum class Place { Missing, File, Link, Fifo, NullDevice, FullDevice, Folder, Socket, Disk };
+enum class Place {
+    Missing,
+    File,
+    Link,
+    Fifo,
+    UnreadFifo,
+    NullDevice,
+    FullDevice,
+    Folder,
+    Socket,
+    Disk
+};
 
 // Puts a thing of the kind at `path`; false when only root may make it and this is not root.
 bool make(Place place, const QString& path, const QString& linked) {
@@ -364,6 +375,7 @@ bool make(Place place, const QString& path, const QString& linked) {
         return written && (place == Place::File || QFile::link(linked, path));
     }
     case Place::Fifo:
+    case Place::UnreadFifo:
         return ::mkfifo(name.constData(), 0600) == 0;
     case Place::NullDevice:
         return device(S_IFCHR, 3, 1);
@@ -418,6 +430,9 @@ void RunChoiceTest::whatStandsInAnOutputFilesPlace_data() {
         << "";
     QTest::newRow("a FIFO: written into, still a FIFO") << int(Place::Fifo) << false << ""
                                                         << "";
+    QTest::newRow("a FIFO nobody reads: refused at once, not waited on")
+        << int(Place::UnreadFifo) << false << ""
+        << "Не удалось записать в канал «%1»: его не читает ни одна программа.";
     QTest::newRow("a null device: written into, still a device")
         << int(Place::NullDevice) << true << ""
         << "";
