@@ -111,7 +111,9 @@ void Tfrm::openAddressBook(const QString& location) {
 }
 
 void Tfrm::updateformats(IniFile& ini) {
-    ini.writeLines(withFullFormatNames(ini.readLines()));
+    // A file that cannot be read is reported as a read reports it.
+    ini.readLines();
+    ini.editLines(withFullFormatNames);
 }
 
 void Tfrm::Timer1Timer() {

@@ -115,9 +115,8 @@ void Topt::restore(const Lists& before) {
 }
 
 void Topt::appendsection(const QString& name) {
-    QStringList lines = m_ini.readLines();
-    lines.append(QLatin1Char('[') + name + QLatin1Char(']'));
-    m_ini.writeLines(lines);
+    // A section of no keys: its header alone, at the end of the file.
+    m_ini.writeKeys(name, {});
 }
 
 void Topt::loadprofile(const QString& name) {

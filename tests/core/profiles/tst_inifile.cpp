@@ -483,6 +483,120 @@ private slots:
         QCOMPARE(folderEntries(), QStringList{u"envalo.ini"_s});
     }
 
+    void keepsWhatAnotherProgramWrote_data() {
+        QTest::addColumn<QString>("ours");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("theirs");
+        QTest::addColumn<QByteArray>("after");
+        // Each of ours sets [a] x=5, or erases [a]; theirs is written while ours is flushed, or
+        // within our batch before it is committed.
+        const QByteArray plain = raw("[a]\nx=1\n[b]\ny=2\n");
+        QTest::newRow("a key of another section, during a write")
+            << u"write"_s << plain << raw("[a]\nx=1\n[b]\ny=3\n") << raw("[a]\nx=5\n[b]\ny=3\n");
+        QTest::newRow("a key beside ours, during a write")
+            << u"write"_s << plain << raw("[a]\r\nx=1\r\nw=7\r\n[b]\ny=2\n")
+            << raw("[a]\r\nx=5\r\nw=7\r\n[b]\ny=2\n");
+        QTest::newRow("a section added, during a write")
+            << u"write"_s << plain << plain + "; note\r\n[c]\r\nz=1"
+            << raw("[a]\nx=5\n[b]\ny=2\n; note\r\n[c]\r\nz=1");
+        QTest::newRow("a section erased, during a write")
+            << u"write"_s << plain << raw("[a]\nx=1\n") << raw("[a]\nx=5\n");
+        QTest::newRow("our section erased, during a write")
+            << u"write"_s << plain << raw("[b]\ny=2\n") << raw("[b]\ny=2\n[a]\r\nx=5\r\n");
+        QTest::newRow("a key of another section, during an erase")
+            << u"erase"_s << plain << raw("[a]\nx=1\n[b]\ny=3\n") << raw("[b]\ny=3\n");
+        QTest::newRow("a key of another section, during a batch")
+            << u"batch"_s << plain << raw("[a]\nx=1\n[b]\ny=3\n")
+            << raw("[b]\ny=3\n[option]\r\nprofile=c\r\n[c]\r\nx=5\r\n");
+        QTest::newRow("the section a batch makes, during the batch")
+            << u"batch"_s << plain << plain + "[c]\nx=0\nv=1\n"
+            << raw("[b]\ny=2\n[c]\nx=5\nv=1\n[option]\r\nprofile=c\r\n");
+        QTest::newRow("format lines, during a rewrite of lines")
+            << u"lines"_s << raw("[a]\nformat=DL\n") << raw("[a]\nformat=DL\n[b]\nformat=C5\n")
+            << raw("[a]\r\nformat=(110 x 220 мм) DL\r\n[b]\r\nformat=(162 x 229 мм) C5\r\n");
+    }
+
+    // Another program's change made after ours read the file stays: ours is made on the
+    // file as it is right before the replacement, and all else keeps its bytes.
+    void keepsWhatAnotherProgramWrote() {
+        QFETCH(QString, ours);
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, theirs);
+        QFETCH(QByteArray, after);
+        QVERIFY(writeFile(iniPath(), before));
+        IniFile ini(iniPath());
+        QCOMPARE(ini.readString(u"a"_s, u"x"_s, u"-"_s), ours == u"lines"_s ? u"-"_s : u"1"_s);
+        bool written = false;
+        const auto theyWrite = [&] {
+            if (!written)
+                QVERIFY(writeFile(iniPath(), theirs));
+            written = true;
+        };
+        if (ours == u"batch"_s) {
+            IniFile::Batch batch(ini);
+            ini.writeString(u"option"_s, u"profile"_s, u"c"_s);
+            ini.eraseSection(u"a"_s);
+            ini.writeString(u"c"_s, u"x"_s, u"5"_s);
+            theyWrite();
+            batch.commit();
+        } else {
+            ini.setBeforeReplace(theyWrite);
+            if (ours == u"write"_s)
+                ini.writeString(u"a"_s, u"x"_s, u"5"_s);
+            else if (ours == u"erase"_s)
+                ini.eraseSection(u"a"_s);
+            else
+                ini.editLines([](QStringList lines) {
+                    for (QString& line : lines)
+                        line.replace(u"=DL"_s, u"=(110 x 220 мм) DL"_s)
+                            .replace(u"=C5"_s, u"=(162 x 229 мм) C5"_s);
+                    return lines;
+                });
+        }
+        QVERIFY(written);
+        QCOMPARE(fileBytes(iniPath()), cp1251(QString::fromUtf8(after)));
+        QCOMPARE(folderEntries(), QStringList{u"envalo.ini"_s});
+    }
+
+    // A program that writes the file at every look gets eight chances to finish first; then
+    // ours replaces the file, and only that program's last write is lost.
+    void anotherProgramWritingAllTheTime() {
+        QVERIFY(writeFile(iniPath(), "[a]\r\nx=1\r\n[b]\r\ny=0\r\n"));
+        IniFile ini(iniPath());
+        int written = 0;
+        ini.setBeforeReplace([&] {
+            ++written;
+            IniFile(iniPath()).writeString(u"b"_s, u"y"_s, QString::number(written));
+        });
+        ini.writeString(u"a"_s, u"x"_s, u"5"_s);
+        QCOMPARE(written, 8);
+        QCOMPARE(fileBytes(iniPath()), QByteArray("[a]\r\nx=5\r\n[b]\r\ny=7\r\n"));
+    }
+
+    void erasesKeysAndNothingElse_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("both keys, every line of each, any case")
+            << raw("[o]\r\nk=1\r\n ; c\r\nFrom = a\r\nTO=b\r\nto=c\r\n[p]\r\nfrom=x\r\n") << u"O"_s
+            << raw("[o]\r\nk=1\r\n ; c\r\n[p]\r\nfrom=x\r\n");
+        QTest::newRow("the first section of the name only")
+            << raw("[o]\nk=1\n[o]\nfrom=1\n") << u"o"_s << raw("[o]\nk=1\n[o]\nfrom=1\n");
+        QTest::newRow("a missing section") << raw("[o]\nfrom=1") << u"p"_s << raw("[o]\nfrom=1");
+        QTest::newRow("a missing file") << QByteArray() << u"o"_s << QByteArray();
+    }
+
+    void erasesKeysAndNothingElse() {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, section);
+        QFETCH(QByteArray, after);
+        if (!before.isEmpty())
+            QVERIFY(writeFile(iniPath(), before));
+        IniFile(iniPath()).eraseKeys(section, {u"from"_s, u"to"_s});
+        QCOMPARE(fileBytes(iniPath()), after);
+        QCOMPARE(QFileInfo::exists(iniPath()), !before.isEmpty());
+    }
+
     void killedMidChangeLeavesOldOrNew() {
         std::vector<std::pair<QString, QString>> keys;
         for (int k = 0; k < renamedKeys; ++k)
