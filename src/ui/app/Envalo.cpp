@@ -3,6 +3,7 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "core/run/ProfileMove.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/unAbout.h"
@@ -90,6 +91,14 @@ void Tfrm::openAddressBook(const QString& location) {
     if (columnadded) {
         db.close();
         db.open(location);
+    }
+    // A profile rename or delete that a stop cut off between the settings file and the
+    // address book is finished before the recipients are read.
+    try {
+        IniFile ini(appdir + QStringLiteral("envalo.ini"));
+        finishNotedMove(ini, db);
+    } catch (const std::exception& e) {
+        w.messages.notice(errorMessage(e));
     }
     table = std::make_unique<TableCursor>(db, QStringLiteral("table"), QStringLiteral("name"));
     table2 = std::make_unique<TableCursor>(db, QStringLiteral("table2"), QStringLiteral("otkogo"),
