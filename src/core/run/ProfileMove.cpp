@@ -12,7 +12,7 @@ namespace {
 const QString fromKey = QStringLiteral("recipientsfrom");
 const QString toKey = QStringLiteral("recipientsto");
 
-// In quotes, which a read takes off again, so that blanks around a name are kept.
+// In quotes, which a read takes off again, so that a name keeps blanks or quotes at its ends.
 QString quoted(const QString& name) {
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
@@ -84,7 +84,7 @@ void ProfileMove::commit() {
     try {
         removeNote(m_ini);
     } catch (const std::exception&) {
-        // The move is whole in both files; the note left behind moves nobody at the next
-        // start, which removes it then.
+        // The move is whole in both files; the next start finishes the note left behind
+        // once more, which finds nobody left to move, and removes it.
     }
 }
