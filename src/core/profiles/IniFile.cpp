@@ -248,6 +248,17 @@ struct IniFile::Snapshot {
 
     void parse();
     void parseLine(qsizetype index);
+
+    // These bytes parsed, as the file they would make.
+    static std::shared_ptr<Snapshot> of(QByteArray bytes, FileStamp stamp) {
+        auto parsed = std::make_shared<Snapshot>();
+        parsed->stamp = stamp;
+        parsed->stamp.kind = FileKind::Regular;
+        parsed->bytes = std::move(bytes);
+        parsed->readable = true;
+        parsed->parse();
+        return parsed;
+    }
 };
 
 void IniFile::Snapshot::parse() {
@@ -352,7 +363,7 @@ IniFile::~IniFile() = default;
 IniFile::Batch::Batch(IniFile& ini) : m_ini(ini) {
     if (m_ini.m_batchDepth++ == 0) {
         m_ini.m_pending.reset();
-        m_ini.m_batchBase.reset();
+        m_ini.m_edits.clear();
     }
 }
 
@@ -360,7 +371,7 @@ IniFile::Batch::~Batch() {
     if (--m_ini.m_batchDepth == 0) {
         // Uncommitted: the reads see the file on disk again.
         m_ini.m_pending.reset();
-        m_ini.m_batchBase.reset();
+        m_ini.m_edits.clear();
     }
 }
 
@@ -368,15 +379,12 @@ void IniFile::Batch::commit() {
     if (m_done)
         return;
     m_done = true;
-    if (m_ini.m_batchDepth != 1 || !m_ini.m_pending)
+    if (m_ini.m_batchDepth != 1 || m_ini.m_edits.empty())
         return;
-    const std::shared_ptr<Snapshot> pending = std::move(m_ini.m_pending);
-    const std::shared_ptr<const Snapshot> base = std::move(m_ini.m_batchBase);
+    const std::vector<Edit> edits = std::move(m_ini.m_edits);
+    m_ini.m_edits.clear();
     m_ini.m_pending.reset();
-    m_ini.m_batchBase.reset();
-    if (base && base->stamp.kind == FileKind::Regular && base->bytes == pending->bytes)
-        return;
-    m_ini.replaceOnDisk(pending->bytes);
+    m_ini.replaceOnDisk(edits);
 }
 
 QString IniFile::fullPath() const {
@@ -453,81 +461,118 @@ void IniFile::refuseWrite(const QString& reason) const {
                         .arg(reason, fullPath()));
 }
 
-void IniFile::replaceFile(const QByteArray& bytes) {
+void IniFile::change(Edit edit) {
     if (m_batchDepth == 0) {
-        replaceOnDisk(bytes);
+        replaceOnDisk({std::move(edit)});
         return;
     }
-    if (!m_batchBase)
-        m_batchBase = snapshot();
-    auto pending = std::make_shared<Snapshot>();
-    pending->stamp = m_batchBase->stamp;
-    pending->stamp.kind = FileKind::Regular;
-    pending->bytes = bytes;
-    pending->readable = true;
-    pending->parse();
-    m_pending = std::move(pending);
+    const std::shared_ptr<const Snapshot> base =
+        m_pending ? std::shared_ptr<const Snapshot>(m_pending) : snapshotForWrite();
+    QByteArray bytes = edit(*base);
+    // Kept even when it changes nothing now: the file may hold something else at the commit.
+    m_edits.push_back(std::move(edit));
+    if (bytes != base->bytes)
+        m_pending = Snapshot::of(std::move(bytes), base->stamp);
 }
 
-void IniFile::replaceOnDisk(const QByteArray& bytes) {
-    m_snapshot.reset();
-    // A link is followed, so that the file it names is replaced and the link stays.
-    QString target = fullPath();
-    const QFileInfo info(target);
-    if (info.isSymLink() && info.exists())
-        target = info.canonicalFilePath();
-    const QString folder = QFileInfo(target).absolutePath();
-    const QString fileName = QFileInfo(target).fileName();
-    QByteArray temporary =
-        QFile::encodeName(folder + u'/' + u'.' + fileName) + temporaryInfix + QByteArray("XXXXXX");
+bool IniFile::stillAsRead(const Snapshot& read) const {
+    const FileStamp now = stampOfPath(m_path);
+    if (now.kind != read.stamp.kind)
+        return false;
+    if (now.kind != FileKind::Regular)
+        return true;
+    // The content, not the stamps: a change within the clock's resolution leaves them as
+    // they were.
+    QFile file(m_path);
+    return file.open(QIODevice::ReadOnly) && file.readAll() == read.bytes &&
+           file.error() == QFileDevice::NoError;
+}
 
-    struct stat old {};
-    const bool existed = ::stat(QFile::encodeName(target).constData(), &old) == 0;
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        refuseWrite(reasonOf(errno, target));
-    int error = 0;
-    mode_t mode = 0;
-    if (existed) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(fd, mode) != 0)
-        error = errno;
-    if (existed && error == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
-        error = errno;
-    for (qsizetype done = 0; error == 0 && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno != EINTR)
+void IniFile::replaceOnDisk(const std::vector<Edit>& edits) {
+    // Another program that keeps writing the file gets this many chances to finish first;
+    // then ours replaces whatever it wrote last.
+    constexpr int attempts = 8;
+    for (int attempt = 1;; ++attempt) {
+        const std::shared_ptr<const Snapshot> read = snapshotForWrite();
+        std::shared_ptr<const Snapshot> state = read;
+        QByteArray bytes = read->bytes;
+        for (size_t i = 0; i < edits.size(); ++i) {
+            if (i > 0)
+                state = Snapshot::of(bytes, read->stamp);
+            bytes = edits[i](*state);
+        }
+        // For a missing file, the changes that leave it empty (erasing what is not there).
+        if (bytes == read->bytes)
+            return;
+
+        m_snapshot.reset();
+        // A link is followed, so that the file it names is replaced and the link stays.
+        QString target = fullPath();
+        const QFileInfo info(target);
+        if (info.isSymLink() && info.exists())
+            target = info.canonicalFilePath();
+        const QString folder = QFileInfo(target).absolutePath();
+        const QString fileName = QFileInfo(target).fileName();
+        QByteArray temporary = QFile::encodeName(folder + u'/' + u'.' + fileName) + temporaryInfix +
+                               QByteArray("XXXXXX");
+
+        struct stat old {};
+        const bool existed = ::stat(QFile::encodeName(target).constData(), &old) == 0;
+        const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (fd < 0)
+            refuseWrite(reasonOf(errno, target));
+        int error = 0;
+        mode_t mode = 0;
+        if (existed) {
+            mode = old.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        if (::fchmod(fd, mode) != 0)
             error = errno;
-        else if (n > 0)
-            done += n;
-    }
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.constData());
-        refuseWrite(reasonOf(error, target));
-    }
-    syncFolder(target);
+        if (existed && error == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
+            error = errno;
+        for (qsizetype done = 0; error == 0 && done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno != EINTR)
+                error = errno;
+            else if (n > 0)
+                done += n;
+        }
+        if (error == 0 && ::fsync(fd) != 0)
+            error = errno;
+        if (::close(fd) != 0 && error == 0)
+            error = errno;
+        if (error == 0 && m_beforeReplace)
+            m_beforeReplace();
+        // The flush took the longest: what another program wrote meanwhile is changed again.
+        if (error == 0 && attempt < attempts && !stillAsRead(*read)) {
+            ::unlink(temporary.constData());
+            continue;
+        }
+        if (error == 0 &&
+            ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
+            error = errno;
+        if (error != 0) {
+            ::unlink(temporary.constData());
+            refuseWrite(reasonOf(error, target));
+        }
+        syncFolder(target);
 
-    auto written = std::make_shared<Snapshot>();
-    written->stamp = stampOfPath(m_path);
-    if (written->stamp.kind != FileKind::Regular || written->stamp.size != bytes.size())
+        auto written = std::make_shared<Snapshot>();
+        written->stamp = stampOfPath(m_path);
+        if (written->stamp.kind != FileKind::Regular || written->stamp.size != bytes.size())
+            return;
+        written->bytes = bytes;
+        written->readable = true;
+        written->parse();
+        // Left unsettled: the next read compares the content, in case another program wrote
+        // between our rename and the stamp just taken.
+        m_snapshot = std::move(written);
         return;
-    written->bytes = bytes;
-    written->readable = true;
-    written->parse();
-    // Left unsettled: the next read compares the content, in case another program wrote
-    // between our rename and the stamp just taken.
-    m_snapshot = std::move(written);
+    }
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {
@@ -579,60 +624,60 @@ void IniFile::writeKeys(const QString& section,
             {foldedName(keyName), codec.encode(keyName) + '=' + encodedValue, encodedValue});
     }
 
-    const auto s = snapshotForWrite();
-    const QByteArray& old = s->bytes;
-    const Snapshot::Section* sec = s->find(sectionName);
-    // An existing key is replaced where it stands; a new one goes after the
-    // section's last line, in the order written; a key written twice keeps its place.
-    QHash<qsizetype, QByteArray> replaced;
-    std::vector<QByteArray> appended;
-    QHash<QString, size_t> appendedAt;
-    for (auto& [folded, line, value] : keyLines) {
-        const Snapshot::Key* found = nullptr;
-        if (sec) {
-            const auto it = sec->keys.constFind(folded);
-            if (it != sec->keys.cend())
-                found = &*it;
-        }
-        if (found) {
-            replaced.insert(found->line,
-                            old.sliced(found->nameBegin, found->nameLength) + '=' + value);
-        } else if (const auto at = appendedAt.constFind(folded); at != appendedAt.cend()) {
-            appended[*at] = std::move(line);
-        } else {
-            appendedAt.insert(folded, appended.size());
-            appended.push_back(std::move(line));
-        }
-    }
-
-    QByteArray bytes;
-    bytes.reserve(old.size() + 64 * qsizetype(appended.size()) + 64);
-    if (sec) {
-        for (qsizetype i = 0; i < qsizetype(s->lines.size()); ++i) {
-            const Snapshot::Line& line = s->lines[size_t(i)];
-            if (const auto it = replaced.constFind(i); it != replaced.cend()) {
-                bytes += *it;
-                bytes += old.sliced(line.begin + line.length, line.endLength);
+    const QByteArray encodedSection = codec.encode(sectionName);
+    change([sectionName, encodedSection, keyLines](const Snapshot& current) -> QByteArray {
+        const Snapshot* s = &current;
+        const QByteArray& old = s->bytes;
+        const Snapshot::Section* sec = s->find(sectionName);
+        // An existing key is replaced where it stands; a new one goes after the
+        // section's last line, in the order written; a key written twice keeps its place.
+        QHash<qsizetype, QByteArray> replaced;
+        std::vector<QByteArray> appended;
+        QHash<QString, size_t> appendedAt;
+        for (const auto& [folded, line, value] : keyLines) {
+            const Snapshot::Key* found = nullptr;
+            if (sec) {
+                const auto it = sec->keys.constFind(folded);
+                if (it != sec->keys.cend())
+                    found = &*it;
+            }
+            if (found) {
+                replaced.insert(found->line,
+                                old.sliced(found->nameBegin, found->nameLength) + '=' + value);
+            } else if (const auto at = appendedAt.constFind(folded); at != appendedAt.cend()) {
+                appended[*at] = line;
             } else {
-                bytes += old.sliced(line.begin, line.length + line.endLength);
-            }
-            if (i == sec->lastContent && !appended.empty()) {
-                if (line.endLength == 0)
-                    bytes += "\r\n";
-                for (const QByteArray& keyLine : appended)
-                    bytes += keyLine + "\r\n";
+                appendedAt.insert(folded, appended.size());
+                appended.push_back(line);
             }
         }
-    } else {
-        const bool unended = !s->lines.empty() && s->lines.back().endLength == 0;
-        bytes = old + (unended ? "\r\n" : "") + '[' + codec.encode(sectionName) + "]\r\n";
-        for (const QByteArray& keyLine : appended)
-            bytes += keyLine + "\r\n";
-    }
 
-    if (s->stamp.kind == FileKind::Regular && bytes == old)
-        return;
-    replaceFile(bytes);
+        QByteArray bytes;
+        bytes.reserve(old.size() + 64 * qsizetype(appended.size()) + 64);
+        if (sec) {
+            for (qsizetype i = 0; i < qsizetype(s->lines.size()); ++i) {
+                const Snapshot::Line& line = s->lines[size_t(i)];
+                if (const auto it = replaced.constFind(i); it != replaced.cend()) {
+                    bytes += *it;
+                    bytes += old.sliced(line.begin + line.length, line.endLength);
+                } else {
+                    bytes += old.sliced(line.begin, line.length + line.endLength);
+                }
+                if (i == sec->lastContent && !appended.empty()) {
+                    if (line.endLength == 0)
+                        bytes += "\r\n";
+                    for (const QByteArray& keyLine : appended)
+                        bytes += keyLine + "\r\n";
+                }
+            }
+        } else {
+            const bool unended = !s->lines.empty() && s->lines.back().endLength == 0;
+            bytes = old + (unended ? "\r\n" : "") + '[' + encodedSection + "]\r\n";
+            for (const QByteArray& keyLine : appended)
+                bytes += keyLine + "\r\n";
+        }
+        return bytes;
+    });
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value) {
@@ -661,14 +706,41 @@ QStringList IniFile::sections() const {
 }
 
 void IniFile::eraseSection(const QString& section) {
-    const auto s = snapshotForWrite();
-    const Snapshot::Section* found = s->find(section);
-    if (!found)
-        return;
-    const qsizetype from = s->lines[found->header].begin;
-    const qsizetype to =
-        found->end < qsizetype(s->lines.size()) ? s->lines[found->end].begin : s->bytes.size();
-    replaceFile(s->bytes.first(from) + s->bytes.sliced(to));
+    change([section](const Snapshot& s) -> QByteArray {
+        const Snapshot::Section* found = s.find(section);
+        if (!found)
+            return s.bytes;
+        const qsizetype from = s.lines[found->header].begin;
+        const qsizetype to =
+            found->end < qsizetype(s.lines.size()) ? s.lines[found->end].begin : s.bytes.size();
+        return s.bytes.first(from) + s.bytes.sliced(to);
+    });
+}
+
+void IniFile::eraseKeys(const QString& section, const QStringList& keys) {
+    QStringList folded;
+    for (const QString& key : keys)
+        folded.append(foldedName(key));
+    change([section, folded](const Snapshot& s) -> QByteArray {
+        const Snapshot::Section* found = s.find(section);
+        if (!found)
+            return s.bytes;
+        QByteArray bytes;
+        bytes.reserve(s.bytes.size());
+        const Cp1251& codec = Cp1251::get();
+        const char* p = s.bytes.constData();
+        for (qsizetype i = 0; i < qsizetype(s.lines.size()); ++i) {
+            const Snapshot::Line& line = s.lines[size_t(i)];
+            if (i > found->header && i < found->end && line.kind == Snapshot::LineKind::Key) {
+                const char* eq = static_cast<const char*>(memchr(p + line.begin, '=', line.length));
+                const QString name = codec.decode(p + line.begin, eq - (p + line.begin));
+                if (folded.contains(foldedName(name)))
+                    continue;
+            }
+            bytes += s.bytes.sliced(line.begin, line.length + line.endLength);
+        }
+        return bytes;
+    });
 }
 
 QStringList IniFile::readLines() const {
@@ -683,7 +755,9 @@ QStringList IniFile::readLines() const {
     return lines;
 }
 
-void IniFile::writeLines(const QStringList& lines) {
+namespace {
+
+QByteArray encodedLines(const QStringList& lines) {
     const Cp1251& codec = Cp1251::get();
     QByteArray bytes;
     for (const QString& line : lines) {
@@ -692,12 +766,37 @@ void IniFile::writeLines(const QStringList& lines) {
         bytes += codec.encode(line);
         bytes += "\r\n";
     }
+    return bytes;
+}
+
+} // namespace
+
+void IniFile::writeLines(const QStringList& lines) {
+    const QByteArray bytes = encodedLines(lines);
     const auto s = snapshotForWrite();
     if (s->stamp.kind != FileKind::Regular)
         refuseWrite(QStringLiteral("файла нет"));
-    if (bytes == s->bytes)
-        return;
-    replaceFile(bytes);
+    change([this, bytes](const Snapshot& current) -> QByteArray {
+        if (current.stamp.kind != FileKind::Regular)
+            refuseWrite(QStringLiteral("файла нет"));
+        return bytes;
+    });
+}
+
+void IniFile::editLines(const std::function<QStringList(const QStringList&)>& edit) {
+    auto linesEdit = [this, edit](const Snapshot& current) -> QByteArray {
+        if (current.stamp.kind != FileKind::Regular)
+            refuseWrite(QStringLiteral("файла нет"));
+        QStringList lines;
+        lines.reserve(qsizetype(current.lines.size()));
+        for (qsizetype i = 0; i < qsizetype(current.lines.size()); ++i)
+            lines.append(current.text(i));
+        const QStringList edited = edit(lines);
+        return edited == lines ? current.bytes : encodedLines(edited);
+    };
+    // Refused at once, as writeLines is, when the lines cannot be written.
+    linesEdit(*snapshotForWrite());
+    change(std::move(linesEdit));
 }
 
 void IniFile::removeStaleTemporaries(const QString& path) {

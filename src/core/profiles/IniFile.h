@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -13,6 +14,12 @@
 // key win. Every read sees the file as it is now; a write replaces the file
 // atomically (a new file beside it, flushed, then renamed over it; never
 // rewritten in place), so an interrupted write leaves the old file or the new one.
+//
+// Another program may change the file meanwhile (a text editor, a second copy of this
+// one). A write is therefore a change of keys and sections, not a whole file: right
+// before the replacement the file is read once more and, when it changed since, the
+// change is made again on what it holds now, so that only a change made in that same
+// instant can be lost. Whatever the change does not touch keeps its bytes and order.
 class IniFile {
 public:
     explicit IniFile(QString path);
@@ -21,9 +28,9 @@ public:
     IniFile& operator=(const IniFile&) = delete;
 
     // Several changes made as one: while a batch is open, writes change the file as the
-    // reads of this object see it, and commit() replaces the file on disk once. A batch
-    // that ends without commit() leaves the file as it was. Batches may nest; the
-    // outermost commit writes.
+    // reads of this object see it, and commit() replaces the file on disk once, with every
+    // change of the batch made on the file as it is then. A batch that ends without
+    // commit() leaves the file as it was. Batches may nest; the outermost commit writes.
     class Batch {
     public:
         explicit Batch(IniFile& ini);
@@ -58,12 +65,24 @@ public:
     QStringList sections() const;
     // Throws like a write when the file exists but cannot be read.
     void eraseSection(const QString& section);
+    // Removes the keys from the first section of that name, every line of each; throws
+    // like eraseSection.
+    void eraseKeys(const QString& section, const QStringList& keys);
 
     // The whole file as decoded lines (any line end), for whole-file rewrites.
     // Throws UserError with the system's text when the file is missing or unreadable.
     QStringList readLines() const;
-    // Writes the lines back, each ended by CR LF. The file must exist.
+    // Writes the lines back, each ended by CR LF, in place of whatever the file holds
+    // then. The file must exist.
     void writeLines(const QStringList& lines);
+    // Rewrites the whole file as `edit` turns its lines, each then ended by CR LF; the
+    // edit is made on the file as it is when written. Nothing is written when the edit
+    // leaves the lines as they are. The file must exist.
+    void editLines(const std::function<QStringList(const QStringList&)>& edit);
+
+    // Runs `step` after each new file is flushed, right before the file is looked at once
+    // more and replaced: where a test lets another program write.
+    void setBeforeReplace(std::function<void()> step) { m_beforeReplace = std::move(step); }
 
     // Throws the UserError a write would give for a text the file cannot keep
     // (a line break, or a character Windows-1251 cannot carry).
@@ -83,20 +102,27 @@ public:
 
 private:
     struct Snapshot;
+    // One change: the bytes the file becomes when the change is made on it as it is.
+    using Edit = std::function<QByteArray(const Snapshot&)>;
+
     // The parsed file as it is on disk now; parsed again only when the file changed.
     std::shared_ptr<const Snapshot> snapshot() const;
     // As snapshot(), but refuses a file that cannot be rewritten without losing its content.
     std::shared_ptr<const Snapshot> snapshotForWrite() const;
-    // Replaces the file, or within a batch only what the reads see.
-    void replaceFile(const QByteArray& bytes);
-    void replaceOnDisk(const QByteArray& bytes);
+    // Makes the change on the file, or within a batch only on what the reads see.
+    void change(Edit edit);
+    // Makes the changes, in order, on the file as it is right before it is replaced.
+    void replaceOnDisk(const std::vector<Edit>& edits);
+    // Whether the file at the path still holds what `read` holds.
+    bool stillAsRead(const Snapshot& read) const;
     [[noreturn]] void refuseWrite(const QString& reason) const;
     QString fullPath() const;
 
     QString m_path;
     mutable std::shared_ptr<Snapshot> m_snapshot;
-    // Within a batch: the file as the batch has changed it, and the file it started from.
+    // Within a batch: the file as the batch has changed it, and the changes made.
     int m_batchDepth = 0;
     std::shared_ptr<Snapshot> m_pending;
-    std::shared_ptr<const Snapshot> m_batchBase;
+    std::vector<Edit> m_edits;
+    std::function<void()> m_beforeReplace;
 };

@@ -3,6 +3,9 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 QString fontKey(int block, const char* suffix) {
@@ -110,6 +113,13 @@ void readProfile(const IniFile& ini, const QString& name, PrintProfile& p,
 UserError profileLoadError(const QString& name, const std::exception& cause) {
     return UserError(
         QStringLiteral("Ошибка загрузки профиля «%1».\r\n%2").arg(name, errorMessage(cause)));
+}
+
+UserError profileLoadError(const QString& name, const std::exception& cause, const IniFile& ini) {
+    return UserError(QStringLiteral("Ошибка загрузки профиля «%1» из файла настроек «%2».\r\n%3")
+                         .arg(name,
+                              QDir::toNativeSeparators(QFileInfo(ini.path()).absoluteFilePath()),
+                              errorMessage(cause)));
 }
 
 PrintProfile readProfile(const IniFile& ini, const QString& name) {

@@ -40,6 +40,8 @@ PrintProfile readProfile(const IniFile& ini, const QString& name);
 // The error a profile that cannot be loaded is reported with: the profile, then the
 // cause (the picture or the value), so the user knows what to mend.
 UserError profileLoadError(const QString& name, const std::exception& cause);
+// The same for a program that may be given any folder: the settings file is named too.
+UserError profileLoadError(const QString& name, const std::exception& cause, const IniFile& ini);
 
 // Every key of a saved section with its value, in the order a save writes them.
 std::vector<std::pair<QString, QString>> profileKeys(const PrintProfile& profile);

@@ -79,7 +79,12 @@ QStringList chooseProfiles(const IniFile& ini, const QStringList& asked) {
                             .arg(current));
     // The print list is ticked entry by entry in the list of profiles, so it follows the
     // file's order and takes only names stored exactly so.
-    const QStringList ticked = readProfile(ini, profile).printprofiles;
+    QStringList ticked;
+    try {
+        ticked = readProfile(ini, profile).printprofiles;
+    } catch (const std::exception& e) {
+        throw profileLoadError(profile, e, ini);
+    }
     QStringList chosen;
     for (const QString& name : names)
         if (ticked.contains(name))
@@ -107,7 +112,7 @@ LoadedProfiles::LoadedProfiles(const IniFile& ini, PictureCache& pictures,
             loaded.pictures = loadEnvelopePictures(pictures, loaded.profile);
             m_loaded.insert(name, std::move(loaded));
         } catch (const std::exception& e) {
-            throw profileLoadError(name, e);
+            throw profileLoadError(name, e, ini);
         }
     }
 }

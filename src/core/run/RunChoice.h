@@ -39,7 +39,8 @@ QStringList profileNames(const IniFile& ini);
 // The profiles of a run: those asked for, in that order, each as stored (letter case
 // aside, as the settings file finds sections); without any asked for, those ticked for
 // printing in the current profile, in file order, as the main window's print run takes
-// them. Throws UserError naming an unknown profile or a current profile that is gone.
+// them. Throws UserError naming an unknown profile or a current profile that is gone, and
+// the load error naming the settings file for a current profile that cannot be read.
 QStringList chooseProfiles(const IniFile& ini, const QStringList& asked = {});
 
 // One envelope of a run.
@@ -57,7 +58,7 @@ std::vector<PlannedEnvelope> planEnvelopes(const QStringList& recipients,
 // anything is printed.
 class LoadedProfiles {
 public:
-    // Throws the profile's load error (profileLoadError).
+    // Throws the profile's load error (profileLoadError), naming the settings file.
     LoadedProfiles(const IniFile& ini, PictureCache& pictures, const QStringList& names);
 
     // Only for a name given at construction.

@@ -3,6 +3,7 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "core/run/ProfileMove.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/unAbout.h"
@@ -91,6 +92,14 @@ void Tfrm::openAddressBook(const QString& location) {
         db.close();
         db.open(location);
     }
+    // A profile rename or delete that a stop cut off between the settings file and the
+    // address book is finished before the recipients are read.
+    try {
+        IniFile ini(appdir + QStringLiteral("envalo.ini"));
+        finishNotedMove(ini, db);
+    } catch (const std::exception& e) {
+        w.messages.notice(errorMessage(e));
+    }
     table = std::make_unique<TableCursor>(db, QStringLiteral("table"), QStringLiteral("name"));
     table2 = std::make_unique<TableCursor>(db, QStringLiteral("table2"), QStringLiteral("otkogo"),
                                            QStringLiteral("default"));
@@ -111,7 +120,9 @@ void Tfrm::openAddressBook(const QString& location) {
 }
 
 void Tfrm::updateformats(IniFile& ini) {
-    ini.writeLines(withFullFormatNames(ini.readLines()));
+    // A file that cannot be read is reported as a read reports it.
+    ini.readLines();
+    ini.editLines(withFullFormatNames);
 }
 
 void Tfrm::Timer1Timer() {

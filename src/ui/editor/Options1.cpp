@@ -4,6 +4,7 @@
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "core/run/ProfileMove.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -115,9 +116,8 @@ void Topt::restore(const Lists& before) {
 }
 
 void Topt::appendsection(const QString& name) {
-    QStringList lines = m_ini.readLines();
-    lines.append(QLatin1Char('[') + name + QLatin1Char(']'));
-    m_ini.writeLines(lines);
+    // A section of no keys: its header alone, at the end of the file.
+    m_ini.writeKeys(name, {});
 }
 
 void Topt::loadprofile(const QString& name) {
@@ -194,7 +194,7 @@ void Topt::renameprofile() {
     }
 
     // The recipients move to the new name only together with the file.
-    AddressDb::Transaction recipients(w.frm->db);
+    ProfileMove recipients(m_ini, w.frm->db, old, answer);
     asOneChange([&] {
         ProgramOptions::writeProfile(m_ini, answer);
         m_ini.eraseSection(old);
@@ -205,7 +205,7 @@ void Topt::renameprofile() {
             if (chosen.contains(item) || item == old)
                 ticked.append(item == old ? answer : item);
 
-        w.frm->db.renameProfile(answer, old);
+        recipients.note();
 
         m_names.rename(v.chosenProfileIndex(), answer);
         v.chooseProfileIndex(entryindex(answer));
@@ -226,8 +226,11 @@ void Topt::deleteprofile() {
         return;
     }
     const QString old = v.shownProfileName();
+    // Its recipients go to the first profile of the list that remains.
+    QStringList remaining = m_names.names();
+    remaining.removeAt(entryindex(old));
     try {
-        AddressDb::Transaction recipients(w.frm->db);
+        ProfileMove recipients(m_ini, w.frm->db, old, remaining.value(0));
         asOneChange([&] {
             m_ini.eraseSection(old);
             // The print list loses the name and keeps its other ticks; the load below ticks
@@ -238,7 +241,7 @@ void Topt::deleteprofile() {
             const QString shown = v.shownProfileName();
             loadprofile(shown);
             ProgramOptions::writeProfile(m_ini, shown);
-            w.frm->db.removeProfile(m_names.names().value(0), old);
+            recipients.note();
         });
         recipients.commit();
     } catch (...) {

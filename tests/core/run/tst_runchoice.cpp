@@ -3,6 +3,7 @@
 #include "TestFolder.h"
 
 #include "core/OutputFile.h"
+#include "core/envelope/PictureCache.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/run/AddressBook.h"
@@ -66,6 +67,8 @@ private slots:
     void profiles_data();
     void profiles();
     void recipientsOutsideProfilesInside();
+    void unreadableProfileNamesItsFile_data();
+    void unreadableProfileNamesItsFile();
     void folderErrors_data();
     void folderErrors();
     void folderIsOnlyRead();
@@ -245,6 +248,45 @@ void RunChoiceTest::recipientsOutsideProfilesInside() {
                                                 {"Волков", "Конверт DL"},
                                                 {"Волков", "Конверт C6"}};
     QVERIFY(plan == expected);
+}
+
+void RunChoiceTest::unreadableProfileNamesItsFile_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<QString>("error");
+
+    const QString sheet = "Положение конверта на листе listpos=2147483647 должно быть от 0 до 8";
+    QTest::newRow("the current profile's print list") << "listpos"
+                                                      << "2147483647" << QStringList() << sheet;
+    QTest::newRow("a profile asked for") << "listpos"
+                                         << "2147483647" << QStringList{"Конверт C5"} << sheet;
+    QTest::newRow("a font size") << "t7_fsize"
+                                 << "0" << QStringList{"Конверт C5"}
+                                 << "Размер шрифта t7_fsize=0 должен быть от 1 до 1000";
+}
+
+// A command line may be given any folder: the profile, the key and the file are named.
+void RunChoiceTest::unreadableProfileNamesItsFile() {
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QStringList, asked);
+    QFETCH(QString, error);
+
+    TestFolder folder;
+    folder.addSettings();
+    folder.addPictures();
+    IniFile ini(folder.file("envalo.ini"));
+    ini.writeString("option", "profile", "Конверт C5");
+    ini.writeString("Конверт C5", "printprofiles", "Конверт C5");
+    ini.writeString("Конверт C5", key, value);
+    PictureCache pictures(folder.appdir());
+    const QString message = errorOf([&] {
+        const QStringList chosen = chooseProfiles(ini, asked);
+        LoadedProfiles{ini, pictures, chosen};
+    });
+    QCOMPARE(message, "Ошибка загрузки профиля «Конверт C5» из файла настроек «" +
+                          QDir::toNativeSeparators(folder.file("envalo.ini")) + "».\r\n" + error);
 }
 
 void RunChoiceTest::folderErrors_data() {

@@ -52,10 +52,11 @@ struct Store : TestProgram {
     Tview* v = nullptr;
     Topt* opt = nullptr;
 
-    explicit Store(const QByteArray& settings = cp1251(QString::fromUtf8(threeProfiles))) {
+    explicit Store(const QByteArray& settings = cp1251(QString::fromUtf8(threeProfiles)),
+                   const QString& rows = recipients) {
         folder.writeSettings(settings);
         folder.addPictures();
-        folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients);
+        folder.addDatabaseFromScript(TestFolder::shippedSchema() + rows);
         start();
         runDeferredStep();
         v = program->windows().view;
@@ -91,6 +92,8 @@ private slots:
     void batchedWritesEqualSingleWrites();
     void newProfiles();
     void renameKeepsRecipientsInStep();
+    void startFinishesANotedMove_data();
+    void startFinishesANotedMove();
     void nameRules_data();
     void nameRules();
     void deleteProfiles();
@@ -300,6 +303,8 @@ void ProfileStoreTest::renameKeepsRecipientsInStep() {
     QVERIFY(!s.ini().sections().contains("Первый"));
     QCOMPARE(s.ini().readString("option", "profile", ""), QStringLiteral("Главный"));
     QVERIFY(printList(*s.v)->CheckedText().contains("Главный"));
+    // Both files hold the rename whole: nothing is left noted for the next start.
+    QVERIFY(!s.folder.settingsBytes().contains("recipients"));
 
     s.messages.answerInput(QStringLiteral("Второй"));
     s.opt->renameprofile();
@@ -321,6 +326,45 @@ void ProfileStoreTest::renameKeepsRecipientsInStep() {
     s.opt->renameprofile();
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("ГЛАВНЫЙ"));
     QCOMPARE(s.recipientProfiles(), (QStringList{"ГЛАВНЫЙ", "Второй", "ГЛАВНЫЙ"}));
+    s.verifyNothingUnexpected();
+}
+
+void ProfileStoreTest::startFinishesANotedMove_data() {
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("move");
+    QTest::addColumn<QStringList>("expected");
+    const QString renamed = "recipientsfrom=\"Первый\"\r\nrecipientsto=\"Главный\"\r\n";
+    QTest::newRow("a rename the address book lacks")
+        << "Главный" << renamed << QStringList{"Главный", "Второй", "Главный"};
+    QTest::newRow("a rename the address book holds already")
+        << "Главный" << renamed << QStringList{"Главный", "Второй", "Главный"};
+    QTest::newRow("a delete") << "Четвёртый"
+                              << "recipientsfrom=\"Первый\"\r\nrecipientsto=\"Второй\"\r\n"
+                              << QStringList{"Второй", "Второй", "Второй"};
+    QTest::newRow("a rename to a name in quotes")
+        << "\"Главный\""
+        << "recipientsfrom=\"Первый\"\r\nrecipientsto=\"\"Главный\"\"\r\n"
+        << QStringList{"\"Главный\"", "Второй", "\"Главный\""};
+}
+
+// A program stopped between the settings file and the address book during a rename or a
+// delete left the move noted in the file; the next start finishes it before the lists.
+void ProfileStoreTest::startFinishesANotedMove() {
+    QFETCH(QString, first);
+    QFETCH(QString, move);
+    QFETCH(QStringList, expected);
+    const QString settings = QString::fromUtf8(threeProfiles)
+                                 .replace("profile=Первый\r\n", "profile=Второй\r\n" + move)
+                                 .replace("[Первый]", '[' + first + ']');
+    QString rows = recipients;
+    if (QString(QTest::currentDataTag()).contains("already"))
+        rows.replace("'Первый'", "'Главный'");
+    Store s(cp1251(settings), rows);
+    QCOMPARE(s.recipientProfiles(), expected);
+    QCOMPARE(s.ini().readString("option", "recipientsfrom", "-"), QStringLiteral("-"));
+    QCOMPARE(s.ini().readString("option", "recipientsto", "-"), QStringLiteral("-"));
+    // The first recipient's profile is shown, as at every start.
+    QCOMPARE(recipientProfile(s.frm())->currentText(), expected[0]);
     s.verifyNothingUnexpected();
 }
 
@@ -365,6 +409,7 @@ void ProfileStoreTest::deleteProfiles() {
     QCOMPARE(entries(recipientProfile(s.frm())), (QStringList{"Второй", "Третий"}));
     QCOMPARE(s.ini().readString("option", "profile", ""), QStringLiteral("Третий"));
     QVERIFY(!s.ini().sections().contains("Первый"));
+    QVERIFY(!s.folder.settingsBytes().contains("recipients"));
 
     s.opt->deleteprofile();
     s.opt->deleteprofile();
