@@ -50,6 +50,12 @@ public:
               Access access = Access::ReadWrite);
     // A connection text of a PostgreSQL server rather than the path of a file.
     static bool isServerText(const QString& target);
+    // Whether the text carries a password in any form libpq reads ("user:secret@" or
+    // "password=" of a URI, "password=" of a "key=value" list); an existing file's path does not.
+    static bool holdsPassword(const QString& text);
+    // Throws UserError, without the text, when it carries a password: such a text is never
+    // used, kept or shown. open() refuses it first of all.
+    static void refusePassword(const QString& text);
     void close();
     bool isOpen() const;
     // The file as opened, absolute, or the server's connection text.
