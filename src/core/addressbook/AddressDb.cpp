@@ -234,9 +234,12 @@ PGconn* serverConnection(const QSqlDatabase& db) {
 // libpq reports a failure to connect by its text alone, without an SQLSTATE; the server's
 // part of it may be in Russian when the server speaks Russian.
 QString serverFailureText(const QString& text, const QSqlError& error) {
-    QString engine = error.databaseText().simplified();
+    // Qt's driver puts the SQLSTATE in brackets after libpq's text, and empty ones when libpq
+    // gave none (a session that ended, say): they say nothing.
+    static const QRegularExpression noCode(QStringLiteral("\\s*\\(\\s*\\)$"));
+    QString engine = error.databaseText().simplified().remove(noCode);
     if (engine.isEmpty())
-        engine = error.driverText().simplified();
+        engine = error.driverText().simplified().remove(noCode);
     const QString said = engine.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(engine);
     const QString code = error.nativeErrorCode();
     const auto says = [&engine](std::initializer_list<const char*> parts) {

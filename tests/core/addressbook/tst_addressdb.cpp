@@ -1206,6 +1206,13 @@ void TestAddressDb::serverFailureText_data() {
         << u"no connection to the server"_s << QString() << false << ended;
     QTest::newRow("network broke") << u"could not receive data from server: Connection timed out"_s
                                    << u"08006"_s << false << ended;
+    // Qt's driver adds the SQLSTATE in brackets, empty ones when libpq gave none.
+    QTest::newRow("server stopped, as Qt's driver gives it")
+        << u"server closed the connection unexpectedly\n\tThis probably means the server "
+           "terminated abnormally\n\tbefore or while processing the request.\n()"_s
+        << QString() << false << ended;
+    QTest::newRow("nothing said but Qt's brackets: the driver's words instead")
+        << u"()"_s << QString() << false << u"Ошибка базы данных «%1» (Unable to create query)."_s;
 }
 
 void TestAddressDb::serverFailureText() {
@@ -1219,6 +1226,8 @@ void TestAddressDb::serverFailureText() {
                         connecting ? QSqlError::ConnectionError : QSqlError::StatementError, code));
     const QString start = message.contains(u"%1"_s) ? message.arg(text) : message;
     QVERIFY2(failure.startsWith(start), qPrintable(failure));
+    // A reason in brackets says something or is not there.
+    QVERIFY2(!failure.contains(QRegularExpression(u"\\(\\s*\\)"_s)), qPrintable(failure));
 }
 
 void TestAddressDb::twoWorkstations_data() {
