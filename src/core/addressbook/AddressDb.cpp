@@ -664,7 +664,7 @@ void AddressDb::setBusyTimeout(int milliseconds) {
 }
 
 QSqlQuery AddressDb::run(const QString& sql, const QVariantList& values) {
-    if (!onServer() || m_transactions == 0)
+    if (!onServer())
         return runOn(database(), m_path, sql, values);
     const QSqlDatabase db = database();
     requireOpen(db);
@@ -672,8 +672,9 @@ QSqlQuery AddressDb::run(const QString& sql, const QVariantList& values) {
     if (!execOn(query, sql, values)) {
         const QString failure = failureText(m_path, query.lastError());
         // A server refuses everything but the rollback in a transaction that failed, freeing
-        // the statement included.
-        m_failedStatements.push_back(std::move(query));
+        // the statement included; and one whose session ended frees nothing.
+        if (m_transactions > 0 || !values.isEmpty())
+            m_failedStatements.push_back(std::move(query));
         throw UserError(failure);
     }
     return query;
@@ -683,8 +684,17 @@ void AddressDb::fail(const QSqlError& error) const {
     throw UserError(failureText(m_path, error));
 }
 
+bool AddressDb::serverSessionGone() const {
+    return onServer() && QSqlDatabase::contains(m_connectionName) && !isOpen();
+}
+
 void AddressDb::close() {
-    // Kept statements belong to the connection and end with it.
+    // Kept statements belong to the connection and end with it. Qt's driver frees each one on
+    // the server as it is let go of, and says on stderr that it could not once the session has
+    // ended, though the server freed them with the session; without the driver it sends
+    // nothing.
+    if (serverSessionGone())
+        QSqlDatabase::removeDatabase(m_connectionName);
     m_statements.clear();
     m_failedStatements.clear();
     m_transactions = 0;
@@ -835,10 +845,16 @@ AddressDb::Transaction::~Transaction() {
         return;
     // Undoes writes that cursors already hold.
     ++m_db.m_changes.writes;
-    QSqlDatabase db = m_db.database();
-    if (db.isOpen())
-        db.rollback();
-    m_db.m_failedStatements.clear();
+    bool open = false;
+    {
+        QSqlDatabase db = m_db.database();
+        open = db.isOpen();
+        if (open)
+            db.rollback();
+    }
+    // On a session that ended they wait for close(), which lets them go without a word.
+    if (open)
+        m_db.m_failedStatements.clear();
 }
 
 void AddressDb::Transaction::commit() {
@@ -1021,28 +1037,31 @@ std::vector<TableCursor::Kept> TableCursor::serverKeptValues(const QStringList& 
     const QSqlDatabase db = m_db.database();
     // A trigger other than the announcement of changes and the forgetting of deleted
     // recipients' ticks, or a rule, may store something else than what was written.
+    // The table's name as a literal rather than a bound value: a statement Qt's driver prepares
+    // is freed on the server as it is let go of, which fails when the session has just ended.
+    const QString relation = QStringLiteral("cast('%1' as regclass)")
+                                 .arg(m_db.quoted(m_table).replace(u'\'', QStringLiteral("''")));
     QSqlQuery others(db);
     others.setForwardOnly(true);
-    if (!others.prepare(QStringLiteral(
-            "with c as (select cast(? as regclass) as oid) select (select count(*) from "
-            "pg_catalog.pg_trigger t, c where t.tgrelid = c.oid and not t.tgisinternal and "
-            "t.tgname not in ('envalo_changed', 'envalo_forget_ticks')) + (select count(*) "
-            "from pg_catalog.pg_rewrite r, c "
-            "where r.ev_class = c.oid)")))
-        return {};
-    others.addBindValue(m_db.quoted(m_table));
-    if (!others.exec() || !others.next() || others.value(0).toLongLong() != 0)
+    if (!others.exec(
+            QStringLiteral(
+                "with c as (select %1 as oid) select (select count(*) from "
+                "pg_catalog.pg_trigger t, c where t.tgrelid = c.oid and not t.tgisinternal and "
+                "t.tgname not in ('envalo_changed', 'envalo_forget_ticks')) + (select count(*) "
+                "from pg_catalog.pg_rewrite r, c "
+                "where r.ev_class = c.oid)")
+                .arg(relation)) ||
+        !others.next() || others.value(0).toLongLong() != 0)
         return {};
 
     QSqlQuery info(db);
     info.setForwardOnly(true);
-    if (!info.prepare(QStringLiteral(
-            "select attname, pg_catalog.format_type(atttypid, atttypmod), attnotnull, "
-            "attgenerated <> '' from pg_catalog.pg_attribute where attrelid = cast(? as "
-            "regclass) and attnum > 0 and not attisdropped")))
-        return {};
-    info.addBindValue(m_db.quoted(m_table));
-    if (!info.exec())
+    if (!info.exec(QStringLiteral(
+                       "select attname, pg_catalog.format_type(atttypid, atttypmod), attnotnull, "
+                       "attgenerated <> '' from pg_catalog.pg_attribute where attrelid = %1 and "
+                       "attnum > 0 "
+                       "and not attisdropped")
+                       .arg(relation)))
         return {};
     std::vector<Kept> kept(size_t(columns.size()), Kept::Unsure);
     int described = 0;

@@ -141,6 +141,8 @@ private:
     // there) and whether the tables announce their changes; what is missing is added when
     // `mayAdd` and the role owns the tables. Listens for the announcements.
     void addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool mayAdd);
+    // Whether the server's session has ended while the address book was open.
+    bool serverSessionGone() const;
 
     // Counts each opening of a connection and each write made through it (a rollback
     // included), so that a cursor can tell whether the file still holds what it read. Kept
@@ -158,7 +160,8 @@ private:
     QHash<QString, QSqlQuery> m_statements;
     Changes& m_changes;
     int m_transactions = 0;
-    // Statements that failed within a transaction on a server, freed once it is rolled back.
+    // Statements that failed on a server, freed once the transaction they were in is rolled
+    // back (the server refuses everything else in it) and the session is still there.
     std::vector<QSqlQuery> m_failedStatements;
     // On a server: whether the ticks are each role's own, whether the tables announce their
     // changes, and the announcements of other workstations taken so far, by table.

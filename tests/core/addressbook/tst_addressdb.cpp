@@ -819,14 +819,8 @@ void TestAddressDb::serverSessionEnds() {
     if (!onServer())
         QSKIP("A session of the server's own; a file has none");
     QFETCH(QString, when);
-    // Qt's driver warns as it fails to free its prepared statements on the ended session.
-    static QtMessageHandler passOn = nullptr;
-    passOn = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-            if (!message.startsWith(u"Unable to free statement: "_s))
-                passOn(type, context, message);
-        });
-    const auto restore = qScopeGuard([] { qInstallMessageHandler(passOn); });
+    // Every warning fails the test (init()): Qt's driver, freeing its prepared statements on a
+    // session that ended, would say so on stderr.
     const QString text = makeDb(schema() + recipients({u"Петров"_s, u"Сидоров"_s}));
     AddressDb db;
     db.open(text);
