@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -198,24 +199,6 @@ ServerTarget serverTarget(const QString& text) {
     return target;
 }
 
-// The columns each table of the address book must have on a server; profile is left out, as
-// createcolumn() adds it to an address book from before profiles.
-const std::map<QString, QStringList>& serverColumns() {
-    static const std::map<QString, QStringList> columns{
-        {QStringLiteral("table"),
-         {QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("komy"),
-          QStringLiteral("kyda"), QStringLiteral("intyda"), QStringLiteral("galka"),
-          QStringLiteral("groups")}},
-        {QStringLiteral("table2"),
-         {QStringLiteral("id"), QStringLiteral("otkogo"), QStringLiteral("otkyda"),
-          QStringLiteral("intyt"), QStringLiteral("default")}},
-        {QStringLiteral("groups"),
-         {QStringLiteral("id"), QStringLiteral("pname"), QStringLiteral("check")}},
-        {QStringLiteral("ticks"), {QStringLiteral("username"), QStringLiteral("id")}},
-    };
-    return columns;
-}
-
 // The server's announcements of changes, on the channel the tables' trigger uses.
 const QString announcementChannel = QStringLiteral("envalo_changes");
 
@@ -298,6 +281,145 @@ QString serverFailureText(const QString& text, const QSqlError& error) {
                               "запущен и строка подключения верна.")
             .arg(text, said);
     return QStringLiteral("Ошибка базы данных «%1»%2.").arg(text, said);
+}
+
+// What a column of the address book holds on a server.
+enum class ColumnKind { Integer, Text };
+
+struct ServerColumn {
+    QString name;
+    ColumnKind kind;
+    // profile is not required: createcolumn() adds it to an address book from before profiles.
+    bool required = true;
+};
+
+// The columns each table of the address book has on a server, with what they hold.
+const std::map<QString, std::vector<ServerColumn>>& serverColumns() {
+    using enum ColumnKind;
+    static const std::map<QString, std::vector<ServerColumn>> columns{
+        {QStringLiteral("table"),
+         {{QStringLiteral("id"), Integer},
+          {QStringLiteral("name"), Text},
+          {QStringLiteral("komy"), Text},
+          {QStringLiteral("kyda"), Text},
+          {QStringLiteral("intyda"), Integer},
+          {QStringLiteral("galka"), Integer},
+          {QStringLiteral("groups"), Text},
+          {QStringLiteral("profile"), Text, false}}},
+        {QStringLiteral("table2"),
+         {{QStringLiteral("id"), Integer},
+          {QStringLiteral("otkogo"), Text},
+          {QStringLiteral("otkyda"), Text},
+          {QStringLiteral("intyt"), Integer},
+          {QStringLiteral("default"), Integer}}},
+        {QStringLiteral("groups"),
+         {{QStringLiteral("id"), Integer},
+          {QStringLiteral("pname"), Text},
+          {QStringLiteral("check"), Integer}}},
+        {QStringLiteral("ticks"),
+         {{QStringLiteral("username"), Text}, {QStringLiteral("id"), Integer}}},
+    };
+    return columns;
+}
+
+// Whether a column of this type (as the server names it) holds what the program stores: any
+// width of integer, any text. A fixed-length text comes back padded, which the cursors allow for.
+bool holds(ColumnKind kind, const QString& type) {
+    if (kind == ColumnKind::Integer)
+        return type == u"integer" || type == u"bigint" || type == u"smallint";
+    return type == u"text" || type.startsWith(u"character varying") ||
+           type.startsWith(u"character");
+}
+
+// The tables of the address book a database has, each column with its type.
+using ServerTables = QHash<QString, QHash<QString, QString>>;
+
+// The catalogue rather than information_schema: it lists tables the role may not read as well,
+// and a refusal then names the missing right instead of the table.
+ServerTables serverTablesOf(const QSqlDatabase& db, const QString& text) {
+    ServerTables present;
+    QSqlQuery columns = runOn(
+        db, text,
+        QStringLiteral("select c.relname, a.attname, pg_catalog.format_type(a.atttypid, "
+                       "a.atttypmod) from pg_catalog.pg_class c join pg_catalog.pg_attribute a on "
+                       "a.attrelid = c.oid where c.relkind in ('r', 'p', 'v') and a.attnum > 0 and "
+                       "not a.attisdropped and pg_catalog.pg_table_is_visible(c.oid) and "
+                       "c.relname in ('table', 'table2', 'groups', 'ticks')"));
+    while (columns.next())
+        present[columns.value(0).toString()].insert(columns.value(1).toString(),
+                                                    columns.value(2).toString());
+    return present;
+}
+
+QString wrongType(const QString& text, const QString& table, const QString& column,
+                  const QString& type, ColumnKind kind) {
+    return QStringLiteral("В таблице «%2» базы данных «%1» поле «%3» имеет тип %4, а нужен %5.")
+        .arg(text, table, column, type,
+             kind == ColumnKind::Integer ? QStringLiteral("целочисленный (integer или bigint)")
+                                         : QStringLiteral("текстовый (text)"));
+}
+
+// Every table of the address book the database has must have our columns with what they hold,
+// or the program's writes, its triggers among them, would fail on it.
+void requireServerColumns(const QString& text, const ServerTables& present) {
+    for (const auto& [table, columns] : serverColumns()) {
+        const auto found = present.constFind(table);
+        if (found == present.cend())
+            continue;
+        for (const ServerColumn& column : columns) {
+            const auto type = found->constFind(column.name);
+            if (type == found->cend()) {
+                if (column.required)
+                    throw UserError(missingColumn(text, table, column.name));
+                continue;
+            }
+            if (!holds(column.kind, *type))
+                throw UserError(wrongType(text, table, column.name, *type, column.kind));
+        }
+    }
+}
+
+// Adds data/sharing-postgresql.sql to the address book, within the transaction open; throws on
+// the first failure. A ticks table made here is the recipients' table's peer: it gets the same
+// owner and the same rights, so that every role that works with the recipients can tick them,
+// and each role that can see the recipients starts with the ticks their shared column holds.
+void addSharingTables(const QSqlDatabase& db, const QString& text, bool ticksThere) {
+    for (const QString& statement : sqlStatements(QString::fromUtf16(serverSharing)))
+        runOn(db, text, statement);
+    if (ticksThere)
+        return;
+    const QString recipients = QStringLiteral("cast('\"table\"' as regclass)");
+    QSqlQuery owner =
+        runOn(db, text,
+              QStringLiteral("select pg_catalog.quote_ident(pg_catalog.pg_get_userbyid("
+                             "relowner)), pg_catalog.pg_get_userbyid(relowner) = "
+                             "current_user from pg_catalog.pg_class where oid = %1")
+                  .arg(recipients));
+    if (owner.next() && !owner.value(1).toBool())
+        runOn(db, text,
+              QStringLiteral("alter table ticks owner to %1").arg(owner.value(0).toString()));
+    QStringList grants;
+    QSqlQuery rights =
+        runOn(db, text,
+              QStringLiteral("select a.privilege_type, case when a.grantee = 0 then 'public' else "
+                             "pg_catalog.quote_ident(pg_catalog.pg_get_userbyid(a.grantee)) end, "
+                             "a.is_grantable from pg_catalog.pg_class c cross join "
+                             "pg_catalog.aclexplode(c.relacl) a where c.oid = %1 and a.grantee <> "
+                             "c.relowner")
+                  .arg(recipients));
+    while (rights.next())
+        grants.append(
+            QStringLiteral("grant %1 on ticks to %2%3")
+                .arg(rights.value(0).toString(), rights.value(1).toString(),
+                     rights.value(2).toBool() ? QStringLiteral(" with grant option") : QString()));
+    for (const QString& grant : std::as_const(grants))
+        runOn(db, text, grant);
+    runOn(db, text,
+          QStringLiteral("insert into ticks (username, id) select r.rolname, t.id from \"table\" t "
+                         "cross join pg_catalog.pg_roles r where coalesce(t.galka, 0) <> 0 and "
+                         "r.rolcanlogin and pg_catalog.has_table_privilege(r.oid, %1, 'select') "
+                         "on conflict do nothing")
+              .arg(recipients));
 }
 
 } // namespace
@@ -544,52 +666,42 @@ void AddressDb::openServer(const QString& text, const QStringList& tables, Acces
             if (access == Access::ReadOnly)
                 runOn(db, text, QStringLiteral("set default_transaction_read_only = on"));
 
-            // The catalogue rather than information_schema: it lists tables the role may not
-            // read as well, and a refusal then names the missing right instead of the table.
-            QHash<QString, QStringList> present;
-            QSqlQuery columns = runOn(
-                db, text,
-                QStringLiteral("select c.relname, a.attname from pg_catalog.pg_class c join "
-                               "pg_catalog.pg_attribute a on a.attrelid = c.oid where c.relkind in "
-                               "('r', 'p', 'v') and a.attnum > 0 and not a.attisdropped and "
-                               "pg_catalog.pg_table_is_visible(c.oid) and c.relname in ('table', "
-                               "'table2', 'groups', 'ticks')"));
-            while (columns.next())
-                present[columns.value(0).toString()].append(columns.value(1).toString());
+            // The tables are looked at and changed in one transaction: nothing is changed before
+            // every check has passed, and every change stays or none does.
+            const bool mayChange = access != Access::ReadOnly;
+            if (mayChange)
+                runOn(db, text, QStringLiteral("begin"));
+            ServerTables present = serverTablesOf(db, text);
+            requireServerColumns(text, present);
             const bool empty =
                 std::none_of(addressTables().cbegin(), addressTables().cend(),
                              [&present](const QString& table) { return present.contains(table); });
-            if (empty && access != Access::ReadOnly) {
-                runOn(db, text, QStringLiteral("begin"));
-                try {
-                    for (const char16_t* script : {serverSchema, serverSharing}) {
-                        for (const QString& statement : sqlStatements(QString::fromUtf16(script)))
-                            runOn(db, text, statement);
-                    }
-                    runOn(db, text, QStringLiteral("commit"));
-                } catch (const UserError&) {
-                    db.rollback();
-                    throw;
-                }
-                for (const auto& [table, names] : serverColumns())
-                    present.insert(table, names);
-            }
-            for (const auto& [table, names] : serverColumns()) {
-                const auto found = present.constFind(table);
-                if (found == present.cend())
-                    continue;
-                for (const QString& column : names) {
-                    if (!found->contains(column))
-                        throw UserError(missingColumn(text, table, column));
-                }
+            bool changed = false;
+            if (empty && mayChange) {
+                for (const QString& statement : sqlStatements(QString::fromUtf16(serverSchema)))
+                    runOn(db, text, statement);
+                addSharingTables(db, text, false);
+                present = serverTablesOf(db, text);
+                changed = true;
             }
             for (const QString& table : tables) {
                 if (!present.contains(table))
                     throw UserError(missingTable(text, table));
             }
             if (present.contains(QStringLiteral("table")))
-                addSharing(db, text, present.contains(QStringLiteral("ticks")),
-                           access != Access::ReadOnly);
+                changed =
+                    addSharing(db, text, present.contains(QStringLiteral("ticks")), mayChange) ||
+                    changed;
+            // Without the tables just made there was nothing to share either.
+            if (empty)
+                m_beforeSchemaChanges = {false, false};
+            // A program that must leave the address book as it was unless it stores something
+            // (a copy, a trial import) keeps the changes open: its own transaction takes them
+            // over, and they go with it when it is rolled back.
+            if (changed && access == Access::ReadWriteAsIs)
+                m_schemaPending = true;
+            else if (mayChange)
+                runOn(db, text, QStringLiteral("commit"));
         } catch (const UserError&) {
             db.close();
             throw;
@@ -600,7 +712,7 @@ void AddressDb::openServer(const QString& text, const QStringList& tables, Acces
     ++m_changes.opened;
 }
 
-void AddressDb::addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool mayAdd) {
+bool AddressDb::addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool mayAdd) {
     const auto announced = [&db, &text] {
         QSqlQuery triggers = runOn(
             db, text,
@@ -612,29 +724,25 @@ void AddressDb::addSharing(const QSqlDatabase& db, const QString& text, bool tic
     };
     m_personalTicks = ticks;
     m_announced = announced();
+    m_beforeSchemaChanges = {m_personalTicks, m_announced};
+    bool added = false;
     if ((!m_personalTicks || !m_announced) && mayAdd) {
         // Only the tables' owner may add triggers: for anyone else the address book stays
         // as it is, its ticks shared and its changes seen only by reading.
-        QSqlDatabase connection = db;
-        if (connection.transaction()) {
-            QSqlQuery query(connection);
-            bool added = true;
-            for (const QString& statement : sqlStatements(QString::fromUtf16(serverSharing))) {
-                if (!query.exec(statement)) {
-                    added = false;
-                    break;
-                }
-            }
-            if (added && connection.commit()) {
-                m_personalTicks = true;
-                m_announced = true;
-            } else {
-                connection.rollback();
-            }
+        runOn(db, text, QStringLiteral("savepoint envalo_sharing"));
+        try {
+            addSharingTables(db, text, m_personalTicks);
+            runOn(db, text, QStringLiteral("release savepoint envalo_sharing"));
+            m_personalTicks = true;
+            m_announced = true;
+            added = true;
+        } catch (const UserError&) {
+            runOn(db, text, QStringLiteral("rollback to savepoint envalo_sharing"));
         }
     }
     if (m_announced)
         runOn(db, text, QStringLiteral("listen %1").arg(announcementChannel));
+    return added;
 }
 
 QSqlDatabase AddressDb::connection(const QString& driver) {
@@ -673,7 +781,7 @@ QSqlQuery AddressDb::run(const QString& sql, const QVariantList& values) {
         const QString failure = failureText(m_path, query.lastError());
         // A server refuses everything but the rollback in a transaction that failed, freeing
         // the statement included; and one whose session ended frees nothing.
-        if (m_transactions > 0 || !values.isEmpty())
+        if (m_transactions > 0 || m_schemaPending || !values.isEmpty())
             m_failedStatements.push_back(std::move(query));
         throw UserError(failure);
     }
@@ -698,6 +806,7 @@ void AddressDb::close() {
     m_statements.clear();
     m_failedStatements.clear();
     m_transactions = 0;
+    m_schemaPending = false;
     m_personalTicks = false;
     m_announced = false;
     m_announcements.clear();
@@ -833,8 +942,12 @@ bool AddressDb::personalTicks(const QString& table) const {
 // when another program wrote meanwhile. A server locks row by row as they are written.
 AddressDb::Transaction::Transaction(AddressDb& db) : m_db(db) {
     m_inner = m_db.m_transactions > 0;
-    if (!m_inner)
+    if (!m_inner && m_db.m_schemaPending) {
+        m_db.m_schemaPending = false;
+        m_schema = true;
+    } else if (!m_inner) {
         m_db.run(m_db.onServer() ? QStringLiteral("begin") : QStringLiteral("begin immediate"));
+    }
     ++m_db.m_transactions;
 }
 
@@ -845,6 +958,8 @@ AddressDb::Transaction::~Transaction() {
         return;
     // Undoes writes that cursors already hold.
     ++m_db.m_changes.writes;
+    if (m_schema)
+        std::tie(m_db.m_personalTicks, m_db.m_announced) = m_db.m_beforeSchemaChanges;
     bool open = false;
     {
         QSqlDatabase db = m_db.database();

@@ -45,7 +45,10 @@ public:
     // WAL, so that it stays byte for byte as it was.
     //
     // On a server, an empty database gets the three tables of data/schema-postgresql.sql,
-    // and a table of the address book lacking one of its columns is refused.
+    // and a table of the address book lacking one of its columns, or holding another kind of
+    // value in one (text for a number, say), is refused before anything is changed. What the
+    // opening adds (the tables, the ticks, the announcements) is added in one transaction;
+    // with ReadWriteAsIs it is kept only when the first Transaction commits.
     void open(const QString& path, const QStringList& tables = {},
               Access access = Access::ReadWrite);
     // A connection text of a PostgreSQL server rather than the path of a file.
@@ -111,6 +114,8 @@ public:
         AddressDb& m_db;
         bool m_done = false;
         bool m_inner = false;
+        // Whether it took over the changes the opening made to the tables.
+        bool m_schema = false;
     };
 
 private:
@@ -137,10 +142,11 @@ private:
     // Takes the server's announcements that arrived, after a round trip that makes sure those
     // of every change committed before it are among them. False when the connection failed.
     bool takeAnnouncements();
-    // On a server: notes whether the ticks are each role's own (`ticks`: their table is
-    // there) and whether the tables announce their changes; what is missing is added when
-    // `mayAdd` and the role owns the tables. Listens for the announcements.
-    void addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool mayAdd);
+    // On a server, within the opening's transaction: notes whether the ticks are each role's
+    // own (`ticks`: their table is there) and whether the tables announce their changes; what
+    // is missing is added when `mayAdd` and the role owns the tables. Listens for the
+    // announcements. True when something was added.
+    bool addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool mayAdd);
     // Whether the server's session has ended while the address book was open.
     bool serverSessionGone() const;
 
@@ -163,6 +169,10 @@ private:
     // Statements that failed on a server, freed once the transaction they were in is rolled
     // back (the server refuses everything else in it) and the session is still there.
     std::vector<QSqlQuery> m_failedStatements;
+    // On a server opened with ReadWriteAsIs: the changes the opening made to the tables wait in
+    // a transaction that the first Transaction takes over; what sharing was before them.
+    bool m_schemaPending = false;
+    std::pair<bool, bool> m_beforeSchemaChanges;
     // On a server: whether the ticks are each role's own, whether the tables announce their
     // changes, and the announcements of other workstations taken so far, by table.
     bool m_personalTicks = false;
