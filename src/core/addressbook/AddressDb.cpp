@@ -796,6 +796,10 @@ bool AddressDb::serverSessionGone() const {
     return onServer() && QSqlDatabase::contains(m_connectionName) && !isOpen();
 }
 
+bool AddressDb::sessionEnded() const {
+    return serverSessionGone() && openOnServer().contains(m_connectionName);
+}
+
 void AddressDb::close() {
     // Kept statements belong to the connection and end with it. Qt's driver frees each one on
     // the server as it is let go of, and says on stderr that it could not once the session has

@@ -101,6 +101,10 @@ public:
 
     // Whether a Transaction is open: a walk that writes many rows is under way.
     bool inTransaction() const { return m_transactions > 0; }
+    // Whether the address book is on a server whose session ended after it was opened (the
+    // server stopped or restarted, an administrator ended it, the network broke): every use
+    // then fails until it is opened again.
+    bool sessionEnded() const;
 
     // One transaction for a walk that writes many rows; rolled back unless committed. One made
     // while another is open is part of that one: its commit waits for the outer one's.

@@ -49,6 +49,7 @@ private slots:
     void aServerSessionThatEndsIsToldAndChosenAgain();
     void aPasswordIsNeverKept_data();
     void aPasswordIsNeverKept();
+    void aServerThatRestartsIsToldAndConnectedAgain();
 };
 
 void AddressBookPlaceTest::aServerThatDoesNotAnswerIsKeptOnlyWhenAsked() {
@@ -199,6 +200,44 @@ void AddressBookPlaceTest::aPasswordIsNeverKept() {
                          "берут из файла ~/.pgpass или из переменной окружения PGPASSWORD.\r\n"
                          "Строка с паролем не сохраняется."});
     b.messages.reset();
+    b.verifyNothingUnexpected();
+}
+
+// The server restarts under an idle window: it says that others' changes are no longer shown
+// and, on the user's word, connects again; asked once.
+void AddressBookPlaceTest::aServerThatRestartsIsToldAndConnectedAgain() {
+    const ServerDatabase server;
+    if (!server.available())
+        QSKIP(qPrintable(ServerDatabase::skipReason()));
+    server.runScript(TestFolder::shippedSchema() + TestFolder::sampleRows());
+    Book b;
+    b.chooseServer(server.text(), "Button1");
+    Tfrm& main = b.frm();
+    CheckList& lines = *recipientList(main);
+    QCOMPARE(lines.count(), 2);
+    const QString asked = QString("Связь с сервером базы данных «%1» прервалась: изменения, "
+                                  "сделанные на других рабочих местах, больше не показываются. "
+                                  "Подключиться к серверу заново?")
+                              .arg(server.text());
+
+    server.endOtherSessions();
+    b.messages.answer(true);
+    main.othersChangesStep();
+    QCOMPARE(b.messages.texts("question"), QStringList{asked});
+    AddressDb office(u"another workstation"_s);
+    office.open(server.text());
+    TableCursor theirs(office, u"table"_s, u"name"_s);
+    theirs.open();
+    theirs.insert({{u"name"_s, u"Орлов"_s}, {u"intyda"_s, 101000}});
+    main.othersChangesStep();
+    QCOMPARE(lines.count(), 3);
+
+    server.endOtherSessions();
+    b.messages.answer(false);
+    main.othersChangesStep();
+    main.othersChangesStep();
+    QCOMPARE(b.messages.texts("question"), (QStringList{asked, asked}));
+    QCOMPARE(lines.count(), 3);
     b.verifyNothingUnexpected();
 }
 
