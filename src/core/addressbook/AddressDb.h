@@ -45,11 +45,20 @@ public:
     // WAL, so that it stays byte for byte as it was.
     //
     // On a server, an empty database gets the three tables of data/schema-postgresql.sql,
-    // and a table of the address book lacking one of its columns is refused.
+    // and a table of the address book lacking one of its columns, or holding another kind of
+    // value in one (text for a number, say), is refused before anything is changed. What the
+    // opening adds (the tables, the ticks, the announcements) is added in one transaction;
+    // with ReadWriteAsIs it is kept only when the first Transaction commits.
     void open(const QString& path, const QStringList& tables = {},
               Access access = Access::ReadWrite);
     // A connection text of a PostgreSQL server rather than the path of a file.
     static bool isServerText(const QString& target);
+    // Whether the text carries a password in any form libpq reads ("user:secret@" or
+    // "password=" of a URI, "password=" of a "key=value" list); an existing file's path does not.
+    static bool holdsPassword(const QString& text);
+    // Throws UserError, without the text, when it carries a password: such a text is never
+    // used, kept or shown. open() refuses it first of all.
+    static void refusePassword(const QString& text);
     void close();
     bool isOpen() const;
     // The file as opened, absolute, or the server's connection text.
@@ -92,6 +101,10 @@ public:
 
     // Whether a Transaction is open: a walk that writes many rows is under way.
     bool inTransaction() const { return m_transactions > 0; }
+    // Whether the address book is on a server whose session ended after it was opened (the
+    // server stopped or restarted, an administrator ended it, the network broke): every use
+    // then fails until it is opened again.
+    bool sessionEnded() const;
 
     // One transaction for a walk that writes many rows; rolled back unless committed. One made
     // while another is open is part of that one: its commit waits for the outer one's.
@@ -105,6 +118,8 @@ public:
         AddressDb& m_db;
         bool m_done = false;
         bool m_inner = false;
+        // Whether it took over the changes the opening made to the tables.
+        bool m_schema = false;
     };
 
 private:
@@ -131,10 +146,13 @@ private:
     // Takes the server's announcements that arrived, after a round trip that makes sure those
     // of every change committed before it are among them. False when the connection failed.
     bool takeAnnouncements();
-    // On a server: notes whether the ticks are each role's own (`ticks`: their table is
-    // there) and whether the tables announce their changes; what is missing is added when
-    // `mayAdd` and the role owns the tables. Listens for the announcements.
-    void addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool mayAdd);
+    // On a server, within the opening's transaction: notes whether the ticks are each role's
+    // own (`ticks`: their table is there) and whether the tables announce their changes; what
+    // is missing is added when `mayAdd` and the role owns the tables. Listens for the
+    // announcements. True when something was added.
+    bool addSharing(const QSqlDatabase& db, const QString& text, bool ticks, bool mayAdd);
+    // Whether the server's session has ended while the address book was open.
+    bool serverSessionGone() const;
 
     // Counts each opening of a connection and each write made through it (a rollback
     // included), so that a cursor can tell whether the file still holds what it read. Kept
@@ -152,8 +170,13 @@ private:
     QHash<QString, QSqlQuery> m_statements;
     Changes& m_changes;
     int m_transactions = 0;
-    // Statements that failed within a transaction on a server, freed once it is rolled back.
+    // Statements that failed on a server, freed once the transaction they were in is rolled
+    // back (the server refuses everything else in it) and the session is still there.
     std::vector<QSqlQuery> m_failedStatements;
+    // On a server opened with ReadWriteAsIs: the changes the opening made to the tables wait in
+    // a transaction that the first Transaction takes over; what sharing was before them.
+    bool m_schemaPending = false;
+    std::pair<bool, bool> m_beforeSchemaChanges;
     // On a server: whether the ticks are each role's own, whether the tables announce their
     // changes, and the announcements of other workstations taken so far, by table.
     bool m_personalTicks = false;

@@ -1,6 +1,7 @@
 #include "core/run/ProgramFolder.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/AddressDb.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
 
@@ -33,6 +34,8 @@ void requireProgramFolder(const QString& appdir, const QString& database) {
         throw UserError(
             QStringLiteral("В папке «%1» нет файла настроек envalo.ini.").arg(native(appdir)));
     const QString book = addressBookOf(appdir, database);
+    // Before the text is named in any message.
+    AddressDb::refusePassword(book);
     if (book.startsWith(QLatin1String("postgresql://")) ||
         book.startsWith(QLatin1String("postgres://")) || QFileInfo::exists(book))
         return;

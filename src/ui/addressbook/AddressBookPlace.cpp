@@ -80,6 +80,15 @@ QString AddressBookPlace::tryConnection() const {
 
 void AddressBookPlace::accept() {
     if (m_server->isChecked()) {
+        // A password in the text is never kept, whatever the connection says: the window stays
+        // open for the text to be mended.
+        try {
+            AddressDb::refusePassword(location());
+        } catch (const std::exception& e) {
+            m_messages.notice(errorMessage(e) +
+                              QStringLiteral("\r\nСтрока с паролем не сохраняется."));
+            return;
+        }
         const QString failure = tryConnection();
         if (!failure.isEmpty() &&
             !m_messages.question(failure + QStringLiteral("\r\nСохранить всё равно?"),

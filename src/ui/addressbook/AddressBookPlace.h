@@ -8,7 +8,8 @@ class QRadioButton;
 
 // Where the address book is kept: the file Convert.mdb in the program folder, or a
 // database on a PostgreSQL server that several workstations share. The connection can
-// be tried before it is kept; one that fails is kept only when the user says so.
+// be tried before it is kept; one that fails is kept only when the user says so, and one
+// that carries a password never.
 class AddressBookPlace : public QDialog {
     Q_OBJECT
 

@@ -99,6 +99,24 @@ void Tfrm::othersChangesStep() {
         (qobject_cast<const QLineEdit*>(focused) || qobject_cast<const QPlainTextEdit*>(focused)))
         return;
     const qint64 seen = db.othersChanges();
+    if (seen < 0 && db.sessionEnded()) {
+        // The user is asked rather than the window connecting by itself: a connection from the
+        // timer would hold the window for as long as libpq waits on a broken network, time
+        // after time. Asked once, as the steps stop with it; after "no" every action says the
+        // link broke, as before, until the address book is opened again.
+        if (!m_othersChanges.isActive())
+            return;
+        m_othersChanges.stop();
+        const QString server = db.path();
+        if (w.messages.question(
+                QStringLiteral("Связь с сервером базы данных «%1» прервалась: изменения, "
+                               "сделанные на других рабочих местах, больше не показываются. "
+                               "Подключиться к серверу заново?")
+                    .arg(server),
+                applicationTitle()))
+            openAddressBook(server);
+        return;
+    }
     if (seen < 0 || seen == m_othersSeen)
         return;
     m_othersSeen = seen;

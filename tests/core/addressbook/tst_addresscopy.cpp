@@ -191,6 +191,7 @@ private slots:
     void aDestinationWithRows();
     void aFailureLeavesTheDestination_data();
     void aFailureLeavesTheDestination();
+    void aRefusedCopyLeavesAnOlderServerBookAsItWas();
 };
 
 void TestAddressCopy::copies_data() {
@@ -356,6 +357,44 @@ void TestAddressCopy::aFailureLeavesTheDestination() {
         message = message.arg(shown(target), shown(source));
     QVERIFY2(failure.contains(message), qPrintable(failure));
     QCOMPARE(target.rows(), held);
+}
+
+// A copy into an address book on a server from before each person's ticks, by its owner as
+// envalo-cli opens it: what the opening adds to the tables is part of the copy's transaction,
+// kept when the copy is and gone when it is refused.
+void TestAddressCopy::aRefusedCopyLeavesAnOlderServerBookAsItWas() {
+    const ServerDatabase target;
+    if (!target.available())
+        QSKIP(qPrintable(ServerDatabase::skipReason()));
+    target.runScript(legacySchema + heldRows);
+    const Book source(Kind::File, schema() + sourceRows(true));
+    const QString added = u"select (select count(*) from pg_catalog.pg_trigger where tgname "
+                          "like 'envalo%') || ' ' || (select count(*) from pg_catalog.pg_class "
+                          "where relname = 'ticks') || ' ' || (select count(*) from "
+                          "information_schema.columns where column_name = 'profile')"_s;
+
+    AddressDb in(u"copy source"_s);
+    AddressDb out(u"copy target"_s);
+    in.open(source.where(), AddressDb::addressTables(), AddressDb::Access::ReadOnly);
+    out.open(target.text(), AddressDb::addressTables(), AddressDb::Access::ReadWriteAsIs);
+    QVERIFY(out.personalTicks(u"table"_s));
+    bool refused = false;
+    try {
+        copyAddressBook(in, out, false);
+    } catch (const AddressBookNotEmpty&) {
+        refused = true;
+    }
+    QVERIFY(refused);
+    QVERIFY(!out.personalTicks(u"table"_s));
+    out.close();
+    QCOMPARE(target.column(added), QVariantList{u"0 0 0"_s});
+
+    out.open(target.text(), AddressDb::addressTables(), AddressDb::Access::ReadWriteAsIs);
+    QVERIFY(countsEqual(copyAddressBook(in, out, true), {3, 2, 2}));
+    out.close();
+    // The triggers of the three tables, the one forgetting deleted recipients' ticks, the ticks
+    // table, the profile column.
+    QCOMPARE(target.column(added), QVariantList{u"4 1 1"_s});
 }
 
 QTEST_GUILESS_MAIN(TestAddressCopy)
