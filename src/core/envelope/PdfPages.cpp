@@ -337,8 +337,14 @@ bool PdfPages::reserve(const QString& file) {
                  .arg(native(file), writeFailure(error)),
              folder);
     }
-    // Where locks are not supported, no other run ever removes it either.
-    ::flock(pending->fd, LOCK_EX | LOCK_NB);
+    // Where locks are not supported, no other run ever removes it either. One that is
+    // locked already was found by another run's clearing the instant it was made, and is
+    // removed by it.
+    if (::flock(pending->fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(pending->fd);
+        pending->fd = -1;
+        return false;
+    }
     // Another run may have put its file in place just before the temporary was made.
     if (pathExists(file))
         return false; // the temporary goes with `pending`
