@@ -129,13 +129,12 @@ struct PdfPages::PendingFile {
         ::close(fd);
     }
 
-    // Writes `bytes` and renames the file into place; gives errno, or 0 when it is there.
-    int complete(const QByteArray& bytes, const WriteFunction& write) {
+    // Writes `size` bytes and renames the file into place; gives errno, or 0 when it is there.
+    int complete(const char* bytes, qint64 size, const WriteFunction& write) {
         int error = 0;
-        for (qint64 done = 0; error == 0 && done < bytes.size();) {
-            const qint64 n =
-                write ? write(fd, bytes.constData() + done, bytes.size() - done)
-                      : qint64(::write(fd, bytes.constData() + done, size_t(bytes.size() - done)));
+        for (qint64 done = 0; error == 0 && done < size;) {
+            const qint64 n = write ? write(fd, bytes + done, size - done)
+                                   : qint64(::write(fd, bytes + done, size_t(size - done)));
             if (n < 0 && errno != EINTR)
                 error = errno;
             else if (n == 0)
@@ -189,7 +188,7 @@ int cutIntoFiles(const QByteArray& document,
     for (size_t i = 0; i < files.size(); ++i) {
         if (!files[i])
             continue;
-        QByteArray bytes;
+        std::shared_ptr<Buffer> bytes;
         try {
             QPDF page;
             page.setSuppressWarnings(true);
@@ -209,15 +208,15 @@ int cutIntoFiles(const QByteArray& document,
             writer.setDecodeLevel(qpdf_dl_none);
             writer.setCompressStreams(false);
             writer.write();
-            const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
-            bytes = QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()),
-                               qsizetype(buffer->getSize()));
+            bytes = writer.getBufferSharedPointer();
         } catch (const std::exception& e) {
             reason =
                 QStringLiteral("страница не собрана (%1)").arg(QString::fromLocal8Bit(e.what()));
             return int(i);
         }
-        if (const int error = files[i]->complete(bytes, write); error != 0) {
+        const int error = files[i]->complete(reinterpret_cast<const char*>(bytes->getBuffer()),
+                                             qint64(bytes->getSize()), write);
+        if (error != 0) {
             reason = writeFailure(error);
             return int(i);
         }
