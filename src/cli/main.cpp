@@ -175,8 +175,13 @@ int print(const CommandLine& line, StderrMessages& messages) {
             if (!output.printone(loaded.compose(folder.book(), envelope, screen), request))
                 ++failed;
             progress.done(qsizetype(i + 1));
+            if (output.runStopped())
+                break;
         }
     }
+    // The envelopes of a run whose files could not be written are those not in complete files.
+    if (output.runStopped())
+        failed = int(plan.size()) - output.filesWritten();
     if (const QString notice = output.filesNotice(); !notice.isEmpty())
         StderrMessages::write(notice);
     if (failed > 0)

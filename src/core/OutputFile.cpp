@@ -50,8 +50,9 @@ void syncFolder(const QByteArray& file) {
 QString fileErrorReason(int error) {
     switch (error) {
     case ENOSPC:
-    case EDQUOT:
         return QStringLiteral("нет места на диске");
+    case EDQUOT:
+        return QStringLiteral("нет места: исчерпана дисковая квота");
     case EACCES:
     case EPERM:
         return QStringLiteral("нет права доступа");
@@ -63,8 +64,15 @@ QString fileErrorReason(int error) {
         return QStringLiteral("часть пути — не папка");
     case EISDIR:
         return QStringLiteral("это папка");
+    case EEXIST:
+        return QStringLiteral("файл с этим именем уже есть");
+    case ENAMETOOLONG:
+        return QStringLiteral("слишком длинное имя");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("открыто слишком много файлов");
     case EFBIG:
-        return QStringLiteral("файл больше, чем допускает диск");
+        return QStringLiteral("файл больше, чем разрешено системой");
     case EIO:
         return QStringLiteral("ошибка ввода-вывода: диск или устройство неисправны");
     case EPIPE:
@@ -73,7 +81,8 @@ QString fileErrorReason(int error) {
     case ENODEV:
         return QStringLiteral("устройство недоступно");
     default:
-        return QStringLiteral("системная ошибка %1 (%2)").arg(error).arg(qt_error_string(error));
+        // The system's own text would be English.
+        return QStringLiteral("система отказала (код ошибки %1)").arg(error);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/Cp1251.h"
 #include "core/addressbook/SqlScript.h"
+#include "core/envelope/PdfPages.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/AddressBook.h"
 #include "ui/app/Envalo.h"
@@ -18,7 +19,9 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -86,6 +89,22 @@ QStringList pdfFiles(const QString& folder) {
     return QDir(folder).entryList({"*.pdf"}, QDir::Files, QDir::Name);
 }
 
+QStringList hiddenFiles(const QString& folder) {
+    QStringList hidden = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    hidden.removeIf([](const QString& name) { return !name.startsWith('.'); });
+    return hidden;
+}
+
+// A complete PDF file: its header, and the end of its trailer.
+bool opensAsPdf(const QString& pdf) {
+    QFile file(pdf);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 64)
+        return false;
+    const QByteArray head = file.read(8);
+    file.seek(file.size() - 32);
+    return head.startsWith("%PDF-") && file.readAll().contains("%%EOF");
+}
+
 // The text of one page.
 QString pdfText(const QString& pdf, int page) {
     QProcess process;
@@ -150,6 +169,8 @@ private slots:
     void outputIntoADeviceOrAFifo_data();
     void outputIntoADeviceOrAFifo();
     void samePageAsTheWindow();
+    void filesThatCannotBeWrittenStopTheRun();
+    void killedMidRunLeavesOnlyCompleteFiles();
     void editorTextAsTheEditorGivesIt_data();
     void editorTextAsTheEditorGivesIt();
     void import_data();
@@ -523,6 +544,82 @@ void CliTest::samePageAsTheWindow() {
     const QImage fromWindow = renderPage(out.filePath("window/" + cli[0]), out.filePath("window"));
     QVERIFY(inked(fromCli));
     QCOMPARE(fromCli, fromWindow);
+}
+
+// Files larger than the process may write fail as on a full disk, without a disk to fill:
+// the size limit is below a page's file.
+void CliTest::filesThatCannotBeWrittenStopTheRun() {
+    TestFolder folder;
+    addShipped(folder);
+    folder.execute("update `table` set galka=1");
+    QTemporaryDir out;
+    const QString files = out.filePath("out");
+    QProcess process;
+    process.setChildProcessModifier([] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{20000, 20000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    process.start(QStringLiteral(ENVALO_CLI),
+                  {"print", "--folder", folder.appdir(), "--profile", "Конверт DL", "--profile",
+                   "Конверт C6", "--pdf-folder", files});
+    QVERIFY(process.waitForFinished(120000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), 1);
+    const QString first =
+        QDir::toNativeSeparators(files + "/Иванов Иван Иванович - Конверт DL - 1.pdf");
+    QCOMPARE(err.trimmed(),
+             QStringLiteral("Не удалось записать файл «%1»: файл больше, чем разрешено системой. "
+                            "Печать остановлена; в папке «%2» готовых файлов с конвертами: 0.\n"
+                            "Не напечатано конвертов: 4 из 4.")
+                 .arg(first, QDir::toNativeSeparators(files)));
+    QCOMPARE(QDir(files).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// However a run into a file per envelope ends, killed in the middle, every PDF file in the
+// folder opens; the next run removes the temporaries the killed ones left.
+void CliTest::killedMidRunLeavesOnlyCompleteFiles() {
+    TestFolder folder;
+    addShipped(folder);
+    // Enough envelopes that a kill finds the run under way.
+    folder.execute("with recursive n(i) as (select 1 union all select i + 1 from n where i < 400) "
+                   "insert into `table` (name, komy, kyda, intyda, galka) "
+                   "select 'Получатель ' || i, 'Получателю ' || i, 'ул. Мира, ' || i, 300000, 1 "
+                   "from n");
+    QTemporaryDir out;
+    const QString files = out.filePath("PDF");
+    int killed = 0;
+    int leftBehind = 0;
+    // Each run is killed once this many more files are in place.
+    for (const int wanted : {1, 30, PdfPages::batchPages, PdfPages::batchPages + 1, 150}) {
+        const qsizetype before = pdfFiles(files).size();
+        QProcess run;
+        run.start(QStringLiteral(ENVALO_CLI), {"print", "--folder", folder.appdir(), "--ticked",
+                                               "--profile", "Конверт DL", "--pdf-folder", files});
+        QVERIFY(run.waitForStarted());
+        while (run.state() == QProcess::Running && pdfFiles(files).size() < before + wanted)
+            run.waitForFinished(5);
+        run.kill();
+        QVERIFY(run.waitForFinished());
+        killed += run.exitStatus() == QProcess::CrashExit ? 1 : 0;
+        const QStringList pdfs = pdfFiles(files);
+        QVERIFY(pdfs.size() >= before + wanted);
+        for (const QString& pdf : pdfs)
+            QVERIFY2(opensAsPdf(files + '/' + pdf), qPrintable(pdf));
+        leftBehind += int(hiddenFiles(files).size());
+    }
+    // What the kills found: the test holds whatever they struck.
+    qInfo("%d of 5 runs killed under way; %d temporaries left behind", killed, leftBehind);
+    QVERIFY(killed > 0);
+
+    const qsizetype before = pdfFiles(files).size();
+    const Result result = runCli({"print", "--folder", folder.appdir(), "--recipient",
+                                  "Иванов Иван Иванович", "--pdf-folder", files});
+    QCOMPARE(result.status, 0);
+    QVERIFY2(result.err.contains("Конвертов сохранено в файлы PDF: 1."), qPrintable(result.err));
+    QVERIFY(QFileInfo::exists(files + "/Иванов Иван Иванович - Конверт DL - 1.pdf"));
+    QCOMPARE(pdfFiles(files).size(), before + 1);
+    QCOMPARE(hiddenFiles(files), QStringList());
 }
 
 void CliTest::editorTextAsTheEditorGivesIt_data() {

@@ -11,11 +11,19 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <cerrno>
+#include <cstdio>
 #include <exception>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,58 +38,158 @@ UserError unwritable(const QString& file, const QString& reason = {}) {
             : QStringLiteral("Не удалось записать файл «%1»: %2.").arg(native(file), reason));
 }
 
+QByteArray encoded(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+// The hidden temporary a page's file is written as, beside its name.
+constexpr char temporarySuffix[] = ".envalo-part";
+
+QString temporaryOf(const QString& file) {
+    const QFileInfo info(file);
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+           QLatin1String(temporarySuffix);
+}
+
+bool pathExists(const QString& path) {
+    struct stat st {};
+    return ::lstat(encoded(path).constData(), &st) == 0 || errno != ENOENT;
+}
+
+// Moves a complete temporary to its name without ever replacing a file there; gives errno.
+int renameIntoPlace(const QByteArray& temporary, const QByteArray& file) {
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, file.constData(),
+                    RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return errno;
+    // A file system without that kind of rename: a second name, then the first removed.
+    if (::link(temporary.constData(), file.constData()) == 0) {
+        ::unlink(temporary.constData());
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        return errno;
+    // Nor links (FAT): the name is checked first, as close as it gets.
+    struct stat st {};
+    if (::lstat(file.constData(), &st) == 0)
+        return EEXIST;
+    return ::rename(temporary.constData(), file.constData()) == 0 ? 0 : errno;
+}
+
 } // namespace
+
+// A page's name taken by this run: its temporary, open and locked until it is renamed into
+// place or given up (then removed).
+struct PdfPages::PendingFile {
+    QString file;
+    QByteArray temporary;
+    int fd = -1;
+
+    PendingFile() = default;
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+    ~PendingFile() {
+        if (fd < 0)
+            return;
+        // Removed while still locked, so that no other run takes it for stale meanwhile.
+        ::unlink(temporary.constData());
+        ::close(fd);
+    }
+
+    // Writes `size` bytes and renames the file into place; gives errno, or 0 when it is there.
+    int complete(const char* bytes, qint64 size, const WriteFunction& write) {
+        int error = 0;
+        for (qint64 done = 0; error == 0 && done < size;) {
+            const qint64 n = write ? write(fd, bytes + done, size - done)
+                                   : qint64(::write(fd, bytes + done, size_t(size - done)));
+            if (n < 0 && errno != EINTR)
+                error = errno;
+            else if (n == 0)
+                error = EIO;
+            else if (n > 0)
+                done += n;
+        }
+        // Renamed before it is closed, which ends the lock.
+        if (error == 0)
+            error = renameIntoPlace(temporary, encoded(file));
+        if (error != 0)
+            return error; // the destructor removes the temporary
+        const int closed = ::close(fd);
+        fd = -1;
+        if (closed != 0 && errno != EINTR) {
+            // Written late and lost (a network file system): it is not complete.
+            error = errno;
+            ::unlink(encoded(file).constData());
+        }
+        return error;
+    }
+};
 
 namespace {
 
 // Writes page i of the document to files[i], with titles[i] as its title; a page without
 // a file is left out. Runs on the second thread; touches nothing but its arguments and
-// the files. Gives the number of files written before the first that failed.
-int cutIntoFiles(const QByteArray& document, const QStringList& files, const QStringList& titles,
-                 QString& reason) {
+// the files. Gives the number of files written before the first that failed, whose
+// reason is then set.
+int cutIntoFiles(const QByteArray& document,
+                 const std::vector<std::shared_ptr<PdfPages::PendingFile>>& files,
+                 const QStringList& titles, const PdfPages::WriteFunction& write, QString& reason) {
+    std::vector<QPDFPageObjectHelper> pages;
+    QPDF source;
+    QPDFObjectHandle sourceInfo;
     try {
-        QPDF source;
         source.setSuppressWarnings(true);
         source.processMemoryFile("envelopes", document.constData(), size_t(document.size()));
-        const std::vector<QPDFPageObjectHelper> pages =
-            QPDFPageDocumentHelper(source).getAllPages();
-        if (pages.size() != size_t(files.size())) {
-            reason = QStringLiteral("в документе %1 стр. вместо %2")
-                         .arg(qsizetype(pages.size()))
-                         .arg(files.size());
-            return 0;
-        }
-        QPDFObjectHandle sourceInfo = source.getTrailer().getKey("/Info");
-        for (qsizetype i = 0; i < files.size(); ++i) {
-            if (files[i].isEmpty())
-                continue;
-            try {
-                QPDF page;
-                page.setSuppressWarnings(true);
-                page.emptyPDF();
-                QPDFPageDocumentHelper(page).addPage(pages[size_t(i)], false);
-                QPDFObjectHandle info =
-                    sourceInfo.isDictionary()
-                        ? page.copyForeignObject(sourceInfo)
-                        : page.makeIndirectObject(QPDFObjectHandle::newDictionary());
-                info.replaceKey(
-                    "/Title", QPDFObjectHandle::newUnicodeString(titles[i].toUtf8().toStdString()));
-                page.getTrailer().replaceKey("/Info", info);
-                // The streams are copied as Qt compressed them, not decoded and compressed again.
-                QPDFWriter writer(page, QFile::encodeName(files[i]).constData());
-                writer.setDecodeLevel(qpdf_dl_none);
-                writer.setCompressStreams(false);
-                writer.write();
-            } catch (const std::exception& e) {
-                reason = QString::fromLocal8Bit(e.what());
-                return int(i);
-            }
-        }
-        return int(files.size());
+        pages = QPDFPageDocumentHelper(source).getAllPages();
+        sourceInfo = source.getTrailer().getKey("/Info");
     } catch (const std::exception& e) {
-        reason = QString::fromLocal8Bit(e.what());
+        reason = QStringLiteral("страницы не разобраны (%1)").arg(QString::fromLocal8Bit(e.what()));
         return 0;
     }
+    if (pages.size() != files.size()) {
+        reason = QStringLiteral("в документе %1 стр. вместо %2")
+                     .arg(qsizetype(pages.size()))
+                     .arg(qsizetype(files.size()));
+        return 0;
+    }
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!files[i])
+            continue;
+        std::shared_ptr<Buffer> bytes;
+        try {
+            QPDF page;
+            page.setSuppressWarnings(true);
+            page.emptyPDF();
+            QPDFPageDocumentHelper(page).addPage(pages[i], false);
+            QPDFObjectHandle info =
+                sourceInfo.isDictionary()
+                    ? page.copyForeignObject(sourceInfo)
+                    : page.makeIndirectObject(QPDFObjectHandle::newDictionary());
+            info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(
+                                          titles[qsizetype(i)].toUtf8().toStdString()));
+            page.getTrailer().replaceKey("/Info", info);
+            // Into memory, so that every write to the file is checked here; the streams are
+            // copied as Qt compressed them, not decoded and compressed again.
+            QPDFWriter writer(page);
+            writer.setOutputMemory();
+            writer.setDecodeLevel(qpdf_dl_none);
+            writer.setCompressStreams(false);
+            writer.write();
+            bytes = writer.getBufferSharedPointer();
+        } catch (const std::exception& e) {
+            reason =
+                QStringLiteral("страница не собрана (%1)").arg(QString::fromLocal8Bit(e.what()));
+            return int(i);
+        }
+        const int error = files[i]->complete(reinterpret_cast<const char*>(bytes->getBuffer()),
+                                             qint64(bytes->getSize()), write);
+        if (error != 0) {
+            reason = fileErrorReason(error);
+            return int(i);
+        }
+    }
+    return int(files.size());
 }
 
 } // namespace
@@ -126,8 +234,100 @@ void PdfPages::beginDocument() {
     m_pages = 0;
 }
 
+void PdfPages::removeStaleTemporaries(const QString& folder) {
+    const QDir dir(folder);
+    const QStringList names =
+        dir.entryList({QStringLiteral(".*.pdf") + QLatin1String(temporarySuffix)},
+                      QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QByteArray path = encoded(dir.filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        // A run under way holds a lock on each of its temporaries.
+        struct stat opened {};
+        struct stat named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+            ::lstat(path.constData(), &named) == 0 && opened.st_dev == named.st_dev &&
+            opened.st_ino == named.st_ino)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
+[[noreturn]] void PdfPages::stop(const QString& what, const QString& folder) {
+    m_failure = what + QStringLiteral(" Печать остановлена; в папке «%1» готовых файлов с "
+                                      "конвертами: %2.")
+                           .arg(native(folder))
+                           .arg(m_pagesWritten);
+    // Nothing more is written: the pages drawn and the names taken are given up.
+    m_reserved.clear();
+    m_batch.clear();
+    if (m_painter && m_painter->isActive())
+        m_painter->end();
+    m_painter.reset();
+    m_writer.reset();
+    m_buffer.reset();
+    m_pages = 0;
+    throw UserError(m_failure);
+}
+
+bool PdfPages::reserve(const QString& file) {
+    if (!m_failure.isEmpty())
+        throw UserError(m_failure);
+    if (m_reserved.count(file) > 0)
+        return true;
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!m_cleaned.contains(folder)) {
+        removeStaleTemporaries(folder);
+        m_cleaned.insert(folder);
+    }
+    if (pathExists(file))
+        return false;
+    auto pending = std::make_shared<PendingFile>();
+    pending->file = file;
+    pending->temporary = encoded(temporaryOf(file));
+    pending->fd = ::open(pending->temporary.constData(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (pending->fd < 0) {
+        const int error = errno;
+        if (error == EEXIST)
+            return false; // another run writes it
+        // The pages drawn so far go into their files, so that the count the message gives
+        // is complete.
+        cutBatch();
+        waitForCut();
+        stop(QStringLiteral("Не удалось создать файл «%1»: %2.")
+                 .arg(native(file), fileErrorReason(error)),
+             folder);
+    }
+    // Where locks are not supported, no other run ever removes it either. One that is
+    // locked already was found by another run's clearing the instant it was made, and is
+    // removed by it.
+    if (::flock(pending->fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(pending->fd);
+        pending->fd = -1;
+        return false;
+    }
+    // Another run may have put its file in place just before the temporary was made.
+    if (pathExists(file))
+        return false; // the temporary goes with `pending`
+    m_reserved[file] = std::move(pending);
+    return true;
+}
+
 void PdfPages::addPage(const std::function<void(QPainter&)>& paint, const QString& file,
                        const QString& title) {
+    if (!m_failure.isEmpty())
+        throw UserError(m_failure);
+    std::shared_ptr<PendingFile> pending;
+    if (m_file.isEmpty()) {
+        if (!reserve(file))
+            throw UserError(
+                QStringLiteral("Файл «%1» уже есть.").arg(native(QFileInfo(file).filePath())));
+        pending = std::move(m_reserved[file]);
+        m_reserved.erase(file);
+    }
     if (!m_writer)
         beginDocument();
     if (m_pages == 0) {
@@ -138,8 +338,7 @@ void PdfPages::addPage(const std::function<void(QPainter&)>& paint, const QStrin
     }
     ++m_pages;
     // The page is in the document from here on; one that fails to draw gets no file.
-    m_batchFiles.append(QString());
-    m_batchTitles.append(title);
+    m_batch.push_back({nullptr, title});
     m_painter->save();
     try {
         paint(*m_painter);
@@ -148,7 +347,7 @@ void PdfPages::addPage(const std::function<void(QPainter&)>& paint, const QStrin
         throw;
     }
     m_painter->restore();
-    m_batchFiles.last() = file;
+    m_batch.back().file = std::move(pending);
     if (m_file.isEmpty() && m_pages >= batchPages)
         cutBatch();
 }
@@ -168,33 +367,40 @@ void PdfPages::cutBatch() {
     m_writer.reset();
     QByteArray document = m_buffer->data();
     m_buffer.reset();
-    QStringList files = std::move(m_batchFiles);
-    QStringList titles = std::move(m_batchTitles);
-    m_batchFiles.clear();
-    m_batchTitles.clear();
+    std::vector<std::shared_ptr<PendingFile>> files;
+    QStringList titles;
+    for (BatchPage& page : m_batch) {
+        files.push_back(std::move(page.file));
+        titles.append(page.title);
+    }
+    m_batch.clear();
     m_pages = 0;
-    // One batch at a time is cut, so that the files come out in order.
+    // One batch at a time is cut, so that the files come out in order. The files of this
+    // batch are given up when an earlier one failed.
     waitForCut();
     if (!painted) {
-        for (const QString& file : files)
-            if (!file.isEmpty())
-                QFile::remove(file);
-        throw unwritable(files.value(0));
+        QString first;
+        for (const auto& file : files)
+            if (file && first.isEmpty())
+                first = file->file;
+        files.clear();
+        stop(unwritable(first).message(), QFileInfo(first).absolutePath());
     }
-    m_cutting =
-        std::async(std::launch::async, [document = std::move(document), files = std::move(files),
-                                        titles = std::move(titles)] {
+    m_cutting = std::async(
+        std::launch::async, [document = std::move(document), files = std::move(files),
+                             titles = std::move(titles), write = m_setup.write]() mutable {
             Cut cut;
-            const int done = cutIntoFiles(document, files, titles, cut.reason);
-            for (qsizetype i = 0; i < done; ++i)
-                cut.written += files[i].isEmpty() ? 0 : 1;
-            if (done < files.size()) {
-                cut.failed = done;
-                for (qsizetype i = done; i < files.size(); ++i)
-                    if (!files[i].isEmpty())
-                        QFile::remove(files[i]);
-                cut.reason = unwritable(files[done], cut.reason).message();
+            const int done = cutIntoFiles(document, files, titles, write, cut.reason);
+            for (size_t i = 0; i < files.size(); ++i) {
+                if (!files[i])
+                    continue;
+                if (i < size_t(done))
+                    ++cut.written;
+                else if (cut.failedFile.isEmpty())
+                    cut.failedFile = files[i]->file;
             }
+            // The temporaries of the files not written are removed before the result is ready.
+            files.clear();
             return cut;
         });
 }
@@ -204,8 +410,9 @@ void PdfPages::waitForCut() {
         return;
     const Cut cut = m_cutting.get();
     m_pagesWritten += cut.written;
-    if (cut.failed >= 0)
-        throw UserError(cut.reason);
+    if (!cut.failedFile.isEmpty())
+        stop(unwritable(cut.failedFile, cut.reason).message(),
+             QFileInfo(cut.failedFile).absolutePath());
 }
 
 void PdfPages::flush() {
@@ -217,6 +424,8 @@ void PdfPages::flush() {
 
 void PdfPages::finish() {
     if (m_file.isEmpty()) {
+        // Names taken for pages that never came are given back.
+        m_reserved.clear();
         flush();
         return;
     }
@@ -228,8 +437,7 @@ void PdfPages::finish() {
     const int pages = m_pages;
     const bool any = pages > 0;
     m_pages = 0;
-    m_batchFiles.clear();
-    m_batchTitles.clear();
+    m_batch.clear();
     const std::unique_ptr<OutputFile> file = std::move(m_saveFile);
     if (!any) {
         file->cancel();

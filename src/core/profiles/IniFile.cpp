@@ -118,7 +118,7 @@ QString readFailure(int error) {
     case EISDIR:
         return QStringLiteral("на месте файла стоит папка");
     default:
-        return QStringLiteral("система не дала его прочитать (%1)").arg(qt_error_string(error));
+        return QStringLiteral("система не дала его прочитать (код ошибки %1)").arg(error);
     }
 }
 
@@ -144,8 +144,9 @@ QString reasonOf(int error, const QString& filePath) {
     case EISDIR:
         return QStringLiteral("в папке «%1» на месте файла стоит папка").arg(folder);
     default:
-        return QStringLiteral("система не дала записать в папку «%1» (%2)")
-            .arg(folder, qt_error_string(error));
+        return QStringLiteral("система не дала записать в папку «%1» (код ошибки %2)")
+            .arg(folder)
+            .arg(error);
     }
 }
 

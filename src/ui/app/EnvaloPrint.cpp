@@ -90,10 +90,14 @@ void Tfrm::printall() {
         if (delayed) {
             // What is printed is on disk while the user decides.
             output->settle();
-            w.fWait->prepare(rname->text(), name, confirm);
-            w.messages.showModal(*w.fWait);
-            if (w.fWait->stopped())
+            if (output->runStopped()) {
                 stopPrint = true;
+            } else {
+                w.fWait->prepare(rname->text(), name, confirm);
+                w.messages.showModal(*w.fWait);
+                if (w.fWait->stopped())
+                    stopPrint = true;
+            }
         }
         if (stopPrint) {
             endEarly();
@@ -118,6 +122,9 @@ void Tfrm::printall() {
         request.recipient = rname->text();
         request.profile = name;
         output->printone(w.desk->envelope(), request);
+        // Files that cannot be written (a full disk) end the run; the user was told.
+        if (output->runStopped())
+            stopPrint = true;
         return true;
     };
 

@@ -7,7 +7,6 @@
 
 #include <QCursor>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageSize>
@@ -198,6 +197,7 @@ PageOutput::Run::~Run() {
 
 void PageOutput::beginRun() {
     m_inRun = true;
+    m_runStopped = false;
 }
 
 void PageOutput::settle() {
@@ -220,6 +220,7 @@ void PageOutput::endRun() {
     } catch (const std::exception& e) {
         showFailure(e);
     }
+    m_runStopped = pages->stopped();
     m_filesWritten += pages->pagesWritten();
 }
 
@@ -273,13 +274,8 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
         return;
     }
     // A file of its own for every envelope, in the printer's layout.
-    const QString file = reserveFile(request);
-    try {
-        m_pages->addPage(paint, file, request.documentName());
-    } catch (...) {
-        QFile::remove(file);
-        throw;
-    }
+    // A page that fails gives its name back: the file is never made.
+    m_pages->addPage(paint, reserveFile(request), request.documentName());
 }
 
 QString PageOutput::reserveFile(const PageRequest& request) {
@@ -289,17 +285,14 @@ QString PageOutput::reserveFile(const PageRequest& request) {
     folder = QDir(folder).absolutePath() + '/';
     const QString stem = fileNameStem(request.documentName()) + QStringLiteral(" - ");
     const QString suffix = QStringLiteral("pdf");
-    // Taken by creating it, so that no envelope ever replaces an existing file.
+    // Taken by making its temporary beside it, so that no envelope ever replaces an existing
+    // file nor takes a name that another run is writing.
     for (int attempts = 0; attempts < 100000; ++attempts, ++m_nextNumber) {
         const QString name = folder + stem + QString::number(m_nextNumber) + '.' + suffix;
-        QFile file(name);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (m_pages->reserve(name)) {
             ++m_nextNumber;
             return name;
         }
-        if (!QFileInfo::exists(name))
-            throw UserError(QStringLiteral("Не удалось создать файл «%1»: %2.")
-                                .arg(native(name), file.errorString()));
     }
     throw UserError(QStringLiteral("Нет свободного имени файла в папке «%1».").arg(native(folder)));
 }
@@ -314,6 +307,10 @@ QString PageOutput::filesFolder() const {
         break;
     }
     return {};
+}
+
+bool PageOutput::runStopped() const {
+    return m_pages ? m_pages->stopped() : m_runStopped;
 }
 
 int PageOutput::filesWritten() const {

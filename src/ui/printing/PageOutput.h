@@ -80,6 +80,10 @@ public:
 
     // Envelopes go into PDF files rather than to a print queue.
     bool printsToFiles() const { return m_mode != Mode::Spooler; }
+    // The files of the run under way (or of the last one) could not be written, a full disk
+    // say: the run must not go on; the user was told why and how many envelopes are in
+    // complete files.
+    bool runStopped() const;
     // Files written since the count was last reset, and the folder they are in.
     int filesWritten() const;
     void resetFilesWritten() { m_filesWritten = 0; }
@@ -122,4 +126,5 @@ private:
     // The files of the run under way; none outside a run or when printing to a queue.
     std::unique_ptr<PdfPages> m_pages;
     bool m_inRun = false;
+    bool m_runStopped = false;
 };

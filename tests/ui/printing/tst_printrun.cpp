@@ -17,11 +17,17 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <optional>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -108,6 +114,7 @@ private slots:
     void confirmationFollowsTheProfileJustPrinted();
     void profileThatCannotBeLoadedEndsTheRun();
     void emptyListDoesNothing();
+    void filesThatCannotBeWrittenEndTheRun();
 };
 
 void PrintRunTest::recipientsOutsideProfilesInside_data() {
@@ -262,6 +269,42 @@ void PrintRunTest::emptyListDoesNothing() {
     r.choose({"Конверт DL"});
     r.print();
     QVERIFY(r.recorder.pages.isEmpty());
+    r.verifyNothingUnexpected();
+}
+
+// Without a print queue, each envelope becomes a file; a file that cannot be written (here
+// larger than this process may write, as a full disk refuses it) ends the run at once with
+// one notice, and the delay window is not shown again.
+void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
+    Run r(5);
+    auto noQueue = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    noQueue->setOutputFormat(QPrinter::PdfFormat);
+    r.frm().output =
+        std::make_unique<PageOutput>(r.messages, r.folder.appdir(), std::move(noQueue));
+    QTemporaryDir out;
+    r.frm().output->setFilesFolder(out.path());
+    r.frm().output->checkprinter({r.frm().scrDpiX, r.frm().scrDpiY});
+    r.tick({"Агеев", "Борисов", "Волков"});
+    r.program->windows().opt->loadprofile("Конверт DL");
+    r.choose({"Конверт DL"});
+    r.messages.onModal(pressPrint);
+    rlimit before{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+    const auto ignored = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = before;
+    limited.rlim_cur = 30000;
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    r.print();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::signal(SIGXFSZ, ignored);
+    const QString file = QDir::toNativeSeparators(out.filePath("Агеев - Конверт DL - 1.pdf"));
+    QCOMPARE(r.messages.texts("notice"),
+             QStringList{QStringLiteral("Не удалось записать файл «%1»: файл больше, чем разрешено "
+                                        "системой. Печать остановлена; в папке «%2» готовых файлов "
+                                        "с конвертами: 0.")
+                             .arg(file, QDir::toNativeSeparators(out.path()))});
+    QVERIFY(r.frm().stopPrint);
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     r.verifyNothingUnexpected();
 }
 
