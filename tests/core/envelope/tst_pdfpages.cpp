@@ -150,10 +150,12 @@ void PdfPagesTest::aFileThatCannotBeMadeStopsTheRun() {
     const QString missing = dir.filePath("нет такой папки/конверт 2.pdf");
     output->addPage(pageText(1), fileOf(dir, 1), "1");
     const QString error = errorOf([&] { output->addPage(pageText(2), missing, "2"); });
-    QCOMPARE(error, QStringLiteral("Не удалось создать файл «%1»: папки нет. Печать остановлена; в "
-                                   "папке «%2» готовых файлов с конвертами: 1.")
-                        .arg(QDir::toNativeSeparators(missing),
-                             QDir::toNativeSeparators(dir.filePath("нет такой папки"))));
+    QCOMPARE(error,
+             QStringLiteral(
+                 "Не удалось создать файл «%1»: такого файла или папки нет. Печать остановлена; в "
+                 "папке «%2» готовых файлов с конвертами: 1.")
+                 .arg(QDir::toNativeSeparators(missing),
+                      QDir::toNativeSeparators(dir.filePath("нет такой папки"))));
     // The page before is in its file; nothing more is written.
     QVERIFY(output->stopped());
     QCOMPARE(output->pagesWritten(), 1);
