@@ -47,6 +47,25 @@ void syncFolder(const QByteArray& file) {
 
 } // namespace
 
+int takeOverMode(int fd, const QByteArray& replaced) {
+    struct stat old {};
+    mode_t mode = 0;
+    const bool existed = ::stat(replaced.constData(), &old) == 0;
+    if (existed) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        return errno;
+    // Only the owner of a file's folder may give the file away; it stays ours then.
+    if (existed && ::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
+        return errno;
+    return 0;
+}
+
 QString fileErrorReason(int error) {
     switch (error) {
     case ENOSPC:
@@ -154,22 +173,8 @@ void OutputFile::start() {
             fail(error);
         }
         m_temporary = temporary;
-        // The new file takes the old one's permissions and owner, else the usual ones.
-        struct stat old {};
-        const bool existed = ::stat(m_target.constData(), &old) == 0;
-        mode_t mode = 0;
-        if (existed) {
-            mode = old.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        if (::fchmod(m_fd, mode) != 0)
-            fail(errno);
-        if (existed && ::fchown(m_fd, old.st_uid, old.st_gid) != 0) {
-            // Only the owner of a file's folder may give the file away; it stays ours then.
-        }
+        if (const int error = takeOverMode(m_fd, m_target); error != 0)
+            fail(error);
     }
     QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }

@@ -59,6 +59,11 @@ private:
 // `bytes` into the output file `path`, as OutputFile writes it; throws UserError.
 void writeOutputFile(const QString& path, const QByteArray& bytes);
 
+// Gives the file open as `fd`, written to replace the file `replaced`, that file's
+// permissions and owner (as far as this process may), or a new file's usual permissions
+// when there is none. Returns 0, or the errno of what failed.
+int takeOverMode(int fd, const QByteArray& replaced);
+
 // Why a file could not be read or written, as the end of a Russian sentence
 // ("нет места на диске", "нет права доступа", ...).
 QString fileErrorReason(int error);

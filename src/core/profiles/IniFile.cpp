@@ -1,6 +1,7 @@
 #include "core/profiles/IniFile.h"
 
 #include "core/Cp1251.h"
+#include "core/OutputFile.h"
 #include "core/UserError.h"
 
 #include <QDir>
@@ -517,24 +518,10 @@ void IniFile::replaceOnDisk(const std::vector<Edit>& edits) {
         QByteArray temporary = QFile::encodeName(folder + u'/' + u'.' + fileName) + temporaryInfix +
                                QByteArray("XXXXXX");
 
-        struct stat old {};
-        const bool existed = ::stat(QFile::encodeName(target).constData(), &old) == 0;
         const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
         if (fd < 0)
             refuseWrite(reasonOf(errno, target));
-        int error = 0;
-        mode_t mode = 0;
-        if (existed) {
-            mode = old.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        if (::fchmod(fd, mode) != 0)
-            error = errno;
-        if (existed && error == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
-            error = errno;
+        int error = takeOverMode(fd, QFile::encodeName(target));
         for (qsizetype done = 0; error == 0 && done < bytes.size();) {
             const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
             if (n < 0 && errno != EINTR)
