@@ -36,16 +36,16 @@ QString replacedFile(const QString& path) {
     return at.isSymLink() ? QFileInfo(path).absoluteFilePath() : at.absoluteFilePath();
 }
 
-void syncFolder(const QByteArray& file) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(file)).absolutePath());
+} // namespace
+
+void syncFolderOf(const QString& file) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
     ::fsync(fd);
     ::close(fd);
 }
-
-} // namespace
 
 int takeOverMode(int fd, const QByteArray& replaced) {
     struct stat old {};
@@ -226,7 +226,7 @@ void OutputFile::commit() {
         if (::rename(m_temporary.constData(), m_target.constData()) != 0)
             fail(errno);
         m_temporary.clear();
-        syncFolder(m_target);
+        syncFolderOf(QFile::decodeName(m_target));
     }
     QIODevice::close();
 }

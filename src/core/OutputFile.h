@@ -59,6 +59,10 @@ private:
 // `bytes` into the output file `path`, as OutputFile writes it; throws UserError.
 void writeOutputFile(const QString& path, const QByteArray& bytes);
 
+// Flushes the folder of `file`, so that a rename into it survives a power loss along with
+// the file's content.
+void syncFolderOf(const QString& file);
+
 // Gives the file open as `fd`, written to replace the file `replaced`, that file's
 // permissions and owner (as far as this process may), or a new file's usual permissions
 // when there is none. Returns 0, or the errno of what failed.

@@ -1,6 +1,7 @@
 #include "Controls.h"
 #include "ServerDatabase.h"
 #include "TestProgram.h"
+#include "Tools.h"
 
 #include "core/Cp1251.h"
 #include "core/addressbook/SqlScript.h"
@@ -93,16 +94,6 @@ QStringList hiddenFiles(const QString& folder) {
     QStringList hidden = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     hidden.removeIf([](const QString& name) { return !name.startsWith('.'); });
     return hidden;
-}
-
-// A complete PDF file: its header, and the end of its trailer.
-bool opensAsPdf(const QString& pdf) {
-    QFile file(pdf);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 64)
-        return false;
-    const QByteArray head = file.read(8);
-    file.seek(file.size() - 32);
-    return head.startsWith("%PDF-") && file.readAll().contains("%%EOF");
 }
 
 // The text of one page.
@@ -605,7 +596,7 @@ void CliTest::killedMidRunLeavesOnlyCompleteFiles() {
         const QStringList pdfs = pdfFiles(files);
         QVERIFY(pdfs.size() >= before + wanted);
         for (const QString& pdf : pdfs)
-            QVERIFY2(opensAsPdf(files + '/' + pdf), qPrintable(pdf));
+            QVERIFY2(isCompletePdf(files + '/' + pdf), qPrintable(pdf));
         leftBehind += int(hiddenFiles(files).size());
     }
     // What the kills found: the test holds whatever they struck.

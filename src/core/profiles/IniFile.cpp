@@ -176,16 +176,6 @@ void requireSingleLine(QStringView text) {
                                        "настроек."));
 }
 
-// Flushes the rename itself, so the new file survives a power loss along with its content.
-void syncFolder(const QString& filePath) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 } // namespace
 
 struct IniFile::Snapshot {
@@ -547,7 +537,7 @@ void IniFile::replaceOnDisk(const std::vector<Edit>& edits) {
             ::unlink(temporary.constData());
             refuseWrite(reasonOf(error, target));
         }
-        syncFolder(target);
+        syncFolderOf(target);
 
         auto written = std::make_shared<Snapshot>();
         written->stamp = stampOfPath(m_path);

@@ -46,16 +46,6 @@ QStringList entries(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-// A complete PDF file: its header, and the end of its trailer.
-bool opens(const QString& pdf) {
-    QFile file(pdf);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 64)
-        return false;
-    const QByteArray head = file.read(8);
-    file.seek(file.size() - 32);
-    return head.startsWith("%PDF-") && file.readAll().contains("%%EOF");
-}
-
 // The file a descriptor is open on.
 QString openFile(int fd) {
     return QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
@@ -231,7 +221,7 @@ void PdfPagesTest::aFileThatCannotBeWrittenStopsTheRun() {
     expected.sort();
     QCOMPARE(entries(dir.path()), expected);
     for (int n = 1; n < failAt; ++n)
-        QVERIFY2(opens(fileOf(dir, n)), qPrintable(fileOf(dir, n)));
+        QVERIFY2(isCompletePdf(fileOf(dir, n)), qPrintable(fileOf(dir, n)));
 }
 
 // A name whose file exists, or that another run has taken, is not taken again; the files of

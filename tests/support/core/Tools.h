@@ -6,3 +6,6 @@
 // What a command-line tool (pdftotext, pdfinfo, pdftoppm) prints on standard output;
 // a tool that fails or runs over a minute is reported as a warning with its errors.
 QString runTool(const QString& program, const QStringList& arguments);
+
+// Whether `pdf` is a complete PDF file: its header, and the end of its trailer.
+bool isCompletePdf(const QString& pdf);
