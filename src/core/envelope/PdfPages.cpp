@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>

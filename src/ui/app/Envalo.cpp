@@ -70,14 +70,14 @@ void Tfrm::creationStep() {
             scrDpiX = qRound(screen->logicalDotsPerInchX());
             scrDpiY = qRound(screen->logicalDotsPerInchY());
         }
-        openAddressBook(book);
+        openAddressBook(book, ini);
         Timer1.start();
     } catch (const std::exception& e) {
         w.messages.notice(errorMessage(e));
     }
 }
 
-void Tfrm::openAddressBook(const QString& location) {
+void Tfrm::openAddressBook(const QString& location, IniFile& ini) {
     m_othersChanges.stop();
     table.reset();
     table2.reset();
@@ -95,7 +95,6 @@ void Tfrm::openAddressBook(const QString& location) {
     // A profile rename or delete that a stop cut off between the settings file and the
     // address book is finished before the recipients are read.
     try {
-        IniFile ini(appdir + QStringLiteral("envalo.ini"));
         finishNotedMove(ini, db);
     } catch (const std::exception& e) {
         w.messages.notice(errorMessage(e));

@@ -122,7 +122,7 @@ private:
     void buildLayout();
     // The address book at `location` (a file or a connection text), opened with its three
     // cursors and shown in the lists.
-    void openAddressBook(const QString& location);
+    void openAddressBook(const QString& location, IniFile& ini);
     void buildCommands();
     void creationStep();
     void requestEnd();

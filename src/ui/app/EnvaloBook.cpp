@@ -158,5 +158,5 @@ void Tfrm::addressBookClick() {
         return;
     ProgramOptions::writeAddressBook(ini, window.location());
     // The lists show the address book chosen at once.
-    openAddressBook(ProgramOptions::read(ini).addressBookIn(appdir));
+    openAddressBook(ProgramOptions::read(ini).addressBookIn(appdir), ini);
 }
