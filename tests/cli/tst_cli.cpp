@@ -23,10 +23,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -411,17 +409,8 @@ bool make(Place place, const QString& path) {
         return ::mkfifo(name.constData(), 0600) == 0;
     case Place::FullDevice:
         return ::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 7)) == 0;
-    case Place::Socket: {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (fd < 0 || size_t(name.size()) >= sizeof address.sun_path)
-            return false;
-        std::copy(name.begin(), name.end(), address.sun_path);
-        const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        ::close(fd);
-        return bound;
-    }
+    case Place::Socket:
+        return makeSocket(path);
     }
     return false;
 }

@@ -1,6 +1,7 @@
 #include "ErrorOf.h"
 #include "FifoReader.h"
 #include "TestFolder.h"
+#include "Tools.h"
 
 #include "core/OutputFile.h"
 #include "core/envelope/PictureCache.h"
@@ -19,10 +20,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -427,17 +426,8 @@ bool make(Place place, const QString& path, const QString& linked) {
         return device(S_IFBLK, 0, 7);
     case Place::Folder:
         return QDir().mkdir(path);
-    case Place::Socket: {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (fd < 0 || size_t(name.size()) >= sizeof address.sun_path)
-            return false;
-        std::copy(name.begin(), name.end(), address.sun_path);
-        const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        ::close(fd);
-        return bound;
-    }
+    case Place::Socket:
+        return makeSocket(path);
     }
     return false;
 }

@@ -4,6 +4,11 @@
 #include <QFile>
 #include <QProcess>
 
+#include <algorithm>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 QString runTool(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
@@ -19,4 +24,19 @@ bool isCompletePdf(const QString& pdf) {
     const QByteArray head = file.read(8);
     file.seek(file.size() - 32);
     return head.startsWith("%PDF-") && file.readAll().contains("%%EOF");
+}
+
+bool makeSocket(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(name.size()) >= sizeof address.sun_path)
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    std::copy(name.begin(), name.end(), address.sun_path);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
 }

@@ -9,3 +9,7 @@ QString runTool(const QString& program, const QStringList& arguments);
 
 // Whether `pdf` is a complete PDF file: its header, and the end of its trailer.
 bool isCompletePdf(const QString& pdf);
+
+// Binds a Unix socket at `path` and closes it, leaving the socket's node in the folder; false
+// when it cannot be made.
+bool makeSocket(const QString& path);

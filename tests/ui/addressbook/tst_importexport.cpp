@@ -1,5 +1,6 @@
 #include "MainControls.h"
 #include "TestProgram.h"
+#include "Tools.h"
 
 #include "core/Cp1251.h"
 #include "ui/addressbook/CheckList.h"
@@ -16,10 +17,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace {
 
@@ -139,14 +136,7 @@ void ImportExportTest::exportTheTickedRecipients() {
     // What is not a file is never replaced by one: a socket in the chosen place is refused.
     b.messages.reset();
     const QString socketPath = dir.filePath("сокет.csv");
-    const QByteArray name = QFile::encodeName(socketPath);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    QVERIFY(fd >= 0 && size_t(name.size()) < sizeof address.sun_path);
-    std::copy(name.begin(), name.end(), address.sun_path);
-    QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-    ::close(fd);
+    QVERIFY(makeSocket(socketPath));
     b.messages.answerFile(socketPath, "Таблица в UTF-8 с «,» (*.csv)");
     b.menu("menuExport");
     QCOMPARE(b.messages.texts("error"),

@@ -16,9 +16,7 @@
 #include <QTest>
 #include <QtMath>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 
 namespace {
 
@@ -361,14 +359,7 @@ void PageOutputTest::chosenFileWhereAFifoOrASocketIs() {
     const QString fifo = dir.filePath("канал.pdf");
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     const QString socketPath = dir.filePath("сокет.pdf");
-    const QByteArray name = QFile::encodeName(socketPath);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    QVERIFY(fd >= 0 && size_t(name.size()) < sizeof address.sun_path);
-    std::copy(name.begin(), name.end(), address.sun_path);
-    QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-    ::close(fd);
+    QVERIFY(makeSocket(socketPath));
 
     ScriptedMessages messages;
     PageOutput output(messages, dir.path() + '/', noQueue());
