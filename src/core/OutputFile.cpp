@@ -38,6 +38,21 @@ QString replacedFile(const QString& path) {
 
 } // namespace
 
+int writeAll(int fd, const char* data, qint64 size, const WriteFunction& write) {
+    for (qint64 done = 0; done < size;) {
+        const qint64 n = write ? write(fd, data + done, size - done)
+                               : qint64(::write(fd, data + done, size_t(size - done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return EIO;
+        done += n;
+    }
+    return 0;
+}
+
 void syncFolderOf(const QString& file) {
     const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -193,22 +208,11 @@ qint64 OutputFile::writeData(const char* data, qint64 size) {
 }
 
 bool OutputFile::flushBuffer() {
-    qsizetype done = 0;
-    while (done < m_buffer.size()) {
-        const ssize_t n =
-            ::write(m_fd, m_buffer.constData() + done, size_t(m_buffer.size() - done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            m_error = errno;
-            setErrorString(fileErrorReason(m_error));
-            m_buffer.clear();
-            return false;
-        }
-        done += n;
-    }
+    m_error = writeAll(m_fd, m_buffer.constData(), m_buffer.size());
     m_buffer.clear();
-    return true;
+    if (m_error != 0)
+        setErrorString(fileErrorReason(m_error));
+    return m_error == 0;
 }
 
 void OutputFile::commit() {

@@ -4,6 +4,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include <functional>
+
 // A file the user names for the program's output: an export of addresses, the one PDF file
 // of a print run. What stands in that place decides how it is written:
 // - nothing, or a regular file (through any links): the file is written beside its place
@@ -58,6 +60,13 @@ private:
 
 // `bytes` into the output file `path`, as OutputFile writes it; throws UserError.
 void writeOutputFile(const QString& path, const QByteArray& bytes);
+
+// Writes bytes to an open file as ::write does: the bytes written, or -1 with errno set.
+using WriteFunction = std::function<qint64(int fd, const char* data, qint64 size)>;
+
+// Writes all `size` bytes to `fd`, going on after a short write or an interrupted one, with
+// `write` (::write when empty). Returns 0, or the errno of the write that failed.
+int writeAll(int fd, const char* data, qint64 size, const WriteFunction& write = {});
 
 // Flushes the folder of `file`, so that a rename into it survives a power loss along with
 // the file's content.

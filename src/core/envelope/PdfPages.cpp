@@ -98,17 +98,7 @@ struct PdfPages::PendingFile {
 
     // Writes `size` bytes and renames the file into place; gives errno, or 0 when it is there.
     int complete(const char* bytes, qint64 size, const WriteFunction& write) {
-        int error = 0;
-        for (qint64 done = 0; error == 0 && done < size;) {
-            const qint64 n = write ? write(fd, bytes + done, size - done)
-                                   : qint64(::write(fd, bytes + done, size_t(size - done)));
-            if (n < 0 && errno != EINTR)
-                error = errno;
-            else if (n == 0)
-                error = EIO;
-            else if (n > 0)
-                done += n;
-        }
+        int error = writeAll(fd, bytes, size, write);
         // Renamed before it is closed, which ends the lock.
         if (error == 0)
             error = renameIntoPlace(temporary, encoded(file));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/OutputFile.h"
+
 #include <QPageLayout>
 #include <QSet>
 #include <QString>
@@ -13,7 +15,6 @@
 class QBuffer;
 class QPainter;
 class QPdfWriter;
-class OutputFile;
 
 // Envelope pages as PDF files, either all in one file or one file per page.
 //
@@ -31,8 +32,7 @@ class OutputFile;
 // runs is removed by the next run into the folder.
 class PdfPages {
 public:
-    // Writes bytes to an open file as ::write does: the bytes written, or -1 with errno set.
-    using WriteFunction = std::function<qint64(int fd, const char* data, qint64 size)>;
+    using WriteFunction = ::WriteFunction;
 
     struct Setup {
         QPageLayout layout;

@@ -512,13 +512,8 @@ void IniFile::replaceOnDisk(const std::vector<Edit>& edits) {
         if (fd < 0)
             refuseWrite(reasonOf(errno, target));
         int error = takeOverMode(fd, QFile::encodeName(target));
-        for (qsizetype done = 0; error == 0 && done < bytes.size();) {
-            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno != EINTR)
-                error = errno;
-            else if (n > 0)
-                done += n;
-        }
+        if (error == 0)
+            error = writeAll(fd, bytes.constData(), bytes.size());
         if (error == 0 && ::fsync(fd) != 0)
             error = errno;
         if (::close(fd) != 0 && error == 0)
