@@ -1,0 +1,30 @@
+#pragma once
+
+// The program's own names for its controls: each one's object name and accessible
+// description. Screen readers, scripts and the tests find controls by them, so they stay
+// as they are whatever the code calls the control. The windows and the test support both
+// take them from here; a constant is named for the control's job, its value is the name.
+namespace ControlNames {
+
+// The main window.
+namespace Main {
+} // namespace Main
+
+// The address book's windows: new record, groups, group name, member groups, about,
+// import mapping, address book place.
+namespace Book {
+} // namespace Book
+
+// The layout editor and its save-as window.
+namespace Editor {
+} // namespace Editor
+
+// The printing windows: preview, delay, sheet position.
+namespace Printing {
+} // namespace Printing
+
+// Reusable controls.
+namespace Controls {
+} // namespace Controls
+
+} // namespace ControlNames
