@@ -28,15 +28,14 @@ bool direct(const struct stat& st) {
     return S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode);
 }
 
-// The file a replacement is renamed over: the end of any links, so that a link stays a link.
+} // namespace
+
 QString replacedFile(const QString& path) {
     QFileInfo at(QFileInfo(path).absoluteFilePath());
     for (int depth = 0; depth < 40 && at.isSymLink(); ++depth)
         at = QFileInfo(at.symLinkTarget());
     return at.isSymLink() ? QFileInfo(path).absoluteFilePath() : at.absoluteFilePath();
 }
-
-} // namespace
 
 int writeAll(int fd, const char* data, qint64 size, const WriteFunction& write) {
     for (qint64 done = 0; done < size;) {

@@ -68,6 +68,11 @@ using WriteFunction = std::function<qint64(int fd, const char* data, qint64 size
 // `write` (::write when empty). Returns 0, or the errno of the write that failed.
 int writeAll(int fd, const char* data, qint64 size, const WriteFunction& write = {});
 
+// The file that a replacement of `path` is renamed over: the end of any links, also one
+// that is not made yet, so that a link stays a link; `path` itself (absolute) when its
+// links go round in a loop.
+QString replacedFile(const QString& path);
+
 // Flushes the folder of `file`, so that a rename into it survives a power loss along with
 // the file's content.
 void syncFolderOf(const QString& file);

@@ -498,11 +498,9 @@ void IniFile::replaceOnDisk(const std::vector<Edit>& edits) {
             return;
 
         m_snapshot.reset();
-        // A link is followed, so that the file it names is replaced and the link stays.
-        QString target = fullPath();
-        const QFileInfo info(target);
-        if (info.isSymLink() && info.exists())
-            target = info.canonicalFilePath();
+        // A link is followed, so that the file it names is replaced (or made) and the link
+        // stays.
+        const QString target = replacedFile(m_path);
         const QString folder = QFileInfo(target).absolutePath();
         const QString fileName = QFileInfo(target).fileName();
         QByteArray temporary = QFile::encodeName(folder + u'/' + u'.' + fileName) + temporaryInfix +

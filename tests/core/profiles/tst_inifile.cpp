@@ -907,6 +907,82 @@ private slots:
         QCOMPARE(reader.readAll(), before);
     }
 
+    void replacesTheFileBehindALink_data() {
+        QTest::addColumn<QStringList>("links");
+        QTest::addColumn<bool>("fileExists");
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QByteArray>("after");
+        // Each link as "name>target", the settings file's first; the file they end at is
+        // shared/real.ini.
+        const QString absolute = u"envalo.ini>%1/shared/real.ini"_s;
+        QTest::newRow("absolute link, a key written") << QStringList{absolute} << true << u"write"_s
+                                                      << QByteArray("[a]\r\nx=5\r\n[b]\r\ny=2\r\n");
+        QTest::newRow("relative link into another folder, a batch")
+            << QStringList{u"envalo.ini>shared/real.ini"_s} << true << u"batch"_s
+            << QByteArray("[a]\r\nx=5\r\n");
+        QTest::newRow("link to a link, whole lines")
+            << QStringList{u"envalo.ini>middle.ini"_s, u"middle.ini>shared/real.ini"_s} << true
+            << u"lines"_s << QByteArray("[a]\r\nx=5\r\n");
+        QTest::newRow("link to a link, a section erased")
+            << QStringList{u"envalo.ini>middle.ini"_s, u"middle.ini>shared/real.ini"_s} << true
+            << u"erase"_s << QByteArray("[a]\r\nx=1\r\n");
+        QTest::newRow("link to a file not made yet, a key written")
+            << QStringList{u"envalo.ini>shared/real.ini"_s} << false << u"write"_s
+            << QByteArray("[a]\r\nx=5\r\n");
+    }
+
+    // A settings file kept elsewhere through a link: the file at the link's end is replaced
+    // and the link stays a link, as the user made it.
+    void replacesTheFileBehindALink() {
+        QFETCH(QStringList, links);
+        QFETCH(bool, fileExists);
+        QFETCH(QString, operation);
+        QFETCH(QByteArray, after);
+        const QString shared = m_dir->filePath(u"shared"_s);
+        const QString real = m_dir->filePath(u"shared/real.ini"_s);
+        QVERIFY(QDir().mkpath(shared));
+        if (fileExists) {
+            QVERIFY(writeFile(real, "[a]\r\nx=1\r\n[b]\r\ny=2\r\n"));
+            QVERIFY(::chmod(QFile::encodeName(real).constData(), 0640) == 0);
+        }
+        for (const QString& link : links) {
+            const QString name = link.section(u'>', 0, 0);
+            const QString target = QString(link.section(u'>', 1)).replace(u"%1"_s, m_dir->path());
+            QVERIFY(::symlink(QFile::encodeName(target).constData(),
+                              QFile::encodeName(m_dir->filePath(name)).constData()) == 0);
+        }
+
+        IniFile ini(iniPath());
+        QCOMPARE(ini.readString(u"b"_s, u"y"_s, u"-"_s), fileExists ? u"2"_s : u"-"_s);
+        if (operation == u"write"_s) {
+            ini.writeString(u"a"_s, u"x"_s, u"5"_s);
+        } else if (operation == u"batch"_s) {
+            IniFile::Batch batch(ini);
+            ini.writeString(u"a"_s, u"x"_s, u"5"_s);
+            ini.eraseSection(u"b"_s);
+            batch.commit();
+        } else if (operation == u"lines"_s) {
+            ini.writeLines({u"[a]"_s, u"x=5"_s});
+        } else {
+            ini.eraseSection(u"b"_s);
+        }
+
+        for (const QString& link : links) {
+            const QString name = link.section(u'>', 0, 0);
+            QVERIFY2(QFileInfo(m_dir->filePath(name)).isSymLink(), qPrintable(name));
+            QCOMPARE(QFile::symLinkTarget(m_dir->filePath(name)),
+                     QFileInfo(m_dir->path(),
+                               QString(link.section(u'>', 1)).replace(u"%1"_s, m_dir->path()))
+                         .absoluteFilePath());
+        }
+        QCOMPARE(fileBytes(real), after);
+        if (fileExists)
+            QCOMPARE(statOf(real).st_mode & 07777, mode_t(0640));
+        QCOMPARE(QDir(shared).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"real.ini"_s});
+        QCOMPARE(ini.readString(u"a"_s, u"x"_s, u"-"_s), QString::fromLatin1(after.mid(7, 1)));
+    }
+
     void seesChangesByAnotherProgram_data() {
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("settle");
