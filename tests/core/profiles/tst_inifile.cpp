@@ -983,6 +983,49 @@ private slots:
         QCOMPARE(ini.readString(u"a"_s, u"x"_s, u"-"_s), QString::fromLatin1(after.mid(7, 1)));
     }
 
+    // A batch opened within another (a change made of changes, or the reads of a program
+    // that never writes its folder) writes nothing of its own: only the outermost commit
+    // replaces the file, and an outermost batch that ends uncommitted leaves it as it was.
+    void anInnerBatchWaitsForTheOuterOne_data() {
+        QTest::addColumn<bool>("outerCommits");
+        QTest::newRow("the outer batch commits") << true;
+        QTest::newRow("the outer batch ends uncommitted") << false;
+    }
+
+    void anInnerBatchWaitsForTheOuterOne() {
+        QFETCH(bool, outerCommits);
+        const QByteArray before = "[a]\r\nx=1\r\n[b]\r\ny=2\r\n";
+        QVERIFY(writeFile(iniPath(), before));
+        const ino_t inode = statOf(iniPath()).st_ino;
+        IniFile ini(iniPath());
+        {
+            IniFile::Batch outer(ini);
+            ini.writeString(u"a"_s, u"x"_s, u"5"_s);
+            {
+                IniFile::Batch inner(ini);
+                ini.eraseSection(u"b"_s);
+                ini.writeString(u"c"_s, u"z"_s, u"3"_s);
+                inner.commit();
+            }
+            QCOMPARE(fileBytes(iniPath()), before);
+            QCOMPARE(statOf(iniPath()).st_ino, inode);
+            QCOMPARE(ini.sections(), (QStringList{u"a"_s, u"c"_s}));
+            {
+                IniFile::Batch inner(ini);
+                ini.writeString(u"a"_s, u"w"_s, u"7"_s);
+                inner.commit();
+            }
+            QCOMPARE(fileBytes(iniPath()), before);
+            QCOMPARE(ini.readString(u"a"_s, u"w"_s, u"-"_s), u"7"_s);
+            if (outerCommits)
+                outer.commit();
+        }
+        QCOMPARE(fileBytes(iniPath()),
+                 outerCommits ? QByteArray("[a]\r\nx=5\r\nw=7\r\n[c]\r\nz=3\r\n") : before);
+        QCOMPARE(ini.readString(u"a"_s, u"x"_s, u"-"_s), outerCommits ? u"5"_s : u"1"_s);
+        QCOMPARE(folderEntries(), QStringList{u"envalo.ini"_s});
+    }
+
     void seesChangesByAnotherProgram_data() {
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("settle");
