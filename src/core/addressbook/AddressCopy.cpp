@@ -3,6 +3,7 @@
 #include "core/addressbook/AddressDb.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
@@ -11,6 +12,8 @@
 #include <algorithm>
 #include <utility>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -32,6 +35,13 @@ bool sameAddressBook(const AddressDb& a, const AddressDb& b) {
         return false;
     if (onServer(a))
         return a.path() == b.path();
+    // The file itself, not its name: another spelling, a symbolic link or a second (hard)
+    // link of one file all lead to the same device and inode.
+    struct stat first {};
+    struct stat second {};
+    if (::stat(QFile::encodeName(a.path()).constData(), &first) == 0 &&
+        ::stat(QFile::encodeName(b.path()).constData(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
     return QFileInfo(a.path()).canonicalFilePath() == QFileInfo(b.path()).canonicalFilePath();
 }
 

@@ -5,6 +5,8 @@
 #include "core/addressbook/SqlScript.h"
 
 #include <QDir>
+#include <QFile>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -12,6 +14,7 @@
 #include <QTest>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -192,6 +195,8 @@ private slots:
     void aFailureLeavesTheDestination_data();
     void aFailureLeavesTheDestination();
     void aRefusedCopyLeavesAnOlderServerBookAsItWas();
+    void anAddressBookIsNotCopiedIntoItself_data();
+    void anAddressBookIsNotCopiedIntoItself();
 };
 
 void TestAddressCopy::copies_data() {
@@ -395,6 +400,61 @@ void TestAddressCopy::aRefusedCopyLeavesAnOlderServerBookAsItWas() {
     // The triggers of the three tables, the one forgetting deleted recipients' ticks, the ticks
     // table, the profile column.
     QCOMPARE(target.column(added), QVariantList{u"4 1 1"_s});
+}
+
+void TestAddressCopy::anAddressBookIsNotCopiedIntoItself_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("replace");
+    // Names in the test's folder, the current one: Convert.mdb is the file, a/ a folder,
+    // link.mdb a symbolic link to the file and hard.mdb a second name of it.
+    QTest::newRow("the same path") << u"Convert.mdb"_s << u"Convert.mdb"_s << true;
+    QTest::newRow("through the folder's parent")
+        << u"Convert.mdb"_s << u"a/../Convert.mdb"_s << true;
+    QTest::newRow("from the current folder") << u"./Convert.mdb"_s << u"Convert.mdb"_s << false;
+    QTest::newRow("a symbolic link to it") << u"Convert.mdb"_s << u"link.mdb"_s << true;
+    QTest::newRow("from a symbolic link to it") << u"link.mdb"_s << u"Convert.mdb"_s << false;
+    QTest::newRow("a hard link to it") << u"Convert.mdb"_s << u"hard.mdb"_s << true;
+}
+
+// However the two paths spell it, one file is not copied into itself: the copy is refused
+// before anything is read or written, naming the file as it was given.
+void TestAddressCopy::anAddressBookIsNotCopiedIntoItself() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(bool, replace);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(u"Convert.mdb"_s);
+    runSqlScriptFile(file, schema() + sourceRows(true));
+    QVERIFY(QDir(dir.path()).mkdir(u"a"_s));
+    QVERIFY(QFile::link(u"Convert.mdb"_s, dir.filePath(u"link.mdb"_s)));
+    QVERIFY(::link(QFile::encodeName(file).constData(),
+                   QFile::encodeName(dir.filePath(u"hard.mdb"_s)).constData()) == 0);
+    const QString current = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const auto back = qScopeGuard([&] { QDir::setCurrent(current); });
+    QFile original(file);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+
+    QString failure;
+    {
+        AddressDb in(u"copy source"_s);
+        AddressDb out(u"copy target"_s);
+        in.open(from, AddressDb::addressTables(), AddressDb::Access::ReadOnly);
+        out.open(to, AddressDb::addressTables(), AddressDb::Access::ReadWriteAsIs);
+        try {
+            copyAddressBook(in, out, replace);
+        } catch (const UserError& e) {
+            failure = e.message();
+        }
+    }
+    QCOMPARE(failure, u"Адресная книга «%1» не может быть скопирована сама в себя."_s.arg(
+                          QDir::toNativeSeparators(QDir::cleanPath(dir.filePath(to)))));
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(original.readAll(), before);
 }
 
 QTEST_GUILESS_MAIN(TestAddressCopy)
