@@ -5,7 +5,7 @@
 #include "core/Numbers.h"
 #include "core/UserError.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/addressbook/newr.h"
+#include "ui/addressbook/NewRecordDialog.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
@@ -249,14 +249,14 @@ void Tfrm::saveSender() {
 
 void Tfrm::addrecord() {
     if (recipientPage()) {
-        w.newrec->setPrompt(QStringLiteral("Название получателя"));
+        w.newRecord->setPrompt(QStringLiteral("Название получателя"));
     } else {
         if (cb->count() == 0)
             throw UserError(QStringLiteral("Сначала добавьте получателя."));
-        w.newrec->setPrompt(QStringLiteral("Название отправителя"));
+        w.newRecord->setPrompt(QStringLiteral("Название отправителя"));
     }
-    w.messages.showModal(*w.newrec);
-    const QString name = w.newrec->name();
+    w.messages.showModal(*w.newRecord);
+    const QString name = w.newRecord->name();
     if (name.isEmpty())
         return;
     if (recipientPage()) {

@@ -3,9 +3,9 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/ProgramFolder.h"
+#include "ui/addressbook/NewRecordDialog.h"
 #include "ui/addressbook/UnAddG.h"
 #include "ui/addressbook/UnGroups.h"
-#include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
 #include "ui/editor/Options1.h"
@@ -29,7 +29,7 @@ Program::Program(const QString& appdir, Messages& messages)
         w.view = new Tview(w);
         w.opt = new Topt(w);
         w.desk = new Tdesk(w);
-        w.newrec = new Tnewrec(w);
+        w.newRecord = new NewRecordDialog(w);
         w.Groups = new TGroups(w);
         w.AddGroup = new TAddGroup(w);
         w.tpos = new Ttpos(w);
@@ -54,7 +54,7 @@ void Program::destroyAll() {
     delete w.tpos;
     delete w.AddGroup;
     delete w.Groups;
-    delete w.newrec;
+    delete w.newRecord;
     delete w.desk;
     delete w.opt;
     delete w.view;
@@ -63,7 +63,7 @@ void Program::destroyAll() {
     w.view = nullptr;
     w.opt = nullptr;
     w.desk = nullptr;
-    w.newrec = nullptr;
+    w.newRecord = nullptr;
     w.Groups = nullptr;
     w.AddGroup = nullptr;
     w.tpos = nullptr;

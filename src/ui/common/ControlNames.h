@@ -13,6 +13,15 @@ namespace Main {
 // The address book's windows: new record, groups, group name, member groups, about,
 // import mapping, address book place.
 namespace Book {
+// The new-record window: its Button2 adds, its Button1 cancels.
+inline constexpr char newRecordAdd[] = "Button2";
+inline constexpr char newRecordCancel[] = "Button1";
+// The group-name window, adding or renaming a group.
+inline constexpr char groupNameConfirm[] = "Button1";
+inline constexpr char groupNameCancel[] = "Button2";
+// The layout editor's save-as window, the third use of the name prompt.
+inline constexpr char saveAsConfirm[] = "Button1";
+inline constexpr char saveAsCancel[] = "Button2";
 } // namespace Book
 
 // The layout editor and its save-as window.
@@ -25,6 +34,10 @@ namespace Printing {
 
 // Reusable controls.
 namespace Controls {
+// The name prompt of the new-record, group-name and save-as windows: the line that asks,
+// and the field for the name.
+inline constexpr char namePrompt[] = "Label1";
+inline constexpr char nameField[] = "Edit1";
 } // namespace Controls
 
 } // namespace ControlNames

@@ -7,7 +7,7 @@ class MainWindow;
 class Tview;
 class Topt;
 class Tdesk;
-class Tnewrec;
+class NewRecordDialog;
 class TGroups;
 class TAddGroup;
 class Ttpos;
@@ -26,7 +26,7 @@ struct Windows {
     Tview* view = nullptr;
     Topt* opt = nullptr;
     Tdesk* desk = nullptr;
-    Tnewrec* newrec = nullptr;
+    NewRecordDialog* newRecord = nullptr;
     TGroups* Groups = nullptr;
     TAddGroup* AddGroup = nullptr;
     Ttpos* tpos = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/controls/DialogParts.h"
 
+#include "ui/common/ControlNames.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,7 +15,7 @@ void setProgramName(QWidget* control, const QString& programName) {
 QLineEdit* promptField(QLabel* label, const QString& spoken, QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setAccessibleName(spoken);
-    setProgramName(field, QStringLiteral("Edit1"));
+    setProgramName(field, QString::fromLatin1(ControlNames::Controls::nameField));
     label->setBuddy(field);
     return field;
 }

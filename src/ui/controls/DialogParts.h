@@ -12,7 +12,7 @@ class QWidget;
 // and its object name, by which tests and tools find it.
 void setProgramName(QWidget* control, const QString& programName);
 
-// The prompt windows' field Edit1, named for screen readers by `spoken`, with the label as
+// The name prompt's field (Edit1), named for screen readers by `spoken`, with the label as
 // its buddy.
 QLineEdit* promptField(QLabel* label, const QString& spoken, QWidget* parent);
 

@@ -4,7 +4,7 @@
 
 #include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/addressbook/newr.h"
+#include "ui/addressbook/NewRecordDialog.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
@@ -330,7 +330,7 @@ void RecordsTest::addRecords() {
     Tfrm& frm = b.frm();
     auto typeName = [](const QString& name) {
         return [name](QDialog& d) {
-            QVERIFY(qobject_cast<Tnewrec*>(&d));
+            QVERIFY(qobject_cast<NewRecordDialog*>(&d));
             control<QLineEdit>(d, "Edit1")->setText(name);
             control<QPushButton>(d, "Button2")->click();
         };
@@ -690,7 +690,7 @@ void RecordsTest::emptySearchToggles() {
 
 void RecordsTest::newRecordWindow() {
     Book b;
-    Tnewrec& window = *b.program->windows().newrec;
+    NewRecordDialog& window = *b.program->windows().newRecord;
     QLineEdit* edit = control<QLineEdit>(window, "Edit1");
     b.messages.onModal([&](QDialog&) {
         QVERIFY(edit->hasFocus() || !window.isActiveWindow());

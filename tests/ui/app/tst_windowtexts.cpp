@@ -3,9 +3,9 @@
 #include "TextFit.h"
 
 #include "ui/addressbook/MemberGroups.h"
+#include "ui/addressbook/NewRecordDialog.h"
 #include "ui/addressbook/UnAddG.h"
 #include "ui/addressbook/UnGroups.h"
-#include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Program.h"
 #include "ui/common/MainWindow.h"
@@ -71,10 +71,10 @@ void WindowTextsTest::textsShowWhole_data() {
         return w.frm;
     });
     QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });
-    QTest::newRow("new record") << WindowOf([](Windows& w) -> QWidget* { return w.newrec; });
+    QTest::newRow("new record") << WindowOf([](Windows& w) -> QWidget* { return w.newRecord; });
     QTest::newRow("new sender") << WindowOf([](Windows& w) -> QWidget* {
-        w.newrec->setPrompt(QStringLiteral("Название отправителя"));
-        return w.newrec;
+        w.newRecord->setPrompt(QStringLiteral("Название отправителя"));
+        return w.newRecord;
     });
     QTest::newRow("groups") << WindowOf([](Windows& w) -> QWidget* { return w.Groups; });
     QTest::newRow("group name") << WindowOf([](Windows& w) -> QWidget* { return w.AddGroup; });

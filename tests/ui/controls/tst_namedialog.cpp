@@ -1,8 +1,8 @@
 #include "Controls.h"
 #include "TestProgram.h"
 
+#include "ui/addressbook/NewRecordDialog.h"
 #include "ui/addressbook/UnAddG.h"
-#include "ui/addressbook/newr.h"
 #include "ui/app/Program.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
@@ -57,14 +57,14 @@ void NameDialogTest::eachUseKeepsItsLook_data() {
     QTest::addColumn<bool>("closeBox");
     QTest::addColumn<bool>("overTheEditor");
 
-    QTest::newRow("new record") << DialogOf([](Windows& w) -> QDialog* { return w.newrec; })
+    QTest::newRow("new record") << DialogOf([](Windows& w) -> QDialog* { return w.newRecord; })
                                 << u"Новая запись"_s << u"Название получателя:"_s << u"Название"_s
                                 << QStringList{u"Button2"_s, u"Добавить"_s, u"Добавить"_s}
                                 << QStringList{u"Button1"_s, u"Отмена"_s, u"Отмена"_s} << false
                                 << false;
     QTest::newRow("new sender") << DialogOf([](Windows& w) -> QDialog* {
-        w.newrec->setPrompt(u"Название отправителя"_s);
-        return w.newrec;
+        w.newRecord->setPrompt(u"Название отправителя"_s);
+        return w.newRecord;
     }) << u"Новая запись"_s << u"Название отправителя"_s
                                 << u"Название"_s
                                 << QStringList{u"Button2"_s, u"Добавить"_s, u"Добавить"_s}
@@ -136,7 +136,7 @@ void NameDialogTest::eachUseKeepsItsRules_data() {
     // Closed by the window's close box, the name typed stays.
     QTest::addColumn<bool>("closeBoxKeepsTheName");
 
-    QTest::newRow("new record") << DialogOf([](Windows& w) -> QDialog* { return w.newrec; })
+    QTest::newRow("new record") << DialogOf([](Windows& w) -> QDialog* { return w.newRecord; })
                                 << u"Button2"_s << u"Button1"_s << Typed::Trimmed << true << false
                                 << false;
     QTest::newRow("group name") << DialogOf([](Windows& w) -> QDialog* { return w.AddGroup; })
