@@ -1,7 +1,7 @@
 #include "ui/addressbook/UnGroups.h"
 #include "ui/controls/DialogParts.h"
 
-#include "ui/addressbook/UnAddG.h"
+#include "ui/addressbook/GroupNameDialog.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -96,7 +96,7 @@ bool TGroups::locateLine(int line) {
 }
 
 QString TGroups::askName(const QString& action) {
-    TAddGroup& window = *w.AddGroup;
+    GroupNameDialog& window = *w.groupName;
     window.setAction(action);
     if (w.messages.showModal(window) != QDialog::Accepted)
         return {};

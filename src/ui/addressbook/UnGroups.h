@@ -33,7 +33,7 @@ private:
     Ticks ticks() const;
     // Positions the groups cursor on the row of a line.
     bool locateLine(int line);
-    // Asks AddGroup for a name; empty when there is nothing to do.
+    // Asks the group-name window for a name; empty when there is nothing to do.
     QString askName(const QString& action);
     // Tells the user why a name cannot be used; true when it can.
     bool acceptable(const QString& name);

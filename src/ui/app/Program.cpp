@@ -3,8 +3,8 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/ProgramFolder.h"
+#include "ui/addressbook/GroupNameDialog.h"
 #include "ui/addressbook/NewRecordDialog.h"
-#include "ui/addressbook/UnAddG.h"
 #include "ui/addressbook/UnGroups.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
@@ -31,7 +31,7 @@ Program::Program(const QString& appdir, Messages& messages)
         w.desk = new Tdesk(w);
         w.newRecord = new NewRecordDialog(w);
         w.Groups = new TGroups(w);
-        w.AddGroup = new TAddGroup(w);
+        w.groupName = new GroupNameDialog(w);
         w.tpos = new Ttpos(w);
         w.pAbout = new TpAbout(w);
         w.fSaveAs = new TfSaveAs(w);
@@ -52,7 +52,7 @@ void Program::destroyAll() {
     delete w.fSaveAs;
     delete w.pAbout;
     delete w.tpos;
-    delete w.AddGroup;
+    delete w.groupName;
     delete w.Groups;
     delete w.newRecord;
     delete w.desk;
@@ -65,7 +65,7 @@ void Program::destroyAll() {
     w.desk = nullptr;
     w.newRecord = nullptr;
     w.Groups = nullptr;
-    w.AddGroup = nullptr;
+    w.groupName = nullptr;
     w.tpos = nullptr;
     w.pAbout = nullptr;
     w.fSaveAs = nullptr;

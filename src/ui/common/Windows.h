@@ -9,7 +9,7 @@ class Topt;
 class Tdesk;
 class NewRecordDialog;
 class TGroups;
-class TAddGroup;
+class GroupNameDialog;
 class Ttpos;
 class TpAbout;
 class TfSaveAs;
@@ -28,7 +28,7 @@ struct Windows {
     Tdesk* desk = nullptr;
     NewRecordDialog* newRecord = nullptr;
     TGroups* Groups = nullptr;
-    TAddGroup* AddGroup = nullptr;
+    GroupNameDialog* groupName = nullptr;
     Ttpos* tpos = nullptr;
     TpAbout* pAbout = nullptr;
     TfSaveAs* fSaveAs = nullptr;

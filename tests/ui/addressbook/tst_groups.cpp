@@ -2,8 +2,8 @@
 #include "TestProgram.h"
 
 #include "ui/addressbook/CheckList.h"
+#include "ui/addressbook/GroupNameDialog.h"
 #include "ui/addressbook/MemberGroups.h"
-#include "ui/addressbook/UnAddG.h"
 #include "ui/addressbook/UnGroups.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
@@ -57,7 +57,7 @@ struct Book : TestProgram {
     }
     Tfrm& f() { return frm(); }
     TGroups& groups() { return *program->windows().Groups; }
-    TAddGroup& addGroup() { return *program->windows().AddGroup; }
+    GroupNameDialog& addGroup() { return *program->windows().groupName; }
     QVariant value(const QString& sql) { return folder.value(sql); }
     QString checkedInTable() {
         const QString sql = "select group_concat(pname, '|') from "
@@ -122,7 +122,7 @@ QPushButton* button(QWidget& window, const char* programName) {
 }
 
 // A name typed into the group-name window and confirmed.
-std::function<void(QDialog&)> typeName(TAddGroup& window, const QString& name) {
+std::function<void(QDialog&)> typeName(GroupNameDialog& window, const QString& name) {
     return [&window, name](QDialog&) {
         edit(window)->setText(name);
         button(window, "Button1")->click();
@@ -259,7 +259,7 @@ void GroupsTest::closeBoxStoresNoTicks() {
 void GroupsTest::groupNameWindow() {
     Book b;
     TGroups& g = b.groups();
-    TAddGroup& a = b.addGroup();
+    GroupNameDialog& a = b.addGroup();
     QCOMPARE(a.windowTitle(), QStringLiteral("Новая группа"));
     QCOMPARE(control<QLabel>(a, "Label1")->text(), QStringLiteral("Укажите название группы"));
     QCOMPARE(control<QLabel>(a, "Label1")->buddy(), edit(a));
@@ -296,7 +296,7 @@ void GroupsTest::groupNameWindow() {
 void GroupsTest::renameAndRemove() {
     Book b;
     TGroups& g = b.groups();
-    TAddGroup& a = b.addGroup();
+    GroupNameDialog& a = b.addGroup();
     b.messages.onModal([&](QDialog&) {
         list(g).setCurrentRow(1);
         tick(list(g), "Работа", true);

@@ -2,9 +2,9 @@
 #include "TestProgram.h"
 #include "TextFit.h"
 
+#include "ui/addressbook/GroupNameDialog.h"
 #include "ui/addressbook/MemberGroups.h"
 #include "ui/addressbook/NewRecordDialog.h"
-#include "ui/addressbook/UnAddG.h"
 #include "ui/addressbook/UnGroups.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Program.h"
@@ -77,10 +77,10 @@ void WindowTextsTest::textsShowWhole_data() {
         return w.newRecord;
     });
     QTest::newRow("groups") << WindowOf([](Windows& w) -> QWidget* { return w.Groups; });
-    QTest::newRow("group name") << WindowOf([](Windows& w) -> QWidget* { return w.AddGroup; });
+    QTest::newRow("group name") << WindowOf([](Windows& w) -> QWidget* { return w.groupName; });
     QTest::newRow("group name, renaming") << WindowOf([](Windows& w) -> QWidget* {
-        w.AddGroup->setAction(QStringLiteral("Изменить"));
-        return w.AddGroup;
+        w.groupName->setAction(QStringLiteral("Изменить"));
+        return w.groupName;
     });
     QTest::newRow("position pad") << WindowOf([](Windows& w) -> QWidget* { return w.tpos; });
     QTest::newRow("about") << WindowOf([](Windows& w) -> QWidget* { return w.pAbout; });

@@ -1,8 +1,8 @@
 #include "Controls.h"
 #include "TestProgram.h"
 
+#include "ui/addressbook/GroupNameDialog.h"
 #include "ui/addressbook/NewRecordDialog.h"
-#include "ui/addressbook/UnAddG.h"
 #include "ui/app/Program.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
@@ -70,7 +70,7 @@ void NameDialogTest::eachUseKeepsItsLook_data() {
                                 << QStringList{u"Button2"_s, u"Добавить"_s, u"Добавить"_s}
                                 << QStringList{u"Button1"_s, u"Отмена"_s, u"Отмена"_s} << false
                                 << false;
-    QTest::newRow("group name") << DialogOf([](Windows& w) -> QDialog* { return w.AddGroup; })
+    QTest::newRow("group name") << DialogOf([](Windows& w) -> QDialog* { return w.groupName; })
                                 << u"Новая группа"_s << u"Укажите название группы"_s
                                 << u"Укажите название группы"_s
                                 << QStringList{u"Button1"_s, u"Добавить"_s, QString()}
@@ -78,8 +78,8 @@ void NameDialogTest::eachUseKeepsItsLook_data() {
                                 << false;
     QTest::newRow("group name, renaming")
         << DialogOf([](Windows& w) -> QDialog* {
-               w.AddGroup->setAction(u"Изменить"_s);
-               return w.AddGroup;
+               w.groupName->setAction(u"Изменить"_s);
+               return w.groupName;
            })
         << u"Изменить"_s << u"Укажите название группы"_s << u"Укажите название группы"_s
         << QStringList{u"Button1"_s, u"Изменить"_s, QString()}
@@ -139,7 +139,7 @@ void NameDialogTest::eachUseKeepsItsRules_data() {
     QTest::newRow("new record") << DialogOf([](Windows& w) -> QDialog* { return w.newRecord; })
                                 << u"Button2"_s << u"Button1"_s << Typed::Trimmed << true << false
                                 << false;
-    QTest::newRow("group name") << DialogOf([](Windows& w) -> QDialog* { return w.AddGroup; })
+    QTest::newRow("group name") << DialogOf([](Windows& w) -> QDialog* { return w.groupName; })
                                 << u"Button1"_s << u"Button2"_s << Typed::AsTyped << false << true
                                 << false;
     QTest::newRow("save as") << DialogOf([](Windows& w) -> QDialog* { return w.fSaveAs; })

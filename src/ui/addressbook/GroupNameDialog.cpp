@@ -1,4 +1,4 @@
-#include "ui/addressbook/UnAddG.h"
+#include "ui/addressbook/GroupNameDialog.h"
 
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TAddGroup::TAddGroup(Windows& windows) : QDialog(windows.frm) {
+GroupNameDialog::GroupNameDialog(Windows& windows) : QDialog(windows.frm) {
     setWindowTitle(QStringLiteral("Новая группа"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* layout = new QGridLayout(this);
@@ -27,26 +27,26 @@ TAddGroup::TAddGroup(Windows& windows) : QDialog(windows.frm) {
     setMinimumSize(169, 87);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(Button1, &QPushButton::clicked, this, &TAddGroup::accept);
-    connect(Button2, &QPushButton::clicked, this, &TAddGroup::reject);
+    connect(Button1, &QPushButton::clicked, this, &GroupNameDialog::accept);
+    connect(Button2, &QPushButton::clicked, this, &GroupNameDialog::reject);
 }
 
-void TAddGroup::setAction(const QString& action) {
+void GroupNameDialog::setAction(const QString& action) {
     setWindowTitle(action);
     Button1->setText(action);
 }
 
-QString TAddGroup::name() const {
+QString GroupNameDialog::name() const {
     return Edit1->text();
 }
 
-void TAddGroup::showEvent(QShowEvent* event) {
+void GroupNameDialog::showEvent(QShowEvent* event) {
     Edit1->setFocus();
     Edit1->selectAll();
     QDialog::showEvent(event);
 }
 
-void TAddGroup::reject() {
+void GroupNameDialog::reject() {
     Edit1->clear();
     QDialog::reject();
 }

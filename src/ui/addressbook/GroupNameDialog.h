@@ -10,11 +10,11 @@ class QPushButton;
 // Asks for a group's name. The caller sets the caption and the confirm button's
 // text. The field keeps the last confirmed name and is emptied by any other way
 // of closing, so an empty field afterwards means there is nothing to do.
-class TAddGroup : public QDialog {
+class GroupNameDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TAddGroup(Windows& windows);
+    explicit GroupNameDialog(Windows& windows);
 
     // What confirming does ("Добавить", "Изменить"): the caption and the confirm button say it.
     void setAction(const QString& action);
