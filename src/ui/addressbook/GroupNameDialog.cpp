@@ -1,52 +1,33 @@
 #include "ui/addressbook/GroupNameDialog.h"
 
+#include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
-#include "ui/controls/DialogParts.h"
 
-#include <QGridLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
-GroupNameDialog::GroupNameDialog(Windows& windows) : QDialog(windows.frm) {
-    setWindowTitle(QStringLiteral("Новая группа"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    auto* layout = new QGridLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    Label1 = new QLabel(QStringLiteral("Укажите название группы"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Edit1 = promptField(Label1, Label1->text(), this);
-    Button1 = dialogButton(QStringLiteral("Добавить"), "Button1", true, this);
-    // No fixed accessible name: the caller changes the text, and the spoken name follows it.
-    Button1->setAccessibleName(QString());
-    Button2 = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);
-    layOutPrompt(layout, Label1, Edit1, Button1, Button2);
+namespace {
+
+NameDialog::Use groupName() {
+    NameDialog::Use use;
+    use.title = QStringLiteral("Новая группа");
+    use.prompt = QStringLiteral("Укажите название группы");
+    use.confirmText = QStringLiteral("Добавить");
+    use.confirmName = ControlNames::Book::groupNameConfirm;
+    use.cancelName = ControlNames::Book::groupNameCancel;
+    // The name goes to the groups window as typed; that window judges it.
+    use.confirm = NameDialog::Confirm::AsTyped;
+    use.keepsLastName = true;
     // 169 x 87 is two pixels too narrow for the prompt at the default font here:
     // the window keeps that size where the fonts allow and grows where they need.
-    setMinimumSize(169, 87);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(Button1, &QPushButton::clicked, this, &GroupNameDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &GroupNameDialog::reject);
+    use.minimumSize = QSize(169, 87);
+    return use;
 }
 
-void GroupNameDialog::setAction(const QString& action) {
-    setWindowTitle(action);
-    Button1->setText(action);
-}
+} // namespace
 
-QString GroupNameDialog::name() const {
-    return Edit1->text();
-}
-
-void GroupNameDialog::showEvent(QShowEvent* event) {
-    Edit1->setFocus();
-    Edit1->selectAll();
-    QDialog::showEvent(event);
-}
-
-void GroupNameDialog::reject() {
-    Edit1->clear();
-    QDialog::reject();
+GroupNameDialog::GroupNameDialog(Windows& windows)
+    : NameDialog(windows.frm, windows.messages, groupName()) {
+    // No fixed accessible name: the caller changes the text, and the spoken name follows it.
+    confirmButton()->setAccessibleName(QString());
 }
