@@ -9,8 +9,8 @@
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
 #include "ui/editor/Options1.h"
+#include "ui/editor/SaveAsDialog.h"
 #include "ui/editor/uView.h"
-#include "ui/editor/unSaveAs.h"
 #include "ui/printing/desk1.h"
 #include "ui/printing/unPos.h"
 #include "ui/printing/unWait.h"
@@ -34,7 +34,7 @@ Program::Program(const QString& appdir, Messages& messages)
         w.groupName = new GroupNameDialog(w);
         w.tpos = new Ttpos(w);
         w.pAbout = new TpAbout(w);
-        w.fSaveAs = new TfSaveAs(w);
+        w.saveAs = new SaveAsDialog(w);
         w.fWait = new TfWait(w);
     } catch (...) {
         destroyAll();
@@ -49,7 +49,7 @@ Program::~Program() {
 void Program::destroyAll() {
     auto& w = m_windows;
     delete w.fWait;
-    delete w.fSaveAs;
+    delete w.saveAs;
     delete w.pAbout;
     delete w.tpos;
     delete w.groupName;
@@ -68,7 +68,7 @@ void Program::destroyAll() {
     w.groupName = nullptr;
     w.tpos = nullptr;
     w.pAbout = nullptr;
-    w.fSaveAs = nullptr;
+    w.saveAs = nullptr;
     w.fWait = nullptr;
 }
 

@@ -12,7 +12,7 @@ class TGroups;
 class GroupNameDialog;
 class Ttpos;
 class TpAbout;
-class TfSaveAs;
+class SaveAsDialog;
 class TfWait;
 
 // The program's windows, created once in this order; each window's constructor
@@ -31,6 +31,6 @@ struct Windows {
     GroupNameDialog* groupName = nullptr;
     Ttpos* tpos = nullptr;
     TpAbout* pAbout = nullptr;
-    TfSaveAs* fSaveAs = nullptr;
+    SaveAsDialog* saveAs = nullptr;
     TfWait* fWait = nullptr;
 };

@@ -12,7 +12,7 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/controls/NumberKeyFilter.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/unSaveAs.h"
+#include "ui/editor/SaveAsDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -357,7 +357,7 @@ bool Tview::saveCurrentProfile(bool withDelay) {
 }
 
 void Tview::Button5Click() {
-    TfSaveAs& dialog = *w.fSaveAs;
+    SaveAsDialog& dialog = *w.saveAs;
     w.messages.showModal(dialog);
     const QString typed = dialog.name();
     // Blanks only can reach here by the close box; like an empty name they save nothing.

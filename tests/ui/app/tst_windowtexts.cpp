@@ -10,8 +10,8 @@
 #include "ui/app/Program.h"
 #include "ui/common/MainWindow.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/SaveAsDialog.h"
 #include "ui/editor/uView.h"
-#include "ui/editor/unSaveAs.h"
 #include "ui/printing/desk1.h"
 #include "ui/printing/unPos.h"
 #include "ui/printing/unWait.h"
@@ -93,7 +93,7 @@ void WindowTextsTest::textsShowWhole_data() {
         about->setAttribute(Qt::WA_DeleteOnClose);
         return about;
     });
-    QTest::newRow("save as") << WindowOf([](Windows& w) -> QWidget* { return w.fSaveAs; });
+    QTest::newRow("save as") << WindowOf([](Windows& w) -> QWidget* { return w.saveAs; });
     QTest::newRow("delay") << WindowOf([](Windows& w) -> QWidget* {
         w.fWait->prepare(QStringLiteral("Иванов Иван Иванович"), QStringLiteral("Конверт DL"),
                          false);

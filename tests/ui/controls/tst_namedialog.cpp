@@ -6,8 +6,8 @@
 #include "ui/app/Program.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
+#include "ui/editor/SaveAsDialog.h"
 #include "ui/editor/uView.h"
-#include "ui/editor/unSaveAs.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -84,7 +84,7 @@ void NameDialogTest::eachUseKeepsItsLook_data() {
         << u"Изменить"_s << u"Укажите название группы"_s << u"Укажите название группы"_s
         << QStringList{u"Button1"_s, u"Изменить"_s, QString()}
         << QStringList{u"Button2"_s, u"Отмена"_s, u"Отмена"_s} << false << false;
-    QTest::newRow("save as") << DialogOf([](Windows& w) -> QDialog* { return w.fSaveAs; })
+    QTest::newRow("save as") << DialogOf([](Windows& w) -> QDialog* { return w.saveAs; })
                              << u"Сохранить как"_s << u"Введите название профиля:"_s
                              << u"Введите название профиля:"_s
                              << QStringList{u"Button1"_s, u"ОК"_s, u"ОК"_s}
@@ -142,7 +142,7 @@ void NameDialogTest::eachUseKeepsItsRules_data() {
     QTest::newRow("group name") << DialogOf([](Windows& w) -> QDialog* { return w.groupName; })
                                 << u"Button1"_s << u"Button2"_s << Typed::AsTyped << false << true
                                 << false;
-    QTest::newRow("save as") << DialogOf([](Windows& w) -> QDialog* { return w.fSaveAs; })
+    QTest::newRow("save as") << DialogOf([](Windows& w) -> QDialog* { return w.saveAs; })
                              << u"Button1"_s << u"Button2"_s << Typed::AsTyped << true << false
                              << true;
 }

@@ -11,8 +11,8 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/Options1.h"
+#include "ui/editor/SaveAsDialog.h"
 #include "ui/editor/uView.h"
-#include "ui/editor/unSaveAs.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -354,7 +354,7 @@ void EditorCommandsTest::saveAs() {
     const QByteArray file = e.folder.settingsBytes();
     const QStringList profiles = entries(profileList(*e.v));
     e.messages.onModal([&](QDialog& d) {
-        QVERIFY(qobject_cast<TfSaveAs*>(&d));
+        QVERIFY(qobject_cast<SaveAsDialog*>(&d));
         QLineEdit* edit = control<QLineEdit>(d, "Edit1");
         QVERIFY(edit->text().isEmpty());
         type(edit, typed);

@@ -10,11 +10,11 @@ class QPushButton;
 // Asks for the name under which the layout editor saves its current layout.
 // The result is the text Edit1 holds when the dialog closes: empty after
 // "Отмена" or Escape, kept as typed when the window's close box closes it.
-class TfSaveAs : public QDialog {
+class SaveAsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfSaveAs(Windows& windows);
+    explicit SaveAsDialog(Windows& windows);
 
     QString name() const;
     void Button1Click();

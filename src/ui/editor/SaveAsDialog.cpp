@@ -1,4 +1,4 @@
-#include "ui/editor/unSaveAs.h"
+#include "ui/editor/SaveAsDialog.h"
 
 #include "core/UserError.h"
 #include "ui/common/MainWindow.h"
@@ -15,7 +15,7 @@
 
 // Parented to the layout editor, which stays on top while it is open: a dialog
 // parented to the main window could open behind it.
-TfSaveAs::TfSaveAs(Windows& windows) : QDialog(windows.view), w(windows) {
+SaveAsDialog::SaveAsDialog(Windows& windows) : QDialog(windows.view), w(windows) {
     setWindowTitle(QStringLiteral("Сохранить как"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     auto* layout = new QGridLayout(this);
@@ -32,14 +32,14 @@ TfSaveAs::TfSaveAs(Windows& windows) : QDialog(windows.view), w(windows) {
 
     connect(Button1, &QPushButton::clicked, this,
             [this] { guarded(w.messages, [this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, &TfSaveAs::reject);
+    connect(Button2, &QPushButton::clicked, this, &SaveAsDialog::reject);
 }
 
-QString TfSaveAs::name() const {
+QString SaveAsDialog::name() const {
     return Edit1->text();
 }
 
-void TfSaveAs::showEvent(QShowEvent* event) {
+void SaveAsDialog::showEvent(QShowEvent* event) {
     Edit1->clear();
     Edit1->setFocus();
     QDialog::showEvent(event);
@@ -49,20 +49,20 @@ void TfSaveAs::showEvent(QShowEvent* event) {
     }
 }
 
-void TfSaveAs::Button1Click() {
+void SaveAsDialog::Button1Click() {
     // A name of blanks only could not name a section of the settings file.
     if (Edit1->text().trimmed().isEmpty())
         throw UserError(QStringLiteral("Введите название"));
     accept();
 }
 
-void TfSaveAs::reject() {
+void SaveAsDialog::reject() {
     if (!m_closeBox)
         Edit1->clear();
     QDialog::reject();
 }
 
-void TfSaveAs::closeEvent(QCloseEvent* event) {
+void SaveAsDialog::closeEvent(QCloseEvent* event) {
     // The close box keeps a typed name: it is saved like "ОК" would save it.
     m_closeBox = true;
     QDialog::closeEvent(event);
