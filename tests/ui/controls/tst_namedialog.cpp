@@ -4,6 +4,7 @@
 #include "ui/addressbook/GroupNameDialog.h"
 #include "ui/addressbook/NewRecordDialog.h"
 #include "ui/app/Program.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/SaveAsDialog.h"
@@ -19,6 +20,7 @@
 #include <functional>
 
 using namespace Qt::StringLiterals;
+using namespace ControlNames;
 
 namespace {
 
@@ -108,11 +110,14 @@ void NameDialogTest::eachUseKeepsItsLook() {
     QCOMPARE(d.windowTitle(), title);
     QCOMPARE(d.windowFlags().testFlag(Qt::WindowCloseButtonHint), closeBox);
     QCOMPARE(d.parentWidget(), overTheEditor ? static_cast<QWidget*>(w.view) : w.frm);
-    QLabel* label = control<QLabel>(d, "Label1");
-    QLineEdit* field = control<QLineEdit>(d, "Edit1");
+    QLabel* label = control<QLabel>(d, Controls::namePrompt);
+    QLineEdit* field = control<QLineEdit>(d, Controls::nameField);
     QCOMPARE(label->text(), prompt);
     QCOMPARE(label->buddy(), field);
     QCOMPARE(field->accessibleName(), spokenField);
+    // The names scripts and screen readers know, as they have always been.
+    QCOMPARE(label->objectName(), u"Label1"_s);
+    QCOMPARE(field->objectName(), u"Edit1"_s);
     QCOMPARE(field->accessibleDescription(), u"Edit1"_s);
     for (const auto& [button, isDefault] : {std::pair(confirm, true), std::pair(cancel, false)}) {
         QPushButton* b = control<QPushButton>(d, button[0].toLatin1().constData());
@@ -159,14 +164,14 @@ void NameDialogTest::eachUseKeepsItsRules() {
     t.startAsShipped();
     Windows& w = t.program->windows();
     QDialog& d = *dialog(w);
-    const auto name = [&] { return control<QLineEdit>(d, "Edit1")->text(); };
+    const auto name = [&] { return control<QLineEdit>(d, Controls::nameField)->text(); };
     const auto confirm = [&] {
         control<QPushButton>(d, confirmButton.toLatin1().constData())->click();
     };
 
     // A blank name: refused with a notice and the window stays, or taken as it is.
     t.messages.onModal([&](QDialog&) {
-        control<QLineEdit>(d, "Edit1")->setText(u"   "_s);
+        control<QLineEdit>(d, Controls::nameField)->setText(u"   "_s);
         confirm();
         QCOMPARE(d.isVisible(), blankRefused);
         if (d.isVisible())
@@ -179,7 +184,7 @@ void NameDialogTest::eachUseKeepsItsRules() {
     QCOMPARE(name(), blankRefused ? QString() : u"   "_s);
 
     t.messages.onModal([&](QDialog&) {
-        control<QLineEdit>(d, "Edit1")->setText(u"  Архив 2  "_s);
+        control<QLineEdit>(d, Controls::nameField)->setText(u"  Архив 2  "_s);
         confirm();
         QVERIFY(!d.isVisible());
     });
@@ -189,15 +194,15 @@ void NameDialogTest::eachUseKeepsItsRules() {
 
     t.messages.onModal([&](QDialog&) {
         QCOMPARE(name(), keepsTheLastName ? confirmed : QString());
-        control<QLineEdit>(d, "Edit1")->setText(u"Другое"_s);
-        QTest::keyClick(control<QLineEdit>(d, "Edit1"), Qt::Key_Escape);
+        control<QLineEdit>(d, Controls::nameField)->setText(u"Другое"_s);
+        QTest::keyClick(control<QLineEdit>(d, Controls::nameField), Qt::Key_Escape);
     });
     QCOMPARE(t.messages.showModal(d), int(QDialog::Rejected));
     QCOMPARE(name(), QString());
 
     if (d.windowFlags().testFlag(Qt::WindowCloseButtonHint)) {
         t.messages.onModal([&](QDialog&) {
-            control<QLineEdit>(d, "Edit1")->setText(u"Третье"_s);
+            control<QLineEdit>(d, Controls::nameField)->setText(u"Третье"_s);
             d.close();
         });
         QCOMPARE(t.messages.showModal(d), int(QDialog::Rejected));
