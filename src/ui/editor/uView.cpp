@@ -6,7 +6,7 @@
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/controls/CheckCombo.h"
+#include "ui/controls/CheckedComboBox.h"
 #include "ui/controls/NumberKeyFilter.h"
 #include "ui/editor/Options1.h"
 
@@ -116,7 +116,7 @@ void Tview::followControls() {
         profile.indexstencil = on;
         showStencil();
     });
-    connect(ccb1, &TCheckedComboBox::changed, this, [this] {
+    connect(ccb1, &CheckedComboBox::changed, this, [this] {
         profile.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
     });
 }
@@ -431,14 +431,14 @@ QLayout* Tview::buildBars() {
     bottom->addWidget(ToolButton1);
 
     auto* printLabel = new QLabel(QStringLiteral("Профили на печать:"), this);
-    ccb1 = new TCheckedComboBox(this);
+    ccb1 = new CheckedComboBox(this);
     ccb1->setMinimumWidth(220);
     ccb1->SetEmptyValue(QStringLiteral("Профили на печать"));
     ccb1->setAccessibleName(QStringLiteral("Профили на печать"));
     setProgramName(ccb1, QStringLiteral("ccb1"));
     ccb1->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
     printLabel->setBuddy(ccb1);
-    connect(ccb1, &TCheckedComboBox::userChanged, this, [this] { markmodified(); });
+    connect(ccb1, &CheckedComboBox::userChanged, this, [this] { markmodified(); });
     bottom->addWidget(printLabel);
     bottom->addWidget(ccb1);
 

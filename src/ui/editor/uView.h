@@ -21,7 +21,7 @@ class QRadioButton;
 class QSpinBox;
 class QToolButton;
 class QAction;
-class TCheckedComboBox;
+class CheckedComboBox;
 class QLayout;
 class QAbstractItemModel;
 class IniFile;
@@ -160,7 +160,7 @@ private:
     std::array<QToolButton*, 4> SpeedButton{}; // the print toggles of the four pictures
     QToolButton* ToolButton1 = nullptr;        // sheet position
     QMenu* pm2 = nullptr;
-    TCheckedComboBox* ccb1 = nullptr; // the profiles to print
+    CheckedComboBox* ccb1 = nullptr; // the profiles to print
     std::array<QAction*, 9> positionItems{};
     QComboBox* cb2 = nullptr;        // the envelope format
     QCheckBox* CheckBox1 = nullptr;  // "Поменять индексы местами"

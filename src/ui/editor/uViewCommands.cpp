@@ -9,7 +9,7 @@
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/controls/CheckCombo.h"
+#include "ui/controls/CheckedComboBox.h"
 #include "ui/controls/NumberKeyFilter.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/SaveAsDialog.h"
@@ -109,7 +109,7 @@ void Tview::connectCommands() {
         profile.printconfirm = checked;
         markmodified();
     });
-    connect(ccb1, &TCheckedComboBox::userChanged, this, [this] {
+    connect(ccb1, &CheckedComboBox::userChanged, this, [this] {
         profile.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
     });
 

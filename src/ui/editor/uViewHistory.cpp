@@ -5,7 +5,7 @@
 #include "core/profiles/ProfileFile.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/controls/CheckCombo.h"
+#include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Options1.h"
 
 #include <QAction>
@@ -45,7 +45,7 @@ void Tview::connectHistory() {
     // Every switch of the profile, whichever it is.
     for (QCheckBox* box : findChildren<QCheckBox*>())
         connect(box, &QCheckBox::clicked, this, [this] { recordChange(ProfileChange::Switches); });
-    connect(ccb1, &TCheckedComboBox::userChanged, this,
+    connect(ccb1, &CheckedComboBox::userChanged, this,
             [this] { recordChange(ProfileChange::PrintList); });
     const std::array<std::pair<int, ProfileChange>, 3> typed = {{{3, ProfileChange::DigitSpacing},
                                                                  {8, ProfileChange::SheetShift},

@@ -1,6 +1,6 @@
 #include "EditorControls.h"
 
-#include "ui/controls/CheckCombo.h"
+#include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Canvas.h"
 
 #include <QAction>
@@ -23,8 +23,8 @@ QComboBox* profileList(QWidget& editor) {
     return control<QComboBox>(editor, "cb1");
 }
 
-TCheckedComboBox* printList(QWidget& editor) {
-    return control<TCheckedComboBox>(editor, "ccb1");
+CheckedComboBox* printList(QWidget& editor) {
+    return control<CheckedComboBox>(editor, "ccb1");
 }
 
 QComboBox* formatList(QWidget& editor) {

@@ -10,16 +10,16 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 class Surface;
-class TCheckedComboBox;
+class CheckedComboBox;
 
 // The layout editor's controls that tests use most, and its numbered ones, found by their
 // program names like any other.
 
-QComboBox* profileList(QWidget& editor);      // cb1
-TCheckedComboBox* printList(QWidget& editor); // ccb1, the profiles to print
-QComboBox* formatList(QWidget& editor);       // cb2
-QPushButton* saveButton(QWidget& editor);     // Button10, "Сохранить"
-Surface* surface(QWidget& editor);            // p2, the envelope
+QComboBox* profileList(QWidget& editor);     // cb1
+CheckedComboBox* printList(QWidget& editor); // ccb1, the profiles to print
+QComboBox* formatList(QWidget& editor);      // cb2
+QPushButton* saveButton(QWidget& editor);    // Button10, "Сохранить"
+Surface* surface(QWidget& editor);           // p2, the envelope
 
 // The coordinate field Edit<n>.
 QLineEdit* field(QWidget& editor, int n);

@@ -9,7 +9,7 @@
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Program.h"
 #include "ui/common/MainWindow.h"
-#include "ui/controls/CheckCombo.h"
+#include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/SaveAsDialog.h"
 #include "ui/editor/uView.h"
 #include "ui/printing/desk1.h"

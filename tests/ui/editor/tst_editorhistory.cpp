@@ -3,7 +3,7 @@
 
 #include "core/profiles/IniFile.h"
 #include "ui/app/Program.h"
-#include "ui/controls/CheckCombo.h"
+#include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"

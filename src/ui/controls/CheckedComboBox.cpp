@@ -1,4 +1,4 @@
-#include "ui/controls/CheckCombo.h"
+#include "ui/controls/CheckedComboBox.h"
 
 #include <QAbstractItemModel>
 #include <QAccessible>
@@ -83,7 +83,7 @@ protected:
 // Screen readers meet the control as a combo box whose value is the closed field's text.
 class CheckedComboAccessible : public QAccessibleWidget {
 public:
-    explicit CheckedComboAccessible(TCheckedComboBox* box)
+    explicit CheckedComboAccessible(CheckedComboBox* box)
         : QAccessibleWidget(box, QAccessible::ComboBox) {}
 
     QString text(QAccessible::Text t) const override {
@@ -107,12 +107,12 @@ public:
     }
 
 private:
-    TCheckedComboBox* box() const { return static_cast<TCheckedComboBox*>(object()); }
+    CheckedComboBox* box() const { return static_cast<CheckedComboBox*>(object()); }
 };
 
 QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String("TCheckedComboBox") && object && object->isWidgetType())
-        return new CheckedComboAccessible(static_cast<TCheckedComboBox*>(object));
+    if (className == QLatin1String("CheckedComboBox") && object && object->isWidgetType())
+        return new CheckedComboAccessible(static_cast<CheckedComboBox*>(object));
     return nullptr;
 }
 
@@ -120,7 +120,7 @@ QAccessibleInterface* accessibleFactory(const QString& className, QObject* objec
 
 class CheckDropDown : public QFrame {
 public:
-    explicit CheckDropDown(TCheckedComboBox& owner)
+    explicit CheckDropDown(CheckedComboBox& owner)
         : QFrame(&owner, Qt::Popup | Qt::FramelessWindowHint), m_owner(owner) {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -155,10 +155,10 @@ protected:
     }
 
 private:
-    TCheckedComboBox& m_owner;
+    CheckedComboBox& m_owner;
 };
 
-TCheckedComboBox::TCheckedComboBox(QWidget* parent) : QFrame(parent) {
+CheckedComboBox::CheckedComboBox(QWidget* parent) : QFrame(parent) {
     static const bool accessibleInstalled = [] {
         QAccessible::installFactory(accessibleFactory);
         return true;
@@ -182,7 +182,7 @@ TCheckedComboBox::TCheckedComboBox(QWidget* parent) : QFrame(parent) {
     m_button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_button->setFocusPolicy(Qt::NoFocus);
     m_button->setAccessibleName(QStringLiteral("Открыть список"));
-    connect(m_button, &QToolButton::clicked, this, &TCheckedComboBox::showDropDown);
+    connect(m_button, &QToolButton::clicked, this, &CheckedComboBox::showDropDown);
 
     m_dropDown = new CheckDropDown(*this);
     m_dropDown->setFont(font());
@@ -196,16 +196,16 @@ TCheckedComboBox::TCheckedComboBox(QWidget* parent) : QFrame(parent) {
     connect(deSelectAll, &QAction::triggered, this, [this] { userSelectAll(false); });
     m_list->addAction(selectAll);
     m_list->addAction(deSelectAll);
-    connect(m_list, &QListWidget::itemChanged, this, &TCheckedComboBox::userToggled);
+    connect(m_list, &QListWidget::itemChanged, this, &CheckedComboBox::userToggled);
 
     resize(121, sizeHint().height());
     paintField(m_notFocusColor);
     refresh();
 }
 
-TCheckedComboBox::~TCheckedComboBox() = default;
+CheckedComboBox::~CheckedComboBox() = default;
 
-void TCheckedComboBox::SetItems(const QStringList& items) {
+void CheckedComboBox::SetItems(const QStringList& items) {
     releaseModel();
     m_items = items;
     if (m_sorted)
@@ -213,7 +213,7 @@ void TCheckedComboBox::SetItems(const QStringList& items) {
     itemsChanged();
 }
 
-void TCheckedComboBox::AddItem(const QString& text) {
+void CheckedComboBox::AddItem(const QString& text) {
     releaseModel();
     auto at = m_items.end();
     if (m_sorted)
@@ -224,13 +224,13 @@ void TCheckedComboBox::AddItem(const QString& text) {
     itemsChanged();
 }
 
-void TCheckedComboBox::Clear() {
+void CheckedComboBox::Clear() {
     releaseModel();
     m_items.clear();
     itemsChanged();
 }
 
-void TCheckedComboBox::setModel(QAbstractItemModel* model) {
+void CheckedComboBox::setModel(QAbstractItemModel* model) {
     if (model == m_model)
         return;
     releaseModel();
@@ -263,12 +263,12 @@ void TCheckedComboBox::setModel(QAbstractItemModel* model) {
     followModel();
 }
 
-bool TCheckedComboBox::IsChecked(int index) const {
+bool CheckedComboBox::IsChecked(int index) const {
     const QListWidgetItem* item = m_list->item(index);
     return item && item->checkState() == Qt::Checked;
 }
 
-void TCheckedComboBox::SetChecked(int index, bool checked) {
+void CheckedComboBox::SetChecked(int index, bool checked) {
     if (index < 0 || index >= m_items.size() || checked == IsChecked(index))
         return;
     const QString& text = m_items[index];
@@ -286,7 +286,7 @@ void TCheckedComboBox::SetChecked(int index, bool checked) {
     emit changed();
 }
 
-void TCheckedComboBox::SelectAll() {
+void CheckedComboBox::SelectAll() {
     for (int i = 0; i < m_list->count(); ++i)
         setBox(i, true);
     m_checkedText = m_items.join(separator);
@@ -296,7 +296,7 @@ void TCheckedComboBox::SelectAll() {
     emit changed();
 }
 
-void TCheckedComboBox::DeSelectAll() {
+void CheckedComboBox::DeSelectAll() {
     m_checkedCount = 0;
     for (int i = 0; i < m_list->count(); ++i)
         setBox(i, false);
@@ -305,7 +305,7 @@ void TCheckedComboBox::DeSelectAll() {
     emit changed();
 }
 
-QString TCheckedComboBox::QuotedText() const {
+QString CheckedComboBox::QuotedText() const {
     if (m_checkedText.isEmpty() || m_quoteStyle == qsNone)
         return m_checkedText;
     const QString quote = m_quoteStyle == qsSingle ? QStringLiteral("'") : QStringLiteral("\"");
@@ -314,7 +314,7 @@ QString TCheckedComboBox::QuotedText() const {
     return quote + pieces + quote;
 }
 
-QString TCheckedComboBox::Text() const {
+QString CheckedComboBox::Text() const {
     if (m_checkedText.isEmpty())
         return m_emptyValue;
     if (!m_sortDisplay)
@@ -326,23 +326,23 @@ QString TCheckedComboBox::Text() const {
     return shown.join(separator);
 }
 
-void TCheckedComboBox::SetCapSelectAll(const QString& caption) {
+void CheckedComboBox::SetCapSelectAll(const QString& caption) {
     m_capSelectAll = caption;
     m_list->actions().at(0)->setText(caption);
 }
 
-void TCheckedComboBox::SetCapDeSelectAll(const QString& caption) {
+void CheckedComboBox::SetCapDeSelectAll(const QString& caption) {
     m_capDeSelectAll = caption;
     m_list->actions().at(1)->setText(caption);
 }
 
-void TCheckedComboBox::SetNotFocusColor(const QColor& color) {
+void CheckedComboBox::SetNotFocusColor(const QColor& color) {
     m_notFocusColor = color;
     if (!hasFocus())
         paintField(color);
 }
 
-void TCheckedComboBox::SetSorted(bool sorted) {
+void CheckedComboBox::SetSorted(bool sorted) {
     if (sorted == m_sorted)
         return;
     m_sorted = sorted;
@@ -352,30 +352,30 @@ void TCheckedComboBox::SetSorted(bool sorted) {
     }
 }
 
-void TCheckedComboBox::SetColumns(int columns) {
+void CheckedComboBox::SetColumns(int columns) {
     m_columns = std::max(0, columns);
 }
 
-void TCheckedComboBox::SetDropDownLines(int lines) {
+void CheckedComboBox::SetDropDownLines(int lines) {
     if (lines >= 6 && lines <= 10)
         m_dropDownLines = lines;
 }
 
-void TCheckedComboBox::SetEmptyValue(const QString& text) {
+void CheckedComboBox::SetEmptyValue(const QString& text) {
     m_emptyValue = text;
     refresh();
 }
 
-void TCheckedComboBox::SetSortDisplay(bool sortDisplay) {
+void CheckedComboBox::SetSortDisplay(bool sortDisplay) {
     m_sortDisplay = sortDisplay;
     refresh();
 }
 
-void TCheckedComboBox::setNoticeHandler(std::function<void(const QString&)> notice) {
+void CheckedComboBox::setNoticeHandler(std::function<void(const QString&)> notice) {
     m_notice = std::move(notice);
 }
 
-void TCheckedComboBox::showDropDown() {
+void CheckedComboBox::showDropDown() {
     if (isDroppedDown())
         return;
     m_dropDownLines = linesToShow();
@@ -397,44 +397,44 @@ void TCheckedComboBox::showDropDown() {
         m_list->setCurrentRow(0);
 }
 
-void TCheckedComboBox::hideDropDown() {
+void CheckedComboBox::hideDropDown() {
     m_dropDown->hide();
 }
 
-bool TCheckedComboBox::isDroppedDown() const {
+bool CheckedComboBox::isDroppedDown() const {
     return m_dropDown->isVisible();
 }
 
-QRect TCheckedComboBox::dropDownGeometry() const {
+QRect CheckedComboBox::dropDownGeometry() const {
     const QRect control(mapToGlobal(QPoint(0, 0)), size());
     const QScreen* where = screen();
     const QRect screenRect = where ? where->geometry() : QRect(control.topLeft(), QSize(0, 0));
     return dropDownGeometry(control, itemHeight() * linesToShow() + listBorders, screenRect);
 }
 
-QRect TCheckedComboBox::dropDownGeometry(const QRect& control, int height, const QRect& screen) {
+QRect CheckedComboBox::dropDownGeometry(const QRect& control, int height, const QRect& screen) {
     QRect below(control.left(), control.top() + control.height(), control.width(), height);
     if (below.top() + height > screen.top() + screen.height() - bottomMargin)
         below.moveTop(control.top() - height);
     return below;
 }
 
-QSize TCheckedComboBox::sizeHint() const {
+QSize CheckedComboBox::sizeHint() const {
     // Like a standard combo box: the text's height with room for the borders.
     return {121, fontMetrics().height() + 8};
 }
 
-QSize TCheckedComboBox::minimumSizeHint() const {
+QSize CheckedComboBox::minimumSizeHint() const {
     return {buttonWidth + fieldGap + 2 * frameWidth() + fontMetrics().averageCharWidth() * 3,
             sizeHint().height()};
 }
 
-void TCheckedComboBox::resizeEvent(QResizeEvent* event) {
+void CheckedComboBox::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
     layoutParts();
 }
 
-void TCheckedComboBox::focusInEvent(QFocusEvent* event) {
+void CheckedComboBox::focusInEvent(QFocusEvent* event) {
     QFrame::focusInEvent(event);
     m_edit->update();
     // Coming back from the drop-down or from another window is no entry into the control.
@@ -444,7 +444,7 @@ void TCheckedComboBox::focusInEvent(QFocusEvent* event) {
     emit entered();
 }
 
-void TCheckedComboBox::focusOutEvent(QFocusEvent* event) {
+void CheckedComboBox::focusOutEvent(QFocusEvent* event) {
     QFrame::focusOutEvent(event);
     m_edit->update();
     if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
@@ -453,7 +453,7 @@ void TCheckedComboBox::focusOutEvent(QFocusEvent* event) {
     emit exited();
 }
 
-void TCheckedComboBox::keyPressEvent(QKeyEvent* event) {
+void CheckedComboBox::keyPressEvent(QKeyEvent* event) {
     const bool alt = event->modifiers() & Qt::AltModifier;
     if (event->key() == Qt::Key_F4 ||
         (alt && (event->key() == Qt::Key_Down || event->key() == Qt::Key_Up))) {
@@ -464,7 +464,7 @@ void TCheckedComboBox::keyPressEvent(QKeyEvent* event) {
     QFrame::keyPressEvent(event);
 }
 
-void TCheckedComboBox::changeEvent(QEvent* event) {
+void CheckedComboBox::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         m_dropDown->setFont(font());
@@ -473,7 +473,7 @@ void TCheckedComboBox::changeEvent(QEvent* event) {
     }
 }
 
-TCheckedComboBox::Added TCheckedComboBox::addText(const QString& text) {
+CheckedComboBox::Added CheckedComboBox::addText(const QString& text) {
     if (m_checkedText.size() + text.size() + 1 >= textLimit) {
         notify(QStringLiteral("There is no room for Selected"));
         return Added::NoRoom;
@@ -488,7 +488,7 @@ TCheckedComboBox::Added TCheckedComboBox::addText(const QString& text) {
     return Added::Yes;
 }
 
-bool TCheckedComboBox::removeText(const QString& text) {
+bool CheckedComboBox::removeText(const QString& text) {
     const qsizetype at = pieceAt(m_checkedText, text);
     if (at < 0)
         return false;
@@ -501,14 +501,14 @@ bool TCheckedComboBox::removeText(const QString& text) {
     return true;
 }
 
-void TCheckedComboBox::releaseModel() {
+void CheckedComboBox::releaseModel() {
     if (m_model)
         disconnect(m_model, nullptr, this, nullptr);
     m_model = nullptr;
     m_modelTexts.clear();
 }
 
-void TCheckedComboBox::followModel(const QStringList& renamedFrom, const QStringList& renamedTo) {
+void CheckedComboBox::followModel(const QStringList& renamedFrom, const QStringList& renamedTo) {
     // The ticked texts in the order they were ticked, which is their order in the checked text.
     QList<std::pair<qsizetype, QString>> ticked;
     for (int i = 0; i < m_items.size(); ++i)
@@ -549,14 +549,14 @@ void TCheckedComboBox::followModel(const QStringList& renamedFrom, const QString
         emit changed();
 }
 
-void TCheckedComboBox::itemsChanged() {
+void CheckedComboBox::itemsChanged() {
     fillList();
     m_checkedText.clear();
     m_checkedCount = 0;
     refresh();
 }
 
-void TCheckedComboBox::fillList() {
+void CheckedComboBox::fillList() {
     // The count goes with the boxes, which all start unticked.
     m_settingBoxes = true;
     m_list->clear();
@@ -568,7 +568,7 @@ void TCheckedComboBox::fillList() {
     m_settingBoxes = false;
 }
 
-void TCheckedComboBox::refresh() {
+void CheckedComboBox::refresh() {
     const QString shown = Text();
     if (m_edit->text() == shown)
         return;
@@ -581,7 +581,7 @@ void TCheckedComboBox::refresh() {
     }
 }
 
-void TCheckedComboBox::setBox(int index, bool checked) {
+void CheckedComboBox::setBox(int index, bool checked) {
     QListWidgetItem* item = m_list->item(index);
     if (!item)
         return;
@@ -590,7 +590,7 @@ void TCheckedComboBox::setBox(int index, bool checked) {
     m_settingBoxes = false;
 }
 
-void TCheckedComboBox::userToggled(QListWidgetItem* item) {
+void CheckedComboBox::userToggled(QListWidgetItem* item) {
     if (m_settingBoxes)
         return;
     const int row = m_list->row(item);
@@ -617,7 +617,7 @@ void TCheckedComboBox::userToggled(QListWidgetItem* item) {
     emit userChanged();
 }
 
-void TCheckedComboBox::userSelectAll(bool select) {
+void CheckedComboBox::userSelectAll(bool select) {
     if (select)
         SelectAll();
     else
@@ -625,13 +625,13 @@ void TCheckedComboBox::userSelectAll(bool select) {
     emit userChanged();
 }
 
-int TCheckedComboBox::linesToShow() const {
+int CheckedComboBox::linesToShow() const {
     if (m_columns > 1)
         return std::clamp(int(m_items.size()) / m_columns + 1, 6, 10);
     return m_dropDownLines;
 }
 
-int TCheckedComboBox::itemHeight() const {
+int CheckedComboBox::itemHeight() const {
     if (m_list->count() > 0) {
         const int row = m_list->sizeHintForRow(0);
         if (row > 0)
@@ -640,7 +640,7 @@ int TCheckedComboBox::itemHeight() const {
     return QFontMetrics(m_list->font()).height();
 }
 
-void TCheckedComboBox::layoutParts() {
+void CheckedComboBox::layoutParts() {
     const QRect inner = contentsRect();
     const int buttonHeight = std::max(0, height() - 2);
     m_button->setGeometry(inner.right() + 1 - buttonWidth, (height() - buttonHeight) / 2,
@@ -649,13 +649,13 @@ void TCheckedComboBox::layoutParts() {
                         std::max(0, m_button->x() - fieldGap - inner.left()), inner.height());
 }
 
-void TCheckedComboBox::paintField(const QColor& base) {
+void CheckedComboBox::paintField(const QColor& base) {
     QPalette palette = m_edit->palette();
     palette.setColor(QPalette::Base, base);
     m_edit->setPalette(palette);
 }
 
-void TCheckedComboBox::notify(const QString& text) const {
+void CheckedComboBox::notify(const QString& text) const {
     if (m_notice)
         m_notice(text);
     else

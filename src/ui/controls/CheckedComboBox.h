@@ -17,15 +17,15 @@ class CheckDropDown;
 // A drop-down list with a check box per item, so that several items can be chosen; the closed
 // field shows the chosen texts joined by ",". The texts are kept beside the boxes in the order
 // they were ticked, and that joined text (not the boxes) is what an owner stores.
-class TCheckedComboBox : public QFrame {
+class CheckedComboBox : public QFrame {
     Q_OBJECT
 
 public:
     enum TQuoteStyle { qsNone, qsSingle, qsDouble };
     Q_ENUM(TQuoteStyle)
 
-    explicit TCheckedComboBox(QWidget* parent = nullptr);
-    ~TCheckedComboBox() override;
+    explicit CheckedComboBox(QWidget* parent = nullptr);
+    ~CheckedComboBox() override;
 
     // Every change of the items unticks the whole list and empties the checked text, so an
     // owner that changes them sets its ticks again afterwards.

@@ -1,4 +1,4 @@
-#include "ui/controls/CheckCombo.h"
+#include "ui/controls/CheckedComboBox.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -27,7 +27,7 @@ struct Combo {
     }
     QString field() const { return box.findChild<QLineEdit*>()->text(); }
 
-    TCheckedComboBox box;
+    CheckedComboBox box;
     QStringList notices;
 };
 
@@ -36,7 +36,7 @@ struct Shown {
     explicit Shown(const QPoint& pos) {
         auto* layout = new QVBoxLayout(&window);
         layout->setContentsMargins(0, 0, 0, 0);
-        box = new TCheckedComboBox(&window);
+        box = new CheckedComboBox(&window);
         layout->addWidget(box);
         window.setWindowFlags(Qt::FramelessWindowHint);
         window.move(pos);
@@ -44,7 +44,7 @@ struct Shown {
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }
     QWidget window;
-    TCheckedComboBox* box = nullptr;
+    CheckedComboBox* box = nullptr;
 };
 
 QRect screenRect() {
@@ -53,7 +53,7 @@ QRect screenRect() {
 
 } // namespace
 
-class TestCheckCombo : public QObject {
+class TestCheckedComboBox : public QObject {
     Q_OBJECT
 
 private slots:
@@ -83,7 +83,7 @@ private slots:
         QFETCH(QStringList, steps);
         QFETCH(QStringList, shown);
         Combo c(items);
-        QSignalSpy changed(&c.box, &TCheckedComboBox::changed);
+        QSignalSpy changed(&c.box, &CheckedComboBox::changed);
         int expectedChanges = 0;
         QString before = c.box.Text();
         for (int i = 0; i < steps.size(); ++i) {
@@ -121,7 +121,7 @@ private slots:
             c.tick(first);
         const QString shownBefore = c.field();
         const int countBefore = c.box.CheckedCount();
-        QSignalSpy changed(&c.box, &TCheckedComboBox::changed);
+        QSignalSpy changed(&c.box, &CheckedComboBox::changed);
         c.tick(second);
         QCOMPARE(c.box.IsChecked(int(c.box.Items().indexOf(second))), accepted);
         QCOMPARE(c.box.CheckedCount(), countBefore + int(accepted));
@@ -134,9 +134,9 @@ private slots:
 
     void userTicksInTheDropDown() {
         Combo c({"X", "Y", QString(252, QChar(u'ж'))});
-        QSignalSpy changed(&c.box, &TCheckedComboBox::changed);
-        QSignalSpy user(&c.box, &TCheckedComboBox::userChanged);
-        QSignalSpy closed(&c.box, &TCheckedComboBox::closedUp);
+        QSignalSpy changed(&c.box, &CheckedComboBox::changed);
+        QSignalSpy user(&c.box, &CheckedComboBox::userChanged);
+        QSignalSpy closed(&c.box, &CheckedComboBox::closedUp);
         c.box.showDropDown();
         QListWidget* list = c.box.dropDownList();
         QVERIFY(QTest::qWaitForWindowExposed(list->window()));
@@ -179,7 +179,7 @@ private slots:
         QTest::addColumn<int>("style");
         QTest::addColumn<QStringList>("ticks");
         QTest::addColumn<QString>("quoted");
-        using B = TCheckedComboBox;
+        using B = CheckedComboBox;
         const QStringList xy{"Y", "X"};
         QTest::newRow("none") << int(B::qsNone) << xy << "Y,X";
         QTest::newRow("single") << int(B::qsSingle) << xy << "'Y','X'";
@@ -193,7 +193,7 @@ private slots:
         QFETCH(QStringList, ticks);
         QFETCH(QString, quoted);
         Combo c({"X", "Y", "Z"});
-        c.box.SetQuoteStyle(TCheckedComboBox::TQuoteStyle(style));
+        c.box.SetQuoteStyle(CheckedComboBox::TQuoteStyle(style));
         for (const QString& name : ticks)
             c.tick(name);
         QCOMPARE(c.box.QuotedText(), quoted);
@@ -210,7 +210,7 @@ private slots:
         QFETCH(QStringList, items);
         Combo c(items);
         c.tick(items[1]);
-        QSignalSpy changed(&c.box, &TCheckedComboBox::changed);
+        QSignalSpy changed(&c.box, &CheckedComboBox::changed);
         c.box.SelectAll();
         for (int i = 0; i < items.size(); ++i)
             QVERIFY(c.box.IsChecked(i));
@@ -241,7 +241,7 @@ private slots:
         QFETCH(int, index);
         Combo c(QStringList{"X", "Y", "Z"}.mid(0, items));
         c.box.SelectAll();
-        QSignalSpy changed(&c.box, &TCheckedComboBox::changed);
+        QSignalSpy changed(&c.box, &CheckedComboBox::changed);
         QVERIFY(!c.box.IsChecked(index));
         c.box.SetChecked(index, true);
         c.box.SetChecked(index, false);
@@ -399,7 +399,7 @@ private slots:
         QFETCH(QRect, control);
         QFETCH(QRect, screen);
         QFETCH(int, top);
-        QCOMPARE(TCheckedComboBox::dropDownGeometry(control, 100, screen),
+        QCOMPARE(CheckedComboBox::dropDownGeometry(control, 100, screen),
                  QRect(control.left(), top, control.width(), 100));
     }
 
@@ -467,5 +467,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCheckCombo)
-#include "tst_checkcombo.moc"
+QTEST_MAIN(TestCheckedComboBox)
+#include "tst_checkedcombobox.moc"
