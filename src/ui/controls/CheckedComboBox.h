@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemModel>
 #include <QColor>
 #include <QFrame>
 #include <QPointer>
@@ -7,7 +8,6 @@
 #include <QStringList>
 #include <functional>
 
-class QAbstractItemModel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
@@ -119,6 +119,9 @@ private:
     friend class CheckDropDown;
     enum class Added { Yes, AlreadyThere, NoRoom };
 
+    // The closed field with its button, and the drop-down; each in the file of its concern.
+    void makeField();
+    void makeDropDown();
     Added addText(const QString& text);
     bool removeText(const QString& text);
     void itemsChanged();
