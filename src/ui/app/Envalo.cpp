@@ -5,8 +5,8 @@
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/ProfileMove.h"
 #include "core/run/ReadOnlyFolder.h"
+#include "ui/addressbook/AboutWindow.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/addressbook/unAbout.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/Options1.h"
@@ -184,7 +184,7 @@ void Tfrm::exitClick() {
 }
 
 void Tfrm::aboutClick() {
-    w.messages.showModal(*w.pAbout);
+    w.messages.showModal(*w.aboutWindow);
 }
 
 void Tfrm::requestEnd() {

@@ -3,10 +3,10 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/ProgramFolder.h"
+#include "ui/addressbook/AboutWindow.h"
 #include "ui/addressbook/GroupNameDialog.h"
 #include "ui/addressbook/NewRecordDialog.h"
 #include "ui/addressbook/UnGroups.h"
-#include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/SaveAsDialog.h"
@@ -33,7 +33,7 @@ Program::Program(const QString& appdir, Messages& messages)
         w.Groups = new TGroups(w);
         w.groupName = new GroupNameDialog(w);
         w.tpos = new Ttpos(w);
-        w.pAbout = new TpAbout(w);
+        w.aboutWindow = new AboutWindow(w);
         w.saveAs = new SaveAsDialog(w);
         w.fWait = new TfWait(w);
     } catch (...) {
@@ -50,7 +50,7 @@ void Program::destroyAll() {
     auto& w = m_windows;
     delete w.fWait;
     delete w.saveAs;
-    delete w.pAbout;
+    delete w.aboutWindow;
     delete w.tpos;
     delete w.groupName;
     delete w.Groups;
@@ -67,7 +67,7 @@ void Program::destroyAll() {
     w.Groups = nullptr;
     w.groupName = nullptr;
     w.tpos = nullptr;
-    w.pAbout = nullptr;
+    w.aboutWindow = nullptr;
     w.saveAs = nullptr;
     w.fWait = nullptr;
 }

@@ -22,6 +22,11 @@ inline constexpr char groupNameCancel[] = "Button2";
 // The layout editor's save-as window, the third use of the name prompt.
 inline constexpr char saveAsConfirm[] = "Button1";
 inline constexpr char saveAsCancel[] = "Button2";
+// The about window: the version, the edition line and the settings file's path.
+inline constexpr char aboutVersion[] = "Label5";
+inline constexpr char aboutEdition[] = "Label3";
+inline constexpr char aboutSettingsFile[] = "Label4";
+inline constexpr char aboutOk[] = "Button1";
 } // namespace Book
 
 // The layout editor and its save-as window.

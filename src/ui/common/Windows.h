@@ -11,7 +11,7 @@ class NewRecordDialog;
 class TGroups;
 class GroupNameDialog;
 class Ttpos;
-class TpAbout;
+class AboutWindow;
 class SaveAsDialog;
 class TfWait;
 
@@ -30,7 +30,7 @@ struct Windows {
     TGroups* Groups = nullptr;
     GroupNameDialog* groupName = nullptr;
     Ttpos* tpos = nullptr;
-    TpAbout* pAbout = nullptr;
+    AboutWindow* aboutWindow = nullptr;
     SaveAsDialog* saveAs = nullptr;
     TfWait* fWait = nullptr;
 };

@@ -3,9 +3,9 @@
 #include "TestProgram.h"
 
 #include "core/profiles/IniFile.h"
+#include "ui/addressbook/AboutWindow.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/NewRecordDialog.h"
-#include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 
@@ -733,7 +733,7 @@ void RecordsTest::aboutWindowAndProfileChoice() {
     Book b;
     Tfrm& frm = b.frm();
     b.messages.onModal([&](QDialog& d) {
-        QVERIFY(qobject_cast<TpAbout*>(&d));
+        QVERIFY(qobject_cast<AboutWindow*>(&d));
         QCOMPARE(d.windowTitle(), QStringLiteral("О программе Envalo"));
         QCOMPARE(control<QLabel>(d, "Label5")->text(), QStringLiteral("Версия программы 1.34"));
         QCOMPARE(control<QLabel>(d, "Label4")->text(), "INI-File: " + b.folder.file("envalo.ini"));

@@ -2,11 +2,11 @@
 #include "TestProgram.h"
 #include "TextFit.h"
 
+#include "ui/addressbook/AboutWindow.h"
 #include "ui/addressbook/GroupNameDialog.h"
 #include "ui/addressbook/MemberGroups.h"
 #include "ui/addressbook/NewRecordDialog.h"
 #include "ui/addressbook/UnGroups.h"
-#include "ui/addressbook/unAbout.h"
 #include "ui/app/Program.h"
 #include "ui/common/MainWindow.h"
 #include "ui/controls/CheckedComboBox.h"
@@ -83,12 +83,12 @@ void WindowTextsTest::textsShowWhole_data() {
         return w.groupName;
     });
     QTest::newRow("position pad") << WindowOf([](Windows& w) -> QWidget* { return w.tpos; });
-    QTest::newRow("about") << WindowOf([](Windows& w) -> QWidget* { return w.pAbout; });
+    QTest::newRow("about") << WindowOf([](Windows& w) -> QWidget* { return w.aboutWindow; });
     QTest::newRow("about, deep program folder") << WindowOf([](Windows& w) -> QWidget* {
         const QString appdir = w.appdir;
         w.appdir =
             QStringLiteral("/home/пользователь/Документы/Программы/Печать конвертов/версия 1.34/");
-        auto* about = new TpAbout(w);
+        auto* about = new AboutWindow(w);
         w.appdir = appdir;
         about->setAttribute(Qt::WA_DeleteOnClose);
         return about;
