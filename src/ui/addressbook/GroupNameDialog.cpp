@@ -2,6 +2,7 @@
 
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
+#include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
 #include <QPushButton>
@@ -13,6 +14,8 @@ NameDialog::Use groupName() {
     use.title = QStringLiteral("Новая группа");
     use.prompt = QStringLiteral("Укажите название группы");
     use.confirmText = QStringLiteral("Добавить");
+    use.promptName = ControlNames::Controls::namePrompt;
+    use.fieldName = ControlNames::Controls::nameField;
     use.confirmName = ControlNames::Book::groupNameConfirm;
     use.cancelName = ControlNames::Book::groupNameCancel;
     // The name goes to the groups window as typed; that window judges it.
@@ -27,7 +30,7 @@ NameDialog::Use groupName() {
 } // namespace
 
 GroupNameDialog::GroupNameDialog(Windows& windows)
-    : NameDialog(windows.frm, windows.messages, groupName()) {
+    : NameDialog(windows.frm, guardedBy(windows.messages), groupName()) {
     // No fixed accessible name: the caller changes the text, and the spoken name follows it.
     confirmButton()->setAccessibleName(QString());
 }

@@ -2,6 +2,7 @@
 
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
+#include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
 namespace {
@@ -12,6 +13,8 @@ NameDialog::Use newRecord() {
     use.prompt = QStringLiteral("Название получателя:");
     use.spokenField = QStringLiteral("Название");
     use.confirmText = QStringLiteral("Добавить");
+    use.promptName = ControlNames::Controls::namePrompt;
+    use.fieldName = ControlNames::Controls::nameField;
     use.confirmName = ControlNames::Book::newRecordAdd;
     use.cancelName = ControlNames::Book::newRecordCancel;
     use.confirm = NameDialog::Confirm::Trimmed;
@@ -22,4 +25,4 @@ NameDialog::Use newRecord() {
 } // namespace
 
 NewRecordDialog::NewRecordDialog(Windows& windows)
-    : NameDialog(windows.frm, windows.messages, newRecord()) {}
+    : NameDialog(windows.frm, guardedBy(windows.messages), newRecord()) {}

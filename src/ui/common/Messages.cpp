@@ -40,6 +40,10 @@ void guarded(Messages& messages, const std::function<void()>& body) {
     }
 }
 
+std::function<void(const std::function<void()>&)> guardedBy(Messages& messages) {
+    return [&messages](const std::function<void()>& body) { guarded(messages, body); };
+}
+
 void DialogMessages::notice(const QString& text) {
     QMessageBox::information(m_parent, applicationTitle(), text, QMessageBox::Ok);
 }

@@ -58,6 +58,8 @@ QString errorNoticeText(const QString& text);
 
 // Runs an event handler's body; an error that escapes it becomes the error notice.
 void guarded(Messages& messages, const std::function<void()>& body);
+// guarded() with these messages, for a control that takes the way to run its handlers.
+std::function<void(const std::function<void()>&)> guardedBy(Messages& messages);
 
 // The real boxes and dialogs, parented to the given window.
 class DialogMessages : public Messages {

@@ -1,7 +1,5 @@
 #include "ui/controls/DialogParts.h"
 
-#include "ui/common/ControlNames.h"
-
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,10 +10,11 @@ void setProgramName(QWidget* control, const QString& programName) {
     control->setObjectName(programName);
 }
 
-QLineEdit* promptField(QLabel* label, const QString& spoken, QWidget* parent) {
+QLineEdit* promptField(QLabel* label, const QString& spoken, const char* programName,
+                       QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setAccessibleName(spoken);
-    setProgramName(field, QString::fromLatin1(ControlNames::Controls::nameField));
+    setProgramName(field, QString::fromLatin1(programName));
     label->setBuddy(field);
     return field;
 }

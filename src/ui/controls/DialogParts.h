@@ -12,9 +12,9 @@ class QWidget;
 // and its object name, by which tests and tools find it.
 void setProgramName(QWidget* control, const QString& programName);
 
-// The name prompt's field (Edit1), named for screen readers by `spoken`, with the label as
-// its buddy.
-QLineEdit* promptField(QLabel* label, const QString& spoken, QWidget* parent);
+// The name prompt's field, named for screen readers by `spoken`, with the label as its buddy.
+QLineEdit* promptField(QLabel* label, const QString& spoken, const char* programName,
+                       QWidget* parent);
 
 // A dialog button named for screen readers by its text and, as the description,
 // the program's own name for it; the default button answers Enter.

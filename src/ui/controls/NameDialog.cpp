@@ -1,8 +1,6 @@
 #include "ui/controls/NameDialog.h"
 
 #include "core/UserError.h"
-#include "ui/common/ControlNames.h"
-#include "ui/common/Messages.h"
 #include "ui/controls/DialogParts.h"
 
 #include <QCloseEvent>
@@ -11,8 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-NameDialog::NameDialog(QWidget* parent, Messages& messages, const Use& use)
-    : QDialog(parent), m_messages(messages), m_confirmRule(use.confirm),
+NameDialog::NameDialog(QWidget* parent, Guard guard, const Use& use)
+    : QDialog(parent), m_guard(std::move(guard)), m_confirmRule(use.confirm),
       m_keepsLastName(use.keepsLastName), m_closeBox(use.closeBox) {
     setWindowTitle(use.title);
     setWindowFlags(use.closeBox ? Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
@@ -20,8 +18,9 @@ NameDialog::NameDialog(QWidget* parent, Messages& messages, const Use& use)
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(use.margin, use.margin, use.margin, use.margin);
     m_prompt = new QLabel(use.prompt, this);
-    m_prompt->setObjectName(QString::fromLatin1(ControlNames::Controls::namePrompt));
-    m_field = promptField(m_prompt, use.spokenField.isEmpty() ? use.prompt : use.spokenField, this);
+    m_prompt->setObjectName(QString::fromLatin1(use.promptName));
+    m_field = promptField(m_prompt, use.spokenField.isEmpty() ? use.prompt : use.spokenField,
+                          use.fieldName, this);
     if (use.fieldWidth > 0)
         m_field->setFixedWidth(use.fieldWidth);
     m_confirm = dialogButton(use.confirmText, use.confirmName, true, this);
@@ -31,8 +30,7 @@ NameDialog::NameDialog(QWidget* parent, Messages& messages, const Use& use)
         setMinimumSize(use.minimumSize);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_confirm, &QPushButton::clicked, this,
-            [this] { guarded(m_messages, [this] { confirm(); }); });
+    connect(m_confirm, &QPushButton::clicked, this, [this] { m_guard([this] { confirm(); }); });
     connect(m_cancel, &QPushButton::clicked, this, &NameDialog::reject);
 }
 

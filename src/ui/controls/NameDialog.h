@@ -4,7 +4,8 @@
 #include <QSize>
 #include <QString>
 
-class Messages;
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,7 +34,10 @@ public:
         // The field's name for screen readers; empty: the prompt's text.
         QString spokenField;
         QString confirmText;
-        // The program's names of the buttons: their object names and descriptions.
+        // The program's names of the prompt, the field and the buttons: their object names
+        // (and but for the prompt's, their accessible descriptions).
+        const char* promptName = "";
+        const char* fieldName = "";
         const char* confirmName = "";
         const char* cancelName = "";
         Confirm confirm = Confirm::AsTyped;
@@ -49,7 +53,10 @@ public:
         int fieldWidth = 0;
     };
 
-    NameDialog(QWidget* parent, Messages& messages, const Use& use);
+    // Runs a button's handler, showing the user an error that escapes it.
+    using Guard = std::function<void(const std::function<void()>&)>;
+
+    NameDialog(QWidget* parent, Guard guard, const Use& use);
 
     // The name in the field: the one confirmed; empty when the window was cancelled.
     QString name() const;
@@ -67,7 +74,7 @@ protected:
 private:
     void confirm();
 
-    Messages& m_messages;
+    Guard m_guard;
     const Confirm m_confirmRule;
     const bool m_keepsLastName;
     const bool m_closeBox;

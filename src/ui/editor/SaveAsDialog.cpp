@@ -2,6 +2,7 @@
 
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
+#include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/uView.h"
 
@@ -12,6 +13,8 @@ NameDialog::Use saveAs() {
     use.title = QStringLiteral("Сохранить как");
     use.prompt = QStringLiteral("Введите название профиля:");
     use.confirmText = QStringLiteral("ОК");
+    use.promptName = ControlNames::Controls::namePrompt;
+    use.fieldName = ControlNames::Controls::nameField;
     use.confirmName = ControlNames::Book::saveAsConfirm;
     use.cancelName = ControlNames::Book::saveAsCancel;
     // A name of blanks only could not name a section of the settings file.
@@ -28,7 +31,7 @@ NameDialog::Use saveAs() {
 // Parented to the layout editor, which stays on top while it is open: a dialog
 // parented to the main window could open behind it.
 SaveAsDialog::SaveAsDialog(Windows& windows)
-    : NameDialog(windows.view, windows.messages, saveAs()), w(windows) {}
+    : NameDialog(windows.view, guardedBy(windows.messages), saveAs()), w(windows) {}
 
 void SaveAsDialog::showEvent(QShowEvent* event) {
     NameDialog::showEvent(event);
