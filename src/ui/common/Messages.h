@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/run/Notices.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -14,12 +16,10 @@ class QWidget;
 
 // The one seam through which the program talks to the user in boxes and shows
 // its modal windows. The program uses real Qt dialogs; tests script the answers.
-class Messages {
+class Messages : public Notices {
 public:
-    virtual ~Messages() = default;
-
     // Plain notice: the text with OK, titled with the application title.
-    virtual void notice(const QString& text) = 0;
+    void notice(const QString& text) override = 0;
     // Error notice for an error that escaped an operation; the text arrives
     // with the period rule already applied (see errorNoticeText).
     virtual void error(const QString& text) = 0;

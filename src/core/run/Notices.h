@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// How the core tells the user something without asking anything back: the window shows a
+// box, the command line program writes a line to stderr.
+class Notices {
+public:
+    virtual ~Notices() = default;
+    // A plain notice: the text as it stands, CR LF between its lines.
+    virtual void notice(const QString& text) = 0;
+};
