@@ -10,3 +10,10 @@ public:
     // A plain notice: the text as it stands, CR LF between its lines.
     virtual void notice(const QString& text) = 0;
 };
+
+// The application title that boxes carry and PDF files name as their creator.
+QString applicationTitle();
+
+// Qt's own Russian catalogue, so that standard dialogs and buttons speak Russian like
+// the rest of the program; installed for the life of the application.
+void installQtRussian();

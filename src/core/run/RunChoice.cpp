@@ -102,18 +102,27 @@ std::vector<PlannedEnvelope> planEnvelopes(const QStringList& recipients,
     return plan;
 }
 
-LoadedProfiles::LoadedProfiles(const IniFile& ini, PictureCache& pictures,
-                               const QStringList& names) {
-    for (const QString& name : names) {
-        if (m_loaded.contains(name))
-            continue;
-        try {
-            Loaded loaded{readProfile(ini, name), {}};
-            loaded.pictures = loadEnvelopePictures(pictures, loaded.profile);
-            m_loaded.insert(name, std::move(loaded));
-        } catch (const std::exception& e) {
-            throw profileLoadError(name, e, ini);
-        }
+LoadedProfiles::LoadedProfiles(const IniFile& ini, PictureCache& pictures, bool nameSettingsFile)
+    : m_ini(ini), m_pictures(pictures), m_nameSettingsFile(nameSettingsFile) {}
+
+LoadedProfiles::LoadedProfiles(const IniFile& ini, PictureCache& pictures, const QStringList& names)
+    : LoadedProfiles(ini, pictures, true) {
+    for (const QString& name : names)
+        load(name);
+}
+
+const LoadedProfiles::Loaded& LoadedProfiles::load(const QString& name) {
+    const auto found = m_loaded.constFind(name);
+    if (found != m_loaded.cend())
+        return *found;
+    try {
+        Loaded loaded{readProfile(m_ini, name), {}};
+        loaded.pictures = loadEnvelopePictures(m_pictures, loaded.profile);
+        return *m_loaded.insert(name, std::move(loaded));
+    } catch (const std::exception& e) {
+        if (m_nameSettingsFile)
+            throw profileLoadError(name, e, m_ini);
+        throw profileLoadError(name, e);
     }
 }
 
@@ -127,8 +136,6 @@ const LoadedProfiles::Loaded& LoadedProfiles::loaded(const QString& name) const 
 Envelope LoadedProfiles::compose(const AddressBook& book, const PlannedEnvelope& envelope,
                                  const ScreenConversions& screen) const {
     const Loaded& loaded = this->loaded(envelope.profile);
-    const RecipientRecord* recipient = book.recipient(envelope.recipient);
-    const RecipientRecord none;
-    return composeEnvelope(loaded.profile, book.textsFor(recipient ? *recipient : none),
+    return composeEnvelope(loaded.profile, book.textsFor(book.recordOf(envelope.recipient)),
                            loaded.pictures, screen);
 }

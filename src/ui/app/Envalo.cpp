@@ -3,6 +3,7 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "core/run/PageOutput.h"
 #include "core/run/ProfileMove.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "ui/addressbook/CheckList.h"
@@ -11,7 +12,7 @@
 #include "ui/common/Windows.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/PageOutput.h"
+#include "ui/printing/PrinterDialog.h"
 #include "ui/printing/desk1.h"
 
 #include <QCloseEvent>
@@ -158,7 +159,7 @@ void Tfrm::checkprinter() {
 }
 
 void Tfrm::printerSetupClick() {
-    output->printerSetup();
+    choosePrinter(w.messages, *output);
 }
 
 void Tfrm::showClick() {

@@ -45,13 +45,6 @@ public:
     virtual bool progress(const QString& text, int done, int total);
 };
 
-// The application title that boxes carry.
-QString applicationTitle();
-
-// Qt's own Russian catalogue, so that standard dialogs and buttons speak Russian like
-// the rest of the program; installed for the life of the application.
-void installQtRussian();
-
 // An error's text as the error notice shows it: a period is added when the
 // last character sorts after "." (a letter, a digit or "?").
 QString errorNoticeText(const QString& text);

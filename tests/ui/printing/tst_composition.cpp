@@ -4,6 +4,7 @@
 
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
@@ -11,7 +12,6 @@
 #include "ui/editor/Canvas.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 
 #include <QCheckBox>

@@ -6,13 +6,13 @@
 
 #include "core/envelope/Envelope.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 
 #include <QComboBox>

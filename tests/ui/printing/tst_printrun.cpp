@@ -6,6 +6,7 @@
 #include "core/UserError.h"
 #include "core/envelope/Envelope.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
@@ -13,14 +14,12 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/PageOutput.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -277,10 +276,8 @@ void PrintRunTest::emptyListDoesNothing() {
 // one notice, and the delay window is not shown again.
 void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
     Run r(5);
-    auto noQueue = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    noQueue->setOutputFormat(QPrinter::PdfFormat);
     r.frm().output =
-        std::make_unique<PageOutput>(r.messages, r.folder.appdir(), std::move(noQueue));
+        std::make_unique<PageOutput>(r.messages, r.folder.appdir(), PrintDestination::intoFolder());
     QTemporaryDir out;
     r.frm().output->setFilesFolder(out.path());
     r.frm().output->checkprinter({r.frm().scrDpiX, r.frm().scrDpiY});
