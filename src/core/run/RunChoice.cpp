@@ -6,20 +6,25 @@
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/AddressBook.h"
+#include "core/run/PrintRun.h"
 
 QStringList chooseRecipients(const AddressBook& book, const RecipientChoice& choice) {
     using Kind = RecipientChoice::Kind;
     switch (choice.kind) {
     case Kind::AsWindow:
     case Kind::Ticked: {
-        const std::vector<const RecipientRecord*> lines = book.listed();
-        QStringList ticked;
-        for (const RecipientRecord* line : lines)
-            if (line->ticked)
-                ticked.append(line->name);
-        if (ticked.isEmpty() && choice.kind == Kind::AsWindow && !lines.empty())
-            ticked.append(lines.front()->name);
-        return ticked;
+        // The main window's list as it starts, on its first line.
+        RunRecipients list;
+        for (const RecipientRecord* line : book.listed()) {
+            list.lines.append(line->name);
+            list.ticked.append(line->ticked);
+        }
+        if (choice.kind == Kind::Ticked && !list.ticked.contains(true))
+            return {};
+        QStringList names;
+        for (const RunRecipient& recipient : runRecipients(list))
+            names.append(recipient.name);
+        return names;
     }
     case Kind::Group: {
         const QString group = book.groupNamed(choice.group);
