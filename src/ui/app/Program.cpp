@@ -11,7 +11,7 @@
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
-#include "ui/printing/desk1.h"
+#include "ui/printing/PreviewWindow.h"
 #include "ui/printing/unPos.h"
 #include "ui/printing/unWait.h"
 
@@ -28,7 +28,7 @@ Program::Program(const QString& appdir, Messages& messages)
         w.frm = new Tfrm(w);
         w.view = new Tview(w);
         w.opt = new Topt(w);
-        w.desk = new Tdesk(w);
+        w.preview = new PreviewWindow(w);
         w.newrec = new Tnewrec(w);
         w.Groups = new TGroups(w);
         w.AddGroup = new TAddGroup(w);
@@ -55,14 +55,14 @@ void Program::destroyAll() {
     delete w.AddGroup;
     delete w.Groups;
     delete w.newrec;
-    delete w.desk;
+    delete w.preview;
     delete w.opt;
     delete w.view;
     delete w.frm;
     w.frm = nullptr;
     w.view = nullptr;
     w.opt = nullptr;
-    w.desk = nullptr;
+    w.preview = nullptr;
     w.newrec = nullptr;
     w.Groups = nullptr;
     w.AddGroup = nullptr;

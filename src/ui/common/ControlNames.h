@@ -7,24 +7,22 @@
 namespace ControlNames {
 
 // The main window.
-namespace Main {
-} // namespace Main
+namespace Main {} // namespace Main
 
 // The address book's windows: new record, groups, group name, member groups, about,
 // import mapping, address book place.
-namespace Book {
-} // namespace Book
+namespace Book {} // namespace Book
 
 // The layout editor and its save-as window.
-namespace Editor {
-} // namespace Editor
+namespace Editor {} // namespace Editor
 
 // The printing windows: preview, delay, sheet position.
 namespace Printing {
+// The preview of the envelope being printed.
+inline constexpr char previewWindow[] = "desk";
 } // namespace Printing
 
 // Reusable controls.
-namespace Controls {
-} // namespace Controls
+namespace Controls {} // namespace Controls
 
 } // namespace ControlNames

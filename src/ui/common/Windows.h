@@ -6,7 +6,7 @@ class Messages;
 class MainWindow;
 class Tview;
 class Topt;
-class Tdesk;
+class PreviewWindow;
 class Tnewrec;
 class TGroups;
 class TAddGroup;
@@ -25,7 +25,7 @@ struct Windows {
     MainWindow* frm = nullptr;
     Tview* view = nullptr;
     Topt* opt = nullptr;
-    Tdesk* desk = nullptr;
+    PreviewWindow* preview = nullptr;
     Tnewrec* newrec = nullptr;
     TGroups* Groups = nullptr;
     TAddGroup* AddGroup = nullptr;

@@ -4,7 +4,7 @@
 #include "ui/common/Windows.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/desk1.h"
+#include "ui/printing/PreviewWindow.h"
 #include "ui/printing/unWait.h"
 
 WindowPrintRun::WindowPrintRun(Windows& windows, std::function<void(int line)> showRecipient)
@@ -27,7 +27,7 @@ bool WindowPrintRun::proceed(const QString& recipient, const QString& profile, b
 }
 
 void WindowPrintRun::composed(const Envelope& envelope) {
-    w.desk->setEnvelope(envelope);
+    w.preview->setEnvelope(envelope);
 }
 
 void WindowPrintRun::ending(bool early, const QString& lastProfile) {

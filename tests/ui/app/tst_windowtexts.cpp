@@ -12,7 +12,7 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
-#include "ui/printing/desk1.h"
+#include "ui/printing/PreviewWindow.h"
 #include "ui/printing/unPos.h"
 #include "ui/printing/unWait.h"
 
@@ -70,7 +70,7 @@ void WindowTextsTest::textsShowWhole_data() {
         control<QTabWidget>(*w.frm, "PageControl1")->setCurrentIndex(1);
         return w.frm;
     });
-    QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });
+    QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.preview; });
     QTest::newRow("new record") << WindowOf([](Windows& w) -> QWidget* { return w.newrec; });
     QTest::newRow("new sender") << WindowOf([](Windows& w) -> QWidget* {
         w.newrec->setPrompt(QStringLiteral("Название отправителя"));
