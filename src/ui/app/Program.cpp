@@ -11,9 +11,9 @@
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
+#include "ui/printing/DelayWindow.h"
 #include "ui/printing/PreviewWindow.h"
 #include "ui/printing/unPos.h"
-#include "ui/printing/unWait.h"
 
 #include <QLockFile>
 
@@ -35,7 +35,7 @@ Program::Program(const QString& appdir, Messages& messages)
         w.tpos = new Ttpos(w);
         w.pAbout = new TpAbout(w);
         w.fSaveAs = new TfSaveAs(w);
-        w.fWait = new TfWait(w);
+        w.delay = new DelayWindow(w);
     } catch (...) {
         destroyAll();
         throw;
@@ -48,7 +48,7 @@ Program::~Program() {
 
 void Program::destroyAll() {
     auto& w = m_windows;
-    delete w.fWait;
+    delete w.delay;
     delete w.fSaveAs;
     delete w.pAbout;
     delete w.tpos;
@@ -69,7 +69,7 @@ void Program::destroyAll() {
     w.tpos = nullptr;
     w.pAbout = nullptr;
     w.fSaveAs = nullptr;
-    w.fWait = nullptr;
+    w.delay = nullptr;
 }
 
 Tfrm& Program::frm() {

@@ -20,6 +20,19 @@ namespace Editor {} // namespace Editor
 namespace Printing {
 // The preview of the envelope being printed.
 inline constexpr char previewWindow[] = "desk";
+// The delay window between envelopes: its title strip, the record and the profile of the
+// envelope with their captions, the countdown with its caption, its buttons and timer.
+inline constexpr char delayWindow[] = "fWait";
+inline constexpr char delayTitle[] = "Label7";
+inline constexpr char delayRecordCaption[] = "Label1";
+inline constexpr char delayRecord[] = "Label2";
+inline constexpr char delayProfileCaption[] = "Label3";
+inline constexpr char delayProfile[] = "Label4";
+inline constexpr char delayCountdownCaption[] = "Label5";
+inline constexpr char delayCountdown[] = "Label6";
+inline constexpr char delayPrint[] = "SpeedButton2";
+inline constexpr char delayCancel[] = "SpeedButton1";
+inline constexpr char delayTimer[] = "Timer1";
 } // namespace Printing
 
 // Reusable controls.

@@ -13,7 +13,7 @@ class TAddGroup;
 class Ttpos;
 class TpAbout;
 class TfSaveAs;
-class TfWait;
+class DelayWindow;
 
 // The program's windows, created once in this order; each window's constructor
 // receives this context and may use only the windows created before it. The main
@@ -32,5 +32,5 @@ struct Windows {
     Ttpos* tpos = nullptr;
     TpAbout* pAbout = nullptr;
     TfSaveAs* fSaveAs = nullptr;
-    TfWait* fWait = nullptr;
+    DelayWindow* delay = nullptr;
 };

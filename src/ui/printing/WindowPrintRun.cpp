@@ -4,8 +4,8 @@
 #include "ui/common/Windows.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
+#include "ui/printing/DelayWindow.h"
 #include "ui/printing/PreviewWindow.h"
-#include "ui/printing/unWait.h"
 
 WindowPrintRun::WindowPrintRun(Windows& windows, std::function<void(int line)> showRecipient)
     : w(windows), m_showRecipient(std::move(showRecipient)),
@@ -21,9 +21,9 @@ bool WindowPrintRun::confirmsAtRecipientStart() {
 }
 
 bool WindowPrintRun::proceed(const QString& recipient, const QString& profile, bool confirm) {
-    w.fWait->prepare(recipient, profile, confirm);
-    w.messages.showModal(*w.fWait);
-    return !w.fWait->stopped();
+    w.delay->prepare(recipient, profile, confirm);
+    w.messages.showModal(*w.delay);
+    return !w.delay->stopped();
 }
 
 void WindowPrintRun::composed(const Envelope& envelope) {

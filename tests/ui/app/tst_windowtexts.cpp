@@ -12,9 +12,9 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
+#include "ui/printing/DelayWindow.h"
 #include "ui/printing/PreviewWindow.h"
 #include "ui/printing/unPos.h"
-#include "ui/printing/unWait.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -95,9 +95,9 @@ void WindowTextsTest::textsShowWhole_data() {
     });
     QTest::newRow("save as") << WindowOf([](Windows& w) -> QWidget* { return w.fSaveAs; });
     QTest::newRow("delay") << WindowOf([](Windows& w) -> QWidget* {
-        w.fWait->prepare(QStringLiteral("Иванов Иван Иванович"), QStringLiteral("Конверт DL"),
+        w.delay->prepare(QStringLiteral("Иванов Иван Иванович"), QStringLiteral("Конверт DL"),
                          false);
-        return w.fWait;
+        return w.delay;
     });
     QTest::newRow("checked combo box") << WindowOf([](Windows& w) -> QWidget* {
         w.view->show();

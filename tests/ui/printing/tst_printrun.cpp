@@ -10,6 +10,7 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Options1.h"
@@ -94,7 +95,7 @@ struct Run : TestProgram {
 };
 
 void pressPrint(QDialog& d) {
-    control<QToolButton>(d, "SpeedButton2")->click();
+    control<QToolButton>(d, ControlNames::Printing::delayPrint)->click();
 }
 
 } // namespace
@@ -207,9 +208,11 @@ void PrintRunTest::cancelStopsTheRun() {
     for (int i = 0; i < 3; ++i)
         r.messages.onModal(pressPrint);
     r.messages.onModal([](QDialog& d) {
-        QCOMPARE(control<QLabel>(d, "Label2")->text(), QStringLiteral("Борисов"));
-        QCOMPARE(control<QLabel>(d, "Label4")->text(), QStringLiteral("Конверт C6"));
-        control<QToolButton>(d, "SpeedButton1")->click();
+        QCOMPARE(control<QLabel>(d, ControlNames::Printing::delayRecord)->text(),
+                 QStringLiteral("Борисов"));
+        QCOMPARE(control<QLabel>(d, ControlNames::Printing::delayProfile)->text(),
+                 QStringLiteral("Конверт C6"));
+        control<QToolButton>(d, ControlNames::Printing::delayCancel)->click();
     });
     r.print();
     QCOMPARE(r.recorder.pages.size(), 3);
@@ -230,8 +233,8 @@ void PrintRunTest::confirmationFollowsTheProfileJustPrinted() {
     QStringList counts;
     for (int i = 0; i < 4; ++i)
         r.messages.onModal([&](QDialog& d) {
-            counts.append(control<QLabel>(d, "Label6")->text());
-            control<QToolButton>(d, "SpeedButton2")->click();
+            counts.append(control<QLabel>(d, ControlNames::Printing::delayCountdown)->text());
+            control<QToolButton>(d, ControlNames::Printing::delayPrint)->click();
         });
     r.print();
     // A recipient's first envelope waits as the editor's profile says, every other one
