@@ -12,8 +12,8 @@
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
 #include "ui/printing/DelayWindow.h"
+#include "ui/printing/PositionPad.h"
 #include "ui/printing/PreviewWindow.h"
-#include "ui/printing/unPos.h"
 
 #include <QLockFile>
 
@@ -32,7 +32,7 @@ Program::Program(const QString& appdir, Messages& messages)
         w.newrec = new Tnewrec(w);
         w.Groups = new TGroups(w);
         w.AddGroup = new TAddGroup(w);
-        w.tpos = new Ttpos(w);
+        w.positionPad = new PositionPad(w);
         w.pAbout = new TpAbout(w);
         w.fSaveAs = new TfSaveAs(w);
         w.delay = new DelayWindow(w);
@@ -51,7 +51,7 @@ void Program::destroyAll() {
     delete w.delay;
     delete w.fSaveAs;
     delete w.pAbout;
-    delete w.tpos;
+    delete w.positionPad;
     delete w.AddGroup;
     delete w.Groups;
     delete w.newrec;
@@ -66,7 +66,7 @@ void Program::destroyAll() {
     w.newrec = nullptr;
     w.Groups = nullptr;
     w.AddGroup = nullptr;
-    w.tpos = nullptr;
+    w.positionPad = nullptr;
     w.pAbout = nullptr;
     w.fSaveAs = nullptr;
     w.delay = nullptr;

@@ -33,6 +33,10 @@ inline constexpr char delayCountdown[] = "Label6";
 inline constexpr char delayPrint[] = "SpeedButton2";
 inline constexpr char delayCancel[] = "SpeedButton1";
 inline constexpr char delayTimer[] = "Timer1";
+// The position pad: the window, its sheet and the envelope marker on it.
+inline constexpr char positionPad[] = "tpos";
+inline constexpr char positionSheet[] = "pad";
+inline constexpr char positionMarker[] = "Image1";
 } // namespace Printing
 
 // Reusable controls.

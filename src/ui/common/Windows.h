@@ -10,7 +10,7 @@ class PreviewWindow;
 class Tnewrec;
 class TGroups;
 class TAddGroup;
-class Ttpos;
+class PositionPad;
 class TpAbout;
 class TfSaveAs;
 class DelayWindow;
@@ -29,7 +29,7 @@ struct Windows {
     Tnewrec* newrec = nullptr;
     TGroups* Groups = nullptr;
     TAddGroup* AddGroup = nullptr;
-    Ttpos* tpos = nullptr;
+    PositionPad* positionPad = nullptr;
     TpAbout* pAbout = nullptr;
     TfSaveAs* fSaveAs = nullptr;
     DelayWindow* delay = nullptr;

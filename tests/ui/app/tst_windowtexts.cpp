@@ -13,8 +13,8 @@
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
 #include "ui/printing/DelayWindow.h"
+#include "ui/printing/PositionPad.h"
 #include "ui/printing/PreviewWindow.h"
-#include "ui/printing/unPos.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -82,7 +82,7 @@ void WindowTextsTest::textsShowWhole_data() {
         w.AddGroup->setAction(QStringLiteral("Изменить"));
         return w.AddGroup;
     });
-    QTest::newRow("position pad") << WindowOf([](Windows& w) -> QWidget* { return w.tpos; });
+    QTest::newRow("position pad") << WindowOf([](Windows& w) -> QWidget* { return w.positionPad; });
     QTest::newRow("about") << WindowOf([](Windows& w) -> QWidget* { return w.pAbout; });
     QTest::newRow("about, deep program folder") << WindowOf([](Windows& w) -> QWidget* {
         const QString appdir = w.appdir;
