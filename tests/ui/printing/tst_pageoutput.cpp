@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtMath>
@@ -119,6 +120,7 @@ private slots:
     void spoolerPrintsFromTheDeviceOffset_data();
     void spoolerPrintsFromTheDeviceOffset();
     void chosenFileWhereAFifoOrASocketIs();
+    void aQueueThatRefusesOrIsMissingPrintsNothing();
 };
 
 void PageOutputTest::envelopeLandsWhereTheGeometrySays_data() {
@@ -390,6 +392,35 @@ void PageOutputTest::chosenFileWhereAFifoOrASocketIs() {
                                         "или в именованный канал.")
                              .arg(socketPath)});
     QVERIFY(!QFileInfo(socketPath).isFile());
+}
+
+// A job the queue does not accept is no envelope printed, and the user is told which queue
+// refused it; a queue that is not there is said at measuring.
+void PageOutputTest::aQueueThatRefusesOrIsMissingPrintsNothing() {
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const QString queue = QStringLiteral("REFUSING%1").arg(QCoreApplication::applicationPid());
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "cups-pdf:/", "-P",
+                        "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"});
+    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    runTool("cupsreject", {queue});
+
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', PrintDestination::toQueue(queue));
+    output.checkprinter(screen96);
+    QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
+    QVERIFY(!output.printsToFiles());
+    QVERIFY(!output.printone(framedEnvelope(), {false, 0, "0", "0", "Иванов", "DL"}));
+    QCOMPARE(messages.texts("notice"),
+             QStringList{QStringLiteral("Принтер «%1» не принял документ.").arg(queue)});
+
+    messages.reset();
+    PageOutput missing(messages, dir.path() + '/', PrintDestination::toQueue("НЕТ ТАКОЙ"));
+    missing.checkprinter(screen96);
+    QCOMPARE(messages.texts("notice"),
+             QStringList{"Печать невозможна.\r\nОчередь печати «НЕТ ТАКОЙ» не найдена."});
+    QVERIFY(!missing.printone(framedEnvelope(), {false, 0, "0", "0", "Иванов", "DL"}));
 }
 
 QTEST_MAIN(PageOutputTest)
