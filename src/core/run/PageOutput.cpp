@@ -21,12 +21,22 @@ constexpr int fileResolution = 1200;
 // Leaves room in a file name for the number and the folder's own name limits.
 constexpr int longestNameStem = 100;
 
+// Only a program with a screen has a cursor to change.
 class BusyCursor {
 public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor() : m_shown(qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        if (m_shown)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyCursor() {
+        if (m_shown)
+            QGuiApplication::restoreOverrideCursor();
+    }
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    bool m_shown = false;
 };
 
 QString native(const QString& path) {
