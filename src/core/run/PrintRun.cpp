@@ -49,7 +49,11 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
     const std::vector<RunRecipient> recipients = runRecipients(setup.recipients);
     const QStringList& profiles = setup.profiles;
     PrintRunResult result;
-    result.planned = int(recipients.size()) * int(profiles.size());
+    QStringList names;
+    for (const RunRecipient& line : recipients)
+        names.append(line.name);
+    const std::vector<PlannedEnvelope> plan = planEnvelopes(names, profiles);
+    result.planned = int(plan.size());
     bool waits = false;
     if (setup.delays) {
         const ProgramOptions options = ProgramOptions::read(m_ini);
@@ -111,8 +115,11 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
         };
 
         try {
+            auto next = plan.cbegin();
             bool going = true;
-            for (const RunRecipient& line : recipients) {
+            // Every recipient is shown, also one without envelopes (no profile chosen).
+            for (size_t index = 0; going && index < recipients.size(); ++index) {
+                const RunRecipient& line = recipients[index];
                 last.clear();
                 confirm = observer.confirmsAtRecipientStart();
                 observer.recipientStarts(line.line, line.name);
@@ -120,11 +127,8 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
                 // A line without a record has no name, as the editors show it.
                 const QString name = m_book.recipient(line.name) ? record.name : QString();
                 const AddressTexts texts = m_book.textsFor(record, sender);
-                for (const QString& profile : profiles)
-                    if (!(going = envelope(name, texts, profile)))
-                        break;
-                if (!going)
-                    break;
+                for (; going && next != plan.cend() && next->recipientIndex == int(index); ++next)
+                    going = envelope(name, texts, next->profile);
             }
             if (going)
                 observer.ending(false, last);

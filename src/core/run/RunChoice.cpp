@@ -101,9 +101,9 @@ std::vector<PlannedEnvelope> planEnvelopes(const QStringList& recipients,
                                            const QStringList& profiles) {
     std::vector<PlannedEnvelope> plan;
     plan.reserve(size_t(recipients.size() * profiles.size()));
-    for (const QString& recipient : recipients)
+    for (qsizetype index = 0; index < recipients.size(); ++index)
         for (const QString& profile : profiles)
-            plan.push_back({recipient, profile});
+            plan.push_back({recipients[index], profile, int(index)});
     return plan;
 }
 

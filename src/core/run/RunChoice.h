@@ -47,7 +47,11 @@ QStringList chooseProfiles(const IniFile& ini, const QStringList& asked = {});
 struct PlannedEnvelope {
     QString recipient;
     QString profile;
-    bool operator==(const PlannedEnvelope&) const = default;
+    // Which of the run's recipients it is for, counted from 0.
+    int recipientIndex = 0;
+    bool operator==(const PlannedEnvelope& other) const {
+        return recipient == other.recipient && profile == other.profile;
+    }
 };
 // Recipient by recipient, and for each every profile in order, as the print run goes.
 std::vector<PlannedEnvelope> planEnvelopes(const QStringList& recipients,

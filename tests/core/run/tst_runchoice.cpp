@@ -337,11 +337,13 @@ void RunChoiceTest::profiles() {
 void RunChoiceTest::recipientsOutsideProfilesInside() {
     const std::vector<PlannedEnvelope> plan =
         planEnvelopes({"Агеев", "Волков"}, {"Конверт DL", "Конверт C6"});
-    const std::vector<PlannedEnvelope> expected{{"Агеев", "Конверт DL"},
-                                                {"Агеев", "Конверт C6"},
-                                                {"Волков", "Конверт DL"},
-                                                {"Волков", "Конверт C6"}};
+    const std::vector<PlannedEnvelope> expected{{"Агеев", "Конверт DL", 0},
+                                                {"Агеев", "Конверт C6", 0},
+                                                {"Волков", "Конверт DL", 1},
+                                                {"Волков", "Конверт C6", 1}};
     QVERIFY(plan == expected);
+    for (size_t i = 0; i < plan.size(); ++i)
+        QCOMPARE(plan[i].recipientIndex, expected[i].recipientIndex);
 }
 
 void RunChoiceTest::recipientsOfTheWindowsList_data() {
