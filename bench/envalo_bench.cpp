@@ -6,12 +6,12 @@
 
 #include "core/UserError.h"
 #include "core/addressbook/AddressImport.h"
+#include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/PageOutput.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,7 +22,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSysInfo>
@@ -374,10 +373,9 @@ private:
     void preparePrinting(const QString& file = {}) {
         Windows& w = m_program->windows();
         Tfrm& frm = static_cast<Tfrm&>(*w.frm);
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(file);
-        frm.output = std::make_unique<PageOutput>(messages, m_folder.appdir(), std::move(printer));
+        frm.output = std::make_unique<PageOutput>(
+            messages, m_folder.appdir(),
+            file.isEmpty() ? PrintDestination::intoFolder() : PrintDestination::intoFile(file));
         frm.output->checkprinter(ScreenConversions{frm.scrDpiX, frm.scrDpiY});
         if (!frm.output->printsToFiles())
             throw UserError(QStringLiteral("Печать идёт не в файлы."));

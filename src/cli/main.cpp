@@ -10,21 +10,21 @@
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
+#include "core/run/PageOutput.h"
+#include "core/run/PrintQueue.h"
+#include "core/run/PrintRun.h"
 #include "core/run/ProgramFolder.h"
 #include "core/run/ReadOnlyFolder.h"
-#include "ui/printing/PageOutput.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLockFile>
-#include <QPageSize>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -76,29 +76,43 @@ private:
     qint64 m_lastDrawn = -1000;
 };
 
-// The printer of the run; nullptr for the system's default, as the main window takes it.
-std::unique_ptr<QPrinter> printerFor(const CommandLine& line) {
-    if (line.output == CommandLine::Output::AsWindow)
-        return nullptr;
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (line.output == CommandLine::Output::Printer) {
-        printer->setPrinterName(line.destination);
-        return printer;
+// Where the run prints: by default the system's default queue, as the main window takes it.
+PrintDestination destinationOf(const CommandLine& line) {
+    switch (line.output) {
+    case CommandLine::Output::AsWindow:
+        break;
+    case CommandLine::Output::Printer:
+        return PrintDestination::toQueue(line.destination);
+    case CommandLine::Output::PdfFile:
+        return PrintDestination::intoFile(QFileInfo(line.destination).absoluteFilePath());
+    case CommandLine::Output::PdfFolder:
+        return PrintDestination::intoFolder();
     }
-    // The page of a machine without a print queue: A4 at the file resolution.
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setPageSize(QPageSize(QPageSize::A4));
-    if (line.output == CommandLine::Output::PdfFile)
-        printer->setOutputFileName(QFileInfo(line.destination).absoluteFilePath());
-    return printer;
+    return {};
 }
+
+// The command line's side of a run: its progress on a terminal, the files notice on stderr.
+class CommandLineRun : public PrintRunObserver {
+public:
+    explicit CommandLineRun(qsizetype total) { m_progress.emplace(total); }
+    void envelopeDone(int done, int) override {
+        if (m_progress)
+            m_progress->done(done);
+    }
+    // The progress line ends before the run's files are complete, whose failure follows it.
+    void ending(bool, const QString&) override { m_progress.reset(); }
+    void filesNotice(const QString& text) override { StderrMessages::write(text); }
+
+private:
+    std::optional<Progress> m_progress;
+};
 
 void requireDestination(const CommandLine& line) {
     switch (line.output) {
     case CommandLine::Output::AsWindow:
         break;
     case CommandLine::Output::Printer: {
-        const QStringList queues = QPrinterInfo::availablePrinterNames();
+        const QStringList queues = PrintQueues::names();
         if (!queues.contains(line.destination))
             throw UserError(
                 queues.isEmpty()
@@ -125,7 +139,7 @@ int print(const CommandLine& line, StderrMessages& messages) {
     const std::vector<PlannedEnvelope> plan = planEnvelopes(recipients, profiles);
     requireDestination(line);
     PictureCache pictures(folder.appdir());
-    const LoadedProfiles loaded(folder.ini(), pictures, profiles);
+    LoadedProfiles loaded(folder.ini(), pictures, profiles);
 
     if (line.dryRun) {
         for (const PlannedEnvelope& envelope : plan)
@@ -149,41 +163,24 @@ int print(const CommandLine& line, StderrMessages& messages) {
             throw UserError(QStringLiteral("Не удалось создать папку «%1».")
                                 .arg(QDir::toNativeSeparators(place)));
     }
-    PageOutput output(messages, folder.appdir(), printerFor(line));
+    PageOutput output(messages, folder.appdir(), destinationOf(line));
     if (line.output == CommandLine::Output::PdfFolder)
         output.setFilesFolder(QFileInfo(line.destination).absoluteFilePath());
     output.checkprinter(screen);
     if (messages.told() > 0)
         return Failure;
 
-    int failed = 0;
-    {
-        // The envelopes share their files: the one PDF file given, or batches cut into a
-        // file per envelope. Its end, after the progress line, may still report a failure.
-        PageOutput::Run run(output);
-        Progress progress(qsizetype(plan.size()));
-        for (size_t i = 0; i < plan.size(); ++i) {
-            const PlannedEnvelope& envelope = plan[i];
-            const PrintProfile& p = loaded.profile(envelope.profile);
-            PageRequest request;
-            request.c5 = p.format == 1;
-            request.listpos = p.listpos;
-            request.allx = p.allx;
-            request.ally = p.ally;
-            request.recipient = envelope.recipient;
-            request.profile = envelope.profile;
-            if (!output.printone(loaded.compose(folder.book(), envelope, screen), request))
-                ++failed;
-            progress.done(qsizetype(i + 1));
-            if (output.runStopped())
-                break;
-        }
-    }
+    PrintRunSetup setup;
+    setup.recipients.lines = recipients;
+    setup.recipients.ticked = QList<bool>(recipients.size(), true);
+    setup.profiles = profiles;
+    PrintRunResult result;
+    CommandLineRun shown(qsizetype(plan.size()));
+    result = PrintRun(folder.ini(), folder.book(), loaded, output, screen).run(setup, shown);
+    int failed = result.failed;
     // The envelopes of a run whose files could not be written are those not in complete files.
     if (output.runStopped())
         failed = int(plan.size()) - output.filesWritten();
-    if (const QString notice = output.filesNotice(); !notice.isEmpty())
-        StderrMessages::write(notice);
     if (failed > 0)
         StderrMessages::write(
             QStringLiteral("Не напечатано конвертов: %1 из %2.").arg(failed).arg(plan.size()));
@@ -369,17 +366,17 @@ int main(int argc, char* argv[]) {
     // A reader that closes the pipe an output goes into is a failed write, not the end of
     // the program.
     std::signal(SIGPIPE, SIG_IGN);
-    // Printing needs a GUI application, but not a display.
+    // Drawing envelopes needs fonts and so a GUI application, but not a display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(applicationTitle());
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(applicationTitle());
     installQtRussian();
 
     StderrMessages messages;
     try {
         const CommandLine line =
-            parseCommandLine(QApplication::arguments(), QApplication::applicationDirPath());
+            parseCommandLine(QGuiApplication::arguments(), QGuiApplication::applicationDirPath());
         if (line.command == CommandLine::Command::Help) {
             std::fputs(helpText().toUtf8().constData(), stdout);
             return Success;

@@ -8,13 +8,12 @@
 #include "core/envelope/PdfPages.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/AddressBook.h"
+#include "core/run/PageOutput.h"
 #include "ui/app/Envalo.h"
-#include "ui/printing/PageOutput.h"
 
 #include <QDir>
 #include <QLockFile>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -509,10 +508,8 @@ void CliTest::samePageAsTheWindow() {
     window.start();
     window.runDeferredStep();
     Tfrm& frm = window.frm();
-    auto noQueue = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    noQueue->setOutputFormat(QPrinter::PdfFormat);
-    frm.output =
-        std::make_unique<PageOutput>(window.messages, window.folder.appdir(), std::move(noQueue));
+    frm.output = std::make_unique<PageOutput>(window.messages, window.folder.appdir(),
+                                              PrintDestination::intoFolder());
     frm.output->setFilesFolder(out.filePath("window"));
     frm.output->checkprinter({frm.scrDpiX, frm.scrDpiY});
     control<QToolButton>(frm, "ToolButton1")->click();

@@ -221,6 +221,7 @@ void PdfPages::beginDocument() {
         m_writer->setTitle(QFileInfo(m_file).completeBaseName());
     m_painter = std::make_unique<QPainter>();
     m_pages = 0;
+    m_drawn = 0;
 }
 
 void PdfPages::removeStaleTemporaries(const QString& folder) {
@@ -258,6 +259,7 @@ void PdfPages::removeStaleTemporaries(const QString& folder) {
     m_writer.reset();
     m_buffer.reset();
     m_pages = 0;
+    m_drawn = 0;
     throw UserError(m_failure);
 }
 
@@ -337,6 +339,7 @@ void PdfPages::addPage(const std::function<void(QPainter&)>& paint, const QStrin
     }
     m_painter->restore();
     m_batch.back().file = std::move(pending);
+    ++m_drawn;
     if (m_file.isEmpty() && m_pages >= batchPages)
         cutBatch();
 }
@@ -423,9 +426,10 @@ void PdfPages::finish() {
     const bool painted = m_pages > 0 && m_painter->end();
     m_painter.reset();
     m_writer.reset();
-    const int pages = m_pages;
-    const bool any = pages > 0;
+    const bool any = m_pages > 0;
+    const int drawn = m_drawn;
     m_pages = 0;
+    m_drawn = 0;
     m_batch.clear();
     const std::unique_ptr<OutputFile> file = std::move(m_saveFile);
     if (!any) {
@@ -435,5 +439,5 @@ void PdfPages::finish() {
     if (!painted)
         throw unwritable(m_file);
     file->commit();
-    m_pagesWritten += pages;
+    m_pagesWritten += drawn;
 }

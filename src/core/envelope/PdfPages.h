@@ -121,6 +121,8 @@ private:
     QSet<QString> m_cleaned;
     QString m_failure;
     int m_pages = 0;
+    // Pages of the document under way drawn whole; one that failed to draw counts for no file.
+    int m_drawn = 0;
     int m_pagesWritten = 0;
     std::future<Cut> m_cutting;
 };

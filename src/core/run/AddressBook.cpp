@@ -133,13 +133,30 @@ const SenderRecord* AddressBook::defaultSender() const {
     return nullptr;
 }
 
-AddressTexts AddressBook::textsFor(const RecipientRecord& recipient) const {
+const RecipientRecord& AddressBook::recordOf(const QString& name) const {
+    const RecipientRecord* found = recipient(name);
+    return found ? *found : m_none;
+}
+
+AddressTexts AddressBook::senderTexts() const {
     const SenderRecord none;
     const SenderRecord* sender = defaultSender();
     const SenderRecord& s = sender ? *sender : none;
-    return {asEditorText(s.otkogo),       asEditorText(s.otkyda),
-            QString::number(s.intyt),     asEditorText(recipient.komy),
-            asEditorText(recipient.kyda), QString::number(recipient.intyda)};
+    return {asEditorText(s.otkogo), asEditorText(s.otkyda), QString::number(s.intyt), {}, {}, {}};
+}
+
+AddressTexts AddressBook::textsFor(const RecipientRecord& recipient) const {
+    return textsFor(recipient, senderTexts());
+}
+
+AddressTexts AddressBook::textsFor(const RecipientRecord& recipient,
+                                   const AddressTexts& sender) const {
+    return {sender.otkogo,
+            sender.otkyda,
+            sender.intyt,
+            asEditorText(recipient.komy),
+            asEditorText(recipient.kyda),
+            QString::number(recipient.intyda)};
 }
 
 QString asEditorText(const QString& stored) {

@@ -57,9 +57,16 @@ public:
     // The sender the main window starts with: the first row named like the first one
     // marked as default; nullptr when none is marked.
     const SenderRecord* defaultSender() const;
+    // The record recipient() finds, or an empty one (no texts, index 0) when there is none,
+    // as the main window's editors show a name without a record.
+    const RecipientRecord& recordOf(const QString& name) const;
     // What the main window's editors hold for this recipient and the default sender,
     // and so what an envelope prints.
     AddressTexts textsFor(const RecipientRecord& recipient) const;
+    // The same with the sender's texts given (its fields otkogo, otkyda, intyt are taken).
+    AddressTexts textsFor(const RecipientRecord& recipient, const AddressTexts& sender) const;
+    // The default sender as the main window's editors hold it (the recipient's texts empty).
+    AddressTexts senderTexts() const;
 
 private:
     std::vector<RecipientRecord> m_recipients;
@@ -67,6 +74,7 @@ private:
     std::vector<GroupRecord> m_groups;
     // Case-folded name to the first recipient row of that name.
     QHash<QString, qsizetype> m_byName;
+    RecipientRecord m_none;
 };
 
 // A stored text as a multi-line editor gives it back: lines end with LF, and the

@@ -6,20 +6,25 @@
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/AddressBook.h"
+#include "core/run/PrintRun.h"
 
 QStringList chooseRecipients(const AddressBook& book, const RecipientChoice& choice) {
     using Kind = RecipientChoice::Kind;
     switch (choice.kind) {
     case Kind::AsWindow:
     case Kind::Ticked: {
-        const std::vector<const RecipientRecord*> lines = book.listed();
-        QStringList ticked;
-        for (const RecipientRecord* line : lines)
-            if (line->ticked)
-                ticked.append(line->name);
-        if (ticked.isEmpty() && choice.kind == Kind::AsWindow && !lines.empty())
-            ticked.append(lines.front()->name);
-        return ticked;
+        // The main window's list as it starts, on its first line.
+        RunRecipients list;
+        for (const RecipientRecord* line : book.listed()) {
+            list.lines.append(line->name);
+            list.ticked.append(line->ticked);
+        }
+        if (choice.kind == Kind::Ticked && !list.ticked.contains(true))
+            return {};
+        QStringList names;
+        for (const RunRecipient& recipient : runRecipients(list))
+            names.append(recipient.name);
+        return names;
     }
     case Kind::Group: {
         const QString group = book.groupNamed(choice.group);
@@ -96,24 +101,33 @@ std::vector<PlannedEnvelope> planEnvelopes(const QStringList& recipients,
                                            const QStringList& profiles) {
     std::vector<PlannedEnvelope> plan;
     plan.reserve(size_t(recipients.size() * profiles.size()));
-    for (const QString& recipient : recipients)
+    for (qsizetype index = 0; index < recipients.size(); ++index)
         for (const QString& profile : profiles)
-            plan.push_back({recipient, profile});
+            plan.push_back({recipients[index], profile, int(index)});
     return plan;
 }
 
-LoadedProfiles::LoadedProfiles(const IniFile& ini, PictureCache& pictures,
-                               const QStringList& names) {
-    for (const QString& name : names) {
-        if (m_loaded.contains(name))
-            continue;
-        try {
-            Loaded loaded{readProfile(ini, name), {}};
-            loaded.pictures = loadEnvelopePictures(pictures, loaded.profile);
-            m_loaded.insert(name, std::move(loaded));
-        } catch (const std::exception& e) {
-            throw profileLoadError(name, e, ini);
-        }
+LoadedProfiles::LoadedProfiles(const IniFile& ini, PictureCache& pictures, bool nameSettingsFile)
+    : m_ini(ini), m_pictures(pictures), m_nameSettingsFile(nameSettingsFile) {}
+
+LoadedProfiles::LoadedProfiles(const IniFile& ini, PictureCache& pictures, const QStringList& names)
+    : LoadedProfiles(ini, pictures, true) {
+    for (const QString& name : names)
+        load(name);
+}
+
+const LoadedProfiles::Loaded& LoadedProfiles::load(const QString& name) {
+    const auto found = m_loaded.constFind(name);
+    if (found != m_loaded.cend())
+        return *found;
+    try {
+        Loaded loaded{readProfile(m_ini, name), {}};
+        loaded.pictures = loadEnvelopePictures(m_pictures, loaded.profile);
+        return *m_loaded.insert(name, std::move(loaded));
+    } catch (const std::exception& e) {
+        if (m_nameSettingsFile)
+            throw profileLoadError(name, e, m_ini);
+        throw profileLoadError(name, e);
     }
 }
 
@@ -127,8 +141,6 @@ const LoadedProfiles::Loaded& LoadedProfiles::loaded(const QString& name) const 
 Envelope LoadedProfiles::compose(const AddressBook& book, const PlannedEnvelope& envelope,
                                  const ScreenConversions& screen) const {
     const Loaded& loaded = this->loaded(envelope.profile);
-    const RecipientRecord* recipient = book.recipient(envelope.recipient);
-    const RecipientRecord none;
-    return composeEnvelope(loaded.profile, book.textsFor(recipient ? *recipient : none),
+    return composeEnvelope(loaded.profile, book.textsFor(book.recordOf(envelope.recipient)),
                            loaded.pictures, screen);
 }

@@ -47,31 +47,44 @@ QStringList chooseProfiles(const IniFile& ini, const QStringList& asked = {});
 struct PlannedEnvelope {
     QString recipient;
     QString profile;
-    bool operator==(const PlannedEnvelope&) const = default;
+    // Which of the run's recipients it is for, counted from 0.
+    int recipientIndex = 0;
+    bool operator==(const PlannedEnvelope& other) const {
+        return recipient == other.recipient && profile == other.profile;
+    }
 };
 // Recipient by recipient, and for each every profile in order, as the print run goes.
 std::vector<PlannedEnvelope> planEnvelopes(const QStringList& recipients,
                                            const QStringList& profiles);
 
-// The profiles of a run read from the settings file once each, with their pictures,
-// before the first envelope, so that one that cannot be loaded stops the run before
-// anything is printed.
+// The profiles of a run read from the settings file once each, with their pictures.
 class LoadedProfiles {
 public:
-    // Throws the profile's load error (profileLoadError), naming the settings file.
+    // Each profile is read at its first use, so that one that cannot be loaded stops the run
+    // at its first envelope; its load error names the settings file when `nameSettingsFile`
+    // (a program that may be given any folder).
+    LoadedProfiles(const IniFile& ini, PictureCache& pictures, bool nameSettingsFile);
+    // Every profile named read before the first envelope, so that one that cannot be loaded
+    // stops the run before anything is printed; throws its load error naming the settings file.
     LoadedProfiles(const IniFile& ini, PictureCache& pictures, const QStringList& names);
 
-    // Only for a name given at construction.
+    struct Loaded {
+        PrintProfile profile;
+        EnvelopePictures pictures;
+    };
+    // The profile, read now when it was not yet; throws its load error (profileLoadError).
+    const Loaded& load(const QString& name);
+
+    // Only for a name already loaded.
     const PrintProfile& profile(const QString& name) const { return loaded(name).profile; }
     // The envelope as the print run composes it for this recipient and profile.
     Envelope compose(const AddressBook& book, const PlannedEnvelope& envelope,
                      const ScreenConversions& screen) const;
 
 private:
-    struct Loaded {
-        PrintProfile profile;
-        EnvelopePictures pictures;
-    };
     const Loaded& loaded(const QString& name) const;
+    const IniFile& m_ini;
+    PictureCache& m_pictures;
+    bool m_nameSettingsFile = true;
     QHash<QString, Loaded> m_loaded;
 };

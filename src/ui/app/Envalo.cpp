@@ -3,6 +3,7 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "core/run/PageOutput.h"
 #include "core/run/ProfileMove.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "ui/addressbook/AboutWindow.h"
@@ -11,8 +12,8 @@
 #include "ui/common/Windows.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/PageOutput.h"
-#include "ui/printing/desk1.h"
+#include "ui/printing/PreviewWindow.h"
+#include "ui/printing/PrinterDialog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -150,7 +151,7 @@ void Tfrm::Timer1Timer() {
     // repeat it, and a profile that cannot be loaded would be reported twice.
     w.opt->startTimer.stop();
     w.opt->loadprofile(cbp->currentText());
-    w.desk->redraw();
+    w.preview->redraw();
 }
 
 void Tfrm::checkprinter() {
@@ -158,12 +159,12 @@ void Tfrm::checkprinter() {
 }
 
 void Tfrm::printerSetupClick() {
-    output->printerSetup();
+    choosePrinter(w.messages, *output);
 }
 
 void Tfrm::showClick() {
-    w.desk->show();
-    w.desk->redraw();
+    w.preview->show();
+    w.preview->redraw();
 }
 
 void Tfrm::selectProfileEntry(const QString& profile) {
@@ -200,7 +201,7 @@ void Tfrm::closeEvent(QCloseEvent* event) {
 }
 
 void Tfrm::saveClick() {
-    w.desk->saveCapture(appdir + QStringLiteral("temp"));
+    w.preview->saveCapture(appdir + QStringLiteral("temp"));
     checkchanges();
 }
 
@@ -241,8 +242,8 @@ void Tfrm::recipientSelected(int row) {
     selectRecipientLine(clicked);
     loadrecords();
     w.opt->loadprofile(cbp->currentText());
-    w.desk->redraw();
-    w.desk->compose();
+    w.preview->redraw();
+    w.preview->compose();
 }
 
 void Tfrm::senderSelected(int row) {

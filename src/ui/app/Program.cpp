@@ -11,9 +11,9 @@
 #include "ui/editor/Options1.h"
 #include "ui/editor/SaveAsDialog.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/desk1.h"
-#include "ui/printing/unPos.h"
-#include "ui/printing/unWait.h"
+#include "ui/printing/DelayWindow.h"
+#include "ui/printing/PositionPad.h"
+#include "ui/printing/PreviewWindow.h"
 
 #include <QLockFile>
 
@@ -28,14 +28,14 @@ Program::Program(const QString& appdir, Messages& messages)
         w.frm = new Tfrm(w);
         w.view = new Tview(w);
         w.opt = new Topt(w);
-        w.desk = new Tdesk(w);
+        w.preview = new PreviewWindow(w);
         w.newRecord = new NewRecordDialog(w);
         w.Groups = new TGroups(w);
         w.groupName = new GroupNameDialog(w);
-        w.tpos = new Ttpos(w);
+        w.positionPad = new PositionPad(w);
         w.aboutWindow = new AboutWindow(w);
         w.saveAs = new SaveAsDialog(w);
-        w.fWait = new TfWait(w);
+        w.delay = new DelayWindow(w);
     } catch (...) {
         destroyAll();
         throw;
@@ -48,28 +48,28 @@ Program::~Program() {
 
 void Program::destroyAll() {
     auto& w = m_windows;
-    delete w.fWait;
+    delete w.delay;
     delete w.saveAs;
     delete w.aboutWindow;
-    delete w.tpos;
+    delete w.positionPad;
     delete w.groupName;
     delete w.Groups;
     delete w.newRecord;
-    delete w.desk;
+    delete w.preview;
     delete w.opt;
     delete w.view;
     delete w.frm;
     w.frm = nullptr;
     w.view = nullptr;
     w.opt = nullptr;
-    w.desk = nullptr;
+    w.preview = nullptr;
     w.newRecord = nullptr;
     w.Groups = nullptr;
     w.groupName = nullptr;
-    w.tpos = nullptr;
+    w.positionPad = nullptr;
     w.aboutWindow = nullptr;
     w.saveAs = nullptr;
-    w.fWait = nullptr;
+    w.delay = nullptr;
 }
 
 Tfrm& Program::frm() {

@@ -7,8 +7,7 @@
 namespace ControlNames {
 
 // The main window.
-namespace Main {
-} // namespace Main
+namespace Main {} // namespace Main
 
 // The address book's windows: new record, groups, group name, member groups, about,
 // import mapping, address book place.
@@ -30,11 +29,29 @@ inline constexpr char aboutOk[] = "Button1";
 } // namespace Book
 
 // The layout editor and its save-as window.
-namespace Editor {
-} // namespace Editor
+namespace Editor {} // namespace Editor
 
 // The printing windows: preview, delay, sheet position.
 namespace Printing {
+// The preview of the envelope being printed.
+inline constexpr char previewWindow[] = "desk";
+// The delay window between envelopes: its title strip, the record and the profile of the
+// envelope with their captions, the countdown with its caption, its buttons and timer.
+inline constexpr char delayWindow[] = "fWait";
+inline constexpr char delayTitle[] = "Label7";
+inline constexpr char delayRecordCaption[] = "Label1";
+inline constexpr char delayRecord[] = "Label2";
+inline constexpr char delayProfileCaption[] = "Label3";
+inline constexpr char delayProfile[] = "Label4";
+inline constexpr char delayCountdownCaption[] = "Label5";
+inline constexpr char delayCountdown[] = "Label6";
+inline constexpr char delayPrint[] = "SpeedButton2";
+inline constexpr char delayCancel[] = "SpeedButton1";
+inline constexpr char delayTimer[] = "Timer1";
+// The position pad: the window, its sheet and the envelope marker on it.
+inline constexpr char positionPad[] = "tpos";
+inline constexpr char positionSheet[] = "pad";
+inline constexpr char positionMarker[] = "Image1";
 } // namespace Printing
 
 // Reusable controls.

@@ -8,23 +8,10 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
-#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QProgressDialog>
-#include <QTranslator>
-
-QString applicationTitle() {
-    return QStringLiteral("Печать конвертов");
-}
-
-void installQtRussian() {
-    static QTranslator qtRussian;
-    if (qtRussian.load(QStringLiteral("qtbase_ru"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtRussian);
-}
 
 QString errorNoticeText(const QString& text) {
     if (!text.isEmpty() && text.back() > QLatin1Char('.'))

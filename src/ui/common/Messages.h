@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/run/Notices.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -14,12 +16,10 @@ class QWidget;
 
 // The one seam through which the program talks to the user in boxes and shows
 // its modal windows. The program uses real Qt dialogs; tests script the answers.
-class Messages {
+class Messages : public Notices {
 public:
-    virtual ~Messages() = default;
-
     // Plain notice: the text with OK, titled with the application title.
-    virtual void notice(const QString& text) = 0;
+    void notice(const QString& text) override = 0;
     // Error notice for an error that escaped an operation; the text arrives
     // with the period rule already applied (see errorNoticeText).
     virtual void error(const QString& text) = 0;
@@ -44,13 +44,6 @@ public:
     // closes when done reaches total. Where there is nobody to ask, never cancelled.
     virtual bool progress(const QString& text, int done, int total);
 };
-
-// The application title that boxes carry.
-QString applicationTitle();
-
-// Qt's own Russian catalogue, so that standard dialogs and buttons speak Russian like
-// the rest of the program; installed for the life of the application.
-void installQtRussian();
 
 // An error's text as the error notice shows it: a period is added when the
 // last character sorts after "." (a letter, a digit or "?").

@@ -6,14 +6,14 @@ class Messages;
 class MainWindow;
 class Tview;
 class Topt;
-class Tdesk;
+class PreviewWindow;
 class NewRecordDialog;
 class TGroups;
 class GroupNameDialog;
-class Ttpos;
+class PositionPad;
 class AboutWindow;
 class SaveAsDialog;
-class TfWait;
+class DelayWindow;
 
 // The program's windows, created once in this order; each window's constructor
 // receives this context and may use only the windows created before it. The main
@@ -25,12 +25,12 @@ struct Windows {
     MainWindow* frm = nullptr;
     Tview* view = nullptr;
     Topt* opt = nullptr;
-    Tdesk* desk = nullptr;
+    PreviewWindow* preview = nullptr;
     NewRecordDialog* newRecord = nullptr;
     TGroups* Groups = nullptr;
     GroupNameDialog* groupName = nullptr;
-    Ttpos* tpos = nullptr;
+    PositionPad* positionPad = nullptr;
     AboutWindow* aboutWindow = nullptr;
     SaveAsDialog* saveAs = nullptr;
-    TfWait* fWait = nullptr;
+    DelayWindow* delay = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "ErrorOf.h"
 #include "Tools.h"
 
+#include "core/UserError.h"
 #include "core/envelope/PdfPages.h"
 
 #include <QDir>
@@ -66,6 +67,8 @@ private slots:
     void everyPageInAFileOfItsOwnInOrder();
     void oneFileHoldsTheRunInOrder_data();
     void oneFileHoldsTheRunInOrder();
+    void aPageThatFailsToDrawIsNoFileWritten_data();
+    void aPageThatFailsToDrawIsNoFileWritten();
     void aFileThatCannotBeMadeStopsTheRun();
     void aFileThatCannotBeWrittenStopsTheRun_data();
     void aFileThatCannotBeWrittenStopsTheRun();
@@ -132,6 +135,37 @@ void PdfPagesTest::oneFileHoldsTheRunInOrder() {
     const QString text = runTool("pdftotext", {file, "-"});
     QVERIFY(text.indexOf("Конверт 1\n") < text.indexOf(QStringLiteral("Конверт %1\n").arg(pages)) ||
             pages == 1);
+}
+
+void PdfPagesTest::aPageThatFailsToDrawIsNoFileWritten_data() {
+    QTest::addColumn<bool>("oneFile");
+    QTest::newRow("a file per page") << false;
+    QTest::newRow("the one file") << true;
+}
+
+// The pages around it are written and counted; the page that failed counts for nothing.
+void PdfPagesTest::aPageThatFailsToDrawIsNoFileWritten() {
+    QFETCH(bool, oneFile);
+    QTemporaryDir dir;
+    auto output = oneFile ? PdfPages::oneFile(dir.filePath("Конверты.pdf"), a6())
+                          : PdfPages::filePerPage(a6());
+    auto add = [&](int n, const std::function<void(QPainter&)>& paint) {
+        if (oneFile)
+            output->addPage(paint);
+        else
+            output->addPage(paint, fileOf(dir, n), QString::number(n));
+    };
+    add(1, pageText(1));
+    const QString error = errorOf([&] {
+        add(2, [](QPainter&) { throw UserError(QStringLiteral("Страница не нарисована.")); });
+    });
+    QCOMPARE(error, QStringLiteral("Страница не нарисована."));
+    add(3, pageText(3));
+    output->finish();
+    QVERIFY(!output->stopped());
+    QCOMPARE(output->pagesWritten(), 2);
+    if (!oneFile)
+        QCOMPARE(entries(dir.path()), (QStringList{"конверт 1.pdf", "конверт 3.pdf"}));
 }
 
 void PdfPagesTest::aFileThatCannotBeMadeStopsTheRun() {

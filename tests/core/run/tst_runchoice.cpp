@@ -4,16 +4,21 @@
 #include "Tools.h"
 
 #include "core/OutputFile.h"
+#include "core/envelope/Envelope.h"
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/run/AddressBook.h"
 #include "core/run/Destination.h"
+#include "core/run/Notices.h"
+#include "core/run/PageOutput.h"
+#include "core/run/PrintRun.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "core/run/RunChoice.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -51,6 +56,89 @@ QStringList folderEntries(const QString& path) {
     return entries;
 }
 
+const QString runBook = rowsSql({{"Агеев", "Агееву", "Москва", 101000, false, "Конверт DL"},
+                                 {"Борисов", "Борисову", "Тверь", 170000, false, "Конверт DL"},
+                                 {"Волков", "Волкову", "Омск", 644000, false, "Конверт DL"}},
+                                {{"Фирма", "Казань", 420000, true}});
+
+struct NoticeList : Notices {
+    QStringList texts;
+    void notice(const QString& text) override { texts.append(text); }
+};
+
+// Pages as the printer would get them: recipient/profile/the addressee's block.
+struct PageList : PageTarget {
+    QStringList pages;
+    QList<Envelope> envelopes;
+    void printDocument(const Envelope& envelope, const PagePlacement&,
+                       const PageRequest& request) override {
+        pages.append(request.recipient + '/' + request.profile + '/' + envelope.blocks[6].text);
+        envelopes.append(envelope);
+    }
+};
+
+// The window's side of a run as a script: what it is shown, in order, and its answers to
+// the waits ('p' print, 's' stop; print when none is left).
+struct RunScript : PrintRunObserver {
+    QString answers;
+    bool editorConfirms = true;
+    QStringList events;
+    void recipientStarts(int line, const QString& name) override {
+        events.append(QStringLiteral("recipient %1 %2").arg(line).arg(name));
+    }
+    bool confirmsAtRecipientStart() override { return editorConfirms; }
+    bool proceed(const QString& recipient, const QString& profile, bool confirm) override {
+        events.append(QStringLiteral("wait %1/%2%3")
+                          .arg(recipient, profile, confirm ? QStringLiteral(" confirm") : ""));
+        const bool print = answers.isEmpty() || answers.front() == u'p';
+        answers.remove(0, 1);
+        return print;
+    }
+    void ending(bool early, const QString& last) override {
+        events.append(early ? QStringLiteral("ended early after «%1»").arg(last)
+                            : QStringLiteral("ended"));
+    }
+    void filesNotice(const QString& text) override { events.append("notice " + text); }
+};
+
+// A program folder with the shipped profiles and pictures, and three recipients.
+struct RunFolder {
+    TestFolder folder;
+    RunFolder() {
+        folder.addSettings();
+        folder.addPictures();
+        folder.addDatabaseFromScript(TestFolder::shippedSchema() + runBook);
+    }
+    // Runs with the window's list of the three recipients; the error, if any, is kept.
+    QString run(const PrintRunSetup& setup, RunScript& script, PageList& pages,
+                PrintRunResult* result = nullptr) {
+        IniFile ini(folder.file("envalo.ini"));
+        AddressDb db(QStringLiteral("run"));
+        db.open(folder.file("Convert.mdb"), {}, AddressDb::Access::ReadOnly);
+        const AddressBook book(db);
+        PictureCache pictures(folder.appdir());
+        LoadedProfiles profiles(ini, pictures, false);
+        NoticeList notices;
+        PageOutput output(notices, folder.appdir(), PrintDestination::intoFolder());
+        output.setTarget(&pages);
+        const ScreenConversions screen{96, 96};
+        output.checkprinter(screen);
+        PrintRunResult done;
+        const QString error = errorOf(
+            [&] { done = PrintRun(ini, book, profiles, output, screen).run(setup, script); });
+        if (result)
+            *result = done;
+        return error;
+    }
+};
+
+QList<bool> ticks(const QString& marks) {
+    QList<bool> result;
+    for (const QChar mark : marks)
+        result.append(mark == u'x');
+    return result;
+}
+
 } // namespace
 
 class RunChoiceTest : public QObject {
@@ -66,6 +154,13 @@ private slots:
     void profiles_data();
     void profiles();
     void recipientsOutsideProfilesInside();
+    void recipientsOfTheWindowsList_data();
+    void recipientsOfTheWindowsList();
+    void runWaits_data();
+    void runWaits();
+    void printRun_data();
+    void printRun();
+    void senderGivenOrTheDefaultOne();
     void unreadableProfileNamesItsFile_data();
     void unreadableProfileNamesItsFile();
     void folderErrors_data();
@@ -242,11 +337,199 @@ void RunChoiceTest::profiles() {
 void RunChoiceTest::recipientsOutsideProfilesInside() {
     const std::vector<PlannedEnvelope> plan =
         planEnvelopes({"Агеев", "Волков"}, {"Конверт DL", "Конверт C6"});
-    const std::vector<PlannedEnvelope> expected{{"Агеев", "Конверт DL"},
-                                                {"Агеев", "Конверт C6"},
-                                                {"Волков", "Конверт DL"},
-                                                {"Волков", "Конверт C6"}};
+    const std::vector<PlannedEnvelope> expected{{"Агеев", "Конверт DL", 0},
+                                                {"Агеев", "Конверт C6", 0},
+                                                {"Волков", "Конверт DL", 1},
+                                                {"Волков", "Конверт C6", 1}};
     QVERIFY(plan == expected);
+    for (size_t i = 0; i < plan.size(); ++i)
+        QCOMPARE(plan[i].recipientIndex, expected[i].recipientIndex);
+}
+
+void RunChoiceTest::recipientsOfTheWindowsList_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("ticked");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList three{"Агеев", "Борисов", "Волков"};
+    QTest::newRow("the ticked lines, in list order")
+        << three << "x.x" << 1 << QStringList{"0 Агеев", "2 Волков"};
+    QTest::newRow("nobody ticked: the current line")
+        << three << "..." << 1 << QStringList{"1 Борисов"};
+    QTest::newRow("fewer ticks than lines") << three << ".x" << 0 << QStringList{"1 Борисов"};
+    QTest::newRow("nobody ticked and no current line: the editors' empty record")
+        << three << "" << -1 << QStringList{"-1 "};
+    QTest::newRow("no line at all: nobody") << QStringList() << "" << 0 << QStringList();
+    QTest::newRow("the same name twice: both lines")
+        << QStringList{"Агеев", "Агеев"} << "xx" << 0 << QStringList{"0 Агеев", "1 Агеев"};
+}
+
+void RunChoiceTest::recipientsOfTheWindowsList() {
+    QFETCH(QStringList, lines);
+    QFETCH(QString, ticked);
+    QFETCH(int, current);
+    QFETCH(QStringList, expected);
+    QStringList chosen;
+    for (const RunRecipient& recipient : runRecipients({lines, ticks(ticked), current}))
+        chosen.append(QStringLiteral("%1 %2").arg(recipient.line).arg(recipient.name));
+    QCOMPARE(chosen, expected);
+}
+
+void RunChoiceTest::runWaits_data() {
+    QTest::addColumn<int>("printdelay");
+    QTest::addColumn<int>("pdmode");
+    QTest::addColumn<int>("profiles");
+    QTest::addColumn<bool>("waits");
+    QTest::newRow("no delay") << 0 << 1 << 2 << false;
+    QTest::newRow("before every envelope") << 3 << 1 << 1 << true;
+    QTest::newRow("only by profiles, one profile") << 3 << 2 << 1 << false;
+    QTest::newRow("only by profiles, two profiles") << 3 << 2 << 2 << true;
+    QTest::newRow("another mode") << 3 << 7 << 2 << false;
+}
+
+void RunChoiceTest::runWaits() {
+    QFETCH(int, printdelay);
+    QFETCH(int, pdmode);
+    QFETCH(int, profiles);
+    QFETCH(bool, waits);
+    QCOMPARE(::runWaits(printdelay, pdmode, profiles), waits);
+}
+
+void RunChoiceTest::printRun_data() {
+    QTest::addColumn<QString>("ticked");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<QStringList>("profiles");
+    QTest::addColumn<int>("printdelay");
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<QString>("change"); // profile key=value written before the run
+    QTest::addColumn<QStringList>("pages");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<bool>("stopped");
+    QTest::addColumn<QString>("error");
+
+    const QStringList both{"Конверт DL", "Конверт C6"};
+    QTest::newRow("recipients outside, profiles inside")
+        << "xxx" << 0 << both << 0 << ""
+        << "" << QStringList{"Агеев/Конверт DL/Агееву",     "Агеев/Конверт C6/Агееву",
+                             "Борисов/Конверт DL/Борисову", "Борисов/Конверт C6/Борисову",
+                             "Волков/Конверт DL/Волкову",   "Волков/Конверт C6/Волкову"}
+        << QStringList{"recipient 0 Агеев", "recipient 1 Борисов", "recipient 2 Волков", "ended"}
+        << false << "";
+    QTest::newRow("nobody ticked: the current recipient")
+        << "..." << 1 << both << 0 << ""
+        << "" << QStringList{"Борисов/Конверт DL/Борисову", "Борисов/Конверт C6/Борисову"}
+        << QStringList{"recipient 1 Борисов", "ended"} << false << "";
+    QTest::newRow("no profile chosen: each recipient shown, nothing printed")
+        << "x.x" << 0 << QStringList() << 0 << ""
+        << "" << QStringList() << QStringList{"recipient 0 Агеев", "recipient 2 Волков", "ended"}
+        << false << "";
+    QTest::newRow("a wait before every envelope, confirmation as the profile just printed says")
+        << "xx." << 0 << both << 3 << ""
+        << "Конверт DL:printconfirm=0"
+        << QStringList{"Агеев/Конверт DL/Агееву", "Агеев/Конверт C6/Агееву",
+                       "Борисов/Конверт DL/Борисову", "Борисов/Конверт C6/Борисову"}
+        << QStringList{"recipient 0 Агеев",
+                       "wait Агеев/Конверт DL confirm",
+                       "wait Агеев/Конверт C6",
+                       "recipient 1 Борисов",
+                       "wait Борисов/Конверт DL confirm",
+                       "wait Борисов/Конверт C6",
+                       "ended"}
+        << false << "";
+    QTest::newRow("stopped at a wait: the editor on the recipient's last profile")
+        << "xxx" << 0 << both << 5 << "ppps"
+        << ""
+        << QStringList{"Агеев/Конверт DL/Агееву", "Агеев/Конверт C6/Агееву",
+                       "Борисов/Конверт DL/Борисову"}
+        << QStringList{"recipient 0 Агеев",
+                       "wait Агеев/Конверт DL confirm",
+                       "wait Агеев/Конверт C6 confirm",
+                       "recipient 1 Борисов",
+                       "wait Борисов/Конверт DL confirm",
+                       "wait Борисов/Конверт C6 confirm",
+                       "ended early after «Конверт DL»"}
+        << true << "";
+    QTest::newRow("stopped at a recipient's first wait: the editor keeps its profile")
+        << "xx." << 0 << both << 5 << "pps"
+        << "" << QStringList{"Агеев/Конверт DL/Агееву", "Агеев/Конверт C6/Агееву"}
+        << QStringList{"recipient 0 Агеев",
+                       "wait Агеев/Конверт DL confirm",
+                       "wait Агеев/Конверт C6 confirm",
+                       "recipient 1 Борисов",
+                       "wait Борисов/Конверт DL confirm",
+                       "ended early after «»"}
+        << true << "";
+    QTest::newRow("a profile that cannot be loaded ends the run at its first envelope")
+        << "xx." << 0 << both << 0 << ""
+        << "Конверт C6:listpos=9" << QStringList{"Агеев/Конверт DL/Агееву"}
+        << QStringList{"recipient 0 Агеев", "ended early after «Конверт DL»"} << false
+        << "Ошибка загрузки профиля «Конверт C6».\r\n";
+}
+
+void RunChoiceTest::printRun() {
+    QFETCH(QString, ticked);
+    QFETCH(int, current);
+    QFETCH(QStringList, profiles);
+    QFETCH(int, printdelay);
+    QFETCH(QString, answers);
+    QFETCH(QString, change);
+    QFETCH(QStringList, pages);
+    QFETCH(QStringList, events);
+    QFETCH(bool, stopped);
+    QFETCH(QString, error);
+
+    RunFolder f;
+    IniFile ini(f.folder.file("envalo.ini"));
+    ini.writeString("option", "printdelay", QString::number(printdelay));
+    ini.writeString("option", "pdmode", "1");
+    if (!change.isEmpty()) {
+        const QStringList parts = change.split(QRegularExpression("[:=]"));
+        ini.writeString(parts[0], parts[1], parts[2]);
+    }
+    PrintRunSetup setup;
+    setup.recipients = {{"Агеев", "Борисов", "Волков"}, ticks(ticked), current};
+    setup.profiles = profiles;
+    setup.delays = true;
+    RunScript script;
+    script.answers = answers;
+    PageList printed;
+    PrintRunResult result;
+    const QString failure = f.run(setup, script, printed, &result);
+    QVERIFY2(error.isEmpty() ? failure.isEmpty() : failure.startsWith(error), qPrintable(failure));
+    QCOMPARE(printed.pages, pages);
+    QCOMPARE(script.events, events);
+    if (error.isEmpty()) {
+        QCOMPARE(result.stopped, stopped);
+        QCOMPARE(result.planned, int(runRecipients(setup.recipients).size() * profiles.size()));
+    }
+}
+
+// The window gives the sender it shows; without one the envelopes carry the default sender.
+void RunChoiceTest::senderGivenOrTheDefaultOne() {
+    RunFolder f;
+    auto blocks = [](const Envelope& envelope) {
+        QStringList texts;
+        for (const Envelope::Block& block : envelope.blocks)
+            texts.append(block.text);
+        return texts;
+    };
+    PrintRunSetup setup;
+    setup.recipients = {{"Борисов"}, {}, 0};
+    setup.profiles = {"Конверт DL"};
+    RunScript script;
+    PageList byDefault;
+    QCOMPARE(f.run(setup, script, byDefault), QString());
+    QCOMPARE(byDefault.envelopes.size(), 1);
+    QVERIFY(blocks(byDefault.envelopes[0]).contains("Фирма"));
+
+    setup.sender = AddressTexts{"Завод", "Тула", "300000", "не печатается", "", ""};
+    PageList given;
+    QCOMPARE(f.run(setup, script, given), QString());
+    const QStringList texts = blocks(given.envelopes.value(0));
+    QVERIFY2(texts.contains("Завод") && !texts.contains("Фирма") && texts.contains("Борисову") &&
+                 !texts.contains("не печатается"),
+             qPrintable(texts.join('|')));
 }
 
 void RunChoiceTest::unreadableProfileNamesItsFile_data() {

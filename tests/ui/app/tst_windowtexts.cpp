@@ -12,9 +12,9 @@
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/SaveAsDialog.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/desk1.h"
-#include "ui/printing/unPos.h"
-#include "ui/printing/unWait.h"
+#include "ui/printing/DelayWindow.h"
+#include "ui/printing/PositionPad.h"
+#include "ui/printing/PreviewWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -70,7 +70,7 @@ void WindowTextsTest::textsShowWhole_data() {
         control<QTabWidget>(*w.frm, "PageControl1")->setCurrentIndex(1);
         return w.frm;
     });
-    QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });
+    QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.preview; });
     QTest::newRow("new record") << WindowOf([](Windows& w) -> QWidget* { return w.newRecord; });
     QTest::newRow("new sender") << WindowOf([](Windows& w) -> QWidget* {
         w.newRecord->setPrompt(QStringLiteral("Название отправителя"));
@@ -82,7 +82,7 @@ void WindowTextsTest::textsShowWhole_data() {
         w.groupName->setAction(QStringLiteral("Изменить"));
         return w.groupName;
     });
-    QTest::newRow("position pad") << WindowOf([](Windows& w) -> QWidget* { return w.tpos; });
+    QTest::newRow("position pad") << WindowOf([](Windows& w) -> QWidget* { return w.positionPad; });
     QTest::newRow("about") << WindowOf([](Windows& w) -> QWidget* { return w.aboutWindow; });
     QTest::newRow("about, deep program folder") << WindowOf([](Windows& w) -> QWidget* {
         const QString appdir = w.appdir;
@@ -95,9 +95,9 @@ void WindowTextsTest::textsShowWhole_data() {
     });
     QTest::newRow("save as") << WindowOf([](Windows& w) -> QWidget* { return w.saveAs; });
     QTest::newRow("delay") << WindowOf([](Windows& w) -> QWidget* {
-        w.fWait->prepare(QStringLiteral("Иванов Иван Иванович"), QStringLiteral("Конверт DL"),
+        w.delay->prepare(QStringLiteral("Иванов Иван Иванович"), QStringLiteral("Конверт DL"),
                          false);
-        return w.fWait;
+        return w.delay;
     });
     QTest::newRow("checked combo box") << WindowOf([](Windows& w) -> QWidget* {
         w.view->show();

@@ -4,6 +4,7 @@
 
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
@@ -11,8 +12,7 @@
 #include "ui/editor/Canvas.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/PageOutput.h"
-#include "ui/printing/desk1.h"
+#include "ui/printing/PreviewWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,7 +38,7 @@ QString moreRecipients() {
 // The program on the shipped data, the layout editor on a DL envelope.
 struct Preview : TestProgram {
     Tview* v = nullptr;
-    Tdesk* desk = nullptr;
+    PreviewWindow* preview = nullptr;
 
     Preview() {
         folder.addSettings();
@@ -47,7 +47,7 @@ struct Preview : TestProgram {
         start();
         runDeferredStep();
         v = program->windows().view;
-        desk = program->windows().desk;
+        preview = program->windows().preview;
         v->show();
         formatList(*v)->setCurrentIndex(0);
         v->resetlayout();
@@ -55,7 +55,7 @@ struct Preview : TestProgram {
         messages.reset();
     }
     ~Preview() {
-        desk->hide();
+        preview->hide();
         v->hide();
     }
 
@@ -76,7 +76,7 @@ struct Preview : TestProgram {
         v->applyFonts();
         v->setvisible();
     }
-    QString text(int block) const { return desk->envelope().blocks[size_t(block - 1)].text; }
+    QString text(int block) const { return preview->envelope().blocks[size_t(block - 1)].text; }
     QStringList texts(std::initializer_list<int> blocks) const {
         QStringList result;
         for (int n : blocks)
@@ -145,7 +145,7 @@ void CompositionTest::indexes() {
     p.setTexts({"Ромашка", "ул. 1", sender, "Иванову", "ул. 2", recipient});
     control<QCheckBox>(*p.v, "CheckBox1")->setChecked(swapped);
     p.v->profile.indexswitch = swapped;
-    p.desk->compose();
+    p.preview->compose();
     QCOMPARE(p.texts({5, 6, 12, 13, 14, 15, 16, 17}), expected);
 }
 
@@ -178,10 +178,10 @@ void CompositionTest::lines() {
     QFETCH(QStringList, expected);
     Preview p;
     p.setTexts({otkogo, otkyda, "1", komy, kyda, "2"});
-    p.desk->compose();
+    p.preview->compose();
     QCOMPARE(p.texts({1, 18, 19, 2, 3, 4, 7, 8, 20, 9, 10, 11}), expected);
     const QStringList fourthLines{"s4", "x", "r4", "y"};
-    for (const Envelope::Block& block : p.desk->envelope().blocks)
+    for (const Envelope::Block& block : p.preview->envelope().blocks)
         QVERIFY(!fourthLines.contains(block.text));
 }
 
@@ -204,19 +204,19 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
     if (picture) {
         pictureToggle(*p.v, StampSlot)->setChecked(shown);
         p.v->drawblocks();
-        p.desk->compose();
+        p.preview->compose();
         // The editor shows the picture either way.
         QVERIFY(surface(*p.v)->pictures[StampSlot].shown);
         QVERIFY(!surface(*p.v)->pictures[StampSlot].image.isNull());
-        QCOMPARE(pixelsNotWhite(p.desk->capture()) > 0, shown);
+        QCOMPARE(pixelsNotWhite(p.preview->capture()) > 0, shown);
         return;
     }
     p.v->drawblocks();
     p.setBigBlock(7, Qt::blue);
     p.v->profile.block(7).visible = shown;
     control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
-    p.desk->compose();
-    const QImage image = p.desk->capture();
+    p.preview->compose();
+    const QImage image = p.preview->capture();
     QCOMPARE(image.size(), surface(*p.v)->size());
     QCOMPARE(pixelsNotWhite(image) > 500, shown);
 }
@@ -224,17 +224,17 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
 void CompositionTest::composingTwiceGivesTheSameSurface() {
     Preview p;
     p.frm().loadrecords();
-    p.desk->compose();
-    const QImage first = p.desk->capture();
-    p.desk->compose();
-    QCOMPARE(p.desk->capture(), first);
+    p.preview->compose();
+    const QImage first = p.preview->capture();
+    p.preview->compose();
+    QCOMPARE(p.preview->capture(), first);
     QCOMPARE(first.size(), QSize(831, 416));
     QVERIFY(pixelsNotWhite(first) > 0);
     const QString path = p.folder.file(QStringLiteral("temp"));
-    p.desk->saveCapture(path);
+    p.preview->saveCapture(path);
     QCOMPARE(QImage(path, "BMP").convertToFormat(first.format()), first);
     QVERIFY_THROWS_EXCEPTION(
-        UserError, p.desk->saveCapture(p.folder.file(QStringLiteral("no/such/folder/temp"))));
+        UserError, p.preview->saveCapture(p.folder.file(QStringLiteral("no/such/folder/temp"))));
 }
 
 void CompositionTest::printedEnvelopeIsThePreview_data() {
@@ -268,8 +268,8 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     const QStringList items = printList(*p.v)->Items();
     for (int i = 0; i < items.size(); ++i)
         printList(*p.v)->SetChecked(i, items[i] == profile);
-    p.desk->compose();
-    const QImage preview = p.desk->capture();
+    p.preview->compose();
+    const QImage preview = p.preview->capture();
 
     control<QToolButton>(p.frm(), "ToolButton1")->click();
     p.frm().output->setTarget(nullptr);
@@ -283,10 +283,10 @@ void CompositionTest::greenIsSeeThroughOnScreenOnly() {
     p.setTexts({});
     control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.setBigBlock(7, QColor(0, 128, 0));
-    p.desk->show();
-    QCOMPARE(p.desk->size(), surface(*p.v)->size());
-    const QImage image = p.desk->capture();
-    const QRegion shown = p.desk->mask();
+    p.preview->show();
+    QCOMPARE(p.preview->size(), surface(*p.v)->size());
+    const QImage image = p.preview->capture();
+    const QRegion shown = p.preview->mask();
     int green = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -296,8 +296,8 @@ void CompositionTest::greenIsSeeThroughOnScreenOnly() {
         }
     }
     QVERIFY(green > 100);
-    QTest::keyClick(p.desk, Qt::Key_Escape);
-    QVERIFY(!p.desk->isVisible());
+    QTest::keyClick(p.preview, Qt::Key_Escape);
+    QVERIFY(!p.preview->isVisible());
 }
 
 void CompositionTest::stepping_data() {
@@ -330,14 +330,14 @@ void CompositionTest::stepping() {
         cb.lines().setChecked(row, true);
     cb.setCurrentRow(start);
     p.frm().loadrecords();
-    p.desk->show();
+    p.preview->show();
     const QString composed = p.text(7);
     if (renamed) {
         nameField(p.frm())->setText(QStringLiteral("Новое имя"));
         p.messages.answer(false); // do not save the edit
     }
     for (QChar key : keys)
-        QTest::keyClick(p.desk, key == QLatin1Char('R') ? Qt::Key_Right : Qt::Key_Left);
+        QTest::keyClick(p.preview, key == QLatin1Char('R') ? Qt::Key_Right : Qt::Key_Left);
     QCOMPARE(cb.currentRow(), expected);
     QCOMPARE(nameField(p.frm())->text(), cb.text(expected));
     // Stepping loads the record; the surface changes at the next composition.

@@ -4,10 +4,11 @@
 
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
+#include "ui/common/ControlNames.h"
 #include "ui/controls/ElidedLabel.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/unWait.h"
+#include "ui/printing/DelayWindow.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -22,7 +23,7 @@ namespace {
 
 // The program on the shipped data with the delay window about to be shown by a run.
 struct Delay : TestProgram {
-    TfWait* wait = nullptr;
+    DelayWindow* wait = nullptr;
     // What the run announces at the next showing.
     QString name = QStringLiteral("Иванов Иван Иванович");
     QString profile = QStringLiteral("Конверт DL");
@@ -37,7 +38,7 @@ struct Delay : TestProgram {
         messages.reset();
         program->windows().opt->ini().writeString(QStringLiteral("option"),
                                                   QStringLiteral("printdelay"), printdelay);
-        wait = program->windows().fWait;
+        wait = program->windows().delay;
     }
     // Shows the window as the run does; the script runs while it is open.
     int show(const std::function<void()>& script) {
@@ -56,7 +57,7 @@ struct Delay : TestProgram {
     QToolButton* button(const char* programName) {
         return control<QToolButton>(*wait, programName);
     }
-    QTimer* timer() { return control<QTimer>(*wait, "Timer1"); }
+    QTimer* timer() { return control<QTimer>(*wait, ControlNames::Printing::delayTimer); }
 };
 
 } // namespace
@@ -90,16 +91,19 @@ void DelayWindowTest::countdown() {
     // Shown twice: each showing starts again from the settings.
     for (int showing = 0; showing < 2; ++showing) {
         const int result = d.show([&] {
-            QCOMPARE(d.nameLabel("Label2")->text(), QStringLiteral("Иванов Иван Иванович"));
-            QCOMPARE(d.nameLabel("Label4")->text(), QStringLiteral("Конверт DL"));
+            QCOMPARE(d.nameLabel(ControlNames::Printing::delayRecord)->text(),
+                     QStringLiteral("Иванов Иван Иванович"));
+            QCOMPARE(d.nameLabel(ControlNames::Printing::delayProfile)->text(),
+                     QStringLiteral("Конверт DL"));
             QVERIFY(d.timer()->isActive());
             QCOMPARE(d.timer()->interval(), 1000);
             for (int left = seconds; left > 0; --left) {
-                QCOMPARE(d.label("Label6")->text(), QString::number(left));
+                QCOMPARE(d.label(ControlNames::Printing::delayCountdown)->text(),
+                         QString::number(left));
                 QVERIFY(d.wait->isVisible());
-                d.wait->Timer1Timer();
+                d.wait->tick();
             }
-            QCOMPARE(d.label("Label6")->text(), QStringLiteral("0"));
+            QCOMPARE(d.label(ControlNames::Printing::delayCountdown)->text(), QStringLiteral("0"));
             QVERIFY(!d.wait->isVisible());
             QVERIFY(!d.timer()->isActive());
         });
@@ -122,13 +126,15 @@ void DelayWindowTest::buttons() {
     QFETCH(bool, cancel);
     Delay d(QStringLiteral("5"), confirmation);
     d.show([&] {
-        QCOMPARE(d.label("Label6")->text(),
+        QCOMPARE(d.label(ControlNames::Printing::delayCountdown)->text(),
                  confirmation ? QStringLiteral("Ожидание") : QStringLiteral("5"));
         // Waiting for confirmation, nothing closes the window but a button.
         QCOMPARE(d.timer()->isActive(), !confirmation);
-        QCOMPARE(d.button("SpeedButton2")->text(), QStringLiteral("Печатать"));
-        QCOMPARE(d.button("SpeedButton1")->text(), QStringLiteral("Отмена"));
-        (cancel ? d.button("SpeedButton1") : d.button("SpeedButton2"))->click();
+        QCOMPARE(d.button(ControlNames::Printing::delayPrint)->text(), QStringLiteral("Печатать"));
+        QCOMPARE(d.button(ControlNames::Printing::delayCancel)->text(), QStringLiteral("Отмена"));
+        (cancel ? d.button(ControlNames::Printing::delayCancel)
+                : d.button(ControlNames::Printing::delayPrint))
+            ->click();
         QVERIFY(!d.wait->isVisible());
         // A window closed early must not tick into the next showing.
         QVERIFY(!d.timer()->isActive());
@@ -187,7 +193,7 @@ void DelayWindowTest::textsShowWhole() {
         // name is cut rather than widening the window.
         const QSize needed = d.wait->layout()->minimumSize().expandedTo(QSize(231, 99));
         QCOMPARE(d.wait->size(), needed);
-        d.button("SpeedButton2")->click();
+        d.button(ControlNames::Printing::delayPrint)->click();
     });
 }
 
@@ -209,7 +215,8 @@ void DelayWindowTest::spokenNamesFollowTheText() {
     d.profile = profile;
     d.show([&] {
         for (auto [label, full] :
-             {std::pair{d.nameLabel("Label2"), name}, std::pair{d.nameLabel("Label4"), profile}}) {
+             {std::pair{d.nameLabel(ControlNames::Printing::delayRecord), name},
+              std::pair{d.nameLabel(ControlNames::Printing::delayProfile), profile}}) {
             QCOMPARE(label->fullText(), full);
             QCOMPARE(spokenName(label), full);
             QCOMPARE(label->toolTip(), full);
@@ -223,17 +230,18 @@ void DelayWindowTest::spokenNamesFollowTheText() {
                 QCOMPARE(label->text(), full);
             }
         }
-        QCOMPARE(spokenName(d.label("Label6")), QStringLiteral("3"));
-        d.wait->Timer1Timer();
-        QCOMPARE(d.label("Label6")->text(), QStringLiteral("2"));
-        QCOMPARE(spokenName(d.label("Label6")), QStringLiteral("2"));
-        d.button("SpeedButton1")->click();
+        QCOMPARE(spokenName(d.label(ControlNames::Printing::delayCountdown)), QStringLiteral("3"));
+        d.wait->tick();
+        QCOMPARE(d.label(ControlNames::Printing::delayCountdown)->text(), QStringLiteral("2"));
+        QCOMPARE(spokenName(d.label(ControlNames::Printing::delayCountdown)), QStringLiteral("2"));
+        d.button(ControlNames::Printing::delayCancel)->click();
     });
     // Waiting for confirmation is spoken too.
     d.confirmation = true;
     d.show([&] {
-        QCOMPARE(spokenName(d.label("Label6")), QStringLiteral("Ожидание"));
-        d.button("SpeedButton2")->click();
+        QCOMPARE(spokenName(d.label(ControlNames::Printing::delayCountdown)),
+                 QStringLiteral("Ожидание"));
+        d.button(ControlNames::Printing::delayPrint)->click();
     });
 }
 

@@ -6,14 +6,14 @@
 
 #include "core/envelope/Envelope.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/PageOutput.h"
-#include "ui/printing/desk1.h"
+#include "ui/printing/PreviewWindow.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -107,9 +107,9 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
                 recipientList(frm)->setCurrentRow(row);
         frm.loadrecords();
         t.program->windows().opt->loadprofile(profile);
-        Tdesk& desk = *t.program->windows().desk;
-        desk.compose();
-        const Envelope& envelope = desk.envelope();
+        PreviewWindow& preview = *t.program->windows().preview;
+        preview.compose();
+        const Envelope& envelope = preview.envelope();
         const QRect inkOnEnvelope = inkBox(captureEnvelope(envelope));
         const PagePlacement at =
             placeEnvelope(envelope.size, m, false, view.sheetPosition(), field(view, 8)->text(),

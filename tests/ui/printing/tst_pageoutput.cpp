@@ -4,7 +4,8 @@
 #include "Tools.h"
 
 #include "core/envelope/Envelope.h"
-#include "ui/printing/PageOutput.h"
+#include "core/run/PageOutput.h"
+#include "ui/printing/PrinterDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtMath>
@@ -94,11 +96,9 @@ QPointF ppdEdge(const QString& ppd) {
     return {a.captured(1).toDouble(), p.captured(1).toDouble() - a.captured(2).toDouble()};
 }
 
-// What a machine without any print queue hands out.
-std::unique_ptr<QPrinter> noQueue() {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    return printer;
+// What a machine without any print queue prints into.
+PrintDestination noQueue() {
+    return PrintDestination::intoFolder();
 }
 
 QStringList pdfFiles(const QString& folder) {
@@ -120,6 +120,7 @@ private slots:
     void spoolerPrintsFromTheDeviceOffset_data();
     void spoolerPrintsFromTheDeviceOffset();
     void chosenFileWhereAFifoOrASocketIs();
+    void aQueueThatRefusesOrIsMissingPrintsNothing();
 };
 
 void PageOutputTest::envelopeLandsWhereTheGeometrySays_data() {
@@ -148,7 +149,7 @@ void PageOutputTest::envelopeLandsWhereTheGeometrySays() {
     // has no unprintable edge.
     const PrinterMetrics& m = output.metrics();
     QCOMPARE(m, (PrinterMetrics{12.5, 12.5, 0, 0, 9917, 14033}));
-    QCOMPARE(output.printer().pageLayout().orientation(), QPageLayout::Landscape);
+    QCOMPARE(output.pageLayout().orientation(), QPageLayout::Landscape);
 
     const Envelope envelope = framedEnvelope();
     QVERIFY(output.printone(envelope, {false, listpos, allx, ally, "Иванов", "DL"}));
@@ -233,9 +234,9 @@ void PageOutputTest::chosenFileTakesTheWholeRunAndIsRemeasured() {
         printer.setOutputFileName(dir.filePath("out/Конверты.pdf"));
         return true;
     });
-    output.printerSetup();
+    choosePrinter(messages, output);
     QCOMPARE(output.metrics().prnWidth, 9917);
-    output.printerSetup();
+    choosePrinter(messages, output);
     // A5 upright: 420 x 595 points at 1200 dpi.
     QCOMPARE(output.metrics(), (PrinterMetrics{12.5, 12.5, 0, 0, 7000, 9917}));
 
@@ -286,7 +287,7 @@ void PageOutputTest::failuresAreReportedNotPrinted() {
         printer.setOutputFileName(dir.filePath("PDF/inside-a-file.pdf"));
         return true;
     });
-    output.printerSetup();
+    choosePrinter(messages, output);
     QVERIFY(messages.texts("notice").isEmpty());
     QVERIFY(!output.printone(framedEnvelope(), {}));
     const QString folder = QDir::toNativeSeparators(dir.filePath("PDF"));
@@ -320,13 +321,11 @@ void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
 
     QTemporaryDir dir;
     ScriptedMessages messages;
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setPrinterName(queue);
-    PageOutput output(messages, dir.path() + '/', std::move(printer));
+    PageOutput output(messages, dir.path() + '/', PrintDestination::toQueue(queue));
     output.checkprinter(screen96);
     QVERIFY2(!output.printsToFiles(), qPrintable("no queue " + queue));
     const PrinterMetrics& m = output.metrics();
-    const double dotsPerPoint = output.printer().resolution() / 72.0;
+    const double dotsPerPoint = output.resolution() / 72.0;
     QCOMPARE(m.prnOffsetX, qRound(edgePoints.x() * dotsPerPoint));
     QCOMPARE(m.prnOffsetY, qRound(edgePoints.y() * dotsPerPoint));
 
@@ -341,7 +340,7 @@ void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
     constexpr int dpi = 100;
     const QImage page = renderPage(done.first(), dpi, dir.path());
     // The landscape drawing arrives turned a quarter to the left on upright paper.
-    const int resolution = output.printer().resolution();
+    const int resolution = output.resolution();
     const QRect drawn = expectedOnPage(
         placeEnvelope(envelope.size, m, false, 0, "0", "0", screen96), m, dpi, resolution);
     // Upright A4, whole: the renderer rounds a part pixel up.
@@ -368,7 +367,7 @@ void PageOutputTest::chosenFileWhereAFifoOrASocketIs() {
         printer.setOutputFileName(fifo);
         return true;
     });
-    output.printerSetup();
+    choosePrinter(messages, output);
     FifoReader reader(fifo);
     QVERIFY(reader.isOpen());
     {
@@ -385,7 +384,7 @@ void PageOutputTest::chosenFileWhereAFifoOrASocketIs() {
         printer.setOutputFileName(socketPath);
         return true;
     });
-    output.printerSetup();
+    choosePrinter(messages, output);
     QVERIFY(!output.printone(framedEnvelope(), {true, 0, "0", "0", "Иванов", "C5"}));
     QCOMPARE(messages.texts("notice"),
              QStringList{QStringLiteral("Нельзя записать файл «%1»: на его месте сокет. Программа "
@@ -393,6 +392,35 @@ void PageOutputTest::chosenFileWhereAFifoOrASocketIs() {
                                         "или в именованный канал.")
                              .arg(socketPath)});
     QVERIFY(!QFileInfo(socketPath).isFile());
+}
+
+// A job the queue does not accept is no envelope printed, and the user is told which queue
+// refused it; a queue that is not there is said at measuring.
+void PageOutputTest::aQueueThatRefusesOrIsMissingPrintsNothing() {
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const QString queue = QStringLiteral("REFUSING%1").arg(QCoreApplication::applicationPid());
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "cups-pdf:/", "-P",
+                        "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"});
+    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    runTool("cupsreject", {queue});
+
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', PrintDestination::toQueue(queue));
+    output.checkprinter(screen96);
+    QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
+    QVERIFY(!output.printsToFiles());
+    QVERIFY(!output.printone(framedEnvelope(), {false, 0, "0", "0", "Иванов", "DL"}));
+    QCOMPARE(messages.texts("notice"),
+             QStringList{QStringLiteral("Принтер «%1» не принял документ.").arg(queue)});
+
+    messages.reset();
+    PageOutput missing(messages, dir.path() + '/', PrintDestination::toQueue("НЕТ ТАКОЙ"));
+    missing.checkprinter(screen96);
+    QCOMPARE(messages.texts("notice"),
+             QStringList{"Печать невозможна.\r\nОчередь печати «НЕТ ТАКОЙ» не найдена."});
+    QVERIFY(!missing.printone(framedEnvelope(), {false, 0, "0", "0", "Иванов", "DL"}));
 }
 
 QTEST_MAIN(PageOutputTest)

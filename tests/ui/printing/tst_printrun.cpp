@@ -6,21 +6,21 @@
 #include "core/UserError.h"
 #include "core/envelope/Envelope.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
-#include "ui/printing/PageOutput.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -95,7 +95,7 @@ struct Run : TestProgram {
 };
 
 void pressPrint(QDialog& d) {
-    control<QToolButton>(d, "SpeedButton2")->click();
+    control<QToolButton>(d, ControlNames::Printing::delayPrint)->click();
 }
 
 } // namespace
@@ -208,9 +208,11 @@ void PrintRunTest::cancelStopsTheRun() {
     for (int i = 0; i < 3; ++i)
         r.messages.onModal(pressPrint);
     r.messages.onModal([](QDialog& d) {
-        QCOMPARE(control<QLabel>(d, "Label2")->text(), QStringLiteral("Борисов"));
-        QCOMPARE(control<QLabel>(d, "Label4")->text(), QStringLiteral("Конверт C6"));
-        control<QToolButton>(d, "SpeedButton1")->click();
+        QCOMPARE(control<QLabel>(d, ControlNames::Printing::delayRecord)->text(),
+                 QStringLiteral("Борисов"));
+        QCOMPARE(control<QLabel>(d, ControlNames::Printing::delayProfile)->text(),
+                 QStringLiteral("Конверт C6"));
+        control<QToolButton>(d, ControlNames::Printing::delayCancel)->click();
     });
     r.print();
     QCOMPARE(r.recorder.pages.size(), 3);
@@ -231,8 +233,8 @@ void PrintRunTest::confirmationFollowsTheProfileJustPrinted() {
     QStringList counts;
     for (int i = 0; i < 4; ++i)
         r.messages.onModal([&](QDialog& d) {
-            counts.append(control<QLabel>(d, "Label6")->text());
-            control<QToolButton>(d, "SpeedButton2")->click();
+            counts.append(control<QLabel>(d, ControlNames::Printing::delayCountdown)->text());
+            control<QToolButton>(d, ControlNames::Printing::delayPrint)->click();
         });
     r.print();
     // A recipient's first envelope waits as the editor's profile says, every other one
@@ -277,10 +279,8 @@ void PrintRunTest::emptyListDoesNothing() {
 // one notice, and the delay window is not shown again.
 void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
     Run r(5);
-    auto noQueue = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    noQueue->setOutputFormat(QPrinter::PdfFormat);
     r.frm().output =
-        std::make_unique<PageOutput>(r.messages, r.folder.appdir(), std::move(noQueue));
+        std::make_unique<PageOutput>(r.messages, r.folder.appdir(), PrintDestination::intoFolder());
     QTemporaryDir out;
     r.frm().output->setFilesFolder(out.path());
     r.frm().output->checkprinter({r.frm().scrDpiX, r.frm().scrDpiY});

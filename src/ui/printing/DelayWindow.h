@@ -11,11 +11,11 @@ class QToolButton;
 
 // Shown by the print run before an envelope: counts down the print delay, or
 // with print confirmation switched on waits for the user.
-class TfWait : public QDialog {
+class DelayWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfWait(Windows& windows);
+    explicit DelayWindow(Windows& windows);
 
     // What the next showing announces: the record and the profile of the
     // envelope; with confirm it waits for "Печатать" instead of counting down.
@@ -24,7 +24,7 @@ public:
     bool stopped() const { return m_stopped; }
 
     // One tick of the countdown; at zero the window closes as if "Печатать" were pressed.
-    void Timer1Timer();
+    void tick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -35,22 +35,22 @@ private:
     void showCount(const QString& text);
 
     Windows& w;
-    QString waitName;
-    QString waitProfile;
-    bool waitConfirm = false;
+    QString m_record;
+    QString m_profile;
+    bool m_confirm = false;
     // Seconds left; starts from the print delay at each showing.
-    int waitCount = 0;
+    int m_secondsLeft = 0;
     bool m_stopped = false;
 
-    QLabel* Label1 = nullptr;
-    ElidedLabel* Label2 = nullptr; // the record's name, cut in the middle when long
-    QLabel* Label3 = nullptr;
-    ElidedLabel* Label4 = nullptr; // the profile's name
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr; // the seconds left, or "Ожидание"
-    QLabel* Label7 = nullptr;
-    QToolButton* SpeedButton2 = nullptr; // "Печатать"
-    QToolButton* SpeedButton1 = nullptr; // "Отмена"
+    QLabel* m_recordCaption = nullptr;
+    ElidedLabel* m_recordName = nullptr; // cut in the middle when long
+    QLabel* m_profileCaption = nullptr;
+    ElidedLabel* m_profileName = nullptr;
+    QLabel* m_countdownCaption = nullptr;
+    QLabel* m_countdown = nullptr; // the seconds left, or "Ожидание"
+    QLabel* m_title = nullptr;
+    QToolButton* m_print = nullptr;  // "Печатать"
+    QToolButton* m_cancel = nullptr; // "Отмена"
     // A child of the window, so that it can be found by its name like the controls.
-    QTimer Timer1{this};
+    QTimer m_countdownTimer{this};
 };

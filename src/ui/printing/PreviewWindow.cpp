@@ -1,8 +1,9 @@
-#include "ui/printing/desk1.h"
+#include "ui/printing/PreviewWindow.h"
 #include "ui/controls/DialogParts.h"
 
 #include "core/UserError.h"
 #include "core/envelope/Compose.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -21,16 +22,16 @@ const QColor seeThrough(0, 128, 0);
 
 } // namespace
 
-Tdesk::Tdesk(Windows& windows) : QDialog(windows.frm), w(windows) {
+PreviewWindow::PreviewWindow(Windows& windows) : QDialog(windows.frm), w(windows) {
     setWindowTitle(QStringLiteral("Предварительный просмотр"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAccessibleName(windowTitle());
-    setProgramName(this, QStringLiteral("desk"));
+    setProgramName(this, ControlNames::Printing::previewWindow);
     redraw();
     compose();
 }
 
-void Tdesk::compose() {
+void PreviewWindow::compose() {
     Tview& view = *w.view;
     const PrintProfile profile = view.currentProfile();
     // A picture that cannot be read was reported when the editor loaded the profile;
@@ -40,7 +41,7 @@ void Tdesk::compose() {
     setEnvelope(composeEnvelope(profile, w.frm->addressTexts(), pictures, view.screen));
 }
 
-void Tdesk::setEnvelope(Envelope envelope) {
+void PreviewWindow::setEnvelope(Envelope envelope) {
     m_envelope = std::move(envelope);
     if (!m_envelope.size.isEmpty())
         setFixedSize(m_envelope.size);
@@ -48,11 +49,11 @@ void Tdesk::setEnvelope(Envelope envelope) {
     redraw();
 }
 
-void Tdesk::redraw() {
+void PreviewWindow::redraw() {
     update();
 }
 
-void Tdesk::updateMask() {
+void PreviewWindow::updateMask() {
     // The mask only matters on screen; the print run composes while the preview is hidden.
     if (!isVisible())
         return;
@@ -71,24 +72,24 @@ void Tdesk::updateMask() {
         clearMask();
 }
 
-QImage Tdesk::capture() const {
+QImage PreviewWindow::capture() const {
     if (m_envelope.size.isEmpty())
         return {};
     return captureEnvelope(m_envelope);
 }
 
-void Tdesk::saveCapture(const QString& path) const {
+void PreviewWindow::saveCapture(const QString& path) const {
     const QImage image = capture();
     if (image.isNull() || !image.save(path, "BMP"))
         throw UserError(QStringLiteral("Не удалось сохранить изображение конверта в файл ") + path);
 }
 
-void Tdesk::paintEvent(QPaintEvent*) {
+void PreviewWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     paintEnvelope(painter, m_envelope);
 }
 
-void Tdesk::showEvent(QShowEvent* event) {
+void PreviewWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     compose();
     if (!m_placed) {
@@ -98,13 +99,13 @@ void Tdesk::showEvent(QShowEvent* event) {
     }
 }
 
-void Tdesk::keyPressEvent(QKeyEvent* event) {
+void PreviewWindow::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Right:
-        guarded(w.messages, [this] { right(); });
+        guarded(w.messages, [this] { showNextRecipient(); });
         break;
     case Qt::Key_Left:
-        guarded(w.messages, [this] { left(); });
+        guarded(w.messages, [this] { showPreviousRecipient(); });
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -118,15 +119,15 @@ void Tdesk::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void Tdesk::right() {
-    step(1);
+void PreviewWindow::showNextRecipient() {
+    stepRecipient(1);
 }
 
-void Tdesk::left() {
-    step(-1);
+void PreviewWindow::showPreviousRecipient() {
+    stepRecipient(-1);
 }
 
-void Tdesk::step(int direction) {
+void PreviewWindow::stepRecipient(int direction) {
     if (w.frm->stepRecipient(direction))
         redraw();
 }

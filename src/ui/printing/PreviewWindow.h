@@ -9,11 +9,11 @@ struct Windows;
 // The preview of the envelope being printed: it composes the envelope from the
 // layout editor's current profile and the main window's address texts, and shows
 // each envelope a print run prints.
-class Tdesk : public QDialog {
+class PreviewWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit Tdesk(Windows& windows);
+    explicit PreviewWindow(Windows& windows);
 
     // Composes the envelope of the editor's current profile with the main window's texts.
     void compose();
@@ -22,8 +22,8 @@ public:
     // Repaints the last composed envelope.
     void redraw();
     // Select the next or previous ticked recipient and load it, without composing.
-    void right();
-    void left();
+    void showNextRecipient();
+    void showPreviousRecipient();
 
     const Envelope& envelope() const { return m_envelope; }
     // The envelope's own pixels, see-through colour included.
@@ -37,7 +37,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void step(int direction);
+    void stepRecipient(int direction);
     void updateMask();
 
     Windows& w;

@@ -7,11 +7,11 @@ class QLabel;
 
 // The position pad: an envelope marker on a 200 by 200 pad at the current
 // profile's corx, cory. No command shows it; the profile keeps the values.
-class Ttpos : public QDialog {
+class PositionPad : public QDialog {
     Q_OBJECT
 
 public:
-    explicit Ttpos(Windows& windows);
+    explicit PositionPad(Windows& windows);
 
     // Moves the marker and stores its place in the current profile.
     void setMarker(int x, int y);
@@ -23,6 +23,6 @@ protected:
 
 private:
     Windows& w;
-    QWidget* pad = nullptr;
-    QLabel* Image1 = nullptr; // the envelope marker
+    QWidget* m_sheet = nullptr;
+    QLabel* m_marker = nullptr; // the envelope on the sheet
 };

@@ -3,13 +3,56 @@
 #include "core/envelope/PageGeometry.h"
 #include "core/profiles/PrintProfile.h"
 
+#include <QPageLayout>
+#include <QPageSize>
 #include <QString>
 #include <memory>
 
-class Messages;
+class Notices;
 class PdfPages;
-class QPrinter;
+class PrintQueue;
 struct Envelope;
+
+// Where envelopes are printed, as the printer dialog or the command line chose it.
+struct PrintDestination {
+    enum class Kind {
+        // The system's default print queue (without one, the first queue there is); a
+        // machine without any queue prints into the files folder.
+        SystemQueue,
+        // The queue named.
+        Queue,
+        // A PDF file of its own for every envelope, on A4.
+        Folder,
+        // Every envelope of a run as a page of one PDF file.
+        File,
+    };
+    Kind kind = Kind::SystemQueue;
+    QString queue;
+    // An absolute path; an empty one prints into the files folder.
+    QString file;
+    // The paper of a queue or of the one file; the files folder always takes A4.
+    QPageSize paper{QPageSize::A4};
+    // Device pixels per inch of the pages drawn.
+    int resolution = 1200;
+
+    static PrintDestination toQueue(const QString& name) {
+        PrintDestination destination;
+        destination.kind = Kind::Queue;
+        destination.queue = name;
+        return destination;
+    }
+    static PrintDestination intoFolder() {
+        PrintDestination destination;
+        destination.kind = Kind::Folder;
+        return destination;
+    }
+    static PrintDestination intoFile(const QString& path) {
+        PrintDestination destination;
+        destination.kind = Kind::File;
+        destination.file = path;
+        return destination;
+    }
+};
 
 // What one page needs besides the composed envelope: the current profile's
 // placement settings and the names the document is known by.
@@ -34,23 +77,26 @@ public:
                                const PageRequest& request) = 0;
 };
 
-// The program's printer: measured once, then one print document per envelope.
-// Without any print queue every envelope becomes a PDF file of its own in the
-// folder PDF of the program folder; when the user chooses a PDF file in the
-// printer dialog, a print run goes into that one file, a page per envelope.
+// The program's printer: measured once, then one print document per envelope, a PDF
+// drawn in memory and sent to the print queue as a job of its own. Without any print
+// queue every envelope becomes a PDF file of its own in the folder PDF of the program
+// folder; when the user chooses a PDF file in the printer dialog, a print run goes into
+// that one file, a page per envelope.
 class PageOutput {
 public:
-    // appdir is the program folder with a trailing separator. Without a printer
-    // given, the system's default printer is used.
-    PageOutput(Messages& messages, const QString& appdir);
-    PageOutput(Messages& messages, const QString& appdir, std::unique_ptr<QPrinter> printer);
+    // appdir is the program folder with a trailing separator.
+    PageOutput(Notices& notices, const QString& appdir, const PrintDestination& destination = {});
     ~PageOutput();
     PageOutput(const PageOutput&) = delete;
     PageOutput& operator=(const PageOutput&) = delete;
 
-    // Measures the printer and turns it to landscape. When there is nowhere to
+    // Measures the destination's page and turns it to landscape. When there is nowhere to
     // print at all, says "Печать невозможна." with the reason; pages then fail.
     void checkprinter(const ScreenConversions& screen);
+    // Another destination (the printer dialog's choice), measured at once with the screen
+    // of the last measuring.
+    void setDestination(const PrintDestination& destination);
+    const PrintDestination& destination() const { return m_destination; }
     // Prints one envelope as one document. A failure is shown with its own text
     // and gives false, so that a print run can go on with the next envelope.
     // Outside a run, the envelope is a run of its own.
@@ -72,11 +118,12 @@ public:
     // files of their own allow (the one chosen file is complete only at the run's end);
     // a failure is shown. Called before the run waits for the user.
     void settle();
-    // The printer dialog; when accepted, the chosen printer is measured again.
-    void printerSetup();
-
     const PrinterMetrics& metrics() const { return m_metrics; }
-    QPrinter& printer() { return *m_printer; }
+    // The landscape page the envelopes are drawn on, from the paper's corner.
+    const QPageLayout& pageLayout() const { return m_layout; }
+    int resolution() const { return m_resolution; }
+    // The queue printed to; empty when printing into files.
+    const QString& queueName() const { return m_queueName; }
 
     // Envelopes go into PDF files rather than to a print queue.
     bool printsToFiles() const { return m_mode != Mode::Spooler; }
@@ -109,9 +156,14 @@ private:
     void showFailure(const std::exception& e);
     QString reserveFile(const PageRequest& request);
 
-    Messages& m_messages;
+    Notices& m_notices;
     QString m_appdir;
-    std::unique_ptr<QPrinter> m_printer;
+    PrintDestination m_destination;
+    QString m_queueName;
+    QPageLayout m_layout;
+    int m_resolution = 1200;
+    // The queue's connection while a run lasts.
+    std::unique_ptr<PrintQueue> m_queue;
     PageTarget* m_target = nullptr;
     ScreenConversions m_screen;
     PrinterMetrics m_metrics;

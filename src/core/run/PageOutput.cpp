@@ -1,17 +1,18 @@
-#include "ui/printing/PageOutput.h"
+#include "core/run/PageOutput.h"
 
 #include "core/UserError.h"
 #include "core/envelope/Envelope.h"
 #include "core/envelope/PdfPages.h"
-#include "ui/common/Messages.h"
+#include "core/run/Notices.h"
+#include "core/run/PrintQueue.h"
 
+#include <QBuffer>
 #include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPageSize>
 #include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
 
 namespace {
 
@@ -20,12 +21,22 @@ constexpr int fileResolution = 1200;
 // Leaves room in a file name for the number and the folder's own name limits.
 constexpr int longestNameStem = 100;
 
+// Only a program with a screen has a cursor to change.
 class BusyCursor {
 public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor() : m_shown(qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        if (m_shown)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyCursor() {
+        if (m_shown)
+            QGuiApplication::restoreOverrideCursor();
+    }
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    bool m_shown = false;
 };
 
 QString native(const QString& path) {
@@ -49,14 +60,12 @@ QString fileNameStem(const QString& text) {
     return stem.trimmed().isEmpty() ? QStringLiteral("Конверт") : stem.trimmed();
 }
 
-// The part of the paper the device can print on, in device pixels: the paper less the
-// device's own minimum margins (its unprintable edge: a PPD's ImageableArea, 0 for a PDF
-// file). Qt's default page margins of 10 pt are no part of the device and play no part.
-QRect printableArea(const QPrinter& printer) {
-    QPageLayout layout = printer.pageLayout();
-    layout.setMode(QPageLayout::StandardMode);
-    layout.setMargins(layout.minimumMargins());
-    return layout.paintRectPixels(printer.resolution());
+// The part of the upright paper the device can print on, in device pixels: the paper less
+// the device's own minimum margins (its unprintable edge: a PPD's ImageableArea, 0 for a
+// PDF file).
+QRect printableArea(const QPageSize& paper, const QMarginsF& edge, int resolution) {
+    const QPageLayout layout(paper, QPageLayout::Portrait, edge, QPageLayout::Point, edge);
+    return layout.paintRectPixels(resolution);
 }
 
 // The envelope of surface size drawn into the placement, clipped to its surface as the
@@ -84,14 +93,8 @@ QString PageRequest::documentName() const {
     return parts.isEmpty() ? QStringLiteral("Конверт") : parts.join(QStringLiteral(" - "));
 }
 
-PageOutput::PageOutput(Messages& messages, const QString& appdir)
-    : PageOutput(messages, appdir, nullptr) {}
-
-PageOutput::PageOutput(Messages& messages, const QString& appdir, std::unique_ptr<QPrinter> printer)
-    : m_messages(messages), m_appdir(appdir), m_printer(std::move(printer)) {
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-}
+PageOutput::PageOutput(Notices& notices, const QString& appdir, const PrintDestination& destination)
+    : m_notices(notices), m_appdir(appdir), m_destination(destination) {}
 
 PageOutput::~PageOutput() = default;
 
@@ -103,45 +106,62 @@ void PageOutput::checkprinter(const ScreenConversions& screen) {
         measure();
     } catch (const std::exception& e) {
         m_unavailable = errorMessage(e);
-        m_messages.notice(QStringLiteral("Печать невозможна.\r\n") + m_unavailable);
+        m_notices.notice(QStringLiteral("Печать невозможна.\r\n") + m_unavailable);
     }
 }
 
+void PageOutput::setDestination(const PrintDestination& destination) {
+    m_destination = destination;
+    checkprinter(m_screen);
+}
+
 void PageOutput::measure() {
-    QPrinter& printer = *m_printer;
-    // Without any queue Qt hands out a PDF printer with no file to write.
-    if (printer.outputFormat() == QPrinter::PdfFormat) {
-        m_chosenFile = printer.outputFileName();
-        m_mode = m_chosenFile.isEmpty() ? Mode::Folder : Mode::ChosenFile;
-    } else {
-        m_chosenFile.clear();
+    const PrintDestination& d = m_destination;
+    m_queueName.clear();
+    m_chosenFile.clear();
+    switch (d.kind) {
+    case PrintDestination::Kind::SystemQueue:
+        m_queueName = PrintQueues::systemQueue();
+        m_mode = m_queueName.isEmpty() ? Mode::Folder : Mode::Spooler;
+        break;
+    case PrintDestination::Kind::Queue:
+        m_queueName = d.queue;
         m_mode = Mode::Spooler;
+        break;
+    case PrintDestination::Kind::Folder:
+        m_mode = Mode::Folder;
+        break;
+    case PrintDestination::Kind::File:
+        m_chosenFile = d.file;
+        m_mode = m_chosenFile.isEmpty() ? Mode::Folder : Mode::ChosenFile;
+        break;
     }
-    if (m_mode == Mode::Folder) {
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setResolution(fileResolution);
-    }
+    // Without any queue the pages are those of an A4 PDF file.
+    const QPageSize paper = m_mode == Mode::Folder ? QPageSize(QPageSize::A4) : d.paper;
+    m_resolution = m_mode == Mode::Folder ? fileResolution : d.resolution;
+    // The page is drawn from the paper's corner, so that pages are drawn from the device's
+    // own offset rather than from any default margins.
+    m_layout = QPageLayout(paper, QPageLayout::Landscape, QMarginsF());
+    m_layout.setMode(QPageLayout::FullPageMode);
     if (m_screen.scrDpiY <= 0)
         throw UserError(QStringLiteral("Разрешение экрана неизвестно."));
-    // The painter then starts at the paper's corner, so that pages are drawn from the
-    // device's own offset rather than from Qt's default margins.
-    printer.setFullPage(true);
-    // The placement takes the paper's long side across the landscape page, so the
-    // paper is read upright even when the printer dialog turned it.
-    printer.setPageOrientation(QPageLayout::Portrait);
-    m_metrics.prnScaleX = double(printer.logicalDpiX()) / m_screen.scrDpiY;
-    m_metrics.prnScaleY = double(printer.logicalDpiY()) / m_screen.scrDpiY;
-    // Qt keeps these upright margins on the landscape page as well (they are not turned
+    QMarginsF edge;
+    if (m_mode == Mode::Spooler)
+        edge = PrintQueue(m_queueName).minimumMargins(paper);
+    // The placement takes the paper's long side across the landscape page, so the paper is
+    // measured upright.
+    m_metrics.prnScaleX = double(m_resolution) / m_screen.scrDpiY;
+    m_metrics.prnScaleY = double(m_resolution) / m_screen.scrDpiY;
+    // These upright margins are kept on the landscape page as well (they are not turned
     // with it), so the landscape page is drawn from this same offset. Where a printer's
     // edge differs from side to side, the turned page's printable corner may lie elsewhere;
     // which way the spooler turns the page is the driver's choice.
-    const QRect printable = printableArea(printer);
-    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    const QRect printable = printableArea(paper, edge, m_resolution);
+    const QSize sheet = paper.sizePixels(m_resolution);
     m_metrics.prnOffsetX = printable.left();
     m_metrics.prnOffsetY = printable.top();
-    m_metrics.prnWidth = qRound(paper.width());
-    m_metrics.prnHeight = qRound(paper.height());
-    printer.setPageOrientation(QPageLayout::Landscape);
+    m_metrics.prnWidth = sheet.width();
+    m_metrics.prnHeight = sheet.height();
     if (m_metrics.prnScaleX <= 0 || m_metrics.prnScaleY <= 0 || m_metrics.prnWidth <= 0 ||
         m_metrics.prnHeight <= 0)
         throw UserError(QStringLiteral("Принтер не сообщил размер страницы."));
@@ -183,7 +203,7 @@ bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) 
         failure = errorMessage(e);
     }
     // Shown once the busy cursor is gone.
-    m_messages.notice(failure);
+    m_notices.notice(failure);
     return false;
 }
 
@@ -212,6 +232,7 @@ void PageOutput::settle() {
 
 void PageOutput::endRun() {
     m_inRun = false;
+    m_queue.reset();
     if (!m_pages)
         return;
     const std::unique_ptr<PdfPages> pages = std::move(m_pages);
@@ -225,12 +246,7 @@ void PageOutput::endRun() {
 }
 
 void PageOutput::showFailure(const std::exception& e) {
-    m_messages.notice(errorMessage(e));
-}
-
-void PageOutput::printerSetup() {
-    if (m_messages.printerDialog(*m_printer))
-        checkprinter(m_screen);
+    m_notices.notice(errorMessage(e));
 }
 
 void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& placement,
@@ -239,31 +255,42 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
         throw UserError(m_unavailable);
 
     if (m_mode == Mode::Spooler) {
-        m_printer->setDocName(request.documentName());
-        QPainter painter;
-        if (!painter.begin(m_printer.get()))
-            throw UserError(QStringLiteral("Не удалось начать печать на принтере «%1».")
-                                .arg(m_printer->printerName()));
-        try {
-            paintPlaced(painter, envelope, placement, m_metrics);
-        } catch (...) {
-            // Qt's CUPS engine cannot abort; the page is then sent as far as it was drawn.
-            m_printer->abort();
-            painter.end();
-            throw;
+        const QString title = request.documentName();
+        const QString cannotStart =
+            QStringLiteral("Не удалось начать печать на принтере «%1».").arg(m_queueName);
+        QBuffer pdf;
+        pdf.open(QIODevice::WriteOnly);
+        {
+            QPdfWriter writer(&pdf);
+            writer.setResolution(m_resolution);
+            writer.setPageLayout(m_layout);
+            writer.setCreator(applicationTitle());
+            writer.setTitle(title);
+            QPainter painter;
+            if (!painter.begin(&writer))
+                throw UserError(cannotStart);
+            try {
+                paintPlaced(painter, envelope, placement, m_metrics);
+            } catch (...) {
+                // A page that fails to draw is not sent.
+                painter.end();
+                throw;
+            }
+            if (!painter.end())
+                throw UserError(cannotStart);
         }
-        if (!painter.end() || m_printer->printerState() == QPrinter::Error)
-            throw UserError(
-                QStringLiteral("Принтер «%1» не принял документ.").arg(m_printer->printerName()));
+        // One connection to the queue serves the whole run.
+        if (!m_queue)
+            m_queue = std::make_unique<PrintQueue>(m_queueName);
+        m_queue->send(pdf.data(), title, m_layout.pageSize(), true);
         return;
     }
 
     if (!m_pages) {
         PdfPages::Setup setup;
         // Drawn from the paper's corner, like the printer's full-page layout.
-        setup.layout = m_printer->pageLayout();
-        setup.layout.setMode(QPageLayout::FullPageMode);
-        setup.resolution = m_printer->resolution();
+        setup.layout = m_layout;
+        setup.resolution = m_resolution;
         setup.creator = applicationTitle();
         m_pages = m_mode == Mode::ChosenFile ? PdfPages::oneFile(m_chosenFile, setup)
                                              : PdfPages::filePerPage(setup);

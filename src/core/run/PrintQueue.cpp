@@ -1,0 +1,126 @@
+#include "core/run/PrintQueue.h"
+
+#include "core/UserError.h"
+
+#include <QSizeF>
+#include <cups/cups.h>
+#include <memory>
+
+namespace {
+
+// The destinations the print system lists, freed with the list.
+class Destinations {
+public:
+    Destinations() { m_count = cupsGetDests2(CUPS_HTTP_DEFAULT, &m_dests); }
+    ~Destinations() { cupsFreeDests(m_count, m_dests); }
+    Destinations(const Destinations&) = delete;
+    Destinations& operator=(const Destinations&) = delete;
+
+    const cups_dest_t* begin() const { return m_dests; }
+    const cups_dest_t* end() const { return m_dests + m_count; }
+
+private:
+    cups_dest_t* m_dests = nullptr;
+    int m_count = 0;
+};
+
+QString refused(const QString& queue) {
+    return QStringLiteral("Принтер «%1» не принял документ.").arg(queue);
+}
+
+} // namespace
+
+QStringList PrintQueues::names() {
+    QStringList names;
+    for (const cups_dest_t& dest : Destinations())
+        if (!dest.instance)
+            names.append(QString::fromUtf8(dest.name));
+    return names;
+}
+
+QString PrintQueues::systemQueue() {
+    const Destinations dests;
+    for (const cups_dest_t& dest : dests)
+        if (dest.is_default && !dest.instance)
+            return QString::fromUtf8(dest.name);
+    for (const cups_dest_t& dest : dests)
+        if (!dest.instance)
+            return QString::fromUtf8(dest.name);
+    return {};
+}
+
+struct PrintQueue::Connection {
+    cups_dest_t* dest = nullptr;
+    http_t* http = nullptr;
+    cups_dinfo_t* info = nullptr;
+
+    ~Connection() {
+        if (info)
+            cupsFreeDestInfo(info);
+        if (http)
+            httpClose(http);
+        if (dest)
+            cupsFreeDests(1, dest);
+    }
+};
+
+PrintQueue::PrintQueue(const QString& name) : m_name(name) {
+    auto connection = std::make_unique<Connection>();
+    const QByteArray queue = name.toUtf8();
+    connection->dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr);
+    if (!connection->dest)
+        throw UserError(QStringLiteral("Очередь печати «%1» не найдена.").arg(name));
+    // The scheduler the print system uses (CUPS_SERVER or the client settings), not the
+    // queue's own address: a local queue is reached through the scheduler's socket.
+    connection->http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
+                                    1, 30000, nullptr);
+    if (!connection->http)
+        throw UserError(
+            QStringLiteral("Нет связи со службой печати: очередь «%1» недоступна.").arg(name));
+    connection->info = cupsCopyDestInfo(connection->http, connection->dest);
+    if (!connection->info)
+        throw UserError(
+            QStringLiteral("Очередь печати «%1» не сообщила свои параметры.").arg(name));
+    m_connection = std::move(connection);
+}
+
+PrintQueue::~PrintQueue() = default;
+
+QMarginsF PrintQueue::minimumMargins(const QPageSize& paper) const {
+    const QSizeF mm = paper.size(QPageSize::Millimeter);
+    cups_size_t size{};
+    if (!cupsGetDestMediaBySize(m_connection->http, m_connection->dest, m_connection->info,
+                                qRound(mm.width() * 100), qRound(mm.height() * 100),
+                                CUPS_MEDIA_FLAGS_DEFAULT, &size))
+        return {};
+    // Hundredths of a millimetre.
+    const double points = 72.0 / 2540.0;
+    return {size.left * points, size.top * points, size.right * points, size.bottom * points};
+}
+
+void PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSize& paper,
+                      bool landscape) {
+    Connection& c = *m_connection;
+    const QByteArray name = title.toUtf8();
+    const QByteArray media = paper.key().toUtf8();
+    cups_option_t* options = nullptr;
+    int count = cupsAddOption("media", media.constData(), 0, &options);
+    if (landscape)
+        count = cupsAddOption("landscape", "true", count, &options);
+    int job = 0;
+    const ipp_status_t created =
+        cupsCreateDestJob(c.http, c.dest, c.info, &job, name.constData(), count, options);
+    cupsFreeOptions(count, options);
+    if (created > IPP_STATUS_OK_CONFLICTING || job <= 0)
+        throw UserError(refused(m_name));
+    bool sent = cupsStartDestDocument(c.http, c.dest, c.info, job, name.constData(),
+                                      CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
+    sent = sent && cupsWriteRequestData(c.http, pdf.constData(), size_t(pdf.size())) ==
+                       HTTP_STATUS_CONTINUE;
+    // The document is finished also after a failure, so that the connection reads the answer.
+    const ipp_status_t finished = cupsFinishDestDocument(c.http, c.dest, c.info);
+    if (!sent || finished > IPP_STATUS_OK_CONFLICTING) {
+        cupsCancelDestJob(c.http, c.dest, job);
+        throw UserError(refused(m_name));
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMarginsF>
+#include <QPageSize>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// The system's print queues, through libcups: which there are, what a queue's device
+// cannot print on, and one PDF document sent as a job of its own.
+namespace PrintQueues {
+// Every queue the print system offers.
+QStringList names();
+// The system's default queue; without one the first queue there is, as Qt's printer takes
+// it; empty when there is none at all.
+QString systemQueue();
+} // namespace PrintQueues
+
+class PrintQueue {
+public:
+    // Connects to the queue; throws UserError naming it when it is not there or does not answer.
+    explicit PrintQueue(const QString& name);
+    ~PrintQueue();
+    PrintQueue(const PrintQueue&) = delete;
+    PrintQueue& operator=(const PrintQueue&) = delete;
+
+    const QString& name() const { return m_name; }
+    // The device's unprintable edge on this paper, in points (a PPD's ImageableArea); none
+    // when the queue does not know the paper.
+    QMarginsF minimumMargins(const QPageSize& paper) const;
+    // Sends one PDF document as a job titled `title`, on this paper, landscape or upright.
+    // Throws UserError naming the queue when it does not take the whole document.
+    void send(const QByteArray& pdf, const QString& title, const QPageSize& paper, bool landscape);
+
+private:
+    QString m_name;
+    struct Connection;
+    std::unique_ptr<Connection> m_connection;
+};

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "core/envelope/PageGeometry.h"
+#include "core/profiles/PrintProfile.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+class AddressBook;
+class IniFile;
+class LoadedProfiles;
+class PageOutput;
+struct Envelope;
+
+// What the program around a print run shows and asks while the run goes. The window
+// shows each recipient and envelope and waits between envelopes; the command line
+// program shows its progress.
+class PrintRunObserver {
+public:
+    virtual ~PrintRunObserver() = default;
+    // The recipient whose envelopes come next, by its line in the list given (-1: the run
+    // prints the current recipient, and there is no line of it).
+    virtual void recipientStarts(int line, const QString& name);
+    // Whether the wait before a recipient's first envelope waits for a confirmation rather
+    // than counting down; asked before each recipient starts.
+    virtual bool confirmsAtRecipientStart();
+    // Before an envelope, when the run waits between envelopes (the print delay): the
+    // recipient's name, the profile and whether to wait for a confirmation. False stops the run.
+    virtual bool proceed(const QString& recipient, const QString& profile, bool confirm);
+    // The envelope about to be printed.
+    virtual void composed(const Envelope& envelope);
+    // After each envelope, printed or not: how many of how many.
+    virtual void envelopeDone(int done, int total);
+    // The run ends: `early` when stopped, or at a profile that cannot be loaded;
+    // `lastProfile` is the profile of the last envelope printed for the recipient under
+    // way, empty at a recipient's start. Called before the files of the run are complete.
+    virtual void ending(bool early, const QString& lastProfile);
+    // The run wrote files: how many and where, as the user is told.
+    virtual void filesNotice(const QString& text) = 0;
+};
+
+// The recipient list of a print run, as the main window shows it or as the command line
+// chose it.
+struct RunRecipients {
+    // The listed names, in the list's order.
+    QStringList lines;
+    // For each line whether it is ticked; missing entries are not.
+    QList<bool> ticked;
+    // The line shown when none is ticked; -1: none.
+    int current = 0;
+};
+
+// One recipient of a run: its line in the list (-1 for no line) and its name.
+struct RunRecipient {
+    int line = -1;
+    QString name;
+    bool operator==(const RunRecipient&) const = default;
+};
+// The recipients a run prints: the ticked lines in order; when none is ticked, the current
+// line; nobody when the list is empty.
+std::vector<RunRecipient> runRecipients(const RunRecipients& recipients);
+
+// Whether the run waits before every envelope: a print delay set, and the delay mode for
+// every envelope (1) or, with more than one profile, for the profiles (2).
+bool runWaits(int printDelaySeconds, int delayMode, int profiles);
+
+struct PrintRunSetup {
+    RunRecipients recipients;
+    // Every recipient gets an envelope of each, in this order.
+    QStringList profiles;
+    // The sender's texts on the envelopes (otkogo, otkyda, intyt); none: the address
+    // book's default sender.
+    std::optional<AddressTexts> sender;
+    // The run waits between envelopes as the settings file's print delay says (the window);
+    // otherwise never.
+    bool delays = false;
+};
+
+struct PrintRunResult {
+    // The envelopes the run set out to print.
+    int planned = 0;
+    // Envelopes whose page failed (each failure was told).
+    int failed = 0;
+    // The user stopped the run, or its files could not be written.
+    bool stopped = false;
+};
+
+// One print run, for the window and the command line alike: recipient by recipient, each
+// with every profile in order; each profile read once; the texts from the address book
+// record; composition; page output (the queue, the files or the one file); the run stops
+// when the user says so or when its files cannot be written.
+class PrintRun {
+public:
+    PrintRun(const IniFile& ini, const AddressBook& book, LoadedProfiles& profiles,
+             PageOutput& output, const ScreenConversions& screen);
+
+    // Throws the load error of a profile that cannot be loaded, once the envelopes printed
+    // before it are complete and the files notice is given.
+    PrintRunResult run(const PrintRunSetup& setup, PrintRunObserver& observer);
+
+private:
+    const IniFile& m_ini;
+    const AddressBook& m_book;
+    LoadedProfiles& m_profiles;
+    PageOutput& m_output;
+    ScreenConversions m_screen;
+};

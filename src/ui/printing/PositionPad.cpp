@@ -1,0 +1,63 @@
+#include "ui/printing/PositionPad.h"
+#include "ui/controls/DialogParts.h"
+
+#include "ui/common/ControlNames.h"
+#include "ui/common/MainWindow.h"
+#include "ui/common/Windows.h"
+#include "ui/editor/uView.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+
+QPixmap envelopeMarker() {
+    QPixmap pixmap(70, 49);
+    pixmap.fill(Qt::white);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, 69, 48);
+    // The flap.
+    painter.drawLine(0, 0, 35, 24);
+    painter.drawLine(35, 24, 69, 0);
+    return pixmap;
+}
+
+} // namespace
+
+PositionPad::PositionPad(Windows& windows) : QDialog(windows.frm), w(windows) {
+    setWindowTitle(QStringLiteral("position"));
+    setAccessibleName(windowTitle());
+    setProgramName(this, ControlNames::Printing::positionPad);
+    m_sheet = new QWidget(this);
+    m_sheet->setFixedSize(200, 200);
+    m_sheet->setAutoFillBackground(true);
+    m_sheet->setAccessibleName(QStringLiteral("Лист"));
+    setProgramName(m_sheet, ControlNames::Printing::positionSheet);
+    m_marker = new QLabel(m_sheet);
+    m_marker->setPixmap(envelopeMarker());
+    m_marker->setFixedSize(70, 49);
+    m_marker->setAccessibleName(QStringLiteral("Конверт"));
+    setProgramName(m_marker, ControlNames::Printing::positionMarker);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_sheet);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    m_marker->move(w.view->profile.corx, w.view->profile.cory);
+}
+
+void PositionPad::setMarker(int x, int y) {
+    w.view->profile.corx = x;
+    w.view->profile.cory = y;
+    m_marker->move(x, y);
+}
+
+QPoint PositionPad::marker() const {
+    return {w.view->profile.corx, w.view->profile.cory};
+}
+
+void PositionPad::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A profile loaded since the last showing may have moved the envelope.
+    m_marker->move(w.view->profile.corx, w.view->profile.cory);
+}

@@ -1,0 +1,46 @@
+#include "ui/printing/WindowPrintRun.h"
+
+#include "ui/common/Messages.h"
+#include "ui/common/Windows.h"
+#include "ui/editor/Options1.h"
+#include "ui/editor/uView.h"
+#include "ui/printing/DelayWindow.h"
+#include "ui/printing/PreviewWindow.h"
+
+WindowPrintRun::WindowPrintRun(Windows& windows, std::function<void(int line)> showRecipient)
+    : w(windows), m_showRecipient(std::move(showRecipient)),
+      m_saved(windows.view->shownProfileName()) {}
+
+void WindowPrintRun::recipientStarts(int line, const QString&) {
+    if (line >= 0)
+        m_showRecipient(line);
+}
+
+bool WindowPrintRun::confirmsAtRecipientStart() {
+    return w.view->profile.printconfirm;
+}
+
+bool WindowPrintRun::proceed(const QString& recipient, const QString& profile, bool confirm) {
+    w.delay->prepare(recipient, profile, confirm);
+    w.messages.showModal(*w.delay);
+    return !w.delay->stopped();
+}
+
+void WindowPrintRun::composed(const Envelope& envelope) {
+    w.preview->setEnvelope(envelope);
+}
+
+void WindowPrintRun::ending(bool early, const QString& lastProfile) {
+    // A run that ends early leaves the editor on the profile of the last envelope printed
+    // for the current recipient, as it always has; at a recipient's start the editor keeps
+    // its own. A whole run shows the profile shown before, as stored, and that profile's own
+    // list of profiles to print.
+    if (!early)
+        w.opt->loadprofile(m_saved);
+    else if (!lastProfile.isEmpty())
+        w.opt->loadprofile(lastProfile);
+}
+
+void WindowPrintRun::filesNotice(const QString& text) {
+    w.messages.notice(text);
+}

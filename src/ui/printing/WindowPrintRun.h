@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/run/PrintRun.h"
+
+#include <functional>
+
+struct Windows;
+
+// The window's side of a print run: each recipient shown in the list and the editors as
+// its envelopes print, each envelope in the preview, the delay window between envelopes,
+// the files notice at the end, and the editor left on the profile the run ends with.
+class WindowPrintRun : public PrintRunObserver {
+public:
+    // `showRecipient` selects a line of the recipient list and loads its record into the
+    // editors. The editor's profile now is the one it shows again after a whole run.
+    WindowPrintRun(Windows& windows, std::function<void(int line)> showRecipient);
+
+    void recipientStarts(int line, const QString& name) override;
+    bool confirmsAtRecipientStart() override;
+    bool proceed(const QString& recipient, const QString& profile, bool confirm) override;
+    void composed(const Envelope& envelope) override;
+    void ending(bool early, const QString& lastProfile) override;
+    void filesNotice(const QString& text) override;
+
+private:
+    Windows& w;
+    std::function<void(int line)> m_showRecipient;
+    QString m_saved;
+};
