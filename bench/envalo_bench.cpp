@@ -402,7 +402,7 @@ private:
         w.opt->loadprofile(m_folder.dlProfile());
         w.view->setPrintTicks({m_folder.dlProfile()});
         const int count = tickSpread(frm, envelopes);
-        const PrintProfile& shown = w.view->profile;
+        const PrintProfile& shown = w.view->document().profile();
         if (!shown.otkogo || !shown.komu || !shown.index || !shown.marka)
             throw UserError(QStringLiteral("Профиль печатает не все картинки."));
 

@@ -31,7 +31,7 @@ void Tfrm::printall() {
     Tview& view = *w.view;
     loadrecords();
 
-    const QStringList chosen = view.profilesToPrint();
+    const QStringList chosen = w.opt->profilesToPrint();
     const int ticked = cb->lines().checkedCount();
     const ProgramOptions options = ProgramOptions::read(w.opt->ini());
     const int printdelay = options.printDelaySeconds();
@@ -72,10 +72,10 @@ void Tfrm::printall() {
         }
     };
 
-    const QString saved = view.shownProfileName();
+    const QString saved = w.document->name();
     // Whether the delay window waits for a confirmation: as the profile of the envelope
     // printed just before says, and at a recipient's first envelope as the editor says.
-    bool confirm = view.profile.printconfirm;
+    bool confirm = w.document->profile().printconfirm;
     // A run that ends early (stopped, or a profile that cannot be loaded) leaves the editor
     // on the profile of the last envelope printed for the current recipient, as it always
     // has; at a recipient's start the editor keeps its own.
@@ -142,7 +142,7 @@ void Tfrm::printall() {
                 if (!envelope(profile))
                     return;
             last.clear();
-            confirm = view.profile.printconfirm;
+            confirm = w.document->profile().printconfirm;
         }
     }
     // The editor shows the profile it showed before, as stored, and that profile's own

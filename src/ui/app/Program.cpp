@@ -1,6 +1,7 @@
 #include "ui/app/Program.h"
 
 #include "core/UserError.h"
+#include "core/profiles/EnvelopeDocument.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/ProgramFolder.h"
 #include "ui/addressbook/UnAddG.h"
@@ -21,8 +22,9 @@ Program::Program(const QString& appdir, Messages& messages)
     : m_lock(lockFolder(appdir, QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в "
                                                "её окно или закройте её, прежде чем запускать "
                                                "снова."))),
-      m_windows{messages, appdir} {
+      m_document(std::make_unique<EnvelopeDocument>()), m_windows{messages, appdir} {
     auto& w = m_windows;
+    w.document = m_document.get();
     IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
     try {
         w.frm = new Tfrm(w);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+class EnvelopeDocument;
 class QLockFile;
 class Messages;
 class Tfrm;
@@ -27,5 +28,6 @@ private:
     void destroyAll();
 
     std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<EnvelopeDocument> m_document;
     Windows m_windows;
 };

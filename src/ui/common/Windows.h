@@ -4,6 +4,7 @@
 
 class Messages;
 class MainWindow;
+class EnvelopeDocument;
 class Tview;
 class Topt;
 class Tdesk;
@@ -21,6 +22,9 @@ class TfWait;
 struct Windows {
     Messages& messages;
     QString appdir;
+
+    // What the layout editor edits and the other windows read: the current print profile.
+    EnvelopeDocument* document = nullptr;
 
     MainWindow* frm = nullptr;
     Tview* view = nullptr;

@@ -16,7 +16,9 @@ const QString newProfileName = QStringLiteral("Новый профиль");
 
 } // namespace
 
-Topt::Topt(Windows& windows) : w(windows), m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
+Topt::Topt(Windows& windows)
+    : w(windows), m_document(*windows.document),
+      m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
     w.view->showProfileNames(&m_names);
     w.frm->showProfileNames(&m_names);
     startTimer.setSingleShot(true);
@@ -36,7 +38,7 @@ void Topt::listprofiles() {
         m_names.setNames(sections);
         w.frm->chooseProfile(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
     }
-    w.view->chooseProfileIndex(sections.isEmpty() ? -1 : 0);
+    m_document.setName(sections.value(0));
     startTimer.start();
 }
 
@@ -45,15 +47,11 @@ void Topt::startprofile() {
     // At start, the main window's deferred step loads its recipient's profile next.
     if (w.frm->startLoadsProfile())
         return;
-    Tview& v = *w.view;
-    const int count = int(m_names.names().size());
-    const int mainIndex = w.frm->chosenProfile();
-    QString text = m_names.names().value(mainIndex);
-    v.chooseProfileIndex(mainIndex < count ? mainIndex : -1);
-    if (text.isEmpty() || v.chosenProfileIndex() < 0 || v.shownProfileName() != text) {
-        v.chooseProfileIndex(count > 0 ? 0 : -1);
-        text = v.shownProfileName();
-    }
+    // The main window's profile, or else the first one.
+    QString text = m_names.names().value(w.frm->chosenProfile());
+    if (text.isEmpty())
+        text = m_names.names().value(0);
+    m_document.setName(text);
     loadprofile(text);
 }
 
@@ -69,8 +67,12 @@ bool Topt::profileexists(const QString& name) const {
     return m_names.names().contains(name);
 }
 
-void Topt::markmodified() {
-    w.view->markmodified();
+QStringList Topt::profilesToPrint() const {
+    QStringList chosen;
+    for (const QString& name : m_names.names())
+        if (m_document.printList().contains(name))
+            chosen.append(name);
+    return chosen;
 }
 
 QString Topt::checkedName(const QString& typed, const QString& keeping) const {
@@ -100,19 +102,16 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
 }
 
 Topt::Lists Topt::lists() const {
-    const Tview& v = *w.view;
-    return {m_names.names(), v.chosenProfileIndex(), w.frm->chosenProfile(),
-            v.printTicks(),  v.profile.name,         v.rememberedProfile()};
+    return {m_names.names(), m_document.name(), w.frm->chosenProfile(), m_document.printList(),
+            w.view->rememberedProfile()};
 }
 
 void Topt::restore(const Lists& before) {
-    Tview& v = *w.view;
     m_names.setNames(before.names);
-    v.chooseProfileIndex(before.chosen);
+    m_document.setName(before.name);
     w.frm->chooseProfile(before.mainChosen);
-    v.restorePrintTicks(before.printTicked);
-    v.profile.name = before.profileName;
-    v.rememberProfile(before.rememberedProfile);
+    m_document.setPrintList(before.printList);
+    w.view->rememberProfile(before.rememberedProfile);
 }
 
 void Topt::appendsection(const QString& name) {
@@ -130,12 +129,22 @@ void Topt::loadprofile(const QString& name) {
 
 void Topt::loadSteps(const QString& name) {
     Tview& v = *w.view;
-    readProfile(m_ini, name, v.profile,
-                [&](LoadStep step) { v.showProfileStep(step, name, m_ini); });
-    v.showLoadedProfile(name);
+    m_document.read([&](PrintProfile& profile) {
+        readProfile(m_ini, name, profile, [&](LoadStep step) {
+            if (step == LoadStep::KeptValues)
+                // The steps of the profile shown before end with its load, also one that fails.
+                m_document.forgetSteps();
+            if (step == LoadStep::Format)
+                m_document.setName(name);
+            v.showProfileStep(step, name, m_ini);
+        });
+    });
+    m_document.setName(name);
+    v.showLoadedProfile();
 }
 
 void Topt::saveprofile(const QString& name) {
+    // The window's size is the one value of the profile the editor itself holds.
     writeProfile(m_ini, name, w.view->currentProfile());
 }
 
@@ -151,19 +160,21 @@ void Topt::newprofile() {
     for (int k = 2; taken(name); ++k)
         name = newProfileName + QLatin1Char(' ') + QString::number(k);
 
-    const QString before = v.profile.name;
+    const QString before = m_document.name();
     try {
         asOneChange([&] {
             m_names.append(name);
             ProgramOptions::writeProfile(m_ini, name);
             appendsection(name);
+            std::array<QString, 11> kept;
             for (size_t i = 0; i < keptValueKeys.size(); ++i)
-                v.profile.kept[i] = i == 2 ? QStringLiteral("29") : QStringLiteral("0");
+                kept[i] = i == 2 ? QStringLiteral("29") : QStringLiteral("0");
+            m_document.setKeptValues(kept);
             v.resetlayout();
             v.chooseFormat(1);
-            v.setPrintTicks({name});
+            m_document.setPrintList({name});
             saveprofile(name);
-            v.chooseProfileIndex(entryindex(name));
+            m_document.setName(name);
             loadprofile(name);
         });
     } catch (...) {
@@ -199,7 +210,7 @@ void Topt::renameprofile() {
         ProgramOptions::writeProfile(m_ini, answer);
         m_ini.eraseSection(old);
 
-        const QStringList chosen = v.profilesToPrint();
+        const QStringList chosen = m_document.printList();
         QStringList ticked;
         for (const QString& item : m_names.names())
             if (chosen.contains(item) || item == old)
@@ -207,11 +218,10 @@ void Topt::renameprofile() {
 
         recipients.note();
 
-        m_names.rename(v.chosenProfileIndex(), answer);
-        v.chooseProfileIndex(entryindex(answer));
-        w.frm->chooseProfile(v.chosenProfileIndex());
-        v.setPrintTicks(ticked);
-        v.profile.name = answer;
+        m_names.rename(entryindex(old), answer);
+        m_document.setName(answer);
+        w.frm->chooseProfile(entryindex(answer));
+        m_document.setPrintList(ticked);
         saveprofile(answer);
     });
     recipients.commit();
@@ -237,8 +247,8 @@ void Topt::deleteprofile() {
             // the shown profile's own list anyway.
             m_names.remove(entryindex(old));
 
-            v.chooseProfileIndex(int(m_names.names().size()) - 1);
-            const QString shown = v.shownProfileName();
+            const QString shown = m_names.names().value(m_names.names().size() - 1);
+            m_document.setName(shown);
             loadprofile(shown);
             ProgramOptions::writeProfile(m_ini, shown);
             recipients.note();

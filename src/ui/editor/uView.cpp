@@ -47,7 +47,9 @@ QToolButton* textButton(const QString& text, const QString& hint, const QString&
 
 } // namespace
 
-Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appdir), w(windows) {
+Tview::Tview(Windows& windows)
+    : QDialog(windows.frm), pictureCache(windows.appdir), w(windows),
+      m_document(*windows.document) {
     screen.scrDpiX = w.frm->scrDpiX;
     screen.scrDpiY = w.frm->scrDpiY;
     buildWindow();
@@ -64,7 +66,7 @@ Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appd
             guarded(w.messages, [&] { labelRelease(k, e); });
         };
         block->setText(QString::fromUtf8(blockInfo(n).caption));
-        moveBlock(n, QPoint(profile.block(n).x, profile.block(n).y));
+        moveBlock(n, blockPos(n));
     }
     applyFonts();
     setvisible();
@@ -72,7 +74,12 @@ Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appd
     for (int format = 0; format < formatCount; ++format)
         cb2->addItem(formatEntryText(format));
     cb2->setCurrentIndex(-1);
-    positionItems[0]->setChecked(true);
+    setSheetPosition(sheetPosition());
+    const PrintProfile& p = m_document.profile();
+    edit(3)->setText(p.iz);
+    edit(8)->setText(p.allx);
+    edit(9)->setText(p.ally);
+    showSwitches();
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     T2.setObjectName(QStringLiteral("T2"));
@@ -81,44 +88,36 @@ Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appd
     T2.setInterval(500);
     connect(&T2, &QTimer::timeout, this, [this] { T2Timer(); });
     connectCommands();
-    followControls();
+    connectDocument();
     connectHistory();
 }
 
-void Tview::followControls() {
-    profile.format = std::max(0, cb2->currentIndex());
-    profile.otkogo = SpeedButton[0]->isChecked();
-    profile.komu = SpeedButton[1]->isChecked();
-    profile.index = SpeedButton[2]->isChecked();
-    profile.marka = SpeedButton[3]->isChecked();
-    profile.iz = edit(3)->text();
-    profile.listpos = sheetPosition();
-    profile.allx = edit(8)->text();
-    profile.ally = edit(9)->text();
-    profile.printconfirm = cb3->isChecked();
-    profile.indexswitch = CheckBox1->isChecked();
-    profile.indexstencil = stencilBox->isChecked();
-    connect(cb2, &QComboBox::currentIndexChanged, this,
-            [this](int index) { profile.format = std::max(0, index); });
-    const std::array<bool PrintProfile::*, 4> pictures = {
-        &PrintProfile::otkogo, &PrintProfile::komu, &PrintProfile::index, &PrintProfile::marka};
-    for (size_t i = 0; i < pictures.size(); ++i)
-        connect(SpeedButton[i], &QToolButton::toggled, this,
-                [this, flag = pictures[i]](bool on) { profile.*flag = on; });
-    const std::array<std::pair<int, QString PrintProfile::*>, 3> texts = {
-        {{3, &PrintProfile::iz}, {8, &PrintProfile::allx}, {9, &PrintProfile::ally}}};
-    for (const auto& [field, text] : texts)
+void Tview::connectDocument() {
+    EnvelopeDocument& d = m_document;
+    // Each control sends what the user changed in it; the document is the profile.
+    const std::array<std::pair<int, void (EnvelopeDocument::*)(const QString&)>, 3> texts = {
+        {{3, &EnvelopeDocument::setDigitSpacing},
+         {8, &EnvelopeDocument::setSheetShiftAcross},
+         {9, &EnvelopeDocument::setSheetShiftDown}}};
+    for (const auto& [field, set] : texts)
         connect(edit(field), &QLineEdit::textChanged, this,
-                [this, text = text](const QString& value) { profile.*text = value; });
-    connect(cb3, &QCheckBox::toggled, this, [this](bool on) { profile.printconfirm = on; });
-    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { profile.indexswitch = on; });
-    connect(stencilBox, &QCheckBox::toggled, this, [this](bool on) {
-        profile.indexstencil = on;
+                [&d, set = set](const QString& value) { (d.*set)(value); });
+    connect(cb3, &QCheckBox::toggled, this, [&d](bool on) { d.setPrintConfirm(on); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [&d](bool on) { d.setIndexSwitch(on); });
+    connect(stencilBox, &QCheckBox::toggled, this, [this, &d](bool on) {
+        d.setIndexStencil(on);
         showStencil();
     });
-    connect(ccb1, &TCheckedComboBox::changed, this, [this] {
-        profile.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    connect(ccb1, &TCheckedComboBox::changed, this, [this, &d] {
+        d.setPrintList(ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts));
     });
+
+    connect(&d, &EnvelopeDocument::nameChanged, this, [this] { showName(); });
+    connect(&d, &EnvelopeDocument::printListChanged, this,
+            [this](const QStringList& ticked) { showPrintList(ticked); });
+    connect(&d, &EnvelopeDocument::modifiedChanged, Button10, &QWidget::setEnabled);
+    connect(&d, &EnvelopeDocument::profileRestored, this,
+            [this] { guarded(w.messages, [this] { showProfile(); }); });
 }
 
 Tview::~Tview() {
@@ -272,7 +271,7 @@ QWidget* Tview::buildPanels() {
             cross->addWidget(arrow, places[size_t(d)].x(), places[size_t(d)].y());
             connect(arrow, &QToolButton::pressed, this, [this, arrow, panel, d] {
                 // The repeats of one press and its click are one step.
-                m_history.endBurst();
+                m_document.endBurst();
                 m_held = arrow;
                 m_heldStep = [this, panel, d] { arrowStep(panel, d); };
                 T2.setInterval(500);
@@ -358,7 +357,7 @@ QWidget* Tview::buildPanels() {
                     guarded(w.messages, [&] {
                         (this->*apply)();
                         recordChange(i == 1 ? ProfileChange::DigitSpacing : ProfileChange::Move);
-                        m_history.endBurst();
+                        m_document.endBurst();
                     });
                 });
     }
@@ -398,8 +397,10 @@ QLayout* Tview::buildBars() {
         describe(toggle, hints[size_t(i)], QStringLiteral("SpeedButton%1").arg(i + 1));
         SpeedButton[size_t(i)] = toggle;
         bottom->addWidget(toggle);
+        connect(toggle, &QToolButton::toggled, this,
+                [this, i](bool printed) { m_document.setPicturePrinted(i, printed); });
         connect(toggle, &QToolButton::clicked, this, [this] {
-            guarded(w.messages, [this] {
+            guarded(w.messages, [&] {
                 drawblocks();
                 markmodified();
             });
@@ -533,7 +534,7 @@ void Tview::init() {
     setform();
     centreSurface();
     settext();
-    Button10->setEnabled(false);
+    m_document.setModified(false);
     clearSelection();
     readDelaySettings();
 }

@@ -2,8 +2,7 @@
 
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/envelope/PictureCache.h"
-#include "core/profiles/PrintProfile.h"
-#include "core/profiles/ProfileHistory.h"
+#include "core/profiles/EnvelopeDocument.h"
 #include "ui/editor/Canvas.h"
 
 #include <QDialog>
@@ -27,8 +26,9 @@ class QAbstractItemModel;
 class IniFile;
 enum class LoadStep;
 
-// The layout editor: the envelope of the current print profile, with one
-// movable label per text block over the format's pictures.
+// The layout editor: a view of the envelope document (the current print profile), with
+// one movable label per text block over the format's pictures. Its controls show the
+// document and send every edit to it.
 class Tview : public QDialog {
     Q_OBJECT
 
@@ -36,9 +36,6 @@ public:
     explicit Tview(Windows& windows);
     ~Tview() override;
 
-    // The current print profile: block positions, fonts, colours, visibility
-    // and every setting. Its labels show it; nothing else keeps a copy.
-    PrintProfile profile;
     ScreenConversions screen;
     // The program's decoded envelope pictures; the preview and the print run use it too.
     PictureCache pictureCache;
@@ -47,22 +44,18 @@ public:
     void showProfileNames(QAbstractItemModel* names);
     // The entry of the profile list shown; -1 when none.
     int chosenProfileIndex() const;
-    void chooseProfileIndex(int index);
-    // The profiles ticked for printing as the print list's text: in the order they were ticked.
-    QString printTicks() const;
-    // Ticks exactly the profiles of such a text, in its order.
-    void restorePrintTicks(const QString& ticks);
     // Ticks the profiles of the list that are among these, in list order. By value: the
     // ticks may be the profile's own list, which follows the ticks.
     void setPrintTicks(QStringList ticked);
+    // Shows this format (-1: none, as before the first profile) without asking.
     void chooseFormat(int format);
     // A profile load shows each step as the profile store reads it, then the whole
     // profile, as saved. The coordinate fields show the positions as the file holds them.
     void showProfileStep(LoadStep step, const QString& name, const IniFile& ini);
-    void showLoadedProfile(const QString& name);
-    // Shows a profile of the history in every control, without asking and without
-    // reading the settings file; the history stays as it is.
-    void showProfile(const PrintProfile& shown);
+    void showLoadedProfile();
+    // Shows the document's profile in every control, without asking and without
+    // reading the settings file, as undo and redo put it back.
+    void showProfile();
     // The shown profile is the saved one: undo reaches back to it and no further.
     void startHistory();
     // Ctrl+Z, and Ctrl+Y or Ctrl+Shift+Z; the buttons "Отменить" and "Повторить".
@@ -110,6 +103,8 @@ public:
     void centreSurface();
     // The chosen sheet position: the last ticked item of the position menu, 0 when none.
     int sheetPosition() const;
+    // Whether each picture is printed, by slot: sender, recipient, index, stamp.
+    std::array<bool, 4> picturesPrinted() const;
     void setSheetPosition(int position);
 
     // The millimetre label's text for a field.
@@ -127,16 +122,15 @@ public:
     bool Button10Click();
     // The profile as the editor shows it now, as a save writes it.
     PrintProfile currentProfile() const;
-    // The name chosen in the editor's profile list.
+    // The name of the profile shown.
     QString shownProfileName() const;
-    // The profiles ticked for printing, in the order of the list.
-    QStringList profilesToPrint() const;
     void cb2Change(int index);        // format
     void fontClick();                 // "Шрифт" of the bar and of the block menu
     void N11Click();                  // visibility
     void positionClick(int position); // an item of the position menu
-    void ToolButton1Click();          // the next sheet position
-    void Button9Click();              // save and close
+    EnvelopeDocument& document() const { return m_document; }
+    void ToolButton1Click(); // the next sheet position
+    void Button9Click();     // save and close
     void readDelaySettings();
     // What closing the editor does, whichever way it was closed.
     void FormClose();
@@ -198,6 +192,8 @@ private:
     // return to when the user cancels a change.
     int m_rememberedProfile = -1;
     int m_rememberedFormat = -1;
+    // The format list shows the document's format; before the first profile it shows none.
+    bool m_formatShown = false;
 
     QTimer Timer1{this}; // status bar
     QTimer T2{this};     // hold-to-repeat of the arrow buttons
@@ -220,8 +216,12 @@ private:
     void moveGroup(const std::initializer_list<int>& blocks, QPoint delta);
     void paintLabel(int number);
     void connectCommands();
-    // Keeps the current profile in step with the controls that show it.
-    void followControls();
+    // Ticks exactly the profiles of the list, in its order.
+    void showPrintList(const QStringList& ticked);
+    // Shows the document's name as the chosen entry of the profile list.
+    void showName();
+    void showFormat();
+    void showSwitches();
     // Saves the current profile and makes it the program's current one, with the delay
     // settings too when asked, in one replacement of the settings file.
     bool saveCurrentProfile(bool withDelay);
@@ -229,8 +229,10 @@ private:
     // Takes the profile as it now is as a step of the history, after a command changed it.
     void recordChange(ProfileChange kind);
     void connectHistory();
+    void connectDocument();
 
     Windows& w;
+    EnvelopeDocument& m_document;
     std::array<bool, blockCount> m_selected{};
     std::array<QPoint, blockCount> m_grabOffset{};
     std::array<QPoint, blockCount> m_saved{};
@@ -242,8 +244,4 @@ private:
     // What the font dialog shows next: the last selected block's font and colour,
     // or the last choice when no block is selected.
     TextBlock m_fontDialog;
-    // The steps made to the profile since its load or save.
-    ProfileHistory m_history{[this](const PrintProfile& shown) { showProfile(shown); }};
-    // A profile of the history being shown: its control changes are no new steps.
-    bool m_showing = false;
 };

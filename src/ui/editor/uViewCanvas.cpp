@@ -31,14 +31,12 @@ bool isYField(int field) {
 } // namespace
 
 QPoint Tview::blockPos(int number) const {
-    const TextBlock& block = profile.block(number);
+    const TextBlock& block = m_document.profile().block(number);
     return {block.x, block.y};
 }
 
 void Tview::moveBlock(int number, QPoint position) {
-    TextBlock& block = profile.block(number);
-    block.x = position.x();
-    block.y = position.y();
+    m_document.setBlockPosition(number, position);
     label(number)->move(position);
 }
 
@@ -47,7 +45,8 @@ int Tview::toWholeNumberOf(int field) const {
 }
 
 int Tview::currentFormat() const {
-    return formatOfText(cb2->currentText());
+    // No format before the first profile is shown.
+    return m_formatShown ? m_document.profile().format : -1;
 }
 
 void Tview::setform() {
@@ -86,34 +85,34 @@ void Tview::drawblocks() {
         p2->update();
         return;
     }
-    if (envelopeFormats()[size_t(format)].allPictures) {
-        for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot})
-            p2->pictures[slot].image =
-                pictureCache.picture(pictureFile(format, slot, SpeedButton[slot]->isChecked()));
-    } else {
-        for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot}) {
+    const bool all = envelopeFormats()[size_t(format)].allPictures;
+    // A format with one picture prints none of the other three.
+    if (!all)
+        for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot})
+            m_document.setPicturePrinted(slot, false);
+    const std::array<bool, 4> printed = picturesPrinted();
+    for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
+        SpeedButton[slot]->setChecked(printed[slot]);
+        if (!all && slot != SenderSlot) {
             SpeedButton[slot]->setVisible(false);
-            SpeedButton[slot]->setChecked(false);
+            continue;
         }
-        p2->pictures[SenderSlot].image = pictureCache.picture(
-            pictureFile(format, SenderSlot, SpeedButton[SenderSlot]->isChecked()));
+        p2->pictures[slot].image = pictureCache.picture(pictureFile(format, slot, printed[slot]));
     }
-    profile.otkogo = SpeedButton[0]->isChecked();
-    profile.komu = SpeedButton[1]->isChecked();
-    profile.index = SpeedButton[2]->isChecked();
-    profile.marka = SpeedButton[3]->isChecked();
     p2->update();
 }
 
+std::array<bool, 4> Tview::picturesPrinted() const {
+    const PrintProfile& p = m_document.profile();
+    return {p.otkogo, p.komu, p.index, p.marka};
+}
+
 int Tview::sheetPosition() const {
-    for (int i = 8; i >= 0; --i)
-        if (positionItems[size_t(i)]->isChecked())
-            return i;
-    return 0;
+    return m_document.profile().listpos;
 }
 
 void Tview::setSheetPosition(int position) {
-    profile.listpos = position;
+    m_document.setSheetPosition(position);
     positionItems[size_t(position)]->setChecked(true);
     ToolButton1->setIcon(positionItems[size_t(position)]->icon());
 }
@@ -122,8 +121,7 @@ void Tview::resetlayout() {
     for (int n = 1; n <= blockCount; ++n)
         moveBlock(n, defaultBlockPosition(n));
     setSheetPosition(7);
-    profile.corx = 70;
-    profile.cory = 90;
+    m_document.setPadMarker({70, 90});
     setform();
 }
 
@@ -132,37 +130,38 @@ void Tview::centreSurface() {
 }
 
 void Tview::markmodified() {
-    Button10->setEnabled(true);
+    m_document.setModified(true);
 }
 
 void Tview::settext() {
-    const auto texts = blockTexts(w.frm->addressTexts(), profile.indexswitch);
+    const auto texts = blockTexts(w.frm->addressTexts(), m_document.profile().indexswitch);
     for (int n = 1; n <= blockCount; ++n)
         label(n)->setText(texts[size_t(n - 1)]);
 }
 
 void Tview::showStencil() {
     for (int n = firstDigitBlock; n <= lastDigitBlock; ++n)
-        label(n)->setStencil(profile.indexstencil);
+        label(n)->setStencil(m_document.profile().indexstencil);
 }
 
 void Tview::applyFonts() {
     for (int n = 1; n <= blockCount; ++n)
-        label(n)->setBlockFont(blockFont(profile.block(n), screen));
+        label(n)->setBlockFont(blockFont(m_document.profile().block(n), screen));
 }
 
 void Tview::paintLabel(int number) {
+    const TextBlock& block = m_document.profile().block(number);
     if (isSelected(number))
         label(number)->setColour(Qt::red);
-    else if (!profile.block(number).visible)
+    else if (!block.visible)
         label(number)->setColour(hiddenColour);
     else
-        label(number)->setColour(colourOf(profile.block(number).colour));
+        label(number)->setColour(colourOf(block.colour));
 }
 
 void Tview::setvisible() {
     for (int n = 1; n <= blockCount; ++n) {
-        const TextBlock& block = profile.block(n);
+        const TextBlock& block = m_document.profile().block(n);
         label(n)->setColour(block.visible ? colourOf(block.colour) : hiddenColour);
     }
 }
@@ -184,7 +183,7 @@ void Tview::selectAll() {
 }
 
 void Tview::labelPress(int number, QMouseEvent* event) {
-    m_history.endBurst();
+    m_document.endBurst();
     m_selected.fill(false);
     m_drag = event->button() != Qt::RightButton;
     m_grabPoint = event->position().toPoint();
@@ -203,7 +202,7 @@ void Tview::labelPress(int number, QMouseEvent* event) {
     }
     savepositions();
     if (event->button() == Qt::RightButton) {
-        N11->setChecked(profile.block(number).visible);
+        N11->setChecked(m_document.profile().block(number).visible);
         pp1->popup(event->globalPosition().toPoint());
     }
 }
@@ -236,7 +235,7 @@ void Tview::labelRelease(int, QMouseEvent* event) {
     followTarget(p2->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
     checkinside();
     recordChange(ProfileChange::Move);
-    m_history.endBurst();
+    m_document.endBurst();
 }
 
 void Tview::checkinside() {
@@ -364,7 +363,7 @@ void Tview::eKeyDown(int field) {
         break;
     }
     recordChange(field == 3 ? ProfileChange::DigitSpacing : ProfileChange::Move);
-    m_history.endBurst();
+    m_document.endBurst();
 }
 
 void Tview::arrowStep(int panel, int direction) {

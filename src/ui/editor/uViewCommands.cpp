@@ -91,27 +91,20 @@ void Tview::connectCommands() {
     connect(pp1, &QMenu::aboutToShow, this, [this] {
         for (int n = blockCount; n >= 1; --n) {
             if (isSelected(n)) {
-                N11->setChecked(profile.block(n).visible);
+                N11->setChecked(m_document.profile().block(n).visible);
                 break;
             }
         }
     });
 
-    connect(CheckBox1, &QCheckBox::clicked, this, [this](bool checked) {
+    connect(CheckBox1, &QCheckBox::clicked, this, [this] {
         guarded(w.messages, [&] {
-            profile.indexswitch = checked;
             markmodified();
             settext();
         });
     });
     connect(stencilBox, &QCheckBox::clicked, this, [this] { markmodified(); });
-    connect(cb3, &QCheckBox::clicked, this, [this](bool checked) {
-        profile.printconfirm = checked;
-        markmodified();
-    });
-    connect(ccb1, &TCheckedComboBox::userChanged, this, [this] {
-        profile.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
-    });
+    connect(cb3, &QCheckBox::clicked, this, [this] { markmodified(); });
 
     // The spinner and the field move together; the field alone is saved, as typed.
     new NumberKeyFilter(Edit15, 2);
@@ -134,7 +127,7 @@ void Tview::connectCommands() {
 }
 
 bool Tview::modified() const {
-    return Button10->isEnabled();
+    return m_document.isModified();
 }
 
 void Tview::cb1Change(int index) {
@@ -148,7 +141,7 @@ void Tview::cb1Change(int index) {
         return;
     }
     w.opt->loadprofile(cb1->itemText(index));
-    Button10->setEnabled(false);
+    m_document.setModified(false);
 }
 
 void Tview::SpeedButton7Click() {
@@ -156,7 +149,7 @@ void Tview::SpeedButton7Click() {
 }
 
 void Tview::SpeedButton6Click() {
-    const QString name = cb1->currentText();
+    const QString name = m_document.name();
     if (!w.messages.question(
             QStringLiteral("Удалить текущий профиль \"") + name + QStringLiteral("\"?"), name))
         return;
@@ -173,7 +166,7 @@ void Tview::SpeedButton5Click() {
 }
 
 PrintProfile Tview::currentProfile() const {
-    PrintProfile p = profile;
+    PrintProfile p = m_document.profile();
     // The window's size is the one value the window itself holds.
     p.width = width();
     p.height = height();
@@ -181,20 +174,28 @@ PrintProfile Tview::currentProfile() const {
 }
 
 QString Tview::shownProfileName() const {
-    return cb1->currentText();
+    return m_document.name();
 }
 
 void Tview::showProfileNames(QAbstractItemModel* names) {
     cb1->setModel(names);
     ccb1->setModel(names);
+    // The list shows the document's name as its entry whatever becomes of the list.
+    const auto show = [this] { showName(); };
+    connect(names, &QAbstractItemModel::modelReset, this, show);
+    connect(names, &QAbstractItemModel::layoutChanged, this, show);
+    connect(names, &QAbstractItemModel::rowsInserted, this, show);
+    connect(names, &QAbstractItemModel::rowsRemoved, this, show);
+    connect(names, &QAbstractItemModel::dataChanged, this, show);
 }
 
 int Tview::chosenProfileIndex() const {
     return cb1->currentIndex();
 }
 
-void Tview::chooseProfileIndex(int index) {
-    cb1->setCurrentIndex(index);
+void Tview::showName() {
+    const QString& name = m_document.name();
+    cb1->setCurrentIndex(name.isEmpty() ? -1 : profileEntry(name));
 }
 
 int Tview::profileEntry(const QString& name) const {
@@ -204,16 +205,12 @@ int Tview::profileEntry(const QString& name) const {
     return 0;
 }
 
-QString Tview::printTicks() const {
-    return ccb1->CheckedText();
-}
-
-void Tview::restorePrintTicks(const QString& ticks) {
-    if (ccb1->CheckedText() == ticks)
+void Tview::showPrintList(const QStringList& ticked) {
+    if (ccb1->CheckedText() == ticked.join(QLatin1Char(',')))
         return;
     ccb1->DeSelectAll();
     const QStringList items = ccb1->Items();
-    for (const QString& name : ticks.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString& name : ticked) {
         const int i = int(items.indexOf(name));
         if (i >= 0 && !ccb1->IsChecked(i))
             ccb1->SetChecked(i, true);
@@ -229,28 +226,45 @@ void Tview::setPrintTicks(QStringList ticked) {
 }
 
 void Tview::chooseFormat(int format) {
-    cb2->setCurrentIndex(format);
+    if (format < 0) {
+        // No format is shown, as before the first profile.
+        cb2->setCurrentIndex(-1);
+        m_formatShown = false;
+        return;
+    }
+    m_document.setFormat(format);
+    showFormat();
+}
+
+void Tview::showFormat() {
+    cb2->setCurrentIndex(m_document.profile().format);
+    m_formatShown = true;
+}
+
+void Tview::showSwitches() {
+    const PrintProfile& p = m_document.profile();
+    cb3->setChecked(p.printconfirm);
+    CheckBox1->setChecked(p.indexswitch);
+    stencilBox->setChecked(p.indexstencil);
 }
 
 void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& ini) {
-    PrintProfile& p = profile;
+    const PrintProfile& p = m_document.profile();
     auto field = [&](int n, int block, char axis) {
         // The fields show a missing position as 0, though the block sits at 1.
         edit(n)->setText(QString::number(ini.readInteger(name, positionKey(block, axis), 0)));
     };
     switch (step) {
     case LoadStep::KeptValues:
-        // The steps of the profile shown before end with its load, also one that fails.
-        m_history.start(profile);
         break;
     case LoadStep::Positions:
         for (int n = 1; n <= blockCount; ++n)
             moveBlock(n, QPoint(p.block(n).x, p.block(n).y));
         break;
     case LoadStep::Format:
-        cb2->setCurrentIndex(p.format);
-        cb1->setCurrentIndex(profileEntry(name));
-        m_rememberedFormat = cb2->currentIndex();
+        showFormat();
+        showName();
+        m_rememberedFormat = p.format;
         m_rememberedProfile = cb1->currentIndex();
         break;
     case LoadStep::SheetShifts:
@@ -295,29 +309,17 @@ void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& i
         setvisible();
         break;
     case LoadStep::Switches:
-        cb3->setChecked(p.printconfirm);
-        CheckBox1->setChecked(p.indexswitch);
-        stencilBox->setChecked(p.indexstencil);
+        showSwitches();
         break;
     }
 }
 
-void Tview::showLoadedProfile(const QString& name) {
-    cb1->setCurrentIndex(profileEntry(name));
+void Tview::showLoadedProfile() {
+    showName();
     settext();
     setform();
     centreSurface();
-    Button10->setEnabled(false);
     startHistory();
-}
-
-QStringList Tview::profilesToPrint() const {
-    QStringList chosen;
-    const QStringList items = ccb1->Items();
-    for (int i = 0; i < items.size(); ++i)
-        if (ccb1->IsChecked(i))
-            chosen.append(items[i]);
-    return chosen;
 }
 
 bool Tview::Button10Click() {
@@ -330,14 +332,14 @@ void Tview::Button9Click() {
 }
 
 bool Tview::saveCurrentProfile(bool withDelay) {
-    if (ccb1->CheckedCount() == 0 &&
+    if (m_document.printList().isEmpty() &&
         w.messages.question(
             QStringLiteral("Внимание, вы не пометили профили на печать, ни один конверт не будет "
                            "распечатан в данном профиле, отметьте какии профили вы хотите "
                            "печатать, либо нажмите отмена для сохранения данного профиля."),
             QStringLiteral("Пустой список профилей на печать")))
         return false;
-    const QString name = cb1->currentText();
+    const QString name = m_document.name();
     // Without a chosen profile the save would write a section without a name.
     if (name.isEmpty())
         throw UserError(QStringLiteral("Не выбран профиль для сохранения"));
@@ -349,7 +351,7 @@ bool Tview::saveCurrentProfile(bool withDelay) {
             ProgramOptions::writeDelay(
                 ini, Edit15->text(), rb1->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
     });
-    Button10->setEnabled(false);
+    m_document.setModified(false);
     formatPanel->setText(QStringLiteral("Сохранено"));
     settext();
     startHistory();
@@ -367,9 +369,10 @@ void Tview::Button5Click() {
     // The settings file does not tell section names apart by letter case, so a
     // name in another case is that profile, saved under the name it is stored by.
     QString existing;
-    for (int i = cb1->count() - 1; i >= 0 && existing.isEmpty(); --i)
-        if (cb1->itemText(i).compare(typed.trimmed(), Qt::CaseInsensitive) == 0)
-            existing = cb1->itemText(i);
+    const QStringList& names = w.opt->profileNames().names();
+    for (auto i = names.size() - 1; i >= 0 && existing.isEmpty(); --i)
+        if (names[i].compare(typed.trimmed(), Qt::CaseInsensitive) == 0)
+            existing = names[i];
     if (!existing.isEmpty()) {
         if (!w.messages.question(QStringLiteral("Такой профиль уже существует, переписать?"),
                                  QStringLiteral("Внимание")))
@@ -410,11 +413,11 @@ void Tview::cb2Change(int index) {
         return;
     }
     markmodified();
-    profile.format = index;
+    m_document.setFormat(index);
     resetlayout();
     setform();
     centreSurface();
-    m_rememberedFormat = cb2->currentIndex();
+    m_rememberedFormat = m_document.profile().format;
     recordChange(ProfileChange::Format);
 }
 
@@ -423,7 +426,7 @@ void Tview::fontClick() {
         for (int n = 1; n <= blockCount; ++n) {
             if (!isSelected(n))
                 continue;
-            m_fontDialog.setFontFrom(profile.block(n));
+            m_fontDialog.setFontFrom(m_document.profile().block(n));
         }
         QFont font = dialogFont(m_fontDialog);
         QColor colour = colourOf(m_fontDialog.colour);
@@ -436,7 +439,7 @@ void Tview::fontClick() {
             for (int n = 1; n <= blockCount; ++n) {
                 if (!isSelected(n))
                     continue;
-                profile.block(n).setFontFrom(m_fontDialog);
+                m_document.setBlockFont(n, m_fontDialog);
             }
             applyFonts();
         }
@@ -451,7 +454,7 @@ void Tview::N11Click() {
     markmodified();
     for (int n = 1; n <= blockCount; ++n)
         if (isSelected(n))
-            profile.block(n).visible = !profile.block(n).visible;
+            m_document.setBlockVisible(n, !m_document.profile().block(n).visible);
     setvisible();
     recordChange(ProfileChange::Visibility);
 }
@@ -478,6 +481,6 @@ void Tview::readDelaySettings() {
 }
 
 void Tview::FormClose() {
-    Button10->setEnabled(false);
+    m_document.setModified(false);
     w.frm->editorClosed();
 }

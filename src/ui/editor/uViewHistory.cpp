@@ -19,8 +19,8 @@
 void Tview::connectHistory() {
     undoButton->setEnabled(false);
     redoButton->setEnabled(false);
-    connect(&m_history.stack(), &QUndoStack::canUndoChanged, undoButton, &QWidget::setEnabled);
-    connect(&m_history.stack(), &QUndoStack::canRedoChanged, redoButton, &QWidget::setEnabled);
+    connect(&m_document, &EnvelopeDocument::canUndoChanged, undoButton, &QWidget::setEnabled);
+    connect(&m_document, &EnvelopeDocument::canRedoChanged, redoButton, &QWidget::setEnabled);
     connect(undoButton, &QToolButton::clicked, this,
             [this] { guarded(w.messages, [this] { undo(); }); });
     connect(redoButton, &QToolButton::clicked, this,
@@ -60,37 +60,23 @@ void Tview::connectHistory() {
 }
 
 void Tview::recordChange(ProfileChange kind) {
-    if (m_showing)
-        return;
-    m_history.record(profile, kind);
-    if (!m_history.isClean())
-        markmodified();
+    m_document.record(kind);
 }
 
 void Tview::startHistory() {
-    m_history.start(profile);
-    Button10->setEnabled(false);
+    m_document.startHistory();
 }
 
 void Tview::undo() {
-    // A change no command recorded is undone first, rather than lost.
-    recordChange(ProfileChange::Other);
-    if (!m_history.stack().canUndo())
-        return;
-    m_history.undo();
-    Button10->setEnabled(!m_history.isClean());
+    m_document.undo();
 }
 
 void Tview::redo() {
-    if (!m_history.stack().canRedo())
-        return;
-    m_history.redo();
-    Button10->setEnabled(!m_history.isClean());
+    m_document.redo();
 }
 
-void Tview::showProfile(const PrintProfile& shown) {
-    const QScopedValueRollback showing(m_showing, true);
-    profile = shown;
+void Tview::showProfile() {
+    const PrintProfile shown = m_document.profile();
     const QString name = shownProfileName();
     // The steps of a load, less those that read the file or size the window.
     for (LoadStep step : {LoadStep::Positions, LoadStep::Format, LoadStep::SheetShifts,
@@ -98,13 +84,11 @@ void Tview::showProfile(const PrintProfile& shown) {
                           LoadStep::Fonts, LoadStep::Visibility, LoadStep::Switches})
         showProfileStep(step, name, w.opt->ini());
     // In the order they were ticked, as the profile keeps them.
-    restorePrintTicks(shown.printprofiles.join(QLatin1Char(',')));
+    showPrintList(shown.printprofiles);
     for (int n : {firstDigitBlock, 1, 5, 7, 6})
         setedit(n);
     setform();
     settext();
     for (int n = 1; n <= blockCount; ++n)
         paintLabel(n);
-    // The controls were filled from it; the profile is the history's, exactly.
-    profile = shown;
 }

@@ -42,21 +42,20 @@ Ttpos::Ttpos(Windows& windows) : QDialog(windows.frm), w(windows) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pad);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    Image1->move(w.view->profile.corx, w.view->profile.cory);
+    Image1->move(marker());
 }
 
 void Ttpos::setMarker(int x, int y) {
-    w.view->profile.corx = x;
-    w.view->profile.cory = y;
+    w.document->setPadMarker({x, y});
     Image1->move(x, y);
 }
 
 QPoint Ttpos::marker() const {
-    return {w.view->profile.corx, w.view->profile.cory};
+    return {w.document->profile().corx, w.document->profile().cory};
 }
 
 void Ttpos::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A profile loaded since the last showing may have moved the envelope.
-    Image1->move(w.view->profile.corx, w.view->profile.cory);
+    Image1->move(marker());
 }

@@ -62,7 +62,7 @@ void WindowTextsTest::textsShowWhole_data() {
         w.view->show();
         for (int n = 1; n <= 13; ++n)
             field(*w.view, n)->setText(QStringLiteral("-999"));
-        formatList(*w.view)->setCurrentIndex(3);
+        w.view->chooseFormat(3);
         w.view->setform();
         return w.view;
     });

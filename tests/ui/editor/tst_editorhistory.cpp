@@ -47,7 +47,7 @@ struct Editor : TestProgram {
             program->windows().opt->startprofile();
         // The window's first layout resizes the work area, which counts as a change.
         QCoreApplication::sendPostedEvents();
-        saveButton(*v)->setEnabled(false);
+        v->document().setModified(false);
         messages.reset();
     }
     ~Editor() { v->hide(); }
@@ -273,7 +273,7 @@ void EditorHistoryTest::everyKindOfChange() {
     QVERIFY(!e.v->modified());
     e.redoKey(false);
     QVERIFY(e.v->currentProfile() == changed);
-    QCOMPARE(e.v->printTicks(), changed.printprofiles.join(','));
+    QCOMPARE(printList(*e.v)->CheckedText(), changed.printprofiles.join(','));
     e.verifyNothingUnexpected();
 }
 
@@ -297,7 +297,7 @@ void EditorHistoryTest::quickStepsOfOneKindAreOne() {
         QCOMPARE(e.v->blockPos(1), QPoint(35, 40));
     } else if (how == "typing") {
         QTest::keyClicks(field(*e.v, 8), QStringLiteral("12"));
-        QCOMPARE(e.v->profile.allx, QStringLiteral("012"));
+        QCOMPARE(e.v->document().profile().allx, QStringLiteral("012"));
     } else {
         for (int i = 0; i < 3; ++i)
             arrowButton(*e.v, QStringLiteral("Сдвиг блок Отправитель вправо"))->click();

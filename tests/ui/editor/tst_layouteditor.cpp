@@ -30,7 +30,7 @@ struct Editor : TestProgram {
         runDeferredStep();
         v = program->windows().view;
         v->show();
-        formatList(*v)->setCurrentIndex(0);
+        v->chooseFormat(0);
         v->resetlayout();
         v->clearSelection();
         messages.reset();
@@ -104,7 +104,7 @@ void LayoutEditorTest::formats() {
     QFETCH(QList<QPoint>, positions);
     QFETCH(QString, status);
     Editor e;
-    formatList(*e.v)->setCurrentIndex(format);
+    e.v->chooseFormat(format);
     e.v->setform();
     QCOMPARE(surface(*e.v)->size(), size);
     for (int slot = 0; slot < positions.size(); ++slot) {
@@ -123,10 +123,10 @@ void LayoutEditorTest::formats() {
 
 void LayoutEditorTest::noFormatChosen() {
     Editor e;
-    formatList(*e.v)->setCurrentIndex(4);
+    e.v->chooseFormat(4);
     e.v->setform();
     QVERIFY(!pictureToggle(*e.v, 2)->isVisibleTo(e.v));
-    formatList(*e.v)->setCurrentIndex(-1);
+    e.v->chooseFormat(-1);
     e.v->setform();
     QCOMPARE(surface(*e.v)->size(), QSize(548, 378));
     QVERIFY(pictureToggle(*e.v, 2)->isVisibleTo(e.v));
@@ -143,12 +143,12 @@ void LayoutEditorTest::printTogglesAndForms() {
     pictureToggle(*e.v, 0)->click();
     QVERIFY(sameAs(0, "images/dl_otkogo_b.jpg"));
     QVERIFY(sameAs(1, "images/dl_komy.jpg"));
-    QVERIFY(!e.v->profile.otkogo);
+    QVERIFY(!e.v->document().profile().otkogo);
     pictureToggle(*e.v, 0)->click();
     QVERIFY(sameAs(0, "images/dl_otkogo.jpg"));
 
     // A form has its own picture alone; the other three toggles are hidden and up.
-    formatList(*e.v)->setCurrentIndex(3);
+    e.v->chooseFormat(3);
     e.v->setform();
     for (int slot : {1, 2, 3}) {
         QVERIFY(!pictureToggle(*e.v, size_t(slot))->isVisibleTo(e.v));
@@ -156,29 +156,29 @@ void LayoutEditorTest::printTogglesAndForms() {
     }
     QVERIFY(sameAs(0, "images/f119_otkogo.jpg"));
     // Back on C6 the three stay up: their pictures show as not printed.
-    formatList(*e.v)->setCurrentIndex(2);
+    e.v->chooseFormat(2);
     e.v->setform();
     QVERIFY(pictureToggle(*e.v, 1)->isVisibleTo(e.v));
     QVERIFY(sameAs(1, "images/c6_komy_b.jpg"));
     QVERIFY(sameAs(3, "images/c6_marka_b.jpg"));
     QVERIFY(sameAs(0, "images/c6_otkogo.jpg"));
-    QVERIFY(!e.v->profile.komu);
-    QVERIFY(e.v->profile.otkogo);
+    QVERIFY(!e.v->document().profile().komu);
+    QVERIFY(e.v->document().profile().otkogo);
 }
 
 void LayoutEditorTest::resetLayout() {
     Editor e;
     e.v->moveBlock(3, QPoint(500, 300));
-    e.v->profile.listpos = 2;
-    e.v->profile.corx = 5;
+    e.v->document().setSheetPosition(2);
+    e.v->document().setPadMarker({5, e.v->document().profile().cory});
     e.v->resetlayout();
     QCOMPARE(e.pos(3), QPoint(112, 71));
     QCOMPARE(e.pos(18), QPoint(224, 280));
     QCOMPARE(blockLabel(*e.v, 3)->pos(), QPoint(112, 71));
-    QCOMPARE(e.v->profile.listpos, 7);
+    QCOMPARE(e.v->document().profile().listpos, 7);
     QVERIFY(positionItem(*e.v, 7)->isChecked());
-    QCOMPARE(e.v->profile.corx, 70);
-    QCOMPARE(e.v->profile.cory, 90);
+    QCOMPARE(e.v->document().profile().corx, 70);
+    QCOMPARE(e.v->document().profile().cory, 90);
 }
 
 void LayoutEditorTest::digitCellsMoveTogether() {
@@ -402,7 +402,7 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
     QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
     damaged.write("not a picture");
     damaged.close();
-    formatList(*e.v)->setCurrentIndex(2);
+    e.v->chooseFormat(2);
     guarded(e.messages, [&] { e.v->setform(); });
     QVERIFY(!e.messages.texts("error").isEmpty());
     QVERIFY2(e.messages.texts("error").last().contains("c6_index.jpg"),

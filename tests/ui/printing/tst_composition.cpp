@@ -49,7 +49,7 @@ struct Preview : TestProgram {
         v = program->windows().view;
         desk = program->windows().desk;
         v->show();
-        formatList(*v)->setCurrentIndex(0);
+        v->chooseFormat(0);
         v->resetlayout();
         v->clearSelection();
         messages.reset();
@@ -69,10 +69,11 @@ struct Preview : TestProgram {
     }
     // A block in a large font and a colour of its own, as the editor's font command sets it.
     void setBigBlock(int number, const QColor& colour) {
-        TextBlock& block = v->profile.block(number);
+        TextBlock block = v->document().profile().block(number);
         block.face = QStringLiteral("DejaVu Sans");
         block.size = 45;
         block.colour = bgrOf(colour);
+        v->document().setBlockFont(number, block);
         v->applyFonts();
         v->setvisible();
     }
@@ -144,7 +145,7 @@ void CompositionTest::indexes() {
     Preview p;
     p.setTexts({"Ромашка", "ул. 1", sender, "Иванову", "ул. 2", recipient});
     control<QCheckBox>(*p.v, "CheckBox1")->setChecked(swapped);
-    p.v->profile.indexswitch = swapped;
+    p.v->document().setIndexSwitch(swapped);
     p.desk->compose();
     QCOMPARE(p.texts({5, 6, 12, 13, 14, 15, 16, 17}), expected);
 }
@@ -213,7 +214,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
     }
     p.v->drawblocks();
     p.setBigBlock(7, Qt::blue);
-    p.v->profile.block(7).visible = shown;
+    p.v->document().setBlockVisible(7, shown);
     control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.desk->compose();
     const QImage image = p.desk->capture();
