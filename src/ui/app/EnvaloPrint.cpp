@@ -3,13 +3,14 @@
 
 #include "core/UserError.h"
 #include "core/envelope/Compose.h"
+#include "core/envelope/PictureCache.h"
+#include "core/profiles/EnvelopeDocument.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 #include "ui/printing/unWait.h"
@@ -28,7 +29,6 @@ void Tfrm::printClick() {
 void Tfrm::printall() {
     m_printing = true;
     const auto printed = qScopeGuard([this] { m_printing = false; });
-    Tview& view = *w.view;
     loadrecords();
 
     const QStringList chosen = w.opt->profilesToPrint();
@@ -65,7 +65,7 @@ void Tfrm::printall() {
             return *found;
         try {
             Loaded profile{readProfile(w.opt->ini(), name), {}};
-            profile.pictures = loadEnvelopePictures(view.pictureCache, profile.profile);
+            profile.pictures = loadEnvelopePictures(*w.pictureCache, profile.profile);
             return *loaded.insert(name, std::move(profile));
         } catch (const std::exception& e) {
             throw profileLoadError(name, e);
@@ -111,7 +111,7 @@ void Tfrm::printall() {
             throw;
         }
         const PrintProfile& p = profile->profile;
-        w.desk->setEnvelope(composeEnvelope(p, addressTexts(), profile->pictures, view.screen));
+        w.desk->setEnvelope(composeEnvelope(p, addressTexts(), profile->pictures, *w.screen));
         confirm = p.printconfirm;
         last = name;
         PageRequest request;

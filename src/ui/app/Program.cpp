@@ -1,6 +1,7 @@
 #include "ui/app/Program.h"
 
 #include "core/UserError.h"
+#include "core/envelope/PictureCache.h"
 #include "core/profiles/EnvelopeDocument.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/ProgramFolder.h"
@@ -22,12 +23,18 @@ Program::Program(const QString& appdir, Messages& messages)
     : m_lock(lockFolder(appdir, QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в "
                                                "её окно или закройте её, прежде чем запускать "
                                                "снова."))),
-      m_document(std::make_unique<EnvelopeDocument>()), m_windows{messages, appdir} {
+      m_document(std::make_unique<EnvelopeDocument>()),
+      m_pictureCache(std::make_unique<PictureCache>(appdir)),
+      m_screen(std::make_unique<ScreenConversions>()), m_windows{messages, appdir} {
     auto& w = m_windows;
     w.document = m_document.get();
+    w.pictureCache = m_pictureCache.get();
+    w.screen = m_screen.get();
     IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
     try {
         w.frm = new Tfrm(w);
+        // The main window measures the screen.
+        *m_screen = {w.frm->scrDpiX, w.frm->scrDpiY};
         w.view = new Tview(w);
         w.opt = new Topt(w);
         w.desk = new Tdesk(w);

@@ -6,6 +6,8 @@
 #include <memory>
 
 class EnvelopeDocument;
+class PictureCache;
+struct ScreenConversions;
 class QLockFile;
 class Messages;
 class Tfrm;
@@ -29,5 +31,7 @@ private:
 
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<EnvelopeDocument> m_document;
+    std::unique_ptr<PictureCache> m_pictureCache;
+    std::unique_ptr<ScreenConversions> m_screen;
     Windows m_windows;
 };

@@ -5,6 +5,8 @@
 class Messages;
 class MainWindow;
 class EnvelopeDocument;
+class PictureCache;
+struct ScreenConversions;
 class Tview;
 class Topt;
 class Tdesk;
@@ -25,6 +27,10 @@ struct Windows {
 
     // What the layout editor edits and the other windows read: the current print profile.
     EnvelopeDocument* document = nullptr;
+    // The decoded envelope pictures and the screen's conversions between millimetres and
+    // pixels, one of each for the program: the editor, the preview and the print run use them.
+    PictureCache* pictureCache = nullptr;
+    const ScreenConversions* screen = nullptr;
 
     MainWindow* frm = nullptr;
     Tview* view = nullptr;

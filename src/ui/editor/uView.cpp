@@ -47,11 +47,7 @@ QToolButton* textButton(const QString& text, const QString& hint, const QString&
 
 } // namespace
 
-Tview::Tview(Windows& windows)
-    : QDialog(windows.frm), pictureCache(windows.appdir), w(windows),
-      m_document(*windows.document) {
-    screen.scrDpiX = w.frm->scrDpiX;
-    screen.scrDpiY = w.frm->scrDpiY;
+Tview::Tview(Windows& windows) : QDialog(windows.frm), w(windows), m_document(*windows.document) {
     buildWindow();
     for (int n = 1; n <= blockCount; ++n) {
         auto* block = new BlockLabel(n, p2);

@@ -36,10 +36,6 @@ public:
     explicit Tview(Windows& windows);
     ~Tview() override;
 
-    ScreenConversions screen;
-    // The program's decoded envelope pictures; the preview and the print run use it too.
-    PictureCache pictureCache;
-
     // The profile store's list of names, shown by the profile list and the print list.
     void showProfileNames(QAbstractItemModel* names);
     // The entry of the profile list shown; -1 when none.
@@ -199,6 +195,8 @@ private:
     QTimer T2{this};     // hold-to-repeat of the arrow buttons
 
     QLineEdit* edit(int n) const { return edits[size_t(n)]; }
+    const ScreenConversions& screen() const;
+    PictureCache& pictures() const;
     BlockLabel* label(int number) const { return labels[size_t(number - 1)]; }
     // The last entry of the profile list equal to the name; 0 when none is.
     int profileEntry(const QString& name) const;

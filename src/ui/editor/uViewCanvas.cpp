@@ -30,6 +30,14 @@ bool isYField(int field) {
 
 } // namespace
 
+const ScreenConversions& Tview::screen() const {
+    return *w.screen;
+}
+
+PictureCache& Tview::pictures() const {
+    return *w.pictureCache;
+}
+
 QPoint Tview::blockPos(int number) const {
     const TextBlock& block = m_document.profile().block(number);
     return {block.x, block.y};
@@ -53,19 +61,19 @@ void Tview::setform() {
     const int format = currentFormat();
     if (format >= 0) {
         const EnvelopeFormat& f = envelopeFormats()[size_t(format)];
-        const QSize size(screen.pxCoordX(f.widthMm), screen.pxCoordY(f.heightMm));
+        const QSize size(screen().pxCoordX(f.widthMm), screen().pxCoordY(f.heightMm));
         p2->resize(size);
         if (f.allPictures) {
             for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
                 Surface::Picture& picture = p2->pictures[slot];
                 picture.position = picturePosition(format, slot, size);
-                picture.image = pictureCache.picture(pictureFile(format, slot, true));
+                picture.image = pictures().picture(pictureFile(format, slot, true));
                 picture.shown = true;
             }
         } else {
             Surface::Picture& sender = p2->pictures[SenderSlot];
             sender.position = QPoint(0, 0);
-            sender.image = pictureCache.picture(pictureFile(format, SenderSlot, true));
+            sender.image = pictures().picture(pictureFile(format, SenderSlot, true));
             sender.shown = true;
             for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot})
                 p2->pictures[slot].shown = false;
@@ -97,7 +105,7 @@ void Tview::drawblocks() {
             SpeedButton[slot]->setVisible(false);
             continue;
         }
-        p2->pictures[slot].image = pictureCache.picture(pictureFile(format, slot, printed[slot]));
+        p2->pictures[slot].image = pictures().picture(pictureFile(format, slot, printed[slot]));
     }
     p2->update();
 }
@@ -146,7 +154,7 @@ void Tview::showStencil() {
 
 void Tview::applyFonts() {
     for (int n = 1; n <= blockCount; ++n)
-        label(n)->setBlockFont(blockFont(m_document.profile().block(n), screen));
+        label(n)->setBlockFont(blockFont(m_document.profile().block(n), screen()));
 }
 
 void Tview::paintLabel(int number) {
@@ -440,7 +448,7 @@ QString Tview::millimetres(int field) const {
     const int value = edit(field)->text().toInt(&ok);
     if (!ok)
         return {};
-    const int mm = isYField(field) ? screen.xdCoordY(value) : screen.xdCoordX(value);
+    const int mm = isYField(field) ? screen().xdCoordY(value) : screen().xdCoordX(value);
     return QStringLiteral("(%1мм)").arg(mm);
 }
 
@@ -456,8 +464,8 @@ void Tview::Timer1Timer() {
         statusPanel->setText(QStringLiteral("%1:%2(пкс) %3:%4(мм)")
                                  .arg(p.x())
                                  .arg(p.y())
-                                 .arg(screen.xdCoordX(p.x()))
-                                 .arg(screen.xdCoordY(p.y())));
+                                 .arg(screen().xdCoordX(p.x()))
+                                 .arg(screen().xdCoordY(p.y())));
     } catch (const std::exception&) {
     }
 }

@@ -432,7 +432,7 @@ void Tview::fontClick() {
         QColor colour = colourOf(m_fontDialog.colour);
         if (w.messages.fontDialog(font, colour)) {
             TextBlock chosen = m_fontDialog;
-            takeFont(chosen, font, screen.scrDpiY);
+            takeFont(chosen, font, screen().scrDpiY);
             chosen.colour = bgrOf(colour);
             m_fontDialog = chosen;
             markmodified();

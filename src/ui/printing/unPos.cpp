@@ -1,9 +1,9 @@
 #include "ui/printing/unPos.h"
 #include "ui/controls/DialogParts.h"
 
+#include "core/profiles/EnvelopeDocument.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/uView.h"
 
 #include <QLabel>
 #include <QPainter>

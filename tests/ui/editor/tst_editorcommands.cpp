@@ -472,7 +472,8 @@ void EditorCommandsTest::fontOfSelectedBlocks() {
         // Red marking is gone, accepted or not.
         QCOMPARE(blockLabel(*e.v, n)->colour(), colourOf(b.colour));
     }
-    QCOMPARE(blockLabel(*e.v, 12)->font().pixelSize(), e.v->screen.fontPixels(accepted ? 16 : 10));
+    QCOMPARE(blockLabel(*e.v, 12)->font().pixelSize(),
+             e.program->windows().screen->fontPixels(accepted ? 16 : 10));
     QVERIFY(e.v->document().profile().block(11) == eleven);
     QCOMPARE(saveButton(*e.v)->isEnabled(), accepted);
     e.verifyNothingUnexpected();
