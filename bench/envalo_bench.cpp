@@ -9,8 +9,8 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 
 #include <QApplication>
@@ -271,7 +271,7 @@ public:
             }));
         }
         if (o.wanted(QStringLiteral("saveprofile"))) {
-            Tview& v = *w.view;
+            LayoutEditor& v = *w.view;
             int k = 0;
             Figure f(QStringLiteral("saveprofile"), "ms", 20);
             for (int i = 0; i < o.profileRuns; ++i) {

@@ -9,8 +9,8 @@
 #include "ui/addressbook/unAbout.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 

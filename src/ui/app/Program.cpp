@@ -10,8 +10,8 @@
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
 #include "ui/printing/desk1.h"
 #include "ui/printing/unPos.h"
@@ -35,7 +35,7 @@ Program::Program(const QString& appdir, Messages& messages)
         w.frm = new Tfrm(w);
         // The main window measures the screen.
         *m_screen = {w.frm->scrDpiX, w.frm->scrDpiY};
-        w.view = new Tview(w);
+        w.view = new LayoutEditor(w);
         w.opt = new Topt(w);
         w.desk = new Tdesk(w);
         w.newrec = new Tnewrec(w);

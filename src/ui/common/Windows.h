@@ -7,7 +7,7 @@ class MainWindow;
 class EnvelopeDocument;
 class PictureCache;
 struct ScreenConversions;
-class Tview;
+class LayoutEditor;
 class Topt;
 class Tdesk;
 class Tnewrec;
@@ -33,7 +33,7 @@ struct Windows {
     const ScreenConversions* screen = nullptr;
 
     MainWindow* frm = nullptr;
-    Tview* view = nullptr;
+    LayoutEditor* view = nullptr;
     Topt* opt = nullptr;
     Tdesk* desk = nullptr;
     Tnewrec* newrec = nullptr;

@@ -8,7 +8,7 @@
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ void Topt::loadprofile(const QString& name) {
 }
 
 void Topt::loadSteps(const QString& name) {
-    Tview& v = *w.view;
+    LayoutEditor& v = *w.view;
     m_document.read([&](PrintProfile& profile) {
         readProfile(m_ini, name, profile, [&](LoadStep step) {
             if (step == LoadStep::KeptValues)
@@ -149,7 +149,7 @@ void Topt::saveprofile(const QString& name) {
 }
 
 void Topt::newprofile() {
-    Tview& v = *w.view;
+    LayoutEditor& v = *w.view;
     QString name = newProfileName;
     auto taken = [&](const QString& candidate) {
         for (const QString& other : m_names.names())
@@ -185,7 +185,7 @@ void Topt::newprofile() {
 }
 
 void Topt::renameprofile() {
-    Tview& v = *w.view;
+    LayoutEditor& v = *w.view;
     const QString old = v.shownProfileName();
     const QString typed =
         w.messages.inputBox(QStringLiteral("Переименовать профиль"),
@@ -230,7 +230,7 @@ void Topt::renameprofile() {
 }
 
 void Topt::deleteprofile() {
-    Tview& v = *w.view;
+    LayoutEditor& v = *w.view;
     if (m_names.names().size() < 2) {
         w.messages.notice(QStringLiteral("Нельзя удалить все профили."));
         return;

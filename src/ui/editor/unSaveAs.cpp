@@ -5,7 +5,7 @@
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/DialogParts.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

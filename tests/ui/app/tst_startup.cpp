@@ -10,8 +10,8 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -10,7 +10,7 @@
 #include "ui/app/Program.h"
 #include "ui/common/MainWindow.h"
 #include "ui/controls/CheckCombo.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/unSaveAs.h"
 #include "ui/printing/desk1.h"
 #include "ui/printing/unPos.h"

@@ -10,8 +10,8 @@
 #include "ui/common/Icons.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Canvas.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
 
 #include <QAction>
@@ -63,7 +63,7 @@ QStringList entries(const QComboBox* list) {
 // The program on a settings file of our own, with the layout editor shown on
 // the first recipient's profile "Первый".
 struct Editor : TestProgram {
-    Tview* v = nullptr;
+    LayoutEditor* v = nullptr;
     Topt* opt = nullptr;
 
     explicit Editor(const QString& text = QString::fromUtf8(settings)) {

@@ -5,8 +5,8 @@
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Canvas.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -33,7 +33,7 @@ insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
 
 // The program on a settings file of our own, with the layout editor shown on "Первый".
 struct Editor : TestProgram {
-    Tview* v = nullptr;
+    LayoutEditor* v = nullptr;
 
     Editor() {
         folder.writeSettings(QStringEncoder("windows-1251").encode(QString::fromUtf8(settings)));

@@ -4,7 +4,7 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/editor/Canvas.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -20,7 +20,7 @@ namespace {
 // The program on the shipped data, with the layout editor open on a DL
 // envelope with the built-in layout.
 struct Editor : TestProgram {
-    Tview* v = nullptr;
+    LayoutEditor* v = nullptr;
 
     Editor() {
         folder.addSettings();

@@ -10,8 +10,8 @@
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Canvas.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,7 +49,7 @@ QStringList entries(const QComboBox* list) {
 
 // The program started on a settings file of our own.
 struct Store : TestProgram {
-    Tview* v = nullptr;
+    LayoutEditor* v = nullptr;
     Topt* opt = nullptr;
 
     explicit Store(const QByteArray& settings = cp1251(QString::fromUtf8(threeProfiles)),

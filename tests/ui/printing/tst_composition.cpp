@@ -9,8 +9,8 @@
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Canvas.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 
@@ -37,7 +37,7 @@ QString moreRecipients() {
 
 // The program on the shipped data, the layout editor on a DL envelope.
 struct Preview : TestProgram {
-    Tview* v = nullptr;
+    LayoutEditor* v = nullptr;
     Tdesk* desk = nullptr;
 
     Preview() {

@@ -5,8 +5,8 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/controls/ElidedLabel.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 #include "ui/printing/unWait.h"
 
 #include <QAccessible>

@@ -10,8 +10,8 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 
@@ -73,7 +73,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     t.start();
     t.runDeferredStep();
     Tfrm& frm = t.frm();
-    Tview& view = *t.program->windows().view;
+    LayoutEditor& view = *t.program->windows().view;
     QVERIFY2(!frm.output->printsToFiles(), "the isolated CUPS has no default queue");
     const QStringList items = printList(view)->Items();
     for (int i = 0; i < items.size(); ++i)

@@ -11,8 +11,8 @@
 #include "ui/app/Program.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/CheckCombo.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
 #include "ui/printing/PageOutput.h"
 
 #include <QCheckBox>
@@ -58,7 +58,7 @@ const QString recipients = rowsSql({{"Агеев", "Агееву", "Москва
 
 struct Run : TestProgram {
     Recorder recorder;
-    Tview* v = nullptr;
+    LayoutEditor* v = nullptr;
 
     // The address book is the folder's file, or a database on the server when one is given.
     explicit Run(int printdelay = 0, const QString& pdmode = "1",

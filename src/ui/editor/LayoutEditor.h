@@ -29,12 +29,12 @@ enum class LoadStep;
 // The layout editor: a view of the envelope document (the current print profile), with
 // one movable label per text block over the format's pictures. Its controls show the
 // document and send every edit to it.
-class Tview : public QDialog {
+class LayoutEditor : public QDialog {
     Q_OBJECT
 
 public:
-    explicit Tview(Windows& windows);
-    ~Tview() override;
+    explicit LayoutEditor(Windows& windows);
+    ~LayoutEditor() override;
 
     // The profile store's list of names, shown by the profile list and the print list.
     void showProfileNames(QAbstractItemModel* names);

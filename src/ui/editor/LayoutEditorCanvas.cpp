@@ -1,6 +1,6 @@
 // The layout editor's canvas: formats and pictures, blocks, selection,
 // dragging, coordinate panels, key moves and the out-of-envelope check.
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 #include "core/Numbers.h"
 #include "ui/common/MainWindow.h"
@@ -30,34 +30,34 @@ bool isYField(int field) {
 
 } // namespace
 
-const ScreenConversions& Tview::screen() const {
+const ScreenConversions& LayoutEditor::screen() const {
     return *w.screen;
 }
 
-PictureCache& Tview::pictures() const {
+PictureCache& LayoutEditor::pictures() const {
     return *w.pictureCache;
 }
 
-QPoint Tview::blockPos(int number) const {
+QPoint LayoutEditor::blockPos(int number) const {
     const TextBlock& block = m_document.profile().block(number);
     return {block.x, block.y};
 }
 
-void Tview::moveBlock(int number, QPoint position) {
+void LayoutEditor::moveBlock(int number, QPoint position) {
     m_document.setBlockPosition(number, position);
     label(number)->move(position);
 }
 
-int Tview::toWholeNumberOf(int field) const {
+int LayoutEditor::toWholeNumberOf(int field) const {
     return toWholeNumber(edit(field)->text());
 }
 
-int Tview::currentFormat() const {
+int LayoutEditor::currentFormat() const {
     // No format before the first profile is shown.
     return m_formatShown ? m_document.profile().format : -1;
 }
 
-void Tview::setform() {
+void LayoutEditor::setform() {
     const int format = currentFormat();
     if (format >= 0) {
         const EnvelopeFormat& f = envelopeFormats()[size_t(format)];
@@ -85,7 +85,7 @@ void Tview::setform() {
     drawblocks();
 }
 
-void Tview::drawblocks() {
+void LayoutEditor::drawblocks() {
     for (QToolButton* toggle : SpeedButton)
         toggle->setVisible(true);
     const int format = currentFormat();
@@ -110,22 +110,22 @@ void Tview::drawblocks() {
     p2->update();
 }
 
-std::array<bool, 4> Tview::picturesPrinted() const {
+std::array<bool, 4> LayoutEditor::picturesPrinted() const {
     const PrintProfile& p = m_document.profile();
     return {p.otkogo, p.komu, p.index, p.marka};
 }
 
-int Tview::sheetPosition() const {
+int LayoutEditor::sheetPosition() const {
     return m_document.profile().listpos;
 }
 
-void Tview::setSheetPosition(int position) {
+void LayoutEditor::setSheetPosition(int position) {
     m_document.setSheetPosition(position);
     positionItems[size_t(position)]->setChecked(true);
     ToolButton1->setIcon(positionItems[size_t(position)]->icon());
 }
 
-void Tview::resetlayout() {
+void LayoutEditor::resetlayout() {
     for (int n = 1; n <= blockCount; ++n)
         moveBlock(n, defaultBlockPosition(n));
     setSheetPosition(7);
@@ -133,31 +133,31 @@ void Tview::resetlayout() {
     setform();
 }
 
-void Tview::centreSurface() {
+void LayoutEditor::centreSurface() {
     p2->move(P1->width() / 2 - p2->width() / 2, P1->height() / 2 - p2->height() / 2);
 }
 
-void Tview::markmodified() {
+void LayoutEditor::markmodified() {
     m_document.setModified(true);
 }
 
-void Tview::settext() {
+void LayoutEditor::settext() {
     const auto texts = blockTexts(w.frm->addressTexts(), m_document.profile().indexswitch);
     for (int n = 1; n <= blockCount; ++n)
         label(n)->setText(texts[size_t(n - 1)]);
 }
 
-void Tview::showStencil() {
+void LayoutEditor::showStencil() {
     for (int n = firstDigitBlock; n <= lastDigitBlock; ++n)
         label(n)->setStencil(m_document.profile().indexstencil);
 }
 
-void Tview::applyFonts() {
+void LayoutEditor::applyFonts() {
     for (int n = 1; n <= blockCount; ++n)
         label(n)->setBlockFont(blockFont(m_document.profile().block(n), screen()));
 }
 
-void Tview::paintLabel(int number) {
+void LayoutEditor::paintLabel(int number) {
     const TextBlock& block = m_document.profile().block(number);
     if (isSelected(number))
         label(number)->setColour(Qt::red);
@@ -167,30 +167,30 @@ void Tview::paintLabel(int number) {
         label(number)->setColour(colourOf(block.colour));
 }
 
-void Tview::setvisible() {
+void LayoutEditor::setvisible() {
     for (int n = 1; n <= blockCount; ++n) {
         const TextBlock& block = m_document.profile().block(n);
         label(n)->setColour(block.visible ? colourOf(block.colour) : hiddenColour);
     }
 }
 
-void Tview::savepositions() {
+void LayoutEditor::savepositions() {
     for (int n = 1; n <= blockCount; ++n)
         m_saved[size_t(n - 1)] = blockPos(n);
 }
 
-void Tview::clearSelection() {
+void LayoutEditor::clearSelection() {
     m_selected.fill(false);
     setvisible();
 }
 
-void Tview::selectAll() {
+void LayoutEditor::selectAll() {
     m_selected.fill(true);
     for (int n = 1; n <= blockCount; ++n)
         paintLabel(n);
 }
 
-void Tview::labelPress(int number, QMouseEvent* event) {
+void LayoutEditor::labelPress(int number, QMouseEvent* event) {
     m_document.endBurst();
     m_selected.fill(false);
     m_drag = event->button() != Qt::RightButton;
@@ -215,7 +215,7 @@ void Tview::labelPress(int number, QMouseEvent* event) {
     }
 }
 
-void Tview::followTarget(QPoint target) {
+void LayoutEditor::followTarget(QPoint target) {
     for (int n = 1; n <= blockCount; ++n) {
         if (!isSelected(n))
             continue;
@@ -231,14 +231,14 @@ void Tview::followTarget(QPoint target) {
     }
 }
 
-void Tview::labelMove(int, QMouseEvent* event) {
+void LayoutEditor::labelMove(int, QMouseEvent* event) {
     if (!m_drag)
         return;
     markmodified();
     followTarget(p2->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
 }
 
-void Tview::labelRelease(int, QMouseEvent* event) {
+void LayoutEditor::labelRelease(int, QMouseEvent* event) {
     m_drag = false;
     followTarget(p2->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
     checkinside();
@@ -246,7 +246,7 @@ void Tview::labelRelease(int, QMouseEvent* event) {
     m_document.endBurst();
 }
 
-void Tview::checkinside() {
+void LayoutEditor::checkinside() {
     bool outside = false;
     for (int n = 1; n <= blockCount && !outside; ++n) {
         const QPoint p = blockPos(n);
@@ -269,7 +269,7 @@ void Tview::checkinside() {
         moveBlock(n, m_saved[size_t(n - 1)]);
 }
 
-void Tview::setedit(int number) {
+void LayoutEditor::setedit(int number) {
     auto show = [this](int xField, int yField, int block) {
         edit(xField)->setText(QString::number(blockPos(block).x()));
         edit(yField)->setText(QString::number(blockPos(block).y()));
@@ -286,12 +286,12 @@ void Tview::setedit(int number) {
         show(12, 13, 6);
 }
 
-void Tview::moveGroup(const std::initializer_list<int>& blocks, QPoint delta) {
+void LayoutEditor::moveGroup(const std::initializer_list<int>& blocks, QPoint delta) {
     for (int n : blocks)
         moveBlock(n, blockPos(n) + delta);
 }
 
-void Tview::Button1Click() {
+void LayoutEditor::Button1Click() {
     savepositions();
     const QPoint target(toWholeNumberOf(1), toWholeNumberOf(2));
     for (int n : digitBlocks) {
@@ -301,7 +301,7 @@ void Tview::Button1Click() {
     checkinside();
 }
 
-void Tview::Button2Click() {
+void LayoutEditor::Button2Click() {
     const int z = toWholeNumberOf(3);
     if (z <= 0 || z >= 100)
         return;
@@ -311,7 +311,7 @@ void Tview::Button2Click() {
     }
 }
 
-void Tview::Button3Click() {
+void LayoutEditor::Button3Click() {
     savepositions();
     const QPoint start = blockPos(1);
     const QPoint target(toWholeNumberOf(4), toWholeNumberOf(5));
@@ -322,7 +322,7 @@ void Tview::Button3Click() {
     checkinside();
 }
 
-void Tview::Button4Click() {
+void LayoutEditor::Button4Click() {
     savepositions();
     const QPoint start = blockPos(7);
     const QPoint target(toWholeNumberOf(6), toWholeNumberOf(7));
@@ -330,19 +330,19 @@ void Tview::Button4Click() {
     checkinside();
 }
 
-void Tview::Button6Click() {
+void LayoutEditor::Button6Click() {
     savepositions();
     moveBlock(5, QPoint(toWholeNumberOf(10), toWholeNumberOf(11)));
     checkinside();
 }
 
-void Tview::Button7Click() {
+void LayoutEditor::Button7Click() {
     savepositions();
     moveBlock(6, QPoint(toWholeNumberOf(12), toWholeNumberOf(13)));
     checkinside();
 }
 
-void Tview::eKeyDown(int field) {
+void LayoutEditor::eKeyDown(int field) {
     switch (field) {
     case 1:
     case 2:
@@ -374,7 +374,7 @@ void Tview::eKeyDown(int field) {
     m_document.endBurst();
 }
 
-void Tview::arrowStep(int panel, int direction) {
+void LayoutEditor::arrowStep(int panel, int direction) {
     // Field pairs of the panels: digit cells, sender, block 5, recipient, block 6, sheet.
     constexpr int fields[6][2] = {{1, 2}, {4, 5}, {10, 11}, {6, 7}, {12, 13}, {8, 9}};
     const int field = direction == 0 || direction == 3 ? fields[panel][0] : fields[panel][1];
@@ -402,7 +402,7 @@ void Tview::arrowStep(int panel, int direction) {
     recordChange(panel == 5 ? ProfileChange::SheetShift : ProfileChange::Move);
 }
 
-void Tview::T2Timer() {
+void LayoutEditor::T2Timer() {
     T2.setInterval(10);
     // A failing step while a button is held is not worth a message per tick.
     try {
@@ -412,7 +412,7 @@ void Tview::T2Timer() {
     }
 }
 
-void Tview::hotKey(int key) {
+void LayoutEditor::hotKey(int key) {
     if (key == Qt::Key_Escape) {
         close();
         return;
@@ -443,7 +443,7 @@ void Tview::hotKey(int key) {
     recordChange(ProfileChange::Move);
 }
 
-QString Tview::millimetres(int field) const {
+QString LayoutEditor::millimetres(int field) const {
     bool ok = false;
     const int value = edit(field)->text().toInt(&ok);
     if (!ok)
@@ -452,13 +452,13 @@ QString Tview::millimetres(int field) const {
     return QStringLiteral("(%1мм)").arg(mm);
 }
 
-void Tview::updateMillimetres() {
+void LayoutEditor::updateMillimetres() {
     // A field being typed ("-" on the way to a negative number) just shows no value yet.
     for (int n = 1; n <= 13; ++n)
         mmLabels[size_t(n)]->setText(millimetres(n));
 }
 
-void Tview::Timer1Timer() {
+void LayoutEditor::Timer1Timer() {
     try {
         const QPoint p = blockPos(1);
         statusPanel->setText(QStringLiteral("%1:%2(пкс) %3:%4(мм)")

@@ -1,4 +1,4 @@
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/controls/DialogParts.h"
 
 #include "core/Numbers.h"
@@ -47,7 +47,8 @@ QToolButton* textButton(const QString& text, const QString& hint, const QString&
 
 } // namespace
 
-Tview::Tview(Windows& windows) : QDialog(windows.frm), w(windows), m_document(*windows.document) {
+LayoutEditor::LayoutEditor(Windows& windows)
+    : QDialog(windows.frm), w(windows), m_document(*windows.document) {
     buildWindow();
     for (int n = 1; n <= blockCount; ++n) {
         auto* block = new BlockLabel(n, p2);
@@ -88,7 +89,7 @@ Tview::Tview(Windows& windows) : QDialog(windows.frm), w(windows), m_document(*w
     connectHistory();
 }
 
-void Tview::connectDocument() {
+void LayoutEditor::connectDocument() {
     EnvelopeDocument& d = m_document;
     // Each control sends what the user changed in it; the document is the profile.
     const std::array<std::pair<int, void (EnvelopeDocument::*)(const QString&)>, 3> texts = {
@@ -116,11 +117,11 @@ void Tview::connectDocument() {
             [this] { guarded(w.messages, [this] { showProfile(); }); });
 }
 
-Tview::~Tview() {
+LayoutEditor::~LayoutEditor() {
     qApp->removeEventFilter(this);
 }
 
-void Tview::buildWindow() {
+void LayoutEditor::buildWindow() {
     setWindowTitle(QStringLiteral("Настройки"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -212,7 +213,7 @@ void Tview::buildWindow() {
     N11->setObjectName(QStringLiteral("N11"));
 }
 
-QWidget* Tview::buildPanels() {
+QWidget* LayoutEditor::buildPanels() {
     auto* column = new QWidget(this);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -343,9 +344,9 @@ QWidget* Tview::buildPanels() {
     const std::array<QString, 6> applyNames = {
         QStringLiteral("Button1"), QStringLiteral("Button2"), QStringLiteral("Button3"),
         QStringLiteral("Button6"), QStringLiteral("Button4"), QStringLiteral("Button7")};
-    const std::array<void (Tview::*)(), 6> applies = {&Tview::Button1Click, &Tview::Button2Click,
-                                                      &Tview::Button3Click, &Tview::Button6Click,
-                                                      &Tview::Button4Click, &Tview::Button7Click};
+    const std::array<void (LayoutEditor::*)(), 6> applies = {
+        &LayoutEditor::Button1Click, &LayoutEditor::Button2Click, &LayoutEditor::Button3Click,
+        &LayoutEditor::Button6Click, &LayoutEditor::Button4Click, &LayoutEditor::Button7Click};
     for (int i = 0; i < 6; ++i) {
         setProgramName(applyButtons[size_t(i)], applyNames[size_t(i)]);
         connect(applyButtons[size_t(i)], &QPushButton::clicked, this,
@@ -378,7 +379,7 @@ QWidget* Tview::buildPanels() {
     return column;
 }
 
-QLayout* Tview::buildBars() {
+QLayout* LayoutEditor::buildBars() {
     auto* bottom = new QHBoxLayout;
     const std::array<QString, 4> hints = {
         QStringLiteral("Печатать блок отправителя"), QStringLiteral("Печатать блок получателя"),
@@ -505,19 +506,19 @@ QLayout* Tview::buildBars() {
     return rows;
 }
 
-void Tview::showEvent(QShowEvent* event) {
+void LayoutEditor::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     guarded(w.messages, [this] { init(); });
 }
 
-void Tview::hideEvent(QHideEvent* event) {
+void LayoutEditor::hideEvent(QHideEvent* event) {
     qApp->removeEventFilter(this);
     Timer1.stop();
     T2.stop();
     QDialog::hideEvent(event);
 }
 
-void Tview::init() {
+void LayoutEditor::init() {
     m_armed = true;
     T2.stop();
     for (int n : {4, 5, 6, 7})
@@ -535,7 +536,7 @@ void Tview::init() {
     readDelaySettings();
 }
 
-bool Tview::eventFilter(QObject* watched, QEvent* event) {
+bool LayoutEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == P1 && event->type() == QEvent::Resize) {
         guarded(w.messages, [this] {
             centreSurface();

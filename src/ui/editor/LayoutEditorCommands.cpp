@@ -1,6 +1,6 @@
 // The layout editor's commands: profiles, saving, the format, fonts and
 // visibility of blocks, the sheet position, the print options and closing.
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
@@ -61,8 +61,8 @@ void takeFont(TextBlock& block, const QFont& font, int dpiY) {
 
 } // namespace
 
-void Tview::connectCommands() {
-    auto on = [this](auto* sender, auto signal, void (Tview::*command)()) {
+void LayoutEditor::connectCommands() {
+    auto on = [this](auto* sender, auto signal, void (LayoutEditor::*command)()) {
         connect(sender, signal, this,
                 [this, command] { guarded(w.messages, [&] { (this->*command)(); }); });
     };
@@ -70,19 +70,19 @@ void Tview::connectCommands() {
             [this](int index) { guarded(w.messages, [&] { cb1Change(index); }); });
     connect(cb2, &QComboBox::activated, this,
             [this](int index) { guarded(w.messages, [&] { cb2Change(index); }); });
-    on(SpeedButton7, &QToolButton::clicked, &Tview::SpeedButton7Click);
-    on(SpeedButton6, &QToolButton::clicked, &Tview::SpeedButton6Click);
-    on(SpeedButton5, &QToolButton::clicked, &Tview::SpeedButton5Click);
-    on(Button5, &QPushButton::clicked, &Tview::Button5Click);
+    on(SpeedButton7, &QToolButton::clicked, &LayoutEditor::SpeedButton7Click);
+    on(SpeedButton6, &QToolButton::clicked, &LayoutEditor::SpeedButton6Click);
+    on(SpeedButton5, &QToolButton::clicked, &LayoutEditor::SpeedButton5Click);
+    on(Button5, &QPushButton::clicked, &LayoutEditor::Button5Click);
     connect(Button10, &QPushButton::clicked, this,
             [this] { guarded(w.messages, [this] { Button10Click(); }); });
-    on(Button11, &QPushButton::clicked, &Tview::fontClick);
-    on(N10, &QAction::triggered, &Tview::fontClick);
-    on(N11, &QAction::triggered, &Tview::N11Click);
-    on(Button12, &QPushButton::clicked, &Tview::selectAll);
-    on(Button9, &QPushButton::clicked, &Tview::Button9Click);
-    connect(Button8, &QPushButton::clicked, this, &Tview::close);
-    on(ToolButton1, &QToolButton::clicked, &Tview::ToolButton1Click);
+    on(Button11, &QPushButton::clicked, &LayoutEditor::fontClick);
+    on(N10, &QAction::triggered, &LayoutEditor::fontClick);
+    on(N11, &QAction::triggered, &LayoutEditor::N11Click);
+    on(Button12, &QPushButton::clicked, &LayoutEditor::selectAll);
+    on(Button9, &QPushButton::clicked, &LayoutEditor::Button9Click);
+    connect(Button8, &QPushButton::clicked, this, &LayoutEditor::close);
+    on(ToolButton1, &QToolButton::clicked, &LayoutEditor::ToolButton1Click);
     for (int i = 0; i < 9; ++i)
         connect(positionItems[size_t(i)], &QAction::triggered, this,
                 [this, i] { guarded(w.messages, [&] { positionClick(i); }); });
@@ -126,11 +126,11 @@ void Tview::connectCommands() {
             [this] { guarded(w.messages, [this] { FormClose(); }); });
 }
 
-bool Tview::modified() const {
+bool LayoutEditor::modified() const {
     return m_document.isModified();
 }
 
-void Tview::cb1Change(int index) {
+void LayoutEditor::cb1Change(int index) {
     if (index == m_rememberedProfile)
         return;
     if (modified() &&
@@ -144,11 +144,11 @@ void Tview::cb1Change(int index) {
     m_document.setModified(false);
 }
 
-void Tview::SpeedButton7Click() {
+void LayoutEditor::SpeedButton7Click() {
     w.opt->renameprofile();
 }
 
-void Tview::SpeedButton6Click() {
+void LayoutEditor::SpeedButton6Click() {
     const QString name = m_document.name();
     if (!w.messages.question(
             QStringLiteral("Удалить текущий профиль \"") + name + QStringLiteral("\"?"), name))
@@ -156,7 +156,7 @@ void Tview::SpeedButton6Click() {
     w.opt->deleteprofile();
 }
 
-void Tview::SpeedButton5Click() {
+void LayoutEditor::SpeedButton5Click() {
     if (modified() &&
         !w.messages.question(
             QStringLiteral("Несохранённые данные будут потеряны, добавить новый профиль?"),
@@ -165,7 +165,7 @@ void Tview::SpeedButton5Click() {
     w.opt->newprofile();
 }
 
-PrintProfile Tview::currentProfile() const {
+PrintProfile LayoutEditor::currentProfile() const {
     PrintProfile p = m_document.profile();
     // The window's size is the one value the window itself holds.
     p.width = width();
@@ -173,11 +173,11 @@ PrintProfile Tview::currentProfile() const {
     return p;
 }
 
-QString Tview::shownProfileName() const {
+QString LayoutEditor::shownProfileName() const {
     return m_document.name();
 }
 
-void Tview::showProfileNames(QAbstractItemModel* names) {
+void LayoutEditor::showProfileNames(QAbstractItemModel* names) {
     cb1->setModel(names);
     ccb1->setModel(names);
     // The list shows the document's name as its entry whatever becomes of the list.
@@ -189,23 +189,23 @@ void Tview::showProfileNames(QAbstractItemModel* names) {
     connect(names, &QAbstractItemModel::dataChanged, this, show);
 }
 
-int Tview::chosenProfileIndex() const {
+int LayoutEditor::chosenProfileIndex() const {
     return cb1->currentIndex();
 }
 
-void Tview::showName() {
+void LayoutEditor::showName() {
     const QString& name = m_document.name();
     cb1->setCurrentIndex(name.isEmpty() ? -1 : profileEntry(name));
 }
 
-int Tview::profileEntry(const QString& name) const {
+int LayoutEditor::profileEntry(const QString& name) const {
     for (int i = cb1->count() - 1; i >= 0; --i)
         if (cb1->itemText(i) == name)
             return i;
     return 0;
 }
 
-void Tview::showPrintList(const QStringList& ticked) {
+void LayoutEditor::showPrintList(const QStringList& ticked) {
     if (ccb1->CheckedText() == ticked.join(QLatin1Char(',')))
         return;
     ccb1->DeSelectAll();
@@ -217,7 +217,7 @@ void Tview::showPrintList(const QStringList& ticked) {
     }
 }
 
-void Tview::setPrintTicks(QStringList ticked) {
+void LayoutEditor::setPrintTicks(QStringList ticked) {
     const QStringList items = ccb1->Items();
     ccb1->DeSelectAll();
     for (int i = 0; i < items.size(); ++i)
@@ -225,7 +225,7 @@ void Tview::setPrintTicks(QStringList ticked) {
             ccb1->SetChecked(i, true);
 }
 
-void Tview::chooseFormat(int format) {
+void LayoutEditor::chooseFormat(int format) {
     if (format < 0) {
         // No format is shown, as before the first profile.
         cb2->setCurrentIndex(-1);
@@ -236,19 +236,19 @@ void Tview::chooseFormat(int format) {
     showFormat();
 }
 
-void Tview::showFormat() {
+void LayoutEditor::showFormat() {
     cb2->setCurrentIndex(m_document.profile().format);
     m_formatShown = true;
 }
 
-void Tview::showSwitches() {
+void LayoutEditor::showSwitches() {
     const PrintProfile& p = m_document.profile();
     cb3->setChecked(p.printconfirm);
     CheckBox1->setChecked(p.indexswitch);
     stencilBox->setChecked(p.indexstencil);
 }
 
-void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& ini) {
+void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const IniFile& ini) {
     const PrintProfile& p = m_document.profile();
     auto field = [&](int n, int block, char axis) {
         // The fields show a missing position as 0, though the block sits at 1.
@@ -314,7 +314,7 @@ void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& i
     }
 }
 
-void Tview::showLoadedProfile() {
+void LayoutEditor::showLoadedProfile() {
     showName();
     settext();
     setform();
@@ -322,16 +322,16 @@ void Tview::showLoadedProfile() {
     startHistory();
 }
 
-bool Tview::Button10Click() {
+bool LayoutEditor::Button10Click() {
     return saveCurrentProfile(false);
 }
 
-void Tview::Button9Click() {
+void LayoutEditor::Button9Click() {
     if (saveCurrentProfile(true))
         close();
 }
 
-bool Tview::saveCurrentProfile(bool withDelay) {
+bool LayoutEditor::saveCurrentProfile(bool withDelay) {
     if (m_document.printList().isEmpty() &&
         w.messages.question(
             QStringLiteral("Внимание, вы не пометили профили на печать, ни один конверт не будет "
@@ -358,7 +358,7 @@ bool Tview::saveCurrentProfile(bool withDelay) {
     return true;
 }
 
-void Tview::Button5Click() {
+void LayoutEditor::Button5Click() {
     TfSaveAs& dialog = *w.fSaveAs;
     w.messages.showModal(dialog);
     const QString typed = dialog.name();
@@ -392,7 +392,7 @@ void Tview::Button5Click() {
     }
 }
 
-void Tview::saveAsNew(const QString& name) {
+void LayoutEditor::saveAsNew(const QString& name) {
     w.opt->appendsection(name);
     // Every list shows the new name at its end; the print list keeps its ticks and adds it.
     w.opt->profileNames().append(name);
@@ -402,7 +402,7 @@ void Tview::saveAsNew(const QString& name) {
     w.opt->loadprofile(name);
 }
 
-void Tview::cb2Change(int index) {
+void LayoutEditor::cb2Change(int index) {
     if (index == m_rememberedFormat)
         return;
     // "Cмена" begins with a Latin C, as the program has always shown it.
@@ -421,7 +421,7 @@ void Tview::cb2Change(int index) {
     recordChange(ProfileChange::Format);
 }
 
-void Tview::fontClick() {
+void LayoutEditor::fontClick() {
     try {
         for (int n = 1; n <= blockCount; ++n) {
             if (!isSelected(n))
@@ -450,7 +450,7 @@ void Tview::fontClick() {
     recordChange(ProfileChange::Font);
 }
 
-void Tview::N11Click() {
+void LayoutEditor::N11Click() {
     markmodified();
     for (int n = 1; n <= blockCount; ++n)
         if (isSelected(n))
@@ -459,19 +459,19 @@ void Tview::N11Click() {
     recordChange(ProfileChange::Visibility);
 }
 
-void Tview::positionClick(int position) {
+void LayoutEditor::positionClick(int position) {
     setSheetPosition(position);
     markmodified();
     recordChange(ProfileChange::SheetPosition);
 }
 
-void Tview::ToolButton1Click() {
+void LayoutEditor::ToolButton1Click() {
     setSheetPosition((sheetPosition() + 1) % 9);
     markmodified();
     recordChange(ProfileChange::SheetPosition);
 }
 
-void Tview::readDelaySettings() {
+void LayoutEditor::readDelaySettings() {
     const ProgramOptions options = ProgramOptions::read(w.opt->ini());
     Edit15->setText(options.printdelay);
     if (options.delayBeforeEveryEnvelope())
@@ -480,7 +480,7 @@ void Tview::readDelaySettings() {
         rb2->setChecked(true);
 }
 
-void Tview::FormClose() {
+void LayoutEditor::FormClose() {
     m_document.setModified(false);
     w.frm->editorClosed();
 }

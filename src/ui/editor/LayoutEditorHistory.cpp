@@ -1,6 +1,6 @@
 // The layout editor's undo and redo: every command records the profile it leaves as a
 // step of the history, and undo and redo show a profile of the history again.
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 #include "core/profiles/ProfileFile.h"
 #include "ui/common/Messages.h"
@@ -16,7 +16,7 @@
 #include <QScopedValueRollback>
 #include <QToolButton>
 
-void Tview::connectHistory() {
+void LayoutEditor::connectHistory() {
     undoButton->setEnabled(false);
     redoButton->setEnabled(false);
     connect(&m_document, &EnvelopeDocument::canUndoChanged, undoButton, &QWidget::setEnabled);
@@ -59,23 +59,23 @@ void Tview::connectHistory() {
     }
 }
 
-void Tview::recordChange(ProfileChange kind) {
+void LayoutEditor::recordChange(ProfileChange kind) {
     m_document.record(kind);
 }
 
-void Tview::startHistory() {
+void LayoutEditor::startHistory() {
     m_document.startHistory();
 }
 
-void Tview::undo() {
+void LayoutEditor::undo() {
     m_document.undo();
 }
 
-void Tview::redo() {
+void LayoutEditor::redo() {
     m_document.redo();
 }
 
-void Tview::showProfile() {
+void LayoutEditor::showProfile() {
     const PrintProfile shown = m_document.profile();
     const QString name = shownProfileName();
     // The steps of a load, less those that read the file or size the window.
