@@ -10,7 +10,7 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/PageOutput.h"
 
 #include <QApplication>
@@ -228,7 +228,7 @@ public:
             start();
         Windows& w = m_program->windows();
         Tfrm& frm = static_cast<Tfrm&>(*w.frm);
-        Topt& opt = *w.opt;
+        ProfileStore& opt = *w.opt;
         CheckList& recipients = own<CheckList>(frm, "cb");
         say(QStringLiteral("  (listed after start-up: %1 recipients, %2 senders, %3 profiles)")
                 .arg(recipients.count())

@@ -12,7 +12,7 @@
 #include "ui/addressbook/ImportMapping.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -10,7 +10,7 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 #include "ui/printing/unWait.h"

@@ -11,7 +11,7 @@
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Envalo.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/editor/unSaveAs.h"
 #include "ui/printing/desk1.h"
 #include "ui/printing/unPos.h"
@@ -36,7 +36,7 @@ Program::Program(const QString& appdir, Messages& messages)
         // The main window measures the screen.
         *m_screen = {w.frm->scrDpiX, w.frm->scrDpiY};
         w.view = new LayoutEditor(w);
-        w.opt = new Topt(w);
+        w.opt = new ProfileStore(w);
         w.desk = new Tdesk(w);
         w.newrec = new Tnewrec(w);
         w.Groups = new TGroups(w);

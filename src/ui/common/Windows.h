@@ -8,7 +8,7 @@ class EnvelopeDocument;
 class PictureCache;
 struct ScreenConversions;
 class LayoutEditor;
-class Topt;
+class ProfileStore;
 class Tdesk;
 class Tnewrec;
 class TGroups;
@@ -34,7 +34,7 @@ struct Windows {
 
     MainWindow* frm = nullptr;
     LayoutEditor* view = nullptr;
-    Topt* opt = nullptr;
+    ProfileStore* opt = nullptr;
     Tdesk* desk = nullptr;
     Tnewrec* newrec = nullptr;
     TGroups* Groups = nullptr;

@@ -8,7 +8,7 @@
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/controls/NumberKeyFilter.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QActionGroup>
 #include <QApplication>

@@ -11,7 +11,7 @@
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/controls/NumberKeyFilter.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/editor/unSaveAs.h"
 
 #include <QAction>

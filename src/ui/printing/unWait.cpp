@@ -4,7 +4,7 @@
 #include "core/profiles/ProgramOptions.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -11,7 +11,7 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -421,7 +421,7 @@ void StartupTest::unloadableProfileReportedOnce() {
     t.folder.addSettings();
     t.folder.addDatabase();
     t.start();
-    Topt& opt = *t.program->windows().opt;
+    ProfileStore& opt = *t.program->windows().opt;
     if (storeFirst)
         guarded(t.messages, [&] { opt.startprofile(); });
     t.runDeferredStep();

@@ -11,7 +11,7 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/editor/unSaveAs.h"
 
 #include <QAction>
@@ -64,7 +64,7 @@ QStringList entries(const QComboBox* list) {
 // the first recipient's profile "Первый".
 struct Editor : TestProgram {
     LayoutEditor* v = nullptr;
-    Topt* opt = nullptr;
+    ProfileStore* opt = nullptr;
 
     explicit Editor(const QString& text = QString::fromUtf8(settings)) {
         folder.writeSettings(QStringEncoder("windows-1251").encode(text));

@@ -6,7 +6,7 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QAction>
 #include <QCheckBox>

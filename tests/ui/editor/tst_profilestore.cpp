@@ -11,7 +11,7 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -50,7 +50,7 @@ QStringList entries(const QComboBox* list) {
 // The program started on a settings file of our own.
 struct Store : TestProgram {
     LayoutEditor* v = nullptr;
-    Topt* opt = nullptr;
+    ProfileStore* opt = nullptr;
 
     explicit Store(const QByteArray& settings = cp1251(QString::fromUtf8(threeProfiles)),
                    const QString& rows = recipients) {

@@ -10,7 +10,7 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 

@@ -6,7 +6,7 @@
 #include "ui/app/Program.h"
 #include "ui/controls/ElidedLabel.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/unWait.h"
 
 #include <QAccessible>

@@ -11,7 +11,7 @@
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/PageOutput.h"
 #include "ui/printing/desk1.h"
 

@@ -12,7 +12,7 @@
 #include "ui/common/Messages.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/PageOutput.h"
 
 #include <QCheckBox>

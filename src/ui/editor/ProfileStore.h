@@ -13,11 +13,11 @@ struct Windows;
 // the file and the envelope document that the windows show. It also owns the one list of profile
 // names that the editor's choice, the editor's profiles to print and the main window's choice show,
 // each with its own chosen entry or ticks. It has no window of its own.
-class Topt : public QObject {
+class ProfileStore : public QObject {
     Q_OBJECT
 
 public:
-    explicit Topt(Windows& windows);
+    explicit ProfileStore(Windows& windows);
 
     IniFile& ini() { return m_ini; }
     // The names of the profiles, in file order; a name added, renamed or removed
@@ -71,7 +71,7 @@ private:
     ProfileNames m_names;
 };
 
-template <typename Steps> void Topt::asOneChange(Steps&& steps) {
+template <typename Steps> void ProfileStore::asOneChange(Steps&& steps) {
     const Lists before = lists();
     try {
         IniFile::Batch batch(m_ini);

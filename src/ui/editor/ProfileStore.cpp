@@ -1,4 +1,4 @@
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include "core/UserError.h"
 #include "core/envelope/EnvelopeFormat.h"
@@ -16,7 +16,7 @@ const QString newProfileName = QStringLiteral("Новый профиль");
 
 } // namespace
 
-Topt::Topt(Windows& windows)
+ProfileStore::ProfileStore(Windows& windows)
     : w(windows), m_document(*windows.document),
       m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
     w.view->showProfileNames(&m_names);
@@ -28,7 +28,7 @@ Topt::Topt(Windows& windows)
     listprofiles();
 }
 
-void Topt::listprofiles() {
+void ProfileStore::listprofiles() {
     QStringList sections = m_ini.sections();
     sections.removeAll(ProgramOptions::section);
     // A list read anew moves the main window's choice only when its name is gone.
@@ -42,7 +42,7 @@ void Topt::listprofiles() {
     startTimer.start();
 }
 
-void Topt::startprofile() {
+void ProfileStore::startprofile() {
     startTimer.stop();
     // At start, the main window's deferred step loads its recipient's profile next.
     if (w.frm->startLoadsProfile())
@@ -55,7 +55,7 @@ void Topt::startprofile() {
     loadprofile(text);
 }
 
-int Topt::entryindex(const QString& name) const {
+int ProfileStore::entryindex(const QString& name) const {
     const QStringList& names = m_names.names();
     for (int i = int(names.size()) - 1; i >= 0; --i)
         if (names[i] == name)
@@ -63,11 +63,11 @@ int Topt::entryindex(const QString& name) const {
     return 0;
 }
 
-bool Topt::profileexists(const QString& name) const {
+bool ProfileStore::profileexists(const QString& name) const {
     return m_names.names().contains(name);
 }
 
-QStringList Topt::profilesToPrint() const {
+QStringList ProfileStore::profilesToPrint() const {
     QStringList chosen;
     for (const QString& name : m_names.names())
         if (m_document.printList().contains(name))
@@ -75,7 +75,7 @@ QStringList Topt::profilesToPrint() const {
     return chosen;
 }
 
-QString Topt::checkedName(const QString& typed, const QString& keeping) const {
+QString ProfileStore::checkedName(const QString& typed, const QString& keeping) const {
     const QString name = typed.trimmed();
     auto refuse = [&](const QString& why) {
         throw UserError(QStringLiteral("Название профиля «%1» не подходит: %2").arg(name, why));
@@ -101,12 +101,12 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
     return name;
 }
 
-Topt::Lists Topt::lists() const {
+ProfileStore::Lists ProfileStore::lists() const {
     return {m_names.names(), m_document.name(), w.frm->chosenProfile(), m_document.printList(),
             w.view->rememberedProfile()};
 }
 
-void Topt::restore(const Lists& before) {
+void ProfileStore::restore(const Lists& before) {
     m_names.setNames(before.names);
     m_document.setName(before.name);
     w.frm->chooseProfile(before.mainChosen);
@@ -114,12 +114,12 @@ void Topt::restore(const Lists& before) {
     w.view->rememberProfile(before.rememberedProfile);
 }
 
-void Topt::appendsection(const QString& name) {
+void ProfileStore::appendsection(const QString& name) {
     // A section of no keys: its header alone, at the end of the file.
     m_ini.writeKeys(name, {});
 }
 
-void Topt::loadprofile(const QString& name) {
+void ProfileStore::loadprofile(const QString& name) {
     try {
         loadSteps(name);
     } catch (const std::exception& e) {
@@ -127,7 +127,7 @@ void Topt::loadprofile(const QString& name) {
     }
 }
 
-void Topt::loadSteps(const QString& name) {
+void ProfileStore::loadSteps(const QString& name) {
     LayoutEditor& v = *w.view;
     m_document.read([&](PrintProfile& profile) {
         readProfile(m_ini, name, profile, [&](LoadStep step) {
@@ -143,12 +143,12 @@ void Topt::loadSteps(const QString& name) {
     v.showLoadedProfile();
 }
 
-void Topt::saveprofile(const QString& name) {
+void ProfileStore::saveprofile(const QString& name) {
     // The window's size is the one value of the profile the editor itself holds.
     writeProfile(m_ini, name, w.view->currentProfile());
 }
 
-void Topt::newprofile() {
+void ProfileStore::newprofile() {
     LayoutEditor& v = *w.view;
     QString name = newProfileName;
     auto taken = [&](const QString& candidate) {
@@ -184,7 +184,7 @@ void Topt::newprofile() {
     }
 }
 
-void Topt::renameprofile() {
+void ProfileStore::renameprofile() {
     LayoutEditor& v = *w.view;
     const QString old = v.shownProfileName();
     const QString typed =
@@ -229,7 +229,7 @@ void Topt::renameprofile() {
     v.startHistory();
 }
 
-void Topt::deleteprofile() {
+void ProfileStore::deleteprofile() {
     LayoutEditor& v = *w.view;
     if (m_names.names().size() < 2) {
         w.messages.notice(QStringLiteral("Нельзя удалить все профили."));
