@@ -115,7 +115,7 @@ void Tfrm::othersChangesStep() {
                                "Подключиться к серверу заново?")
                     .arg(server),
                 applicationTitle()))
-            openAddressBook(server, w.opt->ini());
+            openAddressBook(server, w.profileStore->ini());
         return;
     }
     if (seen < 0 || seen == m_othersSeen)

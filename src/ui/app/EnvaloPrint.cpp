@@ -31,9 +31,9 @@ void Tfrm::printall() {
     const auto printed = qScopeGuard([this] { m_printing = false; });
     loadrecords();
 
-    const QStringList chosen = w.opt->profilesToPrint();
+    const QStringList chosen = w.profileStore->profilesToPrint();
     const int ticked = cb->lines().checkedCount();
-    const ProgramOptions options = ProgramOptions::read(w.opt->ini());
+    const ProgramOptions options = ProgramOptions::read(w.profileStore->ini());
     const int printdelay = options.printDelaySeconds();
     const int pdmode = options.delayMode();
     stopPrint = false;
@@ -64,7 +64,7 @@ void Tfrm::printall() {
         if (found != loaded.constEnd())
             return *found;
         try {
-            Loaded profile{readProfile(w.opt->ini(), name), {}};
+            Loaded profile{readProfile(w.profileStore->ini(), name), {}};
             profile.pictures = loadEnvelopePictures(*w.pictureCache, profile.profile);
             return *loaded.insert(name, std::move(profile));
         } catch (const std::exception& e) {
@@ -82,7 +82,7 @@ void Tfrm::printall() {
     QString last;
     auto endEarly = [&] {
         if (!last.isEmpty())
-            w.opt->loadprofile(last);
+            w.profileStore->loadprofile(last);
     };
 
     // One envelope; false when the user stopped the run.
@@ -147,5 +147,5 @@ void Tfrm::printall() {
     }
     // The editor shows the profile it showed before, as stored, and that profile's own
     // list of profiles to print.
-    w.opt->loadprofile(saved);
+    w.profileStore->loadprofile(saved);
 }

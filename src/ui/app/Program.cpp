@@ -35,8 +35,8 @@ Program::Program(const QString& appdir, Messages& messages)
         w.frm = new Tfrm(w);
         // The main window measures the screen.
         *m_screen = {w.frm->scrDpiX, w.frm->scrDpiY};
-        w.view = new LayoutEditor(w);
-        w.opt = new ProfileStore(w);
+        w.layoutEditor = new LayoutEditor(w);
+        w.profileStore = new ProfileStore(w);
         w.desk = new Tdesk(w);
         w.newrec = new Tnewrec(w);
         w.Groups = new TGroups(w);
@@ -65,12 +65,12 @@ void Program::destroyAll() {
     delete w.Groups;
     delete w.newrec;
     delete w.desk;
-    delete w.opt;
-    delete w.view;
+    delete w.profileStore;
+    delete w.layoutEditor;
     delete w.frm;
     w.frm = nullptr;
-    w.view = nullptr;
-    w.opt = nullptr;
+    w.layoutEditor = nullptr;
+    w.profileStore = nullptr;
     w.desk = nullptr;
     w.newrec = nullptr;
     w.Groups = nullptr;

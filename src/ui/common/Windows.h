@@ -33,8 +33,8 @@ struct Windows {
     const ScreenConversions* screen = nullptr;
 
     MainWindow* frm = nullptr;
-    LayoutEditor* view = nullptr;
-    ProfileStore* opt = nullptr;
+    LayoutEditor* layoutEditor = nullptr;
+    ProfileStore* profileStore = nullptr;
     Tdesk* desk = nullptr;
     Tnewrec* newrec = nullptr;
     TGroups* Groups = nullptr;

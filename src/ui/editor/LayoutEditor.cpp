@@ -527,7 +527,7 @@ void LayoutEditor::init() {
     // even when a coordinate field has the focus.
     qApp->installEventFilter(this);
     Timer1.start();
-    w.opt->listprofiles();
+    w.profileStore->listprofiles();
     setform();
     centreSurface();
     settext();

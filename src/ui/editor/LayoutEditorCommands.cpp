@@ -140,12 +140,12 @@ void LayoutEditor::cb1Change(int index) {
         cb1->setCurrentIndex(m_rememberedProfile);
         return;
     }
-    w.opt->loadprofile(cb1->itemText(index));
+    w.profileStore->loadprofile(cb1->itemText(index));
     m_document.setModified(false);
 }
 
 void LayoutEditor::SpeedButton7Click() {
-    w.opt->renameprofile();
+    w.profileStore->renameprofile();
 }
 
 void LayoutEditor::SpeedButton6Click() {
@@ -153,7 +153,7 @@ void LayoutEditor::SpeedButton6Click() {
     if (!w.messages.question(
             QStringLiteral("Удалить текущий профиль \"") + name + QStringLiteral("\"?"), name))
         return;
-    w.opt->deleteprofile();
+    w.profileStore->deleteprofile();
 }
 
 void LayoutEditor::SpeedButton5Click() {
@@ -162,7 +162,7 @@ void LayoutEditor::SpeedButton5Click() {
             QStringLiteral("Несохранённые данные будут потеряны, добавить новый профиль?"),
             QStringLiteral("Смена профиля")))
         return;
-    w.opt->newprofile();
+    w.profileStore->newprofile();
 }
 
 PrintProfile LayoutEditor::currentProfile() const {
@@ -343,9 +343,9 @@ bool LayoutEditor::saveCurrentProfile(bool withDelay) {
     // Without a chosen profile the save would write a section without a name.
     if (name.isEmpty())
         throw UserError(QStringLiteral("Не выбран профиль для сохранения"));
-    w.opt->asOneChange([&] {
-        IniFile& ini = w.opt->ini();
-        w.opt->saveprofile(name);
+    w.profileStore->asOneChange([&] {
+        IniFile& ini = w.profileStore->ini();
+        w.profileStore->saveprofile(name);
         ProgramOptions::writeProfile(ini, name);
         if (withDelay)
             ProgramOptions::writeDelay(
@@ -369,7 +369,7 @@ void LayoutEditor::Button5Click() {
     // The settings file does not tell section names apart by letter case, so a
     // name in another case is that profile, saved under the name it is stored by.
     QString existing;
-    const QStringList& names = w.opt->profileNames().names();
+    const QStringList& names = w.profileStore->profileNames().names();
     for (auto i = names.size() - 1; i >= 0 && existing.isEmpty(); --i)
         if (names[i].compare(typed.trimmed(), Qt::CaseInsensitive) == 0)
             existing = names[i];
@@ -377,14 +377,14 @@ void LayoutEditor::Button5Click() {
         if (!w.messages.question(QStringLiteral("Такой профиль уже существует, переписать?"),
                                  QStringLiteral("Внимание")))
             return;
-        w.opt->saveprofile(existing);
-        w.opt->loadprofile(existing);
+        w.profileStore->saveprofile(existing);
+        w.profileStore->loadprofile(existing);
         return;
     }
 
-    const QString name = w.opt->checkedName(typed);
+    const QString name = w.profileStore->checkedName(typed);
     try {
-        w.opt->asOneChange([&] { saveAsNew(name); });
+        w.profileStore->asOneChange([&] { saveAsNew(name); });
     } catch (...) {
         // What was typed is still not saved anywhere.
         markmodified();
@@ -393,13 +393,13 @@ void LayoutEditor::Button5Click() {
 }
 
 void LayoutEditor::saveAsNew(const QString& name) {
-    w.opt->appendsection(name);
+    w.profileStore->appendsection(name);
     // Every list shows the new name at its end; the print list keeps its ticks and adds it.
-    w.opt->profileNames().append(name);
+    w.profileStore->profileNames().append(name);
     ccb1->SetChecked(int(ccb1->Items().size()) - 1, true);
 
-    w.opt->saveprofile(name);
-    w.opt->loadprofile(name);
+    w.profileStore->saveprofile(name);
+    w.profileStore->loadprofile(name);
 }
 
 void LayoutEditor::cb2Change(int index) {
@@ -472,7 +472,7 @@ void LayoutEditor::ToolButton1Click() {
 }
 
 void LayoutEditor::readDelaySettings() {
-    const ProgramOptions options = ProgramOptions::read(w.opt->ini());
+    const ProgramOptions options = ProgramOptions::read(w.profileStore->ini());
     Edit15->setText(options.printdelay);
     if (options.delayBeforeEveryEnvelope())
         rb1->setChecked(true);

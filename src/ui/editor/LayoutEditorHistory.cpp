@@ -82,7 +82,7 @@ void LayoutEditor::showProfile() {
     for (LoadStep step : {LoadStep::Positions, LoadStep::Format, LoadStep::SheetShifts,
                           LoadStep::SheetPosition, LoadStep::Pictures, LoadStep::DigitSpacing,
                           LoadStep::Fonts, LoadStep::Visibility, LoadStep::Switches})
-        showProfileStep(step, name, w.opt->ini());
+        showProfileStep(step, name, w.profileStore->ini());
     // In the order they were ticked, as the profile keeps them.
     showPrintList(shown.printprofiles);
     for (int n : {firstDigitBlock, 1, 5, 7, 6})

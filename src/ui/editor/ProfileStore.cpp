@@ -19,7 +19,7 @@ const QString newProfileName = QStringLiteral("Новый профиль");
 ProfileStore::ProfileStore(Windows& windows)
     : w(windows), m_document(*windows.document),
       m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
-    w.view->showProfileNames(&m_names);
+    w.layoutEditor->showProfileNames(&m_names);
     w.frm->showProfileNames(&m_names);
     startTimer.setSingleShot(true);
     startTimer.setInterval(10);
@@ -103,7 +103,7 @@ QString ProfileStore::checkedName(const QString& typed, const QString& keeping) 
 
 ProfileStore::Lists ProfileStore::lists() const {
     return {m_names.names(), m_document.name(), w.frm->chosenProfile(), m_document.printList(),
-            w.view->rememberedProfile()};
+            w.layoutEditor->rememberedProfile()};
 }
 
 void ProfileStore::restore(const Lists& before) {
@@ -111,7 +111,7 @@ void ProfileStore::restore(const Lists& before) {
     m_document.setName(before.name);
     w.frm->chooseProfile(before.mainChosen);
     m_document.setPrintList(before.printList);
-    w.view->rememberProfile(before.rememberedProfile);
+    w.layoutEditor->rememberProfile(before.rememberedProfile);
 }
 
 void ProfileStore::appendsection(const QString& name) {
@@ -128,7 +128,7 @@ void ProfileStore::loadprofile(const QString& name) {
 }
 
 void ProfileStore::loadSteps(const QString& name) {
-    LayoutEditor& v = *w.view;
+    LayoutEditor& v = *w.layoutEditor;
     m_document.read([&](PrintProfile& profile) {
         readProfile(m_ini, name, profile, [&](LoadStep step) {
             if (step == LoadStep::KeptValues)
@@ -145,11 +145,11 @@ void ProfileStore::loadSteps(const QString& name) {
 
 void ProfileStore::saveprofile(const QString& name) {
     // The window's size is the one value of the profile the editor itself holds.
-    writeProfile(m_ini, name, w.view->currentProfile());
+    writeProfile(m_ini, name, w.layoutEditor->currentProfile());
 }
 
 void ProfileStore::newprofile() {
-    LayoutEditor& v = *w.view;
+    LayoutEditor& v = *w.layoutEditor;
     QString name = newProfileName;
     auto taken = [&](const QString& candidate) {
         for (const QString& other : m_names.names())
@@ -185,7 +185,7 @@ void ProfileStore::newprofile() {
 }
 
 void ProfileStore::renameprofile() {
-    LayoutEditor& v = *w.view;
+    LayoutEditor& v = *w.layoutEditor;
     const QString old = v.shownProfileName();
     const QString typed =
         w.messages.inputBox(QStringLiteral("Переименовать профиль"),
@@ -230,7 +230,7 @@ void ProfileStore::renameprofile() {
 }
 
 void ProfileStore::deleteprofile() {
-    LayoutEditor& v = *w.view;
+    LayoutEditor& v = *w.layoutEditor;
     if (m_names.names().size() < 2) {
         w.messages.notice(QStringLiteral("Нельзя удалить все профили."));
         return;

@@ -15,7 +15,7 @@
 
 // Parented to the layout editor, which stays on top while it is open: a dialog
 // parented to the main window could open behind it.
-TfSaveAs::TfSaveAs(Windows& windows) : QDialog(windows.view), w(windows) {
+TfSaveAs::TfSaveAs(Windows& windows) : QDialog(windows.layoutEditor), w(windows) {
     setWindowTitle(QStringLiteral("Сохранить как"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     auto* layout = new QGridLayout(this);

@@ -117,7 +117,7 @@ void TfWait::showEvent(QShowEvent* event) {
     m_stopped = false;
     Label2->setFullText(waitName);
     Label4->setFullText(waitProfile);
-    waitCount = ProgramOptions::read(w.opt->ini()).printDelaySeconds();
+    waitCount = ProgramOptions::read(w.profileStore->ini()).printDelaySeconds();
     showCount(QString::number(waitCount));
     if (waitConfirm) {
         showCount(QStringLiteral("Ожидание"));

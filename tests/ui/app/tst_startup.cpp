@@ -106,7 +106,8 @@ void StartupTest::startsWithTheSampleRecords() {
     t.runDeferredStep();
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
     QVERIFY(!frm.endRequested());
-    QCOMPARE(recipientProfile(frm)->count(), profileList(*t.program->windows().view)->count());
+    QCOMPARE(recipientProfile(frm)->count(),
+             profileList(*t.program->windows().layoutEditor)->count());
     QCOMPARE(recipientProfile(frm)->currentText(), QStringLiteral("Конверт DL"));
     IniFile ini(t.folder.file("envalo.ini"));
     QCOMPARE(ini.readString("option", "profile", "?"), QStringLiteral("Конверт DL"));
@@ -421,7 +422,7 @@ void StartupTest::unloadableProfileReportedOnce() {
     t.folder.addSettings();
     t.folder.addDatabase();
     t.start();
-    ProfileStore& opt = *t.program->windows().opt;
+    ProfileStore& opt = *t.program->windows().profileStore;
     if (storeFirst)
         guarded(t.messages, [&] { opt.startprofile(); });
     t.runDeferredStep();

@@ -53,18 +53,18 @@ void WindowTextsTest::textsShowWhole_data() {
     QTest::addColumn<WindowOf>("window");
     QTest::newRow("main window") << WindowOf([](Windows& w) -> QWidget* { return w.frm; });
     QTest::newRow("layout editor") << WindowOf([](Windows& w) -> QWidget* {
-        w.view->show();
+        w.layoutEditor->show();
         // The status bar as its timer fills it.
-        w.view->Timer1Timer();
-        return w.view;
+        w.layoutEditor->Timer1Timer();
+        return w.layoutEditor;
     });
     QTest::newRow("layout editor, widest coordinates") << WindowOf([](Windows& w) -> QWidget* {
-        w.view->show();
+        w.layoutEditor->show();
         for (int n = 1; n <= 13; ++n)
-            field(*w.view, n)->setText(QStringLiteral("-999"));
-        w.view->chooseFormat(3);
-        w.view->setform();
-        return w.view;
+            field(*w.layoutEditor, n)->setText(QStringLiteral("-999"));
+        w.layoutEditor->chooseFormat(3);
+        w.layoutEditor->setform();
+        return w.layoutEditor;
     });
     QTest::newRow("main window, senders") << WindowOf([](Windows& w) -> QWidget* {
         control<QTabWidget>(*w.frm, "PageControl1")->setCurrentIndex(1);
@@ -100,9 +100,9 @@ void WindowTextsTest::textsShowWhole_data() {
         return w.fWait;
     });
     QTest::newRow("checked combo box") << WindowOf([](Windows& w) -> QWidget* {
-        w.view->show();
-        printList(*w.view)->showDropDown();
-        return printList(*w.view)->dropDownList()->window();
+        w.layoutEditor->show();
+        printList(*w.layoutEditor)->showDropDown();
+        return printList(*w.layoutEditor)->dropDownList()->window();
     });
     QTest::newRow("recipient's groups") << WindowOf([](Windows& w) -> QWidget* {
         auto* member = new TMemberGroups(w, QStringLiteral("Иванов Иван Иванович"));

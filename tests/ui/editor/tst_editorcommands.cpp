@@ -72,8 +72,8 @@ struct Editor : TestProgram {
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + QString::fromUtf8(recipients));
         start();
         runDeferredStep();
-        v = program->windows().view;
-        opt = program->windows().opt;
+        v = program->windows().layoutEditor;
+        opt = program->windows().profileStore;
         open();
         settle();
         messages.reset();

@@ -41,10 +41,10 @@ struct Editor : TestProgram {
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + QString::fromUtf8(recipients));
         start();
         runDeferredStep();
-        v = program->windows().view;
+        v = program->windows().layoutEditor;
         v->show();
-        if (program->windows().opt->startTimer.isActive())
-            program->windows().opt->startprofile();
+        if (program->windows().profileStore->startTimer.isActive())
+            program->windows().profileStore->startprofile();
         // The window's first layout resizes the work area, which counts as a change.
         QCoreApplication::sendPostedEvents();
         v->document().setModified(false);

@@ -28,7 +28,7 @@ struct Editor : TestProgram {
         folder.addPictures();
         start();
         runDeferredStep();
-        v = program->windows().view;
+        v = program->windows().layoutEditor;
         v->show();
         v->chooseFormat(0);
         v->resetlayout();

@@ -59,8 +59,8 @@ struct Store : TestProgram {
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + rows);
         start();
         runDeferredStep();
-        v = program->windows().view;
-        opt = program->windows().opt;
+        v = program->windows().layoutEditor;
+        opt = program->windows().profileStore;
     }
     IniFile ini() { return IniFile(folder.file("envalo.ini")); }
     QStringList recipientProfiles() {

@@ -46,7 +46,7 @@ struct Preview : TestProgram {
         folder.addPictures();
         start();
         runDeferredStep();
-        v = program->windows().view;
+        v = program->windows().layoutEditor;
         desk = program->windows().desk;
         v->show();
         v->chooseFormat(0);
@@ -251,7 +251,7 @@ void CompositionTest::printedEnvelopeIsThePreview_data() {
 void CompositionTest::printedEnvelopeIsThePreview() {
     QFETCH(QString, profile);
     Preview p;
-    IniFile& ini = p.program->windows().opt->ini();
+    IniFile& ini = p.program->windows().profileStore->ini();
     ini.writeString("option", "printdelay", "0");
     ini.writeString("Конверт C6", "indexswitch", "1");
     ini.writeString("Конверт C6", "komu", "0");
@@ -265,7 +265,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     p.frm().output->setTarget(&pages);
     recipientList(p.frm())->setCurrentRow(5);
     p.frm().loadrecords();
-    p.program->windows().opt->loadprofile(profile);
+    p.program->windows().profileStore->loadprofile(profile);
     const QStringList items = printList(*p.v)->Items();
     for (int i = 0; i < items.size(); ++i)
         printList(*p.v)->SetChecked(i, items[i] == profile);

@@ -35,8 +35,8 @@ struct Delay : TestProgram {
         start();
         runDeferredStep();
         messages.reset();
-        program->windows().opt->ini().writeString(QStringLiteral("option"),
-                                                  QStringLiteral("printdelay"), printdelay);
+        program->windows().profileStore->ini().writeString(
+            QStringLiteral("option"), QStringLiteral("printdelay"), printdelay);
         wait = program->windows().fWait;
     }
     // Shows the window as the run does; the script runs while it is open.

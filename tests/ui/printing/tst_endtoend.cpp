@@ -73,7 +73,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     t.start();
     t.runDeferredStep();
     Tfrm& frm = t.frm();
-    LayoutEditor& view = *t.program->windows().view;
+    LayoutEditor& view = *t.program->windows().layoutEditor;
     QVERIFY2(!frm.output->printsToFiles(), "the isolated CUPS has no default queue");
     const QStringList items = printList(view)->Items();
     for (int i = 0; i < items.size(); ++i)
@@ -106,7 +106,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
             if (recipientList(frm)->text(row) == recipient)
                 recipientList(frm)->setCurrentRow(row);
         frm.loadrecords();
-        t.program->windows().opt->loadprofile(profile);
+        t.program->windows().profileStore->loadprofile(profile);
         Tdesk& desk = *t.program->windows().desk;
         desk.compose();
         const Envelope& envelope = desk.envelope();
