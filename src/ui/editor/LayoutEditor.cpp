@@ -2,6 +2,7 @@
 #include "ui/controls/DialogParts.h"
 
 #include "core/Numbers.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/Icons.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
@@ -27,6 +28,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+namespace Editor = ControlNames::Editor;
 
 namespace {
 
@@ -78,8 +81,8 @@ LayoutEditor::LayoutEditor(Windows& windows)
     edit(9)->setText(p.ally);
     showSwitches();
 
-    Timer1.setObjectName(QStringLiteral("Timer1"));
-    T2.setObjectName(QStringLiteral("T2"));
+    Timer1.setObjectName(Editor::statusTimer);
+    T2.setObjectName(Editor::repeatTimer);
     Timer1.setInterval(10);
     connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     T2.setInterval(500);
@@ -138,21 +141,20 @@ void LayoutEditor::buildWindow() {
     auto* top = new QHBoxLayout;
     cb1 = new QComboBox(this);
     cb1->setMinimumWidth(220);
-    describe(cb1, QStringLiteral("Профиль:"), QStringLiteral("cb1"));
+    describe(cb1, QStringLiteral("Профиль:"), Editor::profileChoice);
     auto* profileLabel = new QLabel(QStringLiteral("Профиль:"), this);
     profileLabel->setBuddy(cb1);
-    SpeedButton7 =
-        textButton(QStringLiteral("Переименовать"), QStringLiteral("Переименовать профиль"),
-                   QStringLiteral("SpeedButton7"), this);
+    SpeedButton7 = textButton(QStringLiteral("Переименовать"),
+                              QStringLiteral("Переименовать профиль"), Editor::renameButton, this);
     SpeedButton6 = textButton(QStringLiteral("Удалить"), QStringLiteral("Удалить профиль"),
-                              QStringLiteral("SpeedButton6"), this);
+                              Editor::deleteButton, this);
     SpeedButton5 = textButton(QStringLiteral("Добавить"), QStringLiteral("Добавить новый профиль"),
-                              QStringLiteral("SpeedButton5"), this);
+                              Editor::addButton, this);
     Button5 = new QPushButton(QStringLiteral("Сохранить как"), this);
     Button5->setToolTip(QStringLiteral("Сохранить текущий профиль как ..."));
-    describe(Button5, Button5->text(), QStringLiteral("Button5"));
+    describe(Button5, Button5->text(), Editor::saveAsButton);
     Button10 = new QPushButton(QStringLiteral("Сохранить"), this);
-    describe(Button10, Button10->text(), QStringLiteral("Button10"));
+    describe(Button10, Button10->text(), Editor::saveButton);
     Button10->setEnabled(false);
     for (QPushButton* button : {Button5, Button10})
         button->setAutoDefault(false);
@@ -164,10 +166,10 @@ void LayoutEditor::buildWindow() {
     top->addWidget(Button5);
     top->addWidget(Button10);
     undoButton = textButton(QStringLiteral("Отменить"), QStringLiteral("Отменить"),
-                            QStringLiteral("undoButton"), this);
+                            Editor::undoButton, this);
     undoButton->setIcon(themeIcon("edit-undo", QStyle::SP_ArrowBack));
     redoButton = textButton(QStringLiteral("Повторить"), QStringLiteral("Повторить"),
-                            QStringLiteral("redoButton"), this);
+                            Editor::redoButton, this);
     redoButton->setIcon(themeIcon("edit-redo", QStyle::SP_ArrowForward));
     top->addWidget(undoButton);
     top->addWidget(redoButton);
@@ -183,9 +185,9 @@ void LayoutEditor::buildWindow() {
     P1->setPalette(grey);
     P1->setMinimumSize(50, 50);
     P1->installEventFilter(this);
-    describe(P1, QStringLiteral("Рабочая область"), QStringLiteral("P1"));
+    describe(P1, QStringLiteral("Рабочая область"), Editor::workArea);
     p2 = new Surface(P1);
-    describe(p2, QStringLiteral("Конверт"), QStringLiteral("p2"));
+    describe(p2, QStringLiteral("Конверт"), Editor::surface);
     middle->addWidget(P1, 1);
     layout->addLayout(middle, 1);
 
@@ -197,20 +199,20 @@ void LayoutEditor::buildWindow() {
     statusPanel->setFixedWidth(500);
     formatPanel = new QLabel(status);
     formatPanel->setMinimumWidth(50);
-    statusPanel->setObjectName(QStringLiteral("statusPanel"));
-    formatPanel->setObjectName(QStringLiteral("formatPanel"));
+    statusPanel->setObjectName(Editor::statusPanel);
+    formatPanel->setObjectName(Editor::formatPanel);
     status->addWidget(statusPanel);
     status->addWidget(formatPanel, 1);
-    describe(status, QStringLiteral("Строка состояния"), QStringLiteral("sb"));
+    describe(status, QStringLiteral("Строка состояния"), Editor::statusBar);
     layout->addWidget(status);
 
     pp1 = new QMenu(this);
     N10 = pp1->addAction(QStringLiteral("Шрифт"));
     N11 = pp1->addAction(QStringLiteral("Видимость"));
     N11->setCheckable(true);
-    pp1->setObjectName(QStringLiteral("pp1"));
-    N10->setObjectName(QStringLiteral("N10"));
-    N11->setObjectName(QStringLiteral("N11"));
+    pp1->setObjectName(Editor::blockMenu);
+    N10->setObjectName(Editor::blockFontItem);
+    N11->setObjectName(Editor::visibilityItem);
 }
 
 QWidget* LayoutEditor::buildPanels() {
@@ -222,13 +224,13 @@ QWidget* LayoutEditor::buildPanels() {
         auto* e = new QLineEdit(parent);
         e->setMaxLength(4);
         e->setFixedWidth(44);
-        describe(e, name, QStringLiteral("Edit%1").arg(n));
+        describe(e, name, QLatin1String(Editor::coordinateField) + QString::number(n));
         new NumberKeyFilter(e, 2);
         e->installEventFilter(this);
         edits[size_t(n)] = e;
         auto* mm = new QLabel(parent);
         mm->setMinimumWidth(52);
-        mm->setObjectName(QStringLiteral("mm%1").arg(n));
+        mm->setObjectName(QLatin1String(Editor::millimetreLabel) + QString::number(n));
         mmLabels[size_t(n)] = mm;
         connect(e, &QLineEdit::textChanged, this, [this] {
             guarded(w.messages, [this] {
@@ -263,7 +265,7 @@ QWidget* LayoutEditor::buildPanels() {
             arrow->setIcon(arrowIcon(directions[size_t(d)]));
             arrow->setAutoRaise(true);
             arrow->setFixedSize(16, 16);
-            describe(arrow, x + QLatin1Char(' ') + names[size_t(d)], QStringLiteral("SB"));
+            describe(arrow, x + QLatin1Char(' ') + names[size_t(d)], Editor::arrowButton);
             arrows[size_t(panel)][size_t(d)] = arrow;
             cross->addWidget(arrow, places[size_t(d)].x(), places[size_t(d)].y());
             connect(arrow, &QToolButton::pressed, this, [this, arrow, panel, d] {
@@ -308,8 +310,8 @@ QWidget* LayoutEditor::buildPanels() {
     gapMinus->setIcon(plusMinusIcon(false));
     gapPlus = new QToolButton(digits);
     gapPlus->setIcon(plusMinusIcon(true));
-    describe(gapMinus, QStringLiteral("Уменьшить расстояние"), QStringLiteral("SpeedButton8"));
-    describe(gapPlus, QStringLiteral("Увеличить расстояние"), QStringLiteral("SpeedButton9"));
+    describe(gapMinus, QStringLiteral("Уменьшить расстояние"), Editor::spacingDown);
+    describe(gapPlus, QStringLiteral("Увеличить расстояние"), Editor::spacingUp);
     plusMinus->addWidget(gapMinus);
     plusMinus->addWidget(gapPlus);
     digitsGrid->addLayout(plusMinus, row, 3);
@@ -318,7 +320,7 @@ QWidget* LayoutEditor::buildPanels() {
     gapApply->setFixedSize(24, 22);
     gapApply->setAutoDefault(false);
     describe(gapApply, QStringLiteral("Расстояние между цифр: применить"),
-             QStringLiteral("Button2"));
+             Editor::applyDigitSpacing);
     applyButtons[1] = gapApply;
     digitsGrid->addWidget(gapApply, row, 4);
     layout->addWidget(digits);
@@ -342,8 +344,8 @@ QWidget* LayoutEditor::buildPanels() {
     layout->addStretch(1);
 
     const std::array<QString, 6> applyNames = {
-        QStringLiteral("Button1"), QStringLiteral("Button2"), QStringLiteral("Button3"),
-        QStringLiteral("Button6"), QStringLiteral("Button4"), QStringLiteral("Button7")};
+        Editor::applyDigitCells,  Editor::applyDigitSpacing,   Editor::applySenderBlock,
+        Editor::applySenderIndex, Editor::applyRecipientBlock, Editor::applyRecipientIndex};
     const std::array<void (LayoutEditor::*)(), 6> applies = {
         &LayoutEditor::Button1Click, &LayoutEditor::Button2Click, &LayoutEditor::Button3Click,
         &LayoutEditor::Button6Click, &LayoutEditor::Button4Click, &LayoutEditor::Button7Click};
@@ -391,7 +393,8 @@ QLayout* LayoutEditor::buildBars() {
         toggle->setToolTip(hints[size_t(i)]);
         toggle->setIcon(printToggleIcon(i));
         toggle->setIconSize(QSize(30, 30));
-        describe(toggle, hints[size_t(i)], QStringLiteral("SpeedButton%1").arg(i + 1));
+        describe(toggle, hints[size_t(i)],
+                 QLatin1String(Editor::pictureToggle) + QString::number(i + 1));
         SpeedButton[size_t(i)] = toggle;
         bottom->addWidget(toggle);
         connect(toggle, &QToolButton::toggled, this,
@@ -409,9 +412,9 @@ QLayout* LayoutEditor::buildBars() {
     ToolButton1->setPopupMode(QToolButton::MenuButtonPopup);
     ToolButton1->setIconSize(QSize(30, 24));
     describe(ToolButton1, QStringLiteral("Положение конверта на листе"),
-             QStringLiteral("ToolButton1"));
+             Editor::sheetPositionButton);
     pm2 = new QMenu(this);
-    pm2->setObjectName(QStringLiteral("pm2"));
+    pm2->setObjectName(Editor::sheetPositionMenu);
     auto* positions = new QActionGroup(this);
     const std::array<const char*, 9> captions = {
         "слева вверху",    "слева поцентру",  "слева внизу",
@@ -433,7 +436,7 @@ QLayout* LayoutEditor::buildBars() {
     ccb1->setMinimumWidth(220);
     ccb1->SetEmptyValue(QStringLiteral("Профили на печать"));
     ccb1->setAccessibleName(QStringLiteral("Профили на печать"));
-    setProgramName(ccb1, QStringLiteral("ccb1"));
+    setProgramName(ccb1, Editor::printChoice);
     ccb1->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
     printLabel->setBuddy(ccb1);
     connect(ccb1, &TCheckedComboBox::userChanged, this, [this] { markmodified(); });
@@ -444,7 +447,7 @@ QLayout* LayoutEditor::buildBars() {
     cb2 = new QComboBox(this);
     cb2->setToolTip(QStringLiteral("Выбор формата конверта"));
     cb2->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    describe(cb2, QStringLiteral("Тип конверта:"), QStringLiteral("cb2"));
+    describe(cb2, QStringLiteral("Тип конверта:"), Editor::formatChoice);
     formatLabel->setBuddy(cb2);
     bottom->addWidget(formatLabel);
     bottom->addWidget(cb2);
@@ -454,37 +457,37 @@ QLayout* LayoutEditor::buildBars() {
     auto* second = new QHBoxLayout;
     auto* options = new QVBoxLayout;
     CheckBox1 = new QCheckBox(QStringLiteral("Поменять индексы местами"), this);
-    describe(CheckBox1, CheckBox1->text(), QStringLiteral("CheckBox1"));
+    describe(CheckBox1, CheckBox1->text(), Editor::indexSwapBox);
     cb3 = new QCheckBox(QStringLiteral("Подтверждение печати"), this);
-    describe(cb3, cb3->text(), QStringLiteral("cb3"));
+    describe(cb3, cb3->text(), Editor::confirmBox);
     stencilBox = new QCheckBox(QStringLiteral("Цифры индекса по трафарету"), this);
-    describe(stencilBox, stencilBox->text(), QStringLiteral("stencilBox"));
+    describe(stencilBox, stencilBox->text(), Editor::stencilBox);
     options->addWidget(CheckBox1);
     options->addWidget(stencilBox);
     options->addWidget(cb3);
     second->addLayout(options);
 
     Button11 = new QPushButton(QStringLiteral("Шрифт"), this);
-    describe(Button11, Button11->text(), QStringLiteral("Button11"));
+    describe(Button11, Button11->text(), Editor::fontButton);
     Button12 = new QPushButton(QStringLiteral("Выделить всё"), this);
-    describe(Button12, Button12->text(), QStringLiteral("Button12"));
+    describe(Button12, Button12->text(), Editor::selectAllButton);
     second->addWidget(Button11);
     second->addWidget(Button12);
 
     auto* delay = new QGridLayout;
     rb1 = new QRadioButton(QStringLiteral("Задержка печати"), this);
     rb1->setChecked(true);
-    describe(rb1, rb1->text(), QStringLiteral("rb1"));
+    describe(rb1, rb1->text(), Editor::delayEveryEnvelope);
     rb2 = new QRadioButton(QStringLiteral("Задержка печати только по профилям"), this);
-    describe(rb2, rb2->text(), QStringLiteral("rb2"));
+    describe(rb2, rb2->text(), Editor::delayByProfile);
     Edit15 = new QLineEdit(QStringLiteral("0"), this);
     Edit15->setFixedWidth(40);
-    describe(Edit15, QStringLiteral("Задержка печати, секунд"), QStringLiteral("Edit15"));
+    describe(Edit15, QStringLiteral("Задержка печати, секунд"), Editor::delayField);
     UpDown1 = new QSpinBox(this);
     UpDown1->setRange(0, 100);
     UpDown1->setFixedWidth(18);
     UpDown1->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-    describe(UpDown1, QStringLiteral("Задержка печати, секунд"), QStringLiteral("UpDown1"));
+    describe(UpDown1, QStringLiteral("Задержка печати, секунд"), Editor::delaySpinner);
     delay->addWidget(rb1, 0, 0, 1, 2);
     delay->addWidget(rb2, 1, 0, 1, 2);
     delay->addWidget(Edit15, 0, 2);
@@ -493,9 +496,9 @@ QLayout* LayoutEditor::buildBars() {
     second->addStretch(1);
 
     Button9 = new QPushButton(QStringLiteral("Сохранить и выйти"), this);
-    describe(Button9, Button9->text(), QStringLiteral("Button9"));
+    describe(Button9, Button9->text(), Editor::saveAndCloseButton);
     Button8 = new QPushButton(QStringLiteral("Отмена"), this);
-    describe(Button8, Button8->text(), QStringLiteral("Button8"));
+    describe(Button8, Button8->text(), Editor::cancelButton);
     for (QPushButton* button : {Button11, Button12, Button9, Button8})
         button->setAutoDefault(false);
     second->addWidget(Button9);

@@ -3,6 +3,7 @@
 #include "ui/editor/LayoutEditor.h"
 
 #include "core/Numbers.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -14,6 +15,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QToolButton>
+
+namespace Editor = ControlNames::Editor;
 
 namespace {
 

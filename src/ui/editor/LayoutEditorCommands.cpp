@@ -6,6 +6,7 @@
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -27,6 +28,8 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <cmath>
+
+namespace Editor = ControlNames::Editor;
 
 namespace {
 

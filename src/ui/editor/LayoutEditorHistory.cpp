@@ -3,6 +3,7 @@
 #include "ui/editor/LayoutEditor.h"
 
 #include "core/profiles/ProfileFile.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckCombo.h"
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QToolButton>
+
+namespace Editor = ControlNames::Editor;
 
 void LayoutEditor::connectHistory() {
     undoButton->setEnabled(false);
