@@ -69,7 +69,7 @@ LayoutEditor::LayoutEditor(Windows& windows)
         moveBlock(n, blockPos(n));
     }
     applyFonts();
-    setvisible();
+    showVisibility();
     label(1)->setColour(Qt::red);
     for (int format = 0; format < formatCount; ++format)
         cb2->addItem(formatEntryText(format));
@@ -84,9 +84,9 @@ LayoutEditor::LayoutEditor(Windows& windows)
     Timer1.setObjectName(Editor::statusTimer);
     T2.setObjectName(Editor::repeatTimer);
     Timer1.setInterval(10);
-    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(&Timer1, &QTimer::timeout, this, [this] { showStatus(); });
     T2.setInterval(500);
-    connect(&T2, &QTimer::timeout, this, [this] { T2Timer(); });
+    connect(&T2, &QTimer::timeout, this, [this] { repeatHeldArrow(); });
     connectCommands();
     connectDocument();
     connectHistory();
@@ -234,7 +234,7 @@ QWidget* LayoutEditor::buildPanels() {
         mmLabels[size_t(n)] = mm;
         connect(e, &QLineEdit::textChanged, this, [this] {
             guarded(w.messages, [this] {
-                markmodified();
+                markModified();
                 updateMillimetres();
             });
         });
@@ -347,8 +347,9 @@ QWidget* LayoutEditor::buildPanels() {
         Editor::applyDigitCells,  Editor::applyDigitSpacing,   Editor::applySenderBlock,
         Editor::applySenderIndex, Editor::applyRecipientBlock, Editor::applyRecipientIndex};
     const std::array<void (LayoutEditor::*)(), 6> applies = {
-        &LayoutEditor::Button1Click, &LayoutEditor::Button2Click, &LayoutEditor::Button3Click,
-        &LayoutEditor::Button6Click, &LayoutEditor::Button4Click, &LayoutEditor::Button7Click};
+        &LayoutEditor::applyDigitCells,     &LayoutEditor::applyDigitSpacing,
+        &LayoutEditor::applySenderBlock,    &LayoutEditor::applySenderIndex,
+        &LayoutEditor::applyRecipientBlock, &LayoutEditor::applyRecipientIndex};
     for (int i = 0; i < 6; ++i) {
         setProgramName(applyButtons[size_t(i)], applyNames[size_t(i)]);
         connect(applyButtons[size_t(i)], &QPushButton::clicked, this,
@@ -365,7 +366,7 @@ QWidget* LayoutEditor::buildPanels() {
             const int z = toWholeNumberOf(3);
             if (z > 0)
                 edit(3)->setText(QString::number(z - 1));
-            Button2Click();
+            applyDigitSpacing();
             recordChange(ProfileChange::DigitSpacing);
         });
     });
@@ -374,7 +375,7 @@ QWidget* LayoutEditor::buildPanels() {
             const int z = toWholeNumberOf(3);
             if (z < 100)
                 edit(3)->setText(QString::number(z + 1));
-            Button2Click();
+            applyDigitSpacing();
             recordChange(ProfileChange::DigitSpacing);
         });
     });
@@ -401,8 +402,8 @@ QLayout* LayoutEditor::buildBars() {
                 [this, i](bool printed) { m_document.setPicturePrinted(i, printed); });
         connect(toggle, &QToolButton::clicked, this, [this] {
             guarded(w.messages, [&] {
-                drawblocks();
-                markmodified();
+                showPictures();
+                markModified();
             });
         });
     }
@@ -439,7 +440,7 @@ QLayout* LayoutEditor::buildBars() {
     setProgramName(ccb1, Editor::printChoice);
     ccb1->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
     printLabel->setBuddy(ccb1);
-    connect(ccb1, &TCheckedComboBox::userChanged, this, [this] { markmodified(); });
+    connect(ccb1, &TCheckedComboBox::userChanged, this, [this] { markModified(); });
     bottom->addWidget(printLabel);
     bottom->addWidget(ccb1);
 
@@ -531,9 +532,9 @@ void LayoutEditor::init() {
     qApp->installEventFilter(this);
     Timer1.start();
     w.profileStore->listprofiles();
-    setform();
+    showEnvelope();
     centreSurface();
-    settext();
+    showTexts();
     m_document.setModified(false);
     clearSelection();
     readDelaySettings();
@@ -543,7 +544,7 @@ bool LayoutEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == P1 && event->type() == QEvent::Resize) {
         guarded(w.messages, [this] {
             centreSurface();
-            markmodified();
+            markModified();
         });
         return false;
     }
@@ -554,7 +555,7 @@ bool LayoutEditor::eventFilter(QObject* watched, QEvent* event) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             for (int n = 1; n <= 13; ++n) {
                 if (watched == edits[size_t(n)]) {
-                    guarded(w.messages, [&] { eKeyDown(n); });
+                    guarded(w.messages, [&] { applyField(n); });
                     return true;
                 }
             }
@@ -583,6 +584,6 @@ bool LayoutEditor::eventFilter(QObject* watched, QEvent* event) {
         guarded(w.messages, [&] { undoKey ? undo() : redo(); });
         return true;
     }
-    guarded(w.messages, [&] { hotKey(key); });
+    guarded(w.messages, [&] { moveByKey(key); });
     return true;
 }

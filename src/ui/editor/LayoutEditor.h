@@ -65,39 +65,39 @@ public:
     void moveBlock(int number, QPoint position);
 
     // Formats and pictures.
-    void setform();
-    void drawblocks();
-    void resetlayout();
+    void showEnvelope();
+    void showPictures();
+    void resetLayout();
     int currentFormat() const;
 
     // Blocks.
-    void settext();
-    void setvisible();
+    void showTexts();
+    void showVisibility();
     void applyFonts();
     // The index digit labels as the profile prints them: text or stencil segments.
     void showStencil();
-    void savepositions();
-    void checkinside();
-    void setedit(int number);
+    void rememberPositions();
+    void checkInside();
+    void showCoordinates(int number);
     bool isSelected(int number) const { return m_selected[size_t(number - 1)]; }
     void selectAll();
     void clearSelection();
 
     // Applies of the coordinate panels.
-    void Button1Click(); // digit cells
-    void Button2Click(); // gap
-    void Button3Click(); // sender block
-    void Button4Click(); // recipient block
-    void Button6Click(); // block 5
-    void Button7Click(); // block 6
+    void applyDigitCells();
+    void applyDigitSpacing();
+    void applySenderBlock();
+    void applyRecipientBlock();
+    void applySenderIndex();    // block 5, the sender's index
+    void applyRecipientIndex(); // block 6, the recipient's index
     void arrowStep(int panel, int direction);
-    void T2Timer();
-    void Timer1Timer();
-    void hotKey(int key);
+    void repeatHeldArrow();
+    void showStatus();
+    void moveByKey(int key);
     void updateMillimetres();
-    void markmodified();
+    void markModified();
     void centreSurface();
-    // The chosen sheet position: the last ticked item of the position menu, 0 when none.
+    // The document's sheet position, which the position menu shows.
     int sheetPosition() const;
     // Whether each picture is printed, by slot: sender, recipient, index, stamp.
     std::array<bool, 4> picturesPrinted() const;
@@ -109,27 +109,27 @@ public:
 
     // Commands of the top and bottom bars and the block menu.
     bool modified() const;
-    void cb1Change(int index); // choose a profile
-    void SpeedButton7Click();  // rename
-    void SpeedButton6Click();  // delete
-    void SpeedButton5Click();  // add
-    void Button5Click();       // save as
+    void chooseProfile(int index);
+    void renameProfile();
+    void deleteProfile();
+    void addProfile();
+    void saveAs();
     // Save; false when the user stopped at the empty print list question.
-    bool Button10Click();
+    bool save();
     // The profile as the editor shows it now, as a save writes it.
     PrintProfile currentProfile() const;
     // The name of the profile shown.
     QString shownProfileName() const;
-    void cb2Change(int index);        // format
-    void fontClick();                 // "Шрифт" of the bar and of the block menu
-    void N11Click();                  // visibility
-    void positionClick(int position); // an item of the position menu
+    void changeFormat(int index);
+    void chooseFont(); // "Шрифт" of the bar and of the block menu
+    void toggleVisibility();
+    void chooseSheetPosition(int position); // an item of the position menu
     EnvelopeDocument& document() const { return m_document; }
-    void ToolButton1Click(); // the next sheet position
-    void Button9Click();     // save and close
+    void nextSheetPosition();
+    void saveAndClose();
     void readDelaySettings();
     // What closing the editor does, whichever way it was closed.
-    void FormClose();
+    void finishClosing();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -205,7 +205,7 @@ private:
     QWidget* buildPanels();
     QLayout* buildBars();
     int toWholeNumberOf(int field) const;
-    void eKeyDown(int field);
+    void applyField(int field);
     void init();
     void labelPress(int number, QMouseEvent* event);
     void labelMove(int number, QMouseEvent* event);

@@ -60,7 +60,7 @@ int LayoutEditor::currentFormat() const {
     return m_formatShown ? m_document.profile().format : -1;
 }
 
-void LayoutEditor::setform() {
+void LayoutEditor::showEnvelope() {
     const int format = currentFormat();
     if (format >= 0) {
         const EnvelopeFormat& f = envelopeFormats()[size_t(format)];
@@ -84,11 +84,11 @@ void LayoutEditor::setform() {
         formatPanel->setText(QString::fromUtf8(f.status));
     }
     centreSurface();
-    markmodified();
-    drawblocks();
+    markModified();
+    showPictures();
 }
 
-void LayoutEditor::drawblocks() {
+void LayoutEditor::showPictures() {
     for (QToolButton* toggle : SpeedButton)
         toggle->setVisible(true);
     const int format = currentFormat();
@@ -128,23 +128,23 @@ void LayoutEditor::setSheetPosition(int position) {
     ToolButton1->setIcon(positionItems[size_t(position)]->icon());
 }
 
-void LayoutEditor::resetlayout() {
+void LayoutEditor::resetLayout() {
     for (int n = 1; n <= blockCount; ++n)
         moveBlock(n, defaultBlockPosition(n));
     setSheetPosition(7);
     m_document.setPadMarker({70, 90});
-    setform();
+    showEnvelope();
 }
 
 void LayoutEditor::centreSurface() {
     p2->move(P1->width() / 2 - p2->width() / 2, P1->height() / 2 - p2->height() / 2);
 }
 
-void LayoutEditor::markmodified() {
+void LayoutEditor::markModified() {
     m_document.setModified(true);
 }
 
-void LayoutEditor::settext() {
+void LayoutEditor::showTexts() {
     const auto texts = blockTexts(w.frm->addressTexts(), m_document.profile().indexswitch);
     for (int n = 1; n <= blockCount; ++n)
         label(n)->setText(texts[size_t(n - 1)]);
@@ -170,21 +170,21 @@ void LayoutEditor::paintLabel(int number) {
         label(number)->setColour(colourOf(block.colour));
 }
 
-void LayoutEditor::setvisible() {
+void LayoutEditor::showVisibility() {
     for (int n = 1; n <= blockCount; ++n) {
         const TextBlock& block = m_document.profile().block(n);
         label(n)->setColour(block.visible ? colourOf(block.colour) : hiddenColour);
     }
 }
 
-void LayoutEditor::savepositions() {
+void LayoutEditor::rememberPositions() {
     for (int n = 1; n <= blockCount; ++n)
         m_saved[size_t(n - 1)] = blockPos(n);
 }
 
 void LayoutEditor::clearSelection() {
     m_selected.fill(false);
-    setvisible();
+    showVisibility();
 }
 
 void LayoutEditor::selectAll() {
@@ -198,7 +198,7 @@ void LayoutEditor::labelPress(int number, QMouseEvent* event) {
     m_selected.fill(false);
     m_drag = event->button() != Qt::RightButton;
     m_grabPoint = event->position().toPoint();
-    setvisible();
+    showVisibility();
     if (isDigitBlock(number)) {
         for (int n : digitBlocks)
             m_selected[size_t(n - 1)] = true;
@@ -211,7 +211,7 @@ void LayoutEditor::labelPress(int number, QMouseEvent* event) {
         paintLabel(n);
         m_grabOffset[size_t(n - 1)] = blockPos(number) - blockPos(n);
     }
-    savepositions();
+    rememberPositions();
     if (event->button() == Qt::RightButton) {
         N11->setChecked(m_document.profile().block(number).visible);
         pp1->popup(event->globalPosition().toPoint());
@@ -230,26 +230,26 @@ void LayoutEditor::followTarget(QPoint target) {
         if (target.y() > 0 && target.y() < p2->height() - 10)
             position.setY(target.y() - offset.y());
         moveBlock(n, position);
-        setedit(n);
+        showCoordinates(n);
     }
 }
 
 void LayoutEditor::labelMove(int, QMouseEvent* event) {
     if (!m_drag)
         return;
-    markmodified();
+    markModified();
     followTarget(p2->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
 }
 
 void LayoutEditor::labelRelease(int, QMouseEvent* event) {
     m_drag = false;
     followTarget(p2->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
-    checkinside();
+    checkInside();
     recordChange(ProfileChange::Move);
     m_document.endBurst();
 }
 
-void LayoutEditor::checkinside() {
+void LayoutEditor::checkInside() {
     bool outside = false;
     for (int n = 1; n <= blockCount && !outside; ++n) {
         const QPoint p = blockPos(n);
@@ -272,7 +272,7 @@ void LayoutEditor::checkinside() {
         moveBlock(n, m_saved[size_t(n - 1)]);
 }
 
-void LayoutEditor::setedit(int number) {
+void LayoutEditor::showCoordinates(int number) {
     auto show = [this](int xField, int yField, int block) {
         edit(xField)->setText(QString::number(blockPos(block).x()));
         edit(yField)->setText(QString::number(blockPos(block).y()));
@@ -294,17 +294,17 @@ void LayoutEditor::moveGroup(const std::initializer_list<int>& blocks, QPoint de
         moveBlock(n, blockPos(n) + delta);
 }
 
-void LayoutEditor::Button1Click() {
-    savepositions();
+void LayoutEditor::applyDigitCells() {
+    rememberPositions();
     const QPoint target(toWholeNumberOf(1), toWholeNumberOf(2));
     for (int n : digitBlocks) {
         moveBlock(n, target);
-        Button2Click();
+        applyDigitSpacing();
     }
-    checkinside();
+    checkInside();
 }
 
-void LayoutEditor::Button2Click() {
+void LayoutEditor::applyDigitSpacing() {
     const int z = toWholeNumberOf(3);
     if (z <= 0 || z >= 100)
         return;
@@ -314,61 +314,61 @@ void LayoutEditor::Button2Click() {
     }
 }
 
-void LayoutEditor::Button3Click() {
-    savepositions();
+void LayoutEditor::applySenderBlock() {
+    rememberPositions();
     const QPoint start = blockPos(1);
     const QPoint target(toWholeNumberOf(4), toWholeNumberOf(5));
     moveBlock(1, target);
     moveGroup(senderBlocks, target - start);
     edit(10)->setText(QString::number(blockPos(5).x()));
     edit(11)->setText(QString::number(blockPos(5).y()));
-    checkinside();
+    checkInside();
 }
 
-void LayoutEditor::Button4Click() {
-    savepositions();
+void LayoutEditor::applyRecipientBlock() {
+    rememberPositions();
     const QPoint start = blockPos(7);
     const QPoint target(toWholeNumberOf(6), toWholeNumberOf(7));
     moveGroup(recipientBlocks, target - start);
-    checkinside();
+    checkInside();
 }
 
-void LayoutEditor::Button6Click() {
-    savepositions();
+void LayoutEditor::applySenderIndex() {
+    rememberPositions();
     moveBlock(5, QPoint(toWholeNumberOf(10), toWholeNumberOf(11)));
-    checkinside();
+    checkInside();
 }
 
-void LayoutEditor::Button7Click() {
-    savepositions();
+void LayoutEditor::applyRecipientIndex() {
+    rememberPositions();
     moveBlock(6, QPoint(toWholeNumberOf(12), toWholeNumberOf(13)));
-    checkinside();
+    checkInside();
 }
 
-void LayoutEditor::eKeyDown(int field) {
+void LayoutEditor::applyField(int field) {
     switch (field) {
     case 1:
     case 2:
-        Button1Click();
+        applyDigitCells();
         break;
     case 3:
-        Button2Click();
+        applyDigitSpacing();
         break;
     case 4:
     case 5:
-        Button3Click();
+        applySenderBlock();
         break;
     case 6:
     case 7:
-        Button4Click();
+        applyRecipientBlock();
         break;
     case 10:
     case 11:
-        Button6Click();
+        applySenderIndex();
         break;
     case 12:
     case 13:
-        Button7Click();
+        applyRecipientIndex();
         break;
     default:
         break;
@@ -385,19 +385,19 @@ void LayoutEditor::arrowStep(int panel, int direction) {
     edit(field)->setText(QString::number(toWholeNumberOf(field) + step));
     switch (panel) {
     case 0:
-        Button1Click();
+        applyDigitCells();
         break;
     case 1:
-        Button3Click();
+        applySenderBlock();
         break;
     case 2:
-        Button6Click();
+        applySenderIndex();
         break;
     case 3:
-        Button4Click();
+        applyRecipientBlock();
         break;
     case 4:
-        Button7Click();
+        applyRecipientIndex();
         break;
     default:
         break;
@@ -405,7 +405,7 @@ void LayoutEditor::arrowStep(int panel, int direction) {
     recordChange(panel == 5 ? ProfileChange::SheetShift : ProfileChange::Move);
 }
 
-void LayoutEditor::T2Timer() {
+void LayoutEditor::repeatHeldArrow() {
     T2.setInterval(10);
     // A failing step while a button is held is not worth a message per tick.
     try {
@@ -415,7 +415,7 @@ void LayoutEditor::T2Timer() {
     }
 }
 
-void LayoutEditor::hotKey(int key) {
+void LayoutEditor::moveByKey(int key) {
     if (key == Qt::Key_Escape) {
         close();
         return;
@@ -441,7 +441,7 @@ void LayoutEditor::hotKey(int key) {
         else if (key == Qt::Key_Right && p.x() < p2->width() - 10)
             p.rx() += 1;
         moveBlock(n, p);
-        setedit(n);
+        showCoordinates(n);
     }
     recordChange(ProfileChange::Move);
 }
@@ -461,7 +461,7 @@ void LayoutEditor::updateMillimetres() {
         mmLabels[size_t(n)]->setText(millimetres(n));
 }
 
-void LayoutEditor::Timer1Timer() {
+void LayoutEditor::showStatus() {
     try {
         const QPoint p = blockPos(1);
         statusPanel->setText(QStringLiteral("%1:%2(пкс) %3:%4(мм)")

@@ -70,25 +70,25 @@ void LayoutEditor::connectCommands() {
                 [this, command] { guarded(w.messages, [&] { (this->*command)(); }); });
     };
     connect(cb1, &QComboBox::activated, this,
-            [this](int index) { guarded(w.messages, [&] { cb1Change(index); }); });
+            [this](int index) { guarded(w.messages, [&] { chooseProfile(index); }); });
     connect(cb2, &QComboBox::activated, this,
-            [this](int index) { guarded(w.messages, [&] { cb2Change(index); }); });
-    on(SpeedButton7, &QToolButton::clicked, &LayoutEditor::SpeedButton7Click);
-    on(SpeedButton6, &QToolButton::clicked, &LayoutEditor::SpeedButton6Click);
-    on(SpeedButton5, &QToolButton::clicked, &LayoutEditor::SpeedButton5Click);
-    on(Button5, &QPushButton::clicked, &LayoutEditor::Button5Click);
+            [this](int index) { guarded(w.messages, [&] { changeFormat(index); }); });
+    on(SpeedButton7, &QToolButton::clicked, &LayoutEditor::renameProfile);
+    on(SpeedButton6, &QToolButton::clicked, &LayoutEditor::deleteProfile);
+    on(SpeedButton5, &QToolButton::clicked, &LayoutEditor::addProfile);
+    on(Button5, &QPushButton::clicked, &LayoutEditor::saveAs);
     connect(Button10, &QPushButton::clicked, this,
-            [this] { guarded(w.messages, [this] { Button10Click(); }); });
-    on(Button11, &QPushButton::clicked, &LayoutEditor::fontClick);
-    on(N10, &QAction::triggered, &LayoutEditor::fontClick);
-    on(N11, &QAction::triggered, &LayoutEditor::N11Click);
+            [this] { guarded(w.messages, [this] { save(); }); });
+    on(Button11, &QPushButton::clicked, &LayoutEditor::chooseFont);
+    on(N10, &QAction::triggered, &LayoutEditor::chooseFont);
+    on(N11, &QAction::triggered, &LayoutEditor::toggleVisibility);
     on(Button12, &QPushButton::clicked, &LayoutEditor::selectAll);
-    on(Button9, &QPushButton::clicked, &LayoutEditor::Button9Click);
+    on(Button9, &QPushButton::clicked, &LayoutEditor::saveAndClose);
     connect(Button8, &QPushButton::clicked, this, &LayoutEditor::close);
-    on(ToolButton1, &QToolButton::clicked, &LayoutEditor::ToolButton1Click);
+    on(ToolButton1, &QToolButton::clicked, &LayoutEditor::nextSheetPosition);
     for (int i = 0; i < 9; ++i)
         connect(positionItems[size_t(i)], &QAction::triggered, this,
-                [this, i] { guarded(w.messages, [&] { positionClick(i); }); });
+                [this, i] { guarded(w.messages, [&] { chooseSheetPosition(i); }); });
 
     // The check mark follows the last selected block in block order.
     connect(pp1, &QMenu::aboutToShow, this, [this] {
@@ -102,12 +102,12 @@ void LayoutEditor::connectCommands() {
 
     connect(CheckBox1, &QCheckBox::clicked, this, [this] {
         guarded(w.messages, [&] {
-            markmodified();
-            settext();
+            markModified();
+            showTexts();
         });
     });
-    connect(stencilBox, &QCheckBox::clicked, this, [this] { markmodified(); });
-    connect(cb3, &QCheckBox::clicked, this, [this] { markmodified(); });
+    connect(stencilBox, &QCheckBox::clicked, this, [this] { markModified(); });
+    connect(cb3, &QCheckBox::clicked, this, [this] { markModified(); });
 
     // The spinner and the field move together; the field alone is saved, as typed.
     new NumberKeyFilter(Edit15, 2);
@@ -126,14 +126,14 @@ void LayoutEditor::connectCommands() {
 
     // Every way of closing ("Отмена", "Сохранить и выйти", Escape, the close box) ends here.
     connect(this, &QDialog::finished, this,
-            [this] { guarded(w.messages, [this] { FormClose(); }); });
+            [this] { guarded(w.messages, [this] { finishClosing(); }); });
 }
 
 bool LayoutEditor::modified() const {
     return m_document.isModified();
 }
 
-void LayoutEditor::cb1Change(int index) {
+void LayoutEditor::chooseProfile(int index) {
     if (index == m_rememberedProfile)
         return;
     if (modified() &&
@@ -147,11 +147,11 @@ void LayoutEditor::cb1Change(int index) {
     m_document.setModified(false);
 }
 
-void LayoutEditor::SpeedButton7Click() {
+void LayoutEditor::renameProfile() {
     w.profileStore->renameprofile();
 }
 
-void LayoutEditor::SpeedButton6Click() {
+void LayoutEditor::deleteProfile() {
     const QString name = m_document.name();
     if (!w.messages.question(
             QStringLiteral("Удалить текущий профиль \"") + name + QStringLiteral("\"?"), name))
@@ -159,7 +159,7 @@ void LayoutEditor::SpeedButton6Click() {
     w.profileStore->deleteprofile();
 }
 
-void LayoutEditor::SpeedButton5Click() {
+void LayoutEditor::addProfile() {
     if (modified() &&
         !w.messages.question(
             QStringLiteral("Несохранённые данные будут потеряны, добавить новый профиль?"),
@@ -300,7 +300,7 @@ void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const Ini
         field(7, 7, 'y');
         field(12, 6, 'x');
         field(13, 6, 'y');
-        setform();
+        showEnvelope();
         break;
     case LoadStep::PrintList:
         setPrintTicks(p.printprofiles);
@@ -309,7 +309,7 @@ void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const Ini
         applyFonts();
         break;
     case LoadStep::Visibility:
-        setvisible();
+        showVisibility();
         break;
     case LoadStep::Switches:
         showSwitches();
@@ -319,17 +319,17 @@ void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const Ini
 
 void LayoutEditor::showLoadedProfile() {
     showName();
-    settext();
-    setform();
+    showTexts();
+    showEnvelope();
     centreSurface();
     startHistory();
 }
 
-bool LayoutEditor::Button10Click() {
+bool LayoutEditor::save() {
     return saveCurrentProfile(false);
 }
 
-void LayoutEditor::Button9Click() {
+void LayoutEditor::saveAndClose() {
     if (saveCurrentProfile(true))
         close();
 }
@@ -356,12 +356,12 @@ bool LayoutEditor::saveCurrentProfile(bool withDelay) {
     });
     m_document.setModified(false);
     formatPanel->setText(QStringLiteral("Сохранено"));
-    settext();
+    showTexts();
     startHistory();
     return true;
 }
 
-void LayoutEditor::Button5Click() {
+void LayoutEditor::saveAs() {
     TfSaveAs& dialog = *w.fSaveAs;
     w.messages.showModal(dialog);
     const QString typed = dialog.name();
@@ -390,7 +390,7 @@ void LayoutEditor::Button5Click() {
         w.profileStore->asOneChange([&] { saveAsNew(name); });
     } catch (...) {
         // What was typed is still not saved anywhere.
-        markmodified();
+        markModified();
         throw;
     }
 }
@@ -405,7 +405,7 @@ void LayoutEditor::saveAsNew(const QString& name) {
     w.profileStore->loadprofile(name);
 }
 
-void LayoutEditor::cb2Change(int index) {
+void LayoutEditor::changeFormat(int index) {
     if (index == m_rememberedFormat)
         return;
     // "Cмена" begins with a Latin C, as the program has always shown it.
@@ -415,16 +415,16 @@ void LayoutEditor::cb2Change(int index) {
         cb2->setCurrentIndex(m_rememberedFormat);
         return;
     }
-    markmodified();
+    markModified();
     m_document.setFormat(index);
-    resetlayout();
-    setform();
+    resetLayout();
+    showEnvelope();
     centreSurface();
     m_rememberedFormat = m_document.profile().format;
     recordChange(ProfileChange::Format);
 }
 
-void LayoutEditor::fontClick() {
+void LayoutEditor::chooseFont() {
     try {
         for (int n = 1; n <= blockCount; ++n) {
             if (!isSelected(n))
@@ -438,7 +438,7 @@ void LayoutEditor::fontClick() {
             takeFont(chosen, font, screen().scrDpiY);
             chosen.colour = bgrOf(colour);
             m_fontDialog = chosen;
-            markmodified();
+            markModified();
             for (int n = 1; n <= blockCount; ++n) {
                 if (!isSelected(n))
                     continue;
@@ -449,28 +449,28 @@ void LayoutEditor::fontClick() {
     } catch (const std::exception&) {
         w.messages.notice(QStringLiteral("Не выделен текст"));
     }
-    setvisible();
+    showVisibility();
     recordChange(ProfileChange::Font);
 }
 
-void LayoutEditor::N11Click() {
-    markmodified();
+void LayoutEditor::toggleVisibility() {
+    markModified();
     for (int n = 1; n <= blockCount; ++n)
         if (isSelected(n))
             m_document.setBlockVisible(n, !m_document.profile().block(n).visible);
-    setvisible();
+    showVisibility();
     recordChange(ProfileChange::Visibility);
 }
 
-void LayoutEditor::positionClick(int position) {
+void LayoutEditor::chooseSheetPosition(int position) {
     setSheetPosition(position);
-    markmodified();
+    markModified();
     recordChange(ProfileChange::SheetPosition);
 }
 
-void LayoutEditor::ToolButton1Click() {
+void LayoutEditor::nextSheetPosition() {
     setSheetPosition((sheetPosition() + 1) % 9);
-    markmodified();
+    markModified();
     recordChange(ProfileChange::SheetPosition);
 }
 
@@ -483,7 +483,7 @@ void LayoutEditor::readDelaySettings() {
         rb2->setChecked(true);
 }
 
-void LayoutEditor::FormClose() {
+void LayoutEditor::finishClosing() {
     m_document.setModified(false);
     w.frm->editorClosed();
 }

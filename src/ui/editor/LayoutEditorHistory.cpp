@@ -89,9 +89,9 @@ void LayoutEditor::showProfile() {
     // In the order they were ticked, as the profile keeps them.
     showPrintList(shown.printprofiles);
     for (int n : {firstDigitBlock, 1, 5, 7, 6})
-        setedit(n);
-    setform();
-    settext();
+        showCoordinates(n);
+    showEnvelope();
+    showTexts();
     for (int n = 1; n <= blockCount; ++n)
         paintLabel(n);
 }

@@ -170,7 +170,7 @@ void ProfileStore::newprofile() {
             for (size_t i = 0; i < keptValueKeys.size(); ++i)
                 kept[i] = i == 2 ? QStringLiteral("29") : QStringLiteral("0");
             m_document.setKeptValues(kept);
-            v.resetlayout();
+            v.resetLayout();
             v.chooseFormat(1);
             m_document.setPrintList({name});
             saveprofile(name);

@@ -55,7 +55,7 @@ void WindowTextsTest::textsShowWhole_data() {
     QTest::newRow("layout editor") << WindowOf([](Windows& w) -> QWidget* {
         w.layoutEditor->show();
         // The status bar as its timer fills it.
-        w.layoutEditor->Timer1Timer();
+        w.layoutEditor->showStatus();
         return w.layoutEditor;
     });
     QTest::newRow("layout editor, widest coordinates") << WindowOf([](Windows& w) -> QWidget* {
@@ -63,7 +63,7 @@ void WindowTextsTest::textsShowWhole_data() {
         for (int n = 1; n <= 13; ++n)
             field(*w.layoutEditor, n)->setText(QStringLiteral("-999"));
         w.layoutEditor->chooseFormat(3);
-        w.layoutEditor->setform();
+        w.layoutEditor->showEnvelope();
         return w.layoutEditor;
     });
     QTest::newRow("main window, senders") << WindowOf([](Windows& w) -> QWidget* {

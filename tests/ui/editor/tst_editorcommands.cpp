@@ -102,7 +102,7 @@ struct Editor : TestProgram {
     // A user's move of block 1: the editor is in the changed state afterwards.
     void change() {
         v->moveBlock(1, QPoint(55, 66));
-        v->markmodified();
+        v->markModified();
     }
     void press(int n, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mousePress(blockLabel(*v, n), button, {}, QPoint(2, 2));

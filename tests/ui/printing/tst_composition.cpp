@@ -50,7 +50,7 @@ struct Preview : TestProgram {
         desk = program->windows().desk;
         v->show();
         v->chooseFormat(0);
-        v->resetlayout();
+        v->resetLayout();
         v->clearSelection();
         messages.reset();
     }
@@ -75,7 +75,7 @@ struct Preview : TestProgram {
         block.colour = bgrOf(colour);
         v->document().setBlockFont(number, block);
         v->applyFonts();
-        v->setvisible();
+        v->showVisibility();
     }
     QString text(int block) const { return desk->envelope().blocks[size_t(block - 1)].text; }
     QStringList texts(std::initializer_list<int> blocks) const {
@@ -204,7 +204,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         toggle->setChecked(false);
     if (picture) {
         pictureToggle(*p.v, StampSlot)->setChecked(shown);
-        p.v->drawblocks();
+        p.v->showPictures();
         p.desk->compose();
         // The editor shows the picture either way.
         QVERIFY(surface(*p.v)->pictures[StampSlot].shown);
@@ -212,7 +212,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         QCOMPARE(pixelsNotWhite(p.desk->capture()) > 0, shown);
         return;
     }
-    p.v->drawblocks();
+    p.v->showPictures();
     p.setBigBlock(7, Qt::blue);
     p.v->document().setBlockVisible(7, shown);
     control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
