@@ -54,7 +54,7 @@ LayoutEditor::LayoutEditor(Windows& windows)
     : QDialog(windows.frm), w(windows), m_document(*windows.document) {
     buildWindow();
     for (int n = 1; n <= blockCount; ++n) {
-        auto* block = new BlockLabel(n, p2);
+        auto* block = new BlockLabel(n, surface);
         labels[size_t(n - 1)] = block;
         block->onPress = [this](int k, QMouseEvent* e) {
             guarded(w.messages, [&] { labelPress(k, e); });
@@ -72,8 +72,8 @@ LayoutEditor::LayoutEditor(Windows& windows)
     showVisibility();
     label(1)->setColour(Qt::red);
     for (int format = 0; format < formatCount; ++format)
-        cb2->addItem(formatEntryText(format));
-    cb2->setCurrentIndex(-1);
+        formatChoice->addItem(formatEntryText(format));
+    formatChoice->setCurrentIndex(-1);
     setSheetPosition(sheetPosition());
     const PrintProfile& p = m_document.profile();
     edit(3)->setText(p.iz);
@@ -81,12 +81,12 @@ LayoutEditor::LayoutEditor(Windows& windows)
     edit(9)->setText(p.ally);
     showSwitches();
 
-    Timer1.setObjectName(Editor::statusTimer);
-    T2.setObjectName(Editor::repeatTimer);
-    Timer1.setInterval(10);
-    connect(&Timer1, &QTimer::timeout, this, [this] { showStatus(); });
-    T2.setInterval(500);
-    connect(&T2, &QTimer::timeout, this, [this] { repeatHeldArrow(); });
+    statusTimer.setObjectName(Editor::statusTimer);
+    repeatTimer.setObjectName(Editor::repeatTimer);
+    statusTimer.setInterval(10);
+    connect(&statusTimer, &QTimer::timeout, this, [this] { showStatus(); });
+    repeatTimer.setInterval(500);
+    connect(&repeatTimer, &QTimer::timeout, this, [this] { repeatHeldArrow(); });
     connectCommands();
     connectDocument();
     connectHistory();
@@ -102,20 +102,20 @@ void LayoutEditor::connectDocument() {
     for (const auto& [field, set] : texts)
         connect(edit(field), &QLineEdit::textChanged, this,
                 [&d, set = set](const QString& value) { (d.*set)(value); });
-    connect(cb3, &QCheckBox::toggled, this, [&d](bool on) { d.setPrintConfirm(on); });
-    connect(CheckBox1, &QCheckBox::toggled, this, [&d](bool on) { d.setIndexSwitch(on); });
+    connect(confirmBox, &QCheckBox::toggled, this, [&d](bool on) { d.setPrintConfirm(on); });
+    connect(indexSwapBox, &QCheckBox::toggled, this, [&d](bool on) { d.setIndexSwitch(on); });
     connect(stencilBox, &QCheckBox::toggled, this, [this, &d](bool on) {
         d.setIndexStencil(on);
         showStencil();
     });
-    connect(ccb1, &TCheckedComboBox::changed, this, [this, &d] {
-        d.setPrintList(ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts));
+    connect(printChoice, &TCheckedComboBox::changed, this, [this, &d] {
+        d.setPrintList(printChoice->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts));
     });
 
     connect(&d, &EnvelopeDocument::nameChanged, this, [this] { showName(); });
     connect(&d, &EnvelopeDocument::printListChanged, this,
             [this](const QStringList& ticked) { showPrintList(ticked); });
-    connect(&d, &EnvelopeDocument::modifiedChanged, Button10, &QWidget::setEnabled);
+    connect(&d, &EnvelopeDocument::modifiedChanged, saveButton, &QWidget::setEnabled);
     connect(&d, &EnvelopeDocument::profileRestored, this,
             [this] { guarded(w.messages, [this] { showProfile(); }); });
 }
@@ -139,32 +139,32 @@ void LayoutEditor::buildWindow() {
     layout->setSpacing(4);
 
     auto* top = new QHBoxLayout;
-    cb1 = new QComboBox(this);
-    cb1->setMinimumWidth(220);
-    describe(cb1, QStringLiteral("Профиль:"), Editor::profileChoice);
+    profileChoice = new QComboBox(this);
+    profileChoice->setMinimumWidth(220);
+    describe(profileChoice, QStringLiteral("Профиль:"), Editor::profileChoice);
     auto* profileLabel = new QLabel(QStringLiteral("Профиль:"), this);
-    profileLabel->setBuddy(cb1);
-    SpeedButton7 = textButton(QStringLiteral("Переименовать"),
+    profileLabel->setBuddy(profileChoice);
+    renameButton = textButton(QStringLiteral("Переименовать"),
                               QStringLiteral("Переименовать профиль"), Editor::renameButton, this);
-    SpeedButton6 = textButton(QStringLiteral("Удалить"), QStringLiteral("Удалить профиль"),
+    deleteButton = textButton(QStringLiteral("Удалить"), QStringLiteral("Удалить профиль"),
                               Editor::deleteButton, this);
-    SpeedButton5 = textButton(QStringLiteral("Добавить"), QStringLiteral("Добавить новый профиль"),
-                              Editor::addButton, this);
-    Button5 = new QPushButton(QStringLiteral("Сохранить как"), this);
-    Button5->setToolTip(QStringLiteral("Сохранить текущий профиль как ..."));
-    describe(Button5, Button5->text(), Editor::saveAsButton);
-    Button10 = new QPushButton(QStringLiteral("Сохранить"), this);
-    describe(Button10, Button10->text(), Editor::saveButton);
-    Button10->setEnabled(false);
-    for (QPushButton* button : {Button5, Button10})
+    addButton = textButton(QStringLiteral("Добавить"), QStringLiteral("Добавить новый профиль"),
+                           Editor::addButton, this);
+    saveAsButton = new QPushButton(QStringLiteral("Сохранить как"), this);
+    saveAsButton->setToolTip(QStringLiteral("Сохранить текущий профиль как ..."));
+    describe(saveAsButton, saveAsButton->text(), Editor::saveAsButton);
+    saveButton = new QPushButton(QStringLiteral("Сохранить"), this);
+    describe(saveButton, saveButton->text(), Editor::saveButton);
+    saveButton->setEnabled(false);
+    for (QPushButton* button : {saveAsButton, saveButton})
         button->setAutoDefault(false);
     top->addWidget(profileLabel);
-    top->addWidget(cb1);
-    top->addWidget(SpeedButton7);
-    top->addWidget(SpeedButton6);
-    top->addWidget(SpeedButton5);
-    top->addWidget(Button5);
-    top->addWidget(Button10);
+    top->addWidget(profileChoice);
+    top->addWidget(renameButton);
+    top->addWidget(deleteButton);
+    top->addWidget(addButton);
+    top->addWidget(saveAsButton);
+    top->addWidget(saveButton);
     undoButton = textButton(QStringLiteral("Отменить"), QStringLiteral("Отменить"),
                             Editor::undoButton, this);
     undoButton->setIcon(themeIcon("edit-undo", QStyle::SP_ArrowBack));
@@ -178,17 +178,17 @@ void LayoutEditor::buildWindow() {
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(buildPanels());
-    P1 = new QWidget(this);
-    P1->setAutoFillBackground(true);
-    QPalette grey = P1->palette();
+    workArea = new QWidget(this);
+    workArea->setAutoFillBackground(true);
+    QPalette grey = workArea->palette();
     grey.setColor(QPalette::Window, QColor(160, 160, 160));
-    P1->setPalette(grey);
-    P1->setMinimumSize(50, 50);
-    P1->installEventFilter(this);
-    describe(P1, QStringLiteral("Рабочая область"), Editor::workArea);
-    p2 = new Surface(P1);
-    describe(p2, QStringLiteral("Конверт"), Editor::surface);
-    middle->addWidget(P1, 1);
+    workArea->setPalette(grey);
+    workArea->setMinimumSize(50, 50);
+    workArea->installEventFilter(this);
+    describe(workArea, QStringLiteral("Рабочая область"), Editor::workArea);
+    surface = new Surface(workArea);
+    describe(surface, QStringLiteral("Конверт"), Editor::surface);
+    middle->addWidget(workArea, 1);
     layout->addLayout(middle, 1);
 
     layout->addLayout(buildBars());
@@ -206,13 +206,13 @@ void LayoutEditor::buildWindow() {
     describe(status, QStringLiteral("Строка состояния"), Editor::statusBar);
     layout->addWidget(status);
 
-    pp1 = new QMenu(this);
-    N10 = pp1->addAction(QStringLiteral("Шрифт"));
-    N11 = pp1->addAction(QStringLiteral("Видимость"));
-    N11->setCheckable(true);
-    pp1->setObjectName(Editor::blockMenu);
-    N10->setObjectName(Editor::blockFontItem);
-    N11->setObjectName(Editor::visibilityItem);
+    blockMenu = new QMenu(this);
+    blockFontItem = blockMenu->addAction(QStringLiteral("Шрифт"));
+    visibilityItem = blockMenu->addAction(QStringLiteral("Видимость"));
+    visibilityItem->setCheckable(true);
+    blockMenu->setObjectName(Editor::blockMenu);
+    blockFontItem->setObjectName(Editor::blockFontItem);
+    visibilityItem->setObjectName(Editor::visibilityItem);
 }
 
 QWidget* LayoutEditor::buildPanels() {
@@ -273,12 +273,12 @@ QWidget* LayoutEditor::buildPanels() {
                 m_document.endBurst();
                 m_held = arrow;
                 m_heldStep = [this, panel, d] { arrowStep(panel, d); };
-                T2.setInterval(500);
-                T2.start();
+                repeatTimer.setInterval(500);
+                repeatTimer.start();
             });
             connect(arrow, &QToolButton::released, this, [this] {
-                T2.stop();
-                T2.setInterval(500);
+                repeatTimer.stop();
+                repeatTimer.setInterval(500);
             });
             connect(arrow, &QToolButton::clicked, this,
                     [this, panel, d] { guarded(w.messages, [&] { arrowStep(panel, d); }); });
@@ -396,7 +396,7 @@ QLayout* LayoutEditor::buildBars() {
         toggle->setIconSize(QSize(30, 30));
         describe(toggle, hints[size_t(i)],
                  QLatin1String(Editor::pictureToggle) + QString::number(i + 1));
-        SpeedButton[size_t(i)] = toggle;
+        pictureToggles[size_t(i)] = toggle;
         bottom->addWidget(toggle);
         connect(toggle, &QToolButton::toggled, this,
                 [this, i](bool printed) { m_document.setPicturePrinted(i, printed); });
@@ -408,102 +408,102 @@ QLayout* LayoutEditor::buildBars() {
         });
     }
 
-    ToolButton1 = new QToolButton(this);
-    ToolButton1->setToolTip(QStringLiteral("Положение конверта на листе"));
-    ToolButton1->setPopupMode(QToolButton::MenuButtonPopup);
-    ToolButton1->setIconSize(QSize(30, 24));
-    describe(ToolButton1, QStringLiteral("Положение конверта на листе"),
+    sheetPositionButton = new QToolButton(this);
+    sheetPositionButton->setToolTip(QStringLiteral("Положение конверта на листе"));
+    sheetPositionButton->setPopupMode(QToolButton::MenuButtonPopup);
+    sheetPositionButton->setIconSize(QSize(30, 24));
+    describe(sheetPositionButton, QStringLiteral("Положение конверта на листе"),
              Editor::sheetPositionButton);
-    pm2 = new QMenu(this);
-    pm2->setObjectName(Editor::sheetPositionMenu);
+    sheetPositionMenu = new QMenu(this);
+    sheetPositionMenu->setObjectName(Editor::sheetPositionMenu);
     auto* positions = new QActionGroup(this);
     const std::array<const char*, 9> captions = {
         "слева вверху",    "слева поцентру",  "слева внизу",
         "поцентру вверху", "поцентру внизу",  "поцентру вцентре",
         "справа вверху",   "справа поцентру", "справа внизу"};
     for (int i = 0; i < 9; ++i) {
-        QAction* item =
-            pm2->addAction(sheetPositionIcon(i), QString::fromUtf8(captions[size_t(i)]));
+        QAction* item = sheetPositionMenu->addAction(sheetPositionIcon(i),
+                                                     QString::fromUtf8(captions[size_t(i)]));
         item->setCheckable(true);
         positions->addAction(item);
         positionItems[size_t(i)] = item;
     }
-    ToolButton1->setMenu(pm2);
-    ToolButton1->setIcon(sheetPositionIcon(0));
-    bottom->addWidget(ToolButton1);
+    sheetPositionButton->setMenu(sheetPositionMenu);
+    sheetPositionButton->setIcon(sheetPositionIcon(0));
+    bottom->addWidget(sheetPositionButton);
 
     auto* printLabel = new QLabel(QStringLiteral("Профили на печать:"), this);
-    ccb1 = new TCheckedComboBox(this);
-    ccb1->setMinimumWidth(220);
-    ccb1->SetEmptyValue(QStringLiteral("Профили на печать"));
-    ccb1->setAccessibleName(QStringLiteral("Профили на печать"));
-    setProgramName(ccb1, Editor::printChoice);
-    ccb1->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
-    printLabel->setBuddy(ccb1);
-    connect(ccb1, &TCheckedComboBox::userChanged, this, [this] { markModified(); });
+    printChoice = new TCheckedComboBox(this);
+    printChoice->setMinimumWidth(220);
+    printChoice->SetEmptyValue(QStringLiteral("Профили на печать"));
+    printChoice->setAccessibleName(QStringLiteral("Профили на печать"));
+    setProgramName(printChoice, Editor::printChoice);
+    printChoice->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
+    printLabel->setBuddy(printChoice);
+    connect(printChoice, &TCheckedComboBox::userChanged, this, [this] { markModified(); });
     bottom->addWidget(printLabel);
-    bottom->addWidget(ccb1);
+    bottom->addWidget(printChoice);
 
     auto* formatLabel = new QLabel(QStringLiteral("Тип конверта:"), this);
-    cb2 = new QComboBox(this);
-    cb2->setToolTip(QStringLiteral("Выбор формата конверта"));
-    cb2->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    describe(cb2, QStringLiteral("Тип конверта:"), Editor::formatChoice);
-    formatLabel->setBuddy(cb2);
+    formatChoice = new QComboBox(this);
+    formatChoice->setToolTip(QStringLiteral("Выбор формата конверта"));
+    formatChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    describe(formatChoice, QStringLiteral("Тип конверта:"), Editor::formatChoice);
+    formatLabel->setBuddy(formatChoice);
     bottom->addWidget(formatLabel);
-    bottom->addWidget(cb2);
+    bottom->addWidget(formatChoice);
 
     bottom->addStretch(1);
     // The switches, the block commands, the delay and the leaving buttons on a second row.
     auto* second = new QHBoxLayout;
     auto* options = new QVBoxLayout;
-    CheckBox1 = new QCheckBox(QStringLiteral("Поменять индексы местами"), this);
-    describe(CheckBox1, CheckBox1->text(), Editor::indexSwapBox);
-    cb3 = new QCheckBox(QStringLiteral("Подтверждение печати"), this);
-    describe(cb3, cb3->text(), Editor::confirmBox);
+    indexSwapBox = new QCheckBox(QStringLiteral("Поменять индексы местами"), this);
+    describe(indexSwapBox, indexSwapBox->text(), Editor::indexSwapBox);
+    confirmBox = new QCheckBox(QStringLiteral("Подтверждение печати"), this);
+    describe(confirmBox, confirmBox->text(), Editor::confirmBox);
     stencilBox = new QCheckBox(QStringLiteral("Цифры индекса по трафарету"), this);
     describe(stencilBox, stencilBox->text(), Editor::stencilBox);
-    options->addWidget(CheckBox1);
+    options->addWidget(indexSwapBox);
     options->addWidget(stencilBox);
-    options->addWidget(cb3);
+    options->addWidget(confirmBox);
     second->addLayout(options);
 
-    Button11 = new QPushButton(QStringLiteral("Шрифт"), this);
-    describe(Button11, Button11->text(), Editor::fontButton);
-    Button12 = new QPushButton(QStringLiteral("Выделить всё"), this);
-    describe(Button12, Button12->text(), Editor::selectAllButton);
-    second->addWidget(Button11);
-    second->addWidget(Button12);
+    fontButton = new QPushButton(QStringLiteral("Шрифт"), this);
+    describe(fontButton, fontButton->text(), Editor::fontButton);
+    selectAllButton = new QPushButton(QStringLiteral("Выделить всё"), this);
+    describe(selectAllButton, selectAllButton->text(), Editor::selectAllButton);
+    second->addWidget(fontButton);
+    second->addWidget(selectAllButton);
 
     auto* delay = new QGridLayout;
-    rb1 = new QRadioButton(QStringLiteral("Задержка печати"), this);
-    rb1->setChecked(true);
-    describe(rb1, rb1->text(), Editor::delayEveryEnvelope);
-    rb2 = new QRadioButton(QStringLiteral("Задержка печати только по профилям"), this);
-    describe(rb2, rb2->text(), Editor::delayByProfile);
-    Edit15 = new QLineEdit(QStringLiteral("0"), this);
-    Edit15->setFixedWidth(40);
-    describe(Edit15, QStringLiteral("Задержка печати, секунд"), Editor::delayField);
-    UpDown1 = new QSpinBox(this);
-    UpDown1->setRange(0, 100);
-    UpDown1->setFixedWidth(18);
-    UpDown1->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-    describe(UpDown1, QStringLiteral("Задержка печати, секунд"), Editor::delaySpinner);
-    delay->addWidget(rb1, 0, 0, 1, 2);
-    delay->addWidget(rb2, 1, 0, 1, 2);
-    delay->addWidget(Edit15, 0, 2);
-    delay->addWidget(UpDown1, 0, 3);
+    delayEveryEnvelope = new QRadioButton(QStringLiteral("Задержка печати"), this);
+    delayEveryEnvelope->setChecked(true);
+    describe(delayEveryEnvelope, delayEveryEnvelope->text(), Editor::delayEveryEnvelope);
+    delayByProfile = new QRadioButton(QStringLiteral("Задержка печати только по профилям"), this);
+    describe(delayByProfile, delayByProfile->text(), Editor::delayByProfile);
+    delayField = new QLineEdit(QStringLiteral("0"), this);
+    delayField->setFixedWidth(40);
+    describe(delayField, QStringLiteral("Задержка печати, секунд"), Editor::delayField);
+    delaySpinner = new QSpinBox(this);
+    delaySpinner->setRange(0, 100);
+    delaySpinner->setFixedWidth(18);
+    delaySpinner->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+    describe(delaySpinner, QStringLiteral("Задержка печати, секунд"), Editor::delaySpinner);
+    delay->addWidget(delayEveryEnvelope, 0, 0, 1, 2);
+    delay->addWidget(delayByProfile, 1, 0, 1, 2);
+    delay->addWidget(delayField, 0, 2);
+    delay->addWidget(delaySpinner, 0, 3);
     second->addLayout(delay);
     second->addStretch(1);
 
-    Button9 = new QPushButton(QStringLiteral("Сохранить и выйти"), this);
-    describe(Button9, Button9->text(), Editor::saveAndCloseButton);
-    Button8 = new QPushButton(QStringLiteral("Отмена"), this);
-    describe(Button8, Button8->text(), Editor::cancelButton);
-    for (QPushButton* button : {Button11, Button12, Button9, Button8})
+    saveAndCloseButton = new QPushButton(QStringLiteral("Сохранить и выйти"), this);
+    describe(saveAndCloseButton, saveAndCloseButton->text(), Editor::saveAndCloseButton);
+    cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    describe(cancelButton, cancelButton->text(), Editor::cancelButton);
+    for (QPushButton* button : {fontButton, selectAllButton, saveAndCloseButton, cancelButton})
         button->setAutoDefault(false);
-    second->addWidget(Button9);
-    second->addWidget(Button8);
+    second->addWidget(saveAndCloseButton);
+    second->addWidget(cancelButton);
     auto* rows = new QVBoxLayout;
     rows->addLayout(bottom);
     rows->addLayout(second);
@@ -517,20 +517,20 @@ void LayoutEditor::showEvent(QShowEvent* event) {
 
 void LayoutEditor::hideEvent(QHideEvent* event) {
     qApp->removeEventFilter(this);
-    Timer1.stop();
-    T2.stop();
+    statusTimer.stop();
+    repeatTimer.stop();
     QDialog::hideEvent(event);
 }
 
 void LayoutEditor::init() {
     m_armed = true;
-    T2.stop();
+    repeatTimer.stop();
     for (int n : {4, 5, 6, 7})
         edit(n)->setText(QStringLiteral("0"));
     // The arrow keys and Escape belong to the editor while it is in front,
     // even when a coordinate field has the focus.
     qApp->installEventFilter(this);
-    Timer1.start();
+    statusTimer.start();
     w.profileStore->listprofiles();
     showEnvelope();
     centreSurface();
@@ -541,7 +541,7 @@ void LayoutEditor::init() {
 }
 
 bool LayoutEditor::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == P1 && event->type() == QEvent::Resize) {
+    if (watched == workArea && event->type() == QEvent::Resize) {
         guarded(w.messages, [this] {
             centreSurface();
             markModified();

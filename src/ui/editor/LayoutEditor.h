@@ -138,40 +138,40 @@ protected:
 
 private:
     // Top bar.
-    QComboBox* cb1 = nullptr;            // the current profile
-    QToolButton* SpeedButton7 = nullptr; // "Переименовать"
-    QToolButton* SpeedButton6 = nullptr; // "Удалить"
-    QToolButton* SpeedButton5 = nullptr; // "Добавить"
-    QPushButton* Button5 = nullptr;      // "Сохранить как"
-    QPushButton* Button10 = nullptr;     // "Сохранить"
+    QComboBox* profileChoice = nullptr;  // the current profile
+    QToolButton* renameButton = nullptr; // "Переименовать"
+    QToolButton* deleteButton = nullptr; // "Удалить"
+    QToolButton* addButton = nullptr;    // "Добавить"
+    QPushButton* saveAsButton = nullptr; // "Сохранить как"
+    QPushButton* saveButton = nullptr;   // "Сохранить"
     QToolButton* undoButton = nullptr;
     QToolButton* redoButton = nullptr;
     // Bottom bar.
-    std::array<QToolButton*, 4> SpeedButton{}; // the print toggles of the four pictures
-    QToolButton* ToolButton1 = nullptr;        // sheet position
-    QMenu* pm2 = nullptr;
-    TCheckedComboBox* ccb1 = nullptr; // the profiles to print
+    std::array<QToolButton*, 4> pictureToggles{}; // the print toggles of the four pictures
+    QToolButton* sheetPositionButton = nullptr;
+    QMenu* sheetPositionMenu = nullptr;
+    TCheckedComboBox* printChoice = nullptr; // the profiles to print
     std::array<QAction*, 9> positionItems{};
-    QComboBox* cb2 = nullptr;        // the envelope format
-    QCheckBox* CheckBox1 = nullptr;  // "Поменять индексы местами"
-    QCheckBox* stencilBox = nullptr; // "Цифры индекса по трафарету"
-    QCheckBox* cb3 = nullptr;        // "Подтверждение печати"
-    QPushButton* Button11 = nullptr; // "Шрифт"
-    QPushButton* Button12 = nullptr; // "Выделить всё"
-    QRadioButton* rb1 = nullptr;
-    QRadioButton* rb2 = nullptr;
-    QLineEdit* Edit15 = nullptr; // print delay
-    QSpinBox* UpDown1 = nullptr;
-    QPushButton* Button9 = nullptr; // "Сохранить и выйти"
-    QPushButton* Button8 = nullptr; // "Отмена"
+    QComboBox* formatChoice = nullptr;      // the envelope format
+    QCheckBox* indexSwapBox = nullptr;      // "Поменять индексы местами"
+    QCheckBox* stencilBox = nullptr;        // "Цифры индекса по трафарету"
+    QCheckBox* confirmBox = nullptr;        // "Подтверждение печати"
+    QPushButton* fontButton = nullptr;      // "Шрифт"
+    QPushButton* selectAllButton = nullptr; // "Выделить всё"
+    QRadioButton* delayEveryEnvelope = nullptr;
+    QRadioButton* delayByProfile = nullptr;
+    QLineEdit* delayField = nullptr; // print delay
+    QSpinBox* delaySpinner = nullptr;
+    QPushButton* saveAndCloseButton = nullptr; // "Сохранить и выйти"
+    QPushButton* cancelButton = nullptr;       // "Отмена"
     // Block menu.
-    QMenu* pp1 = nullptr;
-    QAction* N10 = nullptr; // "Шрифт"
-    QAction* N11 = nullptr; // "Видимость"
+    QMenu* blockMenu = nullptr;
+    QAction* blockFontItem = nullptr;  // "Шрифт"
+    QAction* visibilityItem = nullptr; // "Видимость"
 
     // The canvas.
-    QWidget* P1 = nullptr;
-    Surface* p2 = nullptr;
+    QWidget* workArea = nullptr;
+    Surface* surface = nullptr;
     std::array<BlockLabel*, blockCount> labels{};
     // Coordinate fields Edit1 to Edit13 (index 0 unused) and their millimetre labels.
     std::array<QLineEdit*, 14> edits{};
@@ -184,15 +184,15 @@ private:
     QLabel* statusPanel = nullptr;
     QLabel* formatPanel = nullptr;
 
-    // The entries of cb1 and cb2 chosen by the last load or accepted change, to
-    // return to when the user cancels a change.
+    // The entries of the profile and format lists chosen by the last load or accepted change,
+    // to return to when the user cancels a change.
     int m_rememberedProfile = -1;
     int m_rememberedFormat = -1;
     // The format list shows the document's format; before the first profile it shows none.
     bool m_formatShown = false;
 
-    QTimer Timer1{this}; // status bar
-    QTimer T2{this};     // hold-to-repeat of the arrow buttons
+    QTimer statusTimer{this}; // status bar
+    QTimer repeatTimer{this}; // hold-to-repeat of the arrow buttons
 
     QLineEdit* edit(int n) const { return edits[size_t(n)]; }
     const ScreenConversions& screen() const;

@@ -65,21 +65,21 @@ void LayoutEditor::showEnvelope() {
     if (format >= 0) {
         const EnvelopeFormat& f = envelopeFormats()[size_t(format)];
         const QSize size(screen().pxCoordX(f.widthMm), screen().pxCoordY(f.heightMm));
-        p2->resize(size);
+        surface->resize(size);
         if (f.allPictures) {
             for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
-                Surface::Picture& picture = p2->pictures[slot];
+                Surface::Picture& picture = surface->pictures[slot];
                 picture.position = picturePosition(format, slot, size);
                 picture.image = pictures().picture(pictureFile(format, slot, true));
                 picture.shown = true;
             }
         } else {
-            Surface::Picture& sender = p2->pictures[SenderSlot];
+            Surface::Picture& sender = surface->pictures[SenderSlot];
             sender.position = QPoint(0, 0);
             sender.image = pictures().picture(pictureFile(format, SenderSlot, true));
             sender.shown = true;
             for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot})
-                p2->pictures[slot].shown = false;
+                surface->pictures[slot].shown = false;
         }
         formatPanel->setText(QString::fromUtf8(f.status));
     }
@@ -89,11 +89,11 @@ void LayoutEditor::showEnvelope() {
 }
 
 void LayoutEditor::showPictures() {
-    for (QToolButton* toggle : SpeedButton)
+    for (QToolButton* toggle : pictureToggles)
         toggle->setVisible(true);
     const int format = currentFormat();
     if (format < 0) {
-        p2->update();
+        surface->update();
         return;
     }
     const bool all = envelopeFormats()[size_t(format)].allPictures;
@@ -103,14 +103,15 @@ void LayoutEditor::showPictures() {
             m_document.setPicturePrinted(slot, false);
     const std::array<bool, 4> printed = picturesPrinted();
     for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
-        SpeedButton[slot]->setChecked(printed[slot]);
+        pictureToggles[slot]->setChecked(printed[slot]);
         if (!all && slot != SenderSlot) {
-            SpeedButton[slot]->setVisible(false);
+            pictureToggles[slot]->setVisible(false);
             continue;
         }
-        p2->pictures[slot].image = pictures().picture(pictureFile(format, slot, printed[slot]));
+        surface->pictures[slot].image =
+            pictures().picture(pictureFile(format, slot, printed[slot]));
     }
-    p2->update();
+    surface->update();
 }
 
 std::array<bool, 4> LayoutEditor::picturesPrinted() const {
@@ -125,7 +126,7 @@ int LayoutEditor::sheetPosition() const {
 void LayoutEditor::setSheetPosition(int position) {
     m_document.setSheetPosition(position);
     positionItems[size_t(position)]->setChecked(true);
-    ToolButton1->setIcon(positionItems[size_t(position)]->icon());
+    sheetPositionButton->setIcon(positionItems[size_t(position)]->icon());
 }
 
 void LayoutEditor::resetLayout() {
@@ -137,7 +138,8 @@ void LayoutEditor::resetLayout() {
 }
 
 void LayoutEditor::centreSurface() {
-    p2->move(P1->width() / 2 - p2->width() / 2, P1->height() / 2 - p2->height() / 2);
+    surface->move(workArea->width() / 2 - surface->width() / 2,
+                  workArea->height() / 2 - surface->height() / 2);
 }
 
 void LayoutEditor::markModified() {
@@ -213,8 +215,8 @@ void LayoutEditor::labelPress(int number, QMouseEvent* event) {
     }
     rememberPositions();
     if (event->button() == Qt::RightButton) {
-        N11->setChecked(m_document.profile().block(number).visible);
-        pp1->popup(event->globalPosition().toPoint());
+        visibilityItem->setChecked(m_document.profile().block(number).visible);
+        blockMenu->popup(event->globalPosition().toPoint());
     }
 }
 
@@ -225,9 +227,9 @@ void LayoutEditor::followTarget(QPoint target) {
         QPoint position = blockPos(n);
         const QPoint offset = m_grabOffset[size_t(n - 1)];
         // The axes are tested apart, so a block at a side keeps sliding along it.
-        if (target.x() > 0 && target.x() < p2->width() - 10)
+        if (target.x() > 0 && target.x() < surface->width() - 10)
             position.setX(target.x() - offset.x());
-        if (target.y() > 0 && target.y() < p2->height() - 10)
+        if (target.y() > 0 && target.y() < surface->height() - 10)
             position.setY(target.y() - offset.y());
         moveBlock(n, position);
         showCoordinates(n);
@@ -238,12 +240,12 @@ void LayoutEditor::labelMove(int, QMouseEvent* event) {
     if (!m_drag)
         return;
     markModified();
-    followTarget(p2->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
+    followTarget(surface->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
 }
 
 void LayoutEditor::labelRelease(int, QMouseEvent* event) {
     m_drag = false;
-    followTarget(p2->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
+    followTarget(surface->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
     checkInside();
     recordChange(ProfileChange::Move);
     m_document.endBurst();
@@ -254,8 +256,8 @@ void LayoutEditor::checkInside() {
     for (int n = 1; n <= blockCount && !outside; ++n) {
         const QPoint p = blockPos(n);
         const QSize size = label(n)->size();
-        outside = p.x() < 0 || p.x() > p2->width() - size.width() || p.y() < 0 ||
-                  p.y() > p2->height() - size.height();
+        outside = p.x() < 0 || p.x() > surface->width() - size.width() || p.y() < 0 ||
+                  p.y() > surface->height() - size.height();
     }
     if (!outside) {
         m_armed = true;
@@ -406,7 +408,7 @@ void LayoutEditor::arrowStep(int panel, int direction) {
 }
 
 void LayoutEditor::repeatHeldArrow() {
-    T2.setInterval(10);
+    repeatTimer.setInterval(10);
     // A failing step while a button is held is not worth a message per tick.
     try {
         if (m_heldStep)
@@ -423,8 +425,8 @@ void LayoutEditor::moveByKey(int key) {
     for (int n = 1; n <= blockCount; ++n) {
         const QPoint p = blockPos(n);
         const QSize size = label(n)->size();
-        const bool inside = p.x() > 0 && p.y() > 0 && p.x() < p2->width() - size.width() &&
-                            p.y() < p2->height() - size.height();
+        const bool inside = p.x() > 0 && p.y() > 0 && p.x() < surface->width() - size.width() &&
+                            p.y() < surface->height() - size.height();
         if (!inside)
             return;
     }
@@ -434,11 +436,11 @@ void LayoutEditor::moveByKey(int key) {
         QPoint p = blockPos(n);
         if (key == Qt::Key_Up && p.y() > 0)
             p.ry() -= 1;
-        else if (key == Qt::Key_Down && p.y() < p2->height() - 10)
+        else if (key == Qt::Key_Down && p.y() < surface->height() - 10)
             p.ry() += 1;
         else if (key == Qt::Key_Left && p.x() > 0)
             p.rx() -= 1;
-        else if (key == Qt::Key_Right && p.x() < p2->width() - 10)
+        else if (key == Qt::Key_Right && p.x() < surface->width() - 10)
             p.rx() += 1;
         moveBlock(n, p);
         showCoordinates(n);

@@ -69,59 +69,59 @@ void LayoutEditor::connectCommands() {
         connect(sender, signal, this,
                 [this, command] { guarded(w.messages, [&] { (this->*command)(); }); });
     };
-    connect(cb1, &QComboBox::activated, this,
+    connect(profileChoice, &QComboBox::activated, this,
             [this](int index) { guarded(w.messages, [&] { chooseProfile(index); }); });
-    connect(cb2, &QComboBox::activated, this,
+    connect(formatChoice, &QComboBox::activated, this,
             [this](int index) { guarded(w.messages, [&] { changeFormat(index); }); });
-    on(SpeedButton7, &QToolButton::clicked, &LayoutEditor::renameProfile);
-    on(SpeedButton6, &QToolButton::clicked, &LayoutEditor::deleteProfile);
-    on(SpeedButton5, &QToolButton::clicked, &LayoutEditor::addProfile);
-    on(Button5, &QPushButton::clicked, &LayoutEditor::saveAs);
-    connect(Button10, &QPushButton::clicked, this,
+    on(renameButton, &QToolButton::clicked, &LayoutEditor::renameProfile);
+    on(deleteButton, &QToolButton::clicked, &LayoutEditor::deleteProfile);
+    on(addButton, &QToolButton::clicked, &LayoutEditor::addProfile);
+    on(saveAsButton, &QPushButton::clicked, &LayoutEditor::saveAs);
+    connect(saveButton, &QPushButton::clicked, this,
             [this] { guarded(w.messages, [this] { save(); }); });
-    on(Button11, &QPushButton::clicked, &LayoutEditor::chooseFont);
-    on(N10, &QAction::triggered, &LayoutEditor::chooseFont);
-    on(N11, &QAction::triggered, &LayoutEditor::toggleVisibility);
-    on(Button12, &QPushButton::clicked, &LayoutEditor::selectAll);
-    on(Button9, &QPushButton::clicked, &LayoutEditor::saveAndClose);
-    connect(Button8, &QPushButton::clicked, this, &LayoutEditor::close);
-    on(ToolButton1, &QToolButton::clicked, &LayoutEditor::nextSheetPosition);
+    on(fontButton, &QPushButton::clicked, &LayoutEditor::chooseFont);
+    on(blockFontItem, &QAction::triggered, &LayoutEditor::chooseFont);
+    on(visibilityItem, &QAction::triggered, &LayoutEditor::toggleVisibility);
+    on(selectAllButton, &QPushButton::clicked, &LayoutEditor::selectAll);
+    on(saveAndCloseButton, &QPushButton::clicked, &LayoutEditor::saveAndClose);
+    connect(cancelButton, &QPushButton::clicked, this, &LayoutEditor::close);
+    on(sheetPositionButton, &QToolButton::clicked, &LayoutEditor::nextSheetPosition);
     for (int i = 0; i < 9; ++i)
         connect(positionItems[size_t(i)], &QAction::triggered, this,
                 [this, i] { guarded(w.messages, [&] { chooseSheetPosition(i); }); });
 
     // The check mark follows the last selected block in block order.
-    connect(pp1, &QMenu::aboutToShow, this, [this] {
+    connect(blockMenu, &QMenu::aboutToShow, this, [this] {
         for (int n = blockCount; n >= 1; --n) {
             if (isSelected(n)) {
-                N11->setChecked(m_document.profile().block(n).visible);
+                visibilityItem->setChecked(m_document.profile().block(n).visible);
                 break;
             }
         }
     });
 
-    connect(CheckBox1, &QCheckBox::clicked, this, [this] {
+    connect(indexSwapBox, &QCheckBox::clicked, this, [this] {
         guarded(w.messages, [&] {
             markModified();
             showTexts();
         });
     });
     connect(stencilBox, &QCheckBox::clicked, this, [this] { markModified(); });
-    connect(cb3, &QCheckBox::clicked, this, [this] { markModified(); });
+    connect(confirmBox, &QCheckBox::clicked, this, [this] { markModified(); });
 
     // The spinner and the field move together; the field alone is saved, as typed.
-    new NumberKeyFilter(Edit15, 2);
-    connect(UpDown1, &QSpinBox::valueChanged, this, [this](int value) {
-        if (Edit15->text() != QString::number(value))
-            Edit15->setText(QString::number(value));
+    new NumberKeyFilter(delayField, 2);
+    connect(delaySpinner, &QSpinBox::valueChanged, this, [this](int value) {
+        if (delayField->text() != QString::number(value))
+            delayField->setText(QString::number(value));
     });
-    connect(Edit15, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(delayField, &QLineEdit::textChanged, this, [this](const QString& text) {
         bool ok = false;
         const int value = text.toInt(&ok);
         if (!ok)
             return;
-        const QSignalBlocker blocker(UpDown1);
-        UpDown1->setValue(std::clamp(value, UpDown1->minimum(), UpDown1->maximum()));
+        const QSignalBlocker blocker(delaySpinner);
+        delaySpinner->setValue(std::clamp(value, delaySpinner->minimum(), delaySpinner->maximum()));
     });
 
     // Every way of closing ("Отмена", "Сохранить и выйти", Escape, the close box) ends here.
@@ -140,10 +140,10 @@ void LayoutEditor::chooseProfile(int index) {
         !w.messages.question(
             QStringLiteral("Несохранённые данные будут потеряны, изменить текущий профиль?"),
             QStringLiteral("Смена профиля"))) {
-        cb1->setCurrentIndex(m_rememberedProfile);
+        profileChoice->setCurrentIndex(m_rememberedProfile);
         return;
     }
-    w.profileStore->loadprofile(cb1->itemText(index));
+    w.profileStore->loadprofile(profileChoice->itemText(index));
     m_document.setModified(false);
 }
 
@@ -181,8 +181,8 @@ QString LayoutEditor::shownProfileName() const {
 }
 
 void LayoutEditor::showProfileNames(QAbstractItemModel* names) {
-    cb1->setModel(names);
-    ccb1->setModel(names);
+    profileChoice->setModel(names);
+    printChoice->setModel(names);
     // The list shows the document's name as its entry whatever becomes of the list.
     const auto show = [this] { showName(); };
     connect(names, &QAbstractItemModel::modelReset, this, show);
@@ -193,45 +193,45 @@ void LayoutEditor::showProfileNames(QAbstractItemModel* names) {
 }
 
 int LayoutEditor::chosenProfileIndex() const {
-    return cb1->currentIndex();
+    return profileChoice->currentIndex();
 }
 
 void LayoutEditor::showName() {
     const QString& name = m_document.name();
-    cb1->setCurrentIndex(name.isEmpty() ? -1 : profileEntry(name));
+    profileChoice->setCurrentIndex(name.isEmpty() ? -1 : profileEntry(name));
 }
 
 int LayoutEditor::profileEntry(const QString& name) const {
-    for (int i = cb1->count() - 1; i >= 0; --i)
-        if (cb1->itemText(i) == name)
+    for (int i = profileChoice->count() - 1; i >= 0; --i)
+        if (profileChoice->itemText(i) == name)
             return i;
     return 0;
 }
 
 void LayoutEditor::showPrintList(const QStringList& ticked) {
-    if (ccb1->CheckedText() == ticked.join(QLatin1Char(',')))
+    if (printChoice->CheckedText() == ticked.join(QLatin1Char(',')))
         return;
-    ccb1->DeSelectAll();
-    const QStringList items = ccb1->Items();
+    printChoice->DeSelectAll();
+    const QStringList items = printChoice->Items();
     for (const QString& name : ticked) {
         const int i = int(items.indexOf(name));
-        if (i >= 0 && !ccb1->IsChecked(i))
-            ccb1->SetChecked(i, true);
+        if (i >= 0 && !printChoice->IsChecked(i))
+            printChoice->SetChecked(i, true);
     }
 }
 
 void LayoutEditor::setPrintTicks(QStringList ticked) {
-    const QStringList items = ccb1->Items();
-    ccb1->DeSelectAll();
+    const QStringList items = printChoice->Items();
+    printChoice->DeSelectAll();
     for (int i = 0; i < items.size(); ++i)
         if (ticked.contains(items[i]))
-            ccb1->SetChecked(i, true);
+            printChoice->SetChecked(i, true);
 }
 
 void LayoutEditor::chooseFormat(int format) {
     if (format < 0) {
         // No format is shown, as before the first profile.
-        cb2->setCurrentIndex(-1);
+        formatChoice->setCurrentIndex(-1);
         m_formatShown = false;
         return;
     }
@@ -240,14 +240,14 @@ void LayoutEditor::chooseFormat(int format) {
 }
 
 void LayoutEditor::showFormat() {
-    cb2->setCurrentIndex(m_document.profile().format);
+    formatChoice->setCurrentIndex(m_document.profile().format);
     m_formatShown = true;
 }
 
 void LayoutEditor::showSwitches() {
     const PrintProfile& p = m_document.profile();
-    cb3->setChecked(p.printconfirm);
-    CheckBox1->setChecked(p.indexswitch);
+    confirmBox->setChecked(p.printconfirm);
+    indexSwapBox->setChecked(p.indexswitch);
     stencilBox->setChecked(p.indexstencil);
 }
 
@@ -268,7 +268,7 @@ void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const Ini
         showFormat();
         showName();
         m_rememberedFormat = p.format;
-        m_rememberedProfile = cb1->currentIndex();
+        m_rememberedProfile = profileChoice->currentIndex();
         break;
     case LoadStep::SheetShifts:
         edit(8)->setText(p.allx);
@@ -280,7 +280,7 @@ void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const Ini
     case LoadStep::Pictures: {
         const std::array<bool, 4> toggles = {p.otkogo, p.komu, p.index, p.marka};
         for (size_t i = 0; i < 4; ++i)
-            SpeedButton[i]->setChecked(toggles[i]);
+            pictureToggles[i]->setChecked(toggles[i]);
         break;
     }
     case LoadStep::WindowSize:
@@ -351,8 +351,9 @@ bool LayoutEditor::saveCurrentProfile(bool withDelay) {
         w.profileStore->saveprofile(name);
         ProgramOptions::writeProfile(ini, name);
         if (withDelay)
-            ProgramOptions::writeDelay(
-                ini, Edit15->text(), rb1->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
+            ProgramOptions::writeDelay(ini, delayField->text(),
+                                       delayEveryEnvelope->isChecked() ? QStringLiteral("1")
+                                                                       : QStringLiteral("2"));
     });
     m_document.setModified(false);
     formatPanel->setText(QStringLiteral("Сохранено"));
@@ -399,7 +400,7 @@ void LayoutEditor::saveAsNew(const QString& name) {
     w.profileStore->appendsection(name);
     // Every list shows the new name at its end; the print list keeps its ticks and adds it.
     w.profileStore->profileNames().append(name);
-    ccb1->SetChecked(int(ccb1->Items().size()) - 1, true);
+    printChoice->SetChecked(int(printChoice->Items().size()) - 1, true);
 
     w.profileStore->saveprofile(name);
     w.profileStore->loadprofile(name);
@@ -412,7 +413,7 @@ void LayoutEditor::changeFormat(int index) {
     if (!w.messages.question(QStringLiteral("При смене формата конверта настройки координат будут "
                                             "сброшены, изменить формат конверта?"),
                              QStringLiteral("Cмена формата"))) {
-        cb2->setCurrentIndex(m_rememberedFormat);
+        formatChoice->setCurrentIndex(m_rememberedFormat);
         return;
     }
     markModified();
@@ -476,11 +477,11 @@ void LayoutEditor::nextSheetPosition() {
 
 void LayoutEditor::readDelaySettings() {
     const ProgramOptions options = ProgramOptions::read(w.profileStore->ini());
-    Edit15->setText(options.printdelay);
+    delayField->setText(options.printdelay);
     if (options.delayBeforeEveryEnvelope())
-        rb1->setChecked(true);
+        delayEveryEnvelope->setChecked(true);
     else
-        rb2->setChecked(true);
+        delayByProfile->setChecked(true);
 }
 
 void LayoutEditor::finishClosing() {

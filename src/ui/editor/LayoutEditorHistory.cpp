@@ -42,13 +42,13 @@ void LayoutEditor::connectHistory() {
             [this] { guarded(w.messages, [this] { redo(); }); });
 
     // These follow the commands' own connections, so the profile has already changed.
-    for (QToolButton* toggle : SpeedButton)
+    for (QToolButton* toggle : pictureToggles)
         connect(toggle, &QToolButton::clicked, this,
                 [this] { recordChange(ProfileChange::Pictures); });
     // Every switch of the profile, whichever it is.
     for (QCheckBox* box : findChildren<QCheckBox*>())
         connect(box, &QCheckBox::clicked, this, [this] { recordChange(ProfileChange::Switches); });
-    connect(ccb1, &TCheckedComboBox::userChanged, this,
+    connect(printChoice, &TCheckedComboBox::userChanged, this,
             [this] { recordChange(ProfileChange::PrintList); });
     const std::array<std::pair<int, ProfileChange>, 3> typed = {{{3, ProfileChange::DigitSpacing},
                                                                  {8, ProfileChange::SheetShift},
