@@ -10,8 +10,8 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
-#include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -151,8 +151,8 @@ public:
         // profile store's. Connected after the program's own handlers, so these run once
         // those have ended.
         QTimer& deferred = own<QTimer>(frm, "Timer1");
-        auto pending = [&] { return deferred.isActive() || w.opt->startTimer.isActive(); };
-        for (QTimer* timer : {&deferred, &w.opt->startTimer})
+        auto pending = [&] { return deferred.isActive() || w.profileStore->startTimer.isActive(); };
+        for (QTimer* timer : {&deferred, &w.profileStore->startTimer})
             QObject::connect(timer, &QTimer::timeout, &loop, [&] {
                 if (!pending())
                     loop.quit();
@@ -227,7 +227,7 @@ public:
             start();
         Windows& w = m_program->windows();
         Tfrm& frm = static_cast<Tfrm&>(*w.frm);
-        Topt& opt = *w.opt;
+        ProfileStore& opt = *w.profileStore;
         CheckList& recipients = own<CheckList>(frm, "cb");
         say(QStringLiteral("  (listed after start-up: %1 recipients, %2 senders, %3 profiles)")
                 .arg(recipients.count())
@@ -270,7 +270,7 @@ public:
             }));
         }
         if (o.wanted(QStringLiteral("saveprofile"))) {
-            Tview& v = *w.view;
+            LayoutEditor& v = *w.layoutEditor;
             int k = 0;
             Figure f(QStringLiteral("saveprofile"), "ms", 20);
             for (int i = 0; i < o.profileRuns; ++i) {
@@ -397,10 +397,10 @@ private:
         Windows& w = m_program->windows();
         Tfrm& frm = static_cast<Tfrm&>(*w.frm);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
-        w.opt->loadprofile(m_folder.dlProfile());
-        w.view->setPrintTicks({m_folder.dlProfile()});
+        w.profileStore->loadprofile(m_folder.dlProfile());
+        w.layoutEditor->setPrintTicks({m_folder.dlProfile()});
         const int count = tickSpread(frm, envelopes);
-        const PrintProfile& shown = w.view->profile;
+        const PrintProfile& shown = w.layoutEditor->document().profile();
         if (!shown.otkogo || !shown.komu || !shown.index || !shown.marka)
             throw UserError(QStringLiteral("Профиль печатает не все картинки."));
 

@@ -55,14 +55,18 @@ void ProfileHistory::start(const PrintProfile& saved) {
 void ProfileHistory::record(const PrintProfile& now, ProfileChange kind) {
     if (now == m_last)
         return;
-    const bool joins = m_burstOpen && kind == m_lastKind && m_sinceLast.isValid() &&
-                       m_sinceLast.elapsed() < burstMilliseconds;
+    // A burst joins only the step it made, while that step is still the last one done: an
+    // undo, or a burst that came back where it began and so was taken off, ends it.
+    const bool joins = m_burstOpen && kind == m_lastKind && m_stack.index() == m_burstIndex &&
+                       m_sinceLast.isValid() && m_sinceLast.elapsed() < burstMilliseconds;
     PrintProfile before = m_last;
     m_last = now;
     m_lastKind = kind;
     m_burstOpen = true;
     m_sinceLast.start();
     m_stack.push(new Step(*this, std::move(before), now, kind, joins));
+    if (!joins)
+        m_burstIndex = m_stack.index();
 }
 
 void ProfileHistory::endBurst() {

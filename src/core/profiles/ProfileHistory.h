@@ -44,6 +44,8 @@ public:
 
     // No step since the load or save, or every one undone: the profile is the saved one.
     bool isClean() const { return m_stack.isClean(); }
+    bool canUndo() const { return m_stack.canUndo(); }
+    bool canRedo() const { return m_stack.canRedo(); }
     QUndoStack& stack() { return m_stack; }
     // The profile as last recorded or shown.
     const PrintProfile& last() const { return m_last; }
@@ -60,5 +62,7 @@ private:
     PrintProfile m_last;
     ProfileChange m_lastKind = ProfileChange::Other;
     bool m_burstOpen = false;
+    // Where the stack stood right after the burst's step was pushed.
+    int m_burstIndex = -1;
     QElapsedTimer m_sinceLast;
 };

@@ -10,8 +10,8 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/PreviewWindow.h"
 #include "ui/printing/PrinterDialog.h"
 
@@ -146,11 +146,11 @@ void Tfrm::Timer1Timer() {
     // A settings file that could not be read at start is not created or replaced here.
     if (!m_settingsRead)
         return;
-    ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
+    ProgramOptions::writeProfile(w.profileStore->ini(), cbp->currentText());
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
-    w.opt->startTimer.stop();
-    w.opt->loadprofile(cbp->currentText());
+    w.profileStore->startTimer.stop();
+    w.profileStore->loadprofile(cbp->currentText());
     w.preview->redraw();
 }
 
@@ -228,7 +228,7 @@ void Tfrm::clearClick() {
 void Tfrm::settingsClick() {
     checkchanges();
     if (cb->count() > 0)
-        w.messages.showModal(*w.view);
+        w.messages.showModal(*w.layoutEditor);
 }
 
 void Tfrm::findClick() {
@@ -241,7 +241,7 @@ void Tfrm::recipientSelected(int row) {
     checkchanges();
     selectRecipientLine(clicked);
     loadrecords();
-    w.opt->loadprofile(cbp->currentText());
+    w.profileStore->loadprofile(cbp->currentText());
     w.preview->redraw();
     w.preview->compose();
 }
@@ -263,11 +263,11 @@ void Tfrm::pageChanged() {
 
 void Tfrm::cbpChange() {
     // The recipient's own profile changes only when the record is saved.
-    ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
+    ProgramOptions::writeProfile(w.profileStore->ini(), cbp->currentText());
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
-    w.opt->startTimer.stop();
-    w.opt->loadprofile(cbp->currentText());
+    w.profileStore->startTimer.stop();
+    w.profileStore->loadprofile(cbp->currentText());
 }
 
 void Tfrm::showProfileNames(QAbstractItemModel* names) {

@@ -12,7 +12,7 @@
 #include "ui/addressbook/ImportMapping.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -62,7 +62,7 @@ void Tfrm::importClick() {
     groups->refresh();
     for (groups->first(); !groups->eof(); groups->next())
         groupNames.append(groups->text(QStringLiteral("pname")));
-    IniFile& ini = w.opt->ini();
+    IniFile& ini = w.profileStore->ini();
     ImportMappingWindow window(this, w.messages, file, data, kind, page, groupNames,
                                ProgramOptions::read(ini).importmap);
     // A file without rows has no columns to choose from: said before the window opens.
@@ -148,7 +148,7 @@ void Tfrm::exportClick() {
 
 void Tfrm::addressBookClick() {
     checkchanges();
-    IniFile& ini = w.opt->ini();
+    IniFile& ini = w.profileStore->ini();
     const QString current = ProgramOptions::read(ini).addressbook.trimmed();
     AddressBookPlace window(this, w.messages, current);
     // The same address book is opened again only when its connection has gone, as a server's

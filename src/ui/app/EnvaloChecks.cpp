@@ -6,7 +6,7 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -115,7 +115,7 @@ void Tfrm::othersChangesStep() {
                                "Подключиться к серверу заново?")
                     .arg(server),
                 applicationTitle()))
-            openAddressBook(server, w.opt->ini());
+            openAddressBook(server, w.profileStore->ini());
         return;
     }
     if (seen < 0 || seen == m_othersSeen)

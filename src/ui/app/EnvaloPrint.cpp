@@ -7,8 +7,7 @@
 #include "core/run/RunChoice.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/WindowPrintRun.h"
 
 #include <QScopeGuard>
@@ -22,7 +21,6 @@ void Tfrm::printClick() {
 void Tfrm::printall() {
     m_printing = true;
     const auto printed = qScopeGuard([this] { m_printing = false; });
-    Tview& view = *w.view;
     loadrecords();
     stopPrint = false;
 
@@ -32,17 +30,17 @@ void Tfrm::printall() {
         setup.recipients.ticked.append(cb->isChecked(row));
     }
     setup.recipients.current = cb->currentRow();
-    setup.profiles = view.profilesToPrint();
+    setup.profiles = w.profileStore->profilesToPrint();
     // The sender the editors show.
     setup.sender = addressTexts();
     setup.delays = true;
 
     const AddressBook book(db);
-    LoadedProfiles profiles(w.opt->ini(), view.pictureCache, false);
+    LoadedProfiles profiles(w.profileStore->ini(), *w.pictureCache, false);
     WindowPrintRun shown(w, [this](int row) {
         cb->setCurrentRow(row);
         loadrecords();
     });
     stopPrint =
-        PrintRun(w.opt->ini(), book, profiles, *output, view.screen).run(setup, shown).stopped;
+        PrintRun(w.profileStore->ini(), book, profiles, *output, *w.screen).run(setup, shown).stopped;
 }

@@ -1,6 +1,8 @@
 #include "ui/app/Program.h"
 
 #include "core/UserError.h"
+#include "core/envelope/PictureCache.h"
+#include "core/profiles/EnvelopeDocument.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/ProgramFolder.h"
 #include "ui/addressbook/AboutWindow.h"
@@ -8,9 +10,9 @@
 #include "ui/addressbook/NewRecordDialog.h"
 #include "ui/addressbook/UnGroups.h"
 #include "ui/app/Envalo.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/editor/SaveAsDialog.h"
-#include "ui/editor/uView.h"
 #include "ui/printing/DelayWindow.h"
 #include "ui/printing/PositionPad.h"
 #include "ui/printing/PreviewWindow.h"
@@ -21,13 +23,20 @@ Program::Program(const QString& appdir, Messages& messages)
     : m_lock(lockFolder(appdir, QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в "
                                                "её окно или закройте её, прежде чем запускать "
                                                "снова."))),
-      m_windows{messages, appdir} {
+      m_document(std::make_unique<EnvelopeDocument>()),
+      m_pictureCache(std::make_unique<PictureCache>(appdir)),
+      m_screen(std::make_unique<ScreenConversions>()), m_windows{messages, appdir} {
     auto& w = m_windows;
+    w.document = m_document.get();
+    w.pictureCache = m_pictureCache.get();
+    w.screen = m_screen.get();
     IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
     try {
         w.frm = new Tfrm(w);
-        w.view = new Tview(w);
-        w.opt = new Topt(w);
+        // The main window measures the screen.
+        *m_screen = {w.frm->scrDpiX, w.frm->scrDpiY};
+        w.layoutEditor = new LayoutEditor(w);
+        w.profileStore = new ProfileStore(w);
         w.preview = new PreviewWindow(w);
         w.newRecord = new NewRecordDialog(w);
         w.Groups = new TGroups(w);
@@ -56,12 +65,12 @@ void Program::destroyAll() {
     delete w.Groups;
     delete w.newRecord;
     delete w.preview;
-    delete w.opt;
-    delete w.view;
+    delete w.profileStore;
+    delete w.layoutEditor;
     delete w.frm;
     w.frm = nullptr;
-    w.view = nullptr;
-    w.opt = nullptr;
+    w.layoutEditor = nullptr;
+    w.profileStore = nullptr;
     w.preview = nullptr;
     w.newRecord = nullptr;
     w.Groups = nullptr;

@@ -5,6 +5,9 @@
 #include <QString>
 #include <memory>
 
+class EnvelopeDocument;
+class PictureCache;
+struct ScreenConversions;
 class QLockFile;
 class Messages;
 class Tfrm;
@@ -27,5 +30,8 @@ private:
     void destroyAll();
 
     std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<EnvelopeDocument> m_document;
+    std::unique_ptr<PictureCache> m_pictureCache;
+    std::unique_ptr<ScreenConversions> m_screen;
     Windows m_windows;
 };

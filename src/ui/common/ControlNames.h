@@ -29,7 +29,66 @@ inline constexpr char aboutOk[] = "Button1";
 } // namespace Book
 
 // The layout editor and its save-as window.
-namespace Editor {} // namespace Editor
+namespace Editor {
+// The current profile.
+inline constexpr char profileChoice[] = "cb1";
+inline constexpr char renameButton[] = "SpeedButton7";
+inline constexpr char deleteButton[] = "SpeedButton6";
+inline constexpr char addButton[] = "SpeedButton5";
+inline constexpr char saveAsButton[] = "Button5";
+inline constexpr char saveButton[] = "Button10";
+inline constexpr char undoButton[] = "undoButton";
+inline constexpr char redoButton[] = "redoButton";
+// The grey area around the envelope.
+inline constexpr char workArea[] = "P1";
+// The envelope.
+inline constexpr char surface[] = "p2";
+inline constexpr char statusBar[] = "sb";
+inline constexpr char statusPanel[] = "statusPanel";
+inline constexpr char formatPanel[] = "formatPanel";
+// A block's context menu, with its two items.
+inline constexpr char blockMenu[] = "pp1";
+inline constexpr char blockFontItem[] = "N10";
+inline constexpr char visibilityItem[] = "N11";
+// Every arrow button of the coordinate panels.
+inline constexpr char arrowButton[] = "SB";
+// The apply buttons of the coordinate panels.
+inline constexpr char applyDigitCells[] = "Button1";
+inline constexpr char applyDigitSpacing[] = "Button2";
+inline constexpr char applySenderBlock[] = "Button3";
+inline constexpr char applySenderIndex[] = "Button6";
+inline constexpr char applyRecipientBlock[] = "Button4";
+inline constexpr char applyRecipientIndex[] = "Button7";
+inline constexpr char spacingDown[] = "SpeedButton8";
+inline constexpr char spacingUp[] = "SpeedButton9";
+inline constexpr char sheetPositionButton[] = "ToolButton1";
+inline constexpr char sheetPositionMenu[] = "pm2";
+// The profiles to print.
+inline constexpr char printChoice[] = "ccb1";
+inline constexpr char formatChoice[] = "cb2";
+inline constexpr char indexSwapBox[] = "CheckBox1";
+inline constexpr char confirmBox[] = "cb3";
+inline constexpr char stencilBox[] = "stencilBox";
+inline constexpr char fontButton[] = "Button11";
+inline constexpr char selectAllButton[] = "Button12";
+inline constexpr char delayEveryEnvelope[] = "rb1";
+inline constexpr char delayByProfile[] = "rb2";
+inline constexpr char delayField[] = "Edit15";
+inline constexpr char delaySpinner[] = "UpDown1";
+inline constexpr char saveAndCloseButton[] = "Button9";
+inline constexpr char cancelButton[] = "Button8";
+inline constexpr char statusTimer[] = "Timer1";
+inline constexpr char repeatTimer[] = "T2";
+// Numbered controls: the stem of the name, the number after it.
+// Followed by the field's number, 1 to 13.
+inline constexpr char coordinateField[] = "Edit";
+// Followed by its field's number.
+inline constexpr char millimetreLabel[] = "mm";
+// Followed by the slot's number from 1: sender, recipient, index, stamp.
+inline constexpr char pictureToggle[] = "SpeedButton";
+// Followed by the block's number, 1 to 20.
+inline constexpr char blockLabel[] = "Label";
+} // namespace Editor
 
 // The printing windows: preview, delay, sheet position.
 namespace Printing {

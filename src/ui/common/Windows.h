@@ -4,8 +4,11 @@
 
 class Messages;
 class MainWindow;
-class Tview;
-class Topt;
+class EnvelopeDocument;
+class PictureCache;
+struct ScreenConversions;
+class LayoutEditor;
+class ProfileStore;
 class PreviewWindow;
 class NewRecordDialog;
 class TGroups;
@@ -22,9 +25,16 @@ struct Windows {
     Messages& messages;
     QString appdir;
 
+    // What the layout editor edits and the other windows read: the current print profile.
+    EnvelopeDocument* document = nullptr;
+    // The decoded envelope pictures and the screen's conversions between millimetres and
+    // pixels, one of each for the program: the editor, the preview and the print run use them.
+    PictureCache* pictureCache = nullptr;
+    const ScreenConversions* screen = nullptr;
+
     MainWindow* frm = nullptr;
-    Tview* view = nullptr;
-    Topt* opt = nullptr;
+    LayoutEditor* layoutEditor = nullptr;
+    ProfileStore* profileStore = nullptr;
     PreviewWindow* preview = nullptr;
     NewRecordDialog* newRecord = nullptr;
     TGroups* Groups = nullptr;

@@ -1,4 +1,5 @@
 #include "ui/editor/Canvas.h"
+#include "ui/common/ControlNames.h"
 #include "ui/controls/DialogParts.h"
 
 #include "core/envelope/Envelope.h"
@@ -7,10 +8,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace Editor = ControlNames::Editor;
+
 BlockLabel::BlockLabel(int number, QWidget* parent) : QWidget(parent), m_number(number) {
     setAttribute(Qt::WA_TranslucentBackground);
     setCursor(Qt::SizeAllCursor);
-    setProgramName(this, QStringLiteral("Label%1").arg(number));
+    setProgramName(this, QLatin1String(Editor::blockLabel) + QString::number(number));
 }
 
 void BlockLabel::setText(const QString& text) {

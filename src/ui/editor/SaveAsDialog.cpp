@@ -4,7 +4,7 @@
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ NameDialog::Use saveAs() {
 // Parented to the layout editor, which stays on top while it is open: a dialog
 // parented to the main window could open behind it.
 SaveAsDialog::SaveAsDialog(Windows& windows)
-    : NameDialog(windows.view, guardedBy(windows.messages), saveAs()), w(windows) {}
+    : NameDialog(windows.layoutEditor, guardedBy(windows.messages), saveAs()), w(windows) {}
 
 void SaveAsDialog::showEvent(QShowEvent* event) {
     NameDialog::showEvent(event);

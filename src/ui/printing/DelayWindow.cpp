@@ -5,7 +5,7 @@
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -120,7 +120,7 @@ void DelayWindow::showEvent(QShowEvent* event) {
     m_stopped = false;
     m_recordName->setFullText(m_record);
     m_profileName->setFullText(m_profile);
-    m_secondsLeft = ProgramOptions::read(w.opt->ini()).printDelaySeconds();
+    m_secondsLeft = ProgramOptions::read(w.profileStore->ini()).printDelaySeconds();
     showCount(QString::number(m_secondsLeft));
     if (m_confirm) {
         showCount(QStringLiteral("Ожидание"));

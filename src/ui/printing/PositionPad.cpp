@@ -1,10 +1,10 @@
 #include "ui/printing/PositionPad.h"
 #include "ui/controls/DialogParts.h"
 
+#include "core/profiles/EnvelopeDocument.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/uView.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -43,21 +43,20 @@ PositionPad::PositionPad(Windows& windows) : QDialog(windows.frm), w(windows) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_sheet);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    m_marker->move(w.view->profile.corx, w.view->profile.cory);
+    m_marker->move(marker());
 }
 
 void PositionPad::setMarker(int x, int y) {
-    w.view->profile.corx = x;
-    w.view->profile.cory = y;
+    w.document->setPadMarker({x, y});
     m_marker->move(x, y);
 }
 
 QPoint PositionPad::marker() const {
-    return {w.view->profile.corx, w.view->profile.cory};
+    return {w.document->profile().corx, w.document->profile().cory};
 }
 
 void PositionPad::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A profile loaded since the last showing may have moved the envelope.
-    m_marker->move(w.view->profile.corx, w.view->profile.cory);
+    m_marker->move(marker());
 }

@@ -3,11 +3,12 @@
 
 #include "core/UserError.h"
 #include "core/envelope/Compose.h"
+#include "core/envelope/PictureCache.h"
+#include "core/profiles/EnvelopeDocument.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/uView.h"
 
 #include <QBitmap>
 #include <QKeyEvent>
@@ -32,13 +33,12 @@ PreviewWindow::PreviewWindow(Windows& windows) : QDialog(windows.frm), w(windows
 }
 
 void PreviewWindow::compose() {
-    Tview& view = *w.view;
-    const PrintProfile profile = view.currentProfile();
+    const PrintProfile& profile = w.document->profile();
     // A picture that cannot be read was reported when the editor loaded the profile;
     // the preview shows the envelope without it.
     const EnvelopePictures pictures =
-        loadEnvelopePictures(view.pictureCache, profile, MissingPicture::LeftEmpty);
-    setEnvelope(composeEnvelope(profile, w.frm->addressTexts(), pictures, view.screen));
+        loadEnvelopePictures(*w.pictureCache, profile, MissingPicture::LeftEmpty);
+    setEnvelope(composeEnvelope(profile, w.frm->addressTexts(), pictures, *w.screen));
 }
 
 void PreviewWindow::setEnvelope(Envelope envelope) {

@@ -1,15 +1,15 @@
 #include "ui/printing/WindowPrintRun.h"
 
+#include "core/profiles/EnvelopeDocument.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/DelayWindow.h"
 #include "ui/printing/PreviewWindow.h"
 
 WindowPrintRun::WindowPrintRun(Windows& windows, std::function<void(int line)> showRecipient)
     : w(windows), m_showRecipient(std::move(showRecipient)),
-      m_saved(windows.view->shownProfileName()) {}
+      m_saved(windows.document->name()) {}
 
 void WindowPrintRun::recipientStarts(int line, const QString&) {
     if (line >= 0)
@@ -17,7 +17,7 @@ void WindowPrintRun::recipientStarts(int line, const QString&) {
 }
 
 bool WindowPrintRun::confirmsAtRecipientStart() {
-    return w.view->profile.printconfirm;
+    return w.document->profile().printconfirm;
 }
 
 bool WindowPrintRun::proceed(const QString& recipient, const QString& profile, bool confirm) {
@@ -36,9 +36,9 @@ void WindowPrintRun::ending(bool early, const QString& lastProfile) {
     // its own. A whole run shows the profile shown before, as stored, and that profile's own
     // list of profiles to print.
     if (!early)
-        w.opt->loadprofile(m_saved);
+        w.profileStore->loadprofile(m_saved);
     else if (!lastProfile.isEmpty())
-        w.opt->loadprofile(lastProfile);
+        w.profileStore->loadprofile(lastProfile);
 }
 
 void WindowPrintRun::filesNotice(const QString& text) {

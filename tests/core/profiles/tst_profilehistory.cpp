@@ -40,6 +40,8 @@ private slots:
     void burstBackWhereItBeganIsNoStep();
     void startEmptiesTheHistory();
     void stepAfterUndoDropsRedo();
+    void quickChangeNeverJoinsAnEarlierStep_data();
+    void quickChangeNeverJoinsAnEarlierStep();
 };
 
 void ProfileHistoryTest::undoneInReverseOrder() {
@@ -140,6 +142,44 @@ void ProfileHistoryTest::stepAfterUndoDropsRedo() {
     e.history.undo();
     QCOMPARE(e.shown.listpos, 0);
     QCOMPARE(e.shown.block(1).x, 1);
+}
+
+void ProfileHistoryTest::quickChangeNeverJoinsAnEarlierStep_data() {
+    // What happens before the quick change, one letter a step: m a move of block 1 by 10,
+    // b the same move back, u an undo, | the end of a burst.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("after an undo") << "m|mu" << 1;
+    QTest::newRow("after an undo right after an undo") << "m|m|muu" << 1;
+    QTest::newRow("after every step undone") << "m|muu" << 0;
+    QTest::newRow("after a burst back where it began") << "m|mb" << 1;
+    QTest::newRow("after a burst back, then an undo") << "m|m|mbu" << 1;
+}
+
+void ProfileHistoryTest::quickChangeNeverJoinsAnEarlierStep() {
+    QFETCH(QString, before);
+    QFETCH(int, kept);
+    Editor e;
+    // However quick, the change joins no step made before the undo or the burst back.
+    e.history.burstMilliseconds = 1000 * 1000;
+    for (QChar step : before) {
+        if (step == u'm')
+            e.moveBlock(10);
+        else if (step == u'b')
+            e.moveBlock(-10);
+        else if (step == u'u')
+            e.history.undo();
+        else
+            e.history.endBurst();
+    }
+    QCOMPARE(e.history.stack().index(), kept);
+    const PrintProfile keptProfile = e.shown;
+    e.moveBlock(3);
+    QCOMPARE(e.history.stack().index(), kept + 1);
+    // One undo takes back the quick change alone.
+    e.history.undo();
+    QVERIFY(e.shown == keptProfile);
+    QCOMPARE(e.history.stack().index(), kept);
 }
 
 QTEST_GUILESS_MAIN(ProfileHistoryTest)

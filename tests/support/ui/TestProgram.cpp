@@ -3,7 +3,7 @@
 
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QTest>
 #include <QTimer>
@@ -27,7 +27,7 @@ void TestProgram::runDeferredStep() {
     QVERIFY2(control<QTimer>(frm(), "Timer1")->isActive(), "the deferred step was not scheduled");
     // Both start-up timers, in the order the event loop fires them: the main
     // window's was started first.
-    Topt& opt = *program->windows().opt;
+    ProfileStore& opt = *program->windows().profileStore;
     guarded(messages, [&] { frm().Timer1Timer(); });
     if (opt.startTimer.isActive())
         guarded(messages, [&] { opt.startprofile(); });

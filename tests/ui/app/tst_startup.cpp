@@ -10,8 +10,8 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
-#include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -106,7 +106,8 @@ void StartupTest::startsWithTheSampleRecords() {
     t.runDeferredStep();
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
     QVERIFY(!frm.endRequested());
-    QCOMPARE(recipientProfile(frm)->count(), profileList(*t.program->windows().view)->count());
+    QCOMPARE(recipientProfile(frm)->count(),
+             profileList(*t.program->windows().layoutEditor)->count());
     QCOMPARE(recipientProfile(frm)->currentText(), QStringLiteral("Конверт DL"));
     IniFile ini(t.folder.file("envalo.ini"));
     QCOMPARE(ini.readString("option", "profile", "?"), QStringLiteral("Конверт DL"));
@@ -421,7 +422,7 @@ void StartupTest::unloadableProfileReportedOnce() {
     t.folder.addSettings();
     t.folder.addDatabase();
     t.start();
-    Topt& opt = *t.program->windows().opt;
+    ProfileStore& opt = *t.program->windows().profileStore;
     if (storeFirst)
         guarded(t.messages, [&] { opt.startprofile(); });
     t.runDeferredStep();

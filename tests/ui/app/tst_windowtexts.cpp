@@ -10,11 +10,11 @@
 #include "ui/app/Program.h"
 #include "ui/common/MainWindow.h"
 #include "ui/controls/CheckedComboBox.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/editor/SaveAsDialog.h"
-#include "ui/editor/uView.h"
-#include "ui/printing/DelayWindow.h"
-#include "ui/printing/PositionPad.h"
 #include "ui/printing/PreviewWindow.h"
+#include "ui/printing/PositionPad.h"
+#include "ui/printing/DelayWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -53,18 +53,18 @@ void WindowTextsTest::textsShowWhole_data() {
     QTest::addColumn<WindowOf>("window");
     QTest::newRow("main window") << WindowOf([](Windows& w) -> QWidget* { return w.frm; });
     QTest::newRow("layout editor") << WindowOf([](Windows& w) -> QWidget* {
-        w.view->show();
+        w.layoutEditor->show();
         // The status bar as its timer fills it.
-        w.view->Timer1Timer();
-        return w.view;
+        w.layoutEditor->showStatus();
+        return w.layoutEditor;
     });
     QTest::newRow("layout editor, widest coordinates") << WindowOf([](Windows& w) -> QWidget* {
-        w.view->show();
+        w.layoutEditor->show();
         for (int n = 1; n <= 13; ++n)
-            field(*w.view, n)->setText(QStringLiteral("-999"));
-        formatList(*w.view)->setCurrentIndex(3);
-        w.view->setform();
-        return w.view;
+            field(*w.layoutEditor, n)->setText(QStringLiteral("-999"));
+        w.layoutEditor->chooseFormat(3);
+        w.layoutEditor->showEnvelope();
+        return w.layoutEditor;
     });
     QTest::newRow("main window, senders") << WindowOf([](Windows& w) -> QWidget* {
         control<QTabWidget>(*w.frm, "PageControl1")->setCurrentIndex(1);
@@ -100,9 +100,9 @@ void WindowTextsTest::textsShowWhole_data() {
         return w.delay;
     });
     QTest::newRow("checked combo box") << WindowOf([](Windows& w) -> QWidget* {
-        w.view->show();
-        printList(*w.view)->showDropDown();
-        return printList(*w.view)->dropDownList()->window();
+        w.layoutEditor->show();
+        printList(*w.layoutEditor)->showDropDown();
+        return printList(*w.layoutEditor)->dropDownList()->window();
     });
     QTest::newRow("recipient's groups") << WindowOf([](Windows& w) -> QWidget* {
         auto* member = new TMemberGroups(w, QStringLiteral("Иванов Иван Иванович"));

@@ -8,7 +8,7 @@
 #include "ui/common/MainWindow.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/SaveAsDialog.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -109,7 +109,7 @@ void NameDialogTest::eachUseKeepsItsLook() {
 
     QCOMPARE(d.windowTitle(), title);
     QCOMPARE(d.windowFlags().testFlag(Qt::WindowCloseButtonHint), closeBox);
-    QCOMPARE(d.parentWidget(), overTheEditor ? static_cast<QWidget*>(w.view) : w.frm);
+    QCOMPARE(d.parentWidget(), overTheEditor ? static_cast<QWidget*>(w.layoutEditor) : w.frm);
     QLabel* label = control<QLabel>(d, Controls::namePrompt);
     QLineEdit* field = control<QLineEdit>(d, Controls::nameField);
     QCOMPARE(label->text(), prompt);

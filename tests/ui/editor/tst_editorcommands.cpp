@@ -10,9 +10,9 @@
 #include "ui/common/Icons.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Canvas.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/editor/SaveAsDialog.h"
-#include "ui/editor/uView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -63,8 +63,8 @@ QStringList entries(const QComboBox* list) {
 // The program on a settings file of our own, with the layout editor shown on
 // the first recipient's profile "Первый".
 struct Editor : TestProgram {
-    Tview* v = nullptr;
-    Topt* opt = nullptr;
+    LayoutEditor* v = nullptr;
+    ProfileStore* opt = nullptr;
 
     explicit Editor(const QString& text = QString::fromUtf8(settings)) {
         folder.writeSettings(QStringEncoder("windows-1251").encode(text));
@@ -72,8 +72,8 @@ struct Editor : TestProgram {
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + QString::fromUtf8(recipients));
         start();
         runDeferredStep();
-        v = program->windows().view;
-        opt = program->windows().opt;
+        v = program->windows().layoutEditor;
+        opt = program->windows().profileStore;
         open();
         settle();
         messages.reset();
@@ -90,7 +90,7 @@ struct Editor : TestProgram {
     // change, which a test starts without.
     void settle() {
         QCoreApplication::sendPostedEvents();
-        saveButton(*v)->setEnabled(false);
+        v->document().setModified(false);
     }
     IniFile ini() { return IniFile(folder.file("envalo.ini")); }
     QString option(const char* key) { return ini().readString("option", key, "<none>"); }
@@ -102,7 +102,7 @@ struct Editor : TestProgram {
     // A user's move of block 1: the editor is in the changed state afterwards.
     void change() {
         v->moveBlock(1, QPoint(55, 66));
-        v->markmodified();
+        v->markModified();
     }
     void press(int n, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mousePress(blockLabel(*v, n), button, {}, QPoint(2, 2));
@@ -290,7 +290,7 @@ void EditorCommandsTest::formatChange() {
     QFETCH(bool, ok);
     Editor e;
     e.v->setSheetPosition(2);
-    saveButton(*e.v)->setEnabled(false);
+    e.v->document().setModified(false);
     std::array<QPoint, blockCount> before;
     for (int n = 1; n <= blockCount; ++n)
         before[size_t(n - 1)] = e.pos(n);
@@ -435,10 +435,10 @@ void EditorCommandsTest::fontOfSelectedBlocks() {
     QFETCH(QString, outcome);
     QFETCH(bool, fromMenu);
     Editor e;
-    const TextBlock eleven = e.v->profile.block(11);
+    const TextBlock eleven = e.v->document().profile().block(11);
     e.press(14); // selects the six digit cells
     QVERIFY(blockLabel(*e.v, 12)->colour() == QColor(Qt::red));
-    saveButton(*e.v)->setEnabled(false);
+    e.v->document().setModified(false);
     QFont offered;
     QColor offeredColour;
     e.messages.onFontDialog([&](QFont& font, QColor& colour) -> bool {
@@ -464,7 +464,7 @@ void EditorCommandsTest::fontOfSelectedBlocks() {
     QCOMPARE(e.messages.texts("notice"),
              outcome == "failed" ? QStringList{"Не выделен текст"} : QStringList());
     for (int n = 12; n <= 17; ++n) {
-        const TextBlock& b = e.v->profile.block(n);
+        const TextBlock& b = e.v->document().profile().block(n);
         QCOMPARE(b.face, accepted ? "DejaVu Serif" : n == 17 ? "Liberation Mono" : "Arial");
         QCOMPARE(b.size, accepted ? 16 : 10);
         QCOMPARE(b.style, accepted ? StyleBold | StyleItalic : 0);
@@ -472,8 +472,9 @@ void EditorCommandsTest::fontOfSelectedBlocks() {
         // Red marking is gone, accepted or not.
         QCOMPARE(blockLabel(*e.v, n)->colour(), colourOf(b.colour));
     }
-    QCOMPARE(blockLabel(*e.v, 12)->font().pixelSize(), e.v->screen.fontPixels(accepted ? 16 : 10));
-    QVERIFY(e.v->profile.block(11) == eleven);
+    QCOMPARE(blockLabel(*e.v, 12)->font().pixelSize(),
+             e.program->windows().screen->fontPixels(accepted ? 16 : 10));
+    QVERIFY(e.v->document().profile().block(11) == eleven);
     QCOMPARE(saveButton(*e.v)->isEnabled(), accepted);
     e.verifyNothingUnexpected();
     if (!accepted)
@@ -503,12 +504,12 @@ void EditorCommandsTest::visibility() {
     e.press(9, Qt::RightButton);
     QVERIFY(control<QAction>(*e.v, "N11")->isChecked());
     control<QAction>(*e.v, "N11")->trigger();
-    QVERIFY(!e.v->profile.block(9).visible);
-    QVERIFY(blockLabel(*e.v, 9)->colour() != colourOf(e.v->profile.block(9).colour));
+    QVERIFY(!e.v->document().profile().block(9).visible);
+    QVERIFY(blockLabel(*e.v, 9)->colour() != colourOf(e.v->document().profile().block(9).colour));
     QVERIFY(saveButton(*e.v)->isEnabled());
 
     // Hidden, it still moves like any other block.
-    saveButton(*e.v)->setEnabled(false);
+    e.v->document().setModified(false);
     const QPoint target = blockLabel(*e.v, 9)->mapToGlobal(QPoint(22, 32));
     QTest::mousePress(blockLabel(*e.v, 9), Qt::LeftButton, {}, QPoint(2, 2));
     QTest::mouseMove(blockLabel(*e.v, 9), QPoint(22, 32));
@@ -521,17 +522,17 @@ void EditorCommandsTest::visibility() {
     QVERIFY(!control<QAction>(*e.v, "N11")->isChecked());
     control<QMenu>(*e.v, "pp1")->hide();
     control<QAction>(*e.v, "N11")->trigger();
-    QVERIFY(e.v->profile.block(9).visible);
-    QCOMPARE(blockLabel(*e.v, 9)->colour(), colourOf(e.v->profile.block(9).colour));
+    QVERIFY(e.v->document().profile().block(9).visible);
+    QCOMPARE(blockLabel(*e.v, 9)->colour(), colourOf(e.v->document().profile().block(9).colour));
 
     // The check mark shows the last selected block in block order, not the one clicked.
-    e.v->profile.block(17).visible = false;
+    e.v->document().setBlockVisible(17, false);
     QTest::mousePress(blockLabel(*e.v, 14), Qt::RightButton, {}, QPoint(2, 2));
     QVERIFY(!control<QAction>(*e.v, "N11")->isChecked());
     control<QMenu>(*e.v, "pp1")->hide();
 
     // "Выделить всё" selects every block but changes nothing of the profile.
-    saveButton(*e.v)->setEnabled(false);
+    e.v->document().setModified(false);
     control<QPushButton>(*e.v, "Button12")->click();
     for (int n = 1; n <= blockCount; ++n)
         QVERIFY(e.v->isSelected(n));
@@ -554,7 +555,7 @@ void EditorCommandsTest::sheetPosition() {
     QFETCH(int, expected);
     Editor e;
     e.v->setSheetPosition(from);
-    saveButton(*e.v)->setEnabled(false);
+    e.v->document().setModified(false);
     if (menuItem < 0)
         control<QToolButton>(*e.v, "ToolButton1")->click();
     else
@@ -573,13 +574,13 @@ void EditorCommandsTest::switches() {
     const QString recipientIndex = control<QLineEdit>(e.frm(), "intyda")->text();
     QVERIFY(blockLabel(*e.v, 5)->text() != recipientIndex);
     control<QCheckBox>(*e.v, "CheckBox1")->click();
-    QVERIFY(e.v->profile.indexswitch);
+    QVERIFY(e.v->document().profile().indexswitch);
     QCOMPARE(blockLabel(*e.v, 5)->text(), recipientIndex);
     QVERIFY(saveButton(*e.v)->isEnabled());
 
-    saveButton(*e.v)->setEnabled(false);
+    e.v->document().setModified(false);
     control<QCheckBox>(*e.v, "cb3")->click();
-    QVERIFY(!e.v->profile.printconfirm);
+    QVERIFY(!e.v->document().profile().printconfirm);
     QVERIFY(saveButton(*e.v)->isEnabled());
     saveButton(*e.v)->click();
     QCOMPARE(e.ini().readString("Первый", "indexswitch", ""), QStringLiteral("1"));

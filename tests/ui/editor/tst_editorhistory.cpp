@@ -5,8 +5,8 @@
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Canvas.h"
-#include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -33,7 +33,7 @@ insert into `table` (name, komy, kyda, intyda, galka, `groups`, profile) values
 
 // The program on a settings file of our own, with the layout editor shown on "Первый".
 struct Editor : TestProgram {
-    Tview* v = nullptr;
+    LayoutEditor* v = nullptr;
 
     Editor() {
         folder.writeSettings(QStringEncoder("windows-1251").encode(QString::fromUtf8(settings)));
@@ -41,13 +41,13 @@ struct Editor : TestProgram {
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + QString::fromUtf8(recipients));
         start();
         runDeferredStep();
-        v = program->windows().view;
+        v = program->windows().layoutEditor;
         v->show();
-        if (program->windows().opt->startTimer.isActive())
-            program->windows().opt->startprofile();
+        if (program->windows().profileStore->startTimer.isActive())
+            program->windows().profileStore->startprofile();
         // The window's first layout resizes the work area, which counts as a change.
         QCoreApplication::sendPostedEvents();
-        saveButton(*v)->setEnabled(false);
+        v->document().setModified(false);
         messages.reset();
     }
     ~Editor() { v->hide(); }
@@ -273,7 +273,7 @@ void EditorHistoryTest::everyKindOfChange() {
     QVERIFY(!e.v->modified());
     e.redoKey(false);
     QVERIFY(e.v->currentProfile() == changed);
-    QCOMPARE(e.v->printTicks(), changed.printprofiles.join(','));
+    QCOMPARE(printList(*e.v)->CheckedText(), changed.printprofiles.join(','));
     e.verifyNothingUnexpected();
 }
 
@@ -297,7 +297,7 @@ void EditorHistoryTest::quickStepsOfOneKindAreOne() {
         QCOMPARE(e.v->blockPos(1), QPoint(35, 40));
     } else if (how == "typing") {
         QTest::keyClicks(field(*e.v, 8), QStringLiteral("12"));
-        QCOMPARE(e.v->profile.allx, QStringLiteral("012"));
+        QCOMPARE(e.v->document().profile().allx, QStringLiteral("012"));
     } else {
         for (int i = 0; i < 3; ++i)
             arrowButton(*e.v, QStringLiteral("Сдвиг блок Отправитель вправо"))->click();

@@ -4,7 +4,7 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/editor/Canvas.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -20,7 +20,7 @@ namespace {
 // The program on the shipped data, with the layout editor open on a DL
 // envelope with the built-in layout.
 struct Editor : TestProgram {
-    Tview* v = nullptr;
+    LayoutEditor* v = nullptr;
 
     Editor() {
         folder.addSettings();
@@ -28,10 +28,10 @@ struct Editor : TestProgram {
         folder.addPictures();
         start();
         runDeferredStep();
-        v = program->windows().view;
+        v = program->windows().layoutEditor;
         v->show();
-        formatList(*v)->setCurrentIndex(0);
-        v->resetlayout();
+        v->chooseFormat(0);
+        v->resetLayout();
         v->clearSelection();
         messages.reset();
     }
@@ -104,8 +104,8 @@ void LayoutEditorTest::formats() {
     QFETCH(QList<QPoint>, positions);
     QFETCH(QString, status);
     Editor e;
-    formatList(*e.v)->setCurrentIndex(format);
-    e.v->setform();
+    e.v->chooseFormat(format);
+    e.v->showEnvelope();
     QCOMPARE(surface(*e.v)->size(), size);
     for (int slot = 0; slot < positions.size(); ++slot) {
         QCOMPARE(surface(*e.v)->pictures[size_t(slot)].position, positions[slot]);
@@ -123,11 +123,11 @@ void LayoutEditorTest::formats() {
 
 void LayoutEditorTest::noFormatChosen() {
     Editor e;
-    formatList(*e.v)->setCurrentIndex(4);
-    e.v->setform();
+    e.v->chooseFormat(4);
+    e.v->showEnvelope();
     QVERIFY(!pictureToggle(*e.v, 2)->isVisibleTo(e.v));
-    formatList(*e.v)->setCurrentIndex(-1);
-    e.v->setform();
+    e.v->chooseFormat(-1);
+    e.v->showEnvelope();
     QCOMPARE(surface(*e.v)->size(), QSize(548, 378));
     QVERIFY(pictureToggle(*e.v, 2)->isVisibleTo(e.v));
 }
@@ -143,42 +143,42 @@ void LayoutEditorTest::printTogglesAndForms() {
     pictureToggle(*e.v, 0)->click();
     QVERIFY(sameAs(0, "images/dl_otkogo_b.jpg"));
     QVERIFY(sameAs(1, "images/dl_komy.jpg"));
-    QVERIFY(!e.v->profile.otkogo);
+    QVERIFY(!e.v->document().profile().otkogo);
     pictureToggle(*e.v, 0)->click();
     QVERIFY(sameAs(0, "images/dl_otkogo.jpg"));
 
     // A form has its own picture alone; the other three toggles are hidden and up.
-    formatList(*e.v)->setCurrentIndex(3);
-    e.v->setform();
+    e.v->chooseFormat(3);
+    e.v->showEnvelope();
     for (int slot : {1, 2, 3}) {
         QVERIFY(!pictureToggle(*e.v, size_t(slot))->isVisibleTo(e.v));
         QVERIFY(!pictureToggle(*e.v, size_t(slot))->isChecked());
     }
     QVERIFY(sameAs(0, "images/f119_otkogo.jpg"));
     // Back on C6 the three stay up: their pictures show as not printed.
-    formatList(*e.v)->setCurrentIndex(2);
-    e.v->setform();
+    e.v->chooseFormat(2);
+    e.v->showEnvelope();
     QVERIFY(pictureToggle(*e.v, 1)->isVisibleTo(e.v));
     QVERIFY(sameAs(1, "images/c6_komy_b.jpg"));
     QVERIFY(sameAs(3, "images/c6_marka_b.jpg"));
     QVERIFY(sameAs(0, "images/c6_otkogo.jpg"));
-    QVERIFY(!e.v->profile.komu);
-    QVERIFY(e.v->profile.otkogo);
+    QVERIFY(!e.v->document().profile().komu);
+    QVERIFY(e.v->document().profile().otkogo);
 }
 
 void LayoutEditorTest::resetLayout() {
     Editor e;
     e.v->moveBlock(3, QPoint(500, 300));
-    e.v->profile.listpos = 2;
-    e.v->profile.corx = 5;
-    e.v->resetlayout();
+    e.v->document().setSheetPosition(2);
+    e.v->document().setPadMarker({5, e.v->document().profile().cory});
+    e.v->resetLayout();
     QCOMPARE(e.pos(3), QPoint(112, 71));
     QCOMPARE(e.pos(18), QPoint(224, 280));
     QCOMPARE(blockLabel(*e.v, 3)->pos(), QPoint(112, 71));
-    QCOMPARE(e.v->profile.listpos, 7);
+    QCOMPARE(e.v->document().profile().listpos, 7);
     QVERIFY(positionItem(*e.v, 7)->isChecked());
-    QCOMPARE(e.v->profile.corx, 70);
-    QCOMPARE(e.v->profile.cory, 90);
+    QCOMPARE(e.v->document().profile().corx, 70);
+    QCOMPARE(e.v->document().profile().cory, 90);
 }
 
 void LayoutEditorTest::digitCellsMoveTogether() {
@@ -278,7 +278,7 @@ void LayoutEditorTest::senderApplyOutsideTheEnvelope() {
     QCOMPARE(field(*e.v, 10)->text(), QString::number(e.pos(5).x()));
     // Disarmed: the next move outside passes without a question.
     field(*e.v, 4)->setText("-7");
-    e.v->Button3Click();
+    e.v->applySenderBlock();
     QCOMPARE(e.pos(1), QPoint(-7, 25));
     QCOMPARE(e.messages.texts("question").size(), 2);
     e.verifyNothingUnexpected();
@@ -326,7 +326,7 @@ void LayoutEditorTest::gapRule() {
     field(*e.v, 1)->setText("40");
     field(*e.v, 2)->setText("330");
     field(*e.v, 3)->setText("12");
-    e.v->Button1Click();
+    e.v->applyDigitCells();
     QCOMPARE(e.pos(12), QPoint(40, 330));
     for (int n = 13; n <= 17; ++n)
         QCOMPARE(e.pos(n).x(), e.pos(n - 1).x() + blockLabel(*e.v, n - 1)->width() - 10 + 12);
@@ -335,7 +335,7 @@ void LayoutEditorTest::gapRule() {
     const QPoint thirteen = e.pos(13);
     for (const char* z : {"0", "100"}) {
         field(*e.v, 3)->setText(z);
-        e.v->Button2Click();
+        e.v->applyDigitSpacing();
         QCOMPARE(e.pos(13), thirteen);
     }
     control<QToolButton>(*e.v, "SpeedButton9")->click();
@@ -367,10 +367,10 @@ void LayoutEditorTest::arrowButtonsAndHoldToRepeat() {
     QTest::mousePress(down, Qt::LeftButton);
     QVERIFY(control<QTimer>(*e.v, "T2")->isActive());
     QCOMPARE(control<QTimer>(*e.v, "T2")->interval(), 500);
-    e.v->T2Timer();
+    e.v->repeatHeldArrow();
     QCOMPARE(control<QTimer>(*e.v, "T2")->interval(), 10);
-    e.v->T2Timer();
-    e.v->T2Timer();
+    e.v->repeatHeldArrow();
+    e.v->repeatHeldArrow();
     QCOMPARE(field(*e.v, 7)->text(), QStringLiteral("184"));
     QTest::mouseRelease(down, Qt::LeftButton);
     QVERIFY(!control<QTimer>(*e.v, "T2")->isActive());
@@ -402,8 +402,8 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
     QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
     damaged.write("not a picture");
     damaged.close();
-    formatList(*e.v)->setCurrentIndex(2);
-    guarded(e.messages, [&] { e.v->setform(); });
+    e.v->chooseFormat(2);
+    guarded(e.messages, [&] { e.v->showEnvelope(); });
     QVERIFY(!e.messages.texts("error").isEmpty());
     QVERIFY2(e.messages.texts("error").last().contains("c6_index.jpg"),
              qPrintable(e.messages.texts("error").last()));
@@ -411,13 +411,13 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
     // Absurd positions load without a crash and are questioned.
     e.v->moveBlock(8, QPoint(-5000, 99999));
     e.messages.answer(true);
-    e.v->checkinside();
+    e.v->checkInside();
     QCOMPARE(e.messages.texts("question").size(), 1);
 }
 
 void LayoutEditorTest::statusBar() {
     Editor e;
-    e.v->Timer1Timer();
+    e.v->showStatus();
     QCOMPARE(control<QLabel>(*e.v, "statusPanel")->text(), QStringLiteral("112:25(пкс) 30:7(мм)"));
     QVERIFY(control<QTimer>(*e.v, "Timer1")->isActive());
     e.v->hide();

@@ -10,8 +10,8 @@
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Canvas.h"
-#include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,8 +49,8 @@ QStringList entries(const QComboBox* list) {
 
 // The program started on a settings file of our own.
 struct Store : TestProgram {
-    Tview* v = nullptr;
-    Topt* opt = nullptr;
+    LayoutEditor* v = nullptr;
+    ProfileStore* opt = nullptr;
 
     explicit Store(const QByteArray& settings = cp1251(QString::fromUtf8(threeProfiles)),
                    const QString& rows = recipients) {
@@ -59,8 +59,8 @@ struct Store : TestProgram {
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + rows);
         start();
         runDeferredStep();
-        v = program->windows().view;
-        opt = program->windows().opt;
+        v = program->windows().layoutEditor;
+        opt = program->windows().profileStore;
     }
     IniFile ini() { return IniFile(folder.file("envalo.ini")); }
     QStringList recipientProfiles() {
@@ -129,7 +129,7 @@ void ProfileStoreTest::startsOnTheRecipientsProfile() {
 void ProfileStoreTest::emptySectionLoadsDefaults() {
     Store s(cp1251("[option]\r\nprofile=\r\n[Пустой]\r\n"));
     s.opt->loadprofile("Пустой");
-    const PrintProfile& p = s.v->profile;
+    const PrintProfile& p = s.v->document().profile();
     QCOMPARE(formatList(*s.v)->currentIndex(), 0);
     for (int n = 1; n <= blockCount; ++n) {
         QCOMPARE(QPoint(p.block(n).x, p.block(n).y), QPoint(1, 1));
@@ -198,9 +198,9 @@ void ProfileStoreTest::saveWritesEveryKeyInOrder() {
 
 void ProfileStoreTest::saveAndLoadRoundTrip() {
     Store s;
-    PrintProfile& p = s.v->profile;
+    EnvelopeDocument& document = s.v->document();
     for (int n = 1; n <= blockCount; ++n) {
-        TextBlock& b = p.block(n);
+        TextBlock b = document.profile().block(n);
         b.face = n % 2 ? "Liberation Serif" : "DejaVu Sans";
         b.size = 8 + n;
         b.style = n % 16;
@@ -208,10 +208,14 @@ void ProfileStoreTest::saveAndLoadRoundTrip() {
         b.charset = n == 3 ? 204 : 0;
         b.pitch = n % 3;
         b.visible = n % 4 != 0;
+        document.setBlockFont(n, b);
+        document.setBlockVisible(n, b.visible);
         s.v->moveBlock(n, QPoint(10 * n, 5 * n));
     }
-    p.kept[4] = "17";
-    p.corx = 12;
+    std::array<QString, 11> kept = document.profile().kept;
+    kept[4] = "17";
+    document.setKeptValues(kept);
+    document.setPadMarker({12, document.profile().cory});
     pictureToggle(*s.v, 2)->setChecked(false);
     control<QCheckBox>(*s.v, "cb3")->setChecked(false);
     control<QCheckBox>(*s.v, "CheckBox1")->setChecked(true);
@@ -219,13 +223,13 @@ void ProfileStoreTest::saveAndLoadRoundTrip() {
     field(*s.v, 3)->setText("15");
     s.v->setSheetPosition(5);
     printList(*s.v)->SetChecked(2, true);
-    const PrintProfile before = p;
+    const PrintProfile before = document.profile();
     s.opt->saveprofile("Первый");
 
     s.opt->loadprofile("Второй");
-    QVERIFY(s.v->profile.block(7).colour != 255);
+    QVERIFY(s.v->document().profile().block(7).colour != 255);
     s.opt->loadprofile("Первый");
-    const PrintProfile& after = s.v->profile;
+    const PrintProfile& after = s.v->document().profile();
     for (int n = 1; n <= blockCount; ++n)
         QVERIFY2(after.block(n) == before.block(n), qPrintable(QString::number(n)));
     QCOMPARE(after.kept, before.kept);
@@ -283,7 +287,7 @@ void ProfileStoreTest::newProfiles() {
     QCOMPARE(surface(*s.v)->size(), QSize(1209, 869));
 
     // A deleted "Новый профиль 2" is the first free name again.
-    profileList(*s.v)->setCurrentIndex(4);
+    s.v->document().setName(profileList(*s.v)->itemText(4));
     s.opt->deleteprofile();
     s.opt->newprofile();
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Новый профиль 2"));
@@ -469,7 +473,7 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     QCOMPARE(printList(*s.v)->CheckedText(), ticked);
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
     QCOMPARE(recipientProfile(s.frm())->currentText(), QStringLiteral("Третий"));
-    QCOMPARE(s.v->profile.name, QStringLiteral("Первый"));
+    QCOMPARE(s.v->document().name(), QStringLiteral("Первый"));
     s.verifyNothingUnexpected();
 }
 
@@ -548,7 +552,7 @@ void ProfileStoreTest::badValueStopsTheLoad() {
         QCOMPARE(e.message(), QStringLiteral("Ошибка загрузки профиля «Плохой».\r\nПоложение "
                                              "конверта на листе listpos=9 должно быть от 0 до 8"));
     }
-    QCOMPARE(s.v->profile.kept[0], QStringLiteral("5"));
+    QCOMPARE(s.v->document().profile().kept[0], QStringLiteral("5"));
     QCOMPARE(s.v->blockPos(1).x(), 300);
     QCOMPARE(formatList(*s.v)->currentIndex(), 2);
     QCOMPARE(field(*s.v, 8)->text(), QStringLiteral("7"));

@@ -10,8 +10,8 @@
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Canvas.h"
-#include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/PreviewWindow.h"
 
 #include <QCheckBox>
@@ -37,7 +37,7 @@ QString moreRecipients() {
 
 // The program on the shipped data, the layout editor on a DL envelope.
 struct Preview : TestProgram {
-    Tview* v = nullptr;
+    LayoutEditor* v = nullptr;
     PreviewWindow* preview = nullptr;
 
     Preview() {
@@ -46,11 +46,11 @@ struct Preview : TestProgram {
         folder.addPictures();
         start();
         runDeferredStep();
-        v = program->windows().view;
+        v = program->windows().layoutEditor;
         preview = program->windows().preview;
         v->show();
-        formatList(*v)->setCurrentIndex(0);
-        v->resetlayout();
+        v->chooseFormat(0);
+        v->resetLayout();
         v->clearSelection();
         messages.reset();
     }
@@ -69,12 +69,13 @@ struct Preview : TestProgram {
     }
     // A block in a large font and a colour of its own, as the editor's font command sets it.
     void setBigBlock(int number, const QColor& colour) {
-        TextBlock& block = v->profile.block(number);
+        TextBlock block = v->document().profile().block(number);
         block.face = QStringLiteral("DejaVu Sans");
         block.size = 45;
         block.colour = bgrOf(colour);
+        v->document().setBlockFont(number, block);
         v->applyFonts();
-        v->setvisible();
+        v->showVisibility();
     }
     QString text(int block) const { return preview->envelope().blocks[size_t(block - 1)].text; }
     QStringList texts(std::initializer_list<int> blocks) const {
@@ -144,7 +145,7 @@ void CompositionTest::indexes() {
     Preview p;
     p.setTexts({"Ромашка", "ул. 1", sender, "Иванову", "ул. 2", recipient});
     control<QCheckBox>(*p.v, "CheckBox1")->setChecked(swapped);
-    p.v->profile.indexswitch = swapped;
+    p.v->document().setIndexSwitch(swapped);
     p.preview->compose();
     QCOMPARE(p.texts({5, 6, 12, 13, 14, 15, 16, 17}), expected);
 }
@@ -203,7 +204,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         toggle->setChecked(false);
     if (picture) {
         pictureToggle(*p.v, StampSlot)->setChecked(shown);
-        p.v->drawblocks();
+        p.v->showPictures();
         p.preview->compose();
         // The editor shows the picture either way.
         QVERIFY(surface(*p.v)->pictures[StampSlot].shown);
@@ -211,9 +212,9 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         QCOMPARE(pixelsNotWhite(p.preview->capture()) > 0, shown);
         return;
     }
-    p.v->drawblocks();
+    p.v->showPictures();
     p.setBigBlock(7, Qt::blue);
-    p.v->profile.block(7).visible = shown;
+    p.v->document().setBlockVisible(7, shown);
     control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.preview->compose();
     const QImage image = p.preview->capture();
@@ -250,7 +251,7 @@ void CompositionTest::printedEnvelopeIsThePreview_data() {
 void CompositionTest::printedEnvelopeIsThePreview() {
     QFETCH(QString, profile);
     Preview p;
-    IniFile& ini = p.program->windows().opt->ini();
+    IniFile& ini = p.program->windows().profileStore->ini();
     ini.writeString("option", "printdelay", "0");
     ini.writeString("Конверт C6", "indexswitch", "1");
     ini.writeString("Конверт C6", "komu", "0");
@@ -264,7 +265,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     p.frm().output->setTarget(&pages);
     recipientList(p.frm())->setCurrentRow(5);
     p.frm().loadrecords();
-    p.program->windows().opt->loadprofile(profile);
+    p.program->windows().profileStore->loadprofile(profile);
     const QStringList items = printList(*p.v)->Items();
     for (int i = 0; i < items.size(); ++i)
         printList(*p.v)->SetChecked(i, items[i] == profile);

@@ -6,8 +6,8 @@
 #include "ui/app/Program.h"
 #include "ui/common/ControlNames.h"
 #include "ui/controls/ElidedLabel.h"
-#include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/DelayWindow.h"
 
 #include <QAccessible>
@@ -36,8 +36,8 @@ struct Delay : TestProgram {
         start();
         runDeferredStep();
         messages.reset();
-        program->windows().opt->ini().writeString(QStringLiteral("option"),
-                                                  QStringLiteral("printdelay"), printdelay);
+        program->windows().profileStore->ini().writeString(
+            QStringLiteral("option"), QStringLiteral("printdelay"), printdelay);
         wait = program->windows().delay;
     }
     // Shows the window as the run does; the script runs while it is open.

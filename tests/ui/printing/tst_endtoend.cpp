@@ -11,8 +11,8 @@
 #include "ui/app/Envalo.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
-#include "ui/editor/Options1.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/PreviewWindow.h"
 
 #include <QComboBox>
@@ -73,7 +73,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     t.start();
     t.runDeferredStep();
     Tfrm& frm = t.frm();
-    Tview& view = *t.program->windows().view;
+    LayoutEditor& view = *t.program->windows().layoutEditor;
     QVERIFY2(!frm.output->printsToFiles(), "the isolated CUPS has no default queue");
     const QStringList items = printList(view)->Items();
     for (int i = 0; i < items.size(); ++i)
@@ -106,7 +106,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
             if (recipientList(frm)->text(row) == recipient)
                 recipientList(frm)->setCurrentRow(row);
         frm.loadrecords();
-        t.program->windows().opt->loadprofile(profile);
+        t.program->windows().profileStore->loadprofile(profile);
         PreviewWindow& preview = *t.program->windows().preview;
         preview.compose();
         const Envelope& envelope = preview.envelope();

@@ -1,4 +1,4 @@
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include "core/UserError.h"
 #include "core/envelope/EnvelopeFormat.h"
@@ -8,7 +8,7 @@
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 namespace {
 
@@ -16,8 +16,10 @@ const QString newProfileName = QStringLiteral("Новый профиль");
 
 } // namespace
 
-Topt::Topt(Windows& windows) : w(windows), m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
-    w.view->showProfileNames(&m_names);
+ProfileStore::ProfileStore(Windows& windows)
+    : w(windows), m_document(*windows.document),
+      m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
+    w.layoutEditor->showProfileNames(&m_names);
     w.frm->showProfileNames(&m_names);
     startTimer.setSingleShot(true);
     startTimer.setInterval(10);
@@ -26,7 +28,7 @@ Topt::Topt(Windows& windows) : w(windows), m_ini(windows.appdir + QStringLiteral
     listprofiles();
 }
 
-void Topt::listprofiles() {
+void ProfileStore::listprofiles() {
     QStringList sections = m_ini.sections();
     sections.removeAll(ProgramOptions::section);
     // A list read anew moves the main window's choice only when its name is gone.
@@ -36,28 +38,24 @@ void Topt::listprofiles() {
         m_names.setNames(sections);
         w.frm->chooseProfile(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
     }
-    w.view->chooseProfileIndex(sections.isEmpty() ? -1 : 0);
+    m_document.setName(sections.value(0));
     startTimer.start();
 }
 
-void Topt::startprofile() {
+void ProfileStore::startprofile() {
     startTimer.stop();
     // At start, the main window's deferred step loads its recipient's profile next.
     if (w.frm->startLoadsProfile())
         return;
-    Tview& v = *w.view;
-    const int count = int(m_names.names().size());
-    const int mainIndex = w.frm->chosenProfile();
-    QString text = m_names.names().value(mainIndex);
-    v.chooseProfileIndex(mainIndex < count ? mainIndex : -1);
-    if (text.isEmpty() || v.chosenProfileIndex() < 0 || v.shownProfileName() != text) {
-        v.chooseProfileIndex(count > 0 ? 0 : -1);
-        text = v.shownProfileName();
-    }
+    // The main window's profile, or else the first one.
+    QString text = m_names.names().value(w.frm->chosenProfile());
+    if (text.isEmpty())
+        text = m_names.names().value(0);
+    m_document.setName(text);
     loadprofile(text);
 }
 
-int Topt::entryindex(const QString& name) const {
+int ProfileStore::entryindex(const QString& name) const {
     const QStringList& names = m_names.names();
     for (int i = int(names.size()) - 1; i >= 0; --i)
         if (names[i] == name)
@@ -65,15 +63,19 @@ int Topt::entryindex(const QString& name) const {
     return 0;
 }
 
-bool Topt::profileexists(const QString& name) const {
+bool ProfileStore::profileexists(const QString& name) const {
     return m_names.names().contains(name);
 }
 
-void Topt::markmodified() {
-    w.view->markmodified();
+QStringList ProfileStore::profilesToPrint() const {
+    QStringList chosen;
+    for (const QString& name : m_names.names())
+        if (m_document.printList().contains(name))
+            chosen.append(name);
+    return chosen;
 }
 
-QString Topt::checkedName(const QString& typed, const QString& keeping) const {
+QString ProfileStore::checkedName(const QString& typed, const QString& keeping) const {
     const QString name = typed.trimmed();
     auto refuse = [&](const QString& why) {
         throw UserError(QStringLiteral("Название профиля «%1» не подходит: %2").arg(name, why));
@@ -99,28 +101,25 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
     return name;
 }
 
-Topt::Lists Topt::lists() const {
-    const Tview& v = *w.view;
-    return {m_names.names(), v.chosenProfileIndex(), w.frm->chosenProfile(),
-            v.printTicks(),  v.profile.name,         v.rememberedProfile()};
+ProfileStore::Lists ProfileStore::lists() const {
+    return {m_names.names(), m_document.name(), w.frm->chosenProfile(), m_document.printList(),
+            w.layoutEditor->rememberedProfile()};
 }
 
-void Topt::restore(const Lists& before) {
-    Tview& v = *w.view;
+void ProfileStore::restore(const Lists& before) {
     m_names.setNames(before.names);
-    v.chooseProfileIndex(before.chosen);
+    m_document.setName(before.name);
     w.frm->chooseProfile(before.mainChosen);
-    v.restorePrintTicks(before.printTicked);
-    v.profile.name = before.profileName;
-    v.rememberProfile(before.rememberedProfile);
+    m_document.setPrintList(before.printList);
+    w.layoutEditor->rememberProfile(before.rememberedProfile);
 }
 
-void Topt::appendsection(const QString& name) {
+void ProfileStore::appendsection(const QString& name) {
     // A section of no keys: its header alone, at the end of the file.
     m_ini.writeKeys(name, {});
 }
 
-void Topt::loadprofile(const QString& name) {
+void ProfileStore::loadprofile(const QString& name) {
     try {
         loadSteps(name);
     } catch (const std::exception& e) {
@@ -128,19 +127,29 @@ void Topt::loadprofile(const QString& name) {
     }
 }
 
-void Topt::loadSteps(const QString& name) {
-    Tview& v = *w.view;
-    readProfile(m_ini, name, v.profile,
-                [&](LoadStep step) { v.showProfileStep(step, name, m_ini); });
-    v.showLoadedProfile(name);
+void ProfileStore::loadSteps(const QString& name) {
+    LayoutEditor& v = *w.layoutEditor;
+    m_document.read([&](PrintProfile& profile) {
+        readProfile(m_ini, name, profile, [&](LoadStep step) {
+            if (step == LoadStep::KeptValues)
+                // The steps of the profile shown before end with its load, also one that fails.
+                m_document.forgetSteps();
+            if (step == LoadStep::Format)
+                m_document.setName(name);
+            v.showProfileStep(step, name, m_ini);
+        });
+    });
+    m_document.setName(name);
+    v.showLoadedProfile();
 }
 
-void Topt::saveprofile(const QString& name) {
-    writeProfile(m_ini, name, w.view->currentProfile());
+void ProfileStore::saveprofile(const QString& name) {
+    // The window's size is the one value of the profile the editor itself holds.
+    writeProfile(m_ini, name, w.layoutEditor->currentProfile());
 }
 
-void Topt::newprofile() {
-    Tview& v = *w.view;
+void ProfileStore::newprofile() {
+    LayoutEditor& v = *w.layoutEditor;
     QString name = newProfileName;
     auto taken = [&](const QString& candidate) {
         for (const QString& other : m_names.names())
@@ -151,19 +160,21 @@ void Topt::newprofile() {
     for (int k = 2; taken(name); ++k)
         name = newProfileName + QLatin1Char(' ') + QString::number(k);
 
-    const QString before = v.profile.name;
+    const QString before = m_document.name();
     try {
         asOneChange([&] {
             m_names.append(name);
             ProgramOptions::writeProfile(m_ini, name);
             appendsection(name);
+            std::array<QString, 11> kept;
             for (size_t i = 0; i < keptValueKeys.size(); ++i)
-                v.profile.kept[i] = i == 2 ? QStringLiteral("29") : QStringLiteral("0");
-            v.resetlayout();
+                kept[i] = i == 2 ? QStringLiteral("29") : QStringLiteral("0");
+            m_document.setKeptValues(kept);
+            v.resetLayout();
             v.chooseFormat(1);
-            v.setPrintTicks({name});
+            m_document.setPrintList({name});
             saveprofile(name);
-            v.chooseProfileIndex(entryindex(name));
+            m_document.setName(name);
             loadprofile(name);
         });
     } catch (...) {
@@ -173,8 +184,8 @@ void Topt::newprofile() {
     }
 }
 
-void Topt::renameprofile() {
-    Tview& v = *w.view;
+void ProfileStore::renameprofile() {
+    LayoutEditor& v = *w.layoutEditor;
     const QString old = v.shownProfileName();
     const QString typed =
         w.messages.inputBox(QStringLiteral("Переименовать профиль"),
@@ -199,7 +210,7 @@ void Topt::renameprofile() {
         ProgramOptions::writeProfile(m_ini, answer);
         m_ini.eraseSection(old);
 
-        const QStringList chosen = v.profilesToPrint();
+        const QStringList chosen = m_document.printList();
         QStringList ticked;
         for (const QString& item : m_names.names())
             if (chosen.contains(item) || item == old)
@@ -207,11 +218,10 @@ void Topt::renameprofile() {
 
         recipients.note();
 
-        m_names.rename(v.chosenProfileIndex(), answer);
-        v.chooseProfileIndex(entryindex(answer));
-        w.frm->chooseProfile(v.chosenProfileIndex());
-        v.setPrintTicks(ticked);
-        v.profile.name = answer;
+        m_names.rename(entryindex(old), answer);
+        m_document.setName(answer);
+        w.frm->chooseProfile(entryindex(answer));
+        m_document.setPrintList(ticked);
         saveprofile(answer);
     });
     recipients.commit();
@@ -219,8 +229,8 @@ void Topt::renameprofile() {
     v.startHistory();
 }
 
-void Topt::deleteprofile() {
-    Tview& v = *w.view;
+void ProfileStore::deleteprofile() {
+    LayoutEditor& v = *w.layoutEditor;
     if (m_names.names().size() < 2) {
         w.messages.notice(QStringLiteral("Нельзя удалить все профили."));
         return;
@@ -237,8 +247,8 @@ void Topt::deleteprofile() {
             // the shown profile's own list anyway.
             m_names.remove(entryindex(old));
 
-            v.chooseProfileIndex(int(m_names.names().size()) - 1);
-            const QString shown = v.shownProfileName();
+            const QString shown = m_names.names().value(m_names.names().size() - 1);
+            m_document.setName(shown);
             loadprofile(shown);
             ProgramOptions::writeProfile(m_ini, shown);
             recipients.note();

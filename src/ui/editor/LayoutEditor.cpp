@@ -1,14 +1,15 @@
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/controls/DialogParts.h"
 
 #include "core/Numbers.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/Icons.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/controls/NumberKeyFilter.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -27,6 +28,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+namespace Editor = ControlNames::Editor;
 
 namespace {
 
@@ -47,12 +50,11 @@ QToolButton* textButton(const QString& text, const QString& hint, const QString&
 
 } // namespace
 
-Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appdir), w(windows) {
-    screen.scrDpiX = w.frm->scrDpiX;
-    screen.scrDpiY = w.frm->scrDpiY;
+LayoutEditor::LayoutEditor(Windows& windows)
+    : QDialog(windows.frm), w(windows), m_document(*windows.document) {
     buildWindow();
     for (int n = 1; n <= blockCount; ++n) {
-        auto* block = new BlockLabel(n, p2);
+        auto* block = new BlockLabel(n, surface);
         labels[size_t(n - 1)] = block;
         block->onPress = [this](int k, QMouseEvent* e) {
             guarded(w.messages, [&] { labelPress(k, e); });
@@ -64,68 +66,65 @@ Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appd
             guarded(w.messages, [&] { labelRelease(k, e); });
         };
         block->setText(QString::fromUtf8(blockInfo(n).caption));
-        moveBlock(n, QPoint(profile.block(n).x, profile.block(n).y));
+        moveBlock(n, blockPos(n));
     }
     applyFonts();
-    setvisible();
+    showVisibility();
     label(1)->setColour(Qt::red);
     for (int format = 0; format < formatCount; ++format)
-        cb2->addItem(formatEntryText(format));
-    cb2->setCurrentIndex(-1);
-    positionItems[0]->setChecked(true);
+        formatChoice->addItem(formatEntryText(format));
+    formatChoice->setCurrentIndex(-1);
+    setSheetPosition(sheetPosition());
+    const PrintProfile& p = m_document.profile();
+    edit(3)->setText(p.iz);
+    edit(8)->setText(p.allx);
+    edit(9)->setText(p.ally);
+    showSwitches();
 
-    Timer1.setObjectName(QStringLiteral("Timer1"));
-    T2.setObjectName(QStringLiteral("T2"));
-    Timer1.setInterval(10);
-    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    T2.setInterval(500);
-    connect(&T2, &QTimer::timeout, this, [this] { T2Timer(); });
+    statusTimer.setObjectName(Editor::statusTimer);
+    repeatTimer.setObjectName(Editor::repeatTimer);
+    statusTimer.setInterval(10);
+    connect(&statusTimer, &QTimer::timeout, this, [this] { showStatus(); });
+    repeatTimer.setInterval(500);
+    connect(&repeatTimer, &QTimer::timeout, this, [this] { repeatHeldArrow(); });
     connectCommands();
-    followControls();
+    connectDocument();
     connectHistory();
 }
 
-void Tview::followControls() {
-    profile.format = std::max(0, cb2->currentIndex());
-    profile.otkogo = SpeedButton[0]->isChecked();
-    profile.komu = SpeedButton[1]->isChecked();
-    profile.index = SpeedButton[2]->isChecked();
-    profile.marka = SpeedButton[3]->isChecked();
-    profile.iz = edit(3)->text();
-    profile.listpos = sheetPosition();
-    profile.allx = edit(8)->text();
-    profile.ally = edit(9)->text();
-    profile.printconfirm = cb3->isChecked();
-    profile.indexswitch = CheckBox1->isChecked();
-    profile.indexstencil = stencilBox->isChecked();
-    connect(cb2, &QComboBox::currentIndexChanged, this,
-            [this](int index) { profile.format = std::max(0, index); });
-    const std::array<bool PrintProfile::*, 4> pictures = {
-        &PrintProfile::otkogo, &PrintProfile::komu, &PrintProfile::index, &PrintProfile::marka};
-    for (size_t i = 0; i < pictures.size(); ++i)
-        connect(SpeedButton[i], &QToolButton::toggled, this,
-                [this, flag = pictures[i]](bool on) { profile.*flag = on; });
-    const std::array<std::pair<int, QString PrintProfile::*>, 3> texts = {
-        {{3, &PrintProfile::iz}, {8, &PrintProfile::allx}, {9, &PrintProfile::ally}}};
-    for (const auto& [field, text] : texts)
+void LayoutEditor::connectDocument() {
+    EnvelopeDocument& d = m_document;
+    // Each control sends what the user changed in it; the document is the profile.
+    const std::array<std::pair<int, void (EnvelopeDocument::*)(const QString&)>, 3> texts = {
+        {{3, &EnvelopeDocument::setDigitSpacing},
+         {8, &EnvelopeDocument::setSheetShiftAcross},
+         {9, &EnvelopeDocument::setSheetShiftDown}}};
+    for (const auto& [field, set] : texts)
         connect(edit(field), &QLineEdit::textChanged, this,
-                [this, text = text](const QString& value) { profile.*text = value; });
-    connect(cb3, &QCheckBox::toggled, this, [this](bool on) { profile.printconfirm = on; });
-    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { profile.indexswitch = on; });
-    connect(stencilBox, &QCheckBox::toggled, this, [this](bool on) {
-        profile.indexstencil = on;
+                [&d, set = set](const QString& value) { (d.*set)(value); });
+    connect(confirmBox, &QCheckBox::toggled, this, [&d](bool on) { d.setPrintConfirm(on); });
+    connect(indexSwapBox, &QCheckBox::toggled, this, [&d](bool on) { d.setIndexSwitch(on); });
+    connect(stencilBox, &QCheckBox::toggled, this, [this, &d](bool on) {
+        d.setIndexStencil(on);
         showStencil();
     });
-    connect(ccb1, &CheckedComboBox::changed, this, [this] {
-        profile.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    connect(printChoice, &CheckedComboBox::changed, this, [this, &d] {
+        d.setPrintList(printChoice->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts));
     });
+
+    connect(&d, &EnvelopeDocument::nameChanged, this, [this] { showName(); });
+    connect(&d, &EnvelopeDocument::printListChanged, this,
+            [this](const QStringList& ticked) { showPrintList(ticked); });
+    connect(&d, &EnvelopeDocument::modifiedChanged, saveButton, &QWidget::setEnabled);
+    connect(&d, &EnvelopeDocument::profileRestored, this,
+            [this] { guarded(w.messages, [this] { showProfile(); }); });
 }
 
-Tview::~Tview() {
+LayoutEditor::~LayoutEditor() {
     qApp->removeEventFilter(this);
 }
 
-void Tview::buildWindow() {
+void LayoutEditor::buildWindow() {
     setWindowTitle(QStringLiteral("Настройки"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -140,38 +139,37 @@ void Tview::buildWindow() {
     layout->setSpacing(4);
 
     auto* top = new QHBoxLayout;
-    cb1 = new QComboBox(this);
-    cb1->setMinimumWidth(220);
-    describe(cb1, QStringLiteral("Профиль:"), QStringLiteral("cb1"));
+    profileChoice = new QComboBox(this);
+    profileChoice->setMinimumWidth(220);
+    describe(profileChoice, QStringLiteral("Профиль:"), Editor::profileChoice);
     auto* profileLabel = new QLabel(QStringLiteral("Профиль:"), this);
-    profileLabel->setBuddy(cb1);
-    SpeedButton7 =
-        textButton(QStringLiteral("Переименовать"), QStringLiteral("Переименовать профиль"),
-                   QStringLiteral("SpeedButton7"), this);
-    SpeedButton6 = textButton(QStringLiteral("Удалить"), QStringLiteral("Удалить профиль"),
-                              QStringLiteral("SpeedButton6"), this);
-    SpeedButton5 = textButton(QStringLiteral("Добавить"), QStringLiteral("Добавить новый профиль"),
-                              QStringLiteral("SpeedButton5"), this);
-    Button5 = new QPushButton(QStringLiteral("Сохранить как"), this);
-    Button5->setToolTip(QStringLiteral("Сохранить текущий профиль как ..."));
-    describe(Button5, Button5->text(), QStringLiteral("Button5"));
-    Button10 = new QPushButton(QStringLiteral("Сохранить"), this);
-    describe(Button10, Button10->text(), QStringLiteral("Button10"));
-    Button10->setEnabled(false);
-    for (QPushButton* button : {Button5, Button10})
+    profileLabel->setBuddy(profileChoice);
+    renameButton = textButton(QStringLiteral("Переименовать"),
+                              QStringLiteral("Переименовать профиль"), Editor::renameButton, this);
+    deleteButton = textButton(QStringLiteral("Удалить"), QStringLiteral("Удалить профиль"),
+                              Editor::deleteButton, this);
+    addButton = textButton(QStringLiteral("Добавить"), QStringLiteral("Добавить новый профиль"),
+                           Editor::addButton, this);
+    saveAsButton = new QPushButton(QStringLiteral("Сохранить как"), this);
+    saveAsButton->setToolTip(QStringLiteral("Сохранить текущий профиль как ..."));
+    describe(saveAsButton, saveAsButton->text(), Editor::saveAsButton);
+    saveButton = new QPushButton(QStringLiteral("Сохранить"), this);
+    describe(saveButton, saveButton->text(), Editor::saveButton);
+    saveButton->setEnabled(false);
+    for (QPushButton* button : {saveAsButton, saveButton})
         button->setAutoDefault(false);
     top->addWidget(profileLabel);
-    top->addWidget(cb1);
-    top->addWidget(SpeedButton7);
-    top->addWidget(SpeedButton6);
-    top->addWidget(SpeedButton5);
-    top->addWidget(Button5);
-    top->addWidget(Button10);
+    top->addWidget(profileChoice);
+    top->addWidget(renameButton);
+    top->addWidget(deleteButton);
+    top->addWidget(addButton);
+    top->addWidget(saveAsButton);
+    top->addWidget(saveButton);
     undoButton = textButton(QStringLiteral("Отменить"), QStringLiteral("Отменить"),
-                            QStringLiteral("undoButton"), this);
+                            Editor::undoButton, this);
     undoButton->setIcon(themeIcon("edit-undo", QStyle::SP_ArrowBack));
     redoButton = textButton(QStringLiteral("Повторить"), QStringLiteral("Повторить"),
-                            QStringLiteral("redoButton"), this);
+                            Editor::redoButton, this);
     redoButton->setIcon(themeIcon("edit-redo", QStyle::SP_ArrowForward));
     top->addWidget(undoButton);
     top->addWidget(redoButton);
@@ -180,17 +178,17 @@ void Tview::buildWindow() {
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(buildPanels());
-    P1 = new QWidget(this);
-    P1->setAutoFillBackground(true);
-    QPalette grey = P1->palette();
+    workArea = new QWidget(this);
+    workArea->setAutoFillBackground(true);
+    QPalette grey = workArea->palette();
     grey.setColor(QPalette::Window, QColor(160, 160, 160));
-    P1->setPalette(grey);
-    P1->setMinimumSize(50, 50);
-    P1->installEventFilter(this);
-    describe(P1, QStringLiteral("Рабочая область"), QStringLiteral("P1"));
-    p2 = new Surface(P1);
-    describe(p2, QStringLiteral("Конверт"), QStringLiteral("p2"));
-    middle->addWidget(P1, 1);
+    workArea->setPalette(grey);
+    workArea->setMinimumSize(50, 50);
+    workArea->installEventFilter(this);
+    describe(workArea, QStringLiteral("Рабочая область"), Editor::workArea);
+    surface = new Surface(workArea);
+    describe(surface, QStringLiteral("Конверт"), Editor::surface);
+    middle->addWidget(workArea, 1);
     layout->addLayout(middle, 1);
 
     layout->addLayout(buildBars());
@@ -201,23 +199,23 @@ void Tview::buildWindow() {
     statusPanel->setFixedWidth(500);
     formatPanel = new QLabel(status);
     formatPanel->setMinimumWidth(50);
-    statusPanel->setObjectName(QStringLiteral("statusPanel"));
-    formatPanel->setObjectName(QStringLiteral("formatPanel"));
+    statusPanel->setObjectName(Editor::statusPanel);
+    formatPanel->setObjectName(Editor::formatPanel);
     status->addWidget(statusPanel);
     status->addWidget(formatPanel, 1);
-    describe(status, QStringLiteral("Строка состояния"), QStringLiteral("sb"));
+    describe(status, QStringLiteral("Строка состояния"), Editor::statusBar);
     layout->addWidget(status);
 
-    pp1 = new QMenu(this);
-    N10 = pp1->addAction(QStringLiteral("Шрифт"));
-    N11 = pp1->addAction(QStringLiteral("Видимость"));
-    N11->setCheckable(true);
-    pp1->setObjectName(QStringLiteral("pp1"));
-    N10->setObjectName(QStringLiteral("N10"));
-    N11->setObjectName(QStringLiteral("N11"));
+    blockMenu = new QMenu(this);
+    blockFontItem = blockMenu->addAction(QStringLiteral("Шрифт"));
+    visibilityItem = blockMenu->addAction(QStringLiteral("Видимость"));
+    visibilityItem->setCheckable(true);
+    blockMenu->setObjectName(Editor::blockMenu);
+    blockFontItem->setObjectName(Editor::blockFontItem);
+    visibilityItem->setObjectName(Editor::visibilityItem);
 }
 
-QWidget* Tview::buildPanels() {
+QWidget* LayoutEditor::buildPanels() {
     auto* column = new QWidget(this);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -226,17 +224,17 @@ QWidget* Tview::buildPanels() {
         auto* e = new QLineEdit(parent);
         e->setMaxLength(4);
         e->setFixedWidth(44);
-        describe(e, name, QStringLiteral("Edit%1").arg(n));
+        describe(e, name, QLatin1String(Editor::coordinateField) + QString::number(n));
         new NumberKeyFilter(e, 2);
         e->installEventFilter(this);
         edits[size_t(n)] = e;
         auto* mm = new QLabel(parent);
         mm->setMinimumWidth(52);
-        mm->setObjectName(QStringLiteral("mm%1").arg(n));
+        mm->setObjectName(QLatin1String(Editor::millimetreLabel) + QString::number(n));
         mmLabels[size_t(n)] = mm;
         connect(e, &QLineEdit::textChanged, this, [this] {
             guarded(w.messages, [this] {
-                markmodified();
+                markModified();
                 updateMillimetres();
             });
         });
@@ -267,20 +265,20 @@ QWidget* Tview::buildPanels() {
             arrow->setIcon(arrowIcon(directions[size_t(d)]));
             arrow->setAutoRaise(true);
             arrow->setFixedSize(16, 16);
-            describe(arrow, x + QLatin1Char(' ') + names[size_t(d)], QStringLiteral("SB"));
+            describe(arrow, x + QLatin1Char(' ') + names[size_t(d)], Editor::arrowButton);
             arrows[size_t(panel)][size_t(d)] = arrow;
             cross->addWidget(arrow, places[size_t(d)].x(), places[size_t(d)].y());
             connect(arrow, &QToolButton::pressed, this, [this, arrow, panel, d] {
                 // The repeats of one press and its click are one step.
-                m_history.endBurst();
+                m_document.endBurst();
                 m_held = arrow;
                 m_heldStep = [this, panel, d] { arrowStep(panel, d); };
-                T2.setInterval(500);
-                T2.start();
+                repeatTimer.setInterval(500);
+                repeatTimer.start();
             });
             connect(arrow, &QToolButton::released, this, [this] {
-                T2.stop();
-                T2.setInterval(500);
+                repeatTimer.stop();
+                repeatTimer.setInterval(500);
             });
             connect(arrow, &QToolButton::clicked, this,
                     [this, panel, d] { guarded(w.messages, [&] { arrowStep(panel, d); }); });
@@ -312,8 +310,8 @@ QWidget* Tview::buildPanels() {
     gapMinus->setIcon(plusMinusIcon(false));
     gapPlus = new QToolButton(digits);
     gapPlus->setIcon(plusMinusIcon(true));
-    describe(gapMinus, QStringLiteral("Уменьшить расстояние"), QStringLiteral("SpeedButton8"));
-    describe(gapPlus, QStringLiteral("Увеличить расстояние"), QStringLiteral("SpeedButton9"));
+    describe(gapMinus, QStringLiteral("Уменьшить расстояние"), Editor::spacingDown);
+    describe(gapPlus, QStringLiteral("Увеличить расстояние"), Editor::spacingUp);
     plusMinus->addWidget(gapMinus);
     plusMinus->addWidget(gapPlus);
     digitsGrid->addLayout(plusMinus, row, 3);
@@ -322,7 +320,7 @@ QWidget* Tview::buildPanels() {
     gapApply->setFixedSize(24, 22);
     gapApply->setAutoDefault(false);
     describe(gapApply, QStringLiteral("Расстояние между цифр: применить"),
-             QStringLiteral("Button2"));
+             Editor::applyDigitSpacing);
     applyButtons[1] = gapApply;
     digitsGrid->addWidget(gapApply, row, 4);
     layout->addWidget(digits);
@@ -346,11 +344,12 @@ QWidget* Tview::buildPanels() {
     layout->addStretch(1);
 
     const std::array<QString, 6> applyNames = {
-        QStringLiteral("Button1"), QStringLiteral("Button2"), QStringLiteral("Button3"),
-        QStringLiteral("Button6"), QStringLiteral("Button4"), QStringLiteral("Button7")};
-    const std::array<void (Tview::*)(), 6> applies = {&Tview::Button1Click, &Tview::Button2Click,
-                                                      &Tview::Button3Click, &Tview::Button6Click,
-                                                      &Tview::Button4Click, &Tview::Button7Click};
+        Editor::applyDigitCells,  Editor::applyDigitSpacing,   Editor::applySenderBlock,
+        Editor::applySenderIndex, Editor::applyRecipientBlock, Editor::applyRecipientIndex};
+    const std::array<void (LayoutEditor::*)(), 6> applies = {
+        &LayoutEditor::applyDigitCells,     &LayoutEditor::applyDigitSpacing,
+        &LayoutEditor::applySenderBlock,    &LayoutEditor::applySenderIndex,
+        &LayoutEditor::applyRecipientBlock, &LayoutEditor::applyRecipientIndex};
     for (int i = 0; i < 6; ++i) {
         setProgramName(applyButtons[size_t(i)], applyNames[size_t(i)]);
         connect(applyButtons[size_t(i)], &QPushButton::clicked, this,
@@ -358,7 +357,7 @@ QWidget* Tview::buildPanels() {
                     guarded(w.messages, [&] {
                         (this->*apply)();
                         recordChange(i == 1 ? ProfileChange::DigitSpacing : ProfileChange::Move);
-                        m_history.endBurst();
+                        m_document.endBurst();
                     });
                 });
     }
@@ -367,7 +366,7 @@ QWidget* Tview::buildPanels() {
             const int z = toWholeNumberOf(3);
             if (z > 0)
                 edit(3)->setText(QString::number(z - 1));
-            Button2Click();
+            applyDigitSpacing();
             recordChange(ProfileChange::DigitSpacing);
         });
     });
@@ -376,14 +375,14 @@ QWidget* Tview::buildPanels() {
             const int z = toWholeNumberOf(3);
             if (z < 100)
                 edit(3)->setText(QString::number(z + 1));
-            Button2Click();
+            applyDigitSpacing();
             recordChange(ProfileChange::DigitSpacing);
         });
     });
     return column;
 }
 
-QLayout* Tview::buildBars() {
+QLayout* LayoutEditor::buildBars() {
     auto* bottom = new QHBoxLayout;
     const std::array<QString, 4> hints = {
         QStringLiteral("Печатать блок отправителя"), QStringLiteral("Печатать блок получателя"),
@@ -395,154 +394,157 @@ QLayout* Tview::buildBars() {
         toggle->setToolTip(hints[size_t(i)]);
         toggle->setIcon(printToggleIcon(i));
         toggle->setIconSize(QSize(30, 30));
-        describe(toggle, hints[size_t(i)], QStringLiteral("SpeedButton%1").arg(i + 1));
-        SpeedButton[size_t(i)] = toggle;
+        describe(toggle, hints[size_t(i)],
+                 QLatin1String(Editor::pictureToggle) + QString::number(i + 1));
+        pictureToggles[size_t(i)] = toggle;
         bottom->addWidget(toggle);
+        connect(toggle, &QToolButton::toggled, this,
+                [this, i](bool printed) { m_document.setPicturePrinted(i, printed); });
         connect(toggle, &QToolButton::clicked, this, [this] {
-            guarded(w.messages, [this] {
-                drawblocks();
-                markmodified();
+            guarded(w.messages, [&] {
+                showPictures();
+                markModified();
             });
         });
     }
 
-    ToolButton1 = new QToolButton(this);
-    ToolButton1->setToolTip(QStringLiteral("Положение конверта на листе"));
-    ToolButton1->setPopupMode(QToolButton::MenuButtonPopup);
-    ToolButton1->setIconSize(QSize(30, 24));
-    describe(ToolButton1, QStringLiteral("Положение конверта на листе"),
-             QStringLiteral("ToolButton1"));
-    pm2 = new QMenu(this);
-    pm2->setObjectName(QStringLiteral("pm2"));
+    sheetPositionButton = new QToolButton(this);
+    sheetPositionButton->setToolTip(QStringLiteral("Положение конверта на листе"));
+    sheetPositionButton->setPopupMode(QToolButton::MenuButtonPopup);
+    sheetPositionButton->setIconSize(QSize(30, 24));
+    describe(sheetPositionButton, QStringLiteral("Положение конверта на листе"),
+             Editor::sheetPositionButton);
+    sheetPositionMenu = new QMenu(this);
+    sheetPositionMenu->setObjectName(Editor::sheetPositionMenu);
     auto* positions = new QActionGroup(this);
     const std::array<const char*, 9> captions = {
         "слева вверху",    "слева поцентру",  "слева внизу",
         "поцентру вверху", "поцентру внизу",  "поцентру вцентре",
         "справа вверху",   "справа поцентру", "справа внизу"};
     for (int i = 0; i < 9; ++i) {
-        QAction* item =
-            pm2->addAction(sheetPositionIcon(i), QString::fromUtf8(captions[size_t(i)]));
+        QAction* item = sheetPositionMenu->addAction(sheetPositionIcon(i),
+                                                     QString::fromUtf8(captions[size_t(i)]));
         item->setCheckable(true);
         positions->addAction(item);
         positionItems[size_t(i)] = item;
     }
-    ToolButton1->setMenu(pm2);
-    ToolButton1->setIcon(sheetPositionIcon(0));
-    bottom->addWidget(ToolButton1);
+    sheetPositionButton->setMenu(sheetPositionMenu);
+    sheetPositionButton->setIcon(sheetPositionIcon(0));
+    bottom->addWidget(sheetPositionButton);
 
     auto* printLabel = new QLabel(QStringLiteral("Профили на печать:"), this);
-    ccb1 = new CheckedComboBox(this);
-    ccb1->setMinimumWidth(220);
-    ccb1->SetEmptyValue(QStringLiteral("Профили на печать"));
-    ccb1->setAccessibleName(QStringLiteral("Профили на печать"));
-    setProgramName(ccb1, QStringLiteral("ccb1"));
-    ccb1->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
-    printLabel->setBuddy(ccb1);
-    connect(ccb1, &CheckedComboBox::userChanged, this, [this] { markmodified(); });
+    printChoice = new CheckedComboBox(this);
+    printChoice->setMinimumWidth(220);
+    printChoice->SetEmptyValue(QStringLiteral("Профили на печать"));
+    printChoice->setAccessibleName(QStringLiteral("Профили на печать"));
+    setProgramName(printChoice, Editor::printChoice);
+    printChoice->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
+    printLabel->setBuddy(printChoice);
+    connect(printChoice, &CheckedComboBox::userChanged, this, [this] { markModified(); });
     bottom->addWidget(printLabel);
-    bottom->addWidget(ccb1);
+    bottom->addWidget(printChoice);
 
     auto* formatLabel = new QLabel(QStringLiteral("Тип конверта:"), this);
-    cb2 = new QComboBox(this);
-    cb2->setToolTip(QStringLiteral("Выбор формата конверта"));
-    cb2->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    describe(cb2, QStringLiteral("Тип конверта:"), QStringLiteral("cb2"));
-    formatLabel->setBuddy(cb2);
+    formatChoice = new QComboBox(this);
+    formatChoice->setToolTip(QStringLiteral("Выбор формата конверта"));
+    formatChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    describe(formatChoice, QStringLiteral("Тип конверта:"), Editor::formatChoice);
+    formatLabel->setBuddy(formatChoice);
     bottom->addWidget(formatLabel);
-    bottom->addWidget(cb2);
+    bottom->addWidget(formatChoice);
 
     bottom->addStretch(1);
     // The switches, the block commands, the delay and the leaving buttons on a second row.
     auto* second = new QHBoxLayout;
     auto* options = new QVBoxLayout;
-    CheckBox1 = new QCheckBox(QStringLiteral("Поменять индексы местами"), this);
-    describe(CheckBox1, CheckBox1->text(), QStringLiteral("CheckBox1"));
-    cb3 = new QCheckBox(QStringLiteral("Подтверждение печати"), this);
-    describe(cb3, cb3->text(), QStringLiteral("cb3"));
+    indexSwapBox = new QCheckBox(QStringLiteral("Поменять индексы местами"), this);
+    describe(indexSwapBox, indexSwapBox->text(), Editor::indexSwapBox);
+    confirmBox = new QCheckBox(QStringLiteral("Подтверждение печати"), this);
+    describe(confirmBox, confirmBox->text(), Editor::confirmBox);
     stencilBox = new QCheckBox(QStringLiteral("Цифры индекса по трафарету"), this);
-    describe(stencilBox, stencilBox->text(), QStringLiteral("stencilBox"));
-    options->addWidget(CheckBox1);
+    describe(stencilBox, stencilBox->text(), Editor::stencilBox);
+    options->addWidget(indexSwapBox);
     options->addWidget(stencilBox);
-    options->addWidget(cb3);
+    options->addWidget(confirmBox);
     second->addLayout(options);
 
-    Button11 = new QPushButton(QStringLiteral("Шрифт"), this);
-    describe(Button11, Button11->text(), QStringLiteral("Button11"));
-    Button12 = new QPushButton(QStringLiteral("Выделить всё"), this);
-    describe(Button12, Button12->text(), QStringLiteral("Button12"));
-    second->addWidget(Button11);
-    second->addWidget(Button12);
+    fontButton = new QPushButton(QStringLiteral("Шрифт"), this);
+    describe(fontButton, fontButton->text(), Editor::fontButton);
+    selectAllButton = new QPushButton(QStringLiteral("Выделить всё"), this);
+    describe(selectAllButton, selectAllButton->text(), Editor::selectAllButton);
+    second->addWidget(fontButton);
+    second->addWidget(selectAllButton);
 
     auto* delay = new QGridLayout;
-    rb1 = new QRadioButton(QStringLiteral("Задержка печати"), this);
-    rb1->setChecked(true);
-    describe(rb1, rb1->text(), QStringLiteral("rb1"));
-    rb2 = new QRadioButton(QStringLiteral("Задержка печати только по профилям"), this);
-    describe(rb2, rb2->text(), QStringLiteral("rb2"));
-    Edit15 = new QLineEdit(QStringLiteral("0"), this);
-    Edit15->setFixedWidth(40);
-    describe(Edit15, QStringLiteral("Задержка печати, секунд"), QStringLiteral("Edit15"));
-    UpDown1 = new QSpinBox(this);
-    UpDown1->setRange(0, 100);
-    UpDown1->setFixedWidth(18);
-    UpDown1->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-    describe(UpDown1, QStringLiteral("Задержка печати, секунд"), QStringLiteral("UpDown1"));
-    delay->addWidget(rb1, 0, 0, 1, 2);
-    delay->addWidget(rb2, 1, 0, 1, 2);
-    delay->addWidget(Edit15, 0, 2);
-    delay->addWidget(UpDown1, 0, 3);
+    delayEveryEnvelope = new QRadioButton(QStringLiteral("Задержка печати"), this);
+    delayEveryEnvelope->setChecked(true);
+    describe(delayEveryEnvelope, delayEveryEnvelope->text(), Editor::delayEveryEnvelope);
+    delayByProfile = new QRadioButton(QStringLiteral("Задержка печати только по профилям"), this);
+    describe(delayByProfile, delayByProfile->text(), Editor::delayByProfile);
+    delayField = new QLineEdit(QStringLiteral("0"), this);
+    delayField->setFixedWidth(40);
+    describe(delayField, QStringLiteral("Задержка печати, секунд"), Editor::delayField);
+    delaySpinner = new QSpinBox(this);
+    delaySpinner->setRange(0, 100);
+    delaySpinner->setFixedWidth(18);
+    delaySpinner->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+    describe(delaySpinner, QStringLiteral("Задержка печати, секунд"), Editor::delaySpinner);
+    delay->addWidget(delayEveryEnvelope, 0, 0, 1, 2);
+    delay->addWidget(delayByProfile, 1, 0, 1, 2);
+    delay->addWidget(delayField, 0, 2);
+    delay->addWidget(delaySpinner, 0, 3);
     second->addLayout(delay);
     second->addStretch(1);
 
-    Button9 = new QPushButton(QStringLiteral("Сохранить и выйти"), this);
-    describe(Button9, Button9->text(), QStringLiteral("Button9"));
-    Button8 = new QPushButton(QStringLiteral("Отмена"), this);
-    describe(Button8, Button8->text(), QStringLiteral("Button8"));
-    for (QPushButton* button : {Button11, Button12, Button9, Button8})
+    saveAndCloseButton = new QPushButton(QStringLiteral("Сохранить и выйти"), this);
+    describe(saveAndCloseButton, saveAndCloseButton->text(), Editor::saveAndCloseButton);
+    cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    describe(cancelButton, cancelButton->text(), Editor::cancelButton);
+    for (QPushButton* button : {fontButton, selectAllButton, saveAndCloseButton, cancelButton})
         button->setAutoDefault(false);
-    second->addWidget(Button9);
-    second->addWidget(Button8);
+    second->addWidget(saveAndCloseButton);
+    second->addWidget(cancelButton);
     auto* rows = new QVBoxLayout;
     rows->addLayout(bottom);
     rows->addLayout(second);
     return rows;
 }
 
-void Tview::showEvent(QShowEvent* event) {
+void LayoutEditor::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     guarded(w.messages, [this] { init(); });
 }
 
-void Tview::hideEvent(QHideEvent* event) {
+void LayoutEditor::hideEvent(QHideEvent* event) {
     qApp->removeEventFilter(this);
-    Timer1.stop();
-    T2.stop();
+    statusTimer.stop();
+    repeatTimer.stop();
     QDialog::hideEvent(event);
 }
 
-void Tview::init() {
+void LayoutEditor::init() {
     m_armed = true;
-    T2.stop();
+    repeatTimer.stop();
     for (int n : {4, 5, 6, 7})
         edit(n)->setText(QStringLiteral("0"));
     // The arrow keys and Escape belong to the editor while it is in front,
     // even when a coordinate field has the focus.
     qApp->installEventFilter(this);
-    Timer1.start();
-    w.opt->listprofiles();
-    setform();
+    statusTimer.start();
+    w.profileStore->listprofiles();
+    showEnvelope();
     centreSurface();
-    settext();
-    Button10->setEnabled(false);
+    showTexts();
+    m_document.setModified(false);
     clearSelection();
     readDelaySettings();
 }
 
-bool Tview::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == P1 && event->type() == QEvent::Resize) {
+bool LayoutEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == workArea && event->type() == QEvent::Resize) {
         guarded(w.messages, [this] {
             centreSurface();
-            markmodified();
+            markModified();
         });
         return false;
     }
@@ -553,7 +555,7 @@ bool Tview::eventFilter(QObject* watched, QEvent* event) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             for (int n = 1; n <= 13; ++n) {
                 if (watched == edits[size_t(n)]) {
-                    guarded(w.messages, [&] { eKeyDown(n); });
+                    guarded(w.messages, [&] { applyField(n); });
                     return true;
                 }
             }
@@ -582,6 +584,6 @@ bool Tview::eventFilter(QObject* watched, QEvent* event) {
         guarded(w.messages, [&] { undoKey ? undo() : redo(); });
         return true;
     }
-    guarded(w.messages, [&] { hotKey(key); });
+    guarded(w.messages, [&] { moveByKey(key); });
     return true;
 }

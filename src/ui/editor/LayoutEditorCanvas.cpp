@@ -1,8 +1,9 @@
 // The layout editor's canvas: formats and pictures, blocks, selection,
 // dragging, coordinate panels, key moves and the out-of-envelope check.
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 #include "core/Numbers.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -14,6 +15,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QToolButton>
+
+namespace Editor = ControlNames::Editor;
 
 namespace {
 
@@ -30,165 +33,174 @@ bool isYField(int field) {
 
 } // namespace
 
-QPoint Tview::blockPos(int number) const {
-    const TextBlock& block = profile.block(number);
+const ScreenConversions& LayoutEditor::screen() const {
+    return *w.screen;
+}
+
+PictureCache& LayoutEditor::pictures() const {
+    return *w.pictureCache;
+}
+
+QPoint LayoutEditor::blockPos(int number) const {
+    const TextBlock& block = m_document.profile().block(number);
     return {block.x, block.y};
 }
 
-void Tview::moveBlock(int number, QPoint position) {
-    TextBlock& block = profile.block(number);
-    block.x = position.x();
-    block.y = position.y();
+void LayoutEditor::moveBlock(int number, QPoint position) {
+    m_document.setBlockPosition(number, position);
     label(number)->move(position);
 }
 
-int Tview::toWholeNumberOf(int field) const {
+int LayoutEditor::toWholeNumberOf(int field) const {
     return toWholeNumber(edit(field)->text());
 }
 
-int Tview::currentFormat() const {
-    return formatOfText(cb2->currentText());
+int LayoutEditor::currentFormat() const {
+    // No format before the first profile is shown.
+    return m_formatShown ? m_document.profile().format : -1;
 }
 
-void Tview::setform() {
+void LayoutEditor::showEnvelope() {
     const int format = currentFormat();
     if (format >= 0) {
         const EnvelopeFormat& f = envelopeFormats()[size_t(format)];
-        const QSize size(screen.pxCoordX(f.widthMm), screen.pxCoordY(f.heightMm));
-        p2->resize(size);
+        const QSize size(screen().pxCoordX(f.widthMm), screen().pxCoordY(f.heightMm));
+        surface->resize(size);
         if (f.allPictures) {
             for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
-                Surface::Picture& picture = p2->pictures[slot];
+                Surface::Picture& picture = surface->pictures[slot];
                 picture.position = picturePosition(format, slot, size);
-                picture.image = pictureCache.picture(pictureFile(format, slot, true));
+                picture.image = pictures().picture(pictureFile(format, slot, true));
                 picture.shown = true;
             }
         } else {
-            Surface::Picture& sender = p2->pictures[SenderSlot];
+            Surface::Picture& sender = surface->pictures[SenderSlot];
             sender.position = QPoint(0, 0);
-            sender.image = pictureCache.picture(pictureFile(format, SenderSlot, true));
+            sender.image = pictures().picture(pictureFile(format, SenderSlot, true));
             sender.shown = true;
             for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot})
-                p2->pictures[slot].shown = false;
+                surface->pictures[slot].shown = false;
         }
         formatPanel->setText(QString::fromUtf8(f.status));
     }
     centreSurface();
-    markmodified();
-    drawblocks();
+    markModified();
+    showPictures();
 }
 
-void Tview::drawblocks() {
-    for (QToolButton* toggle : SpeedButton)
+void LayoutEditor::showPictures() {
+    for (QToolButton* toggle : pictureToggles)
         toggle->setVisible(true);
     const int format = currentFormat();
     if (format < 0) {
-        p2->update();
+        surface->update();
         return;
     }
-    if (envelopeFormats()[size_t(format)].allPictures) {
-        for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot})
-            p2->pictures[slot].image =
-                pictureCache.picture(pictureFile(format, slot, SpeedButton[slot]->isChecked()));
-    } else {
-        for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot}) {
-            SpeedButton[slot]->setVisible(false);
-            SpeedButton[slot]->setChecked(false);
+    const bool all = envelopeFormats()[size_t(format)].allPictures;
+    // A format with one picture prints none of the other three.
+    if (!all)
+        for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot})
+            m_document.setPicturePrinted(slot, false);
+    const std::array<bool, 4> printed = picturesPrinted();
+    for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
+        pictureToggles[slot]->setChecked(printed[slot]);
+        if (!all && slot != SenderSlot) {
+            pictureToggles[slot]->setVisible(false);
+            continue;
         }
-        p2->pictures[SenderSlot].image = pictureCache.picture(
-            pictureFile(format, SenderSlot, SpeedButton[SenderSlot]->isChecked()));
+        surface->pictures[slot].image =
+            pictures().picture(pictureFile(format, slot, printed[slot]));
     }
-    profile.otkogo = SpeedButton[0]->isChecked();
-    profile.komu = SpeedButton[1]->isChecked();
-    profile.index = SpeedButton[2]->isChecked();
-    profile.marka = SpeedButton[3]->isChecked();
-    p2->update();
+    surface->update();
 }
 
-int Tview::sheetPosition() const {
-    for (int i = 8; i >= 0; --i)
-        if (positionItems[size_t(i)]->isChecked())
-            return i;
-    return 0;
+std::array<bool, 4> LayoutEditor::picturesPrinted() const {
+    const PrintProfile& p = m_document.profile();
+    return {p.otkogo, p.komu, p.index, p.marka};
 }
 
-void Tview::setSheetPosition(int position) {
-    profile.listpos = position;
+int LayoutEditor::sheetPosition() const {
+    return m_document.profile().listpos;
+}
+
+void LayoutEditor::setSheetPosition(int position) {
+    m_document.setSheetPosition(position);
     positionItems[size_t(position)]->setChecked(true);
-    ToolButton1->setIcon(positionItems[size_t(position)]->icon());
+    sheetPositionButton->setIcon(positionItems[size_t(position)]->icon());
 }
 
-void Tview::resetlayout() {
+void LayoutEditor::resetLayout() {
     for (int n = 1; n <= blockCount; ++n)
         moveBlock(n, defaultBlockPosition(n));
     setSheetPosition(7);
-    profile.corx = 70;
-    profile.cory = 90;
-    setform();
+    m_document.setPadMarker({70, 90});
+    showEnvelope();
 }
 
-void Tview::centreSurface() {
-    p2->move(P1->width() / 2 - p2->width() / 2, P1->height() / 2 - p2->height() / 2);
+void LayoutEditor::centreSurface() {
+    surface->move(workArea->width() / 2 - surface->width() / 2,
+                  workArea->height() / 2 - surface->height() / 2);
 }
 
-void Tview::markmodified() {
-    Button10->setEnabled(true);
+void LayoutEditor::markModified() {
+    m_document.setModified(true);
 }
 
-void Tview::settext() {
-    const auto texts = blockTexts(w.frm->addressTexts(), profile.indexswitch);
+void LayoutEditor::showTexts() {
+    const auto texts = blockTexts(w.frm->addressTexts(), m_document.profile().indexswitch);
     for (int n = 1; n <= blockCount; ++n)
         label(n)->setText(texts[size_t(n - 1)]);
 }
 
-void Tview::showStencil() {
+void LayoutEditor::showStencil() {
     for (int n = firstDigitBlock; n <= lastDigitBlock; ++n)
-        label(n)->setStencil(profile.indexstencil);
+        label(n)->setStencil(m_document.profile().indexstencil);
 }
 
-void Tview::applyFonts() {
+void LayoutEditor::applyFonts() {
     for (int n = 1; n <= blockCount; ++n)
-        label(n)->setBlockFont(blockFont(profile.block(n), screen));
+        label(n)->setBlockFont(blockFont(m_document.profile().block(n), screen()));
 }
 
-void Tview::paintLabel(int number) {
+void LayoutEditor::paintLabel(int number) {
+    const TextBlock& block = m_document.profile().block(number);
     if (isSelected(number))
         label(number)->setColour(Qt::red);
-    else if (!profile.block(number).visible)
+    else if (!block.visible)
         label(number)->setColour(hiddenColour);
     else
-        label(number)->setColour(colourOf(profile.block(number).colour));
+        label(number)->setColour(colourOf(block.colour));
 }
 
-void Tview::setvisible() {
+void LayoutEditor::showVisibility() {
     for (int n = 1; n <= blockCount; ++n) {
-        const TextBlock& block = profile.block(n);
+        const TextBlock& block = m_document.profile().block(n);
         label(n)->setColour(block.visible ? colourOf(block.colour) : hiddenColour);
     }
 }
 
-void Tview::savepositions() {
+void LayoutEditor::rememberPositions() {
     for (int n = 1; n <= blockCount; ++n)
         m_saved[size_t(n - 1)] = blockPos(n);
 }
 
-void Tview::clearSelection() {
+void LayoutEditor::clearSelection() {
     m_selected.fill(false);
-    setvisible();
+    showVisibility();
 }
 
-void Tview::selectAll() {
+void LayoutEditor::selectAll() {
     m_selected.fill(true);
     for (int n = 1; n <= blockCount; ++n)
         paintLabel(n);
 }
 
-void Tview::labelPress(int number, QMouseEvent* event) {
-    m_history.endBurst();
+void LayoutEditor::labelPress(int number, QMouseEvent* event) {
+    m_document.endBurst();
     m_selected.fill(false);
     m_drag = event->button() != Qt::RightButton;
     m_grabPoint = event->position().toPoint();
-    setvisible();
+    showVisibility();
     if (isDigitBlock(number)) {
         for (int n : digitBlocks)
             m_selected[size_t(n - 1)] = true;
@@ -201,51 +213,51 @@ void Tview::labelPress(int number, QMouseEvent* event) {
         paintLabel(n);
         m_grabOffset[size_t(n - 1)] = blockPos(number) - blockPos(n);
     }
-    savepositions();
+    rememberPositions();
     if (event->button() == Qt::RightButton) {
-        N11->setChecked(profile.block(number).visible);
-        pp1->popup(event->globalPosition().toPoint());
+        visibilityItem->setChecked(m_document.profile().block(number).visible);
+        blockMenu->popup(event->globalPosition().toPoint());
     }
 }
 
-void Tview::followTarget(QPoint target) {
+void LayoutEditor::followTarget(QPoint target) {
     for (int n = 1; n <= blockCount; ++n) {
         if (!isSelected(n))
             continue;
         QPoint position = blockPos(n);
         const QPoint offset = m_grabOffset[size_t(n - 1)];
         // The axes are tested apart, so a block at a side keeps sliding along it.
-        if (target.x() > 0 && target.x() < p2->width() - 10)
+        if (target.x() > 0 && target.x() < surface->width() - 10)
             position.setX(target.x() - offset.x());
-        if (target.y() > 0 && target.y() < p2->height() - 10)
+        if (target.y() > 0 && target.y() < surface->height() - 10)
             position.setY(target.y() - offset.y());
         moveBlock(n, position);
-        setedit(n);
+        showCoordinates(n);
     }
 }
 
-void Tview::labelMove(int, QMouseEvent* event) {
+void LayoutEditor::labelMove(int, QMouseEvent* event) {
     if (!m_drag)
         return;
-    markmodified();
-    followTarget(p2->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
+    markModified();
+    followTarget(surface->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
 }
 
-void Tview::labelRelease(int, QMouseEvent* event) {
+void LayoutEditor::labelRelease(int, QMouseEvent* event) {
     m_drag = false;
-    followTarget(p2->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
-    checkinside();
+    followTarget(surface->mapFromGlobal(event->globalPosition().toPoint()) - m_grabPoint);
+    checkInside();
     recordChange(ProfileChange::Move);
-    m_history.endBurst();
+    m_document.endBurst();
 }
 
-void Tview::checkinside() {
+void LayoutEditor::checkInside() {
     bool outside = false;
     for (int n = 1; n <= blockCount && !outside; ++n) {
         const QPoint p = blockPos(n);
         const QSize size = label(n)->size();
-        outside = p.x() < 0 || p.x() > p2->width() - size.width() || p.y() < 0 ||
-                  p.y() > p2->height() - size.height();
+        outside = p.x() < 0 || p.x() > surface->width() - size.width() || p.y() < 0 ||
+                  p.y() > surface->height() - size.height();
     }
     if (!outside) {
         m_armed = true;
@@ -262,7 +274,7 @@ void Tview::checkinside() {
         moveBlock(n, m_saved[size_t(n - 1)]);
 }
 
-void Tview::setedit(int number) {
+void LayoutEditor::showCoordinates(int number) {
     auto show = [this](int xField, int yField, int block) {
         edit(xField)->setText(QString::number(blockPos(block).x()));
         edit(yField)->setText(QString::number(blockPos(block).y()));
@@ -279,22 +291,22 @@ void Tview::setedit(int number) {
         show(12, 13, 6);
 }
 
-void Tview::moveGroup(const std::initializer_list<int>& blocks, QPoint delta) {
+void LayoutEditor::moveGroup(const std::initializer_list<int>& blocks, QPoint delta) {
     for (int n : blocks)
         moveBlock(n, blockPos(n) + delta);
 }
 
-void Tview::Button1Click() {
-    savepositions();
+void LayoutEditor::applyDigitCells() {
+    rememberPositions();
     const QPoint target(toWholeNumberOf(1), toWholeNumberOf(2));
     for (int n : digitBlocks) {
         moveBlock(n, target);
-        Button2Click();
+        applyDigitSpacing();
     }
-    checkinside();
+    checkInside();
 }
 
-void Tview::Button2Click() {
+void LayoutEditor::applyDigitSpacing() {
     const int z = toWholeNumberOf(3);
     if (z <= 0 || z >= 100)
         return;
@@ -304,70 +316,70 @@ void Tview::Button2Click() {
     }
 }
 
-void Tview::Button3Click() {
-    savepositions();
+void LayoutEditor::applySenderBlock() {
+    rememberPositions();
     const QPoint start = blockPos(1);
     const QPoint target(toWholeNumberOf(4), toWholeNumberOf(5));
     moveBlock(1, target);
     moveGroup(senderBlocks, target - start);
     edit(10)->setText(QString::number(blockPos(5).x()));
     edit(11)->setText(QString::number(blockPos(5).y()));
-    checkinside();
+    checkInside();
 }
 
-void Tview::Button4Click() {
-    savepositions();
+void LayoutEditor::applyRecipientBlock() {
+    rememberPositions();
     const QPoint start = blockPos(7);
     const QPoint target(toWholeNumberOf(6), toWholeNumberOf(7));
     moveGroup(recipientBlocks, target - start);
-    checkinside();
+    checkInside();
 }
 
-void Tview::Button6Click() {
-    savepositions();
+void LayoutEditor::applySenderIndex() {
+    rememberPositions();
     moveBlock(5, QPoint(toWholeNumberOf(10), toWholeNumberOf(11)));
-    checkinside();
+    checkInside();
 }
 
-void Tview::Button7Click() {
-    savepositions();
+void LayoutEditor::applyRecipientIndex() {
+    rememberPositions();
     moveBlock(6, QPoint(toWholeNumberOf(12), toWholeNumberOf(13)));
-    checkinside();
+    checkInside();
 }
 
-void Tview::eKeyDown(int field) {
+void LayoutEditor::applyField(int field) {
     switch (field) {
     case 1:
     case 2:
-        Button1Click();
+        applyDigitCells();
         break;
     case 3:
-        Button2Click();
+        applyDigitSpacing();
         break;
     case 4:
     case 5:
-        Button3Click();
+        applySenderBlock();
         break;
     case 6:
     case 7:
-        Button4Click();
+        applyRecipientBlock();
         break;
     case 10:
     case 11:
-        Button6Click();
+        applySenderIndex();
         break;
     case 12:
     case 13:
-        Button7Click();
+        applyRecipientIndex();
         break;
     default:
         break;
     }
     recordChange(field == 3 ? ProfileChange::DigitSpacing : ProfileChange::Move);
-    m_history.endBurst();
+    m_document.endBurst();
 }
 
-void Tview::arrowStep(int panel, int direction) {
+void LayoutEditor::arrowStep(int panel, int direction) {
     // Field pairs of the panels: digit cells, sender, block 5, recipient, block 6, sheet.
     constexpr int fields[6][2] = {{1, 2}, {4, 5}, {10, 11}, {6, 7}, {12, 13}, {8, 9}};
     const int field = direction == 0 || direction == 3 ? fields[panel][0] : fields[panel][1];
@@ -375,19 +387,19 @@ void Tview::arrowStep(int panel, int direction) {
     edit(field)->setText(QString::number(toWholeNumberOf(field) + step));
     switch (panel) {
     case 0:
-        Button1Click();
+        applyDigitCells();
         break;
     case 1:
-        Button3Click();
+        applySenderBlock();
         break;
     case 2:
-        Button6Click();
+        applySenderIndex();
         break;
     case 3:
-        Button4Click();
+        applyRecipientBlock();
         break;
     case 4:
-        Button7Click();
+        applyRecipientIndex();
         break;
     default:
         break;
@@ -395,8 +407,8 @@ void Tview::arrowStep(int panel, int direction) {
     recordChange(panel == 5 ? ProfileChange::SheetShift : ProfileChange::Move);
 }
 
-void Tview::T2Timer() {
-    T2.setInterval(10);
+void LayoutEditor::repeatHeldArrow() {
+    repeatTimer.setInterval(10);
     // A failing step while a button is held is not worth a message per tick.
     try {
         if (m_heldStep)
@@ -405,7 +417,7 @@ void Tview::T2Timer() {
     }
 }
 
-void Tview::hotKey(int key) {
+void LayoutEditor::moveByKey(int key) {
     if (key == Qt::Key_Escape) {
         close();
         return;
@@ -413,8 +425,8 @@ void Tview::hotKey(int key) {
     for (int n = 1; n <= blockCount; ++n) {
         const QPoint p = blockPos(n);
         const QSize size = label(n)->size();
-        const bool inside = p.x() > 0 && p.y() > 0 && p.x() < p2->width() - size.width() &&
-                            p.y() < p2->height() - size.height();
+        const bool inside = p.x() > 0 && p.y() > 0 && p.x() < surface->width() - size.width() &&
+                            p.y() < surface->height() - size.height();
         if (!inside)
             return;
     }
@@ -424,41 +436,41 @@ void Tview::hotKey(int key) {
         QPoint p = blockPos(n);
         if (key == Qt::Key_Up && p.y() > 0)
             p.ry() -= 1;
-        else if (key == Qt::Key_Down && p.y() < p2->height() - 10)
+        else if (key == Qt::Key_Down && p.y() < surface->height() - 10)
             p.ry() += 1;
         else if (key == Qt::Key_Left && p.x() > 0)
             p.rx() -= 1;
-        else if (key == Qt::Key_Right && p.x() < p2->width() - 10)
+        else if (key == Qt::Key_Right && p.x() < surface->width() - 10)
             p.rx() += 1;
         moveBlock(n, p);
-        setedit(n);
+        showCoordinates(n);
     }
     recordChange(ProfileChange::Move);
 }
 
-QString Tview::millimetres(int field) const {
+QString LayoutEditor::millimetres(int field) const {
     bool ok = false;
     const int value = edit(field)->text().toInt(&ok);
     if (!ok)
         return {};
-    const int mm = isYField(field) ? screen.xdCoordY(value) : screen.xdCoordX(value);
+    const int mm = isYField(field) ? screen().xdCoordY(value) : screen().xdCoordX(value);
     return QStringLiteral("(%1мм)").arg(mm);
 }
 
-void Tview::updateMillimetres() {
+void LayoutEditor::updateMillimetres() {
     // A field being typed ("-" on the way to a negative number) just shows no value yet.
     for (int n = 1; n <= 13; ++n)
         mmLabels[size_t(n)]->setText(millimetres(n));
 }
 
-void Tview::Timer1Timer() {
+void LayoutEditor::showStatus() {
     try {
         const QPoint p = blockPos(1);
         statusPanel->setText(QStringLiteral("%1:%2(пкс) %3:%4(мм)")
                                  .arg(p.x())
                                  .arg(p.y())
-                                 .arg(screen.xdCoordX(p.x()))
-                                 .arg(screen.xdCoordY(p.y())));
+                                 .arg(screen().xdCoordX(p.x()))
+                                 .arg(screen().xdCoordY(p.y())));
     } catch (const std::exception&) {
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/profiles/EnvelopeDocument.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProfileNames.h"
 
@@ -9,14 +10,14 @@
 struct Windows;
 
 // The profile store: owns the settings file and moves print profiles between
-// the file and the windows. It also owns the one list of profile names that the
-// editor's choice, the editor's profiles to print and the main window's choice
-// show, each with its own chosen entry or ticks. It has no window of its own.
-class Topt : public QObject {
+// the file and the envelope document that the windows show. It also owns the one list of profile
+// names that the editor's choice, the editor's profiles to print and the main window's choice show,
+// each with its own chosen entry or ticks. It has no window of its own.
+class ProfileStore : public QObject {
     Q_OBJECT
 
 public:
-    explicit Topt(Windows& windows);
+    explicit ProfileStore(Windows& windows);
 
     IniFile& ini() { return m_ini; }
     // The names of the profiles, in file order; a name added, renamed or removed
@@ -32,7 +33,8 @@ public:
     void renameprofile();
     void deleteprofile();
     bool profileexists(const QString& name) const;
-    void markmodified();
+    // The profiles ticked for printing in the order of the list, as a print run takes them.
+    QStringList profilesToPrint() const;
     void appendsection(const QString& name);
 
     // The last entry of the list of names equal to the name; 0 when none is.
@@ -54,10 +56,9 @@ public:
 private:
     struct Lists {
         QStringList names;
-        int chosen = -1;
+        QString name;
         int mainChosen = -1;
-        QString printTicked;
-        QString profileName;
+        QStringList printList;
         int rememberedProfile = -1;
     };
     Lists lists() const;
@@ -65,11 +66,12 @@ private:
     void loadSteps(const QString& name);
 
     Windows& w;
+    EnvelopeDocument& m_document;
     IniFile m_ini;
     ProfileNames m_names;
 };
 
-template <typename Steps> void Topt::asOneChange(Steps&& steps) {
+template <typename Steps> void ProfileStore::asOneChange(Steps&& steps) {
     const Lists before = lists();
     try {
         IniFile::Batch batch(m_ini);

@@ -1,12 +1,13 @@
 // The layout editor's undo and redo: every command records the profile it leaves as a
 // step of the history, and undo and redo show a profile of the history again.
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 #include "core/profiles/ProfileFile.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckedComboBox.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,11 +17,13 @@
 #include <QScopedValueRollback>
 #include <QToolButton>
 
-void Tview::connectHistory() {
+namespace Editor = ControlNames::Editor;
+
+void LayoutEditor::connectHistory() {
     undoButton->setEnabled(false);
     redoButton->setEnabled(false);
-    connect(&m_history.stack(), &QUndoStack::canUndoChanged, undoButton, &QWidget::setEnabled);
-    connect(&m_history.stack(), &QUndoStack::canRedoChanged, redoButton, &QWidget::setEnabled);
+    connect(&m_document, &EnvelopeDocument::canUndoChanged, undoButton, &QWidget::setEnabled);
+    connect(&m_document, &EnvelopeDocument::canRedoChanged, redoButton, &QWidget::setEnabled);
     connect(undoButton, &QToolButton::clicked, this,
             [this] { guarded(w.messages, [this] { undo(); }); });
     connect(redoButton, &QToolButton::clicked, this,
@@ -39,13 +42,13 @@ void Tview::connectHistory() {
             [this] { guarded(w.messages, [this] { redo(); }); });
 
     // These follow the commands' own connections, so the profile has already changed.
-    for (QToolButton* toggle : SpeedButton)
+    for (QToolButton* toggle : pictureToggles)
         connect(toggle, &QToolButton::clicked, this,
                 [this] { recordChange(ProfileChange::Pictures); });
     // Every switch of the profile, whichever it is.
     for (QCheckBox* box : findChildren<QCheckBox*>())
         connect(box, &QCheckBox::clicked, this, [this] { recordChange(ProfileChange::Switches); });
-    connect(ccb1, &CheckedComboBox::userChanged, this,
+    connect(printChoice, &CheckedComboBox::userChanged, this,
             [this] { recordChange(ProfileChange::PrintList); });
     const std::array<std::pair<int, ProfileChange>, 3> typed = {{{3, ProfileChange::DigitSpacing},
                                                                  {8, ProfileChange::SheetShift},
@@ -59,52 +62,36 @@ void Tview::connectHistory() {
     }
 }
 
-void Tview::recordChange(ProfileChange kind) {
-    if (m_showing)
-        return;
-    m_history.record(profile, kind);
-    if (!m_history.isClean())
-        markmodified();
+void LayoutEditor::recordChange(ProfileChange kind) {
+    m_document.record(kind);
 }
 
-void Tview::startHistory() {
-    m_history.start(profile);
-    Button10->setEnabled(false);
+void LayoutEditor::startHistory() {
+    m_document.startHistory();
 }
 
-void Tview::undo() {
-    // A change no command recorded is undone first, rather than lost.
-    recordChange(ProfileChange::Other);
-    if (!m_history.stack().canUndo())
-        return;
-    m_history.undo();
-    Button10->setEnabled(!m_history.isClean());
+void LayoutEditor::undo() {
+    m_document.undo();
 }
 
-void Tview::redo() {
-    if (!m_history.stack().canRedo())
-        return;
-    m_history.redo();
-    Button10->setEnabled(!m_history.isClean());
+void LayoutEditor::redo() {
+    m_document.redo();
 }
 
-void Tview::showProfile(const PrintProfile& shown) {
-    const QScopedValueRollback showing(m_showing, true);
-    profile = shown;
+void LayoutEditor::showProfile() {
+    const PrintProfile shown = m_document.profile();
     const QString name = shownProfileName();
     // The steps of a load, less those that read the file or size the window.
     for (LoadStep step : {LoadStep::Positions, LoadStep::Format, LoadStep::SheetShifts,
                           LoadStep::SheetPosition, LoadStep::Pictures, LoadStep::DigitSpacing,
                           LoadStep::Fonts, LoadStep::Visibility, LoadStep::Switches})
-        showProfileStep(step, name, w.opt->ini());
+        showProfileStep(step, name, w.profileStore->ini());
     // In the order they were ticked, as the profile keeps them.
-    restorePrintTicks(shown.printprofiles.join(QLatin1Char(',')));
+    showPrintList(shown.printprofiles);
     for (int n : {firstDigitBlock, 1, 5, 7, 6})
-        setedit(n);
-    setform();
-    settext();
+        showCoordinates(n);
+    showEnvelope();
+    showTexts();
     for (int n = 1; n <= blockCount; ++n)
         paintLabel(n);
-    // The controls were filled from it; the profile is the history's, exactly.
-    profile = shown;
 }

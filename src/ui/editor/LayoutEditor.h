@@ -2,8 +2,7 @@
 
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/envelope/PictureCache.h"
-#include "core/profiles/PrintProfile.h"
-#include "core/profiles/ProfileHistory.h"
+#include "core/profiles/EnvelopeDocument.h"
 #include "ui/editor/Canvas.h"
 
 #include <QDialog>
@@ -27,42 +26,32 @@ class QAbstractItemModel;
 class IniFile;
 enum class LoadStep;
 
-// The layout editor: the envelope of the current print profile, with one
-// movable label per text block over the format's pictures.
-class Tview : public QDialog {
+// The layout editor: a view of the envelope document (the current print profile), with
+// one movable label per text block over the format's pictures. Its controls show the
+// document and send every edit to it.
+class LayoutEditor : public QDialog {
     Q_OBJECT
 
 public:
-    explicit Tview(Windows& windows);
-    ~Tview() override;
-
-    // The current print profile: block positions, fonts, colours, visibility
-    // and every setting. Its labels show it; nothing else keeps a copy.
-    PrintProfile profile;
-    ScreenConversions screen;
-    // The program's decoded envelope pictures; the preview and the print run use it too.
-    PictureCache pictureCache;
+    explicit LayoutEditor(Windows& windows);
+    ~LayoutEditor() override;
 
     // The profile store's list of names, shown by the profile list and the print list.
     void showProfileNames(QAbstractItemModel* names);
     // The entry of the profile list shown; -1 when none.
     int chosenProfileIndex() const;
-    void chooseProfileIndex(int index);
-    // The profiles ticked for printing as the print list's text: in the order they were ticked.
-    QString printTicks() const;
-    // Ticks exactly the profiles of such a text, in its order.
-    void restorePrintTicks(const QString& ticks);
     // Ticks the profiles of the list that are among these, in list order. By value: the
     // ticks may be the profile's own list, which follows the ticks.
     void setPrintTicks(QStringList ticked);
+    // Shows this format (-1: none, as before the first profile) without asking.
     void chooseFormat(int format);
     // A profile load shows each step as the profile store reads it, then the whole
     // profile, as saved. The coordinate fields show the positions as the file holds them.
     void showProfileStep(LoadStep step, const QString& name, const IniFile& ini);
-    void showLoadedProfile(const QString& name);
-    // Shows a profile of the history in every control, without asking and without
-    // reading the settings file; the history stays as it is.
-    void showProfile(const PrintProfile& shown);
+    void showLoadedProfile();
+    // Shows the document's profile in every control, without asking and without
+    // reading the settings file, as undo and redo put it back.
+    void showProfile();
     // The shown profile is the saved one: undo reaches back to it and no further.
     void startHistory();
     // Ctrl+Z, and Ctrl+Y or Ctrl+Shift+Z; the buttons "Отменить" and "Повторить".
@@ -76,40 +65,42 @@ public:
     void moveBlock(int number, QPoint position);
 
     // Formats and pictures.
-    void setform();
-    void drawblocks();
-    void resetlayout();
+    void showEnvelope();
+    void showPictures();
+    void resetLayout();
     int currentFormat() const;
 
     // Blocks.
-    void settext();
-    void setvisible();
+    void showTexts();
+    void showVisibility();
     void applyFonts();
     // The index digit labels as the profile prints them: text or stencil segments.
     void showStencil();
-    void savepositions();
-    void checkinside();
-    void setedit(int number);
+    void rememberPositions();
+    void checkInside();
+    void showCoordinates(int number);
     bool isSelected(int number) const { return m_selected[size_t(number - 1)]; }
     void selectAll();
     void clearSelection();
 
     // Applies of the coordinate panels.
-    void Button1Click(); // digit cells
-    void Button2Click(); // gap
-    void Button3Click(); // sender block
-    void Button4Click(); // recipient block
-    void Button6Click(); // block 5
-    void Button7Click(); // block 6
+    void applyDigitCells();
+    void applyDigitSpacing();
+    void applySenderBlock();
+    void applyRecipientBlock();
+    void applySenderIndex();    // block 5, the sender's index
+    void applyRecipientIndex(); // block 6, the recipient's index
     void arrowStep(int panel, int direction);
-    void T2Timer();
-    void Timer1Timer();
-    void hotKey(int key);
+    void repeatHeldArrow();
+    void showStatus();
+    void moveByKey(int key);
     void updateMillimetres();
-    void markmodified();
+    void markModified();
     void centreSurface();
-    // The chosen sheet position: the last ticked item of the position menu, 0 when none.
+    // The document's sheet position, which the position menu shows.
     int sheetPosition() const;
+    // Whether each picture is printed, by slot: sender, recipient, index, stamp.
+    std::array<bool, 4> picturesPrinted() const;
     void setSheetPosition(int position);
 
     // The millimetre label's text for a field.
@@ -118,28 +109,27 @@ public:
 
     // Commands of the top and bottom bars and the block menu.
     bool modified() const;
-    void cb1Change(int index); // choose a profile
-    void SpeedButton7Click();  // rename
-    void SpeedButton6Click();  // delete
-    void SpeedButton5Click();  // add
-    void Button5Click();       // save as
+    void chooseProfile(int index);
+    void renameProfile();
+    void deleteProfile();
+    void addProfile();
+    void saveAs();
     // Save; false when the user stopped at the empty print list question.
-    bool Button10Click();
+    bool save();
     // The profile as the editor shows it now, as a save writes it.
     PrintProfile currentProfile() const;
-    // The name chosen in the editor's profile list.
+    // The name of the profile shown.
     QString shownProfileName() const;
-    // The profiles ticked for printing, in the order of the list.
-    QStringList profilesToPrint() const;
-    void cb2Change(int index);        // format
-    void fontClick();                 // "Шрифт" of the bar and of the block menu
-    void N11Click();                  // visibility
-    void positionClick(int position); // an item of the position menu
-    void ToolButton1Click();          // the next sheet position
-    void Button9Click();              // save and close
+    void changeFormat(int index);
+    void chooseFont(); // "Шрифт" of the bar and of the block menu
+    void toggleVisibility();
+    void chooseSheetPosition(int position); // an item of the position menu
+    EnvelopeDocument& document() const { return m_document; }
+    void nextSheetPosition();
+    void saveAndClose();
     void readDelaySettings();
     // What closing the editor does, whichever way it was closed.
-    void FormClose();
+    void finishClosing();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -148,40 +138,40 @@ protected:
 
 private:
     // Top bar.
-    QComboBox* cb1 = nullptr;            // the current profile
-    QToolButton* SpeedButton7 = nullptr; // "Переименовать"
-    QToolButton* SpeedButton6 = nullptr; // "Удалить"
-    QToolButton* SpeedButton5 = nullptr; // "Добавить"
-    QPushButton* Button5 = nullptr;      // "Сохранить как"
-    QPushButton* Button10 = nullptr;     // "Сохранить"
+    QComboBox* profileChoice = nullptr;  // the current profile
+    QToolButton* renameButton = nullptr; // "Переименовать"
+    QToolButton* deleteButton = nullptr; // "Удалить"
+    QToolButton* addButton = nullptr;    // "Добавить"
+    QPushButton* saveAsButton = nullptr; // "Сохранить как"
+    QPushButton* saveButton = nullptr;   // "Сохранить"
     QToolButton* undoButton = nullptr;
     QToolButton* redoButton = nullptr;
     // Bottom bar.
-    std::array<QToolButton*, 4> SpeedButton{}; // the print toggles of the four pictures
-    QToolButton* ToolButton1 = nullptr;        // sheet position
-    QMenu* pm2 = nullptr;
-    CheckedComboBox* ccb1 = nullptr; // the profiles to print
+    std::array<QToolButton*, 4> pictureToggles{}; // the print toggles of the four pictures
+    QToolButton* sheetPositionButton = nullptr;
+    QMenu* sheetPositionMenu = nullptr;
+    CheckedComboBox* printChoice = nullptr; // the profiles to print
     std::array<QAction*, 9> positionItems{};
-    QComboBox* cb2 = nullptr;        // the envelope format
-    QCheckBox* CheckBox1 = nullptr;  // "Поменять индексы местами"
-    QCheckBox* stencilBox = nullptr; // "Цифры индекса по трафарету"
-    QCheckBox* cb3 = nullptr;        // "Подтверждение печати"
-    QPushButton* Button11 = nullptr; // "Шрифт"
-    QPushButton* Button12 = nullptr; // "Выделить всё"
-    QRadioButton* rb1 = nullptr;
-    QRadioButton* rb2 = nullptr;
-    QLineEdit* Edit15 = nullptr; // print delay
-    QSpinBox* UpDown1 = nullptr;
-    QPushButton* Button9 = nullptr; // "Сохранить и выйти"
-    QPushButton* Button8 = nullptr; // "Отмена"
+    QComboBox* formatChoice = nullptr;      // the envelope format
+    QCheckBox* indexSwapBox = nullptr;      // "Поменять индексы местами"
+    QCheckBox* stencilBox = nullptr;        // "Цифры индекса по трафарету"
+    QCheckBox* confirmBox = nullptr;        // "Подтверждение печати"
+    QPushButton* fontButton = nullptr;      // "Шрифт"
+    QPushButton* selectAllButton = nullptr; // "Выделить всё"
+    QRadioButton* delayEveryEnvelope = nullptr;
+    QRadioButton* delayByProfile = nullptr;
+    QLineEdit* delayField = nullptr; // print delay
+    QSpinBox* delaySpinner = nullptr;
+    QPushButton* saveAndCloseButton = nullptr; // "Сохранить и выйти"
+    QPushButton* cancelButton = nullptr;       // "Отмена"
     // Block menu.
-    QMenu* pp1 = nullptr;
-    QAction* N10 = nullptr; // "Шрифт"
-    QAction* N11 = nullptr; // "Видимость"
+    QMenu* blockMenu = nullptr;
+    QAction* blockFontItem = nullptr;  // "Шрифт"
+    QAction* visibilityItem = nullptr; // "Видимость"
 
     // The canvas.
-    QWidget* P1 = nullptr;
-    Surface* p2 = nullptr;
+    QWidget* workArea = nullptr;
+    Surface* surface = nullptr;
     std::array<BlockLabel*, blockCount> labels{};
     // Coordinate fields Edit1 to Edit13 (index 0 unused) and their millimetre labels.
     std::array<QLineEdit*, 14> edits{};
@@ -194,15 +184,19 @@ private:
     QLabel* statusPanel = nullptr;
     QLabel* formatPanel = nullptr;
 
-    // The entries of cb1 and cb2 chosen by the last load or accepted change, to
-    // return to when the user cancels a change.
+    // The entries of the profile and format lists chosen by the last load or accepted change,
+    // to return to when the user cancels a change.
     int m_rememberedProfile = -1;
     int m_rememberedFormat = -1;
+    // The format list shows the document's format; before the first profile it shows none.
+    bool m_formatShown = false;
 
-    QTimer Timer1{this}; // status bar
-    QTimer T2{this};     // hold-to-repeat of the arrow buttons
+    QTimer statusTimer{this}; // status bar
+    QTimer repeatTimer{this}; // hold-to-repeat of the arrow buttons
 
     QLineEdit* edit(int n) const { return edits[size_t(n)]; }
+    const ScreenConversions& screen() const;
+    PictureCache& pictures() const;
     BlockLabel* label(int number) const { return labels[size_t(number - 1)]; }
     // The last entry of the profile list equal to the name; 0 when none is.
     int profileEntry(const QString& name) const;
@@ -211,7 +205,7 @@ private:
     QWidget* buildPanels();
     QLayout* buildBars();
     int toWholeNumberOf(int field) const;
-    void eKeyDown(int field);
+    void applyField(int field);
     void init();
     void labelPress(int number, QMouseEvent* event);
     void labelMove(int number, QMouseEvent* event);
@@ -220,8 +214,12 @@ private:
     void moveGroup(const std::initializer_list<int>& blocks, QPoint delta);
     void paintLabel(int number);
     void connectCommands();
-    // Keeps the current profile in step with the controls that show it.
-    void followControls();
+    // Ticks exactly the profiles of the list, in its order.
+    void showPrintList(const QStringList& ticked);
+    // Shows the document's name as the chosen entry of the profile list.
+    void showName();
+    void showFormat();
+    void showSwitches();
     // Saves the current profile and makes it the program's current one, with the delay
     // settings too when asked, in one replacement of the settings file.
     bool saveCurrentProfile(bool withDelay);
@@ -229,8 +227,10 @@ private:
     // Takes the profile as it now is as a step of the history, after a command changed it.
     void recordChange(ProfileChange kind);
     void connectHistory();
+    void connectDocument();
 
     Windows& w;
+    EnvelopeDocument& m_document;
     std::array<bool, blockCount> m_selected{};
     std::array<QPoint, blockCount> m_grabOffset{};
     std::array<QPoint, blockCount> m_saved{};
@@ -242,8 +242,4 @@ private:
     // What the font dialog shows next: the last selected block's font and colour,
     // or the last choice when no block is selected.
     TextBlock m_fontDialog;
-    // The steps made to the profile since its load or save.
-    ProfileHistory m_history{[this](const PrintProfile& shown) { showProfile(shown); }};
-    // A profile of the history being shown: its control changes are no new steps.
-    bool m_showing = false;
 };

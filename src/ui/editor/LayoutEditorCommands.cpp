@@ -1,17 +1,18 @@
 // The layout editor's commands: profiles, saving, the format, fonts and
 // visibility of blocks, the sheet position, the print options and closing.
-#include "ui/editor/uView.h"
+#include "ui/editor/LayoutEditor.h"
 
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/controls/NumberKeyFilter.h"
-#include "ui/editor/Options1.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/editor/SaveAsDialog.h"
 
 #include <QAction>
@@ -27,6 +28,8 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <cmath>
+
+namespace Editor = ControlNames::Editor;
 
 namespace {
 
@@ -61,197 +64,211 @@ void takeFont(TextBlock& block, const QFont& font, int dpiY) {
 
 } // namespace
 
-void Tview::connectCommands() {
-    auto on = [this](auto* sender, auto signal, void (Tview::*command)()) {
+void LayoutEditor::connectCommands() {
+    auto on = [this](auto* sender, auto signal, void (LayoutEditor::*command)()) {
         connect(sender, signal, this,
                 [this, command] { guarded(w.messages, [&] { (this->*command)(); }); });
     };
-    connect(cb1, &QComboBox::activated, this,
-            [this](int index) { guarded(w.messages, [&] { cb1Change(index); }); });
-    connect(cb2, &QComboBox::activated, this,
-            [this](int index) { guarded(w.messages, [&] { cb2Change(index); }); });
-    on(SpeedButton7, &QToolButton::clicked, &Tview::SpeedButton7Click);
-    on(SpeedButton6, &QToolButton::clicked, &Tview::SpeedButton6Click);
-    on(SpeedButton5, &QToolButton::clicked, &Tview::SpeedButton5Click);
-    on(Button5, &QPushButton::clicked, &Tview::Button5Click);
-    connect(Button10, &QPushButton::clicked, this,
-            [this] { guarded(w.messages, [this] { Button10Click(); }); });
-    on(Button11, &QPushButton::clicked, &Tview::fontClick);
-    on(N10, &QAction::triggered, &Tview::fontClick);
-    on(N11, &QAction::triggered, &Tview::N11Click);
-    on(Button12, &QPushButton::clicked, &Tview::selectAll);
-    on(Button9, &QPushButton::clicked, &Tview::Button9Click);
-    connect(Button8, &QPushButton::clicked, this, &Tview::close);
-    on(ToolButton1, &QToolButton::clicked, &Tview::ToolButton1Click);
+    connect(profileChoice, &QComboBox::activated, this,
+            [this](int index) { guarded(w.messages, [&] { chooseProfile(index); }); });
+    connect(formatChoice, &QComboBox::activated, this,
+            [this](int index) { guarded(w.messages, [&] { changeFormat(index); }); });
+    on(renameButton, &QToolButton::clicked, &LayoutEditor::renameProfile);
+    on(deleteButton, &QToolButton::clicked, &LayoutEditor::deleteProfile);
+    on(addButton, &QToolButton::clicked, &LayoutEditor::addProfile);
+    on(saveAsButton, &QPushButton::clicked, &LayoutEditor::saveAs);
+    connect(saveButton, &QPushButton::clicked, this,
+            [this] { guarded(w.messages, [this] { save(); }); });
+    on(fontButton, &QPushButton::clicked, &LayoutEditor::chooseFont);
+    on(blockFontItem, &QAction::triggered, &LayoutEditor::chooseFont);
+    on(visibilityItem, &QAction::triggered, &LayoutEditor::toggleVisibility);
+    on(selectAllButton, &QPushButton::clicked, &LayoutEditor::selectAll);
+    on(saveAndCloseButton, &QPushButton::clicked, &LayoutEditor::saveAndClose);
+    connect(cancelButton, &QPushButton::clicked, this, &LayoutEditor::close);
+    on(sheetPositionButton, &QToolButton::clicked, &LayoutEditor::nextSheetPosition);
     for (int i = 0; i < 9; ++i)
         connect(positionItems[size_t(i)], &QAction::triggered, this,
-                [this, i] { guarded(w.messages, [&] { positionClick(i); }); });
+                [this, i] { guarded(w.messages, [&] { chooseSheetPosition(i); }); });
 
     // The check mark follows the last selected block in block order.
-    connect(pp1, &QMenu::aboutToShow, this, [this] {
+    connect(blockMenu, &QMenu::aboutToShow, this, [this] {
         for (int n = blockCount; n >= 1; --n) {
             if (isSelected(n)) {
-                N11->setChecked(profile.block(n).visible);
+                visibilityItem->setChecked(m_document.profile().block(n).visible);
                 break;
             }
         }
     });
 
-    connect(CheckBox1, &QCheckBox::clicked, this, [this](bool checked) {
+    connect(indexSwapBox, &QCheckBox::clicked, this, [this] {
         guarded(w.messages, [&] {
-            profile.indexswitch = checked;
-            markmodified();
-            settext();
+            markModified();
+            showTexts();
         });
     });
-    connect(stencilBox, &QCheckBox::clicked, this, [this] { markmodified(); });
-    connect(cb3, &QCheckBox::clicked, this, [this](bool checked) {
-        profile.printconfirm = checked;
-        markmodified();
-    });
-    connect(ccb1, &CheckedComboBox::userChanged, this, [this] {
-        profile.printprofiles = ccb1->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts);
-    });
+    connect(stencilBox, &QCheckBox::clicked, this, [this] { markModified(); });
+    connect(confirmBox, &QCheckBox::clicked, this, [this] { markModified(); });
 
     // The spinner and the field move together; the field alone is saved, as typed.
-    new NumberKeyFilter(Edit15, 2);
-    connect(UpDown1, &QSpinBox::valueChanged, this, [this](int value) {
-        if (Edit15->text() != QString::number(value))
-            Edit15->setText(QString::number(value));
+    new NumberKeyFilter(delayField, 2);
+    connect(delaySpinner, &QSpinBox::valueChanged, this, [this](int value) {
+        if (delayField->text() != QString::number(value))
+            delayField->setText(QString::number(value));
     });
-    connect(Edit15, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(delayField, &QLineEdit::textChanged, this, [this](const QString& text) {
         bool ok = false;
         const int value = text.toInt(&ok);
         if (!ok)
             return;
-        const QSignalBlocker blocker(UpDown1);
-        UpDown1->setValue(std::clamp(value, UpDown1->minimum(), UpDown1->maximum()));
+        const QSignalBlocker blocker(delaySpinner);
+        delaySpinner->setValue(std::clamp(value, delaySpinner->minimum(), delaySpinner->maximum()));
     });
 
     // Every way of closing ("Отмена", "Сохранить и выйти", Escape, the close box) ends here.
     connect(this, &QDialog::finished, this,
-            [this] { guarded(w.messages, [this] { FormClose(); }); });
+            [this] { guarded(w.messages, [this] { finishClosing(); }); });
 }
 
-bool Tview::modified() const {
-    return Button10->isEnabled();
+bool LayoutEditor::modified() const {
+    return m_document.isModified();
 }
 
-void Tview::cb1Change(int index) {
+void LayoutEditor::chooseProfile(int index) {
     if (index == m_rememberedProfile)
         return;
     if (modified() &&
         !w.messages.question(
             QStringLiteral("Несохранённые данные будут потеряны, изменить текущий профиль?"),
             QStringLiteral("Смена профиля"))) {
-        cb1->setCurrentIndex(m_rememberedProfile);
+        profileChoice->setCurrentIndex(m_rememberedProfile);
         return;
     }
-    w.opt->loadprofile(cb1->itemText(index));
-    Button10->setEnabled(false);
+    w.profileStore->loadprofile(profileChoice->itemText(index));
+    m_document.setModified(false);
 }
 
-void Tview::SpeedButton7Click() {
-    w.opt->renameprofile();
+void LayoutEditor::renameProfile() {
+    w.profileStore->renameprofile();
 }
 
-void Tview::SpeedButton6Click() {
-    const QString name = cb1->currentText();
+void LayoutEditor::deleteProfile() {
+    const QString name = m_document.name();
     if (!w.messages.question(
             QStringLiteral("Удалить текущий профиль \"") + name + QStringLiteral("\"?"), name))
         return;
-    w.opt->deleteprofile();
+    w.profileStore->deleteprofile();
 }
 
-void Tview::SpeedButton5Click() {
+void LayoutEditor::addProfile() {
     if (modified() &&
         !w.messages.question(
             QStringLiteral("Несохранённые данные будут потеряны, добавить новый профиль?"),
             QStringLiteral("Смена профиля")))
         return;
-    w.opt->newprofile();
+    w.profileStore->newprofile();
 }
 
-PrintProfile Tview::currentProfile() const {
-    PrintProfile p = profile;
+PrintProfile LayoutEditor::currentProfile() const {
+    PrintProfile p = m_document.profile();
     // The window's size is the one value the window itself holds.
     p.width = width();
     p.height = height();
     return p;
 }
 
-QString Tview::shownProfileName() const {
-    return cb1->currentText();
+QString LayoutEditor::shownProfileName() const {
+    return m_document.name();
 }
 
-void Tview::showProfileNames(QAbstractItemModel* names) {
-    cb1->setModel(names);
-    ccb1->setModel(names);
+void LayoutEditor::showProfileNames(QAbstractItemModel* names) {
+    profileChoice->setModel(names);
+    printChoice->setModel(names);
+    // The list shows the document's name as its entry whatever becomes of the list.
+    const auto show = [this] { showName(); };
+    connect(names, &QAbstractItemModel::modelReset, this, show);
+    connect(names, &QAbstractItemModel::layoutChanged, this, show);
+    connect(names, &QAbstractItemModel::rowsInserted, this, show);
+    connect(names, &QAbstractItemModel::rowsRemoved, this, show);
+    connect(names, &QAbstractItemModel::dataChanged, this, show);
 }
 
-int Tview::chosenProfileIndex() const {
-    return cb1->currentIndex();
+int LayoutEditor::chosenProfileIndex() const {
+    return profileChoice->currentIndex();
 }
 
-void Tview::chooseProfileIndex(int index) {
-    cb1->setCurrentIndex(index);
+void LayoutEditor::showName() {
+    const QString& name = m_document.name();
+    profileChoice->setCurrentIndex(name.isEmpty() ? -1 : profileEntry(name));
 }
 
-int Tview::profileEntry(const QString& name) const {
-    for (int i = cb1->count() - 1; i >= 0; --i)
-        if (cb1->itemText(i) == name)
+int LayoutEditor::profileEntry(const QString& name) const {
+    for (int i = profileChoice->count() - 1; i >= 0; --i)
+        if (profileChoice->itemText(i) == name)
             return i;
     return 0;
 }
 
-QString Tview::printTicks() const {
-    return ccb1->CheckedText();
-}
-
-void Tview::restorePrintTicks(const QString& ticks) {
-    if (ccb1->CheckedText() == ticks)
+void LayoutEditor::showPrintList(const QStringList& ticked) {
+    if (printChoice->CheckedText() == ticked.join(QLatin1Char(',')))
         return;
-    ccb1->DeSelectAll();
-    const QStringList items = ccb1->Items();
-    for (const QString& name : ticks.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    printChoice->DeSelectAll();
+    const QStringList items = printChoice->Items();
+    for (const QString& name : ticked) {
         const int i = int(items.indexOf(name));
-        if (i >= 0 && !ccb1->IsChecked(i))
-            ccb1->SetChecked(i, true);
+        if (i >= 0 && !printChoice->IsChecked(i))
+            printChoice->SetChecked(i, true);
     }
 }
 
-void Tview::setPrintTicks(QStringList ticked) {
-    const QStringList items = ccb1->Items();
-    ccb1->DeSelectAll();
+void LayoutEditor::setPrintTicks(QStringList ticked) {
+    const QStringList items = printChoice->Items();
+    printChoice->DeSelectAll();
     for (int i = 0; i < items.size(); ++i)
         if (ticked.contains(items[i]))
-            ccb1->SetChecked(i, true);
+            printChoice->SetChecked(i, true);
 }
 
-void Tview::chooseFormat(int format) {
-    cb2->setCurrentIndex(format);
+void LayoutEditor::chooseFormat(int format) {
+    if (format < 0) {
+        // No format is shown, as before the first profile.
+        formatChoice->setCurrentIndex(-1);
+        m_formatShown = false;
+        return;
+    }
+    m_document.setFormat(format);
+    showFormat();
 }
 
-void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& ini) {
-    PrintProfile& p = profile;
+void LayoutEditor::showFormat() {
+    formatChoice->setCurrentIndex(m_document.profile().format);
+    m_formatShown = true;
+}
+
+void LayoutEditor::showSwitches() {
+    const PrintProfile& p = m_document.profile();
+    confirmBox->setChecked(p.printconfirm);
+    indexSwapBox->setChecked(p.indexswitch);
+    stencilBox->setChecked(p.indexstencil);
+}
+
+void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const IniFile& ini) {
+    const PrintProfile& p = m_document.profile();
     auto field = [&](int n, int block, char axis) {
         // The fields show a missing position as 0, though the block sits at 1.
         edit(n)->setText(QString::number(ini.readInteger(name, positionKey(block, axis), 0)));
     };
     switch (step) {
     case LoadStep::KeptValues:
-        // The steps of the profile shown before end with its load, also one that fails.
-        m_history.start(profile);
         break;
     case LoadStep::Positions:
         for (int n = 1; n <= blockCount; ++n)
             moveBlock(n, QPoint(p.block(n).x, p.block(n).y));
         break;
     case LoadStep::Format:
-        cb2->setCurrentIndex(p.format);
-        cb1->setCurrentIndex(profileEntry(name));
-        m_rememberedFormat = cb2->currentIndex();
-        m_rememberedProfile = cb1->currentIndex();
+        showFormat();
+        showName();
+        m_rememberedFormat = p.format;
+        m_rememberedProfile = profileChoice->currentIndex();
         break;
     case LoadStep::SheetShifts:
         edit(8)->setText(p.allx);
@@ -263,7 +280,7 @@ void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& i
     case LoadStep::Pictures: {
         const std::array<bool, 4> toggles = {p.otkogo, p.komu, p.index, p.marka};
         for (size_t i = 0; i < 4; ++i)
-            SpeedButton[i]->setChecked(toggles[i]);
+            pictureToggles[i]->setChecked(toggles[i]);
         break;
     }
     case LoadStep::WindowSize:
@@ -283,7 +300,7 @@ void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& i
         field(7, 7, 'y');
         field(12, 6, 'x');
         field(13, 6, 'y');
-        setform();
+        showEnvelope();
         break;
     case LoadStep::PrintList:
         setPrintTicks(p.printprofiles);
@@ -292,71 +309,60 @@ void Tview::showProfileStep(LoadStep step, const QString& name, const IniFile& i
         applyFonts();
         break;
     case LoadStep::Visibility:
-        setvisible();
+        showVisibility();
         break;
     case LoadStep::Switches:
-        cb3->setChecked(p.printconfirm);
-        CheckBox1->setChecked(p.indexswitch);
-        stencilBox->setChecked(p.indexstencil);
+        showSwitches();
         break;
     }
 }
 
-void Tview::showLoadedProfile(const QString& name) {
-    cb1->setCurrentIndex(profileEntry(name));
-    settext();
-    setform();
+void LayoutEditor::showLoadedProfile() {
+    showName();
+    showTexts();
+    showEnvelope();
     centreSurface();
-    Button10->setEnabled(false);
     startHistory();
 }
 
-QStringList Tview::profilesToPrint() const {
-    QStringList chosen;
-    const QStringList items = ccb1->Items();
-    for (int i = 0; i < items.size(); ++i)
-        if (ccb1->IsChecked(i))
-            chosen.append(items[i]);
-    return chosen;
-}
-
-bool Tview::Button10Click() {
+bool LayoutEditor::save() {
     return saveCurrentProfile(false);
 }
 
-void Tview::Button9Click() {
+void LayoutEditor::saveAndClose() {
     if (saveCurrentProfile(true))
         close();
 }
 
-bool Tview::saveCurrentProfile(bool withDelay) {
-    if (ccb1->CheckedCount() == 0 &&
+bool LayoutEditor::saveCurrentProfile(bool withDelay) {
+    if (m_document.printList().isEmpty() &&
         w.messages.question(
             QStringLiteral("Внимание, вы не пометили профили на печать, ни один конверт не будет "
                            "распечатан в данном профиле, отметьте какии профили вы хотите "
                            "печатать, либо нажмите отмена для сохранения данного профиля."),
             QStringLiteral("Пустой список профилей на печать")))
         return false;
-    const QString name = cb1->currentText();
+    const QString name = m_document.name();
     // Without a chosen profile the save would write a section without a name.
     if (name.isEmpty())
         throw UserError(QStringLiteral("Не выбран профиль для сохранения"));
-    w.opt->asOneChange([&] {
-        IniFile& ini = w.opt->ini();
-        w.opt->saveprofile(name);
+    w.profileStore->asOneChange([&] {
+        IniFile& ini = w.profileStore->ini();
+        w.profileStore->saveprofile(name);
         ProgramOptions::writeProfile(ini, name);
         if (withDelay)
-            ProgramOptions::writeDelay(
-                ini, Edit15->text(), rb1->isChecked() ? QStringLiteral("1") : QStringLiteral("2"));
+            ProgramOptions::writeDelay(ini, delayField->text(),
+                                       delayEveryEnvelope->isChecked() ? QStringLiteral("1")
+                                                                       : QStringLiteral("2"));
     });
-    Button10->setEnabled(false);
+    m_document.setModified(false);
     formatPanel->setText(QStringLiteral("Сохранено"));
-    settext();
+    showTexts();
     startHistory();
     return true;
 }
 
-void Tview::Button5Click() {
+void LayoutEditor::saveAs() {
     SaveAsDialog& dialog = *w.saveAs;
     w.messages.showModal(dialog);
     const QString typed = dialog.name();
@@ -367,117 +373,118 @@ void Tview::Button5Click() {
     // The settings file does not tell section names apart by letter case, so a
     // name in another case is that profile, saved under the name it is stored by.
     QString existing;
-    for (int i = cb1->count() - 1; i >= 0 && existing.isEmpty(); --i)
-        if (cb1->itemText(i).compare(typed.trimmed(), Qt::CaseInsensitive) == 0)
-            existing = cb1->itemText(i);
+    const QStringList& names = w.profileStore->profileNames().names();
+    for (auto i = names.size() - 1; i >= 0 && existing.isEmpty(); --i)
+        if (names[i].compare(typed.trimmed(), Qt::CaseInsensitive) == 0)
+            existing = names[i];
     if (!existing.isEmpty()) {
         if (!w.messages.question(QStringLiteral("Такой профиль уже существует, переписать?"),
                                  QStringLiteral("Внимание")))
             return;
-        w.opt->saveprofile(existing);
-        w.opt->loadprofile(existing);
+        w.profileStore->saveprofile(existing);
+        w.profileStore->loadprofile(existing);
         return;
     }
 
-    const QString name = w.opt->checkedName(typed);
+    const QString name = w.profileStore->checkedName(typed);
     try {
-        w.opt->asOneChange([&] { saveAsNew(name); });
+        w.profileStore->asOneChange([&] { saveAsNew(name); });
     } catch (...) {
         // What was typed is still not saved anywhere.
-        markmodified();
+        markModified();
         throw;
     }
 }
 
-void Tview::saveAsNew(const QString& name) {
-    w.opt->appendsection(name);
+void LayoutEditor::saveAsNew(const QString& name) {
+    w.profileStore->appendsection(name);
     // Every list shows the new name at its end; the print list keeps its ticks and adds it.
-    w.opt->profileNames().append(name);
-    ccb1->SetChecked(int(ccb1->Items().size()) - 1, true);
+    w.profileStore->profileNames().append(name);
+    printChoice->SetChecked(int(printChoice->Items().size()) - 1, true);
 
-    w.opt->saveprofile(name);
-    w.opt->loadprofile(name);
+    w.profileStore->saveprofile(name);
+    w.profileStore->loadprofile(name);
 }
 
-void Tview::cb2Change(int index) {
+void LayoutEditor::changeFormat(int index) {
     if (index == m_rememberedFormat)
         return;
     // "Cмена" begins with a Latin C, as the program has always shown it.
     if (!w.messages.question(QStringLiteral("При смене формата конверта настройки координат будут "
                                             "сброшены, изменить формат конверта?"),
                              QStringLiteral("Cмена формата"))) {
-        cb2->setCurrentIndex(m_rememberedFormat);
+        formatChoice->setCurrentIndex(m_rememberedFormat);
         return;
     }
-    markmodified();
-    profile.format = index;
-    resetlayout();
-    setform();
+    markModified();
+    m_document.setFormat(index);
+    resetLayout();
+    showEnvelope();
     centreSurface();
-    m_rememberedFormat = cb2->currentIndex();
+    m_rememberedFormat = m_document.profile().format;
     recordChange(ProfileChange::Format);
 }
 
-void Tview::fontClick() {
+void LayoutEditor::chooseFont() {
     try {
         for (int n = 1; n <= blockCount; ++n) {
             if (!isSelected(n))
                 continue;
-            m_fontDialog.setFontFrom(profile.block(n));
+            m_fontDialog.setFontFrom(m_document.profile().block(n));
         }
         QFont font = dialogFont(m_fontDialog);
         QColor colour = colourOf(m_fontDialog.colour);
         if (w.messages.fontDialog(font, colour)) {
             TextBlock chosen = m_fontDialog;
-            takeFont(chosen, font, screen.scrDpiY);
+            takeFont(chosen, font, screen().scrDpiY);
             chosen.colour = bgrOf(colour);
             m_fontDialog = chosen;
-            markmodified();
+            markModified();
             for (int n = 1; n <= blockCount; ++n) {
                 if (!isSelected(n))
                     continue;
-                profile.block(n).setFontFrom(m_fontDialog);
+                m_document.setBlockFont(n, m_fontDialog);
             }
             applyFonts();
         }
     } catch (const std::exception&) {
         w.messages.notice(QStringLiteral("Не выделен текст"));
     }
-    setvisible();
+    showVisibility();
     recordChange(ProfileChange::Font);
 }
 
-void Tview::N11Click() {
-    markmodified();
+void LayoutEditor::toggleVisibility() {
+    markModified();
     for (int n = 1; n <= blockCount; ++n)
         if (isSelected(n))
-            profile.block(n).visible = !profile.block(n).visible;
-    setvisible();
+            m_document.setBlockVisible(n, !m_document.profile().block(n).visible);
+    showVisibility();
     recordChange(ProfileChange::Visibility);
 }
 
-void Tview::positionClick(int position) {
+void LayoutEditor::chooseSheetPosition(int position) {
     setSheetPosition(position);
-    markmodified();
+    markModified();
     recordChange(ProfileChange::SheetPosition);
 }
 
-void Tview::ToolButton1Click() {
+void LayoutEditor::nextSheetPosition() {
     setSheetPosition((sheetPosition() + 1) % 9);
-    markmodified();
+    markModified();
     recordChange(ProfileChange::SheetPosition);
 }
 
-void Tview::readDelaySettings() {
-    const ProgramOptions options = ProgramOptions::read(w.opt->ini());
-    Edit15->setText(options.printdelay);
+void LayoutEditor::readDelaySettings() {
+    const ProgramOptions options = ProgramOptions::read(w.profileStore->ini());
+    delayField->setText(options.printdelay);
     if (options.delayBeforeEveryEnvelope())
-        rb1->setChecked(true);
+        delayEveryEnvelope->setChecked(true);
     else
-        rb2->setChecked(true);
+        delayByProfile->setChecked(true);
 }
 
-void Tview::FormClose() {
-    Button10->setEnabled(false);
+void LayoutEditor::finishClosing() {
+    m_document.setModified(false);
     w.frm->editorClosed();
 }
