@@ -48,7 +48,8 @@ public:
         // caller takes that name as confirmed); without it the window has none.
         bool closeBox = false;
         int margin = 4;
-        // Sizes the window and the field keep at least; empty or 0: as the layout needs.
+        // The window's least size (empty: as the layout needs) and the field's fixed width
+        // (0: as the layout gives).
         QSize minimumSize;
         int fieldWidth = 0;
     };
