@@ -5,6 +5,7 @@
 #include "SilentMessages.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/AddressDb.h"
 #include "core/addressbook/AddressImport.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"

@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QLockFile>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -160,8 +159,6 @@ private slots:
     void samePageAsTheWindow();
     void filesThatCannotBeWrittenStopTheRun();
     void killedMidRunLeavesOnlyCompleteFiles();
-    void editorTextAsTheEditorGivesIt_data();
-    void editorTextAsTheEditorGivesIt();
     void import_data();
     void import();
     void importAndExportLeaveTheFolder_data();
@@ -600,24 +597,6 @@ void CliTest::killedMidRunLeavesOnlyCompleteFiles() {
     QVERIFY(QFileInfo::exists(files + "/Иванов Иван Иванович - Конверт DL - 1.pdf"));
     QCOMPARE(pdfFiles(files).size(), before + 1);
     QCOMPARE(hiddenFiles(files), QStringList());
-}
-
-void CliTest::editorTextAsTheEditorGivesIt_data() {
-    QTest::addColumn<QString>("stored");
-
-    QTest::newRow("CR LF") << "а\r\nб\r\nв";
-    QTest::newRow("lone CR") << "а\rб";
-    QTest::newRow("line and paragraph separators") << "а\u2028б\u2029в";
-    QTest::newRow("no-break space") << "д.\u00A05";
-}
-
-void CliTest::editorTextAsTheEditorGivesIt() {
-    QFETCH(QString, stored);
-    // The main window fills its editors with the stored text, CR LF made LF, and prints
-    // what they give back.
-    QPlainTextEdit editor;
-    editor.setPlainText(QString(stored).replace("\r\n", "\n"));
-    QCOMPARE(asEditorText(stored), editor.toPlainText());
 }
 
 void CliTest::import_data() {

@@ -2,6 +2,7 @@
 
 #include "core/UserError.h"
 #include "core/addressbook/AddressDb.h"
+#include "core/addressbook/OpenAddressBook.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/DialogParts.h"
 
@@ -69,9 +70,7 @@ QString AddressBookPlace::tryConnection() const {
         return QStringLiteral("Строка соединения начинается с postgresql://, например "
                               "postgresql://сервер:5432/база?user=имя");
     try {
-        AddressDb probe(QStringLiteral("envalo-connection-test"));
-        probe.open(text, AddressDb::addressTables());
-        probe.close();
+        OpenAddressBook::tryOpen(text);
     } catch (const std::exception& e) {
         return errorMessage(e);
     }

@@ -1,6 +1,7 @@
 #include "ui/addressbook/MemberGroups.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/OpenAddressBook.h"
 #include "core/addressbook/splittext.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
@@ -49,9 +50,7 @@ TMemberGroups::TMemberGroups(Windows& windows, const QString& recipient)
 }
 
 void TMemberGroups::fill() {
-    TableCursor& table = *w.frm->table;
-    const QString column =
-        table.locate(m_recipient) ? table.text(QStringLiteral("groups")) : QString();
+    const QString column = w.addressBook.recipientGroups(m_recipient);
     QStringList pieces;
     for (const QString& piece : splittext(column, delimiter)) {
         if (!piece.isEmpty() && !pieces.contains(piece))
@@ -59,9 +58,7 @@ void TMemberGroups::fill() {
     }
 
     QSet<QString> listed;
-    TableCursor& groups = *w.frm->groups;
-    for (groups.first(); !groups.eof(); groups.next()) {
-        const QString name = groups.text(QStringLiteral("pname"));
+    for (const QString& name : w.addressBook.groupNames()) {
         if (name.isEmpty() || listed.contains(name))
             continue;
         listed.insert(name);
@@ -99,9 +96,8 @@ QString TMemberGroups::checkedText() const {
 }
 
 void TMemberGroups::Button1Click() {
-    TableCursor& table = *w.frm->table;
-    // update() is false when another program deleted the row meanwhile.
-    if (!table.locate(m_recipient) || !table.update({{QStringLiteral("groups"), checkedText()}}))
+    // Another program may have deleted the row meanwhile.
+    if (!w.addressBook.setRecipientGroups(m_recipient, checkedText()))
         throw UserError(
             QStringLiteral("Получатель «%1» не найден в базе данных.").arg(m_recipient));
     accept();

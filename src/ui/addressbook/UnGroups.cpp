@@ -1,6 +1,7 @@
 #include "ui/addressbook/UnGroups.h"
 #include "ui/controls/DialogParts.h"
 
+#include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/UnAddG.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
@@ -10,13 +11,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-const QString pname = QStringLiteral("pname");
-const QString check = QStringLiteral("check");
-
-} // namespace
 
 TGroups::TGroups(Windows& windows) : QDialog(windows.frm), w(windows) {
     setWindowTitle(QStringLiteral("Группы"));
@@ -64,12 +58,10 @@ void TGroups::showEvent(QShowEvent* event) {
 
 void TGroups::refill(const Ticks& keep) {
     CLB->clear();
-    TableCursor& groups = *w.frm->groups;
-    for (groups.first(); !groups.eof(); groups.next()) {
-        const QString name = groups.text(pname);
-        auto* item = new QListWidgetItem(name, CLB);
+    for (const GroupRecord& group : w.addressBook.groups()) {
+        auto* item = new QListWidgetItem(group.name, CLB);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(keep.value(name, groups.flag(check) ? Qt::Checked : Qt::Unchecked));
+        item->setCheckState(keep.value(group.name, group.checked ? Qt::Checked : Qt::Unchecked));
     }
     if (CLB->count() > 0)
         CLB->setCurrentRow(0);
@@ -82,19 +74,6 @@ TGroups::Ticks TGroups::ticks() const {
     return result;
 }
 
-bool TGroups::locateLine(int line) {
-    // The lines follow the table order one to one, so the row at the line's place
-    // is its group, also when another group's name differs from it only in case.
-    TableCursor& groups = *w.frm->groups;
-    const QString name = CLB->item(line)->text();
-    groups.first();
-    for (int i = 0; i < line && !groups.eof(); ++i)
-        groups.next();
-    if (!groups.eof() && groups.text(pname) == name)
-        return true;
-    return groups.locate(name);
-}
-
 QString TGroups::askName(const QString& action) {
     TAddGroup& window = *w.AddGroup;
     window.setAction(action);
@@ -104,7 +83,7 @@ QString TGroups::askName(const QString& action) {
 }
 
 bool TGroups::acceptable(const QString& name) {
-    if (w.frm->groups->locate(name)) {
+    if (w.addressBook.groupExists(name)) {
         w.messages.notice(QStringLiteral("Такая группа уже есть"));
         return false;
     }
@@ -122,7 +101,7 @@ void TGroups::Button1Click() {
     if (name.isEmpty() || !acceptable(name))
         return;
     const Ticks keep = ticks();
-    w.frm->groups->insert({{pname, name}});
+    w.addressBook.addGroup(name);
     refill(keep);
 }
 
@@ -132,8 +111,7 @@ void TGroups::Button2Click() {
         return;
     Ticks keep = ticks();
     keep.remove(CLB->item(line)->text());
-    if (locateLine(line))
-        w.frm->groups->remove();
+    w.addressBook.removeGroup(line, CLB->item(line)->text());
     refill(keep);
 }
 
@@ -147,33 +125,18 @@ void TGroups::Button3Click() {
         return;
     Ticks keep = ticks();
     keep.insert(name, keep.take(old));
-    if (locateLine(line) && !w.frm->groups->update({{pname, name}})) {
-        // Another program removed the group meanwhile: show the table as it is now.
-        w.frm->groups->refresh();
+    // Another program may have removed the group meanwhile: the list shows the table as it
+    // is now.
+    if (!w.addressBook.renameGroup(line, old, name))
         keep.remove(name);
-    }
     refill(keep);
 }
 
 void TGroups::Button5Click() {
-    TableCursor& groups = *w.frm->groups;
-    QStringList checked;
-    try {
-        AddressDb::Transaction transaction(w.frm->db);
-        for (int i = 0; i < CLB->count(); ++i) {
-            const bool ticked = CLB->item(i)->checkState() == Qt::Checked;
-            if (locateLine(i))
-                groups.update({{check, ticked ? 1 : 0}});
-            if (ticked)
-                checked.append(CLB->item(i)->text());
-        }
-        transaction.commit();
-    } catch (...) {
-        // The rows already written were rolled back; the cursor must forget them too.
-        groups.refresh();
-        throw;
-    }
-    w.frm->checkedgroups = checked;
+    std::vector<std::pair<QString, bool>> lines;
+    for (int i = 0; i < CLB->count(); ++i)
+        lines.emplace_back(CLB->item(i)->text(), CLB->item(i)->checkState() == Qt::Checked);
+    w.addressBook.storeGroupTicks(lines);
     accept();
     w.frm->loadlists();
 }

@@ -31,8 +31,6 @@ private:
     // the user gave them, which is not stored yet.
     void refill(const Ticks& keep = {});
     Ticks ticks() const;
-    // Positions the groups cursor on the row of a line.
-    bool locateLine(int line);
     // Asks AddGroup for a name; empty when there is nothing to do.
     QString askName(const QString& action);
     // Tells the user why a name cannot be used; true when it can.

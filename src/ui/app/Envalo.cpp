@@ -1,9 +1,9 @@
 #include "ui/app/Envalo.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
-#include "core/run/ProfileMove.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/unAbout.h"
@@ -38,12 +38,7 @@ Tfrm::Tfrm(Windows& windows)
     creationStep();
 }
 
-Tfrm::~Tfrm() {
-    table.reset();
-    table2.reset();
-    groups.reset();
-    db.close();
-}
+Tfrm::~Tfrm() = default;
 
 void Tfrm::creationStep() {
     appdir = w.appdir;
@@ -79,41 +74,24 @@ void Tfrm::creationStep() {
 
 void Tfrm::openAddressBook(const QString& location, IniFile& ini) {
     m_othersChanges.stop();
-    table.reset();
-    table2.reset();
-    groups.reset();
-    checkedgroups.clear();
-    db.close();
-    db.open(location, AddressDb::addressTables());
-    columnadded = db.createcolumn();
-    // Reopened so that the cursors see a column just added; otherwise the connection stands
-    // (on a server, opening is a connection and a look at the catalogue).
-    if (columnadded) {
-        db.close();
-        db.open(location);
-    }
+    OpenAddressBook& book = w.addressBook;
+    book.open(location);
+    columnadded = book.columnAdded();
     // A profile rename or delete that a stop cut off between the settings file and the
     // address book is finished before the recipients are read.
     try {
-        finishNotedMove(ini, db);
+        book.finishNotedMove(ini);
     } catch (const std::exception& e) {
         w.messages.notice(errorMessage(e));
     }
-    table = std::make_unique<TableCursor>(db, QStringLiteral("table"), QStringLiteral("name"));
-    table2 = std::make_unique<TableCursor>(db, QStringLiteral("table2"), QStringLiteral("otkogo"),
-                                           QStringLiteral("default"));
-    groups = std::make_unique<TableCursor>(db, QStringLiteral("groups"), QStringLiteral("pname"),
-                                           QStringLiteral("check"));
-    table->open();
-    table2->open();
-    groups->open();
+    book.readTables();
     pages->setCurrentIndex(0);
     m_recipientPage = true;
     loadgroups();
     loadlists();
     loadrecords();
     applyPage();
-    m_othersSeen = db.othersChanges();
+    m_othersSeen = book.othersChanges();
     if (m_othersSeen >= 0)
         m_othersChanges.start();
 }
@@ -129,7 +107,7 @@ void Tfrm::Timer1Timer() {
     checkprinter();
     setWindowTitle(applicationTitle() + QStringLiteral(" v") + appversion);
     if (columnadded) {
-        db.resetProfiles(cbp->currentText());
+        w.addressBook.resetProfiles(cbp->currentText());
         w.messages.notice(QStringLiteral(
             "Структура базы успешно обновлена, необходимо перезапустить программу."));
         requestEnd();
@@ -138,8 +116,8 @@ void Tfrm::Timer1Timer() {
     cbp->setCurrentIndex(-1);
     if (cb->count() == 0)
         return;
-    if (table->locate(cb->currentText()))
-        selectProfileEntry(table->text(QStringLiteral("profile")));
+    if (const auto recipient = w.addressBook.recipient(cb->currentText()))
+        selectProfileEntry(recipient->profile);
     else
         cbp->setCurrentIndex(-1);
     // A settings file that could not be read at start is not created or replaced here.
@@ -193,7 +171,7 @@ void Tfrm::requestEnd() {
 }
 
 void Tfrm::closeEvent(QCloseEvent* event) {
-    if (table && table->isOpen())
+    if (w.addressBook.isRead())
         storechecks();
     event->accept();
     requestEnd();
@@ -286,7 +264,7 @@ bool Tfrm::startLoadsProfile() const {
 }
 
 void Tfrm::editorClosed() {
-    table->refresh();
+    w.addressBook.rereadRecipients();
     loadrecords();
     // What choosing the selected recipient line does: its profile, as stored,
     // replaces whatever the editor did not save.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/addressbook/AddressRules.h"
 #include "ui/common/MainWindow.h"
 
 #include <QStringList>
@@ -79,8 +80,6 @@ public:
     // or a window open over this one (then at a later step).
     void othersChangesStep();
     static constexpr int othersChangesInterval = 3000;
-    // The group filter: whether a recipient with this groups column is listed.
-    bool ingroups(const QString& recipientGroups) const;
 
     AddressTexts addressTexts() const override;
     void showProfileNames(QAbstractItemModel* names) override;
@@ -137,8 +136,6 @@ private:
     void moveDefaultMark();
     // After a store that failed: every line's tick as the file holds it.
     void showStoredTicks();
-    // After a sender store that failed: the sender rows as the file holds them.
-    void rereadSenders();
     void installIndexFilter(QLineEdit* editor);
     // Whether the editors hold something else than the record they were loaded from.
     bool formChanged() const;
@@ -159,9 +156,9 @@ private:
         qint64 intyt = 0;
         bool operator==(const LoadedSender&) const = default;
     };
-    // The record at the cursor as the editors would load it.
-    LoadedRecipient storedRecipient() const;
-    LoadedSender storedSender() const;
+    // A stored record as the editors would load it.
+    static LoadedRecipient loaded(const RecipientRecord& record);
+    static LoadedSender loaded(const SenderRecord& record);
     // The record changed in the file or on the server since the editors showed it: true
     // when the user has it overwritten; otherwise the editors show the stored record.
     bool overwriteOthersChange(bool changed);

@@ -3,7 +3,7 @@
 
 #include "core/OutputFile.h"
 #include "core/UserError.h"
-#include "core/addressbook/AddressImport.h"
+#include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
@@ -58,10 +58,9 @@ void Tfrm::importClick() {
     const QByteArray data = readAddressFile(file);
     const AddressFileKind kind = addressFileKind(data, file);
 
-    QStringList groupNames;
-    groups->refresh();
-    for (groups->first(); !groups->eof(); groups->next())
-        groupNames.append(groups->text(QStringLiteral("pname")));
+    OpenAddressBook& book = w.addressBook;
+    book.rereadGroups();
+    const QStringList groupNames = book.groupNames();
     IniFile& ini = w.opt->ini();
     ImportMappingWindow window(this, w.messages, file, data, kind, page, groupNames,
                                ProgramOptions::read(ini).importmap);
@@ -80,7 +79,7 @@ void Tfrm::importClick() {
     // As a recipient added by hand: the first profile of the list.
     options.profile = cbp->count() > 0 ? cbp->itemText(0) : QString();
     const ImportReport report =
-        importAddresses(db, window.table(), options, [this](int done, int total) {
+        book.importAddresses(window.table(), options, [this](int done, int total) {
             return w.messages.progress(
                 QStringLiteral("Импорт адресов: %1 из %2").arg(done).arg(total), done, total);
         });
@@ -88,15 +87,10 @@ void Tfrm::importClick() {
         w.messages.notice(QStringLiteral("Импорт отменён: адресная книга не изменилась."));
         return;
     }
-    table->refresh();
-    table2->refresh();
-    groups->refresh();
+    book.rereadAll();
     // Recipients put into a group the filter hides would not be listed: the group is shown.
-    if (!options.group.isEmpty() && !report.names.isEmpty() && groups->locate(options.group) &&
-        !groups->flag(QStringLiteral("check"))) {
-        groups->update({{QStringLiteral("check"), 1}});
+    if (!options.group.isEmpty() && !report.names.isEmpty() && book.showGroup(options.group))
         loadgroups();
-    }
     loadlists();
     // The list shows the new records: the first of them is selected.
     if (!report.names.isEmpty()) {
@@ -137,11 +131,12 @@ void Tfrm::exportClick() {
         file += format == ExportFormat::VCard ? QStringLiteral(".vcf") : QStringLiteral(".csv");
 
     requireWritableFile(file);
-    const QByteArray bytes = exportAddresses(db, page, names, format);
+    const QByteArray bytes = w.addressBook.exportAddresses(page, names, format);
     writeOutputFile(file, bytes);
-    const int records =
-        names.isEmpty() ? (page == AddressPage::Recipients ? table->rowCount() : table2->rowCount())
-                        : int(names.size());
+    const int records = names.isEmpty()
+                            ? (page == AddressPage::Recipients ? w.addressBook.recipientCount()
+                                                               : w.addressBook.senderCount())
+                            : int(names.size());
     w.messages.notice(
         QStringLiteral("Записей сохранено: %1.\r\nФайл: %2").arg(records).arg(native(file)));
 }
@@ -154,7 +149,7 @@ void Tfrm::addressBookClick() {
     // The same address book is opened again only when its connection has gone, as a server's
     // session that ended leaves it; otherwise the lists stay as they are.
     if (w.messages.showModal(window) != QDialog::Accepted ||
-        (window.location() == current && db.isOpen()))
+        (window.location() == current && w.addressBook.isOpen()))
         return;
     ProgramOptions::writeAddressBook(ini, window.location());
     // The lists show the address book chosen at once.

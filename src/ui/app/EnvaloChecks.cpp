@@ -2,7 +2,7 @@
 #include "ui/app/Envalo.h"
 
 #include "core/UserError.h"
-#include "core/addressbook/splittext.h"
+#include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QSet>
 
 void Tfrm::recipientTicked(int row) {
     // A tick made from the keyboard comes without a selection step: the
@@ -22,10 +21,8 @@ void Tfrm::recipientTicked(int row) {
     loadrecords();
     if (row < 0 || row >= cb->count())
         return;
-    if (!table->locate(cb->text(row)))
-        return;
     try {
-        table->update({{QStringLiteral("galka"), cb->isChecked(row) ? 1 : 0}});
+        w.addressBook.storeTick(cb->text(row), cb->isChecked(row));
     } catch (...) {
         // The tick the user made is not stored: it must not stay on screen.
         showStoredTicks();
@@ -36,27 +33,24 @@ void Tfrm::recipientTicked(int row) {
 void Tfrm::checkAll() {
     if (cb->count() == 0)
         return;
-    table->refresh();
     CheckListModel& lines = cb->lines();
     const bool state = !lines.isChecked(0);
     // The lines change once the file holds the new state, so that a store that fails
     // (the file held by another program, say) leaves every tick as stored.
     try {
-        table->setFlags(QStringLiteral("galka"), lines.texts(), state);
+        w.addressBook.tickAll(lines.texts(), state);
     } catch (...) {
         showStoredTicks();
         throw;
     }
     lines.setAllChecked(state);
-    table->locate(cb->currentText());
 }
 
 void Tfrm::storechecks() {
     // Ticks are stored as they are made, so mostly nothing differs: then nothing is
     // written, and a file that another program holds or that is read-only is no error.
     try {
-        table->refresh();
-        table->storeFlags(QStringLiteral("galka"), cb->lines().entries());
+        w.addressBook.storeTicks(cb->lines().entries());
     } catch (const std::exception& e) {
         showStoredTicks();
         w.messages.notice(errorMessage(e));
@@ -66,41 +60,35 @@ void Tfrm::storechecks() {
 void Tfrm::showStoredTicks() {
     // Read again when the file lets us; otherwise the rows as last read are the best
     // account of it, and a write that failed changed none of them.
-    try {
-        table->refresh();
-    } catch (const std::exception&) {
-    }
+    w.addressBook.tryRereadRecipients();
     CheckListModel& lines = cb->lines();
     for (int row = 0; row < lines.count(); ++row) {
-        if (!table->locate(lines.text(row)))
-            continue;
-        const bool stored = table->flag(QStringLiteral("galka"));
-        if (lines.isChecked(row) != stored)
-            lines.setChecked(row, stored);
+        const std::optional<bool> stored = w.addressBook.storedTick(lines.text(row));
+        if (stored && lines.isChecked(row) != *stored)
+            lines.setChecked(row, *stored);
     }
-    table->locate(cb->currentText());
 }
 
 void Tfrm::listTicked() {
     std::vector<std::pair<QString, bool>> ticked;
-    for (table->first(); !table->eof(); table->next())
-        if (table->flag(QStringLiteral("galka")) && !table->text(QStringLiteral("name")).isEmpty())
-            ticked.emplace_back(table->text(QStringLiteral("name")), true);
+    for (QString& name : w.addressBook.tickedRecipients())
+        ticked.emplace_back(std::move(name), true);
     cb->lines().setLines(std::move(ticked));
 }
 
 void Tfrm::othersChangesStep() {
     // A question, an import or the print run works with the lists as they are; so does a
     // user typing or holding an unsaved record.
-    if (m_printing || db.inTransaction() || QApplication::activeModalWidget() ||
+    OpenAddressBook& book = w.addressBook;
+    if (m_printing || book.inTransaction() || QApplication::activeModalWidget() ||
         QApplication::activePopupWidget() || formChanged())
         return;
     const QWidget* focused = QApplication::focusWidget();
     if (focused && isAncestorOf(focused) &&
         (qobject_cast<const QLineEdit*>(focused) || qobject_cast<const QPlainTextEdit*>(focused)))
         return;
-    const qint64 seen = db.othersChanges();
-    if (seen < 0 && db.sessionEnded()) {
+    const qint64 seen = book.othersChanges();
+    if (seen < 0 && book.sessionEnded()) {
         // The user is asked rather than the window connecting by itself: a connection from the
         // timer would hold the window for as long as libpq waits on a broken network, time
         // after time. Asked once, as the steps stop with it; after "no" every action says the
@@ -108,7 +96,7 @@ void Tfrm::othersChangesStep() {
         if (!m_othersChanges.isActive())
             return;
         m_othersChanges.stop();
-        const QString server = db.path();
+        const QString server = book.location();
         if (w.messages.question(
                 QStringLiteral("Связь с сервером базы данных «%1» прервалась: изменения, "
                                "сделанные на других рабочих местах, больше не показываются. "
@@ -128,9 +116,7 @@ void Tfrm::showOthersChanges() {
     const QString recipient = cb->currentText();
     const QListWidgetItem* senderItem = cb2->currentItem();
     const QString sender = senderItem ? senderItem->text() : QString();
-    table->refresh();
-    table2->refresh();
-    groups->refresh();
+    w.addressBook.rereadAll();
     loadgroups();
     if (!editfind->text().isEmpty()) {
         findrecords();
@@ -152,7 +138,6 @@ void Tfrm::findrecords() {
             listTicked();
             showall = false;
             cb->setCurrentRow(0);
-            table->locate(cb->currentText());
             loadrecords();
         } else {
             loadlists();
@@ -161,31 +146,11 @@ void Tfrm::findrecords() {
         return;
     }
 
-    const bool recipients = recipientPage();
-    TableCursor& cursor = recipients ? *table : *table2;
-    const QString column = recipients ? QStringLiteral("name") : QStringLiteral("otkogo");
-    const QString wanted = searchText.trimmed().toLower();
-    const QStringList words =
-        cb1->isChecked() ? QStringList{wanted} : splittext(wanted, QStringLiteral(" "));
-
-    std::vector<std::pair<QString, bool>> found;
-    QSet<QString> listed;
-    for (cursor.first(); !cursor.eof(); cursor.next()) {
-        const QString name = cursor.text(column);
-        const QString lowered = name.toLower();
-        for (const QString& word : words) {
-            if (!word.isEmpty() && lowered.contains(word) && !listed.contains(name)) {
-                listed.insert(name);
-                found.emplace_back(name, recipients && cursor.flag(QStringLiteral("galka")));
-            }
-        }
-    }
-    if (recipients) {
-        cb->lines().setLines(std::move(found));
+    if (recipientPage()) {
+        cb->lines().setLines(w.addressBook.findRecipients(searchText, cb1->isChecked()));
     } else {
         cb2->clear();
-        for (const auto& [name, ticked] : found)
-            cb2->addItem(name);
+        cb2->addItems(w.addressBook.findSenders(searchText, cb1->isChecked()));
     }
     selectdefaults();
 }

@@ -2,32 +2,15 @@
 // commands that open the group windows.
 #include "ui/app/Envalo.h"
 
-#include "core/addressbook/splittext.h"
+#include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/MemberGroups.h"
 #include "ui/addressbook/UnGroups.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
-bool Tfrm::ingroups(const QString& recipientGroups) const {
-    if (recipientGroups.isEmpty())
-        return true;
-    // The checked groups are few, so comparing each piece with all of them costs
-    // less than building a set for every recipient.
-    const QStringList pieces = splittext(recipientGroups, QStringLiteral(";"));
-    for (const QString& piece : pieces) {
-        if (!piece.isEmpty() && checkedgroups.contains(piece, Qt::CaseSensitive))
-            return true;
-    }
-    return false;
-}
-
 void Tfrm::loadgroups() {
-    checkedgroups.clear();
-    for (groups->first(); !groups->eof(); groups->next()) {
-        if (groups->flag(QStringLiteral("check")))
-            checkedgroups.append(groups->text(QStringLiteral("pname")));
-    }
+    w.addressBook.readGroupFilter();
 }
 
 void Tfrm::groupsClick() {

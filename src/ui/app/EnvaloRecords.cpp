@@ -4,6 +4,7 @@
 
 #include "core/Numbers.h"
 #include "core/UserError.h"
+#include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/newr.h"
 #include "ui/common/Messages.h"
@@ -21,13 +22,6 @@ namespace {
 const QString crlf = QStringLiteral("\r\n");
 const QString nameExists = QStringLiteral("Такое название уже существует.");
 
-// Database texts keep CR LF between lines; the editors work with plain line feeds.
-void setEditorText(QPlainTextEdit* editor, const QString& stored) {
-    QString text = stored;
-    text.replace(crlf, QStringLiteral("\n"));
-    editor->setPlainText(text);
-}
-
 QString editorText(const QPlainTextEdit* editor) {
     QString text = editor->toPlainText();
     text.replace(QLatin1Char('\n'), crlf);
@@ -38,34 +32,16 @@ QString editorText(const QPlainTextEdit* editor) {
 
 void Tfrm::loadlists() {
     cb2->clear();
-    std::vector<std::pair<QString, bool>> recipients;
-    recipients.reserve(size_t(table->rowCount()));
-    for (table->first(); !table->eof(); table->next()) {
-        QString name = table->text(QStringLiteral("name"));
-        if (!name.isEmpty() && ingroups(table->text(QStringLiteral("groups"))))
-            recipients.emplace_back(std::move(name), table->flag(QStringLiteral("galka")));
-    }
-    cb->lines().setLines(std::move(recipients));
-
-    QStringList senders;
-    QString previous;
-    for (table2->first(); !table2->eof(); table2->next()) {
-        QString name = table2->text(QStringLiteral("otkogo"));
-        if (!name.isEmpty() && name != previous)
-            senders.append(name);
-        previous = std::move(name);
-    }
-    cb2->addItems(senders);
+    cb->lines().setLines(w.addressBook.listedRecipients());
+    cb2->addItems(w.addressBook.senderLines());
     selectdefaults();
 }
 
 void Tfrm::selectdefaults() {
-    if (cb->count() > 0) {
-        table->locate(cb->text(0));
+    if (cb->count() > 0)
         cb->setCurrentRow(0);
-    }
-    if (table2->locateMark())
-        selectSenderLine(table2->text(QStringLiteral("otkogo")));
+    if (const auto sender = w.addressBook.defaultSenderName())
+        selectSenderLine(*sender);
     loadrecords();
 }
 
@@ -95,32 +71,31 @@ void Tfrm::loadrecords() {
     const QListWidgetItem* senderItem = cb2->currentItem();
     const QString senderName = senderItem ? senderItem->text() : QString();
 
-    m_loadedRecipient = {};
-    if (table->locate(recipientName))
-        m_loadedRecipient = storedRecipient();
+    // The editors show what an envelope prints for the records.
+    const std::optional<RecipientRecord> recipient = w.addressBook.recipient(recipientName);
+    const std::optional<SenderRecord> sender = w.addressBook.sender(senderName);
+    const AddressTexts texts =
+        printedTexts(recipient ? &*recipient : nullptr, sender ? &*sender : nullptr);
+
+    m_loadedRecipient = recipient ? loaded(*recipient) : LoadedRecipient{};
     rname->setText(m_loadedRecipient.name);
-    setEditorText(komy, m_loadedRecipient.komy);
-    setEditorText(kyda, m_loadedRecipient.kyda);
-    intyda->setText(QString::number(m_loadedRecipient.intyda));
+    komy->setPlainText(texts.komy);
+    kyda->setPlainText(texts.kyda);
+    intyda->setText(texts.intyda);
     selectProfileEntry(m_loadedRecipient.profile);
 
-    m_loadedSender = {};
-    if (table2->locate(senderName))
-        m_loadedSender = storedSender();
-    setEditorText(otkogo, m_loadedSender.otkogo);
-    setEditorText(otkyda, m_loadedSender.otkyda);
-    intyt->setText(QString::number(m_loadedSender.intyt));
+    m_loadedSender = sender ? loaded(*sender) : LoadedSender{};
+    otkogo->setPlainText(texts.otkogo);
+    otkyda->setPlainText(texts.otkyda);
+    intyt->setText(texts.intyt);
 }
 
-Tfrm::LoadedRecipient Tfrm::storedRecipient() const {
-    return {table->text(QStringLiteral("name")), table->text(QStringLiteral("komy")),
-            table->text(QStringLiteral("kyda")), table->text(QStringLiteral("profile")),
-            table->integer(QStringLiteral("intyda"))};
+Tfrm::LoadedRecipient Tfrm::loaded(const RecipientRecord& r) {
+    return {r.name, r.komy, r.kyda, r.profile, r.intyda};
 }
 
-Tfrm::LoadedSender Tfrm::storedSender() const {
-    return {table2->text(QStringLiteral("otkogo")), table2->text(QStringLiteral("otkyda")),
-            table2->integer(QStringLiteral("intyt"))};
+Tfrm::LoadedSender Tfrm::loaded(const SenderRecord& s) {
+    return {s.otkogo, s.otkyda, s.intyt};
 }
 
 bool Tfrm::overwriteOthersChange(bool changed) {
@@ -184,37 +159,37 @@ void Tfrm::saverecord() {
 }
 
 void Tfrm::saveRecipient() {
-    table->refresh();
+    OpenAddressBook& book = w.addressBook;
+    book.rereadRecipients();
     const QString line = cb->currentText();
     if (rname->text().isEmpty() || intyda->text().isEmpty())
         throw UserError(QStringLiteral(
             "Нельзя сохранить заголовок письма, т.к. не указано имя или индекс получателя."));
-    if (!table->locate(line))
+    const std::optional<RecipientRecord> stored = book.recipient(line);
+    if (!stored)
         return;
-    if (table->text(QStringLiteral("profile")) == cbp->currentText() &&
-        QString::number(table->integer(QStringLiteral("intyda"))) == intyda->text() &&
-        table->text(QStringLiteral("kyda")) == editorText(kyda) &&
-        table->text(QStringLiteral("komy")) == editorText(komy) &&
-        table->text(QStringLiteral("name")) == rname->text())
+    if (stored->profile == cbp->currentText() &&
+        QString::number(stored->intyda) == intyda->text() && stored->kyda == editorText(kyda) &&
+        stored->komy == editorText(komy) && stored->name == rname->text())
         return;
-    if (!overwriteOthersChange(storedRecipient() != m_loadedRecipient))
+    if (!overwriteOthersChange(loaded(*stored) != m_loadedRecipient))
         return;
     // The stored name is trimmed, so the duplicate test looks for the trimmed one.
     const QString name = rname->text().trimmed();
-    if (table->locate(name) &&
-        table->text(QStringLiteral("name")).compare(line, Qt::CaseInsensitive) != 0)
+    if (book.recipientNameTaken(name, line))
         throw UserError(nameExists);
     const int index = toWholeNumber(intyda->text());
     const int row = cb->currentRow();
     const bool ticked = row >= 0 && cb->isChecked(row);
-    if (!table->locate(line))
+    RecipientRecord values;
+    values.name = name;
+    values.komy = editorText(komy);
+    values.kyda = editorText(kyda);
+    values.intyda = index;
+    values.ticked = ticked;
+    values.profile = cbp->currentText();
+    if (!book.updateRecipient(line, values))
         return;
-    table->update({{QStringLiteral("name"), name},
-                   {QStringLiteral("komy"), editorText(komy)},
-                   {QStringLiteral("kyda"), editorText(kyda)},
-                   {QStringLiteral("intyda"), index},
-                   {QStringLiteral("galka"), ticked ? 1 : 0},
-                   {QStringLiteral("profile"), cbp->currentText()}});
     if (row >= 0)
         cb->setCurrentRow(cb->lines().rename(row, name));
     loadrecords();
@@ -222,26 +197,27 @@ void Tfrm::saveRecipient() {
 
 void Tfrm::saveSender() {
     // Read again where another workstation may have changed it, as for a recipient.
-    table2->refresh();
+    OpenAddressBook& book = w.addressBook;
+    book.rereadSenders();
     const QListWidgetItem* item = cb2->currentItem();
     const QString line = item ? item->text() : QString();
     if (otkogo->toPlainText().isEmpty() || intyt->text().isEmpty())
         throw UserError(QStringLiteral(
             "Нельзя сохранить заголовок письма, т.к. не указано имя или индекс отправителя."));
     const QString name = editorText(otkogo);
-    if (table2->locate(name) &&
-        table2->text(QStringLiteral("otkogo")).compare(line, Qt::CaseInsensitive) != 0)
+    if (book.senderNameTaken(name, line))
         throw UserError(nameExists);
-    if (!table2->locate(line))
+    const std::optional<SenderRecord> stored = book.sender(line);
+    if (!stored)
         return;
-    if (!overwriteOthersChange(storedSender() != m_loadedSender))
+    if (!overwriteOthersChange(loaded(*stored) != m_loadedSender))
         return;
-    if (!table2->locate(line))
+    SenderRecord values;
+    values.otkogo = name;
+    values.otkyda = editorText(otkyda);
+    values.intyt = toWholeNumber(intyt->text());
+    if (!book.updateSender(line, values))
         return;
-    const int index = toWholeNumber(intyt->text());
-    table2->update({{QStringLiteral("otkogo"), name},
-                    {QStringLiteral("otkyda"), editorText(otkyda)},
-                    {QStringLiteral("intyt"), index}});
     if (QListWidgetItem* current = cb2->currentItem())
         current->setText(name);
     loadrecords();
@@ -259,34 +235,16 @@ void Tfrm::addrecord() {
     const QString name = w.newrec->name();
     if (name.isEmpty())
         return;
+    OpenAddressBook& book = w.addressBook;
     if (recipientPage()) {
-        if (table->locate(name))
+        if (book.recipient(name))
             throw UserError(nameExists);
-        table->insert(
-            {{QStringLiteral("name"), name},
-             {QStringLiteral("komy"), QString()},
-             {QStringLiteral("kyda"), QString()},
-             {QStringLiteral("galka"), 0},
-             {QStringLiteral("intyda"), 0},
-             {QStringLiteral("groups"), QString()},
-             {QStringLiteral("profile"), cbp->count() > 0 ? cbp->itemText(0) : QString()}});
+        book.addRecipient(name, cbp->count() > 0 ? cbp->itemText(0) : QString());
         cb->setCurrentRow(cb->lines().add(name, false));
     } else {
-        if (table2->locate(name))
+        if (book.sender(name))
             throw UserError(nameExists);
-        try {
-            AddressDb::Transaction transaction(db);
-            while (table2->locateMark())
-                table2->update({{QStringLiteral("default"), 0}});
-            table2->insert({{QStringLiteral("otkogo"), name},
-                            {QStringLiteral("otkyda"), QString()},
-                            {QStringLiteral("intyt"), 0},
-                            {QStringLiteral("default"), 1}});
-            transaction.commit();
-        } catch (...) {
-            rereadSenders();
-            throw;
-        }
+        book.addSender(name);
         cb2->addItem(name);
         cb2->setCurrentRow(cb2->count() - 1);
     }
@@ -310,14 +268,13 @@ void Tfrm::deleteRecipients() {
             ticked.push_back(row);
 
     // Read again: another workstation may have deleted some of them meanwhile.
-    table->refresh();
+    OpenAddressBook& book = w.addressBook;
+    book.rereadRecipients();
     QStringList gone;
     if (ticked.empty()) {
         if (position < 0)
             return;
-        if (table->locate(lines.text(position)))
-            table->remove();
-        else
+        if (!book.removeRecipient(lines.text(position)))
             gone.append(lines.text(position));
         lines.removeAt(position);
         clearform();
@@ -325,12 +282,10 @@ void Tfrm::deleteRecipients() {
         // Rows already deleted stay deleted when a later one fails; the lines
         // then show exactly what the database holds.
         std::vector<int> removed;
-        AddressDb::Transaction transaction(db);
+        OpenAddressBook::Transaction transaction(book);
         try {
             for (int row : ticked) {
-                if (table->locate(lines.text(row)))
-                    table->remove();
-                else
+                if (!book.removeRecipient(lines.text(row)))
                     gone.append(lines.text(row));
                 removed.push_back(row);
             }
@@ -353,11 +308,9 @@ void Tfrm::deleteSender() {
     const int position = cb2->currentRow();
     if (position < 0)
         return;
-    table2->refresh();
+    w.addressBook.rereadSenders();
     const QString name = cb2->item(position)->text();
-    const bool there = table2->locate(name);
-    if (there)
-        table2->remove();
+    const bool there = w.addressBook.removeSender(name);
     delete cb2->takeItem(position);
     cb2->setCurrentRow(position < cb2->count() ? position : cb2->count() - 1);
     loadrecords();
@@ -377,27 +330,9 @@ void Tfrm::moveDefaultMark() {
     const QListWidgetItem* item = cb2->currentItem();
     if (!item)
         return;
-    const QString chosen = item->text();
-    try {
-        AddressDb::Transaction transaction(db);
-        if (table2->locateMark())
-            table2->update({{QStringLiteral("default"), 0}});
-        if (table2->locate(chosen))
-            table2->update({{QStringLiteral("default"), 1}});
-        transaction.commit();
-    } catch (...) {
-        rereadSenders();
-        throw;
-    }
-}
-
-void Tfrm::rereadSenders() {
-    // The rows as read hold the writes that the rollback undid; the next search or
-    // list refill selects the default sender from them.
-    try {
-        table2->refresh();
-    } catch (const std::exception&) {
-    }
+    // A failure leaves the senders read again: the next search or list refill selects the
+    // default sender from them.
+    w.addressBook.markDefaultSender(item->text());
 }
 
 void Tfrm::applyPage() {

@@ -1,6 +1,7 @@
 #include "ui/app/Program.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/ProgramFolder.h"
 #include "ui/addressbook/UnAddG.h"
@@ -21,7 +22,8 @@ Program::Program(const QString& appdir, Messages& messages)
     : m_lock(lockFolder(appdir, QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в "
                                                "её окно или закройте её, прежде чем запускать "
                                                "снова."))),
-      m_windows{messages, appdir} {
+      m_addressBook(std::make_unique<OpenAddressBook>()), m_windows{messages, appdir,
+                                                                    *m_addressBook} {
     auto& w = m_windows;
     IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
     try {

@@ -7,6 +7,7 @@
 
 class QLockFile;
 class Messages;
+class OpenAddressBook;
 class Tfrm;
 
 // Owns the windows for the life of the program and destroys them in reverse order.
@@ -27,5 +28,7 @@ private:
     void destroyAll();
 
     std::unique_ptr<QLockFile> m_lock;
+    // Closed after the windows that show it.
+    std::unique_ptr<OpenAddressBook> m_addressBook;
     Windows m_windows;
 };

@@ -1,17 +1,13 @@
 #pragma once
 
-#include "core/addressbook/AddressDb.h"
 #include "core/profiles/PrintProfile.h"
 
 #include <QMainWindow>
-#include <QStringList>
-#include <memory>
 
 class QAbstractItemModel;
 
-// The main window as the other windows see it: the address book it shows and the
-// few things they ask of it. The windows that open from the main window sit in
-// folders below it and know it only through this class.
+// The main window as the other windows see it: the few things they ask of it. The windows that open
+// from the main window sit in folders below it and know it only through this class.
 class MainWindow : public QMainWindow {
 public:
     using QMainWindow::QMainWindow;
@@ -20,14 +16,6 @@ public:
     // The screen's resolution, measured once the program runs.
     int scrDpiX = 96;
     int scrDpiY = 96;
-    // The groups whose recipients are listed.
-    QStringList checkedgroups;
-
-    AddressDb db;
-    std::unique_ptr<TableCursor> table;  // recipients
-    std::unique_ptr<TableCursor> table2; // senders
-    std::unique_ptr<TableCursor> groups; // recipient groups
-
     // The texts the envelope prints: what the address editors hold now.
     virtual AddressTexts addressTexts() const = 0;
     // Reads the recipient and sender lists again, under the group filter.

@@ -3,6 +3,7 @@
 #include <QString>
 
 class Messages;
+class OpenAddressBook;
 class MainWindow;
 class Tview;
 class Topt;
@@ -21,6 +22,8 @@ class TfWait;
 struct Windows {
     Messages& messages;
     QString appdir;
+    // The address book the windows show, open from the main window's start on.
+    OpenAddressBook& addressBook;
 
     MainWindow* frm = nullptr;
     Tview* view = nullptr;

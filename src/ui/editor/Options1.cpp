@@ -1,10 +1,10 @@
 #include "ui/editor/Options1.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/OpenAddressBook.h"
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
-#include "core/run/ProfileMove.h"
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -194,7 +194,7 @@ void Topt::renameprofile() {
     }
 
     // The recipients move to the new name only together with the file.
-    ProfileMove recipients(m_ini, w.frm->db, old, answer);
+    ProfileMove recipients = w.addressBook.moveProfile(m_ini, old, answer);
     asOneChange([&] {
         ProgramOptions::writeProfile(m_ini, answer);
         m_ini.eraseSection(old);
@@ -230,7 +230,7 @@ void Topt::deleteprofile() {
     QStringList remaining = m_names.names();
     remaining.removeAt(entryindex(old));
     try {
-        ProfileMove recipients(m_ini, w.frm->db, old, remaining.value(0));
+        ProfileMove recipients = w.addressBook.moveProfile(m_ini, old, remaining.value(0));
         asOneChange([&] {
             m_ini.eraseSection(old);
             // The print list loses the name and keeps its other ticks; the load below ticks
@@ -249,5 +249,5 @@ void Topt::deleteprofile() {
         loadprofile(old);
         throw;
     }
-    w.frm->table->refresh();
+    w.addressBook.rereadRecipients();
 }

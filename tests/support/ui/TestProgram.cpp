@@ -44,3 +44,7 @@ void TestProgram::startAsShipped() {
 Tfrm& TestProgram::frm() {
     return program->frm();
 }
+
+OpenAddressBook& TestProgram::openAddressBook() {
+    return program->windows().addressBook;
+}

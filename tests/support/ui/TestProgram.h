@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class OpenAddressBook;
 class Program;
 class Tfrm;
 
@@ -23,6 +24,8 @@ struct TestProgram {
     // The shipped settings, pictures and sample database, started and ready.
     void startAsShipped();
     Tfrm& frm();
+    // The address book the windows show.
+    OpenAddressBook& openAddressBook();
     // Fails the test when a box was shown that no answer was queued for, or
     // when a queued answer was never asked for.
     void verifyNothingUnexpected() const;

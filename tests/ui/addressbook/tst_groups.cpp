@@ -1,6 +1,7 @@
 #include "MainControls.h"
 #include "TestProgram.h"
 
+#include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/MemberGroups.h"
 #include "ui/addressbook/UnAddG.h"
@@ -168,11 +169,11 @@ void GroupsTest::filter() {
     for (const QString& name : checked)
         marks += "update `groups` set `check`=1 where pname='" + name + "';\n";
     Book b(marks);
-    QCOMPARE(b.f().checkedgroups, checked);
+    QCOMPARE(b.openAddressBook().groupFilter(), checked);
     QCOMPARE(b.listed(), sorted(shown));
 
-    // The filter follows checkedgroups at the next refill of the list.
-    b.f().checkedgroups = {"Друзья", "Работа"};
+    // The list follows the group filter at its next refill.
+    b.openAddressBook().setGroupFilter({"Друзья", "Работа"});
     b.f().loadlists();
     QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Коллега", "Оба"}));
 }
@@ -227,7 +228,7 @@ void GroupsTest::doneStoresTicksAndFilters() {
     QCOMPARE(b.value("select komy from `table` where name='Без групп'").toString(),
              QStringLiteral("правка"));
     QCOMPARE(b.checkedInTable(), QStringLiteral("Друзья|Соседи"));
-    QCOMPARE(frm.checkedgroups, QStringList({"Друзья", "Соседи"}));
+    QCOMPARE(b.openAddressBook().groupFilter(), QStringList({"Друзья", "Соседи"}));
     QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Оба", "Хвост"}));
     b.verifyNothingUnexpected();
 }
@@ -251,7 +252,7 @@ void GroupsTest::closeBoxStoresNoTicks() {
     for (int i = 0; i < 3; ++i)
         control<QToolButton>(b.f(), "ToolButtonGroups")->click();
     QCOMPARE(b.checkedInTable(), QStringLiteral("Друзья"));
-    QCOMPARE(b.f().checkedgroups, QStringList{"Друзья"});
+    QCOMPARE(b.openAddressBook().groupFilter(), QStringList{"Друзья"});
     QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Оба"}));
     b.verifyNothingUnexpected();
 }

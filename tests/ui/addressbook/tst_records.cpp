@@ -2,7 +2,9 @@
 #include "MainControls.h"
 #include "TestProgram.h"
 
+#include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/AddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
@@ -95,6 +97,8 @@ class RecordsTest : public QObject {
 
 private slots:
     void listsAreSortedTheRussianWay();
+    void editorsShowWhatAnEnvelopePrints_data();
+    void editorsShowWhatAnEnvelopePrints();
     void unsavedChangesCheck();
     void saveValidation_data();
     void saveValidation();
@@ -133,6 +137,43 @@ void RecordsTest::listsAreSortedTheRussianWay() {
     QCOMPARE(qAbs(shown.indexOf("абрамов") - shown.indexOf("Абрамов")), 1);
     QCOMPARE(recipientList(b.frm())->currentRow(), 0);
     QCOMPARE(nameField(b.frm())->text(), shown[0]);
+}
+
+void RecordsTest::editorsShowWhatAnEnvelopePrints_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("printed");
+
+    QTest::newRow("CR LF") << "а\r\nб\r\nв"
+                           << "а\nб\nв";
+    QTest::newRow("lone CR") << "а\rб"
+                             << "а\nб";
+    QTest::newRow("line and paragraph separators") << "а\u2028б\u2029в"
+                                                   << "а\nб\nв";
+    QTest::newRow("no-break space") << "д.\u00A05"
+                                    << "д. 5";
+    QTest::newRow("frame marks U+FDD0 and U+FDD1") << "а\uFDD0б\uFDD1в"
+                                                   << "а\nб\nв";
+}
+
+// The editors hold what an envelope prints for the records they show, so the window prints
+// what the command line prints for the same records.
+void RecordsTest::editorsShowWhatAnEnvelopePrints() {
+    QFETCH(QString, stored);
+    QFETCH(QString, printed);
+    // Абрамов is the first line, shown at start with the default sender.
+    Book b(addressBook + "update `table` set kyda='" + stored + "' where name='Абрамов';\n" +
+           "update table2 set otkyda='" + stored + "' where `default`=1;\n");
+    QCOMPARE(nameField(b.frm())->text(), QStringLiteral("Абрамов"));
+    const AddressTexts shown = b.frm().addressTexts();
+    QCOMPARE(shown.kyda, printed);
+    QCOMPARE(shown.otkyda, printed);
+
+    AddressDb db(QStringLiteral("printed"));
+    db.open(b.db(), {}, AddressDb::Access::ReadOnly);
+    const AddressBook book(db);
+    const AddressTexts cli = book.textsFor(*book.recipient(QStringLiteral("Абрамов")));
+    QCOMPARE(cli.kyda, shown.kyda);
+    QCOMPARE(cli.otkyda, shown.otkyda);
 }
 
 void RecordsTest::unsavedChangesCheck() {
@@ -478,7 +519,7 @@ void RecordsTest::failedStore() {
     QFETCH(QString, message);
     Book b;
     Tfrm& frm = b.frm();
-    frm.db.setBusyTimeout(200);
+    b.openAddressBook().setBusyTimeout(200);
     const auto tickedLines = [&frm] {
         QStringList ticked;
         for (int i = 0; i < recipientList(frm)->count(); ++i)

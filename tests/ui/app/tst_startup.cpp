@@ -6,6 +6,7 @@
 #include "TestProgram.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/Envalo.h"
@@ -226,7 +227,7 @@ void StartupTest::settingsFileProblems() {
     QCOMPARE(t.messages.texts("notice"), QStringList{"Не удалось открыть файл настроек " +
                                                      t.folder.file("envalo.ini") + ": " + reason});
     Tfrm& frm = t.frm();
-    QVERIFY(frm.db.isOpen());
+    QVERIFY(t.openAddressBook().isOpen());
     QCOMPARE(recipientList(frm)->count(), t.folder.value("select count(*) from `table`").toInt());
     QVERIFY(recipientList(frm)->count() > 0);
     QVERIFY(senderList(frm)->count() > 0);
