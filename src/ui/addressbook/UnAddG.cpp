@@ -1,6 +1,6 @@
 #include "ui/addressbook/UnAddG.h"
 
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/DialogParts.h"
 

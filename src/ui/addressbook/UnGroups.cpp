@@ -3,7 +3,7 @@
 
 #include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/UnAddG.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 

@@ -1,7 +1,7 @@
 #include "ui/addressbook/newr.h"
 
 #include "core/UserError.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/DialogParts.h"

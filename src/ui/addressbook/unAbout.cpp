@@ -1,7 +1,7 @@
 #include "ui/addressbook/unAbout.h"
 
 #include "ui/common/Icons.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Windows.h"
 
 #include <QGridLayout>

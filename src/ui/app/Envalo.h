@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/addressbook/AddressRules.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -22,7 +22,7 @@ class QTabWidget;
 class QToolButton;
 
 // The main window: the address book, the envelope editors and every command.
-class Tfrm : public MainWindow {
+class Tfrm : public MainWindowInterface {
     Q_OBJECT
 
 public:

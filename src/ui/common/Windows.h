@@ -4,7 +4,7 @@
 
 class Messages;
 class OpenAddressBook;
-class MainWindow;
+class MainWindowInterface;
 class Tview;
 class Topt;
 class Tdesk;
@@ -25,7 +25,7 @@ struct Windows {
     // The address book the windows show, open from the main window's start on.
     OpenAddressBook& addressBook;
 
-    MainWindow* frm = nullptr;
+    MainWindowInterface* frm = nullptr;
     Tview* view = nullptr;
     Topt* opt = nullptr;
     Tdesk* desk = nullptr;

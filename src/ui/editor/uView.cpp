@@ -3,7 +3,7 @@
 
 #include "core/Numbers.h"
 #include "ui/common/Icons.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckCombo.h"

@@ -3,7 +3,7 @@
 #include "ui/editor/uView.h"
 
 #include "core/Numbers.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 

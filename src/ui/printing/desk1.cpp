@@ -3,7 +3,7 @@
 
 #include "core/UserError.h"
 #include "core/envelope/Compose.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/uView.h"

@@ -1,7 +1,7 @@
 #include "ui/printing/unPos.h"
 #include "ui/controls/DialogParts.h"
 
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/uView.h"
 

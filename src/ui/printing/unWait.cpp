@@ -2,7 +2,7 @@
 #include "ui/controls/DialogParts.h"
 
 #include "core/profiles/ProgramOptions.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/Options1.h"
 

@@ -8,7 +8,7 @@ class QAbstractItemModel;
 
 // The main window as the other windows see it: the few things they ask of it. The windows that open
 // from the main window sit in folders below it and know it only through this class.
-class MainWindow : public QMainWindow {
+class MainWindowInterface : public QMainWindow {
 public:
     using QMainWindow::QMainWindow;
 
