@@ -8,7 +8,7 @@
 #include "core/addressbook/AddressDb.h"
 #include "core/addressbook/AddressImport.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
@@ -147,7 +147,7 @@ public:
         clock.start();
         m_program = std::make_unique<Program>(m_folder.appdir(), messages);
         Windows& w = m_program->windows();
-        Tfrm& frm = m_program->frm();
+        MainWindow& frm = m_program->frm();
         QEventLoop loop;
         // Both start-up timers, whichever fires first; the deferred step may stop the
         // profile store's. Connected after the program's own handlers, so these run once
@@ -228,7 +228,7 @@ public:
         if (!m_program)
             start();
         Windows& w = m_program->windows();
-        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.frm);
         Topt& opt = *w.opt;
         CheckList& recipients = own<CheckList>(frm, "cb");
         say(QStringLiteral("  (listed after start-up: %1 recipients, %2 senders, %3 profiles)")
@@ -374,7 +374,7 @@ private:
     // or, with a file as the printer dialog chooses it, a page of that file.
     void preparePrinting(const QString& file = {}) {
         Windows& w = m_program->windows();
-        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.frm);
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(file);
@@ -385,7 +385,7 @@ private:
     }
 
     // Ticks this many lines spread over the recipient list, and no others; gives how many.
-    int tickSpread(Tfrm& frm, int envelopes) {
+    int tickSpread(MainWindow& frm, int envelopes) {
         CheckListModel& lines = own<CheckList>(frm, "cb").lines();
         lines.setAllChecked(false);
         const int count = std::min(envelopes, lines.count());
@@ -398,7 +398,7 @@ private:
     // all four pictures on; gives the milliseconds of the run and the envelopes printed.
     std::pair<double, int> printRun(int envelopes) {
         Windows& w = m_program->windows();
-        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.frm);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
         w.opt->loadprofile(m_folder.dlProfile());
         w.view->setPrintTicks({m_folder.dlProfile()});
@@ -442,7 +442,7 @@ private:
     std::pair<double, int> cliRun(int envelopes, CliRun run) {
         const bool oneFile = run == CliRun::OneFile;
         Windows& w = m_program->windows();
-        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.frm);
         tickSpread(frm, envelopes);
         frm.storechecks();
         const QString out = m_folder.appdir() + QStringLiteral("cli-out");

@@ -8,7 +8,7 @@
 #include "core/envelope/PdfPages.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/AddressBook.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/printing/PageOutput.h"
 
 #include <QDir>
@@ -505,7 +505,7 @@ void CliTest::samePageAsTheWindow() {
     // The windowed program on the same folder, on a machine without a print queue.
     window.start();
     window.runDeferredStep();
-    Tfrm& frm = window.frm();
+    MainWindow& frm = window.frm();
     auto noQueue = std::make_unique<QPrinter>(QPrinter::HighResolution);
     noQueue->setOutputFormat(QPrinter::PdfFormat);
     frm.output =

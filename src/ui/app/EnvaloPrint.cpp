@@ -1,5 +1,5 @@
 // The print run: one envelope per ticked recipient and per chosen profile.
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include "core/UserError.h"
 #include "core/envelope/Compose.h"
@@ -19,13 +19,13 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 
-void Tfrm::printClick() {
+void MainWindow::printClick() {
     if (cb->count() == 0)
         return;
     printall();
 }
 
-void Tfrm::printall() {
+void MainWindow::printall() {
     m_printing = true;
     const auto printed = qScopeGuard([this] { m_printing = false; });
     Tview& view = *w.view;
@@ -42,7 +42,7 @@ void Tfrm::printall() {
 
     // Whatever way the run ends, a run that wrote files says where they are.
     struct FilesNotice {
-        Tfrm& frm;
+        MainWindow& frm;
         ~FilesNotice() {
             const QString text = frm.output->filesNotice();
             if (!text.isEmpty())

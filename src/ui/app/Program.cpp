@@ -8,7 +8,7 @@
 #include "ui/addressbook/UnGroups.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
 #include "ui/editor/unSaveAs.h"
@@ -27,7 +27,7 @@ Program::Program(const QString& appdir, Messages& messages)
     auto& w = m_windows;
     IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
     try {
-        w.frm = new Tfrm(w);
+        w.frm = new MainWindow(w);
         w.view = new Tview(w);
         w.opt = new Topt(w);
         w.desk = new Tdesk(w);
@@ -74,6 +74,6 @@ void Program::destroyAll() {
     w.fWait = nullptr;
 }
 
-Tfrm& Program::frm() {
-    return static_cast<Tfrm&>(*m_windows.frm);
+MainWindow& Program::frm() {
+    return static_cast<MainWindow&>(*m_windows.frm);
 }

@@ -8,7 +8,7 @@
 class QLockFile;
 class Messages;
 class OpenAddressBook;
-class Tfrm;
+class MainWindow;
 
 // Owns the windows for the life of the program and destroys them in reverse order.
 // One program runs per program folder: it holds the folder's lock while it lives.
@@ -22,7 +22,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     Windows& windows() { return m_windows; }
-    Tfrm& frm();
+    MainWindow& frm();
 
 private:
     void destroyAll();

@@ -1,7 +1,7 @@
 #include "TestProgram.h"
 #include "Controls.h"
 
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/editor/Options1.h"
 
@@ -41,7 +41,7 @@ void TestProgram::startAsShipped() {
     runDeferredStep();
 }
 
-Tfrm& TestProgram::frm() {
+MainWindow& TestProgram::frm() {
     return program->frm();
 }
 

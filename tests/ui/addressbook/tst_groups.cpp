@@ -6,7 +6,7 @@
 #include "ui/addressbook/MemberGroups.h"
 #include "ui/addressbook/UnAddG.h"
 #include "ui/addressbook/UnGroups.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 
 #include <QAction>
@@ -56,7 +56,7 @@ struct Book : TestProgram {
         runDeferredStep();
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
     }
-    Tfrm& f() { return frm(); }
+    MainWindow& f() { return frm(); }
     TGroups& groups() { return *program->windows().Groups; }
     TAddGroup& addGroup() { return *program->windows().AddGroup; }
     QVariant value(const QString& sql) { return folder.value(sql); }
@@ -210,7 +210,7 @@ void GroupsTest::existingNameInOtherCase() {
 
 void GroupsTest::doneStoresTicksAndFilters() {
     Book b("update `groups` set `check`=1 where pname='Работа';");
-    Tfrm& frm = b.f();
+    MainWindow& frm = b.f();
     // Unsaved edits are settled before the window opens.
     control<QPlainTextEdit>(frm, "komy")->setPlainText("правка");
     b.messages.answer(true);
@@ -328,7 +328,7 @@ void GroupsTest::renameAndRemove() {
 void GroupsTest::membership() {
     Book b("update `table` set `groups`='Друзья;;Старая;Работа' where name='Без групп';\n"
            "update `groups` set `check`=1 where pname='Друзья';");
-    Tfrm& frm = b.f();
+    MainWindow& frm = b.f();
     auto unknown = [](const QString& name) { return name + " (нет такой группы)"; };
 
     b.pick("Без групп");

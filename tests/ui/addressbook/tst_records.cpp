@@ -8,7 +8,7 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 
 #include <QAction>
@@ -178,7 +178,7 @@ void RecordsTest::editorsShowWhatAnEnvelopePrints() {
 
 void RecordsTest::unsavedChangesCheck() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.pick("Абрамов");
     // A changed tick alone is no change.
     b.tick("Абрамов", true);
@@ -246,7 +246,7 @@ void RecordsTest::saveValidation() {
     QFETCH(QString, index);
     QFETCH(QString, message);
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.pick("Абрамов");
     nameField(frm)->setText(name);
     control<QLineEdit>(frm, "intyda")->setText(index);
@@ -261,7 +261,7 @@ void RecordsTest::saveValidation() {
 
 void RecordsTest::saveRenamesAndTrims() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.pick("Власов");
     b.tick("Власов", true);
     nameField(frm)->setText("ВЛАСОВ");
@@ -297,7 +297,7 @@ void RecordsTest::anotherWorkstationsChange() {
     QFETCH(bool, senders);
     QFETCH(bool, overwrite);
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     const char* editor = senders ? "otkyda" : "kyda";
     const QString column = senders ? "otkyda" : "kyda";
     const QString table = senders ? "table2" : "`table`";
@@ -325,7 +325,7 @@ void RecordsTest::anotherWorkstationsChange() {
 // A record another workstation deleted meanwhile: the line goes, and the user is told.
 void RecordsTest::deletedByAnotherWorkstation() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     // No line ticked: the selected one is deleted.
     recipientList(frm)->lines().setAllChecked(false);
     b.pick("Власов");
@@ -342,7 +342,7 @@ void RecordsTest::deletedByAnotherWorkstation() {
 
 void RecordsTest::senderSave() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.toSenders();
     QVERIFY(control<QPlainTextEdit>(frm, "otkogo")->isEnabled());
     QVERIFY(!control<QPlainTextEdit>(frm, "komy")->isEnabled());
@@ -368,7 +368,7 @@ void RecordsTest::senderSave() {
 
 void RecordsTest::addRecords() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     auto typeName = [](const QString& name) {
         return [name](QDialog& d) {
             QVERIFY(qobject_cast<Tnewrec*>(&d));
@@ -413,7 +413,7 @@ void RecordsTest::addRecords() {
 
 void RecordsTest::deleteRecords() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.pick("Борисова");
     b.tick("Абрамов", true); // Борисова is ticked already: two adjacent lines
     b.messages.answer(false);
@@ -442,7 +442,7 @@ void RecordsTest::deleteRecords() {
 
 void RecordsTest::deleteFailureIsReported() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.tick("Власов", true);
     // Another program makes the table refuse deletions.
     b.folder.execute("create trigger keep before delete on `table` begin "
@@ -481,7 +481,7 @@ void RecordsTest::deleteSender() {
                    .arg(i)
                    .arg(i == 0 ? 1 : 0);
     Book b(sql);
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.toSenders();
     b.pickSender(deleted);
     b.messages.answer(true);
@@ -518,7 +518,7 @@ void RecordsTest::failedStore() {
     QFETCH(QString, store);
     QFETCH(QString, message);
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.openAddressBook().setBusyTimeout(200);
     const auto tickedLines = [&frm] {
         QStringList ticked;
@@ -621,7 +621,7 @@ void RecordsTest::indexKeyFilter() {
 
 void RecordsTest::ticks() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.tick("Власов", true);
     QCOMPARE(b.value("select galka from `table` where name='Власов'").toInt(), 1);
 
@@ -687,7 +687,7 @@ void RecordsTest::search() {
     QFETCH(QString, text);
     QFETCH(QStringList, found);
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     if (senders)
         b.toSenders();
     // Enter asks about unsaved edits before the search reloads the editors.
@@ -712,7 +712,7 @@ void RecordsTest::search() {
 
 void RecordsTest::emptySearchToggles() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     control<QToolButton>(frm, "SpeedButton1")->click();
     QCOMPARE(lines(*recipientList(frm)), QStringList{"Борисова"});
     QVERIFY(recipientList(frm)->isChecked(0));
@@ -752,7 +752,7 @@ void RecordsTest::newRecordWindow() {
 
 void RecordsTest::realClicks() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     frm.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frm));
     control<QTabWidget>(frm, "PageControl1")->setCurrentIndex(0);
@@ -772,7 +772,7 @@ void RecordsTest::realClicks() {
 
 void RecordsTest::aboutWindowAndProfileChoice() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.messages.onModal([&](QDialog& d) {
         QVERIFY(qobject_cast<TpAbout*>(&d));
         QCOMPARE(d.windowTitle(), QStringLiteral("О программе Envalo"));

@@ -9,7 +9,7 @@
 #include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/editor/Options1.h"
 #include "ui/editor/uView.h"
@@ -90,7 +90,7 @@ void StartupTest::startsWithTheSampleRecords() {
     t.folder.addDatabase();
     t.start();
     QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("notice").join('|')));
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов"));
     QCOMPARE(recipientList(frm)->count(), 2);
     QCOMPARE(recipientList(frm)->currentRow(), 0);
@@ -196,7 +196,7 @@ void StartupTest::emptyRecipientTable() {
     IniFile(t.folder.file("envalo.ini")).writeString("option", "profile", "Конверт C6");
     t.start();
     t.runDeferredStep();
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     QVERIFY(t.messages.shown.isEmpty());
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
     QCOMPARE(recipientList(frm)->count(), 0);
@@ -226,7 +226,7 @@ void StartupTest::settingsFileProblems() {
     t.start();
     QCOMPARE(t.messages.texts("notice"), QStringList{"Не удалось открыть файл настроек " +
                                                      t.folder.file("envalo.ini") + ": " + reason});
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     QVERIFY(t.openAddressBook().isOpen());
     QCOMPARE(recipientList(frm)->count(), t.folder.value("select count(*) from `table`").toInt());
     QVERIFY(recipientList(frm)->count() > 0);
@@ -307,7 +307,7 @@ void StartupTest::databaseProblems() {
     t.start();
     lock.reset();
     QCOMPARE(t.messages.texts("notice"), QStringList{message.arg(path)});
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     QCOMPARE(recipientList(frm)->count(), 0);
     QVERIFY(!control<QTimer>(frm, "Timer1")->isActive());
     t.program.reset();
@@ -349,7 +349,7 @@ void StartupTest::oddSettingsFilesStart() {
 void StartupTest::exitAndClose() {
     TestProgram t;
     t.startAsShipped();
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     const QByteArray settings = t.folder.settingsBytes();
 
     t.messages.answer(false);

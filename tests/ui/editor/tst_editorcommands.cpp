@@ -5,7 +5,7 @@
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/common/Icons.h"
 #include "ui/controls/CheckCombo.h"

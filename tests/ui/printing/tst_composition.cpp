@@ -5,7 +5,7 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Canvas.h"

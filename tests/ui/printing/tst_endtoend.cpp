@@ -7,7 +7,7 @@
 #include "core/envelope/Envelope.h"
 #include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/Options1.h"
@@ -72,7 +72,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     t.folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients(jobs.token()));
     t.start();
     t.runDeferredStep();
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     Tview& view = *t.program->windows().view;
     QVERIFY2(!frm.output->printsToFiles(), "the isolated CUPS has no default queue");
     const QStringList items = printList(view)->Items();

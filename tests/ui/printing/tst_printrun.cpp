@@ -7,7 +7,7 @@
 #include "core/envelope/Envelope.h"
 #include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/CheckCombo.h"

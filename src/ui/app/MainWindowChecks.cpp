@@ -1,5 +1,5 @@
 // The main window's check marks and search.
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include "core/UserError.h"
 #include "core/addressbook/OpenAddressBook.h"
@@ -14,7 +14,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-void Tfrm::recipientTicked(int row) {
+void MainWindow::recipientTicked(int row) {
     // A tick made from the keyboard comes without a selection step: the
     // editors may still hold edits the user has not been asked about.
     checkchanges();
@@ -30,7 +30,7 @@ void Tfrm::recipientTicked(int row) {
     }
 }
 
-void Tfrm::checkAll() {
+void MainWindow::checkAll() {
     if (cb->count() == 0)
         return;
     CheckListModel& lines = cb->lines();
@@ -46,7 +46,7 @@ void Tfrm::checkAll() {
     lines.setAllChecked(state);
 }
 
-void Tfrm::storechecks() {
+void MainWindow::storechecks() {
     // Ticks are stored as they are made, so mostly nothing differs: then nothing is
     // written, and a file that another program holds or that is read-only is no error.
     try {
@@ -57,7 +57,7 @@ void Tfrm::storechecks() {
     }
 }
 
-void Tfrm::showStoredTicks() {
+void MainWindow::showStoredTicks() {
     // Read again when the file lets us; otherwise the rows as last read are the best
     // account of it, and a write that failed changed none of them.
     w.addressBook.tryRereadRecipients();
@@ -69,14 +69,14 @@ void Tfrm::showStoredTicks() {
     }
 }
 
-void Tfrm::listTicked() {
+void MainWindow::listTicked() {
     std::vector<std::pair<QString, bool>> ticked;
     for (QString& name : w.addressBook.tickedRecipients())
         ticked.emplace_back(std::move(name), true);
     cb->lines().setLines(std::move(ticked));
 }
 
-void Tfrm::othersChangesStep() {
+void MainWindow::othersChangesStep() {
     // A question, an import or the print run works with the lists as they are; so does a
     // user typing or holding an unsaved record.
     OpenAddressBook& book = w.addressBook;
@@ -112,7 +112,7 @@ void Tfrm::othersChangesStep() {
     showOthersChanges();
 }
 
-void Tfrm::showOthersChanges() {
+void MainWindow::showOthersChanges() {
     const QString recipient = cb->currentText();
     const QListWidgetItem* senderItem = cb2->currentItem();
     const QString sender = senderItem ? senderItem->text() : QString();
@@ -131,7 +131,7 @@ void Tfrm::showOthersChanges() {
     loadrecords();
 }
 
-void Tfrm::findrecords() {
+void MainWindow::findrecords() {
     const QString searchText = editfind->text();
     if (searchText.isEmpty()) {
         if (showall && cb->lines().checkedCount() > 0) {

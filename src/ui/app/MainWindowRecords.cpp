@@ -1,6 +1,6 @@
 // The main window's address book: the lists, loading, comparing, saving, adding
 // and deleting recipient and sender records.
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include "core/Numbers.h"
 #include "core/UserError.h"
@@ -30,14 +30,14 @@ QString editorText(const QPlainTextEdit* editor) {
 
 } // namespace
 
-void Tfrm::loadlists() {
+void MainWindow::loadlists() {
     cb2->clear();
     cb->lines().setLines(w.addressBook.listedRecipients());
     cb2->addItems(w.addressBook.senderLines());
     selectdefaults();
 }
 
-void Tfrm::selectdefaults() {
+void MainWindow::selectdefaults() {
     if (cb->count() > 0)
         cb->setCurrentRow(0);
     if (const auto sender = w.addressBook.defaultSenderName())
@@ -45,7 +45,7 @@ void Tfrm::selectdefaults() {
     loadrecords();
 }
 
-void Tfrm::selectSenderLine(const QString& name) {
+void MainWindow::selectSenderLine(const QString& name) {
     for (int i = 0; i < cb2->count(); ++i) {
         if (cb2->item(i)->text().compare(name, Qt::CaseInsensitive) == 0) {
             cb2->setCurrentRow(i);
@@ -54,7 +54,7 @@ void Tfrm::selectSenderLine(const QString& name) {
     }
 }
 
-void Tfrm::selectRecipientLine(const QString& name) {
+void MainWindow::selectRecipientLine(const QString& name) {
     for (int i = 0; i < cb->count(); ++i) {
         if (cb->text(i) == name) {
             cb->setCurrentRow(i);
@@ -63,7 +63,7 @@ void Tfrm::selectRecipientLine(const QString& name) {
     }
 }
 
-void Tfrm::loadrecords() {
+void MainWindow::loadrecords() {
     if (!recipientPage() && cb->count() == 0)
         return;
     clearform();
@@ -90,15 +90,15 @@ void Tfrm::loadrecords() {
     intyt->setText(texts.intyt);
 }
 
-Tfrm::LoadedRecipient Tfrm::loaded(const RecipientRecord& r) {
+MainWindow::LoadedRecipient MainWindow::loaded(const RecipientRecord& r) {
     return {r.name, r.komy, r.kyda, r.profile, r.intyda};
 }
 
-Tfrm::LoadedSender Tfrm::loaded(const SenderRecord& s) {
+MainWindow::LoadedSender MainWindow::loaded(const SenderRecord& s) {
     return {s.otkogo, s.otkyda, s.intyt};
 }
 
-bool Tfrm::overwriteOthersChange(bool changed) {
+bool MainWindow::overwriteOthersChange(bool changed) {
     // Another workstation sharing the address book saved this record meanwhile: a
     // silent save would undo its work.
     if (!changed || w.messages.question(QStringLiteral("Запись изменена другим пользователем. "
@@ -109,7 +109,7 @@ bool Tfrm::overwriteOthersChange(bool changed) {
     return false;
 }
 
-void Tfrm::clearform() {
+void MainWindow::clearform() {
     if (recipientPage()) {
         komy->clear();
         kyda->clear();
@@ -121,7 +121,7 @@ void Tfrm::clearform() {
     }
 }
 
-bool Tfrm::formChanged() const {
+bool MainWindow::formChanged() const {
     if (recipientPage()) {
         const LoadedRecipient& r = m_loadedRecipient;
         return r.profile != cbp->currentText() || QString::number(r.intyda) != intyda->text() ||
@@ -132,7 +132,7 @@ bool Tfrm::formChanged() const {
            QString::number(s.intyt) != intyt->text();
 }
 
-void Tfrm::checkchanges() {
+void MainWindow::checkchanges() {
     if (cb->count() == 0 || !formChanged())
         return;
     if (!w.messages.question(QStringLiteral("Данные были изменены, сохранить изменения?"),
@@ -151,14 +151,14 @@ void Tfrm::checkchanges() {
     }
 }
 
-void Tfrm::saverecord() {
+void MainWindow::saverecord() {
     if (recipientPage())
         saveRecipient();
     else
         saveSender();
 }
 
-void Tfrm::saveRecipient() {
+void MainWindow::saveRecipient() {
     OpenAddressBook& book = w.addressBook;
     book.rereadRecipients();
     const QString line = cb->currentText();
@@ -195,7 +195,7 @@ void Tfrm::saveRecipient() {
     loadrecords();
 }
 
-void Tfrm::saveSender() {
+void MainWindow::saveSender() {
     // Read again where another workstation may have changed it, as for a recipient.
     OpenAddressBook& book = w.addressBook;
     book.rereadSenders();
@@ -223,7 +223,7 @@ void Tfrm::saveSender() {
     loadrecords();
 }
 
-void Tfrm::addrecord() {
+void MainWindow::addrecord() {
     if (recipientPage()) {
         w.newrec->setPrompt(QStringLiteral("Название получателя"));
     } else {
@@ -251,7 +251,7 @@ void Tfrm::addrecord() {
     loadrecords();
 }
 
-void Tfrm::deleterecords() {
+void MainWindow::deleterecords() {
     checkchanges();
     if (recipientPage())
         deleteRecipients();
@@ -259,7 +259,7 @@ void Tfrm::deleterecords() {
         deleteSender();
 }
 
-void Tfrm::deleteRecipients() {
+void MainWindow::deleteRecipients() {
     const int position = cb->currentRow();
     CheckListModel& lines = cb->lines();
     std::vector<int> ticked;
@@ -304,7 +304,7 @@ void Tfrm::deleteRecipients() {
     tellGone(gone);
 }
 
-void Tfrm::deleteSender() {
+void MainWindow::deleteSender() {
     const int position = cb2->currentRow();
     if (position < 0)
         return;
@@ -317,7 +317,7 @@ void Tfrm::deleteSender() {
     tellGone(there ? QStringList{} : QStringList{name});
 }
 
-void Tfrm::tellGone(const QStringList& names) {
+void MainWindow::tellGone(const QStringList& names) {
     if (names.size() == 1)
         w.messages.notice(
             QStringLiteral("Запись «%1» уже удалена другим пользователем.").arg(names.front()));
@@ -326,7 +326,7 @@ void Tfrm::tellGone(const QStringList& names) {
                               .arg(names.join(QStringLiteral(", "))));
 }
 
-void Tfrm::moveDefaultMark() {
+void MainWindow::moveDefaultMark() {
     const QListWidgetItem* item = cb2->currentItem();
     if (!item)
         return;
@@ -335,7 +335,7 @@ void Tfrm::moveDefaultMark() {
     w.addressBook.markDefaultSender(item->text());
 }
 
-void Tfrm::applyPage() {
+void MainWindow::applyPage() {
     const bool recipients = recipientPage();
     for (QWidget* editor : {static_cast<QWidget*>(komy), static_cast<QWidget*>(kyda),
                             static_cast<QWidget*>(intyda), static_cast<QWidget*>(rname)})
@@ -346,7 +346,7 @@ void Tfrm::applyPage() {
     loadrecords();
 }
 
-AddressTexts Tfrm::addressTexts() const {
+AddressTexts MainWindow::addressTexts() const {
     return {otkogo->toPlainText(), otkyda->toPlainText(), intyt->text(),
             komy->toPlainText(),   kyda->toPlainText(),   intyda->text()};
 }

@@ -1,6 +1,6 @@
 // The main window's recipient groups: the filter of the recipient list and the
 // commands that open the group windows.
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
@@ -9,16 +9,16 @@
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
-void Tfrm::loadgroups() {
+void MainWindow::loadgroups() {
     w.addressBook.readGroupFilter();
 }
 
-void Tfrm::groupsClick() {
+void MainWindow::groupsClick() {
     checkchanges();
     w.messages.showModal(*w.Groups);
 }
 
-void Tfrm::memberGroupsClick() {
+void MainWindow::memberGroupsClick() {
     if (cb->currentRow() < 0)
         return;
     checkchanges();

@@ -22,12 +22,12 @@ class QTabWidget;
 class QToolButton;
 
 // The main window: the address book, the envelope editors and every command.
-class Tfrm : public MainWindowInterface {
+class MainWindow : public MainWindowInterface {
     Q_OBJECT
 
 public:
-    explicit Tfrm(Windows& windows);
-    ~Tfrm() override;
+    explicit MainWindow(Windows& windows);
+    ~MainWindow() override;
 
     // The program's folder with a trailing separator.
     QString appdir;

@@ -1,5 +1,5 @@
 // The main window's controls, menus, toolbar and hints.
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/controls/DialogParts.h"
 
 #include "ui/addressbook/CheckList.h"
@@ -91,12 +91,12 @@ QWidget* titledBlock(const QString& title, QLayout* content, QWidget* parent) {
 
 } // namespace
 
-void Tfrm::installIndexFilter(QLineEdit* editor) {
+void MainWindow::installIndexFilter(QLineEdit* editor) {
     // A digit goes in while the field holds at most five characters.
     new NumberKeyFilter(editor, 5);
 }
 
-void Tfrm::buildLayout() {
+void MainWindow::buildLayout() {
     setWindowTitle(applicationTitle());
     setWindowIcon(envelopeIcon());
     resize(853, 788);
@@ -182,7 +182,7 @@ void Tfrm::buildLayout() {
     splitter->setStretchFactor(1, 1);
 }
 
-void Tfrm::buildCommands() {
+void MainWindow::buildCommands() {
     auto* toolbar = addToolBar(QStringLiteral("Панель инструментов"));
     toolbar->setObjectName(QStringLiteral("ToolBar1"));
     toolbar->setMovable(false);
@@ -252,31 +252,31 @@ void Tfrm::buildCommands() {
     connect(cb, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { cbMenu->popup(cb->viewport()->mapToGlobal(at)); });
 
-    auto on = [this](QAction* action, void (Tfrm::*handler)()) {
+    auto on = [this](QAction* action, void (MainWindow::*handler)()) {
         connect(action, &QAction::triggered, this,
                 [this, handler] { guarded(w.messages, [&] { (this->*handler)(); }); });
     };
-    on(menuExit, &Tfrm::exitClick);
-    on(menuAbout, &Tfrm::aboutClick);
-    on(saveAction, &Tfrm::saveClick);
-    on(printAction, &Tfrm::printClick);
-    on(menuPrint, &Tfrm::printClick);
-    on(menuPrinterSetup, &Tfrm::printerSetupClick);
-    on(cbMenuShow, &Tfrm::showClick);
-    on(addAction, &Tfrm::addClick);
+    on(menuExit, &MainWindow::exitClick);
+    on(menuAbout, &MainWindow::aboutClick);
+    on(saveAction, &MainWindow::saveClick);
+    on(printAction, &MainWindow::printClick);
+    on(menuPrint, &MainWindow::printClick);
+    on(menuPrinterSetup, &MainWindow::printerSetupClick);
+    on(cbMenuShow, &MainWindow::showClick);
+    on(addAction, &MainWindow::addClick);
     // The list menu adds like the toolbar: the new record replaces the editors, so
     // edits are asked about first.
-    on(cbMenuAdd, &Tfrm::addClick);
-    on(clearAction, &Tfrm::clearClick);
-    on(checkAllAction, &Tfrm::checkAll);
-    on(settingsAction, &Tfrm::settingsClick);
-    on(menuPrintSettings, &Tfrm::settingsClick);
-    on(groupsAction, &Tfrm::groupsClick);
-    on(menuGroups, &Tfrm::groupsClick);
-    on(menuImport, &Tfrm::importClick);
-    on(menuExport, &Tfrm::exportClick);
-    on(menuAddressBook, &Tfrm::addressBookClick);
-    on(cbMenuGroups, &Tfrm::memberGroupsClick);
+    on(cbMenuAdd, &MainWindow::addClick);
+    on(clearAction, &MainWindow::clearClick);
+    on(checkAllAction, &MainWindow::checkAll);
+    on(settingsAction, &MainWindow::settingsClick);
+    on(menuPrintSettings, &MainWindow::settingsClick);
+    on(groupsAction, &MainWindow::groupsClick);
+    on(menuGroups, &MainWindow::groupsClick);
+    on(menuImport, &MainWindow::importClick);
+    on(menuExport, &MainWindow::exportClick);
+    on(menuAddressBook, &MainWindow::addressBookClick);
+    on(cbMenuGroups, &MainWindow::memberGroupsClick);
     connect(deleteAction, &QAction::triggered, this,
             [this] { guarded(w.messages, [this] { deleteClick(false); }); });
     connect(cbMenuDelete, &QAction::triggered, this,

@@ -1,5 +1,5 @@
 // The main window's address book: where it is kept, and addresses in and out of it.
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include "core/OutputFile.h"
 #include "core/UserError.h"
@@ -44,7 +44,7 @@ QString reportText(const ImportReport& report) {
 
 } // namespace
 
-void Tfrm::importClick() {
+void MainWindow::importClick() {
     checkchanges();
     const AddressPage page = recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
     QString filter;
@@ -103,7 +103,7 @@ void Tfrm::importClick() {
     w.messages.notice(reportText(report));
 }
 
-void Tfrm::exportClick() {
+void MainWindow::exportClick() {
     checkchanges();
     const AddressPage page = recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
     // The ticked recipients; all when none is ticked. Senders have no ticks.
@@ -141,7 +141,7 @@ void Tfrm::exportClick() {
         QStringLiteral("Записей сохранено: %1.\r\nФайл: %2").arg(records).arg(native(file)));
 }
 
-void Tfrm::addressBookClick() {
+void MainWindow::addressBookClick() {
     checkchanges();
     IniFile& ini = w.opt->ini();
     const QString current = ProgramOptions::read(ini).addressbook.trimmed();

@@ -1,4 +1,4 @@
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include "core/UserError.h"
 #include "core/addressbook/OpenAddressBook.h"
@@ -22,7 +22,7 @@
 
 namespace {} // namespace
 
-Tfrm::Tfrm(Windows& windows)
+MainWindow::MainWindow(Windows& windows)
     : output(std::make_unique<PageOutput>(windows.messages, windows.appdir)), w(windows) {
     buildLayout();
     buildCommands();
@@ -38,9 +38,9 @@ Tfrm::Tfrm(Windows& windows)
     creationStep();
 }
 
-Tfrm::~Tfrm() = default;
+MainWindow::~MainWindow() = default;
 
-void Tfrm::creationStep() {
+void MainWindow::creationStep() {
     appdir = w.appdir;
     appversion = QStringLiteral(ENVALO_VERSION);
     showall = true;
@@ -72,7 +72,7 @@ void Tfrm::creationStep() {
     }
 }
 
-void Tfrm::openAddressBook(const QString& location, IniFile& ini) {
+void MainWindow::openAddressBook(const QString& location, IniFile& ini) {
     m_othersChanges.stop();
     OpenAddressBook& book = w.addressBook;
     book.open(location);
@@ -96,13 +96,13 @@ void Tfrm::openAddressBook(const QString& location, IniFile& ini) {
         m_othersChanges.start();
 }
 
-void Tfrm::updateformats(IniFile& ini) {
+void MainWindow::updateformats(IniFile& ini) {
     // A file that cannot be read is reported as a read reports it.
     ini.readLines();
     ini.editLines(withFullFormatNames);
 }
 
-void Tfrm::Timer1Timer() {
+void MainWindow::Timer1Timer() {
     Timer1.stop();
     checkprinter();
     setWindowTitle(applicationTitle() + QStringLiteral(" v") + appversion);
@@ -131,20 +131,20 @@ void Tfrm::Timer1Timer() {
     w.desk->redraw();
 }
 
-void Tfrm::checkprinter() {
+void MainWindow::checkprinter() {
     output->checkprinter(ScreenConversions{scrDpiX, scrDpiY});
 }
 
-void Tfrm::printerSetupClick() {
+void MainWindow::printerSetupClick() {
     output->printerSetup();
 }
 
-void Tfrm::showClick() {
+void MainWindow::showClick() {
     w.desk->show();
     w.desk->redraw();
 }
 
-void Tfrm::selectProfileEntry(const QString& profile) {
+void MainWindow::selectProfileEntry(const QString& profile) {
     int found = -1;
     for (int i = 0; i < cbp->count(); ++i) {
         if (cbp->itemText(i).compare(profile, Qt::CaseInsensitive) == 0) {
@@ -155,39 +155,39 @@ void Tfrm::selectProfileEntry(const QString& profile) {
     cbp->setCurrentIndex(found);
 }
 
-void Tfrm::exitClick() {
+void MainWindow::exitClick() {
     if (w.messages.question(QStringLiteral("Нажмите ОК, чтобы завершить работу программы"),
                             QStringLiteral("Подтвердите")))
         requestEnd();
 }
 
-void Tfrm::aboutClick() {
+void MainWindow::aboutClick() {
     w.messages.showModal(*w.pAbout);
 }
 
-void Tfrm::requestEnd() {
+void MainWindow::requestEnd() {
     m_endRequested = true;
     emit endProgram();
 }
 
-void Tfrm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (w.addressBook.isRead())
         storechecks();
     event->accept();
     requestEnd();
 }
 
-void Tfrm::saveClick() {
+void MainWindow::saveClick() {
     w.desk->saveCapture(appdir + QStringLiteral("temp"));
     checkchanges();
 }
 
-void Tfrm::addClick() {
+void MainWindow::addClick() {
     checkchanges();
     addrecord();
 }
 
-void Tfrm::deleteClick(bool fromListMenu) {
+void MainWindow::deleteClick(bool fromListMenu) {
     if (!fromListMenu && cb->count() == 0)
         return;
     if (!w.messages.question(QStringLiteral("Все отмеченные записи будут удалены"),
@@ -196,24 +196,24 @@ void Tfrm::deleteClick(bool fromListMenu) {
     deleterecords();
 }
 
-void Tfrm::clearClick() {
+void MainWindow::clearClick() {
     if (w.messages.question(QStringLiteral("Очистить форму конверта?"),
                             QStringLiteral("Подтверждение")))
         clearform();
 }
 
-void Tfrm::settingsClick() {
+void MainWindow::settingsClick() {
     checkchanges();
     if (cb->count() > 0)
         w.messages.showModal(*w.view);
 }
 
-void Tfrm::findClick() {
+void MainWindow::findClick() {
     checkchanges();
     findrecords();
 }
 
-void Tfrm::recipientSelected(int row) {
+void MainWindow::recipientSelected(int row) {
     const QString clicked = cb->text(row);
     checkchanges();
     selectRecipientLine(clicked);
@@ -223,7 +223,7 @@ void Tfrm::recipientSelected(int row) {
     w.desk->compose();
 }
 
-void Tfrm::senderSelected(int row) {
+void MainWindow::senderSelected(int row) {
     const QString clicked = cb2->item(row)->text();
     checkchanges();
     selectSenderLine(clicked);
@@ -231,14 +231,14 @@ void Tfrm::senderSelected(int row) {
     moveDefaultMark();
 }
 
-void Tfrm::pageChanged() {
+void MainWindow::pageChanged() {
     // The check runs for the page being left, before the editors change sides.
     checkchanges();
     m_recipientPage = pages->currentIndex() == 0;
     applyPage();
 }
 
-void Tfrm::cbpChange() {
+void MainWindow::cbpChange() {
     // The recipient's own profile changes only when the record is saved.
     ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
     // This load is the last word at start: the store's own start-up load would only
@@ -247,23 +247,23 @@ void Tfrm::cbpChange() {
     w.opt->loadprofile(cbp->currentText());
 }
 
-void Tfrm::showProfileNames(QAbstractItemModel* names) {
+void MainWindow::showProfileNames(QAbstractItemModel* names) {
     cbp->setModel(names);
 }
 
-int Tfrm::chosenProfile() const {
+int MainWindow::chosenProfile() const {
     return cbp->currentIndex();
 }
 
-void Tfrm::chooseProfile(int index) {
+void MainWindow::chooseProfile(int index) {
     cbp->setCurrentIndex(index);
 }
 
-bool Tfrm::startLoadsProfile() const {
+bool MainWindow::startLoadsProfile() const {
     return Timer1.isActive() && cb->count() > 0;
 }
 
-void Tfrm::editorClosed() {
+void MainWindow::editorClosed() {
     w.addressBook.rereadRecipients();
     loadrecords();
     // What choosing the selected recipient line does: its profile, as stored,
@@ -273,7 +273,7 @@ void Tfrm::editorClosed() {
         recipientSelected(row);
 }
 
-bool Tfrm::stepRecipient(int direction) {
+bool MainWindow::stepRecipient(int direction) {
     const int selected = cb->currentRow();
     if (cb->count() == 0 || selected == (direction > 0 ? cb->count() - 1 : 0))
         return false;
