@@ -4,8 +4,8 @@
 
 #include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
+#include "ui/addressbook/GroupsWindow.h"
 #include "ui/addressbook/MemberGroups.h"
-#include "ui/addressbook/UnGroups.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 

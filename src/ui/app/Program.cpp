@@ -4,8 +4,8 @@
 #include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/ProgramFolder.h"
+#include "ui/addressbook/GroupsWindow.h"
 #include "ui/addressbook/UnAddG.h"
-#include "ui/addressbook/UnGroups.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/MainWindow.h"
@@ -32,7 +32,7 @@ Program::Program(const QString& appdir, Messages& messages)
         w.opt = new Topt(w);
         w.desk = new Tdesk(w);
         w.newrec = new Tnewrec(w);
-        w.Groups = new TGroups(w);
+        w.Groups = new GroupsWindow(w);
         w.AddGroup = new TAddGroup(w);
         w.tpos = new Ttpos(w);
         w.pAbout = new TpAbout(w);

@@ -9,7 +9,7 @@ class Tview;
 class Topt;
 class Tdesk;
 class Tnewrec;
-class TGroups;
+class GroupsWindow;
 class TAddGroup;
 class Ttpos;
 class TpAbout;
@@ -30,7 +30,7 @@ struct Windows {
     Topt* opt = nullptr;
     Tdesk* desk = nullptr;
     Tnewrec* newrec = nullptr;
-    TGroups* Groups = nullptr;
+    GroupsWindow* Groups = nullptr;
     TAddGroup* AddGroup = nullptr;
     Ttpos* tpos = nullptr;
     TpAbout* pAbout = nullptr;

@@ -3,9 +3,9 @@
 
 #include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
+#include "ui/addressbook/GroupsWindow.h"
 #include "ui/addressbook/MemberGroups.h"
 #include "ui/addressbook/UnAddG.h"
-#include "ui/addressbook/UnGroups.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 
@@ -57,7 +57,7 @@ struct Book : TestProgram {
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
     }
     MainWindow& f() { return frm(); }
-    TGroups& groups() { return *program->windows().Groups; }
+    GroupsWindow& groups() { return *program->windows().Groups; }
     TAddGroup& addGroup() { return *program->windows().AddGroup; }
     QVariant value(const QString& sql) { return folder.value(sql); }
     QString checkedInTable() {
@@ -180,7 +180,7 @@ void GroupsTest::filter() {
 
 void GroupsTest::existingNameInOtherCase() {
     Book b;
-    TGroups& g = b.groups();
+    GroupsWindow& g = b.groups();
     b.messages.onModal([&](QDialog&) {
         QCOMPARE(g.windowTitle(), QStringLiteral("Группы"));
         QCOMPARE(lines(list(g)), QStringList({"Друзья", "Работа", "Соседи", ""}));
@@ -214,7 +214,7 @@ void GroupsTest::doneStoresTicksAndFilters() {
     // Unsaved edits are settled before the window opens.
     control<QPlainTextEdit>(frm, "komy")->setPlainText("правка");
     b.messages.answer(true);
-    TGroups& g = b.groups();
+    GroupsWindow& g = b.groups();
     b.messages.onModal([&](QDialog&) {
         QCOMPARE(ticked(list(g)), QStringList{"Работа"});
         tick(list(g), "Работа", false);
@@ -235,7 +235,7 @@ void GroupsTest::doneStoresTicksAndFilters() {
 
 void GroupsTest::closeBoxStoresNoTicks() {
     Book b("update `groups` set `check`=1 where pname='Друзья';");
-    TGroups& g = b.groups();
+    GroupsWindow& g = b.groups();
     auto untickAndClose = [&](QDialog&) {
         QCOMPARE(ticked(list(g)), QStringList{"Друзья"});
         tick(list(g), "Друзья", false);
@@ -259,7 +259,7 @@ void GroupsTest::closeBoxStoresNoTicks() {
 
 void GroupsTest::groupNameWindow() {
     Book b;
-    TGroups& g = b.groups();
+    GroupsWindow& g = b.groups();
     TAddGroup& a = b.addGroup();
     QCOMPARE(a.windowTitle(), QStringLiteral("Новая группа"));
     QCOMPARE(control<QLabel>(a, "Label1")->text(), QStringLiteral("Укажите название группы"));
@@ -296,7 +296,7 @@ void GroupsTest::groupNameWindow() {
 
 void GroupsTest::renameAndRemove() {
     Book b;
-    TGroups& g = b.groups();
+    GroupsWindow& g = b.groups();
     TAddGroup& a = b.addGroup();
     b.messages.onModal([&](QDialog&) {
         list(g).setCurrentRow(1);

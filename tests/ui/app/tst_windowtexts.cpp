@@ -2,9 +2,9 @@
 #include "TestProgram.h"
 #include "TextFit.h"
 
+#include "ui/addressbook/GroupsWindow.h"
 #include "ui/addressbook/MemberGroups.h"
 #include "ui/addressbook/UnAddG.h"
-#include "ui/addressbook/UnGroups.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
 #include "ui/app/Program.h"

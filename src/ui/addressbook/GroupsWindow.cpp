@@ -1,4 +1,4 @@
-#include "ui/addressbook/UnGroups.h"
+#include "ui/addressbook/GroupsWindow.h"
 #include "ui/controls/DialogParts.h"
 
 #include "core/addressbook/OpenAddressBook.h"
@@ -12,15 +12,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TGroups::TGroups(Windows& windows) : QDialog(windows.frm), w(windows) {
+GroupsWindow::GroupsWindow(Windows& windows) : QDialog(windows.frm), w(windows) {
     setWindowTitle(QStringLiteral("Группы"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     auto* layout = new QHBoxLayout(this);
-    CLB = new QListWidget(this);
-    CLB->setAccessibleName(QStringLiteral("Список групп"));
-    setProgramName(CLB, QStringLiteral("CLB"));
-    layout->addWidget(CLB, 1);
+    m_list = new QListWidget(this);
+    m_list->setAccessibleName(QStringLiteral("Список групп"));
+    setProgramName(m_list, QStringLiteral("CLB"));
+    layout->addWidget(m_list, 1);
     auto* buttons = new QVBoxLayout;
     layout->addLayout(buttons);
     auto button = [&](const char* text, const char* programName) {
@@ -31,50 +31,50 @@ TGroups::TGroups(Windows& windows) : QDialog(windows.frm), w(windows) {
         buttons->addWidget(b);
         return b;
     };
-    Button1 = button("Добавить", "Button1");
-    Button2 = button("Удалить", "Button2");
-    Button3 = button("Изменить", "Button3");
-    Button4 = button("ВСЕ", "Button4");
+    m_add = button("Добавить", "Button1");
+    m_remove = button("Удалить", "Button2");
+    m_rename = button("Изменить", "Button3");
+    m_all = button("ВСЕ", "Button4");
     buttons->addStretch(1);
-    Button5 = button("Готово", "Button5");
-    Button5->setDefault(true);
+    m_done = button("Готово", "Button5");
+    m_done->setDefault(true);
     setFixedSize(283, 251);
 
-    auto on = [this](QPushButton* b, void (TGroups::*handler)()) {
+    auto on = [this](QPushButton* b, void (GroupsWindow::*handler)()) {
         connect(b, &QPushButton::clicked, this,
                 [this, handler] { guarded(w.messages, [&] { (this->*handler)(); }); });
     };
-    on(Button1, &TGroups::Button1Click);
-    on(Button2, &TGroups::Button2Click);
-    on(Button3, &TGroups::Button3Click);
-    on(Button5, &TGroups::Button5Click);
+    on(m_add, &GroupsWindow::addGroup);
+    on(m_remove, &GroupsWindow::removeGroup);
+    on(m_rename, &GroupsWindow::renameGroup);
+    on(m_done, &GroupsWindow::storeTicksAndClose);
 }
 
-void TGroups::showEvent(QShowEvent* event) {
+void GroupsWindow::showEvent(QShowEvent* event) {
     guarded(w.messages, [this] { refill(); });
-    CLB->setFocus();
+    m_list->setFocus();
     QDialog::showEvent(event);
 }
 
-void TGroups::refill(const Ticks& keep) {
-    CLB->clear();
+void GroupsWindow::refill(const Ticks& keep) {
+    m_list->clear();
     for (const GroupRecord& group : w.addressBook.groups()) {
-        auto* item = new QListWidgetItem(group.name, CLB);
+        auto* item = new QListWidgetItem(group.name, m_list);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(keep.value(group.name, group.checked ? Qt::Checked : Qt::Unchecked));
     }
-    if (CLB->count() > 0)
-        CLB->setCurrentRow(0);
+    if (m_list->count() > 0)
+        m_list->setCurrentRow(0);
 }
 
-TGroups::Ticks TGroups::ticks() const {
+GroupsWindow::Ticks GroupsWindow::ticks() const {
     Ticks result;
-    for (int i = 0; i < CLB->count(); ++i)
-        result.insert(CLB->item(i)->text(), CLB->item(i)->checkState());
+    for (int i = 0; i < m_list->count(); ++i)
+        result.insert(m_list->item(i)->text(), m_list->item(i)->checkState());
     return result;
 }
 
-QString TGroups::askName(const QString& action) {
+QString GroupsWindow::askName(const QString& action) {
     TAddGroup& window = *w.AddGroup;
     window.setAction(action);
     if (w.messages.showModal(window) != QDialog::Accepted)
@@ -82,7 +82,7 @@ QString TGroups::askName(const QString& action) {
     return window.name();
 }
 
-bool TGroups::acceptable(const QString& name) {
+bool GroupsWindow::acceptable(const QString& name) {
     if (w.addressBook.groupExists(name)) {
         w.messages.notice(QStringLiteral("Такая группа уже есть"));
         return false;
@@ -96,7 +96,7 @@ bool TGroups::acceptable(const QString& name) {
     return true;
 }
 
-void TGroups::Button1Click() {
+void GroupsWindow::addGroup() {
     const QString name = askName(QStringLiteral("Добавить"));
     if (name.isEmpty() || !acceptable(name))
         return;
@@ -105,21 +105,21 @@ void TGroups::Button1Click() {
     refill(keep);
 }
 
-void TGroups::Button2Click() {
-    const int line = CLB->currentRow();
+void GroupsWindow::removeGroup() {
+    const int line = m_list->currentRow();
     if (line < 0)
         return;
     Ticks keep = ticks();
-    keep.remove(CLB->item(line)->text());
-    w.addressBook.removeGroup(line, CLB->item(line)->text());
+    keep.remove(m_list->item(line)->text());
+    w.addressBook.removeGroup(line, m_list->item(line)->text());
     refill(keep);
 }
 
-void TGroups::Button3Click() {
-    const int line = CLB->currentRow();
+void GroupsWindow::renameGroup() {
+    const int line = m_list->currentRow();
     if (line < 0)
         return;
-    const QString old = CLB->item(line)->text();
+    const QString old = m_list->item(line)->text();
     const QString name = askName(QStringLiteral("Изменить"));
     if (name.isEmpty() || !acceptable(name))
         return;
@@ -132,10 +132,10 @@ void TGroups::Button3Click() {
     refill(keep);
 }
 
-void TGroups::Button5Click() {
+void GroupsWindow::storeTicksAndClose() {
     std::vector<std::pair<QString, bool>> lines;
-    for (int i = 0; i < CLB->count(); ++i)
-        lines.emplace_back(CLB->item(i)->text(), CLB->item(i)->checkState() == Qt::Checked);
+    for (int i = 0; i < m_list->count(); ++i)
+        lines.emplace_back(m_list->item(i)->text(), m_list->item(i)->checkState() == Qt::Checked);
     w.addressBook.storeGroupTicks(lines);
     accept();
     w.frm->loadlists();
