@@ -5,7 +5,7 @@
 #include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/GroupsWindow.h"
-#include "ui/addressbook/MemberGroups.h"
+#include "ui/addressbook/MemberGroupsWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
@@ -26,7 +26,7 @@ void MainWindow::memberGroupsClick() {
     const QString recipient = cb->currentText();
     if (recipient.isEmpty())
         return;
-    TMemberGroups window(w, recipient);
+    MemberGroupsWindow window(w, recipient);
     if (w.messages.showModal(window) != QDialog::Accepted)
         return;
     loadlists();

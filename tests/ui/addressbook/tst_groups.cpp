@@ -4,7 +4,7 @@
 #include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/GroupsWindow.h"
-#include "ui/addressbook/MemberGroups.h"
+#include "ui/addressbook/MemberGroupsWindow.h"
 #include "ui/addressbook/UnAddG.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
@@ -333,7 +333,7 @@ void GroupsTest::membership() {
 
     b.pick("Без групп");
     b.messages.onModal([&](QDialog& d) {
-        auto& m = dynamic_cast<TMemberGroups&>(d);
+        auto& m = dynamic_cast<MemberGroupsWindow&>(d);
         QCOMPARE(m.windowTitle(), QStringLiteral("Группы получателя"));
         QVERIFY(control<QLabel>(m, "Label1")->text().contains("Без групп"));
         QCOMPARE(lines(list(m)), QStringList({"Друзья", "Работа", "Соседи", unknown("Старая")}));
@@ -350,7 +350,7 @@ void GroupsTest::membership() {
     QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Без групп"));
 
     b.messages.onModal([&](QDialog& d) {
-        auto& m = dynamic_cast<TMemberGroups&>(d);
+        auto& m = dynamic_cast<MemberGroupsWindow&>(d);
         tick(list(m), unknown("Старая"), false);
         tick(list(m), "Друзья", false);
         button(m, "Button2")->click();
@@ -359,7 +359,7 @@ void GroupsTest::membership() {
     QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
 
     b.messages.onModal([&](QDialog& d) {
-        auto& m = dynamic_cast<TMemberGroups&>(d);
+        auto& m = dynamic_cast<MemberGroupsWindow&>(d);
         tick(list(m), unknown("Старая"), false);
         tick(list(m), "Друзья", false);
         button(m, "Button1")->click();

@@ -3,7 +3,7 @@
 #include "TextFit.h"
 
 #include "ui/addressbook/GroupsWindow.h"
-#include "ui/addressbook/MemberGroups.h"
+#include "ui/addressbook/MemberGroupsWindow.h"
 #include "ui/addressbook/UnAddG.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"
@@ -105,7 +105,7 @@ void WindowTextsTest::textsShowWhole_data() {
         return printList(*w.view)->dropDownList()->window();
     });
     QTest::newRow("recipient's groups") << WindowOf([](Windows& w) -> QWidget* {
-        auto* member = new TMemberGroups(w, QStringLiteral("Иванов Иван Иванович"));
+        auto* member = new MemberGroupsWindow(w, QStringLiteral("Иванов Иван Иванович"));
         member->setAttribute(Qt::WA_DeleteOnClose);
         return member;
     });
