@@ -147,7 +147,7 @@ public:
         clock.start();
         m_program = std::make_unique<Program>(m_folder.appdir(), messages);
         Windows& w = m_program->windows();
-        MainWindow& frm = m_program->frm();
+        MainWindow& frm = m_program->mainWindow();
         QEventLoop loop;
         // Both start-up timers, whichever fires first; the deferred step may stop the
         // profile store's. Connected after the program's own handlers, so these run once
@@ -228,7 +228,7 @@ public:
         if (!m_program)
             start();
         Windows& w = m_program->windows();
-        MainWindow& frm = static_cast<MainWindow&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         Topt& opt = *w.opt;
         CheckList& recipients = own<CheckList>(frm, "cb");
         say(QStringLiteral("  (listed after start-up: %1 recipients, %2 senders, %3 profiles)")
@@ -374,7 +374,7 @@ private:
     // or, with a file as the printer dialog chooses it, a page of that file.
     void preparePrinting(const QString& file = {}) {
         Windows& w = m_program->windows();
-        MainWindow& frm = static_cast<MainWindow&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(file);
@@ -398,7 +398,7 @@ private:
     // all four pictures on; gives the milliseconds of the run and the envelopes printed.
     std::pair<double, int> printRun(int envelopes) {
         Windows& w = m_program->windows();
-        MainWindow& frm = static_cast<MainWindow&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
         w.opt->loadprofile(m_folder.dlProfile());
         w.view->setPrintTicks({m_folder.dlProfile()});
@@ -442,7 +442,7 @@ private:
     std::pair<double, int> cliRun(int envelopes, CliRun run) {
         const bool oneFile = run == CliRun::OneFile;
         Windows& w = m_program->windows();
-        MainWindow& frm = static_cast<MainWindow&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         tickSpread(frm, envelopes);
         frm.storechecks();
         const QString out = m_folder.appdir() + QStringLiteral("cli-out");

@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     try {
         const QString appdir = QDir(QApplication::applicationDirPath()).absolutePath() + '/';
         Program program(appdir, messages);
-        MainWindow& frm = program.frm();
+        MainWindow& frm = program.mainWindow();
         messages.setParent(&frm);
         QObject::connect(
             &frm, &MainWindow::endProgram, &app, [] { QCoreApplication::exit(0); },

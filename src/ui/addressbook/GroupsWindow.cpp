@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-GroupsWindow::GroupsWindow(Windows& windows) : QDialog(windows.frm), w(windows) {
+GroupsWindow::GroupsWindow(Windows& windows) : QDialog(windows.mainWindow), w(windows) {
     setWindowTitle(QStringLiteral("Группы"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -138,5 +138,5 @@ void GroupsWindow::storeTicksAndClose() {
         lines.emplace_back(m_list->item(i)->text(), m_list->item(i)->checkState() == Qt::Checked);
     w.addressBook.storeGroupTicks(lines);
     accept();
-    w.frm->loadlists();
+    w.mainWindow->loadlists();
 }

@@ -21,7 +21,7 @@ const QString delimiter = QStringLiteral(";");
 } // namespace
 
 MemberGroupsWindow::MemberGroupsWindow(Windows& windows, const QString& recipient)
-    : QDialog(windows.frm), w(windows), m_recipient(recipient) {
+    : QDialog(windows.mainWindow), w(windows), m_recipient(recipient) {
     setWindowTitle(QStringLiteral("Группы получателя"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);

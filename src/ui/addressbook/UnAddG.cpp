@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TAddGroup::TAddGroup(Windows& windows) : QDialog(windows.frm) {
+TAddGroup::TAddGroup(Windows& windows) : QDialog(windows.mainWindow) {
     setWindowTitle(QStringLiteral("Новая группа"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* layout = new QGridLayout(this);

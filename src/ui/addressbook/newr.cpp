@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-Tnewrec::Tnewrec(Windows& windows) : QDialog(windows.frm), w(windows) {
+Tnewrec::Tnewrec(Windows& windows) : QDialog(windows.mainWindow), w(windows) {
     setWindowTitle(QStringLiteral("Новая запись"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* layout = new QGridLayout(this);

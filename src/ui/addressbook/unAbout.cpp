@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-TpAbout::TpAbout(Windows& windows) : QDialog(windows.frm) {
+TpAbout::TpAbout(Windows& windows) : QDialog(windows.mainWindow) {
     setWindowTitle(QStringLiteral("О программе Envalo"));
     setFixedSize(317, 257);
     QPalette palette = this->palette();
@@ -17,7 +17,7 @@ TpAbout::TpAbout(Windows& windows) : QDialog(windows.frm) {
     setAutoFillBackground(true);
 
     auto* layout = new QGridLayout(this);
-    Label5 = new QLabel(QStringLiteral("Версия программы ") + windows.frm->appversion, this);
+    Label5 = new QLabel(QStringLiteral("Версия программы ") + windows.mainWindow->appversion, this);
     Label5->setObjectName(QStringLiteral("Label5"));
     auto* emblem = new QLabel(this);
     emblem->setPixmap(envelopeIcon().pixmap(64, 64));

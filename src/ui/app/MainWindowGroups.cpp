@@ -15,7 +15,7 @@ void MainWindow::loadgroups() {
 
 void MainWindow::groupsClick() {
     checkchanges();
-    w.messages.showModal(*w.Groups);
+    w.messages.showModal(*w.groupsWindow);
 }
 
 void MainWindow::memberGroupsClick() {

@@ -27,12 +27,12 @@ Program::Program(const QString& appdir, Messages& messages)
     auto& w = m_windows;
     IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
     try {
-        w.frm = new MainWindow(w);
+        w.mainWindow = new MainWindow(w);
         w.view = new Tview(w);
         w.opt = new Topt(w);
         w.desk = new Tdesk(w);
         w.newrec = new Tnewrec(w);
-        w.Groups = new GroupsWindow(w);
+        w.groupsWindow = new GroupsWindow(w);
         w.AddGroup = new TAddGroup(w);
         w.tpos = new Ttpos(w);
         w.pAbout = new TpAbout(w);
@@ -55,18 +55,18 @@ void Program::destroyAll() {
     delete w.pAbout;
     delete w.tpos;
     delete w.AddGroup;
-    delete w.Groups;
+    delete w.groupsWindow;
     delete w.newrec;
     delete w.desk;
     delete w.opt;
     delete w.view;
-    delete w.frm;
-    w.frm = nullptr;
+    delete w.mainWindow;
+    w.mainWindow = nullptr;
     w.view = nullptr;
     w.opt = nullptr;
     w.desk = nullptr;
     w.newrec = nullptr;
-    w.Groups = nullptr;
+    w.groupsWindow = nullptr;
     w.AddGroup = nullptr;
     w.tpos = nullptr;
     w.pAbout = nullptr;
@@ -74,6 +74,6 @@ void Program::destroyAll() {
     w.fWait = nullptr;
 }
 
-MainWindow& Program::frm() {
-    return static_cast<MainWindow&>(*m_windows.frm);
+MainWindow& Program::mainWindow() {
+    return static_cast<MainWindow&>(*m_windows.mainWindow);
 }

@@ -22,7 +22,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     Windows& windows() { return m_windows; }
-    MainWindow& frm();
+    MainWindow& mainWindow();
 
 private:
     void destroyAll();

@@ -25,12 +25,12 @@ struct Windows {
     // The address book the windows show, open from the main window's start on.
     OpenAddressBook& addressBook;
 
-    MainWindowInterface* frm = nullptr;
+    MainWindowInterface* mainWindow = nullptr;
     Tview* view = nullptr;
     Topt* opt = nullptr;
     Tdesk* desk = nullptr;
     Tnewrec* newrec = nullptr;
-    GroupsWindow* Groups = nullptr;
+    GroupsWindow* groupsWindow = nullptr;
     TAddGroup* AddGroup = nullptr;
     Ttpos* tpos = nullptr;
     TpAbout* pAbout = nullptr;

@@ -18,7 +18,7 @@ const QString newProfileName = QStringLiteral("Новый профиль");
 
 Topt::Topt(Windows& windows) : w(windows), m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
     w.view->showProfileNames(&m_names);
-    w.frm->showProfileNames(&m_names);
+    w.mainWindow->showProfileNames(&m_names);
     startTimer.setSingleShot(true);
     startTimer.setInterval(10);
     connect(&startTimer, &QTimer::timeout, this,
@@ -30,11 +30,11 @@ void Topt::listprofiles() {
     QStringList sections = m_ini.sections();
     sections.removeAll(ProgramOptions::section);
     // A list read anew moves the main window's choice only when its name is gone.
-    const int mainIndex = w.frm->chosenProfile();
+    const int mainIndex = w.mainWindow->chosenProfile();
     const QString mainChosen = m_names.names().value(mainIndex);
     if (sections != m_names.names()) {
         m_names.setNames(sections);
-        w.frm->chooseProfile(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
+        w.mainWindow->chooseProfile(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
     }
     w.view->chooseProfileIndex(sections.isEmpty() ? -1 : 0);
     startTimer.start();
@@ -43,11 +43,11 @@ void Topt::listprofiles() {
 void Topt::startprofile() {
     startTimer.stop();
     // At start, the main window's deferred step loads its recipient's profile next.
-    if (w.frm->startLoadsProfile())
+    if (w.mainWindow->startLoadsProfile())
         return;
     Tview& v = *w.view;
     const int count = int(m_names.names().size());
-    const int mainIndex = w.frm->chosenProfile();
+    const int mainIndex = w.mainWindow->chosenProfile();
     QString text = m_names.names().value(mainIndex);
     v.chooseProfileIndex(mainIndex < count ? mainIndex : -1);
     if (text.isEmpty() || v.chosenProfileIndex() < 0 || v.shownProfileName() != text) {
@@ -101,7 +101,7 @@ QString Topt::checkedName(const QString& typed, const QString& keeping) const {
 
 Topt::Lists Topt::lists() const {
     const Tview& v = *w.view;
-    return {m_names.names(), v.chosenProfileIndex(), w.frm->chosenProfile(),
+    return {m_names.names(), v.chosenProfileIndex(), w.mainWindow->chosenProfile(),
             v.printTicks(),  v.profile.name,         v.rememberedProfile()};
 }
 
@@ -109,7 +109,7 @@ void Topt::restore(const Lists& before) {
     Tview& v = *w.view;
     m_names.setNames(before.names);
     v.chooseProfileIndex(before.chosen);
-    w.frm->chooseProfile(before.mainChosen);
+    w.mainWindow->chooseProfile(before.mainChosen);
     v.restorePrintTicks(before.printTicked);
     v.profile.name = before.profileName;
     v.rememberProfile(before.rememberedProfile);
@@ -209,7 +209,7 @@ void Topt::renameprofile() {
 
         m_names.rename(v.chosenProfileIndex(), answer);
         v.chooseProfileIndex(entryindex(answer));
-        w.frm->chooseProfile(v.chosenProfileIndex());
+        w.mainWindow->chooseProfile(v.chosenProfileIndex());
         v.setPrintTicks(ticked);
         v.profile.name = answer;
         saveprofile(answer);

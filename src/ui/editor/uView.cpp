@@ -47,9 +47,10 @@ QToolButton* textButton(const QString& text, const QString& hint, const QString&
 
 } // namespace
 
-Tview::Tview(Windows& windows) : QDialog(windows.frm), pictureCache(windows.appdir), w(windows) {
-    screen.scrDpiX = w.frm->scrDpiX;
-    screen.scrDpiY = w.frm->scrDpiY;
+Tview::Tview(Windows& windows)
+    : QDialog(windows.mainWindow), pictureCache(windows.appdir), w(windows) {
+    screen.scrDpiX = w.mainWindow->scrDpiX;
+    screen.scrDpiY = w.mainWindow->scrDpiY;
     buildWindow();
     for (int n = 1; n <= blockCount; ++n) {
         auto* block = new BlockLabel(n, p2);

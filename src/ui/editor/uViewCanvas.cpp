@@ -136,7 +136,7 @@ void Tview::markmodified() {
 }
 
 void Tview::settext() {
-    const auto texts = blockTexts(w.frm->addressTexts(), profile.indexswitch);
+    const auto texts = blockTexts(w.mainWindow->addressTexts(), profile.indexswitch);
     for (int n = 1; n <= blockCount; ++n)
         label(n)->setText(texts[size_t(n - 1)]);
 }

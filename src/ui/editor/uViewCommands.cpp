@@ -479,5 +479,5 @@ void Tview::readDelaySettings() {
 
 void Tview::FormClose() {
     Button10->setEnabled(false);
-    w.frm->editorClosed();
+    w.mainWindow->editorClosed();
 }

@@ -45,7 +45,7 @@ void TfSaveAs::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_placed) {
         m_placed = true;
-        move(w.frm->frameGeometry().center() - rect().center());
+        move(w.mainWindow->frameGeometry().center() - rect().center());
     }
 }
 

@@ -21,7 +21,7 @@ const QColor seeThrough(0, 128, 0);
 
 } // namespace
 
-Tdesk::Tdesk(Windows& windows) : QDialog(windows.frm), w(windows) {
+Tdesk::Tdesk(Windows& windows) : QDialog(windows.mainWindow), w(windows) {
     setWindowTitle(QStringLiteral("Предварительный просмотр"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAccessibleName(windowTitle());
@@ -37,7 +37,7 @@ void Tdesk::compose() {
     // the preview shows the envelope without it.
     const EnvelopePictures pictures =
         loadEnvelopePictures(view.pictureCache, profile, MissingPicture::LeftEmpty);
-    setEnvelope(composeEnvelope(profile, w.frm->addressTexts(), pictures, view.screen));
+    setEnvelope(composeEnvelope(profile, w.mainWindow->addressTexts(), pictures, view.screen));
 }
 
 void Tdesk::setEnvelope(Envelope envelope) {
@@ -127,6 +127,6 @@ void Tdesk::left() {
 }
 
 void Tdesk::step(int direction) {
-    if (w.frm->stepRecipient(direction))
+    if (w.mainWindow->stepRecipient(direction))
         redraw();
 }

@@ -25,7 +25,7 @@ QPixmap envelopeMarker() {
 
 } // namespace
 
-Ttpos::Ttpos(Windows& windows) : QDialog(windows.frm), w(windows) {
+Ttpos::Ttpos(Windows& windows) : QDialog(windows.mainWindow), w(windows) {
     setWindowTitle(QStringLiteral("position"));
     setAccessibleName(windowTitle());
     setProgramName(this, QStringLiteral("tpos"));

@@ -32,7 +32,7 @@ QToolButton* button(const QString& text, const QString& programName, QWidget* pa
 
 } // namespace
 
-TfWait::TfWait(Windows& windows) : QDialog(windows.frm), w(windows) {
+TfWait::TfWait(Windows& windows) : QDialog(windows.mainWindow), w(windows) {
     setWindowTitle(QStringLiteral("Задержка"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAccessibleName(windowTitle());
@@ -125,7 +125,7 @@ void TfWait::showEvent(QShowEvent* event) {
     } else {
         Timer1.start();
     }
-    move(w.frm->geometry().center() - rect().center());
+    move(w.mainWindow->geometry().center() - rect().center());
 }
 
 void TfWait::hideEvent(QHideEvent* event) {

@@ -42,7 +42,7 @@ void TestProgram::startAsShipped() {
 }
 
 MainWindow& TestProgram::frm() {
-    return program->frm();
+    return program->mainWindow();
 }
 
 OpenAddressBook& TestProgram::openAddressBook() {

@@ -57,7 +57,7 @@ struct Book : TestProgram {
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
     }
     MainWindow& f() { return frm(); }
-    GroupsWindow& groups() { return *program->windows().Groups; }
+    GroupsWindow& groups() { return *program->windows().groupsWindow; }
     TAddGroup& addGroup() { return *program->windows().AddGroup; }
     QVariant value(const QString& sql) { return folder.value(sql); }
     QString checkedInTable() {

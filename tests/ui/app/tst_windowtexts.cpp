@@ -51,7 +51,7 @@ private slots:
 
 void WindowTextsTest::textsShowWhole_data() {
     QTest::addColumn<WindowOf>("window");
-    QTest::newRow("main window") << WindowOf([](Windows& w) -> QWidget* { return w.frm; });
+    QTest::newRow("main window") << WindowOf([](Windows& w) -> QWidget* { return w.mainWindow; });
     QTest::newRow("layout editor") << WindowOf([](Windows& w) -> QWidget* {
         w.view->show();
         // The status bar as its timer fills it.
@@ -67,8 +67,8 @@ void WindowTextsTest::textsShowWhole_data() {
         return w.view;
     });
     QTest::newRow("main window, senders") << WindowOf([](Windows& w) -> QWidget* {
-        control<QTabWidget>(*w.frm, "PageControl1")->setCurrentIndex(1);
-        return w.frm;
+        control<QTabWidget>(*w.mainWindow, "PageControl1")->setCurrentIndex(1);
+        return w.mainWindow;
     });
     QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.desk; });
     QTest::newRow("new record") << WindowOf([](Windows& w) -> QWidget* { return w.newrec; });
@@ -76,7 +76,7 @@ void WindowTextsTest::textsShowWhole_data() {
         w.newrec->setPrompt(QStringLiteral("Название отправителя"));
         return w.newrec;
     });
-    QTest::newRow("groups") << WindowOf([](Windows& w) -> QWidget* { return w.Groups; });
+    QTest::newRow("groups") << WindowOf([](Windows& w) -> QWidget* { return w.groupsWindow; });
     QTest::newRow("group name") << WindowOf([](Windows& w) -> QWidget* { return w.AddGroup; });
     QTest::newRow("group name, renaming") << WindowOf([](Windows& w) -> QWidget* {
         w.AddGroup->setAction(QStringLiteral("Изменить"));
