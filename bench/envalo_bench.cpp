@@ -238,17 +238,17 @@ public:
 
         if (o.wanted(QStringLiteral("loadlists"))) {
             report(timed(QStringLiteral("loadlists"), onServer() ? 500 : 300, o.runs,
-                         [&] { frm.loadlists(); }));
+                         [&] { frm.refillLists(); }));
         }
         if (o.wanted(QStringLiteral("find"))) {
             own<QCheckBox>(frm, "cb1").setChecked(false);
             QLineEdit& find = own<QLineEdit>(frm, "editfind");
             find.setText(QStringLiteral("Петров Анна"));
             report(timed(QStringLiteral("findrecords, two words"), 200, o.runs,
-                         [&] { frm.findrecords(); }));
+                         [&] { frm.search(); }));
             say(QStringLiteral("  (lines found: %1)").arg(recipients.count()));
             find.clear();
-            frm.loadlists();
+            frm.refillLists();
         }
         if (o.wanted(QStringLiteral("checkall"))) {
             QToolButton& checkAll = own<QToolButton>(frm, "ToolButton6");
@@ -260,7 +260,7 @@ public:
             CheckListModel& lines = recipients.lines();
             report(timed(QStringLiteral("storechecks"), onServer() ? 1000 : 500, o.runs, [&] {
                 lines.setAllChecked(lines.count() > 0 && !lines.isChecked(0));
-                frm.storechecks();
+                frm.storeTicks();
             }));
         }
         const QStringList& profiles = m_folder.profiles();
@@ -444,7 +444,7 @@ private:
         Windows& w = m_program->windows();
         MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         tickSpread(frm, envelopes);
-        frm.storechecks();
+        frm.storeTicks();
         const QString out = m_folder.appdir() + QStringLiteral("cli-out");
         QDir(out).removeRecursively();
         QStringList arguments{QStringLiteral("print"),     QStringLiteral("--folder"),

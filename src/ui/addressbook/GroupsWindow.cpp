@@ -138,5 +138,5 @@ void GroupsWindow::storeTicksAndClose() {
         lines.emplace_back(m_list->item(i)->text(), m_list->item(i)->checkState() == Qt::Checked);
     w.addressBook.storeGroupTicks(lines);
     accept();
-    w.mainWindow->loadlists();
+    w.mainWindow->refillLists();
 }

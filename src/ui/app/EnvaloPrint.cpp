@@ -20,7 +20,7 @@
 #include <QScopeGuard>
 
 void MainWindow::printClick() {
-    if (cb->count() == 0)
+    if (m_recipients->count() == 0)
         return;
     printall();
 }
@@ -29,10 +29,10 @@ void MainWindow::printall() {
     m_printing = true;
     const auto printed = qScopeGuard([this] { m_printing = false; });
     Tview& view = *w.view;
-    loadrecords();
+    showSelectedRecords();
 
     const QStringList chosen = view.profilesToPrint();
-    const int ticked = cb->lines().checkedCount();
+    const int ticked = m_recipients->lines().checkedCount();
     const ProgramOptions options = ProgramOptions::read(w.opt->ini());
     const int printdelay = options.printDelaySeconds();
     const int pdmode = options.delayMode();
@@ -93,7 +93,7 @@ void MainWindow::printall() {
             if (output->runStopped()) {
                 stopPrint = true;
             } else {
-                w.fWait->prepare(rname->text(), name, confirm);
+                w.fWait->prepare(m_name->text(), name, confirm);
                 w.messages.showModal(*w.fWait);
                 if (w.fWait->stopped())
                     stopPrint = true;
@@ -119,7 +119,7 @@ void MainWindow::printall() {
         request.listpos = p.listpos;
         request.allx = p.allx;
         request.ally = p.ally;
-        request.recipient = rname->text();
+        request.recipient = m_name->text();
         request.profile = name;
         output->printone(w.desk->envelope(), request);
         // Files that cannot be written (a full disk) end the run; the user was told.
@@ -133,11 +133,11 @@ void MainWindow::printall() {
             if (!envelope(profile))
                 return;
     } else {
-        for (int row = 0; row < cb->count(); ++row) {
-            if (!cb->isChecked(row))
+        for (int row = 0; row < m_recipients->count(); ++row) {
+            if (!m_recipients->isChecked(row))
                 continue;
-            cb->setCurrentRow(row);
-            loadrecords();
+            m_recipients->setCurrentRow(row);
+            showSelectedRecords();
             for (const QString& profile : chosen)
                 if (!envelope(profile))
                     return;

@@ -26,11 +26,11 @@ MainWindow::MainWindow(Windows& windows)
     : output(std::make_unique<PageOutput>(windows.messages, windows.appdir)), w(windows) {
     buildLayout();
     buildCommands();
-    Timer1.setObjectName(QStringLiteral("Timer1"));
-    Timer1.setSingleShot(true);
-    Timer1.setInterval(10);
-    connect(&Timer1, &QTimer::timeout, this,
-            [this] { guarded(w.messages, [this] { Timer1Timer(); }); });
+    m_deferredStart.setObjectName(QStringLiteral("Timer1"));
+    m_deferredStart.setSingleShot(true);
+    m_deferredStart.setInterval(10);
+    connect(&m_deferredStart, &QTimer::timeout, this,
+            [this] { guarded(w.messages, [this] { runDeferredStart(); }); });
     m_othersChanges.setObjectName(QStringLiteral("othersChangesTimer"));
     m_othersChanges.setInterval(othersChangesInterval);
     connect(&m_othersChanges, &QTimer::timeout, this,
@@ -43,13 +43,13 @@ MainWindow::~MainWindow() = default;
 void MainWindow::creationStep() {
     appdir = w.appdir;
     appversion = QStringLiteral(ENVALO_VERSION);
-    showall = true;
+    m_showingAll = true;
     // Without the settings file the address book still loads: an empty list would
     // look like lost addresses. The file is read once here, for both.
     IniFile ini(appdir + QStringLiteral("envalo.ini"));
     QString book = appdir + QStringLiteral("Convert.mdb");
     try {
-        updateformats(ini);
+        writeFullFormatNames(ini);
         m_settingsRead = true;
     } catch (const std::exception& e) {
         m_settingsRead = false;
@@ -66,7 +66,7 @@ void MainWindow::creationStep() {
             scrDpiY = qRound(screen->logicalDotsPerInchY());
         }
         openAddressBook(book, ini);
-        Timer1.start();
+        m_deferredStart.start();
     } catch (const std::exception& e) {
         w.messages.notice(errorMessage(e));
     }
@@ -76,7 +76,6 @@ void MainWindow::openAddressBook(const QString& location, IniFile& ini) {
     m_othersChanges.stop();
     OpenAddressBook& book = w.addressBook;
     book.open(location);
-    columnadded = book.columnAdded();
     // A profile rename or delete that a stop cut off between the settings file and the
     // address book is finished before the recipients are read.
     try {
@@ -85,49 +84,49 @@ void MainWindow::openAddressBook(const QString& location, IniFile& ini) {
         w.messages.notice(errorMessage(e));
     }
     book.readTables();
-    pages->setCurrentIndex(0);
+    m_pages->setCurrentIndex(0);
     m_recipientPage = true;
-    loadgroups();
-    loadlists();
-    loadrecords();
+    readGroupFilter();
+    refillLists();
+    showSelectedRecords();
     applyPage();
     m_othersSeen = book.othersChanges();
     if (m_othersSeen >= 0)
         m_othersChanges.start();
 }
 
-void MainWindow::updateformats(IniFile& ini) {
+void MainWindow::writeFullFormatNames(IniFile& ini) {
     // A file that cannot be read is reported as a read reports it.
     ini.readLines();
     ini.editLines(withFullFormatNames);
 }
 
-void MainWindow::Timer1Timer() {
-    Timer1.stop();
+void MainWindow::runDeferredStart() {
+    m_deferredStart.stop();
     checkprinter();
     setWindowTitle(applicationTitle() + QStringLiteral(" v") + appversion);
-    if (columnadded) {
-        w.addressBook.resetProfiles(cbp->currentText());
+    if (w.addressBook.columnAdded()) {
+        w.addressBook.resetProfiles(m_profile->currentText());
         w.messages.notice(QStringLiteral(
             "Структура базы успешно обновлена, необходимо перезапустить программу."));
         requestEnd();
     }
-    // cbp shows the store's list of names; only its choice starts afresh here.
-    cbp->setCurrentIndex(-1);
-    if (cb->count() == 0)
+    // m_profile shows the store's list of names; only its choice starts afresh here.
+    m_profile->setCurrentIndex(-1);
+    if (m_recipients->count() == 0)
         return;
-    if (const auto recipient = w.addressBook.recipient(cb->currentText()))
+    if (const auto recipient = w.addressBook.recipient(m_recipients->currentText()))
         selectProfileEntry(recipient->profile);
     else
-        cbp->setCurrentIndex(-1);
+        m_profile->setCurrentIndex(-1);
     // A settings file that could not be read at start is not created or replaced here.
     if (!m_settingsRead)
         return;
-    ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
+    ProgramOptions::writeProfile(w.opt->ini(), m_profile->currentText());
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
     w.opt->startTimer.stop();
-    w.opt->loadprofile(cbp->currentText());
+    w.opt->loadprofile(m_profile->currentText());
     w.desk->redraw();
 }
 
@@ -135,33 +134,33 @@ void MainWindow::checkprinter() {
     output->checkprinter(ScreenConversions{scrDpiX, scrDpiY});
 }
 
-void MainWindow::printerSetupClick() {
+void MainWindow::setUpPrinter() {
     output->printerSetup();
 }
 
-void MainWindow::showClick() {
+void MainWindow::showPreview() {
     w.desk->show();
     w.desk->redraw();
 }
 
 void MainWindow::selectProfileEntry(const QString& profile) {
     int found = -1;
-    for (int i = 0; i < cbp->count(); ++i) {
-        if (cbp->itemText(i).compare(profile, Qt::CaseInsensitive) == 0) {
+    for (int i = 0; i < m_profile->count(); ++i) {
+        if (m_profile->itemText(i).compare(profile, Qt::CaseInsensitive) == 0) {
             found = i;
             break;
         }
     }
-    cbp->setCurrentIndex(found);
+    m_profile->setCurrentIndex(found);
 }
 
-void MainWindow::exitClick() {
+void MainWindow::askToEnd() {
     if (w.messages.question(QStringLiteral("Нажмите ОК, чтобы завершить работу программы"),
                             QStringLiteral("Подтвердите")))
         requestEnd();
 }
 
-void MainWindow::aboutClick() {
+void MainWindow::showAbout() {
     w.messages.showModal(*w.pAbout);
 }
 
@@ -172,130 +171,130 @@ void MainWindow::requestEnd() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (w.addressBook.isRead())
-        storechecks();
+        storeTicks();
     event->accept();
     requestEnd();
 }
 
-void MainWindow::saveClick() {
+void MainWindow::save() {
     w.desk->saveCapture(appdir + QStringLiteral("temp"));
-    checkchanges();
+    offerToSaveChanges();
 }
 
-void MainWindow::addClick() {
-    checkchanges();
-    addrecord();
+void MainWindow::add() {
+    offerToSaveChanges();
+    addRecord();
 }
 
-void MainWindow::deleteClick(bool fromListMenu) {
-    if (!fromListMenu && cb->count() == 0)
+void MainWindow::deleteChosen(bool fromListMenu) {
+    if (!fromListMenu && m_recipients->count() == 0)
         return;
     if (!w.messages.question(QStringLiteral("Все отмеченные записи будут удалены"),
                              QStringLiteral("Подтвердите")))
         return;
-    deleterecords();
+    deleteRecords();
 }
 
-void MainWindow::clearClick() {
+void MainWindow::askToClearEditors() {
     if (w.messages.question(QStringLiteral("Очистить форму конверта?"),
                             QStringLiteral("Подтверждение")))
-        clearform();
+        clearEditors();
 }
 
-void MainWindow::settingsClick() {
-    checkchanges();
-    if (cb->count() > 0)
+void MainWindow::openLayoutEditor() {
+    offerToSaveChanges();
+    if (m_recipients->count() > 0)
         w.messages.showModal(*w.view);
 }
 
-void MainWindow::findClick() {
-    checkchanges();
-    findrecords();
+void MainWindow::startSearch() {
+    offerToSaveChanges();
+    search();
 }
 
 void MainWindow::recipientSelected(int row) {
-    const QString clicked = cb->text(row);
-    checkchanges();
+    const QString clicked = m_recipients->text(row);
+    offerToSaveChanges();
     selectRecipientLine(clicked);
-    loadrecords();
-    w.opt->loadprofile(cbp->currentText());
+    showSelectedRecords();
+    w.opt->loadprofile(m_profile->currentText());
     w.desk->redraw();
     w.desk->compose();
 }
 
 void MainWindow::senderSelected(int row) {
-    const QString clicked = cb2->item(row)->text();
-    checkchanges();
+    const QString clicked = m_senders->item(row)->text();
+    offerToSaveChanges();
     selectSenderLine(clicked);
-    loadrecords();
+    showSelectedRecords();
     moveDefaultMark();
 }
 
 void MainWindow::pageChanged() {
     // The check runs for the page being left, before the editors change sides.
-    checkchanges();
-    m_recipientPage = pages->currentIndex() == 0;
+    offerToSaveChanges();
+    m_recipientPage = m_pages->currentIndex() == 0;
     applyPage();
 }
 
-void MainWindow::cbpChange() {
+void MainWindow::profileChosen() {
     // The recipient's own profile changes only when the record is saved.
-    ProgramOptions::writeProfile(w.opt->ini(), cbp->currentText());
+    ProgramOptions::writeProfile(w.opt->ini(), m_profile->currentText());
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
     w.opt->startTimer.stop();
-    w.opt->loadprofile(cbp->currentText());
+    w.opt->loadprofile(m_profile->currentText());
 }
 
 void MainWindow::showProfileNames(QAbstractItemModel* names) {
-    cbp->setModel(names);
+    m_profile->setModel(names);
 }
 
 int MainWindow::chosenProfile() const {
-    return cbp->currentIndex();
+    return m_profile->currentIndex();
 }
 
 void MainWindow::chooseProfile(int index) {
-    cbp->setCurrentIndex(index);
+    m_profile->setCurrentIndex(index);
 }
 
 bool MainWindow::startLoadsProfile() const {
-    return Timer1.isActive() && cb->count() > 0;
+    return m_deferredStart.isActive() && m_recipients->count() > 0;
 }
 
 void MainWindow::editorClosed() {
     w.addressBook.rereadRecipients();
-    loadrecords();
+    showSelectedRecords();
     // What choosing the selected recipient line does: its profile, as stored,
     // replaces whatever the editor did not save.
-    const int row = cb->currentRow();
+    const int row = m_recipients->currentRow();
     if (row >= 0)
         recipientSelected(row);
 }
 
 bool MainWindow::stepRecipient(int direction) {
-    const int selected = cb->currentRow();
-    if (cb->count() == 0 || selected == (direction > 0 ? cb->count() - 1 : 0))
+    const int selected = m_recipients->currentRow();
+    if (m_recipients->count() == 0 || selected == (direction > 0 ? m_recipients->count() - 1 : 0))
         return false;
     int from = selected;
-    for (int row = 0; row < cb->count(); ++row) {
-        if (cb->text(row) == rname->text()) {
+    for (int row = 0; row < m_recipients->count(); ++row) {
+        if (m_recipients->text(row) == m_name->text()) {
             from = row;
             break;
         }
     }
     int target = from + direction;
-    while (target >= 0 && target < cb->count() && !cb->isChecked(target))
+    while (target >= 0 && target < m_recipients->count() && !m_recipients->isChecked(target))
         target += direction;
-    if (target < 0 || target >= cb->count())
+    if (target < 0 || target >= m_recipients->count())
         return false;
     // Unsaved edits would be lost silently otherwise; saving may move lines, so go by name.
-    const QString name = cb->text(target);
-    checkchanges();
-    for (int row = 0; row < cb->count(); ++row) {
-        if (cb->text(row) == name) {
-            cb->setCurrentRow(row);
-            loadrecords();
+    const QString name = m_recipients->text(target);
+    offerToSaveChanges();
+    for (int row = 0; row < m_recipients->count(); ++row) {
+        if (m_recipients->text(row) == name) {
+            m_recipients->setCurrentRow(row);
+            showSelectedRecords();
             return true;
         }
     }

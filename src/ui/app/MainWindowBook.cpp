@@ -44,8 +44,8 @@ QString reportText(const ImportReport& report) {
 
 } // namespace
 
-void MainWindow::importClick() {
-    checkchanges();
+void MainWindow::importFromFile() {
+    offerToSaveChanges();
     const AddressPage page = recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
     QString filter;
     const QString file = w.messages.fileDialog(
@@ -77,7 +77,7 @@ void MainWindow::importClick() {
     options.duplicates = window.duplicates();
     options.group = window.group();
     // As a recipient added by hand: the first profile of the list.
-    options.profile = cbp->count() > 0 ? cbp->itemText(0) : QString();
+    options.profile = m_profile->count() > 0 ? m_profile->itemText(0) : QString();
     const ImportReport report =
         book.importAddresses(window.table(), options, [this](int done, int total) {
             return w.messages.progress(
@@ -90,28 +90,28 @@ void MainWindow::importClick() {
     book.rereadAll();
     // Recipients put into a group the filter hides would not be listed: the group is shown.
     if (!options.group.isEmpty() && !report.names.isEmpty() && book.showGroup(options.group))
-        loadgroups();
-    loadlists();
+        readGroupFilter();
+    refillLists();
     // The list shows the new records: the first of them is selected.
     if (!report.names.isEmpty()) {
         if (page == AddressPage::Recipients)
             selectRecipientLine(report.names.first());
         else
             selectSenderLine(report.names.first());
-        loadrecords();
+        showSelectedRecords();
     }
     w.messages.notice(reportText(report));
 }
 
-void MainWindow::exportClick() {
-    checkchanges();
+void MainWindow::exportToFile() {
+    offerToSaveChanges();
     const AddressPage page = recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
     // The ticked recipients; all when none is ticked. Senders have no ticks.
     QStringList names;
     if (page == AddressPage::Recipients)
-        for (int row = 0; row < cb->count(); ++row)
-            if (cb->isChecked(row))
-                names.append(cb->text(row));
+        for (int row = 0; row < m_recipients->count(); ++row)
+            if (m_recipients->isChecked(row))
+                names.append(m_recipients->text(row));
     const QStringList filters{
         QStringLiteral("Таблица для Excel, Windows-1251 с «;» (*.csv)"),
         QStringLiteral("Таблица в UTF-8 с «,» (*.csv)"),
@@ -141,8 +141,8 @@ void MainWindow::exportClick() {
         QStringLiteral("Записей сохранено: %1.\r\nФайл: %2").arg(records).arg(native(file)));
 }
 
-void MainWindow::addressBookClick() {
-    checkchanges();
+void MainWindow::chooseAddressBookPlace() {
+    offerToSaveChanges();
     IniFile& ini = w.opt->ini();
     const QString current = ProgramOptions::read(ini).addressbook.trimmed();
     AddressBookPlace window(this, w.messages, current);

@@ -17,12 +17,12 @@
 void MainWindow::recipientTicked(int row) {
     // A tick made from the keyboard comes without a selection step: the
     // editors may still hold edits the user has not been asked about.
-    checkchanges();
-    loadrecords();
-    if (row < 0 || row >= cb->count())
+    offerToSaveChanges();
+    showSelectedRecords();
+    if (row < 0 || row >= m_recipients->count())
         return;
     try {
-        w.addressBook.storeTick(cb->text(row), cb->isChecked(row));
+        w.addressBook.storeTick(m_recipients->text(row), m_recipients->isChecked(row));
     } catch (...) {
         // The tick the user made is not stored: it must not stay on screen.
         showStoredTicks();
@@ -30,10 +30,10 @@ void MainWindow::recipientTicked(int row) {
     }
 }
 
-void MainWindow::checkAll() {
-    if (cb->count() == 0)
+void MainWindow::toggleAllTicks() {
+    if (m_recipients->count() == 0)
         return;
-    CheckListModel& lines = cb->lines();
+    CheckListModel& lines = m_recipients->lines();
     const bool state = !lines.isChecked(0);
     // The lines change once the file holds the new state, so that a store that fails
     // (the file held by another program, say) leaves every tick as stored.
@@ -46,11 +46,11 @@ void MainWindow::checkAll() {
     lines.setAllChecked(state);
 }
 
-void MainWindow::storechecks() {
+void MainWindow::storeTicks() {
     // Ticks are stored as they are made, so mostly nothing differs: then nothing is
     // written, and a file that another program holds or that is read-only is no error.
     try {
-        w.addressBook.storeTicks(cb->lines().entries());
+        w.addressBook.storeTicks(m_recipients->lines().entries());
     } catch (const std::exception& e) {
         showStoredTicks();
         w.messages.notice(errorMessage(e));
@@ -61,7 +61,7 @@ void MainWindow::showStoredTicks() {
     // Read again when the file lets us; otherwise the rows as last read are the best
     // account of it, and a write that failed changed none of them.
     w.addressBook.tryRereadRecipients();
-    CheckListModel& lines = cb->lines();
+    CheckListModel& lines = m_recipients->lines();
     for (int row = 0; row < lines.count(); ++row) {
         const std::optional<bool> stored = w.addressBook.storedTick(lines.text(row));
         if (stored && lines.isChecked(row) != *stored)
@@ -73,7 +73,7 @@ void MainWindow::listTicked() {
     std::vector<std::pair<QString, bool>> ticked;
     for (QString& name : w.addressBook.tickedRecipients())
         ticked.emplace_back(std::move(name), true);
-    cb->lines().setLines(std::move(ticked));
+    m_recipients->lines().setLines(std::move(ticked));
 }
 
 void MainWindow::othersChangesStep() {
@@ -113,44 +113,45 @@ void MainWindow::othersChangesStep() {
 }
 
 void MainWindow::showOthersChanges() {
-    const QString recipient = cb->currentText();
-    const QListWidgetItem* senderItem = cb2->currentItem();
+    const QString recipient = m_recipients->currentText();
+    const QListWidgetItem* senderItem = m_senders->currentItem();
     const QString sender = senderItem ? senderItem->text() : QString();
     w.addressBook.rereadAll();
-    loadgroups();
-    if (!editfind->text().isEmpty()) {
-        findrecords();
-    } else if (showall) {
-        loadlists();
+    readGroupFilter();
+    if (!m_searchText->text().isEmpty()) {
+        search();
+    } else if (m_showingAll) {
+        refillLists();
     } else {
         listTicked();
-        cb->setCurrentRow(0);
+        m_recipients->setCurrentRow(0);
     }
     selectRecipientLine(recipient);
     selectSenderLine(sender);
-    loadrecords();
+    showSelectedRecords();
 }
 
-void MainWindow::findrecords() {
-    const QString searchText = editfind->text();
+void MainWindow::search() {
+    const QString searchText = m_searchText->text();
     if (searchText.isEmpty()) {
-        if (showall && cb->lines().checkedCount() > 0) {
+        if (m_showingAll && m_recipients->lines().checkedCount() > 0) {
             listTicked();
-            showall = false;
-            cb->setCurrentRow(0);
-            loadrecords();
+            m_showingAll = false;
+            m_recipients->setCurrentRow(0);
+            showSelectedRecords();
         } else {
-            loadlists();
-            showall = true;
+            refillLists();
+            m_showingAll = true;
         }
         return;
     }
 
     if (recipientPage()) {
-        cb->lines().setLines(w.addressBook.findRecipients(searchText, cb1->isChecked()));
+        m_recipients->lines().setLines(
+            w.addressBook.findRecipients(searchText, m_wholeName->isChecked()));
     } else {
-        cb2->clear();
-        cb2->addItems(w.addressBook.findSenders(searchText, cb1->isChecked()));
+        m_senders->clear();
+        m_senders->addItems(w.addressBook.findSenders(searchText, m_wholeName->isChecked()));
     }
-    selectdefaults();
+    selectFirstLines();
 }

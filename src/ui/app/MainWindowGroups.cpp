@@ -9,32 +9,32 @@
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
-void MainWindow::loadgroups() {
+void MainWindow::readGroupFilter() {
     w.addressBook.readGroupFilter();
 }
 
-void MainWindow::groupsClick() {
-    checkchanges();
+void MainWindow::openGroups() {
+    offerToSaveChanges();
     w.messages.showModal(*w.groupsWindow);
 }
 
-void MainWindow::memberGroupsClick() {
-    if (cb->currentRow() < 0)
+void MainWindow::openMemberGroups() {
+    if (m_recipients->currentRow() < 0)
         return;
-    checkchanges();
+    offerToSaveChanges();
     // The check may have saved the recipient under a new name.
-    const QString recipient = cb->currentText();
+    const QString recipient = m_recipients->currentText();
     if (recipient.isEmpty())
         return;
     MemberGroupsWindow window(w, recipient);
     if (w.messages.showModal(window) != QDialog::Accepted)
         return;
-    loadlists();
+    refillLists();
     // The recipient stays selected while its groups still let it be listed.
-    for (int row = 0; row < cb->count(); ++row) {
-        if (cb->text(row) == recipient) {
-            cb->setCurrentRow(row);
-            loadrecords();
+    for (int row = 0; row < m_recipients->count(); ++row) {
+        if (m_recipients->text(row) == recipient) {
+            m_recipients->setCurrentRow(row);
+            showSelectedRecords();
             break;
         }
     }

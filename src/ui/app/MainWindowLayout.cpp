@@ -107,37 +107,37 @@ void MainWindow::buildLayout() {
     splitter->setHandleWidth(8);
     setCentralWidget(splitter);
 
-    // Left pane: search, then the two lists on pages with their tabs at the bottom.
+    // Left pane: search, then the two lists on m_pages with their tabs at the bottom.
     auto* left = new QWidget(splitter);
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(4, 4, 0, 4);
     auto* searchRow = new QHBoxLayout;
-    editfind = new QLineEdit(left);
-    describe(editfind, QStringLiteral("Поиск"), "editfind");
-    findButton = new QToolButton(left);
-    findButton->setIcon(themeIcon("edit-find", QStyle::SP_FileDialogContentsView));
-    findButton->setToolTip(QStringLiteral("Выполнить поиск"));
-    describe(findButton, QStringLiteral("Выполнить поиск"), "SpeedButton1");
-    searchRow->addWidget(editfind);
-    searchRow->addWidget(findButton);
+    m_searchText = new QLineEdit(left);
+    describe(m_searchText, QStringLiteral("Поиск"), "editfind");
+    m_searchButton = new QToolButton(left);
+    m_searchButton->setIcon(themeIcon("edit-find", QStyle::SP_FileDialogContentsView));
+    m_searchButton->setToolTip(QStringLiteral("Выполнить поиск"));
+    describe(m_searchButton, QStringLiteral("Выполнить поиск"), "SpeedButton1");
+    searchRow->addWidget(m_searchText);
+    searchRow->addWidget(m_searchButton);
     leftLayout->addLayout(searchRow);
-    cb1 = new QCheckBox(QStringLiteral("Только название целиком"), left);
-    describe(cb1, cb1->text(), "cb1");
-    leftLayout->addWidget(cb1);
+    m_wholeName = new QCheckBox(QStringLiteral("Только название целиком"), left);
+    describe(m_wholeName, m_wholeName->text(), "cb1");
+    leftLayout->addWidget(m_wholeName);
 
-    pages = new QTabWidget(left);
-    pages->setTabPosition(QTabWidget::South);
-    describe(pages, QStringLiteral("Страницы списков"), "PageControl1");
-    cb = new CheckList(pages);
-    cb->setFont(addressFont());
-    describe(cb, QStringLiteral("Список получателей"), "cb");
-    cb2 = new ListBox(pages);
-    cb2->setFont(addressFont());
-    cb2->setSelectionMode(QAbstractItemView::SingleSelection);
-    describe(cb2, QStringLiteral("Список отправителей"), "cb2");
-    pages->addTab(cb, QStringLiteral("Получатель"));
-    pages->addTab(cb2, QStringLiteral("Отправитель"));
-    leftLayout->addWidget(pages, 1);
+    m_pages = new QTabWidget(left);
+    m_pages->setTabPosition(QTabWidget::South);
+    describe(m_pages, QStringLiteral("Страницы списков"), "PageControl1");
+    m_recipients = new CheckList(m_pages);
+    m_recipients->setFont(addressFont());
+    describe(m_recipients, QStringLiteral("Список получателей"), "cb");
+    m_senders = new ListBox(m_pages);
+    m_senders->setFont(addressFont());
+    m_senders->setSelectionMode(QAbstractItemView::SingleSelection);
+    describe(m_senders, QStringLiteral("Список отправителей"), "cb2");
+    m_pages->addTab(m_recipients, QStringLiteral("Получатель"));
+    m_pages->addTab(m_senders, QStringLiteral("Отправитель"));
+    leftLayout->addWidget(m_pages, 1);
     left->setMinimumWidth(200);
 
     // Right pane: the four titled blocks.
@@ -145,11 +145,11 @@ void MainWindow::buildLayout() {
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 4, 4, 4);
 
-    rname = new QLineEdit(right);
-    rname->setFont(addressFont());
-    describe(rname, QStringLiteral("Название"), "rname");
+    m_name = new QLineEdit(right);
+    m_name->setFont(addressFont());
+    describe(m_name, QStringLiteral("Название"), "rname");
     auto* nameLayout = new QVBoxLayout;
-    nameLayout->addWidget(rname);
+    nameLayout->addWidget(m_name);
     rightLayout->addWidget(titledBlock(QStringLiteral("Название"), nameLayout, right));
 
     komy = addressEditor(right, QStringLiteral("Кому:"), "komy");
@@ -169,11 +169,11 @@ void MainWindow::buildLayout() {
     otkogo->setPlainText(QStringLiteral("Иванов Пётр Сергеевич\nООО «Образец»"));
     otkyda->setPlainText(QStringLiteral("ул. Примерная, д. 1, кв. 1\nг. Образцовск"));
 
-    cbp = new QComboBox(right);
-    describe(cbp, QStringLiteral("Профиль печати:"), "cbp");
+    m_profile = new QComboBox(right);
+    describe(m_profile, QStringLiteral("Профиль печати:"), "cbp");
     auto* profileRow = new QHBoxLayout;
-    profileRow->addWidget(fieldLabel(QStringLiteral("Профиль печати: "), cbp, right));
-    profileRow->addWidget(cbp, 1);
+    profileRow->addWidget(fieldLabel(QStringLiteral("Профиль печати: "), m_profile, right));
+    profileRow->addWidget(m_profile, 1);
     rightLayout->addWidget(titledBlock(QStringLiteral("Профиль"), profileRow, right));
 
     splitter->addWidget(left);
@@ -242,62 +242,63 @@ void MainWindow::buildCommands() {
     auto* help = menuBar()->addMenu(QStringLiteral("?"));
     menuAbout = command(help, QStringLiteral("О программе..."), "menuAbout");
 
-    cbMenu = new QMenu(this);
-    cbMenu->setObjectName(QStringLiteral("cbMenu"));
-    cbMenuDelete = command(cbMenu, QStringLiteral("Удалить"), "cbMenuDelete");
-    cbMenuShow = command(cbMenu, QStringLiteral("Показать"), "cbMenuShow");
-    cbMenuAdd = command(cbMenu, QStringLiteral("Добавить"), "cbMenuAdd");
-    cbMenuGroups = command(cbMenu, QStringLiteral("Группы получателя..."), "cbMenuGroups");
-    cb->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(cb, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { cbMenu->popup(cb->viewport()->mapToGlobal(at)); });
+    m_listMenu = new QMenu(this);
+    m_listMenu->setObjectName(QStringLiteral("cbMenu"));
+    m_listDelete = command(m_listMenu, QStringLiteral("Удалить"), "cbMenuDelete");
+    m_listShow = command(m_listMenu, QStringLiteral("Показать"), "cbMenuShow");
+    m_listAdd = command(m_listMenu, QStringLiteral("Добавить"), "cbMenuAdd");
+    m_listGroups = command(m_listMenu, QStringLiteral("Группы получателя..."), "cbMenuGroups");
+    m_recipients->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_recipients, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        m_listMenu->popup(m_recipients->viewport()->mapToGlobal(at));
+    });
 
     auto on = [this](QAction* action, void (MainWindow::*handler)()) {
         connect(action, &QAction::triggered, this,
                 [this, handler] { guarded(w.messages, [&] { (this->*handler)(); }); });
     };
-    on(menuExit, &MainWindow::exitClick);
-    on(menuAbout, &MainWindow::aboutClick);
-    on(saveAction, &MainWindow::saveClick);
+    on(menuExit, &MainWindow::askToEnd);
+    on(menuAbout, &MainWindow::showAbout);
+    on(saveAction, &MainWindow::save);
     on(printAction, &MainWindow::printClick);
     on(menuPrint, &MainWindow::printClick);
-    on(menuPrinterSetup, &MainWindow::printerSetupClick);
-    on(cbMenuShow, &MainWindow::showClick);
-    on(addAction, &MainWindow::addClick);
+    on(menuPrinterSetup, &MainWindow::setUpPrinter);
+    on(m_listShow, &MainWindow::showPreview);
+    on(addAction, &MainWindow::add);
     // The list menu adds like the toolbar: the new record replaces the editors, so
     // edits are asked about first.
-    on(cbMenuAdd, &MainWindow::addClick);
-    on(clearAction, &MainWindow::clearClick);
-    on(checkAllAction, &MainWindow::checkAll);
-    on(settingsAction, &MainWindow::settingsClick);
-    on(menuPrintSettings, &MainWindow::settingsClick);
-    on(groupsAction, &MainWindow::groupsClick);
-    on(menuGroups, &MainWindow::groupsClick);
-    on(menuImport, &MainWindow::importClick);
-    on(menuExport, &MainWindow::exportClick);
-    on(menuAddressBook, &MainWindow::addressBookClick);
-    on(cbMenuGroups, &MainWindow::memberGroupsClick);
+    on(m_listAdd, &MainWindow::add);
+    on(clearAction, &MainWindow::askToClearEditors);
+    on(checkAllAction, &MainWindow::toggleAllTicks);
+    on(settingsAction, &MainWindow::openLayoutEditor);
+    on(menuPrintSettings, &MainWindow::openLayoutEditor);
+    on(groupsAction, &MainWindow::openGroups);
+    on(menuGroups, &MainWindow::openGroups);
+    on(menuImport, &MainWindow::importFromFile);
+    on(menuExport, &MainWindow::exportToFile);
+    on(menuAddressBook, &MainWindow::chooseAddressBookPlace);
+    on(m_listGroups, &MainWindow::openMemberGroups);
     connect(deleteAction, &QAction::triggered, this,
-            [this] { guarded(w.messages, [this] { deleteClick(false); }); });
-    connect(cbMenuDelete, &QAction::triggered, this,
-            [this] { guarded(w.messages, [this] { deleteClick(true); }); });
-    connect(findButton, &QToolButton::clicked, this,
-            [this] { guarded(w.messages, [this] { findClick(); }); });
+            [this] { guarded(w.messages, [this] { deleteChosen(false); }); });
+    connect(m_listDelete, &QAction::triggered, this,
+            [this] { guarded(w.messages, [this] { deleteChosen(true); }); });
+    connect(m_searchButton, &QToolButton::clicked, this,
+            [this] { guarded(w.messages, [this] { startSearch(); }); });
     // Enter searches like the button: a search reloads the editors, so edits are
     // asked about first rather than dropped.
-    connect(editfind, &QLineEdit::returnPressed, this,
-            [this] { guarded(w.messages, [this] { findClick(); }); });
-    connect(cb, &QAbstractItemView::doubleClicked, this,
-            [this] { guarded(w.messages, [this] { settingsClick(); }); });
-    connect(cb, &CheckList::userSelected, this,
+    connect(m_searchText, &QLineEdit::returnPressed, this,
+            [this] { guarded(w.messages, [this] { startSearch(); }); });
+    connect(m_recipients, &QAbstractItemView::doubleClicked, this,
+            [this] { guarded(w.messages, [this] { openLayoutEditor(); }); });
+    connect(m_recipients, &CheckList::userSelected, this,
             [this](int row) { guarded(w.messages, [&] { recipientSelected(row); }); });
-    connect(&cb->lines(), &CheckListModel::userChecked, this,
+    connect(&m_recipients->lines(), &CheckListModel::userChecked, this,
             [this](int row) { guarded(w.messages, [&] { recipientTicked(row); }); });
-    connect(cb2, &ListBox::userSelected, this,
+    connect(m_senders, &ListBox::userSelected, this,
             [this](int row) { guarded(w.messages, [&] { senderSelected(row); }); });
-    connect(cbp, &QComboBox::activated, this,
-            [this] { guarded(w.messages, [this] { cbpChange(); }); });
-    connect(pages, &QTabWidget::currentChanged, this,
+    connect(m_profile, &QComboBox::activated, this,
+            [this] { guarded(w.messages, [this] { profileChosen(); }); });
+    connect(m_pages, &QTabWidget::currentChanged, this,
             [this] { guarded(w.messages, [this] { pageChanged(); }); });
     installIndexFilter(intyda);
     installIndexFilter(intyt);

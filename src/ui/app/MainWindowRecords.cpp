@@ -30,45 +30,45 @@ QString editorText(const QPlainTextEdit* editor) {
 
 } // namespace
 
-void MainWindow::loadlists() {
-    cb2->clear();
-    cb->lines().setLines(w.addressBook.listedRecipients());
-    cb2->addItems(w.addressBook.senderLines());
-    selectdefaults();
+void MainWindow::refillLists() {
+    m_senders->clear();
+    m_recipients->lines().setLines(w.addressBook.listedRecipients());
+    m_senders->addItems(w.addressBook.senderLines());
+    selectFirstLines();
 }
 
-void MainWindow::selectdefaults() {
-    if (cb->count() > 0)
-        cb->setCurrentRow(0);
+void MainWindow::selectFirstLines() {
+    if (m_recipients->count() > 0)
+        m_recipients->setCurrentRow(0);
     if (const auto sender = w.addressBook.defaultSenderName())
         selectSenderLine(*sender);
-    loadrecords();
+    showSelectedRecords();
 }
 
 void MainWindow::selectSenderLine(const QString& name) {
-    for (int i = 0; i < cb2->count(); ++i) {
-        if (cb2->item(i)->text().compare(name, Qt::CaseInsensitive) == 0) {
-            cb2->setCurrentRow(i);
+    for (int i = 0; i < m_senders->count(); ++i) {
+        if (m_senders->item(i)->text().compare(name, Qt::CaseInsensitive) == 0) {
+            m_senders->setCurrentRow(i);
             return;
         }
     }
 }
 
 void MainWindow::selectRecipientLine(const QString& name) {
-    for (int i = 0; i < cb->count(); ++i) {
-        if (cb->text(i) == name) {
-            cb->setCurrentRow(i);
+    for (int i = 0; i < m_recipients->count(); ++i) {
+        if (m_recipients->text(i) == name) {
+            m_recipients->setCurrentRow(i);
             return;
         }
     }
 }
 
-void MainWindow::loadrecords() {
-    if (!recipientPage() && cb->count() == 0)
+void MainWindow::showSelectedRecords() {
+    if (!recipientPage() && m_recipients->count() == 0)
         return;
-    clearform();
-    const QString recipientName = cb->currentText();
-    const QListWidgetItem* senderItem = cb2->currentItem();
+    clearEditors();
+    const QString recipientName = m_recipients->currentText();
+    const QListWidgetItem* senderItem = m_senders->currentItem();
     const QString senderName = senderItem ? senderItem->text() : QString();
 
     // The editors show what an envelope prints for the records.
@@ -78,7 +78,7 @@ void MainWindow::loadrecords() {
         printedTexts(recipient ? &*recipient : nullptr, sender ? &*sender : nullptr);
 
     m_loadedRecipient = recipient ? loaded(*recipient) : LoadedRecipient{};
-    rname->setText(m_loadedRecipient.name);
+    m_name->setText(m_loadedRecipient.name);
     komy->setPlainText(texts.komy);
     kyda->setPlainText(texts.kyda);
     intyda->setText(texts.intyda);
@@ -105,11 +105,11 @@ bool MainWindow::overwriteOthersChange(bool changed) {
                                                        "Перезаписать?"),
                                         applicationTitle()))
         return true;
-    loadrecords();
+    showSelectedRecords();
     return false;
 }
 
-void MainWindow::clearform() {
+void MainWindow::clearEditors() {
     if (recipientPage()) {
         komy->clear();
         kyda->clear();
@@ -124,20 +124,21 @@ void MainWindow::clearform() {
 bool MainWindow::formChanged() const {
     if (recipientPage()) {
         const LoadedRecipient& r = m_loadedRecipient;
-        return r.profile != cbp->currentText() || QString::number(r.intyda) != intyda->text() ||
-               r.kyda != editorText(kyda) || r.komy != editorText(komy) || r.name != rname->text();
+        return r.profile != m_profile->currentText() ||
+               QString::number(r.intyda) != intyda->text() || r.kyda != editorText(kyda) ||
+               r.komy != editorText(komy) || r.name != m_name->text();
     }
     const LoadedSender& s = m_loadedSender;
     return s.otkogo != editorText(otkogo) || s.otkyda != editorText(otkyda) ||
            QString::number(s.intyt) != intyt->text();
 }
 
-void MainWindow::checkchanges() {
-    if (cb->count() == 0 || !formChanged())
+void MainWindow::offerToSaveChanges() {
+    if (m_recipients->count() == 0 || !formChanged())
         return;
     if (!w.messages.question(QStringLiteral("Данные были изменены, сохранить изменения?"),
                              QStringLiteral("Внимание"))) {
-        loadrecords();
+        showSelectedRecords();
         return;
     }
     if (recipientPage())
@@ -145,13 +146,13 @@ void MainWindow::checkchanges() {
     else
         selectSenderLine(m_loadedSender.otkogo);
     try {
-        saverecord();
+        saveRecord();
     } catch (const std::exception& e) {
         w.messages.notice(errorMessage(e));
     }
 }
 
-void MainWindow::saverecord() {
+void MainWindow::saveRecord() {
     if (recipientPage())
         saveRecipient();
     else
@@ -161,45 +162,45 @@ void MainWindow::saverecord() {
 void MainWindow::saveRecipient() {
     OpenAddressBook& book = w.addressBook;
     book.rereadRecipients();
-    const QString line = cb->currentText();
-    if (rname->text().isEmpty() || intyda->text().isEmpty())
+    const QString line = m_recipients->currentText();
+    if (m_name->text().isEmpty() || intyda->text().isEmpty())
         throw UserError(QStringLiteral(
             "Нельзя сохранить заголовок письма, т.к. не указано имя или индекс получателя."));
     const std::optional<RecipientRecord> stored = book.recipient(line);
     if (!stored)
         return;
-    if (stored->profile == cbp->currentText() &&
+    if (stored->profile == m_profile->currentText() &&
         QString::number(stored->intyda) == intyda->text() && stored->kyda == editorText(kyda) &&
-        stored->komy == editorText(komy) && stored->name == rname->text())
+        stored->komy == editorText(komy) && stored->name == m_name->text())
         return;
     if (!overwriteOthersChange(loaded(*stored) != m_loadedRecipient))
         return;
     // The stored name is trimmed, so the duplicate test looks for the trimmed one.
-    const QString name = rname->text().trimmed();
+    const QString name = m_name->text().trimmed();
     if (book.recipientNameTaken(name, line))
         throw UserError(nameExists);
     const int index = toWholeNumber(intyda->text());
-    const int row = cb->currentRow();
-    const bool ticked = row >= 0 && cb->isChecked(row);
+    const int row = m_recipients->currentRow();
+    const bool ticked = row >= 0 && m_recipients->isChecked(row);
     RecipientRecord values;
     values.name = name;
     values.komy = editorText(komy);
     values.kyda = editorText(kyda);
     values.intyda = index;
     values.ticked = ticked;
-    values.profile = cbp->currentText();
+    values.profile = m_profile->currentText();
     if (!book.updateRecipient(line, values))
         return;
     if (row >= 0)
-        cb->setCurrentRow(cb->lines().rename(row, name));
-    loadrecords();
+        m_recipients->setCurrentRow(m_recipients->lines().rename(row, name));
+    showSelectedRecords();
 }
 
 void MainWindow::saveSender() {
     // Read again where another workstation may have changed it, as for a recipient.
     OpenAddressBook& book = w.addressBook;
     book.rereadSenders();
-    const QListWidgetItem* item = cb2->currentItem();
+    const QListWidgetItem* item = m_senders->currentItem();
     const QString line = item ? item->text() : QString();
     if (otkogo->toPlainText().isEmpty() || intyt->text().isEmpty())
         throw UserError(QStringLiteral(
@@ -218,16 +219,16 @@ void MainWindow::saveSender() {
     values.intyt = toWholeNumber(intyt->text());
     if (!book.updateSender(line, values))
         return;
-    if (QListWidgetItem* current = cb2->currentItem())
+    if (QListWidgetItem* current = m_senders->currentItem())
         current->setText(name);
-    loadrecords();
+    showSelectedRecords();
 }
 
-void MainWindow::addrecord() {
+void MainWindow::addRecord() {
     if (recipientPage()) {
         w.newrec->setPrompt(QStringLiteral("Название получателя"));
     } else {
-        if (cb->count() == 0)
+        if (m_recipients->count() == 0)
             throw UserError(QStringLiteral("Сначала добавьте получателя."));
         w.newrec->setPrompt(QStringLiteral("Название отправителя"));
     }
@@ -239,20 +240,20 @@ void MainWindow::addrecord() {
     if (recipientPage()) {
         if (book.recipient(name))
             throw UserError(nameExists);
-        book.addRecipient(name, cbp->count() > 0 ? cbp->itemText(0) : QString());
-        cb->setCurrentRow(cb->lines().add(name, false));
+        book.addRecipient(name, m_profile->count() > 0 ? m_profile->itemText(0) : QString());
+        m_recipients->setCurrentRow(m_recipients->lines().add(name, false));
     } else {
         if (book.sender(name))
             throw UserError(nameExists);
         book.addSender(name);
-        cb2->addItem(name);
-        cb2->setCurrentRow(cb2->count() - 1);
+        m_senders->addItem(name);
+        m_senders->setCurrentRow(m_senders->count() - 1);
     }
-    loadrecords();
+    showSelectedRecords();
 }
 
-void MainWindow::deleterecords() {
-    checkchanges();
+void MainWindow::deleteRecords() {
+    offerToSaveChanges();
     if (recipientPage())
         deleteRecipients();
     else
@@ -260,8 +261,8 @@ void MainWindow::deleterecords() {
 }
 
 void MainWindow::deleteRecipients() {
-    const int position = cb->currentRow();
-    CheckListModel& lines = cb->lines();
+    const int position = m_recipients->currentRow();
+    CheckListModel& lines = m_recipients->lines();
     std::vector<int> ticked;
     for (int row = 0; row < lines.count(); ++row)
         if (lines.isChecked(row))
@@ -277,7 +278,7 @@ void MainWindow::deleteRecipients() {
         if (!book.removeRecipient(lines.text(position)))
             gone.append(lines.text(position));
         lines.removeAt(position);
-        clearform();
+        clearEditors();
     } else {
         // Rows already deleted stay deleted when a later one fails; the lines
         // then show exactly what the database holds.
@@ -292,28 +293,29 @@ void MainWindow::deleteRecipients() {
         } catch (...) {
             transaction.commit();
             lines.removeRows(removed);
-            cb->setCurrentRow(std::min(position, lines.count() - 1));
-            loadrecords();
+            m_recipients->setCurrentRow(std::min(position, lines.count() - 1));
+            showSelectedRecords();
             throw;
         }
         transaction.commit();
         lines.removeRows(removed);
     }
-    cb->setCurrentRow(position >= 0 && position < cb->count() ? position : cb->count() - 1);
-    loadrecords();
+    m_recipients->setCurrentRow(
+        position >= 0 && position < m_recipients->count() ? position : m_recipients->count() - 1);
+    showSelectedRecords();
     tellGone(gone);
 }
 
 void MainWindow::deleteSender() {
-    const int position = cb2->currentRow();
+    const int position = m_senders->currentRow();
     if (position < 0)
         return;
     w.addressBook.rereadSenders();
-    const QString name = cb2->item(position)->text();
+    const QString name = m_senders->item(position)->text();
     const bool there = w.addressBook.removeSender(name);
-    delete cb2->takeItem(position);
-    cb2->setCurrentRow(position < cb2->count() ? position : cb2->count() - 1);
-    loadrecords();
+    delete m_senders->takeItem(position);
+    m_senders->setCurrentRow(position < m_senders->count() ? position : m_senders->count() - 1);
+    showSelectedRecords();
     tellGone(there ? QStringList{} : QStringList{name});
 }
 
@@ -327,7 +329,7 @@ void MainWindow::tellGone(const QStringList& names) {
 }
 
 void MainWindow::moveDefaultMark() {
-    const QListWidgetItem* item = cb2->currentItem();
+    const QListWidgetItem* item = m_senders->currentItem();
     if (!item)
         return;
     // A failure leaves the senders read again: the next search or list refill selects the
@@ -338,12 +340,12 @@ void MainWindow::moveDefaultMark() {
 void MainWindow::applyPage() {
     const bool recipients = recipientPage();
     for (QWidget* editor : {static_cast<QWidget*>(komy), static_cast<QWidget*>(kyda),
-                            static_cast<QWidget*>(intyda), static_cast<QWidget*>(rname)})
+                            static_cast<QWidget*>(intyda), static_cast<QWidget*>(m_name)})
         editor->setEnabled(recipients);
     for (QWidget* editor : {static_cast<QWidget*>(otkogo), static_cast<QWidget*>(otkyda),
                             static_cast<QWidget*>(intyt)})
         editor->setEnabled(!recipients);
-    loadrecords();
+    showSelectedRecords();
 }
 
 AddressTexts MainWindow::addressTexts() const {

@@ -19,7 +19,7 @@ public:
     // The texts the envelope prints: what the address editors hold now.
     virtual AddressTexts addressTexts() const = 0;
     // Reads the recipient and sender lists again, under the group filter.
-    virtual void loadlists() = 0;
+    virtual void refillLists() = 0;
 
     // The main window's list of profiles shows these names; the choice is an index into them.
     virtual void showProfileNames(QAbstractItemModel* names) = 0;

@@ -28,7 +28,7 @@ void TestProgram::runDeferredStep() {
     // Both start-up timers, in the order the event loop fires them: the main
     // window's was started first.
     Topt& opt = *program->windows().opt;
-    guarded(messages, [&] { frm().Timer1Timer(); });
+    guarded(messages, [&] { frm().runDeferredStart(); });
     if (opt.startTimer.isActive())
         guarded(messages, [&] { opt.startprofile(); });
 }

@@ -78,7 +78,7 @@ struct Book : TestProgram {
         const int row = listedRow(name);
         QVERIFY2(row >= 0, qPrintable(name));
         recipientList(f())->setCurrentRow(row);
-        f().loadrecords();
+        f().showSelectedRecords();
     }
     int listedRow(const QString& name) {
         for (int i = 0; i < recipientList(f())->count(); ++i)
@@ -174,7 +174,7 @@ void GroupsTest::filter() {
 
     // The list follows the group filter at its next refill.
     b.openAddressBook().setGroupFilter({"Друзья", "Работа"});
-    b.f().loadlists();
+    b.f().refillLists();
     QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Коллега", "Оба"}));
 }
 

@@ -581,7 +581,7 @@ void RecordsTest::failedStore() {
         QCOMPARE(b.stored("select otkogo from table2 where `default`=1"),
                  QStringList{"Фирма «Альфа»"});
         // A refilled list selects the default sender the file holds.
-        frm.loadlists();
+        frm.refillLists();
         QCOMPARE(senderList(frm)->currentItem() ? senderList(frm)->currentItem()->text()
                                                 : QString(),
                  QStringLiteral("Фирма «Альфа»"));
@@ -636,12 +636,14 @@ void RecordsTest::ticks() {
 
     // A tick made in a search result stays in the full list.
     control<QLineEdit>(frm, "editfind")->setText("громова");
-    frm.findrecords();
+    frm.search();
     QCOMPARE(lines(*recipientList(frm)), QStringList{"Громова Анна"});
     b.tick("Громова Анна", true);
     control<QLineEdit>(frm, "editfind")->clear();
-    frm.showall = false;
-    frm.findrecords();
+    // An empty search lists the ticked ones, the next one everybody again.
+    frm.search();
+    QVERIFY(!frm.showsAll());
+    frm.search();
     QCOMPARE(recipientList(frm)->count(), 4);
     QVERIFY(recipientList(frm)->isChecked(b.row("Громова Анна")));
 
@@ -716,16 +718,16 @@ void RecordsTest::emptySearchToggles() {
     control<QToolButton>(frm, "SpeedButton1")->click();
     QCOMPARE(lines(*recipientList(frm)), QStringList{"Борисова"});
     QVERIFY(recipientList(frm)->isChecked(0));
-    QVERIFY(!frm.showall);
+    QVERIFY(!frm.showsAll());
     QCOMPARE(nameField(frm)->text(), QStringLiteral("Борисова"));
     control<QToolButton>(frm, "SpeedButton1")->click();
     QCOMPARE(recipientList(frm)->count(), 4);
-    QVERIFY(frm.showall);
+    QVERIFY(frm.showsAll());
 
     b.tick("Борисова", false);
     control<QToolButton>(frm, "SpeedButton1")->click();
     QCOMPARE(recipientList(frm)->count(), 4);
-    QVERIFY(frm.showall);
+    QVERIFY(frm.showsAll());
     b.verifyNothingUnexpected();
 }
 

@@ -161,7 +161,7 @@ void StartupTest::upgradesAnOldDatabaseOnce() {
         t.folder.addDatabaseFromScript(QString::fromUtf8(oldSchema));
     t.start();
     QVERIFY(t.messages.shown.isEmpty());
-    QVERIFY(t.frm().columnadded);
+    QVERIFY(t.openAddressBook().columnAdded());
     t.runDeferredStep();
     QCOMPARE(t.messages.texts("notice"),
              QStringList{"Структура базы успешно обновлена, необходимо перезапустить программу."});
@@ -179,7 +179,7 @@ void StartupTest::upgradesAnOldDatabaseOnce() {
         QVERIFY(QFile::copy(t.folder.file("Convert.mdb"), second.folder.file("Convert.mdb")));
     prepare(second);
     second.start();
-    QVERIFY(!second.frm().columnadded);
+    QVERIFY(!second.openAddressBook().columnAdded());
     second.runDeferredStep();
     QVERIFY(second.messages.shown.isEmpty());
     QVERIFY(!second.frm().endRequested());

@@ -678,7 +678,7 @@ void EditorCommandsTest::reopeningShowsTheStoredProfile() {
             e.opt->startprofile();
             then();
         });
-        e.frm().settingsClick();
+        e.frm().openLayoutEditor();
     };
     openAnd([&] {
         QCOMPARE(e.pos(1), QPoint(30, 40));

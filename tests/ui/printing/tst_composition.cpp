@@ -223,7 +223,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
 
 void CompositionTest::composingTwiceGivesTheSameSurface() {
     Preview p;
-    p.frm().loadrecords();
+    p.frm().showSelectedRecords();
     p.desk->compose();
     const QImage first = p.desk->capture();
     p.desk->compose();
@@ -263,7 +263,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     } pages;
     p.frm().output->setTarget(&pages);
     recipientList(p.frm())->setCurrentRow(5);
-    p.frm().loadrecords();
+    p.frm().showSelectedRecords();
     p.program->windows().opt->loadprofile(profile);
     const QStringList items = printList(*p.v)->Items();
     for (int i = 0; i < items.size(); ++i)
@@ -329,7 +329,7 @@ void CompositionTest::stepping() {
     for (int row : ticked)
         cb.lines().setChecked(row, true);
     cb.setCurrentRow(start);
-    p.frm().loadrecords();
+    p.frm().showSelectedRecords();
     p.desk->show();
     const QString composed = p.text(7);
     if (renamed) {

@@ -105,7 +105,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
         for (int row = 0; row < recipientList(frm)->count(); ++row)
             if (recipientList(frm)->text(row) == recipient)
                 recipientList(frm)->setCurrentRow(row);
-        frm.loadrecords();
+        frm.showSelectedRecords();
         t.program->windows().opt->loadprofile(profile);
         Tdesk& desk = *t.program->windows().desk;
         desk.compose();

@@ -264,7 +264,7 @@ void PrintRunTest::profileThatCannotBeLoadedEndsTheRun() {
 void PrintRunTest::emptyListDoesNothing() {
     Run r;
     control<QLineEdit>(r.frm(), "editfind")->setText("никого");
-    r.frm().findrecords();
+    r.frm().search();
     QCOMPARE(recipientList(r.frm())->count(), 0);
     r.choose({"Конверт DL"});
     r.print();
