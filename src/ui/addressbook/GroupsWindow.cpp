@@ -3,6 +3,7 @@
 
 #include "core/addressbook/OpenAddressBook.h"
 #include "ui/addressbook/UnAddG.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -19,7 +20,7 @@ GroupsWindow::GroupsWindow(Windows& windows) : QDialog(windows.mainWindow), w(wi
     auto* layout = new QHBoxLayout(this);
     m_list = new QListWidget(this);
     m_list->setAccessibleName(QStringLiteral("Список групп"));
-    setProgramName(m_list, QStringLiteral("CLB"));
+    setProgramName(m_list, QString::fromLatin1(ControlNames::Book::groupList));
     layout->addWidget(m_list, 1);
     auto* buttons = new QVBoxLayout;
     layout->addLayout(buttons);
@@ -31,12 +32,12 @@ GroupsWindow::GroupsWindow(Windows& windows) : QDialog(windows.mainWindow), w(wi
         buttons->addWidget(b);
         return b;
     };
-    m_add = button("Добавить", "Button1");
-    m_remove = button("Удалить", "Button2");
-    m_rename = button("Изменить", "Button3");
-    m_all = button("ВСЕ", "Button4");
+    m_add = button("Добавить", ControlNames::Book::addGroup);
+    m_remove = button("Удалить", ControlNames::Book::removeGroup);
+    m_rename = button("Изменить", ControlNames::Book::renameGroup);
+    m_all = button("ВСЕ", ControlNames::Book::allGroups);
     buttons->addStretch(1);
-    m_done = button("Готово", "Button5");
+    m_done = button("Готово", ControlNames::Book::groupsDone);
     m_done->setDefault(true);
     setFixedSize(283, 251);
 

@@ -3,6 +3,7 @@
 #include "core/UserError.h"
 #include "core/addressbook/OpenAddressBook.h"
 #include "core/addressbook/splittext.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -28,16 +29,18 @@ MemberGroupsWindow::MemberGroupsWindow(Windows& windows, const QString& recipien
     auto* layout = new QGridLayout(this);
     // A recipient's name is the user's text, never markup.
     m_recipientLabel = new QLabel(this);
-    m_recipientLabel->setObjectName(QStringLiteral("Label1"));
+    m_recipientLabel->setObjectName(QString::fromLatin1(ControlNames::Book::memberRecipient));
     m_recipientLabel->setTextFormat(Qt::PlainText);
     m_recipientLabel->setWordWrap(true);
     m_recipientLabel->setText(QStringLiteral("Получатель: ") + recipient);
     m_list = new QListWidget(this);
     m_list->setAccessibleName(QStringLiteral("Группы получателя"));
-    setProgramName(m_list, QStringLiteral("CLB"));
+    setProgramName(m_list, QString::fromLatin1(ControlNames::Book::memberGroupList));
     m_recipientLabel->setBuddy(m_list);
-    m_done = dialogButton(QStringLiteral("Готово"), "Button1", true, this);
-    m_cancel = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);
+    m_done =
+        dialogButton(QStringLiteral("Готово"), ControlNames::Book::memberGroupsDone, true, this);
+    m_cancel =
+        dialogButton(QStringLiteral("Отмена"), ControlNames::Book::memberGroupsCancel, false, this);
     layOutPrompt(layout, m_recipientLabel, m_list, m_done, m_cancel);
     // The size hints settle before the window is shown rather than while it is.
     layout->activate();

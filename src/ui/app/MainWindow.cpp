@@ -7,6 +7,7 @@
 #include "core/run/ReadOnlyFolder.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/unAbout.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/Options1.h"
@@ -26,12 +27,12 @@ MainWindow::MainWindow(Windows& windows)
     : output(std::make_unique<PageOutput>(windows.messages, windows.appdir)), w(windows) {
     buildLayout();
     buildCommands();
-    m_deferredStart.setObjectName(QStringLiteral("Timer1"));
+    m_deferredStart.setObjectName(QString::fromLatin1(ControlNames::Main::deferredStartTimer));
     m_deferredStart.setSingleShot(true);
     m_deferredStart.setInterval(10);
     connect(&m_deferredStart, &QTimer::timeout, this,
             [this] { guarded(w.messages, [this] { runDeferredStart(); }); });
-    m_othersChanges.setObjectName(QStringLiteral("othersChangesTimer"));
+    m_othersChanges.setObjectName(QString::fromLatin1(ControlNames::Main::othersChangesTimer));
     m_othersChanges.setInterval(othersChangesInterval);
     connect(&m_othersChanges, &QTimer::timeout, this,
             [this] { guarded(w.messages, [this] { othersChangesStep(); }); });

@@ -3,6 +3,7 @@
 #include "ui/controls/DialogParts.h"
 
 #include "ui/addressbook/CheckList.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/Icons.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
@@ -113,28 +114,28 @@ void MainWindow::buildLayout() {
     leftLayout->setContentsMargins(4, 4, 0, 4);
     auto* searchRow = new QHBoxLayout;
     m_searchText = new QLineEdit(left);
-    describe(m_searchText, QStringLiteral("Поиск"), "editfind");
+    describe(m_searchText, QStringLiteral("Поиск"), ControlNames::Main::searchText);
     m_searchButton = new QToolButton(left);
     m_searchButton->setIcon(themeIcon("edit-find", QStyle::SP_FileDialogContentsView));
     m_searchButton->setToolTip(QStringLiteral("Выполнить поиск"));
-    describe(m_searchButton, QStringLiteral("Выполнить поиск"), "SpeedButton1");
+    describe(m_searchButton, QStringLiteral("Выполнить поиск"), ControlNames::Main::searchButton);
     searchRow->addWidget(m_searchText);
     searchRow->addWidget(m_searchButton);
     leftLayout->addLayout(searchRow);
     m_wholeName = new QCheckBox(QStringLiteral("Только название целиком"), left);
-    describe(m_wholeName, m_wholeName->text(), "cb1");
+    describe(m_wholeName, m_wholeName->text(), ControlNames::Main::wholeNameOnly);
     leftLayout->addWidget(m_wholeName);
 
     m_pages = new QTabWidget(left);
     m_pages->setTabPosition(QTabWidget::South);
-    describe(m_pages, QStringLiteral("Страницы списков"), "PageControl1");
+    describe(m_pages, QStringLiteral("Страницы списков"), ControlNames::Main::listPages);
     m_recipients = new CheckList(m_pages);
     m_recipients->setFont(addressFont());
-    describe(m_recipients, QStringLiteral("Список получателей"), "cb");
+    describe(m_recipients, QStringLiteral("Список получателей"), ControlNames::Main::recipientList);
     m_senders = new ListBox(m_pages);
     m_senders->setFont(addressFont());
     m_senders->setSelectionMode(QAbstractItemView::SingleSelection);
-    describe(m_senders, QStringLiteral("Список отправителей"), "cb2");
+    describe(m_senders, QStringLiteral("Список отправителей"), ControlNames::Main::senderList);
     m_pages->addTab(m_recipients, QStringLiteral("Получатель"));
     m_pages->addTab(m_senders, QStringLiteral("Отправитель"));
     leftLayout->addWidget(m_pages, 1);
@@ -147,21 +148,23 @@ void MainWindow::buildLayout() {
 
     m_name = new QLineEdit(right);
     m_name->setFont(addressFont());
-    describe(m_name, QStringLiteral("Название"), "rname");
+    describe(m_name, QStringLiteral("Название"), ControlNames::Main::recordName);
     auto* nameLayout = new QVBoxLayout;
     nameLayout->addWidget(m_name);
     rightLayout->addWidget(titledBlock(QStringLiteral("Название"), nameLayout, right));
 
-    komy = addressEditor(right, QStringLiteral("Кому:"), "komy");
-    kyda = addressEditor(right, QStringLiteral("Куда:"), "kyda");
-    intyda = indexEditor(right, QStringLiteral("Индекс получателя"), "intyda");
+    komy = addressEditor(right, QStringLiteral("Кому:"), ControlNames::Main::recipientName);
+    kyda = addressEditor(right, QStringLiteral("Куда:"), ControlNames::Main::recipientAddress);
+    intyda =
+        indexEditor(right, QStringLiteral("Индекс получателя"), ControlNames::Main::recipientIndex);
     auto* recipient = addressGrid(QStringLiteral("Кому:"), komy, QStringLiteral("Куда:"), kyda,
                                   intyda, QStringLiteral("(Получателя)"), right);
     rightLayout->addWidget(titledBlock(QStringLiteral("Получатель"), recipient, right), 3);
 
-    otkogo = addressEditor(right, QStringLiteral("От кого:"), "otkogo");
-    otkyda = addressEditor(right, QStringLiteral("От куда:"), "otkyda");
-    intyt = indexEditor(right, QStringLiteral("Индекс отправителя"), "intyt");
+    otkogo = addressEditor(right, QStringLiteral("От кого:"), ControlNames::Main::senderName);
+    otkyda = addressEditor(right, QStringLiteral("От куда:"), ControlNames::Main::senderAddress);
+    intyt =
+        indexEditor(right, QStringLiteral("Индекс отправителя"), ControlNames::Main::senderIndex);
     auto* sender = addressGrid(QStringLiteral("От кого:"), otkogo, QStringLiteral("От куда:"),
                                otkyda, intyt, QStringLiteral("(Оправителя)"), right);
     rightLayout->addWidget(titledBlock(QStringLiteral("Отправитель"), sender, right), 3);
@@ -170,7 +173,7 @@ void MainWindow::buildLayout() {
     otkyda->setPlainText(QStringLiteral("ул. Примерная, д. 1, кв. 1\nг. Образцовск"));
 
     m_profile = new QComboBox(right);
-    describe(m_profile, QStringLiteral("Профиль печати:"), "cbp");
+    describe(m_profile, QStringLiteral("Профиль печати:"), ControlNames::Main::recipientProfile);
     auto* profileRow = new QHBoxLayout;
     profileRow->addWidget(fieldLabel(QStringLiteral("Профиль печати: "), m_profile, right));
     profileRow->addWidget(m_profile, 1);
@@ -184,7 +187,7 @@ void MainWindow::buildLayout() {
 
 void MainWindow::buildCommands() {
     auto* toolbar = addToolBar(QStringLiteral("Панель инструментов"));
-    toolbar->setObjectName(QStringLiteral("ToolBar1"));
+    toolbar->setObjectName(QString::fromLatin1(ControlNames::Main::toolbar));
     toolbar->setMovable(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
 
@@ -198,24 +201,27 @@ void MainWindow::buildCommands() {
         }
         return action;
     };
-    printAction =
-        tool(QStringLiteral("Печать"), "document-print", QStyle::SP_FileIcon, {}, "ToolButton1");
+    printAction = tool(QStringLiteral("Печать"), "document-print", QStyle::SP_FileIcon, {},
+                       ControlNames::Main::printButton);
     saveAction = tool(QStringLiteral("Сохранить"), "document-save", QStyle::SP_DialogSaveButton,
-                      QStringLiteral("Сохранение изменений"), "ToolButton2");
-    addAction = tool(QStringLiteral("Добавить"), "list-add", QStyle::SP_FileDialogNewFolder,
-                     QStringLiteral("Добвление контрагента в базу данных"), "ToolButton3");
-    deleteAction = tool(QStringLiteral("Удалить"), "edit-delete", QStyle::SP_TrashIcon,
-                        QStringLiteral("Удалить выделенные контрагенты"), "ToolButton4");
+                      QStringLiteral("Сохранение изменений"), ControlNames::Main::saveButton);
+    addAction =
+        tool(QStringLiteral("Добавить"), "list-add", QStyle::SP_FileDialogNewFolder,
+             QStringLiteral("Добвление контрагента в базу данных"), ControlNames::Main::addButton);
+    deleteAction =
+        tool(QStringLiteral("Удалить"), "edit-delete", QStyle::SP_TrashIcon,
+             QStringLiteral("Удалить выделенные контрагенты"), ControlNames::Main::deleteButton);
     clearAction = tool(QStringLiteral("Очистить"), "edit-clear", QStyle::SP_DialogResetButton,
-                       QStringLiteral("Очистить форму конверта"), "ToolButton5");
+                       QStringLiteral("Очистить форму конверта"), ControlNames::Main::clearButton);
     checkAllAction =
         tool(QStringLiteral("Отметить всё"), "edit-select-all", QStyle::SP_DialogApplyButton,
-             QStringLiteral("Отметить или снять отметку со всех контрагентов"), "ToolButton6");
+             QStringLiteral("Отметить или снять отметку со всех контрагентов"),
+             ControlNames::Main::tickAllButton);
     settingsAction =
         tool(QStringLiteral("Настройки"), "preferences-system", QStyle::SP_FileDialogDetailedView,
-             QStringLiteral("Предварительный просмотр"), "ToolButton7");
+             QStringLiteral("Предварительный просмотр"), ControlNames::Main::layoutEditorButton);
     groupsAction = tool(QStringLiteral("Группы"), "system-users", QStyle::SP_DirIcon,
-                        QStringLiteral("Группы получателей"), "ToolButtonGroups");
+                        QStringLiteral("Группы получателей"), ControlNames::Main::groupsButton);
 
     // Menu commands are named like the controls, so that tools and tests find them too.
     auto command = [](QMenu* menu, const QString& text, const char* programName) {
@@ -224,30 +230,38 @@ void MainWindow::buildCommands() {
         return action;
     };
     auto* menu = menuBar()->addMenu(QStringLiteral("Меню"));
-    menuPrint = command(menu, QStringLiteral("Печать"), "menuPrint");
+    menuPrint = command(menu, QStringLiteral("Печать"), ControlNames::Main::printCommand);
     menuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     menu->addSeparator();
-    menuImport = command(menu, QStringLiteral("Импорт адресов..."), "menuImport");
-    menuExport = command(menu, QStringLiteral("Экспорт адресов..."), "menuExport");
+    menuImport =
+        command(menu, QStringLiteral("Импорт адресов..."), ControlNames::Main::importCommand);
+    menuExport =
+        command(menu, QStringLiteral("Экспорт адресов..."), ControlNames::Main::exportCommand);
     menu->addSeparator();
-    menuExit = command(menu, QStringLiteral("Выход"), "menuExit");
+    menuExit = command(menu, QStringLiteral("Выход"), ControlNames::Main::exitCommand);
     menuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
     auto* options = menuBar()->addMenu(QStringLiteral("Опции"));
-    menuPrinterSetup = command(options, QStringLiteral("Настройки принтера"), "menuPrinterSetup");
+    menuPrinterSetup = command(options, QStringLiteral("Настройки принтера"),
+                               ControlNames::Main::printerSetupCommand);
     menuPrinterSetup->setShortcut(QKeySequence(Qt::Key_F3));
-    menuPrintSettings = command(options, QStringLiteral("Настройки печати"), "menuPrintSettings");
+    menuPrintSettings = command(options, QStringLiteral("Настройки печати"),
+                                ControlNames::Main::layoutEditorCommand);
     menuPrintSettings->setShortcut(QKeySequence(Qt::Key_F2));
-    menuGroups = command(options, QStringLiteral("Группы..."), "menuGroups");
-    menuAddressBook = command(options, QStringLiteral("Адресная книга..."), "menuAddressBook");
+    menuGroups = command(options, QStringLiteral("Группы..."), ControlNames::Main::groupsCommand);
+    menuAddressBook = command(options, QStringLiteral("Адресная книга..."),
+                              ControlNames::Main::addressBookCommand);
     auto* help = menuBar()->addMenu(QStringLiteral("?"));
-    menuAbout = command(help, QStringLiteral("О программе..."), "menuAbout");
+    menuAbout = command(help, QStringLiteral("О программе..."), ControlNames::Main::aboutCommand);
 
     m_listMenu = new QMenu(this);
-    m_listMenu->setObjectName(QStringLiteral("cbMenu"));
-    m_listDelete = command(m_listMenu, QStringLiteral("Удалить"), "cbMenuDelete");
-    m_listShow = command(m_listMenu, QStringLiteral("Показать"), "cbMenuShow");
-    m_listAdd = command(m_listMenu, QStringLiteral("Добавить"), "cbMenuAdd");
-    m_listGroups = command(m_listMenu, QStringLiteral("Группы получателя..."), "cbMenuGroups");
+    m_listMenu->setObjectName(QString::fromLatin1(ControlNames::Main::listMenu));
+    m_listDelete =
+        command(m_listMenu, QStringLiteral("Удалить"), ControlNames::Main::listDeleteCommand);
+    m_listShow =
+        command(m_listMenu, QStringLiteral("Показать"), ControlNames::Main::listShowCommand);
+    m_listAdd = command(m_listMenu, QStringLiteral("Добавить"), ControlNames::Main::listAddCommand);
+    m_listGroups = command(m_listMenu, QStringLiteral("Группы получателя..."),
+                           ControlNames::Main::listGroupsCommand);
     m_recipients->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_recipients, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         m_listMenu->popup(m_recipients->viewport()->mapToGlobal(at));

@@ -3,6 +3,7 @@
 
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/common/ControlNames.h"
 #include "ui/editor/Options1.h"
 
 #include <QTest>
@@ -24,7 +25,8 @@ void TestProgram::start() {
 }
 
 void TestProgram::runDeferredStep() {
-    QVERIFY2(control<QTimer>(frm(), "Timer1")->isActive(), "the deferred step was not scheduled");
+    QVERIFY2(control<QTimer>(frm(), ControlNames::Main::deferredStartTimer)->isActive(),
+             "the deferred step was not scheduled");
     // Both start-up timers, in the order the event loop fires them: the main
     // window's was started first.
     Topt& opt = *program->windows().opt;
