@@ -379,7 +379,7 @@ private:
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(file);
         frm.output = std::make_unique<PageOutput>(messages, m_folder.appdir(), std::move(printer));
-        frm.output->checkprinter(ScreenConversions{frm.scrDpiX, frm.scrDpiY});
+        frm.output->checkprinter(ScreenConversions{frm.scrDpiX(), frm.scrDpiY()});
         if (!frm.output->printsToFiles())
             throw UserError(QStringLiteral("Печать идёт не в файлы."));
     }

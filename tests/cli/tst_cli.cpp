@@ -511,7 +511,7 @@ void CliTest::samePageAsTheWindow() {
     frm.output =
         std::make_unique<PageOutput>(window.messages, window.folder.appdir(), std::move(noQueue));
     frm.output->setFilesFolder(out.filePath("window"));
-    frm.output->checkprinter({frm.scrDpiX, frm.scrDpiY});
+    frm.output->checkprinter({frm.scrDpiX(), frm.scrDpiY()});
     control<QToolButton>(frm, "ToolButton1")->click();
 
     const QStringList cli = pdfFiles(out.filePath("cli"));

@@ -17,7 +17,8 @@ TpAbout::TpAbout(Windows& windows) : QDialog(windows.mainWindow) {
     setAutoFillBackground(true);
 
     auto* layout = new QGridLayout(this);
-    Label5 = new QLabel(QStringLiteral("Версия программы ") + windows.mainWindow->appversion, this);
+    Label5 =
+        new QLabel(QStringLiteral("Версия программы ") + windows.mainWindow->appVersion(), this);
     Label5->setObjectName(QStringLiteral("Label5"));
     auto* emblem = new QLabel(this);
     emblem->setPixmap(envelopeIcon().pixmap(64, 64));

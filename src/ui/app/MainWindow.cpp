@@ -43,7 +43,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::creationStep() {
     appdir = w.appdir;
-    appversion = QStringLiteral(ENVALO_VERSION);
+    m_appVersion = QStringLiteral(ENVALO_VERSION);
     m_showingAll = true;
     // Without the settings file the address book still loads: an empty list would
     // look like lost addresses. The file is read once here, for both.
@@ -63,8 +63,8 @@ void MainWindow::creationStep() {
     }
     try {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            scrDpiX = qRound(screen->logicalDotsPerInchX());
-            scrDpiY = qRound(screen->logicalDotsPerInchY());
+            m_scrDpiX = qRound(screen->logicalDotsPerInchX());
+            m_scrDpiY = qRound(screen->logicalDotsPerInchY());
         }
         openAddressBook(book, ini);
         m_deferredStart.start();
@@ -105,7 +105,7 @@ void MainWindow::writeFullFormatNames(IniFile& ini) {
 void MainWindow::runDeferredStart() {
     m_deferredStart.stop();
     checkprinter();
-    setWindowTitle(applicationTitle() + QStringLiteral(" v") + appversion);
+    setWindowTitle(applicationTitle() + QStringLiteral(" v") + m_appVersion);
     if (w.addressBook.columnAdded()) {
         w.addressBook.resetProfiles(m_profile->currentText());
         w.messages.notice(QStringLiteral(
@@ -132,7 +132,7 @@ void MainWindow::runDeferredStart() {
 }
 
 void MainWindow::checkprinter() {
-    output->checkprinter(ScreenConversions{scrDpiX, scrDpiY});
+    output->checkprinter(ScreenConversions{m_scrDpiX, m_scrDpiY});
 }
 
 void MainWindow::setUpPrinter() {

@@ -12,10 +12,11 @@ class MainWindowInterface : public QMainWindow {
 public:
     using QMainWindow::QMainWindow;
 
-    QString appversion;
+    // The program's version, as the caption and the about window show it.
+    const QString& appVersion() const { return m_appVersion; }
     // The screen's resolution, measured once the program runs.
-    int scrDpiX = 96;
-    int scrDpiY = 96;
+    int scrDpiX() const { return m_scrDpiX; }
+    int scrDpiY() const { return m_scrDpiY; }
     // The texts the envelope prints: what the address editors hold now.
     virtual AddressTexts addressTexts() const = 0;
     // Reads the recipient and sender lists again, under the group filter.
@@ -32,4 +33,9 @@ public:
     virtual void editorClosed() = 0;
     // Selects the next ticked recipient in the direction (+1 or -1); false when there is none.
     virtual bool stepRecipient(int direction) = 0;
+
+protected:
+    QString m_appVersion;
+    int m_scrDpiX = 96;
+    int m_scrDpiY = 96;
 };

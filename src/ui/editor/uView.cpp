@@ -49,8 +49,8 @@ QToolButton* textButton(const QString& text, const QString& hint, const QString&
 
 Tview::Tview(Windows& windows)
     : QDialog(windows.mainWindow), pictureCache(windows.appdir), w(windows) {
-    screen.scrDpiX = w.mainWindow->scrDpiX;
-    screen.scrDpiY = w.mainWindow->scrDpiY;
+    screen.scrDpiX = w.mainWindow->scrDpiX();
+    screen.scrDpiY = w.mainWindow->scrDpiY();
     buildWindow();
     for (int n = 1; n <= blockCount; ++n) {
         auto* block = new BlockLabel(n, p2);

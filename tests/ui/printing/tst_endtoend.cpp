@@ -89,9 +89,9 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
         {"Adams", "Envelope DL"}, {"Adams", "Envelope C6"}, {"Baker", "Envelope DL"},
         {"Baker", "Envelope C6"}, {"Clark", "Envelope DL"}, {"Clark", "Envelope C6"}};
     const PrinterMetrics& m = frm.output->metrics();
-    const ScreenConversions screen{frm.scrDpiX, frm.scrDpiY};
+    const ScreenConversions screen{frm.scrDpiX(), frm.scrDpiY()};
     constexpr int dpi = 50;
-    const double k = dpi / (m.prnScaleY * frm.scrDpiY);
+    const double k = dpi / (m.prnScaleY * frm.scrDpiY());
     int index = 0;
     for (const QString& file : printed) {
         const auto& [surname, profile] = expected[index++];

@@ -283,7 +283,7 @@ void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
         std::make_unique<PageOutput>(r.messages, r.folder.appdir(), std::move(noQueue));
     QTemporaryDir out;
     r.frm().output->setFilesFolder(out.path());
-    r.frm().output->checkprinter({r.frm().scrDpiX, r.frm().scrDpiY});
+    r.frm().output->checkprinter({r.frm().scrDpiX(), r.frm().scrDpiY()});
     r.tick({"Агеев", "Борисов", "Волков"});
     r.program->windows().opt->loadprofile("Конверт DL");
     r.choose({"Конверт DL"});
