@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/addressbook/AddressRules.h"
 #include "core/profiles/PrintProfile.h"
+#include "core/run/AddressRules.h"
 
 #include <QHash>
 #include <QString>

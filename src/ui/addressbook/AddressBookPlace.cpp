@@ -2,7 +2,7 @@
 
 #include "core/UserError.h"
 #include "core/addressbook/AddressDb.h"
-#include "core/addressbook/OpenAddressBook.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/DialogParts.h"

@@ -1,7 +1,7 @@
 #include "ui/addressbook/GroupsWindow.h"
 #include "ui/controls/DialogParts.h"
 
-#include "core/addressbook/OpenAddressBook.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/UnAddG.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindowInterface.h"

@@ -1,8 +1,8 @@
 #include "ui/addressbook/MemberGroupsWindow.h"
 
 #include "core/UserError.h"
-#include "core/addressbook/OpenAddressBook.h"
 #include "core/addressbook/splittext.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"

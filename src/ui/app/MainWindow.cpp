@@ -1,9 +1,9 @@
 #include "ui/app/MainWindow.h"
 
 #include "core/UserError.h"
-#include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "core/run/OpenAddressBook.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/unAbout.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/addressbook/AddressRules.h"
+#include "core/run/AddressRules.h"
 #include "ui/common/MainWindowInterface.h"
 
 #include <QStringList>

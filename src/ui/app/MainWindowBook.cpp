@@ -3,10 +3,10 @@
 
 #include "core/OutputFile.h"
 #include "core/UserError.h"
-#include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/AddressBookPlace.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/ImportMapping.h"

@@ -2,7 +2,7 @@
 #include "ui/app/MainWindow.h"
 
 #include "core/UserError.h"
-#include "core/addressbook/OpenAddressBook.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"

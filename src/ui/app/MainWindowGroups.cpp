@@ -2,7 +2,7 @@
 // commands that open the group windows.
 #include "ui/app/MainWindow.h"
 
-#include "core/addressbook/OpenAddressBook.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/GroupsWindow.h"
 #include "ui/addressbook/MemberGroupsWindow.h"

@@ -4,7 +4,7 @@
 
 #include "core/Numbers.h"
 #include "core/UserError.h"
-#include "core/addressbook/OpenAddressBook.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/newr.h"
 #include "ui/common/Messages.h"

@@ -1,8 +1,8 @@
 #include "ui/app/Program.h"
 
 #include "core/UserError.h"
-#include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/OpenAddressBook.h"
 #include "core/run/ProgramFolder.h"
 #include "ui/addressbook/GroupsWindow.h"
 #include "ui/addressbook/UnAddG.h"

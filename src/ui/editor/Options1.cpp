@@ -1,10 +1,10 @@
 #include "ui/editor/Options1.h"
 
 #include "core/UserError.h"
-#include "core/addressbook/OpenAddressBook.h"
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"

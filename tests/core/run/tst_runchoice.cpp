@@ -4,11 +4,11 @@
 #include "Tools.h"
 
 #include "core/OutputFile.h"
-#include "core/addressbook/AddressRules.h"
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/run/AddressBook.h"
+#include "core/run/AddressRules.h"
 #include "core/run/Destination.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "core/run/RunChoice.h"

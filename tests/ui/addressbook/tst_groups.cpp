@@ -1,7 +1,7 @@
 #include "MainControls.h"
 #include "TestProgram.h"
 
-#include "core/addressbook/OpenAddressBook.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/GroupsWindow.h"
 #include "ui/addressbook/MemberGroupsWindow.h"

@@ -2,9 +2,9 @@
 #include "MainControls.h"
 #include "TestProgram.h"
 
-#include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/AddressBook.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/newr.h"
 #include "ui/addressbook/unAbout.h"

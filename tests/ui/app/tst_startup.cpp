@@ -6,8 +6,8 @@
 #include "TestProgram.h"
 
 #include "core/UserError.h"
-#include "core/addressbook/OpenAddressBook.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"

@@ -1,4 +1,4 @@
-#include "core/addressbook/AddressRules.h"
+#include "core/run/AddressRules.h"
 
 #include "core/addressbook/NameOrder.h"
 #include "core/addressbook/splittext.h"

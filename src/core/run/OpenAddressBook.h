@@ -2,7 +2,7 @@
 
 #include "core/addressbook/AddressDb.h"
 #include "core/addressbook/AddressImport.h"
-#include "core/addressbook/AddressRules.h"
+#include "core/run/AddressRules.h"
 #include "core/run/ProfileMove.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "core/addressbook/OpenAddressBook.h"
+#include "core/run/OpenAddressBook.h"
 
 #include "core/addressbook/AddressFile.h"
 #include "core/addressbook/splittext.h"
