@@ -5,10 +5,11 @@
 #include "SilentMessages.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/AddressDb.h"
 #include "core/addressbook/AddressImport.h"
 #include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
@@ -145,7 +146,7 @@ public:
         clock.start();
         m_program = std::make_unique<Program>(m_folder.appdir(), messages);
         Windows& w = m_program->windows();
-        Tfrm& frm = m_program->frm();
+        MainWindow& frm = m_program->mainWindow();
         QEventLoop loop;
         // Both start-up timers, whichever fires first; the deferred step may stop the
         // profile store's. Connected after the program's own handlers, so these run once
@@ -226,7 +227,7 @@ public:
         if (!m_program)
             start();
         Windows& w = m_program->windows();
-        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         ProfileStore& opt = *w.profileStore;
         CheckList& recipients = own<CheckList>(frm, "cb");
         say(QStringLiteral("  (listed after start-up: %1 recipients, %2 senders, %3 profiles)")
@@ -236,17 +237,17 @@ public:
 
         if (o.wanted(QStringLiteral("loadlists"))) {
             report(timed(QStringLiteral("loadlists"), onServer() ? 500 : 300, o.runs,
-                         [&] { frm.loadlists(); }));
+                         [&] { frm.refillLists(); }));
         }
         if (o.wanted(QStringLiteral("find"))) {
             own<QCheckBox>(frm, "cb1").setChecked(false);
             QLineEdit& find = own<QLineEdit>(frm, "editfind");
             find.setText(QStringLiteral("Петров Анна"));
             report(timed(QStringLiteral("findrecords, two words"), 200, o.runs,
-                         [&] { frm.findrecords(); }));
+                         [&] { frm.search(); }));
             say(QStringLiteral("  (lines found: %1)").arg(recipients.count()));
             find.clear();
-            frm.loadlists();
+            frm.refillLists();
         }
         if (o.wanted(QStringLiteral("checkall"))) {
             QToolButton& checkAll = own<QToolButton>(frm, "ToolButton6");
@@ -258,7 +259,7 @@ public:
             CheckListModel& lines = recipients.lines();
             report(timed(QStringLiteral("storechecks"), onServer() ? 1000 : 500, o.runs, [&] {
                 lines.setAllChecked(lines.count() > 0 && !lines.isChecked(0));
-                frm.storechecks();
+                frm.storeTicks();
             }));
         }
         const QStringList& profiles = m_folder.profiles();
@@ -372,17 +373,17 @@ private:
     // or, with a file as the printer dialog chooses it, a page of that file.
     void preparePrinting(const QString& file = {}) {
         Windows& w = m_program->windows();
-        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         frm.output = std::make_unique<PageOutput>(
             messages, m_folder.appdir(),
             file.isEmpty() ? PrintDestination::intoFolder() : PrintDestination::intoFile(file));
-        frm.output->checkprinter(ScreenConversions{frm.scrDpiX, frm.scrDpiY});
+        frm.output->checkprinter(ScreenConversions{frm.scrDpiX(), frm.scrDpiY()});
         if (!frm.output->printsToFiles())
             throw UserError(QStringLiteral("Печать идёт не в файлы."));
     }
 
     // Ticks this many lines spread over the recipient list, and no others; gives how many.
-    int tickSpread(Tfrm& frm, int envelopes) {
+    int tickSpread(MainWindow& frm, int envelopes) {
         CheckListModel& lines = own<CheckList>(frm, "cb").lines();
         lines.setAllChecked(false);
         const int count = std::min(envelopes, lines.count());
@@ -395,7 +396,7 @@ private:
     // all four pictures on; gives the milliseconds of the run and the envelopes printed.
     std::pair<double, int> printRun(int envelopes) {
         Windows& w = m_program->windows();
-        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
         w.profileStore->loadprofile(m_folder.dlProfile());
         w.layoutEditor->setPrintTicks({m_folder.dlProfile()});
@@ -439,9 +440,9 @@ private:
     std::pair<double, int> cliRun(int envelopes, CliRun run) {
         const bool oneFile = run == CliRun::OneFile;
         Windows& w = m_program->windows();
-        Tfrm& frm = static_cast<Tfrm&>(*w.frm);
+        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         tickSpread(frm, envelopes);
-        frm.storechecks();
+        frm.storeTicks();
         const QString out = m_folder.appdir() + QStringLiteral("cli-out");
         QDir(out).removeRecursively();
         QStringList arguments{QStringLiteral("print"),     QStringLiteral("--folder"),

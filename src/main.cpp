@@ -1,5 +1,5 @@
 #include "core/UserError.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/common/Messages.h"
 
@@ -20,10 +20,11 @@ int main(int argc, char* argv[]) {
     try {
         const QString appdir = QDir(QApplication::applicationDirPath()).absolutePath() + '/';
         Program program(appdir, messages);
-        Tfrm& frm = program.frm();
+        MainWindow& frm = program.mainWindow();
         messages.setParent(&frm);
         QObject::connect(
-            &frm, &Tfrm::endProgram, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            &frm, &MainWindow::endProgram, &app, [] { QCoreApplication::exit(0); },
+            Qt::QueuedConnection);
         frm.show();
         const int code = QApplication::exec();
         messages.setParent(nullptr);

@@ -9,11 +9,10 @@
 #include "core/profiles/IniFile.h"
 #include "core/run/AddressBook.h"
 #include "core/run/PageOutput.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include <QDir>
 #include <QLockFile>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -159,8 +158,6 @@ private slots:
     void samePageAsTheWindow();
     void filesThatCannotBeWrittenStopTheRun();
     void killedMidRunLeavesOnlyCompleteFiles();
-    void editorTextAsTheEditorGivesIt_data();
-    void editorTextAsTheEditorGivesIt();
     void import_data();
     void import();
     void importAndExportLeaveTheFolder_data();
@@ -507,11 +504,11 @@ void CliTest::samePageAsTheWindow() {
     // The windowed program on the same folder, on a machine without a print queue.
     window.start();
     window.runDeferredStep();
-    Tfrm& frm = window.frm();
+    MainWindow& frm = window.frm();
     frm.output = std::make_unique<PageOutput>(window.messages, window.folder.appdir(),
                                               PrintDestination::intoFolder());
     frm.output->setFilesFolder(out.filePath("window"));
-    frm.output->checkprinter({frm.scrDpiX, frm.scrDpiY});
+    frm.output->checkprinter({frm.scrDpiX(), frm.scrDpiY()});
     control<QToolButton>(frm, "ToolButton1")->click();
 
     const QStringList cli = pdfFiles(out.filePath("cli"));
@@ -597,24 +594,6 @@ void CliTest::killedMidRunLeavesOnlyCompleteFiles() {
     QVERIFY(QFileInfo::exists(files + "/Иванов Иван Иванович - Конверт DL - 1.pdf"));
     QCOMPARE(pdfFiles(files).size(), before + 1);
     QCOMPARE(hiddenFiles(files), QStringList());
-}
-
-void CliTest::editorTextAsTheEditorGivesIt_data() {
-    QTest::addColumn<QString>("stored");
-
-    QTest::newRow("CR LF") << "а\r\nб\r\nв";
-    QTest::newRow("lone CR") << "а\rб";
-    QTest::newRow("line and paragraph separators") << "а\u2028б\u2029в";
-    QTest::newRow("no-break space") << "д.\u00A05";
-}
-
-void CliTest::editorTextAsTheEditorGivesIt() {
-    QFETCH(QString, stored);
-    // The main window fills its editors with the stored text, CR LF made LF, and prints
-    // what they give back.
-    QPlainTextEdit editor;
-    editor.setPlainText(QString(stored).replace("\r\n", "\n"));
-    QCOMPARE(asEditorText(stored), editor.toPlainText());
 }
 
 void CliTest::import_data() {

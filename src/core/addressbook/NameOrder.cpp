@@ -1,7 +1,6 @@
 #include "core/addressbook/NameOrder.h"
 
 #include <QLocale>
-#include <algorithm>
 #include <vector>
 
 NameOrder::NameOrder() : m_collator(QLocale(QLocale::Russian, QLocale::Russia)) {
@@ -14,9 +13,10 @@ void NameOrder::sort(QStringList& names) const {
     keyed.reserve(size_t(names.size()));
     for (QString& name : names)
         keyed.emplace_back(key(name), std::move(name));
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-        return less(a.first, a.second, b.first, b.second);
-    });
+    using Keyed = std::pair<QCollatorSortKey, QString>;
+    sort(
+        keyed, [](const Keyed& k) -> const QCollatorSortKey& { return k.first; },
+        [](const Keyed& k) -> const QString& { return k.second; });
     names.clear();
     for (auto& [k, name] : keyed)
         names.append(std::move(name));

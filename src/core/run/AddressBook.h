@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/profiles/PrintProfile.h"
+#include "core/run/AddressRules.h"
 
 #include <QHash>
 #include <QString>
@@ -9,28 +10,8 @@
 
 class AddressDb;
 
-// The rows of the address database as the main window reads them, in table order; an
-// empty value reads as "", 0 or false.
-struct RecipientRecord {
-    QString name, komy, kyda;
-    qint64 intyda = 0;
-    bool ticked = false;
-    // Group names separated by ";".
-    QString groups;
-};
-struct SenderRecord {
-    QString otkogo, otkyda;
-    qint64 intyt = 0;
-    bool isDefault = false;
-};
-struct GroupRecord {
-    QString name;
-    // Ticked in the groups window: its members are listed in the main window.
-    bool checked = false;
-};
-
-// The whole address book read at once, for a program that only reads it, and the
-// main window's rules for what it lists and what an envelope prints.
+// The whole address book read at once, for a program that only reads it, under the rules
+// of AddressRules.h that the main window follows too.
 class AddressBook {
 public:
     // Reads the three tables of an open database whole; throws UserError like the cursors.
@@ -76,7 +57,3 @@ private:
     QHash<QString, qsizetype> m_byName;
     RecipientRecord m_none;
 };
-
-// A stored text as a multi-line editor gives it back: lines end with LF, and the
-// characters the editor keeps as line or paragraph ends or as a plain space become those.
-QString asEditorText(const QString& stored);

@@ -2,14 +2,14 @@
 
 #include "ui/common/ControlNames.h"
 #include "ui/common/Icons.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Windows.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
-AboutWindow::AboutWindow(Windows& windows) : QDialog(windows.frm) {
+AboutWindow::AboutWindow(Windows& windows) : QDialog(windows.mainWindow) {
     setWindowTitle(QStringLiteral("О программе Envalo"));
     setFixedSize(317, 257);
     QPalette palette = this->palette();
@@ -18,7 +18,7 @@ AboutWindow::AboutWindow(Windows& windows) : QDialog(windows.frm) {
     setAutoFillBackground(true);
 
     auto* layout = new QGridLayout(this);
-    m_version = new QLabel(QStringLiteral("Версия программы ") + windows.frm->appversion, this);
+    m_version = new QLabel(QStringLiteral("Версия программы ") + windows.mainWindow->appVersion(), this);
     m_version->setObjectName(QString::fromLatin1(ControlNames::Book::aboutVersion));
     auto* emblem = new QLabel(this);
     emblem->setPixmap(envelopeIcon().pixmap(64, 64));

@@ -2,6 +2,8 @@
 
 #include "core/UserError.h"
 #include "core/addressbook/AddressDb.h"
+#include "core/run/OpenAddressBook.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/DialogParts.h"
 
@@ -18,11 +20,11 @@ AddressBookPlace::AddressBookPlace(QWidget* parent, Messages& messages, const QS
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Где хранится адресная книга:"), this));
     m_file = new QRadioButton(QStringLiteral("Файл Convert.mdb в папке программы"), this);
-    setProgramName(m_file, QStringLiteral("fileChoice"));
+    setProgramName(m_file, QString::fromLatin1(ControlNames::Book::fileChoice));
     m_server = new QRadioButton(QStringLiteral("База данных на сервере PostgreSQL:"), this);
-    setProgramName(m_server, QStringLiteral("serverChoice"));
+    setProgramName(m_server, QString::fromLatin1(ControlNames::Book::serverChoice));
     m_connection = new QLineEdit(current.trimmed(), this);
-    setProgramName(m_connection, QStringLiteral("connection"));
+    setProgramName(m_connection, QString::fromLatin1(ControlNames::Book::connection));
     m_connection->setAccessibleName(QStringLiteral("Строка соединения с сервером"));
     m_connection->setPlaceholderText(QStringLiteral("postgresql://сервер:5432/база?user=имя"));
     m_connection->setMinimumWidth(360);
@@ -36,9 +38,12 @@ AddressBookPlace::AddressBookPlace(QWidget* parent, Messages& messages, const QS
     layout->addWidget(hint);
 
     auto* buttons = new QHBoxLayout;
-    auto* test = dialogButton(QStringLiteral("Проверить соединение"), "testButton", false, this);
-    auto* keep = dialogButton(QStringLiteral("Сохранить"), "Button1", true, this);
-    auto* cancel = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);
+    auto* test = dialogButton(QStringLiteral("Проверить соединение"),
+                              ControlNames::Book::tryConnection, false, this);
+    auto* keep =
+        dialogButton(QStringLiteral("Сохранить"), ControlNames::Book::keepPlace, true, this);
+    auto* cancel =
+        dialogButton(QStringLiteral("Отмена"), ControlNames::Book::cancelPlace, false, this);
     buttons->addWidget(test);
     buttons->addStretch();
     buttons->addWidget(keep);
@@ -69,9 +74,7 @@ QString AddressBookPlace::tryConnection() const {
         return QStringLiteral("Строка соединения начинается с postgresql://, например "
                               "postgresql://сервер:5432/база?user=имя");
     try {
-        AddressDb probe(QStringLiteral("envalo-connection-test"));
-        probe.open(text, AddressDb::addressTables());
-        probe.close();
+        OpenAddressBook::tryOpen(text);
     } catch (const std::exception& e) {
         return errorMessage(e);
     }

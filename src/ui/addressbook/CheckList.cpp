@@ -92,7 +92,9 @@ void CheckListModel::setLines(std::vector<std::pair<QString, bool>> lines) {
     m_items.reserve(lines.size());
     for (auto& [text, checked] : lines)
         m_items.push_back(makeItem(text, checked));
-    std::stable_sort(m_items.begin(), m_items.end(), less);
+    NameOrder::sort(
+        m_items, [](const Item& item) -> const QCollatorSortKey& { return item.key; },
+        [](const Item& item) -> const QString& { return item.text; });
     endResetModel();
 }
 

@@ -1,7 +1,7 @@
 #include "ui/addressbook/GroupNameDialog.h"
 
 #include "ui/common/ControlNames.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
@@ -30,7 +30,7 @@ NameDialog::Use groupName() {
 } // namespace
 
 GroupNameDialog::GroupNameDialog(Windows& windows)
-    : NameDialog(windows.frm, guardedBy(windows.messages), groupName()) {
+    : NameDialog(windows.mainWindow, guardedBy(windows.messages), groupName()) {
     // No fixed accessible name: the caller changes the text, and the spoken name follows it.
     confirmButton()->setAccessibleName(QString());
 }

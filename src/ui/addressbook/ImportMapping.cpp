@@ -1,6 +1,7 @@
 #include "ui/addressbook/ImportMapping.h"
 
 #include "core/UserError.h"
+#include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/DialogParts.h"
 
@@ -59,13 +60,14 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
 
     if (kind == AddressFileKind::Csv) {
         auto* file = new QHBoxLayout;
-        m_separator = namedCombo(QStringLiteral("Разделитель"), "separator", this);
+        m_separator =
+            namedCombo(QStringLiteral("Разделитель"), ControlNames::Book::separator, this);
         m_separator->addItems({QStringLiteral("точка с запятой (;)"), QStringLiteral("запятая (,)"),
                                QStringLiteral("табуляция")});
-        m_encoding = namedCombo(QStringLiteral("Кодировка"), "encoding", this);
+        m_encoding = namedCombo(QStringLiteral("Кодировка"), ControlNames::Book::encoding, this);
         m_encoding->addItems({QStringLiteral("Windows-1251"), QStringLiteral("UTF-8")});
         m_header = new QCheckBox(QStringLiteral("Первая строка — названия столбцов"), this);
-        setProgramName(m_header, QStringLiteral("header"));
+        setProgramName(m_header, QString::fromLatin1(ControlNames::Book::headerRow));
         file->addWidget(new QLabel(QStringLiteral("Разделитель:"), this));
         file->addWidget(m_separator);
         file->addWidget(new QLabel(QStringLiteral("Кодировка:"), this));
@@ -84,29 +86,34 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
 
     m_preview = new QTableWidget(this);
     m_preview->setAccessibleName(QStringLiteral("Первые строки файла"));
-    setProgramName(m_preview, QStringLiteral("preview"));
+    setProgramName(m_preview, QString::fromLatin1(ControlNames::Book::preview));
     m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_preview->setMinimumSize(560, 180);
     layout->addWidget(m_preview);
 
     auto* form = new QFormLayout;
-    m_name = namedCombo(QStringLiteral("Столбец с именем"), "nameColumn", this);
+    m_name = namedCombo(QStringLiteral("Столбец с именем"), ControlNames::Book::nameColumn, this);
     form->addRow(QStringLiteral("Имя:"), m_name);
     if (recipients) {
-        m_komy = columnList(QStringLiteral("Столбцы строки «Кому»"), "komyColumns", this);
+        m_komy = columnList(QStringLiteral("Столбцы строки «Кому»"),
+                            ControlNames::Book::komyColumns, this);
         form->addRow(QStringLiteral("Кому:"), m_komy);
     }
-    m_kyda = columnList(QStringLiteral("Столбцы строки «Куда»"), "kydaColumns", this);
+    m_kyda =
+        columnList(QStringLiteral("Столбцы строки «Куда»"), ControlNames::Book::kydaColumns, this);
     form->addRow(QStringLiteral("Куда:"), m_kyda);
-    m_index = namedCombo(QStringLiteral("Столбец с индексом"), "indexColumn", this);
+    m_index =
+        namedCombo(QStringLiteral("Столбец с индексом"), ControlNames::Book::indexColumn, this);
     form->addRow(QStringLiteral("Индекс:"), m_index);
-    m_duplicates = namedCombo(QStringLiteral("Если имя уже есть"), "duplicates", this);
+    m_duplicates =
+        namedCombo(QStringLiteral("Если имя уже есть"), ControlNames::Book::duplicates, this);
     m_duplicates->addItems({QStringLiteral("пропустить запись из файла"),
                             QStringLiteral("обновить запись в адресной книге"),
                             QStringLiteral("добавить с номером после имени")});
     form->addRow(QStringLiteral("Если имя уже есть:"), m_duplicates);
     if (recipients) {
-        m_group = namedCombo(QStringLiteral("Группа для новых получателей"), "group", this);
+        m_group = namedCombo(QStringLiteral("Группа для новых получателей"),
+                             ControlNames::Book::importGroup, this);
         m_group->setEditable(true);
         m_group->addItem(QString());
         m_group->addItems(groups);
@@ -116,8 +123,10 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    auto* importButton = dialogButton(QStringLiteral("Импортировать"), "Button1", true, this);
-    auto* cancelButton = dialogButton(QStringLiteral("Отмена"), "Button2", false, this);
+    auto* importButton =
+        dialogButton(QStringLiteral("Импортировать"), ControlNames::Book::startImport, true, this);
+    auto* cancelButton =
+        dialogButton(QStringLiteral("Отмена"), ControlNames::Book::cancelImport, false, this);
     buttons->addWidget(importButton);
     buttons->addWidget(cancelButton);
     layout->addLayout(buttons);

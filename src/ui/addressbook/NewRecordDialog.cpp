@@ -1,7 +1,7 @@
 #include "ui/addressbook/NewRecordDialog.h"
 
 #include "ui/common/ControlNames.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
@@ -25,4 +25,4 @@ NameDialog::Use newRecord() {
 } // namespace
 
 NewRecordDialog::NewRecordDialog(Windows& windows)
-    : NameDialog(windows.frm, guardedBy(windows.messages), newRecord()) {}
+    : NameDialog(windows.mainWindow, guardedBy(windows.messages), newRecord()) {}

@@ -1,7 +1,8 @@
 // The print run: one envelope per ticked recipient and per chosen profile.
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include "core/run/AddressBook.h"
+#include "core/run/OpenAddressBook.h"
 #include "core/run/PageOutput.h"
 #include "core/run/PrintRun.h"
 #include "core/run/RunChoice.h"
@@ -12,35 +13,36 @@
 
 #include <QScopeGuard>
 
-void Tfrm::printClick() {
-    if (cb->count() == 0)
+void MainWindow::printClick() {
+    if (m_recipients->count() == 0)
         return;
     printall();
 }
 
-void Tfrm::printall() {
+void MainWindow::printall() {
     m_printing = true;
     const auto printed = qScopeGuard([this] { m_printing = false; });
-    loadrecords();
+    showSelectedRecords();
     stopPrint = false;
 
     PrintRunSetup setup;
-    for (int row = 0; row < cb->count(); ++row) {
-        setup.recipients.lines.append(cb->text(row));
-        setup.recipients.ticked.append(cb->isChecked(row));
+    for (int row = 0; row < m_recipients->count(); ++row) {
+        setup.recipients.lines.append(m_recipients->text(row));
+        setup.recipients.ticked.append(m_recipients->isChecked(row));
     }
-    setup.recipients.current = cb->currentRow();
+    setup.recipients.current = m_recipients->currentRow();
     setup.profiles = w.profileStore->profilesToPrint();
     // The sender the editors show.
     setup.sender = addressTexts();
     setup.delays = true;
 
-    const AddressBook book(db);
+    const AddressBook book = w.addressBook.readWhole();
     LoadedProfiles profiles(w.profileStore->ini(), *w.pictureCache, false);
     WindowPrintRun shown(w, [this](int row) {
-        cb->setCurrentRow(row);
-        loadrecords();
+        m_recipients->setCurrentRow(row);
+        showSelectedRecords();
     });
-    stopPrint =
-        PrintRun(w.profileStore->ini(), book, profiles, *output, *w.screen).run(setup, shown).stopped;
+    stopPrint = PrintRun(w.profileStore->ini(), book, profiles, *output, *w.screen)
+                    .run(setup, shown)
+                    .stopped;
 }

@@ -4,12 +4,13 @@
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/EnvelopeDocument.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/OpenAddressBook.h"
 #include "core/run/ProgramFolder.h"
 #include "ui/addressbook/AboutWindow.h"
 #include "ui/addressbook/GroupNameDialog.h"
 #include "ui/addressbook/NewRecordDialog.h"
-#include "ui/addressbook/UnGroups.h"
-#include "ui/app/Envalo.h"
+#include "ui/addressbook/GroupsWindow.h"
+#include "ui/app/MainWindow.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/editor/SaveAsDialog.h"
@@ -23,23 +24,24 @@ Program::Program(const QString& appdir, Messages& messages)
     : m_lock(lockFolder(appdir, QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в "
                                                "её окно или закройте её, прежде чем запускать "
                                                "снова."))),
+      m_addressBook(std::make_unique<OpenAddressBook>()),
       m_document(std::make_unique<EnvelopeDocument>()),
       m_pictureCache(std::make_unique<PictureCache>(appdir)),
-      m_screen(std::make_unique<ScreenConversions>()), m_windows{messages, appdir} {
+      m_screen(std::make_unique<ScreenConversions>()), m_windows{messages, appdir, *m_addressBook} {
     auto& w = m_windows;
     w.document = m_document.get();
     w.pictureCache = m_pictureCache.get();
     w.screen = m_screen.get();
     IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
     try {
-        w.frm = new Tfrm(w);
+        w.mainWindow = new MainWindow(w);
         // The main window measures the screen.
-        *m_screen = {w.frm->scrDpiX, w.frm->scrDpiY};
+        *m_screen = {w.mainWindow->scrDpiX(), w.mainWindow->scrDpiY()};
         w.layoutEditor = new LayoutEditor(w);
         w.profileStore = new ProfileStore(w);
         w.preview = new PreviewWindow(w);
         w.newRecord = new NewRecordDialog(w);
-        w.Groups = new TGroups(w);
+        w.groupsWindow = new GroupsWindow(w);
         w.groupName = new GroupNameDialog(w);
         w.positionPad = new PositionPad(w);
         w.aboutWindow = new AboutWindow(w);
@@ -62,18 +64,18 @@ void Program::destroyAll() {
     delete w.aboutWindow;
     delete w.positionPad;
     delete w.groupName;
-    delete w.Groups;
+    delete w.groupsWindow;
     delete w.newRecord;
     delete w.preview;
     delete w.profileStore;
     delete w.layoutEditor;
-    delete w.frm;
-    w.frm = nullptr;
+    delete w.mainWindow;
+    w.mainWindow = nullptr;
     w.layoutEditor = nullptr;
     w.profileStore = nullptr;
     w.preview = nullptr;
     w.newRecord = nullptr;
-    w.Groups = nullptr;
+    w.groupsWindow = nullptr;
     w.groupName = nullptr;
     w.positionPad = nullptr;
     w.aboutWindow = nullptr;
@@ -81,6 +83,6 @@ void Program::destroyAll() {
     w.delay = nullptr;
 }
 
-Tfrm& Program::frm() {
-    return static_cast<Tfrm&>(*m_windows.frm);
+MainWindow& Program::mainWindow() {
+    return static_cast<MainWindow&>(*m_windows.mainWindow);
 }

@@ -10,7 +10,8 @@ class PictureCache;
 struct ScreenConversions;
 class QLockFile;
 class Messages;
-class Tfrm;
+class OpenAddressBook;
+class MainWindow;
 
 // Owns the windows for the life of the program and destroys them in reverse order.
 // One program runs per program folder: it holds the folder's lock while it lives.
@@ -24,12 +25,14 @@ public:
     Program& operator=(const Program&) = delete;
 
     Windows& windows() { return m_windows; }
-    Tfrm& frm();
+    MainWindow& mainWindow();
 
 private:
     void destroyAll();
 
     std::unique_ptr<QLockFile> m_lock;
+    // Closed after the windows that show it.
+    std::unique_ptr<OpenAddressBook> m_addressBook;
     std::unique_ptr<EnvelopeDocument> m_document;
     std::unique_ptr<PictureCache> m_pictureCache;
     std::unique_ptr<ScreenConversions> m_screen;

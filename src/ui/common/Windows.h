@@ -3,7 +3,8 @@
 #include <QString>
 
 class Messages;
-class MainWindow;
+class OpenAddressBook;
+class MainWindowInterface;
 class EnvelopeDocument;
 class PictureCache;
 struct ScreenConversions;
@@ -11,7 +12,7 @@ class LayoutEditor;
 class ProfileStore;
 class PreviewWindow;
 class NewRecordDialog;
-class TGroups;
+class GroupsWindow;
 class GroupNameDialog;
 class PositionPad;
 class AboutWindow;
@@ -24,6 +25,8 @@ class DelayWindow;
 struct Windows {
     Messages& messages;
     QString appdir;
+    // The address book the windows show, open from the main window's start on.
+    OpenAddressBook& addressBook;
 
     // What the layout editor edits and the other windows read: the current print profile.
     EnvelopeDocument* document = nullptr;
@@ -32,12 +35,12 @@ struct Windows {
     PictureCache* pictureCache = nullptr;
     const ScreenConversions* screen = nullptr;
 
-    MainWindow* frm = nullptr;
+    MainWindowInterface* mainWindow = nullptr;
     LayoutEditor* layoutEditor = nullptr;
     ProfileStore* profileStore = nullptr;
     PreviewWindow* preview = nullptr;
     NewRecordDialog* newRecord = nullptr;
-    TGroups* Groups = nullptr;
+    GroupsWindow* groupsWindow = nullptr;
     GroupNameDialog* groupName = nullptr;
     PositionPad* positionPad = nullptr;
     AboutWindow* aboutWindow = nullptr;

@@ -4,7 +4,7 @@
 #include "core/Numbers.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/Icons.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckedComboBox.h"
@@ -51,7 +51,7 @@ QToolButton* textButton(const QString& text, const QString& hint, const QString&
 } // namespace
 
 LayoutEditor::LayoutEditor(Windows& windows)
-    : QDialog(windows.frm), w(windows), m_document(*windows.document) {
+    : QDialog(windows.mainWindow), w(windows), m_document(*windows.document) {
     buildWindow();
     for (int n = 1; n <= blockCount; ++n) {
         auto* block = new BlockLabel(n, surface);

@@ -4,7 +4,7 @@
 
 #include "core/Numbers.h"
 #include "ui/common/ControlNames.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
@@ -147,7 +147,7 @@ void LayoutEditor::markModified() {
 }
 
 void LayoutEditor::showTexts() {
-    const auto texts = blockTexts(w.frm->addressTexts(), m_document.profile().indexswitch);
+    const auto texts = blockTexts(w.mainWindow->addressTexts(), m_document.profile().indexswitch);
     for (int n = 1; n <= blockCount; ++n)
         label(n)->setText(texts[size_t(n - 1)]);
 }

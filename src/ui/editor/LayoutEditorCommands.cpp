@@ -7,7 +7,7 @@
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "ui/common/ControlNames.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckedComboBox.h"
@@ -486,5 +486,5 @@ void LayoutEditor::readDelaySettings() {
 
 void LayoutEditor::finishClosing() {
     m_document.setModified(false);
-    w.frm->editorClosed();
+    w.mainWindow->editorClosed();
 }

@@ -4,8 +4,8 @@
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
-#include "core/run/ProfileMove.h"
-#include "ui/common/MainWindow.h"
+#include "core/run/OpenAddressBook.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/LayoutEditor.h"
@@ -20,7 +20,7 @@ ProfileStore::ProfileStore(Windows& windows)
     : w(windows), m_document(*windows.document),
       m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
     w.layoutEditor->showProfileNames(&m_names);
-    w.frm->showProfileNames(&m_names);
+    w.mainWindow->showProfileNames(&m_names);
     startTimer.setSingleShot(true);
     startTimer.setInterval(10);
     connect(&startTimer, &QTimer::timeout, this,
@@ -32,11 +32,11 @@ void ProfileStore::listprofiles() {
     QStringList sections = m_ini.sections();
     sections.removeAll(ProgramOptions::section);
     // A list read anew moves the main window's choice only when its name is gone.
-    const int mainIndex = w.frm->chosenProfile();
+    const int mainIndex = w.mainWindow->chosenProfile();
     const QString mainChosen = m_names.names().value(mainIndex);
     if (sections != m_names.names()) {
         m_names.setNames(sections);
-        w.frm->chooseProfile(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
+        w.mainWindow->chooseProfile(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
     }
     m_document.setName(sections.value(0));
     startTimer.start();
@@ -45,10 +45,10 @@ void ProfileStore::listprofiles() {
 void ProfileStore::startprofile() {
     startTimer.stop();
     // At start, the main window's deferred step loads its recipient's profile next.
-    if (w.frm->startLoadsProfile())
+    if (w.mainWindow->startLoadsProfile())
         return;
     // The main window's profile, or else the first one.
-    QString text = m_names.names().value(w.frm->chosenProfile());
+    QString text = m_names.names().value(w.mainWindow->chosenProfile());
     if (text.isEmpty())
         text = m_names.names().value(0);
     m_document.setName(text);
@@ -102,14 +102,14 @@ QString ProfileStore::checkedName(const QString& typed, const QString& keeping) 
 }
 
 ProfileStore::Lists ProfileStore::lists() const {
-    return {m_names.names(), m_document.name(), w.frm->chosenProfile(), m_document.printList(),
+    return {m_names.names(), m_document.name(), w.mainWindow->chosenProfile(), m_document.printList(),
             w.layoutEditor->rememberedProfile()};
 }
 
 void ProfileStore::restore(const Lists& before) {
     m_names.setNames(before.names);
     m_document.setName(before.name);
-    w.frm->chooseProfile(before.mainChosen);
+    w.mainWindow->chooseProfile(before.mainChosen);
     m_document.setPrintList(before.printList);
     w.layoutEditor->rememberProfile(before.rememberedProfile);
 }
@@ -205,7 +205,7 @@ void ProfileStore::renameprofile() {
     }
 
     // The recipients move to the new name only together with the file.
-    ProfileMove recipients(m_ini, w.frm->db, old, answer);
+    ProfileMove recipients = w.addressBook.moveProfile(m_ini, old, answer);
     asOneChange([&] {
         ProgramOptions::writeProfile(m_ini, answer);
         m_ini.eraseSection(old);
@@ -220,7 +220,7 @@ void ProfileStore::renameprofile() {
 
         m_names.rename(entryindex(old), answer);
         m_document.setName(answer);
-        w.frm->chooseProfile(entryindex(answer));
+        w.mainWindow->chooseProfile(entryindex(answer));
         m_document.setPrintList(ticked);
         saveprofile(answer);
     });
@@ -240,7 +240,7 @@ void ProfileStore::deleteprofile() {
     QStringList remaining = m_names.names();
     remaining.removeAt(entryindex(old));
     try {
-        ProfileMove recipients(m_ini, w.frm->db, old, remaining.value(0));
+        ProfileMove recipients = w.addressBook.moveProfile(m_ini, old, remaining.value(0));
         asOneChange([&] {
             m_ini.eraseSection(old);
             // The print list loses the name and keeps its other ticks; the load below ticks
@@ -259,5 +259,5 @@ void ProfileStore::deleteprofile() {
         loadprofile(old);
         throw;
     }
-    w.frm->table->refresh();
+    w.addressBook.rereadRecipients();
 }

@@ -1,7 +1,7 @@
 #include "ui/editor/SaveAsDialog.h"
 
 #include "ui/common/ControlNames.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/LayoutEditor.h"
@@ -37,6 +37,6 @@ void SaveAsDialog::showEvent(QShowEvent* event) {
     NameDialog::showEvent(event);
     if (!m_placed) {
         m_placed = true;
-        move(w.frm->frameGeometry().center() - rect().center());
+        move(w.mainWindow->frameGeometry().center() - rect().center());
     }
 }

@@ -3,7 +3,7 @@
 
 #include "core/profiles/ProgramOptions.h"
 #include "ui/common/ControlNames.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/ProfileStore.h"
 
@@ -35,7 +35,7 @@ QToolButton* button(const QString& text, const QString& programName, QWidget* pa
 
 } // namespace
 
-DelayWindow::DelayWindow(Windows& windows) : QDialog(windows.frm), w(windows) {
+DelayWindow::DelayWindow(Windows& windows) : QDialog(windows.mainWindow), w(windows) {
     setWindowTitle(QStringLiteral("Задержка"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAccessibleName(windowTitle());
@@ -128,7 +128,7 @@ void DelayWindow::showEvent(QShowEvent* event) {
     } else {
         m_countdownTimer.start();
     }
-    move(w.frm->geometry().center() - rect().center());
+    move(w.mainWindow->geometry().center() - rect().center());
 }
 
 void DelayWindow::hideEvent(QHideEvent* event) {

@@ -3,7 +3,7 @@
 
 #include "core/profiles/EnvelopeDocument.h"
 #include "ui/common/ControlNames.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Windows.h"
 
 #include <QLabel>
@@ -26,7 +26,7 @@ QPixmap envelopeMarker() {
 
 } // namespace
 
-PositionPad::PositionPad(Windows& windows) : QDialog(windows.frm), w(windows) {
+PositionPad::PositionPad(Windows& windows) : QDialog(windows.mainWindow), w(windows) {
     setWindowTitle(QStringLiteral("position"));
     setAccessibleName(windowTitle());
     setProgramName(this, ControlNames::Printing::positionPad);

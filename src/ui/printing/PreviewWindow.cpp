@@ -6,7 +6,7 @@
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/EnvelopeDocument.h"
 #include "ui/common/ControlNames.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 
@@ -23,7 +23,7 @@ const QColor seeThrough(0, 128, 0);
 
 } // namespace
 
-PreviewWindow::PreviewWindow(Windows& windows) : QDialog(windows.frm), w(windows) {
+PreviewWindow::PreviewWindow(Windows& windows) : QDialog(windows.mainWindow), w(windows) {
     setWindowTitle(QStringLiteral("Предварительный просмотр"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAccessibleName(windowTitle());
@@ -38,7 +38,7 @@ void PreviewWindow::compose() {
     // the preview shows the envelope without it.
     const EnvelopePictures pictures =
         loadEnvelopePictures(*w.pictureCache, profile, MissingPicture::LeftEmpty);
-    setEnvelope(composeEnvelope(profile, w.frm->addressTexts(), pictures, *w.screen));
+    setEnvelope(composeEnvelope(profile, w.mainWindow->addressTexts(), pictures, *w.screen));
 }
 
 void PreviewWindow::setEnvelope(Envelope envelope) {
@@ -128,6 +128,6 @@ void PreviewWindow::showPreviousRecipient() {
 }
 
 void PreviewWindow::stepRecipient(int direction) {
-    if (w.frm->stepRecipient(direction))
+    if (w.mainWindow->stepRecipient(direction))
         redraw();
 }

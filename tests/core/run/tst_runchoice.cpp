@@ -9,6 +9,7 @@
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/run/AddressBook.h"
+#include "core/run/AddressRules.h"
 #include "core/run/Destination.h"
 #include "core/run/Notices.h"
 #include "core/run/PageOutput.h"
@@ -151,6 +152,8 @@ private slots:
     void senderOfEveryEnvelope();
     void editorText_data();
     void editorText();
+    void groupFilter_data();
+    void groupFilter();
     void profiles_data();
     void profiles();
     void recipientsOutsideProfilesInside();
@@ -275,6 +278,30 @@ void RunChoiceTest::editorText_data() {
                                                    << "а\nб\nв";
     QTest::newRow("no-break space") << "д.\u00A05"
                                     << "д. 5";
+    QTest::newRow("frame marks U+FDD0 and U+FDD1") << "а\uFDD0б\uFDD1в"
+                                                   << "а\nб\nв";
+}
+
+void RunChoiceTest::groupFilter_data() {
+    QTest::addColumn<QString>("groups");
+    QTest::addColumn<QStringList>("ticked");
+    QTest::addColumn<bool>("listed");
+
+    QTest::newRow("in no group, nothing ticked") << "" << QStringList{} << true;
+    QTest::newRow("in a ticked group") << "Друзья" << QStringList{"Друзья"} << true;
+    QTest::newRow("in two, the second ticked") << "Друзья;Работа" << QStringList{"Работа"} << true;
+    QTest::newRow("in a group not ticked") << "Работа" << QStringList{"Друзья"} << false;
+    QTest::newRow("a part of the name is no match") << "Друзья" << QStringList{"Друз"} << false;
+    QTest::newRow("other letter case is no match") << "друзья" << QStringList{"Друзья"} << false;
+    QTest::newRow("a name before a trailing ;") << "Соседи;" << QStringList{"Соседи"} << true;
+    QTest::newRow("empty pieces never match") << ";" << QStringList{""} << false;
+}
+
+void RunChoiceTest::groupFilter() {
+    QFETCH(QString, groups);
+    QFETCH(QStringList, ticked);
+    QFETCH(bool, listed);
+    QCOMPARE(listedUnderGroups(groups, ticked), listed);
 }
 
 void RunChoiceTest::editorText() {

@@ -1,8 +1,9 @@
 #include "TestProgram.h"
 #include "Controls.h"
 
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/common/ControlNames.h"
 #include "ui/editor/ProfileStore.h"
 
 #include <QTest>
@@ -24,11 +25,12 @@ void TestProgram::start() {
 }
 
 void TestProgram::runDeferredStep() {
-    QVERIFY2(control<QTimer>(frm(), "Timer1")->isActive(), "the deferred step was not scheduled");
+    QVERIFY2(control<QTimer>(frm(), ControlNames::Main::deferredStartTimer)->isActive(),
+             "the deferred step was not scheduled");
     // Both start-up timers, in the order the event loop fires them: the main
     // window's was started first.
     ProfileStore& opt = *program->windows().profileStore;
-    guarded(messages, [&] { frm().Timer1Timer(); });
+    guarded(messages, [&] { frm().runDeferredStart(); });
     if (opt.startTimer.isActive())
         guarded(messages, [&] { opt.startprofile(); });
 }
@@ -41,6 +43,10 @@ void TestProgram::startAsShipped() {
     runDeferredStep();
 }
 
-Tfrm& TestProgram::frm() {
-    return program->frm();
+MainWindow& TestProgram::frm() {
+    return program->mainWindow();
+}
+
+OpenAddressBook& TestProgram::openAddressBook() {
+    return program->windows().addressBook;
 }

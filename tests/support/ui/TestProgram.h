@@ -5,8 +5,9 @@
 
 #include <memory>
 
+class OpenAddressBook;
 class Program;
-class Tfrm;
+class MainWindow;
 
 // The whole program on a test folder, with scripted messages.
 struct TestProgram {
@@ -22,7 +23,9 @@ struct TestProgram {
     void runDeferredStep();
     // The shipped settings, pictures and sample database, started and ready.
     void startAsShipped();
-    Tfrm& frm();
+    MainWindow& frm();
+    // The address book the windows show.
+    OpenAddressBook& openAddressBook();
     // Fails the test when a box was shown that no answer was queued for, or
     // when a queued answer was never asked for.
     void verifyNothingUnexpected() const;

@@ -4,7 +4,7 @@
 
 #include "core/addressbook/AddressDb.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include <QAction>
 #include <QDialog>
@@ -101,7 +101,7 @@ void AddressBookPlaceTest::anotherWorkstationsChangesAppear() {
         QSKIP(qPrintable(ServerDatabase::skipReason()));
     Book b;
     b.chooseServer(server.text(), "Button1");
-    Tfrm& main = b.frm();
+    MainWindow& main = b.frm();
     CheckList& lines = *recipientList(main);
     QCOMPARE(lines.count(), 0);
 
@@ -212,7 +212,7 @@ void AddressBookPlaceTest::aServerThatRestartsIsToldAndConnectedAgain() {
     server.runScript(TestFolder::shippedSchema() + TestFolder::sampleRows());
     Book b;
     b.chooseServer(server.text(), "Button1");
-    Tfrm& main = b.frm();
+    MainWindow& main = b.frm();
     CheckList& lines = *recipientList(main);
     QCOMPARE(lines.count(), 2);
     const QString asked = QString("Связь с сервером базы данных «%1» прервалась: изменения, "

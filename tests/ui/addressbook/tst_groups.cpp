@@ -1,11 +1,12 @@
 #include "MainControls.h"
 #include "TestProgram.h"
 
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/GroupNameDialog.h"
-#include "ui/addressbook/MemberGroups.h"
-#include "ui/addressbook/UnGroups.h"
-#include "ui/app/Envalo.h"
+#include "ui/addressbook/MemberGroupsWindow.h"
+#include "ui/addressbook/GroupsWindow.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 
 #include <QAction>
@@ -55,8 +56,8 @@ struct Book : TestProgram {
         runDeferredStep();
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
     }
-    Tfrm& f() { return frm(); }
-    TGroups& groups() { return *program->windows().Groups; }
+    MainWindow& f() { return frm(); }
+    GroupsWindow& groups() { return *program->windows().groupsWindow; }
     GroupNameDialog& addGroup() { return *program->windows().groupName; }
     QVariant value(const QString& sql) { return folder.value(sql); }
     QString checkedInTable() {
@@ -77,7 +78,7 @@ struct Book : TestProgram {
         const int row = listedRow(name);
         QVERIFY2(row >= 0, qPrintable(name));
         recipientList(f())->setCurrentRow(row);
-        f().loadrecords();
+        f().showSelectedRecords();
     }
     int listedRow(const QString& name) {
         for (int i = 0; i < recipientList(f())->count(); ++i)
@@ -168,18 +169,18 @@ void GroupsTest::filter() {
     for (const QString& name : checked)
         marks += "update `groups` set `check`=1 where pname='" + name + "';\n";
     Book b(marks);
-    QCOMPARE(b.f().checkedgroups, checked);
+    QCOMPARE(b.openAddressBook().groupFilter(), checked);
     QCOMPARE(b.listed(), sorted(shown));
 
-    // The filter follows checkedgroups at the next refill of the list.
-    b.f().checkedgroups = {"Друзья", "Работа"};
-    b.f().loadlists();
+    // The list follows the group filter at its next refill.
+    b.openAddressBook().setGroupFilter({"Друзья", "Работа"});
+    b.f().refillLists();
     QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Коллега", "Оба"}));
 }
 
 void GroupsTest::existingNameInOtherCase() {
     Book b;
-    TGroups& g = b.groups();
+    GroupsWindow& g = b.groups();
     b.messages.onModal([&](QDialog&) {
         QCOMPARE(g.windowTitle(), QStringLiteral("Группы"));
         QCOMPARE(lines(list(g)), QStringList({"Друзья", "Работа", "Соседи", ""}));
@@ -209,11 +210,11 @@ void GroupsTest::existingNameInOtherCase() {
 
 void GroupsTest::doneStoresTicksAndFilters() {
     Book b("update `groups` set `check`=1 where pname='Работа';");
-    Tfrm& frm = b.f();
+    MainWindow& frm = b.f();
     // Unsaved edits are settled before the window opens.
     control<QPlainTextEdit>(frm, "komy")->setPlainText("правка");
     b.messages.answer(true);
-    TGroups& g = b.groups();
+    GroupsWindow& g = b.groups();
     b.messages.onModal([&](QDialog&) {
         QCOMPARE(ticked(list(g)), QStringList{"Работа"});
         tick(list(g), "Работа", false);
@@ -227,14 +228,14 @@ void GroupsTest::doneStoresTicksAndFilters() {
     QCOMPARE(b.value("select komy from `table` where name='Без групп'").toString(),
              QStringLiteral("правка"));
     QCOMPARE(b.checkedInTable(), QStringLiteral("Друзья|Соседи"));
-    QCOMPARE(frm.checkedgroups, QStringList({"Друзья", "Соседи"}));
+    QCOMPARE(b.openAddressBook().groupFilter(), QStringList({"Друзья", "Соседи"}));
     QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Оба", "Хвост"}));
     b.verifyNothingUnexpected();
 }
 
 void GroupsTest::closeBoxStoresNoTicks() {
     Book b("update `groups` set `check`=1 where pname='Друзья';");
-    TGroups& g = b.groups();
+    GroupsWindow& g = b.groups();
     auto untickAndClose = [&](QDialog&) {
         QCOMPARE(ticked(list(g)), QStringList{"Друзья"});
         tick(list(g), "Друзья", false);
@@ -251,14 +252,14 @@ void GroupsTest::closeBoxStoresNoTicks() {
     for (int i = 0; i < 3; ++i)
         control<QToolButton>(b.f(), "ToolButtonGroups")->click();
     QCOMPARE(b.checkedInTable(), QStringLiteral("Друзья"));
-    QCOMPARE(b.f().checkedgroups, QStringList{"Друзья"});
+    QCOMPARE(b.openAddressBook().groupFilter(), QStringList{"Друзья"});
     QCOMPARE(b.listed(), sorted({"Без групп", "Друг", "Оба"}));
     b.verifyNothingUnexpected();
 }
 
 void GroupsTest::groupNameWindow() {
     Book b;
-    TGroups& g = b.groups();
+    GroupsWindow& g = b.groups();
     GroupNameDialog& a = b.addGroup();
     QCOMPARE(a.windowTitle(), QStringLiteral("Новая группа"));
     QCOMPARE(control<QLabel>(a, "Label1")->text(), QStringLiteral("Укажите название группы"));
@@ -295,7 +296,7 @@ void GroupsTest::groupNameWindow() {
 
 void GroupsTest::renameAndRemove() {
     Book b;
-    TGroups& g = b.groups();
+    GroupsWindow& g = b.groups();
     GroupNameDialog& a = b.addGroup();
     b.messages.onModal([&](QDialog&) {
         list(g).setCurrentRow(1);
@@ -327,12 +328,12 @@ void GroupsTest::renameAndRemove() {
 void GroupsTest::membership() {
     Book b("update `table` set `groups`='Друзья;;Старая;Работа' where name='Без групп';\n"
            "update `groups` set `check`=1 where pname='Друзья';");
-    Tfrm& frm = b.f();
+    MainWindow& frm = b.f();
     auto unknown = [](const QString& name) { return name + " (нет такой группы)"; };
 
     b.pick("Без групп");
     b.messages.onModal([&](QDialog& d) {
-        auto& m = dynamic_cast<TMemberGroups&>(d);
+        auto& m = dynamic_cast<MemberGroupsWindow&>(d);
         QCOMPARE(m.windowTitle(), QStringLiteral("Группы получателя"));
         QVERIFY(control<QLabel>(m, "Label1")->text().contains("Без групп"));
         QCOMPARE(lines(list(m)), QStringList({"Друзья", "Работа", "Соседи", unknown("Старая")}));
@@ -349,7 +350,7 @@ void GroupsTest::membership() {
     QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Без групп"));
 
     b.messages.onModal([&](QDialog& d) {
-        auto& m = dynamic_cast<TMemberGroups&>(d);
+        auto& m = dynamic_cast<MemberGroupsWindow&>(d);
         tick(list(m), unknown("Старая"), false);
         tick(list(m), "Друзья", false);
         button(m, "Button2")->click();
@@ -358,7 +359,7 @@ void GroupsTest::membership() {
     QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
 
     b.messages.onModal([&](QDialog& d) {
-        auto& m = dynamic_cast<TMemberGroups&>(d);
+        auto& m = dynamic_cast<MemberGroupsWindow&>(d);
         tick(list(m), unknown("Старая"), false);
         tick(list(m), "Друзья", false);
         button(m, "Button1")->click();

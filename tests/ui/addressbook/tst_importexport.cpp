@@ -4,7 +4,7 @@
 
 #include "core/Cp1251.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

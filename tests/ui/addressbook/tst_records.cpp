@@ -3,10 +3,12 @@
 #include "TestProgram.h"
 
 #include "core/profiles/IniFile.h"
-#include "ui/addressbook/AboutWindow.h"
+#include "core/run/AddressBook.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/NewRecordDialog.h"
-#include "ui/app/Envalo.h"
+#include "ui/addressbook/AboutWindow.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 
 #include <QAction>
@@ -95,6 +97,8 @@ class RecordsTest : public QObject {
 
 private slots:
     void listsAreSortedTheRussianWay();
+    void editorsShowWhatAnEnvelopePrints_data();
+    void editorsShowWhatAnEnvelopePrints();
     void unsavedChangesCheck();
     void saveValidation_data();
     void saveValidation();
@@ -135,9 +139,46 @@ void RecordsTest::listsAreSortedTheRussianWay() {
     QCOMPARE(nameField(b.frm())->text(), shown[0]);
 }
 
+void RecordsTest::editorsShowWhatAnEnvelopePrints_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("printed");
+
+    QTest::newRow("CR LF") << "а\r\nб\r\nв"
+                           << "а\nб\nв";
+    QTest::newRow("lone CR") << "а\rб"
+                             << "а\nб";
+    QTest::newRow("line and paragraph separators") << "а\u2028б\u2029в"
+                                                   << "а\nб\nв";
+    QTest::newRow("no-break space") << "д.\u00A05"
+                                    << "д. 5";
+    QTest::newRow("frame marks U+FDD0 and U+FDD1") << "а\uFDD0б\uFDD1в"
+                                                   << "а\nб\nв";
+}
+
+// The editors hold what an envelope prints for the records they show, so the window prints
+// what the command line prints for the same records.
+void RecordsTest::editorsShowWhatAnEnvelopePrints() {
+    QFETCH(QString, stored);
+    QFETCH(QString, printed);
+    // Абрамов is the first line, shown at start with the default sender.
+    Book b(addressBook + "update `table` set kyda='" + stored + "' where name='Абрамов';\n" +
+           "update table2 set otkyda='" + stored + "' where `default`=1;\n");
+    QCOMPARE(nameField(b.frm())->text(), QStringLiteral("Абрамов"));
+    const AddressTexts shown = b.frm().addressTexts();
+    QCOMPARE(shown.kyda, printed);
+    QCOMPARE(shown.otkyda, printed);
+
+    AddressDb db(QStringLiteral("printed"));
+    db.open(b.db(), {}, AddressDb::Access::ReadOnly);
+    const AddressBook book(db);
+    const AddressTexts cli = book.textsFor(*book.recipient(QStringLiteral("Абрамов")));
+    QCOMPARE(cli.kyda, shown.kyda);
+    QCOMPARE(cli.otkyda, shown.otkyda);
+}
+
 void RecordsTest::unsavedChangesCheck() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.pick("Абрамов");
     // A changed tick alone is no change.
     b.tick("Абрамов", true);
@@ -205,7 +246,7 @@ void RecordsTest::saveValidation() {
     QFETCH(QString, index);
     QFETCH(QString, message);
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.pick("Абрамов");
     nameField(frm)->setText(name);
     control<QLineEdit>(frm, "intyda")->setText(index);
@@ -220,7 +261,7 @@ void RecordsTest::saveValidation() {
 
 void RecordsTest::saveRenamesAndTrims() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.pick("Власов");
     b.tick("Власов", true);
     nameField(frm)->setText("ВЛАСОВ");
@@ -256,7 +297,7 @@ void RecordsTest::anotherWorkstationsChange() {
     QFETCH(bool, senders);
     QFETCH(bool, overwrite);
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     const char* editor = senders ? "otkyda" : "kyda";
     const QString column = senders ? "otkyda" : "kyda";
     const QString table = senders ? "table2" : "`table`";
@@ -284,7 +325,7 @@ void RecordsTest::anotherWorkstationsChange() {
 // A record another workstation deleted meanwhile: the line goes, and the user is told.
 void RecordsTest::deletedByAnotherWorkstation() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     // No line ticked: the selected one is deleted.
     recipientList(frm)->lines().setAllChecked(false);
     b.pick("Власов");
@@ -301,7 +342,7 @@ void RecordsTest::deletedByAnotherWorkstation() {
 
 void RecordsTest::senderSave() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.toSenders();
     QVERIFY(control<QPlainTextEdit>(frm, "otkogo")->isEnabled());
     QVERIFY(!control<QPlainTextEdit>(frm, "komy")->isEnabled());
@@ -327,7 +368,7 @@ void RecordsTest::senderSave() {
 
 void RecordsTest::addRecords() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     auto typeName = [](const QString& name) {
         return [name](QDialog& d) {
             QVERIFY(qobject_cast<NewRecordDialog*>(&d));
@@ -372,7 +413,7 @@ void RecordsTest::addRecords() {
 
 void RecordsTest::deleteRecords() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.pick("Борисова");
     b.tick("Абрамов", true); // Борисова is ticked already: two adjacent lines
     b.messages.answer(false);
@@ -401,7 +442,7 @@ void RecordsTest::deleteRecords() {
 
 void RecordsTest::deleteFailureIsReported() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.tick("Власов", true);
     // Another program makes the table refuse deletions.
     b.folder.execute("create trigger keep before delete on `table` begin "
@@ -440,7 +481,7 @@ void RecordsTest::deleteSender() {
                    .arg(i)
                    .arg(i == 0 ? 1 : 0);
     Book b(sql);
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.toSenders();
     b.pickSender(deleted);
     b.messages.answer(true);
@@ -477,8 +518,8 @@ void RecordsTest::failedStore() {
     QFETCH(QString, store);
     QFETCH(QString, message);
     Book b;
-    Tfrm& frm = b.frm();
-    frm.db.setBusyTimeout(200);
+    MainWindow& frm = b.frm();
+    b.openAddressBook().setBusyTimeout(200);
     const auto tickedLines = [&frm] {
         QStringList ticked;
         for (int i = 0; i < recipientList(frm)->count(); ++i)
@@ -540,7 +581,7 @@ void RecordsTest::failedStore() {
         QCOMPARE(b.stored("select otkogo from table2 where `default`=1"),
                  QStringList{"Фирма «Альфа»"});
         // A refilled list selects the default sender the file holds.
-        frm.loadlists();
+        frm.refillLists();
         QCOMPARE(senderList(frm)->currentItem() ? senderList(frm)->currentItem()->text()
                                                 : QString(),
                  QStringLiteral("Фирма «Альфа»"));
@@ -580,7 +621,7 @@ void RecordsTest::indexKeyFilter() {
 
 void RecordsTest::ticks() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.tick("Власов", true);
     QCOMPARE(b.value("select galka from `table` where name='Власов'").toInt(), 1);
 
@@ -595,12 +636,14 @@ void RecordsTest::ticks() {
 
     // A tick made in a search result stays in the full list.
     control<QLineEdit>(frm, "editfind")->setText("громова");
-    frm.findrecords();
+    frm.search();
     QCOMPARE(lines(*recipientList(frm)), QStringList{"Громова Анна"});
     b.tick("Громова Анна", true);
     control<QLineEdit>(frm, "editfind")->clear();
-    frm.showall = false;
-    frm.findrecords();
+    // An empty search lists the ticked ones, the next one everybody again.
+    frm.search();
+    QVERIFY(!frm.showsAll());
+    frm.search();
     QCOMPARE(recipientList(frm)->count(), 4);
     QVERIFY(recipientList(frm)->isChecked(b.row("Громова Анна")));
 
@@ -646,7 +689,7 @@ void RecordsTest::search() {
     QFETCH(QString, text);
     QFETCH(QStringList, found);
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     if (senders)
         b.toSenders();
     // Enter asks about unsaved edits before the search reloads the editors.
@@ -671,20 +714,20 @@ void RecordsTest::search() {
 
 void RecordsTest::emptySearchToggles() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     control<QToolButton>(frm, "SpeedButton1")->click();
     QCOMPARE(lines(*recipientList(frm)), QStringList{"Борисова"});
     QVERIFY(recipientList(frm)->isChecked(0));
-    QVERIFY(!frm.showall);
+    QVERIFY(!frm.showsAll());
     QCOMPARE(nameField(frm)->text(), QStringLiteral("Борисова"));
     control<QToolButton>(frm, "SpeedButton1")->click();
     QCOMPARE(recipientList(frm)->count(), 4);
-    QVERIFY(frm.showall);
+    QVERIFY(frm.showsAll());
 
     b.tick("Борисова", false);
     control<QToolButton>(frm, "SpeedButton1")->click();
     QCOMPARE(recipientList(frm)->count(), 4);
-    QVERIFY(frm.showall);
+    QVERIFY(frm.showsAll());
     b.verifyNothingUnexpected();
 }
 
@@ -711,7 +754,7 @@ void RecordsTest::newRecordWindow() {
 
 void RecordsTest::realClicks() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     frm.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frm));
     control<QTabWidget>(frm, "PageControl1")->setCurrentIndex(0);
@@ -731,7 +774,7 @@ void RecordsTest::realClicks() {
 
 void RecordsTest::aboutWindowAndProfileChoice() {
     Book b;
-    Tfrm& frm = b.frm();
+    MainWindow& frm = b.frm();
     b.messages.onModal([&](QDialog& d) {
         QVERIFY(qobject_cast<AboutWindow*>(&d));
         QCOMPARE(d.windowTitle(), QStringLiteral("О программе Envalo"));

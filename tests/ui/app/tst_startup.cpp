@@ -7,8 +7,9 @@
 
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
@@ -89,7 +90,7 @@ void StartupTest::startsWithTheSampleRecords() {
     t.folder.addDatabase();
     t.start();
     QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("notice").join('|')));
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов"));
     QCOMPARE(recipientList(frm)->count(), 2);
     QCOMPARE(recipientList(frm)->currentRow(), 0);
@@ -161,7 +162,7 @@ void StartupTest::upgradesAnOldDatabaseOnce() {
         t.folder.addDatabaseFromScript(QString::fromUtf8(oldSchema));
     t.start();
     QVERIFY(t.messages.shown.isEmpty());
-    QVERIFY(t.frm().columnadded);
+    QVERIFY(t.openAddressBook().columnAdded());
     t.runDeferredStep();
     QCOMPARE(t.messages.texts("notice"),
              QStringList{"Структура базы успешно обновлена, необходимо перезапустить программу."});
@@ -179,7 +180,7 @@ void StartupTest::upgradesAnOldDatabaseOnce() {
         QVERIFY(QFile::copy(t.folder.file("Convert.mdb"), second.folder.file("Convert.mdb")));
     prepare(second);
     second.start();
-    QVERIFY(!second.frm().columnadded);
+    QVERIFY(!second.openAddressBook().columnAdded());
     second.runDeferredStep();
     QVERIFY(second.messages.shown.isEmpty());
     QVERIFY(!second.frm().endRequested());
@@ -196,7 +197,7 @@ void StartupTest::emptyRecipientTable() {
     IniFile(t.folder.file("envalo.ini")).writeString("option", "profile", "Конверт C6");
     t.start();
     t.runDeferredStep();
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     QVERIFY(t.messages.shown.isEmpty());
     QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
     QCOMPARE(recipientList(frm)->count(), 0);
@@ -226,8 +227,8 @@ void StartupTest::settingsFileProblems() {
     t.start();
     QCOMPARE(t.messages.texts("notice"), QStringList{"Не удалось открыть файл настроек " +
                                                      t.folder.file("envalo.ini") + ": " + reason});
-    Tfrm& frm = t.frm();
-    QVERIFY(frm.db.isOpen());
+    MainWindow& frm = t.frm();
+    QVERIFY(t.openAddressBook().isOpen());
     QCOMPARE(recipientList(frm)->count(), t.folder.value("select count(*) from `table`").toInt());
     QVERIFY(recipientList(frm)->count() > 0);
     QVERIFY(senderList(frm)->count() > 0);
@@ -307,7 +308,7 @@ void StartupTest::databaseProblems() {
     t.start();
     lock.reset();
     QCOMPARE(t.messages.texts("notice"), QStringList{message.arg(path)});
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     QCOMPARE(recipientList(frm)->count(), 0);
     QVERIFY(!control<QTimer>(frm, "Timer1")->isActive());
     t.program.reset();
@@ -349,7 +350,7 @@ void StartupTest::oddSettingsFilesStart() {
 void StartupTest::exitAndClose() {
     TestProgram t;
     t.startAsShipped();
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     const QByteArray settings = t.folder.settingsBytes();
 
     t.messages.answer(false);

@@ -4,11 +4,11 @@
 
 #include "ui/addressbook/AboutWindow.h"
 #include "ui/addressbook/GroupNameDialog.h"
-#include "ui/addressbook/MemberGroups.h"
+#include "ui/addressbook/MemberGroupsWindow.h"
 #include "ui/addressbook/NewRecordDialog.h"
-#include "ui/addressbook/UnGroups.h"
+#include "ui/addressbook/GroupsWindow.h"
 #include "ui/app/Program.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/SaveAsDialog.h"
@@ -51,7 +51,7 @@ private slots:
 
 void WindowTextsTest::textsShowWhole_data() {
     QTest::addColumn<WindowOf>("window");
-    QTest::newRow("main window") << WindowOf([](Windows& w) -> QWidget* { return w.frm; });
+    QTest::newRow("main window") << WindowOf([](Windows& w) -> QWidget* { return w.mainWindow; });
     QTest::newRow("layout editor") << WindowOf([](Windows& w) -> QWidget* {
         w.layoutEditor->show();
         // The status bar as its timer fills it.
@@ -67,8 +67,8 @@ void WindowTextsTest::textsShowWhole_data() {
         return w.layoutEditor;
     });
     QTest::newRow("main window, senders") << WindowOf([](Windows& w) -> QWidget* {
-        control<QTabWidget>(*w.frm, "PageControl1")->setCurrentIndex(1);
-        return w.frm;
+        control<QTabWidget>(*w.mainWindow, "PageControl1")->setCurrentIndex(1);
+        return w.mainWindow;
     });
     QTest::newRow("preview") << WindowOf([](Windows& w) -> QWidget* { return w.preview; });
     QTest::newRow("new record") << WindowOf([](Windows& w) -> QWidget* { return w.newRecord; });
@@ -76,7 +76,7 @@ void WindowTextsTest::textsShowWhole_data() {
         w.newRecord->setPrompt(QStringLiteral("Название отправителя"));
         return w.newRecord;
     });
-    QTest::newRow("groups") << WindowOf([](Windows& w) -> QWidget* { return w.Groups; });
+    QTest::newRow("groups") << WindowOf([](Windows& w) -> QWidget* { return w.groupsWindow; });
     QTest::newRow("group name") << WindowOf([](Windows& w) -> QWidget* { return w.groupName; });
     QTest::newRow("group name, renaming") << WindowOf([](Windows& w) -> QWidget* {
         w.groupName->setAction(QStringLiteral("Изменить"));
@@ -105,7 +105,7 @@ void WindowTextsTest::textsShowWhole_data() {
         return printList(*w.layoutEditor)->dropDownList()->window();
     });
     QTest::newRow("recipient's groups") << WindowOf([](Windows& w) -> QWidget* {
-        auto* member = new TMemberGroups(w, QStringLiteral("Иванов Иван Иванович"));
+        auto* member = new MemberGroupsWindow(w, QStringLiteral("Иванов Иван Иванович"));
         member->setAttribute(Qt::WA_DeleteOnClose);
         return member;
     });

@@ -5,7 +5,7 @@
 #include "ui/addressbook/NewRecordDialog.h"
 #include "ui/app/Program.h"
 #include "ui/common/ControlNames.h"
-#include "ui/common/MainWindow.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/SaveAsDialog.h"
 #include "ui/editor/LayoutEditor.h"
@@ -109,7 +109,7 @@ void NameDialogTest::eachUseKeepsItsLook() {
 
     QCOMPARE(d.windowTitle(), title);
     QCOMPARE(d.windowFlags().testFlag(Qt::WindowCloseButtonHint), closeBox);
-    QCOMPARE(d.parentWidget(), overTheEditor ? static_cast<QWidget*>(w.layoutEditor) : w.frm);
+    QCOMPARE(d.parentWidget(), overTheEditor ? static_cast<QWidget*>(w.layoutEditor) : w.mainWindow);
     QLabel* label = control<QLabel>(d, Controls::namePrompt);
     QLineEdit* field = control<QLineEdit>(d, Controls::nameField);
     QCOMPARE(label->text(), prompt);

@@ -5,7 +5,7 @@
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/common/Icons.h"
 #include "ui/controls/CheckedComboBox.h"
@@ -679,7 +679,7 @@ void EditorCommandsTest::reopeningShowsTheStoredProfile() {
             e.opt->startprofile();
             then();
         });
-        e.frm().settingsClick();
+        e.frm().openLayoutEditor();
     };
     openAnd([&] {
         QCOMPARE(e.pos(1), QPoint(30, 40));

@@ -1,7 +1,7 @@
 #include "EditorControls.h"
 #include "TestProgram.h"
 
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"

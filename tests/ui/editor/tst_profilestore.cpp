@@ -6,7 +6,7 @@
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Canvas.h"
@@ -109,7 +109,7 @@ private slots:
 
 void ProfileStoreTest::startsOnTheRecipientsProfile() {
     Store s;
-    Tfrm& frm = s.frm();
+    MainWindow& frm = s.frm();
     QCOMPARE(nameField(frm)->text(), QStringLiteral("Абрамов"));
     QCOMPARE(entries(recipientProfile(frm)), (QStringList{"Первый", "Второй", "Третий"}));
     QCOMPARE(recipientProfile(frm)->currentText(), QStringLiteral("Первый"));

@@ -6,7 +6,7 @@
 #include "core/profiles/IniFile.h"
 #include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/Canvas.h"
@@ -224,7 +224,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
 
 void CompositionTest::composingTwiceGivesTheSameSurface() {
     Preview p;
-    p.frm().loadrecords();
+    p.frm().showSelectedRecords();
     p.preview->compose();
     const QImage first = p.preview->capture();
     p.preview->compose();
@@ -264,7 +264,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     } pages;
     p.frm().output->setTarget(&pages);
     recipientList(p.frm())->setCurrentRow(5);
-    p.frm().loadrecords();
+    p.frm().showSelectedRecords();
     p.program->windows().profileStore->loadprofile(profile);
     const QStringList items = printList(*p.v)->Items();
     for (int i = 0; i < items.size(); ++i)
@@ -330,7 +330,7 @@ void CompositionTest::stepping() {
     for (int row : ticked)
         cb.lines().setChecked(row, true);
     cb.setCurrentRow(start);
-    p.frm().loadrecords();
+    p.frm().showSelectedRecords();
     p.preview->show();
     const QString composed = p.text(7);
     if (renamed) {

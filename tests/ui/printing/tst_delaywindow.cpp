@@ -2,7 +2,7 @@
 #include "TestProgram.h"
 #include "TextFit.h"
 
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/common/ControlNames.h"
 #include "ui/controls/ElidedLabel.h"

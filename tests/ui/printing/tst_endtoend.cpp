@@ -8,7 +8,7 @@
 #include "core/profiles/IniFile.h"
 #include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/LayoutEditor.h"
@@ -72,7 +72,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     t.folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients(jobs.token()));
     t.start();
     t.runDeferredStep();
-    Tfrm& frm = t.frm();
+    MainWindow& frm = t.frm();
     LayoutEditor& view = *t.program->windows().layoutEditor;
     QVERIFY2(!frm.output->printsToFiles(), "the isolated CUPS has no default queue");
     const QStringList items = printList(view)->Items();
@@ -89,9 +89,9 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
         {"Adams", "Envelope DL"}, {"Adams", "Envelope C6"}, {"Baker", "Envelope DL"},
         {"Baker", "Envelope C6"}, {"Clark", "Envelope DL"}, {"Clark", "Envelope C6"}};
     const PrinterMetrics& m = frm.output->metrics();
-    const ScreenConversions screen{frm.scrDpiX, frm.scrDpiY};
+    const ScreenConversions screen{frm.scrDpiX(), frm.scrDpiY()};
     constexpr int dpi = 50;
-    const double k = dpi / (m.prnScaleY * frm.scrDpiY);
+    const double k = dpi / (m.prnScaleY * frm.scrDpiY());
     int index = 0;
     for (const QString& file : printed) {
         const auto& [surname, profile] = expected[index++];
@@ -105,7 +105,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
         for (int row = 0; row < recipientList(frm)->count(); ++row)
             if (recipientList(frm)->text(row) == recipient)
                 recipientList(frm)->setCurrentRow(row);
-        frm.loadrecords();
+        frm.showSelectedRecords();
         t.program->windows().profileStore->loadprofile(profile);
         PreviewWindow& preview = *t.program->windows().preview;
         preview.compose();

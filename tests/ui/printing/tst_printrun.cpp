@@ -8,7 +8,7 @@
 #include "core/profiles/IniFile.h"
 #include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
@@ -266,7 +266,7 @@ void PrintRunTest::profileThatCannotBeLoadedEndsTheRun() {
 void PrintRunTest::emptyListDoesNothing() {
     Run r;
     control<QLineEdit>(r.frm(), "editfind")->setText("никого");
-    r.frm().findrecords();
+    r.frm().search();
     QCOMPARE(recipientList(r.frm())->count(), 0);
     r.choose({"Конверт DL"});
     r.print();
@@ -283,7 +283,7 @@ void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
         std::make_unique<PageOutput>(r.messages, r.folder.appdir(), PrintDestination::intoFolder());
     QTemporaryDir out;
     r.frm().output->setFilesFolder(out.path());
-    r.frm().output->checkprinter({r.frm().scrDpiX, r.frm().scrDpiY});
+    r.frm().output->checkprinter({r.frm().scrDpiX(), r.frm().scrDpiY()});
     r.tick({"Агеев", "Борисов", "Волков"});
     r.program->windows().profileStore->loadprofile("Конверт DL");
     r.choose({"Конверт DL"});

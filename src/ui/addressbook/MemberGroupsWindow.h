@@ -11,11 +11,11 @@ class QPushButton;
 // The groups one recipient belongs to: every group with a tick, and the names in
 // the recipient's groups column that no group carries, so that they can be
 // dropped. "Готово" writes the ticked names into that column.
-class TMemberGroups : public QDialog {
+class MemberGroupsWindow : public QDialog {
     Q_OBJECT
 
 public:
-    TMemberGroups(Windows& windows, const QString& recipient);
+    MemberGroupsWindow(Windows& windows, const QString& recipient);
 
     // The line's group name as the groups column holds it; a line's text may
     // carry a remark besides.
@@ -23,15 +23,15 @@ public:
 
     // The ticked names in list order, joined as the groups column keeps them.
     QString checkedText() const;
-    void Button1Click();
+    void store();
 
 private:
     void fill();
 
     Windows& w;
     QString m_recipient;
-    QLabel* Label1 = nullptr;
-    QListWidget* CLB = nullptr;
-    QPushButton* Button1 = nullptr; // "Готово"
-    QPushButton* Button2 = nullptr; // "Отмена"
+    QLabel* m_recipientLabel = nullptr;
+    QListWidget* m_list = nullptr;
+    QPushButton* m_done = nullptr;
+    QPushButton* m_cancel = nullptr;
 };

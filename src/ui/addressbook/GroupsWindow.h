@@ -10,16 +10,17 @@ class QPushButton;
 // The recipient groups: adds, renames and removes groups at once, and decides
 // which are checked. Ticks are stored only by "Готово"; the recipient list then
 // shows the members of the checked groups and the recipients in no group.
-class TGroups : public QDialog {
+class GroupsWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TGroups(Windows& windows);
+    explicit GroupsWindow(Windows& windows);
 
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button5Click();
+    // "Добавить", "Удалить", "Изменить" and "Готово".
+    void addGroup();
+    void removeGroup();
+    void renameGroup();
+    void storeTicksAndClose();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -31,18 +32,16 @@ private:
     // the user gave them, which is not stored yet.
     void refill(const Ticks& keep = {});
     Ticks ticks() const;
-    // Positions the groups cursor on the row of a line.
-    bool locateLine(int line);
     // Asks the group-name window for a name; empty when there is nothing to do.
     QString askName(const QString& action);
     // Tells the user why a name cannot be used; true when it can.
     bool acceptable(const QString& name);
 
     Windows& w;
-    QListWidget* CLB = nullptr;
-    QPushButton* Button1 = nullptr; // "Добавить"
-    QPushButton* Button2 = nullptr; // "Удалить"
-    QPushButton* Button3 = nullptr; // "Изменить"
-    QPushButton* Button4 = nullptr; // "ВСЕ"
-    QPushButton* Button5 = nullptr; // "Готово"
+    QListWidget* m_list = nullptr;
+    QPushButton* m_add = nullptr;
+    QPushButton* m_remove = nullptr;
+    QPushButton* m_rename = nullptr;
+    QPushButton* m_all = nullptr;
+    QPushButton* m_done = nullptr;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ui/common/MainWindow.h"
+#include "core/run/AddressRules.h"
+#include "ui/common/MainWindowInterface.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -21,17 +22,13 @@ class QTabWidget;
 class QToolButton;
 
 // The main window: the address book, the envelope editors and every command.
-class Tfrm : public MainWindow {
+class MainWindow : public MainWindowInterface {
     Q_OBJECT
 
 public:
-    explicit Tfrm(Windows& windows);
-    ~Tfrm() override;
+    explicit MainWindow(Windows& windows);
+    ~MainWindow() override;
 
-    // The program's folder with a trailing separator.
-    QString appdir;
-    bool showall = true;
-    bool columnadded = false;
     // Set by the delay window's "Отмена" to end a print run.
     bool stopPrint = false;
     // The printer with its metrics, measured once the program runs.
@@ -39,48 +36,49 @@ public:
 
     // Set once the program has been asked to end.
     bool endRequested() const { return m_endRequested; }
+    // Whether the recipient list shows everybody listed, rather than only the ticked ones
+    // that an empty search shows.
+    bool showsAll() const { return m_showingAll; }
 
     // Start-up.
     // Old short format names ("format=DL") written out in full, as every start does.
-    void updateformats(IniFile& ini);
-    void Timer1Timer();
+    void writeFullFormatNames(IniFile& ini);
+    void runDeferredStart();
 
     // The address book.
-    void loadlists() override;
-    void selectdefaults();
-    void loadrecords();
-    void clearform();
-    void checkchanges();
-    void saverecord();
-    void addrecord();
-    void deleterecords();
+    void refillLists() override;
+    void selectFirstLines();
+    void showSelectedRecords();
+    void clearEditors();
+    void offerToSaveChanges();
+    void saveRecord();
+    void addRecord();
+    void deleteRecords();
     // The page the operations act on; it follows the tabs once the check before
     // a page switch has run.
     bool recipientPage() const { return m_recipientPage; }
     void applyPage();
 
     // Recipient groups.
-    void loadgroups();
-    void groupsClick();
+    void readGroupFilter();
+    void openGroups();
 
     // Addresses in and out, on the page shown.
-    void importClick();
-    void exportClick();
+    void importFromFile();
+    void exportToFile();
     // "Адресная книга...": where the address book is kept.
-    void addressBookClick();
-    void memberGroupsClick();
+    void chooseAddressBookPlace();
+    void openMemberGroups();
 
     // Check marks and search.
-    void storechecks();
-    void checkAll();
-    void findrecords();
+    void storeTicks();
+    void toggleAllTicks();
+    void search();
     // On a server that announces changes, every few seconds: what other workstations changed
     // is shown in the lists, unless the user is typing in an editor or has an unsaved record
     // or a window open over this one (then at a later step).
     void othersChangesStep();
     static constexpr int othersChangesInterval = 3000;
-    // The group filter: whether a recipient with this groups column is listed.
-    bool ingroups(const QString& recipientGroups) const;
 
     AddressTexts addressTexts() const override;
     void showProfileNames(QAbstractItemModel* names) override;
@@ -95,21 +93,21 @@ public:
     void printall();
 
     // Commands and events.
-    void exitClick();
-    void printerSetupClick();
-    void showClick();
-    void aboutClick();
-    void saveClick();
-    void addClick();
-    void deleteClick(bool fromListMenu);
-    void clearClick();
-    void settingsClick();
-    void findClick();
+    void askToEnd();
+    void setUpPrinter();
+    void showPreview();
+    void showAbout();
+    void save();
+    void add();
+    void deleteChosen(bool fromListMenu);
+    void askToClearEditors();
+    void openLayoutEditor();
+    void startSearch();
     void recipientSelected(int row);
     void senderSelected(int row);
     void recipientTicked(int row);
     void pageChanged();
-    void cbpChange();
+    void profileChosen();
 
 signals:
     // The program should end now, without the close step.
@@ -137,8 +135,6 @@ private:
     void moveDefaultMark();
     // After a store that failed: every line's tick as the file holds it.
     void showStoredTicks();
-    // After a sender store that failed: the sender rows as the file holds them.
-    void rereadSenders();
     void installIndexFilter(QLineEdit* editor);
     // Whether the editors hold something else than the record they were loaded from.
     bool formChanged() const;
@@ -159,29 +155,29 @@ private:
         qint64 intyt = 0;
         bool operator==(const LoadedSender&) const = default;
     };
-    // The record at the cursor as the editors would load it.
-    LoadedRecipient storedRecipient() const;
-    LoadedSender storedSender() const;
+    // A stored record as the editors would load it.
+    static LoadedRecipient loaded(const RecipientRecord& record);
+    static LoadedSender loaded(const SenderRecord& record);
     // The record changed in the file or on the server since the editors showed it: true
     // when the user has it overwritten; otherwise the editors show the stored record.
     bool overwriteOthersChange(bool changed);
     // Records a delete found already gone, said to the user after the lines lose them.
     void tellGone(const QStringList& names);
 
-    QLineEdit* editfind = nullptr;
-    QToolButton* findButton = nullptr;
-    QCheckBox* cb1 = nullptr;
-    QTabWidget* pages = nullptr;
-    CheckList* cb = nullptr;
-    ListBox* cb2 = nullptr;
-    QLineEdit* rname = nullptr;
+    QLineEdit* m_searchText = nullptr;
+    QToolButton* m_searchButton = nullptr;
+    QCheckBox* m_wholeName = nullptr;
+    QTabWidget* m_pages = nullptr;
+    CheckList* m_recipients = nullptr;
+    ListBox* m_senders = nullptr;
+    QLineEdit* m_name = nullptr;
     QPlainTextEdit* komy = nullptr;
     QPlainTextEdit* kyda = nullptr;
     QLineEdit* intyda = nullptr;
     QPlainTextEdit* otkogo = nullptr;
     QPlainTextEdit* otkyda = nullptr;
     QLineEdit* intyt = nullptr;
-    QComboBox* cbp = nullptr;
+    QComboBox* m_profile = nullptr;
 
     QAction* printAction = nullptr;    // toolbar "Печать"
     QAction* saveAction = nullptr;     // toolbar "Сохранить"
@@ -200,20 +196,23 @@ private:
     QAction* menuImport = nullptr;
     QAction* menuExport = nullptr;
     QAction* menuAddressBook = nullptr;
-    QMenu* cbMenu = nullptr; // context menu of the recipient list
-    QAction* cbMenuDelete = nullptr;
-    QAction* cbMenuShow = nullptr;
-    QAction* cbMenuAdd = nullptr;
-    QAction* cbMenuGroups = nullptr; // "Группы получателя..."
+    QMenu* m_listMenu = nullptr; // context menu of the recipient list
+    QAction* m_listDelete = nullptr;
+    QAction* m_listShow = nullptr;
+    QAction* m_listAdd = nullptr;
+    QAction* m_listGroups = nullptr; // "Группы получателя..."
 
     // The deferred start-up step's one-shot timer.
-    QTimer Timer1{this};
+    QTimer m_deferredStart{this};
     QTimer m_othersChanges{this};
     // The count of other workstations' changes already shown.
     qint64 m_othersSeen = -1;
     bool m_printing = false;
 
     Windows& w;
+    // The program's folder with a trailing separator.
+    QString appdir;
+    bool m_showingAll = true;
     bool m_endRequested = false;
     bool m_settingsRead = false;
     bool m_recipientPage = true;

@@ -1,12 +1,12 @@
 // The main window's address book: where it is kept, and addresses in and out of it.
-#include "ui/app/Envalo.h"
+#include "ui/app/MainWindow.h"
 
 #include "core/OutputFile.h"
 #include "core/UserError.h"
-#include "core/addressbook/AddressImport.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
+#include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/AddressBookPlace.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/ImportMapping.h"
@@ -44,8 +44,8 @@ QString reportText(const ImportReport& report) {
 
 } // namespace
 
-void Tfrm::importClick() {
-    checkchanges();
+void MainWindow::importFromFile() {
+    offerToSaveChanges();
     const AddressPage page = recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
     QString filter;
     const QString file = w.messages.fileDialog(
@@ -58,10 +58,9 @@ void Tfrm::importClick() {
     const QByteArray data = readAddressFile(file);
     const AddressFileKind kind = addressFileKind(data, file);
 
-    QStringList groupNames;
-    groups->refresh();
-    for (groups->first(); !groups->eof(); groups->next())
-        groupNames.append(groups->text(QStringLiteral("pname")));
+    OpenAddressBook& book = w.addressBook;
+    book.rereadGroups();
+    const QStringList groupNames = book.groupNames();
     IniFile& ini = w.profileStore->ini();
     ImportMappingWindow window(this, w.messages, file, data, kind, page, groupNames,
                                ProgramOptions::read(ini).importmap);
@@ -78,9 +77,9 @@ void Tfrm::importClick() {
     options.duplicates = window.duplicates();
     options.group = window.group();
     // As a recipient added by hand: the first profile of the list.
-    options.profile = cbp->count() > 0 ? cbp->itemText(0) : QString();
+    options.profile = m_profile->count() > 0 ? m_profile->itemText(0) : QString();
     const ImportReport report =
-        importAddresses(db, window.table(), options, [this](int done, int total) {
+        book.importAddresses(window.table(), options, [this](int done, int total) {
             return w.messages.progress(
                 QStringLiteral("Импорт адресов: %1 из %2").arg(done).arg(total), done, total);
         });
@@ -88,36 +87,31 @@ void Tfrm::importClick() {
         w.messages.notice(QStringLiteral("Импорт отменён: адресная книга не изменилась."));
         return;
     }
-    table->refresh();
-    table2->refresh();
-    groups->refresh();
+    book.rereadAll();
     // Recipients put into a group the filter hides would not be listed: the group is shown.
-    if (!options.group.isEmpty() && !report.names.isEmpty() && groups->locate(options.group) &&
-        !groups->flag(QStringLiteral("check"))) {
-        groups->update({{QStringLiteral("check"), 1}});
-        loadgroups();
-    }
-    loadlists();
+    if (!options.group.isEmpty() && !report.names.isEmpty() && book.showGroup(options.group))
+        readGroupFilter();
+    refillLists();
     // The list shows the new records: the first of them is selected.
     if (!report.names.isEmpty()) {
         if (page == AddressPage::Recipients)
             selectRecipientLine(report.names.first());
         else
             selectSenderLine(report.names.first());
-        loadrecords();
+        showSelectedRecords();
     }
     w.messages.notice(reportText(report));
 }
 
-void Tfrm::exportClick() {
-    checkchanges();
+void MainWindow::exportToFile() {
+    offerToSaveChanges();
     const AddressPage page = recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
     // The ticked recipients; all when none is ticked. Senders have no ticks.
     QStringList names;
     if (page == AddressPage::Recipients)
-        for (int row = 0; row < cb->count(); ++row)
-            if (cb->isChecked(row))
-                names.append(cb->text(row));
+        for (int row = 0; row < m_recipients->count(); ++row)
+            if (m_recipients->isChecked(row))
+                names.append(m_recipients->text(row));
     const QStringList filters{
         QStringLiteral("Таблица для Excel, Windows-1251 с «;» (*.csv)"),
         QStringLiteral("Таблица в UTF-8 с «,» (*.csv)"),
@@ -137,24 +131,25 @@ void Tfrm::exportClick() {
         file += format == ExportFormat::VCard ? QStringLiteral(".vcf") : QStringLiteral(".csv");
 
     requireWritableFile(file);
-    const QByteArray bytes = exportAddresses(db, page, names, format);
+    const QByteArray bytes = w.addressBook.exportAddresses(page, names, format);
     writeOutputFile(file, bytes);
-    const int records =
-        names.isEmpty() ? (page == AddressPage::Recipients ? table->rowCount() : table2->rowCount())
-                        : int(names.size());
+    const int records = names.isEmpty()
+                            ? (page == AddressPage::Recipients ? w.addressBook.recipientCount()
+                                                               : w.addressBook.senderCount())
+                            : int(names.size());
     w.messages.notice(
         QStringLiteral("Записей сохранено: %1.\r\nФайл: %2").arg(records).arg(native(file)));
 }
 
-void Tfrm::addressBookClick() {
-    checkchanges();
+void MainWindow::chooseAddressBookPlace() {
+    offerToSaveChanges();
     IniFile& ini = w.profileStore->ini();
     const QString current = ProgramOptions::read(ini).addressbook.trimmed();
     AddressBookPlace window(this, w.messages, current);
     // The same address book is opened again only when its connection has gone, as a server's
     // session that ended leaves it; otherwise the lists stay as they are.
     if (w.messages.showModal(window) != QDialog::Accepted ||
-        (window.location() == current && db.isOpen()))
+        (window.location() == current && w.addressBook.isOpen()))
         return;
     ProgramOptions::writeAddressBook(ini, window.location());
     // The lists show the address book chosen at once.

@@ -1,37 +1,26 @@
 #pragma once
 
-#include "core/addressbook/AddressDb.h"
 #include "core/profiles/PrintProfile.h"
 
 #include <QMainWindow>
-#include <QStringList>
-#include <memory>
 
 class QAbstractItemModel;
 
-// The main window as the other windows see it: the address book it shows and the
-// few things they ask of it. The windows that open from the main window sit in
-// folders below it and know it only through this class.
-class MainWindow : public QMainWindow {
+// The main window as the other windows see it: the few things they ask of it. The windows that open
+// from the main window sit in folders below it and know it only through this class.
+class MainWindowInterface : public QMainWindow {
 public:
     using QMainWindow::QMainWindow;
 
-    QString appversion;
+    // The program's version, as the caption and the about window show it.
+    const QString& appVersion() const { return m_appVersion; }
     // The screen's resolution, measured once the program runs.
-    int scrDpiX = 96;
-    int scrDpiY = 96;
-    // The groups whose recipients are listed.
-    QStringList checkedgroups;
-
-    AddressDb db;
-    std::unique_ptr<TableCursor> table;  // recipients
-    std::unique_ptr<TableCursor> table2; // senders
-    std::unique_ptr<TableCursor> groups; // recipient groups
-
+    int scrDpiX() const { return m_scrDpiX; }
+    int scrDpiY() const { return m_scrDpiY; }
     // The texts the envelope prints: what the address editors hold now.
     virtual AddressTexts addressTexts() const = 0;
     // Reads the recipient and sender lists again, under the group filter.
-    virtual void loadlists() = 0;
+    virtual void refillLists() = 0;
 
     // The main window's list of profiles shows these names; the choice is an index into them.
     virtual void showProfileNames(QAbstractItemModel* names) = 0;
@@ -44,4 +33,9 @@ public:
     virtual void editorClosed() = 0;
     // Selects the next ticked recipient in the direction (+1 or -1); false when there is none.
     virtual bool stepRecipient(int direction) = 0;
+
+protected:
+    QString m_appVersion;
+    int m_scrDpiX = 96;
+    int m_scrDpiY = 96;
 };

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/profiles/PrintProfile.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// The rows of the address book as the program reads them, in table order; an empty value
+// reads as "", 0 or false.
+struct RecipientRecord {
+    QString name, komy, kyda;
+    qint64 intyda = 0;
+    bool ticked = false;
+    // Group names separated by ";".
+    QString groups;
+    // The recipient's print profile; read only where a window shows it.
+    QString profile;
+};
+struct SenderRecord {
+    QString otkogo, otkyda;
+    qint64 intyt = 0;
+    bool isDefault = false;
+};
+struct GroupRecord {
+    QString name;
+    // Ticked in the groups window: its members are listed in the main window.
+    bool checked = false;
+};
+
+// The rules of the recipient list, the sender and the envelope's texts, for the main window
+// and the command line alike.
+
+// The group filter: the names of the ticked groups, in table order.
+QStringList tickedGroups(const std::vector<GroupRecord>& groups);
+// Whether a recipient with this groups column is listed: it is in no group, or in one of
+// the ticked ones (compared exactly).
+bool listedUnderGroups(const QString& recipientGroups, const QStringList& tickedGroups);
+// Whether the groups column names the group, exactly.
+bool memberOf(const QString& recipientGroups, const QString& group);
+
+// The recipient list: every named recipient listed under the group filter, in the list's
+// order (NameOrder).
+std::vector<const RecipientRecord*> listedRecipients(const std::vector<RecipientRecord>& records,
+                                                     const QStringList& tickedGroups);
+// The sender list: the named senders in table order, a name repeated on the next row shown
+// once.
+QStringList senderLines(const std::vector<SenderRecord>& senders);
+// The default sender: the first row named like the first one marked as default, letter case
+// aside; nullptr when none is marked.
+const SenderRecord* defaultSender(const std::vector<SenderRecord>& senders);
+
+// A stored text as an envelope prints it and the main window's editors show it: lines end
+// with LF, and the characters a multi-line editor keeps as line or paragraph ends or as a
+// plain space become those, so that the editor gives the text back unchanged.
+QString asEditorText(const QString& stored);
+// What an envelope prints for this recipient and sender; a missing one prints empty texts
+// and the index 0.
+AddressTexts printedTexts(const RecipientRecord* recipient, const SenderRecord* sender);
