@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/addressbook/AddressDb.h"
-#include "core/run/AddressBook.h"
 #include "core/addressbook/AddressImport.h"
+#include "core/run/AddressBook.h"
 #include "core/run/AddressRules.h"
 #include "core/run/ProfileMove.h"
 

@@ -18,7 +18,8 @@ AboutWindow::AboutWindow(Windows& windows) : QDialog(windows.mainWindow) {
     setAutoFillBackground(true);
 
     auto* layout = new QGridLayout(this);
-    m_version = new QLabel(QStringLiteral("Версия программы ") + windows.mainWindow->appVersion(), this);
+    m_version =
+        new QLabel(QStringLiteral("Версия программы ") + windows.mainWindow->appVersion(), this);
     m_version->setObjectName(QString::fromLatin1(ControlNames::Book::aboutVersion));
     auto* emblem = new QLabel(this);
     emblem->setPixmap(envelopeIcon().pixmap(64, 64));

@@ -4,16 +4,17 @@
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/OpenAddressBook.h"
+#include "core/run/PageOutput.h"
 #include "core/run/ReadOnlyFolder.h"
-#include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/AboutWindow.h"
+#include "ui/addressbook/CheckList.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/ProfileStore.h"
 #include "ui/editor/LayoutEditor.h"
-#include "core/run/PageOutput.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/PreviewWindow.h"
+#include "ui/printing/PrinterDialog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

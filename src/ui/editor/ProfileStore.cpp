@@ -102,8 +102,8 @@ QString ProfileStore::checkedName(const QString& typed, const QString& keeping) 
 }
 
 ProfileStore::Lists ProfileStore::lists() const {
-    return {m_names.names(), m_document.name(), w.mainWindow->chosenProfile(), m_document.printList(),
-            w.layoutEditor->rememberedProfile()};
+    return {m_names.names(), m_document.name(), w.mainWindow->chosenProfile(),
+            m_document.printList(), w.layoutEditor->rememberedProfile()};
 }
 
 void ProfileStore::restore(const Lists& before) {

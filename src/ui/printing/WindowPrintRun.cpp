@@ -8,8 +8,7 @@
 #include "ui/printing/PreviewWindow.h"
 
 WindowPrintRun::WindowPrintRun(Windows& windows, std::function<void(int line)> showRecipient)
-    : w(windows), m_showRecipient(std::move(showRecipient)),
-      m_saved(windows.document->name()) {}
+    : w(windows), m_showRecipient(std::move(showRecipient)), m_saved(windows.document->name()) {}
 
 void WindowPrintRun::recipientStarts(int line, const QString&) {
     if (line >= 0)

@@ -4,8 +4,8 @@
 #include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/GroupNameDialog.h"
-#include "ui/addressbook/MemberGroupsWindow.h"
 #include "ui/addressbook/GroupsWindow.h"
+#include "ui/addressbook/MemberGroupsWindow.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 

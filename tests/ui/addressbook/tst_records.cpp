@@ -5,9 +5,9 @@
 #include "core/profiles/IniFile.h"
 #include "core/run/AddressBook.h"
 #include "core/run/OpenAddressBook.h"
+#include "ui/addressbook/AboutWindow.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/NewRecordDialog.h"
-#include "ui/addressbook/AboutWindow.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 

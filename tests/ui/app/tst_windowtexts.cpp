@@ -4,17 +4,17 @@
 
 #include "ui/addressbook/AboutWindow.h"
 #include "ui/addressbook/GroupNameDialog.h"
+#include "ui/addressbook/GroupsWindow.h"
 #include "ui/addressbook/MemberGroupsWindow.h"
 #include "ui/addressbook/NewRecordDialog.h"
-#include "ui/addressbook/GroupsWindow.h"
 #include "ui/app/Program.h"
 #include "ui/common/MainWindowInterface.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/SaveAsDialog.h"
-#include "ui/printing/PreviewWindow.h"
-#include "ui/printing/PositionPad.h"
 #include "ui/printing/DelayWindow.h"
+#include "ui/printing/PositionPad.h"
+#include "ui/printing/PreviewWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -7,8 +7,8 @@
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Windows.h"
-#include "ui/editor/SaveAsDialog.h"
 #include "ui/editor/LayoutEditor.h"
+#include "ui/editor/SaveAsDialog.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -109,7 +109,8 @@ void NameDialogTest::eachUseKeepsItsLook() {
 
     QCOMPARE(d.windowTitle(), title);
     QCOMPARE(d.windowFlags().testFlag(Qt::WindowCloseButtonHint), closeBox);
-    QCOMPARE(d.parentWidget(), overTheEditor ? static_cast<QWidget*>(w.layoutEditor) : w.mainWindow);
+    QCOMPARE(d.parentWidget(),
+             overTheEditor ? static_cast<QWidget*>(w.layoutEditor) : w.mainWindow);
     QLabel* label = control<QLabel>(d, Controls::namePrompt);
     QLineEdit* field = control<QLineEdit>(d, Controls::nameField);
     QCOMPARE(label->text(), prompt);
