@@ -149,7 +149,7 @@ void Tfrm::Timer1Timer() {
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
     w.profileStore->startTimer.stop();
-    w.profileStore->loadprofile(cbp->currentText());
+    w.profileStore->load(cbp->currentText());
     w.desk->redraw();
 }
 
@@ -240,7 +240,7 @@ void Tfrm::recipientSelected(int row) {
     checkchanges();
     selectRecipientLine(clicked);
     loadrecords();
-    w.profileStore->loadprofile(cbp->currentText());
+    w.profileStore->load(cbp->currentText());
     w.desk->redraw();
     w.desk->compose();
 }
@@ -266,7 +266,7 @@ void Tfrm::cbpChange() {
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
     w.profileStore->startTimer.stop();
-    w.profileStore->loadprofile(cbp->currentText());
+    w.profileStore->load(cbp->currentText());
 }
 
 void Tfrm::showProfileNames(QAbstractItemModel* names) {

@@ -82,7 +82,7 @@ void Tfrm::printall() {
     QString last;
     auto endEarly = [&] {
         if (!last.isEmpty())
-            w.profileStore->loadprofile(last);
+            w.profileStore->load(last);
     };
 
     // One envelope; false when the user stopped the run.
@@ -147,5 +147,5 @@ void Tfrm::printall() {
     }
     // The editor shows the profile it showed before, as stored, and that profile's own
     // list of profiles to print.
-    w.profileStore->loadprofile(saved);
+    w.profileStore->load(saved);
 }

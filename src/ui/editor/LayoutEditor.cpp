@@ -531,7 +531,7 @@ void LayoutEditor::init() {
     // even when a coordinate field has the focus.
     qApp->installEventFilter(this);
     statusTimer.start();
-    w.profileStore->listprofiles();
+    w.profileStore->refreshNames();
     showEnvelope();
     centreSurface();
     showTexts();

@@ -143,12 +143,12 @@ void LayoutEditor::chooseProfile(int index) {
         profileChoice->setCurrentIndex(m_rememberedProfile);
         return;
     }
-    w.profileStore->loadprofile(profileChoice->itemText(index));
+    w.profileStore->load(profileChoice->itemText(index));
     m_document.setModified(false);
 }
 
 void LayoutEditor::renameProfile() {
-    w.profileStore->renameprofile();
+    w.profileStore->rename();
 }
 
 void LayoutEditor::deleteProfile() {
@@ -156,7 +156,7 @@ void LayoutEditor::deleteProfile() {
     if (!w.messages.question(
             QStringLiteral("Удалить текущий профиль \"") + name + QStringLiteral("\"?"), name))
         return;
-    w.profileStore->deleteprofile();
+    w.profileStore->remove();
 }
 
 void LayoutEditor::addProfile() {
@@ -165,7 +165,7 @@ void LayoutEditor::addProfile() {
             QStringLiteral("Несохранённые данные будут потеряны, добавить новый профиль?"),
             QStringLiteral("Смена профиля")))
         return;
-    w.profileStore->newprofile();
+    w.profileStore->add();
 }
 
 PrintProfile LayoutEditor::currentProfile() const {
@@ -348,7 +348,7 @@ bool LayoutEditor::saveCurrentProfile(bool withDelay) {
         throw UserError(QStringLiteral("Не выбран профиль для сохранения"));
     w.profileStore->asOneChange([&] {
         IniFile& ini = w.profileStore->ini();
-        w.profileStore->saveprofile(name);
+        w.profileStore->save(name);
         ProgramOptions::writeProfile(ini, name);
         if (withDelay)
             ProgramOptions::writeDelay(ini, delayField->text(),
@@ -381,8 +381,8 @@ void LayoutEditor::saveAs() {
         if (!w.messages.question(QStringLiteral("Такой профиль уже существует, переписать?"),
                                  QStringLiteral("Внимание")))
             return;
-        w.profileStore->saveprofile(existing);
-        w.profileStore->loadprofile(existing);
+        w.profileStore->save(existing);
+        w.profileStore->load(existing);
         return;
     }
 
@@ -397,13 +397,13 @@ void LayoutEditor::saveAs() {
 }
 
 void LayoutEditor::saveAsNew(const QString& name) {
-    w.profileStore->appendsection(name);
+    w.profileStore->appendSection(name);
     // Every list shows the new name at its end; the print list keeps its ticks and adds it.
     w.profileStore->profileNames().append(name);
     printChoice->SetChecked(int(printChoice->Items().size()) - 1, true);
 
-    w.profileStore->saveprofile(name);
-    w.profileStore->loadprofile(name);
+    w.profileStore->save(name);
+    w.profileStore->load(name);
 }
 
 void LayoutEditor::changeFormat(int index) {

@@ -30,7 +30,7 @@ void TestProgram::runDeferredStep() {
     ProfileStore& opt = *program->windows().profileStore;
     guarded(messages, [&] { frm().Timer1Timer(); });
     if (opt.startTimer.isActive())
-        guarded(messages, [&] { opt.startprofile(); });
+        guarded(messages, [&] { opt.loadStartProfile(); });
 }
 
 void TestProgram::startAsShipped() {

@@ -106,7 +106,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
             if (recipientList(frm)->text(row) == recipient)
                 recipientList(frm)->setCurrentRow(row);
         frm.loadrecords();
-        t.program->windows().profileStore->loadprofile(profile);
+        t.program->windows().profileStore->load(profile);
         Tdesk& desk = *t.program->windows().desk;
         desk.compose();
         const Envelope& envelope = desk.envelope();
