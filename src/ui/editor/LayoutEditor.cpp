@@ -9,6 +9,7 @@
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/controls/NumberKeyFilter.h"
+#include "ui/editor/DelayOptions.h"
 #include "ui/editor/ProfileStore.h"
 
 #include <QActionGroup>
@@ -23,8 +24,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -475,25 +474,8 @@ QLayout* LayoutEditor::buildBars() {
     second->addWidget(fontButton);
     second->addWidget(selectAllButton);
 
-    auto* delay = new QGridLayout;
-    delayEveryEnvelope = new QRadioButton(QStringLiteral("Задержка печати"), this);
-    delayEveryEnvelope->setChecked(true);
-    describe(delayEveryEnvelope, delayEveryEnvelope->text(), Editor::delayEveryEnvelope);
-    delayByProfile = new QRadioButton(QStringLiteral("Задержка печати только по профилям"), this);
-    describe(delayByProfile, delayByProfile->text(), Editor::delayByProfile);
-    delayField = new QLineEdit(QStringLiteral("0"), this);
-    delayField->setFixedWidth(40);
-    describe(delayField, QStringLiteral("Задержка печати, секунд"), Editor::delayField);
-    delaySpinner = new QSpinBox(this);
-    delaySpinner->setRange(0, 100);
-    delaySpinner->setFixedWidth(18);
-    delaySpinner->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-    describe(delaySpinner, QStringLiteral("Задержка печати, секунд"), Editor::delaySpinner);
-    delay->addWidget(delayEveryEnvelope, 0, 0, 1, 2);
-    delay->addWidget(delayByProfile, 1, 0, 1, 2);
-    delay->addWidget(delayField, 0, 2);
-    delay->addWidget(delaySpinner, 0, 3);
-    second->addLayout(delay);
+    delayOptions = new DelayOptions(this);
+    second->addWidget(delayOptions);
     second->addStretch(1);
 
     saveAndCloseButton = new QPushButton(QStringLiteral("Сохранить и выйти"), this);
@@ -537,7 +519,7 @@ void LayoutEditor::init() {
     showTexts();
     m_document.setModified(false);
     clearSelection();
-    readDelaySettings();
+    delayOptions->read(w.profileStore->ini());
 }
 
 bool LayoutEditor::eventFilter(QObject* watched, QEvent* event) {

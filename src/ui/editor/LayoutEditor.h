@@ -16,13 +16,12 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QRadioButton;
-class QSpinBox;
 class QToolButton;
 class QAction;
 class TCheckedComboBox;
 class QLayout;
 class QAbstractItemModel;
+class DelayOptions;
 class IniFile;
 enum class LoadStep;
 
@@ -127,7 +126,6 @@ public:
     EnvelopeDocument& document() const { return m_document; }
     void nextSheetPosition();
     void saveAndClose();
-    void readDelaySettings();
     // What closing the editor does, whichever way it was closed.
     void finishClosing();
 
@@ -158,10 +156,7 @@ private:
     QCheckBox* confirmBox = nullptr;        // "Подтверждение печати"
     QPushButton* fontButton = nullptr;      // "Шрифт"
     QPushButton* selectAllButton = nullptr; // "Выделить всё"
-    QRadioButton* delayEveryEnvelope = nullptr;
-    QRadioButton* delayByProfile = nullptr;
-    QLineEdit* delayField = nullptr; // print delay
-    QSpinBox* delaySpinner = nullptr;
+    DelayOptions* delayOptions = nullptr;   // the print delay
     QPushButton* saveAndCloseButton = nullptr; // "Сохранить и выйти"
     QPushButton* cancelButton = nullptr;       // "Отмена"
     // Block menu.

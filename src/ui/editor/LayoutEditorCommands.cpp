@@ -11,7 +11,7 @@
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckCombo.h"
-#include "ui/controls/NumberKeyFilter.h"
+#include "ui/editor/DelayOptions.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/editor/unSaveAs.h"
 
@@ -23,9 +23,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSignalBlocker>
-#include <QSpinBox>
 #include <QToolButton>
 #include <cmath>
 
@@ -108,21 +105,6 @@ void LayoutEditor::connectCommands() {
     });
     connect(stencilBox, &QCheckBox::clicked, this, [this] { markModified(); });
     connect(confirmBox, &QCheckBox::clicked, this, [this] { markModified(); });
-
-    // The spinner and the field move together; the field alone is saved, as typed.
-    new NumberKeyFilter(delayField, 2);
-    connect(delaySpinner, &QSpinBox::valueChanged, this, [this](int value) {
-        if (delayField->text() != QString::number(value))
-            delayField->setText(QString::number(value));
-    });
-    connect(delayField, &QLineEdit::textChanged, this, [this](const QString& text) {
-        bool ok = false;
-        const int value = text.toInt(&ok);
-        if (!ok)
-            return;
-        const QSignalBlocker blocker(delaySpinner);
-        delaySpinner->setValue(std::clamp(value, delaySpinner->minimum(), delaySpinner->maximum()));
-    });
 
     // Every way of closing ("Отмена", "Сохранить и выйти", Escape, the close box) ends here.
     connect(this, &QDialog::finished, this,
@@ -351,9 +333,7 @@ bool LayoutEditor::saveCurrentProfile(bool withDelay) {
         w.profileStore->save(name);
         ProgramOptions::writeProfile(ini, name);
         if (withDelay)
-            ProgramOptions::writeDelay(ini, delayField->text(),
-                                       delayEveryEnvelope->isChecked() ? QStringLiteral("1")
-                                                                       : QStringLiteral("2"));
+            delayOptions->write(ini);
     });
     m_document.setModified(false);
     formatPanel->setText(QStringLiteral("Сохранено"));
@@ -473,15 +453,6 @@ void LayoutEditor::nextSheetPosition() {
     setSheetPosition((sheetPosition() + 1) % 9);
     markModified();
     recordChange(ProfileChange::SheetPosition);
-}
-
-void LayoutEditor::readDelaySettings() {
-    const ProgramOptions options = ProgramOptions::read(w.profileStore->ini());
-    delayField->setText(options.printdelay);
-    if (options.delayBeforeEveryEnvelope())
-        delayEveryEnvelope->setChecked(true);
-    else
-        delayByProfile->setChecked(true);
 }
 
 void LayoutEditor::finishClosing() {
