@@ -11,8 +11,8 @@
 #include "ui/controls/NumberKeyFilter.h"
 #include "ui/editor/DelayOptions.h"
 #include "ui/editor/ProfileStore.h"
+#include "ui/editor/SheetPositionButton.h"
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -407,28 +407,7 @@ QLayout* LayoutEditor::buildBars() {
         });
     }
 
-    sheetPositionButton = new QToolButton(this);
-    sheetPositionButton->setToolTip(QStringLiteral("Положение конверта на листе"));
-    sheetPositionButton->setPopupMode(QToolButton::MenuButtonPopup);
-    sheetPositionButton->setIconSize(QSize(30, 24));
-    describe(sheetPositionButton, QStringLiteral("Положение конверта на листе"),
-             Editor::sheetPositionButton);
-    sheetPositionMenu = new QMenu(this);
-    sheetPositionMenu->setObjectName(Editor::sheetPositionMenu);
-    auto* positions = new QActionGroup(this);
-    const std::array<const char*, 9> captions = {
-        "слева вверху",    "слева поцентру",  "слева внизу",
-        "поцентру вверху", "поцентру внизу",  "поцентру вцентре",
-        "справа вверху",   "справа поцентру", "справа внизу"};
-    for (int i = 0; i < 9; ++i) {
-        QAction* item = sheetPositionMenu->addAction(sheetPositionIcon(i),
-                                                     QString::fromUtf8(captions[size_t(i)]));
-        item->setCheckable(true);
-        positions->addAction(item);
-        positionItems[size_t(i)] = item;
-    }
-    sheetPositionButton->setMenu(sheetPositionMenu);
-    sheetPositionButton->setIcon(sheetPositionIcon(0));
+    sheetPositionButton = new SheetPositionButton(this);
     bottom->addWidget(sheetPositionButton);
 
     auto* printLabel = new QLabel(QStringLiteral("Профили на печать:"), this);

@@ -22,6 +22,7 @@ class TCheckedComboBox;
 class QLayout;
 class QAbstractItemModel;
 class DelayOptions;
+class SheetPositionButton;
 class IniFile;
 enum class LoadStep;
 
@@ -146,17 +147,15 @@ private:
     QToolButton* redoButton = nullptr;
     // Bottom bar.
     std::array<QToolButton*, 4> pictureToggles{}; // the print toggles of the four pictures
-    QToolButton* sheetPositionButton = nullptr;
-    QMenu* sheetPositionMenu = nullptr;
+    SheetPositionButton* sheetPositionButton = nullptr;
     TCheckedComboBox* printChoice = nullptr; // the profiles to print
-    std::array<QAction*, 9> positionItems{};
-    QComboBox* formatChoice = nullptr;      // the envelope format
-    QCheckBox* indexSwapBox = nullptr;      // "Поменять индексы местами"
-    QCheckBox* stencilBox = nullptr;        // "Цифры индекса по трафарету"
-    QCheckBox* confirmBox = nullptr;        // "Подтверждение печати"
-    QPushButton* fontButton = nullptr;      // "Шрифт"
-    QPushButton* selectAllButton = nullptr; // "Выделить всё"
-    DelayOptions* delayOptions = nullptr;   // the print delay
+    QComboBox* formatChoice = nullptr;       // the envelope format
+    QCheckBox* indexSwapBox = nullptr;       // "Поменять индексы местами"
+    QCheckBox* stencilBox = nullptr;         // "Цифры индекса по трафарету"
+    QCheckBox* confirmBox = nullptr;         // "Подтверждение печати"
+    QPushButton* fontButton = nullptr;       // "Шрифт"
+    QPushButton* selectAllButton = nullptr;  // "Выделить всё"
+    DelayOptions* delayOptions = nullptr;    // the print delay
     QPushButton* saveAndCloseButton = nullptr; // "Сохранить и выйти"
     QPushButton* cancelButton = nullptr;       // "Отмена"
     // Block menu.

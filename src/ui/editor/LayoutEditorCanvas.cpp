@@ -7,6 +7,7 @@
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
+#include "ui/editor/SheetPositionButton.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -125,8 +126,7 @@ int LayoutEditor::sheetPosition() const {
 
 void LayoutEditor::setSheetPosition(int position) {
     m_document.setSheetPosition(position);
-    positionItems[size_t(position)]->setChecked(true);
-    sheetPositionButton->setIcon(positionItems[size_t(position)]->icon());
+    sheetPositionButton->showPosition(position);
 }
 
 void LayoutEditor::resetLayout() {

@@ -13,6 +13,7 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/DelayOptions.h"
 #include "ui/editor/ProfileStore.h"
+#include "ui/editor/SheetPositionButton.h"
 #include "ui/editor/unSaveAs.h"
 
 #include <QAction>
@@ -83,9 +84,8 @@ void LayoutEditor::connectCommands() {
     on(saveAndCloseButton, &QPushButton::clicked, &LayoutEditor::saveAndClose);
     connect(cancelButton, &QPushButton::clicked, this, &LayoutEditor::close);
     on(sheetPositionButton, &QToolButton::clicked, &LayoutEditor::nextSheetPosition);
-    for (int i = 0; i < 9; ++i)
-        connect(positionItems[size_t(i)], &QAction::triggered, this,
-                [this, i] { guarded(w.messages, [&] { chooseSheetPosition(i); }); });
+    connect(sheetPositionButton, &SheetPositionButton::positionChosen, this,
+            [this](int position) { guarded(w.messages, [&] { chooseSheetPosition(position); }); });
 
     // The check mark follows the last selected block in block order.
     connect(blockMenu, &QMenu::aboutToShow, this, [this] {
