@@ -11,10 +11,10 @@
 #include "ui/controls/NumberKeyFilter.h"
 #include "ui/editor/DelayOptions.h"
 #include "ui/editor/ProfileStore.h"
+#include "ui/editor/ProfileSwitches.h"
 #include "ui/editor/SheetPositionButton.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -101,12 +101,7 @@ void LayoutEditor::connectDocument() {
     for (const auto& [field, set] : texts)
         connect(edit(field), &QLineEdit::textChanged, this,
                 [&d, set = set](const QString& value) { (d.*set)(value); });
-    connect(confirmBox, &QCheckBox::toggled, this, [&d](bool on) { d.setPrintConfirm(on); });
-    connect(indexSwapBox, &QCheckBox::toggled, this, [&d](bool on) { d.setIndexSwitch(on); });
-    connect(stencilBox, &QCheckBox::toggled, this, [this, &d](bool on) {
-        d.setIndexStencil(on);
-        showStencil();
-    });
+    connect(switches, &ProfileSwitches::stencilChanged, this, [this] { showStencil(); });
     connect(printChoice, &TCheckedComboBox::changed, this, [this, &d] {
         d.setPrintList(printChoice->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts));
     });
@@ -434,17 +429,8 @@ QLayout* LayoutEditor::buildBars() {
     bottom->addStretch(1);
     // The switches, the block commands, the delay and the leaving buttons on a second row.
     auto* second = new QHBoxLayout;
-    auto* options = new QVBoxLayout;
-    indexSwapBox = new QCheckBox(QStringLiteral("Поменять индексы местами"), this);
-    describe(indexSwapBox, indexSwapBox->text(), Editor::indexSwapBox);
-    confirmBox = new QCheckBox(QStringLiteral("Подтверждение печати"), this);
-    describe(confirmBox, confirmBox->text(), Editor::confirmBox);
-    stencilBox = new QCheckBox(QStringLiteral("Цифры индекса по трафарету"), this);
-    describe(stencilBox, stencilBox->text(), Editor::stencilBox);
-    options->addWidget(indexSwapBox);
-    options->addWidget(stencilBox);
-    options->addWidget(confirmBox);
-    second->addLayout(options);
+    switches = new ProfileSwitches(m_document, this);
+    second->addWidget(switches);
 
     fontButton = new QPushButton(QStringLiteral("Шрифт"), this);
     describe(fontButton, fontButton->text(), Editor::fontButton);

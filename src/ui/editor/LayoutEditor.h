@@ -22,6 +22,7 @@ class TCheckedComboBox;
 class QLayout;
 class QAbstractItemModel;
 class DelayOptions;
+class ProfileSwitches;
 class SheetPositionButton;
 class IniFile;
 enum class LoadStep;
@@ -148,14 +149,12 @@ private:
     // Bottom bar.
     std::array<QToolButton*, 4> pictureToggles{}; // the print toggles of the four pictures
     SheetPositionButton* sheetPositionButton = nullptr;
-    TCheckedComboBox* printChoice = nullptr; // the profiles to print
-    QComboBox* formatChoice = nullptr;       // the envelope format
-    QCheckBox* indexSwapBox = nullptr;       // "Поменять индексы местами"
-    QCheckBox* stencilBox = nullptr;         // "Цифры индекса по трафарету"
-    QCheckBox* confirmBox = nullptr;         // "Подтверждение печати"
-    QPushButton* fontButton = nullptr;       // "Шрифт"
-    QPushButton* selectAllButton = nullptr;  // "Выделить всё"
-    DelayOptions* delayOptions = nullptr;    // the print delay
+    TCheckedComboBox* printChoice = nullptr;   // the profiles to print
+    QComboBox* formatChoice = nullptr;         // the envelope format
+    ProfileSwitches* switches = nullptr;       // the profile's three switches
+    QPushButton* fontButton = nullptr;         // "Шрифт"
+    QPushButton* selectAllButton = nullptr;    // "Выделить всё"
+    DelayOptions* delayOptions = nullptr;      // the print delay
     QPushButton* saveAndCloseButton = nullptr; // "Сохранить и выйти"
     QPushButton* cancelButton = nullptr;       // "Отмена"
     // Block menu.

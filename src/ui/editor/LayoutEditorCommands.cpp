@@ -13,11 +13,11 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/DelayOptions.h"
 #include "ui/editor/ProfileStore.h"
+#include "ui/editor/ProfileSwitches.h"
 #include "ui/editor/SheetPositionButton.h"
 #include "ui/editor/unSaveAs.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLabel>
@@ -97,14 +97,10 @@ void LayoutEditor::connectCommands() {
         }
     });
 
-    connect(indexSwapBox, &QCheckBox::clicked, this, [this] {
-        guarded(w.messages, [&] {
-            markModified();
-            showTexts();
-        });
-    });
-    connect(stencilBox, &QCheckBox::clicked, this, [this] { markModified(); });
-    connect(confirmBox, &QCheckBox::clicked, this, [this] { markModified(); });
+    connect(switches, &ProfileSwitches::userChanged, this,
+            [this] { guarded(w.messages, [this] { markModified(); }); });
+    connect(switches, &ProfileSwitches::indexesSwapped, this,
+            [this] { guarded(w.messages, [this] { showTexts(); }); });
 
     // Every way of closing ("Отмена", "Сохранить и выйти", Escape, the close box) ends here.
     connect(this, &QDialog::finished, this,
@@ -227,10 +223,7 @@ void LayoutEditor::showFormat() {
 }
 
 void LayoutEditor::showSwitches() {
-    const PrintProfile& p = m_document.profile();
-    confirmBox->setChecked(p.printconfirm);
-    indexSwapBox->setChecked(p.indexswitch);
-    stencilBox->setChecked(p.indexstencil);
+    switches->showDocument();
 }
 
 void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const IniFile& ini) {
