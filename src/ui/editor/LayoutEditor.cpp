@@ -10,6 +10,7 @@
 #include "ui/controls/CheckCombo.h"
 #include "ui/controls/NumberKeyFilter.h"
 #include "ui/editor/DelayOptions.h"
+#include "ui/editor/PictureToggles.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/editor/ProfileSwitches.h"
 #include "ui/editor/SheetPositionButton.h"
@@ -378,29 +379,14 @@ QWidget* LayoutEditor::buildPanels() {
 
 QLayout* LayoutEditor::buildBars() {
     auto* bottom = new QHBoxLayout;
-    const std::array<QString, 4> hints = {
-        QStringLiteral("Печатать блок отправителя"), QStringLiteral("Печатать блок получателя"),
-        QStringLiteral("Печатать блок индекса"), QStringLiteral("Печатать место марки")};
-    for (int i = 0; i < 4; ++i) {
-        auto* toggle = new QToolButton(this);
-        toggle->setCheckable(true);
-        toggle->setChecked(true);
-        toggle->setToolTip(hints[size_t(i)]);
-        toggle->setIcon(printToggleIcon(i));
-        toggle->setIconSize(QSize(30, 30));
-        describe(toggle, hints[size_t(i)],
-                 QLatin1String(Editor::pictureToggle) + QString::number(i + 1));
-        pictureToggles[size_t(i)] = toggle;
-        bottom->addWidget(toggle);
-        connect(toggle, &QToolButton::toggled, this,
-                [this, i](bool printed) { m_document.setPicturePrinted(i, printed); });
-        connect(toggle, &QToolButton::clicked, this, [this] {
-            guarded(w.messages, [&] {
-                showPictures();
-                markModified();
-            });
+    pictureToggles = new PictureToggles(m_document, this);
+    bottom->addWidget(pictureToggles);
+    connect(pictureToggles, &PictureToggles::userChanged, this, [this] {
+        guarded(w.messages, [&] {
+            showPictures();
+            markModified();
         });
-    }
+    });
 
     sheetPositionButton = new SheetPositionButton(this);
     bottom->addWidget(sheetPositionButton);

@@ -22,6 +22,7 @@ class TCheckedComboBox;
 class QLayout;
 class QAbstractItemModel;
 class DelayOptions;
+class PictureToggles;
 class ProfileSwitches;
 class SheetPositionButton;
 class IniFile;
@@ -147,7 +148,7 @@ private:
     QToolButton* undoButton = nullptr;
     QToolButton* redoButton = nullptr;
     // Bottom bar.
-    std::array<QToolButton*, 4> pictureToggles{}; // the print toggles of the four pictures
+    PictureToggles* pictureToggles = nullptr; // the print toggles of the four pictures
     SheetPositionButton* sheetPositionButton = nullptr;
     TCheckedComboBox* printChoice = nullptr;   // the profiles to print
     QComboBox* formatChoice = nullptr;         // the envelope format

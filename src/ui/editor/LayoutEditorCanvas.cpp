@@ -7,6 +7,7 @@
 #include "ui/common/MainWindow.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
+#include "ui/editor/PictureToggles.h"
 #include "ui/editor/SheetPositionButton.h"
 
 #include <QComboBox>
@@ -90,8 +91,8 @@ void LayoutEditor::showEnvelope() {
 }
 
 void LayoutEditor::showPictures() {
-    for (QToolButton* toggle : pictureToggles)
-        toggle->setVisible(true);
+    for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot})
+        pictureToggles->showOffered(slot, true);
     const int format = currentFormat();
     if (format < 0) {
         surface->update();
@@ -104,9 +105,9 @@ void LayoutEditor::showPictures() {
             m_document.setPicturePrinted(slot, false);
     const std::array<bool, 4> printed = picturesPrinted();
     for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
-        pictureToggles[slot]->setChecked(printed[slot]);
+        pictureToggles->showPrinted(slot, printed[slot]);
         if (!all && slot != SenderSlot) {
-            pictureToggles[slot]->setVisible(false);
+            pictureToggles->showOffered(slot, false);
             continue;
         }
         surface->pictures[slot].image =

@@ -12,6 +12,7 @@
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckCombo.h"
 #include "ui/editor/DelayOptions.h"
+#include "ui/editor/PictureToggles.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/editor/ProfileSwitches.h"
 #include "ui/editor/SheetPositionButton.h"
@@ -255,7 +256,7 @@ void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const Ini
     case LoadStep::Pictures: {
         const std::array<bool, 4> toggles = {p.otkogo, p.komu, p.index, p.marka};
         for (size_t i = 0; i < 4; ++i)
-            pictureToggles[i]->setChecked(toggles[i]);
+            pictureToggles->showPrinted(int(i), toggles[i]);
         break;
     }
     case LoadStep::WindowSize:
