@@ -267,7 +267,7 @@ public:
             int next = 0;
             report(timed(QStringLiteral("loadprofile"), 10, o.profileRuns, [&] {
                 // A different profile each time, every format among them.
-                opt.loadprofile(profiles[(next++ * 37 + 11) % profiles.size()]);
+                opt.load(profiles[(next++ * 37 + 11) % profiles.size()]);
             }));
         }
         if (o.wanted(QStringLiteral("saveprofile"))) {
@@ -276,11 +276,11 @@ public:
             Figure f(QStringLiteral("saveprofile"), "ms", 20);
             for (int i = 0; i < o.profileRuns; ++i) {
                 // The user has moved a block, so that the file really changes.
-                opt.loadprofile(profiles[(i * 53 + 7) % profiles.size()]);
+                opt.load(profiles[(i * 53 + 7) % profiles.size()]);
                 v.moveBlock(1, v.blockPos(1) + QPoint(++k % 2 ? 1 : -1, 0));
                 QElapsedTimer clock;
                 clock.start();
-                opt.saveprofile(v.shownProfileName());
+                opt.save(v.shownProfileName());
                 f.samples.push_back(msSince(clock));
             }
             report(f);
@@ -398,7 +398,7 @@ private:
         Windows& w = m_program->windows();
         MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
-        w.profileStore->loadprofile(m_folder.dlProfile());
+        w.profileStore->load(m_folder.dlProfile());
         w.layoutEditor->setPrintTicks({m_folder.dlProfile()});
         const int count = tickSpread(frm, envelopes);
         const PrintProfile& shown = w.layoutEditor->document().profile();

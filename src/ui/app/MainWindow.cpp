@@ -128,7 +128,7 @@ void MainWindow::runDeferredStart() {
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
     w.profileStore->startTimer.stop();
-    w.profileStore->loadprofile(m_profile->currentText());
+    w.profileStore->load(m_profile->currentText());
     w.preview->redraw();
 }
 
@@ -219,7 +219,7 @@ void MainWindow::recipientSelected(int row) {
     offerToSaveChanges();
     selectRecipientLine(clicked);
     showSelectedRecords();
-    w.profileStore->loadprofile(m_profile->currentText());
+    w.profileStore->load(m_profile->currentText());
     w.preview->redraw();
     w.preview->compose();
 }
@@ -245,7 +245,7 @@ void MainWindow::profileChosen() {
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
     w.profileStore->startTimer.stop();
-    w.profileStore->loadprofile(m_profile->currentText());
+    w.profileStore->load(m_profile->currentText());
 }
 
 void MainWindow::showProfileNames(QAbstractItemModel* names) {

@@ -9,11 +9,13 @@
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/controls/NumberKeyFilter.h"
+#include "ui/editor/DelayOptions.h"
+#include "ui/editor/PictureToggles.h"
 #include "ui/editor/ProfileStore.h"
+#include "ui/editor/ProfileSwitches.h"
+#include "ui/editor/SheetPositionButton.h"
 
-#include <QActionGroup>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,8 +25,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -102,12 +102,7 @@ void LayoutEditor::connectDocument() {
     for (const auto& [field, set] : texts)
         connect(edit(field), &QLineEdit::textChanged, this,
                 [&d, set = set](const QString& value) { (d.*set)(value); });
-    connect(confirmBox, &QCheckBox::toggled, this, [&d](bool on) { d.setPrintConfirm(on); });
-    connect(indexSwapBox, &QCheckBox::toggled, this, [&d](bool on) { d.setIndexSwitch(on); });
-    connect(stencilBox, &QCheckBox::toggled, this, [this, &d](bool on) {
-        d.setIndexStencil(on);
-        showStencil();
-    });
+    connect(switches, &ProfileSwitches::stencilChanged, this, [this] { showStencil(); });
     connect(printChoice, &CheckedComboBox::changed, this, [this, &d] {
         d.setPrintList(printChoice->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts));
     });
@@ -384,52 +379,16 @@ QWidget* LayoutEditor::buildPanels() {
 
 QLayout* LayoutEditor::buildBars() {
     auto* bottom = new QHBoxLayout;
-    const std::array<QString, 4> hints = {
-        QStringLiteral("Печатать блок отправителя"), QStringLiteral("Печатать блок получателя"),
-        QStringLiteral("Печатать блок индекса"), QStringLiteral("Печатать место марки")};
-    for (int i = 0; i < 4; ++i) {
-        auto* toggle = new QToolButton(this);
-        toggle->setCheckable(true);
-        toggle->setChecked(true);
-        toggle->setToolTip(hints[size_t(i)]);
-        toggle->setIcon(printToggleIcon(i));
-        toggle->setIconSize(QSize(30, 30));
-        describe(toggle, hints[size_t(i)],
-                 QLatin1String(Editor::pictureToggle) + QString::number(i + 1));
-        pictureToggles[size_t(i)] = toggle;
-        bottom->addWidget(toggle);
-        connect(toggle, &QToolButton::toggled, this,
-                [this, i](bool printed) { m_document.setPicturePrinted(i, printed); });
-        connect(toggle, &QToolButton::clicked, this, [this] {
-            guarded(w.messages, [&] {
-                showPictures();
-                markModified();
-            });
+    pictureToggles = new PictureToggles(m_document, this);
+    bottom->addWidget(pictureToggles);
+    connect(pictureToggles, &PictureToggles::userChanged, this, [this] {
+        guarded(w.messages, [&] {
+            showPictures();
+            markModified();
         });
-    }
+    });
 
-    sheetPositionButton = new QToolButton(this);
-    sheetPositionButton->setToolTip(QStringLiteral("Положение конверта на листе"));
-    sheetPositionButton->setPopupMode(QToolButton::MenuButtonPopup);
-    sheetPositionButton->setIconSize(QSize(30, 24));
-    describe(sheetPositionButton, QStringLiteral("Положение конверта на листе"),
-             Editor::sheetPositionButton);
-    sheetPositionMenu = new QMenu(this);
-    sheetPositionMenu->setObjectName(Editor::sheetPositionMenu);
-    auto* positions = new QActionGroup(this);
-    const std::array<const char*, 9> captions = {
-        "слева вверху",    "слева поцентру",  "слева внизу",
-        "поцентру вверху", "поцентру внизу",  "поцентру вцентре",
-        "справа вверху",   "справа поцентру", "справа внизу"};
-    for (int i = 0; i < 9; ++i) {
-        QAction* item = sheetPositionMenu->addAction(sheetPositionIcon(i),
-                                                     QString::fromUtf8(captions[size_t(i)]));
-        item->setCheckable(true);
-        positions->addAction(item);
-        positionItems[size_t(i)] = item;
-    }
-    sheetPositionButton->setMenu(sheetPositionMenu);
-    sheetPositionButton->setIcon(sheetPositionIcon(0));
+    sheetPositionButton = new SheetPositionButton(this);
     bottom->addWidget(sheetPositionButton);
 
     auto* printLabel = new QLabel(QStringLiteral("Профили на печать:"), this);
@@ -456,17 +415,8 @@ QLayout* LayoutEditor::buildBars() {
     bottom->addStretch(1);
     // The switches, the block commands, the delay and the leaving buttons on a second row.
     auto* second = new QHBoxLayout;
-    auto* options = new QVBoxLayout;
-    indexSwapBox = new QCheckBox(QStringLiteral("Поменять индексы местами"), this);
-    describe(indexSwapBox, indexSwapBox->text(), Editor::indexSwapBox);
-    confirmBox = new QCheckBox(QStringLiteral("Подтверждение печати"), this);
-    describe(confirmBox, confirmBox->text(), Editor::confirmBox);
-    stencilBox = new QCheckBox(QStringLiteral("Цифры индекса по трафарету"), this);
-    describe(stencilBox, stencilBox->text(), Editor::stencilBox);
-    options->addWidget(indexSwapBox);
-    options->addWidget(stencilBox);
-    options->addWidget(confirmBox);
-    second->addLayout(options);
+    switches = new ProfileSwitches(m_document, this);
+    second->addWidget(switches);
 
     fontButton = new QPushButton(QStringLiteral("Шрифт"), this);
     describe(fontButton, fontButton->text(), Editor::fontButton);
@@ -475,25 +425,8 @@ QLayout* LayoutEditor::buildBars() {
     second->addWidget(fontButton);
     second->addWidget(selectAllButton);
 
-    auto* delay = new QGridLayout;
-    delayEveryEnvelope = new QRadioButton(QStringLiteral("Задержка печати"), this);
-    delayEveryEnvelope->setChecked(true);
-    describe(delayEveryEnvelope, delayEveryEnvelope->text(), Editor::delayEveryEnvelope);
-    delayByProfile = new QRadioButton(QStringLiteral("Задержка печати только по профилям"), this);
-    describe(delayByProfile, delayByProfile->text(), Editor::delayByProfile);
-    delayField = new QLineEdit(QStringLiteral("0"), this);
-    delayField->setFixedWidth(40);
-    describe(delayField, QStringLiteral("Задержка печати, секунд"), Editor::delayField);
-    delaySpinner = new QSpinBox(this);
-    delaySpinner->setRange(0, 100);
-    delaySpinner->setFixedWidth(18);
-    delaySpinner->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-    describe(delaySpinner, QStringLiteral("Задержка печати, секунд"), Editor::delaySpinner);
-    delay->addWidget(delayEveryEnvelope, 0, 0, 1, 2);
-    delay->addWidget(delayByProfile, 1, 0, 1, 2);
-    delay->addWidget(delayField, 0, 2);
-    delay->addWidget(delaySpinner, 0, 3);
-    second->addLayout(delay);
+    delayOptions = new DelayOptions(this);
+    second->addWidget(delayOptions);
     second->addStretch(1);
 
     saveAndCloseButton = new QPushButton(QStringLiteral("Сохранить и выйти"), this);
@@ -531,13 +464,13 @@ void LayoutEditor::init() {
     // even when a coordinate field has the focus.
     qApp->installEventFilter(this);
     statusTimer.start();
-    w.profileStore->listprofiles();
+    w.profileStore->refreshNames();
     showEnvelope();
     centreSurface();
     showTexts();
     m_document.setModified(false);
     clearSelection();
-    readDelaySettings();
+    delayOptions->read(w.profileStore->ini());
 }
 
 bool LayoutEditor::eventFilter(QObject* watched, QEvent* event) {

@@ -16,13 +16,15 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QRadioButton;
-class QSpinBox;
 class QToolButton;
 class QAction;
 class CheckedComboBox;
 class QLayout;
 class QAbstractItemModel;
+class DelayOptions;
+class PictureToggles;
+class ProfileSwitches;
+class SheetPositionButton;
 class IniFile;
 enum class LoadStep;
 
@@ -127,7 +129,6 @@ public:
     EnvelopeDocument& document() const { return m_document; }
     void nextSheetPosition();
     void saveAndClose();
-    void readDelaySettings();
     // What closing the editor does, whichever way it was closed.
     void finishClosing();
 
@@ -147,21 +148,14 @@ private:
     QToolButton* undoButton = nullptr;
     QToolButton* redoButton = nullptr;
     // Bottom bar.
-    std::array<QToolButton*, 4> pictureToggles{}; // the print toggles of the four pictures
-    QToolButton* sheetPositionButton = nullptr;
-    QMenu* sheetPositionMenu = nullptr;
-    CheckedComboBox* printChoice = nullptr; // the profiles to print
-    std::array<QAction*, 9> positionItems{};
-    QComboBox* formatChoice = nullptr;      // the envelope format
-    QCheckBox* indexSwapBox = nullptr;      // "Поменять индексы местами"
-    QCheckBox* stencilBox = nullptr;        // "Цифры индекса по трафарету"
-    QCheckBox* confirmBox = nullptr;        // "Подтверждение печати"
-    QPushButton* fontButton = nullptr;      // "Шрифт"
-    QPushButton* selectAllButton = nullptr; // "Выделить всё"
-    QRadioButton* delayEveryEnvelope = nullptr;
-    QRadioButton* delayByProfile = nullptr;
-    QLineEdit* delayField = nullptr; // print delay
-    QSpinBox* delaySpinner = nullptr;
+    PictureToggles* pictureToggles = nullptr; // the print toggles of the four pictures
+    SheetPositionButton* sheetPositionButton = nullptr;
+    CheckedComboBox* printChoice = nullptr;    // the profiles to print
+    QComboBox* formatChoice = nullptr;         // the envelope format
+    ProfileSwitches* switches = nullptr;       // the profile's three switches
+    QPushButton* fontButton = nullptr;         // "Шрифт"
+    QPushButton* selectAllButton = nullptr;    // "Выделить всё"
+    DelayOptions* delayOptions = nullptr;      // the print delay
     QPushButton* saveAndCloseButton = nullptr; // "Сохранить и выйти"
     QPushButton* cancelButton = nullptr;       // "Отмена"
     // Block menu.

@@ -7,6 +7,8 @@
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
+#include "ui/editor/PictureToggles.h"
+#include "ui/editor/SheetPositionButton.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -89,8 +91,8 @@ void LayoutEditor::showEnvelope() {
 }
 
 void LayoutEditor::showPictures() {
-    for (QToolButton* toggle : pictureToggles)
-        toggle->setVisible(true);
+    for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot})
+        pictureToggles->showOffered(slot, true);
     const int format = currentFormat();
     if (format < 0) {
         surface->update();
@@ -103,9 +105,9 @@ void LayoutEditor::showPictures() {
             m_document.setPicturePrinted(slot, false);
     const std::array<bool, 4> printed = picturesPrinted();
     for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
-        pictureToggles[slot]->setChecked(printed[slot]);
+        pictureToggles->showPrinted(slot, printed[slot]);
         if (!all && slot != SenderSlot) {
-            pictureToggles[slot]->setVisible(false);
+            pictureToggles->showOffered(slot, false);
             continue;
         }
         surface->pictures[slot].image =
@@ -125,8 +127,7 @@ int LayoutEditor::sheetPosition() const {
 
 void LayoutEditor::setSheetPosition(int position) {
     m_document.setSheetPosition(position);
-    positionItems[size_t(position)]->setChecked(true);
-    sheetPositionButton->setIcon(positionItems[size_t(position)]->icon());
+    sheetPositionButton->showPosition(position);
 }
 
 void LayoutEditor::resetLayout() {

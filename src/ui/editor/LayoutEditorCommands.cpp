@@ -12,20 +12,20 @@
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/controls/NumberKeyFilter.h"
+#include "ui/editor/DelayOptions.h"
+#include "ui/editor/PictureToggles.h"
 #include "ui/editor/ProfileStore.h"
+#include "ui/editor/ProfileSwitches.h"
 #include "ui/editor/SaveAsDialog.h"
+#include "ui/editor/SheetPositionButton.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSignalBlocker>
-#include <QSpinBox>
 #include <QToolButton>
 #include <cmath>
 
@@ -86,9 +86,8 @@ void LayoutEditor::connectCommands() {
     on(saveAndCloseButton, &QPushButton::clicked, &LayoutEditor::saveAndClose);
     connect(cancelButton, &QPushButton::clicked, this, &LayoutEditor::close);
     on(sheetPositionButton, &QToolButton::clicked, &LayoutEditor::nextSheetPosition);
-    for (int i = 0; i < 9; ++i)
-        connect(positionItems[size_t(i)], &QAction::triggered, this,
-                [this, i] { guarded(w.messages, [&] { chooseSheetPosition(i); }); });
+    connect(sheetPositionButton, &SheetPositionButton::positionChosen, this,
+            [this](int position) { guarded(w.messages, [&] { chooseSheetPosition(position); }); });
 
     // The check mark follows the last selected block in block order.
     connect(blockMenu, &QMenu::aboutToShow, this, [this] {
@@ -100,29 +99,10 @@ void LayoutEditor::connectCommands() {
         }
     });
 
-    connect(indexSwapBox, &QCheckBox::clicked, this, [this] {
-        guarded(w.messages, [&] {
-            markModified();
-            showTexts();
-        });
-    });
-    connect(stencilBox, &QCheckBox::clicked, this, [this] { markModified(); });
-    connect(confirmBox, &QCheckBox::clicked, this, [this] { markModified(); });
-
-    // The spinner and the field move together; the field alone is saved, as typed.
-    new NumberKeyFilter(delayField, 2);
-    connect(delaySpinner, &QSpinBox::valueChanged, this, [this](int value) {
-        if (delayField->text() != QString::number(value))
-            delayField->setText(QString::number(value));
-    });
-    connect(delayField, &QLineEdit::textChanged, this, [this](const QString& text) {
-        bool ok = false;
-        const int value = text.toInt(&ok);
-        if (!ok)
-            return;
-        const QSignalBlocker blocker(delaySpinner);
-        delaySpinner->setValue(std::clamp(value, delaySpinner->minimum(), delaySpinner->maximum()));
-    });
+    connect(switches, &ProfileSwitches::userChanged, this,
+            [this] { guarded(w.messages, [this] { markModified(); }); });
+    connect(switches, &ProfileSwitches::indexesSwapped, this,
+            [this] { guarded(w.messages, [this] { showTexts(); }); });
 
     // Every way of closing ("Отмена", "Сохранить и выйти", Escape, the close box) ends here.
     connect(this, &QDialog::finished, this,
@@ -143,12 +123,12 @@ void LayoutEditor::chooseProfile(int index) {
         profileChoice->setCurrentIndex(m_rememberedProfile);
         return;
     }
-    w.profileStore->loadprofile(profileChoice->itemText(index));
+    w.profileStore->load(profileChoice->itemText(index));
     m_document.setModified(false);
 }
 
 void LayoutEditor::renameProfile() {
-    w.profileStore->renameprofile();
+    w.profileStore->rename();
 }
 
 void LayoutEditor::deleteProfile() {
@@ -156,7 +136,7 @@ void LayoutEditor::deleteProfile() {
     if (!w.messages.question(
             QStringLiteral("Удалить текущий профиль \"") + name + QStringLiteral("\"?"), name))
         return;
-    w.profileStore->deleteprofile();
+    w.profileStore->remove();
 }
 
 void LayoutEditor::addProfile() {
@@ -165,7 +145,7 @@ void LayoutEditor::addProfile() {
             QStringLiteral("Несохранённые данные будут потеряны, добавить новый профиль?"),
             QStringLiteral("Смена профиля")))
         return;
-    w.profileStore->newprofile();
+    w.profileStore->add();
 }
 
 PrintProfile LayoutEditor::currentProfile() const {
@@ -245,10 +225,7 @@ void LayoutEditor::showFormat() {
 }
 
 void LayoutEditor::showSwitches() {
-    const PrintProfile& p = m_document.profile();
-    confirmBox->setChecked(p.printconfirm);
-    indexSwapBox->setChecked(p.indexswitch);
-    stencilBox->setChecked(p.indexstencil);
+    switches->showDocument();
 }
 
 void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const IniFile& ini) {
@@ -280,7 +257,7 @@ void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const Ini
     case LoadStep::Pictures: {
         const std::array<bool, 4> toggles = {p.otkogo, p.komu, p.index, p.marka};
         for (size_t i = 0; i < 4; ++i)
-            pictureToggles[i]->setChecked(toggles[i]);
+            pictureToggles->showPrinted(int(i), toggles[i]);
         break;
     }
     case LoadStep::WindowSize:
@@ -348,12 +325,10 @@ bool LayoutEditor::saveCurrentProfile(bool withDelay) {
         throw UserError(QStringLiteral("Не выбран профиль для сохранения"));
     w.profileStore->asOneChange([&] {
         IniFile& ini = w.profileStore->ini();
-        w.profileStore->saveprofile(name);
+        w.profileStore->save(name);
         ProgramOptions::writeProfile(ini, name);
         if (withDelay)
-            ProgramOptions::writeDelay(ini, delayField->text(),
-                                       delayEveryEnvelope->isChecked() ? QStringLiteral("1")
-                                                                       : QStringLiteral("2"));
+            delayOptions->write(ini);
     });
     m_document.setModified(false);
     formatPanel->setText(QStringLiteral("Сохранено"));
@@ -381,8 +356,8 @@ void LayoutEditor::saveAs() {
         if (!w.messages.question(QStringLiteral("Такой профиль уже существует, переписать?"),
                                  QStringLiteral("Внимание")))
             return;
-        w.profileStore->saveprofile(existing);
-        w.profileStore->loadprofile(existing);
+        w.profileStore->save(existing);
+        w.profileStore->load(existing);
         return;
     }
 
@@ -397,13 +372,13 @@ void LayoutEditor::saveAs() {
 }
 
 void LayoutEditor::saveAsNew(const QString& name) {
-    w.profileStore->appendsection(name);
+    w.profileStore->appendSection(name);
     // Every list shows the new name at its end; the print list keeps its ticks and adds it.
     w.profileStore->profileNames().append(name);
     printChoice->SetChecked(int(printChoice->Items().size()) - 1, true);
 
-    w.profileStore->saveprofile(name);
-    w.profileStore->loadprofile(name);
+    w.profileStore->save(name);
+    w.profileStore->load(name);
 }
 
 void LayoutEditor::changeFormat(int index) {
@@ -473,15 +448,6 @@ void LayoutEditor::nextSheetPosition() {
     setSheetPosition((sheetPosition() + 1) % 9);
     markModified();
     recordChange(ProfileChange::SheetPosition);
-}
-
-void LayoutEditor::readDelaySettings() {
-    const ProgramOptions options = ProgramOptions::read(w.profileStore->ini());
-    delayField->setText(options.printdelay);
-    if (options.delayBeforeEveryEnvelope())
-        delayEveryEnvelope->setChecked(true);
-    else
-        delayByProfile->setChecked(true);
 }
 
 void LayoutEditor::finishClosing() {

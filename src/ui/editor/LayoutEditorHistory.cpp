@@ -7,6 +7,7 @@
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckedComboBox.h"
+#include "ui/editor/PictureToggles.h"
 #include "ui/editor/ProfileStore.h"
 
 #include <QAction>
@@ -42,9 +43,8 @@ void LayoutEditor::connectHistory() {
             [this] { guarded(w.messages, [this] { redo(); }); });
 
     // These follow the commands' own connections, so the profile has already changed.
-    for (QToolButton* toggle : pictureToggles)
-        connect(toggle, &QToolButton::clicked, this,
-                [this] { recordChange(ProfileChange::Pictures); });
+    connect(pictureToggles, &PictureToggles::userChanged, this,
+            [this] { recordChange(ProfileChange::Pictures); });
     // Every switch of the profile, whichever it is.
     for (QCheckBox* box : findChildren<QCheckBox*>())
         connect(box, &QCheckBox::clicked, this, [this] { recordChange(ProfileChange::Switches); });

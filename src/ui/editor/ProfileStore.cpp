@@ -24,11 +24,11 @@ ProfileStore::ProfileStore(Windows& windows)
     startTimer.setSingleShot(true);
     startTimer.setInterval(10);
     connect(&startTimer, &QTimer::timeout, this,
-            [this] { guarded(w.messages, [this] { startprofile(); }); });
-    listprofiles();
+            [this] { guarded(w.messages, [this] { loadStartProfile(); }); });
+    refreshNames();
 }
 
-void ProfileStore::listprofiles() {
+void ProfileStore::refreshNames() {
     QStringList sections = m_ini.sections();
     sections.removeAll(ProgramOptions::section);
     // A list read anew moves the main window's choice only when its name is gone.
@@ -42,7 +42,7 @@ void ProfileStore::listprofiles() {
     startTimer.start();
 }
 
-void ProfileStore::startprofile() {
+void ProfileStore::loadStartProfile() {
     startTimer.stop();
     // At start, the main window's deferred step loads its recipient's profile next.
     if (w.mainWindow->startLoadsProfile())
@@ -52,10 +52,10 @@ void ProfileStore::startprofile() {
     if (text.isEmpty())
         text = m_names.names().value(0);
     m_document.setName(text);
-    loadprofile(text);
+    load(text);
 }
 
-int ProfileStore::entryindex(const QString& name) const {
+int ProfileStore::entryIndex(const QString& name) const {
     const QStringList& names = m_names.names();
     for (int i = int(names.size()) - 1; i >= 0; --i)
         if (names[i] == name)
@@ -63,7 +63,7 @@ int ProfileStore::entryindex(const QString& name) const {
     return 0;
 }
 
-bool ProfileStore::profileexists(const QString& name) const {
+bool ProfileStore::exists(const QString& name) const {
     return m_names.names().contains(name);
 }
 
@@ -114,12 +114,12 @@ void ProfileStore::restore(const Lists& before) {
     w.layoutEditor->rememberProfile(before.rememberedProfile);
 }
 
-void ProfileStore::appendsection(const QString& name) {
+void ProfileStore::appendSection(const QString& name) {
     // A section of no keys: its header alone, at the end of the file.
     m_ini.writeKeys(name, {});
 }
 
-void ProfileStore::loadprofile(const QString& name) {
+void ProfileStore::load(const QString& name) {
     try {
         loadSteps(name);
     } catch (const std::exception& e) {
@@ -143,12 +143,12 @@ void ProfileStore::loadSteps(const QString& name) {
     v.showLoadedProfile();
 }
 
-void ProfileStore::saveprofile(const QString& name) {
+void ProfileStore::save(const QString& name) {
     // The window's size is the one value of the profile the editor itself holds.
     writeProfile(m_ini, name, w.layoutEditor->currentProfile());
 }
 
-void ProfileStore::newprofile() {
+void ProfileStore::add() {
     LayoutEditor& v = *w.layoutEditor;
     QString name = newProfileName;
     auto taken = [&](const QString& candidate) {
@@ -165,7 +165,7 @@ void ProfileStore::newprofile() {
         asOneChange([&] {
             m_names.append(name);
             ProgramOptions::writeProfile(m_ini, name);
-            appendsection(name);
+            appendSection(name);
             std::array<QString, 11> kept;
             for (size_t i = 0; i < keptValueKeys.size(); ++i)
                 kept[i] = i == 2 ? QStringLiteral("29") : QStringLiteral("0");
@@ -173,18 +173,18 @@ void ProfileStore::newprofile() {
             v.resetLayout();
             v.chooseFormat(1);
             m_document.setPrintList({name});
-            saveprofile(name);
+            save(name);
             m_document.setName(name);
-            loadprofile(name);
+            load(name);
         });
     } catch (...) {
         // The layout was reset for the profile that could not be made.
-        loadprofile(before);
+        load(before);
         throw;
     }
 }
 
-void ProfileStore::renameprofile() {
+void ProfileStore::rename() {
     LayoutEditor& v = *w.layoutEditor;
     const QString old = v.shownProfileName();
     const QString typed =
@@ -192,7 +192,7 @@ void ProfileStore::renameprofile() {
                             QStringLiteral("Напишите новое название профиля"), old);
     if (typed.trimmed().isEmpty() || typed.trimmed() == old)
         return;
-    if (profileexists(typed.trimmed())) {
+    if (exists(typed.trimmed())) {
         w.messages.notice(QStringLiteral("Профиль с таким именем уже существует."));
         return;
     }
@@ -218,18 +218,18 @@ void ProfileStore::renameprofile() {
 
         recipients.note();
 
-        m_names.rename(entryindex(old), answer);
+        m_names.rename(entryIndex(old), answer);
         m_document.setName(answer);
-        w.mainWindow->chooseProfile(entryindex(answer));
+        w.mainWindow->chooseProfile(entryIndex(answer));
         m_document.setPrintList(ticked);
-        saveprofile(answer);
+        save(answer);
     });
     recipients.commit();
     // The file holds the profile as shown now.
     v.startHistory();
 }
 
-void ProfileStore::deleteprofile() {
+void ProfileStore::remove() {
     LayoutEditor& v = *w.layoutEditor;
     if (m_names.names().size() < 2) {
         w.messages.notice(QStringLiteral("Нельзя удалить все профили."));
@@ -238,25 +238,25 @@ void ProfileStore::deleteprofile() {
     const QString old = v.shownProfileName();
     // Its recipients go to the first profile of the list that remains.
     QStringList remaining = m_names.names();
-    remaining.removeAt(entryindex(old));
+    remaining.removeAt(entryIndex(old));
     try {
         ProfileMove recipients = w.addressBook.moveProfile(m_ini, old, remaining.value(0));
         asOneChange([&] {
             m_ini.eraseSection(old);
             // The print list loses the name and keeps its other ticks; the load below ticks
             // the shown profile's own list anyway.
-            m_names.remove(entryindex(old));
+            m_names.remove(entryIndex(old));
 
             const QString shown = m_names.names().value(m_names.names().size() - 1);
             m_document.setName(shown);
-            loadprofile(shown);
+            load(shown);
             ProgramOptions::writeProfile(m_ini, shown);
             recipients.note();
         });
         recipients.commit();
     } catch (...) {
         // The editor shows the profile that is still there.
-        loadprofile(old);
+        load(old);
         throw;
     }
     w.addressBook.rereadRecipients();

@@ -24,28 +24,28 @@ public:
     // here is added, renamed or removed in every list of the windows.
     ProfileNames& profileNames() { return m_names; }
 
-    // Refills the editor's profile list and schedules startprofile.
-    void listprofiles();
-    void startprofile();
-    void loadprofile(const QString& name);
-    void saveprofile(const QString& name);
-    void newprofile();
-    void renameprofile();
-    void deleteprofile();
-    bool profileexists(const QString& name) const;
+    // Refills the editor's profile list and schedules loadStartProfile.
+    void refreshNames();
+    void loadStartProfile();
+    void load(const QString& name);
+    void save(const QString& name);
+    void add();
+    void rename();
+    void remove();
+    bool exists(const QString& name) const;
     // The profiles ticked for printing in the order of the list, as a print run takes them.
     QStringList profilesToPrint() const;
-    void appendsection(const QString& name);
+    void appendSection(const QString& name);
 
     // The last entry of the list of names equal to the name; 0 when none is.
-    int entryindex(const QString& name) const;
+    int entryIndex(const QString& name) const;
     // A name for a new or renamed profile, blanks trimmed; throws UserError with
     // the reason when the settings file could not keep it apart from the others.
     // The profile named `keeping` may be matched in another letter case (a
     // rename that only changes the case).
     QString checkedName(const QString& name, const QString& keeping = {}) const;
 
-    // The one-shot timer that runs startprofile after listprofiles.
+    // The one-shot timer that runs loadStartProfile after refreshNames.
     QTimer startTimer;
 
     // Runs steps that change the settings file as one replacement of the file: when any

@@ -35,9 +35,9 @@ void WindowPrintRun::ending(bool early, const QString& lastProfile) {
     // its own. A whole run shows the profile shown before, as stored, and that profile's own
     // list of profiles to print.
     if (!early)
-        w.profileStore->loadprofile(m_saved);
+        w.profileStore->load(m_saved);
     else if (!lastProfile.isEmpty())
-        w.profileStore->loadprofile(lastProfile);
+        w.profileStore->load(lastProfile);
 }
 
 void WindowPrintRun::filesNotice(const QString& text) {

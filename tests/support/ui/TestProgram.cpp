@@ -32,7 +32,7 @@ void TestProgram::runDeferredStep() {
     ProfileStore& opt = *program->windows().profileStore;
     guarded(messages, [&] { frm().runDeferredStart(); });
     if (opt.startTimer.isActive())
-        guarded(messages, [&] { opt.startprofile(); });
+        guarded(messages, [&] { opt.loadStartProfile(); });
 }
 
 void TestProgram::startAsShipped() {

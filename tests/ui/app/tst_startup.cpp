@@ -425,7 +425,7 @@ void StartupTest::unloadableProfileReportedOnce() {
     t.start();
     ProfileStore& opt = *t.program->windows().profileStore;
     if (storeFirst)
-        guarded(t.messages, [&] { opt.startprofile(); });
+        guarded(t.messages, [&] { opt.loadStartProfile(); });
     t.runDeferredStep();
     const QStringList errors = t.messages.texts("error");
     QCOMPARE(errors.size(), 1);

@@ -84,7 +84,7 @@ struct Editor : TestProgram {
     void open() {
         v->show();
         if (opt->startTimer.isActive())
-            opt->startprofile();
+            opt->loadStartProfile();
     }
     // Lets the window finish its layout: a resize of the work area counts as a
     // change, which a test starts without.
@@ -676,7 +676,7 @@ void EditorCommandsTest::reopeningShowsTheStoredProfile() {
     e.v->hide();
     auto openAnd = [&](const std::function<void()>& then) {
         e.messages.onModal([&, then](QDialog&) {
-            e.opt->startprofile();
+            e.opt->loadStartProfile();
             then();
         });
         e.frm().openLayoutEditor();

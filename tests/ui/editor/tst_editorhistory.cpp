@@ -44,7 +44,7 @@ struct Editor : TestProgram {
         v = program->windows().layoutEditor;
         v->show();
         if (program->windows().profileStore->startTimer.isActive())
-            program->windows().profileStore->startprofile();
+            program->windows().profileStore->loadStartProfile();
         // The window's first layout resizes the work area, which counts as a change.
         QCoreApplication::sendPostedEvents();
         v->document().setModified(false);

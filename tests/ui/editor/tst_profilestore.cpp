@@ -128,7 +128,7 @@ void ProfileStoreTest::startsOnTheRecipientsProfile() {
 
 void ProfileStoreTest::emptySectionLoadsDefaults() {
     Store s(cp1251("[option]\r\nprofile=\r\n[Пустой]\r\n"));
-    s.opt->loadprofile("Пустой");
+    s.opt->load("Пустой");
     const PrintProfile& p = s.v->document().profile();
     QCOMPARE(formatList(*s.v)->currentIndex(), 0);
     for (int n = 1; n <= blockCount; ++n) {
@@ -152,8 +152,8 @@ void ProfileStoreTest::emptySectionLoadsDefaults() {
 
 void ProfileStoreTest::saveWritesEveryKeyInOrder() {
     Store s;
-    s.opt->appendsection("Новый");
-    s.opt->saveprofile("Новый");
+    s.opt->appendSection("Новый");
+    s.opt->save("Новый");
     const QStringList section = s.section("Новый");
     QStringList keys;
     for (const QString& line : section)
@@ -224,11 +224,11 @@ void ProfileStoreTest::saveAndLoadRoundTrip() {
     s.v->setSheetPosition(5);
     printList(*s.v)->SetChecked(2, true);
     const PrintProfile before = document.profile();
-    s.opt->saveprofile("Первый");
+    s.opt->save("Первый");
 
-    s.opt->loadprofile("Второй");
+    s.opt->load("Второй");
     QVERIFY(s.v->document().profile().block(7).colour != 255);
-    s.opt->loadprofile("Первый");
+    s.opt->load("Первый");
     const PrintProfile& after = s.v->document().profile();
     for (int n = 1; n <= blockCount; ++n)
         QVERIFY2(after.block(n) == before.block(n), qPrintable(QString::number(n)));
@@ -271,7 +271,7 @@ void ProfileStoreTest::batchedWritesEqualSingleWrites() {
 void ProfileStoreTest::newProfiles() {
     Store s;
     for (int i = 0; i < 3; ++i)
-        s.opt->newprofile();
+        s.opt->add();
     const QStringList all = entries(profileList(*s.v));
     QCOMPARE(all.mid(3), (QStringList{"Новый профиль", "Новый профиль 2", "Новый профиль 3"}));
     QCOMPARE(entries(recipientProfile(s.frm())), all);
@@ -288,8 +288,8 @@ void ProfileStoreTest::newProfiles() {
 
     // A deleted "Новый профиль 2" is the first free name again.
     s.v->document().setName(profileList(*s.v)->itemText(4));
-    s.opt->deleteprofile();
-    s.opt->newprofile();
+    s.opt->remove();
+    s.opt->add();
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Новый профиль 2"));
     s.verifyNothingUnexpected();
 }
@@ -297,7 +297,7 @@ void ProfileStoreTest::newProfiles() {
 void ProfileStoreTest::renameKeepsRecipientsInStep() {
     Store s;
     s.messages.answerInput(QStringLiteral("  Главный  "));
-    s.opt->renameprofile();
+    s.opt->rename();
     QCOMPARE(entries(profileList(*s.v)), (QStringList{"Главный", "Второй", "Третий"}));
     QCOMPARE(entries(recipientProfile(s.frm())), entries(profileList(*s.v)));
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Главный"));
@@ -311,23 +311,23 @@ void ProfileStoreTest::renameKeepsRecipientsInStep() {
     QVERIFY(!s.folder.settingsBytes().contains("recipients"));
 
     s.messages.answerInput(QStringLiteral("Второй"));
-    s.opt->renameprofile();
+    s.opt->rename();
     QVERIFY(!s.messages.texts("notice").isEmpty());
     QCOMPARE(s.messages.texts("notice").last(),
              QStringLiteral("Профиль с таким именем уже существует."));
     // Cancel, the same name and an empty answer change nothing.
     const QByteArray file = s.folder.settingsBytes();
     s.messages.answerInput(std::nullopt);
-    s.opt->renameprofile();
+    s.opt->rename();
     s.messages.answerInput(QStringLiteral("Главный"));
-    s.opt->renameprofile();
+    s.opt->rename();
     s.messages.answerInput(QStringLiteral("   "));
-    s.opt->renameprofile();
+    s.opt->rename();
     QCOMPARE(s.folder.settingsBytes(), file);
 
     // Only the letter case of its own name: allowed, written anew.
     s.messages.answerInput(QStringLiteral("ГЛАВНЫЙ"));
-    s.opt->renameprofile();
+    s.opt->rename();
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("ГЛАВНЫЙ"));
     QCOMPARE(s.recipientProfiles(), (QStringList{"ГЛАВНЫЙ", "Второй", "ГЛАВНЫЙ"}));
     s.verifyNothingUnexpected();
@@ -390,7 +390,7 @@ void ProfileStoreTest::nameRules() {
     Store s;
     const QByteArray file = s.folder.settingsBytes();
     s.messages.answerInput(typed);
-    s.opt->renameprofile();
+    s.opt->rename();
     if (accepted) {
         QCOMPARE(profileList(*s.v)->currentText(), typed);
         QCOMPARE(s.recipientProfiles(), (QStringList{typed, "Второй", typed}));
@@ -405,7 +405,7 @@ void ProfileStoreTest::nameRules() {
 
 void ProfileStoreTest::deleteProfiles() {
     Store s;
-    s.opt->deleteprofile();
+    s.opt->remove();
     QCOMPARE(entries(profileList(*s.v)), (QStringList{"Второй", "Третий"}));
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Третий"));
     QCOMPARE(formatList(*s.v)->currentIndex(), 1);
@@ -415,8 +415,8 @@ void ProfileStoreTest::deleteProfiles() {
     QVERIFY(!s.ini().sections().contains("Первый"));
     QVERIFY(!s.folder.settingsBytes().contains("recipients"));
 
-    s.opt->deleteprofile();
-    s.opt->deleteprofile();
+    s.opt->remove();
+    s.opt->remove();
     QCOMPARE(s.messages.texts("notice"), QStringList{"Нельзя удалить все профили."});
     QCOMPARE(entries(profileList(*s.v)), QStringList{"Второй"});
     s.verifyNothingUnexpected();
@@ -457,11 +457,11 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     const QString error = errorOf([&] {
         if (operation == "rename") {
             s.messages.answerInput(QStringLiteral("Главный"));
-            s.opt->renameprofile();
+            s.opt->rename();
         } else if (operation == "new") {
-            s.opt->newprofile();
+            s.opt->add();
         } else {
-            s.opt->deleteprofile();
+            s.opt->remove();
         }
     });
     QVERIFY(!error.isEmpty());
@@ -514,13 +514,13 @@ void ProfileStoreTest::choicesStayWithTheirNames() {
     printList(*s.v)->SetChecked(1, true);
     if (operation == "rename") {
         s.messages.answerInput(QStringLiteral("Главный"));
-        s.opt->renameprofile();
+        s.opt->rename();
     } else if (operation == "delete") {
-        s.opt->deleteprofile();
+        s.opt->remove();
     } else if (operation == "new") {
-        s.opt->newprofile();
+        s.opt->add();
     } else {
-        s.opt->listprofiles();
+        s.opt->refreshNames();
         s.opt->startTimer.stop();
     }
     QCOMPARE(profileList(*s.v)->currentText(), shown);
@@ -534,7 +534,7 @@ void ProfileStoreTest::choicesStayWithTheirNames() {
 void ProfileStoreTest::printListTicksWholeNames() {
     Store s(cp1251("[option]\r\n[Новый профиль]\r\n[Новый профиль 2]\r\n"
                    "printprofiles=Новый профиль 2\r\n"));
-    s.opt->loadprofile("Новый профиль 2");
+    s.opt->load("Новый профиль 2");
     QVERIFY(!printList(*s.v)->IsChecked(0));
     QVERIFY(printList(*s.v)->IsChecked(1));
     QCOMPARE(printList(*s.v)->CheckedText(), QStringLiteral("Новый профиль 2"));
@@ -543,10 +543,10 @@ void ProfileStoreTest::printListTicksWholeNames() {
 void ProfileStoreTest::badValueStopsTheLoad() {
     Store s(cp1251("[option]\r\n[Плохой]\r\nIndDown_X=5\r\notkogo_x=300\r\n"
                    "format=(114 x 162 мм) C6\r\nallx=7\r\nlistpos=9\r\niz=42\r\n[Хороший]\r\n"));
-    s.opt->loadprofile("Хороший");
+    s.opt->load("Хороший");
     s.v->setSheetPosition(3);
     try {
-        s.opt->loadprofile("Плохой");
+        s.opt->load("Плохой");
         QFAIL("the load went through");
     } catch (const UserError& e) {
         QCOMPARE(e.message(), QStringLiteral("Ошибка загрузки профиля «Плохой».\r\nПоложение "
@@ -577,7 +577,7 @@ void ProfileStoreTest::brokenPictureIsNamed() {
         QFile file(picture);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
-    const QString error = errorOf([&] { s.opt->loadprofile("Первый"); });
+    const QString error = errorOf([&] { s.opt->load("Первый"); });
     const QString start = "Ошибка загрузки профиля «Первый».\r\nНе удалось прочитать рисунок " +
                           QDir::toNativeSeparators(picture) + ": ";
     QVERIFY2(error.startsWith(start) && error.size() > start.size(), qPrintable(error));

@@ -265,7 +265,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     p.frm().output->setTarget(&pages);
     recipientList(p.frm())->setCurrentRow(5);
     p.frm().showSelectedRecords();
-    p.program->windows().profileStore->loadprofile(profile);
+    p.program->windows().profileStore->load(profile);
     const QStringList items = printList(*p.v)->Items();
     for (int i = 0; i < items.size(); ++i)
         printList(*p.v)->SetChecked(i, items[i] == profile);

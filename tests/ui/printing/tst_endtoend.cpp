@@ -106,7 +106,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
             if (recipientList(frm)->text(row) == recipient)
                 recipientList(frm)->setCurrentRow(row);
         frm.showSelectedRecords();
-        t.program->windows().profileStore->loadprofile(profile);
+        t.program->windows().profileStore->load(profile);
         PreviewWindow& preview = *t.program->windows().preview;
         preview.compose();
         const Envelope& envelope = preview.envelope();

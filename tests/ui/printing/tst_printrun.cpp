@@ -149,7 +149,7 @@ void PrintRunTest::nothingTickedPrintsTheSelectedOne() {
     Run r;
     recipientList(r.frm())->setCurrentRow(1);
     nameField(r.frm())->setText("не сохранено");
-    r.program->windows().profileStore->loadprofile("Конверт C5");
+    r.program->windows().profileStore->load("Конверт C5");
     r.choose({"Конверт DL", "Конверт C6"});
     r.print();
     QCOMPARE(r.recorder.order(), (QStringList{"Борисов/Конверт DL", "Борисов/Конверт C6"}));
@@ -203,7 +203,7 @@ void PrintRunTest::delays() {
 void PrintRunTest::cancelStopsTheRun() {
     Run r(5);
     r.tick({"Агеев", "Борисов", "Волков"});
-    r.program->windows().profileStore->loadprofile("Конверт C5");
+    r.program->windows().profileStore->load("Конверт C5");
     r.choose({"Конверт C6", "Конверт DL"});
     for (int i = 0; i < 3; ++i)
         r.messages.onModal(pressPrint);
@@ -226,7 +226,7 @@ void PrintRunTest::confirmationFollowsTheProfileJustPrinted() {
     Run r(3);
     IniFile ini(r.folder.file("envalo.ini"));
     ini.writeString("Конверт DL", "printconfirm", "0");
-    r.program->windows().profileStore->loadprofile("Конверт C5");
+    r.program->windows().profileStore->load("Конверт C5");
     QVERIFY(control<QCheckBox>(*r.v, "cb3")->isChecked());
     r.tick({"Агеев", "Борисов"});
     r.choose({"Конверт DL", "Конверт C6"});
@@ -254,7 +254,7 @@ void PrintRunTest::profileThatCannotBeLoadedEndsTheRun() {
     QCOMPARE(r.recorder.order(), QStringList{"Агеев/Конверт DL"});
     QString expected;
     try {
-        r.program->windows().profileStore->loadprofile("Конверт C6");
+        r.program->windows().profileStore->load("Конверт C6");
     } catch (const UserError& e) {
         expected = e.message();
     }
@@ -285,7 +285,7 @@ void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
     r.frm().output->setFilesFolder(out.path());
     r.frm().output->checkprinter({r.frm().scrDpiX(), r.frm().scrDpiY()});
     r.tick({"Агеев", "Борисов", "Волков"});
-    r.program->windows().profileStore->loadprofile("Конверт DL");
+    r.program->windows().profileStore->load("Конверт DL");
     r.choose({"Конверт DL"});
     r.messages.onModal(pressPrint);
     rlimit before{};
