@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 
 #include <algorithm>
 #include <sys/socket.h>
@@ -39,4 +40,19 @@ bool makeSocket(const QString& path) {
     const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     ::close(fd);
     return bound;
+}
+
+void addStoredTextRows() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("CR LF") << "а\r\nб\r\nв"
+                           << "а\nб\nв";
+    QTest::newRow("lone CR") << "а\rб"
+                             << "а\nб";
+    QTest::newRow("line and paragraph separators") << "а\u2028б\u2029в"
+                                                   << "а\nб\nв";
+    QTest::newRow("no-break space") << "д.\u00A05"
+                                    << "д. 5";
+    QTest::newRow("frame marks U+FDD0 and U+FDD1") << "а\uFDD0б\uFDD1в"
+                                                   << "а\nб\nв";
 }

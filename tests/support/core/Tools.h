@@ -13,3 +13,8 @@ bool isCompletePdf(const QString& pdf);
 // Binds a Unix socket at `path` and closes it, leaving the socket's node in the folder; false
 // when it cannot be made.
 bool makeSocket(const QString& path);
+
+// The columns "stored" and "printed" with a row for each character a multi-line editor
+// gives back otherwise than stored (line ends, separators, the no-break space, the frame
+// marks): what an envelope prints and the main window's editors show for such a text.
+void addStoredTextRows();

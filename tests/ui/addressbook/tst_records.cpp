@@ -1,6 +1,7 @@
 #include "ForeignLock.h"
 #include "MainControls.h"
 #include "TestProgram.h"
+#include "Tools.h"
 
 #include "core/profiles/IniFile.h"
 #include "core/run/AddressBook.h"
@@ -140,19 +141,7 @@ void RecordsTest::listsAreSortedTheRussianWay() {
 }
 
 void RecordsTest::editorsShowWhatAnEnvelopePrints_data() {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("printed");
-
-    QTest::newRow("CR LF") << "а\r\nб\r\nв"
-                           << "а\nб\nв";
-    QTest::newRow("lone CR") << "а\rб"
-                             << "а\nб";
-    QTest::newRow("line and paragraph separators") << "а\u2028б\u2029в"
-                                                   << "а\nб\nв";
-    QTest::newRow("no-break space") << "д.\u00A05"
-                                    << "д. 5";
-    QTest::newRow("frame marks U+FDD0 and U+FDD1") << "а\uFDD0б\uFDD1в"
-                                                   << "а\nб\nв";
+    addStoredTextRows();
 }
 
 // The editors hold what an envelope prints for the records they show, so the window prints
