@@ -152,8 +152,9 @@ public:
         // profile store's. Connected after the program's own handlers, so these run once
         // those have ended.
         QTimer& deferred = own<QTimer>(frm, "Timer1");
-        auto pending = [&] { return deferred.isActive() || w.profileStore->startTimer.isActive(); };
-        for (QTimer* timer : {&deferred, &w.profileStore->startTimer})
+        QTimer& storeStart = *w.profileStore->findChild<QTimer*>(QStringLiteral("startTimer"));
+        auto pending = [&] { return deferred.isActive() || storeStart.isActive(); };
+        for (QTimer* timer : {&deferred, &storeStart})
             QObject::connect(timer, &QTimer::timeout, &loop, [&] {
                 if (!pending())
                     loop.quit();
@@ -374,11 +375,11 @@ private:
     void preparePrinting(const QString& file = {}) {
         Windows& w = m_program->windows();
         MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
-        frm.output = std::make_unique<PageOutput>(
+        frm.setPageOutput(std::make_unique<PageOutput>(
             messages, m_folder.appdir(),
-            file.isEmpty() ? PrintDestination::intoFolder() : PrintDestination::intoFile(file));
-        frm.output->checkprinter(ScreenConversions{frm.scrDpiX(), frm.scrDpiY()});
-        if (!frm.output->printsToFiles())
+            file.isEmpty() ? PrintDestination::intoFolder() : PrintDestination::intoFile(file)));
+        frm.pageOutput().checkprinter(ScreenConversions{frm.scrDpiX(), frm.scrDpiY()});
+        if (!frm.pageOutput().printsToFiles())
             throw UserError(QStringLiteral("Печать идёт не в файлы."));
     }
 
@@ -411,7 +412,7 @@ private:
         clock.start();
         print.click();
         const double ms = msSince(clock);
-        const int written = frm.output->filesWritten();
+        const int written = frm.pageOutput().filesWritten();
         // The run tells where the files are, once.
         if (written != count || messages.total() != shownBefore + 1)
             say(QStringLiteral("  (print run: %1 files of %2; last box %3)")

@@ -505,10 +505,10 @@ void CliTest::samePageAsTheWindow() {
     window.start();
     window.runDeferredStep();
     MainWindow& frm = window.frm();
-    frm.output = std::make_unique<PageOutput>(window.messages, window.folder.appdir(),
-                                              PrintDestination::intoFolder());
-    frm.output->setFilesFolder(out.filePath("window"));
-    frm.output->checkprinter({frm.scrDpiX(), frm.scrDpiY()});
+    frm.setPageOutput(std::make_unique<PageOutput>(window.messages, window.folder.appdir(),
+                                                   PrintDestination::intoFolder()));
+    frm.pageOutput().setFilesFolder(out.filePath("window"));
+    frm.pageOutput().checkprinter({frm.scrDpiX(), frm.scrDpiY()});
     control<QToolButton>(frm, "ToolButton1")->click();
 
     const QStringList cli = pdfFiles(out.filePath("cli"));

@@ -25,7 +25,7 @@
 namespace {} // namespace
 
 MainWindow::MainWindow(Windows& windows)
-    : output(std::make_unique<PageOutput>(windows.messages, windows.appdir)), w(windows) {
+    : m_output(std::make_unique<PageOutput>(windows.messages, windows.appdir)), w(windows) {
     buildLayout();
     buildCommands();
     m_deferredStart.setObjectName(QString::fromLatin1(ControlNames::Main::deferredStartTimer));
@@ -72,6 +72,10 @@ void MainWindow::creationStep() {
     } catch (const std::exception& e) {
         w.messages.notice(errorMessage(e));
     }
+}
+
+void MainWindow::setPageOutput(std::unique_ptr<PageOutput> output) {
+    m_output = std::move(output);
 }
 
 void MainWindow::openAddressBook(const QString& location, IniFile& ini) {
@@ -127,17 +131,17 @@ void MainWindow::runDeferredStart() {
     ProgramOptions::writeProfile(w.profileStore->ini(), m_profile->currentText());
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
-    w.profileStore->startTimer.stop();
+    w.profileStore->cancelStartLoad();
     w.profileStore->load(m_profile->currentText());
     w.preview->redraw();
 }
 
 void MainWindow::checkprinter() {
-    output->checkprinter(ScreenConversions{m_scrDpiX, m_scrDpiY});
+    m_output->checkprinter(ScreenConversions{m_scrDpiX, m_scrDpiY});
 }
 
 void MainWindow::setUpPrinter() {
-    choosePrinter(w.messages, *output);
+    choosePrinter(w.messages, *m_output);
 }
 
 void MainWindow::showPreview() {
@@ -244,7 +248,7 @@ void MainWindow::profileChosen() {
     ProgramOptions::writeProfile(w.profileStore->ini(), m_profile->currentText());
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
-    w.profileStore->startTimer.stop();
+    w.profileStore->cancelStartLoad();
     w.profileStore->load(m_profile->currentText());
 }
 

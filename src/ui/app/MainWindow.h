@@ -29,10 +29,13 @@ public:
     explicit MainWindow(Windows& windows);
     ~MainWindow() override;
 
-    // Set by the delay window's "Отмена" to end a print run.
-    bool stopPrint = false;
-    // The printer with its metrics, measured once the program runs.
-    std::unique_ptr<PageOutput> output;
+    // Whether the last print run was stopped (the delay window's "Отмена", files that could
+    // not be written) before its last envelope.
+    bool printStopped() const { return m_printStopped; }
+    // The printer with its metrics, measured once the program runs; a test or the benchmark
+    // gives another.
+    PageOutput& pageOutput() { return *m_output; }
+    void setPageOutput(std::unique_ptr<PageOutput> output);
 
     // Set once the program has been asked to end.
     bool endRequested() const { return m_endRequested; }
@@ -209,6 +212,8 @@ private:
     qint64 m_othersSeen = -1;
     bool m_printing = false;
 
+    std::unique_ptr<PageOutput> m_output;
+    bool m_printStopped = false;
     Windows& w;
     // The program's folder with a trailing separator.
     QString appdir;

@@ -23,7 +23,7 @@ void MainWindow::printall() {
     m_printing = true;
     const auto printed = qScopeGuard([this] { m_printing = false; });
     showSelectedRecords();
-    stopPrint = false;
+    m_printStopped = false;
 
     PrintRunSetup setup;
     for (int row = 0; row < m_recipients->count(); ++row) {
@@ -42,7 +42,7 @@ void MainWindow::printall() {
         m_recipients->setCurrentRow(row);
         showSelectedRecords();
     });
-    stopPrint = PrintRun(w.profileStore->ini(), book, profiles, *output, *w.screen)
+    m_printStopped = PrintRun(w.profileStore->ini(), book, profiles, *m_output, *w.screen)
                     .run(setup, shown)
                     .stopped;
 }

@@ -21,9 +21,10 @@ ProfileStore::ProfileStore(Windows& windows)
       m_ini(windows.appdir + QStringLiteral("envalo.ini")) {
     w.layoutEditor->showProfileNames(&m_names);
     w.mainWindow->showProfileNames(&m_names);
-    startTimer.setSingleShot(true);
-    startTimer.setInterval(10);
-    connect(&startTimer, &QTimer::timeout, this,
+    m_startTimer.setObjectName(QStringLiteral("startTimer"));
+    m_startTimer.setSingleShot(true);
+    m_startTimer.setInterval(10);
+    connect(&m_startTimer, &QTimer::timeout, this,
             [this] { guarded(w.messages, [this] { loadStartProfile(); }); });
     refreshNames();
 }
@@ -39,11 +40,11 @@ void ProfileStore::refreshNames() {
         w.mainWindow->chooseProfile(mainIndex < 0 ? -1 : int(sections.indexOf(mainChosen)));
     }
     m_document.setName(sections.value(0));
-    startTimer.start();
+    m_startTimer.start();
 }
 
 void ProfileStore::loadStartProfile() {
-    startTimer.stop();
+    m_startTimer.stop();
     // At start, the main window's deferred step loads its recipient's profile next.
     if (w.mainWindow->startLoadsProfile())
         return;

@@ -45,8 +45,10 @@ public:
     // rename that only changes the case).
     QString checkedName(const QString& name, const QString& keeping = {}) const;
 
-    // The one-shot timer that runs loadStartProfile after refreshNames.
-    QTimer startTimer;
+    // Whether loadStartProfile is still to run after refreshNames (its one-shot timer is
+    // the object named "startTimer"); cancelled when another load has the last word.
+    bool startLoadPending() const { return m_startTimer.isActive(); }
+    void cancelStartLoad() { m_startTimer.stop(); }
 
     // Runs steps that change the settings file as one replacement of the file: when any
     // step or the replacement fails, the file stays as it was and the three lists of
@@ -66,6 +68,7 @@ private:
     void loadSteps(const QString& name);
 
     Windows& w;
+    QTimer m_startTimer{this};
     EnvelopeDocument& m_document;
     IniFile m_ini;
     ProfileNames m_names;

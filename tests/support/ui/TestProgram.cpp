@@ -31,7 +31,7 @@ void TestProgram::runDeferredStep() {
     // window's was started first.
     ProfileStore& opt = *program->windows().profileStore;
     guarded(messages, [&] { frm().runDeferredStart(); });
-    if (opt.startTimer.isActive())
+    if (opt.startLoadPending())
         guarded(messages, [&] { opt.loadStartProfile(); });
 }
 

@@ -83,7 +83,7 @@ struct Editor : TestProgram {
     // Shows the editor and runs the load that the store's timer would run.
     void open() {
         v->show();
-        if (opt->startTimer.isActive())
+        if (opt->startLoadPending())
             opt->loadStartProfile();
     }
     // Lets the window finish its layout: a resize of the work area counts as a

@@ -43,7 +43,7 @@ struct Editor : TestProgram {
         runDeferredStep();
         v = program->windows().layoutEditor;
         v->show();
-        if (program->windows().profileStore->startTimer.isActive())
+        if (program->windows().profileStore->startLoadPending())
             program->windows().profileStore->loadStartProfile();
         // The window's first layout resizes the work area, which counts as a change.
         QCoreApplication::sendPostedEvents();

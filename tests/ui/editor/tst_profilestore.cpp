@@ -521,7 +521,7 @@ void ProfileStoreTest::choicesStayWithTheirNames() {
         s.opt->add();
     } else {
         s.opt->refreshNames();
-        s.opt->startTimer.stop();
+        s.opt->cancelStartLoad();
     }
     QCOMPARE(profileList(*s.v)->currentText(), shown);
     QCOMPARE(recipientProfile(s.frm())->currentText(), main);

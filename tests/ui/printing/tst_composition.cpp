@@ -262,7 +262,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
             images.append(captureEnvelope(envelope));
         }
     } pages;
-    p.frm().output->setTarget(&pages);
+    p.frm().pageOutput().setTarget(&pages);
     recipientList(p.frm())->setCurrentRow(5);
     p.frm().showSelectedRecords();
     p.program->windows().profileStore->load(profile);
@@ -273,7 +273,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     const QImage preview = p.preview->capture();
 
     control<QToolButton>(p.frm(), "ToolButton1")->click();
-    p.frm().output->setTarget(nullptr);
+    p.frm().pageOutput().setTarget(nullptr);
     QCOMPARE(pages.images.size(), 1);
     QCOMPARE(pages.images.first(), preview);
     p.verifyNothingUnexpected();

@@ -74,7 +74,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     t.runDeferredStep();
     MainWindow& frm = t.frm();
     LayoutEditor& view = *t.program->windows().layoutEditor;
-    QVERIFY2(!frm.output->printsToFiles(), "the isolated CUPS has no default queue");
+    QVERIFY2(!frm.pageOutput().printsToFiles(), "the isolated CUPS has no default queue");
     const QStringList items = printList(view)->Items();
     for (int i = 0; i < items.size(); ++i)
         printList(view)->SetChecked(i, items[i] == "Envelope DL" || items[i] == "Envelope C6");
@@ -88,7 +88,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     const QList<QPair<QString, QString>> expected = {
         {"Adams", "Envelope DL"}, {"Adams", "Envelope C6"}, {"Baker", "Envelope DL"},
         {"Baker", "Envelope C6"}, {"Clark", "Envelope DL"}, {"Clark", "Envelope C6"}};
-    const PrinterMetrics& m = frm.output->metrics();
+    const PrinterMetrics& m = frm.pageOutput().metrics();
     const ScreenConversions screen{frm.scrDpiX(), frm.scrDpiY()};
     constexpr int dpi = 50;
     const double k = dpi / (m.prnScaleY * frm.scrDpiY());

@@ -77,7 +77,7 @@ struct Run : TestProgram {
         start();
         runDeferredStep();
         v = program->windows().layoutEditor;
-        frm().output->setTarget(&recorder);
+        frm().pageOutput().setTarget(&recorder);
         messages.reset();
     }
     void choose(const QStringList& profiles) {
@@ -216,7 +216,7 @@ void PrintRunTest::cancelStopsTheRun() {
     });
     r.print();
     QCOMPARE(r.recorder.pages.size(), 3);
-    QVERIFY(r.frm().stopPrint);
+    QVERIFY(r.frm().printStopped());
     // The profile of the last envelope printed, not the one current before the run.
     QCOMPARE(profileList(*r.v)->currentText(), QStringLiteral("Конверт DL"));
     r.verifyNothingUnexpected();
@@ -279,11 +279,11 @@ void PrintRunTest::emptyListDoesNothing() {
 // one notice, and the delay window is not shown again.
 void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
     Run r(5);
-    r.frm().output =
-        std::make_unique<PageOutput>(r.messages, r.folder.appdir(), PrintDestination::intoFolder());
+    r.frm().setPageOutput(std::make_unique<PageOutput>(r.messages, r.folder.appdir(),
+                                                       PrintDestination::intoFolder()));
     QTemporaryDir out;
-    r.frm().output->setFilesFolder(out.path());
-    r.frm().output->checkprinter({r.frm().scrDpiX(), r.frm().scrDpiY()});
+    r.frm().pageOutput().setFilesFolder(out.path());
+    r.frm().pageOutput().checkprinter({r.frm().scrDpiX(), r.frm().scrDpiY()});
     r.tick({"Агеев", "Борисов", "Волков"});
     r.program->windows().profileStore->load("Конверт DL");
     r.choose({"Конверт DL"});
@@ -303,7 +303,7 @@ void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
                                         "системой. Печать остановлена; в папке «%2» готовых файлов "
                                         "с конвертами: 0.")
                              .arg(file, QDir::toNativeSeparators(out.path()))});
-    QVERIFY(r.frm().stopPrint);
+    QVERIFY(r.frm().printStopped());
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     r.verifyNothingUnexpected();
 }
