@@ -43,6 +43,6 @@ void MainWindow::printall() {
         showSelectedRecords();
     });
     m_printStopped = PrintRun(w.profileStore->ini(), book, profiles, *m_output, *w.screen)
-                    .run(setup, shown)
-                    .stopped;
+                         .run(setup, shown)
+                         .stopped;
 }
