@@ -123,9 +123,9 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
                 last.clear();
                 confirm = observer.confirmsAtRecipientStart();
                 observer.recipientStarts(line.line, line.name);
+                // A line without a record has an empty one: no name, as the editors show it.
                 const RecipientRecord& record = m_book.recordOf(line.name);
-                // A line without a record has no name, as the editors show it.
-                const QString name = m_book.recipient(line.name) ? record.name : QString();
+                const QString& name = record.name;
                 const AddressTexts texts = m_book.textsFor(record, sender);
                 for (; going && next != plan.cend() && next->recipientIndex == int(index); ++next)
                     going = envelope(name, texts, next->profile);
