@@ -286,8 +286,18 @@ public:
             }
             report(f);
         }
-        if (o.wanted(QStringLiteral("print")) || o.wanted(QStringLiteral("growth")))
+        if (o.wanted(QStringLiteral("print")) || o.wanted(QStringLiteral("printone")) ||
+            o.wanted(QStringLiteral("growth")))
             preparePrinting();
+        if (o.wanted(QStringLiteral("printone"))) {
+            // What a run costs before its first envelope, whatever the size of the book.
+            Figure f{QStringLiteral("print run of one envelope, %1 recipients")
+                         .arg(m_folder.sizes().recipients),
+                     "ms", 300};
+            for (int i = 0; i < o.runs; ++i)
+                f.samples.push_back(printRun(1).first);
+            report(f);
+        }
         if (o.wanted(QStringLiteral("print"))) {
             Figure f{QStringLiteral("print run to PDF files, %1 envelopes").arg(o.envelopes), "/s",
                      250, true};
@@ -503,7 +513,8 @@ Options parse(const QApplication& app) {
         QStringLiteral("only"),
         QStringLiteral(
             "Figures to measure, comma-separated: startup, loadlists, find, "
-            "checkall, storechecks, loadprofile, saveprofile, print, printfile, cli, import, "
+            "checkall, storechecks, loadprofile, saveprofile, print, printone, printfile, cli, "
+            "import, "
             "growth."),
         QStringLiteral("list"));
     const QCommandLineOption envelopes(QStringLiteral("envelopes"),

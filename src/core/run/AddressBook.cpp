@@ -95,11 +95,7 @@ AddressTexts AddressBook::textsFor(const RecipientRecord& recipient) const {
     return printedTexts(&recipient, defaultSender());
 }
 
-AddressTexts AddressBook::textsFor(const RecipientRecord& recipient,
-                                   const AddressTexts& sender) const {
-    AddressTexts texts = printedTexts(&recipient, nullptr);
-    texts.otkogo = sender.otkogo;
-    texts.otkyda = sender.otkyda;
-    texts.intyt = sender.intyt;
-    return texts;
+std::optional<RecipientRecord> AddressBook::recipientNamed(const QString& name) const {
+    const RecipientRecord* found = recipient(name);
+    return found ? std::optional<RecipientRecord>(*found) : std::nullopt;
 }

@@ -12,7 +12,7 @@ class AddressDb;
 
 // The whole address book read at once, for a program that only reads it, under the rules
 // of AddressRules.h that the main window follows too.
-class AddressBook {
+class AddressBook : public RecordsByName {
 public:
     // Reads the three tables of an open database whole; throws UserError like the cursors.
     explicit AddressBook(AddressDb& db);
@@ -44,10 +44,8 @@ public:
     // What the main window's editors hold for this recipient and the default sender,
     // and so what an envelope prints.
     AddressTexts textsFor(const RecipientRecord& recipient) const;
-    // The same with the sender's texts given (its fields otkogo, otkyda, intyt are taken).
-    AddressTexts textsFor(const RecipientRecord& recipient, const AddressTexts& sender) const;
-    // The default sender as the main window's editors hold it (the recipient's texts empty).
-    AddressTexts senderTexts() const;
+    std::optional<RecipientRecord> recipientNamed(const QString& name) const override;
+    AddressTexts senderTexts() const override;
 
 private:
     std::vector<RecipientRecord> m_recipients;

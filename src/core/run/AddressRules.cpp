@@ -102,3 +102,11 @@ AddressTexts printedTexts(const RecipientRecord* recipient, const SenderRecord* 
     return {asEditorText(s.otkogo), asEditorText(s.otkyda), QString::number(s.intyt),
             asEditorText(r.komy),   asEditorText(r.kyda),   QString::number(r.intyda)};
 }
+
+AddressTexts printedTexts(const RecipientRecord& recipient, const AddressTexts& sender) {
+    AddressTexts texts = printedTexts(&recipient, nullptr);
+    texts.otkogo = sender.otkogo;
+    texts.otkyda = sender.otkyda;
+    texts.intyt = sender.intyt;
+    return texts;
+}

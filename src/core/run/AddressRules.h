@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 // The rows of the address book as the program reads them, in table order; an empty value
@@ -57,3 +58,18 @@ QString asEditorText(const QString& stored);
 // What an envelope prints for this recipient and sender; a missing one prints empty texts
 // and the index 0.
 AddressTexts printedTexts(const RecipientRecord* recipient, const SenderRecord* sender);
+// The same with the sender's texts given: its fields otkogo, otkyda and intyt are taken.
+AddressTexts printedTexts(const RecipientRecord& recipient, const AddressTexts& sender);
+
+// Records found by name as the main window's lists find them, for a print run: the whole
+// book read at once (the command line) or the cursors of the book the window has open,
+// whose records the window's editors show as the run goes.
+class RecordsByName {
+public:
+    virtual ~RecordsByName() = default;
+    // The recipient found for a list line: the first row in table order whose name equals
+    // the text, letter case aside; none when no row has it.
+    virtual std::optional<RecipientRecord> recipientNamed(const QString& name) const = 0;
+    // The default sender as the main window's editors hold it (the recipient's texts empty).
+    virtual AddressTexts senderTexts() const = 0;
+};

@@ -259,6 +259,12 @@ std::optional<QString> OpenAddressBook::defaultSenderName() const {
     return chosen->otkogo;
 }
 
+AddressTexts OpenAddressBook::senderTexts() const {
+    const std::optional<QString> name = defaultSenderName();
+    const std::optional<SenderRecord> record = name ? sender(*name) : std::nullopt;
+    return printedTexts(nullptr, record ? &*record : nullptr);
+}
+
 std::optional<SenderRecord> OpenAddressBook::sender(const QString& line) const {
     if (!m_senders->locate(line))
         return std::nullopt;

@@ -22,7 +22,7 @@ class IniFile;
 // the database or a cursor. Records are found by name as the cursors find them: the first
 // row in table order whose name equals the text, letter case aside. Every change is written
 // through at once; a failure is thrown as UserError with the database's words.
-class OpenAddressBook {
+class OpenAddressBook : public RecordsByName {
 public:
     explicit OpenAddressBook(QString connectionName = QStringLiteral("envalo"));
     ~OpenAddressBook();
@@ -41,8 +41,6 @@ public:
     void readTables();
     void close();
     bool isOpen() const { return m_db.isOpen(); }
-    // The whole book read at once, as a print run takes its records.
-    AddressBook readWhole() { return AddressBook(m_db); }
     // Whether the tables were read: the lists can be shown and the ticks stored.
     bool isRead() const { return m_recipients && m_recipients->isOpen(); }
     // The file as opened, absolute, or the server's connection text.
@@ -96,6 +94,11 @@ public:
 
     // The record found for the name; none when no row has it.
     std::optional<RecipientRecord> recipient(const QString& name) const;
+    // A print run's records: the same as recipient(), and the default sender's texts.
+    std::optional<RecipientRecord> recipientNamed(const QString& name) const override {
+        return recipient(name);
+    }
+    AddressTexts senderTexts() const override;
     // Whether another record than the one at `line` (letter case aside) has this name.
     bool recipientNameTaken(const QString& name, const QString& line) const;
     // Stores the record's columns into the row found for `line`; false when none has it.

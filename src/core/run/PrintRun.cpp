@@ -2,7 +2,7 @@
 
 #include "core/envelope/Compose.h"
 #include "core/profiles/ProgramOptions.h"
-#include "core/run/AddressBook.h"
+#include "core/run/AddressRules.h"
 #include "core/run/PageOutput.h"
 #include "core/run/RunChoice.h"
 
@@ -41,9 +41,9 @@ bool runWaits(int printDelaySeconds, int delayMode, int profiles) {
     return printDelaySeconds > 0 && (delayMode == 1 || (delayMode == 2 && profiles > 1));
 }
 
-PrintRun::PrintRun(const IniFile& ini, const AddressBook& book, LoadedProfiles& profiles,
+PrintRun::PrintRun(const IniFile& ini, const RecordsByName& records, LoadedProfiles& profiles,
                    PageOutput& output, const ScreenConversions& screen)
-    : m_ini(ini), m_book(book), m_profiles(profiles), m_output(output), m_screen(screen) {}
+    : m_ini(ini), m_records(records), m_profiles(profiles), m_output(output), m_screen(screen) {}
 
 PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& observer) {
     const std::vector<RunRecipient> recipients = runRecipients(setup.recipients);
@@ -59,7 +59,7 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
         const ProgramOptions options = ProgramOptions::read(m_ini);
         waits = runWaits(options.printDelaySeconds(), options.delayMode(), int(profiles.size()));
     }
-    const AddressTexts sender = setup.sender ? *setup.sender : m_book.senderTexts();
+    const AddressTexts sender = setup.sender ? *setup.sender : m_records.senderTexts();
     m_output.resetFilesWritten();
 
     std::exception_ptr failure;
@@ -124,9 +124,10 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
                 confirm = observer.confirmsAtRecipientStart();
                 observer.recipientStarts(line.line, line.name);
                 // A line without a record has an empty one: no name, as the editors show it.
-                const RecipientRecord& record = m_book.recordOf(line.name);
+                const RecipientRecord record =
+                    m_records.recipientNamed(line.name).value_or(RecipientRecord{});
                 const QString& name = record.name;
-                const AddressTexts texts = m_book.textsFor(record, sender);
+                const AddressTexts texts = printedTexts(record, sender);
                 for (; going && next != plan.cend() && next->recipientIndex == int(index); ++next)
                     going = envelope(name, texts, next->profile);
             }

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-class AddressBook;
+class RecordsByName;
 class IniFile;
 class LoadedProfiles;
 class PageOutput;
@@ -94,7 +94,7 @@ struct PrintRunResult {
 // when the user says so or when its files cannot be written.
 class PrintRun {
 public:
-    PrintRun(const IniFile& ini, const AddressBook& book, LoadedProfiles& profiles,
+    PrintRun(const IniFile& ini, const RecordsByName& records, LoadedProfiles& profiles,
              PageOutput& output, const ScreenConversions& screen);
 
     // Throws the load error of a profile that cannot be loaded, once the envelopes printed
@@ -103,7 +103,7 @@ public:
 
 private:
     const IniFile& m_ini;
-    const AddressBook& m_book;
+    const RecordsByName& m_records;
     LoadedProfiles& m_profiles;
     PageOutput& m_output;
     ScreenConversions m_screen;

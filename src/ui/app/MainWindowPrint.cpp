@@ -1,7 +1,6 @@
 // The print run: one envelope per ticked recipient and per chosen profile.
 #include "ui/app/MainWindow.h"
 
-#include "core/run/AddressBook.h"
 #include "core/run/OpenAddressBook.h"
 #include "core/run/PageOutput.h"
 #include "core/run/PrintRun.h"
@@ -36,13 +35,12 @@ void MainWindow::printall() {
     setup.sender = addressTexts();
     setup.delays = true;
 
-    const AddressBook book = w.addressBook.readWhole();
     LoadedProfiles profiles(w.profileStore->ini(), *w.pictureCache, false);
     WindowPrintRun shown(w, [this](int row) {
         m_recipients->setCurrentRow(row);
         showSelectedRecords();
     });
-    m_printStopped = PrintRun(w.profileStore->ini(), book, profiles, *m_output, *w.screen)
+    m_printStopped = PrintRun(w.profileStore->ini(), w.addressBook, profiles, *m_output, *w.screen)
                          .run(setup, shown)
                          .stopped;
 }

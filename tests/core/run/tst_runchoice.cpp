@@ -12,6 +12,7 @@
 #include "core/run/AddressRules.h"
 #include "core/run/Destination.h"
 #include "core/run/Notices.h"
+#include "core/run/OpenAddressBook.h"
 #include "core/run/PageOutput.h"
 #include "core/run/PrintRun.h"
 #include "core/run/ReadOnlyFolder.h"
@@ -264,6 +265,17 @@ void RunChoiceTest::senderOfEveryEnvelope() {
     QCOMPARE((QStringList{texts.otkogo, texts.otkyda, texts.intyt}), expected);
     QCOMPARE((QStringList{texts.komy, texts.kyda, texts.intyda}),
              (QStringList{"Агееву", "Москва", "101000"}));
+
+    // The window's print run finds the same records through the cursors of its open book.
+    OpenAddressBook open(QStringLiteral("choice-open"));
+    open.open(folder.file("Convert.mdb"));
+    open.readTables();
+    for (const RecordsByName* records : std::initializer_list<const RecordsByName*>{&book, &open}) {
+        const AddressTexts sender = records->senderTexts();
+        QCOMPARE((QStringList{sender.otkogo, sender.otkyda, sender.intyt}), expected);
+        QCOMPARE(records->recipientNamed("АГЕЕВ").value_or(RecipientRecord{}).komy, "Агееву");
+        QVERIFY(!records->recipientNamed("Агеева"));
+    }
 }
 
 void RunChoiceTest::editorText_data() {
