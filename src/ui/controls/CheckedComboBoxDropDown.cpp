@@ -16,7 +16,7 @@ constexpr int bottomMargin = 20;
 void CheckedComboBox::makeDropDown() {
     m_dropDown = new CheckDropDown(*this);
     m_dropDown->setFont(font());
-    m_list = m_dropDown->list;
+    m_list = m_dropDown->list();
     m_list->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     m_list->setUniformItemSizes(true);
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);

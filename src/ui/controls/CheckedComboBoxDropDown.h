@@ -16,11 +16,11 @@ public:
         : QFrame(&owner, Qt::Popup | Qt::FramelessWindowHint), m_owner(owner) {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
-        list = new QListWidget(this);
-        layout->addWidget(list);
+        m_list = new QListWidget(this);
+        layout->addWidget(m_list);
     }
 
-    QListWidget* list = nullptr;
+    QListWidget* list() const { return m_list; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
@@ -48,4 +48,5 @@ protected:
 
 private:
     CheckedComboBox& m_owner;
+    QListWidget* m_list = nullptr;
 };
