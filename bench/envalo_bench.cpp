@@ -11,6 +11,7 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/editor/BlockCanvas.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
 
@@ -278,7 +279,7 @@ public:
             for (int i = 0; i < o.profileRuns; ++i) {
                 // The user has moved a block, so that the file really changes.
                 opt.load(profiles[(i * 53 + 7) % profiles.size()]);
-                v.moveBlock(1, v.blockPos(1) + QPoint(++k % 2 ? 1 : -1, 0));
+                v.canvas().moveBlock(1, v.canvas().blockPos(1) + QPoint(++k % 2 ? 1 : -1, 0));
                 QElapsedTimer clock;
                 clock.start();
                 opt.save(v.shownProfileName());

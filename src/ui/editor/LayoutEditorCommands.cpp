@@ -1,151 +1,52 @@
-// The layout editor's commands: profiles, saving, the format, fonts and
-// visibility of blocks, the sheet position, the print options and closing.
+// The layout editor's commands: a profile's load steps, saving, the format, the pictures,
+// the sheet position, the print list and closing.
 #include "ui/editor/LayoutEditor.h"
 
 #include "core/UserError.h"
+#include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProfileFile.h"
 #include "core/profiles/ProgramOptions.h"
-#include "ui/common/ControlNames.h"
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/controls/CheckedComboBox.h"
-#include "ui/controls/NumberKeyFilter.h"
+#include "ui/editor/BlockCanvas.h"
+#include "ui/editor/CoordinatePanels.h"
 #include "ui/editor/DelayOptions.h"
 #include "ui/editor/PictureToggles.h"
+#include "ui/editor/ProfileBar.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/editor/ProfileSwitches.h"
-#include "ui/editor/SaveAsDialog.h"
 #include "ui/editor/SheetPositionButton.h"
 
-#include <QAction>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
-#include <QToolButton>
-#include <cmath>
-
-namespace Editor = ControlNames::Editor;
-
-namespace {
-
-QFont dialogFont(const TextBlock& block) {
-    QFont font = styledFont(block);
-    font.setPointSize(block.size);
-    return font;
-}
-
-// The chosen font into the block's stored fields; the character set stays,
-// since Qt's font dialog does not choose one.
-void takeFont(TextBlock& block, const QFont& font, int dpiY) {
-    int size = font.pointSize();
-    if (size <= 0 && font.pointSizeF() > 0)
-        size = int(std::lround(font.pointSizeF()));
-    if (size <= 0 && font.pixelSize() > 0)
-        size = int(std::lround(font.pixelSize() * 72.0 / dpiY));
-    // A size the profile load refuses would make the saved profile unloadable.
-    if (size < 1 || size > 1000)
-        throw UserError(QStringLiteral("font size %1").arg(size));
-    block.face = font.family();
-    block.size = size;
-    block.style = (font.bold() ? StyleBold : 0) | (font.italic() ? StyleItalic : 0) |
-                  (font.underline() ? StyleUnderline : 0) | (font.strikeOut() ? StyleStrikeOut : 0);
-    const bool fixed = font.fixedPitch() ||
-                       QFontDatabase::isFixedPitch(font.family(), QFontDatabase::styleString(font));
-    if (fixed)
-        block.pitch = 2;
-    else if (block.pitch == 2)
-        block.pitch = 0;
-}
-
-} // namespace
 
 void LayoutEditor::connectCommands() {
-    auto on = [this](auto* sender, auto signal, void (LayoutEditor::*command)()) {
-        connect(sender, signal, this,
-                [this, command] { guarded(w.messages, [&] { (this->*command)(); }); });
+    auto on = [this](auto* sender, auto signal, auto command) {
+        connect(sender, signal, this, [this, command] { guarded(w.messages, command); });
     };
-    connect(profileChoice, &QComboBox::activated, this,
-            [this](int index) { guarded(w.messages, [&] { chooseProfile(index); }); });
     connect(formatChoice, &QComboBox::activated, this,
             [this](int index) { guarded(w.messages, [&] { changeFormat(index); }); });
-    on(renameButton, &QToolButton::clicked, &LayoutEditor::renameProfile);
-    on(deleteButton, &QToolButton::clicked, &LayoutEditor::deleteProfile);
-    on(addButton, &QToolButton::clicked, &LayoutEditor::addProfile);
-    on(saveAsButton, &QPushButton::clicked, &LayoutEditor::saveAs);
-    connect(saveButton, &QPushButton::clicked, this,
-            [this] { guarded(w.messages, [this] { save(); }); });
-    on(fontButton, &QPushButton::clicked, &LayoutEditor::chooseFont);
-    on(blockFontItem, &QAction::triggered, &LayoutEditor::chooseFont);
-    on(visibilityItem, &QAction::triggered, &LayoutEditor::toggleVisibility);
-    on(selectAllButton, &QPushButton::clicked, &LayoutEditor::selectAll);
-    on(saveAndCloseButton, &QPushButton::clicked, &LayoutEditor::saveAndClose);
+    on(m_profileBar, &ProfileBar::saveRequested, [this] { save(); });
+    connect(m_profileBar, &ProfileBar::profileAppended, this,
+            [this] { printChoice->SetChecked(int(printChoice->Items().size()) - 1, true); });
+    on(fontButton, &QPushButton::clicked, [this] { m_canvas->chooseFont(); });
+    on(selectAllButton, &QPushButton::clicked, [this] { m_canvas->selectAll(); });
+    on(saveAndCloseButton, &QPushButton::clicked, [this] { saveAndClose(); });
     connect(cancelButton, &QPushButton::clicked, this, &LayoutEditor::close);
-    on(sheetPositionButton, &QToolButton::clicked, &LayoutEditor::nextSheetPosition);
+    on(sheetPositionButton, &QToolButton::clicked, [this] { nextSheetPosition(); });
     connect(sheetPositionButton, &SheetPositionButton::positionChosen, this,
             [this](int position) { guarded(w.messages, [&] { chooseSheetPosition(position); }); });
+    connect(m_canvas, &BlockCanvas::blockMoved, m_panels, &CoordinatePanels::showCoordinates);
 
-    // The check mark follows the last selected block in block order.
-    connect(blockMenu, &QMenu::aboutToShow, this, [this] {
-        for (int n = blockCount; n >= 1; --n) {
-            if (isSelected(n)) {
-                visibilityItem->setChecked(m_document.profile().block(n).visible);
-                break;
-            }
-        }
-    });
-
-    connect(switches, &ProfileSwitches::userChanged, this,
-            [this] { guarded(w.messages, [this] { markModified(); }); });
-    connect(switches, &ProfileSwitches::indexesSwapped, this,
-            [this] { guarded(w.messages, [this] { showTexts(); }); });
+    on(switches, &ProfileSwitches::userChanged, [this] { m_document.setModified(true); });
+    on(switches, &ProfileSwitches::indexesSwapped, [this] { m_canvas->showTexts(); });
 
     // Every way of closing ("Отмена", "Сохранить и выйти", Escape, the close box) ends here.
-    connect(this, &QDialog::finished, this,
-            [this] { guarded(w.messages, [this] { finishClosing(); }); });
-}
-
-bool LayoutEditor::modified() const {
-    return m_document.isModified();
-}
-
-void LayoutEditor::chooseProfile(int index) {
-    if (index == m_rememberedProfile)
-        return;
-    if (modified() &&
-        !w.messages.question(
-            QStringLiteral("Несохранённые данные будут потеряны, изменить текущий профиль?"),
-            QStringLiteral("Смена профиля"))) {
-        profileChoice->setCurrentIndex(m_rememberedProfile);
-        return;
-    }
-    w.profileStore->load(profileChoice->itemText(index));
-    m_document.setModified(false);
-}
-
-void LayoutEditor::renameProfile() {
-    w.profileStore->rename();
-}
-
-void LayoutEditor::deleteProfile() {
-    const QString name = m_document.name();
-    if (!w.messages.question(
-            QStringLiteral("Удалить текущий профиль \"") + name + QStringLiteral("\"?"), name))
-        return;
-    w.profileStore->remove();
-}
-
-void LayoutEditor::addProfile() {
-    if (modified() &&
-        !w.messages.question(
-            QStringLiteral("Несохранённые данные будут потеряны, добавить новый профиль?"),
-            QStringLiteral("Смена профиля")))
-        return;
-    w.profileStore->add();
+    on(this, &QDialog::finished, [this] { finishClosing(); });
 }
 
 PrintProfile LayoutEditor::currentProfile() const {
@@ -161,31 +62,8 @@ QString LayoutEditor::shownProfileName() const {
 }
 
 void LayoutEditor::showProfileNames(QAbstractItemModel* names) {
-    profileChoice->setModel(names);
+    m_profileBar->showProfileNames(names);
     printChoice->setModel(names);
-    // The list shows the document's name as its entry whatever becomes of the list.
-    const auto show = [this] { showName(); };
-    connect(names, &QAbstractItemModel::modelReset, this, show);
-    connect(names, &QAbstractItemModel::layoutChanged, this, show);
-    connect(names, &QAbstractItemModel::rowsInserted, this, show);
-    connect(names, &QAbstractItemModel::rowsRemoved, this, show);
-    connect(names, &QAbstractItemModel::dataChanged, this, show);
-}
-
-int LayoutEditor::chosenProfileIndex() const {
-    return profileChoice->currentIndex();
-}
-
-void LayoutEditor::showName() {
-    const QString& name = m_document.name();
-    profileChoice->setCurrentIndex(name.isEmpty() ? -1 : profileEntry(name));
-}
-
-int LayoutEditor::profileEntry(const QString& name) const {
-    for (int i = profileChoice->count() - 1; i >= 0; --i)
-        if (profileChoice->itemText(i) == name)
-            return i;
-    return 0;
 }
 
 void LayoutEditor::showPrintList(const QStringList& ticked) {
@@ -208,6 +86,10 @@ void LayoutEditor::setPrintTicks(QStringList ticked) {
             printChoice->SetChecked(i, true);
 }
 
+int LayoutEditor::currentFormat() const {
+    return m_formatShown ? m_document.profile().format : -1;
+}
+
 void LayoutEditor::chooseFormat(int format) {
     if (format < 0) {
         // No format is shown, as before the first profile.
@@ -224,32 +106,71 @@ void LayoutEditor::showFormat() {
     m_formatShown = true;
 }
 
-void LayoutEditor::showSwitches() {
-    switches->showDocument();
+void LayoutEditor::showEnvelope() {
+    const int format = currentFormat();
+    m_canvas->showEnvelope(format);
+    if (format >= 0)
+        formatPanel->setText(QString::fromUtf8(envelopeFormats()[size_t(format)].status));
+    m_document.setModified(true);
+    showPictures();
+}
+
+void LayoutEditor::showPictures() {
+    for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot})
+        pictureToggles->showOffered(slot, true);
+    const int format = currentFormat();
+    if (format < 0)
+        return;
+    const bool all = envelopeFormats()[size_t(format)].allPictures;
+    // A format with one picture prints none of the other three.
+    if (!all)
+        for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot})
+            m_document.setPicturePrinted(slot, false);
+    const PrintProfile& p = m_document.profile();
+    const std::array<bool, 4> printed = {p.otkogo, p.komu, p.index, p.marka};
+    for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
+        pictureToggles->showPrinted(slot, printed[slot]);
+        if (!all && slot != SenderSlot)
+            pictureToggles->showOffered(slot, false);
+        else
+            m_canvas->showPicture(format, slot, printed[slot]);
+    }
+}
+
+void LayoutEditor::resetLayout() {
+    for (int n = 1; n <= blockCount; ++n)
+        m_canvas->moveBlock(n, defaultBlockPosition(n));
+    setSheetPosition(7);
+    m_document.setPadMarker({70, 90});
+    showEnvelope();
+}
+
+int LayoutEditor::sheetPosition() const {
+    return m_document.profile().listpos;
+}
+
+void LayoutEditor::setSheetPosition(int position) {
+    m_document.setSheetPosition(position);
+    sheetPositionButton->showPosition(position);
 }
 
 void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const IniFile& ini) {
     const PrintProfile& p = m_document.profile();
-    auto field = [&](int n, int block, char axis) {
-        // The fields show a missing position as 0, though the block sits at 1.
-        edit(n)->setText(QString::number(ini.readInteger(name, positionKey(block, axis), 0)));
-    };
     switch (step) {
     case LoadStep::KeptValues:
         break;
     case LoadStep::Positions:
         for (int n = 1; n <= blockCount; ++n)
-            moveBlock(n, QPoint(p.block(n).x, p.block(n).y));
+            m_canvas->moveBlock(n, QPoint(p.block(n).x, p.block(n).y));
         break;
     case LoadStep::Format:
         showFormat();
-        showName();
+        m_profileBar->showName();
         m_rememberedFormat = p.format;
-        m_rememberedProfile = profileChoice->currentIndex();
+        m_profileBar->rememberProfile(m_profileBar->chosenProfileIndex());
         break;
     case LoadStep::SheetShifts:
-        edit(8)->setText(p.allx);
-        edit(9)->setText(p.ally);
+        m_panels->showSheetShifts();
         break;
     case LoadStep::SheetPosition:
         setSheetPosition(p.listpos);
@@ -264,42 +185,33 @@ void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const Ini
         resize(std::clamp(p.width, 100, 20000), std::clamp(p.height, 100, 20000));
         break;
     case LoadStep::DigitSpacing:
-        edit(3)->setText(p.iz);
+        m_panels->showDigitSpacing();
         break;
     case LoadStep::PadMarker:
-        field(1, 12, 'x');
-        field(2, 12, 'y');
-        field(4, 1, 'x');
-        field(5, 1, 'y');
-        field(10, 5, 'x');
-        field(11, 5, 'y');
-        field(6, 7, 'x');
-        field(7, 7, 'y');
-        field(12, 6, 'x');
-        field(13, 6, 'y');
+        m_panels->showStoredPositions(ini, name);
         showEnvelope();
         break;
     case LoadStep::PrintList:
         setPrintTicks(p.printprofiles);
         break;
     case LoadStep::Fonts:
-        applyFonts();
+        m_canvas->applyFonts();
         break;
     case LoadStep::Visibility:
-        showVisibility();
+        m_canvas->showVisibility();
         break;
     case LoadStep::Switches:
-        showSwitches();
+        switches->showDocument();
         break;
     }
 }
 
 void LayoutEditor::showLoadedProfile() {
-    showName();
-    showTexts();
+    m_profileBar->showName();
+    m_canvas->showTexts();
     showEnvelope();
-    centreSurface();
-    startHistory();
+    m_canvas->centreSurface();
+    m_document.startHistory();
 }
 
 bool LayoutEditor::save() {
@@ -332,53 +244,9 @@ bool LayoutEditor::saveCurrentProfile(bool withDelay) {
     });
     m_document.setModified(false);
     formatPanel->setText(QStringLiteral("Сохранено"));
-    showTexts();
-    startHistory();
+    m_canvas->showTexts();
+    m_document.startHistory();
     return true;
-}
-
-void LayoutEditor::saveAs() {
-    SaveAsDialog& dialog = *w.saveAs;
-    w.messages.showModal(dialog);
-    const QString typed = dialog.name();
-    // Blanks only can reach here by the close box; like an empty name they save nothing.
-    if (typed.trimmed().isEmpty())
-        return;
-
-    // The settings file does not tell section names apart by letter case, so a
-    // name in another case is that profile, saved under the name it is stored by.
-    QString existing;
-    const QStringList& names = w.profileStore->profileNames().names();
-    for (auto i = names.size() - 1; i >= 0 && existing.isEmpty(); --i)
-        if (names[i].compare(typed.trimmed(), Qt::CaseInsensitive) == 0)
-            existing = names[i];
-    if (!existing.isEmpty()) {
-        if (!w.messages.question(QStringLiteral("Такой профиль уже существует, переписать?"),
-                                 QStringLiteral("Внимание")))
-            return;
-        w.profileStore->save(existing);
-        w.profileStore->load(existing);
-        return;
-    }
-
-    const QString name = w.profileStore->checkedName(typed);
-    try {
-        w.profileStore->asOneChange([&] { saveAsNew(name); });
-    } catch (...) {
-        // What was typed is still not saved anywhere.
-        markModified();
-        throw;
-    }
-}
-
-void LayoutEditor::saveAsNew(const QString& name) {
-    w.profileStore->appendSection(name);
-    // Every list shows the new name at its end; the print list keeps its ticks and adds it.
-    w.profileStore->profileNames().append(name);
-    printChoice->SetChecked(int(printChoice->Items().size()) - 1, true);
-
-    w.profileStore->save(name);
-    w.profileStore->load(name);
 }
 
 void LayoutEditor::changeFormat(int index) {
@@ -391,63 +259,25 @@ void LayoutEditor::changeFormat(int index) {
         formatChoice->setCurrentIndex(m_rememberedFormat);
         return;
     }
-    markModified();
+    m_document.setModified(true);
     m_document.setFormat(index);
     resetLayout();
     showEnvelope();
-    centreSurface();
+    m_canvas->centreSurface();
     m_rememberedFormat = m_document.profile().format;
-    recordChange(ProfileChange::Format);
-}
-
-void LayoutEditor::chooseFont() {
-    try {
-        for (int n = 1; n <= blockCount; ++n) {
-            if (!isSelected(n))
-                continue;
-            m_fontDialog.setFontFrom(m_document.profile().block(n));
-        }
-        QFont font = dialogFont(m_fontDialog);
-        QColor colour = colourOf(m_fontDialog.colour);
-        if (w.messages.fontDialog(font, colour)) {
-            TextBlock chosen = m_fontDialog;
-            takeFont(chosen, font, screen().scrDpiY);
-            chosen.colour = bgrOf(colour);
-            m_fontDialog = chosen;
-            markModified();
-            for (int n = 1; n <= blockCount; ++n) {
-                if (!isSelected(n))
-                    continue;
-                m_document.setBlockFont(n, m_fontDialog);
-            }
-            applyFonts();
-        }
-    } catch (const std::exception&) {
-        w.messages.notice(QStringLiteral("Не выделен текст"));
-    }
-    showVisibility();
-    recordChange(ProfileChange::Font);
-}
-
-void LayoutEditor::toggleVisibility() {
-    markModified();
-    for (int n = 1; n <= blockCount; ++n)
-        if (isSelected(n))
-            m_document.setBlockVisible(n, !m_document.profile().block(n).visible);
-    showVisibility();
-    recordChange(ProfileChange::Visibility);
+    m_document.record(ProfileChange::Format);
 }
 
 void LayoutEditor::chooseSheetPosition(int position) {
     setSheetPosition(position);
-    markModified();
-    recordChange(ProfileChange::SheetPosition);
+    m_document.setModified(true);
+    m_document.record(ProfileChange::SheetPosition);
 }
 
 void LayoutEditor::nextSheetPosition() {
     setSheetPosition((sheetPosition() + 1) % 9);
-    markModified();
-    recordChange(ProfileChange::SheetPosition);
+    m_document.setModified(true);
+    m_document.record(ProfileChange::SheetPosition);
 }
 
 void LayoutEditor::finishClosing() {

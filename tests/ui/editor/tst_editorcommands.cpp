@@ -9,6 +9,7 @@
 #include "ui/app/Program.h"
 #include "ui/common/Icons.h"
 #include "ui/controls/CheckedComboBox.h"
+#include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
@@ -94,15 +95,15 @@ struct Editor : TestProgram {
     }
     IniFile ini() { return IniFile(folder.file("envalo.ini")); }
     QString option(const char* key) { return ini().readString("option", key, "<none>"); }
-    QPoint pos(int n) const { return v->blockPos(n); }
+    QPoint pos(int n) const { return v->canvas().blockPos(n); }
     void choose(QComboBox* list, int index) {
         list->setCurrentIndex(index);
         emit list->activated(index);
     }
     // A user's move of block 1: the editor is in the changed state afterwards.
     void change() {
-        v->moveBlock(1, QPoint(55, 66));
-        v->markModified();
+        v->canvas().moveBlock(1, QPoint(55, 66));
+        v->document().setModified(true);
     }
     void press(int n, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mousePress(blockLabel(*v, n), button, {}, QPoint(2, 2));
@@ -485,7 +486,7 @@ void EditorCommandsTest::fontOfSelectedBlocks() {
     saveButton(*e.v)->click();
     QCOMPARE(e.ini().readString("Первый", "t15_fcolor", ""),
              QString::number(bgrOf(QColor(10, 20, 30))));
-    e.v->clearSelection();
+    e.v->canvas().clearSelection();
     e.messages.onFontDialog([&](QFont& font, QColor& colour) {
         offered = font;
         offeredColour = colour;
@@ -535,7 +536,7 @@ void EditorCommandsTest::visibility() {
     e.v->document().setModified(false);
     control<QPushButton>(*e.v, "Button12")->click();
     for (int n = 1; n <= blockCount; ++n)
-        QVERIFY(e.v->isSelected(n));
+        QVERIFY(e.v->canvas().isSelected(n));
     QCOMPARE(blockLabel(*e.v, 1)->colour(), QColor(Qt::red));
     QVERIFY(!saveButton(*e.v)->isEnabled());
 }

@@ -9,6 +9,7 @@
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
+#include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
@@ -210,7 +211,7 @@ void ProfileStoreTest::saveAndLoadRoundTrip() {
         b.visible = n % 4 != 0;
         document.setBlockFont(n, b);
         document.setBlockVisible(n, b.visible);
-        s.v->moveBlock(n, QPoint(10 * n, 5 * n));
+        s.v->canvas().moveBlock(n, QPoint(10 * n, 5 * n));
     }
     std::array<QString, 11> kept = document.profile().kept;
     kept[4] = "17";
@@ -553,7 +554,7 @@ void ProfileStoreTest::badValueStopsTheLoad() {
                                              "конверта на листе listpos=9 должно быть от 0 до 8"));
     }
     QCOMPARE(s.v->document().profile().kept[0], QStringLiteral("5"));
-    QCOMPARE(s.v->blockPos(1).x(), 300);
+    QCOMPARE(s.v->canvas().blockPos(1).x(), 300);
     QCOMPARE(formatList(*s.v)->currentIndex(), 2);
     QCOMPARE(field(*s.v, 8)->text(), QStringLiteral("7"));
     QCOMPARE(s.v->sheetPosition(), 3);

@@ -3,12 +3,14 @@
 #include "TestProgram.h"
 
 #include "core/UserError.h"
+#include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
+#include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
@@ -51,7 +53,7 @@ struct Preview : TestProgram {
         v->show();
         v->chooseFormat(0);
         v->resetLayout();
-        v->clearSelection();
+        v->canvas().clearSelection();
         messages.reset();
     }
     ~Preview() {
@@ -74,8 +76,8 @@ struct Preview : TestProgram {
         block.size = 45;
         block.colour = bgrOf(colour);
         v->document().setBlockFont(number, block);
-        v->applyFonts();
-        v->showVisibility();
+        v->canvas().applyFonts();
+        v->canvas().showVisibility();
     }
     QString text(int block) const { return preview->envelope().blocks[size_t(block - 1)].text; }
     QStringList texts(std::initializer_list<int> blocks) const {
