@@ -13,6 +13,7 @@
 #include "ui/app/Program.h"
 #include "ui/editor/BlockCanvas.h"
 #include "ui/editor/LayoutEditor.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileStore.h"
 
 #include <QApplication>
@@ -401,7 +402,7 @@ private:
         MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
         w.profileStore->load(m_folder.dlProfile());
-        w.layoutEditor->setPrintTicks({m_folder.dlProfile()});
+        w.layoutEditor->optionsBar().setPrintTicks({m_folder.dlProfile()});
         const int count = tickSpread(frm, envelopes);
         const PrintProfile& shown = w.layoutEditor->document().profile();
         if (!shown.otkogo || !shown.komu || !shown.index || !shown.marka)

@@ -1,27 +1,20 @@
 #include "ui/editor/LayoutEditor.h"
 
-#include "core/envelope/EnvelopeFormat.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/BlockCanvas.h"
 #include "ui/editor/CoordinatePanels.h"
-#include "ui/editor/DelayOptions.h"
 #include "ui/editor/NamedControls.h"
-#include "ui/editor/PictureToggles.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileBar.h"
 #include "ui/editor/ProfileStore.h"
-#include "ui/editor/ProfileSwitches.h"
-#include "ui/editor/SheetPositionButton.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -30,33 +23,32 @@ namespace Editor = ControlNames::Editor;
 LayoutEditor::LayoutEditor(Windows& windows)
     : QDialog(windows.mainWindow), w(windows), m_document(*windows.document) {
     buildWindow();
-    for (int format = 0; format < formatCount; ++format)
-        formatChoice->addItem(formatEntryText(format));
-    formatChoice->setCurrentIndex(-1);
-    setSheetPosition(sheetPosition());
-    switches->showDocument();
-
     statusTimer.setObjectName(Editor::statusTimer);
     statusTimer.setInterval(10);
     connect(&statusTimer, &QTimer::timeout, this, [this] { showStatus(); });
-    connectCommands();
-    connectDocument();
-    connectHistory();
+    connectParts();
+    connectUndoKeys();
 }
 
-void LayoutEditor::connectDocument() {
-    EnvelopeDocument& d = m_document;
-    // Each control sends what the user changed in it; the document is the profile.
-    connect(switches, &ProfileSwitches::stencilChanged, this, [this] { m_canvas->showStencil(); });
-    connect(printChoice, &CheckedComboBox::changed, this, [this, &d] {
-        d.setPrintList(printChoice->CheckedText().split(QLatin1Char(','), Qt::SkipEmptyParts));
+void LayoutEditor::connectParts() {
+    auto on = [this](auto* sender, auto signal, auto command) {
+        connect(sender, signal, this, [this, command] { guarded(w.messages, command); });
+    };
+    on(m_profileBar, &ProfileBar::saveRequested, [this] { saveCurrentProfile(false); });
+    connect(m_profileBar, &ProfileBar::profileAppended, m_optionsBar, &OptionsBar::tickLastProfile);
+    connect(m_canvas, &BlockCanvas::blockMoved, m_panels, &CoordinatePanels::showCoordinates);
+    on(m_optionsBar, &OptionsBar::formatChanged, [this] { startFormat(); });
+    on(m_optionsBar, &OptionsBar::saveAndCloseRequested, [this] {
+        if (saveCurrentProfile(true))
+            close();
     });
+    connect(m_optionsBar, &OptionsBar::cancelRequested, this, &LayoutEditor::close);
+    // Every way of closing ("Отмена", "Сохранить и выйти", Escape, the close box) ends here.
+    on(this, &QDialog::finished, [this] { finishClosing(); });
 
-    connect(&d, &EnvelopeDocument::printListChanged, this,
-            [this](const QStringList& ticked) { showPrintList(ticked); });
-    connect(&d, &EnvelopeDocument::modifiedChanged, m_profileBar, &ProfileBar::showModified);
-    connect(&d, &EnvelopeDocument::profileRestored, this,
-            [this] { guarded(w.messages, [this] { showProfile(); }); });
+    connect(&m_document, &EnvelopeDocument::modifiedChanged, m_profileBar,
+            &ProfileBar::showModified);
+    on(&m_document, &EnvelopeDocument::profileRestored, [this] { showProfile(); });
 }
 
 LayoutEditor::~LayoutEditor() {
@@ -85,8 +77,8 @@ void LayoutEditor::buildWindow() {
     middle->addWidget(m_panels);
     middle->addWidget(m_canvas, 1);
     layout->addLayout(middle, 1);
-
-    layout->addLayout(buildBars());
+    m_optionsBar = new OptionsBar(w, *m_canvas, this);
+    layout->addWidget(m_optionsBar);
 
     auto* status = new QStatusBar(this);
     status->setSizeGripEnabled(true);
@@ -100,73 +92,6 @@ void LayoutEditor::buildWindow() {
     status->addWidget(formatPanel, 1);
     describe(status, QStringLiteral("Строка состояния"), Editor::statusBar);
     layout->addWidget(status);
-}
-
-QLayout* LayoutEditor::buildBars() {
-    auto* bottom = new QHBoxLayout;
-    pictureToggles = new PictureToggles(m_document, this);
-    bottom->addWidget(pictureToggles);
-    connect(pictureToggles, &PictureToggles::userChanged, this, [this] {
-        guarded(w.messages, [&] {
-            showPictures();
-            m_document.setModified(true);
-        });
-    });
-
-    sheetPositionButton = new SheetPositionButton(this);
-    bottom->addWidget(sheetPositionButton);
-
-    auto* printLabel = new QLabel(QStringLiteral("Профили на печать:"), this);
-    printChoice = new CheckedComboBox(this);
-    printChoice->setMinimumWidth(220);
-    printChoice->SetEmptyValue(QStringLiteral("Профили на печать"));
-    printChoice->setAccessibleName(QStringLiteral("Профили на печать"));
-    setProgramName(printChoice, Editor::printChoice);
-    printChoice->setNoticeHandler([this](const QString& text) { w.messages.notice(text); });
-    printLabel->setBuddy(printChoice);
-    connect(printChoice, &CheckedComboBox::userChanged, this,
-            [this] { m_document.setModified(true); });
-    bottom->addWidget(printLabel);
-    bottom->addWidget(printChoice);
-
-    auto* formatLabel = new QLabel(QStringLiteral("Тип конверта:"), this);
-    formatChoice = new QComboBox(this);
-    formatChoice->setToolTip(QStringLiteral("Выбор формата конверта"));
-    formatChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    describe(formatChoice, QStringLiteral("Тип конверта:"), Editor::formatChoice);
-    formatLabel->setBuddy(formatChoice);
-    bottom->addWidget(formatLabel);
-    bottom->addWidget(formatChoice);
-
-    bottom->addStretch(1);
-    // The switches, the block commands, the delay and the leaving buttons on a second row.
-    auto* second = new QHBoxLayout;
-    switches = new ProfileSwitches(m_document, this);
-    second->addWidget(switches);
-
-    fontButton = new QPushButton(QStringLiteral("Шрифт"), this);
-    describe(fontButton, fontButton->text(), Editor::fontButton);
-    selectAllButton = new QPushButton(QStringLiteral("Выделить всё"), this);
-    describe(selectAllButton, selectAllButton->text(), Editor::selectAllButton);
-    second->addWidget(fontButton);
-    second->addWidget(selectAllButton);
-
-    delayOptions = new DelayOptions(this);
-    second->addWidget(delayOptions);
-    second->addStretch(1);
-
-    saveAndCloseButton = new QPushButton(QStringLiteral("Сохранить и выйти"), this);
-    describe(saveAndCloseButton, saveAndCloseButton->text(), Editor::saveAndCloseButton);
-    cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
-    describe(cancelButton, cancelButton->text(), Editor::cancelButton);
-    for (QPushButton* button : {fontButton, selectAllButton, saveAndCloseButton, cancelButton})
-        button->setAutoDefault(false);
-    second->addWidget(saveAndCloseButton);
-    second->addWidget(cancelButton);
-    auto* rows = new QVBoxLayout;
-    rows->addLayout(bottom);
-    rows->addLayout(second);
-    return rows;
 }
 
 void LayoutEditor::showEvent(QShowEvent* event) {
@@ -194,7 +119,7 @@ void LayoutEditor::init() {
     m_canvas->showTexts();
     m_document.setModified(false);
     m_canvas->clearSelection();
-    delayOptions->read(w.profileStore->ini());
+    m_optionsBar->readDelay(w.profileStore->ini());
 }
 
 bool LayoutEditor::eventFilter(QObject* watched, QEvent* event) {

@@ -7,24 +7,17 @@
 
 struct Windows;
 class BlockCanvas;
-class CheckedComboBox;
 class CoordinatePanels;
-class DelayOptions;
 class IniFile;
-class PictureToggles;
+class OptionsBar;
 class ProfileBar;
-class ProfileSwitches;
 class QAbstractItemModel;
-class QComboBox;
 class QLabel;
-class QLayout;
-class QPushButton;
-class SheetPositionButton;
 enum class LoadStep;
 
 // The layout editor: the window of the envelope document (the current print profile). It
-// assembles the profile bar, the coordinate panels, the canvas of the blocks and the bottom
-// bars, shows a profile as the profile store loads it, saves it, and tells the main window
+// assembles the profile bar, the coordinate panels, the canvas of the blocks and the options
+// bar, shows a profile as the profile store loads it, saves it, and tells the main window
 // when it closes. Each part shows the document and sends every edit to it.
 class LayoutEditor : public QDialog {
     Q_OBJECT
@@ -37,6 +30,7 @@ public:
     ProfileBar& profileBar() const { return *m_profileBar; }
     CoordinatePanels& panels() const { return *m_panels; }
     BlockCanvas& canvas() const { return *m_canvas; }
+    OptionsBar& optionsBar() const { return *m_optionsBar; }
 
     // The profile store's list of names, shown by the profile list and the print list.
     void showProfileNames(QAbstractItemModel* names);
@@ -44,9 +38,6 @@ public:
     // profile, as saved. The coordinate fields show the positions as the file holds them.
     void showProfileStep(LoadStep step, const QString& name, const IniFile& ini);
     void showLoadedProfile();
-    // Ticks the profiles of the list that are among these, in list order. By value: the
-    // ticks may be the profile's own list, which follows the ticks.
-    void setPrintTicks(QStringList ticked);
     // Shows this format (-1: none, as before the first profile) without asking.
     void chooseFormat(int format);
     // The blocks at their default places, the sheet position 7, the envelope shown anew.
@@ -55,13 +46,8 @@ public:
     PrintProfile currentProfile() const;
     // The name of the profile shown.
     QString shownProfileName() const;
-
     // The envelope of the document's format and its pictures.
     void showEnvelope();
-    void showPictures();
-    // The document's sheet position, which the position menu shows.
-    int sheetPosition() const;
-    void setSheetPosition(int position);
     // The status bar's coordinates of block 1.
     void showStatus();
 
@@ -72,27 +58,17 @@ protected:
 
 private:
     void buildWindow();
-    QLayout* buildBars();
-    void connectCommands();
-    void connectDocument();
-    void connectHistory();
+    void connectParts();
+    void connectUndoKeys();
     void init();
-    // No format before the first profile is shown.
-    int currentFormat() const;
-    void showFormat();
-    // Ticks exactly the profiles of the list, in its order.
-    void showPrintList(const QStringList& ticked);
     // Shows the document's profile in every control, without asking and without
     // reading the settings file, as undo and redo put it back.
     void showProfile();
-    void changeFormat(int index);
-    void chooseSheetPosition(int position); // an item of the position menu
-    void nextSheetPosition();
-    // Save; false when the user stopped at the empty print list question.
-    bool save();
-    void saveAndClose();
+    // After the user changed the format: the layout starts anew.
+    void startFormat();
     // Saves the current profile and makes it the program's current one, with the delay
-    // settings too when asked, in one replacement of the settings file.
+    // settings too when asked, in one replacement of the settings file; false when the user
+    // stopped at the empty print list question.
     bool saveCurrentProfile(bool withDelay);
     // What closing the editor does, whichever way it was closed.
     void finishClosing();
@@ -102,24 +78,8 @@ private:
     ProfileBar* m_profileBar = nullptr;
     CoordinatePanels* m_panels = nullptr;
     BlockCanvas* m_canvas = nullptr;
-    // Bottom bar.
-    PictureToggles* pictureToggles = nullptr; // the print toggles of the four pictures
-    SheetPositionButton* sheetPositionButton = nullptr;
-    CheckedComboBox* printChoice = nullptr;    // the profiles to print
-    QComboBox* formatChoice = nullptr;         // the envelope format
-    ProfileSwitches* switches = nullptr;       // the profile's three switches
-    QPushButton* fontButton = nullptr;         // "Шрифт"
-    QPushButton* selectAllButton = nullptr;    // "Выделить всё"
-    DelayOptions* delayOptions = nullptr;      // the print delay
-    QPushButton* saveAndCloseButton = nullptr; // "Сохранить и выйти"
-    QPushButton* cancelButton = nullptr;       // "Отмена"
+    OptionsBar* m_optionsBar = nullptr;
     QLabel* statusPanel = nullptr;
     QLabel* formatPanel = nullptr;
-
-    // The entry of the format list chosen by the last load or accepted change, to return to
-    // when the user cancels a change.
-    int m_rememberedFormat = -1;
-    // The format list shows the document's format; before the first profile it shows none.
-    bool m_formatShown = false;
     QTimer statusTimer{this}; // status bar
 };

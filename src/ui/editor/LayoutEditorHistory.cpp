@@ -5,16 +5,14 @@
 #include "core/profiles/ProfileFile.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/BlockCanvas.h"
 #include "ui/editor/CoordinatePanels.h"
-#include "ui/editor/PictureToggles.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileStore.h"
 
 #include <QAction>
-#include <QCheckBox>
 
-void LayoutEditor::connectHistory() {
+void LayoutEditor::connectUndoKeys() {
     // The Latin keys are taken in eventFilter, ahead of the coordinate fields' own undo; with
     // another keyboard layout (Ctrl+Я) they reach these shortcuts through the Latin key.
     auto* undoKeys = new QAction(this);
@@ -27,16 +25,6 @@ void LayoutEditor::connectHistory() {
             [this] { guarded(w.messages, [this] { m_document.undo(); }); });
     connect(redoKeys, &QAction::triggered, this,
             [this] { guarded(w.messages, [this] { m_document.redo(); }); });
-
-    // These follow the commands' own connections, so the profile has already changed.
-    connect(pictureToggles, &PictureToggles::userChanged, this,
-            [this] { m_document.record(ProfileChange::Pictures); });
-    // Every switch of the profile, whichever it is.
-    for (QCheckBox* box : findChildren<QCheckBox*>())
-        connect(box, &QCheckBox::clicked, this,
-                [this] { m_document.record(ProfileChange::Switches); });
-    connect(printChoice, &CheckedComboBox::userChanged, this,
-            [this] { m_document.record(ProfileChange::PrintList); });
 }
 
 void LayoutEditor::showProfile() {
@@ -48,7 +36,7 @@ void LayoutEditor::showProfile() {
                           LoadStep::Fonts, LoadStep::Visibility, LoadStep::Switches})
         showProfileStep(step, name, w.profileStore->ini());
     // In the order they were ticked, as the profile keeps them.
-    showPrintList(shown.printprofiles);
+    m_optionsBar->showPrintList(shown.printprofiles);
     for (int n : {firstDigitBlock, 1, 5, 7, 6})
         m_panels->showCoordinates(n);
     showEnvelope();

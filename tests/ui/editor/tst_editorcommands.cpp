@@ -12,6 +12,7 @@
 #include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/editor/SaveAsDialog.h"
 
@@ -290,7 +291,7 @@ void EditorCommandsTest::formatChange_data() {
 void EditorCommandsTest::formatChange() {
     QFETCH(bool, ok);
     Editor e;
-    e.v->setSheetPosition(2);
+    e.v->optionsBar().setSheetPosition(2);
     e.v->document().setModified(false);
     std::array<QPoint, blockCount> before;
     for (int n = 1; n <= blockCount; ++n)
@@ -555,7 +556,7 @@ void EditorCommandsTest::sheetPosition() {
     QFETCH(int, menuItem);
     QFETCH(int, expected);
     Editor e;
-    e.v->setSheetPosition(from);
+    e.v->optionsBar().setSheetPosition(from);
     e.v->document().setModified(false);
     if (menuItem < 0)
         control<QToolButton>(*e.v, "ToolButton1")->click();

@@ -13,6 +13,7 @@
 #include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/printing/PreviewWindow.h"
 
@@ -206,7 +207,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         toggle->setChecked(false);
     if (picture) {
         pictureToggle(*p.v, StampSlot)->setChecked(shown);
-        p.v->showPictures();
+        p.v->optionsBar().showPictures();
         p.preview->compose();
         // The editor shows the picture either way.
         QVERIFY(surface(*p.v)->pictures[StampSlot].shown);
@@ -214,7 +215,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         QCOMPARE(pixelsNotWhite(p.preview->capture()) > 0, shown);
         return;
     }
-    p.v->showPictures();
+    p.v->optionsBar().showPictures();
     p.setBigBlock(7, Qt::blue);
     p.v->document().setBlockVisible(7, shown);
     control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
