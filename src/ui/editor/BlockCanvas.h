@@ -58,8 +58,6 @@ public:
     void moveByKey(int key);
     // "Шрифт" of the bar and of the block menu, for the selected blocks.
     void chooseFont();
-    // "Видимость" of the block menu, for the selected blocks.
-    void toggleVisibility();
 
 signals:
     // The user dragged the block or moved it by a key: its coordinate fields follow.
@@ -69,6 +67,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // "Видимость" of the block menu, for the selected blocks.
+    void toggleVisibility();
     BlockLabel* label(int number) const { return labels[size_t(number - 1)]; }
     const ScreenConversions& screen() const;
     void paintLabel(int number);

@@ -31,6 +31,9 @@ namespace {
 constexpr std::initializer_list<int> senderBlocks = {2, 3, 4, 18, 19};
 constexpr std::initializer_list<int> recipientBlocks = {7, 8, 9, 10, 11, 20};
 
+// The field pairs of the panels: digit cells, sender, block 5, recipient, block 6, sheet.
+constexpr int panelFields[6][2] = {{1, 2}, {4, 5}, {10, 11}, {6, 7}, {12, 13}, {8, 9}};
+
 bool isYField(int field) {
     return field == 2 || field == 5 || field == 7 || field == 9 || field == 11 || field == 13;
 }
@@ -354,44 +357,7 @@ void CoordinatePanels::applyRecipientIndex() {
     m_canvas.checkInside();
 }
 
-void CoordinatePanels::applyField(int field) {
-    switch (field) {
-    case 1:
-    case 2:
-        applyDigitCells();
-        break;
-    case 3:
-        applyDigitSpacing();
-        break;
-    case 4:
-    case 5:
-        applySenderBlock();
-        break;
-    case 6:
-    case 7:
-        applyRecipientBlock();
-        break;
-    case 10:
-    case 11:
-        applySenderIndex();
-        break;
-    case 12:
-    case 13:
-        applyRecipientIndex();
-        break;
-    default:
-        break;
-    }
-    m_document.record(field == 3 ? ProfileChange::DigitSpacing : ProfileChange::Move);
-    m_document.endBurst();
-}
-
-void CoordinatePanels::arrowStep(int panel, int direction) {
-    // Field pairs of the panels: digit cells, sender, block 5, recipient, block 6, sheet.
-    constexpr int fields[6][2] = {{1, 2}, {4, 5}, {10, 11}, {6, 7}, {12, 13}, {8, 9}};
-    const int field = direction == 0 || direction == 3 ? fields[panel][0] : fields[panel][1];
-    const int step = direction == 0 || direction == 1 ? -1 : 1;
-    edit(field)->setText(QString::number(toWholeNumberOf(field) + step));
+void CoordinatePanels::applyPanel(int panel) {
     switch (panel) {
     case 0:
         applyDigitCells();
@@ -411,6 +377,26 @@ void CoordinatePanels::arrowStep(int panel, int direction) {
     default:
         break;
     }
+}
+
+void CoordinatePanels::applyField(int field) {
+    if (field == 3) {
+        applyDigitSpacing();
+    } else {
+        for (int panel = 0; panel < 6; ++panel)
+            if (panelFields[panel][0] == field || panelFields[panel][1] == field)
+                applyPanel(panel);
+    }
+    m_document.record(field == 3 ? ProfileChange::DigitSpacing : ProfileChange::Move);
+    m_document.endBurst();
+}
+
+void CoordinatePanels::arrowStep(int panel, int direction) {
+    const int field =
+        direction == 0 || direction == 3 ? panelFields[panel][0] : panelFields[panel][1];
+    const int step = direction == 0 || direction == 1 ? -1 : 1;
+    edit(field)->setText(QString::number(toWholeNumberOf(field) + step));
+    applyPanel(panel);
     m_document.record(panel == 5 ? ProfileChange::SheetShift : ProfileChange::Move);
 }
 

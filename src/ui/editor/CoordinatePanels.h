@@ -42,15 +42,8 @@ public:
     void applyDigitCells();
     void applyDigitSpacing();
     void applySenderBlock();
-    void applyRecipientBlock();
-    void applySenderIndex();    // block 5, the sender's index
-    void applyRecipientIndex(); // block 6, the recipient's index
-    // One step of an arrow of a panel: 0 left, 1 up, 2 down, 3 right.
-    void arrowStep(int panel, int direction);
     // A tick of the hold-to-repeat timer while an arrow is held.
     void repeatHeldArrow();
-    // The millimetre label's text for a field.
-    QString millimetres(int field) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,7 +57,16 @@ private:
     void connectApplies();
     void connectDocument();
     int toWholeNumberOf(int field) const;
+    void applyRecipientBlock();
+    void applySenderIndex();    // block 5, the sender's index
+    void applyRecipientIndex(); // block 6, the recipient's index
+    // Moves the blocks of the panel (0 to 5, as the arrows count them) to its fields.
+    void applyPanel(int panel);
     void applyField(int field);
+    // One step of an arrow of a panel: 0 left, 1 up, 2 down, 3 right.
+    void arrowStep(int panel, int direction);
+    // The millimetre label's text for a field.
+    QString millimetres(int field) const;
     void updateMillimetres();
     void moveGroup(const std::initializer_list<int>& blocks, QPoint delta);
 

@@ -30,12 +30,6 @@ public:
     // "Сохранить" can be pressed while the profile differs from the saved one.
     void showModified(bool modified);
 
-    void chooseProfile(int index);
-    void renameProfile();
-    void deleteProfile();
-    void addProfile();
-    void saveAs();
-
 signals:
     // "Сохранить".
     void saveRequested();
@@ -43,6 +37,11 @@ signals:
     void profileAppended();
 
 private:
+    void chooseProfile(int index);
+    void renameProfile();
+    void deleteProfile();
+    void addProfile();
+    void saveAs();
     // The last entry of the profile list equal to the name; 0 when none is.
     int profileEntry(const QString& name) const;
     void saveAsNew(const QString& name);
