@@ -11,7 +11,9 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/editor/BlockCanvas.h"
 #include "ui/editor/LayoutEditor.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileStore.h"
 
 #include <QApplication>
@@ -278,7 +280,7 @@ public:
             for (int i = 0; i < o.profileRuns; ++i) {
                 // The user has moved a block, so that the file really changes.
                 opt.load(profiles[(i * 53 + 7) % profiles.size()]);
-                v.moveBlock(1, v.blockPos(1) + QPoint(++k % 2 ? 1 : -1, 0));
+                v.canvas().moveBlock(1, v.canvas().blockPos(1) + QPoint(++k % 2 ? 1 : -1, 0));
                 QElapsedTimer clock;
                 clock.start();
                 opt.save(v.shownProfileName());
@@ -410,7 +412,7 @@ private:
         MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
         w.profileStore->load(m_folder.dlProfile());
-        w.layoutEditor->setPrintTicks({m_folder.dlProfile()});
+        w.layoutEditor->optionsBar().setPrintTicks({m_folder.dlProfile()});
         const int count = tickSpread(frm, envelopes);
         const PrintProfile& shown = w.layoutEditor->document().profile();
         if (!shown.otkogo || !shown.komu || !shown.index || !shown.marka)

@@ -3,32 +3,16 @@
 #include "ui/editor/LayoutEditor.h"
 
 #include "core/profiles/ProfileFile.h"
-#include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
-#include "ui/controls/CheckedComboBox.h"
-#include "ui/editor/PictureToggles.h"
+#include "ui/editor/BlockCanvas.h"
+#include "ui/editor/CoordinatePanels.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileStore.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScopedValueRollback>
-#include <QToolButton>
 
-namespace Editor = ControlNames::Editor;
-
-void LayoutEditor::connectHistory() {
-    undoButton->setEnabled(false);
-    redoButton->setEnabled(false);
-    connect(&m_document, &EnvelopeDocument::canUndoChanged, undoButton, &QWidget::setEnabled);
-    connect(&m_document, &EnvelopeDocument::canRedoChanged, redoButton, &QWidget::setEnabled);
-    connect(undoButton, &QToolButton::clicked, this,
-            [this] { guarded(w.messages, [this] { undo(); }); });
-    connect(redoButton, &QToolButton::clicked, this,
-            [this] { guarded(w.messages, [this] { redo(); }); });
+void LayoutEditor::connectUndoKeys() {
     // The Latin keys are taken in eventFilter, ahead of the coordinate fields' own undo; with
     // another keyboard layout (Ctrl+Я) they reach these shortcuts through the Latin key.
     auto* undoKeys = new QAction(this);
@@ -38,44 +22,9 @@ void LayoutEditor::connectHistory() {
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     addActions({undoKeys, redoKeys});
     connect(undoKeys, &QAction::triggered, this,
-            [this] { guarded(w.messages, [this] { undo(); }); });
+            [this] { guarded(w.messages, [this] { m_document.undo(); }); });
     connect(redoKeys, &QAction::triggered, this,
-            [this] { guarded(w.messages, [this] { redo(); }); });
-
-    // These follow the commands' own connections, so the profile has already changed.
-    connect(pictureToggles, &PictureToggles::userChanged, this,
-            [this] { recordChange(ProfileChange::Pictures); });
-    // Every switch of the profile, whichever it is.
-    for (QCheckBox* box : findChildren<QCheckBox*>())
-        connect(box, &QCheckBox::clicked, this, [this] { recordChange(ProfileChange::Switches); });
-    connect(printChoice, &CheckedComboBox::userChanged, this,
-            [this] { recordChange(ProfileChange::PrintList); });
-    const std::array<std::pair<int, ProfileChange>, 3> typed = {{{3, ProfileChange::DigitSpacing},
-                                                                 {8, ProfileChange::SheetShift},
-                                                                 {9, ProfileChange::SheetShift}}};
-    for (const auto& [field, kind] : typed) {
-        connect(edit(field), &QLineEdit::textChanged, this, [this, field = field, kind = kind] {
-            // Only what the user typed: the program's own setText clears the flag.
-            if (edit(field)->isModified())
-                recordChange(kind);
-        });
-    }
-}
-
-void LayoutEditor::recordChange(ProfileChange kind) {
-    m_document.record(kind);
-}
-
-void LayoutEditor::startHistory() {
-    m_document.startHistory();
-}
-
-void LayoutEditor::undo() {
-    m_document.undo();
-}
-
-void LayoutEditor::redo() {
-    m_document.redo();
+            [this] { guarded(w.messages, [this] { m_document.redo(); }); });
 }
 
 void LayoutEditor::showProfile() {
@@ -87,11 +36,10 @@ void LayoutEditor::showProfile() {
                           LoadStep::Fonts, LoadStep::Visibility, LoadStep::Switches})
         showProfileStep(step, name, w.profileStore->ini());
     // In the order they were ticked, as the profile keeps them.
-    showPrintList(shown.printprofiles);
+    m_optionsBar->showPrintList(shown.printprofiles);
     for (int n : {firstDigitBlock, 1, 5, 7, 6})
-        showCoordinates(n);
+        m_panels->showCoordinates(n);
     showEnvelope();
-    showTexts();
-    for (int n = 1; n <= blockCount; ++n)
-        paintLabel(n);
+    m_canvas->showTexts();
+    m_canvas->paintLabels();
 }

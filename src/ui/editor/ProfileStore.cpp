@@ -9,6 +9,7 @@
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/LayoutEditor.h"
+#include "ui/editor/ProfileBar.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ QString ProfileStore::checkedName(const QString& typed, const QString& keeping) 
 
 ProfileStore::Lists ProfileStore::lists() const {
     return {m_names.names(), m_document.name(), w.mainWindow->chosenProfile(),
-            m_document.printList(), w.layoutEditor->rememberedProfile()};
+            m_document.printList(), w.layoutEditor->profileBar().rememberedProfile()};
 }
 
 void ProfileStore::restore(const Lists& before) {
@@ -112,7 +113,7 @@ void ProfileStore::restore(const Lists& before) {
     m_document.setName(before.name);
     w.mainWindow->chooseProfile(before.mainChosen);
     m_document.setPrintList(before.printList);
-    w.layoutEditor->rememberProfile(before.rememberedProfile);
+    w.layoutEditor->profileBar().rememberProfile(before.rememberedProfile);
 }
 
 void ProfileStore::appendSection(const QString& name) {
@@ -227,7 +228,7 @@ void ProfileStore::rename() {
     });
     recipients.commit();
     // The file holds the profile as shown now.
-    v.startHistory();
+    m_document.startHistory();
 }
 
 void ProfileStore::remove() {

@@ -9,8 +9,10 @@
 #include "ui/app/Program.h"
 #include "ui/common/Icons.h"
 #include "ui/controls/CheckedComboBox.h"
+#include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/editor/SaveAsDialog.h"
 
@@ -94,15 +96,15 @@ struct Editor : TestProgram {
     }
     IniFile ini() { return IniFile(folder.file("envalo.ini")); }
     QString option(const char* key) { return ini().readString("option", key, "<none>"); }
-    QPoint pos(int n) const { return v->blockPos(n); }
+    QPoint pos(int n) const { return v->canvas().blockPos(n); }
     void choose(QComboBox* list, int index) {
         list->setCurrentIndex(index);
         emit list->activated(index);
     }
     // A user's move of block 1: the editor is in the changed state afterwards.
     void change() {
-        v->moveBlock(1, QPoint(55, 66));
-        v->markModified();
+        v->canvas().moveBlock(1, QPoint(55, 66));
+        v->document().setModified(true);
     }
     void press(int n, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mousePress(blockLabel(*v, n), button, {}, QPoint(2, 2));
@@ -289,7 +291,7 @@ void EditorCommandsTest::formatChange_data() {
 void EditorCommandsTest::formatChange() {
     QFETCH(bool, ok);
     Editor e;
-    e.v->setSheetPosition(2);
+    e.v->optionsBar().setSheetPosition(2);
     e.v->document().setModified(false);
     std::array<QPoint, blockCount> before;
     for (int n = 1; n <= blockCount; ++n)
@@ -485,7 +487,7 @@ void EditorCommandsTest::fontOfSelectedBlocks() {
     saveButton(*e.v)->click();
     QCOMPARE(e.ini().readString("Первый", "t15_fcolor", ""),
              QString::number(bgrOf(QColor(10, 20, 30))));
-    e.v->clearSelection();
+    e.v->canvas().clearSelection();
     e.messages.onFontDialog([&](QFont& font, QColor& colour) {
         offered = font;
         offeredColour = colour;
@@ -535,7 +537,7 @@ void EditorCommandsTest::visibility() {
     e.v->document().setModified(false);
     control<QPushButton>(*e.v, "Button12")->click();
     for (int n = 1; n <= blockCount; ++n)
-        QVERIFY(e.v->isSelected(n));
+        QVERIFY(e.v->canvas().isSelected(n));
     QCOMPARE(blockLabel(*e.v, 1)->colour(), QColor(Qt::red));
     QVERIFY(!saveButton(*e.v)->isEnabled());
 }
@@ -554,7 +556,7 @@ void EditorCommandsTest::sheetPosition() {
     QFETCH(int, menuItem);
     QFETCH(int, expected);
     Editor e;
-    e.v->setSheetPosition(from);
+    e.v->optionsBar().setSheetPosition(from);
     e.v->document().setModified(false);
     if (menuItem < 0)
         control<QToolButton>(*e.v, "ToolButton1")->click();

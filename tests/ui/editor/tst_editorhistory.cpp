@@ -4,6 +4,7 @@
 #include "core/profiles/IniFile.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
+#include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
@@ -177,13 +178,13 @@ void EditorHistoryTest::undoBackToTheSavedProfileAsksNothing() {
     Editor e;
     e.drag(1, QPoint(20, 15));
     control<QToolButton>(*e.v, "SpeedButton4")->click();
-    QVERIFY(e.v->modified());
+    QVERIFY(e.v->document().isModified());
     e.undoKey();
     e.undoKey();
-    QVERIFY(!e.v->modified());
+    QVERIFY(!e.v->document().isModified());
     if (redone) {
         e.redoKey(false);
-        QVERIFY(e.v->modified());
+        QVERIFY(e.v->document().isModified());
         e.messages.answer(true);
     }
     if (command == "choose") {
@@ -232,7 +233,7 @@ void EditorHistoryTest::profileCommandsEmptyTheHistory() {
     const PrintProfile after = e.v->currentProfile();
     e.undoKey();
     QVERIFY(e.v->currentProfile() == after);
-    QVERIFY(!e.v->modified());
+    QVERIFY(!e.v->document().isModified());
     e.verifyNothingUnexpected();
 }
 
@@ -267,10 +268,10 @@ void EditorHistoryTest::everyKindOfChange() {
     }
     const PrintProfile changed = e.v->currentProfile();
     QVERIFY(!(changed == loaded));
-    QVERIFY(e.v->modified());
+    QVERIFY(e.v->document().isModified());
     e.undoKey();
     QVERIFY(e.v->currentProfile() == loaded);
-    QVERIFY(!e.v->modified());
+    QVERIFY(!e.v->document().isModified());
     e.redoKey(false);
     QVERIFY(e.v->currentProfile() == changed);
     QCOMPARE(printList(*e.v)->CheckedText(), changed.printprofiles.join(','));
@@ -294,14 +295,14 @@ void EditorHistoryTest::quickStepsOfOneKindAreOne() {
         e.press(1);
         for (int i = 0; i < 5; ++i)
             QTest::keyClick(e.v, Qt::Key_Right);
-        QCOMPARE(e.v->blockPos(1), QPoint(35, 40));
+        QCOMPARE(e.v->canvas().blockPos(1), QPoint(35, 40));
     } else if (how == "typing") {
         QTest::keyClicks(field(*e.v, 8), QStringLiteral("12"));
         QCOMPARE(e.v->document().profile().allx, QStringLiteral("012"));
     } else {
         for (int i = 0; i < 3; ++i)
             arrowButton(*e.v, QStringLiteral("Сдвиг блок Отправитель вправо"))->click();
-        QCOMPARE(e.v->blockPos(1), QPoint(33, 40));
+        QCOMPARE(e.v->canvas().blockPos(1), QPoint(33, 40));
     }
     int undone = 0;
     for (; e.undoButton()->isEnabled(); ++undone)

@@ -3,7 +3,9 @@
 
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
+#include "ui/editor/CoordinatePanels.h"
 #include "ui/editor/LayoutEditor.h"
 
 #include <QComboBox>
@@ -32,12 +34,12 @@ struct Editor : TestProgram {
         v->show();
         v->chooseFormat(0);
         v->resetLayout();
-        v->clearSelection();
+        v->canvas().clearSelection();
         messages.reset();
     }
     ~Editor() { v->hide(); }
 
-    QPoint pos(int n) const { return v->blockPos(n); }
+    QPoint pos(int n) const { return v->canvas().blockPos(n); }
     // A point of block n's label in its own coordinates.
     static QPoint inside() { return {2, 2}; }
     void press(int n, Qt::MouseButton button = Qt::LeftButton) {
@@ -168,7 +170,7 @@ void LayoutEditorTest::printTogglesAndForms() {
 
 void LayoutEditorTest::resetLayout() {
     Editor e;
-    e.v->moveBlock(3, QPoint(500, 300));
+    e.v->canvas().moveBlock(3, QPoint(500, 300));
     e.v->document().setSheetPosition(2);
     e.v->document().setPadMarker({5, e.v->document().profile().cory});
     e.v->resetLayout();
@@ -188,10 +190,10 @@ void LayoutEditorTest::digitCellsMoveTogether() {
         before[size_t(n - 12)] = e.pos(n);
     e.drag(14, QPoint(30, -20));
     for (int n = 12; n <= 17; ++n) {
-        QVERIFY(e.v->isSelected(n));
+        QVERIFY(e.v->canvas().isSelected(n));
         QCOMPARE(e.pos(n), before[size_t(n - 12)] + QPoint(30, -20));
     }
-    QVERIFY(!e.v->isSelected(11));
+    QVERIFY(!e.v->canvas().isSelected(11));
     QCOMPARE(field(*e.v, 1)->text(), QString::number(e.pos(12).x()));
     QCOMPARE(field(*e.v, 2)->text(), QString::number(e.pos(12).y()));
     QCOMPARE(blockLabel(*e.v, 13)->colour(), QColor(Qt::red));
@@ -204,7 +206,7 @@ void LayoutEditorTest::rightButtonSelectsOnly() {
     e.press(9, Qt::RightButton);
     QTest::mouseMove(blockLabel(*e.v, 9), Editor::inside() + QPoint(40, 40));
     QCOMPARE(e.pos(9), before);
-    QVERIFY(e.v->isSelected(9));
+    QVERIFY(e.v->canvas().isSelected(9));
     QCOMPARE(blockLabel(*e.v, 9)->colour(), QColor(Qt::red));
     QVERIFY(control<QMenu>(*e.v, "pp1")->isVisible());
     control<QMenu>(*e.v, "pp1")->hide();
@@ -247,7 +249,7 @@ void LayoutEditorTest::arrowKeys() {
     QCOMPARE(e.pos(7), QPoint(391, 181));
 
     // A label touching an edge stops every arrow key, even for blocks far from it.
-    e.v->moveBlock(3, QPoint(0, 71));
+    e.v->canvas().moveBlock(3, QPoint(0, 71));
     QTest::keyClick(e.v, Qt::Key_Up);
     QCOMPARE(e.pos(7), QPoint(391, 181));
     e.verifyNothingUnexpected();
@@ -278,7 +280,7 @@ void LayoutEditorTest::senderApplyOutsideTheEnvelope() {
     QCOMPARE(field(*e.v, 10)->text(), QString::number(e.pos(5).x()));
     // Disarmed: the next move outside passes without a question.
     field(*e.v, 4)->setText("-7");
-    e.v->applySenderBlock();
+    e.v->panels().applySenderBlock();
     QCOMPARE(e.pos(1), QPoint(-7, 25));
     QCOMPARE(e.messages.texts("question").size(), 2);
     e.verifyNothingUnexpected();
@@ -326,7 +328,7 @@ void LayoutEditorTest::gapRule() {
     field(*e.v, 1)->setText("40");
     field(*e.v, 2)->setText("330");
     field(*e.v, 3)->setText("12");
-    e.v->applyDigitCells();
+    e.v->panels().applyDigitCells();
     QCOMPARE(e.pos(12), QPoint(40, 330));
     for (int n = 13; n <= 17; ++n)
         QCOMPARE(e.pos(n).x(), e.pos(n - 1).x() + blockLabel(*e.v, n - 1)->width() - 10 + 12);
@@ -335,7 +337,7 @@ void LayoutEditorTest::gapRule() {
     const QPoint thirteen = e.pos(13);
     for (const char* z : {"0", "100"}) {
         field(*e.v, 3)->setText(z);
-        e.v->applyDigitSpacing();
+        e.v->panels().applyDigitSpacing();
         QCOMPARE(e.pos(13), thirteen);
     }
     control<QToolButton>(*e.v, "SpeedButton9")->click();
@@ -367,10 +369,10 @@ void LayoutEditorTest::arrowButtonsAndHoldToRepeat() {
     QTest::mousePress(down, Qt::LeftButton);
     QVERIFY(control<QTimer>(*e.v, "T2")->isActive());
     QCOMPARE(control<QTimer>(*e.v, "T2")->interval(), 500);
-    e.v->repeatHeldArrow();
+    e.v->panels().repeatHeldArrow();
     QCOMPARE(control<QTimer>(*e.v, "T2")->interval(), 10);
-    e.v->repeatHeldArrow();
-    e.v->repeatHeldArrow();
+    e.v->panels().repeatHeldArrow();
+    e.v->panels().repeatHeldArrow();
     QCOMPARE(field(*e.v, 7)->text(), QStringLiteral("184"));
     QTest::mouseRelease(down, Qt::LeftButton);
     QVERIFY(!control<QTimer>(*e.v, "T2")->isActive());
@@ -409,9 +411,9 @@ void LayoutEditorTest::badFieldsAndBadPictures() {
              qPrintable(e.messages.texts("error").last()));
 
     // Absurd positions load without a crash and are questioned.
-    e.v->moveBlock(8, QPoint(-5000, 99999));
+    e.v->canvas().moveBlock(8, QPoint(-5000, 99999));
     e.messages.answer(true);
-    e.v->checkInside();
+    e.v->canvas().checkInside();
     QCOMPARE(e.messages.texts("question").size(), 1);
 }
 

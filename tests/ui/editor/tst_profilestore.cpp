@@ -9,8 +9,10 @@
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
+#include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileStore.h"
 
 #include <QCheckBox>
@@ -144,7 +146,7 @@ void ProfileStoreTest::emptySectionLoadsDefaults() {
     QVERIFY(!control<QCheckBox>(*s.v, "CheckBox1")->isChecked());
     QCOMPARE(printList(*s.v)->CheckedCount(), 0);
     QCOMPARE(s.v->size(), QSize(1075, 800));
-    QCOMPARE(s.v->sheetPosition(), 0);
+    QCOMPARE(s.v->optionsBar().sheetPosition(), 0);
     QCOMPARE(field(*s.v, 3)->text(), QStringLiteral("10"));
     QCOMPARE(field(*s.v, 4)->text(), QStringLiteral("0"));
     QVERIFY(!saveButton(*s.v)->isEnabled());
@@ -210,7 +212,7 @@ void ProfileStoreTest::saveAndLoadRoundTrip() {
         b.visible = n % 4 != 0;
         document.setBlockFont(n, b);
         document.setBlockVisible(n, b.visible);
-        s.v->moveBlock(n, QPoint(10 * n, 5 * n));
+        s.v->canvas().moveBlock(n, QPoint(10 * n, 5 * n));
     }
     std::array<QString, 11> kept = document.profile().kept;
     kept[4] = "17";
@@ -221,7 +223,7 @@ void ProfileStoreTest::saveAndLoadRoundTrip() {
     control<QCheckBox>(*s.v, "CheckBox1")->setChecked(true);
     field(*s.v, 8)->setText("-4");
     field(*s.v, 3)->setText("15");
-    s.v->setSheetPosition(5);
+    s.v->optionsBar().setSheetPosition(5);
     printList(*s.v)->SetChecked(2, true);
     const PrintProfile before = document.profile();
     s.opt->save("Первый");
@@ -544,7 +546,7 @@ void ProfileStoreTest::badValueStopsTheLoad() {
     Store s(cp1251("[option]\r\n[Плохой]\r\nIndDown_X=5\r\notkogo_x=300\r\n"
                    "format=(114 x 162 мм) C6\r\nallx=7\r\nlistpos=9\r\niz=42\r\n[Хороший]\r\n"));
     s.opt->load("Хороший");
-    s.v->setSheetPosition(3);
+    s.v->optionsBar().setSheetPosition(3);
     try {
         s.opt->load("Плохой");
         QFAIL("the load went through");
@@ -553,10 +555,10 @@ void ProfileStoreTest::badValueStopsTheLoad() {
                                              "конверта на листе listpos=9 должно быть от 0 до 8"));
     }
     QCOMPARE(s.v->document().profile().kept[0], QStringLiteral("5"));
-    QCOMPARE(s.v->blockPos(1).x(), 300);
+    QCOMPARE(s.v->canvas().blockPos(1).x(), 300);
     QCOMPARE(formatList(*s.v)->currentIndex(), 2);
     QCOMPARE(field(*s.v, 8)->text(), QStringLiteral("7"));
-    QCOMPARE(s.v->sheetPosition(), 3);
+    QCOMPARE(s.v->optionsBar().sheetPosition(), 3);
     QCOMPARE(field(*s.v, 3)->text(), QStringLiteral("10"));
 }
 

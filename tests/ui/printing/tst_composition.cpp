@@ -3,14 +3,17 @@
 #include "TestProgram.h"
 
 #include "core/UserError.h"
+#include "core/envelope/EnvelopeFormat.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/PageOutput.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
+#include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
 #include "ui/editor/LayoutEditor.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/printing/PreviewWindow.h"
 
@@ -51,7 +54,7 @@ struct Preview : TestProgram {
         v->show();
         v->chooseFormat(0);
         v->resetLayout();
-        v->clearSelection();
+        v->canvas().clearSelection();
         messages.reset();
     }
     ~Preview() {
@@ -74,8 +77,8 @@ struct Preview : TestProgram {
         block.size = 45;
         block.colour = bgrOf(colour);
         v->document().setBlockFont(number, block);
-        v->applyFonts();
-        v->showVisibility();
+        v->canvas().applyFonts();
+        v->canvas().showVisibility();
     }
     QString text(int block) const { return preview->envelope().blocks[size_t(block - 1)].text; }
     QStringList texts(std::initializer_list<int> blocks) const {
@@ -204,7 +207,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         toggle->setChecked(false);
     if (picture) {
         pictureToggle(*p.v, StampSlot)->setChecked(shown);
-        p.v->showPictures();
+        p.v->optionsBar().showPictures();
         p.preview->compose();
         // The editor shows the picture either way.
         QVERIFY(surface(*p.v)->pictures[StampSlot].shown);
@@ -212,7 +215,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         QCOMPARE(pixelsNotWhite(p.preview->capture()) > 0, shown);
         return;
     }
-    p.v->showPictures();
+    p.v->optionsBar().showPictures();
     p.setBigBlock(7, Qt::blue);
     p.v->document().setBlockVisible(7, shown);
     control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));

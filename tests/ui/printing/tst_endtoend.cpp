@@ -12,6 +12,7 @@
 #include "ui/app/Program.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/LayoutEditor.h"
+#include "ui/editor/OptionsBar.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/printing/PreviewWindow.h"
 
@@ -112,8 +113,8 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
         const Envelope& envelope = preview.envelope();
         const QRect inkOnEnvelope = inkBox(captureEnvelope(envelope));
         const PagePlacement at =
-            placeEnvelope(envelope.size, m, false, view.sheetPosition(), field(view, 8)->text(),
-                          field(view, 9)->text(), screen);
+            placeEnvelope(envelope.size, m, false, view.optionsBar().sheetPosition(),
+                          field(view, 8)->text(), field(view, 9)->text(), screen);
         const double sx = double(at.width) / envelope.size.width();
         const double sy = double(at.height) / envelope.size.height();
         // Device pixels of the landscape page, from the paper's edge.
