@@ -1,43 +1,28 @@
-// The main window's controls, menus, toolbar and hints.
-#include "ui/app/MainWindow.h"
-#include "ui/controls/DialogParts.h"
+// The main window's right side: the record's editors and the recipient's print profile.
+#include "ui/app/RecordEditors.h"
 
-#include "ui/addressbook/CheckList.h"
+#include "core/Numbers.h"
+#include "ui/app/MainWindowParts.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/Icons.h"
-#include "ui/common/Messages.h"
-#include "ui/common/Windows.h"
 #include "ui/controls/NumberKeyFilter.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QScreen>
-#include <QSplitter>
-#include <QTabWidget>
-#include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
-void describe(QWidget* control, const QString& name, const char* programName) {
-    control->setAccessibleName(name);
-    setProgramName(control, QString::fromLatin1(programName));
-}
+const QString crlf = QStringLiteral("\r\n");
 
-QFont addressFont() {
-    QFont font(QStringLiteral("Sylfaen"));
-    font.setPixelSize(15);
-    return font;
+QString editorText(const QPlainTextEdit* editor) {
+    QString text = editor->toPlainText();
+    text.replace(QLatin1Char('\n'), crlf);
+    return text;
 }
 
 QPlainTextEdit* addressEditor(QWidget* parent, const QString& name, const char* programName) {
@@ -92,228 +77,188 @@ QWidget* titledBlock(const QString& title, QLayout* content, QWidget* parent) {
 
 } // namespace
 
-void MainWindow::installIndexFilter(QLineEdit* editor) {
-    // A digit goes in while the field holds at most five characters.
-    new NumberKeyFilter(editor, 5);
-}
-
-void MainWindow::buildLayout() {
-    setWindowTitle(applicationTitle());
-    setWindowIcon(envelopeIcon());
-    resize(853, 788);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->setHandleWidth(8);
-    setCentralWidget(splitter);
-
-    // Left pane: search, then the two lists on m_pages with their tabs at the bottom.
-    auto* left = new QWidget(splitter);
-    auto* leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(4, 4, 0, 4);
-    auto* searchRow = new QHBoxLayout;
-    m_searchText = new QLineEdit(left);
-    describe(m_searchText, QStringLiteral("Поиск"), ControlNames::Main::searchText);
-    m_searchButton = new QToolButton(left);
-    m_searchButton->setIcon(themeIcon("edit-find", QStyle::SP_FileDialogContentsView));
-    m_searchButton->setToolTip(QStringLiteral("Выполнить поиск"));
-    describe(m_searchButton, QStringLiteral("Выполнить поиск"), ControlNames::Main::searchButton);
-    searchRow->addWidget(m_searchText);
-    searchRow->addWidget(m_searchButton);
-    leftLayout->addLayout(searchRow);
-    m_wholeName = new QCheckBox(QStringLiteral("Только название целиком"), left);
-    describe(m_wholeName, m_wholeName->text(), ControlNames::Main::wholeNameOnly);
-    leftLayout->addWidget(m_wholeName);
-
-    m_pages = new QTabWidget(left);
-    m_pages->setTabPosition(QTabWidget::South);
-    describe(m_pages, QStringLiteral("Страницы списков"), ControlNames::Main::listPages);
-    m_recipients = new CheckList(m_pages);
-    m_recipients->setFont(addressFont());
-    describe(m_recipients, QStringLiteral("Список получателей"), ControlNames::Main::recipientList);
-    m_senders = new ListBox(m_pages);
-    m_senders->setFont(addressFont());
-    m_senders->setSelectionMode(QAbstractItemView::SingleSelection);
-    describe(m_senders, QStringLiteral("Список отправителей"), ControlNames::Main::senderList);
-    m_pages->addTab(m_recipients, QStringLiteral("Получатель"));
-    m_pages->addTab(m_senders, QStringLiteral("Отправитель"));
-    leftLayout->addWidget(m_pages, 1);
-    left->setMinimumWidth(200);
-
-    // Right pane: the four titled blocks.
-    auto* right = new QWidget(splitter);
-    auto* rightLayout = new QVBoxLayout(right);
+RecordEditors::RecordEditors(QWidget* parent) : QWidget(parent) {
+    // The four titled blocks.
+    auto* rightLayout = new QVBoxLayout(this);
     rightLayout->setContentsMargins(0, 4, 4, 4);
 
-    m_name = new QLineEdit(right);
+    m_name = new QLineEdit(this);
     m_name->setFont(addressFont());
     describe(m_name, QStringLiteral("Название"), ControlNames::Main::recordName);
     auto* nameLayout = new QVBoxLayout;
     nameLayout->addWidget(m_name);
-    rightLayout->addWidget(titledBlock(QStringLiteral("Название"), nameLayout, right));
+    rightLayout->addWidget(titledBlock(QStringLiteral("Название"), nameLayout, this));
 
-    komy = addressEditor(right, QStringLiteral("Кому:"), ControlNames::Main::recipientName);
-    kyda = addressEditor(right, QStringLiteral("Куда:"), ControlNames::Main::recipientAddress);
+    komy = addressEditor(this, QStringLiteral("Кому:"), ControlNames::Main::recipientName);
+    kyda = addressEditor(this, QStringLiteral("Куда:"), ControlNames::Main::recipientAddress);
     intyda =
-        indexEditor(right, QStringLiteral("Индекс получателя"), ControlNames::Main::recipientIndex);
+        indexEditor(this, QStringLiteral("Индекс получателя"), ControlNames::Main::recipientIndex);
     auto* recipient = addressGrid(QStringLiteral("Кому:"), komy, QStringLiteral("Куда:"), kyda,
-                                  intyda, QStringLiteral("(Получателя)"), right);
-    rightLayout->addWidget(titledBlock(QStringLiteral("Получатель"), recipient, right), 3);
+                                  intyda, QStringLiteral("(Получателя)"), this);
+    rightLayout->addWidget(titledBlock(QStringLiteral("Получатель"), recipient, this), 3);
 
-    otkogo = addressEditor(right, QStringLiteral("От кого:"), ControlNames::Main::senderName);
-    otkyda = addressEditor(right, QStringLiteral("От куда:"), ControlNames::Main::senderAddress);
+    otkogo = addressEditor(this, QStringLiteral("От кого:"), ControlNames::Main::senderName);
+    otkyda = addressEditor(this, QStringLiteral("От куда:"), ControlNames::Main::senderAddress);
     intyt =
-        indexEditor(right, QStringLiteral("Индекс отправителя"), ControlNames::Main::senderIndex);
+        indexEditor(this, QStringLiteral("Индекс отправителя"), ControlNames::Main::senderIndex);
     auto* sender = addressGrid(QStringLiteral("От кого:"), otkogo, QStringLiteral("От куда:"),
-                               otkyda, intyt, QStringLiteral("(Оправителя)"), right);
-    rightLayout->addWidget(titledBlock(QStringLiteral("Отправитель"), sender, right), 3);
+                               otkyda, intyt, QStringLiteral("(Оправителя)"), this);
+    rightLayout->addWidget(titledBlock(QStringLiteral("Отправитель"), sender, this), 3);
     // Shown until the first load replaces it.
     otkogo->setPlainText(QStringLiteral("Иванов Пётр Сергеевич\nООО «Образец»"));
     otkyda->setPlainText(QStringLiteral("ул. Примерная, д. 1, кв. 1\nг. Образцовск"));
 
-    m_profile = new QComboBox(right);
+    m_profile = new QComboBox(this);
     describe(m_profile, QStringLiteral("Профиль печати:"), ControlNames::Main::recipientProfile);
     auto* profileRow = new QHBoxLayout;
-    profileRow->addWidget(fieldLabel(QStringLiteral("Профиль печати: "), m_profile, right));
+    profileRow->addWidget(fieldLabel(QStringLiteral("Профиль печати: "), m_profile, this));
     profileRow->addWidget(m_profile, 1);
-    rightLayout->addWidget(titledBlock(QStringLiteral("Профиль"), profileRow, right));
+    rightLayout->addWidget(titledBlock(QStringLiteral("Профиль"), profileRow, this));
 
-    splitter->addWidget(left);
-    splitter->addWidget(right);
-    splitter->setSizes({287, 853 - 287 - 8});
-    splitter->setStretchFactor(1, 1);
+    connect(m_profile, &QComboBox::activated, this, &RecordEditors::profileChosen);
+    // A digit goes in while the field holds at most five characters.
+    new NumberKeyFilter(intyda, 5);
+    new NumberKeyFilter(intyt, 5);
 }
 
-void MainWindow::buildCommands() {
-    auto* toolbar = addToolBar(QStringLiteral("Панель инструментов"));
-    toolbar->setObjectName(QString::fromLatin1(ControlNames::Main::toolbar));
-    toolbar->setMovable(false);
-    toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+void RecordEditors::showRecords(const RecipientRecord* recipient, const SenderRecord* sender) {
+    const AddressTexts texts = printedTexts(recipient, sender);
 
-    auto tool = [&](const QString& text, const char* theme, QStyle::StandardPixmap fallback,
-                    const QString& hint, const char* programName) {
-        auto* action = toolbar->addAction(themeIcon(theme, fallback), text);
-        action->setToolTip(hint.isEmpty() ? QString() : hint);
-        if (auto* button = toolbar->widgetForAction(action)) {
-            describe(button, text, programName);
-            button->setToolTip(hint);
+    m_loadedRecipient = recipient ? loaded(*recipient) : LoadedRecipient{};
+    m_name->setText(m_loadedRecipient.name);
+    komy->setPlainText(texts.komy);
+    kyda->setPlainText(texts.kyda);
+    intyda->setText(texts.intyda);
+    selectProfile(m_loadedRecipient.profile);
+
+    m_loadedSender = sender ? loaded(*sender) : LoadedSender{};
+    otkogo->setPlainText(texts.otkogo);
+    otkyda->setPlainText(texts.otkyda);
+    intyt->setText(texts.intyt);
+}
+
+RecordEditors::LoadedRecipient RecordEditors::loaded(const RecipientRecord& r) {
+    return {r.name, r.komy, r.kyda, r.profile, r.intyda};
+}
+
+RecordEditors::LoadedSender RecordEditors::loaded(const SenderRecord& s) {
+    return {s.otkogo, s.otkyda, s.intyt};
+}
+
+void RecordEditors::clear(bool recipientSide) {
+    if (recipientSide) {
+        komy->clear();
+        kyda->clear();
+        intyda->clear();
+    } else {
+        otkogo->clear();
+        otkyda->clear();
+        intyt->clear();
+    }
+}
+
+void RecordEditors::enableSide(bool recipientSide) {
+    for (QWidget* editor : {static_cast<QWidget*>(komy), static_cast<QWidget*>(kyda),
+                            static_cast<QWidget*>(intyda), static_cast<QWidget*>(m_name)})
+        editor->setEnabled(recipientSide);
+    for (QWidget* editor : {static_cast<QWidget*>(otkogo), static_cast<QWidget*>(otkyda),
+                            static_cast<QWidget*>(intyt)})
+        editor->setEnabled(!recipientSide);
+}
+
+bool RecordEditors::holds(const LoadedRecipient& r) const {
+    return r.profile == m_profile->currentText() && QString::number(r.intyda) == intyda->text() &&
+           r.kyda == editorText(kyda) && r.komy == editorText(komy) && r.name == m_name->text();
+}
+
+bool RecordEditors::holds(const LoadedSender& s) const {
+    return s.otkogo == editorText(otkogo) && s.otkyda == editorText(otkyda) &&
+           QString::number(s.intyt) == intyt->text();
+}
+
+bool RecordEditors::changed(bool recipientSide) const {
+    return recipientSide ? !holds(m_loadedRecipient) : !holds(m_loadedSender);
+}
+
+bool RecordEditors::holds(const RecipientRecord& stored) const {
+    return holds(loaded(stored));
+}
+
+bool RecordEditors::changedSinceLoaded(const RecipientRecord& stored) const {
+    return loaded(stored) != m_loadedRecipient;
+}
+
+bool RecordEditors::changedSinceLoaded(const SenderRecord& stored) const {
+    return loaded(stored) != m_loadedSender;
+}
+
+bool RecordEditors::recipientComplete() const {
+    return !m_name->text().isEmpty() && !intyda->text().isEmpty();
+}
+
+bool RecordEditors::senderComplete() const {
+    return !otkogo->toPlainText().isEmpty() && !intyt->text().isEmpty();
+}
+
+QString RecordEditors::recordName() const {
+    return m_name->text();
+}
+
+QString RecordEditors::senderName() const {
+    return editorText(otkogo);
+}
+
+RecipientRecord RecordEditors::recipientToStore(const QString& name, bool ticked) const {
+    RecipientRecord values;
+    values.name = name;
+    values.komy = editorText(komy);
+    values.kyda = editorText(kyda);
+    values.intyda = toWholeNumber(intyda->text());
+    values.ticked = ticked;
+    values.profile = m_profile->currentText();
+    return values;
+}
+
+SenderRecord RecordEditors::senderToStore(const QString& name) const {
+    SenderRecord values;
+    values.otkogo = name;
+    values.otkyda = editorText(otkyda);
+    values.intyt = toWholeNumber(intyt->text());
+    return values;
+}
+
+AddressTexts RecordEditors::texts() const {
+    return {otkogo->toPlainText(), otkyda->toPlainText(), intyt->text(),
+            komy->toPlainText(),   kyda->toPlainText(),   intyda->text()};
+}
+
+QString RecordEditors::profile() const {
+    return m_profile->currentText();
+}
+
+QString RecordEditors::firstProfile() const {
+    return m_profile->count() > 0 ? m_profile->itemText(0) : QString();
+}
+
+void RecordEditors::selectProfile(const QString& name) {
+    int found = -1;
+    for (int i = 0; i < m_profile->count(); ++i) {
+        if (m_profile->itemText(i).compare(name, Qt::CaseInsensitive) == 0) {
+            found = i;
+            break;
         }
-        return action;
-    };
-    printAction = tool(QStringLiteral("Печать"), "document-print", QStyle::SP_FileIcon, {},
-                       ControlNames::Main::printButton);
-    saveAction = tool(QStringLiteral("Сохранить"), "document-save", QStyle::SP_DialogSaveButton,
-                      QStringLiteral("Сохранение изменений"), ControlNames::Main::saveButton);
-    addAction =
-        tool(QStringLiteral("Добавить"), "list-add", QStyle::SP_FileDialogNewFolder,
-             QStringLiteral("Добвление контрагента в базу данных"), ControlNames::Main::addButton);
-    deleteAction =
-        tool(QStringLiteral("Удалить"), "edit-delete", QStyle::SP_TrashIcon,
-             QStringLiteral("Удалить выделенные контрагенты"), ControlNames::Main::deleteButton);
-    clearAction = tool(QStringLiteral("Очистить"), "edit-clear", QStyle::SP_DialogResetButton,
-                       QStringLiteral("Очистить форму конверта"), ControlNames::Main::clearButton);
-    checkAllAction =
-        tool(QStringLiteral("Отметить всё"), "edit-select-all", QStyle::SP_DialogApplyButton,
-             QStringLiteral("Отметить или снять отметку со всех контрагентов"),
-             ControlNames::Main::tickAllButton);
-    settingsAction =
-        tool(QStringLiteral("Настройки"), "preferences-system", QStyle::SP_FileDialogDetailedView,
-             QStringLiteral("Предварительный просмотр"), ControlNames::Main::layoutEditorButton);
-    groupsAction = tool(QStringLiteral("Группы"), "system-users", QStyle::SP_DirIcon,
-                        QStringLiteral("Группы получателей"), ControlNames::Main::groupsButton);
+    }
+    m_profile->setCurrentIndex(found);
+}
 
-    // Menu commands are named like the controls, so that tools and tests find them too.
-    auto command = [](QMenu* menu, const QString& text, const char* programName) {
-        QAction* action = menu->addAction(text);
-        action->setObjectName(QString::fromLatin1(programName));
-        return action;
-    };
-    auto* menu = menuBar()->addMenu(QStringLiteral("Меню"));
-    menuPrint = command(menu, QStringLiteral("Печать"), ControlNames::Main::printCommand);
-    menuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    menu->addSeparator();
-    menuImport =
-        command(menu, QStringLiteral("Импорт адресов..."), ControlNames::Main::importCommand);
-    menuExport =
-        command(menu, QStringLiteral("Экспорт адресов..."), ControlNames::Main::exportCommand);
-    menu->addSeparator();
-    menuExit = command(menu, QStringLiteral("Выход"), ControlNames::Main::exitCommand);
-    menuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
-    auto* options = menuBar()->addMenu(QStringLiteral("Опции"));
-    menuPrinterSetup = command(options, QStringLiteral("Настройки принтера"),
-                               ControlNames::Main::printerSetupCommand);
-    menuPrinterSetup->setShortcut(QKeySequence(Qt::Key_F3));
-    menuPrintSettings = command(options, QStringLiteral("Настройки печати"),
-                                ControlNames::Main::layoutEditorCommand);
-    menuPrintSettings->setShortcut(QKeySequence(Qt::Key_F2));
-    menuGroups = command(options, QStringLiteral("Группы..."), ControlNames::Main::groupsCommand);
-    menuAddressBook = command(options, QStringLiteral("Адресная книга..."),
-                              ControlNames::Main::addressBookCommand);
-    auto* help = menuBar()->addMenu(QStringLiteral("?"));
-    menuAbout = command(help, QStringLiteral("О программе..."), ControlNames::Main::aboutCommand);
+void RecordEditors::showProfileNames(QAbstractItemModel* names) {
+    m_profile->setModel(names);
+}
 
-    m_listMenu = new QMenu(this);
-    m_listMenu->setObjectName(QString::fromLatin1(ControlNames::Main::listMenu));
-    m_listDelete =
-        command(m_listMenu, QStringLiteral("Удалить"), ControlNames::Main::listDeleteCommand);
-    m_listShow =
-        command(m_listMenu, QStringLiteral("Показать"), ControlNames::Main::listShowCommand);
-    m_listAdd = command(m_listMenu, QStringLiteral("Добавить"), ControlNames::Main::listAddCommand);
-    m_listGroups = command(m_listMenu, QStringLiteral("Группы получателя..."),
-                           ControlNames::Main::listGroupsCommand);
-    m_recipients->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_recipients, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        m_listMenu->popup(m_recipients->viewport()->mapToGlobal(at));
-    });
+int RecordEditors::chosenProfile() const {
+    return m_profile->currentIndex();
+}
 
-    auto on = [this](QAction* action, void (MainWindow::*handler)()) {
-        connect(action, &QAction::triggered, this,
-                [this, handler] { guarded(w.messages, [&] { (this->*handler)(); }); });
-    };
-    on(menuExit, &MainWindow::askToEnd);
-    on(menuAbout, &MainWindow::showAbout);
-    on(saveAction, &MainWindow::save);
-    on(printAction, &MainWindow::printClick);
-    on(menuPrint, &MainWindow::printClick);
-    on(menuPrinterSetup, &MainWindow::setUpPrinter);
-    on(m_listShow, &MainWindow::showPreview);
-    on(addAction, &MainWindow::add);
-    // The list menu adds like the toolbar: the new record replaces the editors, so
-    // edits are asked about first.
-    on(m_listAdd, &MainWindow::add);
-    on(clearAction, &MainWindow::askToClearEditors);
-    on(checkAllAction, &MainWindow::toggleAllTicks);
-    on(settingsAction, &MainWindow::openLayoutEditor);
-    on(menuPrintSettings, &MainWindow::openLayoutEditor);
-    on(groupsAction, &MainWindow::openGroups);
-    on(menuGroups, &MainWindow::openGroups);
-    on(menuImport, &MainWindow::importFromFile);
-    on(menuExport, &MainWindow::exportToFile);
-    on(menuAddressBook, &MainWindow::chooseAddressBookPlace);
-    on(m_listGroups, &MainWindow::openMemberGroups);
-    connect(deleteAction, &QAction::triggered, this,
-            [this] { guarded(w.messages, [this] { deleteChosen(false); }); });
-    connect(m_listDelete, &QAction::triggered, this,
-            [this] { guarded(w.messages, [this] { deleteChosen(true); }); });
-    connect(m_searchButton, &QToolButton::clicked, this,
-            [this] { guarded(w.messages, [this] { startSearch(); }); });
-    // Enter searches like the button: a search reloads the editors, so edits are
-    // asked about first rather than dropped.
-    connect(m_searchText, &QLineEdit::returnPressed, this,
-            [this] { guarded(w.messages, [this] { startSearch(); }); });
-    connect(m_recipients, &QAbstractItemView::doubleClicked, this,
-            [this] { guarded(w.messages, [this] { openLayoutEditor(); }); });
-    connect(m_recipients, &CheckList::userSelected, this,
-            [this](int row) { guarded(w.messages, [&] { recipientSelected(row); }); });
-    connect(&m_recipients->lines(), &CheckListModel::userChecked, this,
-            [this](int row) { guarded(w.messages, [&] { recipientTicked(row); }); });
-    connect(m_senders, &ListBox::userSelected, this,
-            [this](int row) { guarded(w.messages, [&] { senderSelected(row); }); });
-    connect(m_profile, &QComboBox::activated, this,
-            [this] { guarded(w.messages, [this] { profileChosen(); }); });
-    connect(m_pages, &QTabWidget::currentChanged, this,
-            [this] { guarded(w.messages, [this] { pageChanged(); }); });
-    installIndexFilter(intyda);
-    installIndexFilter(intyt);
+void RecordEditors::chooseProfile(int index) {
+    m_profile->setCurrentIndex(index);
 }
