@@ -1,5 +1,5 @@
-// The main window's address book: the lists, choosing, saving, adding and deleting
-// recipient and sender records.
+// The main window's address book: the lists and the editors beside them, choosing records,
+// the search and the ticked listing.
 #include "ui/app/RecordsPane.h"
 
 #include "core/addressbook/AddressImport.h"
@@ -27,11 +27,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-const QString nameExists = QStringLiteral("Такое название уже существует.");
-
-} // namespace
 RecordsPane::RecordsPane(Windows& windows, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent), w(windows) {
     setHandleWidth(8);
