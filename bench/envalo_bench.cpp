@@ -11,6 +11,8 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/app/RecipientTicks.h"
+#include "ui/app/RecordsPane.h"
 #include "ui/editor/BlockCanvas.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/OptionsBar.h"
@@ -247,7 +249,7 @@ public:
             QLineEdit& find = own<QLineEdit>(frm, "editfind");
             find.setText(QStringLiteral("Петров Анна"));
             report(timed(QStringLiteral("findrecords, two words"), 200, o.runs,
-                         [&] { frm.search(); }));
+                         [&] { frm.records().search(); }));
             say(QStringLiteral("  (lines found: %1)").arg(recipients.count()));
             find.clear();
             frm.refillLists();
@@ -262,7 +264,7 @@ public:
             CheckListModel& lines = recipients.lines();
             report(timed(QStringLiteral("storechecks"), onServer() ? 1000 : 500, o.runs, [&] {
                 lines.setAllChecked(lines.count() > 0 && !lines.isChecked(0));
-                frm.storeTicks();
+                frm.records().ticks().storeAll();
             }));
         }
         const QStringList& profiles = m_folder.profiles();
@@ -455,7 +457,7 @@ private:
         Windows& w = m_program->windows();
         MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
         tickSpread(frm, envelopes);
-        frm.storeTicks();
+        frm.records().ticks().storeAll();
         const QString out = m_folder.appdir() + QStringLiteral("cli-out");
         QDir(out).removeRecursively();
         QStringList arguments{QStringLiteral("print"),     QStringLiteral("--folder"),

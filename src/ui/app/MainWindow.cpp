@@ -7,8 +7,15 @@
 #include "core/run/PageOutput.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "ui/addressbook/AboutWindow.h"
-#include "ui/addressbook/CheckList.h"
+#include "ui/addressbook/AddressBookPlace.h"
+#include "ui/addressbook/GroupsWindow.h"
+#include "ui/app/MainCommands.h"
+#include "ui/app/RecipientTicks.h"
+#include "ui/app/RecordChanges.h"
+#include "ui/app/RecordEditors.h"
+#include "ui/app/RecordsPane.h"
 #include "ui/common/ControlNames.h"
+#include "ui/common/Icons.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/LayoutEditor.h"
@@ -16,18 +23,24 @@
 #include "ui/printing/PreviewWindow.h"
 #include "ui/printing/PrinterDialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QGuiApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScreen>
 
-namespace {} // namespace
-
 MainWindow::MainWindow(Windows& windows)
-    : m_output(std::make_unique<PageOutput>(windows.messages, windows.appdir)), w(windows) {
-    buildLayout();
-    buildCommands();
+    : w(windows), m_output(std::make_unique<PageOutput>(windows.messages, windows.appdir)) {
+    setWindowTitle(applicationTitle());
+    setWindowIcon(envelopeIcon());
+    resize(853, 788);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    m_records = new RecordsPane(w, this);
+    setCentralWidget(m_records);
+    m_commands = std::make_unique<MainCommands>(w, *this, *m_records);
+    connect(&m_records->editors(), &RecordEditors::profileChosen, this,
+            [this] { guarded(w.messages, [this] { loadChosenProfile(); }); });
     m_deferredStart.setObjectName(QString::fromLatin1(ControlNames::Main::deferredStartTimer));
     m_deferredStart.setSingleShot(true);
     m_deferredStart.setInterval(10);
@@ -45,7 +58,6 @@ MainWindow::~MainWindow() = default;
 void MainWindow::creationStep() {
     appdir = w.appdir;
     m_appVersion = QStringLiteral(ENVALO_VERSION);
-    m_showingAll = true;
     // Without the settings file the address book still loads: an empty list would
     // look like lost addresses. The file is read once here, for both.
     IniFile ini(appdir + QStringLiteral("envalo.ini"));
@@ -90,12 +102,7 @@ void MainWindow::openAddressBook(const QString& location, IniFile& ini) {
         w.messages.notice(errorMessage(e));
     }
     book.readTables();
-    m_pages->setCurrentIndex(0);
-    m_recipientPage = true;
-    readGroupFilter();
-    refillLists();
-    showSelectedRecords();
-    applyPage();
+    m_records->showAddressBook();
     m_othersSeen = book.othersChanges();
     if (m_othersSeen >= 0)
         m_othersChanges.start();
@@ -109,35 +116,28 @@ void MainWindow::writeFullFormatNames(IniFile& ini) {
 
 void MainWindow::runDeferredStart() {
     m_deferredStart.stop();
-    checkprinter();
+    m_output->checkprinter(ScreenConversions{m_scrDpiX, m_scrDpiY});
     setWindowTitle(applicationTitle() + QStringLiteral(" v") + m_appVersion);
     if (w.addressBook.columnAdded()) {
-        w.addressBook.resetProfiles(m_profile->currentText());
+        w.addressBook.resetProfiles(m_records->editors().profile());
         w.messages.notice(QStringLiteral(
             "Структура базы успешно обновлена, необходимо перезапустить программу."));
         requestEnd();
     }
-    // m_profile shows the store's list of names; only its choice starts afresh here.
-    m_profile->setCurrentIndex(-1);
-    if (m_recipients->count() == 0)
+    // The profile list shows the store's list of names; only its choice starts afresh here.
+    RecordEditors& editors = m_records->editors();
+    editors.chooseProfile(-1);
+    if (!m_records->hasRecipients())
         return;
-    if (const auto recipient = w.addressBook.recipient(m_recipients->currentText()))
-        selectProfileEntry(recipient->profile);
+    if (const auto recipient = w.addressBook.recipient(m_records->selectedRecipient()))
+        editors.selectProfile(recipient->profile);
     else
-        m_profile->setCurrentIndex(-1);
+        editors.chooseProfile(-1);
     // A settings file that could not be read at start is not created or replaced here.
     if (!m_settingsRead)
         return;
-    ProgramOptions::writeProfile(w.profileStore->ini(), m_profile->currentText());
-    // This load is the last word at start: the store's own start-up load would only
-    // repeat it, and a profile that cannot be loaded would be reported twice.
-    w.profileStore->cancelStartLoad();
-    w.profileStore->load(m_profile->currentText());
+    loadChosenProfile();
     w.preview->redraw();
-}
-
-void MainWindow::checkprinter() {
-    m_output->checkprinter(ScreenConversions{m_scrDpiX, m_scrDpiY});
 }
 
 void MainWindow::setUpPrinter() {
@@ -147,17 +147,6 @@ void MainWindow::setUpPrinter() {
 void MainWindow::showPreview() {
     w.preview->show();
     w.preview->redraw();
-}
-
-void MainWindow::selectProfileEntry(const QString& profile) {
-    int found = -1;
-    for (int i = 0; i < m_profile->count(); ++i) {
-        if (m_profile->itemText(i).compare(profile, Qt::CaseInsensitive) == 0) {
-            found = i;
-            break;
-        }
-    }
-    m_profile->setCurrentIndex(found);
 }
 
 void MainWindow::askToEnd() {
@@ -177,132 +166,111 @@ void MainWindow::requestEnd() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (w.addressBook.isRead())
-        storeTicks();
+        m_records->ticks().storeAll();
     event->accept();
     requestEnd();
 }
 
-void MainWindow::save() {
-    w.preview->saveCapture(appdir + QStringLiteral("temp"));
-    offerToSaveChanges();
-}
-
-void MainWindow::add() {
-    offerToSaveChanges();
-    addRecord();
-}
-
-void MainWindow::deleteChosen(bool fromListMenu) {
-    if (!fromListMenu && m_recipients->count() == 0)
-        return;
-    if (!w.messages.question(QStringLiteral("Все отмеченные записи будут удалены"),
-                             QStringLiteral("Подтвердите")))
-        return;
-    deleteRecords();
-}
-
-void MainWindow::askToClearEditors() {
-    if (w.messages.question(QStringLiteral("Очистить форму конверта?"),
-                            QStringLiteral("Подтверждение")))
-        clearEditors();
-}
-
 void MainWindow::openLayoutEditor() {
-    offerToSaveChanges();
-    if (m_recipients->count() > 0)
+    m_records->changes().offerToSaveChanges();
+    if (m_records->hasRecipients())
         w.messages.showModal(*w.layoutEditor);
 }
 
-void MainWindow::startSearch() {
-    offerToSaveChanges();
-    search();
+void MainWindow::openGroups() {
+    m_records->changes().offerToSaveChanges();
+    w.messages.showModal(*w.groupsWindow);
 }
 
-void MainWindow::recipientSelected(int row) {
-    const QString clicked = m_recipients->text(row);
-    offerToSaveChanges();
-    selectRecipientLine(clicked);
-    showSelectedRecords();
-    w.profileStore->load(m_profile->currentText());
-    w.preview->redraw();
-    w.preview->compose();
+void MainWindow::chooseAddressBookPlace() {
+    m_records->changes().offerToSaveChanges();
+    IniFile& ini = w.profileStore->ini();
+    const QString current = ProgramOptions::read(ini).addressbook.trimmed();
+    AddressBookPlace window(this, w.messages, current);
+    // The same address book is opened again only when its connection has gone, as a server's
+    // session that ended leaves it; otherwise the lists stay as they are.
+    if (w.messages.showModal(window) != QDialog::Accepted ||
+        (window.location() == current && w.addressBook.isOpen()))
+        return;
+    ProgramOptions::writeAddressBook(ini, window.location());
+    // The lists show the address book chosen at once.
+    openAddressBook(ProgramOptions::read(ini).addressBookIn(appdir), ini);
 }
 
-void MainWindow::senderSelected(int row) {
-    const QString clicked = m_senders->item(row)->text();
-    offerToSaveChanges();
-    selectSenderLine(clicked);
-    showSelectedRecords();
-    moveDefaultMark();
-}
-
-void MainWindow::pageChanged() {
-    // The check runs for the page being left, before the editors change sides.
-    offerToSaveChanges();
-    m_recipientPage = m_pages->currentIndex() == 0;
-    applyPage();
-}
-
-void MainWindow::profileChosen() {
+void MainWindow::loadChosenProfile() {
     // The recipient's own profile changes only when the record is saved.
-    ProgramOptions::writeProfile(w.profileStore->ini(), m_profile->currentText());
+    const QString profile = m_records->editors().profile();
+    ProgramOptions::writeProfile(w.profileStore->ini(), profile);
     // This load is the last word at start: the store's own start-up load would only
     // repeat it, and a profile that cannot be loaded would be reported twice.
     w.profileStore->cancelStartLoad();
-    w.profileStore->load(m_profile->currentText());
+    w.profileStore->load(profile);
+}
+
+void MainWindow::refillLists() {
+    m_records->refillLists();
+}
+
+AddressTexts MainWindow::addressTexts() const {
+    return m_records->editors().texts();
 }
 
 void MainWindow::showProfileNames(QAbstractItemModel* names) {
-    m_profile->setModel(names);
+    m_records->editors().showProfileNames(names);
 }
 
 int MainWindow::chosenProfile() const {
-    return m_profile->currentIndex();
+    return m_records->editors().chosenProfile();
 }
 
 void MainWindow::chooseProfile(int index) {
-    m_profile->setCurrentIndex(index);
+    m_records->editors().chooseProfile(index);
 }
 
 bool MainWindow::startLoadsProfile() const {
-    return m_deferredStart.isActive() && m_recipients->count() > 0;
+    return m_deferredStart.isActive() && m_records->hasRecipients();
 }
 
 void MainWindow::editorClosed() {
-    w.addressBook.rereadRecipients();
-    showSelectedRecords();
-    // What choosing the selected recipient line does: its profile, as stored,
-    // replaces whatever the editor did not save.
-    const int row = m_recipients->currentRow();
-    if (row >= 0)
-        recipientSelected(row);
+    m_records->reloadAfterEditor();
 }
 
 bool MainWindow::stepRecipient(int direction) {
-    const int selected = m_recipients->currentRow();
-    if (m_recipients->count() == 0 || selected == (direction > 0 ? m_recipients->count() - 1 : 0))
-        return false;
-    int from = selected;
-    for (int row = 0; row < m_recipients->count(); ++row) {
-        if (m_recipients->text(row) == m_name->text()) {
-            from = row;
-            break;
-        }
+    return m_records->stepRecipient(direction);
+}
+
+void MainWindow::othersChangesStep() {
+    // A question, an import or the print run works with the lists as they are; so does a
+    // user typing or holding an unsaved record.
+    OpenAddressBook& book = w.addressBook;
+    if (m_printing || book.inTransaction() || QApplication::activeModalWidget() ||
+        QApplication::activePopupWidget() || m_records->formChanged())
+        return;
+    const QWidget* focused = QApplication::focusWidget();
+    if (focused && isAncestorOf(focused) &&
+        (qobject_cast<const QLineEdit*>(focused) || qobject_cast<const QPlainTextEdit*>(focused)))
+        return;
+    const qint64 seen = book.othersChanges();
+    if (seen < 0 && book.sessionEnded()) {
+        // The user is asked rather than the window connecting by itself: a connection from the
+        // timer would hold the window for as long as libpq waits on a broken network, time
+        // after time. Asked once, as the steps stop with it; after "no" every action says the
+        // link broke, as before, until the address book is opened again.
+        if (!m_othersChanges.isActive())
+            return;
+        m_othersChanges.stop();
+        const QString server = book.location();
+        if (w.messages.question(
+                QStringLiteral("Связь с сервером базы данных «%1» прервалась: изменения, "
+                               "сделанные на других рабочих местах, больше не показываются. "
+                               "Подключиться к серверу заново?")
+                    .arg(server),
+                applicationTitle()))
+            openAddressBook(server, w.profileStore->ini());
+        return;
     }
-    int target = from + direction;
-    while (target >= 0 && target < m_recipients->count() && !m_recipients->isChecked(target))
-        target += direction;
-    if (target < 0 || target >= m_recipients->count())
-        return false;
-    // Unsaved edits would be lost silently otherwise; saving may move lines, so go by name.
-    const QString name = m_recipients->text(target);
-    offerToSaveChanges();
-    for (int row = 0; row < m_recipients->count(); ++row) {
-        if (m_recipients->text(row) == name) {
-            m_recipients->setCurrentRow(row);
-            showSelectedRecords();
-            return true;
-        }
-    }
-    return false;
+    if (seen < 0 || seen == m_othersSeen)
+        return;
+    m_othersSeen = seen;
+    m_records->showOthersChanges();
 }

@@ -5,7 +5,7 @@
 #include "core/run/PageOutput.h"
 #include "core/run/PrintRun.h"
 #include "core/run/RunChoice.h"
-#include "ui/addressbook/CheckList.h"
+#include "ui/app/RecordsPane.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/printing/WindowPrintRun.h"
@@ -13,7 +13,7 @@
 #include <QScopeGuard>
 
 void MainWindow::printClick() {
-    if (m_recipients->count() == 0)
+    if (!m_records->hasRecipients())
         return;
     printall();
 }
@@ -21,25 +21,18 @@ void MainWindow::printClick() {
 void MainWindow::printall() {
     m_printing = true;
     const auto printed = qScopeGuard([this] { m_printing = false; });
-    showSelectedRecords();
+    m_records->showSelectedRecords();
     m_printStopped = false;
 
     PrintRunSetup setup;
-    for (int row = 0; row < m_recipients->count(); ++row) {
-        setup.recipients.lines.append(m_recipients->text(row));
-        setup.recipients.ticked.append(m_recipients->isChecked(row));
-    }
-    setup.recipients.current = m_recipients->currentRow();
+    setup.recipients = m_records->printRecipients();
     setup.profiles = w.profileStore->profilesToPrint();
     // The sender the editors show.
     setup.sender = addressTexts();
     setup.delays = true;
 
     LoadedProfiles profiles(w.profileStore->ini(), *w.pictureCache, false);
-    WindowPrintRun shown(w, [this](int row) {
-        m_recipients->setCurrentRow(row);
-        showSelectedRecords();
-    });
+    WindowPrintRun shown(w, [this](int row) { m_records->showRecipientAt(row); });
     m_printStopped = PrintRun(w.profileStore->ini(), w.addressBook, profiles, *m_output, *w.screen)
                          .run(setup, shown)
                          .stopped;

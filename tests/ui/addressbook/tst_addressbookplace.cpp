@@ -5,6 +5,7 @@
 #include "core/addressbook/AddressDb.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
+#include "ui/app/RecordsPane.h"
 
 #include <QAction>
 #include <QDialog>
@@ -117,7 +118,7 @@ void AddressBookPlaceTest::anotherWorkstationsChangesAppear() {
     main.othersChangesStep();
     QCOMPARE(lines.count(), 2);
     lines.setCurrentRow(1);
-    main.recipientSelected(1);
+    main.records().recipientSelected(1);
     QCOMPARE(nameField(main)->text(), u"Петров"_s);
 
     auto* komy = control<QPlainTextEdit>(main, "komy");

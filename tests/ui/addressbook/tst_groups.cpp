@@ -8,6 +8,7 @@
 #include "ui/addressbook/MemberGroupsWindow.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/app/RecordsPane.h"
 
 #include <QAction>
 #include <QLabel>
@@ -78,7 +79,7 @@ struct Book : TestProgram {
         const int row = listedRow(name);
         QVERIFY2(row >= 0, qPrintable(name));
         recipientList(f())->setCurrentRow(row);
-        f().showSelectedRecords();
+        f().records().showSelectedRecords();
     }
     int listedRow(const QString& name) {
         for (int i = 0; i < recipientList(f())->count(); ++i)

@@ -11,6 +11,7 @@
 #include "ui/addressbook/NewRecordDialog.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/app/RecordsPane.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -625,14 +626,14 @@ void RecordsTest::ticks() {
 
     // A tick made in a search result stays in the full list.
     control<QLineEdit>(frm, "editfind")->setText("громова");
-    frm.search();
+    frm.records().search();
     QCOMPARE(lines(*recipientList(frm)), QStringList{"Громова Анна"});
     b.tick("Громова Анна", true);
     control<QLineEdit>(frm, "editfind")->clear();
     // An empty search lists the ticked ones, the next one everybody again.
-    frm.search();
-    QVERIFY(!frm.showsAll());
-    frm.search();
+    frm.records().search();
+    QVERIFY(!frm.records().showsAll());
+    frm.records().search();
     QCOMPARE(recipientList(frm)->count(), 4);
     QVERIFY(recipientList(frm)->isChecked(b.row("Громова Анна")));
 
@@ -707,16 +708,16 @@ void RecordsTest::emptySearchToggles() {
     control<QToolButton>(frm, "SpeedButton1")->click();
     QCOMPARE(lines(*recipientList(frm)), QStringList{"Борисова"});
     QVERIFY(recipientList(frm)->isChecked(0));
-    QVERIFY(!frm.showsAll());
+    QVERIFY(!frm.records().showsAll());
     QCOMPARE(nameField(frm)->text(), QStringLiteral("Борисова"));
     control<QToolButton>(frm, "SpeedButton1")->click();
     QCOMPARE(recipientList(frm)->count(), 4);
-    QVERIFY(frm.showsAll());
+    QVERIFY(frm.records().showsAll());
 
     b.tick("Борисова", false);
     control<QToolButton>(frm, "SpeedButton1")->click();
     QCOMPARE(recipientList(frm)->count(), 4);
-    QVERIFY(frm.showsAll());
+    QVERIFY(frm.records().showsAll());
     b.verifyNothingUnexpected();
 }
 

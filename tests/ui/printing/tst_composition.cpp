@@ -9,6 +9,7 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/app/RecordsPane.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
@@ -227,7 +228,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
 
 void CompositionTest::composingTwiceGivesTheSameSurface() {
     Preview p;
-    p.frm().showSelectedRecords();
+    p.frm().records().showSelectedRecords();
     p.preview->compose();
     const QImage first = p.preview->capture();
     p.preview->compose();
@@ -267,7 +268,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     } pages;
     p.frm().pageOutput().setTarget(&pages);
     recipientList(p.frm())->setCurrentRow(5);
-    p.frm().showSelectedRecords();
+    p.frm().records().showSelectedRecords();
     p.program->windows().profileStore->load(profile);
     const QStringList items = printList(*p.v)->Items();
     for (int i = 0; i < items.size(); ++i)
@@ -333,7 +334,7 @@ void CompositionTest::stepping() {
     for (int row : ticked)
         cb.lines().setChecked(row, true);
     cb.setCurrentRow(start);
-    p.frm().showSelectedRecords();
+    p.frm().records().showSelectedRecords();
     p.preview->show();
     const QString composed = p.text(7);
     if (renamed) {

@@ -10,6 +10,7 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/app/RecordsPane.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/OptionsBar.h"
@@ -106,7 +107,7 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
         for (int row = 0; row < recipientList(frm)->count(); ++row)
             if (recipientList(frm)->text(row) == recipient)
                 recipientList(frm)->setCurrentRow(row);
-        frm.showSelectedRecords();
+        frm.records().showSelectedRecords();
         t.program->windows().profileStore->load(profile);
         PreviewWindow& preview = *t.program->windows().preview;
         preview.compose();

@@ -10,6 +10,7 @@
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/app/RecordsPane.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/CheckedComboBox.h"
@@ -266,7 +267,7 @@ void PrintRunTest::profileThatCannotBeLoadedEndsTheRun() {
 void PrintRunTest::emptyListDoesNothing() {
     Run r;
     control<QLineEdit>(r.frm(), "editfind")->setText("никого");
-    r.frm().search();
+    r.frm().records().search();
     QCOMPARE(recipientList(r.frm())->count(), 0);
     r.choose({"Конверт DL"});
     r.print();

@@ -1,5 +1,5 @@
-// The main window's address book: where it is kept, and addresses in and out of it.
-#include "ui/app/MainWindow.h"
+// Addresses in and out of the address book, on the page the main window shows.
+#include "ui/app/AddressTransfer.h"
 
 #include "core/OutputFile.h"
 #include "core/UserError.h"
@@ -7,14 +7,14 @@
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
 #include "core/run/OpenAddressBook.h"
-#include "ui/addressbook/AddressBookPlace.h"
-#include "ui/addressbook/CheckList.h"
 #include "ui/addressbook/ImportMapping.h"
+#include "ui/app/RecordChanges.h"
+#include "ui/app/RecordEditors.h"
+#include "ui/app/RecordsPane.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/ProfileStore.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -44,9 +44,13 @@ QString reportText(const ImportReport& report) {
 
 } // namespace
 
-void MainWindow::importFromFile() {
-    offerToSaveChanges();
-    const AddressPage page = recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
+AddressTransfer::AddressTransfer(Windows& windows, QWidget& window, RecordsPane& records)
+    : w(windows), m_window(window), m_records(records) {}
+
+void AddressTransfer::importFromFile() {
+    m_records.changes().offerToSaveChanges();
+    const AddressPage page =
+        m_records.recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
     QString filter;
     const QString file = w.messages.fileDialog(
         false, QStringLiteral("Импорт адресов"), QString(),
@@ -62,7 +66,7 @@ void MainWindow::importFromFile() {
     book.rereadGroups();
     const QStringList groupNames = book.groupNames();
     IniFile& ini = w.profileStore->ini();
-    ImportMappingWindow window(this, w.messages, file, data, kind, page, groupNames,
+    ImportMappingWindow window(&m_window, w.messages, file, data, kind, page, groupNames,
                                ProgramOptions::read(ini).importmap);
     // A file without rows has no columns to choose from: said before the window opens.
     requireRows(window.table(), kind, file);
@@ -77,7 +81,7 @@ void MainWindow::importFromFile() {
     options.duplicates = window.duplicates();
     options.group = window.group();
     // As a recipient added by hand: the first profile of the list.
-    options.profile = m_profile->count() > 0 ? m_profile->itemText(0) : QString();
+    options.profile = m_records.editors().firstProfile();
     const ImportReport report =
         book.importAddresses(window.table(), options, [this](int done, int total) {
             return w.messages.progress(
@@ -90,28 +94,21 @@ void MainWindow::importFromFile() {
     book.rereadAll();
     // Recipients put into a group the filter hides would not be listed: the group is shown.
     if (!options.group.isEmpty() && !report.names.isEmpty() && book.showGroup(options.group))
-        readGroupFilter();
-    refillLists();
+        book.readGroupFilter();
+    m_records.refillLists();
     // The list shows the new records: the first of them is selected.
-    if (!report.names.isEmpty()) {
-        if (page == AddressPage::Recipients)
-            selectRecipientLine(report.names.first());
-        else
-            selectSenderLine(report.names.first());
-        showSelectedRecords();
-    }
+    if (!report.names.isEmpty())
+        m_records.showRecord(page, report.names.first());
     w.messages.notice(reportText(report));
 }
 
-void MainWindow::exportToFile() {
-    offerToSaveChanges();
-    const AddressPage page = recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
+void AddressTransfer::exportToFile() {
+    m_records.changes().offerToSaveChanges();
+    const AddressPage page =
+        m_records.recipientPage() ? AddressPage::Recipients : AddressPage::Senders;
     // The ticked recipients; all when none is ticked. Senders have no ticks.
-    QStringList names;
-    if (page == AddressPage::Recipients)
-        for (int row = 0; row < m_recipients->count(); ++row)
-            if (m_recipients->isChecked(row))
-                names.append(m_recipients->text(row));
+    const QStringList names =
+        page == AddressPage::Recipients ? m_records.tickedRecipients() : QStringList();
     const QStringList filters{
         QStringLiteral("Таблица для Excel, Windows-1251 с «;» (*.csv)"),
         QStringLiteral("Таблица в UTF-8 с «,» (*.csv)"),
@@ -139,19 +136,4 @@ void MainWindow::exportToFile() {
                             : int(names.size());
     w.messages.notice(
         QStringLiteral("Записей сохранено: %1.\r\nФайл: %2").arg(records).arg(native(file)));
-}
-
-void MainWindow::chooseAddressBookPlace() {
-    offerToSaveChanges();
-    IniFile& ini = w.profileStore->ini();
-    const QString current = ProgramOptions::read(ini).addressbook.trimmed();
-    AddressBookPlace window(this, w.messages, current);
-    // The same address book is opened again only when its connection has gone, as a server's
-    // session that ended leaves it; otherwise the lists stay as they are.
-    if (w.messages.showModal(window) != QDialog::Accepted ||
-        (window.location() == current && w.addressBook.isOpen()))
-        return;
-    ProgramOptions::writeAddressBook(ini, window.location());
-    // The lists show the address book chosen at once.
-    openAddressBook(ProgramOptions::read(ini).addressBookIn(appdir), ini);
 }

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "core/run/AddressRules.h"
+
+#include <QWidget>
+
+class QAbstractItemModel;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+// The right side of the main window: the recipient's name, the recipient's and the sender's
+// address editors and the recipient's print profile. It knows the records it was loaded
+// with, for the check of unsaved changes. A side is the recipient's (true) or the sender's.
+class RecordEditors : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit RecordEditors(QWidget* parent);
+
+    // Shows what an envelope prints for the records (a missing one: empty texts) and keeps
+    // them as the records loaded.
+    void showRecords(const RecipientRecord* recipient, const SenderRecord* sender);
+    void clear(bool recipientSide);
+    // Only the side's editors take input.
+    void enableSide(bool recipientSide);
+    // Whether the side's editors hold something else than the record they were loaded from.
+    bool changed(bool recipientSide) const;
+
+    // The stored record as the editors hold it now: nothing to save.
+    bool holds(const RecipientRecord& stored) const;
+    // The stored record is not the one the editors were loaded from: another workstation
+    // changed it meanwhile.
+    bool changedSinceLoaded(const RecipientRecord& stored) const;
+    bool changedSinceLoaded(const SenderRecord& stored) const;
+    // The names of the records last loaded.
+    const QString& loadedRecipient() const { return m_loadedRecipient.name; }
+    const QString& loadedSender() const { return m_loadedSender.otkogo; }
+
+    // Both a name and an index are filled in.
+    bool recipientComplete() const;
+    bool senderComplete() const;
+    // The name as typed, and the sender's name as stored.
+    QString recordName() const;
+    QString senderName() const;
+    // The record to store under this name (a recipient's with this tick); throws UserError
+    // when the index is not a number.
+    RecipientRecord recipientToStore(const QString& name, bool ticked) const;
+    SenderRecord senderToStore(const QString& name) const;
+
+    // What the envelope prints: what the editors hold now.
+    AddressTexts texts() const;
+
+    // The recipient's print profile, chosen from the list of profile names.
+    QString profile() const;
+    // The first profile of the list, as a new recipient gets; empty when there is none.
+    QString firstProfile() const;
+    // Chooses the profile named so, letter case aside; none when it is not listed.
+    void selectProfile(const QString& name);
+    void showProfileNames(QAbstractItemModel* names);
+    int chosenProfile() const;
+    void chooseProfile(int index);
+
+signals:
+    // The user chose a profile from the list.
+    void profileChosen();
+
+private:
+    // The records last loaded into the editors, for the unsaved-changes check.
+    struct LoadedRecipient {
+        QString name, komy, kyda, profile;
+        qint64 intyda = 0;
+        bool operator==(const LoadedRecipient&) const = default;
+    };
+    struct LoadedSender {
+        QString otkogo, otkyda;
+        qint64 intyt = 0;
+        bool operator==(const LoadedSender&) const = default;
+    };
+    // A stored record as the editors would load it.
+    static LoadedRecipient loaded(const RecipientRecord& record);
+    static LoadedSender loaded(const SenderRecord& record);
+    bool holds(const LoadedRecipient& record) const;
+    bool holds(const LoadedSender& record) const;
+
+    QLineEdit* m_name = nullptr;
+    QPlainTextEdit* komy = nullptr;
+    QPlainTextEdit* kyda = nullptr;
+    QLineEdit* intyda = nullptr;
+    QPlainTextEdit* otkogo = nullptr;
+    QPlainTextEdit* otkyda = nullptr;
+    QLineEdit* intyt = nullptr;
+    QComboBox* m_profile = nullptr;
+    LoadedRecipient m_loadedRecipient;
+    LoadedSender m_loadedSender;
+};
