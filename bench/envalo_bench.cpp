@@ -150,12 +150,12 @@ public:
         clock.start();
         m_program = std::make_unique<Program>(m_folder.appdir(), messages);
         Windows& w = m_program->windows();
-        MainWindow& frm = m_program->mainWindow();
+        MainWindow& mainWindow = m_program->mainWindow();
         QEventLoop loop;
         // Both start-up timers, whichever fires first; the deferred step may stop the
         // profile store's. Connected after the program's own handlers, so these run once
         // those have ended.
-        QTimer& deferred = own<QTimer>(frm, "Timer1");
+        QTimer& deferred = own<QTimer>(mainWindow, "Timer1");
         QTimer& storeStart = *w.profileStore->findChild<QTimer*>(QStringLiteral("startTimer"));
         auto pending = [&] { return deferred.isActive() || storeStart.isActive(); };
         for (QTimer* timer : {&deferred, &storeStart})
@@ -164,7 +164,7 @@ public:
                     loop.quit();
             });
         QTimer::singleShot(120'000, &loop, &QEventLoop::quit);
-        frm.show();
+        mainWindow.show();
         if (pending())
             loop.exec();
         const double ms = msSince(clock);
@@ -232,30 +232,30 @@ public:
         if (!m_program)
             start();
         Windows& w = m_program->windows();
-        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
+        MainWindow& mainWindow = static_cast<MainWindow&>(*w.mainWindow);
         ProfileStore& opt = *w.profileStore;
-        CheckList& recipients = own<CheckList>(frm, "cb");
+        CheckList& recipients = own<CheckList>(mainWindow, "cb");
         say(QStringLiteral("  (listed after start-up: %1 recipients, %2 senders, %3 profiles)")
                 .arg(recipients.count())
-                .arg(own<ListBox>(frm, "cb2").count())
+                .arg(own<ListBox>(mainWindow, "cb2").count())
                 .arg(opt.profileNames().names().size()));
 
         if (o.wanted(QStringLiteral("loadlists"))) {
             report(timed(QStringLiteral("loadlists"), onServer() ? 500 : 300, o.runs,
-                         [&] { frm.refillLists(); }));
+                         [&] { mainWindow.refillLists(); }));
         }
         if (o.wanted(QStringLiteral("find"))) {
-            own<QCheckBox>(frm, "cb1").setChecked(false);
-            QLineEdit& find = own<QLineEdit>(frm, "editfind");
+            own<QCheckBox>(mainWindow, "cb1").setChecked(false);
+            QLineEdit& find = own<QLineEdit>(mainWindow, "editfind");
             find.setText(QStringLiteral("Петров Анна"));
             report(timed(QStringLiteral("findrecords, two words"), 200, o.runs,
-                         [&] { frm.records().search(); }));
+                         [&] { mainWindow.records().search(); }));
             say(QStringLiteral("  (lines found: %1)").arg(recipients.count()));
             find.clear();
-            frm.refillLists();
+            mainWindow.refillLists();
         }
         if (o.wanted(QStringLiteral("checkall"))) {
-            QToolButton& checkAll = own<QToolButton>(frm, "ToolButton6");
+            QToolButton& checkAll = own<QToolButton>(mainWindow, "ToolButton6");
             report(timed(QStringLiteral("\"Отметить всё\""), onServer() ? 1000 : 500, o.runs,
                          [&] { checkAll.click(); }));
         }
@@ -264,7 +264,7 @@ public:
             CheckListModel& lines = recipients.lines();
             report(timed(QStringLiteral("storechecks"), onServer() ? 1000 : 500, o.runs, [&] {
                 lines.setAllChecked(lines.count() > 0 && !lines.isChecked(0));
-                frm.records().ticks().storeAll();
+                mainWindow.records().ticks().storeAll();
             }));
         }
         const QStringList& profiles = m_folder.profiles();
@@ -388,18 +388,19 @@ private:
     // or, with a file as the printer dialog chooses it, a page of that file.
     void preparePrinting(const QString& file = {}) {
         Windows& w = m_program->windows();
-        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
-        frm.setPageOutput(std::make_unique<PageOutput>(
+        MainWindow& mainWindow = static_cast<MainWindow&>(*w.mainWindow);
+        mainWindow.setPageOutput(std::make_unique<PageOutput>(
             messages, m_folder.appdir(),
             file.isEmpty() ? PrintDestination::intoFolder() : PrintDestination::intoFile(file)));
-        frm.pageOutput().checkprinter(ScreenConversions{frm.scrDpiX(), frm.scrDpiY()});
-        if (!frm.pageOutput().printsToFiles())
+        mainWindow.pageOutput().checkprinter(
+            ScreenConversions{mainWindow.scrDpiX(), mainWindow.scrDpiY()});
+        if (!mainWindow.pageOutput().printsToFiles())
             throw UserError(QStringLiteral("Печать идёт не в файлы."));
     }
 
     // Ticks this many lines spread over the recipient list, and no others; gives how many.
-    int tickSpread(MainWindow& frm, int envelopes) {
-        CheckListModel& lines = own<CheckList>(frm, "cb").lines();
+    int tickSpread(MainWindow& mainWindow, int envelopes) {
+        CheckListModel& lines = own<CheckList>(mainWindow, "cb").lines();
         lines.setAllChecked(false);
         const int count = std::min(envelopes, lines.count());
         for (int i = 0; i < count; ++i)
@@ -411,22 +412,22 @@ private:
     // all four pictures on; gives the milliseconds of the run and the envelopes printed.
     std::pair<double, int> printRun(int envelopes) {
         Windows& w = m_program->windows();
-        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
+        MainWindow& mainWindow = static_cast<MainWindow&>(*w.mainWindow);
         QDir(m_folder.appdir() + QStringLiteral("PDF")).removeRecursively();
         w.profileStore->load(m_folder.dlProfile());
         w.layoutEditor->optionsBar().setPrintTicks({m_folder.dlProfile()});
-        const int count = tickSpread(frm, envelopes);
+        const int count = tickSpread(mainWindow, envelopes);
         const PrintProfile& shown = w.layoutEditor->document().profile();
         if (!shown.otkogo || !shown.komu || !shown.index || !shown.marka)
             throw UserError(QStringLiteral("Профиль печатает не все картинки."));
 
-        QToolButton& print = own<QToolButton>(frm, "ToolButton1");
+        QToolButton& print = own<QToolButton>(mainWindow, "ToolButton1");
         const int shownBefore = messages.total();
         QElapsedTimer clock;
         clock.start();
         print.click();
         const double ms = msSince(clock);
-        const int written = frm.pageOutput().filesWritten();
+        const int written = mainWindow.pageOutput().filesWritten();
         // The run tells where the files are, once.
         if (written != count || messages.total() != shownBefore + 1)
             say(QStringLiteral("  (print run: %1 files of %2; last box %3)")
@@ -455,9 +456,9 @@ private:
     std::pair<double, int> cliRun(int envelopes, CliRun run) {
         const bool oneFile = run == CliRun::OneFile;
         Windows& w = m_program->windows();
-        MainWindow& frm = static_cast<MainWindow&>(*w.mainWindow);
-        tickSpread(frm, envelopes);
-        frm.records().ticks().storeAll();
+        MainWindow& mainWindow = static_cast<MainWindow&>(*w.mainWindow);
+        tickSpread(mainWindow, envelopes);
+        mainWindow.records().ticks().storeAll();
         const QString out = m_folder.appdir() + QStringLiteral("cli-out");
         QDir(out).removeRecursively();
         QStringList arguments{QStringLiteral("print"),     QStringLiteral("--folder"),

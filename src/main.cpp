@@ -20,12 +20,12 @@ int main(int argc, char* argv[]) {
     try {
         const QString appdir = QDir(QApplication::applicationDirPath()).absolutePath() + '/';
         Program program(appdir, messages);
-        MainWindow& frm = program.mainWindow();
-        messages.setParent(&frm);
+        MainWindow& mainWindow = program.mainWindow();
+        messages.setParent(&mainWindow);
         QObject::connect(
-            &frm, &MainWindow::endProgram, &app, [] { QCoreApplication::exit(0); },
+            &mainWindow, &MainWindow::endProgram, &app, [] { QCoreApplication::exit(0); },
             Qt::QueuedConnection);
-        frm.show();
+        mainWindow.show();
         const int code = QApplication::exec();
         messages.setParent(nullptr);
         return code;

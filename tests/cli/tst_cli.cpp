@@ -504,12 +504,12 @@ void CliTest::samePageAsTheWindow() {
     // The windowed program on the same folder, on a machine without a print queue.
     window.start();
     window.runDeferredStep();
-    MainWindow& frm = window.frm();
-    frm.setPageOutput(std::make_unique<PageOutput>(window.messages, window.folder.appdir(),
-                                                   PrintDestination::intoFolder()));
-    frm.pageOutput().setFilesFolder(out.filePath("window"));
-    frm.pageOutput().checkprinter({frm.scrDpiX(), frm.scrDpiY()});
-    control<QToolButton>(frm, "ToolButton1")->click();
+    MainWindow& mainWindow = window.mainWindow();
+    mainWindow.setPageOutput(std::make_unique<PageOutput>(window.messages, window.folder.appdir(),
+                                                          PrintDestination::intoFolder()));
+    mainWindow.pageOutput().setFilesFolder(out.filePath("window"));
+    mainWindow.pageOutput().checkprinter({mainWindow.scrDpiX(), mainWindow.scrDpiY()});
+    control<QToolButton>(mainWindow, "ToolButton1")->click();
 
     const QStringList cli = pdfFiles(out.filePath("cli"));
     QCOMPARE(cli, QStringList{"Иванов Иван Иванович - Конверт DL - 1.pdf"});

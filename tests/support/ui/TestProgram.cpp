@@ -25,12 +25,12 @@ void TestProgram::start() {
 }
 
 void TestProgram::runDeferredStep() {
-    QVERIFY2(control<QTimer>(frm(), ControlNames::Main::deferredStartTimer)->isActive(),
+    QVERIFY2(control<QTimer>(mainWindow(), ControlNames::Main::deferredStartTimer)->isActive(),
              "the deferred step was not scheduled");
     // Both start-up timers, in the order the event loop fires them: the main
     // window's was started first.
     ProfileStore& opt = *program->windows().profileStore;
-    guarded(messages, [&] { frm().runDeferredStart(); });
+    guarded(messages, [&] { mainWindow().runDeferredStart(); });
     if (opt.startLoadPending())
         guarded(messages, [&] { opt.loadStartProfile(); });
 }
@@ -43,7 +43,7 @@ void TestProgram::startAsShipped() {
     runDeferredStep();
 }
 
-MainWindow& TestProgram::frm() {
+MainWindow& TestProgram::mainWindow() {
     return program->mainWindow();
 }
 

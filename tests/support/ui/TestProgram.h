@@ -23,7 +23,7 @@ struct TestProgram {
     void runDeferredStep();
     // The shipped settings, pictures and sample database, started and ready.
     void startAsShipped();
-    MainWindow& frm();
+    MainWindow& mainWindow();
     // The address book the windows show.
     OpenAddressBook& openAddressBook();
     // Fails the test when a box was shown that no answer was queued for, or

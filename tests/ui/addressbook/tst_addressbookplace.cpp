@@ -33,7 +33,7 @@ struct Book : TestProgram {
             if (window.isVisible())
                 control<QPushButton>(window, "Button2")->click();
         });
-        control<QAction>(frm(), "menuAddressBook")->trigger();
+        control<QAction>(mainWindow(), "menuAddressBook")->trigger();
     }
     bool keyStored() const { return folder.settingsBytes().contains("addressbook="); }
 };
@@ -55,7 +55,7 @@ private slots:
 
 void AddressBookPlaceTest::aServerThatDoesNotAnswerIsKeptOnlyWhenAsked() {
     Book b;
-    const int recipients = recipientList(b.frm())->count();
+    const int recipients = recipientList(b.mainWindow())->count();
     // Port 1 on this machine: nothing listens there.
     b.messages.answer(false);
     b.chooseServer("postgresql://127.0.0.1:1/адреса?user=office", "Button1");
@@ -63,7 +63,7 @@ void AddressBookPlaceTest::aServerThatDoesNotAnswerIsKeptOnlyWhenAsked() {
     QVERIFY2(b.messages.texts("question")[0].endsWith("\r\nСохранить всё равно?"),
              qPrintable(b.messages.texts("question")[0]));
     QVERIFY(!b.keyStored());
-    QCOMPARE(recipientList(b.frm())->count(), recipients);
+    QCOMPARE(recipientList(b.mainWindow())->count(), recipients);
 
     b.messages.reset();
     b.chooseServer("mysql://office", "testButton");
@@ -77,20 +77,20 @@ void AddressBookPlaceTest::theListsFollowTheAddressBookChosen() {
     if (!server.available())
         QSKIP(qPrintable(ServerDatabase::skipReason()));
     Book b;
-    const int recipients = recipientList(b.frm())->count();
+    const int recipients = recipientList(b.mainWindow())->count();
     QVERIFY(recipients > 0);
     // An empty database on the server: the tables are made, the lists are empty.
     b.chooseServer(server.text(), "Button1");
     QVERIFY(b.keyStored());
-    QCOMPARE(recipientList(b.frm())->count(), 0);
+    QCOMPARE(recipientList(b.mainWindow())->count(), 0);
     QVERIFY(b.messages.texts("notice").isEmpty());
 
     b.messages.onModal([](QDialog& window) {
         control<QRadioButton>(window, "fileChoice")->setChecked(true);
         control<QPushButton>(window, "Button1")->click();
     });
-    control<QAction>(b.frm(), "menuAddressBook")->trigger();
-    QCOMPARE(recipientList(b.frm())->count(), recipients);
+    control<QAction>(b.mainWindow(), "menuAddressBook")->trigger();
+    QCOMPARE(recipientList(b.mainWindow())->count(), recipients);
     b.verifyNothingUnexpected();
 }
 
@@ -102,7 +102,7 @@ void AddressBookPlaceTest::anotherWorkstationsChangesAppear() {
         QSKIP(qPrintable(ServerDatabase::skipReason()));
     Book b;
     b.chooseServer(server.text(), "Button1");
-    MainWindow& main = b.frm();
+    MainWindow& main = b.mainWindow();
     CheckList& lines = *recipientList(main);
     QCOMPARE(lines.count(), 0);
 
@@ -146,13 +146,13 @@ void AddressBookPlaceTest::aServerSessionThatEndsIsToldAndChosenAgain() {
     server.runScript(TestFolder::shippedSchema() + TestFolder::sampleRows());
     Book b;
     b.chooseServer(server.text(), "Button1");
-    QCOMPARE(recipientList(b.frm())->count(), 2);
+    QCOMPARE(recipientList(b.mainWindow())->count(), 2);
     const auto save = [&b](const QString& komy) {
-        recipientList(b.frm())->setCurrentRow(0);
-        emit recipientList(b.frm())->userSelected(0);
-        control<QPlainTextEdit>(b.frm(), "komy")->setPlainText(komy);
+        recipientList(b.mainWindow())->setCurrentRow(0);
+        emit recipientList(b.mainWindow())->userSelected(0);
+        control<QPlainTextEdit>(b.mainWindow(), "komy")->setPlainText(komy);
         b.messages.answer(true);
-        control<QToolButton>(b.frm(), "ToolButton2")->click();
+        control<QToolButton>(b.mainWindow(), "ToolButton2")->click();
     };
     const QString komy = "select komy from `table` order by id";
     const QVariantList before = server.column(komy);
@@ -171,7 +171,7 @@ void AddressBookPlaceTest::aServerSessionThatEndsIsToldAndChosenAgain() {
     b.messages.reset();
     b.messages.answer(false);
     b.chooseServer(server.text(), "Button1");
-    QCOMPARE(recipientList(b.frm())->count(), 2);
+    QCOMPARE(recipientList(b.mainWindow())->count(), 2);
     save("Иванову лично");
     QCOMPARE(server.column(komy).value(0).toString(), QString("Иванову лично"));
     b.verifyNothingUnexpected();
@@ -213,7 +213,7 @@ void AddressBookPlaceTest::aServerThatRestartsIsToldAndConnectedAgain() {
     server.runScript(TestFolder::shippedSchema() + TestFolder::sampleRows());
     Book b;
     b.chooseServer(server.text(), "Button1");
-    MainWindow& main = b.frm();
+    MainWindow& main = b.mainWindow();
     CheckList& lines = *recipientList(main);
     QCOMPARE(lines.count(), 2);
     const QString asked = QString("Связь с сервером базы данных «%1» прервалась: изменения, "

@@ -57,7 +57,7 @@ struct Book : TestProgram {
         runDeferredStep();
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
     }
-    MainWindow& f() { return frm(); }
+    MainWindow& f() { return mainWindow(); }
     GroupsWindow& groups() { return *program->windows().groupsWindow; }
     GroupNameDialog& addGroup() { return *program->windows().groupName; }
     QVariant value(const QString& sql) { return folder.value(sql); }
@@ -211,9 +211,9 @@ void GroupsTest::existingNameInOtherCase() {
 
 void GroupsTest::doneStoresTicksAndFilters() {
     Book b("update `groups` set `check`=1 where pname='Работа';");
-    MainWindow& frm = b.f();
+    MainWindow& mainWindow = b.f();
     // Unsaved edits are settled before the window opens.
-    control<QPlainTextEdit>(frm, "komy")->setPlainText("правка");
+    control<QPlainTextEdit>(mainWindow, "komy")->setPlainText("правка");
     b.messages.answer(true);
     GroupsWindow& g = b.groups();
     b.messages.onModal([&](QDialog&) {
@@ -224,7 +224,7 @@ void GroupsTest::doneStoresTicksAndFilters() {
         button(g, "Button5")->click();
         QVERIFY(!g.isVisible());
     });
-    control<QAction>(frm, "menuGroups")->trigger();
+    control<QAction>(mainWindow, "menuGroups")->trigger();
     QCOMPARE(b.messages.texts("question").size(), 1);
     QCOMPARE(b.value("select komy from `table` where name='Без групп'").toString(),
              QStringLiteral("правка"));
@@ -329,7 +329,7 @@ void GroupsTest::renameAndRemove() {
 void GroupsTest::membership() {
     Book b("update `table` set `groups`='Друзья;;Старая;Работа' where name='Без групп';\n"
            "update `groups` set `check`=1 where pname='Друзья';");
-    MainWindow& frm = b.f();
+    MainWindow& mainWindow = b.f();
     auto unknown = [](const QString& name) { return name + " (нет такой группы)"; };
 
     b.pick("Без групп");
@@ -343,12 +343,12 @@ void GroupsTest::membership() {
         tick(list(m), "Соседи", true);
         button(m, "Button1")->click();
     });
-    control<QAction>(frm, "cbMenuGroups")->trigger();
+    control<QAction>(mainWindow, "cbMenuGroups")->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
     QCOMPARE(b.value("select komy from `table` where name='Без групп'").toString(),
              QStringLiteral("Б"));
     // Still a member of a checked group, so still listed and selected.
-    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Без групп"));
+    QCOMPARE(recipientList(mainWindow)->currentText(), QStringLiteral("Без групп"));
 
     b.messages.onModal([&](QDialog& d) {
         auto& m = dynamic_cast<MemberGroupsWindow&>(d);
@@ -356,7 +356,7 @@ void GroupsTest::membership() {
         tick(list(m), "Друзья", false);
         button(m, "Button2")->click();
     });
-    control<QAction>(frm, "cbMenuGroups")->trigger();
+    control<QAction>(mainWindow, "cbMenuGroups")->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Друзья;Соседи;Старая"));
 
     b.messages.onModal([&](QDialog& d) {
@@ -365,14 +365,14 @@ void GroupsTest::membership() {
         tick(list(m), "Друзья", false);
         button(m, "Button1")->click();
     });
-    control<QAction>(frm, "cbMenuGroups")->trigger();
+    control<QAction>(mainWindow, "cbMenuGroups")->trigger();
     QCOMPARE(b.column("Без групп"), QStringLiteral("Соседи"));
     // No checked group names the recipient any more.
     QVERIFY(!b.listed().contains("Без групп"));
 
     // Nothing is asked or shown without a selected recipient.
-    recipientList(frm)->setCurrentRow(-1);
-    control<QAction>(frm, "cbMenuGroups")->trigger();
+    recipientList(mainWindow)->setCurrentRow(-1);
+    control<QAction>(mainWindow, "cbMenuGroups")->trigger();
     QCOMPARE(b.messages.texts("modal").size(), 3);
     b.verifyNothingUnexpected();
 }

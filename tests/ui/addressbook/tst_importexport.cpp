@@ -36,7 +36,7 @@ struct Book : TestProgram {
         startAsShipped();
         messages.reset();
     }
-    void menu(const char* name) { control<QAction>(frm(), name)->trigger(); }
+    void menu(const char* name) { control<QAction>(mainWindow(), name)->trigger(); }
     int recipients() { return folder.value("select count(*) from `table`").toInt(); }
 };
 
@@ -78,7 +78,7 @@ void ImportExportTest::importThroughTheMappingWindow() {
                  .toString(),
              "ул. Ленина, 1\r\nг. Тула|Импорт");
     // The list shows the new record, selected; the mapping is kept for the next import.
-    QCOMPARE(nameField(b.frm())->text(), "Яковлев");
+    QCOMPARE(nameField(b.mainWindow())->text(), "Яковлев");
     QCOMPARE(b.folder.settingsBytes().contains("importmap=name=0;komy=1;kyda=2,3;index=4"), true);
     b.verifyNothingUnexpected();
 }
@@ -119,7 +119,7 @@ void ImportExportTest::cancelledImportAndFilesThatAreNoText() {
 void ImportExportTest::exportTheTickedRecipients() {
     Book b;
     QTemporaryDir dir;
-    CheckList& list = *recipientList(b.frm());
+    CheckList& list = *recipientList(b.mainWindow());
     QVERIFY(list.count() >= 2);
     list.lines().setAllChecked(false);
     list.lines().setChecked(1, true);

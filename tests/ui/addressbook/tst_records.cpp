@@ -57,31 +57,32 @@ struct Book : TestProgram {
     }
     QString db() { return folder.file(QStringLiteral("Convert.mdb")); }
     QVariant value(const QString& sql) { return folder.value(sql); }
-    int row(const QString& name) { return lines(*recipientList(frm())).indexOf(name); }
+    int row(const QString& name) { return lines(*recipientList(mainWindow())).indexOf(name); }
     // Selects a recipient line as a click on it does.
     void pick(const QString& name) {
         const int r = row(name);
         QVERIFY2(r >= 0, qPrintable(name));
-        recipientList(frm())->setCurrentRow(r);
-        emit recipientList(frm())->userSelected(r);
+        recipientList(mainWindow())->setCurrentRow(r);
+        emit recipientList(mainWindow())->userSelected(r);
     }
     void tick(const QString& name, bool on) {
-        CheckListModel& model = recipientList(frm())->lines();
+        CheckListModel& model = recipientList(mainWindow())->lines();
         model.setData(model.index(row(name)), on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
     }
-    void toSenders() { control<QTabWidget>(frm(), "PageControl1")->setCurrentIndex(1); }
+    void toSenders() { control<QTabWidget>(mainWindow(), "PageControl1")->setCurrentIndex(1); }
     // Selects a sender line as a click on it does.
     void pickSender(const QString& name) {
-        const QList<QListWidgetItem*> found = senderList(frm())->findItems(name, Qt::MatchExactly);
+        const QList<QListWidgetItem*> found =
+            senderList(mainWindow())->findItems(name, Qt::MatchExactly);
         QVERIFY2(found.size() == 1, qPrintable(name));
-        const int r = senderList(frm())->row(found[0]);
-        senderList(frm())->setCurrentRow(r);
-        emit senderList(frm())->userSelected(r);
+        const int r = senderList(mainWindow())->row(found[0]);
+        senderList(mainWindow())->setCurrentRow(r);
+        emit senderList(mainWindow())->userSelected(r);
     }
     QStringList senderLines() {
         QStringList result;
-        for (int i = 0; i < senderList(frm())->count(); ++i)
-            result.append(senderList(frm())->item(i)->text());
+        for (int i = 0; i < senderList(mainWindow())->count(); ++i)
+            result.append(senderList(mainWindow())->item(i)->text());
         return result;
     }
     QStringList stored(const QString& sql) {
@@ -133,12 +134,12 @@ void RecordsTest::listsAreSortedTheRussianWay() {
                          "insert into `table` (name, galka) values ('абрамов', 0);\n"
                          "insert into `table` (name, galka) values ('Жуков', 0);\n"
                          "insert into `table` (name, galka) values ('Zed', 0);");
-    const QStringList shown = lines(*recipientList(b.frm()));
+    const QStringList shown = lines(*recipientList(b.mainWindow()));
     QVERIFY(shown.indexOf("Ежов") < shown.indexOf("ёлкин"));
     QVERIFY(shown.indexOf("ёлкин") < shown.indexOf("Жуков"));
     QCOMPARE(qAbs(shown.indexOf("абрамов") - shown.indexOf("Абрамов")), 1);
-    QCOMPARE(recipientList(b.frm())->currentRow(), 0);
-    QCOMPARE(nameField(b.frm())->text(), shown[0]);
+    QCOMPARE(recipientList(b.mainWindow())->currentRow(), 0);
+    QCOMPARE(nameField(b.mainWindow())->text(), shown[0]);
 }
 
 void RecordsTest::editorsShowWhatAnEnvelopePrints_data() {
@@ -153,8 +154,8 @@ void RecordsTest::editorsShowWhatAnEnvelopePrints() {
     // Абрамов is the first line, shown at start with the default sender.
     Book b(addressBook + "update `table` set kyda='" + stored + "' where name='Абрамов';\n" +
            "update table2 set otkyda='" + stored + "' where `default`=1;\n");
-    QCOMPARE(nameField(b.frm())->text(), QStringLiteral("Абрамов"));
-    const AddressTexts shown = b.frm().addressTexts();
+    QCOMPARE(nameField(b.mainWindow())->text(), QStringLiteral("Абрамов"));
+    const AddressTexts shown = b.mainWindow().addressTexts();
     QCOMPARE(shown.kyda, printed);
     QCOMPARE(shown.otkyda, printed);
 
@@ -168,14 +169,14 @@ void RecordsTest::editorsShowWhatAnEnvelopePrints() {
 
 void RecordsTest::unsavedChangesCheck() {
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     b.pick("Абрамов");
     // A changed tick alone is no change.
     b.tick("Абрамов", true);
-    control<QToolButton>(frm, "ToolButton2")->click();
+    control<QToolButton>(mainWindow, "ToolButton2")->click();
     QVERIFY(b.messages.texts("question").isEmpty());
 
-    control<QPlainTextEdit>(frm, "komy")->setPlainText("Абрамову\nлично");
+    control<QPlainTextEdit>(mainWindow, "komy")->setPlainText("Абрамову\nлично");
     b.messages.answer(true);
     b.pick("Власов");
     QVERIFY(!b.messages.shown.isEmpty());
@@ -186,22 +187,23 @@ void RecordsTest::unsavedChangesCheck() {
              QStringLiteral("Абрамову\r\nлично"));
     QCOMPARE(b.value("select komy from `table` where name='Власов'").toString(),
              QStringLiteral("Власову В.В."));
-    QCOMPARE(nameField(frm)->text(), QStringLiteral("Власов"));
-    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Власов"));
+    QCOMPARE(nameField(mainWindow)->text(), QStringLiteral("Власов"));
+    QCOMPARE(recipientList(mainWindow)->currentText(), QStringLiteral("Власов"));
 
-    control<QPlainTextEdit>(frm, "kyda")->setPlainText("Куда-то ещё");
+    control<QPlainTextEdit>(mainWindow, "kyda")->setPlainText("Куда-то ещё");
     b.messages.answer(false);
     b.pick("Абрамов");
     QCOMPARE(b.value("select kyda from `table` where name='Власов'").toString(),
              QStringLiteral("Казань"));
-    QCOMPARE(nameField(frm)->text(), QStringLiteral("Абрамов"));
-    QCOMPARE(control<QPlainTextEdit>(frm, "kyda")->toPlainText(),
+    QCOMPARE(nameField(mainWindow)->text(), QStringLiteral("Абрамов"));
+    QCOMPARE(control<QPlainTextEdit>(mainWindow, "kyda")->toPlainText(),
              QStringLiteral("Москва\nул. Лесная, 1"));
 
     // A changed profile choice is a change.
-    recipientProfile(frm)->setCurrentIndex(recipientProfile(frm)->findText("Конверт C5"));
+    recipientProfile(mainWindow)
+        ->setCurrentIndex(recipientProfile(mainWindow)->findText("Конверт C5"));
     b.messages.answer(true);
-    control<QToolButton>(frm, "ToolButton2")->click();
+    control<QToolButton>(mainWindow, "ToolButton2")->click();
     QCOMPARE(b.value("select profile from `table` where name='Абрамов'").toString(),
              QStringLiteral("Конверт C5"));
     b.verifyNothingUnexpected();
@@ -236,13 +238,13 @@ void RecordsTest::saveValidation() {
     QFETCH(QString, index);
     QFETCH(QString, message);
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     b.pick("Абрамов");
-    nameField(frm)->setText(name);
-    control<QLineEdit>(frm, "intyda")->setText(index);
-    control<QPlainTextEdit>(frm, "komy")->setPlainText("изменено");
+    nameField(mainWindow)->setText(name);
+    control<QLineEdit>(mainWindow, "intyda")->setText(index);
+    control<QPlainTextEdit>(mainWindow, "komy")->setPlainText("изменено");
     b.messages.answer(true);
-    control<QToolButton>(frm, "ToolButton2")->click();
+    control<QToolButton>(mainWindow, "ToolButton2")->click();
     QCOMPARE(b.messages.texts("notice"), QStringList{message});
     QCOMPARE(b.value("select count(*) from `table` where komy='изменено'").toInt(), 0);
     QCOMPARE(b.value("select intyda from `table` where name='Абрамов'").toInt(), 101000);
@@ -251,24 +253,24 @@ void RecordsTest::saveValidation() {
 
 void RecordsTest::saveRenamesAndTrims() {
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     b.pick("Власов");
     b.tick("Власов", true);
-    nameField(frm)->setText("ВЛАСОВ");
+    nameField(mainWindow)->setText("ВЛАСОВ");
     b.messages.answer(true);
-    control<QToolButton>(frm, "ToolButton2")->click();
+    control<QToolButton>(mainWindow, "ToolButton2")->click();
     QVERIFY(b.messages.texts("notice").isEmpty());
     QCOMPARE(b.value("select count(*) from `table` where name='ВЛАСОВ' and galka=1").toInt(), 1);
-    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("ВЛАСОВ"));
-    QVERIFY(recipientList(frm)->isChecked(recipientList(frm)->currentRow()));
+    QCOMPARE(recipientList(mainWindow)->currentText(), QStringLiteral("ВЛАСОВ"));
+    QVERIFY(recipientList(mainWindow)->isChecked(recipientList(mainWindow)->currentRow()));
 
-    nameField(frm)->setText("  Яковлев Пётр  ");
+    nameField(mainWindow)->setText("  Яковлев Пётр  ");
     b.messages.answer(true);
-    control<QToolButton>(frm, "ToolButton2")->click();
+    control<QToolButton>(mainWindow, "ToolButton2")->click();
     QCOMPARE(b.value("select count(*) from `table` where name='Яковлев Пётр'").toInt(), 1);
-    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Яковлев Пётр"));
-    QCOMPARE(recipientList(frm)->currentRow(), recipientList(frm)->count() - 1);
-    QCOMPARE(nameField(frm)->text(), QStringLiteral("Яковлев Пётр"));
+    QCOMPARE(recipientList(mainWindow)->currentText(), QStringLiteral("Яковлев Пётр"));
+    QCOMPARE(recipientList(mainWindow)->currentRow(), recipientList(mainWindow)->count() - 1);
+    QCOMPARE(nameField(mainWindow)->text(), QStringLiteral("Яковлев Пётр"));
     b.verifyNothingUnexpected();
 }
 
@@ -287,7 +289,7 @@ void RecordsTest::anotherWorkstationsChange() {
     QFETCH(bool, senders);
     QFETCH(bool, overwrite);
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     const char* editor = senders ? "otkyda" : "kyda";
     const QString column = senders ? "otkyda" : "kyda";
     const QString table = senders ? "table2" : "`table`";
@@ -298,67 +300,67 @@ void RecordsTest::anotherWorkstationsChange() {
     const QString where = senders ? "otkogo = 'Фирма «Альфа»'" : "name = 'Власов'";
     b.folder.execute(
         QStringLiteral("update %1 set %2 = 'их адрес' where %3").arg(table, column, where));
-    control<QPlainTextEdit>(frm, editor)->setPlainText("мой адрес");
+    control<QPlainTextEdit>(mainWindow, editor)->setPlainText("мой адрес");
     b.messages.answer(true);
     b.messages.answer(overwrite);
-    control<QToolButton>(frm, "ToolButton2")->click();
+    control<QToolButton>(mainWindow, "ToolButton2")->click();
     QCOMPARE(b.messages.texts("question").value(1),
              "Запись изменена другим пользователем. Перезаписать?");
     const QString kept = overwrite ? "мой адрес" : "их адрес";
     QCOMPARE(
         b.value(QStringLiteral("select %1 from %2 where %3").arg(column, table, where)).toString(),
         kept);
-    QCOMPARE(control<QPlainTextEdit>(frm, editor)->toPlainText(), kept);
+    QCOMPARE(control<QPlainTextEdit>(mainWindow, editor)->toPlainText(), kept);
     b.verifyNothingUnexpected();
 }
 
 // A record another workstation deleted meanwhile: the line goes, and the user is told.
 void RecordsTest::deletedByAnotherWorkstation() {
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     // No line ticked: the selected one is deleted.
-    recipientList(frm)->lines().setAllChecked(false);
+    recipientList(mainWindow)->lines().setAllChecked(false);
     b.pick("Власов");
-    const int lines = recipientList(frm)->count();
+    const int lines = recipientList(mainWindow)->count();
     b.folder.execute("delete from `table` where name = 'Власов'");
     b.messages.answer(true);
-    control<QToolButton>(frm, "ToolButton4")->click();
+    control<QToolButton>(mainWindow, "ToolButton4")->click();
     QCOMPARE(b.messages.texts("notice"),
              QStringList{"Запись «Власов» уже удалена другим пользователем."});
-    QCOMPARE(recipientList(frm)->count(), lines - 1);
+    QCOMPARE(recipientList(mainWindow)->count(), lines - 1);
     QCOMPARE(b.row("Власов"), -1);
     b.verifyNothingUnexpected();
 }
 
 void RecordsTest::senderSave() {
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     b.toSenders();
-    QVERIFY(control<QPlainTextEdit>(frm, "otkogo")->isEnabled());
-    QVERIFY(!control<QPlainTextEdit>(frm, "komy")->isEnabled());
-    QCOMPARE(control<QPlainTextEdit>(frm, "otkogo")->toPlainText(),
+    QVERIFY(control<QPlainTextEdit>(mainWindow, "otkogo")->isEnabled());
+    QVERIFY(!control<QPlainTextEdit>(mainWindow, "komy")->isEnabled());
+    QCOMPARE(control<QPlainTextEdit>(mainWindow, "otkogo")->toPlainText(),
              QStringLiteral("Фирма «Альфа»"));
-    control<QPlainTextEdit>(frm, "otkogo")->setPlainText(" Фирма «Альфа»\nотдел кадров");
-    control<QLineEdit>(frm, "intyt")->setText("");
+    control<QPlainTextEdit>(mainWindow, "otkogo")->setPlainText(" Фирма «Альфа»\nотдел кадров");
+    control<QLineEdit>(mainWindow, "intyt")->setText("");
     b.messages.answer(true);
-    control<QToolButton>(frm, "ToolButton2")->click();
+    control<QToolButton>(mainWindow, "ToolButton2")->click();
     QCOMPARE(b.messages.texts("notice"),
              QStringList{"Нельзя сохранить заголовок письма, т.к. не указано имя или индекс "
                          "отправителя."});
     // The failed save reloads nothing: the edits stay for the user to mend.
-    control<QLineEdit>(frm, "intyt")->setText("443001");
+    control<QLineEdit>(mainWindow, "intyt")->setText("443001");
     b.messages.answer(true);
-    control<QToolButton>(frm, "ToolButton2")->click();
+    control<QToolButton>(mainWindow, "ToolButton2")->click();
     QCOMPARE(b.value("select otkogo from table2 where intyt=443001").toString(),
              QStringLiteral(" Фирма «Альфа»\r\nотдел кадров"));
-    QCOMPARE(senderList(frm)->currentItem()->text(),
+    QCOMPARE(senderList(mainWindow)->currentItem()->text(),
              QStringLiteral(" Фирма «Альфа»\r\nотдел кадров"));
     b.verifyNothingUnexpected();
 }
 
 void RecordsTest::addRecords() {
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     auto typeName = [](const QString& name) {
         return [name](QDialog& d) {
             QVERIFY(qobject_cast<NewRecordDialog*>(&d));
@@ -367,17 +369,17 @@ void RecordsTest::addRecords() {
         };
     };
     b.messages.onModal(typeName("  борисова  "));
-    control<QAction>(frm, "cbMenuAdd")->trigger();
+    control<QAction>(mainWindow, "cbMenuAdd")->trigger();
     QCOMPARE(b.messages.texts("error"), QStringList{"Такое название уже существует."});
     QCOMPARE(b.value("select count(*) from `table`").toInt(), 4);
 
     b.messages.onModal(typeName("Дмитриев"));
-    control<QToolButton>(frm, "ToolButton3")->click();
-    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Дмитриев"));
+    control<QToolButton>(mainWindow, "ToolButton3")->click();
+    QCOMPARE(recipientList(mainWindow)->currentText(), QStringLiteral("Дмитриев"));
     QCOMPARE(b.value("select profile || '|' || intyda || '|' || galka from `table`"
                      " where name='Дмитриев'")
                  .toString(),
-             recipientProfile(frm)->itemText(0) + "|0|0");
+             recipientProfile(mainWindow)->itemText(0) + "|0|0");
 
     b.toSenders();
     b.messages.onModal([](QDialog& d) {
@@ -385,7 +387,7 @@ void RecordsTest::addRecords() {
         control<QLineEdit>(d, "Edit1")->setText("Контора «Гамма»");
         control<QPushButton>(d, "Button2")->click();
     });
-    control<QToolButton>(frm, "ToolButton3")->click();
+    control<QToolButton>(mainWindow, "ToolButton3")->click();
     QCOMPARE(b.value("select group_concat(otkogo) from table2 where `default`=1").toString(),
              QStringLiteral("Контора «Гамма»"));
     b.verifyNothingUnexpected();
@@ -398,33 +400,34 @@ void RecordsTest::addRecords() {
     QFile::remove(again.folder.file("Convert.mdb"));
     QVERIFY(QFile::copy(b.db(), again.folder.file("Convert.mdb")));
     again.start();
-    QCOMPARE(senderList(again.frm())->currentItem()->text(), QStringLiteral("Контора «Гамма»"));
+    QCOMPARE(senderList(again.mainWindow())->currentItem()->text(),
+             QStringLiteral("Контора «Гамма»"));
 }
 
 void RecordsTest::deleteRecords() {
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     b.pick("Борисова");
     b.tick("Абрамов", true); // Борисова is ticked already: two adjacent lines
     b.messages.answer(false);
-    control<QToolButton>(frm, "ToolButton4")->click();
+    control<QToolButton>(mainWindow, "ToolButton4")->click();
     QCOMPARE(b.value("select count(*) from `table`").toInt(), 4);
 
     b.messages.answer(true);
-    control<QToolButton>(frm, "ToolButton4")->click();
+    control<QToolButton>(mainWindow, "ToolButton4")->click();
     QVERIFY(!b.messages.shown.isEmpty());
     QCOMPARE(b.messages.shown.last().text, QStringLiteral("Все отмеченные записи будут удалены"));
     QCOMPARE(b.messages.shown.last().title, QStringLiteral("Подтвердите"));
-    QCOMPARE(lines(*recipientList(frm)), (QStringList{"Власов", "Громова Анна"}));
+    QCOMPARE(lines(*recipientList(mainWindow)), (QStringList{"Власов", "Громова Анна"}));
     QCOMPARE(b.value("select group_concat(name) from `table`").toString(),
              QStringLiteral("Власов,Громова Анна"));
-    QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Громова Анна"));
+    QCOMPARE(recipientList(mainWindow)->currentText(), QStringLiteral("Громова Анна"));
 
     // Nothing ticked: the selected one goes.
     b.pick("Власов");
     b.messages.answer(true);
-    control<QAction>(frm, "cbMenuDelete")->trigger();
-    QCOMPARE(lines(*recipientList(frm)), QStringList{"Громова Анна"});
+    control<QAction>(mainWindow, "cbMenuDelete")->trigger();
+    QCOMPARE(lines(*recipientList(mainWindow)), QStringList{"Громова Анна"});
     QCOMPARE(b.value("select group_concat(name) from `table`").toString(),
              QStringLiteral("Громова Анна"));
     b.verifyNothingUnexpected();
@@ -432,18 +435,18 @@ void RecordsTest::deleteRecords() {
 
 void RecordsTest::deleteFailureIsReported() {
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     b.tick("Власов", true);
     // Another program makes the table refuse deletions.
     b.folder.execute("create trigger keep before delete on `table` begin "
                      "select raise(abort, 'удаление запрещено'); end");
     b.messages.answer(true);
-    control<QToolButton>(frm, "ToolButton4")->click();
+    control<QToolButton>(mainWindow, "ToolButton4")->click();
     const QStringList errors = b.messages.texts("error");
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].contains("удаление запрещено"), qPrintable(errors[0]));
     QCOMPARE(b.value("select count(*) from `table`").toInt(), 4);
-    QVERIFY(lines(*recipientList(frm)).contains("Власов"));
+    QVERIFY(lines(*recipientList(mainWindow)).contains("Власов"));
 }
 
 void RecordsTest::deleteSender_data() {
@@ -471,19 +474,20 @@ void RecordsTest::deleteSender() {
                    .arg(i)
                    .arg(i == 0 ? 1 : 0);
     Book b(sql);
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     b.toSenders();
     b.pickSender(deleted);
     b.messages.answer(true);
-    control<QToolButton>(frm, "ToolButton4")->click();
+    control<QToolButton>(mainWindow, "ToolButton4")->click();
 
     QStringList left = senders;
     left.removeOne(deleted);
     QCOMPARE(b.stored("select otkogo from table2 order by id"), left);
     QCOMPARE(b.senderLines(), left);
-    QCOMPARE(senderList(frm)->currentItem() ? senderList(frm)->currentItem()->text() : QString(),
+    QCOMPARE(senderList(mainWindow)->currentItem() ? senderList(mainWindow)->currentItem()->text()
+                                                   : QString(),
              selected);
-    QCOMPARE(control<QPlainTextEdit>(frm, "otkogo")->toPlainText(), selected);
+    QCOMPARE(control<QPlainTextEdit>(mainWindow, "otkogo")->toPlainText(), selected);
     b.verifyNothingUnexpected();
 }
 
@@ -508,20 +512,20 @@ void RecordsTest::failedStore() {
     QFETCH(QString, store);
     QFETCH(QString, message);
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     b.openAddressBook().setBusyTimeout(200);
-    const auto tickedLines = [&frm] {
+    const auto tickedLines = [&mainWindow] {
         QStringList ticked;
-        for (int i = 0; i < recipientList(frm)->count(); ++i)
-            if (recipientList(frm)->isChecked(i))
-                ticked.append(recipientList(frm)->text(i));
+        for (int i = 0; i < recipientList(mainWindow)->count(); ++i)
+            if (recipientList(mainWindow)->isChecked(i))
+                ticked.append(recipientList(mainWindow)->text(i));
         return ticked;
     };
     const QString tickedRows = "select name from `table` where galka=1 order by name";
     if (store == "save") {
         b.pick("Абрамов");
-        nameField(frm)->setText("Абрамов-Петров");
-        control<QPlainTextEdit>(frm, "komy")->setPlainText("Абрамову лично");
+        nameField(mainWindow)->setText("Абрамов-Петров");
+        control<QPlainTextEdit>(mainWindow, "komy")->setPlainText("Абрамову лично");
         b.messages.answer(true);
     } else if (store.startsWith("default sender")) {
         b.toSenders();
@@ -541,14 +545,14 @@ void RecordsTest::failedStore() {
     if (store == "tick") {
         b.tick("Власов", true);
     } else if (store == "check all") {
-        control<QToolButton>(frm, "ToolButton6")->click();
+        control<QToolButton>(mainWindow, "ToolButton6")->click();
     } else if (store == "save") {
-        control<QToolButton>(frm, "ToolButton2")->click();
+        control<QToolButton>(mainWindow, "ToolButton2")->click();
     } else if (store.startsWith("default sender")) {
         b.pickSender("Бюро «Бета»");
     } else {
-        frm.show();
-        QVERIFY(frm.close());
+        mainWindow.show();
+        QVERIFY(mainWindow.close());
     }
     // A failed save and the close step report through a plain notice, the rest as errors.
     const bool notice = store == "save" || store == "close";
@@ -558,22 +562,23 @@ void RecordsTest::failedStore() {
     lock.reset();
 
     if (store == "save") {
-        QVERIFY(lines(*recipientList(frm)).contains("Абрамов"));
+        QVERIFY(lines(*recipientList(mainWindow)).contains("Абрамов"));
         QCOMPARE(b.stored("select komy from `table` where name='Абрамов'"),
                  QStringList{"Абрамову А.А."});
         // The edits stay in the fields, so the user can try again once the file is free.
         b.messages.answer(true);
-        control<QToolButton>(frm, "ToolButton2")->click();
+        control<QToolButton>(mainWindow, "ToolButton2")->click();
         QCOMPARE(b.stored("select komy from `table` where name='Абрамов-Петров'"),
                  QStringList{"Абрамову лично"});
-        QCOMPARE(recipientList(frm)->currentText(), QStringLiteral("Абрамов-Петров"));
+        QCOMPARE(recipientList(mainWindow)->currentText(), QStringLiteral("Абрамов-Петров"));
     } else if (store.startsWith("default sender")) {
         QCOMPARE(b.stored("select otkogo from table2 where `default`=1"),
                  QStringList{"Фирма «Альфа»"});
         // A refilled list selects the default sender the file holds.
-        frm.refillLists();
-        QCOMPARE(senderList(frm)->currentItem() ? senderList(frm)->currentItem()->text()
-                                                : QString(),
+        mainWindow.refillLists();
+        QCOMPARE(senderList(mainWindow)->currentItem()
+                     ? senderList(mainWindow)->currentItem()->text()
+                     : QString(),
                  QStringLiteral("Фирма «Альфа»"));
     }
     b.verifyNothingUnexpected();
@@ -596,7 +601,7 @@ void RecordsTest::indexKeyFilter() {
     QFETCH(QString, typed);
     QFETCH(QString, result);
     Book b;
-    QLineEdit* intyda = control<QLineEdit>(b.frm(), "intyda");
+    QLineEdit* intyda = control<QLineEdit>(b.mainWindow(), "intyda");
     intyda->clear();
     QTest::keyClicks(intyda, typed);
     QCOMPARE(intyda->text(), result);
@@ -611,12 +616,12 @@ void RecordsTest::indexKeyFilter() {
 
 void RecordsTest::ticks() {
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     b.tick("Власов", true);
     QCOMPARE(b.value("select galka from `table` where name='Власов'").toInt(), 1);
 
     // A tick from the keyboard asks about edits first instead of dropping them.
-    control<QPlainTextEdit>(frm, "komy")->setPlainText("Абрамову лично");
+    control<QPlainTextEdit>(mainWindow, "komy")->setPlainText("Абрамову лично");
     b.messages.answer(true);
     b.tick("Абрамов", true);
     QCOMPARE(b.messages.texts("question").size(), 1);
@@ -625,32 +630,32 @@ void RecordsTest::ticks() {
     b.tick("Абрамов", false);
 
     // A tick made in a search result stays in the full list.
-    control<QLineEdit>(frm, "editfind")->setText("громова");
-    frm.records().search();
-    QCOMPARE(lines(*recipientList(frm)), QStringList{"Громова Анна"});
+    control<QLineEdit>(mainWindow, "editfind")->setText("громова");
+    mainWindow.records().search();
+    QCOMPARE(lines(*recipientList(mainWindow)), QStringList{"Громова Анна"});
     b.tick("Громова Анна", true);
-    control<QLineEdit>(frm, "editfind")->clear();
+    control<QLineEdit>(mainWindow, "editfind")->clear();
     // An empty search lists the ticked ones, the next one everybody again.
-    frm.records().search();
-    QVERIFY(!frm.records().showsAll());
-    frm.records().search();
-    QCOMPARE(recipientList(frm)->count(), 4);
-    QVERIFY(recipientList(frm)->isChecked(b.row("Громова Анна")));
+    mainWindow.records().search();
+    QVERIFY(!mainWindow.records().showsAll());
+    mainWindow.records().search();
+    QCOMPARE(recipientList(mainWindow)->count(), 4);
+    QVERIFY(recipientList(mainWindow)->isChecked(b.row("Громова Анна")));
 
     // "Отметить всё": the opposite of the first line, for every line.
-    control<QToolButton>(frm, "ToolButton6")->click(); // first line Абрамов is unticked
+    control<QToolButton>(mainWindow, "ToolButton6")->click(); // first line Абрамов is unticked
     QCOMPARE(b.value("select count(*) from `table` where galka=1").toInt(), 4);
-    control<QToolButton>(frm, "ToolButton6")->click();
+    control<QToolButton>(mainWindow, "ToolButton6")->click();
     QCOMPARE(b.value("select count(*) from `table` where galka=1").toInt(), 0);
-    for (int i = 0; i < recipientList(frm)->count(); ++i)
-        QVERIFY(!recipientList(frm)->isChecked(i));
+    for (int i = 0; i < recipientList(mainWindow)->count(); ++i)
+        QVERIFY(!recipientList(mainWindow)->isChecked(i));
 
     // The close step stores every tick and skips a recipient deleted meanwhile.
-    recipientList(frm)->lines().setChecked(b.row("Абрамов"), true);
-    recipientList(frm)->lines().setChecked(b.row("Власов"), true);
+    recipientList(mainWindow)->lines().setChecked(b.row("Абрамов"), true);
+    recipientList(mainWindow)->lines().setChecked(b.row("Власов"), true);
     b.folder.execute("delete from `table` where name='Власов'");
-    frm.show();
-    QVERIFY(frm.close());
+    mainWindow.show();
+    QVERIFY(mainWindow.close());
     QVERIFY(b.messages.texts("notice").isEmpty());
     QCOMPARE(b.value("select group_concat(name) from `table` where galka=1").toString(),
              QStringLiteral("Абрамов"));
@@ -679,45 +684,46 @@ void RecordsTest::search() {
     QFETCH(QString, text);
     QFETCH(QStringList, found);
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     if (senders)
         b.toSenders();
     // Enter asks about unsaved edits before the search reloads the editors.
-    (senders ? control<QPlainTextEdit>(frm, "otkyda") : control<QPlainTextEdit>(frm, "kyda"))
+    (senders ? control<QPlainTextEdit>(mainWindow, "otkyda")
+             : control<QPlainTextEdit>(mainWindow, "kyda"))
         ->setPlainText("правка");
     b.messages.answer(false);
-    control<QCheckBox>(frm, "cb1")->setChecked(whole);
-    control<QLineEdit>(frm, "editfind")->setText(text);
-    QTest::keyClick(control<QLineEdit>(frm, "editfind"), Qt::Key_Return);
+    control<QCheckBox>(mainWindow, "cb1")->setChecked(whole);
+    control<QLineEdit>(mainWindow, "editfind")->setText(text);
+    QTest::keyClick(control<QLineEdit>(mainWindow, "editfind"), Qt::Key_Return);
     QStringList shown;
     if (senders) {
-        for (int i = 0; i < senderList(frm)->count(); ++i)
-            shown.append(senderList(frm)->item(i)->text());
+        for (int i = 0; i < senderList(mainWindow)->count(); ++i)
+            shown.append(senderList(mainWindow)->item(i)->text());
     } else {
-        shown = lines(*recipientList(frm));
+        shown = lines(*recipientList(mainWindow));
     }
     QCOMPARE(shown, found);
     if (!senders && !found.isEmpty())
-        QCOMPARE(nameField(frm)->text(), found[0]);
+        QCOMPARE(nameField(mainWindow)->text(), found[0]);
     b.verifyNothingUnexpected();
 }
 
 void RecordsTest::emptySearchToggles() {
     Book b;
-    MainWindow& frm = b.frm();
-    control<QToolButton>(frm, "SpeedButton1")->click();
-    QCOMPARE(lines(*recipientList(frm)), QStringList{"Борисова"});
-    QVERIFY(recipientList(frm)->isChecked(0));
-    QVERIFY(!frm.records().showsAll());
-    QCOMPARE(nameField(frm)->text(), QStringLiteral("Борисова"));
-    control<QToolButton>(frm, "SpeedButton1")->click();
-    QCOMPARE(recipientList(frm)->count(), 4);
-    QVERIFY(frm.records().showsAll());
+    MainWindow& mainWindow = b.mainWindow();
+    control<QToolButton>(mainWindow, "SpeedButton1")->click();
+    QCOMPARE(lines(*recipientList(mainWindow)), QStringList{"Борисова"});
+    QVERIFY(recipientList(mainWindow)->isChecked(0));
+    QVERIFY(!mainWindow.records().showsAll());
+    QCOMPARE(nameField(mainWindow)->text(), QStringLiteral("Борисова"));
+    control<QToolButton>(mainWindow, "SpeedButton1")->click();
+    QCOMPARE(recipientList(mainWindow)->count(), 4);
+    QVERIFY(mainWindow.records().showsAll());
 
     b.tick("Борисова", false);
-    control<QToolButton>(frm, "SpeedButton1")->click();
-    QCOMPARE(recipientList(frm)->count(), 4);
-    QVERIFY(frm.records().showsAll());
+    control<QToolButton>(mainWindow, "SpeedButton1")->click();
+    QCOMPARE(recipientList(mainWindow)->count(), 4);
+    QVERIFY(mainWindow.records().showsAll());
     b.verifyNothingUnexpected();
 }
 
@@ -734,37 +740,38 @@ void RecordsTest::newRecordWindow() {
         edit->setText("Новиков");
         QTest::keyClick(edit, Qt::Key_Escape);
     });
-    control<QAction>(b.frm(), "cbMenuAdd")->trigger();
+    control<QAction>(b.mainWindow(), "cbMenuAdd")->trigger();
     QCOMPARE(b.messages.texts("error"), QStringList{"Введите название."});
     QCOMPARE(edit->text(), QString());
     QCOMPARE(window.name(), QString());
-    QCOMPARE(recipientList(b.frm())->count(), 4);
+    QCOMPARE(recipientList(b.mainWindow())->count(), 4);
     b.verifyNothingUnexpected();
 }
 
 void RecordsTest::realClicks() {
     Book b;
-    MainWindow& frm = b.frm();
-    frm.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&frm));
-    control<QTabWidget>(frm, "PageControl1")->setCurrentIndex(0);
-    const QModelIndex index = recipientList(frm)->model()->index(b.row("Власов"), 0);
-    const QRect rect = recipientList(frm)->visualRect(index);
-    QTest::mouseClick(recipientList(frm)->viewport(), Qt::LeftButton, {}, rect.center());
-    QCOMPARE(nameField(frm)->text(), QStringLiteral("Власов"));
+    MainWindow& mainWindow = b.mainWindow();
+    mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+    control<QTabWidget>(mainWindow, "PageControl1")->setCurrentIndex(0);
+    const QModelIndex index = recipientList(mainWindow)->model()->index(b.row("Власов"), 0);
+    const QRect rect = recipientList(mainWindow)->visualRect(index);
+    QTest::mouseClick(recipientList(mainWindow)->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(nameField(mainWindow)->text(), QStringLiteral("Власов"));
 
-    control<QPlainTextEdit>(frm, "komy")->setPlainText("правка");
+    control<QPlainTextEdit>(mainWindow, "komy")->setPlainText("правка");
     b.messages.answer(false);
-    const QRect first = recipientList(frm)->visualRect(recipientList(frm)->model()->index(0, 0));
-    QTest::mouseClick(recipientList(frm)->viewport(), Qt::LeftButton, {}, first.center());
+    const QRect first =
+        recipientList(mainWindow)->visualRect(recipientList(mainWindow)->model()->index(0, 0));
+    QTest::mouseClick(recipientList(mainWindow)->viewport(), Qt::LeftButton, {}, first.center());
     QCOMPARE(b.messages.texts("question").size(), 1);
-    QCOMPARE(nameField(frm)->text(), recipientList(frm)->text(0));
+    QCOMPARE(nameField(mainWindow)->text(), recipientList(mainWindow)->text(0));
     b.verifyNothingUnexpected();
 }
 
 void RecordsTest::aboutWindowAndProfileChoice() {
     Book b;
-    MainWindow& frm = b.frm();
+    MainWindow& mainWindow = b.mainWindow();
     b.messages.onModal([&](QDialog& d) {
         QVERIFY(qobject_cast<AboutWindow*>(&d));
         QCOMPARE(d.windowTitle(), QStringLiteral("О программе Envalo"));
@@ -772,13 +779,13 @@ void RecordsTest::aboutWindowAndProfileChoice() {
         QCOMPARE(control<QLabel>(d, "Label4")->text(), "INI-File: " + b.folder.file("envalo.ini"));
         control<QPushButton>(d, "Button1")->click();
     });
-    control<QAction>(frm, "menuAbout")->trigger();
+    control<QAction>(mainWindow, "menuAbout")->trigger();
 
     // Choosing a profile makes it the current one at once; the record keeps its
     // own until it is saved.
-    const int c6 = recipientProfile(frm)->findText("Конверт C6");
-    recipientProfile(frm)->setCurrentIndex(c6);
-    emit recipientProfile(frm)->activated(c6);
+    const int c6 = recipientProfile(mainWindow)->findText("Конверт C6");
+    recipientProfile(mainWindow)->setCurrentIndex(c6);
+    emit recipientProfile(mainWindow)->activated(c6);
     QCOMPARE(IniFile(b.folder.file("envalo.ini")).readString("option", "profile", ""),
              QStringLiteral("Конверт C6"));
     QCOMPARE(b.value("select profile from `table` where name='Абрамов'").toString(),

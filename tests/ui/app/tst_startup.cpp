@@ -90,26 +90,26 @@ void StartupTest::startsWithTheSampleRecords() {
     t.folder.addDatabase();
     t.start();
     QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("notice").join('|')));
-    MainWindow& frm = t.frm();
-    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов"));
-    QCOMPARE(recipientList(frm)->count(), 2);
-    QCOMPARE(recipientList(frm)->currentRow(), 0);
-    QCOMPARE(nameField(frm)->text(), recipientList(frm)->text(0));
-    QVERIFY(!control<QPlainTextEdit>(frm, "komy")->toPlainText().isEmpty());
-    QVERIFY(!control<QPlainTextEdit>(frm, "kyda")->toPlainText().contains('\r'));
-    QCOMPARE(senderList(frm)->count(), 1);
-    QCOMPARE(senderList(frm)->currentRow(), 0);
-    QCOMPARE(control<QPlainTextEdit>(frm, "otkogo")->toPlainText(),
-             senderList(frm)->item(0)->text().replace("\r\n", "\n"));
-    QVERIFY(control<QPlainTextEdit>(frm, "komy")->isEnabled());
-    QVERIFY(!control<QPlainTextEdit>(frm, "otkogo")->isEnabled());
+    MainWindow& mainWindow = t.mainWindow();
+    QCOMPARE(mainWindow.windowTitle(), QStringLiteral("Печать конвертов"));
+    QCOMPARE(recipientList(mainWindow)->count(), 2);
+    QCOMPARE(recipientList(mainWindow)->currentRow(), 0);
+    QCOMPARE(nameField(mainWindow)->text(), recipientList(mainWindow)->text(0));
+    QVERIFY(!control<QPlainTextEdit>(mainWindow, "komy")->toPlainText().isEmpty());
+    QVERIFY(!control<QPlainTextEdit>(mainWindow, "kyda")->toPlainText().contains('\r'));
+    QCOMPARE(senderList(mainWindow)->count(), 1);
+    QCOMPARE(senderList(mainWindow)->currentRow(), 0);
+    QCOMPARE(control<QPlainTextEdit>(mainWindow, "otkogo")->toPlainText(),
+             senderList(mainWindow)->item(0)->text().replace("\r\n", "\n"));
+    QVERIFY(control<QPlainTextEdit>(mainWindow, "komy")->isEnabled());
+    QVERIFY(!control<QPlainTextEdit>(mainWindow, "otkogo")->isEnabled());
 
     t.runDeferredStep();
-    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
-    QVERIFY(!frm.endRequested());
-    QCOMPARE(recipientProfile(frm)->count(),
+    QCOMPARE(mainWindow.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    QVERIFY(!mainWindow.endRequested());
+    QCOMPARE(recipientProfile(mainWindow)->count(),
              profileList(*t.program->windows().layoutEditor)->count());
-    QCOMPARE(recipientProfile(frm)->currentText(), QStringLiteral("Конверт DL"));
+    QCOMPARE(recipientProfile(mainWindow)->currentText(), QStringLiteral("Конверт DL"));
     IniFile ini(t.folder.file("envalo.ini"));
     QCOMPARE(ini.readString("option", "profile", "?"), QStringLiteral("Конверт DL"));
     QVERIFY(t.messages.shown.isEmpty());
@@ -166,7 +166,7 @@ void StartupTest::upgradesAnOldDatabaseOnce() {
     t.runDeferredStep();
     QCOMPARE(t.messages.texts("notice"),
              QStringList{"Структура базы успешно обновлена, необходимо перезапустить программу."});
-    QVERIFY(t.frm().endRequested());
+    QVERIFY(t.mainWindow().endRequested());
     const QString profilesSql = "select profile from `table` order by id";
     const QVariantList profiles =
         server ? server->column(profilesSql) : t.folder.column(profilesSql);
@@ -183,8 +183,8 @@ void StartupTest::upgradesAnOldDatabaseOnce() {
     QVERIFY(!second.openAddressBook().columnAdded());
     second.runDeferredStep();
     QVERIFY(second.messages.shown.isEmpty());
-    QVERIFY(!second.frm().endRequested());
-    QCOMPARE(recipientList(second.frm())->count(), 2);
+    QVERIFY(!second.mainWindow().endRequested());
+    QCOMPARE(recipientList(second.mainWindow())->count(), 2);
 }
 
 void StartupTest::emptyRecipientTable() {
@@ -197,12 +197,12 @@ void StartupTest::emptyRecipientTable() {
     IniFile(t.folder.file("envalo.ini")).writeString("option", "profile", "Конверт C6");
     t.start();
     t.runDeferredStep();
-    MainWindow& frm = t.frm();
+    MainWindow& mainWindow = t.mainWindow();
     QVERIFY(t.messages.shown.isEmpty());
-    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
-    QCOMPARE(recipientList(frm)->count(), 0);
-    QVERIFY(recipientProfile(frm)->count() >= 5);
-    QCOMPARE(recipientProfile(frm)->currentIndex(), -1);
+    QCOMPARE(mainWindow.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    QCOMPARE(recipientList(mainWindow)->count(), 0);
+    QVERIFY(recipientProfile(mainWindow)->count() >= 5);
+    QCOMPARE(recipientProfile(mainWindow)->currentIndex(), -1);
     QCOMPARE(IniFile(t.folder.file("envalo.ini")).readString("option", "profile", "?"),
              QStringLiteral("Конверт C6"));
 }
@@ -227,13 +227,14 @@ void StartupTest::settingsFileProblems() {
     t.start();
     QCOMPARE(t.messages.texts("notice"), QStringList{"Не удалось открыть файл настроек " +
                                                      t.folder.file("envalo.ini") + ": " + reason});
-    MainWindow& frm = t.frm();
+    MainWindow& mainWindow = t.mainWindow();
     QVERIFY(t.openAddressBook().isOpen());
-    QCOMPARE(recipientList(frm)->count(), t.folder.value("select count(*) from `table`").toInt());
-    QVERIFY(recipientList(frm)->count() > 0);
-    QVERIFY(senderList(frm)->count() > 0);
+    QCOMPARE(recipientList(mainWindow)->count(),
+             t.folder.value("select count(*) from `table`").toInt());
+    QVERIFY(recipientList(mainWindow)->count() > 0);
+    QVERIFY(senderList(mainWindow)->count() > 0);
     t.runDeferredStep();
-    QCOMPARE(frm.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    QCOMPARE(mainWindow.windowTitle(), QStringLiteral("Печать конвертов v1.34"));
     t.verifyNothingUnexpected();
     // Nothing made or replaced in the file's place.
     QCOMPARE(QFileInfo(t.folder.file("envalo.ini")).isDir(), kind == "folder");
@@ -308,9 +309,9 @@ void StartupTest::databaseProblems() {
     t.start();
     lock.reset();
     QCOMPARE(t.messages.texts("notice"), QStringList{message.arg(path)});
-    MainWindow& frm = t.frm();
-    QCOMPARE(recipientList(frm)->count(), 0);
-    QVERIFY(!control<QTimer>(frm, "Timer1")->isActive());
+    MainWindow& mainWindow = t.mainWindow();
+    QCOMPARE(recipientList(mainWindow)->count(), 0);
+    QVERIFY(!control<QTimer>(mainWindow, "Timer1")->isActive());
     t.program.reset();
 
     QCOMPARE(QFile::exists(path), kind != "missing");
@@ -342,39 +343,39 @@ void StartupTest::oddSettingsFilesStart() {
     t.start();
     QVERIFY2(t.messages.texts("notice").isEmpty(),
              qPrintable(t.messages.texts("notice").join('|')));
-    QCOMPARE(recipientList(t.frm())->count(), 2);
+    QCOMPARE(recipientList(t.mainWindow())->count(), 2);
     t.runDeferredStep();
-    QCOMPARE(t.frm().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    QCOMPARE(t.mainWindow().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
 }
 
 void StartupTest::exitAndClose() {
     TestProgram t;
     t.startAsShipped();
-    MainWindow& frm = t.frm();
+    MainWindow& mainWindow = t.mainWindow();
     const QByteArray settings = t.folder.settingsBytes();
 
     t.messages.answer(false);
-    control<QAction>(frm, "menuExit")->trigger();
+    control<QAction>(mainWindow, "menuExit")->trigger();
     QCOMPARE(t.messages.shown.size(), 1);
     QCOMPARE(t.messages.shown[0].title, QStringLiteral("Подтвердите"));
     QCOMPARE(t.messages.shown[0].text,
              QStringLiteral("Нажмите ОК, чтобы завершить работу программы"));
-    QVERIFY(!frm.endRequested());
+    QVERIFY(!mainWindow.endRequested());
     QCOMPARE(t.folder.settingsBytes(), settings);
 
     t.messages.answer(true);
-    control<QAction>(frm, "menuExit")->trigger();
-    QVERIFY(frm.endRequested());
+    control<QAction>(mainWindow, "menuExit")->trigger();
+    QVERIFY(mainWindow.endRequested());
 
     TestProgram closing;
     closing.folder.addSettings();
     closing.folder.addPictures();
     closing.folder.addDatabase();
     closing.start();
-    closing.frm().show();
-    QVERIFY(closing.frm().close());
+    closing.mainWindow().show();
+    QVERIFY(closing.mainWindow().close());
     QVERIFY(closing.messages.shown.isEmpty());
-    QVERIFY(closing.frm().endRequested());
+    QVERIFY(closing.mainWindow().endRequested());
 }
 
 QTEST_MAIN(StartupTest)
@@ -406,7 +407,7 @@ void StartupTest::oneProgramPerFolder() {
     lock.close();
     first.start();
     first.runDeferredStep();
-    QCOMPARE(first.frm().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
+    QCOMPARE(first.mainWindow().windowTitle(), QStringLiteral("Печать конвертов v1.34"));
     first.verifyNothingUnexpected();
 }
 

@@ -396,7 +396,7 @@ void EditorCommandsTest::saveAs() {
         // One section of that name, whatever the case typed.
         QCOMPARE(e.ini().sections().filter(savedAs, Qt::CaseInsensitive).size(), 1);
         QCOMPARE(entries(profileList(*e.v)), isNew ? profiles + QStringList{savedAs} : profiles);
-        QCOMPARE(entries(recipientProfile(e.frm())), entries(profileList(*e.v)));
+        QCOMPARE(entries(recipientProfile(e.mainWindow())), entries(profileList(*e.v)));
         if (isNew) {
             QVERIFY(!e.ini().sections().isEmpty());
             QCOMPARE(e.ini().sections().last(), savedAs);
@@ -573,7 +573,7 @@ void EditorCommandsTest::sheetPosition() {
 
 void EditorCommandsTest::switches() {
     Editor e;
-    const QString recipientIndex = control<QLineEdit>(e.frm(), "intyda")->text();
+    const QString recipientIndex = control<QLineEdit>(e.mainWindow(), "intyda")->text();
     QVERIFY(blockLabel(*e.v, 5)->text() != recipientIndex);
     control<QCheckBox>(*e.v, "CheckBox1")->click();
     QVERIFY(e.v->document().profile().indexswitch);
@@ -667,7 +667,7 @@ void EditorCommandsTest::closePaths() {
     QVERIFY(!saveButton(*e.v)->isEnabled());
     QCOMPARE(e.ini().readString("Первый", "otkogo_x", ""), saved ? "55" : "30");
     QCOMPARE(e.option("printdelay"), saved ? "3" : "7");
-    QCOMPARE(recipientProfile(e.frm())->currentText(), QStringLiteral("Второй"));
+    QCOMPARE(recipientProfile(e.mainWindow())->currentText(), QStringLiteral("Второй"));
     QCOMPARE(profileList(*e.v)->currentText(), QStringLiteral("Второй"));
     QCOMPARE(e.pos(1), QPoint(60, 1));
     e.verifyNothingUnexpected();
@@ -681,7 +681,7 @@ void EditorCommandsTest::reopeningShowsTheStoredProfile() {
             e.opt->loadStartProfile();
             then();
         });
-        e.frm().openLayoutEditor();
+        e.mainWindow().openLayoutEditor();
     };
     openAnd([&] {
         QCOMPARE(e.pos(1), QPoint(30, 40));

@@ -111,18 +111,18 @@ private slots:
 
 void ProfileStoreTest::startsOnTheRecipientsProfile() {
     Store s;
-    MainWindow& frm = s.frm();
-    QCOMPARE(nameField(frm)->text(), QStringLiteral("Абрамов"));
-    QCOMPARE(entries(recipientProfile(frm)), (QStringList{"Первый", "Второй", "Третий"}));
-    QCOMPARE(recipientProfile(frm)->currentText(), QStringLiteral("Первый"));
+    MainWindow& mainWindow = s.mainWindow();
+    QCOMPARE(nameField(mainWindow)->text(), QStringLiteral("Абрамов"));
+    QCOMPARE(entries(recipientProfile(mainWindow)), (QStringList{"Первый", "Второй", "Третий"}));
+    QCOMPARE(recipientProfile(mainWindow)->currentText(), QStringLiteral("Первый"));
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
     QCOMPARE(formatList(*s.v)->currentIndex(), 2);
     QCOMPARE(surface(*s.v)->size(), QSize(612, 431));
     QVERIFY(!saveButton(*s.v)->isEnabled());
 
     // Choosing another recipient loads its profile.
-    recipientList(frm)->setCurrentRow(1);
-    emit recipientList(frm)->userSelected(1);
+    recipientList(mainWindow)->setCurrentRow(1);
+    emit recipientList(mainWindow)->userSelected(1);
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Второй"));
     QCOMPARE(formatList(*s.v)->currentIndex(), 0);
     s.verifyNothingUnexpected();
@@ -276,7 +276,7 @@ void ProfileStoreTest::newProfiles() {
         s.opt->add();
     const QStringList all = entries(profileList(*s.v));
     QCOMPARE(all.mid(3), (QStringList{"Новый профиль", "Новый профиль 2", "Новый профиль 3"}));
-    QCOMPARE(entries(recipientProfile(s.frm())), all);
+    QCOMPARE(entries(recipientProfile(s.mainWindow())), all);
     for (const QString& name : all.mid(3)) {
         QCOMPARE(s.ini().readString(name, "format", ""), QStringLiteral("(162 x 229 мм) C5"));
         QCOMPARE(s.ini().readString(name, "printprofiles", ""), name);
@@ -301,9 +301,9 @@ void ProfileStoreTest::renameKeepsRecipientsInStep() {
     s.messages.answerInput(QStringLiteral("  Главный  "));
     s.opt->rename();
     QCOMPARE(entries(profileList(*s.v)), (QStringList{"Главный", "Второй", "Третий"}));
-    QCOMPARE(entries(recipientProfile(s.frm())), entries(profileList(*s.v)));
+    QCOMPARE(entries(recipientProfile(s.mainWindow())), entries(profileList(*s.v)));
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Главный"));
-    QCOMPARE(recipientProfile(s.frm())->currentText(), QStringLiteral("Главный"));
+    QCOMPARE(recipientProfile(s.mainWindow())->currentText(), QStringLiteral("Главный"));
     QCOMPARE(s.recipientProfiles(), (QStringList{"Главный", "Второй", "Главный"}));
     QCOMPARE(s.ini().readString("Главный", "format", ""), QStringLiteral("(114 x 162 мм) C6"));
     QVERIFY(!s.ini().sections().contains("Первый"));
@@ -370,7 +370,7 @@ void ProfileStoreTest::startFinishesANotedMove() {
     QCOMPARE(s.ini().readString("option", "recipientsfrom", "-"), QStringLiteral("-"));
     QCOMPARE(s.ini().readString("option", "recipientsto", "-"), QStringLiteral("-"));
     // The first recipient's profile is shown, as at every start.
-    QCOMPARE(recipientProfile(s.frm())->currentText(), expected[0]);
+    QCOMPARE(recipientProfile(s.mainWindow())->currentText(), expected[0]);
     s.verifyNothingUnexpected();
 }
 
@@ -412,7 +412,7 @@ void ProfileStoreTest::deleteProfiles() {
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Третий"));
     QCOMPARE(formatList(*s.v)->currentIndex(), 1);
     QCOMPARE(s.recipientProfiles(), (QStringList{"Второй", "Второй", "Второй"}));
-    QCOMPARE(entries(recipientProfile(s.frm())), (QStringList{"Второй", "Третий"}));
+    QCOMPARE(entries(recipientProfile(s.mainWindow())), (QStringList{"Второй", "Третий"}));
     QCOMPARE(s.ini().readString("option", "profile", ""), QStringLiteral("Третий"));
     QVERIFY(!s.ini().sections().contains("Первый"));
     QVERIFY(!s.folder.settingsBytes().contains("recipients"));
@@ -453,7 +453,7 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     const QString ticked = printList(*s.v)->CheckedText();
     QCOMPARE(ticked, operation == "rename" ? "Третий,Первый" : "Первый,Третий");
     const QStringList profiles = s.recipientProfiles();
-    recipientProfile(s.frm())->setCurrentIndex(2);
+    recipientProfile(s.mainWindow())->setCurrentIndex(2);
     if (operation != "delete")
         field(*s.v, 3)->setText("1✓"); // a spacing the file cannot carry
     const QString error = errorOf([&] {
@@ -470,11 +470,11 @@ void ProfileStoreTest::failedChangeLeavesFileAndLists() {
     QCOMPARE(s.folder.settingsBytes(), file);
     QCOMPARE(s.recipientProfiles(), profiles);
     QCOMPARE(entries(profileList(*s.v)), names);
-    QCOMPARE(entries(recipientProfile(s.frm())), names);
+    QCOMPARE(entries(recipientProfile(s.mainWindow())), names);
     QCOMPARE(printList(*s.v)->Items(), names);
     QCOMPARE(printList(*s.v)->CheckedText(), ticked);
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
-    QCOMPARE(recipientProfile(s.frm())->currentText(), QStringLiteral("Третий"));
+    QCOMPARE(recipientProfile(s.mainWindow())->currentText(), QStringLiteral("Третий"));
     QCOMPARE(s.v->document().name(), QStringLiteral("Первый"));
     s.verifyNothingUnexpected();
 }
@@ -511,7 +511,7 @@ void ProfileStoreTest::choicesStayWithTheirNames() {
     QFETCH(QString, printed);
     Store s;
     QCOMPARE(profileList(*s.v)->currentText(), QStringLiteral("Первый"));
-    recipientProfile(s.frm())->setCurrentIndex(2);
+    recipientProfile(s.mainWindow())->setCurrentIndex(2);
     printList(*s.v)->SetChecked(2, true);
     printList(*s.v)->SetChecked(1, true);
     if (operation == "rename") {
@@ -526,10 +526,10 @@ void ProfileStoreTest::choicesStayWithTheirNames() {
         s.opt->cancelStartLoad();
     }
     QCOMPARE(profileList(*s.v)->currentText(), shown);
-    QCOMPARE(recipientProfile(s.frm())->currentText(), main);
+    QCOMPARE(recipientProfile(s.mainWindow())->currentText(), main);
     QCOMPARE(printList(*s.v)->CheckedText(), printed);
     QCOMPARE(printList(*s.v)->Items(), entries(profileList(*s.v)));
-    QCOMPARE(entries(recipientProfile(s.frm())), entries(profileList(*s.v)));
+    QCOMPARE(entries(recipientProfile(s.mainWindow())), entries(profileList(*s.v)));
     s.verifyNothingUnexpected();
 }
 

@@ -64,12 +64,12 @@ struct Preview : TestProgram {
     }
 
     void setTexts(const AddressTexts& t) {
-        control<QPlainTextEdit>(frm(), "otkogo")->setPlainText(t.otkogo);
-        control<QPlainTextEdit>(frm(), "otkyda")->setPlainText(t.otkyda);
-        control<QLineEdit>(frm(), "intyt")->setText(t.intyt);
-        control<QPlainTextEdit>(frm(), "komy")->setPlainText(t.komy);
-        control<QPlainTextEdit>(frm(), "kyda")->setPlainText(t.kyda);
-        control<QLineEdit>(frm(), "intyda")->setText(t.intyda);
+        control<QPlainTextEdit>(mainWindow(), "otkogo")->setPlainText(t.otkogo);
+        control<QPlainTextEdit>(mainWindow(), "otkyda")->setPlainText(t.otkyda);
+        control<QLineEdit>(mainWindow(), "intyt")->setText(t.intyt);
+        control<QPlainTextEdit>(mainWindow(), "komy")->setPlainText(t.komy);
+        control<QPlainTextEdit>(mainWindow(), "kyda")->setPlainText(t.kyda);
+        control<QLineEdit>(mainWindow(), "intyda")->setText(t.intyda);
     }
     // A block in a large font and a colour of its own, as the editor's font command sets it.
     void setBigBlock(int number, const QColor& colour) {
@@ -219,7 +219,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
     p.v->optionsBar().showPictures();
     p.setBigBlock(7, Qt::blue);
     p.v->document().setBlockVisible(7, shown);
-    control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
+    control<QPlainTextEdit>(p.mainWindow(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.preview->compose();
     const QImage image = p.preview->capture();
     QCOMPARE(image.size(), surface(*p.v)->size());
@@ -228,7 +228,7 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
 
 void CompositionTest::composingTwiceGivesTheSameSurface() {
     Preview p;
-    p.frm().records().showSelectedRecords();
+    p.mainWindow().records().showSelectedRecords();
     p.preview->compose();
     const QImage first = p.preview->capture();
     p.preview->compose();
@@ -266,9 +266,9 @@ void CompositionTest::printedEnvelopeIsThePreview() {
             images.append(captureEnvelope(envelope));
         }
     } pages;
-    p.frm().pageOutput().setTarget(&pages);
-    recipientList(p.frm())->setCurrentRow(5);
-    p.frm().records().showSelectedRecords();
+    p.mainWindow().pageOutput().setTarget(&pages);
+    recipientList(p.mainWindow())->setCurrentRow(5);
+    p.mainWindow().records().showSelectedRecords();
     p.program->windows().profileStore->load(profile);
     const QStringList items = printList(*p.v)->Items();
     for (int i = 0; i < items.size(); ++i)
@@ -276,8 +276,8 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     p.preview->compose();
     const QImage preview = p.preview->capture();
 
-    control<QToolButton>(p.frm(), "ToolButton1")->click();
-    p.frm().pageOutput().setTarget(nullptr);
+    control<QToolButton>(p.mainWindow(), "ToolButton1")->click();
+    p.mainWindow().pageOutput().setTarget(nullptr);
     QCOMPARE(pages.images.size(), 1);
     QCOMPARE(pages.images.first(), preview);
     p.verifyNothingUnexpected();
@@ -286,7 +286,7 @@ void CompositionTest::printedEnvelopeIsThePreview() {
 void CompositionTest::greenIsSeeThroughOnScreenOnly() {
     Preview p;
     p.setTexts({});
-    control<QPlainTextEdit>(p.frm(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
+    control<QPlainTextEdit>(p.mainWindow(), "komy")->setPlainText(QStringLiteral("ЖЖЖЖ"));
     p.setBigBlock(7, QColor(0, 128, 0));
     p.preview->show();
     QCOMPARE(p.preview->size(), surface(*p.v)->size());
@@ -329,22 +329,22 @@ void CompositionTest::stepping() {
     QFETCH(bool, renamed);
     QFETCH(int, expected);
     Preview p;
-    CheckList& cb = *recipientList(p.frm());
+    CheckList& cb = *recipientList(p.mainWindow());
     QCOMPARE(cb.count(), 7);
     for (int row : ticked)
         cb.lines().setChecked(row, true);
     cb.setCurrentRow(start);
-    p.frm().records().showSelectedRecords();
+    p.mainWindow().records().showSelectedRecords();
     p.preview->show();
     const QString composed = p.text(7);
     if (renamed) {
-        nameField(p.frm())->setText(QStringLiteral("Новое имя"));
+        nameField(p.mainWindow())->setText(QStringLiteral("Новое имя"));
         p.messages.answer(false); // do not save the edit
     }
     for (QChar key : keys)
         QTest::keyClick(p.preview, key == QLatin1Char('R') ? Qt::Key_Right : Qt::Key_Left);
     QCOMPARE(cb.currentRow(), expected);
-    QCOMPARE(nameField(p.frm())->text(), cb.text(expected));
+    QCOMPARE(nameField(p.mainWindow())->text(), cb.text(expected));
     // Stepping loads the record; the surface changes at the next composition.
     QCOMPARE(p.text(7), composed);
     p.verifyNothingUnexpected();

@@ -74,14 +74,14 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     t.folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients(jobs.token()));
     t.start();
     t.runDeferredStep();
-    MainWindow& frm = t.frm();
+    MainWindow& mainWindow = t.mainWindow();
     LayoutEditor& view = *t.program->windows().layoutEditor;
-    QVERIFY2(!frm.pageOutput().printsToFiles(), "the isolated CUPS has no default queue");
+    QVERIFY2(!mainWindow.pageOutput().printsToFiles(), "the isolated CUPS has no default queue");
     const QStringList items = printList(view)->Items();
     for (int i = 0; i < items.size(); ++i)
         printList(view)->SetChecked(i, items[i] == "Envelope DL" || items[i] == "Envelope C6");
 
-    control<QToolButton>(frm, "ToolButton1")->click();
+    control<QToolButton>(mainWindow, "ToolButton1")->click();
     QVERIFY2(t.messages.shown.isEmpty(), qPrintable(t.messages.texts("error").join('|')));
     // This run's jobs only, by job number: the order they were sent in.
     const QMap<int, QString> printed = jobs.waitForAll();
@@ -90,10 +90,10 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
     const QList<QPair<QString, QString>> expected = {
         {"Adams", "Envelope DL"}, {"Adams", "Envelope C6"}, {"Baker", "Envelope DL"},
         {"Baker", "Envelope C6"}, {"Clark", "Envelope DL"}, {"Clark", "Envelope C6"}};
-    const PrinterMetrics& m = frm.pageOutput().metrics();
-    const ScreenConversions screen{frm.scrDpiX(), frm.scrDpiY()};
+    const PrinterMetrics& m = mainWindow.pageOutput().metrics();
+    const ScreenConversions screen{mainWindow.scrDpiX(), mainWindow.scrDpiY()};
     constexpr int dpi = 50;
-    const double k = dpi / (m.prnScaleY * frm.scrDpiY());
+    const double k = dpi / (m.prnScaleY * mainWindow.scrDpiY());
     int index = 0;
     for (const QString& file : printed) {
         const auto& [surname, profile] = expected[index++];
@@ -104,10 +104,10 @@ void EndToEndTest::sixJobsInOrderWhereTheyBelong() {
                  qPrintable(name));
 
         // The same envelope composed again, to know where its ink must be.
-        for (int row = 0; row < recipientList(frm)->count(); ++row)
-            if (recipientList(frm)->text(row) == recipient)
-                recipientList(frm)->setCurrentRow(row);
-        frm.records().showSelectedRecords();
+        for (int row = 0; row < recipientList(mainWindow)->count(); ++row)
+            if (recipientList(mainWindow)->text(row) == recipient)
+                recipientList(mainWindow)->setCurrentRow(row);
+        mainWindow.records().showSelectedRecords();
         t.program->windows().profileStore->load(profile);
         PreviewWindow& preview = *t.program->windows().preview;
         preview.compose();

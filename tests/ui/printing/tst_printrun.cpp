@@ -78,7 +78,7 @@ struct Run : TestProgram {
         start();
         runDeferredStep();
         v = program->windows().layoutEditor;
-        frm().pageOutput().setTarget(&recorder);
+        mainWindow().pageOutput().setTarget(&recorder);
         messages.reset();
     }
     void choose(const QStringList& profiles) {
@@ -87,11 +87,12 @@ struct Run : TestProgram {
             printList(*v)->SetChecked(i, profiles.contains(items[i]));
     }
     void tick(const QStringList& names) {
-        for (int i = 0; i < recipientList(frm())->count(); ++i)
-            recipientList(frm())->lines().setChecked(i,
-                                                     names.contains(recipientList(frm())->text(i)));
+        for (int i = 0; i < recipientList(mainWindow())->count(); ++i)
+            recipientList(mainWindow())
+                ->lines()
+                .setChecked(i, names.contains(recipientList(mainWindow())->text(i)));
     }
-    void print() { control<QToolButton>(frm(), "ToolButton1")->click(); }
+    void print() { control<QToolButton>(mainWindow(), "ToolButton1")->click(); }
     int delayWindows() const { return int(messages.texts("modal").count("Задержка")); }
 };
 
@@ -142,14 +143,14 @@ void PrintRunTest::recipientsOutsideProfilesInside() {
     QCOMPARE(r.recorder.pages[2].block7, QStringLiteral("Борисову"));
     // Back on the profile that was current, with the last recipient in the editors.
     QCOMPARE(profileList(*r.v)->currentText(), QStringLiteral("Конверт DL"));
-    QCOMPARE(nameField(r.frm())->text(), QStringLiteral("Волков"));
+    QCOMPARE(nameField(r.mainWindow())->text(), QStringLiteral("Волков"));
     r.verifyNothingUnexpected();
 }
 
 void PrintRunTest::nothingTickedPrintsTheSelectedOne() {
     Run r;
-    recipientList(r.frm())->setCurrentRow(1);
-    nameField(r.frm())->setText("не сохранено");
+    recipientList(r.mainWindow())->setCurrentRow(1);
+    nameField(r.mainWindow())->setText("не сохранено");
     r.program->windows().profileStore->load("Конверт C5");
     r.choose({"Конверт DL", "Конверт C6"});
     r.print();
@@ -168,7 +169,7 @@ void PrintRunTest::noChosenProfilePrintsNothing() {
     r.tick({"Агеев", "Волков"});
     r.print();
     QVERIFY(r.recorder.pages.isEmpty());
-    QCOMPARE(nameField(r.frm())->text(), QStringLiteral("Волков"));
+    QCOMPARE(nameField(r.mainWindow())->text(), QStringLiteral("Волков"));
     r.verifyNothingUnexpected();
 }
 
@@ -217,7 +218,7 @@ void PrintRunTest::cancelStopsTheRun() {
     });
     r.print();
     QCOMPARE(r.recorder.pages.size(), 3);
-    QVERIFY(r.frm().printStopped());
+    QVERIFY(r.mainWindow().printStopped());
     // The profile of the last envelope printed, not the one current before the run.
     QCOMPARE(profileList(*r.v)->currentText(), QStringLiteral("Конверт DL"));
     r.verifyNothingUnexpected();
@@ -266,9 +267,9 @@ void PrintRunTest::profileThatCannotBeLoadedEndsTheRun() {
 
 void PrintRunTest::emptyListDoesNothing() {
     Run r;
-    control<QLineEdit>(r.frm(), "editfind")->setText("никого");
-    r.frm().records().search();
-    QCOMPARE(recipientList(r.frm())->count(), 0);
+    control<QLineEdit>(r.mainWindow(), "editfind")->setText("никого");
+    r.mainWindow().records().search();
+    QCOMPARE(recipientList(r.mainWindow())->count(), 0);
     r.choose({"Конверт DL"});
     r.print();
     QVERIFY(r.recorder.pages.isEmpty());
@@ -280,11 +281,11 @@ void PrintRunTest::emptyListDoesNothing() {
 // one notice, and the delay window is not shown again.
 void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
     Run r(5);
-    r.frm().setPageOutput(std::make_unique<PageOutput>(r.messages, r.folder.appdir(),
-                                                       PrintDestination::intoFolder()));
+    r.mainWindow().setPageOutput(std::make_unique<PageOutput>(r.messages, r.folder.appdir(),
+                                                              PrintDestination::intoFolder()));
     QTemporaryDir out;
-    r.frm().pageOutput().setFilesFolder(out.path());
-    r.frm().pageOutput().checkprinter({r.frm().scrDpiX(), r.frm().scrDpiY()});
+    r.mainWindow().pageOutput().setFilesFolder(out.path());
+    r.mainWindow().pageOutput().checkprinter({r.mainWindow().scrDpiX(), r.mainWindow().scrDpiY()});
     r.tick({"Агеев", "Борисов", "Волков"});
     r.program->windows().profileStore->load("Конверт DL");
     r.choose({"Конверт DL"});
@@ -304,7 +305,7 @@ void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
                                         "системой. Печать остановлена; в папке «%2» готовых файлов "
                                         "с конвертами: 0.")
                              .arg(file, QDir::toNativeSeparators(out.path()))});
-    QVERIFY(r.frm().printStopped());
+    QVERIFY(r.mainWindow().printStopped());
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     r.verifyNothingUnexpected();
 }
