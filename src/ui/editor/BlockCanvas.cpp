@@ -92,15 +92,13 @@ BlockCanvas::BlockCanvas(Windows& windows, QWidget* parent)
     for (int n = 1; n <= blockCount; ++n) {
         auto* block = new BlockLabel(n, surface);
         labels[size_t(n - 1)] = block;
-        block->onPress = [this](int k, QMouseEvent* e) {
-            guarded(w.messages, [&] { labelPress(k, e); });
-        };
-        block->onMove = [this](int k, QMouseEvent* e) {
-            guarded(w.messages, [&] { labelMove(k, e); });
-        };
-        block->onRelease = [this](int k, QMouseEvent* e) {
+        connect(block, &BlockLabel::pressed, this,
+                [this](int k, QMouseEvent* e) { guarded(w.messages, [&] { labelPress(k, e); }); });
+        connect(block, &BlockLabel::moved, this,
+                [this](int k, QMouseEvent* e) { guarded(w.messages, [&] { labelMove(k, e); }); });
+        connect(block, &BlockLabel::released, this, [this](int k, QMouseEvent* e) {
             guarded(w.messages, [&] { labelRelease(k, e); });
-        };
+        });
         block->setText(QString::fromUtf8(blockInfo(n).caption));
         moveBlock(n, blockPos(n));
     }
@@ -143,25 +141,25 @@ void BlockCanvas::showEnvelope(int format) {
         surface->resize(size);
         if (f.allPictures) {
             for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
-                Surface::Picture& picture = surface->pictures[slot];
+                Surface::Picture& picture = surface->picture(slot);
                 picture.position = picturePosition(format, slot, size);
                 picture.image = pictures.picture(pictureFile(format, slot, true));
                 picture.shown = true;
             }
         } else {
-            Surface::Picture& sender = surface->pictures[SenderSlot];
+            Surface::Picture& sender = surface->picture(SenderSlot);
             sender.position = QPoint(0, 0);
             sender.image = pictures.picture(pictureFile(format, SenderSlot, true));
             sender.shown = true;
             for (PictureSlot slot : {RecipientSlot, IndexSlot, StampSlot})
-                surface->pictures[slot].shown = false;
+                surface->picture(slot).shown = false;
         }
     }
     centreSurface();
 }
 
 void BlockCanvas::showPicture(int format, int slot, bool printed) {
-    surface->pictures[size_t(slot)].image =
+    surface->picture(slot).image =
         w.pictureCache->picture(pictureFile(format, PictureSlot(slot), printed));
     surface->update();
 }

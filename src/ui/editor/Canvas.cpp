@@ -56,18 +56,15 @@ void BlockLabel::paintEvent(QPaintEvent*) {
 }
 
 void BlockLabel::mousePressEvent(QMouseEvent* event) {
-    if (onPress)
-        onPress(m_number, event);
+    emit pressed(m_number, event);
 }
 
 void BlockLabel::mouseMoveEvent(QMouseEvent* event) {
-    if (onMove)
-        onMove(m_number, event);
+    emit moved(m_number, event);
 }
 
 void BlockLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (onRelease)
-        onRelease(m_number, event);
+    emit released(m_number, event);
 }
 
 Surface::Surface(QWidget* parent) : QWidget(parent) {
@@ -80,7 +77,7 @@ Surface::Surface(QWidget* parent) : QWidget(parent) {
 void Surface::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     for (PictureSlot slot : pictureStackingOrder) {
-        const Picture& picture = pictures[slot];
+        const Picture& picture = m_pictures[slot];
         if (picture.shown && !picture.image.isNull())
             painter.drawImage(picture.position, picture.image);
     }

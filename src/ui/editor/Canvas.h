@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QWidget>
 #include <array>
-#include <functional>
 
 // One text block on the editor's envelope: a transparent line of text sized to
 // its content, which the user drags.
@@ -22,9 +21,11 @@ public:
     void setStencil(bool stencil);
     const QColor& colour() const { return m_colour; }
 
-    std::function<void(int number, QMouseEvent* event)> onPress;
-    std::function<void(int number, QMouseEvent* event)> onMove;
-    std::function<void(int number, QMouseEvent* event)> onRelease;
+signals:
+    // The mouse on the label, for the canvas that drags it.
+    void pressed(int number, QMouseEvent* event);
+    void moved(int number, QMouseEvent* event);
+    void released(int number, QMouseEvent* event);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -54,8 +55,12 @@ public:
         bool shown = true;
     };
     // Slots in the order sender, recipient, index, stamp.
-    std::array<Picture, 4> pictures;
+    Picture& picture(int slot) { return m_pictures[size_t(slot)]; }
+    const Picture& picture(int slot) const { return m_pictures[size_t(slot)]; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::array<Picture, 4> m_pictures;
 };

@@ -110,12 +110,12 @@ void LayoutEditorTest::formats() {
     e.v->showEnvelope();
     QCOMPARE(surface(*e.v)->size(), size);
     for (int slot = 0; slot < positions.size(); ++slot) {
-        QCOMPARE(surface(*e.v)->pictures[size_t(slot)].position, positions[slot]);
-        QVERIFY(!surface(*e.v)->pictures[size_t(slot)].image.isNull());
-        QVERIFY(surface(*e.v)->pictures[size_t(slot)].shown);
+        QCOMPARE(surface(*e.v)->picture(slot).position, positions[slot]);
+        QVERIFY(!surface(*e.v)->picture(slot).image.isNull());
+        QVERIFY(surface(*e.v)->picture(slot).shown);
     }
     for (int slot = int(positions.size()); slot < 4; ++slot)
-        QVERIFY(!surface(*e.v)->pictures[size_t(slot)].shown);
+        QVERIFY(!surface(*e.v)->picture(slot).shown);
     QCOMPARE(control<QLabel>(*e.v, "formatPanel")->text(), status);
     // The surface stands in the middle of the work area.
     QCOMPARE(surface(*e.v)->x(), control<QWidget>(*e.v, "P1")->width() / 2 - size.width() / 2);
@@ -138,8 +138,8 @@ void LayoutEditorTest::printTogglesAndForms() {
     Editor e;
     auto sameAs = [&](int slot, const QString& file) {
         QImage expected(e.folder.file(file));
-        return surface(*e.v)->pictures[size_t(slot)].image.size() == expected.size() &&
-               surface(*e.v)->pictures[size_t(slot)].image.pixel(5, 5) == expected.pixel(5, 5);
+        return surface(*e.v)->picture(slot).image.size() == expected.size() &&
+               surface(*e.v)->picture(slot).image.pixel(5, 5) == expected.pixel(5, 5);
     };
     QVERIFY(sameAs(0, "images/dl_otkogo.jpg"));
     pictureToggle(*e.v, 0)->click();

@@ -211,8 +211,8 @@ void CompositionTest::hiddenPartsAreNotDrawn() {
         p.v->optionsBar().showPictures();
         p.preview->compose();
         // The editor shows the picture either way.
-        QVERIFY(surface(*p.v)->pictures[StampSlot].shown);
-        QVERIFY(!surface(*p.v)->pictures[StampSlot].image.isNull());
+        QVERIFY(surface(*p.v)->picture(StampSlot).shown);
+        QVERIFY(!surface(*p.v)->picture(StampSlot).image.isNull());
         QCOMPARE(pixelsNotWhite(p.preview->capture()) > 0, shown);
         return;
     }
