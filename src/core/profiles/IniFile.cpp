@@ -203,7 +203,10 @@ struct IniFile::Snapshot {
         // Where a new key goes: the last line that is neither blank nor a comment.
         qsizetype lastContent = 0;
         bool first = false;
-        QHash<QString, Key> keys;
+        // The keys by case-folded name, the first of each name; made at the first look into
+        // the section, so that a parse costs no more than finding the lines and sections.
+        mutable QHash<QString, Key> keys;
+        mutable bool indexed = false;
     };
 
     FileStamp stamp;
@@ -224,8 +227,32 @@ struct IniFile::Snapshot {
         const Section* s = find(section);
         if (!s)
             return nullptr;
-        const auto it = s->keys.constFind(foldedName(key));
-        return it == s->keys.cend() ? nullptr : &*it;
+        const QHash<QString, Key>& keys = keysOf(*s);
+        const auto it = keys.constFind(foldedName(key));
+        return it == keys.cend() ? nullptr : &*it;
+    }
+
+    const QHash<QString, Key>& keysOf(const Section& section) const {
+        if (!section.indexed) {
+            for (qsizetype i = section.header + 1; i < section.end; ++i)
+                if (lines[size_t(i)].kind == LineKind::Key)
+                    indexKey(section, i);
+            section.indexed = true;
+        }
+        return section.keys;
+    }
+    void indexKey(const Section& section, qsizetype index) const;
+
+    // The line without the blanks around it, as offsets into the bytes.
+    std::pair<qsizetype, qsizetype> trimmed(const Line& line) const {
+        const char* p = bytes.constData();
+        qsizetype begin = line.begin;
+        qsizetype end = line.begin + line.length;
+        while (begin < end && isBlank(p[begin]))
+            ++begin;
+        while (end > begin && isBlank(p[end - 1]))
+            --end;
+        return {begin, end};
     }
 
     qsizetype lineEnd(qsizetype index) const {
@@ -278,12 +305,7 @@ void IniFile::Snapshot::parseLine(qsizetype index) {
     const Cp1251& codec = Cp1251::get();
     Line& line = lines[index];
     const char* p = bytes.constData();
-    qsizetype begin = line.begin;
-    qsizetype end = line.begin + line.length;
-    while (begin < end && isBlank(p[begin]))
-        ++begin;
-    while (end > begin && isBlank(p[end - 1]))
-        --end;
+    const auto [begin, end] = trimmed(line);
     if (begin == end) {
         line.kind = LineKind::Blank;
         return;
@@ -315,18 +337,19 @@ void IniFile::Snapshot::parseLine(qsizetype index) {
         }
     }
 
-    line.kind = LineKind::Other;
-    const char* eq = static_cast<const char*>(memchr(p + begin, '=', end - begin));
-    if (eq)
-        line.kind = LineKind::Key;
-    if (sections.empty())
-        return;
-    Section& section = sections.back();
-    section.lastContent = index;
-    // Reads never reach a later section of the same name, so its keys need no index.
-    if (!eq || !section.first)
-        return;
+    line.kind = memchr(p + begin, '=', end - begin) ? LineKind::Key : LineKind::Other;
+    if (!sections.empty())
+        sections.back().lastContent = index;
+}
 
+void IniFile::Snapshot::indexKey(const Section& section, qsizetype index) const {
+    // Reads never reach a later section of the same name, so its keys need no index.
+    if (!section.first)
+        return;
+    const Cp1251& codec = Cp1251::get();
+    const char* p = bytes.constData();
+    const auto [begin, end] = trimmed(lines[size_t(index)]);
+    const char* eq = static_cast<const char*>(memchr(p + begin, '=', end - begin));
     qsizetype nameEnd = eq - p;
     while (nameEnd > begin && isBlank(p[nameEnd - 1]))
         --nameEnd;
@@ -608,8 +631,9 @@ void IniFile::writeKeys(const QString& section,
         for (const auto& [folded, line, value] : keyLines) {
             const Snapshot::Key* found = nullptr;
             if (sec) {
-                const auto it = sec->keys.constFind(folded);
-                if (it != sec->keys.cend())
+                const QHash<QString, Snapshot::Key>& keys = s->keysOf(*sec);
+                const auto it = keys.constFind(folded);
+                if (it != keys.cend())
                     found = &*it;
             }
             if (found) {
