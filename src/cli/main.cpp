@@ -239,6 +239,23 @@ void requireNameAndIndex(const ColumnMapping& mapping, const AddressTable& table
                  columns.isEmpty() ? QStringLiteral("  (нет ни одного)") : columns.join(u'\n')));
 }
 
+// The columns a mapping takes, by their names in the file.
+QString mappingDescription(const ColumnMapping& mapping, const AddressTable& table) {
+    const auto names = [&](const QList<int>& columns) {
+        QStringList quoted;
+        for (int column : columns)
+            if (column >= 0)
+                quoted.append(QStringLiteral("«%1»").arg(table.columns.value(column)));
+        return quoted.isEmpty() ? QStringLiteral("—") : quoted.join(QStringLiteral(", "));
+    };
+    QStringList parts{QStringLiteral("имя — ") + names({mapping.name})};
+    if (!mapping.komy.isEmpty())
+        parts.append(QStringLiteral("кому — ") + names(mapping.komy));
+    parts.append(QStringLiteral("куда — ") + names(mapping.kyda));
+    parts.append(QStringLiteral("индекс — ") + names({mapping.index}));
+    return parts.join(QStringLiteral("; "));
+}
+
 int importFile(const CommandLine& line) {
     requireProgramFolder(line.folder, line.database);
     const QByteArray data = readAddressFile(line.file);
@@ -251,8 +268,19 @@ int importFile(const CommandLine& line) {
 
     IniFile ini(line.folder + QStringLiteral("envalo.ini"));
     ColumnMapping mapping;
+    QString mappingUsed;
     if (line.mapping.isEmpty()) {
-        mapping = ColumnMapping::initial(table, line.page, ProgramOptions::read(ini).importmap);
+        ColumnMapping::Source source = ColumnMapping::Source::Guessed;
+        mapping =
+            ColumnMapping::initial(table, line.page, ProgramOptions::read(ini).importmap, &source);
+        mappingUsed = source == ColumnMapping::Source::Remembered
+                          ? QStringLiteral("Столбцы выбраны, как при прошлом импорте файла с "
+                                           "теми же столбцами")
+                      : source == ColumnMapping::Source::RememberedByNumber
+                          ? QStringLiteral("Столбцы выбраны по номерам, запомненным при "
+                                           "прошлом импорте (у файла нет строки с названиями "
+                                           "столбцов)")
+                          : QStringLiteral("Столбцы распознаны по их названиям");
     } else {
         try {
             mapping = ColumnMapping::parse(line.mapping, table.columns);
@@ -279,6 +307,9 @@ int importFile(const CommandLine& line) {
     const ImportReport report = importAddresses(db, table, options);
 
     QStringList lines;
+    if (!mappingUsed.isEmpty())
+        lines.append(mappingUsed + QStringLiteral(": ") + mappingDescription(mapping, table) +
+                     u'.');
     if (line.dryRun)
         lines.append(QStringLiteral("Пробный импорт: адресная книга не изменена."));
     lines.append(QStringLiteral("Добавлено: %1, обновлено: %2, пропущено: %3.")

@@ -4,6 +4,7 @@
 #include "Tools.h"
 
 #include "core/Cp1251.h"
+#include "core/addressbook/AddressImport.h"
 #include "core/addressbook/SqlScript.h"
 #include "core/envelope/PdfPages.h"
 #include "core/profiles/IniFile.h"
@@ -610,10 +611,14 @@ void CliTest::import_data() {
            "строка 3: «Иванов Иван Иванович» уже есть в адресной книге\n"
            "строка 4: нет индекса\n"
         << QStringList{"Иванов Иван Иванович", "Петрова Мария Сергеевна", "Сидоров Пётр"};
-    QTest::newRow("the last import's mapping, updating")
-        << officeCsv << "importmap=name=0;komy=1;kyda=2,3;index=4"
+    QTest::newRow("the last import's mapping of a file with the same columns, updating")
+        << officeCsv
+        << "importmap=" + ColumnMapping::fromText("name=0;komy=1;kyda=2,3;index=4")
+                              .rememberedText(readCsv(officeCsv, detectCsvFormat(officeCsv)))
         << QStringList{"--duplicates", "update"}
-        << "Добавлено: 1, обновлено: 1, пропущено: 1.\nстрока 4: нет индекса\n"
+        << "Столбцы выбраны, как при прошлом импорте файла с теми же столбцами: имя — "
+           "«Фамилия»; кому — «Кому»; куда — «Улица», «Город»; индекс — «Почта».\n"
+           "Добавлено: 1, обновлено: 1, пропущено: 1.\nстрока 4: нет индекса\n"
         << QStringList{"Иванов Иван Иванович", "Петрова Мария Сергеевна", "Сидоров Пётр"};
     QTest::newRow("numbered, into a new group")
         << officeCsv << QString()
@@ -624,7 +629,10 @@ void CliTest::import_data() {
     QTest::newRow("vCard, guessed")
         << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Зайцева Анна\r\n"
                       "ADR:;;ул. Мира, 5;Тула;;300000;\r\nEND:VCARD\r\n")
-        << QString() << QStringList{} << "Добавлено: 1, обновлено: 0, пропущено: 0.\n"
+        << QString() << QStringList{}
+        << "Столбцы распознаны по их названиям: имя — «Полное имя»; кому — «Полное имя»; куда — "
+           "«Улица», «Город», «Регион»; индекс — «Индекс».\n"
+           "Добавлено: 1, обновлено: 0, пропущено: 0.\n"
         << QStringList{"Зайцева Анна", "Иванов Иван Иванович", "Петрова Мария Сергеевна"};
 }
 

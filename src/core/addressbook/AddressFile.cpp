@@ -361,6 +361,7 @@ AddressTable readCsv(const QByteArray& data, const CsvFormat& format) {
     qsizetype width = 0;
     for (const AddressRow& row : table.rows)
         width = std::max(width, row.fields.size());
+    table.named = format.hasHeader;
     if (format.hasHeader && !table.rows.isEmpty())
         table.columns = table.rows.takeFirst().fields;
     for (qsizetype i = 0; i < width; ++i) {

@@ -34,6 +34,9 @@ struct AddressRow {
 struct AddressTable {
     QStringList columns; // the column names: a CSV's header row, or the card fields
     QList<AddressRow> rows;
+    // The columns have names of their own (a header row, the card fields); false for a CSV
+    // read without a header row, whose columns are only numbered.
+    bool named = true;
 };
 
 struct CsvFormat {

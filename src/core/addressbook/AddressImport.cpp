@@ -5,8 +5,10 @@
 #include "core/addressbook/AddressDb.h"
 #include "core/addressbook/splittext.h"
 
+#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -185,6 +187,18 @@ QByteArray foldedLine(const QString& line) {
     return folded + "\r\n";
 }
 
+// What a remembered mapping is keyed by: the header row's names (letter case and outer
+// blanks aside), or "none" for a file without one.
+QString headerDigest(const AddressTable& table) {
+    if (!table.named)
+        return QStringLiteral("none");
+    QStringList names;
+    for (const QString& column : table.columns)
+        names.append(column.trimmed().toCaseFolded());
+    return QString::fromLatin1(
+        QCryptographicHash::hash(names.join(u'\n').toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
 } // namespace
 
 QString ColumnMapping::toText() const {
@@ -278,10 +292,60 @@ bool ColumnMapping::fits(const QStringList& columns) const {
            std::all_of(kyda.begin(), kyda.end(), within);
 }
 
+QString ColumnMapping::rememberedText(const AddressTable& table) const {
+    const auto names = [&](const QList<int>& list) {
+        QStringList pieces;
+        for (int column : list)
+            if (column >= 0 && column < table.columns.size())
+                pieces.append(QString::fromLatin1(QUrl::toPercentEncoding(table.columns[column])));
+        return pieces.join(u',');
+    };
+    return QStringLiteral("columns=%1;header=%2;name=%3;komy=%4;kyda=%5;index=%6")
+        .arg(QString::number(table.columns.size()), headerDigest(table), names({name}), names(komy),
+             names(kyda), names({index}));
+}
+
 ColumnMapping ColumnMapping::initial(const AddressTable& table, AddressPage page,
-                                     const QString& remembered) {
-    const ColumnMapping mapping = fromText(remembered);
-    return mapping.fits(table.columns) ? mapping : guess(table, page);
+                                     const QString& remembered, Source* source) {
+    const auto answer = [&](const ColumnMapping& mapping, Source given) {
+        if (source)
+            *source = given;
+        return mapping;
+    };
+    QHash<QString, QString> keys;
+    for (const QString& piece : remembered.split(u';', Qt::SkipEmptyParts))
+        keys.insert(piece.section(u'=', 0, 0).trimmed(), piece.section(u'=', 1));
+    if (!keys.contains(QStringLiteral("header"))) {
+        // Column numbers alone say nothing of what the columns hold: only a file without
+        // names for its columns takes them.
+        const ColumnMapping mapping = fromText(remembered);
+        if (!table.named && mapping.fits(table.columns))
+            return answer(mapping, Source::RememberedByNumber);
+        return answer(guess(table, page), Source::Guessed);
+    }
+    const bool sameColumns =
+        keys.value(QStringLiteral("columns")) == QString::number(table.columns.size()) &&
+        keys.value(QStringLiteral("header")) == headerDigest(table);
+    bool found = sameColumns;
+    const auto columns = [&](const QString& key) {
+        QList<int> list;
+        for (const QString& piece : keys.value(key).split(u',', Qt::SkipEmptyParts)) {
+            const int column = columnNamed(
+                table.columns, {QUrl::fromPercentEncoding(piece.trimmed().toLatin1()).trimmed()});
+            if (column < 0)
+                found = false;
+            list.append(column);
+        }
+        return list;
+    };
+    ColumnMapping mapping;
+    mapping.name = columns(QStringLiteral("name")).value(0, -1);
+    mapping.komy = columns(QStringLiteral("komy"));
+    mapping.kyda = columns(QStringLiteral("kyda"));
+    mapping.index = columns(QStringLiteral("index")).value(0, -1);
+    if (!found || mapping.name < 0)
+        return answer(guess(table, page), Source::Guessed);
+    return answer(mapping, Source::Remembered);
 }
 
 ColumnMapping ColumnMapping::guess(const AddressTable& table, AddressPage page) {

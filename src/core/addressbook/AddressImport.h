@@ -39,10 +39,22 @@ struct ColumnMapping {
     // Columns named as this program's export names them, or as cards name them;
     // columns it does not know stay unmapped.
     static ColumnMapping guess(const AddressTable& table, AddressPage page);
-    // The mapping an import starts from: the one remembered from the last import (as
-    // toText() gave it) when it fits the table's columns, else the guess.
+    // As the settings file keeps the last import's choice: the columns by their names,
+    // with the file's column count and (a digest of) its header row, so that it is used
+    // again only for a file with the same columns.
+    QString rememberedText(const AddressTable& table) const;
+    enum class Source {
+        Remembered,         // the last import's, of a file with the same columns
+        RememberedByNumber, // an older program's column numbers, on a file without a header
+        Guessed,            // recognised by the columns' names
+    };
+    // The mapping an import starts from: the one remembered from the last import
+    // (rememberedText()) when this file has the same column count and header row, else
+    // the guess. A remembered text of column numbers alone (as older versions kept it) is
+    // used only for a file without a header row whose columns it fits: a file with named
+    // columns may hold them in any order.
     static ColumnMapping initial(const AddressTable& table, AddressPage page,
-                                 const QString& remembered);
+                                 const QString& remembered, Source* source = nullptr);
 };
 
 // What an import does with a name the address book already has.

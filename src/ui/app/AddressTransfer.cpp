@@ -73,7 +73,7 @@ void AddressTransfer::importFromFile() {
     if (w.messages.showModal(window) != QDialog::Accepted)
         return;
     // Kept for the next import, whatever this one comes to.
-    ProgramOptions::writeImportMap(ini, window.mapping().toText());
+    ProgramOptions::writeImportMap(ini, window.mapping().rememberedText(window.table()));
 
     ImportOptions options;
     options.page = page;

@@ -98,6 +98,8 @@ private slots:
     void mappingTextAndGuess();
     void mappingAsWritten_data();
     void mappingAsWritten();
+    void rememberedMappingOnlyForTheSameColumns_data();
+    void rememberedMappingOnlyForTheSameColumns();
 };
 
 void AddressImportTest::initTestCase() {
@@ -437,9 +439,9 @@ void AddressImportTest::mappingTextAndGuess() {
     QCOMPARE(guessed.kyda, (QList<int>{int(columns.indexOf("Улица")), int(columns.indexOf("Город")),
                                        int(columns.indexOf("Регион"))}));
     QCOMPARE(guessed.index, columns.indexOf("Индекс"));
-    // The last import's mapping, unless the file lacks its columns.
+    // Column numbers alone are no choice for a file whose columns have names.
     QCOMPARE(ColumnMapping::initial(phone, AddressPage::Recipients, "name=1;komy=;kyda=2;index=3"),
-             ColumnMapping::fromText("name=1;komy=;kyda=2;index=3"));
+             guessed);
     QCOMPARE(ColumnMapping::initial(phone, AddressPage::Recipients, "name=0;komy=;kyda=;index=40"),
              guessed);
 }
@@ -477,6 +479,45 @@ void AddressImportTest::mappingAsWritten() {
     QCOMPARE(errorOf([&] { parsed = ColumnMapping::parse(text, columns); }), error);
     if (error.isEmpty())
         QCOMPARE(parsed.toText(), mapping);
+}
+
+void AddressImportTest::rememberedMappingOnlyForTheSameColumns_data() {
+    QTest::addColumn<QByteArray>("remembered"); // the file the last import read
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QString>("mapping");
+
+    // As measured: the company name was taken for the name, the address for "Кому".
+    const QByteArray own("Организация;Кому;Куда;Индекс;Имя\r\nООО Ромашка;Иванову;Москва;101000;"
+                         "Иванов\r\n");
+    QTest::newRow("a file of the same columns: the last import's choice")
+        << office << QByteArray("имя;Кому; Улица;Город;Индекс\r\nЯ;Мне;ул. Мира;Тула;300000\r\n")
+        << int(ColumnMapping::Source::Remembered) << "name=0;komy=1;kyda=2,3;index=4";
+    QTest::newRow("a file of other columns: recognised, not the last import's numbers")
+        << office << own << int(ColumnMapping::Source::Guessed) << "name=4;komy=1;kyda=2;index=3";
+    QTest::newRow("an older program's numbers: not for a file whose columns have names")
+        << QByteArray() << own << int(ColumnMapping::Source::Guessed)
+        << "name=4;komy=1;kyda=2;index=3";
+    QTest::newRow("an older program's numbers: for a file without a header row")
+        << QByteArray() << QByteArray("Иванов;Иванову;Москва;Кремль;101000\r\n")
+        << int(ColumnMapping::Source::RememberedByNumber) << "name=0;komy=1;kyda=2,3;index=4";
+}
+
+void AddressImportTest::rememberedMappingOnlyForTheSameColumns() {
+    if (onServer())
+        QSKIP("Takes no address book: the same on either");
+    QFETCH(QByteArray, remembered);
+    QFETCH(QByteArray, file);
+    QFETCH(int, source);
+    QFETCH(QString, mapping);
+    const QString text =
+        remembered.isEmpty()
+            ? officeMapping().toText()
+            : officeMapping().rememberedText(readCsv(remembered, detectCsvFormat(remembered)));
+    const AddressTable table = readCsv(file, detectCsvFormat(file));
+    ColumnMapping::Source used = ColumnMapping::Source::Guessed;
+    QCOMPARE(ColumnMapping::initial(table, AddressPage::Recipients, text, &used).toText(), mapping);
+    QCOMPARE(int(used), source);
 }
 
 QTEST_MAIN(AddressImportTest)
