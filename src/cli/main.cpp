@@ -220,12 +220,11 @@ QString native(const QString& path) {
 // user needs the file's columns to name them.
 void requireNameAndIndex(const ColumnMapping& mapping, const AddressTable& table,
                          AddressPage page) {
+    // A file without an index column imports too: its records are listed to be completed.
     QStringList missing;
     if (mapping.name < 0)
         missing.append(page == AddressPage::Recipients ? QStringLiteral("с именем получателя")
                                                        : QStringLiteral("с именем отправителя"));
-    if (mapping.index < 0)
-        missing.append(QStringLiteral("с индексом"));
     if (missing.isEmpty())
         return;
     QStringList columns;
@@ -318,6 +317,12 @@ int importFile(const CommandLine& line) {
                      .arg(report.skipped.size()));
     for (const ImportReport::Skipped& skipped : report.skipped)
         lines.append(QStringLiteral("строка %1: %2").arg(skipped.line).arg(skipped.reason));
+    if (!report.withoutIndex.isEmpty()) {
+        lines.append(
+            QStringLiteral("Без индекса — допишите (%1):").arg(report.withoutIndex.size()));
+        for (const QString& name : report.withoutIndex)
+            lines.append(QStringLiteral("  ") + name);
+    }
     StderrMessages::write(lines.join(u'\n'));
     return Success;
 }

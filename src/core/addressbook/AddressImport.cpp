@@ -201,6 +201,11 @@ QString headerDigest(const AddressTable& table) {
 
 } // namespace
 
+bool isRussianIndex(const QString& text) {
+    static const QRegularExpression index(QStringLiteral("^[1-6][0-9]{5}$"));
+    return index.match(text).hasMatch();
+}
+
 QString ColumnMapping::toText() const {
     return QStringLiteral("name=%1;komy=%2;kyda=%3;index=%4")
         .arg(name)
@@ -387,8 +392,8 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
                              const std::function<bool(int, int)>& progress) {
     const PageColumns page = columnsOf(options.page);
     const ColumnMapping& mapping = options.mapping;
-    if (mapping.name < 0 || mapping.index < 0)
-        throw UserError(QStringLiteral("Укажите, в каком столбце имя и в каком индекс."));
+    if (mapping.name < 0)
+        throw UserError(QStringLiteral("Укажите, в каком столбце имя."));
     const bool recipients = options.page == AddressPage::Recipients;
     const bool toGroup = recipients && !options.group.trimmed().isEmpty();
     QString group = options.group.trimmed();
@@ -427,24 +432,40 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
             if (recipients)
                 name.replace(crlf, QStringLiteral(" "));
         }
-        const QString indexText = row.fields.value(mapping.index).trimmed();
+        const QString indexText =
+            mapping.index < 0 ? QString() : row.fields.value(mapping.index).trimmed();
         if (name.isEmpty()) {
             report.skipped.append({row.line, QStringLiteral("нет имени")});
             continue;
         }
-        bool anyNumber = false;
-        if (row.exact)
-            indexText.toInt(&anyNumber);
-        if (!anyNumber && !sixDigits.match(indexText).hasMatch()) {
-            report.skipped.append(
-                {row.line,
-                 indexText.isEmpty()
-                     ? QStringLiteral("нет индекса")
-                     : QStringLiteral("индекс «%1» — не число из 1–6 цифр").arg(indexText)});
-            continue;
+        QString kyda = joinedParts(row, mapping.kyda);
+        int index = 0;
+        bool noIndex = false;
+        if (row.exact) {
+            // This program's own file: the index as the address book had it.
+            bool anyNumber = false;
+            index = indexText.toInt(&anyNumber);
+            if (!anyNumber && !sixDigits.match(indexText).hasMatch()) {
+                report.skipped.append(
+                    {row.line,
+                     indexText.isEmpty()
+                         ? QStringLiteral("нет индекса")
+                         : QStringLiteral("индекс «%1» — не число из 1–6 цифр").arg(indexText)});
+                continue;
+            }
+        } else if (isRussianIndex(indexText)) {
+            index = indexText.toInt();
+        } else {
+            if (kyda.trimmed().isEmpty() && indexText.isEmpty()) {
+                report.skipped.append({row.line, QStringLiteral("нет адреса")});
+                continue;
+            }
+            // A foreign postcode (or one with its leading zero) stays as written.
+            if (!indexText.isEmpty())
+                kyda = kyda.isEmpty() ? indexText : kyda + crlf + indexText;
+            noIndex = true;
         }
-        QHash<QString, QVariant> values{{page.kyda, joinedParts(row, mapping.kyda)},
-                                        {page.index, indexText.toInt()}};
+        QHash<QString, QVariant> values{{page.kyda, kyda}, {page.index, index}};
         if (recipients)
             values.insert(page.komy, joinedParts(row, mapping.komy));
 
@@ -464,6 +485,8 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
                             .arg(name));
                 ++report.updated;
                 report.names.append(cursor.text(page.name));
+                if (noIndex)
+                    report.withoutIndex.append(cursor.text(page.name));
                 continue;
             }
             const QString stem = name;
@@ -481,6 +504,8 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         cursor.insert(values);
         ++report.added;
         report.names.append(name);
+        if (noIndex)
+            report.withoutIndex.append(name);
     }
     if (progress && !progress(total, total)) {
         report = ImportReport{};

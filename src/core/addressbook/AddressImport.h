@@ -88,10 +88,19 @@ struct ImportReport {
     QList<Skipped> skipped;
     // The names of the records added or updated, in file order.
     QStringList names;
+    // Of these, the records stored with index 0 (no index, or a postcode that is not a
+    // Russian index, kept as the last line of "Куда"): the index is to be written in.
+    QStringList withoutIndex;
     bool cancelled = false;
 };
 
-// Reads the rows into the address book in one transaction. `progress` is told the rows
+// A Russian postal index: six digits, the first of them 1–6.
+bool isRussianIndex(const QString& text);
+
+// Reads the rows into the address book in one transaction. A row needs a name and an
+// address ("Куда" or a postcode); one without a Russian index is stored with index 0 and
+// listed in report.withoutIndex, its postcode (leading zeros and all) the last line of
+// "Куда", so that nothing the file holds is lost. `progress` is told the rows
 // done and the total now and then; when it gives false the import is cancelled and the
 // address book is left exactly as it was (report.cancelled). Any failure throws
 // UserError and leaves the address book as it was too.

@@ -237,8 +237,9 @@ void ImportMappingWindow::accept() {
         return;
     }
     const ColumnMapping chosen = mapping();
-    if (chosen.name < 0 || chosen.index < 0) {
-        m_messages.notice(QStringLiteral("Укажите столбец с именем и столбец с индексом."));
+    // Without an index column the records come in with index 0, listed to be completed.
+    if (chosen.name < 0) {
+        m_messages.notice(QStringLiteral("Укажите столбец с именем."));
         return;
     }
     if (group().contains(u';')) {

@@ -39,6 +39,13 @@ QString reportText(const ImportReport& report) {
                     .arg(report.skipped[i].reason);
     if (report.skipped.size() > reportedLines)
         text += QStringLiteral("\r\n… и ещё строк: %1").arg(report.skipped.size() - reportedLines);
+    if (!report.withoutIndex.isEmpty())
+        text += QStringLiteral("\r\nБез индекса — допишите (%1):").arg(report.withoutIndex.size());
+    for (qsizetype i = 0; i < std::min<qsizetype>(report.withoutIndex.size(), reportedLines); ++i)
+        text += QStringLiteral("\r\n") + report.withoutIndex[i];
+    if (report.withoutIndex.size() > reportedLines)
+        text += QStringLiteral("\r\n… и ещё записей: %1")
+                    .arg(report.withoutIndex.size() - reportedLines);
     return text;
 }
 
