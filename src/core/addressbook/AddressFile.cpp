@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <array>
@@ -47,7 +48,9 @@ QString binaryKind(const QByteArray& data) {
     for (const Magic& magic : known)
         if (startsWith(data, magic.bytes, magic.size))
             return QString::fromUtf8(magic.kind);
-    // Text has no NUL bytes; UTF-16 files (which do) are left for later.
+    // Text has no NUL bytes, but for UTF-16, which begins with its byte order mark.
+    if (startsWith(data, "\xFF\xFE", 2) || startsWith(data, "\xFE\xFF", 2))
+        return {};
     const QByteArray head = data.left(8192);
     if (head.contains('\0'))
         return QStringLiteral("двоичный файл");
@@ -203,6 +206,10 @@ CsvFormat detectCsvFormat(const QByteArray& data) {
     CsvFormat format;
     if (startsWith(data, "\xEF\xBB\xBF", 3))
         format.encoding = TextEncoding::Utf8WithBom;
+    else if (startsWith(data, "\xFF\xFE", 2))
+        format.encoding = TextEncoding::Utf16Le;
+    else if (startsWith(data, "\xFE\xFF", 2))
+        format.encoding = TextEncoding::Utf16Be;
     else
         format.encoding = validUtf8(data) ? TextEncoding::Utf8 : TextEncoding::Windows1251;
     const QString text = decodeText(data.left(65536), format.encoding);
@@ -245,6 +252,14 @@ QString decodeText(const QByteArray& data, TextEncoding encoding) {
     switch (encoding) {
     case TextEncoding::Windows1251:
         return Cp1251::get().decode(data);
+    case TextEncoding::Utf16Le:
+    case TextEncoding::Utf16Be: {
+        const bool little = encoding == TextEncoding::Utf16Le;
+        const QByteArray mark = little ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+        QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                               QStringDecoder::Flag::Stateless);
+        return decoder.decode(data.startsWith(mark) ? data.mid(2) : data);
+    }
     case TextEncoding::Utf8:
     case TextEncoding::Utf8WithBom:
         break;
@@ -259,6 +274,10 @@ QByteArray encodeText(const QString& text, TextEncoding encoding) {
         return Cp1251::get().encode(text);
     case TextEncoding::Utf8WithBom:
         return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    case TextEncoding::Utf16Le:
+        return QByteArray("\xFF\xFE") + QStringEncoder(QStringEncoder::Utf16LE).encode(text);
+    case TextEncoding::Utf16Be:
+        return QByteArray("\xFE\xFF") + QStringEncoder(QStringEncoder::Utf16BE).encode(text);
     case TextEncoding::Utf8:
         break;
     }

@@ -14,6 +14,8 @@ enum class TextEncoding {
     Utf8,
     Utf8WithBom,
     Windows1251,
+    Utf16Le, // with its byte order mark, as Excel saves «Unicode text»
+    Utf16Be,
 };
 
 enum class AddressFileKind {
@@ -62,7 +64,7 @@ void requireRows(const AddressTable& table, AddressFileKind kind, const QString&
 // database).
 AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName);
 
-// The encoding (a UTF-8 byte order mark; otherwise UTF-8 when the bytes are valid
+// The encoding (a UTF-8 or UTF-16 byte order mark; otherwise UTF-8 when the bytes are valid
 // UTF-8, else Windows-1251), the separator (";", "," or a tab: the one that splits the
 // first lines into the same number of fields) and whether the first row names the
 // columns (no field of it is a number while some field below is; a file of one row is a

@@ -65,7 +65,8 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
         m_separator->addItems({QStringLiteral("точка с запятой (;)"), QStringLiteral("запятая (,)"),
                                QStringLiteral("табуляция")});
         m_encoding = namedCombo(QStringLiteral("Кодировка"), ControlNames::Book::encoding, this);
-        m_encoding->addItems({QStringLiteral("Windows-1251"), QStringLiteral("UTF-8")});
+        m_encoding->addItems(
+            {QStringLiteral("Windows-1251"), QStringLiteral("UTF-8"), QStringLiteral("UTF-16")});
         m_header = new QCheckBox(QStringLiteral("Первая строка — названия столбцов"), this);
         setProgramName(m_header, QString::fromLatin1(ControlNames::Book::headerRow));
         file->addWidget(new QLabel(QStringLiteral("Разделитель:"), this));
@@ -80,7 +81,11 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
         m_separator->setCurrentIndex(
             int(std::find(separators.begin(), separators.end(), detected.separator) -
                 separators.begin()));
-        m_encoding->setCurrentIndex(detected.encoding == TextEncoding::Windows1251 ? 0 : 1);
+        const bool utf16 = detected.encoding == TextEncoding::Utf16Le ||
+                           detected.encoding == TextEncoding::Utf16Be;
+        m_encoding->setCurrentIndex(detected.encoding == TextEncoding::Windows1251 ? 0
+                                    : utf16                                        ? 2
+                                                                                   : 1);
         m_header->setChecked(detected.hasHeader);
     }
 
@@ -158,8 +163,12 @@ void ImportMappingWindow::readTable() {
     }
     CsvFormat format;
     format.separator = separators[size_t(std::max(0, m_separator->currentIndex()))];
-    format.encoding =
-        m_encoding->currentIndex() == 0 ? TextEncoding::Windows1251 : TextEncoding::Utf8;
+    // UTF-16 in the byte order its mark gives (big-endian only when it says so).
+    const TextEncoding utf16 =
+        m_data.startsWith("\xFE\xFF") ? TextEncoding::Utf16Be : TextEncoding::Utf16Le;
+    format.encoding = m_encoding->currentIndex() == 0   ? TextEncoding::Windows1251
+                      : m_encoding->currentIndex() == 2 ? utf16
+                                                        : TextEncoding::Utf8;
     format.hasHeader = m_header->isChecked();
     m_table = readCsv(m_data, format);
 }

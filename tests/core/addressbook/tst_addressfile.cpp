@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -77,6 +78,17 @@ void AddressFileTest::csvFilesAsProgramsWriteThem_data() {
         << QStringLiteral("Сидоров\tг. Тула\t300000\rКозлов\tг. Орёл\t302000").toUtf8()
         << QChar(u'\t') << int(TextEncoding::Utf8) << false << 2
         << QStringList{"Козлов", "г. Орёл", "302000"} << 2;
+    // Excel's «Unicode text»: tabs, UTF-16 with its byte order mark.
+    const QString unicodeText =
+        QStringLiteral("Имя\tАдрес\tИндекс\r\nСидоров\t\"г. Тула,\r\nул. Мира\"\t300000\r\n");
+    QTest::newRow("UTF-16 LE, tabs")
+        << encodeText(unicodeText, TextEncoding::Utf16Le) << QChar(u'\t')
+        << int(TextEncoding::Utf16Le) << true << 1
+        << QStringList{"Сидоров", "г. Тула,\r\nул. Мира", "300000"} << 2;
+    QTest::newRow("UTF-16 BE, tabs")
+        << QByteArray("\xFE\xFF") + QStringEncoder(QStringEncoder::Utf16BE).encode(unicodeText)
+        << QChar(u'\t') << int(TextEncoding::Utf16Be) << true << 1
+        << QStringList{"Сидоров", "г. Тула,\r\nул. Мира", "300000"} << 2;
 }
 
 void AddressFileTest::csvFilesAsProgramsWriteThem() {
