@@ -15,7 +15,7 @@ struct OptionText {
 };
 
 // One table for the parser and the help, so that the help lists every option.
-const std::array<OptionText, 19> optionTexts{{
+const std::array<OptionText, 20> optionTexts{{
     {"folder", "ПАПКА",
      "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli"},
     {"database", "АДРЕС",
@@ -41,6 +41,9 @@ const std::array<OptionText, 19> optionTexts{{
      "(index): столбцы по названию из первой строки файла или по номеру с 0, несколько — через "
      "запятую. Без него — столбцы последнего импорта, если они есть в файле, иначе по их "
      "названиям"},
+    {"header", "yes|no",
+     "для import файла CSV: первая строка — названия столбцов (yes) или первая запись (no). "
+     "Без него программа узнаёт это по самому файлу"},
     {"duplicates", "КАК",
      "для import: как быть с именем, которое уже есть в адресной книге: skip — строка "
      "пропускается (так без параметра), update — запись получает «Кому», «Куда» и индекс из "
@@ -106,8 +109,8 @@ QString helpText() {
         "                   [--printer ОЧЕРЕДЬ | --pdf ФАЙЛ | --pdf-folder ПАПКА] [--dry-run]\n"
         "  envalo-cli list profiles|groups|recipients [--folder ПАПКА] [--group ГРУППА]\n"
         "  envalo-cli import ФАЙЛ [--folder ПАПКА] [--format csv|vcard] [--map СТОЛБЦЫ]\n"
-        "                    [--duplicates skip|update|number] [--group ГРУППА | --senders]\n"
-        "                    [--dry-run]\n"
+        "                    [--header yes|no] [--duplicates skip|update|number]\n"
+        "                    [--group ГРУППА | --senders] [--dry-run]\n"
         "  envalo-cli export ФАЙЛ [--folder ПАПКА] [--ticked | --group ГРУППА | --senders]\n"
         "                    [--format csv|vcard] [--encoding cp1251|utf-8]\n"
         "  envalo-cli db copy (--to АДРЕС | --from АДРЕС) [--replace] [--folder ПАПКА]\n"
@@ -256,7 +259,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
     if (command == QLatin1String("import") || command == QLatin1String("export")) {
         const bool import = command == QLatin1String("import");
         if (import)
-            allowOnly({"format", "map", "duplicates", "group", "senders", "dry-run"}, command);
+            allowOnly({"format", "map", "header", "duplicates", "group", "senders", "dry-run"},
+                      command);
         else
             allowOnly({"ticked", "group", "senders", "format", "encoding"}, command);
         if (words.size() < 2 || words[1].isEmpty())
@@ -280,6 +284,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
                 line.fileKind = format == QLatin1String("vcard") ? AddressFileKind::VCard
                                                                  : AddressFileKind::Csv;
             line.mapping = nonEmpty("map", single("map"));
+            const QString header = oneOf("header", {QStringLiteral("yes"), QStringLiteral("no")});
+            if (!header.isEmpty())
+                line.csvHeader = header == QLatin1String("yes");
             const QString duplicates =
                 oneOf("duplicates",
                       {QStringLiteral("skip"), QStringLiteral("update"), QStringLiteral("number")});

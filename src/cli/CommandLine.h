@@ -49,6 +49,9 @@ struct CommandLine {
     std::optional<AddressFileKind> fileKind;
     // import --map as written.
     QString mapping;
+    // import --header: whether a CSV file's first row names its columns; without it the
+    // file tells.
+    std::optional<bool> csvHeader;
     DuplicateChoice duplicates = DuplicateChoice::Skip;
     // export --ticked
     bool ticked = false;

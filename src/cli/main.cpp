@@ -261,8 +261,11 @@ int importFile(const CommandLine& line) {
     // A picture or a workbook is refused even when --format names a text kind.
     const AddressFileKind detected = addressFileKind(data, line.file);
     const AddressFileKind kind = line.fileKind.value_or(detected);
+    CsvFormat format = detectCsvFormat(data);
+    if (line.csvHeader)
+        format.hasHeader = *line.csvHeader;
     const AddressTable table =
-        kind == AddressFileKind::VCard ? readVCards(data) : readCsv(data, detectCsvFormat(data));
+        kind == AddressFileKind::VCard ? readVCards(data) : readCsv(data, format);
     requireRows(table, kind, line.file);
 
     IniFile ini(line.folder + QStringLiteral("envalo.ini"));

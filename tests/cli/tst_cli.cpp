@@ -709,6 +709,10 @@ void CliTest::importAndExportLeaveTheFolder_data() {
         << "Непонятно, в каком столбце файла с именем получателя: "
            "укажите через --map, например --map \"name=Имя;kyda=Улица,Город;index=Индекс\".\n"
            "Столбцы файла:\n  0 — A\n  1 — B\n";
+    QTest::newRow("--header no: a first row that looks like names is a record")
+        << QByteArray("Иванов;Москва\r\nПетров;ул. Мира, 1\r\n")
+        << import + QStringList{"--header", "no", "--map", "name=0;kyda=1", "--dry-run"} << false
+        << 0 << "Добавлено: 2, обновлено: 0, пропущено: 0.";
     QTest::newRow("a column the file lacks")
         << officeCsv << import + QStringList{"--map", "name=Имя;index=Почта"} << false << 2
         << "--map: Столбца «Имя» в файле нет.";

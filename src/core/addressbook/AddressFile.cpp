@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -15,6 +16,7 @@
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,6 +101,81 @@ std::vector<int> separatorCounts(QStringView text, QChar separator, int lines) {
 bool looksLikeNumber(const QString& field) {
     static const QRegularExpression number(QStringLiteral("^\\s*\\d+\\s*$"));
     return number.match(field).hasMatch();
+}
+
+// Column names of the address books people export: Outlook (English and Russian), Google
+// Contacts, Thunderbird, Apple, Russian mail services, this program; letter case aside.
+bool knownColumnName(const QString& field) {
+    static const QSet<QString> names = [] {
+        QSet<QString> set;
+        for (const char* name :
+             {// Outlook
+              "First Name", "Middle Name", "Last Name", "Title", "Suffix", "Company", "Department",
+              "Job Title", "Business Street", "Business Street 2", "Business City",
+              "Business State", "Business Postal Code", "Business Country/Region", "Home Street",
+              "Home Street 2", "Home City", "Home State", "Home Postal Code", "Home Country/Region",
+              "Other Street", "Other City", "Other Postal Code", "E-mail Address",
+              "E-mail Display Name", "Business Phone", "Home Phone", "Mobile Phone", "Notes",
+              "Обращение", "Отчество", "Фамилия", "Суффикс", "Организация", "Отдел", "Должность",
+              "Улица (раб. адрес)", "Город (раб. адрес)", "Область (раб. адрес)",
+              "Индекс (раб. адрес)", "Страна или регион (раб. адрес)", "Улица (дом. адрес)",
+              "Город (дом. адрес)", "Область (дом. адрес)", "Индекс (дом. адрес)",
+              "Почтовый код (дом. адрес)", "Почтовый код (раб. адрес)",
+              "Страна или регион (дом. адрес)", "Адрес эл. почты", "Рабочий телефон",
+              "Домашний телефон", "Мобильный телефон", "Заметки",
+              // Google Contacts
+              "Name", "Given Name", "Additional Name", "Family Name", "Name Prefix", "Name Suffix",
+              "Nickname", "Organization Name", "Organization 1 - Name", "E-mail 1 - Value",
+              "Phone 1 - Value", "Address 1 - Formatted", "Address 1 - Street", "Address 1 - City",
+              "Address 1 - Region", "Address 1 - Postal Code", "Address 1 - Country",
+              "Group Membership",
+              // Thunderbird
+              "Display Name", "Primary Email", "Secondary Email", "Work Phone", "Mobile Number",
+              "Home Address", "Home Address 2", "Home ZipCode", "Home Country", "Work Address",
+              "Work Address 2", "Work City", "Work State", "Work ZipCode", "Work Country",
+              "Organization",
+              // Apple and others
+              "Full Name", "Street", "City", "State", "ZIP", "Zip Code", "Postal Code", "Country",
+              "Address", "Email", "E-mail", "Phone",
+              // Russian mail services and spreadsheets, this program
+              "Имя", "Полное имя", "Кому", "Куда", "Индекс", "Почтовый индекс", "Адрес", "Улица",
+              "Город", "Регион", "Область", "Район", "Страна", "Телефон", "Мобильный",
+              "Электронная почта", "Компания", "Комментарий", "Отправитель", "Название", "Никнейм",
+              "Псевдоним"})
+            set.insert(QString::fromUtf8(name).toCaseFolded());
+        return set;
+    }();
+    return names.contains(field.trimmed().toCaseFolded());
+}
+
+bool hasDigit(const QString& field) {
+    return std::any_of(field.begin(), field.end(), [](QChar c) { return c.isDigit(); });
+}
+
+// Whether the first of these rows names the columns: it holds two names that exports
+// write; or no field of it is a number while some field below is; or its fields are
+// distinct texts without a digit while the rows below have digits (house numbers,
+// indexes, phones).
+bool namesColumns(const QList<AddressRow>& rows) {
+    const QStringList& first = rows.first().fields;
+    if (std::count_if(first.begin(), first.end(), knownColumnName) >=
+        std::min<qsizetype>(2, first.size()))
+        return true;
+    const auto below = [&](const std::function<bool(const QString&)>& test) {
+        return std::any_of(rows.begin() + 1, rows.begin() + std::min<qsizetype>(rows.size(), 20),
+                           [&](const AddressRow& row) {
+                               return std::any_of(row.fields.begin(), row.fields.end(), test);
+                           });
+    };
+    if (std::none_of(first.begin(), first.end(), looksLikeNumber) && below(looksLikeNumber))
+        return true;
+    QSet<QString> distinct;
+    for (const QString& field : first) {
+        if (field.trimmed().isEmpty() || hasDigit(field))
+            return false;
+        distinct.insert(field.trimmed().toCaseFolded());
+    }
+    return distinct.size() == first.size() && below(hasDigit);
 }
 
 QString native(const QString& path) {
@@ -233,12 +310,7 @@ CsvFormat detectCsvFormat(const QByteArray& data) {
     }
     const QList<AddressRow> rows = parseCsv(text, format.separator);
     if (rows.size() > 1) {
-        const auto numeric = [](const AddressRow& row) {
-            return std::any_of(row.fields.begin(), row.fields.end(), looksLikeNumber);
-        };
-        const bool belowHasNumbers = std::any_of(
-            rows.begin() + 1, rows.begin() + std::min<qsizetype>(rows.size(), 20), numeric);
-        format.hasHeader = !numeric(rows.first()) && belowHasNumbers;
+        format.hasHeader = namesColumns(rows);
     } else {
         // One row without a number cannot be a record, which has its index: it names columns.
         format.hasHeader =

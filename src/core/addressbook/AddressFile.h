@@ -66,8 +66,10 @@ AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName)
 
 // The encoding (a UTF-8 or UTF-16 byte order mark; otherwise UTF-8 when the bytes are valid
 // UTF-8, else Windows-1251), the separator (";", "," or a tab: the one that splits the
-// first lines into the same number of fields) and whether the first row names the
-// columns (no field of it is a number while some field below is; a file of one row is a
+// first lines into the same number of fields; on a tie ";", as a Russian Excel writes)
+// and whether the first row names the columns (it holds names that address book exports
+// write, or no field of it is a number while some field below is, or its fields are
+// distinct texts without digits while the rows below have some; a file of one row is a
 // header row alone when no field of it is a number, since a record has its index).
 CsvFormat detectCsvFormat(const QByteArray& data);
 QString decodeText(const QByteArray& data, TextEncoding encoding);

@@ -30,6 +30,8 @@ class AddressFileTest : public QObject {
 private slots:
     void csvFilesAsProgramsWriteThem_data();
     void csvFilesAsProgramsWriteThem();
+    void headerRowsAndSeparators_data();
+    void headerRowsAndSeparators();
     void csvLinesReadBack_data();
     void csvLinesReadBack();
     void vCards_data();
@@ -114,6 +116,43 @@ void AddressFileTest::csvFilesAsProgramsWriteThem() {
     QCOMPARE(table.columns.size(), lastRow.size());
     if (encoding == int(TextEncoding::Windows1251))
         QCOMPARE(table.rows.first().fields[2], "ул. Ленина, д. 1\r\nг. Москва");
+}
+
+void AddressFileTest::headerRowsAndSeparators_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<bool>("header");
+
+    QTest::newRow("Thunderbird: names with digits, a last empty one, no number below")
+        << "First Name,Last Name,Display Name,Nickname,Primary Email,Mobile Number,Home "
+           "Address,Home City,Home ZipCode,Custom 1,\r\n"
+           "Иван,Петров,Иван Петров,,ivan@mail.ru,+7 900 123-45-67,ул. Мира 1,Тула,,,\r\n"
+        << QChar(u',') << true;
+    QTest::newRow("Google Contacts")
+        << "Name,Given Name,Family Name,Address 1 - Street,Address 1 - City,Address 1 - Postal "
+           "Code\r\nIvan Petrov,Ivan,Petrov,ul. Mira 1,Tula,\r\n"
+        << QChar(u',') << true;
+    QTest::newRow("Outlook in Russian")
+        << "Имя,Отчество,Фамилия,Улица (дом. адрес),Город (дом. адрес),Почтовый код (дом. "
+           "адрес)\r\nИван,Иванович,Петров,\"ул. Мира, 1\",Тула,\r\n"
+        << QChar(u',') << true;
+    QTest::newRow("a phone list: names of its own, «+7» numbers below")
+        << "Сотрудник;Мобильный номер;Место\r\nИванов;+7 900 123-45-67;Москва, ул. Ленина, 1\r\n"
+        << QChar(u';') << true;
+    QTest::newRow("records only, separator counts tied: «;» as a Russian Excel writes")
+        << "Иванов;г. Москва, ул. Ленина, 1;101000\r\nПетров;г. Тула, ул. Мира, 2;300000\r\n"
+        << QChar(u';') << false;
+    QTest::newRow("records only, no digit anywhere") << "Иванов;Москва\r\nПетров;Тула\r\n"
+                                                     << QChar(u';') << false;
+}
+
+void AddressFileTest::headerRowsAndSeparators() {
+    QFETCH(QString, text);
+    QFETCH(QChar, separator);
+    QFETCH(bool, header);
+    const CsvFormat format = detectCsvFormat(text.toUtf8());
+    QCOMPARE(format.separator, separator);
+    QCOMPARE(format.hasHeader, header);
 }
 
 void AddressFileTest::csvLinesReadBack_data() {
