@@ -435,7 +435,11 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         const QString indexText =
             mapping.index < 0 ? QString() : row.fields.value(mapping.index).trimmed();
         if (name.isEmpty()) {
-            report.skipped.append({row.line, QStringLiteral("нет имени")});
+            QString record = joinedParts(row, mapping.komy);
+            if (record.trimmed().isEmpty())
+                record = joinedParts(row, mapping.kyda);
+            record = record.section(crlf, 0, 0).simplified();
+            report.skipped.append({row.line, QStringLiteral("нет имени"), record});
             continue;
         }
         QString kyda = joinedParts(row, mapping.kyda);
@@ -450,14 +454,15 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
                     {row.line,
                      indexText.isEmpty()
                          ? QStringLiteral("нет индекса")
-                         : QStringLiteral("индекс «%1» — не число из 1–6 цифр").arg(indexText)});
+                         : QStringLiteral("индекс «%1» — не число из 1–6 цифр").arg(indexText),
+                     name.simplified()});
                 continue;
             }
         } else if (isRussianIndex(indexText)) {
             index = indexText.toInt();
         } else {
             if (kyda.trimmed().isEmpty() && indexText.isEmpty()) {
-                report.skipped.append({row.line, QStringLiteral("нет адреса")});
+                report.skipped.append({row.line, QStringLiteral("нет адреса"), name});
                 continue;
             }
             // A foreign postcode (or one with its leading zero) stays as written.
@@ -472,7 +477,7 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         if (cursor.locate(name)) {
             if (options.duplicates == DuplicateChoice::Skip) {
                 report.skipped.append(
-                    {row.line, QStringLiteral("«%1» уже есть в адресной книге").arg(name)});
+                    {row.line, QStringLiteral("«%1» уже есть в адресной книге").arg(name), name});
                 continue;
             }
             if (options.duplicates == DuplicateChoice::Update) {

@@ -82,6 +82,9 @@ struct ImportReport {
     struct Skipped {
         int line = 0;
         QString reason;
+        // What names the record for the user: its name, or for a row without one the first
+        // line of its «Кому» or «Куда»; empty when the row has none of these.
+        QString record;
     };
     int added = 0;
     int updated = 0;

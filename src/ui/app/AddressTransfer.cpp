@@ -34,9 +34,13 @@ QString reportText(const ImportReport& report) {
                        .arg(report.updated)
                        .arg(report.skipped.size());
     for (qsizetype i = 0; i < std::min<qsizetype>(report.skipped.size(), reportedLines); ++i)
-        text += QStringLiteral("\r\nСтрока %1: %2")
-                    .arg(report.skipped[i].line)
-                    .arg(report.skipped[i].reason);
+        text += report.skipped[i].record.isEmpty()
+                    ? QStringLiteral("\r\nСтрока %1: %2")
+                          .arg(report.skipped[i].line)
+                          .arg(report.skipped[i].reason)
+                    : QStringLiteral("\r\nСтрока %1, «%2»: %3")
+                          .arg(report.skipped[i].line)
+                          .arg(report.skipped[i].record, report.skipped[i].reason);
     if (report.skipped.size() > reportedLines)
         text += QStringLiteral("\r\n… и ещё строк: %1").arg(report.skipped.size() - reportedLines);
     if (!report.withoutIndex.isEmpty())

@@ -174,6 +174,10 @@ void AddressImportTest::importsWhatTheUserChose() {
     if (duplicates == int(DuplicateChoice::Skip))
         expected.append("6: «иванов» уже есть в адресной книге");
     QCOMPARE(reasons, expected);
+    // Each skipped record named: a row without a name by its addressee.
+    QCOMPARE(report.skipped.first().record, "Без имени");
+    QCOMPARE(report.skipped.last().record,
+             duplicates == int(DuplicateChoice::Skip) ? "иванов" : "Без имени");
     QCOMPARE(report.withoutIndex, (QStringList{"Петров", "Сидоров"}));
     QCOMPARE(storedRecipients(book), lastStored);
     QCOMPARE(book.value("select count(*) from `groups`").toInt(),

@@ -72,7 +72,8 @@ void ImportExportTest::importThroughTheMappingWindow() {
     b.menu("menuImport");
 
     QCOMPARE(b.messages.texts("notice"),
-             QStringList{"Добавлено: 1. Обновлено: 0. Пропущено: 1.\r\nСтрока 3: нет имени"});
+             QStringList{"Добавлено: 1. Обновлено: 0. Пропущено: 1.\r\nСтрока 3, «Без имени»: "
+                         "нет имени"});
     QCOMPARE(b.recipients(), before + 1);
     QCOMPARE(b.folder.value("select kyda || '|' || `groups` from `table` where name = 'Яковлев'")
                  .toString(),
