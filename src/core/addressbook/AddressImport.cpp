@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QUrl>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -185,6 +186,61 @@ QByteArray foldedLine(const QString& line) {
         ++width;
     }
     return folded + "\r\n";
+}
+
+// Fills what guess() left unmapped from the columns that mail programs export: a full
+// name, and one address (street lines, town, region, country and its postal code) of
+// Outlook (business or home, English or Russian), Google Contacts or Thunderbird: the
+// first of them that has values in the file.
+void guessExportColumns(const AddressTable& table, ColumnMapping& mapping) {
+    const QStringList& columns = table.columns;
+    if (mapping.name < 0)
+        mapping.name = columnNamed(columns, {QStringLiteral("Display Name"),
+                                             QStringLiteral("Full Name"), QStringLiteral("ФИО")});
+    if (!mapping.kyda.isEmpty())
+        return;
+    struct Layout {
+        std::vector<const char*> parts; // in the order of the lines of «Куда»
+        const char* postcode;
+    };
+    static const std::vector<Layout> layouts{
+        {{"Business Street", "Business Street 2", "Business Street 3", "Business City",
+          "Business State", "Business Country/Region"},
+         "Business Postal Code"},
+        {{"Home Street", "Home Street 2", "Home Street 3", "Home City", "Home State",
+          "Home Country/Region"},
+         "Home Postal Code"},
+        {{"Улица (раб. адрес)", "Город (раб. адрес)", "Область (раб. адрес)",
+          "Страна или регион (раб. адрес)"},
+         "Индекс (раб. адрес)"},
+        {{"Улица (дом. адрес)", "Город (дом. адрес)", "Область (дом. адрес)",
+          "Страна или регион (дом. адрес)"},
+         "Почтовый код (дом. адрес)"},
+        {{"Address 1 - Street", "Address 1 - Extended Address", "Address 1 - PO Box",
+          "Address 1 - City", "Address 1 - Region", "Address 1 - Country"},
+         "Address 1 - Postal Code"},
+        {{"Home Address", "Home Address 2", "Home City", "Home State", "Home Country"},
+         "Home ZipCode"},
+        {{"Work Address", "Work Address 2", "Work City", "Work State", "Work Country"},
+         "Work ZipCode"},
+    };
+    for (const Layout& layout : layouts) {
+        QList<int> parts;
+        for (const char* part : layout.parts) {
+            const int column = columnNamed(columns, {QString::fromUtf8(part)});
+            if (column >= 0)
+                parts.append(column);
+        }
+        const int postcode = columnNamed(columns, {QString::fromUtf8(layout.postcode)});
+        const bool used = std::any_of(parts.begin(), parts.end(),
+                                      [&](int column) { return hasValues(table, column); });
+        if (!used)
+            continue;
+        mapping.kyda = parts;
+        if (mapping.index < 0)
+            mapping.index = postcode;
+        return;
+    }
 }
 
 // What a remembered mapping is keyed by: the header row's names (letter case and outer
@@ -385,6 +441,7 @@ ColumnMapping ColumnMapping::guess(const AddressTable& table, AddressPage page) 
     mapping.index =
         columnNamed(columns, {QStringLiteral("Индекс"), QStringLiteral("Почтовый индекс"),
                               QStringLiteral("Zip")});
+    guessExportColumns(table, mapping);
     return mapping;
 }
 

@@ -100,6 +100,8 @@ private slots:
     void mappingAsWritten();
     void recordsWithoutARussianIndex_data();
     void recordsWithoutARussianIndex();
+    void exportColumnsPreselected_data();
+    void exportColumnsPreselected();
     void rememberedMappingOnlyForTheSameColumns_data();
     void rememberedMappingOnlyForTheSameColumns();
 };
@@ -540,6 +542,36 @@ void AddressImportTest::recordsWithoutARussianIndex() {
              stored.isEmpty() ? QVariantList{} : QVariantList{stored});
     const bool listed = !stored.isEmpty() && !stored.endsWith("|300000");
     QCOMPARE(report.withoutIndex, listed ? QStringList{row.section(';', 0, 0)} : QStringList{});
+}
+
+void AddressImportTest::exportColumnsPreselected_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("mapping");
+
+    QTest::newRow("Google Contacts")
+        << QByteArray("Name,Given Name,Family Name,Address 1 - Street,Address 1 - City,"
+                      "Address 1 - Postal Code,Address 1 - Country\r\n"
+                      "Jean Roy,Jean,Roy,2325 rue de l'Université,Québec,G1V 2M2,Canada\r\n")
+        << "name=0;komy=;kyda=3,4,6;index=5";
+    QTest::newRow("Outlook: the home address where the business one is empty")
+        << QByteArray("First Name,Last Name,Business Street,Business City,Business Postal Code,"
+                      "Home Street,Home City,Home Postal Code\r\n"
+                      "Ivan,Petrov,,,,ul. Mira 1,Tula,300000\r\n")
+        << "name=-1;komy=;kyda=5,6;index=7";
+    QTest::newRow("Thunderbird: the display name, the work address")
+        << QByteArray("First Name,Last Name,Display Name,Home Address,Home City,Home ZipCode,"
+                      "Work Address,Work City,Work ZipCode\r\n"
+                      "Ivan,Petrov,Ivan Petrov,,,,ul. Mira 1,Tula,300000\r\n")
+        << "name=2;komy=;kyda=6,7;index=8";
+}
+
+void AddressImportTest::exportColumnsPreselected() {
+    if (onServer())
+        QSKIP("Takes no address book: the same on either");
+    QFETCH(QByteArray, file);
+    QFETCH(QString, mapping);
+    const AddressTable table = readCsv(file, detectCsvFormat(file));
+    QCOMPARE(ColumnMapping::guess(table, AddressPage::Recipients).toText(), mapping);
 }
 
 void AddressImportTest::rememberedMappingOnlyForTheSameColumns_data() {
