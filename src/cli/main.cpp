@@ -247,7 +247,8 @@ QString mappingDescription(const ColumnMapping& mapping, const AddressTable& tab
                 quoted.append(QStringLiteral("«%1»").arg(table.columns.value(column)));
         return quoted.isEmpty() ? QStringLiteral("—") : quoted.join(QStringLiteral(", "));
     };
-    QStringList parts{QStringLiteral("имя — ") + names({mapping.name})};
+    QStringList parts{QStringLiteral("имя — ") +
+                      names(QList<int>{mapping.name} + mapping.moreName)};
     if (!mapping.komy.isEmpty())
         parts.append(QStringLiteral("кому — ") + names(mapping.komy));
     parts.append(QStringLiteral("куда — ") + names(mapping.kyda));

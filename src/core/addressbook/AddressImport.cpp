@@ -188,6 +188,42 @@ QByteArray foldedLine(const QString& line) {
     return folded + "\r\n";
 }
 
+enum class NamePart { Family, Given, Middle, Other };
+
+QStringList namePartNames(NamePart part) {
+    switch (part) {
+    case NamePart::Family:
+        return {QStringLiteral("Фамилия"), QStringLiteral("Last Name"),
+                QStringLiteral("Family Name"), QStringLiteral("Surname")};
+    case NamePart::Given:
+        return {QStringLiteral("Имя"), QStringLiteral("First Name"), QStringLiteral("Given Name")};
+    case NamePart::Middle:
+        return {QStringLiteral("Отчество"), QStringLiteral("Middle Name"),
+                QStringLiteral("Additional Name")};
+    case NamePart::Other:
+        break;
+    }
+    return {};
+}
+
+NamePart namePartOf(const QString& column) {
+    for (NamePart part : {NamePart::Family, NamePart::Given, NamePart::Middle})
+        if (columnNamed({column}, namePartNames(part)) == 0)
+            return part;
+    return NamePart::Other;
+}
+
+// The name's columns as an envelope writes the name: family name, given name, middle
+// name; columns of other names keep their places after a family name.
+QList<int> nameInEnvelopeOrder(const QStringList& columns, QList<int> chosen) {
+    const auto rank = [&](int column) {
+        const NamePart part = namePartOf(columns.value(column));
+        return part == NamePart::Family ? 0 : part == NamePart::Middle ? 2 : 1;
+    };
+    std::stable_sort(chosen.begin(), chosen.end(), [&](int a, int b) { return rank(a) < rank(b); });
+    return chosen;
+}
+
 // Fills what guess() left unmapped from the columns that mail programs export: a full
 // name, and one address (street lines, town, region, country and its postal code) of
 // Outlook (business or home, English or Russian), Google Contacts or Thunderbird: the
@@ -197,6 +233,21 @@ void guessExportColumns(const AddressTable& table, ColumnMapping& mapping) {
     if (mapping.name < 0)
         mapping.name = columnNamed(columns, {QStringLiteral("Display Name"),
                                              QStringLiteral("Full Name"), QStringLiteral("ФИО")});
+    // No full name but its parts (a given name is not the whole name where a family name
+    // stands beside it): family, given and middle name, as an envelope writes them.
+    const int family = columnNamed(columns, namePartNames(NamePart::Family));
+    const bool givenOnly =
+        mapping.name < 0 || namePartOf(columns.value(mapping.name)) == NamePart::Given;
+    if (givenOnly && family >= 0 && hasValues(table, family)) {
+        QList<int> parts{family};
+        for (NamePart part : {NamePart::Given, NamePart::Middle}) {
+            const int column = columnNamed(columns, namePartNames(part));
+            if (column >= 0)
+                parts.append(column);
+        }
+        mapping.name = parts.takeFirst();
+        mapping.moreName = parts;
+    }
     if (!mapping.kyda.isEmpty())
         return;
     struct Layout {
@@ -264,8 +315,8 @@ bool isRussianIndex(const QString& text) {
 
 QString ColumnMapping::toText() const {
     return QStringLiteral("name=%1;komy=%2;kyda=%3;index=%4")
-        .arg(name)
-        .arg(numbersText(komy), numbersText(kyda))
+        .arg(moreName.isEmpty() ? QString::number(name) : numbersText(QList<int>{name} + moreName),
+             numbersText(komy), numbersText(kyda))
         .arg(index);
 }
 
@@ -275,11 +326,16 @@ ColumnMapping ColumnMapping::fromText(const QString& text) {
         const QString key = piece.section(u'=', 0, 0).trimmed();
         const QString value = piece.section(u'=', 1);
         bool ok = true;
-        if (key == u"name")
+        if (key == u"name" && value.contains(u',')) {
+            mapping.moreName = numbers(value);
+            ok = !mapping.moreName.isEmpty();
+            if (ok)
+                mapping.name = mapping.moreName.takeFirst();
+        } else if (key == u"name") {
             mapping.name = value.trimmed().toInt(&ok);
-        else if (key == u"index")
+        } else if (key == u"index") {
             mapping.index = value.trimmed().toInt(&ok);
-        else if (key == u"komy")
+        } else if (key == u"komy")
             mapping.komy = numbers(value);
         else if (key == u"kyda")
             mapping.kyda = numbers(value);
@@ -333,16 +389,18 @@ ColumnMapping ColumnMapping::parse(const QString& text, const QStringList& colum
                     .arg(piece.trimmed()));
         const QString key = piece.section(u'=', 0, 0).trimmed();
         const QString value = piece.section(u'=', 1);
-        if (key == u"name")
-            mapping.name = single(key, value);
-        else if (key == u"index")
+        if (key == u"name") {
+            mapping.moreName = nameInEnvelopeOrder(columns, list(value));
+            mapping.name = mapping.moreName.isEmpty() ? -1 : mapping.moreName.takeFirst();
+        } else if (key == u"index") {
             mapping.index = single(key, value);
-        else if (key == u"komy")
+        } else if (key == u"komy") {
             mapping.komy = list(value);
-        else if (key == u"kyda")
+        } else if (key == u"kyda") {
             mapping.kyda = list(value);
-        else
+        } else {
             throw UserError(QStringLiteral("Неизвестное поле «%1»: есть %2.").arg(key, fields));
+        }
     }
     return mapping;
 }
@@ -350,6 +408,7 @@ ColumnMapping ColumnMapping::parse(const QString& text, const QStringList& colum
 bool ColumnMapping::fits(const QStringList& columns) const {
     auto within = [&](int column) { return column >= 0 && column < columns.size(); };
     return within(name) && within(index) && std::all_of(komy.begin(), komy.end(), within) &&
+           std::all_of(moreName.begin(), moreName.end(), within) &&
            std::all_of(kyda.begin(), kyda.end(), within);
 }
 
@@ -362,8 +421,8 @@ QString ColumnMapping::rememberedText(const AddressTable& table) const {
         return pieces.join(u',');
     };
     return QStringLiteral("columns=%1;header=%2;name=%3;komy=%4;kyda=%5;index=%6")
-        .arg(QString::number(table.columns.size()), headerDigest(table), names({name}), names(komy),
-             names(kyda), names({index}));
+        .arg(QString::number(table.columns.size()), headerDigest(table),
+             names(QList<int>{name} + moreName), names(komy), names(kyda), names({index}));
 }
 
 ColumnMapping ColumnMapping::initial(const AddressTable& table, AddressPage page,
@@ -400,7 +459,8 @@ ColumnMapping ColumnMapping::initial(const AddressTable& table, AddressPage page
         return list;
     };
     ColumnMapping mapping;
-    mapping.name = columns(QStringLiteral("name")).value(0, -1);
+    mapping.moreName = columns(QStringLiteral("name"));
+    mapping.name = mapping.moreName.isEmpty() ? -1 : mapping.moreName.takeFirst();
     mapping.komy = columns(QStringLiteral("komy"));
     mapping.kyda = columns(QStringLiteral("kyda"));
     mapping.index = columns(QStringLiteral("index")).value(0, -1);
@@ -448,7 +508,13 @@ ColumnMapping ColumnMapping::guess(const AddressTable& table, AddressPage page) 
 ImportReport importAddresses(AddressDb& db, const AddressTable& table, const ImportOptions& options,
                              const std::function<bool(int, int)>& progress) {
     const PageColumns page = columnsOf(options.page);
-    const ColumnMapping& mapping = options.mapping;
+    ColumnMapping mapping = options.mapping;
+    // However chosen, a name of several columns reads as an envelope writes it.
+    if (!mapping.moreName.isEmpty() && mapping.name >= 0) {
+        mapping.moreName =
+            nameInEnvelopeOrder(table.columns, QList<int>{mapping.name} + mapping.moreName);
+        mapping.name = mapping.moreName.takeFirst();
+    }
     if (mapping.name < 0)
         throw UserError(QStringLiteral("Укажите, в каком столбце имя."));
     const bool recipients = options.page == AddressPage::Recipients;
@@ -483,8 +549,13 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         ++done;
         // This program's own file gives the name as the address book had it.
         QString name = row.fields.value(mapping.name);
-        if (!row.exact) {
-            name = name.trimmed();
+        if (!row.exact || !mapping.moreName.isEmpty()) {
+            // The parts of a name of several columns on one line.
+            QStringList parts;
+            for (int column : QList<int>{mapping.name} + mapping.moreName)
+                if (const QString part = row.fields.value(column).trimmed(); !part.isEmpty())
+                    parts.append(part);
+            name = parts.join(u' ');
             // A recipient's name is one line; a sender's may hold several.
             if (recipients)
                 name.replace(crlf, QStringLiteral(" "));

@@ -20,19 +20,24 @@ enum class AddressPage {
 // no "Кому".
 struct ColumnMapping {
     int name = -1;
+    // Further parts of the name (given name, middle name...): joined after the first with
+    // spaces on one line; the parts are kept in the order an envelope writes them, family
+    // name, given name, middle name.
+    QList<int> moreName;
     QList<int> komy;
     QList<int> kyda;
     int index = -1;
 
     bool operator==(const ColumnMapping&) const = default;
-    // As kept in the settings file: "name=0;komy=1,2;kyda=3;index=4".
+    // As kept in the settings file: "name=0;komy=1,2;kyda=3;index=4" ("name=2,0,1" for a
+    // name of several columns).
     QString toText() const;
     // A text that cannot be read gives the empty mapping.
     static ColumnMapping fromText(const QString& text);
     // As a person writes it for a file with these columns: each column by its number
     // (from 0) or by its name (letter case aside), "name=Имя;kyda=Улица,Город;index=4".
     // Throws UserError saying what cannot be read: an unknown field, a column the file
-    // lacks, several columns for the name or the index.
+    // lacks, several columns for the index. Several columns for the name are its parts.
     static ColumnMapping parse(const QString& text, const QStringList& columns);
     // The name and the index are mapped, and every column mapped is one of these.
     bool fits(const QStringList& columns) const;

@@ -99,6 +99,10 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
     auto* form = new QFormLayout;
     m_name = namedCombo(QStringLiteral("Столбец с именем"), ControlNames::Book::nameColumn, this);
     form->addRow(QStringLiteral("Имя:"), m_name);
+    // Given and middle names of their own columns join the name on one line.
+    m_moreName =
+        columnList(QStringLiteral("Другие части имени"), ControlNames::Book::moreNameColumns, this);
+    form->addRow(QStringLiteral("Ещё части имени:"), m_moreName);
     if (recipients) {
         m_komy = columnList(QStringLiteral("Столбцы строки «Кому»"),
                             ControlNames::Book::komyColumns, this);
@@ -188,6 +192,7 @@ void ImportMappingWindow::showTable(const ColumnMapping& mapping) {
     }
     m_preview->resizeColumnsToContents();
     fillColumnChoice(m_name, mapping.name);
+    fillColumnList(m_moreName, mapping.moreName);
     fillColumnChoice(m_index, mapping.index);
     if (m_komy)
         fillColumnList(m_komy, mapping.komy);
@@ -223,6 +228,8 @@ QList<int> ImportMappingWindow::checkedColumns(const QListWidget* list) {
 ColumnMapping ImportMappingWindow::mapping() const {
     ColumnMapping mapping;
     mapping.name = m_name->currentIndex() - 1;
+    mapping.moreName = checkedColumns(m_moreName);
+    mapping.moreName.removeAll(mapping.name);
     mapping.komy = checkedColumns(m_komy);
     mapping.kyda = checkedColumns(m_kyda);
     mapping.index = m_index->currentIndex() - 1;

@@ -50,6 +50,7 @@ private:
     QCheckBox* m_header = nullptr;
     QTableWidget* m_preview = nullptr;
     QComboBox* m_name = nullptr;
+    QListWidget* m_moreName = nullptr;
     QListWidget* m_komy = nullptr;
     QListWidget* m_kyda = nullptr;
     QComboBox* m_index = nullptr;

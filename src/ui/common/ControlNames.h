@@ -91,6 +91,7 @@ inline constexpr char encoding[] = "encoding";
 inline constexpr char headerRow[] = "header";
 inline constexpr char preview[] = "preview";
 inline constexpr char nameColumn[] = "nameColumn";
+inline constexpr char moreNameColumns[] = "moreNameColumns";
 inline constexpr char komyColumns[] = "komyColumns";
 inline constexpr char kydaColumns[] = "kydaColumns";
 inline constexpr char indexColumn[] = "indexColumn";

@@ -100,6 +100,8 @@ private slots:
     void mappingAsWritten();
     void recordsWithoutARussianIndex_data();
     void recordsWithoutARussianIndex();
+    void nameFromSeveralColumns_data();
+    void nameFromSeveralColumns();
     void exportColumnsPreselected_data();
     void exportColumnsPreselected();
     void rememberedMappingOnlyForTheSameColumns_data();
@@ -475,8 +477,9 @@ void AddressImportTest::mappingAsWritten_data() {
     QTest::newRow("a number past the last column")
         << "name=0;index=5" << QString()
         << "Столбца 5 в файле нет: столбцы считаются с 0, их в файле 5.";
-    QTest::newRow("two columns for the name")
-        << "name=0,1;index=4" << QString() << "Для name укажите один столбец.";
+    QTest::newRow("two columns for the name: its parts")
+        << "name=0,1;index=4"
+        << "name=0,1;komy=;kyda=;index=4" << QString();
     QTest::newRow("unknown field")
         << "adres=2" << QString() << "Неизвестное поле «adres»: есть name, komy, kyda и index.";
 }
@@ -544,6 +547,41 @@ void AddressImportTest::recordsWithoutARussianIndex() {
     QCOMPARE(report.withoutIndex, listed ? QStringList{row.section(';', 0, 0)} : QStringList{});
 }
 
+void AddressImportTest::nameFromSeveralColumns_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("map"); // empty: recognised
+    QTest::addColumn<QString>("name");
+
+    const QByteArray outlook("Имя;Отчество;Фамилия;Улица (дом. адрес);Город (дом. адрес);"
+                             "Почтовый код (дом. адрес)\r\n"
+                             "Иван;Иванович;Петров;ул. Мира, 1;Тула;300000\r\n");
+    QTest::newRow("recognised: family, given, middle name on one line")
+        << outlook << QString() << "Петров Иван Иванович|ул. Мира, 1\r\nТула|300000";
+    QTest::newRow("chosen in file order: an envelope's order all the same")
+        << outlook << "name=Имя,Фамилия;kyda=3;index=5"
+        << "Петров Иван|ул. Мира, 1|300000";
+    QTest::newRow("Google: given and family name")
+        << QByteArray("Given Name,Family Name,Address 1 - Street,Address 1 - City,"
+                      "Address 1 - Postal Code\r\nAnna,Smirnova,ul. Mira 1,Tula,300000\r\n")
+        << QString() << "Smirnova Anna|ul. Mira 1\r\nTula|300000";
+}
+
+void AddressImportTest::nameFromSeveralColumns() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, map);
+    QFETCH(QString, name);
+    const Book book(TestFolder::shippedSchema());
+    AddressDb db;
+    db.open(book.target());
+    const AddressTable table = readCsv(file, detectCsvFormat(file));
+    ImportOptions options;
+    options.mapping = map.isEmpty() ? ColumnMapping::guess(table, AddressPage::Recipients)
+                                    : ColumnMapping::parse(map, table.columns);
+    QCOMPARE(importAddresses(db, table, options).added, 1);
+    QCOMPARE(book.value("select name || '|' || kyda || '|' || intyda from `table`").toString(),
+             name);
+}
+
 void AddressImportTest::exportColumnsPreselected_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("mapping");
@@ -557,7 +595,7 @@ void AddressImportTest::exportColumnsPreselected_data() {
         << QByteArray("First Name,Last Name,Business Street,Business City,Business Postal Code,"
                       "Home Street,Home City,Home Postal Code\r\n"
                       "Ivan,Petrov,,,,ul. Mira 1,Tula,300000\r\n")
-        << "name=-1;komy=;kyda=5,6;index=7";
+        << "name=1,0;komy=;kyda=5,6;index=7";
     QTest::newRow("Thunderbird: the display name, the work address")
         << QByteArray("First Name,Last Name,Display Name,Home Address,Home City,Home ZipCode,"
                       "Work Address,Work City,Work ZipCode\r\n"
