@@ -269,6 +269,19 @@ AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName)
                                        "Программа читает адреса из файлов CSV (таблица, "
                                        "сохранённая как текст с разделителями) и vCard (.vcf).")
                             .arg(QDir::toNativeSeparators(fileName), kind));
+    const bool utf16Le = startsWith(data, "\xFF\xFE", 2);
+    if (utf16Le || startsWith(data, "\xFE\xFF", 2)) {
+        // The card reader takes 8-bit text: cards in UTF-16 are refused rather than read
+        // as a table of garbled rows.
+        const QString head =
+            decodeText(data.left(8192), utf16Le ? TextEncoding::Utf16Le : TextEncoding::Utf16Be);
+        if (head.contains(QStringLiteral("BEGIN:VCARD"), Qt::CaseInsensitive))
+            throw UserError(QStringLiteral("Файл «%1» — карточки vCard в кодировке UTF-16, а "
+                                           "программа читает карточки в UTF-8 или Windows-1251. "
+                                           "Сохраните их в UTF-8 и импортируйте снова.")
+                                .arg(QDir::toNativeSeparators(fileName)));
+        return AddressFileKind::Csv;
+    }
     const qsizetype begin = startsWith(data, "\xEF\xBB\xBF", 3) ? 3 : 0;
     const QByteArray head = data.mid(begin, 4096).trimmed().toUpper();
     if (head.startsWith("BEGIN:VCARD"))

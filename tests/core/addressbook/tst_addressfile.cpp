@@ -32,6 +32,7 @@ private slots:
     void csvFilesAsProgramsWriteThem();
     void headerRowsAndSeparators_data();
     void headerRowsAndSeparators();
+    void utf16Cards();
     void csvLinesReadBack_data();
     void csvLinesReadBack();
     void vCards_data();
@@ -153,6 +154,17 @@ void AddressFileTest::headerRowsAndSeparators() {
     const CsvFormat format = detectCsvFormat(text.toUtf8());
     QCOMPARE(format.separator, separator);
     QCOMPARE(format.hasHeader, header);
+}
+
+// UTF-16 is read as a table; cards in UTF-16 are refused by name, not read as one.
+void AddressFileTest::utf16Cards() {
+    const QByteArray cards =
+        encodeText(QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Анна\r\nEND:VCARD\r\n"),
+                   TextEncoding::Utf16Le);
+    QCOMPARE(errorOf([&] { addressFileKind(cards, "/home/user/адреса.vcf"); }),
+             "Файл «/home/user/адреса.vcf» — карточки vCard в кодировке UTF-16, а программа "
+             "читает карточки в UTF-8 или Windows-1251. Сохраните их в UTF-8 и импортируйте "
+             "снова.");
 }
 
 void AddressFileTest::csvLinesReadBack_data() {
