@@ -98,6 +98,8 @@ private slots:
     void mappingTextAndGuess();
     void mappingAsWritten_data();
     void mappingAsWritten();
+    void cardsFromPhones_data();
+    void cardsFromPhones();
 };
 
 void AddressImportTest::initTestCase() {
@@ -434,14 +436,49 @@ void AddressImportTest::mappingTextAndGuess() {
     const QStringList columns = vCardColumns();
     QCOMPARE(guessed.name, columns.indexOf("Полное имя"));
     QCOMPARE(guessed.komy, QList<int>{int(columns.indexOf("Полное имя"))});
-    QCOMPARE(guessed.kyda, (QList<int>{int(columns.indexOf("Улица")), int(columns.indexOf("Город")),
-                                       int(columns.indexOf("Регион"))}));
+    QCOMPARE(guessed.kyda,
+             (QList<int>{int(columns.indexOf("Улица")), int(columns.indexOf("Город")),
+                         int(columns.indexOf("Регион")), int(columns.indexOf("Страна"))}));
     QCOMPARE(guessed.index, columns.indexOf("Индекс"));
     // The last import's mapping, unless the file lacks its columns.
     QCOMPARE(ColumnMapping::initial(phone, AddressPage::Recipients, "name=1;komy=;kyda=2;index=3"),
              ColumnMapping::fromText("name=1;komy=;kyda=2;index=3"));
     QCOMPARE(ColumnMapping::initial(phone, AddressPage::Recipients, "name=0;komy=;kyda=;index=40"),
              guessed);
+}
+
+void AddressImportTest::cardsFromPhones_data() {
+    QTest::addColumn<QString>("cards");
+    QTest::addColumn<QStringList>("stored");
+    QTest::newRow("ORG under the name, a foreign country last in Куда")
+        << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Jean Roy\r\nORG:Acme\r\n"
+           "ADR:;;1 rue Haute;Québec;QC;123456;Canada\r\nEND:VCARD\r\n"
+        << QStringList{"Jean Roy|Jean Roy\r\nAcme|1 rue Haute\r\nQuébec\r\nQC\r\nCanada|123456|"};
+    QTest::newRow("a company card, Russia left out")
+        << "BEGIN:VCARD\r\nVERSION:2.1\r\nORG:ООО Ромашка\r\n"
+           "ADR;WORK:;;ул. Мира, 1;Тула;;300000;Россия\r\nEND:VCARD\r\n"
+        << QStringList{"ООО Ромашка|ООО Ромашка|ул. Мира, 1\r\nТула|300000|"};
+    QTest::newRow("beside a card with ORG, a card without it is addressed by its name")
+        << "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Петров;Пётр;;;\r\n"
+           "ADR:;;ул. Мира, 2;Тула;;300001;\r\nEND:VCARD\r\n"
+           "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Анна\r\nORG:Школа\r\n"
+           "ADR:;;ул. Мира, 1;Тула;;300000;\r\nEND:VCARD\r\n"
+        << QStringList{"Петров Пётр|Петров Пётр|ул. Мира, 2\r\nТула|300001|",
+                       "Анна|Анна\r\nШкола|ул. Мира, 1\r\nТула|300000|"};
+}
+
+void AddressImportTest::cardsFromPhones() {
+    QFETCH(QString, cards);
+    QFETCH(QStringList, stored);
+    const Book book(TestFolder::shippedSchema());
+    AddressDb db;
+    db.open(book.target());
+    const AddressTable table = readVCards(cards.toUtf8());
+    ImportOptions options;
+    options.mapping = ColumnMapping::guess(table, AddressPage::Recipients);
+    const ImportReport report = importAddresses(db, table, options);
+    QCOMPARE(report.skipped.size(), 0);
+    QCOMPARE(storedRecipients(book), stored);
 }
 
 void AddressImportTest::mappingAsWritten_data() {
