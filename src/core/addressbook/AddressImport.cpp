@@ -368,6 +368,11 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
             report.skipped.append({row.line, QStringLiteral("нет имени")});
             continue;
         }
+        // A record with neither an address nor an index cannot go on an envelope.
+        if (indexText.isEmpty() && joinedParts(row, mapping.kyda).trimmed().isEmpty()) {
+            report.skipped.append({row.line, QStringLiteral("нет адреса")});
+            continue;
+        }
         bool anyNumber = false;
         if (row.exact)
             indexText.toInt(&anyNumber);

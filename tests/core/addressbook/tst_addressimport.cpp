@@ -100,6 +100,7 @@ private slots:
     void mappingAsWritten();
     void cardsFromPhones_data();
     void cardsFromPhones();
+    void cardWithoutAddress();
 };
 
 void AddressImportTest::initTestCase() {
@@ -465,6 +466,19 @@ void AddressImportTest::cardsFromPhones_data() {
            "ADR:;;ул. Мира, 1;Тула;;300000;\r\nEND:VCARD\r\n"
         << QStringList{"Петров Пётр|Петров Пётр|ул. Мира, 2\r\nТула|300001|",
                        "Анна|Анна\r\nШкола|ул. Мира, 1\r\nТула|300000|"};
+}
+
+void AddressImportTest::cardWithoutAddress() {
+    const Book book(TestFolder::shippedSchema());
+    AddressDb db;
+    db.open(book.target());
+    const AddressTable table = readVCards("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Анна\r\n"
+                                          "TEL:+79990000000\r\nEND:VCARD\r\n");
+    ImportOptions options;
+    options.mapping = ColumnMapping::guess(table, AddressPage::Recipients);
+    const ImportReport report = importAddresses(db, table, options);
+    QCOMPARE(report.skipped.size(), 1);
+    QCOMPARE(report.skipped[0].reason, "нет адреса");
 }
 
 void AddressImportTest::cardsFromPhones() {
