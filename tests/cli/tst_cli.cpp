@@ -4,6 +4,7 @@
 #include "Tools.h"
 
 #include "core/Cp1251.h"
+#include "core/addressbook/AddressFile.h"
 #include "core/addressbook/SqlScript.h"
 #include "core/envelope/PdfPages.h"
 #include "core/profiles/IniFile.h"
@@ -151,6 +152,7 @@ private slots:
     void lists_data();
     void lists();
     void helpNamesEveryCommandAndOption();
+    void helpNamesTheCardColumns();
     void pdfFileAndFolder_data();
     void pdfFileAndFolder();
     void outputIntoADeviceOrAFifo_data();
@@ -340,6 +342,14 @@ void CliTest::helpNamesEveryCommandAndOption() {
                              "--encoding",  "Примеры:",      "db copy",     "--to",
                              "--from",      "--replace"})
         QVERIFY2(result.out.contains(QString::fromUtf8(word)), word);
+}
+
+// A card has no header row: --help names the columns --map takes for cards.
+void CliTest::helpNamesTheCardColumns() {
+    const Result result = runCli({"--help"});
+    QCOMPARE(result.status, 0);
+    QVERIFY(
+        result.out.simplified().contains("У карточек vCard столбцы: " + vCardColumns().join(", ")));
 }
 
 void CliTest::pdfFileAndFolder_data() {
