@@ -4,6 +4,7 @@
 #include "Tools.h"
 
 #include "core/Cp1251.h"
+#include "core/addressbook/AddressFile.h"
 #include "core/addressbook/AddressImport.h"
 #include "core/addressbook/SqlScript.h"
 #include "core/envelope/PdfPages.h"
@@ -152,6 +153,7 @@ private slots:
     void lists_data();
     void lists();
     void helpNamesEveryCommandAndOption();
+    void helpNamesTheCardColumns();
     void pdfFileAndFolder_data();
     void pdfFileAndFolder();
     void outputIntoADeviceOrAFifo_data();
@@ -341,6 +343,14 @@ void CliTest::helpNamesEveryCommandAndOption() {
                              "--encoding",  "Примеры:",      "db copy",     "--to",
                              "--from",      "--replace"})
         QVERIFY2(result.out.contains(QString::fromUtf8(word)), word);
+}
+
+// A card has no header row: --help names the columns --map takes for cards.
+void CliTest::helpNamesTheCardColumns() {
+    const Result result = runCli({"--help"});
+    QCOMPARE(result.status, 0);
+    QVERIFY(
+        result.out.simplified().contains("У карточек vCard столбцы: " + vCardColumns().join(", ")));
 }
 
 void CliTest::pdfFileAndFolder_data() {
@@ -635,7 +645,7 @@ void CliTest::import_data() {
                       "ADR:;;ул. Мира, 5;Тула;;300000;\r\nEND:VCARD\r\n")
         << QString() << QStringList{}
         << "Столбцы распознаны по их названиям: имя — «Полное имя»; кому — «Полное имя»; куда — "
-           "«Улица», «Город», «Регион»; индекс — «Индекс».\n"
+           "«Улица», «Город», «Регион», «Страна»; индекс — «Индекс».\n"
            "Добавлено: 1, обновлено: 0, пропущено: 0.\n"
         << QStringList{"Зайцева Анна", "Иванов Иван Иванович", "Петрова Мария Сергеевна"};
 }

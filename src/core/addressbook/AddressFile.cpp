@@ -551,8 +551,12 @@ QByteArray decodeQuotedPrintable(const QByteArray& value) {
     return bytes;
 }
 
+// Without a CHARSET the value is read as the CSV reader reads a file: UTF-8 when the bytes
+// are valid UTF-8, else Windows-1251 (older phones and mail programs write it undeclared).
 QString decodeCharset(const QByteArray& bytes, const QString& charset) {
-    if (charset.isEmpty() || charset.compare(QStringLiteral("utf-8"), Qt::CaseInsensitive) == 0)
+    if (charset.isEmpty())
+        return validUtf8(bytes) ? QString::fromUtf8(bytes) : Cp1251::get().decode(bytes);
+    if (charset.compare(QStringLiteral("utf-8"), Qt::CaseInsensitive) == 0)
         return QString::fromUtf8(bytes);
     if (charset.compare(QStringLiteral("windows-1251"), Qt::CaseInsensitive) == 0 ||
         charset.compare(QStringLiteral("cp1251"), Qt::CaseInsensitive) == 0)
@@ -700,6 +704,37 @@ QString joined(const QStringList& parts, const QString& separator) {
     return kept.join(separator);
 }
 
+bool isRussia(const QString& country) {
+    static const QStringList names{QStringLiteral("россия"),
+                                   QStringLiteral("russia"),
+                                   QStringLiteral("российская федерация"),
+                                   QStringLiteral("russian federation"),
+                                   QStringLiteral("рф"),
+                                   QStringLiteral("ru"),
+                                   QStringLiteral("rus")};
+    return names.contains(country.trimmed().toLower());
+}
+
+// Another program's card as the address book wants it: a card without FN is named by N
+// (family, given, middle) or by ORG; the organisation goes into "Кому" under the person's
+// name (or alone for a company card).
+void completeCard(AddressRow& card) {
+    if (card.exact)
+        return;
+    QStringList& fields = card.fields;
+    if (fields[FullName].isEmpty())
+        fields[FullName] =
+            joined({fields[Family], fields[Given], fields[Middle]}, QStringLiteral(" "));
+    if (fields[FullName].isEmpty())
+        fields[FullName] = fields[Organisation];
+    if (fields[Addressee].trimmed().isEmpty() && !fields[Organisation].trimmed().isEmpty()) {
+        const QString& organisation = fields[Organisation];
+        fields[Addressee] = fields[FullName] == organisation
+                                ? organisation
+                                : joined({fields[FullName], organisation}, crlf);
+    }
+}
+
 } // namespace
 
 QString ownVCardProductId() {
@@ -744,6 +779,7 @@ AddressTable readVCards(const QByteArray& data) {
         if (!inCard)
             continue;
         if (property.name == u"END") {
+            completeCard(card);
             table.rows.append(card);
             inCard = false;
             continue;
@@ -783,12 +819,17 @@ AddressTable readVCards(const QByteArray& data) {
                 card.fields[PostalCode] = adr.value(5);
                 continue;
             }
-            card.fields[Street] =
-                joined({adr.value(2), adr.value(1), adr.value(0)}, QStringLiteral(", "));
+            // As a Russian envelope writes it: the street with the extended address after
+            // it, then the post-office box on its own line just before the city.
+            card.fields[Street] = joined(
+                {joined({adr.value(2).trimmed(), adr.value(1).trimmed()}, QStringLiteral(", ")),
+                 adr.value(0).trimmed()},
+                crlf);
             card.fields[Locality] = adr.value(3).trimmed();
             card.fields[Region] = adr.value(4).trimmed();
             card.fields[PostalCode] = adr.value(5).trimmed();
-            card.fields[Country] = adr.value(6).trimmed();
+            // Russia is left out for domestic mail; another country is the last line of "Куда".
+            card.fields[Country] = isRussia(adr.value(6)) ? QString() : adr.value(6).trimmed();
             const QString label = property.parameters.value(QStringLiteral("LABEL")).join(u',');
             if (!label.isEmpty())
                 card.fields[Label] = withCrLf(components(label, true).join(u';'));
@@ -796,5 +837,14 @@ AddressTable readVCards(const QByteArray& data) {
             card.fields[Label] = components(text, escapes).join(u';');
         }
     }
+    // When some cards fill "Кому", the others' addressee is the person's full name, as
+    // the import takes it when none does.
+    const bool anyAddressee =
+        std::any_of(table.rows.begin(), table.rows.end(), [](const AddressRow& row) {
+            return !row.exact && !row.fields[Addressee].trimmed().isEmpty();
+        });
+    for (AddressRow& row : table.rows)
+        if (anyAddressee && !row.exact && row.fields[Addressee].trimmed().isEmpty())
+            row.fields[Addressee] = row.fields[FullName];
     return table;
 }

@@ -489,8 +489,8 @@ ColumnMapping ColumnMapping::guess(const AddressTable& table, AddressPage page) 
     if (kyda >= 0 && columns.value(kyda) != QStringLiteral("Адрес")) {
         mapping.kyda = {kyda};
     } else {
-        for (const QString& part :
-             {QStringLiteral("Улица"), QStringLiteral("Город"), QStringLiteral("Регион")}) {
+        for (const QString& part : {QStringLiteral("Улица"), QStringLiteral("Город"),
+                                    QStringLiteral("Регион"), QStringLiteral("Страна")}) {
             const int column = columnNamed(columns, {part});
             if (column >= 0)
                 mapping.kyda.append(column);

@@ -37,6 +37,8 @@ private slots:
     void csvLinesReadBack();
     void vCards_data();
     void vCards();
+    void vCardsFromPhones_data();
+    void vCardsFromPhones();
     void filesThatAreNoText_data();
     void filesThatAreNoText();
     void sourcesThatAreNoFile_data();
@@ -266,6 +268,72 @@ void AddressFileTest::vCards() {
     QCOMPARE(table.rows.size(), cards);
     QCOMPARE(field(table, cards - 1, column), value);
     QCOMPARE(table.rows.last().line, line);
+}
+
+// What phones and mail programs write: one card, one column checked per row.
+void AddressFileTest::vCardsFromPhones_data() {
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("value");
+
+    auto card = [](const QString& body) {
+        return (QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\n") + body +
+                QStringLiteral("END:VCARD\r\n"))
+            .toUtf8();
+    };
+    // "Пётр" and "ул. Мира" in Windows-1251, no CHARSET given.
+    const QByteArray cp1251 = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:\xCF\xB8\xF2\xF0\r\n"
+                              "ADR;HOME:;;\xF3\xEB. \xCC\xE8\xF0\xE0;;;300000;\r\nEND:VCARD\r\n";
+    QTest::newRow("Windows-1251 without CHARSET: name") << cp1251 << "Полное имя"
+                                                        << "Пётр";
+    QTest::newRow("Windows-1251 without CHARSET: street") << cp1251 << "Улица"
+                                                          << "ул. Мира";
+    QTest::newRow("no FN: the name from N") << card("N:Иванов;Иван;Иванович;;\r\n") << "Полное имя"
+                                            << "Иванов Иван Иванович";
+    QTest::newRow("no FN nor N: the name from ORG") << card("ORG:ООО Ромашка\r\n") << "Полное имя"
+                                                    << "ООО Ромашка";
+    QTest::newRow("company card: ORG alone in Кому") << card("ORG:ООО Ромашка\r\n") << "Кому"
+                                                     << "ООО Ромашка";
+    QTest::newRow("ORG in Кому under the name")
+        << card("FN:Анна Петрова\r\nORG:ООО Ромашка;Отдел\r\n") << "Кому"
+        << "Анна Петрова\r\nООО Ромашка, Отдел";
+    QTest::newRow("a foreign country kept")
+        << card("FN:Jean\r\nADR:;;1 rue Haute;Québec;QC;G1V 2M2;Canada\r\n") << "Страна"
+        << "Canada";
+    QTest::newRow("Russia left out")
+        << card("FN:Анна\r\nADR:;;ул. Мира;Тула;;300000;Российская федерация\r\n") << "Страна"
+        << "";
+    QTest::newRow("RU left out") << card("FN:Анна\r\nADR:;;ул. Мира;Тула;;300000;ru\r\n")
+                                 << "Страна"
+                                 << "";
+    QTest::newRow("the postcode as written")
+        << card("FN:Анна\r\nADR:;;ул. Мира;Тула;;012345;\r\n") << "Индекс"
+        << "012345";
+    QTest::newRow("PO box and extended address")
+        << card("FN:Анна\r\nADR:а/я 15;кв. 2;ул. Мира, 1;Тула;;300000;\r\n") << "Улица"
+        << "ул. Мира, 1, кв. 2\r\nа/я 15";
+    QTest::newRow("4.0 backslash escapes")
+        << QStringLiteral("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:a\\\\b\\,c\\;d\\ne\\Nf\r\n"
+                          "END:VCARD\r\n")
+               .toUtf8()
+        << "Полное имя"
+        << "a\\b,c;d\r\ne\r\nf";
+    QTest::newRow("quoted-printable =XX at the very end")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:"
+                      "=D0=90=D0=BD=D0=BD=D0=B0\r\nEND:VCARD\r\n")
+        << "Полное имя"
+        << "Анна";
+}
+
+void AddressFileTest::vCardsFromPhones() {
+    QFETCH(QByteArray, data);
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    const AddressTable table = readVCards(data);
+    QCOMPARE(table.rows.size(), 1);
+    QCOMPARE(field(table, 0, column), value);
+    for (const QString& text : table.rows[0].fields)
+        QVERIFY2(!text.contains(QChar::ReplacementCharacter), qPrintable(text));
 }
 
 void AddressFileTest::filesThatAreNoText_data() {

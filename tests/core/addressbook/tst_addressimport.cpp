@@ -106,6 +106,8 @@ private slots:
     void exportColumnsPreselected();
     void rememberedMappingOnlyForTheSameColumns_data();
     void rememberedMappingOnlyForTheSameColumns();
+    void cardsFromPhones_data();
+    void cardsFromPhones();
 };
 
 void AddressImportTest::initTestCase() {
@@ -451,14 +453,59 @@ void AddressImportTest::mappingTextAndGuess() {
     const QStringList columns = vCardColumns();
     QCOMPARE(guessed.name, columns.indexOf("Полное имя"));
     QCOMPARE(guessed.komy, QList<int>{int(columns.indexOf("Полное имя"))});
-    QCOMPARE(guessed.kyda, (QList<int>{int(columns.indexOf("Улица")), int(columns.indexOf("Город")),
-                                       int(columns.indexOf("Регион"))}));
+    QCOMPARE(guessed.kyda,
+             (QList<int>{int(columns.indexOf("Улица")), int(columns.indexOf("Город")),
+                         int(columns.indexOf("Регион")), int(columns.indexOf("Страна"))}));
     QCOMPARE(guessed.index, columns.indexOf("Индекс"));
     // Column numbers alone are no choice for a file whose columns have names.
     QCOMPARE(ColumnMapping::initial(phone, AddressPage::Recipients, "name=1;komy=;kyda=2;index=3"),
              guessed);
     QCOMPARE(ColumnMapping::initial(phone, AddressPage::Recipients, "name=0;komy=;kyda=;index=40"),
              guessed);
+}
+
+void AddressImportTest::cardsFromPhones_data() {
+    QTest::addColumn<QString>("cards");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("skipped");
+    QTest::newRow("ORG under the name, a foreign country last in Куда")
+        << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Jean Roy\r\nORG:Acme\r\n"
+           "ADR:;;1 rue Haute;Québec;QC;123456;Canada\r\nEND:VCARD\r\n"
+        << QStringList{"Jean Roy|Jean Roy\r\nAcme|1 rue Haute\r\nQuébec\r\nQC\r\nCanada|123456|"}
+        << QStringList{};
+    QTest::newRow("a company card, Russia left out")
+        << "BEGIN:VCARD\r\nVERSION:2.1\r\nORG:ООО Ромашка\r\n"
+           "ADR;WORK:;;ул. Мира, 1;Тула;;300000;Россия\r\nEND:VCARD\r\n"
+        << QStringList{"ООО Ромашка|ООО Ромашка|ул. Мира, 1\r\nТула|300000|"} << QStringList{};
+    QTest::newRow("beside a card with ORG, a card without it is addressed by its name")
+        << "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Петров;Пётр;;;\r\n"
+           "ADR:;;ул. Мира, 2;Тула;;300001;\r\nEND:VCARD\r\n"
+           "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Анна\r\nORG:Школа\r\n"
+           "ADR:;;ул. Мира, 1;Тула;;300000;\r\nEND:VCARD\r\n"
+        << QStringList{"Петров Пётр|Петров Пётр|ул. Мира, 2\r\nТула|300001|",
+                       "Анна|Анна\r\nШкола|ул. Мира, 1\r\nТула|300000|"}
+        << QStringList{};
+    QTest::newRow("a card with no address")
+        << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Анна\r\nTEL:+79990000000\r\nEND:VCARD\r\n"
+        << QStringList{} << QStringList{"1: нет адреса"};
+}
+
+void AddressImportTest::cardsFromPhones() {
+    QFETCH(QString, cards);
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, skipped);
+    const Book book(TestFolder::shippedSchema());
+    AddressDb db;
+    db.open(book.target());
+    const AddressTable table = readVCards(cards.toUtf8());
+    ImportOptions options;
+    options.mapping = ColumnMapping::guess(table, AddressPage::Recipients);
+    const ImportReport report = importAddresses(db, table, options);
+    QStringList reasons;
+    for (const ImportReport::Skipped& skip : report.skipped)
+        reasons.append(QString::number(skip.line) + ": " + skip.reason);
+    QCOMPARE(reasons, skipped);
+    QCOMPARE(storedRecipients(book), stored);
 }
 
 void AddressImportTest::mappingAsWritten_data() {
