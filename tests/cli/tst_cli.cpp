@@ -745,6 +745,9 @@ void CliTest::importAndExportLeaveTheFolder_data() {
     QTest::newRow("export of an unknown group")
         << QByteArray() << QStringList{"export", "%Tout.csv", "--group", "Соседи"} << false << 1
         << "Группа «Соседи» не найдена в базе данных адресов.";
+    QTest::newRow("export of ticked senders: senders have no ticks")
+        << QByteArray() << QStringList{"export", "%Tout.csv", "--senders", "--ticked"} << false << 2
+        << "Параметр --ticked не относится к отправителям: у них нет ни групп, ни отметок.";
     QTest::newRow("export of the ticked, none ticked")
         << QByteArray() << QStringList{"export", "%Tout.csv", "--ticked"} << false << 0
         << "Отмеченных получателей нет: файл не записан.";

@@ -704,17 +704,6 @@ QString joined(const QStringList& parts, const QString& separator) {
     return kept.join(separator);
 }
 
-bool isRussia(const QString& country) {
-    static const QStringList names{QStringLiteral("россия"),
-                                   QStringLiteral("russia"),
-                                   QStringLiteral("российская федерация"),
-                                   QStringLiteral("russian federation"),
-                                   QStringLiteral("рф"),
-                                   QStringLiteral("ru"),
-                                   QStringLiteral("rus")};
-    return names.contains(country.trimmed().toLower());
-}
-
 // Another program's card as the address book wants it: a card without FN is named by N
 // (family, given, middle) or by ORG; the organisation goes into "Кому" under the person's
 // name (or alone for a company card).
@@ -736,6 +725,17 @@ void completeCard(AddressRow& card) {
 }
 
 } // namespace
+
+bool isRussia(const QString& country) {
+    static const QStringList names{QStringLiteral("россия"),
+                                   QStringLiteral("russia"),
+                                   QStringLiteral("российская федерация"),
+                                   QStringLiteral("russian federation"),
+                                   QStringLiteral("рф"),
+                                   QStringLiteral("ru"),
+                                   QStringLiteral("rus")};
+    return names.contains(country.trimmed().toLower());
+}
 
 QString ownVCardProductId() {
     return QStringLiteral("-//Печать конвертов//Экспорт адресов//RU");

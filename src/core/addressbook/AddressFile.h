@@ -98,6 +98,9 @@ QString csvLine(const QStringList& fields, QChar separator);
 // The card fields read from every card, in this order. The last, "Кому", is the
 // addressee as this program writes it (X-ADDRESSEE).
 QStringList vCardColumns();
+// Russia by any of the names address books write for it («Россия», «РФ», "Russian
+// Federation"...): left out of a domestic envelope's address.
+bool isRussia(const QString& country);
 // Folded lines, QUOTED-PRINTABLE and CHARSET (2.1), escapes (3.0, 4.0), several cards
 // per file; a card's row line is its BEGIN line. Properties other than the columns'
 // are skipped. A card with this program's PRODID (ownVCardProductId) is read exactly:

@@ -539,6 +539,12 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         else
             groups.insert({{QStringLiteral("pname"), group}});
     }
+    // Russia in a country column is left out of «Куда», as a domestic envelope has it.
+    QList<int> countries;
+    for (int column = 0; column < table.columns.size(); ++column)
+        if (const QString name = table.columns[column].toCaseFolded();
+            name.contains(QStringLiteral("country")) || name.contains(QStringLiteral("страна")))
+            countries.append(column);
     int done = 0;
     for (const AddressRow& row : table.rows) {
         if (progress && done % progressStep == 0 && !progress(done, total)) {
@@ -570,7 +576,12 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
             report.skipped.append({row.line, QStringLiteral("нет имени"), record});
             continue;
         }
-        QString kyda = joinedParts(row, mapping.kyda);
+        QList<int> kydaColumns = mapping.kyda;
+        if (!row.exact)
+            kydaColumns.removeIf([&](int column) {
+                return countries.contains(column) && isRussia(row.fields.value(column));
+            });
+        QString kyda = joinedParts(row, kydaColumns);
         int index = 0;
         bool noIndex = false;
         if (row.exact) {

@@ -100,8 +100,8 @@ private slots:
     void mappingAsWritten();
     void recordsWithoutARussianIndex_data();
     void recordsWithoutARussianIndex();
-    void nameFromSeveralColumns_data();
-    void nameFromSeveralColumns();
+    void exportRowsStored_data();
+    void exportRowsStored();
     void exportColumnsPreselected_data();
     void exportColumnsPreselected();
     void rememberedMappingOnlyForTheSameColumns_data();
@@ -594,7 +594,7 @@ void AddressImportTest::recordsWithoutARussianIndex() {
     QCOMPARE(report.withoutIndex, listed ? QStringList{row.section(';', 0, 0)} : QStringList{});
 }
 
-void AddressImportTest::nameFromSeveralColumns_data() {
+void AddressImportTest::exportRowsStored_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("map"); // empty: recognised
     QTest::addColumn<QString>("name");
@@ -611,9 +611,17 @@ void AddressImportTest::nameFromSeveralColumns_data() {
         << QByteArray("Given Name,Family Name,Address 1 - Street,Address 1 - City,"
                       "Address 1 - Postal Code\r\nAnna,Smirnova,ul. Mira 1,Tula,300000\r\n")
         << QString() << "Smirnova Anna|ul. Mira 1\r\nTula|300000";
+    const QByteArray countries("ФИО;Улица (дом. адрес);Город (дом. адрес);"
+                               "Страна или регион (дом. адрес);Почтовый код (дом. адрес)\r\n");
+    QTest::newRow("Russia in the country column: left out for domestic mail")
+        << countries + "Петров Иван;ул. Мира, 1;Тула;Россия;300000\r\n"
+        << QString() << "Петров Иван|ул. Мира, 1\r\nТула|300000";
+    QTest::newRow("another country: the last line of the address")
+        << countries + "Ахметов Ерлан;ул. Абая, 1;Алматы;Казахстан;050000\r\n"
+        << QString() << "Ахметов Ерлан|ул. Абая, 1\r\nАлматы\r\nКазахстан\r\n050000|0";
 }
 
-void AddressImportTest::nameFromSeveralColumns() {
+void AddressImportTest::exportRowsStored() {
     QFETCH(QByteArray, file);
     QFETCH(QString, map);
     QFETCH(QString, name);
