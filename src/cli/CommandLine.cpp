@@ -34,8 +34,9 @@ const std::array<OptionText, 20> optionTexts{{
     {"pdf-folder", "ПАПКА", "каждый конверт — отдельный файл PDF в этой папке"},
     {"senders", nullptr, "import и export: отправители вместо получателей"},
     {"format", "ВИД",
-     "import и export: csv или vcard. Без него import узнаёт вид по содержимому файла, а "
-     "export — по расширению: .vcf — vCard, иначе CSV"},
+     "import и export: csv или vcard; export — и xlsx, книга Excel. Без него import узнаёт вид "
+     "по содержимому файла, а export — по расширению: .vcf — vCard, .xlsx — книга Excel, иначе "
+     "CSV"},
     {"map", "СТОЛБЦЫ",
      "для import: из каких столбцов файла брать имя (name), «Кому» (komy), «Куда» (kyda) и индекс "
      "(index): столбцы по названию из первой строки файла или по номеру с 0, несколько — через "
@@ -52,7 +53,8 @@ const std::array<OptionText, 20> optionTexts{{
      "файла, number — добавляется запись «имя (2)»"},
     {"encoding", "КОДИРОВКА",
      "для export: кодировка файла CSV: cp1251 — с разделителем «;», как его открывает "
-     "русский Excel (так без параметра); utf-8 — с разделителем «,»"},
+     "русский Excel (так без параметра); utf-8 — с разделителем «,». Карточкам vCard и книге "
+     "Excel кодировка не нужна"},
     {"to", "АДРЕС",
      "для db copy: адресная книга, в которую копируется адресная книга папки: строка "
      "соединения с сервером PostgreSQL (postgresql://…) или существующий файл SQLite"},
@@ -114,7 +116,7 @@ QString helpText() {
         "                    [--header yes|no] [--duplicates skip|update|number]\n"
         "                    [--group ГРУППА | --senders] [--dry-run]\n"
         "  envalo-cli export ФАЙЛ [--folder ПАПКА] [--ticked | --group ГРУППА | --senders]\n"
-        "                    [--format csv|vcard] [--encoding cp1251|utf-8]\n"
+        "                    [--format csv|vcard|xlsx] [--encoding cp1251|utf-8]\n"
         "  envalo-cli db copy (--to АДРЕС | --from АДРЕС) [--replace] [--folder ПАПКА]\n"
         "  envalo-cli --help\n"
         "Каждая команда принимает и --database АДРЕС.\n"
@@ -128,8 +130,8 @@ QString helpText() {
         "  import ФАЙЛ       адреса из файла CSV или vCard в адресную книгу, все или\n"
         "                    ничего; в stderr — сколько добавлено, обновлено и\n"
         "                    пропущено, и почему пропущена каждая строка\n"
-        "  export ФАЙЛ       записи адресной книги в файл CSV или vCard: все, отмеченные\n"
-        "                    или группы\n"
+        "  export ФАЙЛ       записи адресной книги в файл CSV, vCard или книгу Excel:\n"
+        "                    все, отмеченные или группы\n"
         "  db copy           вся адресная книга папки — получатели с отметками,\n"
         "                    отправители и группы, в прежнем порядке — в другую (--to)\n"
         "                    или из другой в неё (--from): в базу данных на сервере\n"
@@ -280,7 +282,10 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
                                                     "у них нет ни групп, ни отметок.")
                                          .arg(text(option)));
         }
-        const QString format = oneOf("format", {QStringLiteral("csv"), QStringLiteral("vcard")});
+        const QString format =
+            oneOf("format", import ? QStringList{QStringLiteral("csv"), QStringLiteral("vcard")}
+                                   : QStringList{QStringLiteral("csv"), QStringLiteral("vcard"),
+                                                 QStringLiteral("xlsx")});
         if (import) {
             if (!format.isEmpty())
                 line.fileKind = format == QLatin1String("vcard") ? AddressFileKind::VCard
@@ -302,15 +307,22 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
         line.ticked = parser.isSet(QStringLiteral("ticked"));
         if (line.ticked && !line.group.isEmpty())
             throw UsageError(QStringLiteral("Укажите что-то одно из --ticked и --group."));
-        const bool cards = format.isEmpty() ? QFileInfo(line.file).suffix().compare(
-                                                  QStringLiteral("vcf"), Qt::CaseInsensitive) == 0
-                                            : format == QLatin1String("vcard");
+        const QString suffix = QFileInfo(line.file).suffix();
+        const auto suffixIs = [&](const char* s) {
+            return suffix.compare(QLatin1String(s), Qt::CaseInsensitive) == 0;
+        };
+        const bool cards = format.isEmpty() ? suffixIs("vcf") : format == QLatin1String("vcard");
+        const bool workbook = format.isEmpty() ? suffixIs("xlsx") : format == QLatin1String("xlsx");
         const QString encoding =
             oneOf("encoding", {QStringLiteral("cp1251"), QStringLiteral("utf-8")});
         if (cards && !encoding.isEmpty())
             throw UsageError(QStringLiteral("Параметр --encoding — только для файлов CSV: "
                                             "vCard всегда в UTF-8."));
+        if (workbook && !encoding.isEmpty())
+            throw UsageError(QStringLiteral("Параметр --encoding — только для файлов CSV: книга "
+                                            "Excel хранит любой текст, кодировку ей не выбирают."));
         line.exportFormat = cards                                ? ExportFormat::VCard
+                            : workbook                           ? ExportFormat::Xlsx
                             : encoding == QLatin1String("utf-8") ? ExportFormat::CsvUtf8
                                                                  : ExportFormat::CsvSpreadsheet;
         return line;

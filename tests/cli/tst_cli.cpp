@@ -167,6 +167,8 @@ private slots:
     void importAndExportLeaveTheFolder();
     void exportThenImportGivesTheSameRecords_data();
     void exportThenImportGivesTheSameRecords();
+    void exportToAWorkbook_data();
+    void exportToAWorkbook();
     void anAddressBookOnTheServer();
     void copyAddressBook_data();
     void copyAddressBook();
@@ -751,6 +753,15 @@ void CliTest::importAndExportLeaveTheFolder_data() {
     QTest::newRow("export of the ticked, none ticked")
         << QByteArray() << QStringList{"export", "%Tout.csv", "--ticked"} << false << 0
         << "Отмеченных получателей нет: файл не записан.";
+    const QString noEncoding = "Параметр --encoding — только для файлов CSV: книга Excel хранит "
+                               "любой текст, кодировку ей не выбирают.";
+    QTest::newRow("--encoding for a workbook by its suffix")
+        << QByteArray() << QStringList{"export", "%Tout.xlsx", "--encoding", "utf-8"} << false << 2
+        << noEncoding;
+    QTest::newRow("--encoding for a workbook by --format")
+        << QByteArray()
+        << QStringList{"export", "%Tout.csv", "--format", "xlsx", "--encoding", "cp1251"} << false
+        << 2 << noEncoding;
 }
 
 void CliTest::importAndExportLeaveTheFolder() {
@@ -777,6 +788,7 @@ void CliTest::importAndExportLeaveTheFolder() {
     message.replace("%F", folder.appdir()).replace("%T", files.path() + '/');
     QVERIFY2(result.err.contains(message), qPrintable(result.err));
     QVERIFY(!QFile::exists(files.filePath("out.csv")));
+    QVERIFY(!QFile::exists(files.filePath("out.xlsx")));
     untouched.verify();
 }
 
@@ -812,6 +824,35 @@ void CliTest::exportThenImportGivesTheSameRecords() {
                                    (senders ? QStringList{"--senders"} : QStringList{}));
     QCOMPARE(imported.status, 0);
     QCOMPARE(records(target, senders), records(source, senders));
+}
+
+void CliTest::exportToAWorkbook_data() {
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("by its suffix") << QStringList{"out.xlsx"};
+    QTest::newRow("by --format, senders")
+        << QStringList{"out.txt", "--format", "xlsx", "--senders"};
+}
+
+// An Excel workbook: a zip of the sheet's parts. Its cells are checked in the core's tests.
+void CliTest::exportToAWorkbook() {
+    QFETCH(QStringList, arguments);
+    TestFolder source;
+    addShipped(source);
+    const Untouched untouched{source};
+    QTemporaryDir files;
+    const QString file = files.filePath(arguments.takeFirst());
+    const Result exported =
+        runCli(QStringList{"export", file, "--folder", source.appdir()} + arguments);
+    QCOMPARE(exported.status, 0);
+    QCOMPARE(exported.err, QStringLiteral("Адреса записаны в файл «%1».\n").arg(file));
+    untouched.verify();
+    QFile workbook(file);
+    QVERIFY(workbook.open(QIODevice::ReadOnly));
+    const QByteArray bytes = workbook.readAll();
+    QVERIFY(bytes.startsWith(QByteArray("PK\x03\x04", 4)));
+    QVERIFY(bytes.contains("xl/worksheets/sheet1.xml"));
+    QVERIFY(bytes.contains("xl/sharedStrings.xml"));
 }
 
 // --database names a server's address book: import fills it, list reads it, and the

@@ -3,6 +3,7 @@
 #include "core/Cp1251.h"
 #include "core/UserError.h"
 #include "core/addressbook/AddressDb.h"
+#include "core/addressbook/XlsxWorkbook.h"
 #include "core/addressbook/splittext.h"
 
 #include <QCryptographicHash>
@@ -62,6 +63,35 @@ QString codePoint(char32_t code) {
     return QStringLiteral("U+%1").arg(QString::number(uint(code), 16).toUpper(), 4, u'0');
 }
 
+// Refuses, naming the record and the field, a text that a cell of an Excel workbook cannot
+// carry back exactly: a character no cell holds, a lone LF (a cell's own line break, which
+// stands for the address book's CR LF) and a text past Excel's limit.
+void requireInCell(const QString& record, const QString& field, const QString& text) {
+    const QString where = QStringLiteral("Запись «%1» нельзя записать в книгу Excel: в поле «%2» ")
+                              .arg(record.simplified(), field);
+    const QString instead = QStringLiteral(" Выберите таблицу CSV в UTF-8 или карточки vCard: они "
+                                           "хранят любой текст.");
+    const qsizetype at = firstUnkeptXlsxCharacter(text);
+    if (at >= 0)
+        throw UserError(where +
+                        QStringLiteral("есть символ %1, которого ячейка Excel не хранит.")
+                            .arg(codePoint(text[at].unicode())) +
+                        instead);
+    if (firstUnkeptLineBreak(text) >= 0)
+        throw UserError(where +
+                        QStringLiteral("есть перевод строки LF без CR перед ним: в книге Excel он "
+                                       "не отличается от обычного (CR LF) и при импорте стал "
+                                       "бы им.") +
+                        instead);
+    const qsizetype length = xlsxCellText(text).size();
+    if (length > maxXlsxCellText)
+        throw UserError(where +
+                        QStringLiteral("%1 знаков, а ячейка Excel вмещает не больше %2.")
+                            .arg(length)
+                            .arg(maxXlsxCellText) +
+                        instead);
+}
+
 // Refuses, naming the record, the field and the character, a text that the file cannot
 // carry back exactly: no text file holds U+0000 or half of a surrogate pair, and a
 // Windows-1251 table holds only the characters of that code page.
@@ -82,6 +112,10 @@ void requireCarried(const QString& record, const QString& field, const QString& 
             throw UserError(where + QStringLiteral("есть недопустимый символ %1 (половина пары "
                                                    "UTF-16).")
                                         .arg(codePoint(c.unicode())));
+    }
+    if (format == ExportFormat::Xlsx) {
+        requireInCell(record, field, text);
+        return;
     }
     if (format != ExportFormat::CsvSpreadsheet)
         return;
@@ -672,8 +706,10 @@ QByteArray exportAddresses(AddressDb& db, AddressPage page, const QStringList& n
 
     QString text;
     QByteArray cards;
+    QList<QStringList> cells;
     const QChar separator = format == ExportFormat::CsvSpreadsheet ? u';' : u',';
-    if (format != ExportFormat::VCard)
+    const bool csv = format == ExportFormat::CsvSpreadsheet || format == ExportFormat::CsvUtf8;
+    if (csv)
         text += csvLine(exportColumns(page), separator);
     for (cursor.first(); !cursor.eof(); cursor.next()) {
         const QString name = cursor.text(columns.name);
@@ -692,7 +728,13 @@ QByteArray exportAddresses(AddressDb& db, AddressPage page, const QStringList& n
             if (!columns.komy.isEmpty())
                 fields.append(komy);
             fields << kyda << index;
-            text += csvLine(fields, separator);
+            if (csv) {
+                text += csvLine(fields, separator);
+            } else {
+                for (QString& field : fields)
+                    field = xlsxCellText(field);
+                cells.append(fields);
+            }
             continue;
         }
         cards += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
@@ -714,6 +756,10 @@ QByteArray exportAddresses(AddressDb& db, AddressPage page, const QStringList& n
         return encodeText(text, TextEncoding::Utf8WithBom);
     case ExportFormat::VCard:
         break;
+    case ExportFormat::Xlsx:
+        return xlsxWorkbook(page == AddressPage::Recipients ? QStringLiteral("Получатели")
+                                                            : QStringLiteral("Отправители"),
+                            exportColumns(page), cells);
     }
     return cards;
 }

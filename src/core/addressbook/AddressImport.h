@@ -119,6 +119,7 @@ enum class ExportFormat {
     CsvSpreadsheet, // Windows-1251 with ";", as a Russian Excel opens it
     CsvUtf8,        // UTF-8 with ","
     VCard,          // vCard 3.0, UTF-8
+    Xlsx,           // an Excel workbook of text cells, the CSV's columns (XlsxWorkbook.h)
 };
 
 // The records of the page with these names (all when the list is empty), in the

@@ -124,6 +124,7 @@ void AddressTransfer::exportToFile() {
         QStringLiteral("Таблица для Excel, Windows-1251 с «;» (*.csv)"),
         QStringLiteral("Таблица в UTF-8 с «,» (*.csv)"),
         QStringLiteral("Карточки vCard 3.0 (*.vcf)"),
+        QStringLiteral("Книга Excel (*.xlsx)"),
     };
     QString filter = filters.first();
     const QString suggested = page == AddressPage::Recipients ? QStringLiteral("Получатели.csv")
@@ -134,9 +135,11 @@ void AddressTransfer::exportToFile() {
         return;
     const int chosen = std::max<int>(0, int(filters.indexOf(filter)));
     const ExportFormat format = std::array{ExportFormat::CsvSpreadsheet, ExportFormat::CsvUtf8,
-                                           ExportFormat::VCard}[size_t(chosen)];
+                                           ExportFormat::VCard, ExportFormat::Xlsx}[size_t(chosen)];
     if (QFileInfo(file).suffix().isEmpty())
-        file += format == ExportFormat::VCard ? QStringLiteral(".vcf") : QStringLiteral(".csv");
+        file += format == ExportFormat::VCard  ? QStringLiteral(".vcf")
+                : format == ExportFormat::Xlsx ? QStringLiteral(".xlsx")
+                                               : QStringLiteral(".csv");
 
     requireWritableFile(file);
     const QByteArray bytes = w.addressBook.exportAddresses(page, names, format);

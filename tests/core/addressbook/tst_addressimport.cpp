@@ -6,9 +6,13 @@
 #include "core/addressbook/AddressDb.h"
 #include "core/addressbook/AddressFile.h"
 #include "core/addressbook/AddressImport.h"
+#include "core/addressbook/XlsxWorkbook.h"
 
+#include <QRegularExpression>
 #include <QTest>
+#include <QXmlStreamReader>
 #include <memory>
+#include <zip.h>
 
 namespace {
 
@@ -71,6 +75,97 @@ const QByteArray office = Cp1251::get().encode(
                    "иванов;Иванову И. И.;ул. Новая, 5;г. Москва;101001\r\n"
                    "Сидоров;Сидорову;;г. Орёл;\r\n"));
 
+// Each file of a zip archive (a workbook), by its name.
+QHash<QString, QByteArray> zipParts(const QByteArray& zipped) {
+    QHash<QString, QByteArray> parts;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(zipped.constData(), zipped.size(), 0, &error);
+    zip_t* zip = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!zip) {
+        if (source)
+            zip_source_free(source);
+        return parts;
+    }
+    for (zip_int64_t i = 0; i < zip_get_num_entries(zip, 0); ++i) {
+        zip_stat_t stat;
+        zip_file_t* part = zip_fopen_index(zip, zip_uint64_t(i), 0);
+        if (!part || zip_stat_index(zip, zip_uint64_t(i), 0, &stat) != 0) {
+            if (part)
+                zip_fclose(part);
+            continue;
+        }
+        QByteArray bytes(qsizetype(stat.size), '\0');
+        if (zip_fread(part, bytes.data(), stat.size) == zip_int64_t(stat.size))
+            parts.insert(QString::fromUtf8(stat.name), bytes);
+        zip_fclose(part);
+    }
+    zip_discard(zip);
+    return parts;
+}
+
+// A text of a workbook's XML as Excel reads it: "_xHHHH_" is the character of that code.
+QString excelUnescaped(const QString& text) {
+    static const QRegularExpression escape(QStringLiteral("_x([0-9A-Fa-f]{4})_"));
+    QString plain;
+    qsizetype from = 0;
+    for (auto it = escape.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        plain += text.mid(from, match.capturedStart() - from);
+        plain += QChar(char16_t(match.captured(1).toUShort(nullptr, 16)));
+        from = match.capturedEnd();
+    }
+    return plain + text.mid(from);
+}
+
+// The cells of a workbook's first sheet, row by row, as Excel reads them.
+QList<QStringList> workbookCells(const QByteArray& workbook) {
+    const QHash<QString, QByteArray> parts = zipParts(workbook);
+    QStringList shared;
+    QXmlStreamReader strings(parts.value("xl/sharedStrings.xml"));
+    while (!strings.atEnd()) {
+        strings.readNext();
+        if (strings.isStartElement() && strings.name() == u"si")
+            shared.append(QString());
+        else if (strings.isStartElement() && strings.name() == u"t" && !shared.isEmpty())
+            shared.last() += excelUnescaped(strings.readElementText());
+    }
+    QList<QStringList> rows;
+    QXmlStreamReader sheet(parts.value("xl/worksheets/sheet1.xml"));
+    while (!sheet.atEnd()) {
+        sheet.readNext();
+        if (!sheet.isStartElement())
+            continue;
+        if (sheet.name() == u"row") {
+            rows.append(QStringList());
+        } else if (sheet.name() == u"c") {
+            const QString place = sheet.attributes().value("r").toString();
+            const bool isShared = sheet.attributes().value("t") == u"s";
+            int column = 0;
+            for (QChar c : place) {
+                if (!c.isLetter())
+                    break;
+                column = column * 26 + (c.unicode() - u'A' + 1);
+            }
+            QString text;
+            while (sheet.readNextStartElement())
+                if (sheet.name() == u"v")
+                    text = sheet.readElementText();
+                else
+                    sheet.skipCurrentElement();
+            // A value other than a shared text (a number) is marked, never taken for text.
+            text = isShared ? shared.value(text.toInt()) : QStringLiteral("[number %1]").arg(text);
+            if (text == QStringLiteral("[number ]"))
+                text.clear();
+            QStringList& row = rows.last();
+            while (row.size() < column)
+                row.append(QString());
+            row[column - 1] = text;
+        }
+    }
+    return rows;
+}
+
 ColumnMapping officeMapping() {
     ColumnMapping mapping;
     mapping.name = 0;
@@ -95,6 +190,10 @@ private slots:
     void exportThenImportGivesTheSameRecords();
     void exportThenImportKeepsEveryText_data();
     void exportThenImportKeepsEveryText();
+    void workbookOfTextCells_data();
+    void workbookOfTextCells();
+    void workbookRefusesWhatACellCannotHold_data();
+    void workbookRefusesWhatACellCannotHold();
     void mappingTextAndGuess();
     void mappingAsWritten_data();
     void mappingAsWritten();
@@ -354,11 +453,22 @@ void AddressImportTest::exportThenImportKeepsEveryText_data() {
         for (const auto& [formatName, format] :
              {std::pair{"spreadsheet CSV", ExportFormat::CsvSpreadsheet},
               {"UTF-8 CSV", ExportFormat::CsvUtf8},
-              {"vCard", ExportFormat::VCard}}) {
+              {"vCard", ExportFormat::VCard},
+              {"Excel workbook", ExportFormat::Xlsx}}) {
             for (const Values& v : values) {
                 const bool recipients = page == AddressPage::Recipients;
                 // Senders have no Кому: what stands in it is not theirs to carry.
                 const QString komy = recipients ? v.komy : QString();
+                // A cell holds no control character but TAB, LF and CR, and its line break is
+                // the address book's CR LF: a lone LF would come back changed.
+                QString notInCell;
+                if (format == ExportFormat::Xlsx && QByteArray(v.what) == "control characters")
+                    notInCell = QStringLiteral("«%1» есть символ U+0001")
+                                    .arg(recipients ? "Имя" : "Отправитель");
+                if (format == ExportFormat::Xlsx &&
+                    QByteArray(v.what) == "line breaks of every kind")
+                    notInCell = QStringLiteral("«%1» есть перевод строки LF без CR")
+                                    .arg(recipients ? "Кому" : "Куда");
                 const QString refused =
                     v.kyda.contains(QChar(u'\0'))
                         ? QStringLiteral("Запись «Нуль» нельзя записать в файл: в поле «Куда» "
@@ -367,6 +477,9 @@ void AddressImportTest::exportThenImportKeepsEveryText_data() {
                         ? QStringLiteral("Запись «%1» нельзя записать в таблицу Windows-1251: в "
                                          "поле «%2» есть символ «%3»")
                               .arg(v.name, recipients ? "Имя" : "Отправитель", v.beyond1251)
+                    : !notInCell.isEmpty()
+                        ? QStringLiteral("Запись «%1» нельзя записать в книгу Excel: в поле %2")
+                              .arg(v.name.simplified(), notInCell)
                         : QString();
                 QTest::addRow("%s, %s, %s", pageName, formatName, v.what)
                     << int(page) << int(format) << v.name << komy << v.kyda << v.index << refused;
@@ -424,6 +537,19 @@ void AddressImportTest::exportThenImportKeepsEveryText() {
         return;
     }
     QCOMPARE(error, QString());
+    if (ExportFormat(format) == ExportFormat::Xlsx) {
+        // The header row, then the record: each cell's text, its LF the CR LF it stands for.
+        const QList<QStringList> cells = workbookCells(file);
+        QCOMPARE(cells.size(), 2);
+        QStringList texts;
+        for (const QString& cell : cells.last())
+            texts.append(xlsxBookText(cell));
+        const QStringList record = recipients
+                                       ? QStringList{name, komy, kyda, QString::number(index)}
+                                       : QStringList{name, kyda, QString::number(index)};
+        QCOMPARE(texts, record);
+        return;
+    }
 
     const Book target(TestFolder::shippedSchema());
     AddressDb empty(QStringLiteral("target"));
@@ -438,6 +564,129 @@ void AddressImportTest::exportThenImportKeepsEveryText() {
     QCOMPARE(report.skipped.size(), 0);
     QCOMPARE(report.added, 1);
     QCOMPARE(stored(target), stored(source));
+}
+
+void AddressImportTest::workbookOfTextCells_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QList<QStringList>>("cells");
+
+    QTest::newRow("recipients") << int(AddressPage::Recipients) << "Получатели"
+                                << QList<QStringList>{
+                                       {"Имя", "Кому", "Куда", "Индекс"},
+                                       {"Иванов Иван", "Директору\nлично",
+                                        "ул. Мира, 1-2\n01327 Dresden", "101000"},
+                                       {"_x0041_ Ромашка", "", "  с пробелами  ", "7"}};
+    QTest::newRow("senders") << int(AddressPage::Senders) << "Отправители"
+                             << QList<QStringList>{
+                                    {"Отправитель", "Куда", "Индекс"},
+                                    {"ООО «Ромашка»", "ул. Садовая, 1-2\n01327 Dresden", "170000"},
+                                    {"_x0041_ Ромашка", "  с пробелами  ", "7"}};
+}
+
+// The workbook's cells are all text, so that Excel keeps «01327», «1-2» and the index as
+// written; a multi-line value is one wrapped cell; the sheet is named for the page.
+void AddressImportTest::workbookOfTextCells() {
+    QFETCH(int, page);
+    QFETCH(QString, sheet);
+    QFETCH(QList<QStringList>, cells);
+    const Book source(
+        TestFolder::shippedSchema() +
+        rowsSql({{"Иванов Иван", "Директору\r\nлично", "ул. Мира, 1-2\r\n01327 Dresden", 101000,
+                  false, ""},
+                 {"_x0041_ Ромашка", "", "  с пробелами  ", 7, false, ""}},
+                {{"ООО «Ромашка»", "ул. Садовая, 1-2\r\n01327 Dresden", 170000, false},
+                 {"_x0041_ Ромашка", "  с пробелами  ", 7, false}}));
+    AddressDb db;
+    db.open(source.target());
+    const QByteArray file = exportAddresses(db, AddressPage(page), {}, ExportFormat::Xlsx);
+
+    QCOMPARE(workbookCells(file), cells);
+    const QHash<QString, QByteArray> parts = zipParts(file);
+    QVERIFY(parts.value("xl/workbook.xml").contains(("name=\"" + sheet + "\"").toUtf8()));
+    const QByteArray strings = parts.value("xl/sharedStrings.xml");
+    QVERIFY(strings.contains(cells[1][cells[1].size() - 2].toUtf8()));
+    QVERIFY(strings.contains("1-2\n01327 Dresden"));
+    // A text Excel would read as an escape is written with its underscore escaped, and
+    // blanks at the ends are kept.
+    QVERIFY(strings.contains("_x005F_x0041_ Ромашка"));
+    QVERIFY(strings.contains("xml:space=\"preserve\">  с пробелами  <"));
+    // The text format "@" (number 49 of Excel's own), wrapped lines, the header row in view.
+    const QByteArray styles = parts.value("xl/styles.xml");
+    QVERIFY(styles.contains("numFmtId=\"49\""));
+    QVERIFY(styles.contains("wrapText=\"1\""));
+    const QByteArray sheetXml = parts.value("xl/worksheets/sheet1.xml");
+    QVERIFY(sheetXml.contains("<cols>"));
+    QVERIFY(sheetXml.contains("ySplit=\"1\""));
+}
+
+void AddressImportTest::workbookRefusesWhatACellCannotHold_data() {
+    QTest::addColumn<QString>("komy");
+    QTest::addColumn<QString>("kyda");
+    QTest::addColumn<QString>("refused");
+
+    const QString record = QStringLiteral("Запись «Петров» нельзя записать в книгу Excel: в поле ");
+    const QString instead =
+        QStringLiteral(" Выберите таблицу CSV в UTF-8 или карточки vCard: они хранят любой текст.");
+    QTest::newRow("a bell character") << "Звонок\u0007"
+                                      << "ул. Мира"
+                                      << record +
+                                             "«Кому» есть символ "
+                                             "U+0007, которого ячейка "
+                                             "Excel не хранит." +
+                                             instead;
+    QTest::newRow("U+FFFE, which XML lacks")
+        << "Петрову"
+        << "ул. Мира\uFFFE"
+        << record + "«Куда» есть символ U+FFFE, которого ячейка Excel не хранит." + instead;
+    QTest::newRow("a lone LF")
+        << "Петрову"
+        << "ул. Мира\nг. Тула"
+        << record +
+               "«Куда» есть перевод строки LF без CR перед ним: в книге Excel он не отличается "
+               "от обычного (CR LF) и при импорте стал бы им." +
+               instead;
+    QTest::newRow("past Excel's cell limit")
+        << "Петрову" << QString(32768, u'ж')
+        << record + "«Куда» 32768 знаков, а ячейка Excel вмещает не больше 32767." + instead;
+    QTest::newRow("at the limit") << "Петрову" << QString(32767, u'ж') << QString();
+    QTest::newRow("at the limit, a CR LF counted as the cell's one LF")
+        << "Петрову" << QStringLiteral("а\r\n") + QString(32765, u'ж') << QString();
+    QTest::newRow("TAB, a lone CR, DEL and C1 controls are kept") << "\tа\rб\u007F\u0085"
+                                                                  << "ул. Мира" << QString();
+}
+
+void AddressImportTest::workbookRefusesWhatACellCannotHold() {
+    QFETCH(QString, komy);
+    QFETCH(QString, kyda);
+    QFETCH(QString, refused);
+    // SQLite reads U+FFFE and U+FFFF back as U+FFFD; a server's text holds them.
+    if (!onServer() && kyda.contains(QChar(u'\uFFFE')))
+        QSKIP("An SQLite file holds no U+FFFE");
+    const Book source(TestFolder::shippedSchema());
+    AddressDb db;
+    db.open(source.target());
+    {
+        TableCursor cursor(db, "table", "name");
+        cursor.open();
+        cursor.insert({{"name", "Петров"},
+                       {"komy", komy},
+                       {"kyda", kyda},
+                       {"intyda", 101000},
+                       {"galka", 0},
+                       {"groups", QString()},
+                       {"profile", QString()}});
+    }
+    QByteArray file;
+    const QString error = errorOf(
+        [&] { file = exportAddresses(db, AddressPage::Recipients, {}, ExportFormat::Xlsx); });
+    QCOMPARE(error, refused);
+    if (!refused.isEmpty())
+        return;
+    const QList<QStringList> cells = workbookCells(file);
+    QCOMPARE(cells.size(), 2);
+    QCOMPARE(xlsxBookText(cells[1].value(1)), komy);
+    QCOMPARE(xlsxBookText(cells[1].value(2)), kyda);
 }
 
 void AddressImportTest::mappingTextAndGuess() {

@@ -138,6 +138,15 @@ void ImportExportTest::exportTheTickedRecipients() {
     QCOMPARE(bytes.count("BEGIN:VCARD"), 1);
     QVERIFY(bytes.contains(("FN:" + ticked).toUtf8()));
 
+    // The Excel workbook gets its suffix too.
+    b.messages.reset();
+    b.messages.answerFile(dir.filePath("книга"), "Книга Excel (*.xlsx)");
+    b.menu("menuExport");
+    QCOMPARE(b.messages.texts("notice").value(0).section("\r\n", 0, 0), "Записей сохранено: 1.");
+    QFile workbook(dir.filePath("книга.xlsx"));
+    QVERIFY(workbook.open(QIODevice::ReadOnly));
+    QVERIFY(workbook.read(4) == QByteArray("PK\x03\x04", 4));
+
     // What is not a file is never replaced by one: a socket in the chosen place is refused.
     b.messages.reset();
     const QString socketPath = dir.filePath("сокет.csv");
