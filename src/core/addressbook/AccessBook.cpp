@@ -191,6 +191,18 @@ std::optional<CodePageDoubt> codePageDoubt(int codePage, const QStringList& name
     return doubt;
 }
 
+QString codePageText(const QString& path, const CodePageDoubt& doubt) {
+    QString text = QStringLiteral("Файл «%1» записан Access 97, и в его заголовке указана "
+                                  "западноевропейская кодовая страница %2, но имена в нём похожи "
+                                  "на русские, записанные в кодовой странице 1251. Как прочитано "
+                                  "— и как по-русски:")
+                       .arg(shownPath(path))
+                       .arg(doubt.codePage);
+    for (qsizetype i = 0; i < doubt.asRead.size(); ++i)
+        text += QStringLiteral("\n  %1 — %2").arg(doubt.asRead.at(i), doubt.asCyrillic.at(i));
+    return text;
+}
+
 namespace {
 
 enum class Kind { Text, Number };
@@ -242,7 +254,8 @@ int columnIn(const QStringList& columns, const QString& name) {
 
 } // namespace
 
-AccessBook::AccessBook(QString path, int firstBindSize) : m_path(std::move(path)) {
+AccessBook::AccessBook(QString path, int firstBindSize)
+    : m_path(QFileInfo(path).absoluteFilePath()) {
     QStringList names;
     int codePage = 0;
     int jetVersion = 0;
@@ -312,11 +325,14 @@ AccessBook::AccessBook(QString path, int firstBindSize) : m_path(std::move(path)
         m_tables.push_back(std::move(rows));
         m_textColumns.push_back(std::move(texts));
     }
-    if (jetVersion == MDB_VER_JET3)
+    m_western = jetVersion == MDB_VER_JET3 && codePage == 1252;
+    if (m_western)
         m_doubt = codePageDoubt(codePage, names);
 }
 
 void AccessBook::readAsCyrillic() {
+    if (!m_western)
+        return;
     for (size_t t = 0; t < m_tables.size(); ++t) {
         for (QVariantList& row : m_tables[t].rows) {
             for (qsizetype c = 0; c < row.size(); ++c) {

@@ -44,6 +44,8 @@ struct CodePageDoubt {
 };
 // The doubt for these names read under that code page, when there is one.
 std::optional<CodePageDoubt> codePageDoubt(int codePage, const QStringList& names);
+// The doubt told to the user: the file, its code page, and the names in both readings.
+QString codePageText(const QString& path, const CodePageDoubt& doubt);
 // Text decoded under Windows-1252, read as the same bytes under Windows-1251.
 QString asCyrillic(const QString& western);
 
@@ -59,14 +61,17 @@ public:
     // Reads the whole file; throws UserError with its name and the reason.
     explicit AccessBook(QString path, int firstBindSize = defaultAccessBindSize);
 
+    // Absolute.
     const QString& path() const { return m_path; }
     // The rows for copyAddressBook.
     const std::vector<TableRows>& tables() const { return m_tables; }
     const std::optional<CodePageDoubt>& doubt() const { return m_doubt; }
-    // Every text of a Jet 3 file read as Windows-1251 instead of its header's code page.
+    // Every text of a Jet 3 file read as Windows-1251 instead of its header's Western code
+    // page; nothing changes for another file.
     void readAsCyrillic();
 
 private:
+    bool m_western = false;
     QString m_path;
     std::vector<TableRows> m_tables;
     std::vector<std::vector<bool>> m_textColumns;
