@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -427,12 +428,25 @@ ConvertedBook convertAccessFile(const AccessBook& book, const QString& schema) {
     converted.keptAs = keptAccessName(path);
     const QByteArray original = QFile::encodeName(path);
     const QByteArray kept = QFile::encodeName(converted.keptAs);
-    if (::link(original.constData(), kept.constData()) != 0)
+    bool linked = ::link(original.constData(), kept.constData()) == 0;
+    // A file system without links (FAT on a memory stick): the Access file is renamed aside
+    // instead, and back should the new file fail to take its name. The folder's lock keeps
+    // other programs of ours away meanwhile.
+    if (!linked && (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS)) {
+        if (QFileInfo::exists(converted.keptAs) ||
+            ::rename(original.constData(), kept.constData()) != 0)
+            throw UserError(QStringLiteral("Не удалось сохранить файл «%1» под именем «%2»: %3.")
+                                .arg(shownPath(path), shownPath(converted.keptAs), reason()));
+    } else if (!linked) {
         throw UserError(QStringLiteral("Не удалось сохранить файл «%1» под именем «%2»: %3.")
                             .arg(shownPath(path), shownPath(converted.keptAs), reason()));
+    }
     if (::rename(QFile::encodeName(made.path()).constData(), original.constData()) != 0) {
         const QString why = reason();
-        ::unlink(kept.constData());
+        if (linked)
+            ::unlink(kept.constData());
+        else
+            ::rename(kept.constData(), original.constData());
         throw UserError(QStringLiteral("Не удалось заменить файл «%1» новой адресной книгой: %2.")
                             .arg(shownPath(path), why));
     }

@@ -1,5 +1,6 @@
 #include "ui/addressbook/AccessConversion.h"
 
+#include "core/UserError.h"
 #include "core/addressbook/AccessBook.h"
 #include "ui/common/Messages.h"
 
@@ -25,7 +26,14 @@ bool offerAccessConversion(const QString& path, Messages& messages) {
                                .arg(shown, QFileInfo(kept).fileName()),
                            title))
         return false;
-    const ConvertedBook converted = convertAccessFile(book);
+    ConvertedBook converted;
+    try {
+        converted = convertAccessFile(book);
+    } catch (const UserError& e) {
+        throw UserError(QStringLiteral("Адресная книга «%1» не преобразована и осталась как была. "
+                                       "%2")
+                            .arg(shown, e.message()));
+    }
     messages.notice(QStringLiteral("Адресная книга «%1» преобразована: получателей %2, "
                                    "отправителей %3, групп %4. Старый файл сохранён как «%5».")
                         .arg(shown)
