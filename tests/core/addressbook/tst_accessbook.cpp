@@ -134,6 +134,8 @@ class TestAccessBook : public QObject {
 private slots:
     void convertsEveryValue_data();
     void convertsEveryValue();
+    void emptyValuesAsTheProgramWritesThem_data();
+    void emptyValuesAsTheProgramWritesThem();
     void readsJet3TextByItsCodePage_data();
     void readsJet3TextByItsCodePage();
     void doubtsCyrillicUnderAWesternCodePage_data();
@@ -187,6 +189,45 @@ void TestAccessBook::convertsEveryValue() {
     for (qsizetype i = 0; i < rows.size(); ++i)
         QCOMPARE(rows.at(i), expected.at(i));
     QCOMPARE(bytesOf(source), before);
+}
+
+void TestAccessBook::emptyValuesAsTheProgramWritesThem_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("stored");
+    // libmdb gives "" for an empty text and for none alike: the program's empty field.
+    QTest::newRow("empty or NULL memo: empty text, never NULL")
+        << u"Convert_V2000.mdb"_s
+        << u"select typeof(komy) || ' ' || typeof(kyda) from `table` where id = 3"_s
+        << u"text text"_s;
+    QTest::newRow("NULL number: 0")
+        << u"Convert_V2007.accdb"_s
+        << u"select typeof(intyda) || ' ' || intyda from `table` where id = 3"_s << u"integer 0"_s;
+    QTest::newRow("no profile column: empty, as the column upgrade leaves it")
+        << u"Convert_old_V2000.mdb"_s << u"select count(*) || ' ' || count(profile) from `table`"_s
+        << u"3 0"_s;
+    QTest::newRow("no id column: numbered in table order")
+        << u"Convert_old_V2000.mdb"_s
+        << u"select group_concat(id || '=' || substr(name, 1, 3), ',') from `table`"_s
+        << u"1=Ива,2=ООО,3=Пус"_s;
+}
+
+void TestAccessBook::emptyValuesAsTheProgramWritesThem() {
+    QFETCH(QString, file);
+    QFETCH(QString, query);
+    QFETCH(QString, stored);
+    QTemporaryDir dir;
+    const QString target = newBook(dir);
+    {
+        AddressDb db(u"test writer"_s);
+        db.open(target, AddressDb::addressTables());
+        copyAccessBook(AccessBook(fixture(file)), db, false);
+    }
+    AddressDb db(u"test reader"_s);
+    db.open(target, {}, AddressDb::Access::ReadOnly);
+    QSqlQuery read(db.database());
+    QVERIFY2(read.exec(query) && read.next(), qPrintable(read.lastError().text()));
+    QCOMPARE(read.value(0).toString(), stored);
 }
 
 void TestAccessBook::readsJet3TextByItsCodePage_data() {
