@@ -5,6 +5,7 @@
 #include "SilentMessages.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/AccessBook.h"
 #include "core/addressbook/AddressDb.h"
 #include "core/addressbook/AddressImport.h"
 #include "core/run/PageOutput.h"
@@ -30,6 +31,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSysInfo>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -203,6 +205,37 @@ public:
                           300};
             memory.samples.push_back(statusMb("VmHWM"));
             report(memory);
+        }
+        if (o.wanted(QStringLiteral("access"))) {
+            // The largest Access address book of the tests, as a folder from an older Windows
+            // installation brings it: read, converted into a new file and put in its place.
+            Figure f{QStringLiteral("conversion of an Access address book, 503 recipients"), "ms",
+                     500};
+            Figure rate{QStringLiteral("conversion of an Access address book, rate"), "rec/s",
+                        503 / 0.5, true};
+            std::vector<double> resident;
+            int converted = 0;
+            for (int i = 0; i < std::max(o.runs, 5); ++i) {
+                QTemporaryDir dir;
+                const QString path = dir.filePath(QStringLiteral("Convert.mdb"));
+                if (!QFile::copy(QStringLiteral(ENVALO_ACCESS_BOOK), path))
+                    throw UserError(QStringLiteral("Нет файла %1.").arg(ENVALO_ACCESS_BOOK));
+                QElapsedTimer clock;
+                clock.start();
+                converted = convertAccessFile(AccessBook(path)).counts.recipients;
+                const double ms = msSince(clock);
+                f.samples.push_back(ms);
+                rate.samples.push_back(converted / (ms / 1000.0));
+                resident.push_back(statusMb("VmRSS"));
+            }
+            report(f);
+            report(rate);
+            Figure growth{QStringLiteral("memory growth, conversion %1 after conversion 1")
+                              .arg(resident.size()),
+                          "MB", 5};
+            growth.samples.push_back(resident.back() - resident.front());
+            report(growth);
+            say(QStringLiteral("  (%1 recipients converted each time)").arg(converted));
         }
         if (o.wanted(QStringLiteral("startup"))) {
             Figure f(QStringLiteral("start-up to the end of the deferred step, %1 recipients")
@@ -520,7 +553,7 @@ Options parse(const QApplication& app) {
             "Figures to measure, comma-separated: startup, loadlists, find, "
             "checkall, storechecks, loadprofile, saveprofile, print, printone, printfile, cli, "
             "import, "
-            "growth."),
+            "growth, access."),
         QStringLiteral("list"));
     const QCommandLineOption envelopes(QStringLiteral("envelopes"),
                                        QStringLiteral("Envelopes per print run (default 1000)."),

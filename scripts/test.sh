@@ -28,8 +28,8 @@ ctest --output-on-failure --parallel "$(nproc)" "$@"
 # AddressSanitizer and UndefinedBehaviorSanitizer (gcc) in a folder of their own: the
 # first fault found ends the test with its report (the options are in tests/CMakeLists.txt).
 sanitized=(tst_pdfpages tst_addressfile tst_addressimport tst_runchoice tst_compose tst_jpeg
-           tst_printprofile tst_inifile tst_addressdb tst_addresscopy tst_pageoutput tst_printrun
-           tst_cli)
+           tst_printprofile tst_inifile tst_addressdb tst_addresscopy tst_accessbook tst_pageoutput
+           tst_printrun tst_cli)
 san="$root/build-sanitize"
 # -O1, as AddressSanitizer's documentation suggests, and line tables only: it builds in
 # about half the time of -O2 -g, and a report still names file and line.

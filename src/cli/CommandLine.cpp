@@ -15,7 +15,7 @@ struct OptionText {
 };
 
 // One table for the parser and the help, so that the help lists every option.
-const std::array<OptionText, 20> optionTexts{{
+const std::array<OptionText, 21> optionTexts{{
     {"folder", "ПАПКА",
      "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli"},
     {"database", "АДРЕС",
@@ -59,7 +59,12 @@ const std::array<OptionText, 20> optionTexts{{
      "для db copy: адресная книга, в которую копируется адресная книга папки: строка "
      "соединения с сервером PostgreSQL (postgresql://…) или существующий файл SQLite"},
     {"from", "АДРЕС",
-     "для db copy: адресная книга (сервер или файл), которая копируется в адресную книгу папки"},
+     "для db copy: адресная книга (сервер или файл), которая копируется в адресную книгу папки; "
+     "файл может быть и базой данных Microsoft Access (.mdb, .accdb) прежней версии программы "
+     "для Windows"},
+    {"cp1251", nullptr,
+     "для db copy --from файла Access 97: читать его тексты в кодовой странице 1251, "
+     "какую бы ни называл его заголовок"},
     {"replace", nullptr,
      "для db copy: записи той адресной книги, в которую копируется, удаляются и заменяются "
      "копией. Без него в адресную книгу, где уже есть записи, не копируется"},
@@ -333,7 +338,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
             throw UsageError(QStringLiteral("После db укажите, что сделать: copy."));
         if (words.size() > 2)
             throw UsageError(QStringLiteral("Лишнее в командной строке: «%1».").arg(words[2]));
-        allowOnly({"to", "from", "replace"}, QStringLiteral("db copy"));
+        allowOnly({"to", "from", "replace", "cp1251"}, QStringLiteral("db copy"));
         line.command = CommandLine::Command::CopyAddressBook;
         const QString to = nonEmpty("to", single("to"));
         const QString from = nonEmpty("from", single("from"));
@@ -346,6 +351,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
         line.intoOther = !to.isEmpty();
         line.otherBook = line.intoOther ? to : from;
         line.replace = parser.isSet(QStringLiteral("replace"));
+        line.cyrillic = parser.isSet(QStringLiteral("cp1251"));
+        if (line.cyrillic && line.intoOther)
+            throw UsageError(QStringLiteral("Параметр --cp1251 — только для db copy --from."));
         return line;
     }
 

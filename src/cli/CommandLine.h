@@ -62,6 +62,8 @@ struct CommandLine {
     QString otherBook;
     bool intoOther = true;
     bool replace = false;
+    // --cp1251: an Access 97 file's texts read as Windows-1251 whatever its header says.
+    bool cyrillic = false;
 };
 
 // arguments as QCoreApplication::arguments() gives them, the program first;

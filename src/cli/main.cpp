@@ -5,6 +5,7 @@
 #include "cli/StderrMessages.h"
 
 #include "core/OutputFile.h"
+#include "core/addressbook/AccessBook.h"
 #include "core/addressbook/AddressCopy.h"
 #include "core/addressbook/AddressImport.h"
 #include "core/envelope/PictureCache.h"
@@ -371,25 +372,45 @@ int copyBook(const CommandLine& line) {
                           QStringLiteral("Папка «%1» открыта в программе «Печать конвертов»: "
                                          "закройте программу, прежде чем копировать адреса в "
                                          "её адресную книгу."));
+    const bool accessFile =
+        !AddressDb::isServerText(line.otherBook) && isAccessFile(line.otherBook);
+    if (accessFile && line.intoOther)
+        throw UserError(QStringLiteral("Файл «%1» — база данных Microsoft Access: программа не "
+                                       "записывает такие файлы. Копируйте в файл SQLite или в "
+                                       "базу данных на сервере.")
+                            .arg(native(line.otherBook)));
+    // An Access file is read whole before the folder's address book is opened.
+    std::optional<AccessBook> access;
+    if (accessFile) {
+        access.emplace(line.otherBook);
+        if (line.cyrillic)
+            access->readAsCyrillic();
+        if (const auto& doubt = access->doubt())
+            throw UserError(codePageText(access->path(), *doubt) +
+                            QStringLiteral("\nНичего не скопировано. Если это русский текст, "
+                                           "повторите команду с --cp1251."));
+    }
     AddressDb folderBook(QStringLiteral("envalo-copy-folder"));
     AddressDb otherBook(QStringLiteral("envalo-copy-other"));
     AddressDb& from = line.intoOther ? folderBook : otherBook;
     AddressDb& to = line.intoOther ? otherBook : folderBook;
-    from.open(line.intoOther ? book : line.otherBook, AddressDb::addressTables(),
-              AddressDb::Access::ReadOnly);
+    if (!access)
+        from.open(line.intoOther ? book : line.otherBook, AddressDb::addressTables(),
+                  AddressDb::Access::ReadOnly);
     // The file keeps its journal mode, so that a refused copy leaves it byte for byte as it was.
     to.open(line.intoOther ? line.otherBook : book, AddressDb::addressTables(),
             AddressDb::Access::ReadWriteAsIs);
     CopyCounts counts;
     try {
-        counts = copyAddressBook(from, to, line.replace);
+        counts = access ? copyAccessBook(*access, to, line.replace)
+                        : copyAddressBook(from, to, line.replace);
     } catch (const AddressBookNotEmpty& e) {
         throw UserError(e.message() + QStringLiteral(" Чтобы заменить их копией, добавьте "
                                                      "--replace."));
     }
-    const QString other = AddressDb::isServerText(otherBook.path())
-                              ? otherBook.path()
-                              : QDir::toNativeSeparators(otherBook.path());
+    const QString other = access || !AddressDb::isServerText(otherBook.path())
+                              ? native(access ? access->path() : otherBook.path())
+                              : otherBook.path();
     StderrMessages::write((line.intoOther ? QStringLiteral("Скопировано в «%1»: ")
                                           : QStringLiteral("Скопировано из «%1»: "))
                               .arg(other) +

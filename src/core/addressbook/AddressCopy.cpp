@@ -71,13 +71,6 @@ QStringList columnsOf(const AddressDb& db, const QString& table) {
     return columns;
 }
 
-// One table's rows in table order, each value as the database gives it.
-struct TableRows {
-    QString table;
-    QStringList columns;
-    std::vector<QVariantList> rows;
-};
-
 TableRows readRows(const AddressDb& db, const QString& table, const QString& leftOut) {
     QSqlQuery query =
         reading(db, QStringLiteral("select * from %1 order by id").arg(db.quoted(table)));
@@ -205,15 +198,24 @@ CopyCounts copyAddressBook(AddressDb& from, AddressDb& to, bool replace) {
         throw UserError(QStringLiteral("Адресная книга «%1» не может быть скопирована сама в себя.")
                             .arg(shown(to)));
 
-    const QStringList& tables = AddressDb::addressTables();
     std::vector<TableRows> source;
     {
         const ReadTogether read(from);
-        for (const QString& table : tables)
+        for (const QString& table : AddressDb::addressTables())
             source.push_back(
                 readRows(from, table, table == recipientTable ? tickColumn : QString()));
         putTicks(source.front(), readTicks(from));
     }
+    return copyAddressBook(source, shown(from), to, replace);
+}
+
+CopyCounts copyAddressBook(const std::vector<TableRows>& source, const QString& fromShown,
+                           AddressDb& to, bool replace) {
+    if (!to.isOpen())
+        throw UserError(QStringLiteral("База данных адресов не открыта."));
+    const QStringList& tables = AddressDb::addressTables();
+    if (source.size() != size_t(tables.size()))
+        throw UserError(QStringLiteral("В адресной книге «%1» не три таблицы.").arg(fromShown));
 
     AddressDb::Transaction transaction(to);
     CopyCounts held;
@@ -244,7 +246,7 @@ CopyCounts copyAddressBook(AddressDb& from, AddressDb& to, bool replace) {
             }
             throw UserError(QStringLiteral("В таблице «%1» адресной книги «%2» нет поля «%3», "
                                            "которое есть в «%4»: копия была бы неполной.")
-                                .arg(rows.table, shown(to), column, shown(from)));
+                                .arg(rows.table, shown(to), column, fromShown));
         }
         QStringList named;
         for (const QString& column : rows.columns)

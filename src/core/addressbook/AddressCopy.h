@@ -2,6 +2,11 @@
 
 #include "core/UserError.h"
 
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
 class AddressDb;
 
 // The rows of each table of the address book a copy carried.
@@ -36,3 +41,16 @@ private:
 // `from` is only read, within one read of its own, so that its tables match each other.
 // Throws UserError saying what is wrong.
 CopyCounts copyAddressBook(AddressDb& from, AddressDb& to, bool replace);
+
+// One table's rows in table order, each value as the database gives it.
+struct TableRows {
+    QString table;
+    QStringList columns;
+    std::vector<QVariantList> rows;
+};
+
+// The same copy from rows read elsewhere (an address book of another format): the three tables
+// in the order of AddressDb::addressTables(), the recipients' ticks as 0 or 1 in "galka".
+// `fromShown` names the source in messages.
+CopyCounts copyAddressBook(const std::vector<TableRows>& from, const QString& fromShown,
+                           AddressDb& to, bool replace);

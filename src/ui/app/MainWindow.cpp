@@ -1,12 +1,15 @@
 #include "ui/app/MainWindow.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/AccessBook.h"
+#include "core/addressbook/AddressDb.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/OpenAddressBook.h"
 #include "core/run/PageOutput.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "ui/addressbook/AboutWindow.h"
+#include "ui/addressbook/AccessConversion.h"
 #include "ui/addressbook/AddressBookPlace.h"
 #include "ui/addressbook/GroupsWindow.h"
 #include "ui/app/MainCommands.h"
@@ -191,6 +194,14 @@ void MainWindow::chooseAddressBookPlace() {
     // session that ended leaves it; otherwise the lists stay as they are.
     if (w.messages.showModal(window) != QDialog::Accepted ||
         (window.location() == current && w.addressBook.isOpen()))
+        return;
+    // The folder's file may be an address book an older Windows version kept in Microsoft
+    // Access: chosen, it is converted first, or nothing changes.
+    ProgramOptions chosen;
+    chosen.addressbook = window.location();
+    const QString path = chosen.addressBookIn(appdir);
+    if (!AddressDb::isServerText(path) && isAccessFile(path) &&
+        !offerAccessConversion(path, w.messages))
         return;
     ProgramOptions::writeAddressBook(ini, window.location());
     // The lists show the address book chosen at once.

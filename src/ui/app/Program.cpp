@@ -1,12 +1,16 @@
 #include "ui/app/Program.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/AccessBook.h"
+#include "core/addressbook/AddressDb.h"
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/EnvelopeDocument.h"
 #include "core/profiles/IniFile.h"
+#include "core/profiles/ProgramOptions.h"
 #include "core/run/OpenAddressBook.h"
 #include "core/run/ProgramFolder.h"
 #include "ui/addressbook/AboutWindow.h"
+#include "ui/addressbook/AccessConversion.h"
 #include "ui/addressbook/GroupNameDialog.h"
 #include "ui/addressbook/GroupsWindow.h"
 #include "ui/addressbook/NewRecordDialog.h"
@@ -18,7 +22,32 @@
 #include "ui/printing/PositionPad.h"
 #include "ui/printing/PreviewWindow.h"
 
+#include <QDir>
 #include <QLockFile>
+
+namespace {
+
+// An address book that an older Windows version kept in Microsoft Access becomes the
+// program's own file, once the user agrees, before any window reads it; declined, the program
+// ends without touching it.
+void convertAccessBook(const QString& appdir, Messages& messages) {
+    QString book = appdir + QStringLiteral("Convert.mdb");
+    try {
+        book = ProgramOptions::read(IniFile(appdir + QStringLiteral("envalo.ini")))
+                   .addressBookIn(appdir);
+    } catch (const std::exception&) {
+        // The main window reports unreadable settings; the folder's file is opened then.
+    }
+    if (AddressDb::isServerText(book) || !isAccessFile(book))
+        return;
+    if (!offerAccessConversion(book, messages))
+        throw UserError(QStringLiteral("Программа не может работать с адресной книгой «%1» в "
+                                       "формате Microsoft Access и завершает работу. Файл не "
+                                       "изменён.")
+                            .arg(QDir::toNativeSeparators(book)));
+}
+
+} // namespace
 
 Program::Program(const QString& appdir, Messages& messages)
     : m_lock(lockFolder(appdir, QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в "
@@ -33,6 +62,7 @@ Program::Program(const QString& appdir, Messages& messages)
     w.pictureCache = m_pictureCache.get();
     w.screen = m_screen.get();
     IniFile::removeStaleTemporaries(appdir + QStringLiteral("envalo.ini"));
+    convertAccessBook(appdir, messages);
     try {
         w.mainWindow = new MainWindow(w);
         // The main window measures the screen.

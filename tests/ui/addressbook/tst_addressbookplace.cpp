@@ -3,12 +3,16 @@
 #include "TestProgram.h"
 
 #include "core/addressbook/AddressDb.h"
+#include "core/profiles/IniFile.h"
+#include "core/profiles/ProgramOptions.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/RecordsPane.h"
 
 #include <QAction>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,6 +23,11 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
 
 struct Book : TestProgram {
     Book() {
@@ -51,6 +60,8 @@ private slots:
     void aPasswordIsNeverKept_data();
     void aPasswordIsNeverKept();
     void aServerThatRestartsIsToldAndConnectedAgain();
+    void anAccessFileChosenIsConverted_data();
+    void anAccessFileChosenIsConverted();
 };
 
 void AddressBookPlaceTest::aServerThatDoesNotAnswerIsKeptOnlyWhenAsked() {
@@ -240,6 +251,58 @@ void AddressBookPlaceTest::aServerThatRestartsIsToldAndConnectedAgain() {
     QCOMPARE(b.messages.texts("question"), (QStringList{asked, asked}));
     QCOMPARE(lines.count(), 3);
     b.verifyNothingUnexpected();
+}
+
+void AddressBookPlaceTest::anAccessFileChosenIsConverted_data() {
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("converted") << true;
+    QTest::newRow("declined") << false;
+}
+
+// The settings name a server that is not there; the folder's Convert.mdb, brought from an older
+// Windows installation, is an Access file. Choosing the file offers the conversion.
+void AddressBookPlaceTest::anAccessFileChosenIsConverted() {
+    QFETCH(bool, answer);
+    TestProgram t;
+    t.folder.addPictures();
+    t.folder.addSettings();
+    IniFile ini(t.folder.file("envalo.ini"));
+    ProgramOptions::writeAddressBook(ini, u"postgresql://127.0.0.1:1/адреса?user=office"_s);
+    const QString path = t.folder.file("Convert.mdb");
+    QVERIFY(QFile::copy(ENVALO_TEST_ACCESS_DIR "/Convert_V2010.accdb", path));
+    const QByteArray access = bytesOf(path);
+    t.start();
+    QCOMPARE(t.messages.texts("notice").size(), 1); // the server does not answer
+    t.messages.reset();
+
+    t.messages.answer(answer);
+    t.messages.onModal([](QDialog& window) {
+        control<QRadioButton>(window, "fileChoice")->setChecked(true);
+        control<QPushButton>(window, "Button1")->click();
+    });
+    control<QAction>(t.mainWindow(), "menuAddressBook")->trigger();
+    const QString folder = QDir::toNativeSeparators(t.folder.appdir());
+    QCOMPARE(t.messages.texts("question"),
+             QStringList{"Адресная книга «" + folder +
+                         "Convert.mdb» создана старой версией программы (Microsoft Access). "
+                         "Преобразовать её? Старый файл останется рядом под именем «Convert "
+                         "(Microsoft Access).accdb»."});
+    if (!answer) {
+        QCOMPARE(bytesOf(path), access);
+        QVERIFY(!QFile::exists(t.folder.file("Convert (Microsoft Access).accdb")));
+        QVERIFY(t.folder.settingsBytes().contains("addressbook=postgresql"));
+        QCOMPARE(recipientList(t.mainWindow())->count(), 0);
+    } else {
+        QCOMPARE(t.messages.texts("notice"),
+                 QStringList{"Адресная книга «" + folder +
+                             "Convert.mdb» преобразована: получателей 503, отправителей 1, "
+                             "групп 2. Старый файл сохранён как «" +
+                             folder + "Convert (Microsoft Access).accdb»."});
+        QCOMPARE(bytesOf(t.folder.file("Convert (Microsoft Access).accdb")), access);
+        QVERIFY(!t.folder.settingsBytes().contains("addressbook=postgresql"));
+        QCOMPARE(recipientList(t.mainWindow())->count(), 503);
+    }
+    t.verifyNothingUnexpected();
 }
 
 QTEST_MAIN(AddressBookPlaceTest)

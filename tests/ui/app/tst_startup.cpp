@@ -27,7 +27,9 @@
 #include <QStringEncoder>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <optional>
+#include <sys/resource.h>
 
 namespace {
 
@@ -75,6 +77,8 @@ private slots:
     void settingsFileProblems();
     void databaseProblems_data();
     void databaseProblems();
+    void anAccessAddressBook_data();
+    void anAccessAddressBook();
     void oddSettingsFilesStart_data();
     void oddSettingsFilesStart();
     void exitAndClose();
@@ -251,10 +255,6 @@ void StartupTest::databaseProblems_data() {
     QTest::newRow("a text file")
         << "text"
         << "Файл «%1» не является базой данных адресов (file is not a database).";
-    QTest::newRow("a Microsoft Jet file")
-        << "jet"
-        << "Файл «%1» — база данных Microsoft Access (Jet); программа работает только с базами "
-           "SQLite.";
     QTest::newRow("a truncated copy")
         << "truncated"
         << "Файл базы данных «%1» повреждён (database disk image is malformed).";
@@ -283,8 +283,6 @@ void StartupTest::databaseProblems() {
         write({});
     } else if (kind == "text") {
         write("Это не база данных, а письмо.\n");
-    } else if (kind == "jet") {
-        write(QByteArray("\0\x01\0\0Standard Jet DB\0", 20) + QByteArray(4076, '\0'));
     } else if (kind == "truncated") {
         t.folder.addDatabase();
         QFile f(path);
@@ -322,6 +320,119 @@ void StartupTest::databaseProblems() {
     }
     const QStringList left = QDir(t.folder.appdir()).entryList(QDir::Files);
     QVERIFY2(!left.contains("Convert.mdb-wal") || kind == "table", qPrintable(left.join(',')));
+}
+
+void StartupTest::anAccessAddressBook_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("cutAt");
+    QTest::addColumn<int>("answer"); // -1: no question
+    QTest::addColumn<QString>("keptAs");
+    QTest::addColumn<QString>("message"); // what is said after the question; %1 the folder
+    // The most any file of the process may grow to: a small file system filled up.
+    QTest::addColumn<qint64>("fileSizeLimit");
+    QTest::newRow("Jet 4, converted")
+        << "Convert_V2003.mdb" << qint64(-1) << 1 << "Convert (Microsoft Access).mdb"
+        << "Адресная книга «%1Convert.mdb» преобразована: получателей 503, отправителей 1, "
+           "групп 2. Старый файл сохранён как «%1Convert (Microsoft Access).mdb»."
+        << qint64(-1);
+    QTest::newRow("ACE, converted")
+        << "Convert_V2007.accdb" << qint64(-1) << 1 << "Convert (Microsoft Access).accdb"
+        << "Адресная книга «%1Convert.mdb» преобразована: получателей 503, отправителей 1, "
+           "групп 2. Старый файл сохранён как «%1Convert (Microsoft Access).accdb»."
+        << qint64(-1);
+    QTest::newRow("declined: the program ends")
+        << "Convert_V2000.mdb" << qint64(-1) << 0 << "Convert (Microsoft Access).mdb"
+        << "Программа не может работать с адресной книгой «%1Convert.mdb» в формате Microsoft "
+           "Access и завершает работу. Файл не изменён."
+        << qint64(-1);
+    QTest::newRow("converting, the disk fills up: the program ends")
+        << "Convert_V2000.mdb" << qint64(-1) << 1 << "Convert (Microsoft Access).mdb"
+        << "Адресная книга «%1Convert.mdb» не преобразована и осталась как была. "
+        << qint64(48 * 1024);
+    // A Jet file's first page alone.
+    QTest::newRow("a Jet header alone: nothing asked, the program ends")
+        << "" << qint64(-1) << -1 << QString()
+        << "Файл базы данных Microsoft Access «%1Convert.mdb» повреждён, обрезан или зашифрован "
+           "паролем: его таблицы не читаются."
+        << qint64(-1);
+    QTest::newRow("damaged: nothing asked, the program ends")
+        << "Convert_V2000.mdb" << qint64(49 * 4096) << -1 << QString()
+        << "Файл базы данных Microsoft Access «%1Convert.mdb» повреждён или обрезан (в таблице "
+           "«table» прочитано записей 248 из 503)."
+        << qint64(-1);
+}
+
+// The folder of an older Windows installation: its Convert.mdb is an Access file.
+void StartupTest::anAccessAddressBook() {
+    QFETCH(QString, file);
+    QFETCH(qint64, cutAt);
+    QFETCH(int, answer);
+    QFETCH(QString, keptAs);
+    QFETCH(QString, message);
+    QFETCH(qint64, fileSizeLimit);
+    TestProgram t;
+    t.folder.addSettings();
+    t.folder.addPictures();
+    const QString path = t.folder.file("Convert.mdb");
+    QByteArray access = QByteArray("\0\x01\0\0Standard Jet DB\0", 20) + QByteArray(4076, '\0');
+    if (!file.isEmpty()) {
+        QFile source(ENVALO_TEST_ACCESS_DIR "/" + file);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        access = source.readAll();
+        if (cutAt >= 0)
+            access.truncate(cutAt);
+    }
+    {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(access) == access.size());
+    }
+    const QStringList before = folderState(t.folder.appdir());
+    if (answer >= 0)
+        t.messages.answer(answer == 1);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit previous = limit;
+    if (fileSizeLimit > 0) {
+        // A write past the limit then fails with EFBIG instead of ending the process.
+        std::signal(SIGXFSZ, SIG_IGN);
+        limit.rlim_cur = rlim_t(fileSizeLimit);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+    }
+    const QString error = errorOf([&] { t.start(); });
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, SIG_DFL);
+    const QString folder = QDir::toNativeSeparators(t.folder.appdir());
+    message = message.arg(folder);
+    if (answer >= 0) {
+        QCOMPARE(t.messages.texts("question"),
+                 QStringList{"Адресная книга «" + folder +
+                             "Convert.mdb» создана старой версией программы (Microsoft Access). "
+                             "Преобразовать её? Старый файл останется рядом под именем «" +
+                             keptAs + "»."});
+    }
+    if (fileSizeLimit > 0) {
+        QVERIFY2(error.startsWith(message), qPrintable(error));
+        QVERIFY2(error.contains(".Convert.mdb.envalo-new"), qPrintable(error));
+    }
+    if (answer != 1 || fileSizeLimit > 0) {
+        if (fileSizeLimit < 0)
+            QCOMPARE(error, message);
+        QCOMPARE(folderState(t.folder.appdir()), before);
+        QFile left(path);
+        QVERIFY(left.open(QIODevice::ReadOnly));
+        QCOMPARE(left.readAll(), access);
+        return;
+    }
+    QCOMPARE(error, QString());
+    QCOMPARE(t.messages.texts("notice"), QStringList{message});
+    QFile kept(t.folder.file(keptAs));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), access);
+    QCOMPARE(recipientList(t.mainWindow())->count(), 503);
+    QCOMPARE(senderList(t.mainWindow())->count(), 1);
+    QCOMPARE(t.folder.value("select count(*) from `groups`").toInt(), 2);
+    t.runDeferredStep();
+    t.verifyNothingUnexpected();
 }
 
 void StartupTest::oddSettingsFilesStart_data() {
