@@ -603,9 +603,10 @@ int repeated(const QXmlStreamAttributes& attributes, const QString& name) {
     return std::max(1, attributes.value(tableNs, name).toInt());
 }
 
-// Reads the rows of the table the reader is in, into `rows` (rows and row groups alike).
+// Reads the rows of the table the reader is in, into `rows` (rows and row groups alike;
+// groups nested deeper than any sheet nests them are a crafted file's, and skipped).
 void odsTableRows(QXmlStreamReader& xml, QList<AddressRow>& rows, int& rowNumber, qint64& filled,
-                  const QString& fileName) {
+                  const QString& fileName, int depth = 0) {
     while (xml.readNextStartElement()) {
         if (xml.namespaceUri() != tableNs) {
             xml.skipCurrentElement();
@@ -613,7 +614,10 @@ void odsTableRows(QXmlStreamReader& xml, QList<AddressRow>& rows, int& rowNumber
         }
         if (xml.name() == u"table-header-rows" || xml.name() == u"table-rows" ||
             xml.name() == u"table-row-group") {
-            odsTableRows(xml, rows, rowNumber, filled, fileName);
+            if (depth < 64)
+                odsTableRows(xml, rows, rowNumber, filled, fileName, depth + 1);
+            else
+                xml.skipCurrentElement();
             continue;
         }
         if (xml.name() != u"table-row") {

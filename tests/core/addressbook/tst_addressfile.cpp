@@ -732,6 +732,14 @@ void AddressFileTest::odsCells_data() {
            "table:number-columns-repeated=\"1000000\"/></table:table-row>"
            "<table:table-row table:number-rows-repeated=\"48000\"/>"
         << QStringList{"", "", "да", "да"} << 1000001;
+    QTest::newRow("row groups nested 100,000 deep, as only a crafted file has: skipped")
+        << QString("<table:table-row-group>").repeated(100000) +
+               "<table:table-row><table:table-cell><text:p>глубоко</text:p></table:table-cell>"
+               "</table:table-row>" +
+               QString("</table:table-row-group>").repeated(100000) +
+               "<table:table-row><table:table-cell><text:p>да</text:p></table:table-cell>"
+               "</table:table-row>"
+        << QStringList{"да"} << 1;
 }
 
 void AddressFileTest::odsCells() {
