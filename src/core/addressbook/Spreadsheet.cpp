@@ -5,6 +5,7 @@
 #include <QDataStream>
 #include <QDate>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QHash>
 #include <QRegularExpression>
@@ -12,9 +13,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <fcntl.h>
 #include <freexl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -807,15 +811,30 @@ QStringList readXls(const QByteArray& data, const QString& fileName, int wanted,
     }
     QByteArray result;
     char chunk[65536];
+    // A book of 100 MB is read in some 25 s here; a child still at it long after that is
+    // caught in a damaged file, and is stopped.
+    QDeadlineTimer deadline(std::chrono::seconds(120));
+    bool finished = false;
     for (;;) {
+        pollfd ready{pipeEnds[0], POLLIN, 0};
+        const int polled = ::poll(&ready, 1, int(std::min<qint64>(deadline.remainingTime(), 1000)));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled == 0 && !deadline.hasExpired())
+            continue;
+        if (polled <= 0)
+            break;
         const ssize_t n = ::read(pipeEnds[0], chunk, sizeof chunk);
         if (n < 0 && errno == EINTR)
             continue;
+        finished = n == 0;
         if (n <= 0)
             break;
         result.append(chunk, qsizetype(n));
     }
     ::close(pipeEnds[0]);
+    if (!finished)
+        ::kill(child, SIGKILL);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
