@@ -901,6 +901,12 @@ std::optional<SpreadsheetFormat> spreadsheetFormat(const QByteArray& data,
         }
         if (zip.has(QStringLiteral("xl/workbook.xml")))
             return SpreadsheetFormat::Xlsx;
+        if (zip.has(QStringLiteral("xl/workbook.bin")))
+            throw UserError(QStringLiteral("Файл «%1» — двоичная книга Excel (.xlsb), а программа "
+                                           "читает книги .xlsx, .xls и .ods. Сохраните книгу в "
+                                           "Excel как «Книга Excel (*.xlsx)» и импортируйте "
+                                           "снова.")
+                                .arg(shown(fileName)));
         return std::nullopt;
     }
     if (startsWith(data, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {

@@ -796,6 +796,11 @@ void AddressFileTest::workbooksRefused_data() {
                    "<manifest:encryption-data/></manifest:file-entry></manifest:manifest>"},
                   {"content.xml", "\x8F\x01\xFE"}})
         << password;
+    QTest::newRow("a binary workbook (.xlsb)")
+        << zipOf({{"[Content_Types].xml", "<Types/>"}, {"xl/workbook.bin", "\x83\x01"}})
+        << "Файл «/home/user/книга.xlsx» — двоичная книга Excel (.xlsb), а программа читает "
+           "книги .xlsx, .xls и .ods. Сохраните книгу в Excel как «Книга Excel (*.xlsx)» и "
+           "импортируйте снова.";
     QTest::newRow("a damaged .xls")
         << compoundFileOf({"Workbook"})
         << "Книга Excel 97–2003 «/home/user/книга.xlsx» повреждена и не читается. Откройте её "
