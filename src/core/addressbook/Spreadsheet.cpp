@@ -32,8 +32,8 @@ const QByteArray odsMimeType = "application/vnd.oasis.opendocument.spreadsheet";
 // Excel's own bounds: no sheet has more columns or rows.
 constexpr int maxColumns = 16384;
 constexpr int maxRows = 1048576;
-// Cells an .ods sheet may fill through repeated rows and columns; beyond this a sheet is
-// no address list.
+// Cells a sheet may fill, through an .ods sheet's repeated rows and columns or as its
+// rows are made as wide as the widest; beyond this a sheet is no address list.
 constexpr qint64 maxFilledCells = 10'000'000;
 
 QString shown(const QString& fileName) {
@@ -934,6 +934,19 @@ QList<AddressRow> readSheetRows(const QByteArray& data, const QString& fileName,
 AddressTable readSpreadsheet(const QByteArray& data, const QString& fileName, int sheet,
                              std::optional<bool> header) {
     QList<AddressRow> rows = readSheetRows(data, fileName, sheet);
+    // Every row is made as wide as the widest: one stray cell far to the right would
+    // otherwise give each row thousands of empty columns.
+    qint64 width = 0;
+    for (const AddressRow& row : rows)
+        width = std::max<qint64>(width, row.fields.size());
+    if (width * rows.size() > maxFilledCells)
+        throw UserError(QStringLiteral("Лист книги «%1» слишком велик для списка адресов: %2 "
+                                       "строк по %3 столбцов. Удалите с листа лишние строки и "
+                                       "столбцы (или ячейки, заполненные далеко справа) и "
+                                       "импортируйте снова.")
+                            .arg(shown(fileName))
+                            .arg(rows.size())
+                            .arg(width));
     const bool hasHeader = header.value_or(firstRowNamesColumns(rows));
     return tableOfRows(std::move(rows), hasHeader);
 }

@@ -796,6 +796,15 @@ void AddressFileTest::workbooksRefused_data() {
                    "<manifest:encryption-data/></manifest:file-entry></manifest:manifest>"},
                   {"content.xml", "\x8F\x01\xFE"}})
         << password;
+    QString farRight =
+        QStringLiteral("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Имя</t></is></c></row>");
+    for (int row = 2; row <= 700; ++row)
+        farRight += QStringLiteral("<row r=\"%1\"><c r=\"XFD%1\"><v>1</v></c></row>").arg(row);
+    QTest::newRow("rows made 16,384 columns wide by cells far to the right")
+        << xlsxOf(farRight)
+        << "Лист книги «/home/user/книга.xlsx» слишком велик для списка адресов: 700 строк по "
+           "16384 столбцов. Удалите с листа лишние строки и столбцы (или ячейки, заполненные "
+           "далеко справа) и импортируйте снова.";
     QTest::newRow("a binary workbook (.xlsb)")
         << zipOf({{"[Content_Types].xml", "<Types/>"}, {"xl/workbook.bin", "\x83\x01"}})
         << "Файл «/home/user/книга.xlsx» — двоичная книга Excel (.xlsb), а программа читает "
