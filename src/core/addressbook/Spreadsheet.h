@@ -42,7 +42,9 @@ QStringList sheetNames(const QByteArray& data, const QString& fileName);
 QList<AddressRow> readSheetRows(const QByteArray& data, const QString& fileName, int sheet);
 
 // The sheet as a table of columns: its first row names the columns when the rows say so
-// (the rule a CSV file's header row follows), or as `header` says.
+// (the rule a CSV file's header row follows), or as `header` says. Throws UserError
+// naming the file for a sheet of more than 10 million cells once every row is as wide as
+// the widest.
 AddressTable readSpreadsheet(const QByteArray& data, const QString& fileName, int sheet,
                              std::optional<bool> header = std::nullopt);
 
