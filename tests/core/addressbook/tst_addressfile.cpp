@@ -30,7 +30,7 @@ QString workbook(const QString& name) {
 
 void putNumber(QByteArray& bytes, quint32 value, int size) {
     for (int i = 0; i < size; ++i)
-        bytes.append(char((value >> (8 * i)) & 0xFF));
+        bytes.append(char(i < 4 ? (value >> (8 * i)) & 0xFF : 0));
 }
 
 quint32 crc32(const QByteArray& data) {
