@@ -50,11 +50,11 @@ UserError damagedZip(const QString& fileName) {
                          .arg(shown(fileName)));
 }
 
-UserError damagedBook(const QString& fileName, const QString& part) {
+UserError damagedBook(const QString& fileName, const QString& entry) {
     return UserError(QStringLiteral("Книга «%1» повреждена: её часть «%2» не читается. "
                                     "Откройте книгу в Excel или LibreOffice, сохраните её "
                                     "заново и импортируйте снова.")
-                         .arg(shown(fileName), part));
+                         .arg(shown(fileName), entry));
 }
 
 UserError passwordProtected(const QString& fileName) {
@@ -91,7 +91,7 @@ public:
         return zip_name_locate(m_zip, name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
     }
 
-    // The entry unpacked; never more than maxWorkbookPartBytes, whatever its header says.
+    // The entry unpacked; never more than maxWorkbookEntryBytes, whatever its header says.
     QByteArray read(const QString& name) const {
         const zip_int64_t index = zip_name_locate(m_zip, name.toUtf8().constData(), ZIP_FL_NOCASE);
         if (index < 0)
@@ -102,7 +102,7 @@ public:
             throw damagedBook(m_fileName, name);
         if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
             throw passwordProtected(m_fileName);
-        if ((stat.valid & ZIP_STAT_SIZE) && stat.size > zip_uint64_t(maxWorkbookPartBytes))
+        if ((stat.valid & ZIP_STAT_SIZE) && stat.size > zip_uint64_t(maxWorkbookEntryBytes))
             throw tooLarge(name);
         zip_file_t* file = zip_fopen_index(m_zip, zip_uint64_t(index), 0);
         if (!file)
@@ -119,7 +119,7 @@ public:
                 throw damagedBook(m_fileName, name);
             if (n == 0)
                 break;
-            if (bytes.size() + n > maxWorkbookPartBytes)
+            if (bytes.size() + n > maxWorkbookEntryBytes)
                 throw tooLarge(name);
             bytes.append(chunk, qsizetype(n));
         }
@@ -131,7 +131,7 @@ private:
         return UserError(QStringLiteral("Книга «%1» повреждена или слишком велика: её часть "
                                         "«%2» распаковывается больше чем в %3 МБ, а программа "
                                         "читает части книги до %3 МБ.")
-                             .arg(shown(m_fileName), name, megabytes(maxWorkbookPartBytes)));
+                             .arg(shown(m_fileName), name, megabytes(maxWorkbookEntryBytes)));
     }
 
     QString m_fileName;
@@ -180,7 +180,7 @@ struct NumberStyle {
 };
 
 // What a number format shows: the format code's first section without its quoted texts,
-// escaped characters and [colour] or [$-419] parts.
+// escaped characters and [colour] or [$-419] pieces.
 NumberStyle styleOfFormat(const QString& code) {
     QString bare;
     bool quoted = false;
@@ -345,19 +345,19 @@ QString relationshipId(const QXmlStreamAttributes& attributes) {
 
 struct XlsxBook {
     QStringList names;
-    QStringList parts; // each sheet's part in the zip
+    QStringList entries; // each sheet's entry in the zip
     QString sharedStrings = QStringLiteral("xl/sharedStrings.xml");
     QString styles = QStringLiteral("xl/styles.xml");
     bool date1904 = false;
 };
 
 XlsxBook xlsxBook(const ZipArchive& zip, const QString& fileName) {
-    const QString workbookPart = QStringLiteral("xl/workbook.xml");
-    const QString relationsPart = QStringLiteral("xl/_rels/workbook.xml.rels");
+    const QString workbookEntry = QStringLiteral("xl/workbook.xml");
+    const QString relationsEntry = QStringLiteral("xl/_rels/workbook.xml.rels");
     XlsxBook book;
     QHash<QString, QString> targets;
-    if (zip.has(relationsPart)) {
-        QXmlStreamReader xml(zip.read(relationsPart));
+    if (zip.has(relationsEntry)) {
+        QXmlStreamReader xml(zip.read(relationsEntry));
         while (!xml.atEnd()) {
             if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"Relationship")
                 continue;
@@ -373,9 +373,9 @@ XlsxBook xlsxBook(const ZipArchive& zip, const QString& fileName) {
                 book.styles = target;
         }
         if (xml.hasError())
-            throw damagedBook(fileName, relationsPart);
+            throw damagedBook(fileName, relationsEntry);
     }
-    QXmlStreamReader xml(zip.read(workbookPart));
+    QXmlStreamReader xml(zip.read(workbookEntry));
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
@@ -387,12 +387,12 @@ XlsxBook xlsxBook(const ZipArchive& zip, const QString& fileName) {
             book.names.append(attributes.value(QLatin1String("name")).toString());
             const QString id = relationshipId(attributes);
             // Without the relations, Excel's own naming.
-            book.parts.append(targets.value(
+            book.entries.append(targets.value(
                 id, QStringLiteral("xl/worksheets/sheet%1.xml").arg(book.names.size())));
         }
     }
     if (xml.hasError())
-        throw damagedBook(fileName, workbookPart);
+        throw damagedBook(fileName, workbookEntry);
     return book;
 }
 
@@ -875,12 +875,12 @@ QStringList readWorkbook(const QByteArray& data, const QString& fileName, int wa
         return readOds(zip.read(QStringLiteral("content.xml")), fileName, wanted, rows);
     const XlsxBook book = xlsxBook(zip, fileName);
     if (rows && wanted >= 0 && wanted < book.names.size()) {
-        const QString part = book.parts[wanted];
+        const QString entry = book.entries[wanted];
         bool ok = false;
-        *rows = xlsxRows(zip.read(part), sharedStrings(zip, book, fileName),
+        *rows = xlsxRows(zip.read(entry), sharedStrings(zip, book, fileName),
                          cellStyles(zip, book, fileName), book.date1904, &ok);
         if (!ok)
-            throw damagedBook(fileName, part);
+            throw damagedBook(fileName, entry);
     }
     return book.names;
 }
@@ -893,7 +893,7 @@ std::optional<SpreadsheetFormat> spreadsheetFormat(const QByteArray& data,
         const ZipArchive zip(data, fileName);
         const QString mimeType = QStringLiteral("mimetype");
         if (zip.has(mimeType) && zip.read(mimeType).trimmed().startsWith(odsMimeType)) {
-            // A password-protected book keeps its parts encrypted, said in its manifest.
+            // A password-protected book keeps its entries encrypted, said in its manifest.
             const QString manifest = QStringLiteral("META-INF/manifest.xml");
             if (zip.has(manifest) && zip.read(manifest).contains("encryption-data"))
                 throw passwordProtected(fileName);

@@ -27,7 +27,7 @@ enum class SpreadsheetFormat {
 
 // The most an entry of a workbook's zip may unpack to: some five times the sheet of
 // 300,000 addresses, so that a zip bomb is refused before it fills the memory.
-constexpr qint64 maxWorkbookPartBytes = 256 * 1024 * 1024;
+constexpr qint64 maxWorkbookEntryBytes = 256 * 1024 * 1024;
 
 // The workbook format of these bytes, or nothing when they are no workbook (a text, a
 // .docx, a .doc, a picture). Throws UserError naming the file for a workbook that cannot
