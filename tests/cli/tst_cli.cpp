@@ -723,8 +723,13 @@ void CliTest::importAndExportLeaveTheFolder_data() {
            "«%Tin.csv» — файл CSV.";
     QFile workbook(QStringLiteral(ENVALO_WORKBOOKS_DIR "/addresses.ods"));
     QVERIFY(workbook.open(QIODevice::ReadOnly));
+    const QByteArray calc = workbook.readAll();
+    QTest::newRow("--format with a workbook")
+        << calc << import + QStringList{"--format", "csv"} << false << 2
+        << "Файл «%Tin.csv» — книга Excel или LibreOffice, а не CSV: книги узнаются по "
+           "содержимому, --format для них не нужен.";
     QTest::newRow("a sheet the workbook lacks")
-        << workbook.readAll() << import + QStringList{"--sheet", "4"} << false << 2
+        << calc << import + QStringList{"--sheet", "4"} << false << 2
         << "В книге «%Tin.csv» нет листа «4». Листы книги: «Адреса», «Партнёры» (можно указать "
            "и номер листа, с 1).";
     QTest::newRow("no index column: every record listed to be completed")
