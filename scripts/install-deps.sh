@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ make ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev qt6-translations-l10n
-  libjpeg62-turbo-dev libqpdf-dev libpq-dev libcups2-dev libxlsxwriter-dev libzip-dev mdbtools-dev
+  libjpeg62-turbo-dev libqpdf-dev libpq-dev libcups2-dev libxlsxwriter-dev libzip-dev libfreexl-dev mdbtools-dev
   xvfb xauth xdotool
   cups cups-client printer-driver-cups-pdf poppler-utils
   postgresql

@@ -15,7 +15,7 @@ struct OptionText {
 };
 
 // One table for the parser and the help, so that the help lists every option.
-const std::array<OptionText, 21> optionTexts{{
+const std::array<OptionText, 22> optionTexts{{
     {"folder", "ПАПКА",
      "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli"},
     {"database", "АДРЕС",
@@ -45,8 +45,11 @@ const std::array<OptionText, 21> optionTexts{{
      "карточек vCard столбцы: Полное имя, Фамилия, Имя, Отчество, Организация, Улица, Город, "
      "Регион, Индекс, Страна, Адрес, Кому"},
     {"header", "yes|no",
-     "для import файла CSV: первая строка — названия столбцов (yes) или первая запись (no). "
-     "Без него программа узнаёт это по самому файлу"},
+     "для import файла CSV или книги: первая строка — названия столбцов (yes) или первая запись "
+     "(no). Без него программа узнаёт это по самому файлу"},
+    {"sheet", "ЛИСТ",
+     "для import книги Excel или LibreOffice (.xlsx, .xls, .ods): лист, с которого брать "
+     "адреса, — по названию или по номеру с 1. Без него — первый лист"},
     {"duplicates", "КАК",
      "для import: как быть с именем, которое уже есть в адресной книге: skip — строка "
      "пропускается (так без параметра), update — запись получает «Кому», «Куда» и индекс из "
@@ -118,8 +121,8 @@ QString helpText() {
         "                   [--printer ОЧЕРЕДЬ | --pdf ФАЙЛ | --pdf-folder ПАПКА] [--dry-run]\n"
         "  envalo-cli list profiles|groups|recipients [--folder ПАПКА] [--group ГРУППА]\n"
         "  envalo-cli import ФАЙЛ [--folder ПАПКА] [--format csv|vcard] [--map СТОЛБЦЫ]\n"
-        "                    [--header yes|no] [--duplicates skip|update|number]\n"
-        "                    [--group ГРУППА | --senders] [--dry-run]\n"
+        "                    [--header yes|no] [--sheet ЛИСТ] [--group ГРУППА | --senders]\n"
+        "                    [--duplicates skip|update|number] [--dry-run]\n"
         "  envalo-cli export ФАЙЛ [--folder ПАПКА] [--ticked | --group ГРУППА | --senders]\n"
         "                    [--format csv|vcard|xlsx] [--encoding cp1251|utf-8]\n"
         "  envalo-cli db copy (--to АДРЕС | --from АДРЕС) [--replace] [--folder ПАПКА]\n"
@@ -132,9 +135,10 @@ QString helpText() {
         "  list profiles     профили печати, по одному в строке\n"
         "  list groups       группы получателей\n"
         "  list recipients   все получатели; с --group — только члены группы\n"
-        "  import ФАЙЛ       адреса из файла CSV или vCard в адресную книгу, все или\n"
-        "                    ничего; в stderr — сколько добавлено, обновлено и\n"
-        "                    пропущено, и почему пропущена каждая строка\n"
+        "  import ФАЙЛ       адреса из файла CSV, vCard или книги Excel и LibreOffice\n"
+        "                    (.xlsx, .xls, .ods) в адресную книгу, все или ничего; в\n"
+        "                    stderr — сколько добавлено, обновлено и пропущено, и\n"
+        "                    почему пропущена каждая строка\n"
         "  export ФАЙЛ       записи адресной книги в файл CSV, vCard или книгу Excel:\n"
         "                    все, отмеченные или группы\n"
         "  db copy           вся адресная книга папки — получатели с отметками,\n"
@@ -268,8 +272,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
     if (command == QLatin1String("import") || command == QLatin1String("export")) {
         const bool import = command == QLatin1String("import");
         if (import)
-            allowOnly({"format", "map", "header", "duplicates", "group", "senders", "dry-run"},
-                      command);
+            allowOnly(
+                {"format", "map", "header", "sheet", "duplicates", "group", "senders", "dry-run"},
+                command);
         else
             allowOnly({"ticked", "group", "senders", "format", "encoding"}, command);
         if (words.size() < 2 || words[1].isEmpty())
@@ -296,6 +301,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
                 line.fileKind = format == QLatin1String("vcard") ? AddressFileKind::VCard
                                                                  : AddressFileKind::Csv;
             line.mapping = nonEmpty("map", single("map"));
+            line.sheet = nonEmpty("sheet", single("sheet"));
             const QString header = oneOf("header", {QStringLiteral("yes"), QStringLiteral("no")});
             if (!header.isEmpty())
                 line.csvHeader = header == QLatin1String("yes");

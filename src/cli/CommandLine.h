@@ -49,9 +49,11 @@ struct CommandLine {
     std::optional<AddressFileKind> fileKind;
     // import --map as written.
     QString mapping;
-    // import --header: whether a CSV file's first row names its columns; without it the
-    // file tells.
+    // import --header: whether a CSV file's (or a sheet's) first row names its columns;
+    // without it the file tells.
     std::optional<bool> csvHeader;
+    // import --sheet: a workbook's sheet by its name or its number from 1; empty: the first.
+    QString sheet;
     DuplicateChoice duplicates = DuplicateChoice::Skip;
     // export --ticked
     bool ticked = false;

@@ -8,6 +8,7 @@
 #include "core/addressbook/AccessBook.h"
 #include "core/addressbook/AddressCopy.h"
 #include "core/addressbook/AddressImport.h"
+#include "core/addressbook/Spreadsheet.h"
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
@@ -260,14 +261,44 @@ QString mappingDescription(const ColumnMapping& mapping, const AddressTable& tab
 int importFile(const CommandLine& line) {
     requireProgramFolder(line.folder, line.database);
     const QByteArray data = readAddressFile(line.file);
-    // A picture or a workbook is refused even when --format names a text kind.
+    // A picture is refused even when --format names a text kind.
     const AddressFileKind detected = addressFileKind(data, line.file);
+    if (detected == AddressFileKind::Spreadsheet && line.fileKind)
+        throw UsageError(
+            QStringLiteral("Файл «%1» — книга Excel или LibreOffice, а не %2: книги "
+                           "узнаются по содержимому, --format для них не нужен.")
+                .arg(QDir::toNativeSeparators(line.file), *line.fileKind == AddressFileKind::VCard
+                                                              ? QStringLiteral("карточки vCard")
+                                                              : QStringLiteral("CSV")));
     const AddressFileKind kind = line.fileKind.value_or(detected);
-    CsvFormat format = detectCsvFormat(data);
-    if (line.csvHeader)
-        format.hasHeader = *line.csvHeader;
-    const AddressTable table =
-        kind == AddressFileKind::VCard ? readVCards(data) : readCsv(data, format);
+    if (kind != AddressFileKind::Spreadsheet && !line.sheet.isEmpty())
+        throw UsageError(QStringLiteral("Параметр --sheet — только для книг Excel и LibreOffice "
+                                        "(.xlsx, .xls, .ods), а «%1» — %2.")
+                             .arg(QDir::toNativeSeparators(line.file),
+                                  kind == AddressFileKind::VCard
+                                      ? QStringLiteral("файл карточек vCard")
+                                      : QStringLiteral("файл CSV")));
+    AddressTable table;
+    QString sheetUsed;
+    if (kind == AddressFileKind::Spreadsheet) {
+        const QStringList sheets = sheetNames(data, line.file);
+        int sheet = 0;
+        try {
+            sheet = line.sheet.isEmpty() ? 0 : sheetIndex(sheets, line.sheet, line.file);
+        } catch (const UserError& e) {
+            throw UsageError(e.message());
+        }
+        table = readSpreadsheet(data, line.file, sheet, line.csvHeader);
+        if (!sheets.isEmpty())
+            sheetUsed = QStringLiteral("Адреса взяты с листа «%1».").arg(sheets.value(sheet));
+    } else if (kind == AddressFileKind::VCard) {
+        table = readVCards(data);
+    } else {
+        CsvFormat format = detectCsvFormat(data);
+        if (line.csvHeader)
+            format.hasHeader = *line.csvHeader;
+        table = readCsv(data, format);
+    }
     requireRows(table, kind, line.file);
 
     IniFile ini(line.folder + QStringLiteral("envalo.ini"));
@@ -311,6 +342,8 @@ int importFile(const CommandLine& line) {
     const ImportReport report = importAddresses(db, table, options);
 
     QStringList lines;
+    if (!sheetUsed.isEmpty())
+        lines.append(sheetUsed);
     if (!mappingUsed.isEmpty())
         lines.append(mappingUsed + QStringLiteral(": ") + mappingDescription(mapping, table) +
                      u'.');

@@ -655,6 +655,14 @@ void CliTest::import_data() {
            "«Улица», «Город», «Регион», «Страна»; индекс — «Индекс».\n"
            "Добавлено: 1, обновлено: 0, пропущено: 0.\n"
         << QStringList{"Зайцева Анна", "Иванов Иван Иванович", "Петрова Мария Сергеевна"};
+    QFile workbook(QStringLiteral(ENVALO_WORKBOOKS_DIR "/addresses.xlsx"));
+    QVERIFY(workbook.open(QIODevice::ReadOnly));
+    QTest::newRow("a workbook's second sheet by --sheet, guessed")
+        << workbook.readAll() << QString() << QStringList{"--sheet", "Партнёры"}
+        << "Адреса взяты с листа «Партнёры».\n"
+           "Столбцы распознаны по их названиям: имя — «Имя»; куда — «Куда»; индекс — «Индекс».\n"
+           "Добавлено: 1, обновлено: 0, пропущено: 0.\n"
+        << QStringList{"Иванов Иван Иванович", "Петрова Мария Сергеевна", "Сидоров Сергей"};
 }
 
 void CliTest::import() {
@@ -716,6 +724,21 @@ void CliTest::importAndExportLeaveTheFolder_data() {
                                << 1 << "— не текстовый файл (похоже, это";
     QTest::newRow("unknown format") << officeCsv << import + QStringList{"--format", "xls"} << false
                                     << 2 << "Параметр --format принимает csv, vcard, а не «xls».";
+    QTest::newRow("--sheet on a CSV file")
+        << officeCsv << import + QStringList{"--sheet", "2"} << false << 2
+        << "Параметр --sheet — только для книг Excel и LibreOffice (.xlsx, .xls, .ods), а "
+           "«%Tin.csv» — файл CSV.";
+    QFile workbook(QStringLiteral(ENVALO_WORKBOOKS_DIR "/addresses.ods"));
+    QVERIFY(workbook.open(QIODevice::ReadOnly));
+    const QByteArray calc = workbook.readAll();
+    QTest::newRow("--format with a workbook")
+        << calc << import + QStringList{"--format", "csv"} << false << 2
+        << "Файл «%Tin.csv» — книга Excel или LibreOffice, а не CSV: книги узнаются по "
+           "содержимому, --format для них не нужен.";
+    QTest::newRow("a sheet the workbook lacks")
+        << calc << import + QStringList{"--sheet", "4"} << false << 2
+        << "В книге «%Tin.csv» нет листа «4». Листы книги: «Адреса», «Партнёры» (можно указать "
+           "и номер листа, с 1).";
     QTest::newRow("no index column: every record listed to be completed")
         << officeCsv << import + QStringList{"--map", "name=Фамилия;kyda=Улица", "--dry-run"}
         << false << 0

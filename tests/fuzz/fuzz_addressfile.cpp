@@ -3,6 +3,7 @@
 // reads as the same fields.
 #include "core/UserError.h"
 #include "core/addressbook/AddressFile.h"
+#include "core/addressbook/Spreadsheet.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
         const AddressFileKind kind = addressFileKind(bytes, QStringLiteral("fuzz"));
-        const AddressTable table = kind == AddressFileKind::VCard
-                                       ? readVCards(bytes)
+        const AddressTable table = kind == AddressFileKind::VCard ? readVCards(bytes)
+                                   : kind == AddressFileKind::Spreadsheet
+                                       ? readSpreadsheet(bytes, QStringLiteral("fuzz"), 0)
                                        : readCsv(bytes, detectCsvFormat(bytes));
         for (const AddressRow& row : table.rows) {
             require(row.fields.size() == table.columns.size());
@@ -34,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     } catch (const UserError&) {
-        // A file that is no text, refused with its message.
+        // A file that is neither text nor a workbook, or a damaged one, refused with its message.
     }
     return 0;
 }

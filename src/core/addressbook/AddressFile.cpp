@@ -3,6 +3,7 @@
 #include "core/Cp1251.h"
 #include "core/OutputFile.h"
 #include "core/UserError.h"
+#include "core/addressbook/Spreadsheet.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,8 +38,9 @@ QString binaryKind(const QByteArray& data) {
         const char* kind;
     };
     static const std::array<Magic, 9> known{{
-        {"PK\x03\x04", 4, "книга Excel (.xlsx) или другой архив"},
-        {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, "книга Excel 97–2003 (.xls) или документ Word"},
+        {"PK\x03\x04", 4, "архив ZIP или документ Word (.docx)"},
+        {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8,
+         "документ Word 97–2003 (.doc) или другой файл Office"},
         {"\x00\x01\x00\x00Standard Jet DB", 19, "база данных Access (.mdb)"},
         {"\x00\x01\x00\x00Standard ACE DB", 19, "база данных Access (.accdb)"},
         {"SQLite format 3", 16, "база данных SQLite"},
@@ -64,15 +66,6 @@ bool validUtf8(const QByteArray& data) {
     // The decoding runs only when its result is taken.
     const QString text = decoder.decode(data);
     return !decoder.hasError();
-}
-
-// Line ends as the program keeps them in an address: CR LF.
-QString withCrLf(const QString& text) {
-    QString result = text;
-    result.replace(crlf, QStringLiteral("\n"));
-    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    result.replace(QLatin1Char('\n'), crlf);
-    return result;
 }
 
 // Separators outside quotes on each of the first lines.
@@ -188,6 +181,14 @@ QString megabytes(qint64 bytes) {
 
 } // namespace
 
+QString withCrLf(const QString& text) {
+    QString result = text;
+    result.replace(crlf, QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    result.replace(QLatin1Char('\n'), crlf);
+    return result;
+}
+
 QByteArray readAddressFile(const QString& path) {
     // Opened without waiting, so that a FIFO without a writer is refused rather than waited
     // for; what the descriptor is decides, not what the name was a moment before.
@@ -263,11 +264,14 @@ void requireRows(const AddressTable& table, AddressFileKind kind, const QString&
 }
 
 AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName) {
+    if (spreadsheetFormat(data, fileName))
+        return AddressFileKind::Spreadsheet;
     const QString kind = binaryKind(data);
     if (!kind.isEmpty())
         throw UserError(QStringLiteral("Файл «%1» — не текстовый файл (похоже, это %2). "
                                        "Программа читает адреса из файлов CSV (таблица, "
-                                       "сохранённая как текст с разделителями) и vCard (.vcf).")
+                                       "сохранённая как текст с разделителями), vCard (.vcf) "
+                                       "и книг Excel и LibreOffice (.xlsx, .xls, .ods).")
                             .arg(QDir::toNativeSeparators(fileName), kind));
     const bool utf16Le = startsWith(data, "\xFF\xFE", 2);
     if (utf16Le || startsWith(data, "\xFE\xFF", 2)) {
@@ -321,16 +325,16 @@ CsvFormat detectCsvFormat(const QByteArray& data) {
             format.separator = candidate;
         }
     }
-    const QList<AddressRow> rows = parseCsv(text, format.separator);
-    if (rows.size() > 1) {
-        format.hasHeader = namesColumns(rows);
-    } else {
-        // One row without a number cannot be a record, which has its index: it names columns.
-        format.hasHeader =
-            rows.size() == 1 &&
-            std::none_of(rows.first().fields.begin(), rows.first().fields.end(), looksLikeNumber);
-    }
+    format.hasHeader = firstRowNamesColumns(parseCsv(text, format.separator));
     return format;
+}
+
+bool firstRowNamesColumns(const QList<AddressRow>& rows) {
+    if (rows.size() > 1)
+        return namesColumns(rows);
+    // One row without a number cannot be a record, which has its index: it names columns.
+    return rows.size() == 1 &&
+           std::none_of(rows.first().fields.begin(), rows.first().fields.end(), looksLikeNumber);
 }
 
 QString decodeText(const QByteArray& data, TextEncoding encoding) {
@@ -462,11 +466,17 @@ AddressTable readCsv(const QByteArray& data, const CsvFormat& format) {
             if (field.contains(u'\r') || field.contains(u'\n'))
                 field = withCrLf(field);
     }
+    return tableOfRows(std::move(table.rows), format.hasHeader);
+}
+
+AddressTable tableOfRows(QList<AddressRow> rows, bool hasHeader) {
+    AddressTable table;
+    table.rows = std::move(rows);
     qsizetype width = 0;
     for (const AddressRow& row : table.rows)
         width = std::max(width, row.fields.size());
-    table.named = format.hasHeader;
-    if (format.hasHeader && !table.rows.isEmpty())
+    table.named = hasHeader;
+    if (hasHeader && !table.rows.isEmpty())
         table.columns = table.rows.takeFirst().fields;
     for (qsizetype i = 0; i < width; ++i) {
         if (i >= table.columns.size())

@@ -6,9 +6,9 @@
 #include <QStringList>
 
 // Address files as offices keep them: spreadsheets saved as CSV (a Russian Excel
-// writes Windows-1251 with ";"), and contact cards (vCard 2.1, 3.0 and 4.0) from
-// phones and mail programs. Both are read into one table of text columns, so that
-// one column mapping serves either.
+// writes Windows-1251 with ";") or kept as workbooks (.xlsx, .xls, .ods: Spreadsheet.h),
+// and contact cards (vCard 2.1, 3.0 and 4.0) from phones and mail programs. All are read
+// into one table of text columns, so that one column mapping serves each.
 
 enum class TextEncoding {
     Utf8,
@@ -21,6 +21,7 @@ enum class TextEncoding {
 enum class AddressFileKind {
     Csv,
     VCard,
+    Spreadsheet, // a workbook of Excel or LibreOffice
 };
 
 // One row of the table, with the line of the file it starts on (counting from 1).
@@ -59,9 +60,10 @@ QByteArray readAddressFile(const QString& path);
 // header row alone, a file of contact cards without a card.
 void requireRows(const AddressTable& table, AddressFileKind kind, const QString& fileName);
 
-// The kind of an address file from its first bytes; throws UserError naming the file
-// and what the program reads when the bytes are no text (a picture, a workbook, a
-// database).
+// The kind of an address file from its content; throws UserError naming the file and
+// what the program reads when the bytes are neither text nor a workbook (a picture, a
+// document, a database), and naming the file and the fault for a workbook that cannot be
+// read (damaged, protected by a password).
 AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName);
 
 // The encoding (a UTF-8 or UTF-16 byte order mark; otherwise UTF-8 when the bytes are valid
@@ -72,6 +74,14 @@ AddressFileKind addressFileKind(const QByteArray& data, const QString& fileName)
 // distinct texts without digits while the rows below have some; a file of one row is a
 // header row alone when no field of it is a number, since a record has its index).
 CsvFormat detectCsvFormat(const QByteArray& data);
+// Whether the first of these rows names the columns, by the rule above: a CSV file's rows
+// and a sheet's alike.
+bool firstRowNamesColumns(const QList<AddressRow>& rows);
+// The rows as a table: the first row the column names when `hasHeader`; columns without a
+// name called «Столбец N»; every row as wide as the widest.
+AddressTable tableOfRows(QList<AddressRow> rows, bool hasHeader);
+// Line ends as the program keeps them in an address: CR LF.
+QString withCrLf(const QString& text);
 QString decodeText(const QByteArray& data, TextEncoding encoding);
 // Characters Windows-1251 lacks become 0x1A there: check with Cp1251::firstUnencodable
 // first.

@@ -1,6 +1,7 @@
 #include "ui/addressbook/ImportMapping.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/Spreadsheet.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/DialogParts.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -48,7 +50,7 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
                                          AddressFileKind kind, AddressPage page,
                                          const QStringList& groups, const QString& remembered)
     : QDialog(parent), m_messages(messages), m_fileName(fileName), m_data(data), m_kind(kind),
-      m_page(page) {
+      m_page(page), m_remembered(remembered) {
     setWindowTitle(QStringLiteral("Импорт адресов"));
     const bool recipients = page == AddressPage::Recipients;
     auto* layout = new QVBoxLayout(this);
@@ -87,6 +89,21 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
                                     : utf16                                        ? 2
                                                                                    : 1);
         m_header->setChecked(detected.hasHeader);
+    }
+
+    if (kind == AddressFileKind::Spreadsheet) {
+        auto* file = new QHBoxLayout;
+        m_sheet = namedCombo(QStringLiteral("Лист книги"), ControlNames::Book::sheet, this);
+        m_sheet->addItems(sheetNames(data, fileName));
+        m_header = new QCheckBox(QStringLiteral("Первая строка — названия столбцов"), this);
+        setProgramName(m_header, QString::fromLatin1(ControlNames::Book::headerRow));
+        auto* sheetLabel = new QLabel(QStringLiteral("Лист:"), this);
+        sheetLabel->setBuddy(m_sheet);
+        file->addWidget(sheetLabel);
+        file->addWidget(m_sheet);
+        file->addWidget(m_header);
+        file->addStretch();
+        layout->addLayout(file);
     }
 
     m_preview = new QTableWidget(this);
@@ -142,10 +159,29 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
     connect(importButton, &QPushButton::clicked, this, &ImportMappingWindow::accept);
     connect(cancelButton, &QPushButton::clicked, this, &ImportMappingWindow::reject);
 
-    readTable();
+    if (m_sheet)
+        readSheet();
+    else
+        readTable();
     // The last import's choice where it fits this file; otherwise what the names suggest.
     showTable(ColumnMapping::initial(m_table, page, remembered));
 
+    if (m_sheet) {
+        // Another sheet has columns of its own: recognised anew, like another file's.
+        connect(m_sheet, &QComboBox::currentIndexChanged, this, [this] {
+            guarded(m_messages, [&] {
+                readSheet();
+                showTable(ColumnMapping::initial(m_table, m_page, m_remembered));
+            });
+        });
+        connect(m_header, &QCheckBox::toggled, this, [this] {
+            const ColumnMapping kept = mapping();
+            guarded(m_messages, [&] {
+                readTable();
+                showTable(kept);
+            });
+        });
+    }
     if (m_separator) {
         auto reread = [this] {
             const ColumnMapping kept = mapping();
@@ -160,9 +196,20 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
     }
 }
 
+void ImportMappingWindow::readSheet() {
+    m_table = readSpreadsheet(m_data, m_fileName, std::max(0, m_sheet->currentIndex()));
+    const QSignalBlocker quiet(m_header);
+    m_header->setChecked(m_table.named);
+}
+
 void ImportMappingWindow::readTable() {
     if (m_kind == AddressFileKind::VCard) {
         m_table = readVCards(m_data);
+        return;
+    }
+    if (m_kind == AddressFileKind::Spreadsheet) {
+        m_table = readSpreadsheet(m_data, m_fileName, std::max(0, m_sheet->currentIndex()),
+                                  m_header->isChecked());
         return;
     }
     CsvFormat format;

@@ -13,8 +13,9 @@ class QTableWidget;
 
 // The import's column mapping: the first rows of the file, which column is the name,
 // which columns make up "Кому" and "Куда", which is the index; for a CSV file also its
-// separator, encoding and header row, read again as they change; what to do with names
-// the address book has; the group the recipients go into.
+// separator, encoding and header row, read again as they change; for a workbook its sheet
+// (the first at first; another is read and its columns recognised anew) and header row;
+// what to do with names the address book has; the group the recipients go into.
 class ImportMappingWindow : public QDialog {
     Q_OBJECT
 
@@ -33,6 +34,8 @@ public:
 
 private:
     void readTable();
+    // The chosen sheet of a workbook, its header row recognised.
+    void readSheet();
     void showTable(const ColumnMapping& mapping);
     void fillColumnChoice(QComboBox* choice, int chosen);
     void fillColumnList(QListWidget* list, const QList<int>& chosen);
@@ -43,11 +46,13 @@ private:
     QByteArray m_data;
     AddressFileKind m_kind;
     AddressPage m_page;
+    QString m_remembered;
     AddressTable m_table;
 
     QComboBox* m_separator = nullptr;
     QComboBox* m_encoding = nullptr;
     QCheckBox* m_header = nullptr;
+    QComboBox* m_sheet = nullptr;
     QTableWidget* m_preview = nullptr;
     QComboBox* m_name = nullptr;
     QListWidget* m_moreName = nullptr;

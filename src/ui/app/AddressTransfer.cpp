@@ -65,7 +65,8 @@ void AddressTransfer::importFromFile() {
     QString filter;
     const QString file = w.messages.fileDialog(
         false, QStringLiteral("Импорт адресов"), QString(),
-        {QStringLiteral("Адреса: таблицы CSV и карточки vCard (*.csv *.txt *.vcf)"),
+        {QStringLiteral("Адреса: таблицы CSV, книги Excel и LibreOffice, карточки vCard (*.csv "
+                        "*.txt *.xlsx *.xls *.ods *.vcf)"),
          QStringLiteral("Все файлы (*)")},
         &filter);
     if (file.isEmpty())

@@ -89,6 +89,7 @@ inline constexpr char cancelPlace[] = "Button2";
 inline constexpr char separator[] = "separator";
 inline constexpr char encoding[] = "encoding";
 inline constexpr char headerRow[] = "header";
+inline constexpr char sheet[] = "sheet";
 inline constexpr char preview[] = "preview";
 inline constexpr char nameColumn[] = "nameColumn";
 inline constexpr char moreNameColumns[] = "moreNameColumns";

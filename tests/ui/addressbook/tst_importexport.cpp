@@ -48,6 +48,7 @@ class ImportExportTest : public QObject {
 private slots:
     void importThroughTheMappingWindow();
     void cancelledImportAndFilesThatAreNoText();
+    void importASheetOfAWorkbook();
     void exportTheTickedRecipients();
 };
 
@@ -105,7 +106,7 @@ void ImportExportTest::cancelledImportAndFilesThatAreNoText() {
     b.messages.answerFile(workbook);
     b.menu("menuImport");
     const QString error = b.messages.texts("error").value(0);
-    QVERIFY2(error.contains(workbook) && error.contains("книга Excel"), qPrintable(error));
+    QVERIFY2(error.contains(workbook) && error.contains("повреждён"), qPrintable(error));
 
     // A header row alone: nothing to import, said before the mapping window opens.
     b.messages.reset();
@@ -118,6 +119,37 @@ void ImportExportTest::cancelledImportAndFilesThatAreNoText() {
                                         "названия столбцов: импортировать нечего.")
                              .arg(header)});
     QCOMPARE(b.recipients(), before);
+    b.verifyNothingUnexpected();
+}
+
+// The sheet is chosen in the window; another sheet's columns are recognised anew.
+void ImportExportTest::importASheetOfAWorkbook() {
+    Book b;
+    QFile workbook(QStringLiteral(ENVALO_WORKBOOKS_DIR "/addresses.xlsx"));
+    QVERIFY(workbook.open(QIODevice::ReadOnly));
+    QTemporaryDir dir;
+    b.messages.answerFile(writeFile(dir, "адреса.xlsx", workbook.readAll()));
+    b.messages.onModal([](QDialog& window) {
+        auto* sheet = control<QComboBox>(window, "sheet");
+        QCOMPARE(sheet->accessibleName(), "Лист книги");
+        QCOMPARE(sheet->count(), 3);
+        QCOMPARE(sheet->currentText(), "Адреса");
+        QCOMPARE(control<QListWidget>(window, "komyColumns")->count(), 4);
+        sheet->setCurrentIndex(1);
+        QVERIFY(control<QCheckBox>(window, "header")->isChecked());
+        QCOMPARE(control<QListWidget>(window, "komyColumns")->count(), 3);
+        QCOMPARE(control<QComboBox>(window, "nameColumn")->currentText(), "Имя");
+        QCOMPARE(control<QComboBox>(window, "indexColumn")->currentText(), "Индекс");
+        QCOMPARE(control<QListWidget>(window, "kydaColumns")->item(1)->checkState(), Qt::Checked);
+        control<QPushButton>(window, "Button1")->click();
+    });
+    b.menu("menuImport");
+    QCOMPARE(b.messages.texts("notice"), QStringList{"Добавлено: 1. Обновлено: 0. Пропущено: 0."});
+    QCOMPARE(b.folder
+                 .value("select kyda || '|' || intyda from `table` where name = 'Сидоров "
+                        "Сергей'")
+                 .toString(),
+             "г. Казань, ул. Баумана, 2|420111");
     b.verifyNothingUnexpected();
 }
 
