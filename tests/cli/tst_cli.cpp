@@ -829,6 +829,9 @@ void CliTest::exportThenImportGivesTheSameRecords_data() {
     QTest::newRow("vCard by its suffix") << QStringList{"out.vcf"} << false;
     QTest::newRow("senders, vCard")
         << QStringList{"out.txt", "--format", "vcard", "--senders"} << true;
+    QTest::newRow("Excel workbook by its suffix") << QStringList{"out.xlsx"} << false;
+    QTest::newRow("senders, Excel workbook")
+        << QStringList{"out.bin", "--format", "xlsx", "--senders"} << true;
 }
 
 void CliTest::exportThenImportGivesTheSameRecords() {

@@ -273,9 +273,10 @@ QString booleanText(bool value) {
     return value ? QStringLiteral("ИСТИНА") : QStringLiteral("ЛОЖЬ");
 }
 
-// A row of cells, each in its column; trailing empty cells never stored.
+// A row of cells, each in its column; trailing empty cells never stored. A cell of blanks
+// alone is kept: this program's own workbook holds such values as the address book had them.
 void putCell(AddressRow& row, int column, const QString& text) {
-    if (text.trimmed().isEmpty() || column < 0 || column >= maxColumns)
+    if (text.isEmpty() || column < 0 || column >= maxColumns)
         return;
     while (row.fields.size() < column)
         row.fields.append(QString());
@@ -930,6 +931,11 @@ QStringList sheetNames(const QByteArray& data, const QString& fileName) {
 QList<AddressRow> readSheetRows(const QByteArray& data, const QString& fileName, int sheet) {
     QList<AddressRow> rows;
     readWorkbook(data, fileName, sheet, &rows);
+    // Cells of blanks at a row's end hold nothing a record needs (the program's own
+    // workbook ends every row with the index).
+    for (AddressRow& row : rows)
+        while (!row.fields.isEmpty() && row.fields.last().trimmed().isEmpty())
+            row.fields.removeLast();
     return rows;
 }
 
