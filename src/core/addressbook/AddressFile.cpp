@@ -252,7 +252,7 @@ void requireRows(const AddressTable& table, AddressFileKind kind, const QString&
     if (!table.rows.isEmpty())
         return;
     const QString file = native(fileName);
-    if (kind == AddressFileKind::VCard)
+    if (kind == AddressFileKind::VCard && !table.columns.isEmpty())
         throw UserError(
             QStringLiteral("В файле «%1» нет ни одной карточки vCard: импортировать нечего.")
                 .arg(file));
@@ -760,9 +760,12 @@ QStringList vCardColumns() {
 
 AddressTable readVCards(const QByteArray& data) {
     AddressTable table;
-    table.columns = vCardColumns();
     const qsizetype begin = startsWith(data, "\xEF\xBB\xBF", 3) ? 3 : 0;
     const QByteArray bytes = data.mid(begin);
+    // A file of nothing but blanks is empty, not a file of cards without a card.
+    if (bytes.trimmed().isEmpty())
+        return table;
+    table.columns = vCardColumns();
 
     const QList<Line> lines = unfoldedLines(bytes);
     AddressRow card;

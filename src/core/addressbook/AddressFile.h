@@ -116,5 +116,6 @@ bool isRussia(const QString& country);
 // are skipped. A card with this program's PRODID (ownVCardProductId) is read exactly:
 // values untrimmed, "\n" a CR LF, "\N" a lone LF and "\r" a lone CR, as the export
 // writes them.
+// A file of blanks alone gives a table without columns, as an empty CSV file does.
 AddressTable readVCards(const QByteArray& data);
 QString ownVCardProductId();

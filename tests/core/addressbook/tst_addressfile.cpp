@@ -549,12 +549,18 @@ void AddressFileTest::filesWithoutRows_data() {
         << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Анна\r\n")
         << "В файле «/home/user/адреса.csv» нет ни одной карточки vCard: импортировать нечего.";
     QTest::newRow("one row with its index") << cp1251("Иванов;101000\r\n") << "";
+    // Read as cards whatever it holds (envalo-cli import --format vcard).
+    QTest::newRow("empty, read as cards")
+        << QByteArray("\xEF\xBB\xBF\r\n")
+        << "Файл «/home/user/адреса.csv» пуст: импортировать нечего.";
 }
 
 void AddressFileTest::filesWithoutRows() {
     QFETCH(QByteArray, data);
     QFETCH(QString, error);
-    const AddressFileKind kind = addressFileKind(data, "адреса.csv");
+    const AddressFileKind kind = QString(QTest::currentDataTag()).endsWith("read as cards")
+                                     ? AddressFileKind::VCard
+                                     : addressFileKind(data, "адреса.csv");
     const AddressTable table =
         kind == AddressFileKind::VCard ? readVCards(data) : readCsv(data, detectCsvFormat(data));
     QCOMPARE(errorOf([&] { requireRows(table, kind, "/home/user/адреса.csv"); }), error);
