@@ -1,6 +1,7 @@
 #include "core/addressbook/AddressDb.h"
 
 #include "core/UserError.h"
+#include "core/addressbook/AccessBook.h"
 #include "core/addressbook/SqlScript.h"
 
 #include "ServerSchema.h"
@@ -101,17 +102,6 @@ QSqlQuery runOn(const QSqlDatabase& db, const QString& path, const QString& sql,
 
 QString shownPath(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
-
-// A file in the format of Microsoft Jet or its successor ACE (.mdb, .accdb): an
-// address book kept by an Access-based program, which SQLite cannot read.
-bool isAccessFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(19);
-    return head == QByteArray("\0\x01\0\0Standard Jet DB", 19) ||
-           head == QByteArray("\0\x01\0\0Standard ACE DB", 19);
 }
 
 // Result codes of SQLite (the primary code, without the extended bits).
