@@ -1,10 +1,10 @@
 #include "core/UserError.h"
+#include "core/run/ProgramFolder.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/common/Messages.h"
 
 #include <QApplication>
-#include <QDir>
 #include <csignal>
 
 int main(int argc, char* argv[]) {
@@ -18,8 +18,11 @@ int main(int argc, char* argv[]) {
 
     DialogMessages messages;
     try {
-        const QString appdir = QDir(QApplication::applicationDirPath()).absolutePath() + '/';
-        Program program(appdir, messages);
+        // The executable's own folder, or in an installed tree the user's own folder, made
+        // from the installed defaults at the first start.
+        const ProgramPlace place = programPlace(QApplication::applicationDirPath());
+        layOutUserFolder(place);
+        Program program(place.folder, messages, place.shared);
         MainWindow& mainWindow = program.mainWindow();
         messages.setParent(&mainWindow);
         QObject::connect(
