@@ -126,3 +126,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/package")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
+
+# The menu entry, metadata and manual pages validated, the package made and passed by lintian,
+# and its programs run from a temporary root on a new user's folder (scripts/check-package.sh).
+add_test(NAME package_checks
+  COMMAND bash "${PROJECT_SOURCE_DIR}/scripts/check-package.sh" "${CMAKE_BINARY_DIR}")
+set_tests_properties(package_checks PROPERTIES TIMEOUT 300)
