@@ -4,7 +4,7 @@
 # metadata, the manual pages and the shell completion.
 include(GNUInstallDirs)
 
-set(ENVALO_SHARE_BUILD "${CMAKE_BINARY_DIR}/share")
+set(ENVALO_SHARE_BUILD "${CMAKE_BINARY_DIR}/packaging")
 set(ENVALO_PACKAGE_SOURCE "${PROJECT_SOURCE_DIR}/package")
 set(ENVALO_ICON_SIZES 16 24 32 48 64 128 256)
 

@@ -13,14 +13,14 @@ fail() {
 }
 
 desktop-file-validate "$root/package/ru.envalo.Envalo.desktop"
-appstreamcli validate --no-net "$build/share/ru.envalo.Envalo.metainfo.xml"
-for page in "$root/package/envalo.1" "$build/share/envalo-cli.1"; do
+appstreamcli validate --no-net "$build/packaging/ru.envalo.Envalo.metainfo.xml"
+for page in "$root/package/envalo.1" "$build/packaging/envalo-cli.1"; do
   warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)"
   [ -z "$warnings" ] || fail "man --warnings on $page: $warnings"
 done
 # The manual page holds envalo-cli's --help, line for line.
 help="$("$build/program/envalo-cli" --help 2>/dev/null)"
-shown="$(LC_ALL=C.UTF-8 MANWIDTH=200 man -E UTF-8 -l "$build/share/envalo-cli.1" 2>/dev/null)"
+shown="$(LC_ALL=C.UTF-8 MANWIDTH=200 man -E UTF-8 -l "$build/packaging/envalo-cli.1" 2>/dev/null)"
 while IFS= read -r line; do
   [ -z "$line" ] && continue
   grep -qF -- "$line" <<<"$shown" || fail "envalo-cli.1 lacks the --help line: $line"

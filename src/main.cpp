@@ -13,6 +13,8 @@ int main(int argc, char* argv[]) {
     std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(applicationTitle());
+    // The menu entry the desktop shows the window under, with its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("ru.envalo.Envalo"));
 
     installQtRussian();
 
