@@ -79,6 +79,27 @@ first="$("$cli" list recipients | head -n1)"
 "$cli" print --recipient "$first" --pdf "$work/one.pdf" || fail "printing from the user's folder"
 [ -s "$work/one.pdf" ] || fail "no PDF file printed from the user's folder"
 
+# The shell completion offers the commands, the options of --help and the profiles by name.
+completions="$(PATH="$work/root/usr/bin:$PATH" bash -c '
+  source /usr/share/bash-completion/bash_completion
+  source "$1"
+  complete_line() {
+    COMP_LINE="$1" COMP_POINT=${#1}
+    read -r -a COMP_WORDS <<<"$1"
+    [[ $1 == *" " ]] && COMP_WORDS+=("")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMPREPLY=()
+    _envalo_cli envalo-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    printf "%s\n" "${COMPREPLY[@]}"
+  }
+  complete_line "envalo-cli li"
+  complete_line "envalo-cli print --fo"
+  complete_line "envalo-cli print --profile Конв"
+' sh "$work/root/usr/share/bash-completion/completions/envalo-cli")"
+for word in list --folder --format 'Конверт\ DL'; do
+  grep -qxF -- "$word" <<<"$completions" || fail "bash completion does not offer $word: $completions"
+done
+
 # The windowed program, started offscreen from the installed tree, comes up on a new
 # user's folder: it makes the folder and holds its lock.
 export XDG_DATA_HOME="$work/home2/.local/share"

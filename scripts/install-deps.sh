@@ -11,6 +11,7 @@ packages=(
   postgresql
   fonts-liberation2 fonts-dejavu-core
   dpkg-dev fakeroot lintian desktop-file-utils appstream man-db groff-base librsvg2-bin
+  bash-completion
 )
 
 missing=()
