@@ -10,6 +10,8 @@ packages=(
   cups cups-client printer-driver-cups-pdf poppler-utils
   postgresql
   fonts-liberation2 fonts-dejavu-core
+  dpkg-dev fakeroot lintian desktop-file-utils appstream man-db groff-base librsvg2-bin
+  bash-completion
 )
 
 missing=()

@@ -1,10 +1,10 @@
 #include "core/UserError.h"
+#include "core/run/ProgramFolder.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/common/Messages.h"
 
 #include <QApplication>
-#include <QDir>
 #include <csignal>
 
 int main(int argc, char* argv[]) {
@@ -13,13 +13,18 @@ int main(int argc, char* argv[]) {
     std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(applicationTitle());
+    // The menu entry the desktop shows the window under, with its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("ru.envalo.Envalo"));
 
     installQtRussian();
 
     DialogMessages messages;
     try {
-        const QString appdir = QDir(QApplication::applicationDirPath()).absolutePath() + '/';
-        Program program(appdir, messages);
+        // The executable's own folder, or in an installed tree the user's own folder, made
+        // from the installed defaults at the first start.
+        const ProgramPlace place = programPlace(QApplication::applicationDirPath());
+        layOutUserFolder(place);
+        Program program(place.folder, messages, place.shared);
         MainWindow& mainWindow = program.mainWindow();
         messages.setParent(&mainWindow);
         QObject::connect(

@@ -17,7 +17,9 @@ struct OptionText {
 // One table for the parser and the help, so that the help lists every option.
 const std::array<OptionText, 22> optionTexts{{
     {"folder", "ПАПКА",
-     "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli"},
+     "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli, "
+     "если в ней есть envalo.ini, а у установленной программы — своя папка пользователя "
+     "(~/.local/share/envalo)"},
     {"database", "АДРЕС",
      "адресная книга: строка соединения с сервером PostgreSQL (postgresql://…) или файл; без "
      "него — та, что указана в настройках программы (по умолчанию Convert.mdb в её папке)"},

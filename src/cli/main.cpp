@@ -134,13 +134,14 @@ void requireDestination(const CommandLine& line) {
     }
 }
 
-int print(const CommandLine& line, StderrMessages& messages) {
+// shared: the installed defaults, whose pictures serve where the folder has none.
+int print(const CommandLine& line, StderrMessages& messages, const QString& shared) {
     const ReadOnlyFolder folder(line.folder, line.database);
     const QStringList recipients = chooseRecipients(folder.book(), line.recipients);
     const QStringList profiles = chooseProfiles(folder.ini(), line.profiles);
     const std::vector<PlannedEnvelope> plan = planEnvelopes(recipients, profiles);
     requireDestination(line);
-    PictureCache pictures(folder.appdir());
+    PictureCache pictures(folder.appdir(), shared);
     LoadedProfiles loaded(folder.ini(), pictures, profiles);
 
     if (line.dryRun) {
@@ -469,15 +470,18 @@ int main(int argc, char* argv[]) {
 
     StderrMessages messages;
     try {
-        const CommandLine line =
-            parseCommandLine(QGuiApplication::arguments(), QGuiApplication::applicationDirPath());
+        // The same folder as the windowed program's; --folder names another.
+        const ProgramPlace place = programPlace(QGuiApplication::applicationDirPath());
+        const CommandLine line = parseCommandLine(QGuiApplication::arguments(), place.folder);
         if (line.command == CommandLine::Command::Help) {
             std::fputs(helpText().toUtf8().constData(), stdout);
             return Success;
         }
+        if (line.folder == place.folder)
+            layOutUserFolder(place);
         switch (line.command) {
         case CommandLine::Command::Print:
-            return print(line, messages);
+            return print(line, messages, place.shared);
         case CommandLine::Command::Import:
             return importFile(line);
         case CommandLine::Command::Export:

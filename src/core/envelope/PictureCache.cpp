@@ -5,7 +5,9 @@
 #include <QFileInfo>
 
 QImage PictureCache::picture(const QString& relativePath) {
-    const QString path = m_folder + relativePath;
+    QString path = m_folder + relativePath;
+    if (!m_shared.isEmpty() && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        path = m_shared + relativePath;
     const QFileInfo info(path);
     const auto cached = m_entries.constFind(path);
     if (cached != m_entries.constEnd() && info.exists() && cached->size == info.size() &&

@@ -11,11 +11,14 @@
 // that the editor has already shown.
 class PictureCache {
 public:
-    // folder: the program folder with a trailing separator.
-    explicit PictureCache(QString folder) : m_folder(std::move(folder)) {}
+    // folder: the program folder with a trailing separator; shared: the installed defaults,
+    // whose pictures serve where the folder has no file of that name (empty: none).
+    explicit PictureCache(QString folder, QString shared = {})
+        : m_folder(std::move(folder)), m_shared(std::move(shared)) {}
 
-    // The picture at a path inside the folder ("images/dl_komy.jpg"); throws
-    // UserError naming the file when it cannot be read or decoded.
+    // The picture at a path inside the folder ("images/dl_komy.jpg"), or inside the shared
+    // defaults when the folder has no such file; throws UserError naming the file when it
+    // cannot be read or decoded.
     QImage picture(const QString& relativePath);
 
 private:
@@ -25,5 +28,6 @@ private:
         QImage image;
     };
     QString m_folder;
+    QString m_shared;
     QHash<QString, Entry> m_entries;
 };

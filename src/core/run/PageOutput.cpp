@@ -5,6 +5,7 @@
 #include "core/envelope/PdfPages.h"
 #include "core/run/Notices.h"
 #include "core/run/PrintQueue.h"
+#include "core/run/ProgramFolder.h"
 
 #include <QBuffer>
 #include <QCursor>
@@ -327,7 +328,7 @@ QString PageOutput::reserveFile(const PageRequest& request) {
 QString PageOutput::filesFolder() const {
     switch (m_mode) {
     case Mode::Folder:
-        return m_filesFolder.isEmpty() ? m_appdir + QStringLiteral("PDF") : m_filesFolder;
+        return m_filesFolder.isEmpty() ? pdfFolderOf(m_appdir) : m_filesFolder;
     case Mode::ChosenFile:
         return QFileInfo(m_chosenFile).absolutePath();
     case Mode::Spooler:

@@ -6,8 +6,10 @@
 #include "core/profiles/ProgramOptions.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QStandardPaths>
 
 namespace {
 
@@ -15,7 +17,64 @@ QString native(const QString& path) {
     return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
 }
 
+QString withSeparator(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath()) + '/';
+}
+
 } // namespace
+
+QString userProgramFolder() {
+    // As the XDG base directories say: a relative XDG_DATA_HOME is ignored.
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || QDir::isRelativePath(data))
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return withSeparator(data + QStringLiteral("/envalo"));
+}
+
+ProgramPlace programPlace(const QString& exeDir) {
+    ProgramPlace place;
+    place.folder = withSeparator(exeDir);
+    const QString shared = withSeparator(exeDir + QStringLiteral("/../share/envalo"));
+    if (QFileInfo::exists(shared + QStringLiteral("envalo.ini")))
+        place.shared = shared;
+    if (QFileInfo::exists(place.folder + QStringLiteral("envalo.ini")) || place.shared.isEmpty())
+        return place;
+    place.folder = userProgramFolder();
+    place.user = true;
+    return place;
+}
+
+void layOutUserFolder(const ProgramPlace& place) {
+    if (!place.user)
+        return;
+    if (!QDir().mkpath(place.folder))
+        throw UserError(QStringLiteral("Не удалось создать папку «%1».").arg(native(place.folder)));
+    for (const char* name : {"envalo.ini", "Convert.mdb"}) {
+        const QString target = place.folder + QLatin1String(name);
+        // A file the user has is theirs, whatever it holds; a link, even a broken one, too.
+        if (QFileInfo(target).exists() || QFileInfo(target).isSymLink())
+            continue;
+        // QFile::copy writes a temporary beside the target and renames it, so a name
+        // never holds half a file; it refuses a target that appeared meanwhile.
+        QFile source(place.shared + QLatin1String(name));
+        if (!source.copy(target) && !QFileInfo::exists(target))
+            throw UserError(QStringLiteral("Не удалось скопировать «%1» в папку «%2»: %3")
+                                .arg(native(place.shared + QLatin1String(name)),
+                                     native(place.folder), source.errorString()));
+        // The installed file is read-only; the user's copy is the user's to change.
+        QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner |
+                                          QFileDevice::ReadOwner);
+    }
+}
+
+QString pdfFolderOf(const QString& appdir) {
+    if (withSeparator(appdir) != userProgramFolder())
+        return appdir + QStringLiteral("PDF");
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        documents = QDir::homePath();
+    return documents + QStringLiteral("/Конверты");
+}
 
 QString addressBookOf(const QString& appdir, const QString& database) {
     if (!database.trimmed().isEmpty())

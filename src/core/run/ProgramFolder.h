@@ -5,6 +5,35 @@
 
 class QLockFile;
 
+// Where a program whose executable lies in a given folder keeps its files.
+struct ProgramPlace {
+    // The program folder, with a trailing separator.
+    QString folder;
+    // The installed defaults (envalo.ini, Convert.mdb, images/) at ../share/envalo beside the
+    // executable, with a trailing separator; empty when there are none.
+    QString shared;
+    // folder is the user's own folder, made from shared.
+    bool user = false;
+};
+
+// The executable's own folder when it holds envalo.ini (the folder the build lays out, or one
+// copied from an older installation); else, when the executable lies in an installed tree
+// (../share/envalo holds the defaults), the user's folder $XDG_DATA_HOME/envalo (by default
+// ~/.local/share/envalo); else the executable's folder. Looks only: changes no file.
+ProgramPlace programPlace(const QString& exeDir);
+
+// The user's own folder, $XDG_DATA_HOME/envalo/ (~/.local/share/envalo/ by default).
+QString userProgramFolder();
+
+// Makes the user's folder when place.user and copies into it each default it lacks
+// (envalo.ini, Convert.mdb); a file already there is never replaced. Throws UserError naming
+// the folder or the file that could not be made.
+void layOutUserFolder(const ProgramPlace& place);
+
+// Where envelopes go as PDF files when there is no print queue: PDF in the program folder;
+// for the user's own folder, which is hidden, Конверты in the user's documents folder.
+QString pdfFolderOf(const QString& appdir);
+
 // The address book of the folder: `database` when given (a PostgreSQL connection text
 // or a file), else as the folder's settings say (the file Convert.mdb in it by default).
 QString addressBookOf(const QString& appdir, const QString& database = {});

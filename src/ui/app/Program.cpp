@@ -49,13 +49,13 @@ void convertAccessBook(const QString& appdir, Messages& messages) {
 
 } // namespace
 
-Program::Program(const QString& appdir, Messages& messages)
+Program::Program(const QString& appdir, Messages& messages, const QString& shared)
     : m_lock(lockFolder(appdir, QStringLiteral("Программа уже запущена с папкой «%1». Перейдите в "
                                                "её окно или закройте её, прежде чем запускать "
                                                "снова."))),
       m_addressBook(std::make_unique<OpenAddressBook>()),
       m_document(std::make_unique<EnvelopeDocument>()),
-      m_pictureCache(std::make_unique<PictureCache>(appdir)),
+      m_pictureCache(std::make_unique<PictureCache>(appdir, shared)),
       m_screen(std::make_unique<ScreenConversions>()), m_windows{messages, appdir, *m_addressBook} {
     auto& w = m_windows;
     w.document = m_document.get();

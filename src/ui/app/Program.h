@@ -17,9 +17,10 @@ class MainWindow;
 // One program runs per program folder: it holds the folder's lock while it lives.
 class Program {
 public:
-    // appdir is the program folder with a trailing separator. Throws UserError, having
-    // touched no file, when another program holds the folder.
-    Program(const QString& appdir, Messages& messages);
+    // appdir is the program folder with a trailing separator; shared, the installed defaults
+    // whose pictures serve where the folder has none. Throws UserError, having touched no
+    // file, when another program holds the folder.
+    Program(const QString& appdir, Messages& messages, const QString& shared = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

@@ -15,6 +15,7 @@
 #include "core/run/OpenAddressBook.h"
 #include "core/run/PageOutput.h"
 #include "core/run/PrintRun.h"
+#include "core/run/ProgramFolder.h"
 #include "core/run/ReadOnlyFolder.h"
 #include "core/run/RunChoice.h"
 
@@ -23,6 +24,8 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -174,6 +177,10 @@ private slots:
     void destinations();
     void whatStandsInAnOutputFilesPlace_data();
     void whatStandsInAnOutputFilesPlace();
+    void programPlace_data();
+    void programPlace();
+    void userFolderLaidOut();
+    void picturesOfTheSharedDefaults();
 };
 
 void RunChoiceTest::recipients_data() {
@@ -838,6 +845,130 @@ void RunChoiceTest::whatStandsInAnOutputFilesPlace() {
         if (Place(place) != Place::Missing)
             QCOMPARE(modeOf(written), mode_t(0600));
     }
+}
+
+// An installed tree (bin/ beside share/envalo with the defaults) or a folder laid out by the
+// build, in a temporary folder, with the user's data folder in it too.
+struct InstalledTree {
+    QTemporaryDir dir;
+    QString bin = dir.filePath("usr/bin");
+    QString shared = dir.filePath("usr/share/envalo");
+    QString data = dir.filePath("home/.local/share");
+    QByteArray oldData = qgetenv("XDG_DATA_HOME");
+
+    InstalledTree() {
+        QDir().mkpath(bin);
+        QDir().mkpath(shared + "/images");
+        qputenv("XDG_DATA_HOME", data.toUtf8());
+    }
+    ~InstalledTree() {
+        if (oldData.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", oldData);
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+};
+
+void RunChoiceTest::programPlace_data() {
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<bool>("settingsBeside");
+    QTest::addColumn<QString>("expected");
+
+    // A folder with its settings file beside the executable is the program folder,
+    // installed defaults or not: a portable folder, or one copied from an older installation.
+    QTest::newRow("portable folder") << false << true << "bin";
+    QTest::newRow("portable folder in an installed tree") << true << true << "bin";
+    QTest::newRow("installed: the user's folder") << true << false << "user";
+    // Neither: the executable's folder, which says what it lacks.
+    QTest::newRow("no settings anywhere") << false << false << "bin";
+}
+
+void RunChoiceTest::programPlace() {
+    QFETCH(bool, installed);
+    QFETCH(bool, settingsBeside);
+    QFETCH(QString, expected);
+
+    InstalledTree tree;
+    if (installed)
+        tree.write(tree.shared + "/envalo.ini", "[option]\r\n");
+    if (settingsBeside)
+        tree.write(tree.bin + "/envalo.ini", "[option]\r\n");
+    const ProgramPlace place = ::programPlace(tree.bin);
+    const QString user = QDir::cleanPath(tree.data + "/envalo") + '/';
+    QCOMPARE(userProgramFolder(), user);
+    QCOMPARE(place.folder, expected == "user" ? user : QDir::cleanPath(tree.bin) + '/');
+    QCOMPARE(place.user, expected == "user");
+    QCOMPARE(place.shared, installed ? QDir::cleanPath(tree.shared) + '/' : QString());
+    // Looking changes nothing.
+    QVERIFY(!QFileInfo::exists(tree.data));
+    // Envelopes without a print queue go into the folder's PDF, but not into a hidden one.
+    QCOMPARE(pdfFolderOf(place.folder),
+             expected == "user"
+                 ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/Конверты"
+                 : place.folder + "PDF");
+}
+
+void RunChoiceTest::userFolderLaidOut() {
+    InstalledTree tree;
+    tree.write(tree.shared + "/envalo.ini", "shared settings");
+    tree.write(tree.shared + "/Convert.mdb", "shared book");
+    tree.write(tree.shared + "/images/dl_komy.jpg", "picture");
+    QFile::setPermissions(tree.shared + "/Convert.mdb", QFile::ReadOwner | QFile::ReadOther);
+    const ProgramPlace place = ::programPlace(tree.bin);
+    QVERIFY(place.user);
+
+    // The first start copies the defaults; the pictures stay where they are installed.
+    layOutUserFolder(place);
+    QCOMPARE(contents(place.folder + "envalo.ini"), "shared settings");
+    QCOMPARE(contents(place.folder + "Convert.mdb"), "shared book");
+    QVERIFY(QFile::permissions(place.folder + "Convert.mdb") & QFile::WriteOwner);
+    QCOMPARE(folderEntries(place.folder), (QStringList{"Convert.mdb", "envalo.ini"}));
+
+    // The user's files are theirs: a later start, or newer defaults, never replace them; a
+    // missing one comes back.
+    tree.write(place.folder + "envalo.ini", "user settings");
+    QFile::remove(place.folder + "Convert.mdb");
+    tree.write(tree.shared + "/envalo.ini", "newer shared settings");
+    layOutUserFolder(::programPlace(tree.bin));
+    QCOMPARE(contents(place.folder + "envalo.ini"), "user settings");
+    QCOMPARE(contents(place.folder + "Convert.mdb"), "shared book");
+
+    // A folder that cannot be made is named.
+    InstalledTree blocked;
+    blocked.write(blocked.shared + "/envalo.ini", "shared settings");
+    blocked.write(blocked.data, "a file where the folder belongs");
+    QCOMPARE(errorOf([&] { layOutUserFolder(::programPlace(blocked.bin)); }),
+             "Не удалось создать папку «" +
+                 QDir::toNativeSeparators(QDir::cleanPath(blocked.data + "/envalo")) + "».");
+}
+
+void RunChoiceTest::picturesOfTheSharedDefaults() {
+    TestFolder shared;
+    shared.addPictures();
+    TestFolder own;
+    const QString name = "images/dl_komy.jpg";
+    QVERIFY(QFileInfo::exists(shared.file(name)));
+    // The folder has no pictures: the installed ones serve.
+    const QImage installed = PictureCache(own.appdir(), shared.appdir()).picture(name);
+    QVERIFY(!installed.isNull());
+    // The folder's own picture wins over the installed one.
+    QDir().mkpath(own.file("images"));
+    QImage small(8, 4, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    QVERIFY(small.save(own.file(name), "JPG"));
+    QCOMPARE(PictureCache(own.appdir(), shared.appdir()).picture(name).size(), QSize(8, 4));
+    QVERIFY(installed.size() != QSize(8, 4));
+    // Without installed defaults a missing picture is named in the folder, as before.
+    TestFolder bare;
+    QVERIFY(errorOf([&] {
+                PictureCache(bare.appdir()).picture(name);
+            }).contains(QDir::toNativeSeparators(bare.file(name))));
 }
 
 QTEST_GUILESS_MAIN(RunChoiceTest)
