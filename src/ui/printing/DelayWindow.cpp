@@ -8,6 +8,7 @@
 #include "ui/editor/ProfileStore.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -135,6 +136,16 @@ void DelayWindow::hideEvent(QHideEvent* event) {
     // A window closed by a button must not tick on into the next showing.
     m_countdownTimer.stop();
     QDialog::hideEvent(event);
+}
+
+void DelayWindow::keyPressEvent(QKeyEvent* event) {
+    // QDialog would close the window as the close box does, and the run would go on
+    // printing; Esc stops it as "Отмена" does. The close box keeps its meaning.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_cancel->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void DelayWindow::tick() {
