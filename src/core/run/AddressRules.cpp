@@ -94,13 +94,17 @@ QString asEditorText(const QString& stored) {
     return text;
 }
 
+QString indexText(qint64 index) {
+    return index == 0 ? QString() : QString::number(index);
+}
+
 AddressTexts printedTexts(const RecipientRecord* recipient, const SenderRecord* sender) {
     const RecipientRecord noRecipient;
     const SenderRecord noSender;
     const RecipientRecord& r = recipient ? *recipient : noRecipient;
     const SenderRecord& s = sender ? *sender : noSender;
-    return {asEditorText(s.otkogo), asEditorText(s.otkyda), QString::number(s.intyt),
-            asEditorText(r.komy),   asEditorText(r.kyda),   QString::number(r.intyda)};
+    return {asEditorText(s.otkogo), asEditorText(s.otkyda), indexText(s.intyt),
+            asEditorText(r.komy),   asEditorText(r.kyda),   indexText(r.intyda)};
 }
 
 AddressTexts printedTexts(const RecipientRecord& recipient, const AddressTexts& sender) {

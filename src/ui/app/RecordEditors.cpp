@@ -167,13 +167,13 @@ void RecordEditors::enableSide(bool recipientSide) {
 }
 
 bool RecordEditors::holds(const LoadedRecipient& r) const {
-    return r.profile == m_profile->currentText() && QString::number(r.intyda) == intyda->text() &&
+    return r.profile == m_profile->currentText() && indexText(r.intyda) == intyda->text() &&
            r.kyda == editorText(kyda) && r.komy == editorText(komy) && r.name == m_name->text();
 }
 
 bool RecordEditors::holds(const LoadedSender& s) const {
     return s.otkogo == editorText(otkogo) && s.otkyda == editorText(otkyda) &&
-           QString::number(s.intyt) == intyt->text();
+           indexText(s.intyt) == intyt->text();
 }
 
 bool RecordEditors::changed(bool recipientSide) const {

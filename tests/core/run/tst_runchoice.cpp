@@ -153,6 +153,8 @@ private slots:
     void senderOfEveryEnvelope();
     void editorText_data();
     void editorText();
+    void indexText_data();
+    void indexText();
     void groupFilter_data();
     void groupFilter();
     void profiles_data();
@@ -244,7 +246,10 @@ void RunChoiceTest::senderOfEveryEnvelope_data() {
                           "char(10) || 'Тульская обл.', 300000, 1)")
         << QStringList{"Завод", "Тула\nТульская обл.", "300000"};
     QTest::newRow("none marked: no sender")
-        << QStringLiteral("('Фирма', 'Казань', 420000, 0)") << QStringList{"", "", "0"};
+        << QStringLiteral("('Фирма', 'Казань', 420000, 0)") << QStringList{"", "", ""};
+    // A sender added in the main window gets the index 0 until one is typed: no index.
+    QTest::newRow("index 0 prints nothing")
+        << QStringLiteral("('Фирма', 'Казань', 0, 1)") << QStringList{"Фирма", "Казань", ""};
     QTest::newRow("the first of that name, letter case aside")
         << QStringLiteral("('ЗАВОД', 'Тула', 1, 0), ('Завод', 'Орёл', 2, 1)")
         << QStringList{"ЗАВОД", "Тула", "1"};
@@ -280,6 +285,31 @@ void RunChoiceTest::senderOfEveryEnvelope() {
 
 void RunChoiceTest::editorText_data() {
     addStoredTextRows();
+}
+
+void RunChoiceTest::indexText_data() {
+    QTest::addColumn<qint64>("stored");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("0 is no index") << qint64(0) << "";
+    QTest::newRow("an index") << qint64(101000) << "101000";
+    QTest::newRow("a short one as stored") << qint64(1) << "1";
+}
+
+void RunChoiceTest::indexText() {
+    QFETCH(qint64, stored);
+    QFETCH(QString, printed);
+    QCOMPARE(::indexText(stored), printed);
+    // Both sides of an envelope print it so.
+    RecipientRecord recipient;
+    recipient.komy = QStringLiteral("Агееву");
+    recipient.intyda = stored;
+    SenderRecord sender;
+    sender.otkogo = QStringLiteral("Завод");
+    sender.intyt = stored;
+    const AddressTexts texts = printedTexts(&recipient, &sender);
+    QCOMPARE(texts.intyda, printed);
+    QCOMPARE(texts.intyt, printed);
+    QCOMPARE(printedTexts(nullptr, nullptr).intyda, QString());
 }
 
 void RunChoiceTest::groupFilter_data() {

@@ -11,6 +11,7 @@
 #include "ui/addressbook/NewRecordDialog.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/app/RecordEditors.h"
 #include "ui/app/RecordsPane.h"
 
 #include <QAction>
@@ -380,6 +381,9 @@ void RecordsTest::addRecords() {
                      " where name='Дмитриев'")
                  .toString(),
              recipientProfile(mainWindow)->itemText(0) + "|0|0");
+    // The stored 0 is no index: the field shows it empty, and it is no unsaved change.
+    QCOMPARE(control<QLineEdit>(mainWindow, "intyda")->text(), QString());
+    QVERIFY(!mainWindow.records().editors().changed(true));
 
     b.toSenders();
     b.messages.onModal([](QDialog& d) {
