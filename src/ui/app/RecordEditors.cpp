@@ -18,6 +18,8 @@
 namespace {
 
 const QString crlf = QStringLiteral("\r\n");
+// Shown in the sender's name editor while there is no sender to edit.
+const QString noSenderHint = QStringLiteral("Добавьте отправителя кнопкой \"Добавить\"");
 
 QString editorText(const QPlainTextEdit* editor) {
     QString text = editor->toPlainText();
@@ -157,13 +159,14 @@ void RecordEditors::clear(bool recipientSide) {
     }
 }
 
-void RecordEditors::enableSide(bool recipientSide) {
+void RecordEditors::enableSide(bool recipientSide, bool senderShown) {
     for (QWidget* editor : {static_cast<QWidget*>(komy), static_cast<QWidget*>(kyda),
                             static_cast<QWidget*>(intyda), static_cast<QWidget*>(m_name)})
         editor->setEnabled(recipientSide);
     for (QWidget* editor : {static_cast<QWidget*>(otkogo), static_cast<QWidget*>(otkyda),
                             static_cast<QWidget*>(intyt)})
-        editor->setEnabled(!recipientSide);
+        editor->setEnabled(!recipientSide && senderShown);
+    otkogo->setPlaceholderText(senderShown || recipientSide ? QString() : noSenderHint);
 }
 
 bool RecordEditors::holds(const LoadedRecipient& r) const {

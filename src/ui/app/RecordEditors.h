@@ -22,8 +22,9 @@ public:
     // them as the records loaded.
     void showRecords(const RecipientRecord* recipient, const SenderRecord* sender);
     void clear(bool recipientSide);
-    // Only the side's editors take input.
-    void enableSide(bool recipientSide);
+    // Only the side's editors take input; with no sender shown the sender's editors take
+    // none either and say how to add one, so that nothing is typed where it cannot be kept.
+    void enableSide(bool recipientSide, bool senderShown);
     // Whether the side's editors hold something else than the record they were loaded from.
     bool changed(bool recipientSide) const;
 

@@ -165,11 +165,13 @@ void RecordsPane::showRecipientAt(int row) {
 }
 
 void RecordsPane::showSelectedRecords() {
+    const QListWidgetItem* senderItem = m_senders->currentItem();
+    // A sender typed with none selected (the last one deleted) could not be saved anywhere.
+    m_editors->enableSide(recipientPage(), senderItem != nullptr);
     if (!recipientPage() && m_recipients->count() == 0)
         return;
     clearEditors();
     const QString recipientName = m_recipients->currentText();
-    const QListWidgetItem* senderItem = m_senders->currentItem();
     const QString senderName = senderItem ? senderItem->text() : QString();
 
     // The editors show what an envelope prints for the records.
@@ -196,7 +198,6 @@ void RecordsPane::moveDefaultMark() {
 }
 
 void RecordsPane::applyPage() {
-    m_editors->enableSide(recipientPage());
     showSelectedRecords();
 }
 

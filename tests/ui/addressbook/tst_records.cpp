@@ -394,6 +394,8 @@ void RecordsTest::addRecords() {
     control<QToolButton>(mainWindow, "ToolButton3")->click();
     QCOMPARE(b.value("select group_concat(otkogo) from table2 where `default`=1").toString(),
              QStringLiteral("Контора «Гамма»"));
+    QCOMPARE(control<QLineEdit>(mainWindow, "intyt")->text(), QString());
+    QVERIFY(!mainWindow.records().editors().changed(false));
     b.verifyNothingUnexpected();
 
     // The new default sender is selected at the next start.
@@ -492,6 +494,30 @@ void RecordsTest::deleteSender() {
                                                    : QString(),
              selected);
     QCOMPARE(control<QPlainTextEdit>(mainWindow, "otkogo")->toPlainText(), selected);
+    // With no sender left nothing can be typed where no record would keep it: the editors
+    // say how to add one, and take input again once one is added.
+    const bool none = selected.isEmpty();
+    for (const char* name : {"otkogo", "otkyda"})
+        QCOMPARE(control<QPlainTextEdit>(mainWindow, name)->isEnabled(), !none);
+    QCOMPARE(control<QLineEdit>(mainWindow, "intyt")->isEnabled(), !none);
+    QCOMPARE(control<QPlainTextEdit>(mainWindow, "otkogo")->placeholderText(),
+             none ? QStringLiteral("Добавьте отправителя кнопкой \"Добавить\"") : QString());
+    if (none) {
+        b.messages.onModal([](QDialog& d) {
+            control<QLineEdit>(d, "Edit1")->setText("Контора «Гамма»");
+            control<QPushButton>(d, "Button2")->click();
+        });
+        control<QToolButton>(mainWindow, "ToolButton3")->click();
+        QCOMPARE(b.senderLines(), QStringList{"Контора «Гамма»"});
+        for (const char* name : {"otkogo", "otkyda"})
+            QVERIFY(control<QPlainTextEdit>(mainWindow, name)->isEnabled());
+        QVERIFY(control<QLineEdit>(mainWindow, "intyt")->isEnabled());
+        QCOMPARE(control<QPlainTextEdit>(mainWindow, "otkogo")->placeholderText(), QString());
+        // On the recipients' page the sender's editors take no input, as ever.
+        control<QTabWidget>(mainWindow, "PageControl1")->setCurrentIndex(0);
+        QVERIFY(!control<QPlainTextEdit>(mainWindow, "otkogo")->isEnabled());
+        QVERIFY(control<QPlainTextEdit>(mainWindow, "komy")->isEnabled());
+    }
     b.verifyNothingUnexpected();
 }
 
