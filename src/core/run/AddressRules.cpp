@@ -79,6 +79,12 @@ const SenderRecord* defaultSender(const std::vector<SenderRecord>& senders) {
     return nullptr;
 }
 
+QString searchForm(const QString& text) {
+    QString form = text.toLower();
+    form.replace(u'ё', u'е');
+    return form;
+}
+
 QString asEditorText(const QString& stored) {
     QString text = stored;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -51,6 +51,10 @@ QStringList senderLines(const std::vector<SenderRecord>& senders);
 // aside; nullptr when none is marked.
 const SenderRecord* defaultSender(const std::vector<SenderRecord>& senders);
 
+// A name or a search text as the search compares them: lower case, and «ё» read as «е»,
+// which people type for it more often than not.
+QString searchForm(const QString& text);
+
 // A stored text as an envelope prints it and the main window's editors show it: lines end
 // with LF, and the characters a multi-line editor keeps as line or paragraph ends or as a
 // plain space become those, so that the editor gives the text back unchanged.

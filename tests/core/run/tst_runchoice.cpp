@@ -155,6 +155,8 @@ private slots:
     void editorText();
     void indexText_data();
     void indexText();
+    void searchReadsYoAsYe_data();
+    void searchReadsYoAsYe();
     void groupFilter_data();
     void groupFilter();
     void profiles_data();
@@ -310,6 +312,49 @@ void RunChoiceTest::indexText() {
     QCOMPARE(texts.intyda, printed);
     QCOMPARE(texts.intyt, printed);
     QCOMPARE(printedTexts(nullptr, nullptr).intyda, QString());
+}
+
+void RunChoiceTest::searchReadsYoAsYe_data() {
+    QTest::addColumn<bool>("senders");
+    QTest::addColumn<bool>("whole");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("found");
+    QTest::newRow("е finds ё") << false << false << "Петр" << QStringList{"Пётр Ёлкин", "Петров"};
+    QTest::newRow("ё finds е") << false << false << "пётров" << QStringList{"Петров"};
+    QTest::newRow("capital Ё, any case") << false << false << "елкин" << QStringList{"Пётр Ёлкин"};
+    QTest::newRow("capital Е finds capital Ё")
+        << false << false << "АРТЕМ" << QStringList{"АРТЁМ Семёнов"};
+    QTest::newRow("whole text") << false << true << "петр елкин" << QStringList{"Пётр Ёлкин"};
+    QTest::newRow("two words") << false << false << "семенов алена"
+                               << QStringList{"Семёнова Алёна", "АРТЁМ Семёнов"};
+    QTest::newRow("senders") << true << false << "елочка" << QStringList{"Ёлочка"};
+    QTest::newRow("other letters stay apart") << false << false << "пэтр" << QStringList{};
+}
+
+void RunChoiceTest::searchReadsYoAsYe() {
+    QFETCH(bool, senders);
+    QFETCH(bool, whole);
+    QFETCH(QString, text);
+    QFETCH(QStringList, found);
+    TestFolder folder;
+    folder.addDatabaseFromScript(TestFolder::shippedSchema() +
+                                 rowsSql({{"Пётр Ёлкин", "", "", 0, false, ""},
+                                          {"Петров", "", "", 0, false, ""},
+                                          {"Семёнова Алёна", "", "", 0, false, ""},
+                                          {"АРТЁМ Семёнов", "", "", 0, false, ""}},
+                                         {{"Ёлочка", "", 0, true}, {"Берёзка", "", 0, false}}));
+    OpenAddressBook book(QStringLiteral("search"));
+    book.open(folder.file("Convert.mdb"));
+    book.readTables();
+    QStringList shown;
+    if (senders) {
+        shown = book.findSenders(text, whole);
+    } else {
+        for (const auto& [name, ticked] : book.findRecipients(text, whole))
+            shown.append(name);
+    }
+    QCOMPARE(shown, found);
+    QCOMPARE(searchForm(QStringLiteral("ЁЛКА ёлка Елка")), QStringLiteral("елка елка елка"));
 }
 
 void RunChoiceTest::groupFilter_data() {
