@@ -21,6 +21,7 @@
 #include "ui/common/Icons.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
+#include "ui/controls/ScreenFit.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/printing/PreviewWindow.h"
@@ -36,9 +37,6 @@ MainWindow::MainWindow(Windows& windows)
     : w(windows), m_output(std::make_unique<PageOutput>(windows.messages, windows.appdir)) {
     setWindowTitle(applicationTitle());
     setWindowIcon(envelopeIcon());
-    resize(853, 788);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
     m_records = new RecordsPane(w, this);
     setCentralWidget(m_records);
     m_commands = std::make_unique<MainCommands>(w, *this, *m_records);
@@ -54,6 +52,8 @@ MainWindow::MainWindow(Windows& windows)
     connect(&m_othersChanges, &QTimer::timeout, this,
             [this] { guarded(w.messages, [this] { othersChangesStep(); }); });
     creationStep();
+    // 853 x 788 where the screen has room; on a smaller one the screen's available area.
+    fitOnScreen(*this, QSize(853, 788));
 }
 
 MainWindow::~MainWindow() = default;
