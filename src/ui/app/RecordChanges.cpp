@@ -108,7 +108,7 @@ void RecordChanges::saveSender() {
     m_pane.showSelectedRecords();
 }
 
-void RecordChanges::addRecord() {
+bool RecordChanges::addRecord() {
     if (m_pane.recipientPage()) {
         w.newRecord->setPrompt(QStringLiteral("Название получателя"));
     } else {
@@ -119,7 +119,7 @@ void RecordChanges::addRecord() {
     w.messages.showModal(*w.newRecord);
     const QString name = w.newRecord->name();
     if (name.isEmpty())
-        return;
+        return false;
     OpenAddressBook& book = w.addressBook;
     if (m_pane.recipientPage()) {
         if (book.recipient(name))
@@ -134,6 +134,7 @@ void RecordChanges::addRecord() {
         m_senders.setCurrentRow(m_senders.count() - 1);
     }
     m_pane.showSelectedRecords();
+    return true;
 }
 
 void RecordChanges::deleteRecords() {

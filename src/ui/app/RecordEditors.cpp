@@ -159,6 +159,10 @@ void RecordEditors::clear(bool recipientSide) {
     }
 }
 
+void RecordEditors::focusFirstField(bool recipientSide) {
+    (recipientSide ? komy : otkyda)->setFocus(Qt::OtherFocusReason);
+}
+
 void RecordEditors::enableSide(bool recipientSide, bool senderShown) {
     for (QWidget* editor : {static_cast<QWidget*>(komy), static_cast<QWidget*>(kyda),
                             static_cast<QWidget*>(intyda), static_cast<QWidget*>(m_name)})

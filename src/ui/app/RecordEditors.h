@@ -22,6 +22,8 @@ public:
     // them as the records loaded.
     void showRecords(const RecipientRecord* recipient, const SenderRecord* sender);
     void clear(bool recipientSide);
+    // The focus to the side's first field after the record's name: «Кому», «От куда».
+    void focusFirstField(bool recipientSide);
     // Only the side's editors take input; with no sender shown the sender's editors take
     // none either and say how to add one, so that nothing is typed where it cannot be kept.
     void enableSide(bool recipientSide, bool senderShown);

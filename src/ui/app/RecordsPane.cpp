@@ -20,6 +20,7 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -84,6 +85,9 @@ QWidget* RecordsPane::buildLists() {
     m_recipients->setFont(addressFont());
     describe(m_recipients, QStringLiteral("Список получателей"), ControlNames::Main::recipientList);
     m_senders = new ListBox(m_pages);
+    // Delete in either list deletes, as the toolbar's «Удалить» does.
+    m_recipients->installEventFilter(this);
+    m_senders->installEventFilter(this);
     m_senders->setFont(addressFont());
     m_senders->setSelectionMode(QAbstractItemView::SingleSelection);
     describe(m_senders, QStringLiteral("Список отправителей"), ControlNames::Main::senderList);
@@ -232,6 +236,22 @@ void RecordsPane::senderSelected(int row) {
     selectSenderLine(clicked);
     showSelectedRecords();
     moveDefaultMark();
+}
+
+bool RecordsPane::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_recipients || watched == m_senders) && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            emit deleteKeyPressed();
+            return true;
+        }
+    }
+    return QSplitter::eventFilter(watched, event);
+}
+
+void RecordsPane::focusSearch() {
+    m_searchText->setFocus(Qt::ShortcutFocusReason);
+    m_searchText->selectAll();
 }
 
 void RecordsPane::startSearch() {

@@ -42,6 +42,8 @@ inline constexpr char layoutEditorCommand[] = "menuPrintSettings";
 inline constexpr char groupsCommand[] = "menuGroups";
 inline constexpr char addressBookCommand[] = "menuAddressBook";
 inline constexpr char aboutCommand[] = "menuAbout";
+// Ctrl+F: the focus to the search field.
+inline constexpr char findCommand[] = "menuFind";
 inline constexpr char listMenu[] = "cbMenu";
 inline constexpr char listDeleteCommand[] = "cbMenuDelete";
 inline constexpr char listShowCommand[] = "cbMenuShow";

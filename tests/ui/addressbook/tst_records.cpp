@@ -19,8 +19,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -127,6 +130,8 @@ private slots:
     void newRecordWindow();
     void realClicks();
     void aboutWindowAndProfileChoice();
+    void menusHaveTheirLetters();
+    void usualKeys();
 };
 
 void RecordsTest::listsAreSortedTheRussianWay() {
@@ -820,6 +825,115 @@ void RecordsTest::aboutWindowAndProfileChoice() {
              QStringLiteral("Конверт C6"));
     QCOMPARE(b.value("select profile from `table` where name='Абрамов'").toString(),
              QStringLiteral("Конверт DL"));
+    b.verifyNothingUnexpected();
+}
+
+namespace {
+
+// A menu's commands as shown, each with its letter after "&".
+QStringList commandTexts(const QMenu& menu) {
+    QStringList texts;
+    for (const QAction* action : menu.actions())
+        if (!action->isSeparator())
+            texts.append(action->text());
+    return texts;
+}
+
+} // namespace
+
+void RecordsTest::menusHaveTheirLetters() {
+    Book b;
+    MainWindow& mainWindow = b.mainWindow();
+    QList<const QMenu*> menus;
+    QStringList titles;
+    for (const QAction* action : mainWindow.menuBar()->actions()) {
+        titles.append(action->text());
+        menus.append(action->menu());
+    }
+    QCOMPARE(titles, (QStringList{"&Меню", "&Опции", "&?"}));
+    menus.append(control<QMenu>(mainWindow, "cbMenu"));
+    const QList<QStringList> expected = {
+        {"&Печать", "&Импорт адресов...", "&Экспорт адресов...", "В&ыход"},
+        {"Настройки п&ринтера", "Настройки пе&чати", "&Группы...", "&Адресная книга..."},
+        {"&О программе..."},
+        {"&Удалить", "&Показать", "&Добавить", "&Группы получателя..."}};
+    for (qsizetype i = 0; i < menus.size(); ++i) {
+        const QStringList texts = commandTexts(*menus[i]);
+        QCOMPARE(texts, expected[i]);
+        // One letter each, none taken twice in a menu.
+        QSet<QChar> letters;
+        for (const QString& text : texts) {
+            QCOMPARE(text.count('&'), 1);
+            letters.insert(text[text.indexOf('&') + 1].toLower());
+        }
+        QCOMPARE(letters.size(), texts.size());
+    }
+}
+
+void RecordsTest::usualKeys() {
+    Book b;
+    MainWindow& mainWindow = b.mainWindow();
+    auto byKey = [&](const QKeySequence& key) {
+        QStringList found;
+        for (const QAction* action : mainWindow.findChildren<QAction*>())
+            if (action->shortcut() == key)
+                found.append(action->objectName().isEmpty() ? action->text()
+                                                            : action->objectName());
+        return found;
+    };
+    // The usual keys, and the program's own kept.
+    QCOMPARE(byKey(QKeySequence(Qt::CTRL | Qt::Key_N)), QStringList{"Добавить"});
+    QCOMPARE(byKey(QKeySequence(Qt::CTRL | Qt::Key_S)), QStringList{"Сохранить"});
+    QCOMPARE(byKey(QKeySequence(Qt::CTRL | Qt::Key_F)), QStringList{"menuFind"});
+    QCOMPARE(byKey(QKeySequence(Qt::CTRL | Qt::Key_P)), QStringList{"menuPrint"});
+    QCOMPARE(byKey(QKeySequence(Qt::CTRL | Qt::Key_F4)), QStringList{"menuExit"});
+    QCOMPARE(byKey(QKeySequence(Qt::Key_F3)), QStringList{"menuPrinterSetup"});
+    QCOMPARE(byKey(QKeySequence(Qt::Key_F2)), QStringList{"menuPrintSettings"});
+
+    mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+    // Ctrl+F: to the search field, its text selected for typing over.
+    control<QLineEdit>(mainWindow, "editfind")->setText("Влас");
+    control<QAction>(mainWindow, "menuFind")->trigger();
+    QCOMPARE(mainWindow.focusWidget(), control<QLineEdit>(mainWindow, "editfind"));
+    QCOMPARE(control<QLineEdit>(mainWindow, "editfind")->selectedText(), QStringLiteral("Влас"));
+
+    // Ctrl+N: after «Добавить» the new record's first field has the focus.
+    b.messages.onModal([](QDialog& d) {
+        control<QLineEdit>(d, "Edit1")->setText("Дмитриев");
+        control<QPushButton>(d, "Button2")->click();
+    });
+    for (QAction* action : mainWindow.findChildren<QAction*>())
+        if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_N))
+            action->trigger();
+    QCOMPARE(recipientList(mainWindow)->currentText(), QStringLiteral("Дмитриев"));
+    QCOMPARE(mainWindow.focusWidget(), control<QPlainTextEdit>(mainWindow, "komy"));
+    b.toSenders();
+    b.messages.onModal([](QDialog& d) {
+        control<QLineEdit>(d, "Edit1")->setText("Контора «Гамма»");
+        control<QPushButton>(d, "Button2")->click();
+    });
+    control<QToolButton>(mainWindow, "ToolButton3")->click();
+    QCOMPARE(mainWindow.focusWidget(), control<QPlainTextEdit>(mainWindow, "otkyda"));
+
+    // Delete in a list asks as «Удалить» does, and deletes on OK.
+    b.pickSender("Бюро «Бета»");
+    b.messages.answer(false);
+    QTest::keyClick(senderList(mainWindow), Qt::Key_Delete);
+    QCOMPARE(b.messages.texts("question").last(),
+             QStringLiteral("Все отмеченные записи будут удалены"));
+    QVERIFY(b.senderLines().contains("Бюро «Бета»"));
+    b.messages.answer(true);
+    QTest::keyClick(senderList(mainWindow), Qt::Key_Delete);
+    QVERIFY(!b.senderLines().contains("Бюро «Бета»"));
+    control<QTabWidget>(mainWindow, "PageControl1")->setCurrentIndex(0);
+    b.pick("Власов");
+    b.tick("Борисова", false);
+    b.messages.answer(true);
+    QTest::keyClick(recipientList(mainWindow), Qt::Key_Delete);
+    QVERIFY(!lines(*recipientList(mainWindow)).contains("Власов"));
+    QCOMPARE(b.value("select count(*) from `table` where name='Власов'").toInt(), 0);
+    mainWindow.hide();
     b.verifyNothingUnexpected();
 }
 
