@@ -29,9 +29,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStatusBar>
 
 MainWindow::MainWindow(Windows& windows)
     : w(windows), m_output(std::make_unique<PageOutput>(windows.messages, windows.appdir)) {
@@ -145,6 +148,25 @@ void MainWindow::runDeferredStart() {
 
 void MainWindow::setUpPrinter() {
     choosePrinter(w.messages, *m_output);
+    showDestination();
+}
+
+void MainWindow::showDestination() {
+    const PrintDestination& destination = m_output->destination();
+    const bool file = destination.kind == PrintDestination::Kind::File;
+    if (file && !m_destination) {
+        m_destination = new QLabel(statusBar());
+        m_destination->setObjectName(QString::fromLatin1(ControlNames::Main::destination));
+        statusBar()->addWidget(m_destination, 1);
+    }
+    if (file) {
+        const QString text = QStringLiteral("Конверты печатаются в файл «%1»")
+                                 .arg(QDir::toNativeSeparators(destination.file));
+        m_destination->setText(text);
+        m_destination->setAccessibleName(text);
+    }
+    if (m_destination)
+        statusBar()->setVisible(file);
 }
 
 void MainWindow::showPreview() {

@@ -6,6 +6,7 @@
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
@@ -13,6 +14,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <algorithm>
 
 QString errorNoticeText(const QString& text) {
@@ -80,8 +82,16 @@ int DialogMessages::showModal(QDialog& dialog) {
     return dialog.exec();
 }
 
+void presentAsPrinterSettings(QPrintDialog& dialog) {
+    dialog.setWindowTitle(QStringLiteral("Настройки принтера"));
+    for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>())
+        if (QPushButton* confirm = buttons->button(QDialogButtonBox::Ok))
+            confirm->setText(QStringLiteral("Сохранить"));
+}
+
 bool DialogMessages::printerDialog(QPrinter& printer) {
     QPrintDialog dialog(&printer, owner());
+    presentAsPrinterSettings(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 

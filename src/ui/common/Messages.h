@@ -11,6 +11,7 @@
 class QColor;
 class QDialog;
 class QFont;
+class QPrintDialog;
 class QPrinter;
 class QProgressDialog;
 class QWidget;
@@ -70,6 +71,11 @@ private:
     QWidget* m_parent = nullptr;
     std::vector<QWidget*> m_modals;
 };
+
+// The platform's printer dialog as what it is here, the printer settings (F3): titled
+// «Настройки принтера», its button «Сохранить» rather than Qt's «Печать», for it prints
+// nothing.
+void presentAsPrinterSettings(QPrintDialog& dialog);
 
 // An error's text as the error notice shows it: a period is added when the
 // last character sorts after "." (a letter, a digit or "?").
