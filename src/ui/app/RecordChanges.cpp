@@ -62,9 +62,11 @@ void RecordChanges::saveRecipient() {
     OpenAddressBook& book = w.addressBook;
     book.rereadRecipients();
     const QString line = m_recipients.currentText();
-    if (!m_pane.editors().recipientComplete())
+    if (!m_pane.editors().recipientComplete()) {
+        m_pane.editors().focusMissingField(true);
         throw UserError(QStringLiteral(
             "Нельзя сохранить заголовок письма, т.к. не указано имя или индекс получателя."));
+    }
     const std::optional<RecipientRecord> stored = book.recipient(line);
     if (!stored || m_pane.editors().holds(*stored))
         return;
@@ -90,9 +92,11 @@ void RecordChanges::saveSender() {
     book.rereadSenders();
     const QListWidgetItem* item = m_senders.currentItem();
     const QString line = item ? item->text() : QString();
-    if (!m_pane.editors().senderComplete())
+    if (!m_pane.editors().senderComplete()) {
+        m_pane.editors().focusMissingField(false);
         throw UserError(QStringLiteral(
             "Нельзя сохранить заголовок письма, т.к. не указано имя или индекс отправителя."));
+    }
     const QString name = m_pane.editors().senderName();
     if (book.senderNameTaken(name, line))
         throw UserError(nameExists);

@@ -207,6 +207,15 @@ bool RecordEditors::senderComplete() const {
     return !otkogo->toPlainText().isEmpty() && !intyt->text().isEmpty();
 }
 
+void RecordEditors::focusMissingField(bool recipientSide) {
+    QWidget* missing = nullptr;
+    if (recipientSide)
+        missing = m_name->text().isEmpty() ? static_cast<QWidget*>(m_name) : intyda;
+    else
+        missing = otkogo->toPlainText().isEmpty() ? static_cast<QWidget*>(otkogo) : intyt;
+    missing->setFocus(Qt::OtherFocusReason);
+}
+
 QString RecordEditors::recordName() const {
     return m_name->text();
 }

@@ -43,6 +43,9 @@ public:
     // Both a name and an index are filled in.
     bool recipientComplete() const;
     bool senderComplete() const;
+    // The focus to the side's name, or where it is given to its index: the field that the
+    // message about an incomplete record names.
+    void focusMissingField(bool recipientSide);
     // The name as typed, and the sender's name as stored.
     QString recordName() const;
     QString senderName() const;

@@ -219,33 +219,43 @@ void RecordsTest::saveValidation_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("index");
     QTest::addColumn<QString>("message");
+    // The field that has the focus after the message; empty: not checked.
+    QTest::addColumn<QString>("focused");
     const QString missing = QStringLiteral(
         "Нельзя сохранить заголовок письма, т.к. не указано имя или индекс получателя.");
     QTest::newRow("no name") << ""
-                             << "101000" << missing;
+                             << "101000" << missing << "rname";
     QTest::newRow("no index") << "Абрамов"
-                              << "" << missing;
+                              << "" << missing << "intyda";
+    QTest::newRow("neither") << ""
+                             << "" << missing << "rname";
     QTest::newRow("another's name, other case") << "БОРИСОВА"
                                                 << "101000"
-                                                << "Такое название уже существует.";
+                                                << "Такое название уже существует."
+                                                << "";
     QTest::newRow("another's name after trimming") << "  Борисова "
                                                    << "101000"
-                                                   << "Такое название уже существует.";
+                                                   << "Такое название уже существует."
+                                                   << "";
     QTest::newRow("a lone minus") << "Абрамов"
                                   << "-"
-                                  << "«-» не является целым числом.";
+                                  << "«-» не является целым числом."
+                                  << "";
     QTest::newRow("beyond a whole number") << "Абрамов"
                                            << "99999999999"
-                                           << "«99999999999» не является целым числом.";
+                                           << "«99999999999» не является целым числом."
+                                           << "";
 }
 
 void RecordsTest::saveValidation() {
     QFETCH(QString, name);
     QFETCH(QString, index);
     QFETCH(QString, message);
+    QFETCH(QString, focused);
     Book b;
     MainWindow& mainWindow = b.mainWindow();
     b.pick("Абрамов");
+    control<QPlainTextEdit>(mainWindow, "kyda")->setFocus();
     nameField(mainWindow)->setText(name);
     control<QLineEdit>(mainWindow, "intyda")->setText(index);
     control<QPlainTextEdit>(mainWindow, "komy")->setPlainText("изменено");
@@ -254,6 +264,8 @@ void RecordsTest::saveValidation() {
     QCOMPARE(b.messages.texts("notice"), QStringList{message});
     QCOMPARE(b.value("select count(*) from `table` where komy='изменено'").toInt(), 0);
     QCOMPARE(b.value("select intyda from `table` where name='Абрамов'").toInt(), 101000);
+    if (!focused.isEmpty())
+        QCOMPARE(mainWindow.focusWidget()->objectName(), focused);
     b.verifyNothingUnexpected();
 }
 
