@@ -1,5 +1,6 @@
 #include "ui/controls/ScreenFit.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
@@ -64,6 +65,15 @@ QMargins windowFrame(const QWidget& window) {
         frame = QMargins(border, title, border, border);
     }
     return frame;
+}
+
+int captionWidth(const QWidget& window) {
+    QFont bold = window.font();
+    bold.setBold(true);
+    const int title = std::max(24, window.style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    // The caption, the icon before it and up to three boxes after it (some window managers
+    // draw minimise and maximise on dialogs too), each a title bar high, and the borders.
+    return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + 4 * title + 16;
 }
 
 void fitOnScreen(QWidget& window, QSize wanted) {

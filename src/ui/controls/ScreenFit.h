@@ -21,6 +21,10 @@ QRect fittedGeometry(QSize wanted, QSize minimum, QMargins frame, const QRect& a
 // parent window's, else an allowance for a title bar and borders.
 QMargins windowFrame(const QWidget& window);
 
+// The width a window needs for its caption to show whole in a title bar: the caption in a
+// bold face, as many window managers draw it, beside the window's icon and close box.
+int captionWidth(const QWidget& window);
+
 // Sizes and places a top-level window by fittedGeometry on the screen it opens on (its
 // parent's, else the primary one): a shown window about its present centre, a new one
 // centred on its parent window or else on the screen.
