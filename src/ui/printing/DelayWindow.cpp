@@ -58,10 +58,13 @@ DelayWindow::DelayWindow(Windows& windows) : QDialog(windows.mainWindow), w(wind
     m_countdownCaption = describedLabel(QStringLiteral("Печать начнётся через:"),
                                         names::delayCountdownCaption, this);
     m_countdown = describedLabel({}, names::delayCountdown, this);
-    // The widest value it shows, so that no tick makes the line wider than the window.
+    // The widest value it shows, so that no tick makes the line wider than the window, and
+    // two letters' room after it, so that «Ожидание» never touches the window's edge.
+    const QFontMetrics countdownFont = m_countdown->fontMetrics();
     m_countdown->setMinimumWidth(
-        std::max(m_countdown->fontMetrics().horizontalAdvance(QStringLiteral("Ожидание")),
-                 m_countdown->fontMetrics().horizontalAdvance(QStringLiteral("000"))));
+        std::max(countdownFont.horizontalAdvance(QStringLiteral("Ожидание")),
+                 countdownFont.horizontalAdvance(QStringLiteral("000"))) +
+        2 * countdownFont.averageCharWidth());
     m_print = button(QStringLiteral("Печатать"), names::delayPrint, this);
     m_cancel = button(QStringLiteral("Отмена"), names::delayCancel, this);
 

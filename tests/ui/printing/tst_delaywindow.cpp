@@ -217,6 +217,13 @@ void DelayWindowTest::textsShowWhole() {
         // name is cut rather than widening the window.
         const QSize needed = d.wait->layout()->minimumSize().expandedTo(QSize(231, 99));
         QCOMPARE(d.wait->size(), needed);
+        // The longest countdown text keeps room before the window's edge: more than the
+        // margin, two letters' width.
+        QLabel* countdown = d.label(ControlNames::Printing::delayCountdown);
+        const QFontMetrics font = countdown->fontMetrics();
+        const int room = d.wait->width() - countdown->geometry().x() -
+                         font.horizontalAdvance(QStringLiteral("Ожидание"));
+        QVERIFY2(room >= 6 + 2 * font.averageCharWidth(), qPrintable(QString::number(room)));
         d.button(ControlNames::Printing::delayPrint)->click();
     });
 }
