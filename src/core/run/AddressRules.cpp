@@ -79,6 +79,12 @@ const SenderRecord* defaultSender(const std::vector<SenderRecord>& senders) {
     return nullptr;
 }
 
+QString searchForm(const QString& text) {
+    QString form = text.toLower();
+    form.replace(u'ё', u'е');
+    return form;
+}
+
 QString asEditorText(const QString& stored) {
     QString text = stored;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -94,13 +100,17 @@ QString asEditorText(const QString& stored) {
     return text;
 }
 
+QString indexText(qint64 index) {
+    return index == 0 ? QString() : QString::number(index);
+}
+
 AddressTexts printedTexts(const RecipientRecord* recipient, const SenderRecord* sender) {
     const RecipientRecord noRecipient;
     const SenderRecord noSender;
     const RecipientRecord& r = recipient ? *recipient : noRecipient;
     const SenderRecord& s = sender ? *sender : noSender;
-    return {asEditorText(s.otkogo), asEditorText(s.otkyda), QString::number(s.intyt),
-            asEditorText(r.komy),   asEditorText(r.kyda),   QString::number(r.intyda)};
+    return {asEditorText(s.otkogo), asEditorText(s.otkyda), indexText(s.intyt),
+            asEditorText(r.komy),   asEditorText(r.kyda),   indexText(r.intyda)};
 }
 
 AddressTexts printedTexts(const RecipientRecord& recipient, const AddressTexts& sender) {

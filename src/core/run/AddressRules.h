@@ -51,12 +51,19 @@ QStringList senderLines(const std::vector<SenderRecord>& senders);
 // aside; nullptr when none is marked.
 const SenderRecord* defaultSender(const std::vector<SenderRecord>& senders);
 
+// A name or a search text as the search compares them: lower case, and «ё» read as «е»,
+// which people type for it more often than not.
+QString searchForm(const QString& text);
+
 // A stored text as an envelope prints it and the main window's editors show it: lines end
 // with LF, and the characters a multi-line editor keeps as line or paragraph ends or as a
 // plain space become those, so that the editor gives the text back unchanged.
 QString asEditorText(const QString& stored);
+// An index as an envelope prints it and the main window's field shows it: 0, which a record
+// added in the window gets and the address book keeps, is no index and reads as "".
+QString indexText(qint64 index);
 // What an envelope prints for this recipient and sender; a missing one prints empty texts
-// and the index 0.
+// and no index.
 AddressTexts printedTexts(const RecipientRecord* recipient, const SenderRecord* sender);
 // The same with the sender's texts given: its fields otkogo, otkyda and intyt are taken.
 AddressTexts printedTexts(const RecipientRecord& recipient, const AddressTexts& sender);

@@ -31,9 +31,9 @@ SenderRecord senderAt(const TableCursor& table) {
     return {table.text(otkogo), table.text(otkyda), table.integer(intyt), table.flag(defaultMark)};
 }
 
-// The search words: the whole text, or each of its words; lower case.
+// The search words: the whole text, or each of its words; in the search's form.
 QStringList searchWords(const QString& text, bool whole) {
-    const QString wanted = text.trimmed().toLower();
+    const QString wanted = searchForm(text.trimmed());
     return whole ? QStringList{wanted} : splittext(wanted, QStringLiteral(" "));
 }
 
@@ -43,9 +43,9 @@ void search(TableCursor& cursor, const QString& column, const QStringList& words
     QSet<QString> listed;
     for (cursor.first(); !cursor.eof(); cursor.next()) {
         const QString text = cursor.text(column);
-        const QString lowered = text.toLower();
+        const QString form = searchForm(text);
         for (const QString& word : words) {
-            if (!word.isEmpty() && lowered.contains(word) && !listed.contains(text)) {
+            if (!word.isEmpty() && form.contains(word) && !listed.contains(text)) {
                 listed.insert(text);
                 found(text);
             }

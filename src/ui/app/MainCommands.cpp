@@ -5,6 +5,7 @@
 #include "ui/app/MainWindowParts.h"
 #include "ui/app/RecipientTicks.h"
 #include "ui/app/RecordChanges.h"
+#include "ui/app/RecordEditors.h"
 #include "ui/app/RecordsPane.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/Icons.h"
@@ -80,6 +81,9 @@ void MainCommands::buildToolbar() {
     QAction* groups = tool(QStringLiteral("Группы"), "system-users", QStyle::SP_DirIcon,
                            QStringLiteral("Группы получателей"), ControlNames::Main::groupsButton);
 
+    // The usual keys where the program's own give none.
+    save->setShortcut(QKeySequence::Save);
+    add->setShortcut(QKeySequence::New);
     on(save, [this] { this->save(); });
     on(print, [this] { m_window.printClick(); });
     on(add, [this] { this->add(); });
@@ -92,31 +96,32 @@ void MainCommands::buildToolbar() {
 
 void MainCommands::buildMenus() {
     QMenuBar* bar = m_window.menuBar();
-    auto* menu = bar->addMenu(QStringLiteral("Меню"));
-    QAction* print = command(menu, QStringLiteral("Печать"), ControlNames::Main::printCommand);
+    // Each menu and command has its letter (Alt+М opens «Меню»).
+    auto* menu = bar->addMenu(QStringLiteral("&Меню"));
+    QAction* print = command(menu, QStringLiteral("&Печать"), ControlNames::Main::printCommand);
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     menu->addSeparator();
     QAction* import =
-        command(menu, QStringLiteral("Импорт адресов..."), ControlNames::Main::importCommand);
+        command(menu, QStringLiteral("&Импорт адресов..."), ControlNames::Main::importCommand);
     QAction* exportTo =
-        command(menu, QStringLiteral("Экспорт адресов..."), ControlNames::Main::exportCommand);
+        command(menu, QStringLiteral("&Экспорт адресов..."), ControlNames::Main::exportCommand);
     menu->addSeparator();
-    QAction* exit = command(menu, QStringLiteral("Выход"), ControlNames::Main::exitCommand);
+    QAction* exit = command(menu, QStringLiteral("В&ыход"), ControlNames::Main::exitCommand);
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
-    auto* options = bar->addMenu(QStringLiteral("Опции"));
-    QAction* printerSetup = command(options, QStringLiteral("Настройки принтера"),
+    auto* options = bar->addMenu(QStringLiteral("&Опции"));
+    QAction* printerSetup = command(options, QStringLiteral("Настройки п&ринтера"),
                                     ControlNames::Main::printerSetupCommand);
     printerSetup->setShortcut(QKeySequence(Qt::Key_F3));
-    QAction* printSettings = command(options, QStringLiteral("Настройки печати"),
+    QAction* printSettings = command(options, QStringLiteral("Настройки пе&чати"),
                                      ControlNames::Main::layoutEditorCommand);
     printSettings->setShortcut(QKeySequence(Qt::Key_F2));
     QAction* groups =
-        command(options, QStringLiteral("Группы..."), ControlNames::Main::groupsCommand);
-    QAction* addressBook = command(options, QStringLiteral("Адресная книга..."),
+        command(options, QStringLiteral("&Группы..."), ControlNames::Main::groupsCommand);
+    QAction* addressBook = command(options, QStringLiteral("&Адресная книга..."),
                                    ControlNames::Main::addressBookCommand);
-    auto* help = bar->addMenu(QStringLiteral("?"));
+    auto* help = bar->addMenu(QStringLiteral("&?"));
     QAction* about =
-        command(help, QStringLiteral("О программе..."), ControlNames::Main::aboutCommand);
+        command(help, QStringLiteral("&О программе..."), ControlNames::Main::aboutCommand);
 
     on(exit, [this] { m_window.askToEnd(); });
     on(about, [this] { m_window.showAbout(); });
@@ -127,18 +132,24 @@ void MainCommands::buildMenus() {
     on(import, [this] { m_transfer.importFromFile(); });
     on(exportTo, [this] { m_transfer.exportToFile(); });
     on(addressBook, [this] { m_window.chooseAddressBookPlace(); });
+
+    auto* find = new QAction(QStringLiteral("Поиск"), &m_window);
+    find->setObjectName(QString::fromLatin1(ControlNames::Main::findCommand));
+    find->setShortcut(QKeySequence::Find);
+    m_window.addAction(find);
+    on(find, [this] { m_records.focusSearch(); });
 }
 
 void MainCommands::buildListMenu() {
     auto* listMenu = new QMenu(&m_window);
     listMenu->setObjectName(QString::fromLatin1(ControlNames::Main::listMenu));
     QAction* remove =
-        command(listMenu, QStringLiteral("Удалить"), ControlNames::Main::listDeleteCommand);
+        command(listMenu, QStringLiteral("&Удалить"), ControlNames::Main::listDeleteCommand);
     QAction* show =
-        command(listMenu, QStringLiteral("Показать"), ControlNames::Main::listShowCommand);
+        command(listMenu, QStringLiteral("&Показать"), ControlNames::Main::listShowCommand);
     QAction* add =
-        command(listMenu, QStringLiteral("Добавить"), ControlNames::Main::listAddCommand);
-    QAction* groups = command(listMenu, QStringLiteral("Группы получателя..."),
+        command(listMenu, QStringLiteral("&Добавить"), ControlNames::Main::listAddCommand);
+    QAction* groups = command(listMenu, QStringLiteral("&Группы получателя..."),
                               ControlNames::Main::listGroupsCommand);
     m_records.setListMenu(listMenu);
 
@@ -148,6 +159,8 @@ void MainCommands::buildListMenu() {
     on(add, [this] { this->add(); });
     on(groups, [this] { m_records.openRecipientGroups(); });
     on(remove, [this] { deleteChosen(true); });
+    QObject::connect(&m_records, &RecordsPane::deleteKeyPressed, &m_window,
+                     [this] { guarded(w.messages, [this] { deleteChosen(true); }); });
 }
 
 void MainCommands::save() {
@@ -157,7 +170,8 @@ void MainCommands::save() {
 
 void MainCommands::add() {
     m_records.changes().offerToSaveChanges();
-    m_records.changes().addRecord();
+    if (m_records.changes().addRecord())
+        m_records.editors().focusFirstField(m_records.recipientPage());
 }
 
 void MainCommands::deleteChosen(bool fromListMenu) {

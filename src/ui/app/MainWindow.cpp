@@ -21,6 +21,7 @@
 #include "ui/common/Icons.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
+#include "ui/controls/ScreenFit.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/printing/PreviewWindow.h"
@@ -28,17 +29,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStatusBar>
 
 MainWindow::MainWindow(Windows& windows)
     : w(windows), m_output(std::make_unique<PageOutput>(windows.messages, windows.appdir)) {
     setWindowTitle(applicationTitle());
     setWindowIcon(envelopeIcon());
-    resize(853, 788);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
     m_records = new RecordsPane(w, this);
     setCentralWidget(m_records);
     m_commands = std::make_unique<MainCommands>(w, *this, *m_records);
@@ -54,6 +55,8 @@ MainWindow::MainWindow(Windows& windows)
     connect(&m_othersChanges, &QTimer::timeout, this,
             [this] { guarded(w.messages, [this] { othersChangesStep(); }); });
     creationStep();
+    // 853 x 788 where the screen has room; on a smaller one the screen's available area.
+    fitOnScreen(*this, QSize(853, 788));
 }
 
 MainWindow::~MainWindow() = default;
@@ -145,6 +148,25 @@ void MainWindow::runDeferredStart() {
 
 void MainWindow::setUpPrinter() {
     choosePrinter(w.messages, *m_output);
+    showDestination();
+}
+
+void MainWindow::showDestination() {
+    const PrintDestination& destination = m_output->destination();
+    const bool file = destination.kind == PrintDestination::Kind::File;
+    if (file && !m_destination) {
+        m_destination = new QLabel(statusBar());
+        m_destination->setObjectName(QString::fromLatin1(ControlNames::Main::destination));
+        statusBar()->addWidget(m_destination, 1);
+    }
+    if (file) {
+        const QString text = QStringLiteral("Конверты печатаются в файл «%1»")
+                                 .arg(QDir::toNativeSeparators(destination.file));
+        m_destination->setText(text);
+        m_destination->setAccessibleName(text);
+    }
+    if (m_destination)
+        statusBar()->setVisible(file);
 }
 
 void MainWindow::showPreview() {

@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <memory>
 
+class QLabel;
+
 class IniFile;
 struct Windows;
 class MainCommands;
@@ -92,7 +94,12 @@ private:
     qint64 m_othersSeen = -1;
     bool m_printing = false;
 
+    // A PDF file chosen as where the envelopes go is said at the window's foot until another
+    // destination is chosen.
+    void showDestination();
+
     std::unique_ptr<PageOutput> m_output;
+    QLabel* m_destination = nullptr;
     bool m_printStopped = false;
     // The program's folder with a trailing separator.
     QString appdir;

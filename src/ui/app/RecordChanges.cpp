@@ -62,9 +62,11 @@ void RecordChanges::saveRecipient() {
     OpenAddressBook& book = w.addressBook;
     book.rereadRecipients();
     const QString line = m_recipients.currentText();
-    if (!m_pane.editors().recipientComplete())
+    if (!m_pane.editors().recipientComplete()) {
+        m_pane.editors().focusMissingField(true);
         throw UserError(QStringLiteral(
             "Нельзя сохранить заголовок письма, т.к. не указано имя или индекс получателя."));
+    }
     const std::optional<RecipientRecord> stored = book.recipient(line);
     if (!stored || m_pane.editors().holds(*stored))
         return;
@@ -90,9 +92,11 @@ void RecordChanges::saveSender() {
     book.rereadSenders();
     const QListWidgetItem* item = m_senders.currentItem();
     const QString line = item ? item->text() : QString();
-    if (!m_pane.editors().senderComplete())
+    if (!m_pane.editors().senderComplete()) {
+        m_pane.editors().focusMissingField(false);
         throw UserError(QStringLiteral(
             "Нельзя сохранить заголовок письма, т.к. не указано имя или индекс отправителя."));
+    }
     const QString name = m_pane.editors().senderName();
     if (book.senderNameTaken(name, line))
         throw UserError(nameExists);
@@ -108,7 +112,7 @@ void RecordChanges::saveSender() {
     m_pane.showSelectedRecords();
 }
 
-void RecordChanges::addRecord() {
+bool RecordChanges::addRecord() {
     if (m_pane.recipientPage()) {
         w.newRecord->setPrompt(QStringLiteral("Название получателя"));
     } else {
@@ -119,7 +123,7 @@ void RecordChanges::addRecord() {
     w.messages.showModal(*w.newRecord);
     const QString name = w.newRecord->name();
     if (name.isEmpty())
-        return;
+        return false;
     OpenAddressBook& book = w.addressBook;
     if (m_pane.recipientPage()) {
         if (book.recipient(name))
@@ -134,6 +138,7 @@ void RecordChanges::addRecord() {
         m_senders.setCurrentRow(m_senders.count() - 1);
     }
     m_pane.showSelectedRecords();
+    return true;
 }
 
 void RecordChanges::deleteRecords() {

@@ -17,8 +17,8 @@ public:
     // When the editors hold changes, asks whether to save them; saves them, or shows the
     // stored records again.
     void offerToSaveChanges();
-    // Asks for a name and adds a record of it.
-    void addRecord();
+    // Asks for a name and adds a record of it; false when none was added.
+    bool addRecord();
     // The ticked recipients (the selected one when none is ticked), or the selected sender.
     void deleteRecords();
 

@@ -18,6 +18,8 @@
 namespace {
 
 const QString crlf = QStringLiteral("\r\n");
+// Shown in the sender's name editor while there is no sender to edit.
+const QString noSenderHint = QStringLiteral("Добавьте отправителя кнопкой \"Добавить\"");
 
 QString editorText(const QPlainTextEdit* editor) {
     QString text = editor->toPlainText();
@@ -157,23 +159,28 @@ void RecordEditors::clear(bool recipientSide) {
     }
 }
 
-void RecordEditors::enableSide(bool recipientSide) {
+void RecordEditors::focusFirstField(bool recipientSide) {
+    (recipientSide ? komy : otkyda)->setFocus(Qt::OtherFocusReason);
+}
+
+void RecordEditors::enableSide(bool recipientSide, bool senderShown) {
     for (QWidget* editor : {static_cast<QWidget*>(komy), static_cast<QWidget*>(kyda),
                             static_cast<QWidget*>(intyda), static_cast<QWidget*>(m_name)})
         editor->setEnabled(recipientSide);
     for (QWidget* editor : {static_cast<QWidget*>(otkogo), static_cast<QWidget*>(otkyda),
                             static_cast<QWidget*>(intyt)})
-        editor->setEnabled(!recipientSide);
+        editor->setEnabled(!recipientSide && senderShown);
+    otkogo->setPlaceholderText(senderShown || recipientSide ? QString() : noSenderHint);
 }
 
 bool RecordEditors::holds(const LoadedRecipient& r) const {
-    return r.profile == m_profile->currentText() && QString::number(r.intyda) == intyda->text() &&
+    return r.profile == m_profile->currentText() && indexText(r.intyda) == intyda->text() &&
            r.kyda == editorText(kyda) && r.komy == editorText(komy) && r.name == m_name->text();
 }
 
 bool RecordEditors::holds(const LoadedSender& s) const {
     return s.otkogo == editorText(otkogo) && s.otkyda == editorText(otkyda) &&
-           QString::number(s.intyt) == intyt->text();
+           indexText(s.intyt) == intyt->text();
 }
 
 bool RecordEditors::changed(bool recipientSide) const {
@@ -198,6 +205,15 @@ bool RecordEditors::recipientComplete() const {
 
 bool RecordEditors::senderComplete() const {
     return !otkogo->toPlainText().isEmpty() && !intyt->text().isEmpty();
+}
+
+void RecordEditors::focusMissingField(bool recipientSide) {
+    QWidget* missing = nullptr;
+    if (recipientSide)
+        missing = m_name->text().isEmpty() ? static_cast<QWidget*>(m_name) : intyda;
+    else
+        missing = otkogo->toPlainText().isEmpty() ? static_cast<QWidget*>(otkogo) : intyt;
+    missing->setFocus(Qt::OtherFocusReason);
 }
 
 QString RecordEditors::recordName() const {

@@ -22,8 +22,11 @@ public:
     // them as the records loaded.
     void showRecords(const RecipientRecord* recipient, const SenderRecord* sender);
     void clear(bool recipientSide);
-    // Only the side's editors take input.
-    void enableSide(bool recipientSide);
+    // The focus to the side's first field after the record's name: «Кому», «От куда».
+    void focusFirstField(bool recipientSide);
+    // Only the side's editors take input; with no sender shown the sender's editors take
+    // none either and say how to add one, so that nothing is typed where it cannot be kept.
+    void enableSide(bool recipientSide, bool senderShown);
     // Whether the side's editors hold something else than the record they were loaded from.
     bool changed(bool recipientSide) const;
 
@@ -40,6 +43,9 @@ public:
     // Both a name and an index are filled in.
     bool recipientComplete() const;
     bool senderComplete() const;
+    // The focus to the side's name, or where it is given to its index: the field that the
+    // message about an incomplete record names.
+    void focusMissingField(bool recipientSide);
     // The name as typed, and the sender's name as stored.
     QString recordName() const;
     QString senderName() const;

@@ -20,6 +20,7 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -84,6 +85,9 @@ QWidget* RecordsPane::buildLists() {
     m_recipients->setFont(addressFont());
     describe(m_recipients, QStringLiteral("Список получателей"), ControlNames::Main::recipientList);
     m_senders = new ListBox(m_pages);
+    // Delete in either list deletes, as the toolbar's «Удалить» does.
+    m_recipients->installEventFilter(this);
+    m_senders->installEventFilter(this);
     m_senders->setFont(addressFont());
     m_senders->setSelectionMode(QAbstractItemView::SingleSelection);
     describe(m_senders, QStringLiteral("Список отправителей"), ControlNames::Main::senderList);
@@ -165,11 +169,13 @@ void RecordsPane::showRecipientAt(int row) {
 }
 
 void RecordsPane::showSelectedRecords() {
+    const QListWidgetItem* senderItem = m_senders->currentItem();
+    // A sender typed with none selected (the last one deleted) could not be saved anywhere.
+    m_editors->enableSide(recipientPage(), senderItem != nullptr);
     if (!recipientPage() && m_recipients->count() == 0)
         return;
     clearEditors();
     const QString recipientName = m_recipients->currentText();
-    const QListWidgetItem* senderItem = m_senders->currentItem();
     const QString senderName = senderItem ? senderItem->text() : QString();
 
     // The editors show what an envelope prints for the records.
@@ -196,7 +202,6 @@ void RecordsPane::moveDefaultMark() {
 }
 
 void RecordsPane::applyPage() {
-    m_editors->enableSide(recipientPage());
     showSelectedRecords();
 }
 
@@ -231,6 +236,22 @@ void RecordsPane::senderSelected(int row) {
     selectSenderLine(clicked);
     showSelectedRecords();
     moveDefaultMark();
+}
+
+bool RecordsPane::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_recipients || watched == m_senders) && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            emit deleteKeyPressed();
+            return true;
+        }
+    }
+    return QSplitter::eventFilter(watched, event);
+}
+
+void RecordsPane::focusSearch() {
+    m_searchText->setFocus(Qt::ShortcutFocusReason);
+    m_searchText->selectAll();
 }
 
 void RecordsPane::startSearch() {

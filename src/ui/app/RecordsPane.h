@@ -72,6 +72,8 @@ public:
     QStringList tickedRecipients() const;
 
     void search();
+    // Ctrl+F: the focus to the search field, its text selected.
+    void focusSearch();
     // Whether the recipient list shows everybody listed, rather than only the ticked ones
     // that an empty search shows.
     bool showsAll() const { return m_showingAll; }
@@ -82,6 +84,11 @@ public:
 signals:
     // The user double-clicked a recipient line.
     void recipientOpened();
+    // The user pressed Delete in a list.
+    void deleteKeyPressed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildLists();

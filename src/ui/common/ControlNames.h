@@ -25,6 +25,8 @@ inline constexpr char senderAddress[] = "otkyda";
 inline constexpr char senderIndex[] = "intyt";
 inline constexpr char recipientProfile[] = "cbp";
 inline constexpr char toolbar[] = "ToolBar1";
+// Shown at the window's foot while the envelopes go into a chosen PDF file.
+inline constexpr char destination[] = "destination";
 inline constexpr char printButton[] = "ToolButton1";
 inline constexpr char saveButton[] = "ToolButton2";
 inline constexpr char addButton[] = "ToolButton3";
@@ -42,6 +44,8 @@ inline constexpr char layoutEditorCommand[] = "menuPrintSettings";
 inline constexpr char groupsCommand[] = "menuGroups";
 inline constexpr char addressBookCommand[] = "menuAddressBook";
 inline constexpr char aboutCommand[] = "menuAbout";
+// Ctrl+F: the focus to the search field.
+inline constexpr char findCommand[] = "menuFind";
 inline constexpr char listMenu[] = "cbMenu";
 inline constexpr char listDeleteCommand[] = "cbMenuDelete";
 inline constexpr char listShowCommand[] = "cbMenuShow";

@@ -6,10 +6,12 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QColor;
 class QDialog;
 class QFont;
+class QPrintDialog;
 class QPrinter;
 class QProgressDialog;
 class QWidget;
@@ -43,7 +45,37 @@ public:
     // A long task's progress with "Отмена": false once the user has pressed it. The window
     // closes when done reaches total. Where there is nobody to ask, never cancelled.
     virtual bool progress(const QString& text, int done, int total);
+
+    // The window a box or dialog opens in front of and is modal to: the innermost modal
+    // window shown through showModal that is still open (the layout editor, the save-as
+    // window over it), else the main window given here.
+    QWidget* front() const;
+    void setParent(QWidget* parent) { m_parent = parent; }
+
+protected:
+    QWidget* parent() const { return m_parent; }
+    // Held while showModal shows a window, so that what it asks opens in front of it.
+    class ModalShowing {
+    public:
+        ModalShowing(Messages& messages, QWidget& window);
+        ~ModalShowing();
+        ModalShowing(const ModalShowing&) = delete;
+        ModalShowing& operator=(const ModalShowing&) = delete;
+
+    private:
+        Messages& m_messages;
+        QWidget& m_window;
+    };
+
+private:
+    QWidget* m_parent = nullptr;
+    std::vector<QWidget*> m_modals;
 };
+
+// The platform's printer dialog as what it is here, the printer settings (F3): titled
+// «Настройки принтера», its button «Сохранить» rather than Qt's «Печать», for it prints
+// nothing.
+void presentAsPrinterSettings(QPrintDialog& dialog);
 
 // An error's text as the error notice shows it: a period is added when the
 // last character sorts after "." (a letter, a digit or "?").
@@ -59,7 +91,6 @@ class DialogMessages : public Messages {
 public:
     explicit DialogMessages(QWidget* parent = nullptr);
     ~DialogMessages() override;
-    void setParent(QWidget* parent) { m_parent = parent; }
 
     void notice(const QString& text) override;
     void error(const QString& text) override;
@@ -74,6 +105,9 @@ public:
     bool progress(const QString& text, int done, int total) override;
 
 private:
-    QWidget* m_parent = nullptr;
+    // front(), or where no modal window is open the program's window the user works in
+    // (the preview beside the main window).
+    QWidget* owner() const;
+
     std::unique_ptr<QProgressDialog> m_progress;
 };

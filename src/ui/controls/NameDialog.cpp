@@ -2,6 +2,7 @@
 
 #include "core/UserError.h"
 #include "ui/controls/DialogParts.h"
+#include "ui/controls/ScreenFit.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -21,8 +22,9 @@ NameDialog::NameDialog(QWidget* parent, Guard guard, const Use& use)
     m_prompt->setObjectName(QString::fromLatin1(use.promptName));
     m_field = promptField(m_prompt, use.spokenField.isEmpty() ? use.prompt : use.spokenField,
                           use.fieldName, this);
-    if (use.fieldWidth > 0)
-        m_field->setFixedWidth(use.fieldWidth);
+    m_fieldWidth = use.fieldWidth;
+    m_margin = use.margin;
+    keepCaptionWhole();
     m_confirm = dialogButton(use.confirmText, use.confirmName, true, this);
     m_cancel = dialogButton(QStringLiteral("Отмена"), use.cancelName, false, this);
     layOutPrompt(layout, m_prompt, m_field, m_confirm, m_cancel);
@@ -42,8 +44,19 @@ void NameDialog::setPrompt(const QString& text) {
     m_prompt->setText(text);
 }
 
+void NameDialog::keepCaptionWhole() {
+    // The window, whose size its layout fixes, is as wide as its caption needs: the field
+    // across it takes the width.
+    const int needed = captionWidth(*this) - 2 * m_margin;
+    if (m_fieldWidth > 0)
+        m_field->setFixedWidth(std::max(m_fieldWidth, needed));
+    else
+        m_field->setMinimumWidth(needed);
+}
+
 void NameDialog::setAction(const QString& action) {
     setWindowTitle(action);
+    keepCaptionWhole();
     m_confirm->setText(action);
 }
 

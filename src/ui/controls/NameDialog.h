@@ -74,6 +74,8 @@ protected:
 
 private:
     void confirm();
+    // The field's width that makes the window as wide as its caption needs.
+    void keepCaptionWhole();
 
     Guard m_guard;
     const Confirm m_confirmRule;
@@ -84,4 +86,6 @@ private:
     QPushButton* m_confirm = nullptr;
     QPushButton* m_cancel = nullptr;
     bool m_closingByCloseBox = false;
+    int m_fieldWidth = 0;
+    int m_margin = 0;
 };

@@ -139,6 +139,8 @@ void BlockCanvas::showEnvelope(int format) {
         const EnvelopeFormat& f = envelopeFormats()[size_t(format)];
         const QSize size(screen().pxCoordX(f.widthMm), screen().pxCoordY(f.heightMm));
         surface->resize(size);
+        // The envelope is never cut: where the window is smaller, the work area scrolls.
+        setMinimumSize(size.expandedTo(QSize(50, 50)));
         if (f.allPictures) {
             for (PictureSlot slot : {SenderSlot, RecipientSlot, IndexSlot, StampSlot}) {
                 Surface::Picture& picture = surface->picture(slot);

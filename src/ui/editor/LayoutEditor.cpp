@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -71,12 +72,21 @@ void LayoutEditor::buildWindow() {
     m_profileBar = new ProfileBar(w, this);
     layout->addWidget(m_profileBar);
 
-    auto* middle = new QHBoxLayout;
-    m_canvas = new BlockCanvas(w, this);
-    m_panels = new CoordinatePanels(w, *m_canvas, this);
+    // The panels and the envelope scroll where the screen is too small for them; the
+    // profile bar above and the options with «Сохранить и выйти» below stay in view.
+    auto* work = new QScrollArea(this);
+    work->setFrameShape(QFrame::NoFrame);
+    work->setWidgetResizable(true);
+    work->viewport()->setAutoFillBackground(false);
+    auto* middleArea = new QWidget(work);
+    auto* middle = new QHBoxLayout(middleArea);
+    middle->setContentsMargins(0, 0, 0, 0);
+    m_canvas = new BlockCanvas(w, middleArea);
+    m_panels = new CoordinatePanels(w, *m_canvas, middleArea);
     middle->addWidget(m_panels);
     middle->addWidget(m_canvas, 1);
-    layout->addLayout(middle, 1);
+    work->setWidget(middleArea);
+    layout->addWidget(work, 1);
     m_optionsBar = new OptionsBar(w, *m_canvas, this);
     layout->addWidget(m_optionsBar);
 

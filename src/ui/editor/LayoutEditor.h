@@ -75,6 +75,9 @@ private:
 
     Windows& w;
     EnvelopeDocument& m_document;
+    // The size the profile stores and the size the window took to fit the screen.
+    QSize m_storedSize;
+    QSize m_fittedSize;
     ProfileBar* m_profileBar = nullptr;
     CoordinatePanels* m_panels = nullptr;
     BlockCanvas* m_canvas = nullptr;

@@ -9,6 +9,7 @@
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
+#include "ui/controls/ScreenFit.h"
 #include "ui/editor/BlockCanvas.h"
 #include "ui/editor/CoordinatePanels.h"
 #include "ui/editor/OptionsBar.h"
@@ -19,9 +20,11 @@
 
 PrintProfile LayoutEditor::currentProfile() const {
     PrintProfile p = m_document.profile();
-    // The window's size is the one value the window itself holds.
-    p.width = width();
-    p.height = height();
+    // The window's size is the one value the window itself holds. Made smaller only to fit
+    // a small screen, it keeps the size stored; resized by the user, it is the new size.
+    const QSize kept = size() == m_fittedSize ? m_storedSize : size();
+    p.width = kept.width();
+    p.height = kept.height();
     return p;
 }
 
@@ -88,7 +91,10 @@ void LayoutEditor::showProfileStep(LoadStep step, const QString& name, const Ini
         m_optionsBar->showPrintedPictures();
         break;
     case LoadStep::WindowSize:
-        resize(std::clamp(p.width, 100, 20000), std::clamp(p.height, 100, 20000));
+        // The stored size where the screen has room for it.
+        m_storedSize = QSize(std::clamp(p.width, 100, 20000), std::clamp(p.height, 100, 20000));
+        fitOnScreen(*this, m_storedSize);
+        m_fittedSize = size();
         break;
     case LoadStep::DigitSpacing:
         m_panels->showDigitSpacing();

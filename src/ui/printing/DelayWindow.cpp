@@ -8,6 +8,7 @@
 #include "ui/editor/ProfileStore.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -57,10 +58,13 @@ DelayWindow::DelayWindow(Windows& windows) : QDialog(windows.mainWindow), w(wind
     m_countdownCaption = describedLabel(QStringLiteral("Печать начнётся через:"),
                                         names::delayCountdownCaption, this);
     m_countdown = describedLabel({}, names::delayCountdown, this);
-    // The widest value it shows, so that no tick makes the line wider than the window.
+    // The widest value it shows, so that no tick makes the line wider than the window, and
+    // two letters' room after it, so that «Ожидание» never touches the window's edge.
+    const QFontMetrics countdownFont = m_countdown->fontMetrics();
     m_countdown->setMinimumWidth(
-        std::max(m_countdown->fontMetrics().horizontalAdvance(QStringLiteral("Ожидание")),
-                 m_countdown->fontMetrics().horizontalAdvance(QStringLiteral("000"))));
+        std::max(countdownFont.horizontalAdvance(QStringLiteral("Ожидание")),
+                 countdownFont.horizontalAdvance(QStringLiteral("000"))) +
+        2 * countdownFont.averageCharWidth());
     m_print = button(QStringLiteral("Печатать"), names::delayPrint, this);
     m_cancel = button(QStringLiteral("Отмена"), names::delayCancel, this);
 
@@ -135,6 +139,16 @@ void DelayWindow::hideEvent(QHideEvent* event) {
     // A window closed by a button must not tick on into the next showing.
     m_countdownTimer.stop();
     QDialog::hideEvent(event);
+}
+
+void DelayWindow::keyPressEvent(QKeyEvent* event) {
+    // QDialog would close the window as the close box does, and the run would go on
+    // printing; Esc stops it as "Отмена" does. The close box keeps its meaning.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_cancel->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void DelayWindow::tick() {

@@ -29,6 +29,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Esc is "Отмена": the key a person uses to say no never prints an envelope.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The countdown line's value, also as the name a screen reader speaks.

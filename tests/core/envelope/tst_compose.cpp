@@ -4,6 +4,7 @@
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/envelope/Jpeg.h"
 #include "core/envelope/PictureCache.h"
+#include "core/run/AddressRules.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,6 +48,7 @@ class ComposeTest : public QObject {
 private slots:
     void texts_data();
     void texts();
+    void indexZeroLeavesItsCellsEmpty();
     void blocksKeepTheirOwnSettings();
     void pictures_data();
     void pictures();
@@ -80,6 +82,19 @@ void ComposeTest::texts() {
     profile.indexswitch = swapped;
     const Envelope envelope = composeEnvelope(profile, addresses, {}, ScreenConversions{});
     QCOMPARE(textsOf(envelope, blocks), expected);
+}
+
+void ComposeTest::indexZeroLeavesItsCellsEmpty() {
+    // Records added in the main window keep the index 0 until one is typed.
+    RecipientRecord recipient;
+    recipient.komy = QStringLiteral("Иванову");
+    SenderRecord sender;
+    sender.otkogo = QStringLiteral("Ромашка");
+    const Envelope envelope =
+        composeEnvelope(PrintProfile{}, printedTexts(&recipient, &sender), {}, ScreenConversions{});
+    // The sender's index line, the recipient's and the six digit cells print nothing.
+    QCOMPARE(textsOf(envelope, {5, 6, 12, 13, 14, 15, 16, 17}), QStringList(8, QString()));
+    QCOMPARE(textsOf(envelope, {1, 7}), (QStringList{"Ромашка", "Иванову"}));
 }
 
 void ComposeTest::blocksKeepTheirOwnSettings() {

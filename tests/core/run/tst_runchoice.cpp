@@ -156,6 +156,10 @@ private slots:
     void senderOfEveryEnvelope();
     void editorText_data();
     void editorText();
+    void indexText_data();
+    void indexText();
+    void searchReadsYoAsYe_data();
+    void searchReadsYoAsYe();
     void groupFilter_data();
     void groupFilter();
     void profiles_data();
@@ -251,7 +255,10 @@ void RunChoiceTest::senderOfEveryEnvelope_data() {
                           "char(10) || 'Тульская обл.', 300000, 1)")
         << QStringList{"Завод", "Тула\nТульская обл.", "300000"};
     QTest::newRow("none marked: no sender")
-        << QStringLiteral("('Фирма', 'Казань', 420000, 0)") << QStringList{"", "", "0"};
+        << QStringLiteral("('Фирма', 'Казань', 420000, 0)") << QStringList{"", "", ""};
+    // A sender added in the main window gets the index 0 until one is typed: no index.
+    QTest::newRow("index 0 prints nothing")
+        << QStringLiteral("('Фирма', 'Казань', 0, 1)") << QStringList{"Фирма", "Казань", ""};
     QTest::newRow("the first of that name, letter case aside")
         << QStringLiteral("('ЗАВОД', 'Тула', 1, 0), ('Завод', 'Орёл', 2, 1)")
         << QStringList{"ЗАВОД", "Тула", "1"};
@@ -287,6 +294,74 @@ void RunChoiceTest::senderOfEveryEnvelope() {
 
 void RunChoiceTest::editorText_data() {
     addStoredTextRows();
+}
+
+void RunChoiceTest::indexText_data() {
+    QTest::addColumn<qint64>("stored");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("0 is no index") << qint64(0) << "";
+    QTest::newRow("an index") << qint64(101000) << "101000";
+    QTest::newRow("a short one as stored") << qint64(1) << "1";
+}
+
+void RunChoiceTest::indexText() {
+    QFETCH(qint64, stored);
+    QFETCH(QString, printed);
+    QCOMPARE(::indexText(stored), printed);
+    // Both sides of an envelope print it so.
+    RecipientRecord recipient;
+    recipient.komy = QStringLiteral("Агееву");
+    recipient.intyda = stored;
+    SenderRecord sender;
+    sender.otkogo = QStringLiteral("Завод");
+    sender.intyt = stored;
+    const AddressTexts texts = printedTexts(&recipient, &sender);
+    QCOMPARE(texts.intyda, printed);
+    QCOMPARE(texts.intyt, printed);
+    QCOMPARE(printedTexts(nullptr, nullptr).intyda, QString());
+}
+
+void RunChoiceTest::searchReadsYoAsYe_data() {
+    QTest::addColumn<bool>("senders");
+    QTest::addColumn<bool>("whole");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("found");
+    QTest::newRow("е finds ё") << false << false << "Петр" << QStringList{"Пётр Ёлкин", "Петров"};
+    QTest::newRow("ё finds е") << false << false << "пётров" << QStringList{"Петров"};
+    QTest::newRow("capital Ё, any case") << false << false << "елкин" << QStringList{"Пётр Ёлкин"};
+    QTest::newRow("capital Е finds capital Ё")
+        << false << false << "АРТЕМ" << QStringList{"АРТЁМ Семёнов"};
+    QTest::newRow("whole text") << false << true << "петр елкин" << QStringList{"Пётр Ёлкин"};
+    QTest::newRow("two words") << false << false << "семенов алена"
+                               << QStringList{"Семёнова Алёна", "АРТЁМ Семёнов"};
+    QTest::newRow("senders") << true << false << "елочка" << QStringList{"Ёлочка"};
+    QTest::newRow("other letters stay apart") << false << false << "пэтр" << QStringList{};
+}
+
+void RunChoiceTest::searchReadsYoAsYe() {
+    QFETCH(bool, senders);
+    QFETCH(bool, whole);
+    QFETCH(QString, text);
+    QFETCH(QStringList, found);
+    TestFolder folder;
+    folder.addDatabaseFromScript(TestFolder::shippedSchema() +
+                                 rowsSql({{"Пётр Ёлкин", "", "", 0, false, ""},
+                                          {"Петров", "", "", 0, false, ""},
+                                          {"Семёнова Алёна", "", "", 0, false, ""},
+                                          {"АРТЁМ Семёнов", "", "", 0, false, ""}},
+                                         {{"Ёлочка", "", 0, true}, {"Берёзка", "", 0, false}}));
+    OpenAddressBook book(QStringLiteral("search"));
+    book.open(folder.file("Convert.mdb"));
+    book.readTables();
+    QStringList shown;
+    if (senders) {
+        shown = book.findSenders(text, whole);
+    } else {
+        for (const auto& [name, ticked] : book.findRecipients(text, whole))
+            shown.append(name);
+    }
+    QCOMPARE(shown, found);
+    QCOMPARE(searchForm(QStringLiteral("ЁЛКА ёлка Елка")), QStringLiteral("елка елка елка"));
 }
 
 void RunChoiceTest::groupFilter_data() {

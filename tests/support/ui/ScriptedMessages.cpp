@@ -5,15 +5,15 @@
 #include <QFont>
 
 void ScriptedMessages::notice(const QString& text) {
-    shown.append({"notice", text, {}});
+    shown.append({"notice", text, {}, front()});
 }
 
 void ScriptedMessages::error(const QString& text) {
-    shown.append({"error", text, {}});
+    shown.append({"error", text, {}, front()});
 }
 
 bool ScriptedMessages::question(const QString& text, const QString& title) {
-    shown.append({"question", text, title});
+    shown.append({"question", text, title, front()});
     if (m_answers.empty()) {
         unexpected.append(QStringLiteral("question: ") + text);
         return false;
@@ -24,7 +24,7 @@ bool ScriptedMessages::question(const QString& text, const QString& title) {
 }
 
 int ScriptedMessages::showModal(QDialog& dialog) {
-    shown.append({"modal", dialog.windowTitle(), {}});
+    shown.append({"modal", dialog.windowTitle(), {}, front()});
     if (m_modals.empty()) {
         unexpected.append(QStringLiteral("modal window: ") + dialog.windowTitle());
         return QDialog::Rejected;
@@ -32,6 +32,7 @@ int ScriptedMessages::showModal(QDialog& dialog) {
     auto script = std::move(m_modals.front());
     m_modals.pop_front();
     dialog.setResult(QDialog::Rejected);
+    const ModalShowing showing(*this, dialog);
     dialog.show();
     script(dialog);
     if (dialog.isVisible()) {
@@ -42,7 +43,7 @@ int ScriptedMessages::showModal(QDialog& dialog) {
 }
 
 bool ScriptedMessages::printerDialog(QPrinter& printer) {
-    shown.append({"printer dialog", {}, {}});
+    shown.append({"printer dialog", {}, {}, front()});
     if (m_printerDialogs.empty()) {
         unexpected.append(QStringLiteral("printer dialog"));
         return false;
@@ -54,7 +55,7 @@ bool ScriptedMessages::printerDialog(QPrinter& printer) {
 
 QString ScriptedMessages::inputBox(const QString& caption, const QString& prompt,
                                    const QString& initial) {
-    shown.append({"input", prompt, caption});
+    shown.append({"input", prompt, caption, front()});
     if (m_inputs.empty()) {
         unexpected.append(QStringLiteral("input box: ") + prompt);
         return initial;
@@ -65,7 +66,7 @@ QString ScriptedMessages::inputBox(const QString& caption, const QString& prompt
 }
 
 bool ScriptedMessages::fontDialog(QFont& font, QColor& colour) {
-    shown.append({"font dialog", {}, {}});
+    shown.append({"font dialog", {}, {}, front()});
     if (m_fontDialogs.empty()) {
         unexpected.append(QStringLiteral("font dialog"));
         return false;
@@ -77,7 +78,8 @@ bool ScriptedMessages::fontDialog(QFont& font, QColor& colour) {
 
 QString ScriptedMessages::fileDialog(bool save, const QString& caption, const QString&,
                                      const QStringList& filters, QString* filter) {
-    shown.append({save ? "save file" : "open file", filters.join(QStringLiteral(";;")), caption});
+    shown.append(
+        {save ? "save file" : "open file", filters.join(QStringLiteral(";;")), caption, front()});
     if (m_files.empty()) {
         unexpected.append(QStringLiteral("file dialog: ") + caption);
         return {};
@@ -96,6 +98,10 @@ bool ScriptedMessages::progress(const QString&, int done, int) {
         return false;
     }
     return true;
+}
+
+void ScriptedMessages::holdInFront(QDialog& window) {
+    m_held.push_back(std::make_unique<ModalShowing>(*this, window));
 }
 
 QStringList ScriptedMessages::texts(const QString& kind) const {

@@ -7,7 +7,9 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 // Messages for tests: records every box with its text and title and answers
 // from queues. A question or modal window with no queued answer is recorded
@@ -18,6 +20,8 @@ public:
         QString kind; // "notice", "error", "question", "modal"
         QString text;
         QString title;
+        // The window it opened in front of (Messages::front()).
+        const QWidget* parent = nullptr;
     };
 
     void answer(bool ok) { m_answers.push_back(ok); }
@@ -40,6 +44,9 @@ public:
     void answerFile(const QString& path, const QString& filter = {}) {
         m_files.push_back({path, filter});
     }
+    // A window a test shows itself, kept as showModal keeps a modal window it shows: what
+    // it asks opens in front of it while it is open.
+    void holdInFront(QDialog& window);
     // The next long task is cancelled once it has done this many steps.
     void cancelProgressAt(int done) { m_cancelAt = done; }
     // Progress steps shown, over all tasks.
@@ -72,4 +79,5 @@ private:
     std::deque<std::function<bool(QFont&, QColor&)>> m_fontDialogs;
     std::deque<std::pair<QString, QString>> m_files;
     int m_cancelAt = -1;
+    std::vector<std::unique_ptr<ModalShowing>> m_held;
 };

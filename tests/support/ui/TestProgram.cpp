@@ -17,11 +17,14 @@ void TestProgram::verifyNothingUnexpected() const {
 }
 
 TestProgram::~TestProgram() {
+    messages.setParent(nullptr);
     program.reset();
 }
 
 void TestProgram::start() {
     program = std::make_unique<Program>(folder.appdir(), messages);
+    // As the program does once its main window stands: boxes open in front of it.
+    messages.setParent(&mainWindow());
 }
 
 void TestProgram::runDeferredStep() {

@@ -11,6 +11,7 @@
 #include "ui/addressbook/NewRecordDialog.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
+#include "ui/app/RecordEditors.h"
 #include "ui/app/RecordsPane.h"
 
 #include <QAction>
@@ -18,8 +19,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -126,6 +130,8 @@ private slots:
     void newRecordWindow();
     void realClicks();
     void aboutWindowAndProfileChoice();
+    void menusHaveTheirLetters();
+    void usualKeys();
 };
 
 void RecordsTest::listsAreSortedTheRussianWay() {
@@ -213,33 +219,43 @@ void RecordsTest::saveValidation_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("index");
     QTest::addColumn<QString>("message");
+    // The field that has the focus after the message; empty: not checked.
+    QTest::addColumn<QString>("focused");
     const QString missing = QStringLiteral(
         "Нельзя сохранить заголовок письма, т.к. не указано имя или индекс получателя.");
     QTest::newRow("no name") << ""
-                             << "101000" << missing;
+                             << "101000" << missing << "rname";
     QTest::newRow("no index") << "Абрамов"
-                              << "" << missing;
+                              << "" << missing << "intyda";
+    QTest::newRow("neither") << ""
+                             << "" << missing << "rname";
     QTest::newRow("another's name, other case") << "БОРИСОВА"
                                                 << "101000"
-                                                << "Такое название уже существует.";
+                                                << "Такое название уже существует."
+                                                << "";
     QTest::newRow("another's name after trimming") << "  Борисова "
                                                    << "101000"
-                                                   << "Такое название уже существует.";
+                                                   << "Такое название уже существует."
+                                                   << "";
     QTest::newRow("a lone minus") << "Абрамов"
                                   << "-"
-                                  << "«-» не является целым числом.";
+                                  << "«-» не является целым числом."
+                                  << "";
     QTest::newRow("beyond a whole number") << "Абрамов"
                                            << "99999999999"
-                                           << "«99999999999» не является целым числом.";
+                                           << "«99999999999» не является целым числом."
+                                           << "";
 }
 
 void RecordsTest::saveValidation() {
     QFETCH(QString, name);
     QFETCH(QString, index);
     QFETCH(QString, message);
+    QFETCH(QString, focused);
     Book b;
     MainWindow& mainWindow = b.mainWindow();
     b.pick("Абрамов");
+    control<QPlainTextEdit>(mainWindow, "kyda")->setFocus();
     nameField(mainWindow)->setText(name);
     control<QLineEdit>(mainWindow, "intyda")->setText(index);
     control<QPlainTextEdit>(mainWindow, "komy")->setPlainText("изменено");
@@ -248,6 +264,8 @@ void RecordsTest::saveValidation() {
     QCOMPARE(b.messages.texts("notice"), QStringList{message});
     QCOMPARE(b.value("select count(*) from `table` where komy='изменено'").toInt(), 0);
     QCOMPARE(b.value("select intyda from `table` where name='Абрамов'").toInt(), 101000);
+    if (!focused.isEmpty())
+        QCOMPARE(mainWindow.focusWidget()->objectName(), focused);
     b.verifyNothingUnexpected();
 }
 
@@ -380,6 +398,9 @@ void RecordsTest::addRecords() {
                      " where name='Дмитриев'")
                  .toString(),
              recipientProfile(mainWindow)->itemText(0) + "|0|0");
+    // The stored 0 is no index: the field shows it empty, and it is no unsaved change.
+    QCOMPARE(control<QLineEdit>(mainWindow, "intyda")->text(), QString());
+    QVERIFY(!mainWindow.records().editors().changed(true));
 
     b.toSenders();
     b.messages.onModal([](QDialog& d) {
@@ -390,6 +411,8 @@ void RecordsTest::addRecords() {
     control<QToolButton>(mainWindow, "ToolButton3")->click();
     QCOMPARE(b.value("select group_concat(otkogo) from table2 where `default`=1").toString(),
              QStringLiteral("Контора «Гамма»"));
+    QCOMPARE(control<QLineEdit>(mainWindow, "intyt")->text(), QString());
+    QVERIFY(!mainWindow.records().editors().changed(false));
     b.verifyNothingUnexpected();
 
     // The new default sender is selected at the next start.
@@ -488,6 +511,30 @@ void RecordsTest::deleteSender() {
                                                    : QString(),
              selected);
     QCOMPARE(control<QPlainTextEdit>(mainWindow, "otkogo")->toPlainText(), selected);
+    // With no sender left nothing can be typed where no record would keep it: the editors
+    // say how to add one, and take input again once one is added.
+    const bool none = selected.isEmpty();
+    for (const char* name : {"otkogo", "otkyda"})
+        QCOMPARE(control<QPlainTextEdit>(mainWindow, name)->isEnabled(), !none);
+    QCOMPARE(control<QLineEdit>(mainWindow, "intyt")->isEnabled(), !none);
+    QCOMPARE(control<QPlainTextEdit>(mainWindow, "otkogo")->placeholderText(),
+             none ? QStringLiteral("Добавьте отправителя кнопкой \"Добавить\"") : QString());
+    if (none) {
+        b.messages.onModal([](QDialog& d) {
+            control<QLineEdit>(d, "Edit1")->setText("Контора «Гамма»");
+            control<QPushButton>(d, "Button2")->click();
+        });
+        control<QToolButton>(mainWindow, "ToolButton3")->click();
+        QCOMPARE(b.senderLines(), QStringList{"Контора «Гамма»"});
+        for (const char* name : {"otkogo", "otkyda"})
+            QVERIFY(control<QPlainTextEdit>(mainWindow, name)->isEnabled());
+        QVERIFY(control<QLineEdit>(mainWindow, "intyt")->isEnabled());
+        QCOMPARE(control<QPlainTextEdit>(mainWindow, "otkogo")->placeholderText(), QString());
+        // On the recipients' page the sender's editors take no input, as ever.
+        control<QTabWidget>(mainWindow, "PageControl1")->setCurrentIndex(0);
+        QVERIFY(!control<QPlainTextEdit>(mainWindow, "otkogo")->isEnabled());
+        QVERIFY(control<QPlainTextEdit>(mainWindow, "komy")->isEnabled());
+    }
     b.verifyNothingUnexpected();
 }
 
@@ -790,6 +837,115 @@ void RecordsTest::aboutWindowAndProfileChoice() {
              QStringLiteral("Конверт C6"));
     QCOMPARE(b.value("select profile from `table` where name='Абрамов'").toString(),
              QStringLiteral("Конверт DL"));
+    b.verifyNothingUnexpected();
+}
+
+namespace {
+
+// A menu's commands as shown, each with its letter after "&".
+QStringList commandTexts(const QMenu& menu) {
+    QStringList texts;
+    for (const QAction* action : menu.actions())
+        if (!action->isSeparator())
+            texts.append(action->text());
+    return texts;
+}
+
+} // namespace
+
+void RecordsTest::menusHaveTheirLetters() {
+    Book b;
+    MainWindow& mainWindow = b.mainWindow();
+    QList<const QMenu*> menus;
+    QStringList titles;
+    for (const QAction* action : mainWindow.menuBar()->actions()) {
+        titles.append(action->text());
+        menus.append(action->menu());
+    }
+    QCOMPARE(titles, (QStringList{"&Меню", "&Опции", "&?"}));
+    menus.append(control<QMenu>(mainWindow, "cbMenu"));
+    const QList<QStringList> expected = {
+        {"&Печать", "&Импорт адресов...", "&Экспорт адресов...", "В&ыход"},
+        {"Настройки п&ринтера", "Настройки пе&чати", "&Группы...", "&Адресная книга..."},
+        {"&О программе..."},
+        {"&Удалить", "&Показать", "&Добавить", "&Группы получателя..."}};
+    for (qsizetype i = 0; i < menus.size(); ++i) {
+        const QStringList texts = commandTexts(*menus[i]);
+        QCOMPARE(texts, expected[i]);
+        // One letter each, none taken twice in a menu.
+        QSet<QChar> letters;
+        for (const QString& text : texts) {
+            QCOMPARE(text.count('&'), 1);
+            letters.insert(text[text.indexOf('&') + 1].toLower());
+        }
+        QCOMPARE(letters.size(), texts.size());
+    }
+}
+
+void RecordsTest::usualKeys() {
+    Book b;
+    MainWindow& mainWindow = b.mainWindow();
+    auto byKey = [&](const QKeySequence& key) {
+        QStringList found;
+        for (const QAction* action : mainWindow.findChildren<QAction*>())
+            if (action->shortcut() == key)
+                found.append(action->objectName().isEmpty() ? action->text()
+                                                            : action->objectName());
+        return found;
+    };
+    // The usual keys, and the program's own kept.
+    QCOMPARE(byKey(QKeySequence(Qt::CTRL | Qt::Key_N)), QStringList{"Добавить"});
+    QCOMPARE(byKey(QKeySequence(Qt::CTRL | Qt::Key_S)), QStringList{"Сохранить"});
+    QCOMPARE(byKey(QKeySequence(Qt::CTRL | Qt::Key_F)), QStringList{"menuFind"});
+    QCOMPARE(byKey(QKeySequence(Qt::CTRL | Qt::Key_P)), QStringList{"menuPrint"});
+    QCOMPARE(byKey(QKeySequence(Qt::CTRL | Qt::Key_F4)), QStringList{"menuExit"});
+    QCOMPARE(byKey(QKeySequence(Qt::Key_F3)), QStringList{"menuPrinterSetup"});
+    QCOMPARE(byKey(QKeySequence(Qt::Key_F2)), QStringList{"menuPrintSettings"});
+
+    mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+    // Ctrl+F: to the search field, its text selected for typing over.
+    control<QLineEdit>(mainWindow, "editfind")->setText("Влас");
+    control<QAction>(mainWindow, "menuFind")->trigger();
+    QCOMPARE(mainWindow.focusWidget(), control<QLineEdit>(mainWindow, "editfind"));
+    QCOMPARE(control<QLineEdit>(mainWindow, "editfind")->selectedText(), QStringLiteral("Влас"));
+
+    // Ctrl+N: after «Добавить» the new record's first field has the focus.
+    b.messages.onModal([](QDialog& d) {
+        control<QLineEdit>(d, "Edit1")->setText("Дмитриев");
+        control<QPushButton>(d, "Button2")->click();
+    });
+    for (QAction* action : mainWindow.findChildren<QAction*>())
+        if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_N))
+            action->trigger();
+    QCOMPARE(recipientList(mainWindow)->currentText(), QStringLiteral("Дмитриев"));
+    QCOMPARE(mainWindow.focusWidget(), control<QPlainTextEdit>(mainWindow, "komy"));
+    b.toSenders();
+    b.messages.onModal([](QDialog& d) {
+        control<QLineEdit>(d, "Edit1")->setText("Контора «Гамма»");
+        control<QPushButton>(d, "Button2")->click();
+    });
+    control<QToolButton>(mainWindow, "ToolButton3")->click();
+    QCOMPARE(mainWindow.focusWidget(), control<QPlainTextEdit>(mainWindow, "otkyda"));
+
+    // Delete in a list asks as «Удалить» does, and deletes on OK.
+    b.pickSender("Бюро «Бета»");
+    b.messages.answer(false);
+    QTest::keyClick(senderList(mainWindow), Qt::Key_Delete);
+    QCOMPARE(b.messages.texts("question").last(),
+             QStringLiteral("Все отмеченные записи будут удалены"));
+    QVERIFY(b.senderLines().contains("Бюро «Бета»"));
+    b.messages.answer(true);
+    QTest::keyClick(senderList(mainWindow), Qt::Key_Delete);
+    QVERIFY(!b.senderLines().contains("Бюро «Бета»"));
+    control<QTabWidget>(mainWindow, "PageControl1")->setCurrentIndex(0);
+    b.pick("Власов");
+    b.tick("Борисова", false);
+    b.messages.answer(true);
+    QTest::keyClick(recipientList(mainWindow), Qt::Key_Delete);
+    QVERIFY(!lines(*recipientList(mainWindow)).contains("Власов"));
+    QCOMPARE(b.value("select count(*) from `table` where name='Власов'").toInt(), 0);
+    mainWindow.hide();
     b.verifyNothingUnexpected();
 }
 

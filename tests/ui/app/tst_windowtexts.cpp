@@ -10,12 +10,16 @@
 #include "ui/app/Program.h"
 #include "ui/common/MainWindowInterface.h"
 #include "ui/controls/CheckedComboBox.h"
+#include "ui/controls/ScreenFit.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/SaveAsDialog.h"
 #include "ui/printing/DelayWindow.h"
 #include "ui/printing/PositionPad.h"
 #include "ui/printing/PreviewWindow.h"
 
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -24,6 +28,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -47,6 +53,10 @@ private slots:
     void textsShowWhole();
     void faultsAreFound_data();
     void faultsAreFound();
+    void windowsFitTheScreen_data();
+    void windowsFitTheScreen();
+    void fittedGeometry_data();
+    void fittedGeometry();
 };
 
 void WindowTextsTest::textsShowWhole_data() {
@@ -178,6 +188,114 @@ void WindowTextsTest::faultsAreFound() {
         QCOMPARE(faults.size(), 1);
         QVERIFY2(faults.first().contains(fault), qPrintable(faults.first()));
     }
+}
+
+namespace {
+
+// The controls a person acts on that cannot be reached: outside the window and not inside
+// a part that scrolls.
+QStringList unreachable(const QWidget& window) {
+    QStringList faults;
+    for (const QWidget* control : window.findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(&window) || control->window() != &window)
+            continue;
+        if (!qobject_cast<const QAbstractButton*>(control) &&
+            !qobject_cast<const QComboBox*>(control) && !qobject_cast<const QLineEdit*>(control) &&
+            !qobject_cast<const QAbstractSpinBox*>(control) &&
+            !qobject_cast<const QAbstractScrollArea*>(control))
+            continue;
+        bool scrolls = false;
+        for (const QWidget* up = control->parentWidget(); up && up != &window;
+             up = up->parentWidget())
+            if (qobject_cast<const QAbstractScrollArea*>(up) || qobject_cast<const QScrollBar*>(up))
+                scrolls = true;
+        if (scrolls)
+            continue;
+        const QRect where(control->mapTo(&window, QPoint(0, 0)), control->size());
+        if (!window.rect().contains(where))
+            faults.append(QStringLiteral("%1 «%2» at %3,%4 %5x%6 outside the window's %7x%8")
+                              .arg(QString::fromLatin1(control->metaObject()->className()),
+                                   control->accessibleName().isEmpty() ? control->objectName()
+                                                                       : control->accessibleName())
+                              .arg(where.x())
+                              .arg(where.y())
+                              .arg(where.width())
+                              .arg(where.height())
+                              .arg(window.width())
+                              .arg(window.height()));
+    }
+    return faults;
+}
+
+} // namespace
+
+void WindowTextsTest::windowsFitTheScreen_data() {
+    textsShowWhole_data();
+}
+
+// Every window fits the screen's available area, opens on it and keeps every control within
+// reach, on whatever screen the test runs on (see the test's entries in CMakeLists.txt).
+void WindowTextsTest::windowsFitTheScreen() {
+    QFETCH(WindowOf, window);
+    TestProgram t;
+    t.startAsShipped();
+    QWidget* shown = window(t.program->windows());
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    QCoreApplication::sendPostedEvents();
+    const QRect available = shown->screen()->availableGeometry();
+    const QRect frame = shown->frameGeometry();
+    const QString where = QStringLiteral("%1x%2%3%4%5%6 on %7x%8")
+                              .arg(frame.width())
+                              .arg(frame.height())
+                              .arg(frame.x() < 0 ? "" : "+")
+                              .arg(frame.x())
+                              .arg(frame.y() < 0 ? "" : "+")
+                              .arg(frame.y())
+                              .arg(available.width())
+                              .arg(available.height());
+    const QStringList faults = unreachable(*shown);
+    shown->close();
+    QVERIFY2(available.contains(frame), qPrintable(where));
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("\n"))));
+    // Where there is room the main window keeps the size it asks for.
+    if (shown == t.program->windows().mainWindow && available.height() >= 788 + 40 &&
+        available.width() >= 853 + 10)
+        QCOMPARE(shown->size(), QSize(853, 788));
+}
+
+void WindowTextsTest::fittedGeometry_data() {
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("centre");
+    QTest::addColumn<QRect>("fitted");
+    const QRect desktop(0, 0, 1920, 1040);
+    const QRect laptop(0, 0, 1366, 728);
+    const QRect scaled(0, 0, 1280, 690);
+    QTest::newRow("room: the size asked for, centred")
+        << QSize(853, 788) << QSize(400, 300) << desktop << QPoint() << QRect(533, 125, 853, 788);
+    QTest::newRow("laptop: as high as the area less the frame")
+        << QSize(853, 788) << QSize(400, 300) << laptop << QPoint() << QRect(256, 30, 853, 694);
+    QTest::newRow("scaled: both ways")
+        << QSize(1400, 788) << QSize(400, 300) << scaled << QPoint() << QRect(4, 30, 1272, 656);
+    QTest::newRow("centred on its parent, moved inside the area")
+        << QSize(600, 400) << QSize(100, 100) << laptop << QPoint(1300, 700)
+        << QRect(762, 324, 600, 400);
+    QTest::newRow("an area below a top panel")
+        << QSize(853, 788) << QSize(400, 300) << QRect(0, 28, 1366, 740) << QPoint()
+        << QRect(256, 58, 853, 706);
+    QTest::newRow("a minimum larger than the area keeps the title bar on it")
+        << QSize(853, 788) << QSize(400, 900) << laptop << QPoint() << QRect(256, 30, 853, 900);
+}
+
+void WindowTextsTest::fittedGeometry() {
+    QFETCH(QSize, wanted);
+    QFETCH(QSize, minimum);
+    QFETCH(QRect, available);
+    QFETCH(QPoint, centre);
+    QFETCH(QRect, fitted);
+    QCOMPARE(::fittedGeometry(wanted, minimum, QMargins(4, 30, 4, 4), available, centre), fitted);
 }
 
 QTEST_MAIN(WindowTextsTest)

@@ -7,12 +7,14 @@
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Windows.h"
+#include "ui/controls/ScreenFit.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/SaveAsDialog.h"
 
 #include <QCloseEvent>
 #include <QDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -109,6 +111,10 @@ void NameDialogTest::eachUseKeepsItsLook() {
 
     QCOMPARE(d.windowTitle(), title);
     QCOMPARE(d.windowFlags().testFlag(Qt::WindowCloseButtonHint), closeBox);
+    // Wide enough for the caption to show whole in a title bar («Сохранить как» was cut).
+    d.layout()->activate();
+    QVERIFY2(d.width() >= captionWidth(d),
+             qPrintable(QStringLiteral("%1 < %2").arg(d.width()).arg(captionWidth(d))));
     QCOMPARE(d.parentWidget(),
              overTheEditor ? static_cast<QWidget*>(w.layoutEditor) : w.mainWindow);
     QLabel* label = control<QLabel>(d, Controls::namePrompt);

@@ -76,6 +76,8 @@ struct Editor : TestProgram {
         runDeferredStep();
         v = program->windows().layoutEditor;
         opt = program->windows().profileStore;
+        // As the main window shows it: modal, with every box in front of it.
+        messages.holdInFront(*v);
         open();
         settle();
         messages.reset();
@@ -131,6 +133,8 @@ private slots:
     void saveAs_data();
     void saveAs();
     void saveAsRefusesBlanksAndKeepsTheDialogOpen();
+    void boxesOpenInFrontOfTheWindowThatAsks_data();
+    void boxesOpenInFrontOfTheWindowThatAsks();
     void fontOfSelectedBlocks_data();
     void fontOfSelectedBlocks();
     void visibility();
@@ -421,6 +425,80 @@ void EditorCommandsTest::saveAsRefusesBlanksAndKeepsTheDialogOpen() {
     });
     control<QPushButton>(*e.v, "Button5")->click();
     QCOMPARE(profileList(*e.v)->currentText(), QStringLiteral("Седьмой"));
+    e.verifyNothingUnexpected();
+}
+
+void EditorCommandsTest::boxesOpenInFrontOfTheWindowThatAsks_data() {
+    QTest::addColumn<QString>("command");
+    // Each box shown, as "kind: the window it opened in front of".
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("save as an existing name")
+        << "save as existing" << QStringList{"modal: editor", "question: editor"};
+    QTest::newRow("save as a blank name")
+        << "save as blank" << QStringList{"modal: editor", "error: save as"};
+    QTest::newRow("delete the profile") << "delete" << QStringList{"question: editor"};
+    QTest::newRow("add a profile over changes") << "add" << QStringList{"question: editor"};
+    QTest::newRow("choose a profile over changes") << "choose" << QStringList{"question: editor"};
+    QTest::newRow("rename to a name that exists")
+        << "rename" << QStringList{"input: editor", "notice: editor"};
+    QTest::newRow("change the format") << "format" << QStringList{"question: editor"};
+    QTest::newRow("font of the blocks")
+        << "font" << QStringList{"font dialog: editor", "notice: editor"};
+    QTest::newRow("empty print list on saving") << "save" << QStringList{"question: editor"};
+}
+
+void EditorCommandsTest::boxesOpenInFrontOfTheWindowThatAsks() {
+    QFETCH(QString, command);
+    QFETCH(QStringList, boxes);
+    Editor e;
+    e.change();
+    if (command.startsWith("save as")) {
+        e.messages.onModal([&](QDialog& d) {
+            QLineEdit* edit = control<QLineEdit>(d, "Edit1");
+            edit->setText(command == "save as blank" ? "  " : "Второй");
+            control<QPushButton>(d, "Button1")->click();
+            if (d.isVisible())
+                control<QPushButton>(d, "Button2")->click();
+        });
+        if (command == "save as existing")
+            e.messages.answer(false);
+        control<QPushButton>(*e.v, "Button5")->click();
+    } else if (command == "delete") {
+        e.messages.answer(false);
+        control<QToolButton>(*e.v, "SpeedButton6")->click();
+    } else if (command == "add") {
+        e.messages.answer(false);
+        control<QToolButton>(*e.v, "SpeedButton5")->click();
+    } else if (command == "choose") {
+        e.messages.answer(false);
+        e.choose(profileList(*e.v), 1);
+    } else if (command == "rename") {
+        e.messages.answerInput(QStringLiteral("Второй"));
+        control<QToolButton>(*e.v, "SpeedButton7")->click();
+    } else if (command == "format") {
+        e.messages.answer(false);
+        e.choose(formatList(*e.v), 2);
+    } else if (command == "font") {
+        e.press(14);
+        e.messages.onFontDialog([](QFont&, QColor&) -> bool { throw std::runtime_error("шрифт"); });
+        control<QPushButton>(*e.v, "Button11")->click();
+    } else if (command == "save") {
+        printList(*e.v)->DeSelectAll();
+        e.messages.answer(true);
+        saveButton(*e.v)->click();
+    }
+
+    const QWidget* saveAs = e.program->windows().saveAs;
+    const QWidget* mainWindow = &e.mainWindow();
+    QStringList shown;
+    for (const ScriptedMessages::Shown& box : e.messages.shown) {
+        const QString owner = box.parent == e.v          ? "editor"
+                              : box.parent == saveAs     ? "save as"
+                              : box.parent == mainWindow ? "main window"
+                                                         : "other";
+        shown.append(box.kind + ": " + owner);
+    }
+    QCOMPARE(shown, boxes);
     e.verifyNothingUnexpected();
 }
 

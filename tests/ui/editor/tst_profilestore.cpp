@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringEncoder>
@@ -90,6 +91,7 @@ private slots:
     void startsOnTheRecipientsProfile();
     void emptySectionLoadsDefaults();
     void saveWritesEveryKeyInOrder();
+    void sizeLargerThanTheScreen();
     void saveAndLoadRoundTrip();
     void batchedWritesEqualSingleWrites();
     void newProfiles();
@@ -150,6 +152,25 @@ void ProfileStoreTest::emptySectionLoadsDefaults() {
     QCOMPARE(field(*s.v, 3)->text(), QStringLiteral("10"));
     QCOMPARE(field(*s.v, 4)->text(), QStringLiteral("0"));
     QVERIFY(!saveButton(*s.v)->isEnabled());
+}
+
+void ProfileStoreTest::sizeLargerThanTheScreen() {
+    // A profile saved on a larger screen than the test's 1920 x 1080.
+    Store s(cp1251("[option]\r\nprofile=Большой\r\n"
+                   "[Большой]\r\nformat=(162 x 229 мм) C5\r\nwidth=2400\r\nheight=1400\r\n"));
+    s.opt->load("Большой");
+    const QRect available = s.v->screen()->availableGeometry();
+    QVERIFY(s.v->width() < available.width() && s.v->height() < available.height());
+    QVERIFY(available.contains(s.v->frameGeometry()));
+    // Made smaller to fit, the window keeps the size the profile stores.
+    s.opt->save("Большой");
+    QCOMPARE(s.ini().readString("Большой", "width", ""), QStringLiteral("2400"));
+    QCOMPARE(s.ini().readString("Большой", "height", ""), QStringLiteral("1400"));
+    // Resized by the user, it stores the new size.
+    s.v->resize(1000, 700);
+    s.opt->save("Большой");
+    QCOMPARE(s.ini().readString("Большой", "width", ""), QStringLiteral("1000"));
+    QCOMPARE(s.ini().readString("Большой", "height", ""), QStringLiteral("700"));
 }
 
 void ProfileStoreTest::saveWritesEveryKeyInOrder() {

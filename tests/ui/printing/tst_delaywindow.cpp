@@ -112,17 +112,30 @@ void DelayWindowTest::countdown() {
     QVERIFY(!d.wait->stopped());
 }
 
+namespace {
+// How the user closes the window.
+enum class Closing { Print, Cancel, Escape, CloseBox };
+} // namespace
+Q_DECLARE_METATYPE(Closing)
+
 void DelayWindowTest::buttons_data() {
     QTest::addColumn<bool>("confirmation");
+    QTest::addColumn<Closing>("closing");
     QTest::addColumn<bool>("cancel");
-    QTest::newRow("print during the countdown") << false << false;
-    QTest::newRow("cancel during the countdown") << false << true;
-    QTest::newRow("print after confirmation") << true << false;
-    QTest::newRow("cancel instead of confirming") << true << true;
+    QTest::newRow("print during the countdown") << false << Closing::Print << false;
+    QTest::newRow("cancel during the countdown") << false << Closing::Cancel << true;
+    QTest::newRow("print after confirmation") << true << Closing::Print << false;
+    QTest::newRow("cancel instead of confirming") << true << Closing::Cancel << true;
+    // Esc says no: it stops the run as "Отмена" does, never printing the envelope.
+    QTest::newRow("escape instead of confirming") << true << Closing::Escape << true;
+    QTest::newRow("escape during the countdown") << false << Closing::Escape << true;
+    // The close box closes the window without stopping the run, as it always did.
+    QTest::newRow("close box instead of confirming") << true << Closing::CloseBox << false;
 }
 
 void DelayWindowTest::buttons() {
     QFETCH(bool, confirmation);
+    QFETCH(Closing, closing);
     QFETCH(bool, cancel);
     Delay d(QStringLiteral("5"), confirmation);
     d.show([&] {
@@ -132,9 +145,20 @@ void DelayWindowTest::buttons() {
         QCOMPARE(d.timer()->isActive(), !confirmation);
         QCOMPARE(d.button(ControlNames::Printing::delayPrint)->text(), QStringLiteral("Печатать"));
         QCOMPARE(d.button(ControlNames::Printing::delayCancel)->text(), QStringLiteral("Отмена"));
-        (cancel ? d.button(ControlNames::Printing::delayCancel)
-                : d.button(ControlNames::Printing::delayPrint))
-            ->click();
+        switch (closing) {
+        case Closing::Print:
+            d.button(ControlNames::Printing::delayPrint)->click();
+            break;
+        case Closing::Cancel:
+            d.button(ControlNames::Printing::delayCancel)->click();
+            break;
+        case Closing::Escape:
+            QTest::keyClick(d.wait, Qt::Key_Escape);
+            break;
+        case Closing::CloseBox:
+            d.wait->close();
+            break;
+        }
         QVERIFY(!d.wait->isVisible());
         // A window closed early must not tick into the next showing.
         QVERIFY(!d.timer()->isActive());
@@ -193,6 +217,13 @@ void DelayWindowTest::textsShowWhole() {
         // name is cut rather than widening the window.
         const QSize needed = d.wait->layout()->minimumSize().expandedTo(QSize(231, 99));
         QCOMPARE(d.wait->size(), needed);
+        // The longest countdown text keeps room before the window's edge: more than the
+        // margin, two letters' width.
+        QLabel* countdown = d.label(ControlNames::Printing::delayCountdown);
+        const QFontMetrics font = countdown->fontMetrics();
+        const int room = d.wait->width() - countdown->geometry().x() -
+                         font.horizontalAdvance(QStringLiteral("Ожидание"));
+        QVERIFY2(room >= 6 + 2 * font.averageCharWidth(), qPrintable(QString::number(room)));
         d.button(ControlNames::Printing::delayPrint)->click();
     });
 }

@@ -1,19 +1,30 @@
+#include "Controls.h"
 #include "FifoReader.h"
 #include "ScriptedMessages.h"
 #include "SpooledJobs.h"
 #include "Tools.h"
 
+#include "TestProgram.h"
 #include "core/envelope/Envelope.h"
 #include "core/run/PageOutput.h"
+#include "ui/app/MainWindow.h"
+#include "ui/app/Program.h"
+#include "ui/common/ControlNames.h"
 #include "ui/printing/PrinterDialog.h"
 
+#include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtMath>
@@ -121,6 +132,7 @@ private slots:
     void spoolerPrintsFromTheDeviceOffset();
     void chosenFileWhereAFifoOrASocketIs();
     void aQueueThatRefusesOrIsMissingPrintsNothing();
+    void printerSettingsSayWhereEnvelopesGo();
 };
 
 void PageOutputTest::envelopeLandsWhereTheGeometrySays_data() {
@@ -421,6 +433,51 @@ void PageOutputTest::aQueueThatRefusesOrIsMissingPrintsNothing() {
     QCOMPARE(messages.texts("notice"),
              QStringList{"Печать невозможна.\r\nОчередь печати «НЕТ ТАКОЙ» не найдена."});
     QVERIFY(!missing.printone(framedEnvelope(), {false, 0, "0", "0", "Иванов", "DL"}));
+}
+
+// «Настройки принтера» is a settings dialog, and a PDF file chosen there as where the
+// envelopes go is said in the main window until another destination is chosen.
+void PageOutputTest::printerSettingsSayWhereEnvelopesGo() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer);
+    presentAsPrinterSettings(dialog);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Настройки принтера"));
+    QStringList buttons;
+    for (const QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
+        for (const QAbstractButton* button : box->buttons())
+            buttons.append(button->text());
+    QVERIFY2(buttons.contains("Сохранить"), qPrintable(buttons.join('|')));
+    for (const QString& text : buttons)
+        QVERIFY2(!text.contains("Печать") && !text.contains("Print"), qPrintable(text));
+
+    TestProgram t;
+    t.startAsShipped();
+    MainWindow& mainWindow = t.mainWindow();
+    mainWindow.setPageOutput(
+        std::make_unique<PageOutput>(t.messages, t.folder.appdir(), noQueue()));
+    QAction* settings = control<QAction>(mainWindow, ControlNames::Main::printerSetupCommand);
+    const QString file = t.folder.file("Конверты.pdf");
+    t.messages.onPrinterDialog([&](QPrinter& chosen) {
+        chosen.setOutputFileName(file);
+        return true;
+    });
+    settings->trigger();
+    QLabel* said = control<QLabel>(mainWindow, ControlNames::Main::destination);
+    QVERIFY(mainWindow.statusBar()->isVisibleTo(&mainWindow));
+    QCOMPARE(said->text(),
+             QStringLiteral("Конверты печатаются в файл «%1»").arg(QDir::toNativeSeparators(file)));
+    // Cancelled: nothing changes.
+    t.messages.onPrinterDialog([](QPrinter&) { return false; });
+    settings->trigger();
+    QVERIFY(mainWindow.statusBar()->isVisibleTo(&mainWindow));
+    // Back to where envelopes go without a file chosen: nothing more is said.
+    t.messages.onPrinterDialog([](QPrinter& chosen) {
+        chosen.setOutputFileName(QString());
+        return true;
+    });
+    settings->trigger();
+    QVERIFY(!mainWindow.statusBar()->isVisibleTo(&mainWindow));
+    t.verifyNothingUnexpected();
 }
 
 QTEST_MAIN(PageOutputTest)
