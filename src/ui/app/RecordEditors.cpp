@@ -199,12 +199,16 @@ bool RecordEditors::changedSinceLoaded(const SenderRecord& stored) const {
     return loaded(stored) != m_loadedSender;
 }
 
+// An index of 0 shows as an empty field: left empty, it is the 0 the record has (one added
+// in the window, or imported without a Russian index), saved as it was.
 bool RecordEditors::recipientComplete() const {
-    return !m_name->text().isEmpty() && !intyda->text().isEmpty();
+    return !m_name->text().isEmpty() &&
+           (!intyda->text().isEmpty() || m_loadedRecipient.intyda == 0);
 }
 
 bool RecordEditors::senderComplete() const {
-    return !otkogo->toPlainText().isEmpty() && !intyt->text().isEmpty();
+    return !otkogo->toPlainText().isEmpty() &&
+           (!intyt->text().isEmpty() || m_loadedSender.intyt == 0);
 }
 
 void RecordEditors::focusMissingField(bool recipientSide) {
@@ -229,7 +233,7 @@ RecipientRecord RecordEditors::recipientToStore(const QString& name, bool ticked
     values.name = name;
     values.komy = editorText(komy);
     values.kyda = editorText(kyda);
-    values.intyda = toWholeNumber(intyda->text());
+    values.intyda = intyda->text().isEmpty() ? 0 : toWholeNumber(intyda->text());
     values.ticked = ticked;
     values.profile = m_profile->currentText();
     return values;
@@ -239,7 +243,7 @@ SenderRecord RecordEditors::senderToStore(const QString& name) const {
     SenderRecord values;
     values.otkogo = name;
     values.otkyda = editorText(otkyda);
-    values.intyt = toWholeNumber(intyt->text());
+    values.intyt = intyt->text().isEmpty() ? 0 : toWholeNumber(intyt->text());
     return values;
 }
 

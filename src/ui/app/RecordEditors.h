@@ -40,7 +40,8 @@ public:
     const QString& loadedRecipient() const { return m_loadedRecipient.name; }
     const QString& loadedSender() const { return m_loadedSender.otkogo; }
 
-    // Both a name and an index are filled in.
+    // Both a name and an index are filled in; an empty index stands for the record's own
+    // index 0.
     bool recipientComplete() const;
     bool senderComplete() const;
     // The focus to the side's name, or where it is given to its index: the field that the

@@ -111,6 +111,8 @@ private slots:
     void saveValidation();
     void saveRenamesAndTrims();
     void senderSave();
+    void recordWithoutAnIndexSavesAsItIs_data();
+    void recordWithoutAnIndexSavesAsItIs();
     void anotherWorkstationsChange_data();
     void anotherWorkstationsChange();
     void deletedByAnotherWorkstation();
@@ -299,6 +301,38 @@ void RecordsTest::anotherWorkstationsChange_data() {
     QTest::newRow("recipient, theirs kept") << false << false;
     QTest::newRow("sender, overwritten") << true << true;
     QTest::newRow("sender, theirs kept") << true << false;
+}
+
+void RecordsTest::recordWithoutAnIndexSavesAsItIs_data() {
+    QTest::addColumn<bool>("senders");
+    QTest::newRow("recipient") << false;
+    QTest::newRow("sender") << true;
+}
+
+// Index 0 shows as an empty field; the record is saved with it as it was, not refused for
+// want of an index.
+void RecordsTest::recordWithoutAnIndexSavesAsItIs() {
+    QFETCH(bool, senders);
+    const QString table = senders ? "table2" : "`table`";
+    const QString index = senders ? "intyt" : "intyda";
+    const QString column = senders ? "otkyda" : "kyda";
+    const QString where = senders ? "otkogo = 'Фирма «Альфа»'" : "name = 'Власов'";
+    Book b(addressBook + QStringLiteral("update %1 set %2 = 0 where %3;").arg(table, index, where));
+    MainWindow& mainWindow = b.mainWindow();
+    if (senders)
+        b.toSenders();
+    else
+        b.pick("Власов");
+    QCOMPARE(control<QLineEdit>(mainWindow, qPrintable(index))->text(), QString());
+    control<QPlainTextEdit>(mainWindow, qPrintable(column))->setPlainText("ул. Мира, 1");
+    b.messages.answer(true);
+    control<QToolButton>(mainWindow, "ToolButton2")->click();
+    QCOMPARE(b.messages.texts("notice"), QStringList{});
+    QCOMPARE(b.value(QStringLiteral("select %1 || '|' || %2 from %3 where %4")
+                         .arg(column, index, table, where))
+                 .toString(),
+             "ул. Мира, 1|0");
+    b.verifyNothingUnexpected();
 }
 
 // A record another workstation saved since the editors showed it is not overwritten
