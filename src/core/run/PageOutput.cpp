@@ -14,8 +14,13 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QThread>
 
 namespace {
+
+// The run was stopped while it waited for a full queue: the envelope is not printed, and
+// the user, who stopped it, is not told so again.
+class StoppedWaiting : public std::exception {};
 
 // Without a print queue, pages are measured on an A4 PDF page at this resolution.
 constexpr int fileResolution = 1200;
@@ -200,6 +205,9 @@ bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) 
         else
             printDocument(envelope, placement, request);
         return true;
+    } catch (const StoppedWaiting&) {
+        m_runStopped = true;
+        return false;
     } catch (const std::exception& e) {
         failure = errorMessage(e);
     }
@@ -283,8 +291,20 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
         // One connection to the queue serves the whole run.
         if (!m_queue)
             m_queue = std::make_unique<PrintQueue>(m_queueName);
-        m_queue->send(pdf.data(), title, m_layout.pageSize(), true);
-        return;
+        // A queue at its limit of jobs takes the envelope once the printer has worked off
+        // some of those before it: the run waits for that rather than lose the envelope.
+        for (int attempt = 0;; ++attempt) {
+            try {
+                m_queue->send(pdf.data(), title, m_layout.pageSize(), true);
+                ++m_jobsSent;
+                return;
+            } catch (const QueueFull&) {
+                if (!m_queueWait)
+                    QThread::msleep(500);
+                else if (!m_queueWait(m_queueName, attempt))
+                    throw StoppedWaiting();
+            }
+        }
     }
 
     if (!m_pages) {
