@@ -201,7 +201,7 @@ bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) 
             placeEnvelope(envelope.size, m_metrics, request.c5, request.listpos, request.allx,
                           request.ally, m_screen);
         if (m_target)
-            m_target->printDocument(envelope, placement, request);
+            whileQueueFull([&] { m_target->printDocument(envelope, placement, request); });
         else
             printDocument(envelope, placement, request);
         return true;
@@ -254,6 +254,22 @@ void PageOutput::endRun() {
     m_filesWritten += pages->pagesWritten();
 }
 
+void PageOutput::whileQueueFull(const std::function<void()>& send) {
+    // A queue at its limit of jobs takes the envelope once the printer has worked off some
+    // of those before it: the run waits for that rather than lose the envelope.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            send();
+            return;
+        } catch (const QueueFull&) {
+            if (!m_queueWait)
+                QThread::msleep(500);
+            else if (!m_queueWait(m_queueName, attempt))
+                throw StoppedWaiting();
+        }
+    }
+}
+
 void PageOutput::showFailure(const std::exception& e) {
     m_notices.notice(errorMessage(e));
 }
@@ -291,20 +307,9 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
         // One connection to the queue serves the whole run.
         if (!m_queue)
             m_queue = std::make_unique<PrintQueue>(m_queueName);
-        // A queue at its limit of jobs takes the envelope once the printer has worked off
-        // some of those before it: the run waits for that rather than lose the envelope.
-        for (int attempt = 0;; ++attempt) {
-            try {
-                m_queue->send(pdf.data(), title, m_layout.pageSize(), true);
-                ++m_jobsSent;
-                return;
-            } catch (const QueueFull&) {
-                if (!m_queueWait)
-                    QThread::msleep(500);
-                else if (!m_queueWait(m_queueName, attempt))
-                    throw StoppedWaiting();
-            }
-        }
+        whileQueueFull([&] { m_queue->send(pdf.data(), title, m_layout.pageSize(), true); });
+        ++m_jobsSent;
+        return;
     }
 
     if (!m_pages) {

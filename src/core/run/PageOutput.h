@@ -73,7 +73,8 @@ struct PageRequest {
 class PageTarget {
 public:
     virtual ~PageTarget() = default;
-    // One envelope as a document of its own, drawn at the placement; throws on failure.
+    // One envelope as a document of its own, drawn at the placement; throws on failure, and
+    // QueueFull where a queue at its limit of jobs would refuse it.
     virtual void printDocument(const Envelope& envelope, const PagePlacement& placement,
                                const PageRequest& request) = 0;
 };
@@ -168,6 +169,8 @@ private:
     void beginRun();
     void endRun();
     void showFailure(const std::exception& e);
+    // Sends again while the queue refuses for its limit of jobs, as the queue wait says.
+    void whileQueueFull(const std::function<void()>& send);
     QString reserveFile(const PageRequest& request);
 
     Notices& m_notices;
