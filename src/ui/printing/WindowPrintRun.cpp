@@ -37,16 +37,19 @@ bool WindowPrintRun::queueFull(const QString& queue, int) {
                                "отправленные конверты.\r\nПечать продолжится сама; «Отмена» "
                                "останавливает её.")
                     .arg(queue);
-    // Half a second of the window's own events, so that the window shows and its button
-    // answers, before the envelope is sent again.
-    QEventLoop pause;
-    QTimer::singleShot(500, &pause, &QEventLoop::quit);
-    pause.exec();
-    if (w.messages.progress(m_waiting, 0, 1))
-        return true;
+    // The progress window is there before the pause: half a second of the window's own
+    // events, in which it shows and its button answers, before the envelope is sent again.
+    bool going = w.messages.progress(m_waiting, 0, 1);
+    if (going) {
+        QEventLoop pause;
+        QTimer::singleShot(500, &pause, &QEventLoop::quit);
+        pause.exec();
+        going = w.messages.progress(m_waiting, 0, 1);
+    }
     // A cancelled progress window is closed already.
-    m_waiting.clear();
-    return false;
+    if (!going)
+        m_waiting.clear();
+    return going;
 }
 
 void WindowPrintRun::envelopeDone(int, int) {

@@ -344,8 +344,8 @@ void PrintRunTest::aFullQueueIsWaitedForOrStopped() {
         QCOMPARE(r.recorder.order(),
                  QStringList({"Агеев/Конверт DL", "Борисов/Конверт DL", "Волков/Конверт DL"}));
         QVERIFY(!r.mainWindow().printStopped());
-        // Two waits, then the window closes.
-        QCOMPARE(r.messages.progressSteps, 3);
+        // Two waits, each shown before and after its pause, then the window closes.
+        QCOMPARE(r.messages.progressSteps, 5);
     }
     // No envelope is reported as failed.
     r.verifyNothingUnexpected();
