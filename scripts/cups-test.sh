@@ -2,7 +2,10 @@
 # An isolated CUPS daemon for the print tests, with two queues that write PDF files
 # through cups-pdf: "PDF", the default printer, with cups-pdf's own PPD (no
 # unprintable edge), and "PDFMARGINS", whose PPD (tests/ui/printing/envalo-margins.ppd)
-# declares an unprintable edge like a real printer's.
+# declares an unprintable edge like a real printer's. A queue holds at most 20 jobs not
+# yet printed (MaxJobsPerPrinter), so that a run into a paused queue meets the limit that
+# a real printer's queue meets at MaxJobs; tests may make raw queues on file:///dev/null
+# (FileDevice), which discard what they get.
 #   cups-test.sh start <dir>   prints the "export CUPS_SERVER=..." line to evaluate
 #   cups-test.sh stop <dir>    stops the daemon started in <dir>
 # Everything the daemon writes stays in <dir>, except what cups-pdf itself prints:
@@ -47,6 +50,7 @@ Browsing No
 WebInterface No
 DefaultAuthType None
 LogLevel warn
+MaxJobsPerPrinter 20
 <Location />
   Order allow,deny
   Allow all
@@ -68,6 +72,7 @@ AccessLog $dir/log/access_log
 ErrorLog $dir/log/error_log
 PageLog $dir/log/page_log
 SystemGroup root
+FileDevice Yes
 EOF
   /usr/sbin/cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" </dev/null \
     >"$dir/log/cupsd.out" 2>&1 &

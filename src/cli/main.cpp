@@ -52,6 +52,12 @@ public:
         if (m_shown && m_drawn)
             std::fputs("\n", stderr);
     }
+    // A message follows on a line of its own; the next count starts a new progress line.
+    void endLine() {
+        if (m_shown && m_drawn)
+            std::fputs("\n", stderr);
+        m_drawn = false;
+    }
     void done(qsizetype count) {
         if (!m_shown || (count < m_total && m_clock.elapsed() - m_lastDrawn < 200))
             return;
@@ -103,6 +109,19 @@ public:
     }
     // The progress line ends before the run's files are complete, whose failure follows it.
     void ending(bool, const QString&) override { m_progress.reset(); }
+    // A full queue: said once for each envelope it holds back; the run waits as long as it
+    // takes (Ctrl+C stops it, the envelopes sent so far stay in the queue).
+    bool queueFull(const QString& queue, int attempt) override {
+        if (attempt == 0) {
+            if (m_progress)
+                m_progress->endLine();
+            StderrMessages::write(
+                QStringLiteral("Очередь печати «%1» заполнена: ожидание, пока принтер напечатает "
+                               "отправленные конверты.")
+                    .arg(queue));
+        }
+        return PrintRunObserver::queueFull(queue, attempt);
+    }
     void filesNotice(const QString& text) override { StderrMessages::write(text); }
 
 private:
@@ -187,6 +206,12 @@ int print(const CommandLine& line, StderrMessages& messages, const QString& shar
     if (failed > 0)
         StderrMessages::write(
             QStringLiteral("Не напечатано конвертов: %1 из %2.").arg(failed).arg(plan.size()));
+    // Which envelopes the queue did not take, so that they can be printed again.
+    if (!output.printsToFiles())
+        for (const auto& [recipient, profile] : result.notPrinted)
+            StderrMessages::write(
+                QStringLiteral("Не принят: %1, профиль «%2».")
+                    .arg(recipient.isEmpty() ? QStringLiteral("(без имени)") : recipient, profile));
     return messages.told() > 0 ? Failure : Success;
 }
 

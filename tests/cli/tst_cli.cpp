@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -161,6 +162,8 @@ private slots:
     void samePageAsTheWindow();
     void filesThatCannotBeWrittenStopTheRun();
     void killedMidRunLeavesOnlyCompleteFiles();
+    void aQueueThatRefusesNamesEveryEnvelope();
+    void aFullQueueIsWaitedFor();
     void import_data();
     void import();
     void importAndExportLeaveTheFolder_data();
@@ -612,6 +615,72 @@ void CliTest::killedMidRunLeavesOnlyCompleteFiles() {
     QVERIFY(QFileInfo::exists(files + "/Иванов Иван Иванович - Конверт DL - 1.pdf"));
     QCOMPARE(pdfFiles(files).size(), before + 1);
     QCOMPARE(hiddenFiles(files), QStringList());
+}
+
+// Every envelope a queue refuses is told, and which it was; the run fails.
+void CliTest::aQueueThatRefusesNamesEveryEnvelope() {
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const QString queue = QStringLiteral("REFUSING%1").arg(QCoreApplication::applicationPid());
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
+    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    runTool("cupsreject", {queue});
+    TestFolder folder;
+    addShipped(folder);
+    const Result result =
+        runCli({"print", "--folder", folder.appdir(), "--recipient", "Иванов Иван Иванович",
+                "--profile", "Конверт DL", "--profile", "Конверт C6", "--printer", queue});
+    QCOMPARE(result.status, 1);
+    const QString refused = QStringLiteral("Принтер «%1» не принял документ.\n").arg(queue);
+    QCOMPARE(result.err, refused + refused +
+                             "Не напечатано конвертов: 2 из 2.\n"
+                             "Не принят: Иванов Иван Иванович, профиль «Конверт DL».\n"
+                             "Не принят: Иванов Иван Иванович, профиль «Конверт C6».\n");
+}
+
+// A paused queue (a slow printer) takes 20 jobs (the private spooler's MaxJobsPerPrinter):
+// the run says that it waits, and once the queue goes on every envelope is sent.
+void CliTest::aFullQueueIsWaitedFor() {
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const QString queue = QStringLiteral("FULL%1").arg(QCoreApplication::applicationPid());
+    // A raw queue that discards what it prints.
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
+    const auto removed = qScopeGuard([&] {
+        runTool("cancel", {"-a", queue});
+        runTool("lpadmin", {"-x", queue});
+    });
+    runTool("cupsdisable", {queue});
+    TestFolder folder;
+    addShipped(folder);
+    folder.execute("with recursive n(i) as (select 1 union all select i + 1 from n where i < 25) "
+                   "insert into `table` (name, komy, kyda, intyda, galka) "
+                   "select 'Получатель ' || i, 'Получателю ' || i, 'ул. Мира, ' || i, 300000, 1 "
+                   "from n");
+    QProcess run;
+    run.start(QStringLiteral(ENVALO_CLI),
+              {"print", "--folder", folder.appdir(), "--ticked", "--profile", "Конверт DL",
+               "--profile", "Конверт C6", "--printer", queue});
+    QVERIFY(run.waitForStarted());
+    const QString waiting =
+        QStringLiteral("Очередь печати «%1» заполнена: ожидание, пока принтер напечатает "
+                       "отправленные конверты.\n")
+            .arg(queue);
+    QByteArray err;
+    while (!QString::fromUtf8(err).contains(waiting) && run.state() == QProcess::Running) {
+        run.waitForReadyRead(1000);
+        err += run.readAllStandardError();
+    }
+    QVERIFY2(QString::fromUtf8(err).startsWith(waiting), err.constData());
+    QVERIFY(resumeQueue(queue));
+    QVERIFY(run.waitForFinished(120000));
+    err += run.readAllStandardError();
+    QCOMPARE(run.exitCode(), 0);
+    // Told once for each envelope held back, nothing else.
+    QVERIFY2(QString::fromUtf8(err).remove(waiting).isEmpty(), err.constData());
+    const QStringList completed =
+        runTool("lpstat", {"-W", "completed", "-o", queue}).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(completed.size(), 50);
 }
 
 void CliTest::import_data() {

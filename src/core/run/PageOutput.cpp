@@ -14,8 +14,13 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QThread>
 
 namespace {
+
+// The run was stopped while it waited for a full queue: the envelope is not printed, and
+// the user, who stopped it, is not told so again.
+class StoppedWaiting : public std::exception {};
 
 // Without a print queue, pages are measured on an A4 PDF page at this resolution.
 constexpr int fileResolution = 1200;
@@ -196,10 +201,13 @@ bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) 
             placeEnvelope(envelope.size, m_metrics, request.c5, request.listpos, request.allx,
                           request.ally, m_screen);
         if (m_target)
-            m_target->printDocument(envelope, placement, request);
+            whileQueueFull([&] { m_target->printDocument(envelope, placement, request); });
         else
             printDocument(envelope, placement, request);
         return true;
+    } catch (const StoppedWaiting&) {
+        m_runStopped = true;
+        return false;
     } catch (const std::exception& e) {
         failure = errorMessage(e);
     }
@@ -246,6 +254,22 @@ void PageOutput::endRun() {
     m_filesWritten += pages->pagesWritten();
 }
 
+void PageOutput::whileQueueFull(const std::function<void()>& send) {
+    // A queue at its limit of jobs takes the envelope once the printer has worked off some
+    // of those before it: the run waits for that rather than lose the envelope.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            send();
+            return;
+        } catch (const QueueFull&) {
+            if (!m_queueWait)
+                QThread::msleep(500);
+            else if (!m_queueWait(m_queueName, attempt))
+                throw StoppedWaiting();
+        }
+    }
+}
+
 void PageOutput::showFailure(const std::exception& e) {
     m_notices.notice(errorMessage(e));
 }
@@ -283,7 +307,8 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
         // One connection to the queue serves the whole run.
         if (!m_queue)
             m_queue = std::make_unique<PrintQueue>(m_queueName);
-        m_queue->send(pdf.data(), title, m_layout.pageSize(), true);
+        whileQueueFull([&] { m_queue->send(pdf.data(), title, m_layout.pageSize(), true); });
+        ++m_jobsSent;
         return;
     }
 

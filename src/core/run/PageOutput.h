@@ -6,6 +6,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class Notices;
@@ -72,7 +73,8 @@ struct PageRequest {
 class PageTarget {
 public:
     virtual ~PageTarget() = default;
-    // One envelope as a document of its own, drawn at the placement; throws on failure.
+    // One envelope as a document of its own, drawn at the placement; throws on failure, and
+    // QueueFull where a queue at its limit of jobs would refuse it.
     virtual void printDocument(const Envelope& envelope, const PagePlacement& placement,
                                const PageRequest& request) = 0;
 };
@@ -129,11 +131,14 @@ public:
     bool printsToFiles() const { return m_mode != Mode::Spooler; }
     // The files of the run under way (or of the last one) could not be written, a full disk
     // say: the run must not go on; the user was told why and how many envelopes are in
-    // complete files.
+    // complete files. Also when the user stopped the run while it waited for a full queue.
     bool runStopped() const;
     // Files written since the count was last reset, and the folder they are in.
     int filesWritten() const;
-    void resetFilesWritten() { m_filesWritten = 0; }
+    void resetFilesWritten() {
+        m_filesWritten = 0;
+        m_jobsSent = 0;
+    }
     QString filesFolder() const;
     // What the user is told after a run that wrote files; empty when none were written.
     QString filesNotice() const;
@@ -141,6 +146,16 @@ public:
     // Without a print queue, the files go into this folder rather than PDF of the program
     // folder; empty restores that. Takes effect at the next measuring.
     void setFilesFolder(const QString& folder) { m_filesFolder = folder; }
+
+    // Asked each time the queue refuses an envelope only because it holds as many jobs as it
+    // takes (`attempt` counts from 0 for each envelope); it shows that the run waits and
+    // pauses a moment, after which the envelope is sent again. False stops the run there:
+    // that envelope is not printed, and runStopped() tells so. Without one, the output
+    // pauses half a second each time and waits as long as it takes.
+    using QueueWait = std::function<bool(const QString& queue, int attempt)>;
+    void setQueueWait(QueueWait wait) { m_queueWait = std::move(wait); }
+    // Envelopes the queue took since the count was last reset (with resetFilesWritten).
+    int jobsSent() const { return m_jobsSent; }
 
     // Pages go to this target instead of the printer (not owned); nullptr restores the printer.
     void setTarget(PageTarget* target) { m_target = target; }
@@ -154,6 +169,8 @@ private:
     void beginRun();
     void endRun();
     void showFailure(const std::exception& e);
+    // Sends again while the queue refuses for its limit of jobs, as the queue wait says.
+    void whileQueueFull(const std::function<void()>& send);
     QString reserveFile(const PageRequest& request);
 
     Notices& m_notices;
@@ -179,4 +196,6 @@ private:
     std::unique_ptr<PdfPages> m_pages;
     bool m_inRun = false;
     bool m_runStopped = false;
+    QueueWait m_queueWait;
+    int m_jobsSent = 0;
 };

@@ -3,6 +3,7 @@
 #include "core/UserError.h"
 
 #include <QSizeF>
+#include <algorithm>
 #include <cups/cups.h>
 #include <memory>
 
@@ -26,6 +27,25 @@ private:
 
 QString refused(const QString& queue) {
     return QStringLiteral("Принтер «%1» не принял документ.").arg(queue);
+}
+
+// Whether the spooler still holds jobs not yet printed, of any queue: they count against
+// its limit of jobs at once (MaxJobs counts every queue's).
+bool jobsWaiting(http_t* http) {
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(http, &jobs, nullptr, 0, CUPS_WHICHJOBS_ACTIVE);
+    cupsFreeJobs(std::max(count, 0), jobs);
+    return count > 0;
+}
+
+// Whether a refused job was refused for the spooler's limit of jobs at once. CUPS answers
+// client-error-not-possible ("Too many active jobs.", or its quota at MaxJobsPerPrinter);
+// other IPP servers answer server-error-too-many-jobs or server-error-busy. A refusal
+// while nothing waits in the spooler cannot be the limit: it will not pass by waiting.
+bool jobLimit(ipp_status_t status, http_t* http) {
+    const bool limit = status == IPP_STATUS_ERROR_NOT_POSSIBLE ||
+                       status == IPP_STATUS_ERROR_TOO_MANY_JOBS || status == IPP_STATUS_ERROR_BUSY;
+    return limit && jobsWaiting(http);
 }
 
 } // namespace
@@ -111,8 +131,14 @@ void PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSi
     const ipp_status_t created =
         cupsCreateDestJob(c.http, c.dest, c.info, &job, name.constData(), count, options);
     cupsFreeOptions(count, options);
-    if (created > IPP_STATUS_OK_CONFLICTING || job <= 0)
+    if (created > IPP_STATUS_OK_CONFLICTING || job <= 0) {
+        if (jobLimit(created, c.http))
+            throw QueueFull(
+                QStringLiteral("Очередь печати «%1» заполнена: принтер ещё не напечатал "
+                               "отправленные конверты.")
+                    .arg(m_name));
         throw UserError(refused(m_name));
+    }
     bool sent = cupsStartDestDocument(c.http, c.dest, c.info, job, name.constData(),
                                       CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
     sent = sent && cupsWriteRequestData(c.http, pdf.constData(), size_t(pdf.size())) ==

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/UserError.h"
+
 #include <QByteArray>
 #include <QMarginsF>
 #include <QPageSize>
@@ -17,6 +19,14 @@ QStringList names();
 QString systemQueue();
 } // namespace PrintQueues
 
+// The queue refused a job for its limit of jobs at once (the spooler's MaxJobs or
+// MaxJobsPerPrinter) while jobs of its own are still waiting: it takes the job once the
+// printer has worked off some.
+class QueueFull : public UserError {
+public:
+    using UserError::UserError;
+};
+
 class PrintQueue {
 public:
     // Connects to the queue; throws UserError naming it when it is not there or does not answer.
@@ -30,7 +40,8 @@ public:
     // when the queue does not know the paper.
     QMarginsF minimumMargins(const QPageSize& paper) const;
     // Sends one PDF document as a job titled `title`, on this paper, landscape or upright.
-    // Throws UserError naming the queue when it does not take the whole document.
+    // Throws UserError naming the queue when it does not take the whole document, and
+    // QueueFull when it refuses the job only because it holds as many as it takes.
     void send(const QByteArray& pdf, const QString& title, const QPageSize& paper, bool landscape);
 
 private:

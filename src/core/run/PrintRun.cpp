@@ -6,6 +6,8 @@
 #include "core/run/PageOutput.h"
 #include "core/run/RunChoice.h"
 
+#include <QScopeGuard>
+#include <QThread>
 #include <exception>
 
 void PrintRunObserver::recipientStarts(int, const QString&) {}
@@ -17,6 +19,10 @@ bool PrintRunObserver::proceed(const QString&, const QString&, bool) {
 }
 void PrintRunObserver::composed(const Envelope&) {}
 void PrintRunObserver::envelopeDone(int, int) {}
+bool PrintRunObserver::queueFull(const QString&, int) {
+    QThread::msleep(500);
+    return true;
+}
 void PrintRunObserver::ending(bool, const QString&) {}
 
 std::vector<RunRecipient> runRecipients(const RunRecipients& recipients) {
@@ -61,6 +67,11 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
     }
     const AddressTexts sender = setup.sender ? *setup.sender : m_records.senderTexts();
     m_output.resetFilesWritten();
+    // While the run lasts, a full queue makes it wait as the observer shows.
+    m_output.setQueueWait([&observer](const QString& queue, int attempt) {
+        return observer.queueFull(queue, attempt);
+    });
+    const auto unhooked = qScopeGuard([this] { m_output.setQueueWait({}); });
 
     std::exception_ptr failure;
     {
@@ -105,8 +116,13 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
             request.ally = p.ally;
             request.recipient = recipient;
             request.profile = name;
-            if (!m_output.printone(composed, request))
+            const bool printed = m_output.printone(composed, request);
+            // Stopped while it waited for a full queue, the user stopped it: no failure.
+            const bool stoppedWaiting = m_output.runStopped() && !m_output.printsToFiles();
+            if (!printed && !stoppedWaiting) {
                 ++result.failed;
+                result.notPrinted.emplace_back(recipient, name);
+            }
             observer.envelopeDone(++done, result.planned);
             // Files that cannot be written (a full disk) end the run; the user was told.
             if (m_output.runStopped())

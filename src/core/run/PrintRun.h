@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class RecordsByName;
@@ -34,6 +35,11 @@ public:
     virtual void composed(const Envelope& envelope);
     // After each envelope, printed or not: how many of how many.
     virtual void envelopeDone(int done, int total);
+    // The queue refused the next envelope only because it holds as many jobs as it takes
+    // (`attempt` counts from 0 for each envelope): shows that the run waits for the printer
+    // and pauses a moment before the envelope is sent again. False stops the run. By
+    // default it pauses half a second and goes on waiting.
+    virtual bool queueFull(const QString& queue, int attempt);
     // The run ends: `early` when stopped, or at a profile that cannot be loaded;
     // `lastProfile` is the profile of the last envelope printed for the recipient under
     // way, empty at a recipient's start. Called before the files of the run are complete.
@@ -86,6 +92,8 @@ struct PrintRunResult {
     int failed = 0;
     // The user stopped the run, or its files could not be written.
     bool stopped = false;
+    // The envelopes whose page failed, in print order: recipient and profile.
+    std::vector<std::pair<QString, QString>> notPrinted;
 };
 
 // One print run, for the window and the command line alike: recipient by recipient, each

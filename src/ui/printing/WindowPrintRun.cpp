@@ -7,6 +7,9 @@
 #include "ui/printing/DelayWindow.h"
 #include "ui/printing/PreviewWindow.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 WindowPrintRun::WindowPrintRun(Windows& windows, std::function<void(int line)> showRecipient)
     : w(windows), m_showRecipient(std::move(showRecipient)), m_saved(windows.document->name()) {}
 
@@ -29,7 +32,39 @@ void WindowPrintRun::composed(const Envelope& envelope) {
     w.preview->setEnvelope(envelope);
 }
 
+bool WindowPrintRun::queueFull(const QString& queue, int) {
+    m_waiting = QStringLiteral("Очередь печати «%1» заполнена: ожидание, пока принтер напечатает "
+                               "отправленные конверты.\r\nПечать продолжится сама; «Отмена» "
+                               "останавливает её.")
+                    .arg(queue);
+    // The progress window is there before the pause: half a second of the window's own
+    // events, in which it shows and its button answers, before the envelope is sent again.
+    bool going = w.messages.progress(m_waiting, 0, 1);
+    if (going) {
+        QEventLoop pause;
+        QTimer::singleShot(500, &pause, &QEventLoop::quit);
+        pause.exec();
+        going = w.messages.progress(m_waiting, 0, 1);
+    }
+    // A cancelled progress window is closed already.
+    if (!going)
+        m_waiting.clear();
+    return going;
+}
+
+void WindowPrintRun::envelopeDone(int, int) {
+    waitingEnds();
+}
+
+void WindowPrintRun::waitingEnds() {
+    if (m_waiting.isEmpty())
+        return;
+    w.messages.progress(m_waiting, 1, 1);
+    m_waiting.clear();
+}
+
 void WindowPrintRun::ending(bool early, const QString& lastProfile) {
+    waitingEnds();
     // A run that ends early leaves the editor on the profile of the last envelope printed
     // for the current recipient, as it always has; at a recipient's start the editor keeps
     // its own. A whole run shows the profile shown before, as stored, and that profile's own

@@ -19,6 +19,9 @@ public:
     bool confirmsAtRecipientStart() override;
     bool proceed(const QString& recipient, const QString& profile, bool confirm) override;
     void composed(const Envelope& envelope) override;
+    // A full queue: the progress window says so with its "Отмена", which stops the run.
+    bool queueFull(const QString& queue, int attempt) override;
+    void envelopeDone(int done, int total) override;
     void ending(bool early, const QString& lastProfile) override;
     void filesNotice(const QString& text) override;
 
@@ -26,4 +29,7 @@ private:
     Windows& w;
     std::function<void(int line)> m_showRecipient;
     QString m_saved;
+    // What the progress window says while the run waits for a full queue; empty otherwise.
+    QString m_waiting;
+    void waitingEnds();
 };

@@ -18,6 +18,13 @@ QString runTool(const QString& program, const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+bool resumeQueue(const QString& queue) {
+    QProcess process;
+    process.start(QStringLiteral("cupsenable"), {queue});
+    process.waitForFinished(60000);
+    return !runTool(QStringLiteral("lpstat"), {"-p", queue}).contains(QStringLiteral("disabled"));
+}
+
 bool isCompletePdf(const QString& pdf) {
     QFile file(pdf);
     if (!file.open(QIODevice::ReadOnly) || file.size() < 64)

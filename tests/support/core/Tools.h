@@ -7,6 +7,11 @@
 // a tool that fails or runs over a minute is reported as a warning with its errors.
 QString runTool(const QString& program, const QStringList& arguments);
 
+// Resumes a paused print queue (cupsenable) and says whether it now prints. The tool's own
+// status is left aside: while the queue holds as many jobs as the spooler lets it
+// (MaxJobsPerPrinter) it answers "Quota limit reached.", though it resumes the queue.
+bool resumeQueue(const QString& queue);
+
 // Whether `pdf` is a complete PDF file: its header, and the end of its trailer.
 bool isCompletePdf(const QString& pdf);
 

@@ -27,6 +27,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QtMath>
 
 #include <sys/stat.h>
@@ -133,6 +134,8 @@ private slots:
     void chosenFileWhereAFifoOrASocketIs();
     void aQueueThatRefusesOrIsMissingPrintsNothing();
     void printerSettingsSayWhereEnvelopesGo();
+    void aFullQueueIsWaitedFor_data();
+    void aFullQueueIsWaitedFor();
 };
 
 void PageOutputTest::envelopeLandsWhereTheGeometrySays_data() {
@@ -478,6 +481,74 @@ void PageOutputTest::printerSettingsSayWhereEnvelopesGo() {
     settings->trigger();
     QVERIFY(!mainWindow.statusBar()->isVisibleTo(&mainWindow));
     t.verifyNothingUnexpected();
+}
+
+void PageOutputTest::aFullQueueIsWaitedFor_data() {
+    QTest::addColumn<bool>("stop");
+    QTest::newRow("the printer goes on: every envelope is sent") << false;
+    QTest::newRow("stopped while waiting: exactly the accepted ones are sent") << true;
+}
+
+// A paused queue (a slow printer) takes 20 jobs (the private spooler's MaxJobsPerPrinter)
+// and refuses more: the run waits for it instead of losing envelopes. The test enables the
+// queue from the wait itself, or stops the run there.
+void PageOutputTest::aFullQueueIsWaitedFor() {
+    QFETCH(bool, stop);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const QString queue = QStringLiteral("FULL%1").arg(QCoreApplication::applicationPid());
+    // A raw queue that discards what it prints.
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
+    const auto removed = qScopeGuard([&] {
+        runTool("cancel", {"-a", queue});
+        runTool("lpadmin", {"-x", queue});
+    });
+    runTool("cupsdisable", {queue});
+    constexpr int limit = 20;
+    constexpr int envelopes = 50;
+
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', PrintDestination::toQueue(queue));
+    output.checkprinter(screen96);
+    QVERIFY(!output.printsToFiles());
+    QStringList waits;
+    bool resumed = false;
+    output.setQueueWait([&](const QString& full, int attempt) {
+        waits.append(QStringLiteral("%1 %2").arg(full).arg(attempt));
+        if (stop)
+            return false;
+        if (attempt == 0)
+            resumed = resumeQueue(full);
+        // The printer works the queue off meanwhile.
+        QThread::msleep(50);
+        return true;
+    });
+    int printed = 0;
+    {
+        PageOutput::Run run(output);
+        for (int i = 0; i < envelopes && !output.runStopped(); ++i)
+            printed +=
+                output.printone(framedEnvelope(),
+                                {false, 0, "0", "0", QStringLiteral("Получатель %1").arg(i), "DL"})
+                    ? 1
+                    : 0;
+    }
+    QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
+    QVERIFY(!waits.isEmpty());
+    QCOMPARE(waits.first(), queue + " 0");
+    if (stop) {
+        QCOMPARE(printed, limit);
+        QCOMPARE(output.jobsSent(), limit);
+        QVERIFY(output.runStopped());
+        const QStringList held = runTool("lpstat", {"-o", queue}).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(held.size(), limit);
+    } else {
+        QVERIFY(resumed);
+        QCOMPARE(printed, envelopes);
+        QCOMPARE(output.jobsSent(), envelopes);
+        QVERIFY(!output.runStopped());
+    }
 }
 
 QTEST_MAIN(PageOutputTest)

@@ -7,6 +7,7 @@
 #include "core/envelope/Envelope.h"
 #include "core/profiles/IniFile.h"
 #include "core/run/PageOutput.h"
+#include "core/run/PrintQueue.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
@@ -39,8 +40,14 @@ struct Recorder : PageTarget {
         qint64 x, y;
     };
     QList<Page> pages;
+    // How many times the queue refuses the next envelope for its limit of jobs.
+    int full = 0;
     void printDocument(const Envelope& envelope, const PagePlacement& placement,
                        const PageRequest& request) override {
+        if (full > 0) {
+            --full;
+            throw QueueFull(QStringLiteral("Очередь печати «PDF» заполнена."));
+        }
         pages.append({request.recipient, request.profile, envelope.blocks[6].text, placement.x,
                       placement.y});
     }
@@ -117,6 +124,8 @@ private slots:
     void profileThatCannotBeLoadedEndsTheRun();
     void emptyListDoesNothing();
     void filesThatCannotBeWrittenEndTheRun();
+    void aFullQueueIsWaitedForOrStopped_data();
+    void aFullQueueIsWaitedForOrStopped();
 };
 
 void PrintRunTest::recipientsOutsideProfilesInside_data() {
@@ -308,6 +317,39 @@ void PrintRunTest::filesThatCannotBeWrittenEndTheRun() {
     QVERIFY(r.mainWindow().printStopped());
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     r.verifyNothingUnexpected();
+}
+
+void PrintRunTest::aFullQueueIsWaitedForOrStopped_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("the queue takes the envelope again: the run goes on") << false;
+    QTest::newRow("stopped in the progress window: nothing more is printed") << true;
+}
+
+// A queue at its limit of jobs refuses the first envelope twice: the progress window shows
+// the wait while the envelope is sent again, and its "Отмена" stops the run.
+void PrintRunTest::aFullQueueIsWaitedForOrStopped() {
+    QFETCH(bool, cancel);
+    Run r;
+    r.tick({"Агеев", "Борисов", "Волков"});
+    r.choose({"Конверт DL"});
+    r.recorder.full = 2;
+    if (cancel)
+        r.messages.cancelProgressAt(0);
+    r.print();
+    if (cancel) {
+        QCOMPARE(r.recorder.pages.size(), 0);
+        QVERIFY(r.mainWindow().printStopped());
+        QCOMPARE(r.messages.progressSteps, 1);
+    } else {
+        QCOMPARE(r.recorder.order(),
+                 QStringList({"Агеев/Конверт DL", "Борисов/Конверт DL", "Волков/Конверт DL"}));
+        QVERIFY(!r.mainWindow().printStopped());
+        // Two waits, each shown before and after its pause, then the window closes.
+        QCOMPARE(r.messages.progressSteps, 5);
+    }
+    // No envelope is reported as failed.
+    r.verifyNothingUnexpected();
+    QVERIFY(r.messages.texts("notice").isEmpty());
 }
 
 QTEST_MAIN(PrintRunTest)
