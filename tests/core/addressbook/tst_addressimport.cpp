@@ -6,6 +6,7 @@
 #include "core/addressbook/AddressDb.h"
 #include "core/addressbook/AddressFile.h"
 #include "core/addressbook/AddressImport.h"
+#include "core/addressbook/Dative.h"
 #include "core/addressbook/Spreadsheet.h"
 #include "core/addressbook/XlsxWorkbook.h"
 
@@ -208,6 +209,8 @@ private slots:
     void rememberedMappingOnlyForTheSameColumns();
     void cardsFromPhones_data();
     void cardsFromPhones();
+    void dativeOfNames_data();
+    void dativeOfNames();
 };
 
 void AddressImportTest::initTestCase() {
@@ -755,6 +758,73 @@ void AddressImportTest::cardsFromPhones() {
         reasons.append(QString::number(skip.line) + ": " + skip.reason);
     QCOMPARE(reasons, skipped);
     QCOMPARE(storedRecipients(book), stored);
+}
+
+void AddressImportTest::dativeOfNames_data() {
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("middle");
+    QTest::addColumn<QString>("dative"); // as written on the envelope
+    QTest::addColumn<bool>("declined");
+    QTest::newRow("man") << u"Кузнецов"_qs << u"Андрей"_qs << u"Викторович"_qs
+                         << u"Кузнецову Андрею Викторовичу"_qs << true;
+    QTest::newRow("woman") << u"Кузнецова"_qs << u"Анна"_qs << u"Викторовна"_qs
+                           << u"Кузнецовой Анне Викторовне"_qs << true;
+    QTest::newRow("man in -ский") << u"Вишневский"_qs << u"Илья"_qs << u"Ильич"_qs
+                                  << u"Вишневскому Илье Ильичу"_qs << true;
+    QTest::newRow("woman in -ская") << u"Вишневская"_qs << u"Мария"_qs << u"Ильинична"_qs
+                                    << u"Вишневской Марии Ильиничне"_qs << true;
+    QTest::newRow("man, soft sign")
+        << u"Коваль"_qs << u"Игорь"_qs << u"Петрович"_qs << u"Ковалю Игорю Петровичу"_qs << true;
+    QTest::newRow("woman, a man's family name stays")
+        << u"Коваль"_qs << u"Любовь"_qs << u"Петровна"_qs << u"Коваль Любови Петровне"_qs << true;
+    QTest::newRow("man, -ий") << u"Толстой"_qs << u"Василий"_qs << u"Кузьмич"_qs
+                              << u"Толстому Василию Кузьмичу"_qs << true;
+    QTest::newRow("double-barrelled, man")
+        << u"Римский-Корсаков"_qs << u"Николай"_qs << u"Андреевич"_qs
+        << u"Римскому-Корсакову Николаю Андреевичу"_qs << true;
+    QTest::newRow("double-barrelled, woman")
+        << u"Петрова-Водкина"_qs << u"Ольга"_qs << u"Сергеевна"_qs
+        << u"Петровой-Водкиной Ольге Сергеевне"_qs << true;
+    QTest::newRow("not declined, man")
+        << u"Дюма"_qs << u"Олег"_qs << u"Ильич"_qs << u"Дюма Олегу Ильичу"_qs << true;
+    QTest::newRow("not declined, -ых")
+        << u"Черных"_qs << u"Ирина"_qs << u"Олеговна"_qs << u"Черных Ирине Олеговне"_qs << true;
+    QTest::newRow("not declined, -о") << u"Шевченко"_qs << u"Тарас"_qs << u"Григорьевич"_qs
+                                      << u"Шевченко Тарасу Григорьевичу"_qs << true;
+    QTest::newRow("Turkic patronymic, man")
+        << u"Алиев"_qs << u"Рашид"_qs << u"Гасан оглы"_qs << u"Алиеву Рашиду Гасан оглы"_qs << true;
+    QTest::newRow("Turkic patronymic, woman") << u"Алиева"_qs << u"Лейла"_qs << u"Гасан кызы"_qs
+                                              << u"Алиевой Лейле Гасан кызы"_qs << true;
+    QTest::newRow("no patronymic, family name tells")
+        << u"Смирнова"_qs << u"Елена"_qs << QString() << u"Смирновой Елене"_qs << true;
+    QTest::newRow("capitals") << u"ИВАНОВ"_qs << u"ПЁТР"_qs << u"ИВАНОВИЧ"_qs
+                              << u"ИВАНОВУ ПЕТРУ ИВАНОВИЧУ"_qs << true;
+    QTest::newRow("gender unknown")
+        << u"Ким"_qs << u"Саша"_qs << QString() << u"Ким Саша"_qs << false;
+    QTest::newRow("patronymic of no known form")
+        << u"Ким"_qs << u"Саша"_qs << u"Ли"_qs << u"Ким Саша Ли"_qs << false;
+    QTest::newRow("no given name")
+        << u"Иванов"_qs << QString() << QString() << u"Иванов"_qs << false;
+    QTest::newRow("Latin letters")
+        << u"Smith"_qs << u"John"_qs << QString() << u"Smith John"_qs << false;
+    QTest::newRow("an organisation")
+        << u"ООО"_qs << u"«Ромашка»"_qs << QString() << u"ООО «Ромашка»"_qs << false;
+}
+
+void AddressImportTest::dativeOfNames() {
+    QFETCH(QString, family);
+    QFETCH(QString, given);
+    QFETCH(QString, middle);
+    QFETCH(QString, dative);
+    QFETCH(bool, declined);
+    const DativeName result = dativeName(family, given, middle);
+    QCOMPARE(result.text, dative);
+    QCOMPARE(result.declined, declined);
+    // A name typed on one line reads the same.
+    const DativeName typed = dativeOfFullName(u"  %1 %2  %3 "_qs.arg(family, given, middle));
+    QCOMPARE(typed.text, dative);
+    QCOMPARE(typed.declined, declined);
 }
 
 void AddressImportTest::mappingAsWritten_data() {
