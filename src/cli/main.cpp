@@ -387,6 +387,12 @@ int importFile(const CommandLine& line) {
         for (const QString& name : report.withoutIndex)
             lines.append(QStringLiteral("  ") + name);
     }
+    if (!report.nominative.isEmpty()) {
+        lines.append(QStringLiteral("«Кому» не в дательном падеже — проверьте (%1):")
+                         .arg(report.nominative.size()));
+        for (const QString& name : report.nominative)
+            lines.append(QStringLiteral("  ") + name);
+    }
     StderrMessages::write(lines.join(u'\n'));
     return Success;
 }

@@ -813,6 +813,14 @@ void CliTest::importAndExportLeaveTheFolder_data() {
         << false << 0
         << "строка 3: «Иванов Иван Иванович» уже есть в адресной книге\n"
            "Без индекса — допишите (2):\n  Сидоров Пётр\n  Без индекса";
+    QTest::newRow("a name whose «Кому» stays in the nominative")
+        << QStringLiteral("Фамилия;Имя;Отчество;Улица;Индекс\r\n"
+                          "Кузнецова;Анна;Викторовна;ул. Мира, 1;300000\r\n"
+                          "Ким;Саша;;ул. Мира, 2;300000\r\n")
+               .toUtf8()
+        << import + QStringList{"--dry-run"} << false << 0
+        << "Добавлено: 2, обновлено: 0, пропущено: 0.\n"
+           "«Кому» не в дательном падеже — проверьте (1):\n  Ким Саша";
     QTest::newRow("no name column, the file's columns shown")
         << QByteArray("A;B\r\nx;1\r\n") << import << false << 2
         << "Непонятно, в каком столбце файла с именем получателя: "

@@ -3,6 +3,7 @@
 #include "core/Cp1251.h"
 #include "core/UserError.h"
 #include "core/addressbook/AddressDb.h"
+#include "core/addressbook/Dative.h"
 #include "core/addressbook/XlsxWorkbook.h"
 #include "core/addressbook/splittext.h"
 
@@ -579,6 +580,25 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         if (const QString name = table.columns[column].toCaseFolded();
             name.contains(QStringLiteral("country")) || name.contains(QStringLiteral("страна")))
             countries.append(column);
+    // Without an addressee, «Кому» is the name in the dative when the name is made of
+    // family name, given name and patronymic columns.
+    int familyColumn = -1, givenColumn = -1, middleColumn = -1;
+    bool komyInDative = recipients && mapping.komy.isEmpty() && !mapping.moreName.isEmpty();
+    if (komyInDative) {
+        for (int column : QList<int>{mapping.name} + mapping.moreName) {
+            const NamePart part = namePartOf(table.columns.value(column));
+            int* slot = part == NamePart::Family   ? &familyColumn
+                        : part == NamePart::Given  ? &givenColumn
+                        : part == NamePart::Middle ? &middleColumn
+                                                   : nullptr;
+            // A column of another kind, or a part twice: the name is not one to decline.
+            if (!slot || *slot >= 0)
+                komyInDative = false;
+            else
+                *slot = column;
+        }
+        komyInDative = komyInDative && familyColumn >= 0 && givenColumn >= 0;
+    }
     int done = 0;
     for (const AddressRow& row : table.rows) {
         if (progress && done % progressStep == 0 && !progress(done, total)) {
@@ -644,8 +664,16 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
             noIndex = true;
         }
         QHash<QString, QVariant> values{{page.kyda, kyda}, {page.index, index}};
-        if (recipients)
+        bool nominative = false;
+        if (komyInDative) {
+            const DativeName dative =
+                dativeName(row.fields.value(familyColumn), row.fields.value(givenColumn),
+                           row.fields.value(middleColumn));
+            values.insert(page.komy, dative.text);
+            nominative = !dative.declined;
+        } else if (recipients) {
             values.insert(page.komy, joinedParts(row, mapping.komy));
+        }
 
         if (cursor.locate(name)) {
             if (options.duplicates == DuplicateChoice::Skip) {
@@ -665,6 +693,8 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
                 report.names.append(cursor.text(page.name));
                 if (noIndex)
                     report.withoutIndex.append(cursor.text(page.name));
+                if (nominative)
+                    report.nominative.append(cursor.text(page.name));
                 continue;
             }
             const QString stem = name;
@@ -684,6 +714,8 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         report.names.append(name);
         if (noIndex)
             report.withoutIndex.append(name);
+        if (nominative)
+            report.nominative.append(name);
     }
     if (progress && !progress(total, total)) {
         report = ImportReport{};

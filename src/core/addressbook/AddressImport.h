@@ -99,6 +99,10 @@ struct ImportReport {
     // Of these, the records stored with index 0 (no index, or a postcode that is not a
     // Russian index, kept as the last line of "Куда"): the index is to be written in.
     QStringList withoutIndex;
+    // Of these, the recipients whose «Кому» the import wrote from the name's columns
+    // (a file without an addressee column) but left in the nominative: the gender or the
+    // form of the name could not be told, «Кому» is to be looked at.
+    QStringList nominative;
     bool cancelled = false;
 };
 
@@ -108,10 +112,13 @@ bool isRussianIndex(const QString& text);
 // Reads the rows into the address book in one transaction. A row needs a name and an
 // address ("Куда" or a postcode); one without a Russian index is stored with index 0 and
 // listed in report.withoutIndex, its postcode (leading zeros and all) the last line of
-// "Куда", so that nothing the file holds is lost. `progress` is told the rows
-// done and the total now and then; when it gives false the import is cancelled and the
-// address book is left exactly as it was (report.cancelled). Any failure throws
-// UserError and leaves the address book as it was too.
+// "Куда", so that nothing the file holds is lost. A recipient of a file with no
+// addressee mapped whose name is of family name, given name and patronymic columns gets
+// «Кому» in the dative, «Кузнецову Андрею Викторовичу» (Dative.h); one whose name cannot
+// be put in the dative gets it as it is, and is listed in report.nominative. `progress` is told the
+// rows done and the total now and then; when it gives false the import is cancelled and the address
+// book is left exactly as it was (report.cancelled). Any failure throws UserError and leaves the
+// address book as it was too.
 ImportReport importAddresses(AddressDb& db, const AddressTable& table, const ImportOptions& options,
                              const std::function<bool(int done, int total)>& progress = {});
 

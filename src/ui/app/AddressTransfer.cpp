@@ -50,6 +50,14 @@ QString reportText(const ImportReport& report) {
     if (report.withoutIndex.size() > reportedLines)
         text += QStringLiteral("\r\n… и ещё записей: %1")
                     .arg(report.withoutIndex.size() - reportedLines);
+    if (!report.nominative.isEmpty())
+        text += QStringLiteral("\r\n«Кому» не в дательном падеже — проверьте (%1):")
+                    .arg(report.nominative.size());
+    for (qsizetype i = 0; i < std::min<qsizetype>(report.nominative.size(), reportedLines); ++i)
+        text += QStringLiteral("\r\n") + report.nominative[i];
+    if (report.nominative.size() > reportedLines)
+        text +=
+            QStringLiteral("\r\n… и ещё записей: %1").arg(report.nominative.size() - reportedLines);
     return text;
 }
 

@@ -211,6 +211,8 @@ private slots:
     void cardsFromPhones();
     void dativeOfNames_data();
     void dativeOfNames();
+    void importWritesKomyInTheDative_data();
+    void importWritesKomyInTheDative();
 };
 
 void AddressImportTest::initTestCase() {
@@ -825,6 +827,58 @@ void AddressImportTest::dativeOfNames() {
     const DativeName typed = dativeOfFullName(u"  %1 %2  %3 "_qs.arg(family, given, middle));
     QCOMPARE(typed.text, dative);
     QCOMPARE(typed.declined, declined);
+}
+
+void AddressImportTest::importWritesKomyInTheDative_data() {
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<QStringList>("stored"); // name|komy, in file order
+    QTest::addColumn<QStringList>("nominative");
+    const QString people = u"Кузнецов;Андрей;Викторович;ул. Мира, 1;300000\r\n"
+                           "Кузнецова;Анна;Викторовна;ул. Мира, 1;300000\r\n"
+                           "Ким;Саша;;ул. Мира, 2;300000\r\n"_qs;
+    QTest::newRow("family, given and middle name columns")
+        << u"Фамилия;Имя;Отчество;Улица;Индекс"_qs << people
+        << QStringList{u"Кузнецов Андрей Викторович|Кузнецову Андрею Викторовичу"_qs,
+                       u"Кузнецова Анна Викторовна|Кузнецовой Анне Викторовне"_qs,
+                       u"Ким Саша|Ким Саша"_qs}
+        << QStringList{u"Ким Саша"_qs};
+    QTest::newRow("English headers, in another order")
+        << u"First Name;Last Name;Middle Name;Street;Zip"_qs
+        << u"Андрей;Кузнецов;Викторович;ул. Мира, 1;300000\r\n"_qs
+        << QStringList{u"Кузнецов Андрей Викторович|Кузнецову Андрею Викторовичу"_qs}
+        << QStringList{};
+    QTest::newRow("an addressee column is kept")
+        << u"Фамилия;Имя;Отчество;Кому;Улица;Индекс"_qs
+        << u"Кузнецов;Андрей;Викторович;Кузнецову А. В.;ул. Мира, 1;300000\r\n"_qs
+        << QStringList{u"Кузнецов Андрей Викторович|Кузнецову А. В."_qs} << QStringList{};
+    QTest::newRow("a name of one column: no addressee")
+        << u"Имя;Улица;Индекс"_qs << u"Кузнецов Андрей Викторович;ул. Мира, 1;300000\r\n"_qs
+        << QStringList{u"Кузнецов Андрей Викторович|"_qs} << QStringList{};
+}
+
+void AddressImportTest::importWritesKomyInTheDative() {
+    QFETCH(QString, header);
+    QFETCH(QString, rows);
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, nominative);
+    const Book book(TestFolder::shippedSchema());
+    AddressDb db;
+    db.open(book.target());
+    const QByteArray file = (header + u"\r\n"_qs + rows).toUtf8();
+    CsvFormat format = detectCsvFormat(file);
+    format.hasHeader = true;
+    const AddressTable table = readCsv(file, format);
+    ImportOptions options;
+    options.mapping = ColumnMapping::guess(table, AddressPage::Recipients);
+    const ImportReport report = importAddresses(db, table, options);
+    QVERIFY(report.skipped.isEmpty());
+    QStringList komy;
+    for (const QVariant& row :
+         book.column("select name || '|' || coalesce(komy, '') from `table` order by id"))
+        komy.append(row.toString());
+    QCOMPARE(komy, stored);
+    QCOMPARE(report.nominative, nominative);
 }
 
 void AddressImportTest::mappingAsWritten_data() {
