@@ -45,6 +45,17 @@ MainWindow::MainWindow(Windows& windows)
     m_commands = std::make_unique<MainCommands>(w, *this, *m_records);
     connect(&m_records->editors(), &RecordEditors::profileChosen, this,
             [this] { guarded(w.messages, [this] { loadChosenProfile(); }); });
+    connect(&m_records->editors(), &RecordEditors::recipientNameNotInDative, this,
+            [this](const QString& name) {
+                w.messages.notice(
+                    name.isEmpty()
+                        ? QStringLiteral("Впишите название записи: «Кому» заполняется из него.")
+                        : QStringLiteral("«%1» не удалось поставить в дательный падеж: в «Кому» "
+                                         "вписано как есть. Проверьте «Кому»; в дательный "
+                                         "падеж ставятся фамилия, имя и отчество, например "
+                                         "«Кузнецов Андрей Викторович».")
+                              .arg(name));
+            });
     m_deferredStart.setObjectName(QString::fromLatin1(ControlNames::Main::deferredStartTimer));
     m_deferredStart.setSingleShot(true);
     m_deferredStart.setInterval(10);

@@ -2,6 +2,7 @@
 #include "ui/app/RecordEditors.h"
 
 #include "core/Numbers.h"
+#include "core/addressbook/Dative.h"
 #include "ui/app/MainWindowParts.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/Icons.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -50,11 +52,21 @@ QLabel* fieldLabel(const QString& text, QWidget* buddy, QWidget* parent) {
     return label;
 }
 
-// The name, address and index of one side of the envelope, each with its label.
+// The name, address and index of one side of the envelope, each with its label; a tool for
+// the name goes under its label.
 QGridLayout* addressGrid(const QString& nameLabel, QWidget* name, const QString& addressLabel,
-                         QWidget* address, QWidget* index, const QString& note, QWidget* parent) {
+                         QWidget* address, QWidget* index, const QString& note, QWidget* parent,
+                         QWidget* nameTool = nullptr) {
     auto* grid = new QGridLayout;
-    grid->addWidget(fieldLabel(nameLabel, name, parent), 0, 0, Qt::AlignTop);
+    if (nameTool) {
+        auto* column = new QVBoxLayout;
+        column->addWidget(fieldLabel(nameLabel, name, parent));
+        column->addWidget(nameTool);
+        column->addStretch(1);
+        grid->addLayout(column, 0, 0);
+    } else {
+        grid->addWidget(fieldLabel(nameLabel, name, parent), 0, 0, Qt::AlignTop);
+    }
     grid->addWidget(name, 0, 1, 1, 2);
     grid->addWidget(fieldLabel(addressLabel, address, parent), 1, 0, Qt::AlignTop);
     grid->addWidget(address, 1, 1, 1, 2);
@@ -95,8 +107,19 @@ RecordEditors::RecordEditors(QWidget* parent) : QWidget(parent) {
     kyda = addressEditor(this, QStringLiteral("Куда:"), ControlNames::Main::recipientAddress);
     intyda =
         indexEditor(this, QStringLiteral("Индекс получателя"), ControlNames::Main::recipientIndex);
+    m_komyInDative = new QToolButton(this);
+    m_komyInDative->setText(QStringLiteral("Из названия"));
+    m_komyInDative->setToolTip(
+        QStringLiteral("Вписать в «Кому» название записи в дательном падеже: «Кузнецов Андрей "
+                       "Викторович» — «Кузнецову Андрею Викторовичу»"));
+    describe(m_komyInDative, QStringLiteral("«Кому» из названия в дательном падеже"),
+             ControlNames::Main::recipientNameInDative);
+    connect(m_komyInDative, &QToolButton::clicked, this, [this] {
+        if (!fillRecipientNameInDative())
+            emit recipientNameNotInDative(m_name->text().simplified());
+    });
     auto* recipient = addressGrid(QStringLiteral("Кому:"), komy, QStringLiteral("Куда:"), kyda,
-                                  intyda, QStringLiteral("(Получателя)"), this);
+                                  intyda, QStringLiteral("(Получателя)"), this, m_komyInDative);
     rightLayout->addWidget(titledBlock(QStringLiteral("Получатель"), recipient, this), 3);
 
     otkogo = addressEditor(this, QStringLiteral("От кого:"), ControlNames::Main::senderName);
@@ -121,6 +144,16 @@ RecordEditors::RecordEditors(QWidget* parent) : QWidget(parent) {
     // A digit goes in while the field holds at most five characters.
     new NumberKeyFilter(intyda, 5);
     new NumberKeyFilter(intyt, 5);
+}
+
+bool RecordEditors::fillRecipientNameInDative() {
+    if (m_name->text().trimmed().isEmpty())
+        return false;
+    const DativeName dative = dativeOfFullName(m_name->text());
+    QStringList lines = komy->toPlainText().split(u'\n');
+    lines[0] = dative.text;
+    komy->setPlainText(lines.join(u'\n'));
+    return dative.declined;
 }
 
 void RecordEditors::showRecords(const RecipientRecord* recipient, const SenderRecord* sender) {

@@ -8,6 +8,7 @@ class QAbstractItemModel;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
+class QToolButton;
 
 // The right side of the main window: the recipient's name, the recipient's and the sender's
 // address editors and the recipient's print profile. It knows the records it was loaded
@@ -55,6 +56,11 @@ public:
     RecipientRecord recipientToStore(const QString& name, bool ticked) const;
     SenderRecord senderToStore(const QString& name) const;
 
+    // «Кому»'s first line becomes the record's name in the dative, «Кузнецову Андрею
+    // Викторовичу» (its further lines, an organisation say, stay). A name whose gender or
+    // form cannot be told goes in as it is; false then, and when there is no name.
+    bool fillRecipientNameInDative();
+
     // What the envelope prints: what the editors hold now.
     AddressTexts texts() const;
 
@@ -71,6 +77,9 @@ public:
 signals:
     // The user chose a profile from the list.
     void profileChosen();
+    // The user asked for «Кому» from the record's name, which could not be put in the dative
+    // (empty when there is no name).
+    void recipientNameNotInDative(const QString& name);
 
 private:
     // The records last loaded into the editors, for the unsaved-changes check.
@@ -92,6 +101,7 @@ private:
 
     QLineEdit* m_name = nullptr;
     QPlainTextEdit* komy = nullptr;
+    QToolButton* m_komyInDative = nullptr;
     QPlainTextEdit* kyda = nullptr;
     QLineEdit* intyda = nullptr;
     QPlainTextEdit* otkogo = nullptr;

@@ -18,6 +18,8 @@ inline constexpr char recipientList[] = "cb";
 inline constexpr char senderList[] = "cb2";
 inline constexpr char recordName[] = "rname";
 inline constexpr char recipientName[] = "komy";
+// Beside «Кому»: fills it from the record's name, in the dative.
+inline constexpr char recipientNameInDative[] = "komyDative";
 inline constexpr char recipientAddress[] = "kyda";
 inline constexpr char recipientIndex[] = "intyda";
 inline constexpr char senderName[] = "otkogo";

@@ -134,6 +134,8 @@ private slots:
     void aboutWindowAndProfileChoice();
     void menusHaveTheirLetters();
     void usualKeys();
+    void recipientNameInDative_data();
+    void recipientNameInDative();
 };
 
 void RecordsTest::listsAreSortedTheRussianWay() {
@@ -983,5 +985,49 @@ void RecordsTest::usualKeys() {
     b.verifyNothingUnexpected();
 }
 
+void RecordsTest::recipientNameInDative_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("komy");     // before
+    QTest::addColumn<QString>("expected"); // after
+    QTest::addColumn<QString>("notice");   // "" when none
+    QTest::newRow("a man") << "Кузнецов Андрей Викторович"
+                           << ""
+                           << "Кузнецову Андрею Викторовичу"
+                           << "";
+    QTest::newRow("a woman, the organisation's line kept")
+        << "Кузнецова Анна Викторовна"
+        << "Кузнецовой А. В.\nООО «Альфа»"
+        << "Кузнецовой Анне Викторовне\nООО «Альфа»"
+        << "";
+    QTest::newRow("gender unknown: as it is, and said")
+        << "Ким Саша"
+        << "Киму"
+        << "Ким Саша"
+        << "«Ким Саша» не удалось поставить в дательный падеж: в «Кому» вписано как есть. "
+           "Проверьте «Кому»; в дательный падеж ставятся фамилия, имя и отчество, например "
+           "«Кузнецов Андрей Викторович».";
+    QTest::newRow("no name") << "  "
+                             << "Киму"
+                             << "Киму"
+                             << "Впишите название записи: «Кому» заполняется из него.";
+}
+
+void RecordsTest::recipientNameInDative() {
+    QFETCH(QString, name);
+    QFETCH(QString, komy);
+    QFETCH(QString, expected);
+    QFETCH(QString, notice);
+    Book b;
+    MainWindow& mainWindow = b.mainWindow();
+    b.pick("Власов");
+    nameField(mainWindow)->setText(name);
+    auto* komyField = control<QPlainTextEdit>(mainWindow, "komy");
+    komyField->setPlainText(komy);
+    control<QToolButton>(mainWindow, "komyDative")->click();
+    QCOMPARE(komyField->toPlainText(), expected);
+    QCOMPARE(b.messages.texts("notice"), notice.isEmpty() ? QStringList{} : QStringList{notice});
+}
+
 QTEST_MAIN(RecordsTest)
+
 #include "tst_records.moc"
