@@ -55,6 +55,66 @@ QString joinedParts(const AddressRow& row, const QList<int>& columns) {
     return parts.join(crlf);
 }
 
+// The columns of a house, its building and a flat, which join the street's line.
+enum class HousePart { House, Building, Flat, Other };
+
+HousePart housePartOf(const QString& column) {
+    const QString name = column.trimmed().toCaseFolded();
+    static const QList<std::pair<HousePart, QStringList>> names{
+        {HousePart::House, {u"дом"_qs, u"номер дома"_qs, u"house"_qs, u"house number"_qs}},
+        {HousePart::Building, {u"корпус"_qs, u"корп."_qs, u"building"_qs}},
+        {HousePart::Flat,
+         {u"квартира"_qs, u"кв."_qs, u"flat"_qs, u"apartment"_qs, u"apt"_qs, u"apt."_qs}},
+    };
+    for (const auto& [part, partNames] : names)
+        if (partNames.contains(name))
+            return part;
+    return HousePart::Other;
+}
+
+// A house, building or flat as the street's line writes it: «д. 12», «корп. 2», «кв. 45»;
+// a value that already says what it is («д. 12», «дом 12», «к2», «стр. 1», «оф. 5») stays.
+QString withHousePrefix(HousePart part, const QString& value) {
+    static const QRegularExpression house(QStringLiteral("^(д|дом|вл|владение)(\\.|\\s|\\d)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression building(
+        QStringLiteral("^(к|корп|корпус|стр|строение)(\\.|\\s|\\d)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression flat(
+        QStringLiteral("^(кв|квартира|оф|офис|комн|пом)(\\.|\\s|\\d)"),
+        QRegularExpression::CaseInsensitiveOption);
+    switch (part) {
+    case HousePart::House:
+        return house.match(value).hasMatch() ? value : QStringLiteral("д. ") + value;
+    case HousePart::Building:
+        return building.match(value).hasMatch() ? value : QStringLiteral("корп. ") + value;
+    case HousePart::Flat:
+        return flat.match(value).hasMatch() ? value : QStringLiteral("кв. ") + value;
+    case HousePart::Other:
+        break;
+    }
+    return value;
+}
+
+// «Куда» of a row: the columns' lines, a house, building or flat column joined to the line
+// before it (the street's), «ул. Ленина, д. 12, кв. 45».
+QString addressLines(const AddressRow& row, const QList<int>& columns, const QStringList& names) {
+    if (row.exact)
+        return joinedParts(row, columns);
+    QStringList lines;
+    for (int column : columns) {
+        const QString part = row.fields.value(column);
+        if (part.trimmed().isEmpty())
+            continue;
+        const HousePart house = housePartOf(names.value(column));
+        if (house == HousePart::Other || lines.isEmpty())
+            lines.append(house == HousePart::Other ? part : withHousePrefix(house, part.trimmed()));
+        else
+            lines.last() += QStringLiteral(", ") + withHousePrefix(house, part.trimmed());
+    }
+    return lines.join(crlf);
+}
+
 bool anyExact(const AddressTable& table) {
     return std::any_of(table.rows.begin(), table.rows.end(),
                        [](const AddressRow& row) { return row.exact; });
@@ -529,6 +589,15 @@ ColumnMapping ColumnMapping::guess(const AddressTable& table, AddressPage page) 
             const int column = columnNamed(columns, {part});
             if (column >= 0)
                 mapping.kyda.append(column);
+            // The house, building and flat follow the street, on its line.
+            if (column >= 0 && part == QStringLiteral("Улица")) {
+                for (HousePart house : {HousePart::House, HousePart::Building, HousePart::Flat})
+                    for (int i = 0; i < columns.size(); ++i)
+                        if (housePartOf(columns[i]) == house) {
+                            mapping.kyda.append(i);
+                            break;
+                        }
+            }
         }
         if (mapping.kyda.isEmpty() && kyda >= 0)
             mapping.kyda = {kyda};
@@ -635,7 +704,7 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
             kydaColumns.removeIf([&](int column) {
                 return countries.contains(column) && isRussia(row.fields.value(column));
             });
-        QString kyda = joinedParts(row, kydaColumns);
+        QString kyda = addressLines(row, kydaColumns, table.columns);
         int index = 0;
         bool noIndex = false;
         if (row.exact) {

@@ -213,6 +213,8 @@ private slots:
     void dativeOfNames();
     void importWritesKomyInTheDative_data();
     void importWritesKomyInTheDative();
+    void houseBuildingAndFlatJoinTheStreet_data();
+    void houseBuildingAndFlatJoinTheStreet();
 };
 
 void AddressImportTest::initTestCase() {
@@ -879,6 +881,50 @@ void AddressImportTest::importWritesKomyInTheDative() {
         komy.append(row.toString());
     QCOMPARE(komy, stored);
     QCOMPARE(report.nominative, nominative);
+}
+
+void AddressImportTest::houseBuildingAndFlatJoinTheStreet_data() {
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("mapping"); // "" for the guess
+    QTest::addColumn<QString>("kyda");    // lines joined by "|"
+    QTest::newRow("office list")
+        << u"Фамилия;Имя;Отчество;Улица;Дом;Корпус;Квартира;Город;Индекс"_qs
+        << u"Кузнецов;Андрей;Викторович;ул. Ленина;12;;45;г. Казань;420000"_qs << QString()
+        << u"ул. Ленина, д. 12, кв. 45|г. Казань"_qs;
+    QTest::newRow("building, and values that say what they are")
+        << u"Имя;Город;Квартира;Улица;Корпус;Дом;Индекс"_qs
+        << u"Иванов;Москва;кв. 7;Тверская ул.;2;дом 5;101000"_qs << QString()
+        << u"Тверская ул., дом 5, корп. 2, кв. 7|Москва"_qs;
+    QTest::newRow("English headers, mapped by hand")
+        << u"Name;Street;House;Building;Flat;Town;Zip"_qs
+        << u"Иванов;ул. Мира;3;к2;10;Тула;300000"_qs
+        << u"name=Name;kyda=Street,House,Building,Flat,Town;index=Zip"_qs
+        << u"ул. Мира, д. 3, к2, кв. 10|Тула"_qs;
+    QTest::newRow("a column named otherwise stays a line of its own")
+        << u"Имя;Улица;Город;Индекс"_qs << u"Иванов;ул. Мира, 1;Тула;300000"_qs << QString()
+        << u"ул. Мира, 1|Тула"_qs;
+}
+
+void AddressImportTest::houseBuildingAndFlatJoinTheStreet() {
+    QFETCH(QString, header);
+    QFETCH(QString, row);
+    QFETCH(QString, mapping);
+    QFETCH(QString, kyda);
+    const Book book(TestFolder::shippedSchema());
+    AddressDb db;
+    db.open(book.target());
+    const QByteArray file = (header + u"\r\n"_qs + row + u"\r\n"_qs).toUtf8();
+    CsvFormat format = detectCsvFormat(file);
+    format.hasHeader = true;
+    const AddressTable table = readCsv(file, format);
+    ImportOptions options;
+    options.mapping = mapping.isEmpty() ? ColumnMapping::guess(table, AddressPage::Recipients)
+                                        : ColumnMapping::parse(mapping, table.columns);
+    const ImportReport report = importAddresses(db, table, options);
+    QCOMPARE(report.added, 1);
+    QCOMPARE(book.column("select kyda from `table`"),
+             QVariantList{QString(kyda).replace(u'|', u"\r\n"_qs)});
 }
 
 void AddressImportTest::mappingAsWritten_data() {
