@@ -90,6 +90,25 @@ void paintPlaced(QPainter& painter, const Envelope& envelope, const PagePlacemen
 
 } // namespace
 
+QPageSize paperNamed(const QString& name) {
+    const QString wanted = name.trimmed();
+    if (wanted.isEmpty())
+        return {};
+    for (int id = 0; id <= int(QPageSize::LastPageSize); ++id) {
+        const auto size = QPageSize::PageSizeId(id);
+        if (size == QPageSize::Custom)
+            continue;
+        const QString key = QPageSize::key(size);
+        for (const QString& known : {key, QPageSize::name(size)})
+            if (wanted.compare(known, Qt::CaseInsensitive) == 0)
+                return QPageSize(size);
+        if (key.startsWith(QLatin1String("Env")) &&
+            wanted.compare(key.mid(3), Qt::CaseInsensitive) == 0)
+            return QPageSize(size);
+    }
+    return {};
+}
+
 QString PageRequest::documentName() const {
     QStringList parts;
     for (const QString& part : {recipient.simplified(), profile.simplified()}) {
@@ -142,8 +161,16 @@ void PageOutput::measure() {
         m_mode = m_chosenFile.isEmpty() ? Mode::Folder : Mode::ChosenFile;
         break;
     }
-    // Without any queue the pages are those of an A4 PDF file.
-    const QPageSize paper = m_mode == Mode::Folder ? QPageSize(QPageSize::A4) : d.paper;
+    // Without any queue the pages are those of an A4 PDF file; a queue whose paper was not
+    // chosen prints on its default paper.
+    std::unique_ptr<PrintQueue> queue;
+    if (m_mode == Mode::Spooler)
+        queue = std::make_unique<PrintQueue>(m_queueName);
+    QPageSize paper = m_mode == Mode::Folder ? QPageSize(QPageSize::A4) : d.paper;
+    if (!paper.isValid() && queue)
+        paper = queue->defaultPaper();
+    if (!paper.isValid())
+        paper = QPageSize(QPageSize::A4);
     m_resolution = m_mode == Mode::Folder ? fileResolution : d.resolution;
     // The page is drawn from the paper's corner, so that pages are drawn from the device's
     // own offset rather than from any default margins.
@@ -152,8 +179,8 @@ void PageOutput::measure() {
     if (m_screen.scrDpiY <= 0)
         throw UserError(QStringLiteral("Разрешение экрана неизвестно."));
     QMarginsF edge;
-    if (m_mode == Mode::Spooler)
-        edge = PrintQueue(m_queueName).minimumMargins(paper);
+    if (queue)
+        edge = queue->minimumMargins(paper);
     // The placement takes the paper's long side across the landscape page, so the paper is
     // measured upright.
     m_metrics.prnScaleX = double(m_resolution) / m_screen.scrDpiY;
