@@ -185,14 +185,21 @@ void PageOutput::measure() {
     // measured upright.
     m_metrics.prnScaleX = double(m_resolution) / m_screen.scrDpiY;
     m_metrics.prnScaleY = double(m_resolution) / m_screen.scrDpiY;
-    // These upright margins are kept on the landscape page as well (they are not turned
-    // with it), so the landscape page is drawn from this same offset. Where a printer's
-    // edge differs from side to side, the turned page's printable corner may lie elsewhere;
-    // which way the spooler turns the page is the driver's choice.
+    // The landscape page is drawn from its own printable corner: the spooler turns it onto
+    // the upright paper, a quarter to the left (the landscape page's left edge is the
+    // paper's bottom, its top the paper's left) or, by the queue's PPD, to the right (its
+    // left edge is the paper's top, its top the paper's right). Where the device's edge
+    // differs from side to side, the upright paper's left and top would put the envelope
+    // elsewhere.
     const QRect printable = printableArea(paper, edge, m_resolution);
     const QSize sheet = paper.sizePixels(m_resolution);
-    m_metrics.prnOffsetX = printable.left();
-    m_metrics.prnOffsetY = printable.top();
+    const int left = printable.left();
+    const int top = printable.top();
+    const int right = sheet.width() - printable.right() - 1;
+    const int bottom = sheet.height() - printable.bottom() - 1;
+    const bool turnedRight = queue && edge != QMarginsF() && queue->landscapeTurn() < 0;
+    m_metrics.prnOffsetX = turnedRight ? top : bottom;
+    m_metrics.prnOffsetY = turnedRight ? right : left;
     m_metrics.prnWidth = sheet.width();
     m_metrics.prnHeight = sheet.height();
     if (m_metrics.prnScaleX <= 0 || m_metrics.prnScaleY <= 0 || m_metrics.prnWidth <= 0 ||

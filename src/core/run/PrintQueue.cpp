@@ -5,7 +5,9 @@
 #include <QSizeF>
 #include <algorithm>
 #include <cups/cups.h>
+#include <cups/ppd.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -146,6 +148,29 @@ QPageSize PrintQueue::defaultPaper() const {
     // Hundredths of a millimetre; a size Qt knows by name takes that name.
     return QPageSize(QSizeF(size.width / 100.0, size.length / 100.0), QPageSize::Millimeter,
                      QString(), QPageSize::FuzzyMatch);
+}
+
+int PrintQueue::landscapeTurn() const {
+    // Only the queue's PPD says so; libcups marks its PPD functions deprecated, with no
+    // other way to this one.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    char path[1024] = "";
+    time_t modified = 0;
+    const QByteArray queue = m_name.toUtf8();
+    int turn = 90;
+    if (cupsGetPPD3(m_connection->http, queue.constData(), &modified, path, sizeof path) ==
+        HTTP_STATUS_OK) {
+        if (ppd_file_t* ppd = ppdOpenFile(path)) {
+            if (ppd->landscape < 0)
+                turn = -90;
+            ppdClose(ppd);
+        }
+        // A copy (or a link) of the PPD made for this call.
+        ::unlink(path);
+    }
+#pragma GCC diagnostic pop
+    return turn;
 }
 
 void PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSize& paper,

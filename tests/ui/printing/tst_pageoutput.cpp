@@ -30,6 +30,8 @@
 #include <QThread>
 #include <QtMath>
 
+#include <functional>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -92,20 +94,22 @@ void verifyNear(const QRect& ink, const QRect& expected) {
 }
 
 // A queue's unprintable edge on A4 paper as its PPD declares it, in points from the
-// paper's left and top edges: the PPD's ImageableArea counts from the bottom left.
-QPointF ppdEdge(const QString& ppd) {
+// paper's left, top, right and bottom edges: the PPD's ImageableArea counts from the bottom
+// left. Negative when the PPD does not say.
+QMarginsF ppdEdge(const QString& ppd) {
     QFile file(ppd);
     if (!file.open(QIODevice::ReadOnly))
-        return {-1, -1};
+        return {-1, -1, -1, -1};
     const QString text = QString::fromLatin1(file.readAll());
     const QRegularExpression area(
-        R"re(\*ImageableArea A4(?:/[^:]*)?:\s*"([\d.]+) [\d.]+ [\d.]+ ([\d.]+)")re");
-    const QRegularExpression paper(R"re(\*PaperDimension A4(?:/[^:]*)?:\s*"[\d.]+ ([\d.]+)")re");
+        R"re(\*ImageableArea A4(?:/[^:]*)?:\s*"([\d.]+) ([\d.]+) ([\d.]+) ([\d.]+)")re");
+    const QRegularExpression paper(R"re(\*PaperDimension A4(?:/[^:]*)?:\s*"([\d.]+) ([\d.]+)")re");
     const QRegularExpressionMatch a = area.match(text);
     const QRegularExpressionMatch p = paper.match(text);
     if (!a.hasMatch() || !p.hasMatch())
-        return {-1, -1};
-    return {a.captured(1).toDouble(), p.captured(1).toDouble() - a.captured(2).toDouble()};
+        return {-1, -1, -1, -1};
+    return {a.captured(1).toDouble(), p.captured(2).toDouble() - a.captured(4).toDouble(),
+            p.captured(1).toDouble() - a.captured(3).toDouble(), a.captured(2).toDouble()};
 }
 
 // A PostScript printer's PPD with A4 and envelope paper, the default one named, and no
@@ -367,31 +371,55 @@ void PageOutputTest::failuresAreReportedNotPrinted() {
 void PageOutputTest::spoolerPrintsFromTheDeviceOffset_data() {
     QTest::addColumn<QString>("queue");
     QTest::addColumn<bool>("edge");
-    QTest::newRow("cups-pdf: no unprintable edge") << "PDF" << false;
-    QTest::newRow("PPD with an unprintable edge") << "PDFMARGINS" << true;
+    // The PPD's *LandscapeOrientation: the spooler turns the landscape page a quarter to
+    // the left (Plus90) or to the right (Minus90) onto the upright paper.
+    QTest::addColumn<bool>("turnedRight");
+    QTest::newRow("cups-pdf: no unprintable edge") << "PDF" << false << false;
+    QTest::newRow("uneven edge, Plus90") << "PDFMARGINS" << true << false;
+    QTest::newRow("uneven edge, Minus90") << "PDFMARGINS" << true << true;
 }
 
 void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
     QFETCH(QString, queue);
     QFETCH(bool, edge);
+    QFETCH(bool, turnedRight);
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
     // The spooler keeps each queue's PPD in its own folder, beside its socket.
     const QString ppd =
         QFileInfo(qEnvironmentVariable("CUPS_SERVER")).absolutePath() + "/ppd/" + queue + ".ppd";
-    const QPointF edgePoints = ppdEdge(ppd);
-    QVERIFY2(edgePoints.x() >= 0, qPrintable("no A4 ImageableArea in " + ppd));
-    QCOMPARE(edgePoints.x() > 0 && edgePoints.y() > 0, edge);
+    const QMarginsF points = ppdEdge(ppd);
+    QVERIFY2(points.left() >= 0, qPrintable("no A4 ImageableArea in " + ppd));
+    QCOMPARE(points.left() > 0 && points.top() > 0 && points.bottom() > points.left(), edge);
 
     QTemporaryDir dir;
+    std::optional<QScopeGuard<std::function<void()>>> removed;
+    if (turnedRight) {
+        // The same printer, its PPD saying Minus90.
+        QFile file(ppd);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray text = file.readAll();
+        QVERIFY(text.contains("*LandscapeOrientation: Plus90"));
+        text.replace("*LandscapeOrientation: Plus90", "*LandscapeOrientation: Minus90");
+        QFile turned(dir.path() + "/minus90.ppd");
+        QVERIFY(turned.open(QIODevice::WriteOnly));
+        turned.write(text);
+        turned.close();
+        queue = QStringLiteral("MINUS90%1").arg(QCoreApplication::applicationPid());
+        runTool("lpadmin", {"-p", queue, "-E", "-v", "cups-pdf:/", "-P", turned.fileName()});
+        removed.emplace(std::function<void()>([queue] { runTool("lpadmin", {"-x", queue}); }));
+    }
+
     ScriptedMessages messages;
     PageOutput output(messages, dir.path() + '/', PrintDestination::toQueue(queue));
     output.checkprinter(screen96);
     QVERIFY2(!output.printsToFiles(), qPrintable("no queue " + queue));
     const PrinterMetrics& m = output.metrics();
     const double dotsPerPoint = output.resolution() / 72.0;
-    QCOMPARE(m.prnOffsetX, qRound(edgePoints.x() * dotsPerPoint));
-    QCOMPARE(m.prnOffsetY, qRound(edgePoints.y() * dotsPerPoint));
+    // The landscape page's printable corner: its left edge is the paper's bottom and its top
+    // the paper's left, turned to the left; the paper's top and right, turned to the right.
+    QCOMPARE(m.prnOffsetX, qRound((turnedRight ? points.top() : points.bottom()) * dotsPerPoint));
+    QCOMPARE(m.prnOffsetY, qRound((turnedRight ? points.right() : points.left()) * dotsPerPoint));
 
     // The top-left position puts the envelope's corner on the printable area's corner.
     SpooledJobs jobs(1);
@@ -403,16 +431,32 @@ void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
 
     constexpr int dpi = 100;
     const QImage page = renderPage(done.first(), dpi, dir.path());
-    // The landscape drawing arrives turned a quarter to the left on upright paper.
     const int resolution = output.resolution();
     const QRect drawn = expectedOnPage(
         placeEnvelope(envelope.size, m, false, 0, "0", "0", screen96), m, dpi, resolution);
     // Upright A4, whole: the renderer rounds a part pixel up.
     QCOMPARE(page.size(), QSize(qCeil(m.prnWidth * double(dpi) / resolution),
                                 qCeil(m.prnHeight * double(dpi) / resolution)));
+    const QRect ink = inkBox(page);
+    const int paperWidth = page.width();
     const int paperLength = page.height();
-    verifyNear(inkBox(page),
-               QRect(drawn.top(), paperLength - drawn.right() - 1, drawn.height(), drawn.width()));
+    // The landscape drawing arrives turned a quarter to the left or right on upright paper.
+    verifyNear(ink, turnedRight ? QRect(paperWidth - drawn.bottom() - 1, drawn.left(),
+                                        drawn.height(), drawn.width())
+                                : QRect(drawn.top(), paperLength - drawn.right() - 1,
+                                        drawn.height(), drawn.width()));
+    // Its corner on the printable area's corner of the upright paper.
+    const double pixelsPerPoint = dpi / 72.0;
+    QString text;
+    QDebug(&text) << "ink" << ink << "edge" << points << "pt";
+    if (turnedRight)
+        QVERIFY2(qAbs(ink.right() + 1 - (paperWidth - points.right() * pixelsPerPoint)) <= 2 &&
+                     qAbs(ink.top() - points.top() * pixelsPerPoint) <= 2,
+                 qPrintable(text));
+    else
+        QVERIFY2(qAbs(ink.left() - points.left() * pixelsPerPoint) <= 2 &&
+                     qAbs(ink.bottom() + 1 - (paperLength - points.bottom() * pixelsPerPoint)) <= 2,
+                 qPrintable(text));
 }
 
 // The file chosen in the printer dialog follows the rule of every output file: a FIFO there
