@@ -15,7 +15,7 @@ struct OptionText {
 };
 
 // One table for the parser and the help, so that the help lists every option.
-const std::array<OptionText, 22> optionTexts{{
+const std::array<OptionText, 23> optionTexts{{
     {"folder", "ПАПКА",
      "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli, "
      "если в ней есть envalo.ini, а у установленной программы — своя папка пользователя "
@@ -32,6 +32,9 @@ const std::array<OptionText, 22> optionTexts{{
      "получатели из файла (её нет — она создаётся)"},
     {"recipient", "ИМЯ", "получатель по имени; можно повторять, порядок сохраняется"},
     {"printer", "ОЧЕРЕДЬ", "печать в эту очередь печати вместо принтера по умолчанию"},
+    {"paper", "БУМАГА",
+     "для печати на принтер и в --pdf: размер бумаги по имени (A4, A5, DL, C5, C6, EnvDL и "
+     "другие). Без него принтер печатает на своей бумаге по умолчанию, а файл --pdf — на A4"},
     {"pdf", "ФАЙЛ", "все конверты в один файл PDF, по странице на конверт в порядке печати"},
     {"pdf-folder", "ПАПКА", "каждый конверт — отдельный файл PDF в этой папке"},
     {"senders", nullptr, "import и export: отправители вместо получателей"},
@@ -120,7 +123,8 @@ QString helpText() {
         "Использование:\n"
         "  envalo-cli print [--folder ПАПКА] [--profile ПРОФИЛЬ]...\n"
         "                   [--ticked | --group ГРУППА | --recipient ИМЯ...]\n"
-        "                   [--printer ОЧЕРЕДЬ | --pdf ФАЙЛ | --pdf-folder ПАПКА] [--dry-run]\n"
+        "                   [--printer ОЧЕРЕДЬ | --pdf ФАЙЛ | --pdf-folder ПАПКА]\n"
+        "                   [--paper БУМАГА] [--dry-run]\n"
         "  envalo-cli list profiles|groups|recipients [--folder ПАПКА] [--group ГРУППА]\n"
         "  envalo-cli import ФАЙЛ [--folder ПАПКА] [--format csv|vcard] [--map СТОЛБЦЫ]\n"
         "                    [--header yes|no] [--sheet ЛИСТ] [--group ГРУППА | --senders]\n"
@@ -369,9 +373,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
         throw UsageError(QStringLiteral("Неизвестная команда «%1»: есть print, list, import, "
                                         "export и db copy. Справка: envalo-cli --help")
                              .arg(command));
-    allowOnly(
-        {"profile", "ticked", "group", "recipient", "printer", "pdf", "pdf-folder", "dry-run"},
-        command);
+    allowOnly({"profile", "ticked", "group", "recipient", "printer", "pdf", "pdf-folder", "paper",
+               "dry-run"},
+              command);
     if (words.size() > 1)
         throw UsageError(QStringLiteral("Лишнее в командной строке: «%1». Имена получателей "
                                         "указываются через --recipient.")
@@ -416,5 +420,13 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
     }
     if (outputs > 1)
         throw UsageError(QStringLiteral("Укажите что-то одно из --printer, --pdf и --pdf-folder."));
+    if (parser.isSet(QStringLiteral("paper"))) {
+        line.paper = single("paper");
+        if (line.paper.isEmpty())
+            throw UsageError(QStringLiteral("Параметру --paper нужно значение."));
+        if (line.output == CommandLine::Output::PdfFolder)
+            throw UsageError(QStringLiteral(
+                "Параметр --paper не действует с --pdf-folder: файлы папки всегда на A4."));
+    }
     return line;
 }

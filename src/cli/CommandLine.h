@@ -39,6 +39,8 @@ struct CommandLine {
     // The print queue, the PDF file or the folder for PDF files.
     QString destination;
     bool dryRun = false;
+    // print --paper: the paper's name as written; empty: the queue's default paper.
+    QString paper;
     // list recipients, import and export --group
     QString group;
 

@@ -85,18 +85,29 @@ private:
 };
 
 // Where the run prints: by default the system's default queue, as the main window takes it.
+// --paper chooses the paper; without it a queue prints on its default paper.
 PrintDestination destinationOf(const CommandLine& line) {
+    PrintDestination destination;
     switch (line.output) {
     case CommandLine::Output::AsWindow:
         break;
     case CommandLine::Output::Printer:
-        return PrintDestination::toQueue(line.destination);
+        destination = PrintDestination::toQueue(line.destination);
+        break;
     case CommandLine::Output::PdfFile:
-        return PrintDestination::intoFile(QFileInfo(line.destination).absoluteFilePath());
+        destination = PrintDestination::intoFile(QFileInfo(line.destination).absoluteFilePath());
+        break;
     case CommandLine::Output::PdfFolder:
         return PrintDestination::intoFolder();
     }
-    return {};
+    if (!line.paper.isEmpty()) {
+        destination.paper = paperNamed(line.paper);
+        if (!destination.paper.isValid())
+            throw UserError(QStringLiteral("Размер бумаги «%1» неизвестен: укажите, например, "
+                                           "A4, DL, C5 или C6.")
+                                .arg(line.paper));
+    }
+    return destination;
 }
 
 // The command line's side of a run: its progress on a terminal, the files notice on stderr.
@@ -160,6 +171,7 @@ int print(const CommandLine& line, StderrMessages& messages, const QString& shar
     const QStringList profiles = chooseProfiles(folder.ini(), line.profiles);
     const std::vector<PlannedEnvelope> plan = planEnvelopes(recipients, profiles);
     requireDestination(line);
+    const PrintDestination destination = destinationOf(line);
     PictureCache pictures(folder.appdir(), shared);
     LoadedProfiles loaded(folder.ini(), pictures, profiles);
 
@@ -185,7 +197,7 @@ int print(const CommandLine& line, StderrMessages& messages, const QString& shar
             throw UserError(QStringLiteral("Не удалось создать папку «%1».")
                                 .arg(QDir::toNativeSeparators(place)));
     }
-    PageOutput output(messages, folder.appdir(), destinationOf(line));
+    PageOutput output(messages, folder.appdir(), destination);
     if (line.output == CommandLine::Output::PdfFolder)
         output.setFilesFolder(QFileInfo(line.destination).absoluteFilePath());
     output.checkprinter(screen);

@@ -223,6 +223,12 @@ void CliTest::errors_data() {
     QTest::newRow("two destinations")
         << QStringList{"print", "--pdf", "%Fa.pdf", "--pdf-folder", "%Fb"} << true << true << 2
         << "Укажите что-то одно из --printer, --pdf и --pdf-folder.";
+    QTest::newRow("unknown paper")
+        << QStringList{"print", "--pdf", "%Fa.pdf", "--paper", "Салфетка"} << true << true << 1
+        << "Размер бумаги «Салфетка» неизвестен: укажите, например, A4, DL, C5 или C6.";
+    QTest::newRow("paper for the files folder")
+        << QStringList{"print", "--pdf-folder", "%Fb", "--paper", "DL"} << true << true << 2
+        << "Параметр --paper не действует с --pdf-folder: файлы папки всегда на A4.";
     QTest::newRow("db copy without --to or --from")
         << QStringList{"db", "copy"} << true << true << 2
         << "Укажите, куда копировать адресную книгу папки (--to АДРЕС) или откуда копировать в "
@@ -345,13 +351,13 @@ void CliTest::lists() {
 void CliTest::helpNamesEveryCommandAndOption() {
     const Result result = runCli({"--help"});
     QCOMPARE(result.status, 0);
-    for (const char* word : {"print",       "list profiles", "list groups", "list recipients",
-                             "--folder",    "--profile",     "--ticked",    "--group",
-                             "--recipient", "--printer",     "--pdf ",      "--pdf-folder",
-                             "--dry-run",   "--help",        "import ФАЙЛ", "export ФАЙЛ",
-                             "--senders",   "--format",      "--map",       "--duplicates",
-                             "--encoding",  "Примеры:",      "db copy",     "--to",
-                             "--from",      "--replace",     "--cp1251",    "Microsoft Access"})
+    for (const char* word :
+         {"print",        "list profiles", "list groups", "list recipients", "--folder",
+          "--profile",    "--ticked",      "--group",     "--recipient",     "--printer",
+          "--pdf ",       "--pdf-folder",  "--paper",     "--dry-run",       "--help",
+          "import ФАЙЛ",  "export ФАЙЛ",   "--senders",   "--format",        "--map",
+          "--duplicates", "--encoding",    "Примеры:",    "db copy",         "--to",
+          "--from",       "--replace",     "--cp1251",    "Microsoft Access"})
         QVERIFY2(result.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -368,17 +374,30 @@ void CliTest::pdfFileAndFolder_data() {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("notice");
     QTest::addColumn<QStringList>("pages");
+    // --paper, and the pages' size in whole points as pdfinfo gives it (landscape).
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<QString>("pageSize");
 
     QTest::newRow("--pdf: one file, a page per envelope in print order")
         << "--pdf"
         << "out/Конверты.pdf"
-        << "Конвертов сохранено в файл PDF: 2." << QStringList{"Конверты.pdf:1", "Конверты.pdf:2"};
+        << "Конвертов сохранено в файл PDF: 2." << QStringList{"Конверты.pdf:1", "Конверты.pdf:2"}
+        << ""
+        << "842 x 595";
+    QTest::newRow("--pdf --paper C6: the file's pages are C6")
+        << "--pdf"
+        << "out/Конверты.pdf"
+        << "Конвертов сохранено в файл PDF: 2." << QStringList{"Конверты.pdf:1", "Конверты.pdf:2"}
+        << "c6"
+        << "459 x 323";
     QTest::newRow("--pdf-folder: a file per envelope")
         << "--pdf-folder"
         << "out"
         << "Конвертов сохранено в файлы PDF: 2."
         << QStringList{"Иванов Иван Иванович - Конверт C6 - 1.pdf:1",
-                       "Петрова Мария Сергеевна - Конверт C6 - 2.pdf:1"};
+                       "Петрова Мария Сергеевна - Конверт C6 - 2.pdf:1"}
+        << ""
+        << "842 x 595";
 }
 
 void CliTest::pdfFileAndFolder() {
@@ -386,14 +405,19 @@ void CliTest::pdfFileAndFolder() {
     QFETCH(QString, target);
     QFETCH(QString, notice);
     QFETCH(QStringList, pages);
+    QFETCH(QString, paper);
+    QFETCH(QString, pageSize);
 
     TestFolder folder;
     addShipped(folder);
     folder.execute("update `table` set galka=1");
     QTemporaryDir out;
     const Untouched untouched{folder};
-    const Result result = runCli({"print", "--folder", folder.appdir(), "--profile", "Конверт C6",
-                                  option, out.filePath(target)});
+    QStringList arguments{"print",      "--folder", folder.appdir(),     "--profile",
+                          "Конверт C6", option,     out.filePath(target)};
+    if (!paper.isEmpty())
+        arguments << "--paper" << paper;
+    const Result result = runCli(arguments);
     QCOMPARE(result.status, 0);
     QVERIFY2(result.err.contains(notice), qPrintable(result.err));
     QStringList files;
@@ -406,6 +430,11 @@ void CliTest::pdfFileAndFolder() {
         const QString text = pdfText(out.filePath("out/" + pages[i].section(':', 0, 0)),
                                      pages[i].section(':', 1).toInt());
         QVERIFY2(text.contains(recipients[i]), qPrintable(text));
+        const QString info =
+            runTool("pdfinfo", {out.filePath("out/" + pages[i].section(':', 0, 0))});
+        const QRegularExpressionMatch size =
+            QRegularExpression(R"(Page size:\s+(\d+)(?:\.\d+)? x (\d+))").match(info);
+        QCOMPARE(size.captured(1) + " x " + size.captured(2), pageSize);
     }
     untouched.verify();
 }

@@ -32,6 +32,30 @@ qint64 scaledShift(int pixels, double pageScale) {
     return truncated(pixels * shiftFactor * pageScale);
 }
 
+// How far, in millimetres, the paper's side may fall short of the envelope's and still be
+// the envelope's own paper: paper sizes of one envelope differ by a few millimetres between
+// standards and drivers (a C6 of 114 x 162 mm, an envelope surface of 162 x 114.3 mm).
+constexpr double envelopePaperSlackMm = 3;
+// A4's sides less a millimetre for rounding: paper this large or larger keeps the
+// shrink-to-fit placement that users' sheet shifts are set on.
+constexpr double a4ShortMm = 209;
+constexpr double a4LongMm = 296;
+
+// Whether the paper is the envelope's own: each of its landscape sides within a few
+// millimetres of the envelope's, or longer, and the paper smaller than A4 on both sides.
+bool envelopePaper(qint64 width, qint64 height, const PrinterMetrics& metrics,
+                   const ScreenConversions& screen) {
+    const double dotsPerMm = metrics.prnScaleY * screen.scrDpiY / 25.4;
+    if (dotsPerMm <= 0)
+        return false;
+    const double across = metrics.prnHeight / dotsPerMm;
+    const double down = metrics.prnWidth / dotsPerMm;
+    const bool fits = across >= width / dotsPerMm - envelopePaperSlackMm &&
+                      down >= height / dotsPerMm - envelopePaperSlackMm;
+    const bool belowA4 = across < a4LongMm && down < a4ShortMm;
+    return fits && belowA4;
+}
+
 } // namespace
 
 PageFit fitpage(QSize surface, const PrinterMetrics& metrics) {
@@ -116,6 +140,14 @@ PagePlacement placeEnvelope(QSize surface, const PrinterMetrics& metrics, bool c
                 truncated(surface.height() * metrics.prnScaleY), fit.pageScale};
     }
     const int downMm = shiftMillimetres(ally);
+    const qint64 a = truncated(surface.width() * metrics.prnScaleX);
+    const qint64 b = truncated(surface.height() * metrics.prnScaleY);
+    if (envelopePaper(a, b, metrics, screen)) {
+        // On the envelope's own paper the envelope is drawn 1:1 from the printable corner;
+        // the sheet shifts move it as they do an envelope that is not shrunk.
+        return {scaledShift(screen.pxCoordX(acrossMm), 1.0),
+                scaledShift(screen.pxCoordY(downMm), 1.0), a, b, 1.0};
+    }
     const qint64 down = scaledShift(screen.pxCoordY(downMm), fit.pageScale);
     const qint64 across = scaledShift(screen.pxCoordX(acrossMm), fit.pageScale);
     return {at.x + across, at.y + down, fit.width, fit.height, fit.pageScale};

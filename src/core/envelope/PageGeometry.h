@@ -62,7 +62,11 @@ SheetPosition sheetpos(qint64 width, qint64 height, int listpos, double pageScal
 // sheet shifts in whole millimetres (allx across, ally down). The C5 format is
 // drawn at natural size at the top-left corner with no position and no shifts,
 // yet a shift across that is not a whole number fails every page, C5 included;
-// the shift down is read only off the C5 path.
+// the shift down is read only off the C5 path. On paper of the envelope's own size (each
+// landscape side of the paper no more than 3 mm shorter than the envelope's, and both
+// smaller than A4's) any envelope is drawn 1:1 from the printable area's corner, shifted
+// by the sheet shifts as an envelope that is not shrunk; A4 and larger keep the placement
+// above.
 PagePlacement placeEnvelope(QSize surface, const PrinterMetrics& metrics, bool c5, int listpos,
                             const QString& allx, const QString& ally,
                             const ScreenConversions& screen);

@@ -90,6 +90,25 @@ void paintPlaced(QPainter& painter, const Envelope& envelope, const PagePlacemen
 
 } // namespace
 
+QPageSize paperNamed(const QString& name) {
+    const QString wanted = name.trimmed();
+    if (wanted.isEmpty())
+        return {};
+    for (int id = 0; id <= int(QPageSize::LastPageSize); ++id) {
+        const auto size = QPageSize::PageSizeId(id);
+        if (size == QPageSize::Custom)
+            continue;
+        const QString key = QPageSize::key(size);
+        for (const QString& known : {key, QPageSize::name(size)})
+            if (wanted.compare(known, Qt::CaseInsensitive) == 0)
+                return QPageSize(size);
+        if (key.startsWith(QLatin1String("Env")) &&
+            wanted.compare(key.mid(3), Qt::CaseInsensitive) == 0)
+            return QPageSize(size);
+    }
+    return {};
+}
+
 QString PageRequest::documentName() const {
     QStringList parts;
     for (const QString& part : {recipient.simplified(), profile.simplified()}) {
@@ -142,8 +161,16 @@ void PageOutput::measure() {
         m_mode = m_chosenFile.isEmpty() ? Mode::Folder : Mode::ChosenFile;
         break;
     }
-    // Without any queue the pages are those of an A4 PDF file.
-    const QPageSize paper = m_mode == Mode::Folder ? QPageSize(QPageSize::A4) : d.paper;
+    // Without any queue the pages are those of an A4 PDF file; a queue whose paper was not
+    // chosen prints on its default paper.
+    std::unique_ptr<PrintQueue> queue;
+    if (m_mode == Mode::Spooler)
+        queue = std::make_unique<PrintQueue>(m_queueName);
+    QPageSize paper = m_mode == Mode::Folder ? QPageSize(QPageSize::A4) : d.paper;
+    if (!paper.isValid() && queue)
+        paper = queue->defaultPaper();
+    if (!paper.isValid())
+        paper = QPageSize(QPageSize::A4);
     m_resolution = m_mode == Mode::Folder ? fileResolution : d.resolution;
     // The page is drawn from the paper's corner, so that pages are drawn from the device's
     // own offset rather than from any default margins.
@@ -152,20 +179,27 @@ void PageOutput::measure() {
     if (m_screen.scrDpiY <= 0)
         throw UserError(QStringLiteral("Разрешение экрана неизвестно."));
     QMarginsF edge;
-    if (m_mode == Mode::Spooler)
-        edge = PrintQueue(m_queueName).minimumMargins(paper);
+    if (queue)
+        edge = queue->minimumMargins(paper);
     // The placement takes the paper's long side across the landscape page, so the paper is
     // measured upright.
     m_metrics.prnScaleX = double(m_resolution) / m_screen.scrDpiY;
     m_metrics.prnScaleY = double(m_resolution) / m_screen.scrDpiY;
-    // These upright margins are kept on the landscape page as well (they are not turned
-    // with it), so the landscape page is drawn from this same offset. Where a printer's
-    // edge differs from side to side, the turned page's printable corner may lie elsewhere;
-    // which way the spooler turns the page is the driver's choice.
+    // The landscape page is drawn from its own printable corner: the spooler turns it onto
+    // the upright paper, a quarter to the left (the landscape page's left edge is the
+    // paper's bottom, its top the paper's left) or, by the queue's PPD, to the right (its
+    // left edge is the paper's top, its top the paper's right). Where the device's edge
+    // differs from side to side, the upright paper's left and top would put the envelope
+    // elsewhere.
     const QRect printable = printableArea(paper, edge, m_resolution);
     const QSize sheet = paper.sizePixels(m_resolution);
-    m_metrics.prnOffsetX = printable.left();
-    m_metrics.prnOffsetY = printable.top();
+    const int left = printable.left();
+    const int top = printable.top();
+    const int right = sheet.width() - printable.right() - 1;
+    const int bottom = sheet.height() - printable.bottom() - 1;
+    const bool turnedRight = queue && edge != QMarginsF() && queue->landscapeTurn() < 0;
+    m_metrics.prnOffsetX = turnedRight ? top : bottom;
+    m_metrics.prnOffsetY = turnedRight ? right : left;
     m_metrics.prnWidth = sheet.width();
     m_metrics.prnHeight = sheet.height();
     if (m_metrics.prnScaleX <= 0 || m_metrics.prnScaleY <= 0 || m_metrics.prnWidth <= 0 ||

@@ -31,8 +31,10 @@ struct PrintDestination {
     QString queue;
     // An absolute path; an empty one prints into the files folder.
     QString file;
-    // The paper of a queue or of the one file; the files folder always takes A4.
-    QPageSize paper{QPageSize::A4};
+    // The paper of a queue or of the one file; the files folder always takes A4. Unset
+    // (invalid), a queue prints on its default paper (the user's lpoptions default, else its
+    // own), and the one file on A4.
+    QPageSize paper;
     // Device pixels per inch of the pages drawn.
     int resolution = 1200;
 
@@ -54,6 +56,11 @@ struct PrintDestination {
         return destination;
     }
 };
+
+// The paper of this name: Qt's or a PPD's (A4, EnvDL, EnvC5), its name as Qt shows it (A4,
+// DL, C5), or an envelope's name without «Env» (DL, C5, C6), in any case; invalid when
+// there is no such paper.
+QPageSize paperNamed(const QString& name);
 
 // What one page needs besides the composed envelope: the current profile's
 // placement settings and the names the document is known by.

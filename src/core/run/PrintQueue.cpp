@@ -5,7 +5,9 @@
 #include <QSizeF>
 #include <algorithm>
 #include <cups/cups.h>
+#include <cups/ppd.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -118,11 +120,71 @@ QMarginsF PrintQueue::minimumMargins(const QPageSize& paper) const {
     return {size.left * points, size.top * points, size.right * points, size.bottom * points};
 }
 
+QPageSize PrintQueue::defaultPaper() const {
+    Connection& c = *m_connection;
+    // The user's default (lpoptions media or PageSize) comes with the destination's options;
+    // else the queue's own (media-default, from a PPD's DefaultPageSize). The paper is looked
+    // up by that name: cupsGetDestMediaDefault takes the first size of the queue's list
+    // instead where every size is borderless.
+    QByteArray name;
+    for (const char* option : {"media", "PageSize"}) {
+        if (const char* value = cupsGetOption(option, c.dest->num_options, c.dest->options)) {
+            name = value;
+            break;
+        }
+    }
+    if (name.isEmpty()) {
+        if (ipp_attribute_t* queueDefault = cupsFindDestDefault(c.http, c.dest, c.info, "media"))
+            name = ippGetString(queueDefault, 0, nullptr);
+    }
+    cups_size_t size{};
+    const bool named =
+        !name.isEmpty() && cupsGetDestMediaByName(c.http, c.dest, c.info, name.constData(),
+                                                  CUPS_MEDIA_FLAGS_DEFAULT, &size);
+    if (!named && !cupsGetDestMediaDefault(c.http, c.dest, c.info, CUPS_MEDIA_FLAGS_DEFAULT, &size))
+        return {};
+    if (size.width <= 0 || size.length <= 0)
+        return {};
+    // Hundredths of a millimetre; a size Qt knows by name takes that name.
+    return QPageSize(QSizeF(size.width / 100.0, size.length / 100.0), QPageSize::Millimeter,
+                     QString(), QPageSize::FuzzyMatch);
+}
+
+int PrintQueue::landscapeTurn() const {
+    // Only the queue's PPD says so; libcups marks its PPD functions deprecated, with no
+    // other way to this one.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    char path[1024] = "";
+    time_t modified = 0;
+    const QByteArray queue = m_name.toUtf8();
+    int turn = 90;
+    if (cupsGetPPD3(m_connection->http, queue.constData(), &modified, path, sizeof path) ==
+        HTTP_STATUS_OK) {
+        if (ppd_file_t* ppd = ppdOpenFile(path)) {
+            if (ppd->landscape < 0)
+                turn = -90;
+            ppdClose(ppd);
+        }
+        // A copy (or a link) of the PPD made for this call.
+        ::unlink(path);
+    }
+#pragma GCC diagnostic pop
+    return turn;
+}
+
 void PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSize& paper,
                       bool landscape) {
     Connection& c = *m_connection;
     const QByteArray name = title.toUtf8();
-    const QByteArray media = paper.key().toUtf8();
+    // The queue's own name for the paper where it has one (an envelope size of its PPD that
+    // Qt has no name for, say); else Qt's name of it.
+    QByteArray media = paper.key().toUtf8();
+    const QSizeF mm = paper.size(QPageSize::Millimeter);
+    cups_size_t size{};
+    if (cupsGetDestMediaBySize(c.http, c.dest, c.info, qRound(mm.width() * 100),
+                               qRound(mm.height() * 100), CUPS_MEDIA_FLAGS_DEFAULT, &size))
+        media = size.media;
     cups_option_t* options = nullptr;
     int count = cupsAddOption("media", media.constData(), 0, &options);
     if (landscape)

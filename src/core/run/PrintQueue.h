@@ -39,6 +39,13 @@ public:
     // The device's unprintable edge on this paper, in points (a PPD's ImageableArea); none
     // when the queue does not know the paper.
     QMarginsF minimumMargins(const QPageSize& paper) const;
+    // The queue's default paper: the user's own default (lpoptions) or else the queue's (a
+    // PPD's DefaultPageSize); invalid when the queue names none.
+    QPageSize defaultPaper() const;
+    // Which way the spooler turns a landscape page onto the upright paper: a quarter turn
+    // to the left (90, a PPD's *LandscapeOrientation Plus90, CUPS's default) or to the
+    // right (-90, Minus90).
+    int landscapeTurn() const;
     // Sends one PDF document as a job titled `title`, on this paper, landscape or upright.
     // Throws UserError naming the queue when it does not take the whole document, and
     // QueueFull when it refuses the job only because it holds as many as it takes.

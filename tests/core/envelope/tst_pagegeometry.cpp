@@ -10,7 +10,18 @@ namespace {
 const PrinterMetrics printer600{6.25, 6.25, 100, 100, 4960, 7016};
 const QSize dl(831, 416);
 const QSize c6(612, 431);
-const QSize c5(1209, 869); // 320 x 230 mm: larger than the page
+const QSize c5(1209, 869);        // 320 x 230 mm: larger than the page
+const QSize c5Envelope(865, 612); // 229 x 162 mm
+
+// The same printer on smaller paper, upright, in 600 dpi dots.
+PrinterMetrics paper600(int width, int height) {
+    return {6.25, 6.25, 0, 0, width, height};
+}
+const PrinterMetrics dlPaper = paper600(2598, 5197);     // 110 x 220 mm
+const PrinterMetrics c6Paper = paper600(2693, 3827);     // 114 x 162 mm
+const PrinterMetrics c5Paper = paper600(3827, 5409);     // 162 x 229 mm
+const PrinterMetrics a5Paper = paper600(3496, 4960);     // 148 x 210 mm
+const PrinterMetrics letterPaper = paper600(5100, 6600); // 8.5 x 11 in
 
 } // namespace
 
@@ -59,6 +70,25 @@ void PageGeometryTest::placement_data() {
     // C5: natural size in the corner whatever the position and the shifts.
     row("C5 ignores position and shifts", c5, true, 8, "25", "-40", {0, 0, 7556, 5431});
     row("C5 ignores a bad shift down", c5, true, 4, "0", "вниз", {0, 0, 7556, 5431});
+
+    // On the envelope's own paper the envelope is drawn 1:1 from the printable corner,
+    // whatever the position; the sheet shifts still move it, unscaled.
+    row("DL on DL paper", dl, false, 4, "0", "0", {0, 0, 5193, 2600}, {}, dlPaper);
+    row("DL on DL paper, shifted", dl, false, 8, "10", "5", {68, 34, 5193, 2600}, {}, dlPaper);
+    row("DL on DL paper, shifted back", dl, false, 0, "-1", "-2", {-7, -14, 5193, 2600}, {},
+        dlPaper);
+    row("C6 on C6 paper", c6, false, 4, "0", "0", {0, 0, 3825, 2693}, {}, c6Paper);
+    row("C5 on C5 paper", c5Envelope, false, 4, "0", "0", {0, 0, 5406, 3825}, {}, c5Paper);
+    row("C5 on C5 paper, C5 profile", c5Envelope, true, 4, "0", "0", {0, 0, 5406, 3825}, {},
+        c5Paper);
+    row("DL on C5 paper: larger than the envelope", dl, false, 4, "0", "0", {0, 0, 5193, 2600}, {},
+        c5Paper);
+    // Paper shorter than the envelope, or A4's width and more, keeps the formulas.
+    row("C5 on DL paper: shrunk", c5Envelope, false, 0, "0", "0", {0, 0, 2598, 1838}, {}, dlPaper);
+    row("DL on A5: shrunk", dl, false, 0, "0", "0", {0, 0, 3496, 1750}, {}, a5Paper);
+    row("DL on Letter: shrunk", dl, false, 0, "0", "0", {0, 0, 5100, 2553}, {}, letterPaper);
+    row("fraction across on DL paper", dl, false, 4, "1.5", "0", {},
+        "«1.5» не является целым числом.", dlPaper);
 
     const QString notWhole = QStringLiteral("«%1» не является целым числом.");
     row("fraction across", dl, false, 4, "1.5", "0", {}, notWhole.arg("1.5"));

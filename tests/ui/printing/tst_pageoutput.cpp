@@ -30,17 +30,19 @@
 #include <QThread>
 #include <QtMath>
 
+#include <functional>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
 
 const ScreenConversions screen96;
 
-// A DL surface framed by a picture, so that the ink spans the whole envelope, and a
-// recipient name in a 40-pixel font.
-Envelope framedEnvelope() {
+// A DL surface (or one of the size given) framed by a picture, so that the ink spans the
+// whole envelope, and a recipient name in a 40-pixel font.
+Envelope framedEnvelope(QSize size = QSize(831, 416)) {
     Envelope envelope;
-    envelope.size = QSize(831, 416);
+    envelope.size = size;
     QImage frame(envelope.size, QImage::Format_RGB32);
     frame.fill(Qt::black);
     QPainter(&frame).fillRect(frame.rect().adjusted(8, 8, -8, -8), Qt::white);
@@ -92,20 +94,69 @@ void verifyNear(const QRect& ink, const QRect& expected) {
 }
 
 // A queue's unprintable edge on A4 paper as its PPD declares it, in points from the
-// paper's left and top edges: the PPD's ImageableArea counts from the bottom left.
-QPointF ppdEdge(const QString& ppd) {
+// paper's left, top, right and bottom edges: the PPD's ImageableArea counts from the bottom
+// left. Negative when the PPD does not say.
+QMarginsF ppdEdge(const QString& ppd) {
     QFile file(ppd);
     if (!file.open(QIODevice::ReadOnly))
-        return {-1, -1};
+        return {-1, -1, -1, -1};
     const QString text = QString::fromLatin1(file.readAll());
     const QRegularExpression area(
-        R"re(\*ImageableArea A4(?:/[^:]*)?:\s*"([\d.]+) [\d.]+ [\d.]+ ([\d.]+)")re");
-    const QRegularExpression paper(R"re(\*PaperDimension A4(?:/[^:]*)?:\s*"[\d.]+ ([\d.]+)")re");
+        R"re(\*ImageableArea A4(?:/[^:]*)?:\s*"([\d.]+) ([\d.]+) ([\d.]+) ([\d.]+)")re");
+    const QRegularExpression paper(R"re(\*PaperDimension A4(?:/[^:]*)?:\s*"([\d.]+) ([\d.]+)")re");
     const QRegularExpressionMatch a = area.match(text);
     const QRegularExpressionMatch p = paper.match(text);
     if (!a.hasMatch() || !p.hasMatch())
-        return {-1, -1};
-    return {a.captured(1).toDouble(), p.captured(1).toDouble() - a.captured(2).toDouble()};
+        return {-1, -1, -1, -1};
+    return {a.captured(1).toDouble(), p.captured(2).toDouble() - a.captured(4).toDouble(),
+            p.captured(1).toDouble() - a.captured(3).toDouble(), a.captured(2).toDouble()};
+}
+
+// A PostScript printer's PPD with A4 and envelope paper, the default one named, and no
+// unprintable edge; the print tests send its jobs through the cups-pdf backend.
+QByteArray envelopePaperPpd(const QString& defaultPaper) {
+    struct Paper {
+        const char* name;
+        int width;
+        int length;
+    };
+    const Paper papers[] = {
+        {"A4", 595, 842}, {"EnvDL", 312, 624}, {"EnvC5", 459, 649}, {"EnvC6", 323, 459}};
+    QByteArray sizes;
+    QByteArray regions;
+    QByteArray areas;
+    QByteArray dimensions;
+    for (const Paper& p : papers) {
+        const QByteArray w = QByteArray::number(p.width);
+        const QByteArray l = QByteArray::number(p.length);
+        const QByteArray set =
+            "\"<</PageSize[" + w + " " + l + "]/ImagingBBox null>>setpagedevice\"\n";
+        sizes += "*PageSize " + QByteArray(p.name) + ": " + set;
+        regions += "*PageRegion " + QByteArray(p.name) + ": " + set;
+        areas += "*ImageableArea " + QByteArray(p.name) + ": \"0 0 " + w + " " + l + "\"\n";
+        dimensions += "*PaperDimension " + QByteArray(p.name) + ": \"" + w + " " + l + "\"\n";
+    }
+    const QByteArray chosen = defaultPaper.toLatin1();
+    return "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
+           "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n"
+           "*PCFileName: \"ENVPAPER.PPD\"\n*Manufacturer: \"Envalo\"\n"
+           "*Product: \"(Envalo Envelope Printer)\"\n*ModelName: \"Envalo Envelope Printer\"\n"
+           "*ShortNickName: \"Envalo Envelope Printer\"\n*NickName: \"Envalo Envelope Printer\"\n"
+           "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: True\n"
+           "*DefaultColorSpace: RGB\n*FileSystem: False\n*Throughput: \"1\"\n"
+           "*LandscapeOrientation: Plus90\n*TTRasterizer: Type42\n"
+           "*OpenUI *PageSize/Page Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n"
+           "*DefaultPageSize: " +
+           chosen + "\n" + sizes +
+           "*CloseUI: *PageSize\n"
+           "*OpenUI *PageRegion/Page Region: PickOne\n*OrderDependency: 10 AnySetup *PageRegion\n"
+           "*DefaultPageRegion: " +
+           chosen + "\n" + regions + "*CloseUI: *PageRegion\n*DefaultImageableArea: " + chosen +
+           "\n" + areas + "*DefaultPaperDimension: " + chosen + "\n" + dimensions +
+           "*OpenUI *Label/Label output files: PickOne\n*OrderDependency: 100 AnySetup *Label\n"
+           "*DefaultLabel: 2\n*Label 2/Suffix all documents with job-id: \"\"\n"
+           "*CloseUI: *Label\n*DefaultFont: Courier\n"
+           "*Font Courier: Standard \"(002.004S)\" Standard ROM\n";
 }
 
 // What a machine without any print queue prints into.
@@ -134,6 +185,8 @@ private slots:
     void chosenFileWhereAFifoOrASocketIs();
     void aQueueThatRefusesOrIsMissingPrintsNothing();
     void printerSettingsSayWhereEnvelopesGo();
+    void theQueuesDefaultPaperIsThePage_data();
+    void theQueuesDefaultPaperIsThePage();
     void aFullQueueIsWaitedFor_data();
     void aFullQueueIsWaitedFor();
 };
@@ -318,31 +371,55 @@ void PageOutputTest::failuresAreReportedNotPrinted() {
 void PageOutputTest::spoolerPrintsFromTheDeviceOffset_data() {
     QTest::addColumn<QString>("queue");
     QTest::addColumn<bool>("edge");
-    QTest::newRow("cups-pdf: no unprintable edge") << "PDF" << false;
-    QTest::newRow("PPD with an unprintable edge") << "PDFMARGINS" << true;
+    // The PPD's *LandscapeOrientation: the spooler turns the landscape page a quarter to
+    // the left (Plus90) or to the right (Minus90) onto the upright paper.
+    QTest::addColumn<bool>("turnedRight");
+    QTest::newRow("cups-pdf: no unprintable edge") << "PDF" << false << false;
+    QTest::newRow("uneven edge, Plus90") << "PDFMARGINS" << true << false;
+    QTest::newRow("uneven edge, Minus90") << "PDFMARGINS" << true << true;
 }
 
 void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
     QFETCH(QString, queue);
     QFETCH(bool, edge);
+    QFETCH(bool, turnedRight);
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
     // The spooler keeps each queue's PPD in its own folder, beside its socket.
     const QString ppd =
         QFileInfo(qEnvironmentVariable("CUPS_SERVER")).absolutePath() + "/ppd/" + queue + ".ppd";
-    const QPointF edgePoints = ppdEdge(ppd);
-    QVERIFY2(edgePoints.x() >= 0, qPrintable("no A4 ImageableArea in " + ppd));
-    QCOMPARE(edgePoints.x() > 0 && edgePoints.y() > 0, edge);
+    const QMarginsF points = ppdEdge(ppd);
+    QVERIFY2(points.left() >= 0, qPrintable("no A4 ImageableArea in " + ppd));
+    QCOMPARE(points.left() > 0 && points.top() > 0 && points.bottom() > points.left(), edge);
 
     QTemporaryDir dir;
+    std::optional<QScopeGuard<std::function<void()>>> removed;
+    if (turnedRight) {
+        // The same printer, its PPD saying Minus90.
+        QFile file(ppd);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray text = file.readAll();
+        QVERIFY(text.contains("*LandscapeOrientation: Plus90"));
+        text.replace("*LandscapeOrientation: Plus90", "*LandscapeOrientation: Minus90");
+        QFile turned(dir.path() + "/minus90.ppd");
+        QVERIFY(turned.open(QIODevice::WriteOnly));
+        turned.write(text);
+        turned.close();
+        queue = QStringLiteral("MINUS90%1").arg(QCoreApplication::applicationPid());
+        runTool("lpadmin", {"-p", queue, "-E", "-v", "cups-pdf:/", "-P", turned.fileName()});
+        removed.emplace(std::function<void()>([queue] { runTool("lpadmin", {"-x", queue}); }));
+    }
+
     ScriptedMessages messages;
     PageOutput output(messages, dir.path() + '/', PrintDestination::toQueue(queue));
     output.checkprinter(screen96);
     QVERIFY2(!output.printsToFiles(), qPrintable("no queue " + queue));
     const PrinterMetrics& m = output.metrics();
     const double dotsPerPoint = output.resolution() / 72.0;
-    QCOMPARE(m.prnOffsetX, qRound(edgePoints.x() * dotsPerPoint));
-    QCOMPARE(m.prnOffsetY, qRound(edgePoints.y() * dotsPerPoint));
+    // The landscape page's printable corner: its left edge is the paper's bottom and its top
+    // the paper's left, turned to the left; the paper's top and right, turned to the right.
+    QCOMPARE(m.prnOffsetX, qRound((turnedRight ? points.top() : points.bottom()) * dotsPerPoint));
+    QCOMPARE(m.prnOffsetY, qRound((turnedRight ? points.right() : points.left()) * dotsPerPoint));
 
     // The top-left position puts the envelope's corner on the printable area's corner.
     SpooledJobs jobs(1);
@@ -354,16 +431,32 @@ void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
 
     constexpr int dpi = 100;
     const QImage page = renderPage(done.first(), dpi, dir.path());
-    // The landscape drawing arrives turned a quarter to the left on upright paper.
     const int resolution = output.resolution();
     const QRect drawn = expectedOnPage(
         placeEnvelope(envelope.size, m, false, 0, "0", "0", screen96), m, dpi, resolution);
     // Upright A4, whole: the renderer rounds a part pixel up.
     QCOMPARE(page.size(), QSize(qCeil(m.prnWidth * double(dpi) / resolution),
                                 qCeil(m.prnHeight * double(dpi) / resolution)));
+    const QRect ink = inkBox(page);
+    const int paperWidth = page.width();
     const int paperLength = page.height();
-    verifyNear(inkBox(page),
-               QRect(drawn.top(), paperLength - drawn.right() - 1, drawn.height(), drawn.width()));
+    // The landscape drawing arrives turned a quarter to the left or right on upright paper.
+    verifyNear(ink, turnedRight ? QRect(paperWidth - drawn.bottom() - 1, drawn.left(),
+                                        drawn.height(), drawn.width())
+                                : QRect(drawn.top(), paperLength - drawn.right() - 1,
+                                        drawn.height(), drawn.width()));
+    // Its corner on the printable area's corner of the upright paper.
+    const double pixelsPerPoint = dpi / 72.0;
+    QString text;
+    QDebug(&text) << "ink" << ink << "edge" << points << "pt";
+    if (turnedRight)
+        QVERIFY2(qAbs(ink.right() + 1 - (paperWidth - points.right() * pixelsPerPoint)) <= 2 &&
+                     qAbs(ink.top() - points.top() * pixelsPerPoint) <= 2,
+                 qPrintable(text));
+    else
+        QVERIFY2(qAbs(ink.left() - points.left() * pixelsPerPoint) <= 2 &&
+                     qAbs(ink.bottom() + 1 - (paperLength - points.bottom() * pixelsPerPoint)) <= 2,
+                 qPrintable(text));
 }
 
 // The file chosen in the printer dialog follows the rule of every output file: a FIFO there
@@ -481,6 +574,89 @@ void PageOutputTest::printerSettingsSayWhereEnvelopesGo() {
     settings->trigger();
     QVERIFY(!mainWindow.statusBar()->isVisibleTo(&mainWindow));
     t.verifyNothingUnexpected();
+}
+
+// A queue prints on its default paper (its PPD's DefaultPageSize); on an envelope's own
+// paper the envelope comes out 1:1 from the paper's corner, on A4 where the formulas put it.
+void PageOutputTest::theQueuesDefaultPaperIsThePage_data() {
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<QSizeF>("paperMm");
+    QTest::addColumn<QSize>("surface");
+    QTest::addColumn<bool>("fullSize");
+    QTest::newRow("DL on DL paper") << "EnvDL" << QSizeF(110.07, 220.13) << QSize(831, 416) << true;
+    QTest::newRow("C5 on C5 paper") << "EnvC5" << QSizeF(161.93, 228.95) << QSize(865, 612) << true;
+    QTest::newRow("C6 on C6 paper") << "EnvC6" << QSizeF(113.95, 161.93) << QSize(612, 431) << true;
+    QTest::newRow("DL on A4: as the formulas put it")
+        << "A4" << QSizeF(209.90, 297.04) << QSize(831, 416) << false;
+}
+
+void PageOutputTest::theQueuesDefaultPaperIsThePage() {
+    QFETCH(QString, paper);
+    QFETCH(QSizeF, paperMm);
+    QFETCH(QSize, surface);
+    QFETCH(bool, fullSize);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    QTemporaryDir dir;
+    const QString ppd = dir.path() + "/envelopes.ppd";
+    {
+        QFile file(ppd);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(envelopePaperPpd(paper));
+    }
+    const QString queue =
+        QStringLiteral("PAPER%1%2").arg(paper).arg(QCoreApplication::applicationPid());
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "cups-pdf:/", "-P", ppd});
+    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', PrintDestination::toQueue(queue));
+    output.checkprinter(screen96);
+    QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
+    const QSizeF measured = output.pageLayout().pageSize().size(QPageSize::Millimeter);
+    QVERIFY2(
+        qAbs(measured.width() - paperMm.width()) < 1.5 &&
+            qAbs(measured.height() - paperMm.height()) < 1.5,
+        qPrintable(
+            QStringLiteral("the page is %1 x %2 mm").arg(measured.width()).arg(measured.height())));
+
+    SpooledJobs jobs(1);
+    const Envelope envelope = framedEnvelope(surface);
+    QVERIFY(output.printone(envelope, {false, 4, "0", "0", jobs.token(), paper}));
+    QVERIFY(messages.shown.isEmpty());
+    const QMap<int, QString> done = jobs.waitForAll();
+    QCOMPARE(done.size(), 1);
+
+    // The spooled page is the queue's paper, upright.
+    constexpr int dpi = 100;
+    const QImage page = renderPage(done.first(), dpi, dir.path());
+    const double dotsPerMm = dpi / 25.4;
+    QVERIFY2(qAbs(page.width() - paperMm.width() * dotsPerMm) <= 1 &&
+                 qAbs(page.height() - paperMm.height() * dotsPerMm) <= 1,
+             qPrintable(QStringLiteral("the spooled page is %1 x %2 pixels at %3 dpi")
+                            .arg(page.width())
+                            .arg(page.height())
+                            .arg(dpi)));
+
+    const PrinterMetrics& m = output.metrics();
+    const int resolution = output.resolution();
+    const QRect drawn = expectedOnPage(
+        placeEnvelope(envelope.size, m, false, 4, "0", "0", screen96), m, dpi, resolution);
+    const QRect ink = inkBox(page);
+    // The landscape drawing arrives turned a quarter to the left on upright paper.
+    verifyNear(
+        ink, QRect(drawn.top(), page.height() - drawn.right() - 1, drawn.height(), drawn.width()));
+    if (!fullSize)
+        return;
+    // 1:1: the ink is the envelope's own size (upright: its long side down the page), from
+    // the paper's corner.
+    const QSizeF envelopeMm(surface.height() * 25.4 / 96, surface.width() * 25.4 / 96);
+    QString text;
+    QDebug(&text) << "ink" << ink << "envelope" << envelopeMm << "mm";
+    QVERIFY2(qAbs(ink.width() - envelopeMm.width() * dotsPerMm) <= 2 &&
+                 qAbs(ink.height() - envelopeMm.height() * dotsPerMm) <= 2 && ink.left() <= 1 &&
+                 qAbs(ink.bottom() - (page.height() - 1)) <= 1,
+             qPrintable(text));
 }
 
 void PageOutputTest::aFullQueueIsWaitedFor_data() {
