@@ -672,14 +672,8 @@ void CliTest::aQueueThatRefusesNamesEveryEnvelope() {
 void CliTest::aFullQueueIsWaitedFor() {
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
-    const QString queue = QStringLiteral("FULL%1").arg(QCoreApplication::applicationPid());
-    // A raw queue that discards what it prints.
-    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
-    const auto removed = qScopeGuard([&] {
-        runTool("cancel", {"-a", queue});
-        runTool("lpadmin", {"-x", queue});
-    });
-    runTool("cupsdisable", {queue});
+    const PausedQueue paused;
+    const QString& queue = paused.name;
     TestFolder folder;
     addShipped(folder);
     folder.execute("with recursive n(i) as (select 1 union all select i + 1 from n where i < 25) "

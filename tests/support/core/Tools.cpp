@@ -1,5 +1,6 @@
 #include "Tools.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QProcess>
@@ -62,4 +63,15 @@ void addStoredTextRows() {
                                     << "д. 5";
     QTest::newRow("frame marks U+FDD0 and U+FDD1") << "а\uFDD0б\uFDD1в"
                                                    << "а\nб\nв";
+}
+
+PausedQueue::PausedQueue()
+    : name(QStringLiteral("FULL%1").arg(QCoreApplication::applicationPid())) {
+    runTool("lpadmin", {"-p", name, "-E", "-v", "file:///dev/null"});
+    runTool("cupsdisable", {name});
+}
+
+PausedQueue::~PausedQueue() {
+    runTool("cancel", {"-a", name});
+    runTool("lpadmin", {"-x", name});
 }

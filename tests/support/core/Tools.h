@@ -12,6 +12,16 @@ QString runTool(const QString& program, const QStringList& arguments);
 // (MaxJobsPerPrinter) it answers "Quota limit reached.", though it resumes the queue.
 bool resumeQueue(const QString& queue);
 
+// A paused raw queue of the isolated spooler that discards what it prints, named for this
+// process: a slow printer, whose job limit fills. Its jobs and the queue go with it.
+struct PausedQueue {
+    PausedQueue();
+    ~PausedQueue();
+    PausedQueue(const PausedQueue&) = delete;
+    PausedQueue& operator=(const PausedQueue&) = delete;
+    const QString name;
+};
+
 // Whether `pdf` is a complete PDF file: its header, and the end of its trailer.
 bool isCompletePdf(const QString& pdf);
 

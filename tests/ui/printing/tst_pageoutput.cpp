@@ -672,14 +672,8 @@ void PageOutputTest::aFullQueueIsWaitedFor() {
     QFETCH(bool, stop);
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
-    const QString queue = QStringLiteral("FULL%1").arg(QCoreApplication::applicationPid());
-    // A raw queue that discards what it prints.
-    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
-    const auto removed = qScopeGuard([&] {
-        runTool("cancel", {"-a", queue});
-        runTool("lpadmin", {"-x", queue});
-    });
-    runTool("cupsdisable", {queue});
+    const PausedQueue paused;
+    const QString& queue = paused.name;
     constexpr int limit = 20;
     constexpr int envelopes = 50;
 
