@@ -69,8 +69,10 @@ BlockCanvas::BlockCanvas(Windows& windows, QWidget* parent)
     describe(surface, QStringLiteral("Конверт"), Editor::surface);
 
     blockMenu = new QMenu(this);
-    blockFontItem = blockMenu->addAction(QStringLiteral("Шрифт"));
-    visibilityItem = blockMenu->addAction(QStringLiteral("Видимость"));
+    // Letters as the main window's menus have them: the menu opened from the keyboard
+    // (the context-menu key) is then worked by letter.
+    blockFontItem = blockMenu->addAction(QStringLiteral("&Шрифт"));
+    visibilityItem = blockMenu->addAction(QStringLiteral("&Видимость"));
     visibilityItem->setCheckable(true);
     blockMenu->setObjectName(Editor::blockMenu);
     blockFontItem->setObjectName(Editor::blockFontItem);

@@ -1,6 +1,7 @@
 #include "EditorControls.h"
 #include "TestProgram.h"
 
+#include "core/profiles/EnvelopeDocument.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/editor/BlockCanvas.h"
@@ -209,7 +210,16 @@ void LayoutEditorTest::rightButtonSelectsOnly() {
     QVERIFY(e.v->canvas().isSelected(9));
     QCOMPARE(blockLabel(*e.v, 9)->colour(), QColor(Qt::red));
     QVERIFY(control<QMenu>(*e.v, "pp1")->isVisible());
-    control<QMenu>(*e.v, "pp1")->hide();
+    // Its items carry letters, as every menu of the program does.
+    QStringList texts;
+    for (const QAction* item : control<QMenu>(*e.v, "pp1")->actions())
+        texts.append(item->text());
+    QCOMPARE(texts, (QStringList{"&Шрифт", "&Видимость"}));
+    // The letter works the item: «в» hides the block and closes the menu.
+    QTest::sendKeyEvent(QTest::Click, control<QMenu>(*e.v, "pp1"), Qt::Key_unknown,
+                        QStringLiteral("в"), Qt::NoModifier);
+    QVERIFY(!e.v->document().profile().block(9).visible);
+    QVERIFY(!control<QMenu>(*e.v, "pp1")->isVisible());
 }
 
 void LayoutEditorTest::dragStopsAtTheEdge() {
