@@ -1,4 +1,5 @@
 #include "core/UserError.h"
+#include "core/run/Notices.h"
 #include "core/run/ProgramFolder.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
@@ -11,6 +12,8 @@ int main(int argc, char* argv[]) {
     // A reader that closes the pipe an output goes into is a failed write, not the end of
     // the program.
     std::signal(SIGPIPE, SIG_IGN);
+    // Before the application object, which reads the locale from the environment.
+    useRussianLocale();
     QApplication app(argc, argv);
     QApplication::setApplicationName(applicationTitle());
     // The menu entry the desktop shows the window under, with its icon.

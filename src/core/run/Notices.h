@@ -17,3 +17,10 @@ QString applicationTitle();
 // Qt's own Russian catalogue, so that standard dialogs and buttons speak Russian like
 // the rest of the program; installed for the life of the application.
 void installQtRussian();
+
+// Makes the process's locale of dates and of messages Russian, as the rest of the program
+// is, whatever the desktop's language: Qt's file dialog writes dates by QLocale::system(),
+// which reads the environment (LC_ALL, LC_TIME, LANG) once, and QLocale::setDefault does
+// not change it. Numbers, letters and paper keep the user's locale. Called first thing in
+// main, before the application object exists.
+void useRussianLocale();

@@ -7,6 +7,7 @@
 
 #include "core/UserError.h"
 #include "core/profiles/IniFile.h"
+#include "core/run/Notices.h"
 #include "core/run/OpenAddressBook.h"
 #include "ui/addressbook/CheckList.h"
 #include "ui/app/MainWindow.h"
@@ -15,6 +16,7 @@
 #include "ui/editor/ProfileStore.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -28,6 +30,8 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <sys/resource.h>
 
@@ -64,10 +68,20 @@ QStringList folderState(const QString& folder) {
 
 } // namespace
 
+// Set in the environment of this test program started again to report its locale.
+const char localeChild[] = "ENVALO_TEST_LOCALE_CHILD";
+
 class StartupTest : public QObject {
     Q_OBJECT
 
+public:
+    // Run before the application object exists; in the started copy, the program's own start:
+    // the locale first, then the application, then the dates and numbers it writes.
+    static void initMain();
+
 private slots:
+    void datesAreRussian_data();
+    void datesAreRussian();
     void startsWithTheSampleRecords();
     void upgradesOldFormatLines();
     void upgradesAnOldDatabaseOnce_data();
@@ -86,6 +100,73 @@ private slots:
     void unloadableProfileReportedOnce_data();
     void unloadableProfileReportedOnce();
 };
+
+void StartupTest::initMain() {
+    if (qEnvironmentVariableIsEmpty(localeChild))
+        return;
+    useRussianLocale();
+    {
+        int argc = 1;
+        char name[] = "tst_startup";
+        char* argv[] = {name, nullptr};
+        QApplication app(argc, argv);
+        const QLocale system = QLocale::system();
+        // As the file dialog writes a file's time.
+        const QString lines =
+            QStringList{
+                system.toString(QDateTime(QDate(2026, 12, 8), QTime(7, 40)), QLocale::ShortFormat),
+                system.toString(QDate(2026, 12, 8), QLocale::LongFormat),
+                QLocale::languageToString(system.language()), system.toString(1.5)}
+                .join(u'\n');
+        std::fputs(lines.toUtf8().constData(), stdout);
+        // The C library's numbers, as anything that parses them reads them.
+        std::printf("\n%g %g\n", 1.5, std::strtod("2.5", nullptr));
+        std::fflush(stdout);
+    }
+    std::_Exit(0);
+}
+
+void StartupTest::datesAreRussian_data() {
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<QString>("number");  // as QLocale::system() writes 1.5
+    QTest::addColumn<QString>("cNumber"); // printf's 1.5 and strtod's "2.5"; empty: not checked
+    const QString c = "1.5 2.5";
+    QTest::newRow("C, as the tests run") << QStringList{"LC_ALL=C.UTF-8"} << "1.5" << c;
+    QTest::newRow("an English desktop") << QStringList{"LANG=en_US.UTF-8"} << "1.5" << c;
+    QTest::newRow("English, its language list too")
+        << QStringList{"LANG=en_US.UTF-8", "LANGUAGE=en_US:en"} << "1.5" << c;
+    QTest::newRow("LC_ALL over a numbers' locale of its own")
+        << QStringList{"LC_ALL=en_US.UTF-8", "LC_NUMERIC=de_DE.UTF-8"} << "1.5" << c;
+    // The C library writes German numbers too where the German locale is installed.
+    QTest::newRow("German numbers stay German")
+        << QStringList{"LANG=en_US.UTF-8", "LC_NUMERIC=de_DE.UTF-8"} << "1,5" << QString();
+    QTest::newRow("nothing set") << QStringList{} << "1.5" << c;
+}
+
+// Dates in Russian wherever QLocale::system() writes them (the file dialog's list), as
+// the program's start makes the locale; numbers keep the user's locale.
+void StartupTest::datesAreRussian() {
+    QFETCH(QStringList, environment);
+    QFETCH(QString, number);
+    QFETCH(QString, cNumber);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : env.keys())
+        if (name.startsWith("LC_") || name == "LANG" || name == "LANGUAGE")
+            env.remove(name);
+    for (const QString& pair : environment)
+        env.insert(pair.section('=', 0, 0), pair.section('=', 1));
+    env.insert(localeChild, "1");
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split('\n');
+    QCOMPARE(lines.mid(0, 4),
+             (QStringList{"08.12.2026 07:40", "вторник, 8 декабря 2026 г.", "Russian", number}));
+    if (!cNumber.isEmpty())
+        QCOMPARE(lines.value(4), cNumber);
+}
 
 void StartupTest::startsWithTheSampleRecords() {
     TestProgram t;
