@@ -96,8 +96,39 @@ QString withHousePrefix(HousePart part, const QString& value) {
     return value;
 }
 
+// A town column: «Город» or «City», also as the mail programs' exports name it
+// («Город (раб. адрес)», «Home City», «Address 1 - City»).
+bool isTownColumn(const QString& column) {
+    const QString name = column.trimmed().toCaseFolded();
+    return name == u"город"_qs || name.startsWith(u"город ("_qs) || name == u"city"_qs ||
+           name.endsWith(u" city"_qs) || name == u"town"_qs || name == u"населённый пункт"_qs ||
+           name == u"населенный пункт"_qs;
+}
+
+// A town as an envelope writes it: «г. Москва». A value that already names its kind of
+// settlement, before the name or after it («с. Ивановка», «пгт Лесной», «Москва г.»), stays;
+// so does one without Russian letters («London»), which no Russian prefix suits.
+QString withTownPrefix(const QString& value) {
+    static const QString kinds = QStringLiteral(
+        "г|гор|город|с|село|пос|посёлок|поселок|п|пгт|рп|р\\.\\s?п|дп|кп|д|дер|деревня|ст|"
+        "ст-ца|станица|х|хут|хутор|сл|слобода|аул|мкр|микрорайон|нп|снт|зато|сп|ж/д\\s?ст");
+    static const QRegularExpression before(QStringLiteral("^(%1)(\\.|\\s|$)").arg(kinds),
+                                           QRegularExpression::CaseInsensitiveOption |
+                                               QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression after(QStringLiteral("\\s(%1)\\.?$").arg(kinds),
+                                          QRegularExpression::CaseInsensitiveOption |
+                                              QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression russian(QStringLiteral("[А-Яа-яЁё]"));
+    const QString town = value.trimmed();
+    if (before.match(town).hasMatch() || after.match(town).hasMatch() ||
+        !russian.match(town).hasMatch())
+        return value;
+    return QStringLiteral("г. ") + town;
+}
+
 // «Куда» of a row: the columns' lines, a house, building or flat column joined to the line
-// before it (the street's), «ул. Ленина, д. 12, кв. 45».
+// before it (the street's), «ул. Ленина, д. 12, кв. 45», and «г.» before a town that has
+// no prefix of its kind.
 QString addressLines(const AddressRow& row, const QList<int>& columns, const QStringList& names) {
     if (row.exact)
         return joinedParts(row, columns);
@@ -107,7 +138,9 @@ QString addressLines(const AddressRow& row, const QList<int>& columns, const QSt
         if (part.trimmed().isEmpty())
             continue;
         const HousePart house = housePartOf(names.value(column));
-        if (house == HousePart::Other || lines.isEmpty())
+        if (house == HousePart::Other && isTownColumn(names.value(column)))
+            lines.append(withTownPrefix(part));
+        else if (house == HousePart::Other || lines.isEmpty())
             lines.append(house == HousePart::Other ? part : withHousePrefix(house, part.trimmed()));
         else
             lines.last() += QStringLiteral(", ") + withHousePrefix(house, part.trimmed());

@@ -215,6 +215,8 @@ private slots:
     void importWritesKomyInTheDative();
     void houseBuildingAndFlatJoinTheStreet_data();
     void houseBuildingAndFlatJoinTheStreet();
+    void townGetsItsPrefix_data();
+    void townGetsItsPrefix();
 };
 
 void AddressImportTest::initTestCase() {
@@ -732,14 +734,14 @@ void AddressImportTest::cardsFromPhones_data() {
     QTest::newRow("a company card, Russia left out")
         << "BEGIN:VCARD\r\nVERSION:2.1\r\nORG:ООО Ромашка\r\n"
            "ADR;WORK:;;ул. Мира, 1;Тула;;300000;Россия\r\nEND:VCARD\r\n"
-        << QStringList{"ООО Ромашка|ООО Ромашка|ул. Мира, 1\r\nТула|300000|"} << QStringList{};
+        << QStringList{"ООО Ромашка|ООО Ромашка|ул. Мира, 1\r\nг. Тула|300000|"} << QStringList{};
     QTest::newRow("beside a card with ORG, a card without it is addressed by its name")
         << "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Петров;Пётр;;;\r\n"
            "ADR:;;ул. Мира, 2;Тула;;300001;\r\nEND:VCARD\r\n"
            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Анна\r\nORG:Школа\r\n"
            "ADR:;;ул. Мира, 1;Тула;;300000;\r\nEND:VCARD\r\n"
-        << QStringList{"Петров Пётр|Петров Пётр|ул. Мира, 2\r\nТула|300001|",
-                       "Анна|Анна\r\nШкола|ул. Мира, 1\r\nТула|300000|"}
+        << QStringList{"Петров Пётр|Петров Пётр|ул. Мира, 2\r\nг. Тула|300001|",
+                       "Анна|Анна\r\nШкола|ул. Мира, 1\r\nг. Тула|300000|"}
         << QStringList{};
     QTest::newRow("a card with no address")
         << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Анна\r\nTEL:+79990000000\r\nEND:VCARD\r\n"
@@ -895,22 +897,22 @@ void AddressImportTest::houseBuildingAndFlatJoinTheStreet_data() {
     QTest::newRow("building, and values that say what they are")
         << u"Имя;Город;Квартира;Улица;Корпус;Дом;Индекс"_qs
         << u"Иванов;Москва;кв. 7;Тверская ул.;2;дом 5;101000"_qs << QString()
-        << u"Тверская ул., дом 5, корп. 2, кв. 7|Москва"_qs;
+        << u"Тверская ул., дом 5, корп. 2, кв. 7|г. Москва"_qs;
     QTest::newRow("English headers, mapped by hand")
         << u"Name;Street;House;Building;Flat;Town;Zip"_qs
         << u"Иванов;ул. Мира;3;к2;10;Тула;300000"_qs
         << u"name=Name;kyda=Street,House,Building,Flat,Town;index=Zip"_qs
-        << u"ул. Мира, д. 3, к2, кв. 10|Тула"_qs;
+        << u"ул. Мира, д. 3, к2, кв. 10|г. Тула"_qs;
     QTest::newRow("a column named otherwise stays a line of its own")
         << u"Имя;Улица;Город;Индекс"_qs << u"Иванов;ул. Мира, 1;Тула;300000"_qs << QString()
-        << u"ул. Мира, 1|Тула"_qs;
+        << u"ул. Мира, 1|г. Тула"_qs;
 }
 
-void AddressImportTest::houseBuildingAndFlatJoinTheStreet() {
-    QFETCH(QString, header);
-    QFETCH(QString, row);
-    QFETCH(QString, mapping);
-    QFETCH(QString, kyda);
+namespace {
+
+// Imports the one row of a file and compares the «Куда» stored.
+void checkImportedKyda(const QString& header, const QString& row, const QString& mapping,
+                       const QString& kyda) {
     const Book book(TestFolder::shippedSchema());
     AddressDb db;
     db.open(book.target());
@@ -925,6 +927,71 @@ void AddressImportTest::houseBuildingAndFlatJoinTheStreet() {
     QCOMPARE(report.added, 1);
     QCOMPARE(book.column("select kyda from `table`"),
              QVariantList{QString(kyda).replace(u'|', u"\r\n"_qs)});
+}
+
+} // namespace
+
+void AddressImportTest::houseBuildingAndFlatJoinTheStreet() {
+    QFETCH(QString, header);
+    QFETCH(QString, row);
+    QFETCH(QString, mapping);
+    QFETCH(QString, kyda);
+    checkImportedKyda(header, row, mapping, kyda);
+}
+
+void AddressImportTest::townGetsItsPrefix_data() {
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("mapping"); // "" for the guess
+    QTest::addColumn<QString>("kyda");    // lines joined by "|"
+    const QString header = u"Имя;Улица;Город;Индекс"_qs;
+    const auto town = [&](const char* name, const char* value, const char* expected) {
+        QTest::newRow(name) << header
+                            << u"Иванов;ул. Мира, 1;"_qs + QString::fromUtf8(value) + u";300000"_qs
+                            << QString() << u"ул. Мира, 1|"_qs + QString::fromUtf8(expected);
+    };
+    town("a bare town", "Москва", "г. Москва");
+    town("blanks around it", "  Казань ", "г. Казань");
+    town("a double name", "Ростов-на-Дону", "г. Ростов-на-Дону");
+    town("г. already", "г. Тула", "г. Тула");
+    town("г without a blank", "г.Тула", "г.Тула");
+    town("гор.", "гор. Тула", "гор. Тула");
+    town("a village", "с. Ивановка", "с. Ивановка");
+    town("a village, capital letter", "С. Ивановка", "С. Ивановка");
+    town("село in full", "село Ивановка", "село Ивановка");
+    town("пос.", "пос. Лесной", "пос. Лесной");
+    town("п.", "п. Лесной", "п. Лесной");
+    town("пгт without a point", "пгт Лесной", "пгт Лесной");
+    town("ПГТ in capitals", "ПГТ Лесной", "ПГТ Лесной");
+    town("рп", "рп Лесной", "рп Лесной");
+    town("дер.", "дер. Берёзовка", "дер. Берёзовка");
+    town("д.", "д. Берёзовка", "д. Берёзовка");
+    town("ст-ца", "ст-ца Каневская", "ст-ца Каневская");
+    town("ст.", "ст. Каневская", "ст. Каневская");
+    town("х.", "х. Весёлый", "х. Весёлый");
+    town("аул", "аул Хакуринохабль", "аул Хакуринохабль");
+    town("мкр", "мкр Северный", "мкр Северный");
+    town("the prefix after the name", "Москва г.", "Москва г.");
+    town("a name that starts like a prefix", "Сочи", "г. Сочи");
+    town("a name that starts like д", "Дмитров", "г. Дмитров");
+    town("no Russian letters", "London", "London");
+    QTest::newRow("City, mapped by hand")
+        << u"Name;Street;City;Zip"_qs << u"Иванов;ул. Мира, 1;Тула;300000"_qs
+        << u"name=Name;kyda=Street,City;index=Zip"_qs << u"ул. Мира, 1|г. Тула"_qs;
+    QTest::newRow("Outlook's town of a work address")
+        << u"Имя;Улица (раб. адрес);Город (раб. адрес);Индекс (раб. адрес)"_qs
+        << u"Иванов;ул. Мира, 1;Тула;300000"_qs << QString() << u"ул. Мира, 1|г. Тула"_qs;
+    QTest::newRow("another column keeps its value")
+        << u"Имя;Улица;Район;Индекс"_qs << u"Иванов;ул. Мира, 1;Тульский;300000"_qs
+        << u"name=Имя;kyda=Улица,Район;index=Индекс"_qs << u"ул. Мира, 1|Тульский"_qs;
+}
+
+void AddressImportTest::townGetsItsPrefix() {
+    QFETCH(QString, header);
+    QFETCH(QString, row);
+    QFETCH(QString, mapping);
+    QFETCH(QString, kyda);
+    checkImportedKyda(header, row, mapping, kyda);
 }
 
 void AddressImportTest::mappingAsWritten_data() {
@@ -970,9 +1037,9 @@ void AddressImportTest::recordsWithoutARussianIndex_data() {
     QTest::addColumn<QString>("skipped");
 
     QTest::newRow("a Russian index") << "Иванов;ул. Мира, 1;Тула;300000" << true
-                                     << "Иванов|ул. Мира, 1\r\nТула|300000" << QString();
+                                     << "Иванов|ул. Мира, 1\r\nг. Тула|300000" << QString();
     QTest::newRow("no index: index 0")
-        << "Иванов;ул. Мира, 1;Тула;" << true << "Иванов|ул. Мира, 1\r\nТула|0" << QString();
+        << "Иванов;ул. Мира, 1;Тула;" << true << "Иванов|ул. Мира, 1\r\nг. Тула|0" << QString();
     QTest::newRow("a Canadian postcode: the last line of the address")
         << "Smith;2325 rue de l'Université;Québec;G1V 2M2" << true
         << "Smith|2325 rue de l'Université\r\nQuébec\r\nG1V 2M2|0" << QString();
@@ -983,7 +1050,8 @@ void AddressImportTest::recordsWithoutARussianIndex_data() {
         << "Schmidt;Hauptstr. 1;Dresden;01327" << true
         << "Schmidt|Hauptstr. 1\r\nDresden\r\n01327|0" << QString();
     QTest::newRow("a file without an index column")
-        << "Иванов;ул. Мира, 1;Тула;300000" << false << "Иванов|ул. Мира, 1\r\nТула|0" << QString();
+        << "Иванов;ул. Мира, 1;Тула;300000" << false << "Иванов|ул. Мира, 1\r\nг. Тула|0"
+        << QString();
     QTest::newRow("a postcode alone") << "Smith;;;NYC887" << true << "Smith|NYC887|0" << QString();
     QTest::newRow("no address at all") << "Иванов;;;" << true << QString() << "2: нет адреса";
 }
@@ -1022,7 +1090,7 @@ void AddressImportTest::exportRowsStored_data() {
                              "Почтовый код (дом. адрес)\r\n"
                              "Иван;Иванович;Петров;ул. Мира, 1;Тула;300000\r\n");
     QTest::newRow("recognised: family, given, middle name on one line")
-        << outlook << QString() << "Петров Иван Иванович|ул. Мира, 1\r\nТула|300000";
+        << outlook << QString() << "Петров Иван Иванович|ул. Мира, 1\r\nг. Тула|300000";
     QTest::newRow("chosen in file order: an envelope's order all the same")
         << outlook << "name=Имя,Фамилия;kyda=3;index=5"
         << "Петров Иван|ул. Мира, 1|300000";
@@ -1034,10 +1102,10 @@ void AddressImportTest::exportRowsStored_data() {
                                "Страна или регион (дом. адрес);Почтовый код (дом. адрес)\r\n");
     QTest::newRow("Russia in the country column: left out for domestic mail")
         << countries + "Петров Иван;ул. Мира, 1;Тула;Россия;300000\r\n"
-        << QString() << "Петров Иван|ул. Мира, 1\r\nТула|300000";
+        << QString() << "Петров Иван|ул. Мира, 1\r\nг. Тула|300000";
     QTest::newRow("another country: the last line of the address")
         << countries + "Ахметов Ерлан;ул. Абая, 1;Алматы;Казахстан;050000\r\n"
-        << QString() << "Ахметов Ерлан|ул. Абая, 1\r\nАлматы\r\nКазахстан\r\n050000|0";
+        << QString() << "Ахметов Ерлан|ул. Абая, 1\r\nг. Алматы\r\nКазахстан\r\n050000|0";
 }
 
 void AddressImportTest::exportRowsStored() {
