@@ -642,17 +642,161 @@ ColumnMapping ColumnMapping::guess(const AddressTable& table, AddressPage page) 
     return mapping;
 }
 
+namespace {
+
+// How the rows of a file become records under one mapping: the name, «Кому», «Куда» and
+// the index as import stores them, or why a row makes none. The import and the mapping
+// window's first envelope read rows through it alike.
+class RowReader {
+public:
+    // The mapping's name of several columns is read as an envelope writes it.
+    RowReader(const AddressTable& table, const ColumnMapping& chosen, AddressPage page)
+        : m_table(table), m_mapping(chosen), m_recipients(page == AddressPage::Recipients) {
+        if (!m_mapping.moreName.isEmpty() && m_mapping.name >= 0) {
+            m_mapping.moreName =
+                nameInEnvelopeOrder(table.columns, QList<int>{m_mapping.name} + m_mapping.moreName);
+            m_mapping.name = m_mapping.moreName.takeFirst();
+        }
+        // Russia in a country column is left out of «Куда», as a domestic envelope has it.
+        for (int column = 0; column < table.columns.size(); ++column)
+            if (const QString name = table.columns[column].toCaseFolded();
+                name.contains(QStringLiteral("country")) || name.contains(QStringLiteral("страна")))
+                m_countries.append(column);
+        // Without an addressee, «Кому» is the name in the dative when the name is made of
+        // family name, given name and patronymic columns.
+        m_komyInDative = m_recipients && m_mapping.komy.isEmpty() && !m_mapping.moreName.isEmpty();
+        if (m_komyInDative) {
+            for (int column : QList<int>{m_mapping.name} + m_mapping.moreName) {
+                const NamePart part = namePartOf(table.columns.value(column));
+                int* slot = part == NamePart::Family   ? &m_familyColumn
+                            : part == NamePart::Given  ? &m_givenColumn
+                            : part == NamePart::Middle ? &m_middleColumn
+                                                       : nullptr;
+                // A column of another kind, or a part twice: the name is not one to decline.
+                if (!slot || *slot >= 0)
+                    m_komyInDative = false;
+                else
+                    *slot = column;
+            }
+            m_komyInDative = m_komyInDative && m_familyColumn >= 0 && m_givenColumn >= 0;
+        }
+    }
+
+    const ColumnMapping& mapping() const { return m_mapping; }
+
+    struct Record {
+        ImportedRecord texts;
+        // Stored with index 0: no index, or a postcode that is not a Russian index.
+        bool noIndex = false;
+        // «Кому» written from the name's columns, left in the nominative.
+        bool nominative = false;
+        // Why the row makes no record; empty when it makes one.
+        QString skipped;
+        // What names a skipped row for the user.
+        QString record;
+    };
+
+    Record read(const AddressRow& row) const {
+        static const QRegularExpression sixDigits(QStringLiteral("^\\d{1,6}$"));
+        Record result;
+        // This program's own file gives the name as the address book had it.
+        QString name = row.fields.value(m_mapping.name);
+        if (!row.exact || !m_mapping.moreName.isEmpty()) {
+            // The parts of a name of several columns on one line.
+            QStringList parts;
+            for (int column : QList<int>{m_mapping.name} + m_mapping.moreName)
+                if (const QString part = row.fields.value(column).trimmed(); !part.isEmpty())
+                    parts.append(part);
+            name = parts.join(u' ');
+            // A recipient's name is one line; a sender's may hold several.
+            if (m_recipients)
+                name.replace(crlf, QStringLiteral(" "));
+        }
+        const QString indexText =
+            m_mapping.index < 0 ? QString() : row.fields.value(m_mapping.index).trimmed();
+        if (name.isEmpty()) {
+            QString record = joinedParts(row, m_mapping.komy);
+            if (record.trimmed().isEmpty())
+                record = joinedParts(row, m_mapping.kyda);
+            result.skipped = QStringLiteral("нет имени");
+            result.record = record.section(crlf, 0, 0).simplified();
+            return result;
+        }
+        QList<int> kydaColumns = m_mapping.kyda;
+        if (!row.exact)
+            kydaColumns.removeIf([&](int column) {
+                return m_countries.contains(column) && isRussia(row.fields.value(column));
+            });
+        QString kyda = addressLines(row, kydaColumns, m_table.columns);
+        int index = 0;
+        if (row.exact) {
+            // This program's own file: the index as the address book had it.
+            bool anyNumber = false;
+            index = indexText.toInt(&anyNumber);
+            if (!anyNumber && !sixDigits.match(indexText).hasMatch()) {
+                result.skipped =
+                    indexText.isEmpty()
+                        ? QStringLiteral("нет индекса")
+                        : QStringLiteral("индекс «%1» — не число из 1–6 цифр").arg(indexText);
+                result.record = name.simplified();
+                return result;
+            }
+        } else if (isRussianIndex(indexText)) {
+            index = indexText.toInt();
+        } else {
+            if (kyda.trimmed().isEmpty() && indexText.isEmpty()) {
+                result.skipped = QStringLiteral("нет адреса");
+                result.record = name;
+                return result;
+            }
+            // A foreign postcode (or one with its leading zero) stays as written.
+            if (!indexText.isEmpty())
+                kyda = kyda.isEmpty() ? indexText : kyda + crlf + indexText;
+            result.noIndex = true;
+        }
+        result.texts.name = name;
+        result.texts.kyda = kyda;
+        result.texts.index = index;
+        if (m_komyInDative) {
+            const DativeName dative =
+                dativeName(row.fields.value(m_familyColumn), row.fields.value(m_givenColumn),
+                           row.fields.value(m_middleColumn));
+            result.texts.komy = dative.text;
+            result.nominative = !dative.declined;
+        } else if (m_recipients) {
+            result.texts.komy = joinedParts(row, m_mapping.komy);
+        }
+        return result;
+    }
+
+private:
+    const AddressTable& m_table;
+    ColumnMapping m_mapping;
+    bool m_recipients;
+    QList<int> m_countries;
+    bool m_komyInDative = false;
+    int m_familyColumn = -1, m_givenColumn = -1, m_middleColumn = -1;
+};
+
+} // namespace
+
+std::optional<ImportedRecord> firstImportedRecord(const AddressTable& table,
+                                                  const ColumnMapping& mapping, AddressPage page) {
+    if (mapping.name < 0)
+        return std::nullopt;
+    const RowReader reader(table, mapping, page);
+    for (const AddressRow& row : table.rows)
+        if (RowReader::Record record = reader.read(row); record.skipped.isEmpty())
+            return record.texts;
+    return std::nullopt;
+}
+
 ImportReport importAddresses(AddressDb& db, const AddressTable& table, const ImportOptions& options,
                              const std::function<bool(int, int)>& progress) {
     const PageColumns page = columnsOf(options.page);
-    ColumnMapping mapping = options.mapping;
     // However chosen, a name of several columns reads as an envelope writes it.
-    if (!mapping.moreName.isEmpty() && mapping.name >= 0) {
-        mapping.moreName =
-            nameInEnvelopeOrder(table.columns, QList<int>{mapping.name} + mapping.moreName);
-        mapping.name = mapping.moreName.takeFirst();
-    }
-    if (mapping.name < 0)
+    const RowReader reader(table, options.mapping, options.page);
+    if (reader.mapping().name < 0)
         throw UserError(QStringLiteral("Укажите, в каком столбце имя."));
     const bool recipients = options.page == AddressPage::Recipients;
     const bool toGroup = recipients && !options.group.trimmed().isEmpty();
@@ -660,7 +804,6 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
     if (group.contains(u';'))
         throw UserError(QStringLiteral("Название группы не может содержать «;»"));
 
-    static const QRegularExpression sixDigits(QStringLiteral("^\\d{1,6}$"));
     ImportReport report;
     const int total = int(table.rows.size());
     AddressDb::Transaction transaction(db);
@@ -676,31 +819,6 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
         else
             groups.insert({{QStringLiteral("pname"), group}});
     }
-    // Russia in a country column is left out of «Куда», as a domestic envelope has it.
-    QList<int> countries;
-    for (int column = 0; column < table.columns.size(); ++column)
-        if (const QString name = table.columns[column].toCaseFolded();
-            name.contains(QStringLiteral("country")) || name.contains(QStringLiteral("страна")))
-            countries.append(column);
-    // Without an addressee, «Кому» is the name in the dative when the name is made of
-    // family name, given name and patronymic columns.
-    int familyColumn = -1, givenColumn = -1, middleColumn = -1;
-    bool komyInDative = recipients && mapping.komy.isEmpty() && !mapping.moreName.isEmpty();
-    if (komyInDative) {
-        for (int column : QList<int>{mapping.name} + mapping.moreName) {
-            const NamePart part = namePartOf(table.columns.value(column));
-            int* slot = part == NamePart::Family   ? &familyColumn
-                        : part == NamePart::Given  ? &givenColumn
-                        : part == NamePart::Middle ? &middleColumn
-                                                   : nullptr;
-            // A column of another kind, or a part twice: the name is not one to decline.
-            if (!slot || *slot >= 0)
-                komyInDative = false;
-            else
-                *slot = column;
-        }
-        komyInDative = komyInDative && familyColumn >= 0 && givenColumn >= 0;
-    }
     int done = 0;
     for (const AddressRow& row : table.rows) {
         if (progress && done % progressStep == 0 && !progress(done, total)) {
@@ -709,73 +827,18 @@ ImportReport importAddresses(AddressDb& db, const AddressTable& table, const Imp
             return report;
         }
         ++done;
-        // This program's own file gives the name as the address book had it.
-        QString name = row.fields.value(mapping.name);
-        if (!row.exact || !mapping.moreName.isEmpty()) {
-            // The parts of a name of several columns on one line.
-            QStringList parts;
-            for (int column : QList<int>{mapping.name} + mapping.moreName)
-                if (const QString part = row.fields.value(column).trimmed(); !part.isEmpty())
-                    parts.append(part);
-            name = parts.join(u' ');
-            // A recipient's name is one line; a sender's may hold several.
-            if (recipients)
-                name.replace(crlf, QStringLiteral(" "));
-        }
-        const QString indexText =
-            mapping.index < 0 ? QString() : row.fields.value(mapping.index).trimmed();
-        if (name.isEmpty()) {
-            QString record = joinedParts(row, mapping.komy);
-            if (record.trimmed().isEmpty())
-                record = joinedParts(row, mapping.kyda);
-            record = record.section(crlf, 0, 0).simplified();
-            report.skipped.append({row.line, QStringLiteral("нет имени"), record});
+        const RowReader::Record read = reader.read(row);
+        if (!read.skipped.isEmpty()) {
+            report.skipped.append({row.line, read.skipped, read.record});
             continue;
         }
-        QList<int> kydaColumns = mapping.kyda;
-        if (!row.exact)
-            kydaColumns.removeIf([&](int column) {
-                return countries.contains(column) && isRussia(row.fields.value(column));
-            });
-        QString kyda = addressLines(row, kydaColumns, table.columns);
-        int index = 0;
-        bool noIndex = false;
-        if (row.exact) {
-            // This program's own file: the index as the address book had it.
-            bool anyNumber = false;
-            index = indexText.toInt(&anyNumber);
-            if (!anyNumber && !sixDigits.match(indexText).hasMatch()) {
-                report.skipped.append(
-                    {row.line,
-                     indexText.isEmpty()
-                         ? QStringLiteral("нет индекса")
-                         : QStringLiteral("индекс «%1» — не число из 1–6 цифр").arg(indexText),
-                     name.simplified()});
-                continue;
-            }
-        } else if (isRussianIndex(indexText)) {
-            index = indexText.toInt();
-        } else {
-            if (kyda.trimmed().isEmpty() && indexText.isEmpty()) {
-                report.skipped.append({row.line, QStringLiteral("нет адреса"), name});
-                continue;
-            }
-            // A foreign postcode (or one with its leading zero) stays as written.
-            if (!indexText.isEmpty())
-                kyda = kyda.isEmpty() ? indexText : kyda + crlf + indexText;
-            noIndex = true;
-        }
-        QHash<QString, QVariant> values{{page.kyda, kyda}, {page.index, index}};
-        bool nominative = false;
-        if (komyInDative) {
-            const DativeName dative =
-                dativeName(row.fields.value(familyColumn), row.fields.value(givenColumn),
-                           row.fields.value(middleColumn));
-            values.insert(page.komy, dative.text);
-            nominative = !dative.declined;
-        } else if (recipients) {
-            values.insert(page.komy, joinedParts(row, mapping.komy));
-        }
+        QString name = read.texts.name;
+        const bool noIndex = read.noIndex;
+        const bool nominative = read.nominative;
+        QHash<QString, QVariant> values{{page.kyda, read.texts.kyda},
+                                        {page.index, read.texts.index}};
+        if (recipients)
+            values.insert(page.komy, read.texts.komy);
 
         if (cursor.locate(name)) {
             if (options.duplicates == DuplicateChoice::Skip) {

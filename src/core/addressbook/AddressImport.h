@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class AddressDb;
 
@@ -121,6 +122,19 @@ bool isRussianIndex(const QString& text);
 // address book as it was too.
 ImportReport importAddresses(AddressDb& db, const AddressTable& table, const ImportOptions& options,
                              const std::function<bool(int done, int total)>& progress = {});
+
+// A row of a file as import stores it: the record's name, «Кому» (empty for a sender),
+// «Куда» and index (0 for none).
+struct ImportedRecord {
+    QString name, komy, kyda;
+    int index = 0;
+};
+
+// The record the first row that makes one becomes under this mapping, exactly as
+// importAddresses() would store it as a new record; none when no row makes one or no
+// name column is chosen. For a look at the first envelope before anything is imported.
+std::optional<ImportedRecord> firstImportedRecord(const AddressTable& table,
+                                                  const ColumnMapping& mapping, AddressPage page);
 
 enum class ExportFormat {
     CsvSpreadsheet, // Windows-1251 with ";", as a Russian Excel opens it

@@ -2,6 +2,7 @@
 
 #include "core/UserError.h"
 #include "core/addressbook/Spreadsheet.h"
+#include "core/run/AddressRules.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/Messages.h"
 #include "ui/controls/DialogParts.h"
@@ -16,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
@@ -45,12 +47,44 @@ QListWidget* columnList(const QString& spoken, const char* programName, QWidget*
 
 } // namespace
 
+// A composed envelope drawn whole, as large as the widget lets it be.
+class EnvelopeView : public QWidget {
+public:
+    EnvelopeView(const Envelope& envelope, QWidget* parent)
+        : QWidget(parent), m_envelope(envelope) {
+        setMinimumSize(320, 170);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (m_envelope.size.isEmpty())
+            return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QSizeF shown = QSizeF(m_envelope.size).scaled(QSizeF(size()), Qt::KeepAspectRatio);
+        painter.translate((width() - shown.width()) / 2, (height() - shown.height()) / 2);
+        painter.scale(shown.width() / m_envelope.size.width(),
+                      shown.height() / m_envelope.size.height());
+        painter.setClipRect(QRect(QPoint(), m_envelope.size));
+        paintEnvelope(painter, m_envelope);
+        painter.setClipping(false);
+        painter.setPen(QPen(Qt::gray, 0));
+        painter.drawRect(QRect(QPoint(), m_envelope.size));
+    }
+
+private:
+    const Envelope& m_envelope;
+};
+
 ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
                                          const QString& fileName, const QByteArray& data,
                                          AddressFileKind kind, AddressPage page,
-                                         const QStringList& groups, const QString& remembered)
+                                         const QStringList& groups, const QString& remembered,
+                                         const EnvelopeSample& sample)
     : QDialog(parent), m_messages(messages), m_fileName(fileName), m_data(data), m_kind(kind),
-      m_page(page), m_remembered(remembered) {
+      m_page(page), m_remembered(remembered), m_sample(sample) {
     setWindowTitle(QStringLiteral("Импорт адресов"));
     const bool recipients = page == AddressPage::Recipients;
     auto* layout = new QVBoxLayout(this);
@@ -145,7 +179,18 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
         m_group->addItems(groups);
         form->addRow(QStringLiteral("В группу:"), m_group);
     }
-    layout->addLayout(form);
+    // The first envelope beside the choices it follows.
+    auto* choices = new QHBoxLayout;
+    choices->addLayout(form, 1);
+    auto* envelopeBox =
+        new QGroupBox(QStringLiteral("Первый конверт, как он будет напечатан"), this);
+    auto* envelopeLayout = new QVBoxLayout(envelopeBox);
+    m_envelopeView = new EnvelopeView(m_envelope, envelopeBox);
+    m_envelopeView->setAccessibleName(QStringLiteral("Первый конверт"));
+    setProgramName(m_envelopeView, QString::fromLatin1(ControlNames::Book::firstEnvelope));
+    envelopeLayout->addWidget(m_envelopeView);
+    choices->addWidget(envelopeBox, 1);
+    layout->addLayout(choices);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -165,6 +210,13 @@ ImportMappingWindow::ImportMappingWindow(QWidget* parent, Messages& messages,
         readTable();
     // The last import's choice where it fits this file; otherwise what the names suggest.
     showTable(ColumnMapping::initial(m_table, page, remembered));
+
+    const auto recompose = [this] { guarded(m_messages, [this] { showFirstEnvelope(); }); };
+    connect(m_name, &QComboBox::currentIndexChanged, this, recompose);
+    connect(m_index, &QComboBox::currentIndexChanged, this, recompose);
+    for (QListWidget* list : {m_moreName, m_komy, m_kyda})
+        if (list)
+            connect(list, &QListWidget::itemChanged, this, recompose);
 
     if (m_sheet) {
         // Another sheet has columns of its own: recognised anew, like another file's.
@@ -238,12 +290,50 @@ void ImportMappingWindow::showTable(const ColumnMapping& mapping) {
             m_preview->setItem(row, column, new QTableWidgetItem(line.fields.value(column)));
     }
     m_preview->resizeColumnsToContents();
-    fillColumnChoice(m_name, mapping.name);
-    fillColumnList(m_moreName, mapping.moreName);
-    fillColumnChoice(m_index, mapping.index);
-    if (m_komy)
-        fillColumnList(m_komy, mapping.komy);
-    fillColumnList(m_kyda, mapping.kyda);
+    {
+        // Filled quietly: the envelope is composed once, from the whole choice.
+        const QSignalBlocker name(m_name), moreName(m_moreName), index(m_index), kyda(m_kyda);
+        const QSignalBlocker komy(m_komy);
+        fillColumnChoice(m_name, mapping.name);
+        fillColumnList(m_moreName, mapping.moreName);
+        fillColumnChoice(m_index, mapping.index);
+        if (m_komy)
+            fillColumnList(m_komy, mapping.komy);
+        fillColumnList(m_kyda, mapping.kyda);
+    }
+    showFirstEnvelope();
+}
+
+void ImportMappingWindow::showFirstEnvelope() {
+    const bool recipients = m_page == AddressPage::Recipients;
+    // The imported side stays empty while no row makes a record (no name column chosen).
+    AddressTexts texts = m_sample.shown;
+    if (recipients)
+        texts.komy = texts.kyda = texts.intyda = QString();
+    else
+        texts.otkogo = texts.otkyda = texts.intyt = QString();
+    if (const std::optional<ImportedRecord> first =
+            firstImportedRecord(m_table, mapping(), m_page)) {
+        if (recipients) {
+            RecipientRecord recipient;
+            recipient.name = first->name;
+            recipient.komy = first->komy;
+            recipient.kyda = first->kyda;
+            recipient.intyda = first->index;
+            texts = printedTexts(recipient, m_sample.shown);
+        } else {
+            SenderRecord sender;
+            sender.otkogo = first->name;
+            sender.otkyda = first->kyda;
+            sender.intyt = first->index;
+            const AddressTexts printed = printedTexts(nullptr, &sender);
+            texts.otkogo = printed.otkogo;
+            texts.otkyda = printed.otkyda;
+            texts.intyt = printed.intyt;
+        }
+    }
+    m_envelope = composeEnvelope(m_sample.profile, texts, m_sample.pictures, m_sample.screen);
+    m_envelopeView->update();
 }
 
 void ImportMappingWindow::fillColumnChoice(QComboBox* choice, int chosen) {

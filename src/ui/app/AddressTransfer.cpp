@@ -3,6 +3,8 @@
 
 #include "core/OutputFile.h"
 #include "core/UserError.h"
+#include "core/envelope/PictureCache.h"
+#include "core/profiles/EnvelopeDocument.h"
 #include "core/profiles/IniFile.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
@@ -11,6 +13,7 @@
 #include "ui/app/RecordChanges.h"
 #include "ui/app/RecordEditors.h"
 #include "ui/app/RecordsPane.h"
+#include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/ProfileStore.h"
@@ -86,8 +89,16 @@ void AddressTransfer::importFromFile() {
     book.rereadGroups();
     const QStringList groupNames = book.groupNames();
     IniFile& ini = w.profileStore->ini();
+    // The first envelope is shown in the current profile, beside the record the window
+    // shows; a picture that cannot be read was reported when the profile was loaded.
+    EnvelopeSample sample;
+    sample.profile = w.document->profile();
+    sample.pictures =
+        loadEnvelopePictures(*w.pictureCache, sample.profile, MissingPicture::LeftEmpty);
+    sample.screen = *w.screen;
+    sample.shown = w.mainWindow->addressTexts();
     ImportMappingWindow window(&m_window, w.messages, file, data, kind, page, groupNames,
-                               ProgramOptions::read(ini).importmap);
+                               ProgramOptions::read(ini).importmap, sample);
     // A file without rows has no columns to choose from: said before the window opens.
     requireRows(window.table(), kind, file);
     if (w.messages.showModal(window) != QDialog::Accepted)

@@ -97,6 +97,7 @@ inline constexpr char encoding[] = "encoding";
 inline constexpr char headerRow[] = "header";
 inline constexpr char sheet[] = "sheet";
 inline constexpr char preview[] = "preview";
+inline constexpr char firstEnvelope[] = "firstEnvelope";
 inline constexpr char nameColumn[] = "nameColumn";
 inline constexpr char moreNameColumns[] = "moreNameColumns";
 inline constexpr char komyColumns[] = "komyColumns";

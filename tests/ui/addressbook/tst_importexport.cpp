@@ -3,8 +3,11 @@
 #include "Tools.h"
 
 #include "core/Cp1251.h"
+#include "core/profiles/EnvelopeDocument.h"
 #include "ui/addressbook/CheckList.h"
+#include "ui/addressbook/ImportMapping.h"
 #include "ui/app/MainWindow.h"
+#include "ui/app/Program.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -47,6 +50,7 @@ class ImportExportTest : public QObject {
 
 private slots:
     void importThroughTheMappingWindow();
+    void mappingWindowShowsTheFirstEnvelope();
     void cancelledImportAndFilesThatAreNoText();
     void importASheetOfAWorkbook();
     void exportTheTickedRecipients();
@@ -86,6 +90,56 @@ void ImportExportTest::importThroughTheMappingWindow() {
     QVERIFY2(settings.contains("importmap=columns=") &&
                  settings.contains(";name=%D0%98%D0%BC%D1%8F;komy=%D0%9A%D0%BE%D0%BC%D1%83;"),
              settings.constData());
+    b.verifyNothingUnexpected();
+}
+
+// Before anything is imported, the window shows the first record's envelope in the current
+// profile, composed anew as the columns change.
+void ImportExportTest::mappingWindowShowsTheFirstEnvelope() {
+    Book b;
+    QTemporaryDir dir;
+    const QString office =
+        QStringLiteral("Фамилия;Имя;Отчество;Улица;Дом;Квартира;Город;Индекс\r\n"
+                       "Кузнецов;Андрей;Викторович;ул. Ленина;12;45;Казань;420000\r\n");
+    b.messages.answerFile(writeFile(dir, "адреса.csv", Cp1251::get().encode(office)));
+    const AddressTexts shown = b.mainWindow().addressTexts();
+    b.messages.onModal([&](QDialog& dialog) {
+        auto* window = qobject_cast<ImportMappingWindow*>(&dialog);
+        QVERIFY(window);
+        const auto printed = [&] {
+            QStringList texts;
+            for (const Envelope::Block& block : window->firstEnvelope().blocks)
+                if (block.visible && !block.text.isEmpty())
+                    texts.append(block.text);
+            return texts;
+        };
+        QWidget* envelope = control<QWidget>(dialog, "firstEnvelope");
+        QCOMPARE(envelope->accessibleName(), "Первый конверт");
+        QVERIFY(!envelope->grab().isNull());
+        // In the current profile, drawn as the preview draws it.
+        const Windows& w = b.program->windows();
+        QCOMPARE(window->firstEnvelope().size,
+                 envelopeSize(w.document->profile().format, *w.screen));
+        QStringList texts = printed();
+        for (const char* text :
+             {"Кузнецову Андрею Викторовичу", "ул. Ленина, д. 12, кв. 45", "г. Казань", "420000"})
+            QVERIFY2(texts.contains(QString::fromUtf8(text)), qPrintable(texts.join('|')));
+        // The sender is the one the main window shows.
+        QVERIFY2(texts.contains(shown.otkogo.section('\n', 0, 0)), qPrintable(texts.join('|')));
+
+        // Without the flat's column, and without an index.
+        control<QListWidget>(dialog, "kydaColumns")->item(5)->setCheckState(Qt::Unchecked);
+        control<QComboBox>(dialog, "indexColumn")->setCurrentIndex(0);
+        texts = printed();
+        QVERIFY2(texts.contains("ул. Ленина, д. 12") && !texts.contains("420000"),
+                 qPrintable(texts.join('|')));
+        // The first line taken as a record: its words are the envelope's texts now.
+        control<QCheckBox>(dialog, "header")->setChecked(false);
+        texts = printed();
+        QVERIFY2(texts.contains("Улица"), qPrintable(texts.join('|')));
+        control<QPushButton>(dialog, "Button2")->click();
+    });
+    b.menu("menuImport");
     b.verifyNothingUnexpected();
 }
 
