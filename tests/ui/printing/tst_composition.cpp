@@ -244,26 +244,44 @@ void CompositionTest::composingTwiceGivesTheSameSurface() {
 
 void CompositionTest::printedEnvelopeIsThePreview_data() {
     QTest::addColumn<QString>("profile");
-    QTest::newRow("DL") << "Конверт DL";
-    QTest::newRow("C5") << "Конверт C5";
-    QTest::newRow("C6, indexes swapped, recipient picture up") << "Конверт C6";
-    QTest::newRow("F119") << "Ф119 лицевая сторона";
+    // Envelope paper of a file chosen as the destination; none: the program's default.
+    QTest::addColumn<int>("paper");
+    const int none = -1;
+    QTest::newRow("DL") << "Конверт DL" << none;
+    QTest::newRow("C5") << "Конверт C5" << none;
+    QTest::newRow("C6, indexes swapped, recipient picture up") << "Конверт C6" << none;
+    QTest::newRow("F119") << "Ф119 лицевая сторона" << none;
+    QTest::newRow("DL on DL paper: the page is the preview at its own size")
+        << "Конверт DL" << int(QPageSize::DLE);
+    QTest::newRow("C6 on C6 paper: the page is the preview at its own size")
+        << "Конверт C6" << int(QPageSize::EnvelopeC6);
 }
 
 // The print run reads the profile from the settings file; the preview composes what the
 // editor shows after loading it. Both must give the same picture.
 void CompositionTest::printedEnvelopeIsThePreview() {
     QFETCH(QString, profile);
+    QFETCH(int, paper);
     Preview p;
+    PageOutput& output = p.mainWindow().pageOutput();
+    if (paper >= 0) {
+        PrintDestination file;
+        file.kind = PrintDestination::Kind::File;
+        file.file = p.folder.file("Конверты.pdf");
+        file.paper = QPageSize(QPageSize::PageSizeId(paper));
+        output.setDestination(file);
+    }
     IniFile& ini = p.program->windows().profileStore->ini();
     ini.writeString("option", "printdelay", "0");
     ini.writeString("Конверт C6", "indexswitch", "1");
     ini.writeString("Конверт C6", "komu", "0");
     struct Pages : PageTarget {
         QList<QImage> images;
-        void printDocument(const Envelope& envelope, const PagePlacement&,
+        QList<PagePlacement> placements;
+        void printDocument(const Envelope& envelope, const PagePlacement& placement,
                            const PageRequest&) override {
             images.append(captureEnvelope(envelope));
+            placements.append(placement);
         }
     } pages;
     p.mainWindow().pageOutput().setTarget(&pages);
@@ -280,6 +298,16 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     p.mainWindow().pageOutput().setTarget(nullptr);
     QCOMPARE(pages.images.size(), 1);
     QCOMPARE(pages.images.first(), preview);
+    // On an envelope's own paper the page shows the preview's surface at its own size, from
+    // the printable corner (the shipped profiles shift nothing).
+    if (paper >= 0) {
+        const PagePlacement& at = pages.placements.first();
+        const PrinterMetrics& m = output.metrics();
+        QCOMPARE(at.pageScale, 1.0);
+        QCOMPARE(QPoint(int(at.x), int(at.y)), QPoint(0, 0));
+        QVERIFY(qAbs(at.width / m.prnScaleX - preview.width()) < 1);
+        QVERIFY(qAbs(at.height / m.prnScaleY - preview.height()) < 1);
+    }
     p.verifyNothingUnexpected();
 }
 
