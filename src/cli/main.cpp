@@ -215,15 +215,15 @@ int print(const CommandLine& line, StderrMessages& messages, const QString& shar
     // The envelopes of a run whose files could not be written are those not in complete files.
     if (output.runStopped())
         failed = int(plan.size()) - output.filesWritten();
+    if (!result.queue.isEmpty())
+        StderrMessages::write(result.acceptedText());
     if (failed > 0)
         StderrMessages::write(
             QStringLiteral("Не напечатано конвертов: %1 из %2.").arg(failed).arg(plan.size()));
     // Which envelopes the queue did not take, so that they can be printed again.
-    if (!output.printsToFiles())
-        for (const auto& [recipient, profile] : result.notPrinted)
-            StderrMessages::write(
-                QStringLiteral("Не принят: %1, профиль «%2».")
-                    .arg(recipient.isEmpty() ? QStringLiteral("(без имени)") : recipient, profile));
+    if (!result.queue.isEmpty())
+        for (const QString& refused : result.refusedLines())
+            StderrMessages::write(refused);
     return messages.told() > 0 ? Failure : Success;
 }
 

@@ -173,8 +173,8 @@ int PrintQueue::landscapeTurn() const {
     return turn;
 }
 
-void PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSize& paper,
-                      bool landscape) {
+int PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSize& paper,
+                     bool landscape) {
     Connection& c = *m_connection;
     const QByteArray name = title.toUtf8();
     // The queue's own name for the paper where it has one (an envelope size of its PPD that
@@ -211,4 +211,5 @@ void PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSi
         cupsCancelDestJob(c.http, c.dest, job);
         throw UserError(refused(m_name));
     }
+    return job;
 }

@@ -46,10 +46,11 @@ public:
     // to the left (90, a PPD's *LandscapeOrientation Plus90, CUPS's default) or to the
     // right (-90, Minus90).
     int landscapeTurn() const;
-    // Sends one PDF document as a job titled `title`, on this paper, landscape or upright.
-    // Throws UserError naming the queue when it does not take the whole document, and
-    // QueueFull when it refuses the job only because it holds as many as it takes.
-    void send(const QByteArray& pdf, const QString& title, const QPageSize& paper, bool landscape);
+    // Sends one PDF document as a job titled `title`, on this paper, landscape or upright, and
+    // gives the spooler's number of the job. Throws UserError naming the queue when it does
+    // not take the whole document, and QueueFull when it refuses the job only because it
+    // holds as many as it takes.
+    int send(const QByteArray& pdf, const QString& title, const QPageSize& paper, bool landscape);
 
 private:
     QString m_name;
