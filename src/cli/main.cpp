@@ -12,6 +12,7 @@
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
+#include "core/run/JobFates.h"
 #include "core/run/PageOutput.h"
 #include "core/run/PrintQueue.h"
 #include "core/run/PrintRun.h"
@@ -24,6 +25,7 @@
 #include <QGuiApplication>
 #include <QLockFile>
 #include <QScreen>
+#include <QThread>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -224,6 +226,26 @@ int print(const CommandLine& line, StderrMessages& messages, const QString& shar
     if (!result.queue.isEmpty())
         for (const QString& refused : result.refusedLines())
             StderrMessages::write(refused);
+    if (line.wait && !result.queue.isEmpty() && !result.queued.empty()) {
+        const PrintQueue queue(result.queue);
+        bool told = false;
+        const JobFates fates = waitForJobs(queue, result.queued, [&](int waiting) {
+            if (!told)
+                StderrMessages::write(
+                    QStringLiteral("Ожидание, пока очередь печати «%1» выполнит задания этой "
+                                   "печати: %2.")
+                        .arg(result.queue)
+                        .arg(waiting));
+            told = true;
+            // Gently: the spooler is asked twice a second. Ctrl+C stops the waiting; the
+            // jobs stay in the queue.
+            QThread::msleep(500);
+        });
+        for (const QString& fate : fates.lines())
+            StderrMessages::write(fate);
+        if (!fates.allPrinted())
+            return Failure;
+    }
     return messages.told() > 0 ? Failure : Success;
 }
 

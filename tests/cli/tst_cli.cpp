@@ -1,5 +1,6 @@
 #include "Controls.h"
 #include "ServerDatabase.h"
+#include "SpooledJobs.h"
 #include "TestProgram.h"
 #include "Tools.h"
 
@@ -23,6 +24,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -164,6 +166,8 @@ private slots:
     void killedMidRunLeavesOnlyCompleteFiles();
     void aQueueThatRefusesNamesEveryEnvelope();
     void aFullQueueIsWaitedFor();
+    void waitReportsEachJobsEnd_data();
+    void waitReportsEachJobsEnd();
     void import_data();
     void import();
     void importAndExportLeaveTheFolder_data();
@@ -229,6 +233,10 @@ void CliTest::errors_data() {
     QTest::newRow("paper for the files folder")
         << QStringList{"print", "--pdf-folder", "%Fb", "--paper", "DL"} << true << true << 2
         << "Параметр --paper не действует с --pdf-folder: файлы папки всегда на A4.";
+    QTest::newRow("waiting for files")
+        << QStringList{"print", "--pdf", "%Fa.pdf", "--wait"} << true << true << 2
+        << "Параметр --wait — только для печати на принтер: файлы "
+           "PDF готовы, когда команда завершается.";
     QTest::newRow("db copy without --to or --from")
         << QStringList{"db", "copy"} << true << true << 2
         << "Укажите, куда копировать адресную книгу папки (--to АДРЕС) или откуда копировать в "
@@ -352,12 +360,12 @@ void CliTest::helpNamesEveryCommandAndOption() {
     const Result result = runCli({"--help"});
     QCOMPARE(result.status, 0);
     for (const char* word :
-         {"print",        "list profiles", "list groups", "list recipients", "--folder",
-          "--profile",    "--ticked",      "--group",     "--recipient",     "--printer",
-          "--pdf ",       "--pdf-folder",  "--paper",     "--dry-run",       "--help",
-          "import ФАЙЛ",  "export ФАЙЛ",   "--senders",   "--format",        "--map",
-          "--duplicates", "--encoding",    "Примеры:",    "db copy",         "--to",
-          "--from",       "--replace",     "--cp1251",    "Microsoft Access"})
+         {"print",     "list profiles", "list groups", "list recipients", "--folder",
+          "--profile", "--ticked",      "--group",     "--recipient",     "--printer",
+          "--pdf ",    "--pdf-folder",  "--paper",     "--wait",          "--dry-run",
+          "--help",    "import ФАЙЛ",   "export ФАЙЛ", "--senders",       "--format",
+          "--map",     "--duplicates",  "--encoding",  "Примеры:",        "db copy",
+          "--to",      "--from",        "--replace",   "--cp1251",        "Microsoft Access"})
         QVERIFY2(result.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -707,6 +715,72 @@ void CliTest::aFullQueueIsWaitedFor() {
     const QStringList completed =
         runTool("lpstat", {"-W", "completed", "-o", queue}).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(completed.size(), 50);
+}
+
+void CliTest::waitReportsEachJobsEnd_data() {
+    QTest::addColumn<bool>("cancelOne");
+    QTest::newRow("the queue prints every job: all printed, exit 0") << false;
+    QTest::newRow("a job cancelled elsewhere: named, exit 1") << true;
+}
+
+// --wait waits until the queue has finished the run's jobs, then says how they ended. The
+// cancelled job is cancelled while the paused queue holds it, once the run says it waits.
+void CliTest::waitReportsEachJobsEnd() {
+    QFETCH(bool, cancelOne);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    std::optional<PausedQueue> paused;
+    if (cancelOne)
+        paused.emplace();
+    // cups-pdf's queue, whose files the spooled jobs remove; or a paused one that discards.
+    const QString queue = cancelOne ? paused->name : QStringLiteral("PDF");
+    SpooledJobs jobs(cancelOne ? 0 : 2);
+    const QString recipient = jobs.token();
+    TestFolder folder;
+    addShipped(folder);
+    folder.execute(QStringLiteral("insert into `table` (name, komy, kyda, intyda, galka) "
+                                  "values ('%1', 'Получателю', 'ул. Мира, 1', 300000, 0)")
+                       .arg(recipient));
+    QProcess run;
+    run.start(QStringLiteral(ENVALO_CLI),
+              {"print", "--folder", folder.appdir(), "--recipient", recipient, "--profile",
+               "Конверт DL", "--profile", "Конверт C6", "--printer", queue, "--wait"});
+    QVERIFY(run.waitForStarted());
+    const QString accepted =
+        QStringLiteral("Очередь печати «%1» приняла конвертов: 2 из 2.\n").arg(queue);
+    const QString waiting =
+        QStringLiteral("Ожидание, пока очередь печати «%1» выполнит задания этой печати: 2.\n")
+            .arg(queue);
+    QByteArray err;
+    if (cancelOne) {
+        while (!QString::fromUtf8(err).contains(waiting) && run.state() == QProcess::Running) {
+            run.waitForReadyRead(1000);
+            err += run.readAllStandardError();
+        }
+        QCOMPARE(QString::fromUtf8(err), accepted + waiting);
+        // The run's jobs in the order sent: the first is the envelope in «Конверт DL».
+        QStringList held = runTool("lpstat", {"-o", queue}).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(held.size(), 2);
+        held.sort();
+        runTool("cancel", {held.first().section(' ', 0, 0)});
+        QVERIFY(resumeQueue(queue));
+    }
+    QVERIFY(run.waitForFinished(120000));
+    err += run.readAllStandardError();
+    const QString said = QString::fromUtf8(err);
+    if (cancelOne) {
+        QCOMPARE(run.exitCode(), 1);
+        QCOMPARE(said, accepted + waiting +
+                           QStringLiteral("Задание отменено: %1, профиль «Конверт DL».\n"
+                                          "Напечатано конвертов: 1 из 2.\n")
+                               .arg(recipient));
+    } else {
+        QCOMPARE(run.exitCode(), 0);
+        // Whether the run had to wait depends on how fast the spooler printed.
+        QCOMPARE(QString(said).remove(waiting), accepted + "Все конверты напечатаны: 2.\n");
+        // Every job complete when the run ended: none left in the queue.
+        QCOMPARE(jobs.waitForAll(0).size(), 2);
+    }
 }
 
 void CliTest::import_data() {

@@ -213,3 +213,33 @@ int PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSiz
     }
     return job;
 }
+
+std::map<int, PrintQueue::JobState> PrintQueue::jobs(bool finished) const {
+    cups_job_t* jobs = nullptr;
+    const QByteArray queue = m_name.toUtf8();
+    const int count = cupsGetJobs2(m_connection->http, &jobs, queue.constData(), 0,
+                                   finished ? CUPS_WHICHJOBS_COMPLETED : CUPS_WHICHJOBS_ACTIVE);
+    if (count < 0)
+        throw UserError(
+            QStringLiteral("Очередь печати «%1» не сообщила, что с её заданиями.").arg(m_name));
+    std::map<int, JobState> states;
+    for (int i = 0; i < count; ++i) {
+        JobState state = JobState::Waiting;
+        switch (jobs[i].state) {
+        case IPP_JSTATE_COMPLETED:
+            state = JobState::Completed;
+            break;
+        case IPP_JSTATE_CANCELED:
+            state = JobState::Cancelled;
+            break;
+        case IPP_JSTATE_ABORTED:
+            state = JobState::Aborted;
+            break;
+        default:
+            break;
+        }
+        states.emplace(jobs[i].id, state);
+    }
+    cupsFreeJobs(count, jobs);
+    return states;
+}

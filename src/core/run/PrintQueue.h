@@ -7,6 +7,7 @@
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <memory>
 
 // The system's print queues, through libcups: which there are, what a queue's device
@@ -51,6 +52,14 @@ public:
     // not take the whole document, and QueueFull when it refuses the job only because it
     // holds as many as it takes.
     int send(const QByteArray& pdf, const QString& title, const QPageSize& paper, bool landscape);
+
+    // Where a job stands: still to be printed (pending, held, printing or stopped with its
+    // printer), or finished one way or another.
+    enum class JobState { Waiting, Completed, Cancelled, Aborted };
+    // The jobs of this queue that the spooler holds, by number: those not finished yet, or
+    // those finished (which it keeps as long as its history lasts). Throws UserError naming
+    // the queue when the spooler does not answer.
+    std::map<int, JobState> jobs(bool finished) const;
 
 private:
     QString m_name;
