@@ -19,9 +19,11 @@
 #include "core/run/ReadOnlyFolder.h"
 #include "core/run/RunChoice.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -30,6 +32,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -115,7 +118,14 @@ struct RunFolder {
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + runBook);
     }
     // Runs with the window's list of the three recipients; the error, if any, is kept.
+    // Without pages to record them in, the envelopes go to the destination itself.
     QString run(const PrintRunSetup& setup, RunScript& script, PageList& pages,
+                PrintRunResult* result = nullptr) {
+        NoticeList notices;
+        return run(setup, script, &pages, PrintDestination::intoFolder(), notices, result);
+    }
+    QString run(const PrintRunSetup& setup, RunScript& script, PageList* pages,
+                const PrintDestination& destination, NoticeList& notices,
                 PrintRunResult* result = nullptr) {
         IniFile ini(folder.file("envalo.ini"));
         AddressDb db(QStringLiteral("run"));
@@ -123,9 +133,8 @@ struct RunFolder {
         const AddressBook book(db);
         PictureCache pictures(folder.appdir());
         LoadedProfiles profiles(ini, pictures, false);
-        NoticeList notices;
-        PageOutput output(notices, folder.appdir(), PrintDestination::intoFolder());
-        output.setTarget(&pages);
+        PageOutput output(notices, folder.appdir(), destination);
+        output.setTarget(pages);
         const ScreenConversions screen{96, 96};
         output.checkprinter(screen);
         PrintRunResult done;
@@ -172,6 +181,7 @@ private slots:
     void printRun_data();
     void printRun();
     void senderGivenOrTheDefaultOne();
+    void aQueueRemovedMidRun();
     void unreadableProfileNamesItsFile_data();
     void unreadableProfileNamesItsFile();
     void folderErrors_data();
@@ -614,6 +624,55 @@ void RunChoiceTest::printRun() {
     }
 }
 
+// A queue removed between two envelopes (by an administrator, say): each envelope after it
+// is refused with a message naming the queue, and only the one it accepted counts as sent.
+void RunChoiceTest::aQueueRemovedMidRun() {
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    // A queue of this test's own, which discards what it prints.
+    const QString queue = QStringLiteral("REMOVED%1").arg(QCoreApplication::applicationPid());
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
+    bool removed = false;
+    const auto cleanup = qScopeGuard([&] {
+        if (!removed)
+            runTool("lpadmin", {"-x", queue});
+    });
+    struct Removing : RunScript {
+        std::function<void()> remove;
+        int composedCount = 0;
+        void composed(const Envelope&) override {
+            if (++composedCount == 2)
+                remove();
+        }
+    } script;
+    script.remove = [&] {
+        runTool("lpadmin", {"-x", queue});
+        removed = true;
+    };
+    RunFolder f;
+    PrintRunSetup setup;
+    setup.recipients = {{"Агеев", "Борисов", "Волков"}, ticks("xxx"), 0};
+    setup.profiles = {"Конверт DL"};
+    NoticeList notices;
+    PrintRunResult result;
+    QCOMPARE(f.run(setup, script, nullptr, PrintDestination::toQueue(queue), notices, &result),
+             QString());
+    QVERIFY(removed);
+    const QString refused = QStringLiteral("Принтер «%1» не принял документ.").arg(queue);
+    QCOMPARE(notices.texts, QStringList({refused, refused}));
+    QCOMPARE(result.planned, 3);
+    QCOMPARE(result.failed, 2);
+    QCOMPARE(result.queue, queue);
+    QCOMPARE(result.queued.size(), size_t(1));
+    QCOMPARE(result.queued[0].recipient, QStringLiteral("Агеев"));
+    QVERIFY(result.queued[0].job > 0);
+    QCOMPARE(result.queueNotice(),
+             QStringLiteral("Очередь печати «%1» приняла конвертов: 1 из 3.\r\n"
+                            "Не принят: Борисов, профиль «Конверт DL».\r\n"
+                            "Не принят: Волков, профиль «Конверт DL».")
+                 .arg(queue));
+}
+
 // The window gives the sender it shows; without one the envelopes carry the default sender.
 void RunChoiceTest::senderGivenOrTheDefaultOne() {
     RunFolder f;
@@ -1046,5 +1105,6 @@ void RunChoiceTest::picturesOfTheSharedDefaults() {
             }).contains(QDir::toNativeSeparators(bare.file(name))));
 }
 
-QTEST_GUILESS_MAIN(RunChoiceTest)
+// A run into a print queue draws its pages, which needs fonts and so a GUI application.
+QTEST_MAIN(RunChoiceTest)
 #include "tst_runchoice.moc"
