@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -168,6 +169,8 @@ private slots:
     void aFullQueueIsWaitedFor();
     void waitReportsEachJobsEnd_data();
     void waitReportsEachJobsEnd();
+    void theUsersDefaultPaperIsThePage_data();
+    void theUsersDefaultPaperIsThePage();
     void import_data();
     void import();
     void importAndExportLeaveTheFolder_data();
@@ -781,6 +784,55 @@ void CliTest::waitReportsEachJobsEnd() {
         // Every job complete when the run ended: none left in the queue.
         QCOMPARE(jobs.waitForAll(0).size(), 2);
     }
+}
+
+void CliTest::theUsersDefaultPaperIsThePage_data() {
+    QTest::addColumn<QString>("option");
+    QTest::newRow("PageSize, the PPD's name") << "PageSize=EnvDL";
+    QTest::newRow("media, the PPD's name") << "media=EnvDL";
+    QTest::newRow("media, the PWG name") << "media=iso_dl_110x220mm";
+}
+
+// The user's own default paper for a queue (~/.cups/lpoptions, as lpoptions -p Q -o writes it)
+// is the page: cups-pdf's queue, A4 by its PPD, gets a DL envelope's paper. libcups looks a
+// paper up by its PWG name only, so a PPD's name once gave the queue's first paper (Letter)
+// or its default.
+void CliTest::theUsersDefaultPaperIsThePage() {
+    QFETCH(QString, option);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    QTemporaryDir home;
+    QVERIFY(QDir(home.path()).mkpath(".cups"));
+    QFile lpoptions(home.filePath(".cups/lpoptions"));
+    QVERIFY(lpoptions.open(QIODevice::WriteOnly));
+    lpoptions.write(QStringLiteral("Dest PDF %1\n").arg(option).toUtf8());
+    lpoptions.close();
+    SpooledJobs jobs(1);
+    TestFolder folder;
+    addShipped(folder);
+    folder.execute(QStringLiteral("insert into `table` (name, komy, kyda, intyda, galka) "
+                                  "values ('%1', 'Получателю', 'ул. Мира, 1', 300000, 0)")
+                       .arg(jobs.token()));
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home.path());
+    run.setProcessEnvironment(environment);
+    run.start(QStringLiteral(ENVALO_CLI),
+              {"print", "--folder", folder.appdir(), "--recipient", jobs.token(), "--profile",
+               "Конверт DL", "--printer", "PDF", "--wait"});
+    QVERIFY(run.waitForFinished(120000));
+    const QString err = QString::fromUtf8(run.readAllStandardError());
+    QVERIFY2(run.exitCode() == 0, qPrintable(err));
+    const QMap<int, QString> done = jobs.waitForAll();
+    QCOMPARE(done.size(), 1);
+    // DL, 110 × 220 mm, upright.
+    const QRegularExpressionMatch size =
+        QRegularExpression(R"(Page size: +([\d.]+) x ([\d.]+) pts)")
+            .match(runTool("pdfinfo", {done.first()}));
+    QVERIFY(size.hasMatch());
+    QVERIFY2(qAbs(size.captured(1).toDouble() - 311.8) < 1.5 &&
+                 qAbs(size.captured(2).toDouble() - 623.6) < 1.5,
+             qPrintable(size.captured(0)));
 }
 
 void CliTest::import_data() {
