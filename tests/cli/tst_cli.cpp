@@ -775,12 +775,13 @@ void CliTest::waitReportsEachJobsEnd() {
         QCOMPARE(run.exitCode(), 1);
         QCOMPARE(said, accepted + waiting +
                            QStringLiteral("Задание отменено: %1, профиль «Конверт DL».\n"
-                                          "Напечатано конвертов: 1 из 2.\n")
+                                          "Напечатано конвертов: 1 из 2 принятых очередью.\n")
                                .arg(recipient));
     } else {
         QCOMPARE(run.exitCode(), 0);
         // Whether the run had to wait depends on how fast the spooler printed.
-        QCOMPARE(QString(said).remove(waiting), accepted + "Все конверты напечатаны: 2.\n");
+        QCOMPARE(QString(said).remove(waiting),
+                 accepted + "Напечатаны все принятые очередью конверты: 2.\n");
         // Every job complete when the run ended: none left in the queue.
         QCOMPARE(jobs.waitForAll(0).size(), 2);
     }

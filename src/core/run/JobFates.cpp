@@ -27,9 +27,12 @@ QStringList JobFates::lines() const {
                          .arg(queue)
                          .arg(forgotten));
     const int total = printed + forgotten + int(cancelled.size() + aborted.size());
+    // Of those the queue accepted: a run may have had others refused, named before this.
     lines.append(printed == total
-                     ? QStringLiteral("Все конверты напечатаны: %1.").arg(total)
-                     : QStringLiteral("Напечатано конвертов: %1 из %2.").arg(printed).arg(total));
+                     ? QStringLiteral("Напечатаны все принятые очередью конверты: %1.").arg(total)
+                     : QStringLiteral("Напечатано конвертов: %1 из %2 принятых очередью.")
+                           .arg(printed)
+                           .arg(total));
     return lines;
 }
 
@@ -75,7 +78,9 @@ JobFates waitForJobs(const PrintQueue& queue, const std::vector<QueuedEnvelope>&
         case PrintQueue::JobState::Aborted:
             fates.aborted.push_back(envelope);
             break;
-        default:
+        case PrintQueue::JobState::Completed:
+        case PrintQueue::JobState::Waiting:
+            // The spooler lists only finished jobs as such.
             ++fates.printed;
             break;
         }
