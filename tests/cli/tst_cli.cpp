@@ -721,23 +721,33 @@ void CliTest::aFullQueueIsWaitedFor() {
 }
 
 void CliTest::waitReportsEachJobsEnd_data() {
-    QTest::addColumn<bool>("cancelOne");
-    QTest::newRow("the queue prints every job: all printed, exit 0") << false;
-    QTest::newRow("a job cancelled elsewhere: named, exit 1") << true;
+    // How the first job is removed elsewhere while the paused queue holds it; none: the
+    // queue prints every job.
+    QTest::addColumn<QStringList>("removal");
+    // What the run says of the jobs' ends (%1: the recipient).
+    QTest::addColumn<QString>("fates");
+    QTest::newRow("the queue prints every job: all printed, exit 0")
+        << QStringList() << "Напечатаны все принятые очередью конверты: 2.\n";
+    QTest::newRow("a job cancelled elsewhere: named, exit 1")
+        << QStringList{"cancel"}
+        << "Задание отменено: %1, профиль «Конверт DL».\n"
+           "Напечатано конвертов: 1 из 2 принятых очередью.\n";
 }
 
-// --wait waits until the queue has finished the run's jobs, then says how they ended. The
-// cancelled job is cancelled while the paused queue holds it, once the run says it waits.
+// --wait waits until the queue has finished the run's jobs, then says how they ended. A job
+// is removed while the paused queue holds it, once the run says it waits.
 void CliTest::waitReportsEachJobsEnd() {
-    QFETCH(bool, cancelOne);
+    QFETCH(QStringList, removal);
+    QFETCH(QString, fates);
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const bool removes = !removal.isEmpty();
     std::optional<PausedQueue> paused;
-    if (cancelOne)
+    if (removes)
         paused.emplace();
     // cups-pdf's queue, whose files the spooled jobs remove; or a paused one that discards.
-    const QString queue = cancelOne ? paused->name : QStringLiteral("PDF");
-    SpooledJobs jobs(cancelOne ? 0 : 2);
+    const QString queue = removes ? paused->name : QStringLiteral("PDF");
+    SpooledJobs jobs(removes ? 0 : 2);
     const QString recipient = jobs.token();
     TestFolder folder;
     addShipped(folder);
@@ -755,7 +765,7 @@ void CliTest::waitReportsEachJobsEnd() {
         QStringLiteral("Ожидание, пока очередь печати «%1» выполнит задания этой печати: 2.\n")
             .arg(queue);
     QByteArray err;
-    if (cancelOne) {
+    if (removes) {
         while (!QString::fromUtf8(err).contains(waiting) && run.state() == QProcess::Running) {
             run.waitForReadyRead(1000);
             err += run.readAllStandardError();
@@ -765,26 +775,18 @@ void CliTest::waitReportsEachJobsEnd() {
         QStringList held = runTool("lpstat", {"-o", queue}).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(held.size(), 2);
         held.sort();
-        runTool("cancel", {held.first().section(' ', 0, 0)});
+        runTool(removal.first(), removal.mid(1) << held.first().section(' ', 0, 0));
         QVERIFY(resumeQueue(queue));
     }
     QVERIFY(run.waitForFinished(120000));
     err += run.readAllStandardError();
-    const QString said = QString::fromUtf8(err);
-    if (cancelOne) {
-        QCOMPARE(run.exitCode(), 1);
-        QCOMPARE(said, accepted + waiting +
-                           QStringLiteral("Задание отменено: %1, профиль «Конверт DL».\n"
-                                          "Напечатано конвертов: 1 из 2 принятых очередью.\n")
-                               .arg(recipient));
-    } else {
-        QCOMPARE(run.exitCode(), 0);
-        // Whether the run had to wait depends on how fast the spooler printed.
-        QCOMPARE(QString(said).remove(waiting),
-                 accepted + "Напечатаны все принятые очередью конверты: 2.\n");
-        // Every job complete when the run ended: none left in the queue.
+    // Whether a run into the printing queue had to wait depends on how fast it printed.
+    const QString said = QString::fromUtf8(err).remove(waiting);
+    QCOMPARE(said, accepted + QString(fates).replace("%1", recipient));
+    QCOMPARE(run.exitCode(), removes ? 1 : 0);
+    // Every job complete when the run ended: none left in the queue.
+    if (!removes)
         QCOMPARE(jobs.waitForAll(0).size(), 2);
-    }
 }
 
 void CliTest::theUsersDefaultPaperIsThePage_data() {

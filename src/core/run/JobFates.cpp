@@ -36,16 +36,22 @@ QStringList JobFates::lines() const {
     return lines;
 }
 
-JobFates waitForJobs(const PrintQueue& queue, const std::vector<QueuedEnvelope>& envelopes,
-                     const std::function<void(int waiting)>& pause) {
+JobWatch::JobWatch(const QString& queue) : m_queue(std::make_unique<PrintQueue>(queue)) {}
+
+JobWatch::~JobWatch() = default;
+
+void JobWatch::look() {
+    for (const auto& [job, state] : m_queue->jobs(true))
+        m_ended.emplace(job, state);
+}
+
+JobFates JobWatch::wait(const std::vector<QueuedEnvelope>& envelopes,
+                        const std::function<void(int waiting)>& pause) {
     std::set<int> unfinished;
     for (const QueuedEnvelope& envelope : envelopes)
         unfinished.insert(envelope.job);
-    // The states of finished jobs are read as soon as they finish, before a busy spooler
-    // forgets them.
-    std::map<int, PrintQueue::JobState> ended;
     for (;;) {
-        const std::map<int, PrintQueue::JobState> active = queue.jobs(false);
+        const std::map<int, PrintQueue::JobState> active = m_queue->jobs(false);
         bool someEnded = false;
         for (auto job = unfinished.begin(); job != unfinished.end();) {
             if (active.count(*job)) {
@@ -55,19 +61,19 @@ JobFates waitForJobs(const PrintQueue& queue, const std::vector<QueuedEnvelope>&
                 job = unfinished.erase(job);
             }
         }
+        // Read as soon as they finish, before a busy spooler forgets them.
         if (someEnded)
-            for (const auto& [job, state] : queue.jobs(true))
-                ended.emplace(job, state);
+            look();
         if (unfinished.empty())
             break;
         pause(int(unfinished.size()));
     }
 
     JobFates fates;
-    fates.queue = queue.name();
+    fates.queue = m_queue->name();
     for (const QueuedEnvelope& envelope : envelopes) {
-        const auto found = ended.find(envelope.job);
-        if (found == ended.end()) {
+        const auto found = m_ended.find(envelope.job);
+        if (found == m_ended.end()) {
             ++fates.forgotten;
             continue;
         }

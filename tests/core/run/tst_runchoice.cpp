@@ -11,6 +11,7 @@
 #include "core/run/AddressBook.h"
 #include "core/run/AddressRules.h"
 #include "core/run/Destination.h"
+#include "core/run/JobFates.h"
 #include "core/run/Notices.h"
 #include "core/run/OpenAddressBook.h"
 #include "core/run/PageOutput.h"
@@ -182,6 +183,8 @@ private slots:
     void printRun();
     void senderGivenOrTheDefaultOne();
     void aQueueRemovedMidRun();
+    void whatIsSaidOfTheJobsEnds_data();
+    void whatIsSaidOfTheJobsEnds();
     void unreadableProfileNamesItsFile_data();
     void unreadableProfileNamesItsFile();
     void folderErrors_data();
@@ -671,6 +674,47 @@ void RunChoiceTest::aQueueRemovedMidRun() {
                             "Не принят: Борисов, профиль «Конверт DL».\r\n"
                             "Не принят: Волков, профиль «Конверт DL».")
                  .arg(queue));
+}
+
+void RunChoiceTest::whatIsSaidOfTheJobsEnds_data() {
+    QTest::addColumn<int>("printed");
+    QTest::addColumn<int>("cancelled");
+    QTest::addColumn<int>("aborted");
+    QTest::addColumn<int>("forgotten");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("allPrinted");
+    QTest::newRow("all completed")
+        << 3 << 0 << 0 << 0 << QStringList{"Напечатаны все принятые очередью конверты: 3."} << true;
+    QTest::newRow("cancelled and aborted, named in print order")
+        << 1 << 1 << 1 << 0
+        << QStringList{"Задание отменено: Агеев, профиль «Конверт DL».",
+                       "Задание прервано принтером: Агеев, профиль «Конверт DL».",
+                       "Напечатано конвертов: 1 из 3 принятых очередью."}
+        << false;
+    // A spooler that keeps no history, or a job removed from it: not known to be printed.
+    QTest::newRow("forgotten by the spooler")
+        << 2 << 0 << 0 << 1
+        << QStringList{"Очередь печати «Q» уже не хранит сведений о заданиях конвертов: 1; чем "
+                       "они закончились, неизвестно.",
+                       "Напечатано конвертов: 2 из 3 принятых очередью."}
+        << false;
+}
+
+void RunChoiceTest::whatIsSaidOfTheJobsEnds() {
+    QFETCH(int, printed);
+    QFETCH(int, cancelled);
+    QFETCH(int, aborted);
+    QFETCH(int, forgotten);
+    QFETCH(QStringList, lines);
+    QFETCH(bool, allPrinted);
+    JobFates fates;
+    fates.queue = "Q";
+    fates.printed = printed;
+    fates.cancelled.assign(size_t(cancelled), {"Агеев", "Конверт DL", 7});
+    fates.aborted.assign(size_t(aborted), {"Агеев", "Конверт DL", 8});
+    fates.forgotten = forgotten;
+    QCOMPARE(fates.lines(), lines);
+    QCOMPARE(fates.allPrinted(), allPrinted);
 }
 
 // The window gives the sender it shows; without one the envelopes carry the default sender.
