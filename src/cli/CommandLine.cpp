@@ -15,7 +15,7 @@ struct OptionText {
 };
 
 // One table for the parser and the help, so that the help lists every option.
-const std::array<OptionText, 23> optionTexts{{
+const std::array<OptionText, 24> optionTexts{{
     {"folder", "ПАПКА",
      "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli, "
      "если в ней есть envalo.ini, а у установленной программы — своя папка пользователя "
@@ -35,6 +35,10 @@ const std::array<OptionText, 23> optionTexts{{
     {"paper", "БУМАГА",
      "для печати на принтер и в --pdf: размер бумаги по имени (A4, A5, DL, C5, C6, EnvDL и "
      "другие). Без него принтер печатает на своей бумаге по умолчанию, а файл --pdf — на A4"},
+    {"wait", nullptr,
+     "для печати на принтер: дождаться, пока очередь выполнит все задания этой печати, и "
+     "назвать конверты, задания которых принтер прервал или которые были отменены; тогда код "
+     "завершения 1"},
     {"pdf", "ФАЙЛ", "все конверты в один файл PDF, по странице на конверт в порядке печати"},
     {"pdf-folder", "ПАПКА", "каждый конверт — отдельный файл PDF в этой папке"},
     {"senders", nullptr, "import и export: отправители вместо получателей"},
@@ -124,7 +128,7 @@ QString helpText() {
         "  envalo-cli print [--folder ПАПКА] [--profile ПРОФИЛЬ]...\n"
         "                   [--ticked | --group ГРУППА | --recipient ИМЯ...]\n"
         "                   [--printer ОЧЕРЕДЬ | --pdf ФАЙЛ | --pdf-folder ПАПКА]\n"
-        "                   [--paper БУМАГА] [--dry-run]\n"
+        "                   [--paper БУМАГА] [--wait] [--dry-run]\n"
         "  envalo-cli list profiles|groups|recipients [--folder ПАПКА] [--group ГРУППА]\n"
         "  envalo-cli import ФАЙЛ [--folder ПАПКА] [--format csv|vcard] [--map СТОЛБЦЫ]\n"
         "                    [--header yes|no] [--sheet ЛИСТ] [--group ГРУППА | --senders]\n"
@@ -374,7 +378,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
                                         "export и db copy. Справка: envalo-cli --help")
                              .arg(command));
     allowOnly({"profile", "ticked", "group", "recipient", "printer", "pdf", "pdf-folder", "paper",
-               "dry-run"},
+               "wait", "dry-run"},
               command);
     if (words.size() > 1)
         throw UsageError(QStringLiteral("Лишнее в командной строке: «%1». Имена получателей "
@@ -428,5 +432,10 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
             throw UsageError(QStringLiteral(
                 "Параметр --paper не действует с --pdf-folder: файлы папки всегда на A4."));
     }
+    line.wait = parser.isSet(QStringLiteral("wait"));
+    if (line.wait && (line.output == CommandLine::Output::PdfFile ||
+                      line.output == CommandLine::Output::PdfFolder))
+        throw UsageError(QStringLiteral("Параметр --wait — только для печати на принтер: файлы PDF "
+                                        "готовы, когда команда завершается."));
     return line;
 }

@@ -41,6 +41,8 @@ struct CommandLine {
     bool dryRun = false;
     // print --paper: the paper's name as written; empty: the queue's default paper.
     QString paper;
+    // print --wait: after sending, wait until the queue has finished every job of the run.
+    bool wait = false;
     // list recipients, import and export --group
     QString group;
 

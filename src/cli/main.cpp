@@ -12,6 +12,7 @@
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
+#include "core/run/JobFates.h"
 #include "core/run/PageOutput.h"
 #include "core/run/PrintQueue.h"
 #include "core/run/PrintRun.h"
@@ -24,6 +25,7 @@
 #include <QGuiApplication>
 #include <QLockFile>
 #include <QScreen>
+#include <QThread>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -113,10 +115,20 @@ PrintDestination destinationOf(const CommandLine& line) {
 // The command line's side of a run: its progress on a terminal, the files notice on stderr.
 class CommandLineRun : public PrintRunObserver {
 public:
-    explicit CommandLineRun(qsizetype total) { m_progress.emplace(total); }
+    // watch: the queue's jobs are watched while the run sends them (--wait); may be null.
+    CommandLineRun(qsizetype total, JobWatch* watch) : m_watch(watch) { m_progress.emplace(total); }
     void envelopeDone(int done, int) override {
         if (m_progress)
             m_progress->done(done);
+        // Every few dozen envelopes, so that a spooler at its limit of jobs cannot forget one
+        // finished since the last look. A spooler that does not answer now is asked again
+        // when the run waits for its jobs, and says so then.
+        if (m_watch && done % 50 == 0) {
+            try {
+                m_watch->look();
+            } catch (const std::exception&) {
+            }
+        }
     }
     // The progress line ends before the run's files are complete, whose failure follows it.
     void ending(bool, const QString&) override { m_progress.reset(); }
@@ -137,6 +149,7 @@ public:
 
 private:
     std::optional<Progress> m_progress;
+    JobWatch* m_watch = nullptr;
 };
 
 void requireDestination(const CommandLine& line) {
@@ -208,22 +221,44 @@ int print(const CommandLine& line, StderrMessages& messages, const QString& shar
     setup.recipients.lines = recipients;
     setup.recipients.ticked = QList<bool>(recipients.size(), true);
     setup.profiles = profiles;
+    std::optional<JobWatch> watch;
+    if (line.wait && !output.printsToFiles())
+        watch.emplace(output.queueName());
     PrintRunResult result;
-    CommandLineRun shown(qsizetype(plan.size()));
+    CommandLineRun shown(qsizetype(plan.size()), watch ? &*watch : nullptr);
     result = PrintRun(folder.ini(), folder.book(), loaded, output, screen).run(setup, shown);
     int failed = result.failed;
     // The envelopes of a run whose files could not be written are those not in complete files.
     if (output.runStopped())
         failed = int(plan.size()) - output.filesWritten();
+    if (!result.queue.isEmpty())
+        StderrMessages::write(result.acceptedText());
     if (failed > 0)
         StderrMessages::write(
             QStringLiteral("Не напечатано конвертов: %1 из %2.").arg(failed).arg(plan.size()));
     // Which envelopes the queue did not take, so that they can be printed again.
-    if (!output.printsToFiles())
-        for (const auto& [recipient, profile] : result.notPrinted)
-            StderrMessages::write(
-                QStringLiteral("Не принят: %1, профиль «%2».")
-                    .arg(recipient.isEmpty() ? QStringLiteral("(без имени)") : recipient, profile));
+    if (!result.queue.isEmpty())
+        for (const QString& refused : result.refusedLines())
+            StderrMessages::write(refused);
+    if (watch && !result.queued.empty()) {
+        bool told = false;
+        const JobFates fates = watch->wait(result.queued, [&](int waiting) {
+            if (!told)
+                StderrMessages::write(
+                    QStringLiteral("Ожидание, пока очередь печати «%1» выполнит задания этой "
+                                   "печати: %2.")
+                        .arg(result.queue)
+                        .arg(waiting));
+            told = true;
+            // Gently: the spooler is asked twice a second. Ctrl+C stops the waiting; the
+            // jobs stay in the queue.
+            QThread::msleep(500);
+        });
+        for (const QString& fate : fates.lines())
+            StderrMessages::write(fate);
+        if (!fates.allPrinted())
+            return Failure;
+    }
     return messages.told() > 0 ? Failure : Success;
 }
 

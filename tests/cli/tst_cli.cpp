@@ -1,5 +1,6 @@
 #include "Controls.h"
 #include "ServerDatabase.h"
+#include "SpooledJobs.h"
 #include "TestProgram.h"
 #include "Tools.h"
 
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +25,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -164,6 +167,10 @@ private slots:
     void killedMidRunLeavesOnlyCompleteFiles();
     void aQueueThatRefusesNamesEveryEnvelope();
     void aFullQueueIsWaitedFor();
+    void waitReportsEachJobsEnd_data();
+    void waitReportsEachJobsEnd();
+    void theUsersDefaultPaperIsThePage_data();
+    void theUsersDefaultPaperIsThePage();
     void import_data();
     void import();
     void importAndExportLeaveTheFolder_data();
@@ -229,6 +236,10 @@ void CliTest::errors_data() {
     QTest::newRow("paper for the files folder")
         << QStringList{"print", "--pdf-folder", "%Fb", "--paper", "DL"} << true << true << 2
         << "Параметр --paper не действует с --pdf-folder: файлы папки всегда на A4.";
+    QTest::newRow("waiting for files")
+        << QStringList{"print", "--pdf", "%Fa.pdf", "--wait"} << true << true << 2
+        << "Параметр --wait — только для печати на принтер: файлы "
+           "PDF готовы, когда команда завершается.";
     QTest::newRow("db copy without --to or --from")
         << QStringList{"db", "copy"} << true << true << 2
         << "Укажите, куда копировать адресную книгу папки (--to АДРЕС) или откуда копировать в "
@@ -352,12 +363,12 @@ void CliTest::helpNamesEveryCommandAndOption() {
     const Result result = runCli({"--help"});
     QCOMPARE(result.status, 0);
     for (const char* word :
-         {"print",        "list profiles", "list groups", "list recipients", "--folder",
-          "--profile",    "--ticked",      "--group",     "--recipient",     "--printer",
-          "--pdf ",       "--pdf-folder",  "--paper",     "--dry-run",       "--help",
-          "import ФАЙЛ",  "export ФАЙЛ",   "--senders",   "--format",        "--map",
-          "--duplicates", "--encoding",    "Примеры:",    "db copy",         "--to",
-          "--from",       "--replace",     "--cp1251",    "Microsoft Access"})
+         {"print",     "list profiles", "list groups", "list recipients", "--folder",
+          "--profile", "--ticked",      "--group",     "--recipient",     "--printer",
+          "--pdf ",    "--pdf-folder",  "--paper",     "--wait",          "--dry-run",
+          "--help",    "import ФАЙЛ",   "export ФАЙЛ", "--senders",       "--format",
+          "--map",     "--duplicates",  "--encoding",  "Примеры:",        "db copy",
+          "--to",      "--from",        "--replace",   "--cp1251",        "Microsoft Access"})
         QVERIFY2(result.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -661,10 +672,12 @@ void CliTest::aQueueThatRefusesNamesEveryEnvelope() {
                 "--profile", "Конверт DL", "--profile", "Конверт C6", "--printer", queue});
     QCOMPARE(result.status, 1);
     const QString refused = QStringLiteral("Принтер «%1» не принял документ.\n").arg(queue);
-    QCOMPARE(result.err, refused + refused +
-                             "Не напечатано конвертов: 2 из 2.\n"
-                             "Не принят: Иванов Иван Иванович, профиль «Конверт DL».\n"
-                             "Не принят: Иванов Иван Иванович, профиль «Конверт C6».\n");
+    QCOMPARE(result.err,
+             refused + refused +
+                 QStringLiteral("Очередь печати «%1» приняла конвертов: 0 из 2.\n").arg(queue) +
+                 "Не напечатано конвертов: 2 из 2.\n"
+                 "Не принят: Иванов Иван Иванович, профиль «Конверт DL».\n"
+                 "Не принят: Иванов Иван Иванович, профиль «Конверт C6».\n");
 }
 
 // A paused queue (a slow printer) takes 20 jobs (the private spooler's MaxJobsPerPrinter):
@@ -699,11 +712,130 @@ void CliTest::aFullQueueIsWaitedFor() {
     QVERIFY(run.waitForFinished(120000));
     err += run.readAllStandardError();
     QCOMPARE(run.exitCode(), 0);
-    // Told once for each envelope held back, nothing else.
-    QVERIFY2(QString::fromUtf8(err).remove(waiting).isEmpty(), err.constData());
+    // Told once for each envelope held back, and how many the queue accepted in the end.
+    QCOMPARE(QString::fromUtf8(err).remove(waiting),
+             QStringLiteral("Очередь печати «%1» приняла конвертов: 50 из 50.\n").arg(queue));
     const QStringList completed =
         runTool("lpstat", {"-W", "completed", "-o", queue}).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(completed.size(), 50);
+}
+
+void CliTest::waitReportsEachJobsEnd_data() {
+    // How the first job is removed elsewhere while the paused queue holds it; none: the
+    // queue prints every job.
+    QTest::addColumn<QStringList>("removal");
+    // What the run says of the jobs' ends (%1: the recipient).
+    QTest::addColumn<QString>("fates");
+    QTest::newRow("the queue prints every job: all printed, exit 0")
+        << QStringList() << "Напечатаны все принятые очередью конверты: 2.\n";
+    QTest::newRow("a job cancelled elsewhere: named, exit 1")
+        << QStringList{"cancel"}
+        << "Задание отменено: %1, профиль «Конверт DL».\n"
+           "Напечатано конвертов: 1 из 2 принятых очередью.\n";
+}
+
+// --wait waits until the queue has finished the run's jobs, then says how they ended. A job
+// is removed while the paused queue holds it, once the run says it waits.
+void CliTest::waitReportsEachJobsEnd() {
+    QFETCH(QStringList, removal);
+    QFETCH(QString, fates);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const bool removes = !removal.isEmpty();
+    std::optional<PausedQueue> paused;
+    if (removes)
+        paused.emplace();
+    // cups-pdf's queue, whose files the spooled jobs remove; or a paused one that discards.
+    const QString queue = removes ? paused->name : QStringLiteral("PDF");
+    SpooledJobs jobs(removes ? 0 : 2);
+    const QString recipient = jobs.token();
+    TestFolder folder;
+    addShipped(folder);
+    folder.execute(QStringLiteral("insert into `table` (name, komy, kyda, intyda, galka) "
+                                  "values ('%1', 'Получателю', 'ул. Мира, 1', 300000, 0)")
+                       .arg(recipient));
+    QProcess run;
+    run.start(QStringLiteral(ENVALO_CLI),
+              {"print", "--folder", folder.appdir(), "--recipient", recipient, "--profile",
+               "Конверт DL", "--profile", "Конверт C6", "--printer", queue, "--wait"});
+    QVERIFY(run.waitForStarted());
+    const QString accepted =
+        QStringLiteral("Очередь печати «%1» приняла конвертов: 2 из 2.\n").arg(queue);
+    const QString waiting =
+        QStringLiteral("Ожидание, пока очередь печати «%1» выполнит задания этой печати: 2.\n")
+            .arg(queue);
+    QByteArray err;
+    if (removes) {
+        while (!QString::fromUtf8(err).contains(waiting) && run.state() == QProcess::Running) {
+            run.waitForReadyRead(1000);
+            err += run.readAllStandardError();
+        }
+        QCOMPARE(QString::fromUtf8(err), accepted + waiting);
+        // The run's jobs in the order sent: the first is the envelope in «Конверт DL».
+        QStringList held = runTool("lpstat", {"-o", queue}).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(held.size(), 2);
+        held.sort();
+        runTool(removal.first(), removal.mid(1) << held.first().section(' ', 0, 0));
+        QVERIFY(resumeQueue(queue));
+    }
+    QVERIFY(run.waitForFinished(120000));
+    err += run.readAllStandardError();
+    // Whether a run into the printing queue had to wait depends on how fast it printed.
+    const QString said = QString::fromUtf8(err).remove(waiting);
+    QCOMPARE(said, accepted + QString(fates).replace("%1", recipient));
+    QCOMPARE(run.exitCode(), removes ? 1 : 0);
+    // Every job complete when the run ended: none left in the queue.
+    if (!removes)
+        QCOMPARE(jobs.waitForAll(0).size(), 2);
+}
+
+void CliTest::theUsersDefaultPaperIsThePage_data() {
+    QTest::addColumn<QString>("option");
+    QTest::newRow("PageSize, the PPD's name") << "PageSize=EnvDL";
+    QTest::newRow("media, the PPD's name") << "media=EnvDL";
+    QTest::newRow("media, the PWG name") << "media=iso_dl_110x220mm";
+}
+
+// The user's own default paper for a queue (~/.cups/lpoptions, as lpoptions -p Q -o writes it)
+// is the page: cups-pdf's queue, A4 by its PPD, gets a DL envelope's paper. libcups looks a
+// paper up by its PWG name only, so a PPD's name once gave the queue's first paper (Letter)
+// or its default.
+void CliTest::theUsersDefaultPaperIsThePage() {
+    QFETCH(QString, option);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    QTemporaryDir home;
+    QVERIFY(QDir(home.path()).mkpath(".cups"));
+    QFile lpoptions(home.filePath(".cups/lpoptions"));
+    QVERIFY(lpoptions.open(QIODevice::WriteOnly));
+    lpoptions.write(QStringLiteral("Dest PDF %1\n").arg(option).toUtf8());
+    lpoptions.close();
+    SpooledJobs jobs(1);
+    TestFolder folder;
+    addShipped(folder);
+    folder.execute(QStringLiteral("insert into `table` (name, komy, kyda, intyda, galka) "
+                                  "values ('%1', 'Получателю', 'ул. Мира, 1', 300000, 0)")
+                       .arg(jobs.token()));
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home.path());
+    run.setProcessEnvironment(environment);
+    run.start(QStringLiteral(ENVALO_CLI),
+              {"print", "--folder", folder.appdir(), "--recipient", jobs.token(), "--profile",
+               "Конверт DL", "--printer", "PDF", "--wait"});
+    QVERIFY(run.waitForFinished(120000));
+    const QString err = QString::fromUtf8(run.readAllStandardError());
+    QVERIFY2(run.exitCode() == 0, qPrintable(err));
+    const QMap<int, QString> done = jobs.waitForAll();
+    QCOMPARE(done.size(), 1);
+    // DL, 110 × 220 mm, upright.
+    const QRegularExpressionMatch size =
+        QRegularExpression(R"(Page size: +([\d.]+) x ([\d.]+) pts)")
+            .match(runTool("pdfinfo", {done.first()}));
+    QVERIFY(size.hasMatch());
+    QVERIFY2(qAbs(size.captured(1).toDouble() - 311.8) < 1.5 &&
+                 qAbs(size.captured(2).toDouble() - 623.6) < 1.5,
+             qPrintable(size.captured(0)));
 }
 
 void CliTest::import_data() {

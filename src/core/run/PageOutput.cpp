@@ -228,6 +228,7 @@ bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) 
         Run run(*this);
         return printone(envelope, request);
     }
+    m_lastJob = 0;
     QString failure;
     try {
         BusyCursor busy;
@@ -341,7 +342,8 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
         // One connection to the queue serves the whole run.
         if (!m_queue)
             m_queue = std::make_unique<PrintQueue>(m_queueName);
-        whileQueueFull([&] { m_queue->send(pdf.data(), title, m_layout.pageSize(), true); });
+        whileQueueFull(
+            [&] { m_lastJob = m_queue->send(pdf.data(), title, m_layout.pageSize(), true); });
         ++m_jobsSent;
         return;
     }

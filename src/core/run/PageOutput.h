@@ -136,6 +136,8 @@ public:
 
     // Envelopes go into PDF files rather than to a print queue.
     bool printsToFiles() const { return m_mode != Mode::Spooler; }
+    // Envelopes go to the print queue itself, not into files nor to a target.
+    bool sendsToQueue() const { return m_mode == Mode::Spooler && !m_target; }
     // The files of the run under way (or of the last one) could not be written, a full disk
     // say: the run must not go on; the user was told why and how many envelopes are in
     // complete files. Also when the user stopped the run while it waited for a full queue.
@@ -163,6 +165,9 @@ public:
     void setQueueWait(QueueWait wait) { m_queueWait = std::move(wait); }
     // Envelopes the queue took since the count was last reset (with resetFilesWritten).
     int jobsSent() const { return m_jobsSent; }
+    // The spooler's number of the job of the last envelope printone() sent to the queue; 0
+    // when that envelope went elsewhere (files, a target) or was not taken.
+    int lastJob() const { return m_lastJob; }
 
     // Pages go to this target instead of the printer (not owned); nullptr restores the printer.
     void setTarget(PageTarget* target) { m_target = target; }
@@ -205,4 +210,5 @@ private:
     bool m_runStopped = false;
     QueueWait m_queueWait;
     int m_jobsSent = 0;
+    int m_lastJob = 0;
 };

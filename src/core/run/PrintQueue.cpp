@@ -4,6 +4,7 @@
 
 #include <QSizeF>
 #include <algorithm>
+#include <cstdlib>
 #include <cups/cups.h>
 #include <cups/ppd.h>
 #include <memory>
@@ -138,9 +139,38 @@ QPageSize PrintQueue::defaultPaper() const {
             name = ippGetString(queueDefault, 0, nullptr);
     }
     cups_size_t size{};
-    const bool named =
-        !name.isEmpty() && cupsGetDestMediaByName(c.http, c.dest, c.info, name.constData(),
-                                                  CUPS_MEDIA_FLAGS_DEFAULT, &size);
+    bool named = false;
+    if (!name.isEmpty()) {
+        // The queue lists its papers by their PWG names; lpoptions -o PageSize=EnvDL names a
+        // PPD's, and media=A4 an older name, which libcups's table turns into a PWG one.
+        const pwg_media_t* pwg = pwgMediaForPWG(name.constData());
+        if (!pwg)
+            pwg = pwgMediaForPPD(name.constData());
+        if (!pwg)
+            pwg = pwgMediaForLegacy(name.constData());
+        const QByteArray listed = pwg ? QByteArray(pwg->pwg) : name;
+        // The queue's own size of that paper. Measured: on a queue whose papers are all
+        // borderless, the default flags can give another paper for the name, or none.
+        auto close = [&](const cups_size_t& found) {
+            return !pwg || (std::abs(found.width - pwg->width) <= 200 &&
+                            std::abs(found.length - pwg->length) <= 200);
+        };
+        for (const unsigned flags : {CUPS_MEDIA_FLAGS_DEFAULT, CUPS_MEDIA_FLAGS_BORDERLESS}) {
+            cups_size_t found{};
+            if (cupsGetDestMediaByName(c.http, c.dest, c.info, listed.constData(), flags, &found) &&
+                close(found)) {
+                size = found;
+                named = true;
+                break;
+            }
+        }
+        // A paper the queue does not list by that name: its size as the table gives it.
+        if (!named && pwg) {
+            size.width = pwg->width;
+            size.length = pwg->length;
+            named = true;
+        }
+    }
     if (!named && !cupsGetDestMediaDefault(c.http, c.dest, c.info, CUPS_MEDIA_FLAGS_DEFAULT, &size))
         return {};
     if (size.width <= 0 || size.length <= 0)
@@ -173,8 +203,8 @@ int PrintQueue::landscapeTurn() const {
     return turn;
 }
 
-void PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSize& paper,
-                      bool landscape) {
+int PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSize& paper,
+                     bool landscape) {
     Connection& c = *m_connection;
     const QByteArray name = title.toUtf8();
     // The queue's own name for the paper where it has one (an envelope size of its PPD that
@@ -211,4 +241,35 @@ void PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSi
         cupsCancelDestJob(c.http, c.dest, job);
         throw UserError(refused(m_name));
     }
+    return job;
+}
+
+std::map<int, PrintQueue::JobState> PrintQueue::jobs(bool finished) const {
+    cups_job_t* jobs = nullptr;
+    const QByteArray queue = m_name.toUtf8();
+    const int count = cupsGetJobs2(m_connection->http, &jobs, queue.constData(), 0,
+                                   finished ? CUPS_WHICHJOBS_COMPLETED : CUPS_WHICHJOBS_ACTIVE);
+    if (count < 0)
+        throw UserError(
+            QStringLiteral("Очередь печати «%1» не сообщила, что с её заданиями.").arg(m_name));
+    std::map<int, JobState> states;
+    for (int i = 0; i < count; ++i) {
+        JobState state = JobState::Waiting;
+        switch (jobs[i].state) {
+        case IPP_JSTATE_COMPLETED:
+            state = JobState::Completed;
+            break;
+        case IPP_JSTATE_CANCELED:
+            state = JobState::Cancelled;
+            break;
+        case IPP_JSTATE_ABORTED:
+            state = JobState::Aborted;
+            break;
+        default:
+            break;
+        }
+        states.emplace(jobs[i].id, state);
+    }
+    cupsFreeJobs(count, jobs);
+    return states;
 }

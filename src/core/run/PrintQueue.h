@@ -7,6 +7,7 @@
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <memory>
 
 // The system's print queues, through libcups: which there are, what a queue's device
@@ -46,10 +47,19 @@ public:
     // to the left (90, a PPD's *LandscapeOrientation Plus90, CUPS's default) or to the
     // right (-90, Minus90).
     int landscapeTurn() const;
-    // Sends one PDF document as a job titled `title`, on this paper, landscape or upright.
-    // Throws UserError naming the queue when it does not take the whole document, and
-    // QueueFull when it refuses the job only because it holds as many as it takes.
-    void send(const QByteArray& pdf, const QString& title, const QPageSize& paper, bool landscape);
+    // Sends one PDF document as a job titled `title`, on this paper, landscape or upright, and
+    // gives the spooler's number of the job. Throws UserError naming the queue when it does
+    // not take the whole document, and QueueFull when it refuses the job only because it
+    // holds as many as it takes.
+    int send(const QByteArray& pdf, const QString& title, const QPageSize& paper, bool landscape);
+
+    // Where a job stands: still to be printed (pending, held, printing or stopped with its
+    // printer), or finished one way or another.
+    enum class JobState { Waiting, Completed, Cancelled, Aborted };
+    // The jobs of this queue that the spooler holds, by number: those not finished yet, or
+    // those finished (which it keeps as long as its history lasts). Throws UserError naming
+    // the queue when the spooler does not answer.
+    std::map<int, JobState> jobs(bool finished) const;
 
 private:
     QString m_name;

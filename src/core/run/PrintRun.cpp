@@ -25,6 +25,28 @@ bool PrintRunObserver::queueFull(const QString&, int) {
 }
 void PrintRunObserver::ending(bool, const QString&) {}
 
+QString PrintRunResult::acceptedText() const {
+    return QStringLiteral("Очередь печати «%1» приняла конвертов: %2 из %3.")
+        .arg(queue)
+        .arg(queued.size())
+        .arg(planned);
+}
+
+QStringList PrintRunResult::refusedLines() const {
+    QStringList lines;
+    for (const auto& [recipient, profile] : notPrinted)
+        lines.append(
+            QStringLiteral("Не принят: %1, профиль «%2».")
+                .arg(recipient.isEmpty() ? QStringLiteral("(без имени)") : recipient, profile));
+    return lines;
+}
+
+QString PrintRunResult::queueNotice() const {
+    if (queue.isEmpty() || planned == 0)
+        return {};
+    return (QStringList{acceptedText()} + refusedLines()).join(QStringLiteral("\r\n"));
+}
+
 std::vector<RunRecipient> runRecipients(const RunRecipients& recipients) {
     std::vector<RunRecipient> chosen;
     const QStringList& lines = recipients.lines;
@@ -67,6 +89,8 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
     }
     const AddressTexts sender = setup.sender ? *setup.sender : m_records.senderTexts();
     m_output.resetFilesWritten();
+    if (m_output.sendsToQueue())
+        result.queue = m_output.queueName();
     // While the run lasts, a full queue makes it wait as the observer shows.
     m_output.setQueueWait([&observer](const QString& queue, int attempt) {
         return observer.queueFull(queue, attempt);
@@ -123,6 +147,8 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
                 ++result.failed;
                 result.notPrinted.emplace_back(recipient, name);
             }
+            if (printed && m_output.lastJob() > 0)
+                result.queued.push_back({recipient, name, m_output.lastJob()});
             observer.envelopeDone(++done, result.planned);
             // Files that cannot be written (a full disk) end the run; the user was told.
             if (m_output.runStopped())

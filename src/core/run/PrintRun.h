@@ -85,6 +85,14 @@ struct PrintRunSetup {
     bool delays = false;
 };
 
+// An envelope a print queue accepted: for whom, in which profile, and the spooler's job.
+struct QueuedEnvelope {
+    QString recipient;
+    QString profile;
+    int job = 0;
+    bool operator==(const QueuedEnvelope&) const = default;
+};
+
 struct PrintRunResult {
     // The envelopes the run set out to print.
     int planned = 0;
@@ -94,6 +102,19 @@ struct PrintRunResult {
     bool stopped = false;
     // The envelopes whose page failed, in print order: recipient and profile.
     std::vector<std::pair<QString, QString>> notPrinted;
+    // The print queue the run sent its envelopes to; empty when it printed into files.
+    QString queue;
+    // Every envelope the queue accepted, in print order, with its job.
+    std::vector<QueuedEnvelope> queued;
+
+    // After a run into a queue: how many envelopes it accepted of those planned.
+    QString acceptedText() const;
+    // One line for each envelope the queue did not accept, naming it, so that it can be
+    // printed again.
+    QStringList refusedLines() const;
+    // What the window says when a run into a queue ends: the accepted count, then the
+    // envelopes not accepted; empty when the run printed into files or had nothing to print.
+    QString queueNotice() const;
 };
 
 // One print run, for the window and the command line alike: recipient by recipient, each

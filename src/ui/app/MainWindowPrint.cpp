@@ -6,6 +6,7 @@
 #include "core/run/PrintRun.h"
 #include "core/run/RunChoice.h"
 #include "ui/app/RecordsPane.h"
+#include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/printing/WindowPrintRun.h"
@@ -33,7 +34,11 @@ void MainWindow::printall() {
 
     LoadedProfiles profiles(w.profileStore->ini(), *w.pictureCache, false);
     WindowPrintRun shown(w, [this](int row) { m_records->showRecipientAt(row); });
-    m_printStopped = PrintRun(w.profileStore->ini(), w.addressBook, profiles, *m_output, *w.screen)
-                         .run(setup, shown)
-                         .stopped;
+    const PrintRunResult result =
+        PrintRun(w.profileStore->ini(), w.addressBook, profiles, *m_output, *w.screen)
+            .run(setup, shown);
+    m_printStopped = result.stopped;
+    // What the queue did with the run's envelopes, as the files notice says for files.
+    if (const QString notice = result.queueNotice(); !notice.isEmpty())
+        w.messages.notice(notice);
 }

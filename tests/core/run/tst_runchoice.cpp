@@ -11,6 +11,7 @@
 #include "core/run/AddressBook.h"
 #include "core/run/AddressRules.h"
 #include "core/run/Destination.h"
+#include "core/run/JobFates.h"
 #include "core/run/Notices.h"
 #include "core/run/OpenAddressBook.h"
 #include "core/run/PageOutput.h"
@@ -19,9 +20,11 @@
 #include "core/run/ReadOnlyFolder.h"
 #include "core/run/RunChoice.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -30,6 +33,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -115,7 +119,14 @@ struct RunFolder {
         folder.addDatabaseFromScript(TestFolder::shippedSchema() + runBook);
     }
     // Runs with the window's list of the three recipients; the error, if any, is kept.
+    // Without pages to record them in, the envelopes go to the destination itself.
     QString run(const PrintRunSetup& setup, RunScript& script, PageList& pages,
+                PrintRunResult* result = nullptr) {
+        NoticeList notices;
+        return run(setup, script, &pages, PrintDestination::intoFolder(), notices, result);
+    }
+    QString run(const PrintRunSetup& setup, RunScript& script, PageList* pages,
+                const PrintDestination& destination, NoticeList& notices,
                 PrintRunResult* result = nullptr) {
         IniFile ini(folder.file("envalo.ini"));
         AddressDb db(QStringLiteral("run"));
@@ -123,9 +134,8 @@ struct RunFolder {
         const AddressBook book(db);
         PictureCache pictures(folder.appdir());
         LoadedProfiles profiles(ini, pictures, false);
-        NoticeList notices;
-        PageOutput output(notices, folder.appdir(), PrintDestination::intoFolder());
-        output.setTarget(&pages);
+        PageOutput output(notices, folder.appdir(), destination);
+        output.setTarget(pages);
         const ScreenConversions screen{96, 96};
         output.checkprinter(screen);
         PrintRunResult done;
@@ -172,6 +182,9 @@ private slots:
     void printRun_data();
     void printRun();
     void senderGivenOrTheDefaultOne();
+    void aQueueRemovedMidRun();
+    void whatIsSaidOfTheJobsEnds_data();
+    void whatIsSaidOfTheJobsEnds();
     void unreadableProfileNamesItsFile_data();
     void unreadableProfileNamesItsFile();
     void folderErrors_data();
@@ -614,6 +627,96 @@ void RunChoiceTest::printRun() {
     }
 }
 
+// A queue removed between two envelopes (by an administrator, say): each envelope after it
+// is refused with a message naming the queue, and only the one it accepted counts as sent.
+void RunChoiceTest::aQueueRemovedMidRun() {
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    // A queue of this test's own, which discards what it prints.
+    const QString queue = QStringLiteral("REMOVED%1").arg(QCoreApplication::applicationPid());
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
+    bool removed = false;
+    const auto cleanup = qScopeGuard([&] {
+        if (!removed)
+            runTool("lpadmin", {"-x", queue});
+    });
+    struct Removing : RunScript {
+        std::function<void()> remove;
+        int composedCount = 0;
+        void composed(const Envelope&) override {
+            if (++composedCount == 2)
+                remove();
+        }
+    } script;
+    script.remove = [&] {
+        runTool("lpadmin", {"-x", queue});
+        removed = true;
+    };
+    RunFolder f;
+    PrintRunSetup setup;
+    setup.recipients = {{"Агеев", "Борисов", "Волков"}, ticks("xxx"), 0};
+    setup.profiles = {"Конверт DL"};
+    NoticeList notices;
+    PrintRunResult result;
+    QCOMPARE(f.run(setup, script, nullptr, PrintDestination::toQueue(queue), notices, &result),
+             QString());
+    QVERIFY(removed);
+    const QString refused = QStringLiteral("Принтер «%1» не принял документ.").arg(queue);
+    QCOMPARE(notices.texts, QStringList({refused, refused}));
+    QCOMPARE(result.planned, 3);
+    QCOMPARE(result.failed, 2);
+    QCOMPARE(result.queue, queue);
+    QCOMPARE(result.queued.size(), size_t(1));
+    QCOMPARE(result.queued[0].recipient, QStringLiteral("Агеев"));
+    QVERIFY(result.queued[0].job > 0);
+    QCOMPARE(result.queueNotice(),
+             QStringLiteral("Очередь печати «%1» приняла конвертов: 1 из 3.\r\n"
+                            "Не принят: Борисов, профиль «Конверт DL».\r\n"
+                            "Не принят: Волков, профиль «Конверт DL».")
+                 .arg(queue));
+}
+
+void RunChoiceTest::whatIsSaidOfTheJobsEnds_data() {
+    QTest::addColumn<int>("printed");
+    QTest::addColumn<int>("cancelled");
+    QTest::addColumn<int>("aborted");
+    QTest::addColumn<int>("forgotten");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("allPrinted");
+    QTest::newRow("all completed")
+        << 3 << 0 << 0 << 0 << QStringList{"Напечатаны все принятые очередью конверты: 3."} << true;
+    QTest::newRow("cancelled and aborted, named in print order")
+        << 1 << 1 << 1 << 0
+        << QStringList{"Задание отменено: Агеев, профиль «Конверт DL».",
+                       "Задание прервано принтером: Агеев, профиль «Конверт DL».",
+                       "Напечатано конвертов: 1 из 3 принятых очередью."}
+        << false;
+    // A spooler that keeps no history, or a job removed from it: not known to be printed.
+    QTest::newRow("forgotten by the spooler")
+        << 2 << 0 << 0 << 1
+        << QStringList{"Очередь печати «Q» уже не хранит сведений о заданиях конвертов: 1; чем "
+                       "они закончились, неизвестно.",
+                       "Напечатано конвертов: 2 из 3 принятых очередью."}
+        << false;
+}
+
+void RunChoiceTest::whatIsSaidOfTheJobsEnds() {
+    QFETCH(int, printed);
+    QFETCH(int, cancelled);
+    QFETCH(int, aborted);
+    QFETCH(int, forgotten);
+    QFETCH(QStringList, lines);
+    QFETCH(bool, allPrinted);
+    JobFates fates;
+    fates.queue = "Q";
+    fates.printed = printed;
+    fates.cancelled.assign(size_t(cancelled), {"Агеев", "Конверт DL", 7});
+    fates.aborted.assign(size_t(aborted), {"Агеев", "Конверт DL", 8});
+    fates.forgotten = forgotten;
+    QCOMPARE(fates.lines(), lines);
+    QCOMPARE(fates.allPrinted(), allPrinted);
+}
+
 // The window gives the sender it shows; without one the envelopes carry the default sender.
 void RunChoiceTest::senderGivenOrTheDefaultOne() {
     RunFolder f;
@@ -1046,5 +1149,6 @@ void RunChoiceTest::picturesOfTheSharedDefaults() {
             }).contains(QDir::toNativeSeparators(bare.file(name))));
 }
 
-QTEST_GUILESS_MAIN(RunChoiceTest)
+// A run into a print queue draws its pages, which needs fonts and so a GUI application.
+QTEST_MAIN(RunChoiceTest)
 #include "tst_runchoice.moc"

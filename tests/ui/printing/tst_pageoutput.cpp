@@ -428,6 +428,8 @@ void PageOutputTest::spoolerPrintsFromTheDeviceOffset() {
     QVERIFY(messages.shown.isEmpty());
     const QMap<int, QString> done = jobs.waitForAll();
     QCOMPARE(done.size(), 1);
+    // The spooler's number of the job is known to the output.
+    QCOMPARE(output.lastJob(), done.firstKey());
 
     constexpr int dpi = 100;
     const QImage page = renderPage(done.first(), dpi, dir.path());

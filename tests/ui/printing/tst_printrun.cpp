@@ -2,6 +2,7 @@
 #include "MainControls.h"
 #include "ServerDatabase.h"
 #include "TestProgram.h"
+#include "Tools.h"
 
 #include "core/UserError.h"
 #include "core/envelope/Envelope.h"
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -126,6 +128,7 @@ private slots:
     void filesThatCannotBeWrittenEndTheRun();
     void aFullQueueIsWaitedForOrStopped_data();
     void aFullQueueIsWaitedForOrStopped();
+    void theClosingNoticeNamesWhatTheQueueRefused();
 };
 
 void PrintRunTest::recipientsOutsideProfilesInside_data() {
@@ -350,6 +353,32 @@ void PrintRunTest::aFullQueueIsWaitedForOrStopped() {
     // No envelope is reported as failed.
     r.verifyNothingUnexpected();
     QVERIFY(r.messages.texts("notice").isEmpty());
+}
+
+// After a run into a queue the window says how many envelopes the queue accepted and which
+// it did not, each refusal having been told as it happened.
+void PrintRunTest::theClosingNoticeNamesWhatTheQueueRefused() {
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const QString queue = QStringLiteral("REFUSING%1").arg(QCoreApplication::applicationPid());
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
+    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    runTool("cupsreject", {queue});
+    Run r;
+    r.mainWindow().setPageOutput(std::make_unique<PageOutput>(r.messages, r.folder.appdir(),
+                                                              PrintDestination::toQueue(queue)));
+    r.mainWindow().pageOutput().checkprinter({r.mainWindow().scrDpiX(), r.mainWindow().scrDpiY()});
+    r.tick({"Агеев", "Борисов"});
+    r.choose({"Конверт DL"});
+    r.print();
+    const QString refused = QStringLiteral("Принтер «%1» не принял документ.").arg(queue);
+    QCOMPARE(r.messages.texts("notice"),
+             QStringList({refused, refused,
+                          QStringLiteral("Очередь печати «%1» приняла конвертов: 0 из 2.\r\n"
+                                         "Не принят: Агеев, профиль «Конверт DL».\r\n"
+                                         "Не принят: Борисов, профиль «Конверт DL».")
+                              .arg(queue)}));
+    r.verifyNothingUnexpected();
 }
 
 QTEST_MAIN(PrintRunTest)
