@@ -18,6 +18,7 @@ bool PrintRunObserver::proceed(const QString&, const QString&, bool) {
     return true;
 }
 void PrintRunObserver::composed(const Envelope&) {}
+void PrintRunObserver::doesNotFit(const QString&, const QString&, const std::vector<LineMisfit>&) {}
 void PrintRunObserver::envelopeDone(int, int) {}
 bool PrintRunObserver::queueFull(const QString&, int) {
     QThread::msleep(500);
@@ -87,12 +88,6 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
         // One envelope; false when the run stops before it.
         auto envelope = [&](const QString& recipient, const AddressTexts& texts,
                             const QString& name) {
-            if (waits && !result.stopped) {
-                // What is printed is on disk while the user decides.
-                m_output.settle();
-                if (m_output.runStopped() || !observer.proceed(recipient, name, confirm))
-                    result.stopped = true;
-            }
             if (result.stopped) {
                 observer.ending(true, last);
                 return false;
@@ -106,6 +101,20 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
             }
             const PrintProfile& p = profile->profile;
             const Envelope composed = composeEnvelope(p, texts, profile->pictures, m_screen);
+            // Composed before the wait, so that the wait can say what does not fit.
+            const std::vector<LineMisfit> misfits = envelopeMisfits(composed);
+            if (!misfits.empty())
+                observer.doesNotFit(recipient, name, misfits);
+            const bool asks = !misfits.empty() && setup.confirmsWhatDoesNotFit;
+            if (waits || asks) {
+                // What is printed is on disk while the user decides.
+                m_output.settle();
+                if (m_output.runStopped() || !observer.proceed(recipient, name, confirm || asks)) {
+                    result.stopped = true;
+                    observer.ending(true, last);
+                    return false;
+                }
+            }
             observer.composed(composed);
             confirm = p.printconfirm;
             last = name;

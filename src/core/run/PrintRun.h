@@ -15,6 +15,7 @@ class IniFile;
 class LoadedProfiles;
 class PageOutput;
 struct Envelope;
+struct LineMisfit;
 
 // What the program around a print run shows and asks while the run goes. The window
 // shows each recipient and envelope and waits between envelopes; the command line
@@ -33,6 +34,10 @@ public:
     virtual bool proceed(const QString& recipient, const QString& profile, bool confirm);
     // The envelope about to be printed.
     virtual void composed(const Envelope& envelope);
+    // The envelope about to be printed cuts or leaves out these lines (never called when
+    // everything fits); told before the wait for the envelope, if any.
+    virtual void doesNotFit(const QString& recipient, const QString& profile,
+                            const std::vector<LineMisfit>& misfits);
     // After each envelope, printed or not: how many of how many.
     virtual void envelopeDone(int done, int total);
     // The queue refused the next envelope only because it holds as many jobs as it takes
@@ -83,6 +88,9 @@ struct PrintRunSetup {
     // The run waits between envelopes as the settings file's print delay says (the window);
     // otherwise never.
     bool delays = false;
+    // An envelope whose text does not fit waits for a confirmation, whatever the delay says
+    // (the window: a person sees what would be cut before the envelope is spent).
+    bool confirmsWhatDoesNotFit = false;
 };
 
 struct PrintRunResult {

@@ -30,6 +30,7 @@ void MainWindow::printall() {
     // The sender the editors show.
     setup.sender = addressTexts();
     setup.delays = true;
+    setup.confirmsWhatDoesNotFit = true;
 
     LoadedProfiles profiles(w.profileStore->ini(), *w.pictureCache, false);
     WindowPrintRun shown(w, [this](int row) { m_records->showRecipientAt(row); });

@@ -24,11 +24,19 @@ bool WindowPrintRun::confirmsAtRecipientStart() {
 
 bool WindowPrintRun::proceed(const QString& recipient, const QString& profile, bool confirm) {
     w.delay->prepare(recipient, profile, confirm);
+    w.delay->prepareMisfits(m_misfits);
+    m_misfits.clear();
     w.messages.showModal(*w.delay);
     return !w.delay->stopped();
 }
 
+void WindowPrintRun::doesNotFit(const QString&, const QString&,
+                                const std::vector<LineMisfit>& misfits) {
+    m_misfits = misfits;
+}
+
 void WindowPrintRun::composed(const Envelope& envelope) {
+    m_misfits.clear();
     w.preview->setEnvelope(envelope);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/envelope/Envelope.h"
 #include "core/run/PrintRun.h"
 
 #include <functional>
@@ -19,6 +20,9 @@ public:
     bool confirmsAtRecipientStart() override;
     bool proceed(const QString& recipient, const QString& profile, bool confirm) override;
     void composed(const Envelope& envelope) override;
+    // Kept for the delay window, which names the lines under its countdown.
+    void doesNotFit(const QString& recipient, const QString& profile,
+                    const std::vector<LineMisfit>& misfits) override;
     // A full queue: the progress window says so with its "Отмена", which stops the run.
     bool queueFull(const QString& queue, int attempt) override;
     void envelopeDone(int done, int total) override;
@@ -29,6 +33,8 @@ private:
     Windows& w;
     std::function<void(int line)> m_showRecipient;
     QString m_saved;
+    // What the next envelope cuts or leaves out.
+    std::vector<LineMisfit> m_misfits;
     // What the progress window says while the run waits for a full queue; empty otherwise.
     QString m_waiting;
     void waitingEnds();

@@ -10,6 +10,7 @@
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/app/RecordsPane.h"
+#include "ui/common/ControlNames.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
@@ -276,6 +277,11 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     p.preview->compose();
     const QImage preview = p.preview->capture();
 
+    // The shipped C6 layout cuts the sample's «Куда» line: that envelope waits to be confirmed.
+    if (!envelopeMisfits(p.preview->envelope()).empty())
+        p.messages.onModal([](QDialog& d) {
+            control<QToolButton>(d, ControlNames::Printing::delayPrint)->click();
+        });
     control<QToolButton>(p.mainWindow(), "ToolButton1")->click();
     p.mainWindow().pageOutput().setTarget(nullptr);
     QCOMPARE(pages.images.size(), 1);

@@ -69,8 +69,9 @@ struct Run : TestProgram {
     LayoutEditor* v = nullptr;
 
     // The address book is the folder's file, or a database on the server when one is given.
+    // `changes` is run on the folder's address book after its rows are in.
     explicit Run(int printdelay = 0, const QString& pdmode = "1",
-                 const ServerDatabase* server = nullptr) {
+                 const ServerDatabase* server = nullptr, const QString& changes = {}) {
         folder.addSettings();
         folder.addPictures();
         IniFile ini(folder.file("envalo.ini"));
@@ -78,7 +79,7 @@ struct Run : TestProgram {
             server->runScript(TestFolder::shippedSchema() + recipients);
             ini.writeString("option", "addressbook", server->text());
         } else {
-            folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients);
+            folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients + changes);
         }
         ini.writeString("option", "printdelay", QString::number(printdelay));
         ini.writeString("option", "pdmode", pdmode);
@@ -126,6 +127,8 @@ private slots:
     void filesThatCannotBeWrittenEndTheRun();
     void aFullQueueIsWaitedForOrStopped_data();
     void aFullQueueIsWaitedForOrStopped();
+    void anEnvelopeThatDoesNotFitWaitsForAConfirmation_data();
+    void anEnvelopeThatDoesNotFitWaitsForAConfirmation();
 };
 
 void PrintRunTest::recipientsOutsideProfilesInside_data() {
@@ -350,6 +353,44 @@ void PrintRunTest::aFullQueueIsWaitedForOrStopped() {
     // No envelope is reported as failed.
     r.verifyNothingUnexpected();
     QVERIFY(r.messages.texts("notice").isEmpty());
+}
+
+void PrintRunTest::anEnvelopeThatDoesNotFitWaitsForAConfirmation_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("printed once confirmed") << false;
+    QTest::newRow("stopped before it is printed") << true;
+}
+
+// Without a print delay, only the envelope whose address has a fourth line waits: the delay
+// window names the line under its countdown and waits for «Печатать».
+void PrintRunTest::anEnvelopeThatDoesNotFitWaitsForAConfirmation() {
+    QFETCH(bool, cancel);
+    Run r(0, "1", nullptr,
+          "update `table` set kyda = 'ул. Мира, д. 1' || char(10) || 'кв. 2' || char(10) || "
+          "'г. Тверь' || char(10) || 'Россия' where name = 'Борисов';\n");
+    r.tick({"Агеев", "Борисов", "Волков"});
+    r.choose({"Конверт DL"});
+    QString record, countdown, misfits;
+    r.messages.onModal([&](QDialog& d) {
+        record = control<QLabel>(d, ControlNames::Printing::delayRecord)->text();
+        countdown = control<QLabel>(d, ControlNames::Printing::delayCountdown)->text();
+        auto* named = control<QLabel>(d, ControlNames::Printing::delayMisfits);
+        if (!named->isHidden())
+            misfits = named->text();
+        control<QToolButton>(d, cancel ? ControlNames::Printing::delayCancel
+                                       : ControlNames::Printing::delayPrint)
+            ->click();
+    });
+    r.print();
+    QCOMPARE(r.delayWindows(), 1);
+    QCOMPARE(record, QStringLiteral("Борисов"));
+    QCOMPARE(countdown, QStringLiteral("Ожидание"));
+    QCOMPARE(misfits, QStringLiteral("Не помещается:\n«Куда», строка 4 не печатается"));
+    QCOMPARE(r.recorder.order(),
+             cancel ? QStringList{"Агеев/Конверт DL"}
+                    : QStringList({"Агеев/Конверт DL", "Борисов/Конверт DL", "Волков/Конверт DL"}));
+    QCOMPARE(r.mainWindow().printStopped(), cancel);
+    r.verifyNothingUnexpected();
 }
 
 QTEST_MAIN(PrintRunTest)
