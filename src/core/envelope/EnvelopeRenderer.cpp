@@ -89,11 +89,19 @@ std::vector<LineMisfit> envelopeMisfits(const Envelope& envelope) {
     std::vector<LineMisfit> misfits;
     for (int n = 1; n <= blockCount; ++n) {
         const Envelope::Block& block = envelope.blocks[size_t(n - 1)];
-        const int height = QFontMetrics(block.font).height();
+        const bool printed = block.visible && !block.text.isEmpty();
+        if (!printed && block.unprinted.isEmpty())
+            continue;
+        const QFontMetrics metrics(block.font);
+        const int height = metrics.height();
         const int line = std::max(1, blockInfo(n).part);
-        if (block.visible && !block.text.isEmpty()) {
+        const int x = block.position.x();
+        // Laying a line out is what measuring costs; no glyph is wider than the font's widest,
+        // so a line far shorter than its room fits without it (a glyph's width to spare).
+        const bool surelyFits = x >= 0 && (block.text.size() + 1) * qint64(metrics.maxWidth()) <=
+                                              qint64(envelope.size.width()) - x;
+        if (printed && !surelyFits) {
             const int width = blockTextWidth(block);
-            const int x = block.position.x();
             if (x < 0 || x + width > envelope.size.width())
                 misfits.push_back({LineMisfit::Kind::Cut, n, isDigitBlock(n) ? 1 : line, block.text,
                                    QRect(block.position, QSize(width, height))});
@@ -103,7 +111,7 @@ std::vector<LineMisfit> envelopeMisfits(const Envelope& envelope) {
             if (text.trimmed().isEmpty())
                 continue;
             const QPoint place = block.position + QPoint(0, height * int(i + 1));
-            const int width = QFontMetrics(block.font).horizontalAdvance(text);
+            const int width = metrics.horizontalAdvance(text);
             misfits.push_back({LineMisfit::Kind::LeftOut, n, line + int(i) + 1, text,
                                QRect(place, QSize(width, height))});
         }

@@ -245,6 +245,9 @@ void ComposeTest::linesThatDoNotFit_data() {
     QTest::newRow("a pixel past the edge")
         << longLine << 1 << true << QStringList{"«Куда», строка 1 обрезана: «" + longLine + "»"};
     QTest::newRow("a line that just fits") << longLine << 0 << true << QStringList{};
+    QTest::newRow("a short line a pixel past the edge")
+        << "кв. 12" << 1 << true << QStringList{"«Куда», строка 1 обрезана: «кв. 12»"};
+    QTest::newRow("a short line that just fits") << "кв. 12" << 0 << true << QStringList{};
     QTest::newRow("a fourth line where three print")
         << "ул. 2\nкв. 5\nг. Москва\nРоссия" << keptInPlace << true
         << QStringList{"«Куда», строка 4 не печатается: «Россия»"};
