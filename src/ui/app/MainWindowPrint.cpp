@@ -6,6 +6,7 @@
 #include "core/run/PrintRun.h"
 #include "core/run/RunChoice.h"
 #include "ui/app/RecordsPane.h"
+#include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
 #include "ui/editor/ProfileStore.h"
 #include "ui/printing/WindowPrintRun.h"
@@ -30,11 +31,16 @@ void MainWindow::printall() {
     // The sender the editors show.
     setup.sender = addressTexts();
     setup.delays = true;
-    setup.confirmsWhatDoesNotFit = true;
 
     LoadedProfiles profiles(w.profileStore->ini(), *w.pictureCache, false);
+    PrintRun run(w.profileStore->ini(), w.addressBook, profiles, *m_output, *w.screen);
+    // Text that does not fit is asked about once, before the first envelope, while the user
+    // is at the machine; the run then goes as the print delay says, unattended if it may.
+    if (const std::vector<EnvelopeMisfits> misfits = run.misfits(setup);
+        !misfits.empty() && !w.messages.yesNo(misfitsQuestion(misfits), applicationTitle())) {
+        m_printStopped = true;
+        return;
+    }
     WindowPrintRun shown(w, [this](int row) { m_records->showRecipientAt(row); });
-    m_printStopped = PrintRun(w.profileStore->ini(), w.addressBook, profiles, *m_output, *w.screen)
-                         .run(setup, shown)
-                         .stopped;
+    m_printStopped = run.run(setup, shown).stopped;
 }

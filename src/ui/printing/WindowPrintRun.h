@@ -7,6 +7,10 @@
 
 struct Windows;
 
+// The question the window asks before a run whose text does not fit somewhere: how many
+// envelopes, one line for each (the first 15), and whether to print all the same.
+QString misfitsQuestion(const std::vector<EnvelopeMisfits>& misfits);
+
 // The window's side of a print run: each recipient shown in the list and the editors as
 // its envelopes print, each envelope in the preview, the delay window between envelopes,
 // the files notice at the end, and the editor left on the profile the run ends with.

@@ -10,7 +10,6 @@
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/app/RecordsPane.h"
-#include "ui/common/ControlNames.h"
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/BlockCanvas.h"
 #include "ui/editor/Canvas.h"
@@ -279,11 +278,9 @@ void CompositionTest::printedEnvelopeIsThePreview() {
     p.preview->compose();
     const QImage preview = p.preview->capture();
 
-    // The shipped C6 layout cuts the sample's «Куда» line: that envelope waits to be confirmed.
+    // The shipped C6 layout cuts the sample's «Куда» line: the run asks before it prints.
     if (!envelopeMisfits(p.preview->envelope()).empty())
-        p.messages.onModal([](QDialog& d) {
-            control<QToolButton>(d, ControlNames::Printing::delayPrint)->click();
-        });
+        p.messages.answer(true);
     control<QToolButton>(p.mainWindow(), "ToolButton1")->click();
     p.mainWindow().pageOutput().setTarget(nullptr);
     QCOMPARE(pages.images.size(), 1);

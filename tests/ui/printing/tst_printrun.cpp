@@ -17,6 +17,7 @@
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
+#include "ui/printing/WindowPrintRun.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -127,8 +128,9 @@ private slots:
     void filesThatCannotBeWrittenEndTheRun();
     void aFullQueueIsWaitedForOrStopped_data();
     void aFullQueueIsWaitedForOrStopped();
-    void anEnvelopeThatDoesNotFitWaitsForAConfirmation_data();
-    void anEnvelopeThatDoesNotFitWaitsForAConfirmation();
+    void textThatDoesNotFitIsAskedAboutBeforeTheRun_data();
+    void textThatDoesNotFitIsAskedAboutBeforeTheRun();
+    void misfitsQuestionCountsWhatItDoesNotName();
 };
 
 void PrintRunTest::recipientsOutsideProfilesInside_data() {
@@ -355,42 +357,69 @@ void PrintRunTest::aFullQueueIsWaitedForOrStopped() {
     QVERIFY(r.messages.texts("notice").isEmpty());
 }
 
-void PrintRunTest::anEnvelopeThatDoesNotFitWaitsForAConfirmation_data() {
-    QTest::addColumn<bool>("cancel");
-    QTest::newRow("printed once confirmed") << false;
-    QTest::newRow("stopped before it is printed") << true;
+void PrintRunTest::textThatDoesNotFitIsAskedAboutBeforeTheRun_data() {
+    QTest::addColumn<int>("printdelay");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QStringList>("printed");
+    // What each delay window named under its countdown, by recipient.
+    QTest::addColumn<QStringList>("named");
+    const QStringList all{"Агеев/Конверт DL", "Борисов/Конверт DL", "Волков/Конверт DL"};
+    QTest::newRow("«Да»: printed without a wait") << 0 << true << all << QStringList();
+    QTest::newRow("«Нет»: nothing printed") << 0 << false << QStringList() << QStringList();
+    QTest::newRow("«Да» with a print delay: each envelope waits as it says, naming the lines")
+        << 3 << true << all
+        << QStringList{"Агеев: ", "Борисов: Не помещается:\n«Куда», строка 4 не печатается",
+                       "Волков: "};
 }
 
-// Without a print delay, only the envelope whose address has a fourth line waits: the delay
-// window names the line under its countdown and waits for «Печатать».
-void PrintRunTest::anEnvelopeThatDoesNotFitWaitsForAConfirmation() {
-    QFETCH(bool, cancel);
-    Run r(0, "1", nullptr,
+// The window asks once, before the first envelope, naming the envelopes whose text does not
+// fit; the run then goes as the print delay says, and never stops for them on its own.
+void PrintRunTest::textThatDoesNotFitIsAskedAboutBeforeTheRun() {
+    QFETCH(int, printdelay);
+    QFETCH(bool, yes);
+    QFETCH(QStringList, printed);
+    QFETCH(QStringList, named);
+    Run r(printdelay, "1", nullptr,
           "update `table` set kyda = 'ул. Мира, д. 1' || char(10) || 'кв. 2' || char(10) || "
           "'г. Тверь' || char(10) || 'Россия' where name = 'Борисов';\n");
     r.tick({"Агеев", "Борисов", "Волков"});
     r.choose({"Конверт DL"});
-    QString record, countdown, misfits;
-    r.messages.onModal([&](QDialog& d) {
-        record = control<QLabel>(d, ControlNames::Printing::delayRecord)->text();
-        countdown = control<QLabel>(d, ControlNames::Printing::delayCountdown)->text();
-        auto* named = control<QLabel>(d, ControlNames::Printing::delayMisfits);
-        if (!named->isHidden())
-            misfits = named->text();
-        control<QToolButton>(d, cancel ? ControlNames::Printing::delayCancel
-                                       : ControlNames::Printing::delayPrint)
-            ->click();
-    });
+    r.messages.answer(yes);
+    QStringList shown;
+    for (int i = 0; i < named.size(); ++i)
+        r.messages.onModal([&](QDialog& d) {
+            auto* misfits = control<QLabel>(d, ControlNames::Printing::delayMisfits);
+            shown.append(control<QLabel>(d, ControlNames::Printing::delayRecord)->text() + ": " +
+                         (misfits->isHidden() ? QString() : misfits->text()));
+            pressPrint(d);
+        });
     r.print();
-    QCOMPARE(r.delayWindows(), 1);
-    QCOMPARE(record, QStringLiteral("Борисов"));
-    QCOMPARE(countdown, QStringLiteral("Ожидание"));
-    QCOMPARE(misfits, QStringLiteral("Не помещается:\n«Куда», строка 4 не печатается"));
-    QCOMPARE(r.recorder.order(),
-             cancel ? QStringList{"Агеев/Конверт DL"}
-                    : QStringList({"Агеев/Конверт DL", "Борисов/Конверт DL", "Волков/Конверт DL"}));
-    QCOMPARE(r.mainWindow().printStopped(), cancel);
+    QCOMPARE(r.messages.texts("question"),
+             QStringList{"Текст не помещается на конвертах (1):\r\n"
+                         "Борисов, профиль «Конверт DL»: «Куда», строка 4 не печатается\r\n"
+                         "Печатать всё равно?"});
+    QCOMPARE(r.recorder.order(), printed);
+    QCOMPARE(r.delayWindows(), int(named.size()));
+    QCOMPARE(shown, named);
+    QCOMPARE(r.mainWindow().printStopped(), !yes);
     r.verifyNothingUnexpected();
+}
+
+// A long list names the first fifteen envelopes and counts the rest.
+void PrintRunTest::misfitsQuestionCountsWhatItDoesNotName() {
+    const LineMisfit cut{LineMisfit::Kind::Cut, 9, 1, "ул. Баграмяна", {}};
+    std::vector<EnvelopeMisfits> misfits;
+    for (int i = 1; i <= 17; ++i)
+        misfits.push_back({QString::number(i), "Конверт C6", {cut}});
+    misfits[1].recipient.clear();
+    const QStringList lines = misfitsQuestion(misfits).split("\r\n");
+    QCOMPARE(lines.size(), 1 + 15 + 2);
+    QCOMPARE(lines.first(), "Текст не помещается на конвертах (17):");
+    QCOMPARE(lines[1], "1, профиль «Конверт C6»: «Куда», строка 1 обрезана");
+    QCOMPARE(lines[2], "профиль «Конверт C6»: «Куда», строка 1 обрезана");
+    QCOMPARE(lines[15], "15, профиль «Конверт C6»: «Куда», строка 1 обрезана");
+    QCOMPARE(lines[16], "… и ещё 2");
+    QCOMPARE(lines.last(), "Печатать всё равно?");
 }
 
 QTEST_MAIN(PrintRunTest)
