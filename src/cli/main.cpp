@@ -9,6 +9,7 @@
 #include "core/addressbook/AddressCopy.h"
 #include "core/addressbook/AddressImport.h"
 #include "core/addressbook/Spreadsheet.h"
+#include "core/envelope/Envelope.h"
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/ProgramOptions.h"
 #include "core/run/Destination.h"
@@ -146,6 +147,18 @@ public:
         return PrintRunObserver::queueFull(queue, attempt);
     }
     void filesNotice(const QString& text) override { StderrMessages::write(text); }
+    // One line for each envelope whose text does not fit; it is printed all the same.
+    void doesNotFit(const QString& recipient, const QString& profile,
+                    const std::vector<LineMisfit>& misfits) override {
+        if (m_progress)
+            m_progress->endLine();
+        QStringList places;
+        for (const LineMisfit& misfit : misfits)
+            places.append(misfitPlace(misfit));
+        StderrMessages::write(
+            QStringLiteral("Текст не помещается: получатель «%1», профиль «%2»: %3.")
+                .arg(recipient, profile, places.join(QStringLiteral("; "))));
+    }
 
 private:
     std::optional<Progress> m_progress;

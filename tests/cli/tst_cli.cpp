@@ -122,6 +122,14 @@ bool inked(const QImage& page) {
     return false;
 }
 
+// The shipped C6 layout cuts the sample's «Куда» line, which a run says as the envelope is
+// composed: stderr without those lines.
+QString withoutMisfits(const QString& err) {
+    QStringList lines = err.split('\n');
+    lines.removeIf([](const QString& line) { return line.startsWith("Текст не помещается: "); });
+    return lines.join('\n');
+}
+
 QStringList withFolder(QStringList arguments, const QString& folder, const QString& files = {}) {
     for (QString& argument : arguments) {
         argument.replace("%F", folder);
@@ -184,6 +192,8 @@ private slots:
     void copyAddressBook();
     void copyFromAnAccessFile_data();
     void copyFromAnAccessFile();
+    void anEnvelopeThatDoesNotFitIsNamed_data();
+    void anEnvelopeThatDoesNotFitIsNamed();
     void printsFromTheServer_data();
     void printsFromTheServer();
 };
@@ -599,7 +609,7 @@ void CliTest::filesThatCannotBeWrittenStopTheRun() {
                   {"print", "--folder", folder.appdir(), "--profile", "Конверт DL", "--profile",
                    "Конверт C6", "--pdf-folder", files});
     QVERIFY(process.waitForFinished(120000));
-    const QString err = QString::fromUtf8(process.readAllStandardError());
+    const QString err = withoutMisfits(QString::fromUtf8(process.readAllStandardError()));
     QCOMPARE(process.exitCode(), 1);
     const QString first =
         QDir::toNativeSeparators(files + "/Иванов Иван Иванович - Конверт DL - 1.pdf");
@@ -672,9 +682,10 @@ void CliTest::aQueueThatRefusesNamesEveryEnvelope() {
                 "--profile", "Конверт DL", "--profile", "Конверт C6", "--printer", queue});
     QCOMPARE(result.status, 1);
     const QString refused = QStringLiteral("Принтер «%1» не принял документ.\n").arg(queue);
-    QCOMPARE(result.err,
+    QCOMPARE(withoutMisfits(result.err),
              refused + refused +
-                 QStringLiteral("Очередь печати «%1» приняла конвертов: 0 из 2.\n").arg(queue) +
+                 QStringLiteral("Очередь печати «%1» приняла конвертов: 0 из 2.
+").arg(queue) +
                  "Не напечатано конвертов: 2 из 2.\n"
                  "Не принят: Иванов Иван Иванович, профиль «Конверт DL».\n"
                  "Не принят: Иванов Иван Иванович, профиль «Конверт C6».\n");
@@ -1308,6 +1319,35 @@ void CliTest::copyFromAnAccessFile() {
             .value(0)
             .toInt(),
         168);
+}
+
+void CliTest::anEnvelopeThatDoesNotFitIsNamed_data() {
+    QTest::addColumn<QString>("kyda");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a fourth line")
+        << "'ул. Мира, д. 1' || char(10) || 'кв. 2' || char(10) || 'г. Тверь' || char(10) || "
+           "'Россия'"
+        << "Текст не помещается: получатель «Петрова Мария Сергеевна», профиль «Конверт DL»: "
+           "«Куда», строка 4 не печатается.\n";
+    QTest::newRow("everything fits: nothing is said") << "'ул. Мира, д. 1'" << QString();
+}
+
+// One line on stderr for each envelope whose text does not fit; it is printed all the same.
+void CliTest::anEnvelopeThatDoesNotFitIsNamed() {
+    QFETCH(QString, kyda);
+    QFETCH(QString, said);
+    TestFolder folder;
+    addShipped(folder);
+    folder.execute("update `table` set galka=1");
+    folder.execute("update `table` set kyda=" + kyda + " where name='Петрова Мария Сергеевна'");
+    QTemporaryDir out;
+    const Result result =
+        runCli({"print", "--folder", folder.appdir(), "--pdf-folder", out.path()});
+    QCOMPARE(result.status, 0);
+    QStringList lines = result.err.split('\n');
+    lines = lines.filter(QStringLiteral("не помещается"));
+    QCOMPARE(lines.join('\n'), said.trimmed());
+    QCOMPARE(pdfFiles(out.path()).size(), 2);
 }
 
 void CliTest::printsFromTheServer_data() {

@@ -87,6 +87,7 @@ Envelope composeEnvelope(const PrintProfile& profile, const AddressTexts& texts,
         block.colour = colourOf(source.colour);
         block.visible = source.visible;
         block.stencil = profile.indexstencil && isDigitBlock(n);
+        block.unprinted = unprintedLines(texts, n);
     }
     return envelope;
 }

@@ -117,6 +117,35 @@ const BlockInfo& blockInfo(int number) {
     return blockTable[size_t(number - 1)];
 }
 
+QStringList unprintedLines(const AddressTexts& texts, int number) {
+    const BlockInfo& info = blockInfo(number);
+    const QString* field = nullptr;
+    switch (info.source) {
+    case BlockSource::SenderName:
+        field = &texts.otkogo;
+        break;
+    case BlockSource::SenderAddress:
+        field = &texts.otkyda;
+        break;
+    case BlockSource::RecipientName:
+        field = &texts.komy;
+        break;
+    case BlockSource::RecipientAddress:
+        field = &texts.kyda;
+        break;
+    default:
+        return {};
+    }
+    constexpr int linesPrinted = 3;
+    if (info.part != linesPrinted)
+        return {};
+    QStringList rest;
+    const qsizetype lines = field->count(QLatin1Char('\n')) + 1;
+    for (int n = linesPrinted + 1; n <= lines; ++n)
+        rest.append(line(*field, n));
+    return rest;
+}
+
 std::array<QString, blockCount> blockTexts(const AddressTexts& texts, bool indexswitch) {
     const QString& first = indexswitch ? texts.intyda : texts.intyt;
     const QString& second = indexswitch ? texts.intyt : texts.intyda;

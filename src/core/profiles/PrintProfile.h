@@ -135,3 +135,6 @@ struct AddressTexts {
 
 // The text of every block (index 0 is block 1) for these addresses.
 std::array<QString, blockCount> blockTexts(const AddressTexts& texts, bool indexswitch);
+// For the block that prints the last line a multi-line field has room for (the third), the
+// field's lines after it, which no block prints; nothing for any other block.
+QStringList unprintedLines(const AddressTexts& texts, int number);

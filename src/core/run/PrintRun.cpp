@@ -9,6 +9,7 @@
 #include <QScopeGuard>
 #include <QThread>
 #include <exception>
+#include <optional>
 
 void PrintRunObserver::recipientStarts(int, const QString&) {}
 bool PrintRunObserver::confirmsAtRecipientStart() {
@@ -18,6 +19,7 @@ bool PrintRunObserver::proceed(const QString&, const QString&, bool) {
     return true;
 }
 void PrintRunObserver::composed(const Envelope&) {}
+void PrintRunObserver::doesNotFit(const QString&, const QString&, const std::vector<LineMisfit>&) {}
 void PrintRunObserver::envelopeDone(int, int) {}
 bool PrintRunObserver::queueFull(const QString&, int) {
     QThread::msleep(500);
@@ -73,21 +75,63 @@ PrintRun::PrintRun(const IniFile& ini, const RecordsByName& records, LoadedProfi
                    PageOutput& output, const ScreenConversions& screen)
     : m_ini(ini), m_records(records), m_profiles(profiles), m_output(output), m_screen(screen) {}
 
+PrintRun::Plan PrintRun::plan(const PrintRunSetup& setup) const {
+    Plan plan;
+    plan.recipients = runRecipients(setup.recipients);
+    QStringList names;
+    for (const RunRecipient& line : plan.recipients)
+        names.append(line.name);
+    plan.envelopes = planEnvelopes(names, setup.profiles);
+    plan.sender = setup.sender ? *setup.sender : m_records.senderTexts();
+    return plan;
+}
+
+PrintRun::Recipient PrintRun::recipient(const RunRecipient& line,
+                                        const AddressTexts& sender) const {
+    // A line without a record has an empty one: no name, as the editors show it.
+    const RecipientRecord record = m_records.recipientNamed(line.name).value_or(RecipientRecord{});
+    return {record.name, printedTexts(record, sender)};
+}
+
+PrintRun::Composed PrintRun::compose(const Recipient& recipient, const QString& profile) {
+    const LoadedProfiles::Loaded& loaded = m_profiles.load(profile);
+    return {loaded.profile,
+            composeEnvelope(loaded.profile, recipient.texts, loaded.pictures, m_screen)};
+}
+
+std::vector<EnvelopeMisfits> PrintRun::misfits(const PrintRunSetup& setup) {
+    const Plan plan = this->plan(setup);
+    std::vector<EnvelopeMisfits> found;
+    auto next = plan.envelopes.cbegin();
+    for (size_t index = 0; index < plan.recipients.size(); ++index) {
+        const Recipient recipient = this->recipient(plan.recipients[index], plan.sender);
+        for (; next != plan.envelopes.cend() && next->recipientIndex == int(index); ++next) {
+            std::vector<LineMisfit> lines;
+            try {
+                lines = envelopeMisfits(compose(recipient, next->profile).envelope);
+            } catch (const std::exception&) {
+                // The run prints the envelopes before it and then names the profile.
+                return found;
+            }
+            if (!lines.empty())
+                found.push_back({recipient.name, next->profile, std::move(lines)});
+        }
+    }
+    return found;
+}
+
 PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& observer) {
-    const std::vector<RunRecipient> recipients = runRecipients(setup.recipients);
+    const Plan planned = plan(setup);
+    const std::vector<RunRecipient>& recipients = planned.recipients;
+    const std::vector<PlannedEnvelope>& plan = planned.envelopes;
     const QStringList& profiles = setup.profiles;
     PrintRunResult result;
-    QStringList names;
-    for (const RunRecipient& line : recipients)
-        names.append(line.name);
-    const std::vector<PlannedEnvelope> plan = planEnvelopes(names, profiles);
     result.planned = int(plan.size());
     bool waits = false;
     if (setup.delays) {
         const ProgramOptions options = ProgramOptions::read(m_ini);
         waits = runWaits(options.printDelaySeconds(), options.delayMode(), int(profiles.size()));
     }
-    const AddressTexts sender = setup.sender ? *setup.sender : m_records.senderTexts();
     m_output.resetFilesWritten();
     if (m_output.sendsToQueue())
         result.queue = m_output.queueName();
@@ -109,27 +153,34 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
         QString last;
 
         // One envelope; false when the run stops before it.
-        auto envelope = [&](const QString& recipient, const AddressTexts& texts,
-                            const QString& name) {
-            if (waits && !result.stopped) {
-                // What is printed is on disk while the user decides.
-                m_output.settle();
-                if (m_output.runStopped() || !observer.proceed(recipient, name, confirm))
-                    result.stopped = true;
-            }
+        auto envelope = [&](const Recipient& to, const QString& name) {
+            const QString& recipient = to.name;
             if (result.stopped) {
                 observer.ending(true, last);
                 return false;
             }
-            const LoadedProfiles::Loaded* profile = nullptr;
+            std::optional<Composed> made;
             try {
-                profile = &m_profiles.load(name);
+                made.emplace(compose(to, name));
             } catch (...) {
                 observer.ending(true, last);
                 throw;
             }
-            const PrintProfile& p = profile->profile;
-            const Envelope composed = composeEnvelope(p, texts, profile->pictures, m_screen);
+            const PrintProfile& p = made->profile;
+            const Envelope& composed = made->envelope;
+            // Composed before the wait, so that the wait can say what does not fit.
+            const std::vector<LineMisfit> misfits = envelopeMisfits(composed);
+            if (!misfits.empty())
+                observer.doesNotFit(recipient, name, misfits);
+            if (waits) {
+                // What is printed is on disk while the user decides.
+                m_output.settle();
+                if (m_output.runStopped() || !observer.proceed(recipient, name, confirm)) {
+                    result.stopped = true;
+                    observer.ending(true, last);
+                    return false;
+                }
+            }
             observer.composed(composed);
             confirm = p.printconfirm;
             last = name;
@@ -165,13 +216,9 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
                 last.clear();
                 confirm = observer.confirmsAtRecipientStart();
                 observer.recipientStarts(line.line, line.name);
-                // A line without a record has an empty one: no name, as the editors show it.
-                const RecipientRecord record =
-                    m_records.recipientNamed(line.name).value_or(RecipientRecord{});
-                const QString& name = record.name;
-                const AddressTexts texts = printedTexts(record, sender);
+                const Recipient to = recipient(line, planned.sender);
                 for (; going && next != plan.cend() && next->recipientIndex == int(index); ++next)
-                    going = envelope(name, texts, next->profile);
+                    going = envelope(to, next->profile);
             }
             if (going)
                 observer.ending(false, last);

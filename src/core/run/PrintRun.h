@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/envelope/Envelope.h"
 #include "core/envelope/PageGeometry.h"
 #include "core/profiles/PrintProfile.h"
+#include "core/run/RunChoice.h"
 
 #include <QList>
 #include <QString>
@@ -12,9 +14,7 @@
 
 class RecordsByName;
 class IniFile;
-class LoadedProfiles;
 class PageOutput;
-struct Envelope;
 
 // What the program around a print run shows and asks while the run goes. The window
 // shows each recipient and envelope and waits between envelopes; the command line
@@ -33,6 +33,11 @@ public:
     virtual bool proceed(const QString& recipient, const QString& profile, bool confirm);
     // The envelope about to be printed.
     virtual void composed(const Envelope& envelope);
+    // The envelope about to be printed cuts or leaves out these lines (never called when
+    // everything fits); told before the wait for the envelope, if any. The run prints it all
+    // the same: a window asks before the run (PrintRun::misfits), the command line says it.
+    virtual void doesNotFit(const QString& recipient, const QString& profile,
+                            const std::vector<LineMisfit>& misfits);
     // After each envelope, printed or not: how many of how many.
     virtual void envelopeDone(int done, int total);
     // The queue refused the next envelope only because it holds as many jobs as it takes
@@ -93,6 +98,14 @@ struct QueuedEnvelope {
     bool operator==(const QueuedEnvelope&) const = default;
 };
 
+// An envelope of a run whose text does not fit: the record's name, the profile and the lines.
+struct EnvelopeMisfits {
+    QString recipient;
+    QString profile;
+    std::vector<LineMisfit> lines;
+    bool operator==(const EnvelopeMisfits&) const = default;
+};
+
 struct PrintRunResult {
     // The envelopes the run set out to print.
     int planned = 0;
@@ -130,7 +143,35 @@ public:
     // before it are complete and the files notice is given.
     PrintRunResult run(const PrintRunSetup& setup, PrintRunObserver& observer);
 
+    // The envelopes of the run whose text does not fit, in print order, each composed as the
+    // run composes it (every profile loaded once, as the run would load it); no page is
+    // drawn, nothing is asked. So a window asks once, before the run, while its user is
+    // there. It ends at a profile that cannot be loaded: the run stops there and says why.
+    std::vector<EnvelopeMisfits> misfits(const PrintRunSetup& setup);
+
 private:
+    // The run's recipients and envelopes in print order, and the sender they carry.
+    struct Plan {
+        std::vector<RunRecipient> recipients;
+        std::vector<PlannedEnvelope> envelopes;
+        AddressTexts sender;
+    };
+    Plan plan(const PrintRunSetup& setup) const;
+    // A recipient as its envelopes print it: the record's name (none for a line without a
+    // record, as the editors show it) and its texts with the sender.
+    struct Recipient {
+        QString name;
+        AddressTexts texts;
+    };
+    Recipient recipient(const RunRecipient& line, const AddressTexts& sender) const;
+    // One envelope of the recipient with the profile, read at its first use (throws its load
+    // error), composed as it is printed.
+    struct Composed {
+        const PrintProfile& profile;
+        Envelope envelope;
+    };
+    Composed compose(const Recipient& recipient, const QString& profile);
+
     const IniFile& m_ini;
     const RecordsByName& m_records;
     LoadedProfiles& m_profiles;

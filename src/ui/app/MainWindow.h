@@ -27,7 +27,8 @@ public:
     RecordsPane& records() { return *m_records; }
 
     // Whether the last print run was stopped (the delay window's "Отмена", files that could
-    // not be written) before its last envelope.
+    // not be written) before its last envelope, or not begun («Нет» to the question about
+    // text that does not fit).
     bool printStopped() const { return m_printStopped; }
     // The printer with its metrics, measured once the program runs; a test or the benchmark
     // gives another.

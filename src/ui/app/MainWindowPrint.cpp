@@ -33,10 +33,16 @@ void MainWindow::printall() {
     setup.delays = true;
 
     LoadedProfiles profiles(w.profileStore->ini(), *w.pictureCache, false);
+    PrintRun run(w.profileStore->ini(), w.addressBook, profiles, *m_output, *w.screen);
+    // Text that does not fit is asked about once, before the first envelope, while the user
+    // is at the machine; the run then goes as the print delay says, unattended if it may.
+    if (const std::vector<EnvelopeMisfits> misfits = run.misfits(setup);
+        !misfits.empty() && !w.messages.yesNo(misfitsQuestion(misfits), applicationTitle())) {
+        m_printStopped = true;
+        return;
+    }
     WindowPrintRun shown(w, [this](int row) { m_records->showRecipientAt(row); });
-    const PrintRunResult result =
-        PrintRun(w.profileStore->ini(), w.addressBook, profiles, *m_output, *w.screen)
-            .run(setup, shown);
+    const PrintRunResult result = run.run(setup, shown);
     m_printStopped = result.stopped;
     // What the queue did with the run's envelopes, as the files notice says for files.
     if (const QString notice = result.queueNotice(); !notice.isEmpty())

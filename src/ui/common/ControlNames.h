@@ -188,6 +188,8 @@ inline constexpr char delayCountdown[] = "Label6";
 inline constexpr char delayPrint[] = "SpeedButton2";
 inline constexpr char delayCancel[] = "SpeedButton1";
 inline constexpr char delayTimer[] = "Timer1";
+// The lines of the envelope that do not fit, shown only when there are some.
+inline constexpr char delayMisfits[] = "misfits";
 // The position pad: the window, its sheet and the envelope marker on it.
 inline constexpr char positionPad[] = "tpos";
 inline constexpr char positionSheet[] = "pad";

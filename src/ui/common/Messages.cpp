@@ -77,6 +77,11 @@ bool DialogMessages::question(const QString& text, const QString& title) {
                                  QMessageBox::Ok) == QMessageBox::Ok;
 }
 
+bool DialogMessages::yesNo(const QString& text, const QString& title) {
+    return QMessageBox::question(owner(), title, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
 int DialogMessages::showModal(QDialog& dialog) {
     const ModalShowing showing(*this, dialog);
     return dialog.exec();
@@ -120,6 +125,10 @@ bool DialogMessages::fontDialog(QFont& font, QColor& colour) {
 
 QString Messages::fileDialog(bool, const QString&, const QString&, const QStringList&, QString*) {
     return {};
+}
+
+bool Messages::yesNo(const QString& text, const QString& title) {
+    return question(text, title);
 }
 
 bool Messages::progress(const QString&, int, int) {

@@ -27,6 +27,9 @@ public:
     virtual void error(const QString& text) = 0;
     // Question box with OK and Cancel; true means OK.
     virtual bool question(const QString& text, const QString& title) = 0;
+    // Question box with «Да» and «Нет», for a question that reads as one; true means «Да».
+    // Where no box is shown, answered as question() is.
+    virtual bool yesNo(const QString& text, const QString& title);
     // Shows a modal window and returns its result code.
     virtual int showModal(QDialog& dialog) = 0;
     // The platform's printer dialog for this printer; true when accepted.
@@ -95,6 +98,7 @@ public:
     void notice(const QString& text) override;
     void error(const QString& text) override;
     bool question(const QString& text, const QString& title) override;
+    bool yesNo(const QString& text, const QString& title) override;
     int showModal(QDialog& dialog) override;
     bool printerDialog(QPrinter& printer) override;
     QString inputBox(const QString& caption, const QString& prompt,

@@ -3,6 +3,7 @@
 #include "ui/editor/BlockCanvas.h"
 
 #include "core/UserError.h"
+#include "core/envelope/Compose.h"
 #include "core/envelope/EnvelopeFormat.h"
 #include "core/envelope/PictureCache.h"
 #include "core/profiles/EnvelopeDocument.h"
@@ -121,6 +122,7 @@ QPoint BlockCanvas::blockPos(int number) const {
 void BlockCanvas::moveBlock(int number, QPoint position) {
     m_document.setBlockPosition(number, position);
     label(number)->move(position);
+    showMisfits();
 }
 
 int BlockCanvas::blockWidth(int number) const {
@@ -160,6 +162,7 @@ void BlockCanvas::showEnvelope(int format) {
         }
     }
     centreSurface();
+    showMisfits();
 }
 
 void BlockCanvas::showPicture(int format, int slot, bool printed) {
@@ -176,6 +179,24 @@ void BlockCanvas::showTexts() {
     const auto texts = blockTexts(w.mainWindow->addressTexts(), m_document.profile().indexswitch);
     for (int n = 1; n <= blockCount; ++n)
         label(n)->setText(texts[size_t(n - 1)]);
+    m_textsShown = true;
+    showMisfits();
+}
+
+void BlockCanvas::showMisfits() {
+    if (!m_textsShown)
+        return;
+    Envelope envelope =
+        composeEnvelope(m_document.profile(), w.mainWindow->addressTexts(), {}, screen());
+    // The envelope of the format the editor shows, which the format list may have changed.
+    envelope.size = surface->size();
+    m_misfits = envelopeMisfits(envelope);
+    std::array<std::vector<LineMisfit>, blockCount> byBlock;
+    for (const LineMisfit& misfit : m_misfits)
+        byBlock[size_t(misfit.block - 1)].push_back(misfit);
+    for (int n = 1; n <= blockCount; ++n)
+        label(n)->setToolTip(misfitsNotice(byBlock[size_t(n - 1)]));
+    surface->setMisfits(m_misfits);
 }
 
 void BlockCanvas::showStencil() {
@@ -186,6 +207,7 @@ void BlockCanvas::showStencil() {
 void BlockCanvas::applyFonts() {
     for (int n = 1; n <= blockCount; ++n)
         label(n)->setBlockFont(blockFont(m_document.profile().block(n), screen()));
+    showMisfits();
 }
 
 void BlockCanvas::paintLabel(int number) {
@@ -208,6 +230,7 @@ void BlockCanvas::showVisibility() {
         const TextBlock& block = m_document.profile().block(n);
         label(n)->setColour(block.visible ? colourOf(block.colour) : hiddenColour);
     }
+    showMisfits();
 }
 
 void BlockCanvas::rememberPositions() {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/envelope/Envelope.h"
 #include "core/profiles/PrintProfile.h"
 
 #include <QWidget>
 #include <array>
+#include <vector>
 
 struct Windows;
 class BlockLabel;
@@ -42,6 +44,11 @@ public:
     void showStencil();
     // Every label in its colour, the selected ones red.
     void paintLabels();
+    // The lines of the envelope as it prints with the main window's texts that are cut or
+    // left out: marked on the envelope, and named in the tooltip of the block concerned.
+    // Nothing while the blocks show their captions.
+    void showMisfits();
+    const std::vector<LineMisfit>& misfits() const { return m_misfits; }
 
     bool isSelected(int number) const { return m_selected[size_t(number - 1)]; }
     void selectAll();
@@ -94,4 +101,7 @@ private:
     // What the font dialog shows next: the last selected block's font and colour,
     // or the last choice when no block is selected.
     TextBlock m_fontDialog;
+    // The blocks show the main window's texts, not their captions.
+    bool m_textsShown = false;
+    std::vector<LineMisfit> m_misfits;
 };

@@ -1,6 +1,7 @@
 #include "ui/editor/Canvas.h"
 #include "ui/common/ControlNames.h"
 #include "ui/controls/DialogParts.h"
+#include "ui/controls/MisfitMarks.h"
 
 #include "core/envelope/Envelope.h"
 #include "core/envelope/EnvelopeFormat.h"
@@ -81,4 +82,12 @@ void Surface::paintEvent(QPaintEvent*) {
         if (picture.shown && !picture.image.isNull())
             painter.drawImage(picture.position, picture.image);
     }
+    paintMisfitMarks(painter, m_misfits, size());
+}
+
+void Surface::setMisfits(std::vector<LineMisfit> misfits) {
+    if (misfits == m_misfits)
+        return;
+    m_misfits = std::move(misfits);
+    update();
 }

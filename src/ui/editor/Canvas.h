@@ -3,6 +3,9 @@
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <vector>
+
+struct LineMisfit;
 
 // One text block on the editor's envelope: a transparent line of text sized to
 // its content, which the user drags.
@@ -57,10 +60,13 @@ public:
     // Slots in the order sender, recipient, index, stamp.
     Picture& picture(int slot) { return m_pictures[size_t(slot)]; }
     const Picture& picture(int slot) const { return m_pictures[size_t(slot)]; }
+    // The lines to mark as cut or left out, under the blocks.
+    void setMisfits(std::vector<LineMisfit> misfits);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     std::array<Picture, 4> m_pictures;
+    std::vector<LineMisfit> m_misfits;
 };

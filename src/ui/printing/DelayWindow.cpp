@@ -1,6 +1,7 @@
 #include "ui/printing/DelayWindow.h"
 #include "ui/controls/DialogParts.h"
 
+#include "core/envelope/Envelope.h"
 #include "core/profiles/ProgramOptions.h"
 #include "ui/common/ControlNames.h"
 #include "ui/common/MainWindowInterface.h"
@@ -65,6 +66,9 @@ DelayWindow::DelayWindow(Windows& windows) : QDialog(windows.mainWindow), w(wind
         std::max(countdownFont.horizontalAdvance(QStringLiteral("Ожидание")),
                  countdownFont.horizontalAdvance(QStringLiteral("000"))) +
         2 * countdownFont.averageCharWidth());
+    m_misfits = describedLabel({}, names::delayMisfits, this);
+    m_misfits->setStyleSheet(QStringLiteral("QLabel { color: #C00000; }"));
+    m_misfits->hide();
     m_print = button(QStringLiteral("Печатать"), names::delayPrint, this);
     m_cancel = button(QStringLiteral("Отмена"), names::delayCancel, this);
 
@@ -83,6 +87,7 @@ DelayWindow::DelayWindow(Windows& windows) : QDialog(windows.mainWindow), w(wind
     countdown->addWidget(m_countdownCaption);
     countdown->addWidget(m_countdown, 1);
     lines->addLayout(countdown, 2, 0, 1, 2);
+    lines->addWidget(m_misfits, 3, 0, 1, 2);
     lines->setColumnStretch(1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(6, 0, 6, 4);
@@ -101,7 +106,7 @@ DelayWindow::DelayWindow(Windows& windows) : QDialog(windows.mainWindow), w(wind
     m_title->setFixedHeight(std::max(20, m_title->sizeHint().height()));
     // 231 x 99 where the fonts allow it; larger fonts widen and heighten the
     // window just enough, and a long name is cut rather than widening it.
-    setFixedSize(layout->minimumSize().expandedTo(QSize(231, 99)));
+    fitSize();
 
     m_countdownTimer.setObjectName(names::delayTimer);
     m_countdownTimer.setInterval(1000);
@@ -117,6 +122,29 @@ void DelayWindow::prepare(const QString& record, const QString& profile, bool co
     m_record = record;
     m_profile = profile;
     m_confirm = confirm;
+}
+
+void DelayWindow::prepareMisfits(const std::vector<LineMisfit>& misfits) {
+    QStringList places;
+    QStringList described;
+    for (const LineMisfit& misfit : misfits) {
+        places.append(misfitPlace(misfit));
+        described.append(misfitDescription(misfit));
+    }
+    const QString text = places.isEmpty()
+                             ? QString()
+                             : QStringLiteral("Не помещается:\n") + places.join(QLatin1Char('\n'));
+    m_misfits->setText(text);
+    m_misfits->setAccessibleName(text);
+    m_misfits->setToolTip(described.join(QLatin1Char('\n')));
+    m_misfits->setVisible(!text.isEmpty());
+    fitSize();
+}
+
+void DelayWindow::fitSize() {
+    layout()->invalidate();
+    layout()->activate();
+    setFixedSize(layout()->minimumSize().expandedTo(QSize(231, 99)));
 }
 
 void DelayWindow::showEvent(QShowEvent* event) {

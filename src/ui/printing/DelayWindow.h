@@ -4,7 +4,9 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <vector>
 
+struct LineMisfit;
 struct Windows;
 class QLabel;
 class QToolButton;
@@ -20,6 +22,9 @@ public:
     // What the next showing announces: the record and the profile of the
     // envelope; with confirm it waits for "Печатать" instead of counting down.
     void prepare(const QString& record, const QString& profile, bool confirm);
+    // The lines of that envelope that are cut or left out, named under the countdown in
+    // red; none: the window is as it always was.
+    void prepareMisfits(const std::vector<LineMisfit>& misfits);
     // Whether the user closed the last showing with "Отмена", which stops the run.
     bool stopped() const { return m_stopped; }
 
@@ -35,6 +40,8 @@ protected:
 private:
     // The countdown line's value, also as the name a screen reader speaks.
     void showCount(const QString& text);
+    // As large as the lines shown need, never smaller than the window's own size.
+    void fitSize();
 
     Windows& w;
     QString m_record;
@@ -50,6 +57,7 @@ private:
     ElidedLabel* m_profileName = nullptr;
     QLabel* m_countdownCaption = nullptr;
     QLabel* m_countdown = nullptr; // the seconds left, or "Ожидание"
+    QLabel* m_misfits = nullptr;   // what does not fit; hidden when all does
     QLabel* m_title = nullptr;
     QToolButton* m_print = nullptr;  // "Печатать"
     QToolButton* m_cancel = nullptr; // "Отмена"

@@ -9,6 +9,7 @@
 #include "ui/common/MainWindowInterface.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
+#include "ui/controls/MisfitMarks.h"
 
 #include <QBitmap>
 #include <QKeyEvent>
@@ -43,6 +44,8 @@ void PreviewWindow::compose() {
 
 void PreviewWindow::setEnvelope(Envelope envelope) {
     m_envelope = std::move(envelope);
+    m_misfits = envelopeMisfits(m_envelope);
+    setToolTip(misfitsNotice(m_misfits));
     if (!m_envelope.size.isEmpty())
         setFixedSize(m_envelope.size);
     updateMask();
@@ -87,6 +90,7 @@ void PreviewWindow::saveCapture(const QString& path) const {
 void PreviewWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     paintEnvelope(painter, m_envelope);
+    paintMisfitMarks(painter, m_misfits, m_envelope.size);
 }
 
 void PreviewWindow::showEvent(QShowEvent* event) {

@@ -3,6 +3,7 @@
 #include "core/envelope/Envelope.h"
 
 #include <QDialog>
+#include <vector>
 
 struct Windows;
 
@@ -26,6 +27,9 @@ public:
     void showPreviousRecipient();
 
     const Envelope& envelope() const { return m_envelope; }
+    // The envelope's lines that are cut or left out, marked on screen and named in the
+    // window's tooltip; never part of the capture.
+    const std::vector<LineMisfit>& misfits() const { return m_misfits; }
     // The envelope's own pixels, see-through colour included.
     QImage capture() const;
     // Writes the capture as a BMP file; throws UserError when it cannot.
@@ -42,5 +46,6 @@ private:
 
     Windows& w;
     Envelope m_envelope;
+    std::vector<LineMisfit> m_misfits;
     bool m_placed = false;
 };

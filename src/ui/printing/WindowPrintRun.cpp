@@ -10,6 +10,27 @@
 #include <QEventLoop>
 #include <QTimer>
 
+QString misfitsQuestion(const std::vector<EnvelopeMisfits>& misfits) {
+    // More would not fit on the screen; the rest are counted.
+    constexpr size_t shownAtMost = 15;
+    QStringList lines{QStringLiteral("Текст не помещается на конвертах (%1):").arg(misfits.size())};
+    for (size_t i = 0; i < misfits.size() && i < shownAtMost; ++i) {
+        const EnvelopeMisfits& envelope = misfits[i];
+        QStringList places;
+        for (const LineMisfit& misfit : envelope.lines)
+            places.append(misfitPlace(misfit));
+        const QString profile = QStringLiteral("профиль «%1»").arg(envelope.profile);
+        lines.append(QStringLiteral("%1: %2").arg(
+            envelope.recipient.isEmpty() ? profile
+                                         : envelope.recipient + QStringLiteral(", ") + profile,
+            places.join(QStringLiteral("; "))));
+    }
+    if (misfits.size() > shownAtMost)
+        lines.append(QStringLiteral("… и ещё %1").arg(misfits.size() - shownAtMost));
+    lines.append(QStringLiteral("Печатать всё равно?"));
+    return lines.join(QStringLiteral("\r\n"));
+}
+
 WindowPrintRun::WindowPrintRun(Windows& windows, std::function<void(int line)> showRecipient)
     : w(windows), m_showRecipient(std::move(showRecipient)), m_saved(windows.document->name()) {}
 
@@ -24,11 +45,19 @@ bool WindowPrintRun::confirmsAtRecipientStart() {
 
 bool WindowPrintRun::proceed(const QString& recipient, const QString& profile, bool confirm) {
     w.delay->prepare(recipient, profile, confirm);
+    w.delay->prepareMisfits(m_misfits);
+    m_misfits.clear();
     w.messages.showModal(*w.delay);
     return !w.delay->stopped();
 }
 
+void WindowPrintRun::doesNotFit(const QString&, const QString&,
+                                const std::vector<LineMisfit>& misfits) {
+    m_misfits = misfits;
+}
+
 void WindowPrintRun::composed(const Envelope& envelope) {
+    m_misfits.clear();
     w.preview->setEnvelope(envelope);
 }
 

@@ -6,6 +6,8 @@
 #include "core/envelope/PictureCache.h"
 #include "core/run/AddressRules.h"
 
+#include <vector>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -55,6 +57,8 @@ private slots:
     void surface_data();
     void surface();
     void picturesAreDecodedAgainOnlyWhenTheFileChanged();
+    void linesThatDoNotFit_data();
+    void linesThatDoNotFit();
 };
 
 void ComposeTest::texts_data() {
@@ -222,6 +226,73 @@ void ComposeTest::picturesAreDecodedAgainOnlyWhenTheFileChanged() {
     QCOMPARE(cache.picture("images/dl_komy.jpg").size(), QSize(30, 10));
     QVERIFY(QFile::remove(path));
     QVERIFY_THROWS_EXCEPTION(UserError, cache.picture("images/dl_komy.jpg"));
+}
+
+// No line placement: the block stays where the default profile has it.
+constexpr int keptInPlace = -1000;
+
+void ComposeTest::linesThatDoNotFit_data() {
+    QTest::addColumn<QString>("kyda");
+    // Where block 9 («Куда», line 1) goes: so that its line ends this many pixels past the
+    // envelope's right edge (0: it ends on the edge), or keptInPlace.
+    QTest::addColumn<int>("overhang");
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<QStringList>("expected");
+    const QString longLine = QStringLiteral("ул. Маршала Баграмяна, д. 125, корп. 3, кв. 478");
+    QTest::newRow("a line longer than its block")
+        << longLine + "\nг. Москва" << 200 << true
+        << QStringList{"«Куда», строка 1 обрезана: «" + longLine + "»"};
+    QTest::newRow("a pixel past the edge")
+        << longLine << 1 << true << QStringList{"«Куда», строка 1 обрезана: «" + longLine + "»"};
+    QTest::newRow("a line that just fits") << longLine << 0 << true << QStringList{};
+    QTest::newRow("a short line a pixel past the edge")
+        << "кв. 12" << 1 << true << QStringList{"«Куда», строка 1 обрезана: «кв. 12»"};
+    QTest::newRow("a short line that just fits") << "кв. 12" << 0 << true << QStringList{};
+    QTest::newRow("a fourth line where three print")
+        << "ул. 2\nкв. 5\nг. Москва\nРоссия" << keptInPlace << true
+        << QStringList{"«Куда», строка 4 не печатается: «Россия»"};
+    QTest::newRow("a fifth line after an empty fourth")
+        << "ул. 2\nкв. 5\nг. Москва\n\r\nРоссия" << keptInPlace << true
+        << QStringList{"«Куда», строка 5 не печатается: «Россия»"};
+    QTest::newRow("three lines and a line break") << "ул. 2\nкв. 5\nг. Москва\r\n"
+                                                  << keptInPlace << true << QStringList{};
+    QTest::newRow("an empty field") << QString() << 200 << true << QStringList{};
+    QTest::newRow("a hidden block is the layout's choice")
+        << longLine << 200 << false << QStringList{};
+}
+
+void ComposeTest::linesThatDoNotFit() {
+    QFETCH(QString, kyda);
+    QFETCH(int, overhang);
+    QFETCH(bool, visible);
+    QFETCH(QStringList, expected);
+    AddressTexts texts;
+    texts.kyda = kyda;
+    PrintProfile profile;
+    profile.block(9).visible = visible;
+    Envelope envelope = composeEnvelope(profile, texts, {}, ScreenConversions{});
+    if (overhang != keptInPlace) {
+        // Placed by the width the renderer draws, so the edge is exact to the pixel.
+        profile.block(9).x = envelope.size.width() - blockTextWidth(envelope.blocks[8]) + overhang;
+        envelope = composeEnvelope(profile, texts, {}, ScreenConversions{});
+    }
+    const std::vector<LineMisfit> misfits = envelopeMisfits(envelope);
+    QStringList described;
+    for (const LineMisfit& misfit : misfits)
+        described.append(misfitDescription(misfit));
+    QCOMPARE(described, expected);
+    QCOMPARE(misfitsNotice(misfits).isEmpty(), expected.isEmpty());
+    for (const LineMisfit& misfit : misfits) {
+        // A cut line's box reaches past the edge; a left-out one stands under «Куда 3».
+        QVERIFY(!misfit.box.isEmpty());
+        if (misfit.kind == LineMisfit::Kind::Cut) {
+            QCOMPARE(misfit.block, 9);
+            QCOMPARE(misfit.box.right() + 1, envelope.size.width() + overhang);
+        } else {
+            QCOMPARE(misfit.block, 11);
+            QVERIFY(misfit.box.top() > envelope.blocks[10].position.y());
+        }
+    }
 }
 
 QTEST_MAIN(ComposeTest)

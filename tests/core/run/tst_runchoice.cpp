@@ -108,6 +108,18 @@ struct RunScript : PrintRunObserver {
                             : QStringLiteral("ended"));
     }
     void filesNotice(const QString& text) override { events.append("notice " + text); }
+    // What the run says does not fit, as misfitList() writes it.
+    QStringList misfits;
+    void doesNotFit(const QString& recipient, const QString& profile,
+                    const std::vector<LineMisfit>& lines) override {
+        misfits.append(misfitLine({recipient, profile, lines}));
+    }
+    static QString misfitLine(const EnvelopeMisfits& envelope) {
+        QStringList places;
+        for (const LineMisfit& misfit : envelope.lines)
+            places.append(misfitPlace(misfit));
+        return envelope.recipient + '/' + envelope.profile + ": " + places.join("; ");
+    }
 };
 
 // A program folder with the shipped profiles and pictures, and three recipients.
@@ -128,6 +140,31 @@ struct RunFolder {
     QString run(const PrintRunSetup& setup, RunScript& script, PageList* pages,
                 const PrintDestination& destination, NoticeList& notices,
                 PrintRunResult* result = nullptr) {
+        PrintRunResult done;
+        const QString error = with(pages, destination, notices,
+                                   [&](PrintRun& run) { done = run.run(setup, script); });
+        if (result)
+            *result = done;
+        return error;
+    }
+    // The run's pre-pass, as misfitLine() writes each envelope; pages drawn, if any, go to
+    // `pages`.
+    QStringList misfits(const PrintRunSetup& setup, PageList& pages) {
+        QStringList found;
+        NoticeList notices;
+        const QString error =
+            with(&pages, PrintDestination::intoFolder(), notices, [&](PrintRun& run) {
+                for (const EnvelopeMisfits& envelope : run.misfits(setup))
+                    found.append(RunScript::misfitLine(envelope));
+            });
+        if (!error.isEmpty())
+            found.append(error);
+        return found;
+    }
+
+private:
+    QString with(PageList* pages, const PrintDestination& destination, NoticeList& notices,
+                 const std::function<void(PrintRun&)>& use) {
         IniFile ini(folder.file("envalo.ini"));
         AddressDb db(QStringLiteral("run"));
         db.open(folder.file("Convert.mdb"), {}, AddressDb::Access::ReadOnly);
@@ -138,12 +175,10 @@ struct RunFolder {
         output.setTarget(pages);
         const ScreenConversions screen{96, 96};
         output.checkprinter(screen);
-        PrintRunResult done;
-        const QString error = errorOf(
-            [&] { done = PrintRun(ini, book, profiles, output, screen).run(setup, script); });
-        if (result)
-            *result = done;
-        return error;
+        return errorOf([&] {
+            PrintRun run(ini, book, profiles, output, screen);
+            use(run);
+        });
     }
 };
 
@@ -185,6 +220,8 @@ private slots:
     void aQueueRemovedMidRun();
     void whatIsSaidOfTheJobsEnds_data();
     void whatIsSaidOfTheJobsEnds();
+    void misfitsBeforeTheRun_data();
+    void misfitsBeforeTheRun();
     void unreadableProfileNamesItsFile_data();
     void unreadableProfileNamesItsFile();
     void folderErrors_data();
@@ -744,6 +781,72 @@ void RunChoiceTest::senderGivenOrTheDefaultOne() {
              qPrintable(texts.join('|')));
 }
 
+void RunChoiceTest::misfitsBeforeTheRun_data() {
+    QTest::addColumn<QString>("ticked");
+    QTest::addColumn<QString>("change"); // run on the address book first
+    QTest::addColumn<QString>("otkyda"); // the sender's address given; none: the default sender
+    QTest::addColumn<QString>("broken"); // a profile that cannot be loaded
+    QTest::addColumn<QStringList>("found");
+
+    const QString fourLines = "'ул. Мира, д. 1' || char(10) || 'кв. 2' || char(10) || "
+                              "'г. Тверь' || char(10) || 'Россия'";
+    const QString overlong = "ул. Маршала Баграмяна, д. 125, корп. 3, кв. 478, подъезд 4, этаж "
+                             "12, код домофона 478";
+    const QString changes = "update `table` set kyda = " + fourLines +
+                            " where name = 'Борисов';\n"
+                            "update `table` set kyda = '" +
+                            overlong + "' where name = 'Волков';\n";
+    QTest::newRow("each envelope that does not fit, in print order")
+        << "xxx" << changes << QString() << QString()
+        << QStringList{"Борисов/Конверт DL: «Куда», строка 4 не печатается",
+                       "Борисов/Конверт C6: «Куда», строка 4 не печатается",
+                       "Волков/Конверт DL: «Куда», строка 1 обрезана",
+                       "Волков/Конверт C6: «Куда», строка 1 обрезана"};
+    QTest::newRow("a sender with a fourth line: every envelope")
+        << "x.x" << QString() << "ул. 1\nкв. 2\nг. Тула\nРоссия" << QString()
+        << QStringList{"Агеев/Конверт DL: «От куда», строка 4 не печатается",
+                       "Агеев/Конверт C6: «От куда», строка 4 не печатается",
+                       "Волков/Конверт DL: «От куда», строка 4 не печатается",
+                       "Волков/Конверт C6: «От куда», строка 4 не печатается"};
+    QTest::newRow("everything fits: nothing")
+        << "xxx" << QString() << QString() << QString() << QStringList();
+    QTest::newRow("a profile that cannot be loaded: the envelopes before it")
+        << ".x." << changes << QString() << "Конверт C6"
+        << QStringList{"Борисов/Конверт DL: «Куда», строка 4 не печатается"};
+}
+
+// The window asks about text that does not fit before the run: the pre-pass composes every
+// envelope as the run does (the run says the same lines of the same envelopes) and draws
+// no page.
+void RunChoiceTest::misfitsBeforeTheRun() {
+    QFETCH(QString, ticked);
+    QFETCH(QString, change);
+    QFETCH(QString, otkyda);
+    QFETCH(QString, broken);
+    QFETCH(QStringList, found);
+
+    RunFolder f;
+    for (const QString& statement : change.split(";\n", Qt::SkipEmptyParts))
+        f.folder.execute(statement);
+    IniFile ini(f.folder.file("envalo.ini"));
+    if (!broken.isEmpty())
+        ini.writeString(broken, "listpos", "9");
+    PrintRunSetup setup;
+    setup.recipients = {{"Агеев", "Борисов", "Волков"}, ticks(ticked), 0};
+    setup.profiles = {"Конверт DL", "Конверт C6"};
+    if (!otkyda.isEmpty())
+        setup.sender = AddressTexts{"Завод", otkyda, "300000", "", "", ""};
+    PageList drawn;
+    QCOMPARE(f.misfits(setup, drawn), found);
+    QVERIFY(drawn.pages.isEmpty());
+
+    RunScript script;
+    PageList printed;
+    const QString error = f.run(setup, script, printed);
+    QCOMPARE(error.isEmpty(), broken.isEmpty());
+    QCOMPARE(script.misfits, found);
+}
+
 void RunChoiceTest::unreadableProfileNamesItsFile_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
@@ -1149,6 +1252,7 @@ void RunChoiceTest::picturesOfTheSharedDefaults() {
             }).contains(QDir::toNativeSeparators(bare.file(name))));
 }
 
-// A run into a print queue draws its pages, which needs fonts and so a GUI application.
+// A run into a print queue draws its pages, and the run measures each envelope's lines
+// with their fonts: both need a GUI application.
 QTEST_MAIN(RunChoiceTest)
 #include "tst_runchoice.moc"

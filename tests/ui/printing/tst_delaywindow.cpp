@@ -2,6 +2,7 @@
 #include "TestProgram.h"
 #include "TextFit.h"
 
+#include "core/envelope/Envelope.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/Program.h"
 #include "ui/common/ControlNames.h"
@@ -28,6 +29,8 @@ struct Delay : TestProgram {
     QString name = QStringLiteral("Иванов Иван Иванович");
     QString profile = QStringLiteral("Конверт DL");
     bool confirmation = false;
+    // The envelope's lines that do not fit.
+    std::vector<LineMisfit> misfits;
 
     Delay(const QString& printdelay, bool confirm) : confirmation(confirm) {
         folder.addSettings();
@@ -43,6 +46,7 @@ struct Delay : TestProgram {
     // Shows the window as the run does; the script runs while it is open.
     int show(const std::function<void()>& script) {
         wait->prepare(name, profile, confirmation);
+        wait->prepareMisfits(misfits);
         messages.onModal([&](QDialog&) { script(); });
         const int result = messages.showModal(*wait);
         [&] {
@@ -192,6 +196,7 @@ void DelayWindowTest::textsShowWhole_data() {
                                               << "Конверт DL" << 0;
     QTest::newRow("long names") << false << longName << longProfile << 0;
     QTest::newRow("larger font") << true << longName << longProfile << 14;
+    QTest::newRow("lines that do not fit") << true << longName << longProfile << 0;
 }
 
 void DelayWindowTest::textsShowWhole() {
@@ -209,8 +214,17 @@ void DelayWindowTest::textsShowWhole() {
     Delay d(QStringLiteral("10"), confirmation);
     d.name = name;
     d.profile = profile;
+    const bool misfits = QTest::currentDataTag() == QStringLiteral("lines that do not fit");
+    if (misfits)
+        d.misfits = {{LineMisfit::Kind::Cut, 9, 1, "ул. Маршала Баграмяна, д. 125, корп. 3", {}},
+                     {LineMisfit::Kind::LeftOut, 11, 4, "Россия", {}}};
     d.show([&] {
         grabForReview(*d.wait, QStringLiteral("delay ") + QTest::currentDataTag());
+        QLabel* named = d.label(ControlNames::Printing::delayMisfits);
+        QCOMPARE(named->isHidden(), !misfits);
+        if (misfits)
+            QCOMPARE(named->text(), QStringLiteral("Не помещается:\n«Куда», строка 1 обрезана\n"
+                                                   "«Куда», строка 4 не печатается"));
         const QStringList faults = textFaults(*d.wait);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
         // 231 x 99 at the least, and no larger than the fonts need: a long
@@ -224,6 +238,13 @@ void DelayWindowTest::textsShowWhole() {
         const int room = d.wait->width() - countdown->geometry().x() -
                          font.horizontalAdvance(QStringLiteral("Ожидание"));
         QVERIFY2(room >= 6 + 2 * font.averageCharWidth(), qPrintable(QString::number(room)));
+        d.button(ControlNames::Printing::delayPrint)->click();
+    });
+    // The next envelope fits: the window is as it always was.
+    d.misfits.clear();
+    d.show([&] {
+        QVERIFY(d.label(ControlNames::Printing::delayMisfits)->isHidden());
+        QCOMPARE(d.wait->size(), d.wait->layout()->minimumSize().expandedTo(QSize(231, 99)));
         d.button(ControlNames::Printing::delayPrint)->click();
     });
 }

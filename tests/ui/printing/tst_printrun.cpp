@@ -18,6 +18,7 @@
 #include "ui/controls/CheckedComboBox.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
+#include "ui/printing/WindowPrintRun.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -71,8 +72,9 @@ struct Run : TestProgram {
     LayoutEditor* v = nullptr;
 
     // The address book is the folder's file, or a database on the server when one is given.
+    // `changes` is run on the folder's address book after its rows are in.
     explicit Run(int printdelay = 0, const QString& pdmode = "1",
-                 const ServerDatabase* server = nullptr) {
+                 const ServerDatabase* server = nullptr, const QString& changes = {}) {
         folder.addSettings();
         folder.addPictures();
         IniFile ini(folder.file("envalo.ini"));
@@ -80,7 +82,7 @@ struct Run : TestProgram {
             server->runScript(TestFolder::shippedSchema() + recipients);
             ini.writeString("option", "addressbook", server->text());
         } else {
-            folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients);
+            folder.addDatabaseFromScript(TestFolder::shippedSchema() + recipients + changes);
         }
         ini.writeString("option", "printdelay", QString::number(printdelay));
         ini.writeString("option", "pdmode", pdmode);
@@ -129,6 +131,9 @@ private slots:
     void aFullQueueIsWaitedForOrStopped_data();
     void aFullQueueIsWaitedForOrStopped();
     void theClosingNoticeNamesWhatTheQueueRefused();
+    void textThatDoesNotFitIsAskedAboutBeforeTheRun_data();
+    void textThatDoesNotFitIsAskedAboutBeforeTheRun();
+    void misfitsQuestionCountsWhatItDoesNotName();
 };
 
 void PrintRunTest::recipientsOutsideProfilesInside_data() {
@@ -379,6 +384,71 @@ void PrintRunTest::theClosingNoticeNamesWhatTheQueueRefused() {
                                          "Не принят: Борисов, профиль «Конверт DL».")
                               .arg(queue)}));
     r.verifyNothingUnexpected();
+}
+
+void PrintRunTest::textThatDoesNotFitIsAskedAboutBeforeTheRun_data() {
+    QTest::addColumn<int>("printdelay");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QStringList>("printed");
+    // What each delay window named under its countdown, by recipient.
+    QTest::addColumn<QStringList>("named");
+    const QStringList all{"Агеев/Конверт DL", "Борисов/Конверт DL", "Волков/Конверт DL"};
+    QTest::newRow("«Да»: printed without a wait") << 0 << true << all << QStringList();
+    QTest::newRow("«Нет»: nothing printed") << 0 << false << QStringList() << QStringList();
+    QTest::newRow("«Да» with a print delay: each envelope waits as it says, naming the lines")
+        << 3 << true << all
+        << QStringList{"Агеев: ", "Борисов: Не помещается:\n«Куда», строка 4 не печатается",
+                       "Волков: "};
+}
+
+// The window asks once, before the first envelope, naming the envelopes whose text does not
+// fit; the run then goes as the print delay says, and never stops for them on its own.
+void PrintRunTest::textThatDoesNotFitIsAskedAboutBeforeTheRun() {
+    QFETCH(int, printdelay);
+    QFETCH(bool, yes);
+    QFETCH(QStringList, printed);
+    QFETCH(QStringList, named);
+    Run r(printdelay, "1", nullptr,
+          "update `table` set kyda = 'ул. Мира, д. 1' || char(10) || 'кв. 2' || char(10) || "
+          "'г. Тверь' || char(10) || 'Россия' where name = 'Борисов';\n");
+    r.tick({"Агеев", "Борисов", "Волков"});
+    r.choose({"Конверт DL"});
+    r.messages.answer(yes);
+    QStringList shown;
+    for (int i = 0; i < named.size(); ++i)
+        r.messages.onModal([&](QDialog& d) {
+            auto* misfits = control<QLabel>(d, ControlNames::Printing::delayMisfits);
+            shown.append(control<QLabel>(d, ControlNames::Printing::delayRecord)->text() + ": " +
+                         (misfits->isHidden() ? QString() : misfits->text()));
+            pressPrint(d);
+        });
+    r.print();
+    QCOMPARE(r.messages.texts("question"),
+             QStringList{"Текст не помещается на конвертах (1):\r\n"
+                         "Борисов, профиль «Конверт DL»: «Куда», строка 4 не печатается\r\n"
+                         "Печатать всё равно?"});
+    QCOMPARE(r.recorder.order(), printed);
+    QCOMPARE(r.delayWindows(), int(named.size()));
+    QCOMPARE(shown, named);
+    QCOMPARE(r.mainWindow().printStopped(), !yes);
+    r.verifyNothingUnexpected();
+}
+
+// A long list names the first fifteen envelopes and counts the rest.
+void PrintRunTest::misfitsQuestionCountsWhatItDoesNotName() {
+    const LineMisfit cut{LineMisfit::Kind::Cut, 9, 1, "ул. Баграмяна", {}};
+    std::vector<EnvelopeMisfits> misfits;
+    for (int i = 1; i <= 17; ++i)
+        misfits.push_back({QString::number(i), "Конверт C6", {cut}});
+    misfits[1].recipient.clear();
+    const QStringList lines = misfitsQuestion(misfits).split("\r\n");
+    QCOMPARE(lines.size(), 1 + 15 + 2);
+    QCOMPARE(lines.first(), "Текст не помещается на конвертах (17):");
+    QCOMPARE(lines[1], "1, профиль «Конверт C6»: «Куда», строка 1 обрезана");
+    QCOMPARE(lines[2], "профиль «Конверт C6»: «Куда», строка 1 обрезана");
+    QCOMPARE(lines[15], "15, профиль «Конверт C6»: «Куда», строка 1 обрезана");
+    QCOMPARE(lines[16], "… и ещё 2");
+    QCOMPARE(lines.last(), "Печатать всё равно?");
 }
 
 QTEST_MAIN(PrintRunTest)
