@@ -684,8 +684,7 @@ void CliTest::aQueueThatRefusesNamesEveryEnvelope() {
     const QString refused = QStringLiteral("Принтер «%1» не принял документ.\n").arg(queue);
     QCOMPARE(withoutMisfits(result.err),
              refused + refused +
-                 QStringLiteral("Очередь печати «%1» приняла конвертов: 0 из 2.
-").arg(queue) +
+                 QStringLiteral("Очередь печати «%1» приняла конвертов: 0 из 2.\n").arg(queue) +
                  "Не напечатано конвертов: 2 из 2.\n"
                  "Не принят: Иванов Иван Иванович, профиль «Конверт DL».\n"
                  "Не принят: Иванов Иван Иванович, профиль «Конверт C6».\n");
