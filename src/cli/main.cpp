@@ -208,6 +208,7 @@ int print(const CommandLine& line, StderrMessages& messages, const QString& shar
     setup.recipients.lines = recipients;
     setup.recipients.ticked = QList<bool>(recipients.size(), true);
     setup.profiles = profiles;
+    setup.oneJob = line.oneJob;
     PrintRunResult result;
     CommandLineRun shown(qsizetype(plan.size()));
     result = PrintRun(folder.ini(), folder.book(), loaded, output, screen).run(setup, shown);

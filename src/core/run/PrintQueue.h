@@ -3,6 +3,7 @@
 #include "core/UserError.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QMarginsF>
 #include <QPageSize>
 #include <QString>
@@ -50,6 +51,9 @@ public:
     // Throws UserError naming the queue when it does not take the whole document, and
     // QueueFull when it refuses the job only because it holds as many as it takes.
     void send(const QByteArray& pdf, const QString& title, const QPageSize& paper, bool landscape);
+    // The same for a document read from `pdf` from where it stands to its end, passed on in
+    // pieces, so that a document of any length never has to be in memory.
+    void send(QIODevice& pdf, const QString& title, const QPageSize& paper, bool landscape);
 
 private:
     QString m_name;

@@ -1,6 +1,7 @@
 // The print run: one envelope per ticked recipient and per chosen profile.
 #include "ui/app/MainWindow.h"
 
+#include "core/profiles/ProgramOptions.h"
 #include "core/run/OpenAddressBook.h"
 #include "core/run/PageOutput.h"
 #include "core/run/PrintRun.h"
@@ -30,6 +31,7 @@ void MainWindow::printall() {
     // The sender the editors show.
     setup.sender = addressTexts();
     setup.delays = true;
+    setup.oneJob = ProgramOptions::read(w.profileStore->ini()).oneJob();
 
     LoadedProfiles profiles(w.profileStore->ini(), *w.pictureCache, false);
     WindowPrintRun shown(w, [this](int row) { m_records->showRecipientAt(row); });

@@ -2,6 +2,7 @@
 #include "MainControls.h"
 #include "ServerDatabase.h"
 #include "TestProgram.h"
+#include "Tools.h"
 
 #include "core/UserError.h"
 #include "core/envelope/Envelope.h"
@@ -18,11 +19,13 @@
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/ProfileStore.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -126,6 +129,8 @@ private slots:
     void filesThatCannotBeWrittenEndTheRun();
     void aFullQueueIsWaitedForOrStopped_data();
     void aFullQueueIsWaitedForOrStopped();
+    void oneJobUnlessTheRunWaits_data();
+    void oneJobUnlessTheRunWaits();
 };
 
 void PrintRunTest::recipientsOutsideProfilesInside_data() {
@@ -350,6 +355,45 @@ void PrintRunTest::aFullQueueIsWaitedForOrStopped() {
     // No envelope is reported as failed.
     r.verifyNothingUnexpected();
     QVERIFY(r.messages.texts("notice").isEmpty());
+}
+
+void PrintRunTest::oneJobUnlessTheRunWaits_data() {
+    QTest::addColumn<int>("printdelay");
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("no delay: the run is one job") << 0 << 1;
+    QTest::newRow("a delay before every envelope: a job each") << 3 << 4;
+}
+
+// «Весь тираж одним заданием» is kept in [option]; a run that waits between envelopes still
+// sends a job per envelope.
+void PrintRunTest::oneJobUnlessTheRunWaits() {
+    QFETCH(int, printdelay);
+    QFETCH(int, jobs);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const QString queue = QStringLiteral("WINDOWJOB%1").arg(QCoreApplication::applicationPid());
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
+    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    Run r(printdelay);
+    auto* oneJob = r.mainWindow().findChild<QAction*>(ControlNames::Main::oneJobCommand);
+    QVERIFY(oneJob && oneJob->isCheckable() && !oneJob->isChecked());
+    QVERIFY(oneJob->toolTip().contains("задержка печати"));
+    oneJob->trigger();
+    QVERIFY(oneJob->isChecked());
+    QCOMPARE(IniFile(r.folder.file("envalo.ini")).readString("option", "onejob", {}), "1");
+    r.mainWindow().pageOutput().setTarget(nullptr);
+    r.mainWindow().pageOutput().setDestination(PrintDestination::toQueue(queue));
+    r.tick({"Агеев", "Волков"});
+    r.choose({"Конверт DL", "Конверт C6"});
+    for (int i = 0; i < (printdelay > 0 ? 4 : 0); ++i)
+        r.messages.onModal(pressPrint);
+    r.print();
+    QCOMPARE(r.delayWindows(), printdelay > 0 ? 4 : 0);
+    QCOMPARE(runTool("lpstat", {"-W", "all", "-o", queue}).split('\n', Qt::SkipEmptyParts).size(),
+             jobs);
+    r.verifyNothingUnexpected();
+    oneJob->trigger();
+    QCOMPARE(IniFile(r.folder.file("envalo.ini")).readString("option", "onejob", {}), "0");
 }
 
 QTEST_MAIN(PrintRunTest)
