@@ -319,6 +319,10 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
     if (!m_unavailable.isEmpty())
         throw UserError(m_unavailable);
 
+    if (m_mode == Mode::Spooler && m_oneJob) {
+        addToJob(envelope, placement, request);
+        return;
+    }
     if (m_mode == Mode::Spooler) {
         const QString title = request.documentName();
         const QString cannotStart =
@@ -343,10 +347,6 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
             }
             if (!painter.end())
                 throw UserError(cannotStart);
-        }
-        if (m_oneJob) {
-            addToJob(envelope, placement, request);
-            return;
         }
         // One connection to the queue serves the whole run.
         if (!m_queue)
