@@ -128,9 +128,11 @@ public:
     PrivateSpooler(const PrivateSpooler&) = delete;
     PrivateSpooler& operator=(const PrivateSpooler&) = delete;
 
-    // Drops the jobs the queue still holds, so that each run starts on an empty queue.
+    // Drops the jobs the queue still holds and the spooler's history of those done, so that
+    // each run starts as the first one did.
     static void empty() {
-        tool(QStringLiteral("cancel"), {QStringLiteral("-a"), QLatin1String(queue)});
+        tool(QStringLiteral("cancel"),
+             {QStringLiteral("-a"), QStringLiteral("-x"), QLatin1String(queue)});
     }
 
     QString missing;
