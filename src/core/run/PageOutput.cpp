@@ -15,7 +15,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -328,12 +327,6 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
         const QString title = request.documentName();
         const QString cannotStart =
             QStringLiteral("Не удалось начать печать на принтере «%1».").arg(m_queueName);
-        // One connection to the queue serves the whole run. The spooler makes the job while
-        // its page is drawn.
-        if (!m_queue)
-            m_queue = std::make_unique<PrintQueue>(m_queueName);
-        m_queue->announce(title, m_layout.pageSize(), true);
-        auto withdrawn = qScopeGuard([this] { m_queue->withdraw(); });
         QBuffer pdf;
         pdf.open(QIODevice::WriteOnly);
         {
@@ -355,8 +348,10 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
             if (!painter.end())
                 throw UserError(cannotStart);
         }
+        // One connection to the queue serves the whole run.
+        if (!m_queue)
+            m_queue = std::make_unique<PrintQueue>(m_queueName);
         whileQueueFull([&] { m_queue->send(pdf.data(), title, m_layout.pageSize(), true); });
-        withdrawn.dismiss();
         ++m_jobsSent;
         return;
     }

@@ -77,30 +77,8 @@ struct PrintQueue::Connection {
     cups_dest_t* dest = nullptr;
     http_t* http = nullptr;
     cups_dinfo_t* info = nullptr;
-    // A job asked for ahead of its document and not yet answered: the document's title, and
-    // where the request went.
-    bool announced = false;
-    QByteArray announcedTitle;
-    QByteArray resource;
-
-    // The job the spooler made for the request sent ahead, or 0 with the spooler's status.
-    int answer(ipp_status_t& status) {
-        announced = false;
-        ipp_t* response = cupsGetResponse(http, resource.constData());
-        status = cupsLastError();
-        int job = 0;
-        if (ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER))
-            job = ippGetInteger(id, 0);
-        ippDelete(response);
-        return job;
-    }
 
     ~Connection() {
-        if (announced) {
-            ipp_status_t status = IPP_STATUS_OK;
-            if (const int job = answer(status); job > 0)
-                cupsCancelDestJob(http, dest, job);
-        }
         if (info)
             cupsFreeDestInfo(info);
         if (http)
@@ -205,86 +183,26 @@ void PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSi
     send(buffer, title, paper, landscape);
 }
 
-namespace {
-
-// The job's options: the queue's own name for the paper where it has one (an envelope size
-// of its PPD that Qt has no name for, say), else Qt's name of it; and the orientation.
-int jobOptions(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, const QPageSize& paper,
-               bool landscape, cups_option_t** options) {
-    QByteArray media = paper.key().toUtf8();
-    const QSizeF mm = paper.size(QPageSize::Millimeter);
-    cups_size_t size{};
-    if (cupsGetDestMediaBySize(http, dest, info, qRound(mm.width() * 100),
-                               qRound(mm.height() * 100), CUPS_MEDIA_FLAGS_DEFAULT, &size))
-        media = size.media;
-    int count = cupsAddOption("media", media.constData(), 0, options);
-    if (landscape)
-        count = cupsAddOption("landscape", "true", count, options);
-    return count;
-}
-
-} // namespace
-
-void PrintQueue::announce(const QString& title, const QPageSize& paper, bool landscape) {
-    Connection& c = *m_connection;
-    withdraw();
-    // The request cupsCreateDestJob makes, sent without waiting for its answer.
-    const char* uri = cupsGetOption("printer-uri-supported", c.dest->num_options, c.dest->options);
-    if (!uri)
-        return;
-    char scheme[32];
-    char user[256];
-    char host[256];
-    char resource[1024];
-    int port = 0;
-    if (httpSeparateURI(HTTP_URI_CODING_ALL, uri, scheme, sizeof scheme, user, sizeof user, host,
-                        sizeof host, &port, resource, sizeof resource) < HTTP_URI_STATUS_OK)
-        return;
-    const QByteArray name = title.toUtf8();
-    ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                 cupsUser());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, name.constData());
-    cups_option_t* options = nullptr;
-    const int count = jobOptions(c.http, c.dest, c.info, paper, landscape, &options);
-    cupsEncodeOptions2(request, count, options, IPP_TAG_OPERATION);
-    cupsEncodeOptions2(request, count, options, IPP_TAG_JOB);
-    cupsFreeOptions(count, options);
-    const http_status_t sent = cupsSendRequest(c.http, request, resource, 0);
-    ippDelete(request);
-    c.resource = resource;
-    c.announcedTitle = name;
-    // Answered or not, the answer is read before anything else goes over the connection.
-    c.announced = sent == HTTP_STATUS_CONTINUE || sent == HTTP_STATUS_OK;
-    if (!c.announced)
-        httpFlush(c.http);
-}
-
-void PrintQueue::withdraw() {
-    Connection& c = *m_connection;
-    if (!c.announced)
-        return;
-    ipp_status_t status = IPP_STATUS_OK;
-    if (const int job = c.answer(status); job > 0)
-        cupsCancelDestJob(c.http, c.dest, job);
-}
-
 void PrintQueue::send(QIODevice& pdf, const QString& title, const QPageSize& paper,
                       bool landscape) {
     Connection& c = *m_connection;
     const QByteArray name = title.toUtf8();
+    // The queue's own name for the paper where it has one (an envelope size of its PPD that
+    // Qt has no name for, say); else Qt's name of it.
+    QByteArray media = paper.key().toUtf8();
+    const QSizeF mm = paper.size(QPageSize::Millimeter);
+    cups_size_t size{};
+    if (cupsGetDestMediaBySize(c.http, c.dest, c.info, qRound(mm.width() * 100),
+                               qRound(mm.height() * 100), CUPS_MEDIA_FLAGS_DEFAULT, &size))
+        media = size.media;
+    cups_option_t* options = nullptr;
+    int count = cupsAddOption("media", media.constData(), 0, &options);
+    if (landscape)
+        count = cupsAddOption("landscape", "true", count, &options);
     int job = 0;
-    ipp_status_t created = IPP_STATUS_OK;
-    if (c.announced && c.announcedTitle == name) {
-        job = c.answer(created);
-    } else {
-        withdraw();
-        cups_option_t* options = nullptr;
-        const int count = jobOptions(c.http, c.dest, c.info, paper, landscape, &options);
-        created = cupsCreateDestJob(c.http, c.dest, c.info, &job, name.constData(), count, options);
-        cupsFreeOptions(count, options);
-    }
+    const ipp_status_t created =
+        cupsCreateDestJob(c.http, c.dest, c.info, &job, name.constData(), count, options);
+    cupsFreeOptions(count, options);
     if (created > IPP_STATUS_OK_CONFLICTING || job <= 0) {
         if (jobLimit(created, c.http))
             throw QueueFull(

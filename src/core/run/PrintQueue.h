@@ -51,12 +51,6 @@ public:
     // Throws UserError naming the queue when it does not take the whole document, and
     // QueueFull when it refuses the job only because it holds as many as it takes.
     void send(const QByteArray& pdf, const QString& title, const QPageSize& paper, bool landscape);
-    // Asks for the job of the next document (titled, on this paper) before the document is
-    // drawn, so that the spooler makes the job while the program draws: making a job is half
-    // of what sending an envelope costs. The send() of that document takes the job; withdraw()
-    // gives it up when the document is not sent after all.
-    void announce(const QString& title, const QPageSize& paper, bool landscape);
-    void withdraw();
     // The same for a document read from `pdf` from where it stands to its end, passed on in
     // pieces, so that a document of any length never has to be in memory.
     void send(QIODevice& pdf, const QString& title, const QPageSize& paper, bool landscape);
