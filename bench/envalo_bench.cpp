@@ -8,6 +8,7 @@
 #include "core/addressbook/AccessBook.h"
 #include "core/addressbook/AddressDb.h"
 #include "core/addressbook/AddressImport.h"
+#include "core/profiles/ProgramOptions.h"
 #include "core/run/OpenAddressBook.h"
 #include "core/run/PageOutput.h"
 #include "core/run/PrintRun.h"
@@ -85,6 +86,71 @@ template <class T> T& own(QWidget& window, const char* name) {
     throw UserError(QStringLiteral("В окне нет элемента %1.").arg(QString::fromLatin1(name)));
 }
 
+// A private CUPS daemon (scripts/cups-test.sh) with a raw queue that discards what it gets,
+// for the spooler's figures; the machine's own print system is never touched. Without
+// cupsd, `missing` says why and nothing is started.
+class PrivateSpooler {
+public:
+    static constexpr char queue[] = "NULLQ";
+
+    PrivateSpooler() {
+        if (!QFileInfo(QStringLiteral("/usr/sbin/cupsd")).isExecutable()) {
+            missing = QStringLiteral("/usr/sbin/cupsd is not installed");
+            return;
+        }
+        QProcess start;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // No per-queue limit: the spooler's own MaxJobs (500) still holds, as on an office's.
+        env.insert(QStringLiteral("CUPS_TEST_MAX_JOBS_PER_PRINTER"), QStringLiteral("0"));
+        start.setProcessEnvironment(env);
+        start.start(QStringLiteral("bash"),
+                    {QStringLiteral(ENVALO_CUPS_TEST), QStringLiteral("start"), m_dir.path()});
+        start.waitForFinished(60'000);
+        const QString out = QString::fromLocal8Bit(start.readAllStandardOutput());
+        const QRegularExpressionMatch socket =
+            QRegularExpression(QStringLiteral("export CUPS_SERVER=(\\S+)")).match(out);
+        if (start.exitCode() != 0 || !socket.hasMatch()) {
+            missing = QStringLiteral("cups-test.sh did not start: ") +
+                      QString::fromLocal8Bit(start.readAllStandardError()).trimmed();
+            return;
+        }
+        m_started = true;
+        // Before the program reaches libcups, which reads it once.
+        qputenv("CUPS_SERVER", socket.captured(1).toLocal8Bit());
+        tool(QStringLiteral("lpadmin"),
+             {QStringLiteral("-p"), QLatin1String(queue), QStringLiteral("-E"),
+              QStringLiteral("-v"), QStringLiteral("file:///dev/null"), QStringLiteral("-m"),
+              QStringLiteral("raw")});
+    }
+    ~PrivateSpooler() {
+        if (m_started)
+            QProcess::execute(QStringLiteral("bash"), {QStringLiteral(ENVALO_CUPS_TEST),
+                                                       QStringLiteral("stop"), m_dir.path()});
+    }
+    PrivateSpooler(const PrivateSpooler&) = delete;
+    PrivateSpooler& operator=(const PrivateSpooler&) = delete;
+
+    // Drops the jobs the queue still holds and the spooler's history of those done, so that
+    // each run starts as the first one did.
+    static void empty() {
+        tool(QStringLiteral("cancel"),
+             {QStringLiteral("-a"), QStringLiteral("-x"), QLatin1String(queue)});
+    }
+
+    QString missing;
+
+private:
+    static void tool(const QString& program, const QStringList& arguments) {
+        QProcess p;
+        p.start(program, arguments);
+        p.waitForFinished(60'000);
+    }
+
+    // A short path of plain letters: the daemon's socket is in it.
+    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/envalo-cups-XXXXXX")};
+    bool m_started = false;
+};
+
 double msSince(const QElapsedTimer& clock) {
     return double(clock.nsecsElapsed()) / 1e6;
 }
@@ -139,7 +205,8 @@ struct Options {
 
 class Bench {
 public:
-    Bench(const Options& options, BenchFolder& folder) : o(options), m_folder(folder) {}
+    Bench(const Options& options, BenchFolder& folder, const PrivateSpooler* spooler = nullptr)
+        : o(options), m_folder(folder), m_spooler(spooler) {}
 
     // The address book on a PostgreSQL server has targets of its own.
     bool onServer() const { return !o.database.isEmpty(); }
@@ -381,6 +448,8 @@ public:
                                    .arg(m_printedEach * 1000, 0, 'f', 0)
                              : QString()));
         }
+        if (o.wanted(QStringLiteral("spooler")))
+            spoolerRuns();
         if (o.wanted(QStringLiteral("cli"))) {
             // Whole runs of the program, its start (reading the folder, choosing the
             // envelopes) included: the start alone is the same run with --dry-run. The
@@ -440,6 +509,60 @@ private:
         return f;
     }
 
+    // A run of the window into the private spooler's discarding queue, a job per envelope and
+    // as one job, and the memory of one job of 100 envelopes against one of 1,000.
+    void spoolerRuns() {
+        if (!m_spooler || !m_spooler->missing.isEmpty()) {
+            say(QStringLiteral("print run to a print queue: skipped (%1)")
+                    .arg(m_spooler ? m_spooler->missing : QStringLiteral("no spooler")));
+            return;
+        }
+        IniFile& ini = m_program->windows().profileStore->ini();
+        const QString before = ProgramOptions::read(ini).onejob;
+        prepareQueue();
+        for (const bool oneJob : {false, true}) {
+            ProgramOptions::writeOneJob(ini, oneJob);
+            Figure f{QStringLiteral("print run to a print queue, %1, %2 envelopes")
+                         .arg(oneJob ? QStringLiteral("one job") : QStringLiteral("job each"))
+                         .arg(o.envelopes),
+                     "/s", oneJob ? 1000.0 : 150.0, true};
+            for (int i = 0; i < o.printRuns; ++i) {
+                PrivateSpooler::empty();
+                const auto [ms, printed] = printRun(o.envelopes);
+                f.samples.push_back(printed / (ms / 1000));
+            }
+            report(f);
+            PrivateSpooler::empty();
+            printRun(100);
+            const double after100 = statusMb("VmRSS");
+            PrivateSpooler::empty();
+            printRun(1000);
+            const double after1000 = statusMb("VmRSS");
+            Figure growth{QStringLiteral("memory growth, queue run (%1) of 1000 after 100")
+                              .arg(oneJob ? QStringLiteral("one job") : QStringLiteral("job each")),
+                          "MB", 20};
+            growth.samples.push_back(after1000 - after100);
+            report(growth);
+            say(QStringLiteral("  (resident memory %1 MB after 100 envelopes, %2 MB after 1000)")
+                    .arg(after100, 0, 'f', 1)
+                    .arg(after1000, 0, 'f', 1));
+            PrivateSpooler::empty();
+        }
+        ini.writeString(ProgramOptions::section, QStringLiteral("onejob"), before);
+        preparePrinting();
+    }
+
+    void prepareQueue() {
+        MainWindow& mainWindow = static_cast<MainWindow&>(*m_program->windows().mainWindow);
+        mainWindow.setPageOutput(std::make_unique<PageOutput>(
+            messages, m_folder.appdir(),
+            PrintDestination::toQueue(QLatin1String(PrivateSpooler::queue))));
+        mainWindow.pageOutput().checkprinter(
+            ScreenConversions{mainWindow.scrDpiX(), mainWindow.scrDpiY()});
+        if (mainWindow.pageOutput().printsToFiles())
+            throw UserError(QStringLiteral("Печать идёт не в очередь."));
+    }
+
     QString oneFile() const { return m_folder.appdir() + QStringLiteral("Конверты.pdf"); }
 
     // The printer Qt hands out on a machine without print queues, so that the figure does
@@ -486,9 +609,11 @@ private:
         clock.start();
         print.click();
         const double ms = msSince(clock);
-        const int written = mainWindow.pageOutput().filesWritten();
-        // The run tells where the files are, once.
-        if (written != count || messages.total() != shownBefore + 1)
+        PageOutput& output = mainWindow.pageOutput();
+        const bool intoFiles = output.printsToFiles();
+        const int written = intoFiles ? output.filesWritten() : output.jobsSent();
+        // The run tells where the files are, once; a run to a queue says nothing.
+        if (written != count || messages.total() != shownBefore + (intoFiles ? 1 : 0))
             say(QStringLiteral("  (print run: %1 files of %2; last box %3)")
                     .arg(written)
                     .arg(count)
@@ -583,6 +708,7 @@ private:
 
     const Options& o;
     BenchFolder& m_folder;
+    const PrivateSpooler* m_spooler = nullptr;
     std::unique_ptr<Program> m_program;
     bool m_allMet = true;
     bool m_sizeShown = false;
@@ -603,7 +729,7 @@ Options parse(const QApplication& app) {
         QStringLiteral(
             "Figures to measure, comma-separated: startup, loadlists, find, "
             "checkall, storechecks, loadprofile, saveprofile, print, printone, printfile, "
-            "misfits, cli, import, "
+            "misfits, spooler, cli, import, "
             "growth, access."),
         QStringLiteral("list"));
     const QCommandLineOption envelopes(QStringLiteral("envelopes"),
@@ -679,7 +805,11 @@ int main(int argc, char* argv[]) {
                 .arg(QThread::idealThreadCount())
                 .arg(QString::fromLatin1(qVersion())));
 
-        Bench bench(options, folder);
+        // Started before the program reaches the print system.
+        std::unique_ptr<PrivateSpooler> spooler;
+        if (options.wanted(QStringLiteral("spooler")))
+            spooler = std::make_unique<PrivateSpooler>();
+        Bench bench(options, folder, spooler.get());
         bench.run();
         // 300 MB for an address book of 100,000 recipients, in proportion above that.
         const double peakTarget = 300.0 * std::max(1.0, folder.sizes().recipients / 100'000.0);

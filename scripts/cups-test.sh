@@ -5,7 +5,8 @@
 # declares an unprintable edge like a real printer's. A queue holds at most 20 jobs not
 # yet printed (MaxJobsPerPrinter), so that a run into a paused queue meets the limit that
 # a real printer's queue meets at MaxJobs; tests may make raw queues on file:///dev/null
-# (FileDevice), which discard what they get.
+# (FileDevice), which discard what they get. CUPS_TEST_MAX_JOBS_PER_PRINTER sets another
+# limit (0: none but the spooler's MaxJobs), as the benchmark does for its speed figures.
 #   cups-test.sh start <dir>   prints the "export CUPS_SERVER=..." line to evaluate
 #   cups-test.sh stop <dir>    stops the daemon started in <dir>
 # Everything the daemon writes stays in <dir>, except what cups-pdf itself prints:
@@ -50,7 +51,7 @@ Browsing No
 WebInterface No
 DefaultAuthType None
 LogLevel warn
-MaxJobsPerPrinter 20
+MaxJobsPerPrinter ${CUPS_TEST_MAX_JOBS_PER_PRINTER:-20}
 <Location />
   Order allow,deny
   Allow all

@@ -15,7 +15,7 @@ struct OptionText {
 };
 
 // One table for the parser and the help, so that the help lists every option.
-const std::array<OptionText, 24> optionTexts{{
+const std::array<OptionText, 25> optionTexts{{
     {"folder", "ПАПКА",
      "папка программы с envalo.ini и Convert.mdb; без него — папка, где лежит envalo-cli, "
      "если в ней есть envalo.ini, а у установленной программы — своя папка пользователя "
@@ -39,6 +39,10 @@ const std::array<OptionText, 24> optionTexts{{
      "для печати на принтер: дождаться, пока очередь выполнит все задания этой печати, и "
      "назвать конверты, задания которых принтер прервал или которые были отменены; тогда код "
      "завершения 1"},
+    {"one-job", nullptr,
+     "для печати на принтер: все конверты одним заданием печати, по странице на конверт в "
+     "порядке печати; задание уходит в очередь, когда все страницы готовы. Без него каждый "
+     "конверт — отдельное задание"},
     {"pdf", "ФАЙЛ", "все конверты в один файл PDF, по странице на конверт в порядке печати"},
     {"pdf-folder", "ПАПКА", "каждый конверт — отдельный файл PDF в этой папке"},
     {"senders", nullptr, "import и export: отправители вместо получателей"},
@@ -128,7 +132,7 @@ QString helpText() {
         "  envalo-cli print [--folder ПАПКА] [--profile ПРОФИЛЬ]...\n"
         "                   [--ticked | --group ГРУППА | --recipient ИМЯ...]\n"
         "                   [--printer ОЧЕРЕДЬ | --pdf ФАЙЛ | --pdf-folder ПАПКА]\n"
-        "                   [--paper БУМАГА] [--wait] [--dry-run]\n"
+        "                   [--paper БУМАГА] [--wait] [--one-job] [--dry-run]\n"
         "  envalo-cli list profiles|groups|recipients [--folder ПАПКА] [--group ГРУППА]\n"
         "  envalo-cli import ФАЙЛ [--folder ПАПКА] [--format csv|vcard] [--map СТОЛБЦЫ]\n"
         "                    [--header yes|no] [--sheet ЛИСТ] [--group ГРУППА | --senders]\n"
@@ -378,7 +382,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
                                         "export и db copy. Справка: envalo-cli --help")
                              .arg(command));
     allowOnly({"profile", "ticked", "group", "recipient", "printer", "pdf", "pdf-folder", "paper",
-               "wait", "dry-run"},
+               "wait", "one-job", "dry-run"},
               command);
     if (words.size() > 1)
         throw UsageError(QStringLiteral("Лишнее в командной строке: «%1». Имена получателей "
@@ -424,6 +428,11 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& defaul
     }
     if (outputs > 1)
         throw UsageError(QStringLiteral("Укажите что-то одно из --printer, --pdf и --pdf-folder."));
+    line.oneJob = parser.isSet(QStringLiteral("one-job"));
+    if (line.oneJob && (line.output == CommandLine::Output::PdfFile ||
+                        line.output == CommandLine::Output::PdfFolder))
+        throw UsageError(QStringLiteral("Параметр --one-job — только для печати на принтер, не "
+                                        "с --pdf и --pdf-folder."));
     if (parser.isSet(QStringLiteral("paper"))) {
         line.paper = single("paper");
         if (line.paper.isEmpty())

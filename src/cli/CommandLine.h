@@ -39,6 +39,8 @@ struct CommandLine {
     // The print queue, the PDF file or the folder for PDF files.
     QString destination;
     bool dryRun = false;
+    // print --one-job: a run to a queue goes there as one job of a page per envelope.
+    bool oneJob = false;
     // print --paper: the paper's name as written; empty: the queue's default paper.
     QString paper;
     // print --wait: after sending, wait until the queue has finished every job of the run.

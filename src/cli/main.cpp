@@ -234,6 +234,7 @@ int print(const CommandLine& line, StderrMessages& messages, const QString& shar
     setup.recipients.lines = recipients;
     setup.recipients.ticked = QList<bool>(recipients.size(), true);
     setup.profiles = profiles;
+    setup.oneJob = line.oneJob;
     std::optional<JobWatch> watch;
     if (line.wait && !output.printsToFiles())
         watch.emplace(output.queueName());

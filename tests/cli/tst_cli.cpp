@@ -14,6 +14,7 @@
 #include "core/run/PageOutput.h"
 #include "ui/app/MainWindow.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
@@ -173,12 +174,14 @@ private slots:
     void samePageAsTheWindow();
     void filesThatCannotBeWrittenStopTheRun();
     void killedMidRunLeavesOnlyCompleteFiles();
+    void aQueueThatRefusesNamesEveryEnvelope_data();
     void aQueueThatRefusesNamesEveryEnvelope();
     void aFullQueueIsWaitedFor();
     void waitReportsEachJobsEnd_data();
     void waitReportsEachJobsEnd();
     void theUsersDefaultPaperIsThePage_data();
     void theUsersDefaultPaperIsThePage();
+    void oneJobForTheWholeRun();
     void import_data();
     void import();
     void importAndExportLeaveTheFolder_data();
@@ -250,6 +253,9 @@ void CliTest::errors_data() {
         << QStringList{"print", "--pdf", "%Fa.pdf", "--wait"} << true << true << 2
         << "Параметр --wait — только для печати на принтер: файлы "
            "PDF готовы, когда команда завершается.";
+    QTest::newRow("one job into files")
+        << QStringList{"print", "--pdf", "%Fa.pdf", "--one-job"} << true << true << 2
+        << "Параметр --one-job — только для печати на принтер, не с --pdf и --pdf-folder.";
     QTest::newRow("db copy without --to or --from")
         << QStringList{"db", "copy"} << true << true << 2
         << "Укажите, куда копировать адресную книгу папки (--to АДРЕС) или откуда копировать в "
@@ -373,12 +379,13 @@ void CliTest::helpNamesEveryCommandAndOption() {
     const Result result = runCli({"--help"});
     QCOMPARE(result.status, 0);
     for (const char* word :
-         {"print",     "list profiles", "list groups", "list recipients", "--folder",
-          "--profile", "--ticked",      "--group",     "--recipient",     "--printer",
-          "--pdf ",    "--pdf-folder",  "--paper",     "--wait",          "--dry-run",
-          "--help",    "import ФАЙЛ",   "export ФАЙЛ", "--senders",       "--format",
-          "--map",     "--duplicates",  "--encoding",  "Примеры:",        "db copy",
-          "--to",      "--from",        "--replace",   "--cp1251",        "Microsoft Access"})
+         {"print",           "list profiles", "list groups",  "list recipients", "--folder",
+          "--profile",       "--ticked",      "--group",      "--recipient",     "--printer",
+          "--pdf ",          "--pdf-folder",  "--paper",      "--wait",          "--one-job",
+          "--dry-run",       "--help",        "import ФАЙЛ",  "export ФАЙЛ",     "--senders",
+          "--format",        "--map",         "--duplicates", "--encoding",      "Примеры:",
+          "db copy",         "--to",          "--from",       "--replace",       "--cp1251",
+          "Microsoft Access"})
         QVERIFY2(result.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -667,8 +674,17 @@ void CliTest::killedMidRunLeavesOnlyCompleteFiles() {
     QCOMPARE(hiddenFiles(files), QStringList());
 }
 
+void CliTest::aQueueThatRefusesNamesEveryEnvelope_data() {
+    QTest::addColumn<bool>("oneJob");
+    QTest::addColumn<int>("refusals");
+    QTest::newRow("a job per envelope") << false << 2;
+    QTest::newRow("--one-job: the one job refused") << true << 1;
+}
+
 // Every envelope a queue refuses is told, and which it was; the run fails.
 void CliTest::aQueueThatRefusesNamesEveryEnvelope() {
+    QFETCH(bool, oneJob);
+    QFETCH(int, refusals);
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
     const QString queue = QStringLiteral("REFUSING%1").arg(QCoreApplication::applicationPid());
@@ -677,13 +693,17 @@ void CliTest::aQueueThatRefusesNamesEveryEnvelope() {
     runTool("cupsreject", {queue});
     TestFolder folder;
     addShipped(folder);
-    const Result result =
-        runCli({"print", "--folder", folder.appdir(), "--recipient", "Иванов Иван Иванович",
-                "--profile", "Конверт DL", "--profile", "Конверт C6", "--printer", queue});
+    QStringList arguments{
+        "print",     "--folder",   folder.appdir(), "--recipient", "Иванов Иван Иванович",
+        "--profile", "Конверт DL", "--profile",     "Конверт C6",  "--printer",
+        queue};
+    if (oneJob)
+        arguments << "--one-job";
+    const Result result = runCli(arguments);
     QCOMPARE(result.status, 1);
     const QString refused = QStringLiteral("Принтер «%1» не принял документ.\n").arg(queue);
     QCOMPARE(withoutMisfits(result.err),
-             refused + refused +
+             refused.repeated(refusals) +
                  QStringLiteral("Очередь печати «%1» приняла конвертов: 0 из 2.\n").arg(queue) +
                  "Не напечатано конвертов: 2 из 2.\n"
                  "Не принят: Иванов Иван Иванович, профиль «Конверт DL».\n"
@@ -846,6 +866,33 @@ void CliTest::theUsersDefaultPaperIsThePage() {
     QVERIFY2(qAbs(size.captured(1).toDouble() - 311.8) < 1.5 &&
                  qAbs(size.captured(2).toDouble() - 623.6) < 1.5,
              qPrintable(size.captured(0)));
+}
+
+// --one-job: the whole run reaches the queue as one job.
+void CliTest::oneJobForTheWholeRun() {
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const QString queue = QStringLiteral("ONEJOB%1").arg(QCoreApplication::applicationPid());
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
+    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    TestFolder folder;
+    addShipped(folder);
+    folder.execute("update `table` set galka=1");
+    const Result result =
+        runCli({"print", "--folder", folder.appdir(), "--ticked", "--profile", "Конверт DL",
+                "--profile", "Конверт C6", "--printer", queue, "--one-job"});
+    QCOMPARE(result.status, 0);
+    QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+    QDeadlineTimer deadline(60000);
+    QStringList completed;
+    while (completed.isEmpty() && !deadline.hasExpired()) {
+        completed =
+            runTool("lpstat", {"-W", "completed", "-o", queue}).split('\n', Qt::SkipEmptyParts);
+        if (completed.isEmpty())
+            QTest::qWait(100);
+    }
+    QCOMPARE(completed.size(), 1);
+    QVERIFY(runTool("lpstat", {"-o", queue}).trimmed().isEmpty());
 }
 
 void CliTest::import_data() {

@@ -26,6 +26,7 @@ ProgramOptions ProgramOptions::read(const IniFile& ini, const QString& currentPr
     options.importmap = ini.readString(section, QStringLiteral("importmap"), defaults.importmap);
     options.addressbook =
         ini.readString(section, QStringLiteral("addressbook"), defaults.addressbook);
+    options.onejob = ini.readString(section, QStringLiteral("onejob"), defaults.onejob);
     return options;
 }
 
@@ -44,6 +45,11 @@ void ProgramOptions::writeImportMap(IniFile& ini, const QString& mapping) {
 
 void ProgramOptions::writeAddressBook(IniFile& ini, const QString& location) {
     ini.writeString(section, QStringLiteral("addressbook"), location.trimmed());
+}
+
+void ProgramOptions::writeOneJob(IniFile& ini, bool oneJob) {
+    ini.writeString(section, QStringLiteral("onejob"),
+                    oneJob ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 QString ProgramOptions::addressBookIn(const QString& appdir) const {

@@ -20,11 +20,15 @@ struct ProgramOptions {
     // Where the address book is: empty for the file Convert.mdb in the program folder,
     // else a PostgreSQL connection text.
     QString addressbook;
+    // "1": a print run with no wait between envelopes goes to the queue as one job of a page
+    // per envelope; anything else (and a file without the key): a job per envelope.
+    QString onejob;
 
     // The texts as the print run and the delay window count with them.
     int printDelaySeconds() const;
     int delayMode() const;
     bool delayBeforeEveryEnvelope() const { return pdmode == QLatin1String("1"); }
+    bool oneJob() const { return onejob == QLatin1String("1"); }
 
     // `currentProfile` stands in for a missing `profile`.
     static ProgramOptions read(const IniFile& ini, const QString& currentProfile = {});
@@ -32,6 +36,7 @@ struct ProgramOptions {
     static void writeDelay(IniFile& ini, const QString& printdelay, const QString& pdmode);
     static void writeImportMap(IniFile& ini, const QString& mapping);
     static void writeAddressBook(IniFile& ini, const QString& location);
+    static void writeOneJob(IniFile& ini, bool oneJob);
 
     // The address book to open: the connection text, or the file in the program
     // folder `appdir` (with a trailing separator).

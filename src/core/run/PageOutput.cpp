@@ -10,10 +10,12 @@
 #include <QBuffer>
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTemporaryDir>
 #include <QThread>
 
 namespace {
@@ -251,17 +253,20 @@ bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) 
     return false;
 }
 
-PageOutput::Run::Run(PageOutput& output) : m_output(output) {
-    m_output.beginRun();
+PageOutput::Run::Run(PageOutput& output, bool oneJob) : m_output(output) {
+    m_output.beginRun(oneJob);
 }
 
 PageOutput::Run::~Run() {
     m_output.endRun();
 }
 
-void PageOutput::beginRun() {
+void PageOutput::beginRun(bool oneJob) {
     m_inRun = true;
     m_runStopped = false;
+    m_oneJob = oneJob && m_mode == Mode::Spooler && !m_target;
+    m_notAccepted.clear();
+    m_acceptedInOneJob.clear();
 }
 
 void PageOutput::settle() {
@@ -276,6 +281,8 @@ void PageOutput::settle() {
 
 void PageOutput::endRun() {
     m_inRun = false;
+    sendJob();
+    m_oneJob = false;
     m_queue.reset();
     if (!m_pages)
         return;
@@ -314,6 +321,10 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
     if (!m_unavailable.isEmpty())
         throw UserError(m_unavailable);
 
+    if (m_mode == Mode::Spooler && m_oneJob) {
+        addToJob(envelope, placement, request);
+        return;
+    }
     if (m_mode == Mode::Spooler) {
         const QString title = request.documentName();
         const QString cannotStart =
@@ -365,6 +376,67 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
     // A file of its own for every envelope, in the printer's layout.
     // A page that fails gives its name back: the file is never made.
     m_pages->addPage(paint, reserveFile(request), request.documentName());
+}
+
+void PageOutput::addToJob(const Envelope& envelope, const PagePlacement& placement,
+                          const PageRequest& request) {
+    if (!m_job) {
+        // On disk rather than in memory, so that a run of any length takes the same memory.
+        auto folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                      QStringLiteral("/envalo-job-XXXXXX"));
+        if (!folder->isValid())
+            throw UserError(QStringLiteral("Не удалось создать временную папку для задания "
+                                           "печати в «%1»: %2.")
+                                .arg(native(QDir::tempPath()), folder->errorString()));
+        PdfPages::Setup setup;
+        setup.layout = m_layout;
+        setup.resolution = m_resolution;
+        setup.creator = applicationTitle();
+        m_job = PdfPages::oneFile(folder->filePath(QStringLiteral("envelopes.pdf")), setup);
+        m_jobFolder = std::move(folder);
+    }
+    m_job->addPage(
+        [&](QPainter& painter) { paintPlaced(painter, envelope, placement, m_metrics); });
+    m_jobEnvelopes.emplace_back(request.recipient, request.profile);
+    if (m_jobEnvelopes.size() == 1)
+        m_jobTitle = request.documentName();
+}
+
+void PageOutput::sendJob() {
+    const std::unique_ptr<PdfPages> job = std::move(m_job);
+    const std::unique_ptr<QTemporaryDir> folder = std::move(m_jobFolder);
+    std::vector<std::pair<QString, QString>> envelopes;
+    envelopes.swap(m_jobEnvelopes);
+    if (!job)
+        return;
+    try {
+        job->finish();
+        if (envelopes.empty())
+            return;
+        const QString path = folder->filePath(QStringLiteral("envelopes.pdf"));
+        QFile pdf(path);
+        if (!pdf.open(QIODevice::ReadOnly))
+            throw UserError(QStringLiteral("Не удалось прочитать задание печати «%1»: %2.")
+                                .arg(native(path), pdf.errorString()));
+        const QString title =
+            envelopes.size() == 1
+                ? m_jobTitle
+                : QStringLiteral("%1 и ещё %2").arg(m_jobTitle).arg(envelopes.size() - 1);
+        if (!m_queue)
+            m_queue = std::make_unique<PrintQueue>(m_queueName);
+        whileQueueFull([&] {
+            pdf.seek(0);
+            m_lastJob = m_queue->send(pdf, title, m_layout.pageSize(), true);
+        });
+        m_jobsSent += int(envelopes.size());
+        m_acceptedInOneJob = std::move(envelopes);
+    } catch (const StoppedWaiting&) {
+        m_runStopped = true;
+    } catch (const std::exception& e) {
+        // The queue took none of them.
+        m_notAccepted = std::move(envelopes);
+        showFailure(e);
+    }
 }
 
 QString PageOutput::reserveFile(const PageRequest& request) {

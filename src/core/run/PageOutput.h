@@ -8,10 +8,13 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class Notices;
 class PdfPages;
 class PrintQueue;
+class QTemporaryDir;
 struct Envelope;
 
 // Where envelopes are printed, as the printer dialog or the command line chose it.
@@ -111,10 +114,12 @@ public:
     // Outside a run, the envelope is a run of its own.
     bool printone(const Envelope& envelope, const PageRequest& request);
 
-    // A print run: the envelopes printed while it lasts go into the same files.
+    // A print run: the envelopes printed while it lasts go into the same files. With
+    // `oneJob`, a run to a print queue goes there as one job of a page per envelope, in print
+    // order, sent when the run ends (also when it is stopped, with the pages drawn so far).
     class Run {
     public:
-        explicit Run(PageOutput& output);
+        explicit Run(PageOutput& output, bool oneJob = false);
         // Every envelope of the run on disk; a failure is shown.
         ~Run();
         Run(const Run&) = delete;
@@ -168,6 +173,15 @@ public:
     // The spooler's number of the job of the last envelope printone() sent to the queue; 0
     // when that envelope went elsewhere (files, a target) or was not taken.
     int lastJob() const { return m_lastJob; }
+    // The envelopes of the last run's one job that the queue did not take, in print order:
+    // recipient and profile. Empty when it took the job, and for a job per envelope (each
+    // refusal fails its own envelope there).
+    const std::vector<std::pair<QString, QString>>& notAccepted() const { return m_notAccepted; }
+    // The envelopes of the last run's one job when the queue took it, in print order; their
+    // job is lastJob(). Empty otherwise.
+    const std::vector<std::pair<QString, QString>>& acceptedInOneJob() const {
+        return m_acceptedInOneJob;
+    }
 
     // Pages go to this target instead of the printer (not owned); nullptr restores the printer.
     void setTarget(PageTarget* target) { m_target = target; }
@@ -178,8 +192,12 @@ private:
     void measure();
     void printDocument(const Envelope& envelope, const PagePlacement& placement,
                        const PageRequest& request);
-    void beginRun();
+    void beginRun(bool oneJob);
     void endRun();
+    // The run's one job to the queue: its pages, as the one chosen file is drawn.
+    void addToJob(const Envelope& envelope, const PagePlacement& placement,
+                  const PageRequest& request);
+    void sendJob();
     void showFailure(const std::exception& e);
     // Sends again while the queue refuses for its limit of jobs, as the queue wait says.
     void whileQueueFull(const std::function<void()>& send);
@@ -211,4 +229,13 @@ private:
     QueueWait m_queueWait;
     int m_jobsSent = 0;
     int m_lastJob = 0;
+    // The run under way goes to the queue as one job.
+    bool m_oneJob = false;
+    // That job's pages, in a temporary file until the run ends, and their envelopes.
+    std::unique_ptr<QTemporaryDir> m_jobFolder;
+    std::unique_ptr<PdfPages> m_job;
+    std::vector<std::pair<QString, QString>> m_jobEnvelopes;
+    QString m_jobTitle;
+    std::vector<std::pair<QString, QString>> m_notAccepted;
+    std::vector<std::pair<QString, QString>> m_acceptedInOneJob;
 };

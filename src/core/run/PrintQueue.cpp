@@ -2,6 +2,7 @@
 
 #include "core/UserError.h"
 
+#include <QBuffer>
 #include <QSizeF>
 #include <algorithm>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <cups/ppd.h>
 #include <memory>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -205,6 +207,13 @@ int PrintQueue::landscapeTurn() const {
 
 int PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSize& paper,
                      bool landscape) {
+    QBuffer buffer;
+    buffer.setData(pdf);
+    buffer.open(QIODevice::ReadOnly);
+    return send(buffer, title, paper, landscape);
+}
+
+int PrintQueue::send(QIODevice& pdf, const QString& title, const QPageSize& paper, bool landscape) {
     Connection& c = *m_connection;
     const QByteArray name = title.toUtf8();
     // The queue's own name for the paper where it has one (an envelope size of its PPD that
@@ -233,8 +242,16 @@ int PrintQueue::send(const QByteArray& pdf, const QString& title, const QPageSiz
     }
     bool sent = cupsStartDestDocument(c.http, c.dest, c.info, job, name.constData(),
                                       CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
-    sent = sent && cupsWriteRequestData(c.http, pdf.constData(), size_t(pdf.size())) ==
-                       HTTP_STATUS_CONTINUE;
+    std::vector<char> piece(std::size_t(256) * 1024);
+    while (sent) {
+        const qint64 read = pdf.read(piece.data(), qint64(piece.size()));
+        if (read <= 0) {
+            sent = read == 0;
+            break;
+        }
+        sent =
+            cupsWriteRequestData(c.http, piece.data(), std::size_t(read)) == HTTP_STATUS_CONTINUE;
+    }
     // The document is finished also after a failure, so that the connection reads the answer.
     const ipp_status_t finished = cupsFinishDestDocument(c.http, c.dest, c.info);
     if (!sent || finished > IPP_STATUS_OK_CONFLICTING) {

@@ -3,6 +3,7 @@
 #include "core/UserError.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QMarginsF>
 #include <QPageSize>
 #include <QString>
@@ -52,6 +53,9 @@ public:
     // not take the whole document, and QueueFull when it refuses the job only because it
     // holds as many as it takes.
     int send(const QByteArray& pdf, const QString& title, const QPageSize& paper, bool landscape);
+    // The same for a document read from `pdf` from where it stands to its end, passed on in
+    // pieces, so that a document of any length never has to be in memory.
+    int send(QIODevice& pdf, const QString& title, const QPageSize& paper, bool landscape);
 
     // Where a job stands: still to be printed (pending, held, printing or stopped with its
     // printer), or finished one way or another.

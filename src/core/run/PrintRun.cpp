@@ -144,7 +144,7 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
     std::exception_ptr failure;
     {
         // The run's envelopes share their files (one chosen file, or a batch cut into files).
-        PageOutput::Run pages(m_output);
+        PageOutput::Run pages(m_output, setup.oneJob && !waits);
         int done = 0;
         // Whether the wait window waits for a confirmation: as the profile of the envelope
         // printed just before says, and at a recipient's first envelope as the observer says.
@@ -226,6 +226,15 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
             failure = std::current_exception();
         }
     }
+    // A run sent as one job is taken or refused whole.
+    for (const auto& [recipient, profile] : m_output.acceptedInOneJob())
+        result.queued.push_back({recipient, profile, m_output.lastJob()});
+    for (const auto& envelope : m_output.notAccepted()) {
+        ++result.failed;
+        result.notPrinted.push_back(envelope);
+    }
+    if (m_output.runStopped())
+        result.stopped = true;
     if (const QString notice = m_output.filesNotice(); !notice.isEmpty())
         observer.filesNotice(notice);
     if (failure)

@@ -88,6 +88,9 @@ struct PrintRunSetup {
     // The run waits between envelopes as the settings file's print delay says (the window);
     // otherwise never.
     bool delays = false;
+    // A run to a print queue goes there as one job of a page per envelope, in print order,
+    // when it does not wait between envelopes; a run that waits sends a job per envelope.
+    bool oneJob = false;
 };
 
 // An envelope a print queue accepted: for whom, in which profile, and the spooler's job.
@@ -109,11 +112,11 @@ struct EnvelopeMisfits {
 struct PrintRunResult {
     // The envelopes the run set out to print.
     int planned = 0;
-    // Envelopes whose page failed (each failure was told).
+    // Envelopes whose page failed, or that the queue did not take (each failure was told).
     int failed = 0;
     // The user stopped the run, or its files could not be written.
     bool stopped = false;
-    // The envelopes whose page failed, in print order: recipient and profile.
+    // Those envelopes, in print order: recipient and profile.
     std::vector<std::pair<QString, QString>> notPrinted;
     // The print queue the run sent its envelopes to; empty when it printed into files.
     QString queue;

@@ -1,6 +1,7 @@
 // The main window's toolbar, menus and list menu, and what each command does.
 #include "ui/app/MainCommands.h"
 
+#include "core/profiles/ProgramOptions.h"
 #include "ui/app/MainWindow.h"
 #include "ui/app/MainWindowParts.h"
 #include "ui/app/RecipientTicks.h"
@@ -11,6 +12,7 @@
 #include "ui/common/Icons.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Windows.h"
+#include "ui/editor/ProfileStore.h"
 #include "ui/printing/PreviewWindow.h"
 
 #include <QAction>
@@ -119,6 +121,21 @@ void MainCommands::buildMenus() {
         command(options, QStringLiteral("&Группы..."), ControlNames::Main::groupsCommand);
     QAction* addressBook = command(options, QStringLiteral("&Адресная книга..."),
                                    ControlNames::Main::addressBookCommand);
+    options->addSeparator();
+    QAction* oneJob = command(options, QStringLiteral("Весь тираж &одним заданием"),
+                              ControlNames::Main::oneJobCommand);
+    oneJob->setCheckable(true);
+    oneJob->setToolTip(QStringLiteral(
+        "Все конверты печати уходят в очередь принтера одним заданием, по странице на конверт "
+        "в порядке печати. Когда между конвертами задана задержка печати, каждый конверт "
+        "по-прежнему печатается отдельным заданием."));
+    options->setToolTipsVisible(true);
+    // Shown as the settings file says now, which another program may have changed.
+    QObject::connect(options, &QMenu::aboutToShow, &m_window, [this, oneJob] {
+        guarded(w.messages, [this, oneJob] {
+            oneJob->setChecked(ProgramOptions::read(w.profileStore->ini()).oneJob());
+        });
+    });
     auto* help = bar->addMenu(QStringLiteral("&?"));
     QAction* about =
         command(help, QStringLiteral("&О программе..."), ControlNames::Main::aboutCommand);
@@ -132,6 +149,13 @@ void MainCommands::buildMenus() {
     on(import, [this] { m_transfer.importFromFile(); });
     on(exportTo, [this] { m_transfer.exportToFile(); });
     on(addressBook, [this] { m_window.chooseAddressBookPlace(); });
+    on(oneJob, [this, oneJob] {
+        const bool chosen = oneJob->isChecked();
+        // The mark follows the file: a choice that cannot be saved is not shown as made.
+        oneJob->setChecked(!chosen);
+        ProgramOptions::writeOneJob(w.profileStore->ini(), chosen);
+        oneJob->setChecked(chosen);
+    });
 
     auto* find = new QAction(QStringLiteral("Поиск"), &m_window);
     find->setObjectName(QString::fromLatin1(ControlNames::Main::findCommand));

@@ -1,6 +1,7 @@
 // The print run: one envelope per ticked recipient and per chosen profile.
 #include "ui/app/MainWindow.h"
 
+#include "core/profiles/ProgramOptions.h"
 #include "core/run/OpenAddressBook.h"
 #include "core/run/PageOutput.h"
 #include "core/run/PrintRun.h"
@@ -31,6 +32,7 @@ void MainWindow::printall() {
     // The sender the editors show.
     setup.sender = addressTexts();
     setup.delays = true;
+    setup.oneJob = ProgramOptions::read(w.profileStore->ini()).oneJob();
 
     LoadedProfiles profiles(w.profileStore->ini(), *w.pictureCache, false);
     PrintRun run(w.profileStore->ini(), w.addressBook, profiles, *m_output, *w.screen);

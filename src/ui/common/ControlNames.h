@@ -45,6 +45,8 @@ inline constexpr char printerSetupCommand[] = "menuPrinterSetup";
 inline constexpr char layoutEditorCommand[] = "menuPrintSettings";
 inline constexpr char groupsCommand[] = "menuGroups";
 inline constexpr char addressBookCommand[] = "menuAddressBook";
+// Checkable: a print run without waits goes to the queue as one job.
+inline constexpr char oneJobCommand[] = "menuOneJob";
 inline constexpr char aboutCommand[] = "menuAbout";
 // Ctrl+F: the focus to the search field.
 inline constexpr char findCommand[] = "menuFind";

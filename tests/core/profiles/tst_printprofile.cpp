@@ -31,6 +31,7 @@ private slots:
     void loadRules();
     void programOptions_data();
     void programOptions();
+    void oneJobIsKeptInOption();
 };
 
 void PrintProfileTest::conversions_data() {
@@ -342,12 +343,15 @@ void PrintProfileTest::programOptions_data() {
     QTest::addColumn<int>("seconds");
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("everyEnvelope");
-    QTest::newRow("no section") << QByteArray() << "10" << 10 << 1 << true;
-    QTest::newRow("empty values") << QByteArray("printdelay=\r\npdmode=\r\n") << "" << 10 << 1
-                                  << false;
-    QTest::newRow("stored") << QByteArray("printdelay=3\r\npdmode=2\r\n") << "3" << 3 << 2 << false;
+    QTest::addColumn<bool>("oneJob");
+    QTest::newRow("no section") << QByteArray() << "10" << 10 << 1 << true << false;
+    QTest::newRow("empty values") << QByteArray("printdelay=\r\npdmode=\r\nonejob=\r\n") << "" << 10
+                                  << 1 << false << false;
+    QTest::newRow("stored") << QByteArray("printdelay=3\r\npdmode=2\r\nonejob=1\r\n") << "3" << 3
+                            << 2 << false << true;
     QTest::newRow("hexadecimal, unreadable mode")
-        << QByteArray("PrintDelay=0x1A\r\npdmode=x\r\n") << "0x1A" << 26 << 1 << false;
+        << QByteArray("PrintDelay=0x1A\r\npdmode=x\r\nOneJob=0\r\n") << "0x1A" << 26 << 1 << false
+        << false;
 }
 
 // The editor keeps the texts; the print run and the delay window count with them.
@@ -357,6 +361,7 @@ void PrintProfileTest::programOptions() {
     QFETCH(int, seconds);
     QFETCH(int, mode);
     QFETCH(bool, everyEnvelope);
+    QFETCH(bool, oneJob);
     QTemporaryDir dir;
     QFile file(dir.filePath("envalo.ini"));
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -368,6 +373,27 @@ void PrintProfileTest::programOptions() {
     QCOMPARE(options.printDelaySeconds(), seconds);
     QCOMPARE(options.delayMode(), mode);
     QCOMPARE(options.delayBeforeEveryEnvelope(), everyEnvelope);
+    QCOMPARE(options.oneJob(), oneJob);
+}
+
+// The choice of one job for a whole run is kept in [option]; the rest of the file stays.
+void PrintProfileTest::oneJobIsKeptInOption() {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("envalo.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray before = "[A]\r\nwidth=800\r\n[option]\r\nprintdelay=3\r\n";
+    file.write(before);
+    file.close();
+    IniFile ini(file.fileName());
+    QVERIFY(!ProgramOptions::read(ini).oneJob());
+    ProgramOptions::writeOneJob(ini, true);
+    QVERIFY(ProgramOptions::read(ini).oneJob());
+    QCOMPARE(ProgramOptions::read(ini).printdelay, QStringLiteral("3"));
+    QCOMPARE(ini.readString("A", "width", {}), QStringLiteral("800"));
+    ProgramOptions::writeOneJob(ini, false);
+    QVERIFY(!ProgramOptions::read(ini).oneJob());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before + "onejob=0\r\n");
 }
 
 QTEST_GUILESS_MAIN(PrintProfileTest)

@@ -189,6 +189,8 @@ private slots:
     void theQueuesDefaultPaperIsThePage();
     void aFullQueueIsWaitedFor_data();
     void aFullQueueIsWaitedFor();
+    void oneJobForTheWholeRun_data();
+    void oneJobForTheWholeRun();
 };
 
 void PageOutputTest::envelopeLandsWhereTheGeometrySays_data() {
@@ -720,6 +722,113 @@ void PageOutputTest::aFullQueueIsWaitedFor() {
         QCOMPARE(printed, envelopes);
         QCOMPARE(output.jobsSent(), envelopes);
         QVERIFY(!output.runStopped());
+    }
+}
+
+void PageOutputTest::oneJobForTheWholeRun_data() {
+    QTest::addColumn<QString>("queue");
+    QTest::newRow("one job, a page per envelope in print order") << "taken";
+    QTest::newRow("refused: every envelope of it is not accepted") << "refusing";
+    QTest::newRow("a full queue is waited for") << "full";
+}
+
+// A run as one job: the pages are drawn into a file and sent when the run ends; the queue's
+// refusals and its job limit count for the job as for an envelope's own.
+void PageOutputTest::oneJobForTheWholeRun() {
+    QFETCH(QString, queue);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    std::optional<PausedQueue> paused;
+    QString name = QStringLiteral("PDF");
+    std::function<void()> removeQueue;
+    if (queue == "refusing") {
+        name = QStringLiteral("REFUSINGJOB%1").arg(QCoreApplication::applicationPid());
+        runTool("lpadmin", {"-p", name, "-E", "-v", "cups-pdf:/", "-P",
+                            "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"});
+        runTool("cupsreject", {name});
+        removeQueue = [name] { runTool("lpadmin", {"-x", name}); };
+    } else if (queue == "full") {
+        paused.emplace();
+        name = paused->name;
+    }
+    const auto removed = qScopeGuard([&] {
+        if (removeQueue)
+            removeQueue();
+    });
+
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', PrintDestination::toQueue(name));
+    output.checkprinter(screen96);
+    QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
+    QStringList waits;
+    output.setQueueWait([&](const QString& full, int attempt) {
+        waits.append(QStringLiteral("%1 %2").arg(full).arg(attempt));
+        if (attempt == 0)
+            resumeQueue(full);
+        QThread::msleep(50);
+        return true;
+    });
+    if (paused) {
+        // The paused printer's queue holds as many jobs as it takes (MaxJobsPerPrinter).
+        PageOutput::Run run(output);
+        for (int i = 0; i < 20; ++i)
+            QVERIFY(output.printone(framedEnvelope(), {false, 0, "0", "0", "Заполнение", "DL"}));
+        QVERIFY(waits.isEmpty());
+    }
+
+    // Each envelope's ink is its own size, so that the pages tell their order.
+    SpooledJobs jobs(1);
+    constexpr int envelopes = 3;
+    auto envelope = [](int index) {
+        Envelope e;
+        e.size = QSize(831, 416);
+        QImage block(QSize(200 * (index + 1), 100), QImage::Format_RGB32);
+        block.fill(Qt::black);
+        e.pictures[1] = {block, QPoint(0, 0), true};
+        return e;
+    };
+    output.resetFilesWritten();
+    {
+        PageOutput::Run run(output, true);
+        for (int i = 0; i < envelopes; ++i)
+            QVERIFY(output.printone(envelope(i),
+                                    {false, 0, "0", "0",
+                                     i == 0 ? jobs.token() : QStringLiteral("Получатель %1").arg(i),
+                                     "DL"}));
+        // Nothing reaches the queue before the run ends.
+        QCOMPARE(output.jobsSent(), 0);
+    }
+    QVERIFY(!output.runStopped());
+    if (queue == "refusing") {
+        QCOMPARE(messages.texts("notice"),
+                 QStringList{QStringLiteral("Принтер «%1» не принял документ.").arg(name)});
+        QCOMPARE(output.jobsSent(), 0);
+        const std::vector<std::pair<QString, QString>> expected{
+            {jobs.token(), "DL"}, {"Получатель 1", "DL"}, {"Получатель 2", "DL"}};
+        QVERIFY(output.notAccepted() == expected);
+        return;
+    }
+    QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
+    QCOMPARE(output.jobsSent(), envelopes);
+    QVERIFY(output.notAccepted().empty());
+    if (paused) {
+        QCOMPARE(waits.value(0), name + " 0");
+        return;
+    }
+    QVERIFY(waits.isEmpty());
+    const QMap<int, QString> done = jobs.waitForAll();
+    QCOMPARE(done.size(), 1);
+    QVERIFY(runTool("pdfinfo", {done.first()}).contains(QRegularExpression("Pages:\\s+3\\n")));
+    int previous = 0;
+    for (int page = 1; page <= envelopes; ++page) {
+        runTool("pdftoppm", {"-r", "20", "-png", "-singlefile", "-f", QString::number(page), "-l",
+                             QString::number(page), done.first(), dir.path() + "/page"});
+        const QRect ink = inkBox(QImage(dir.path() + "/page.png"));
+        const int area = ink.width() * ink.height();
+        QVERIFY2(area > previous,
+                 qPrintable(QStringLiteral("page %1: ink %2").arg(page).arg(area)));
+        previous = area;
     }
 }
 

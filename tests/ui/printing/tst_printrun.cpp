@@ -20,6 +20,7 @@
 #include "ui/editor/ProfileStore.h"
 #include "ui/printing/WindowPrintRun.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -134,6 +135,8 @@ private slots:
     void textThatDoesNotFitIsAskedAboutBeforeTheRun_data();
     void textThatDoesNotFitIsAskedAboutBeforeTheRun();
     void misfitsQuestionCountsWhatItDoesNotName();
+    void oneJobUnlessTheRunWaits_data();
+    void oneJobUnlessTheRunWaits();
 };
 
 void PrintRunTest::recipientsOutsideProfilesInside_data() {
@@ -449,6 +452,45 @@ void PrintRunTest::misfitsQuestionCountsWhatItDoesNotName() {
     QCOMPARE(lines[15], "15, профиль «Конверт C6»: «Куда», строка 1 обрезана");
     QCOMPARE(lines[16], "… и ещё 2");
     QCOMPARE(lines.last(), "Печатать всё равно?");
+}
+
+void PrintRunTest::oneJobUnlessTheRunWaits_data() {
+    QTest::addColumn<int>("printdelay");
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("no delay: the run is one job") << 0 << 1;
+    QTest::newRow("a delay before every envelope: a job each") << 3 << 4;
+}
+
+// «Весь тираж одним заданием» is kept in [option]; a run that waits between envelopes still
+// sends a job per envelope.
+void PrintRunTest::oneJobUnlessTheRunWaits() {
+    QFETCH(int, printdelay);
+    QFETCH(int, jobs);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    const QString queue = QStringLiteral("WINDOWJOB%1").arg(QCoreApplication::applicationPid());
+    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
+    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    Run r(printdelay);
+    auto* oneJob = r.mainWindow().findChild<QAction*>(ControlNames::Main::oneJobCommand);
+    QVERIFY(oneJob && oneJob->isCheckable() && !oneJob->isChecked());
+    QVERIFY(oneJob->toolTip().contains("задержка печати"));
+    oneJob->trigger();
+    QVERIFY(oneJob->isChecked());
+    QCOMPARE(IniFile(r.folder.file("envalo.ini")).readString("option", "onejob", {}), "1");
+    r.mainWindow().pageOutput().setTarget(nullptr);
+    r.mainWindow().pageOutput().setDestination(PrintDestination::toQueue(queue));
+    r.tick({"Агеев", "Волков"});
+    r.choose({"Конверт DL", "Конверт C6"});
+    for (int i = 0; i < (printdelay > 0 ? 4 : 0); ++i)
+        r.messages.onModal(pressPrint);
+    r.print();
+    QCOMPARE(r.delayWindows(), printdelay > 0 ? 4 : 0);
+    QCOMPARE(runTool("lpstat", {"-W", "all", "-o", queue}).split('\n', Qt::SkipEmptyParts).size(),
+             jobs);
+    r.verifyNothingUnexpected();
+    oneJob->trigger();
+    QCOMPARE(IniFile(r.folder.file("envalo.ini")).readString("option", "onejob", {}), "0");
 }
 
 QTEST_MAIN(PrintRunTest)
