@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 
 #include <csignal>
 #include <fcntl.h>
@@ -804,7 +805,11 @@ void CliTest::waitReportsEachJobsEnd() {
         // The run's jobs in the order sent: the first is the envelope in «Конверт DL».
         QStringList held = runTool("lpstat", {"-o", queue}).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(held.size(), 2);
-        held.sort();
+        // By job number: «Q-99» is sent before «Q-100».
+        std::sort(held.begin(), held.end(), [](const QString& a, const QString& b) {
+            return a.section(' ', 0, 0).section('-', -1).toInt() <
+                   b.section(' ', 0, 0).section('-', -1).toInt();
+        });
         runTool(removal.first(), removal.mid(1) << held.first().section(' ', 0, 0));
         QVERIFY(resumeQueue(queue));
     }
@@ -882,7 +887,10 @@ void CliTest::oneJobForTheWholeRun() {
         runCli({"print", "--folder", folder.appdir(), "--ticked", "--profile", "Конверт DL",
                 "--profile", "Конверт C6", "--printer", queue, "--one-job"});
     QCOMPARE(result.status, 0);
-    QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+    // Every envelope of the one job accepted, under its number.
+    const QRegularExpression accepted(
+        QStringLiteral("^Очередь печати «%1» приняла конвертов: (\\d+) из \\1\\.\n$").arg(queue));
+    QVERIFY2(accepted.match(withoutMisfits(result.err)).hasMatch(), qPrintable(result.err));
     QDeadlineTimer deadline(60000);
     QStringList completed;
     while (completed.isEmpty() && !deadline.hasExpired()) {
