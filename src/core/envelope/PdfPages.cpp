@@ -117,6 +117,41 @@ struct PdfPages::PendingFile {
 
 namespace {
 
+// A document's pages and its information dictionary, read from memory.
+struct SourcePages {
+    QPDF source;
+    std::vector<QPDFPageObjectHelper> pages;
+    QPDFObjectHandle info;
+
+    explicit SourcePages(const QByteArray& document) {
+        source.setSuppressWarnings(true);
+        source.processMemoryFile("envelopes", document.constData(), size_t(document.size()));
+        pages = QPDFPageDocumentHelper(source).getAllPages();
+        info = source.getTrailer().getKey("/Info");
+    }
+};
+
+// One page as a PDF document of its own titled `title`, in memory; throws on failure. The
+// streams are copied as Qt compressed them, not decoded and compressed again.
+std::shared_ptr<Buffer> pageDocument(QPDFPageObjectHelper& page, QPDFObjectHandle sourceInfo,
+                                     const QString& title) {
+    QPDF single;
+    single.setSuppressWarnings(true);
+    single.emptyPDF();
+    QPDFPageDocumentHelper(single).addPage(page, false);
+    QPDFObjectHandle info = sourceInfo.isDictionary()
+                                ? single.copyForeignObject(sourceInfo)
+                                : single.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title.toUtf8().toStdString()));
+    single.getTrailer().replaceKey("/Info", info);
+    QPDFWriter writer(single);
+    writer.setOutputMemory();
+    writer.setDecodeLevel(qpdf_dl_none);
+    writer.setCompressStreams(false);
+    writer.write();
+    return writer.getBufferSharedPointer();
+}
+
 // Writes page i of the document to files[i], with titles[i] as its title; a page without
 // a file is left out. Runs on the second thread; touches nothing but its arguments and
 // the files. Gives the number of files written before the first that failed, whose
@@ -124,18 +159,14 @@ namespace {
 int cutIntoFiles(const QByteArray& document,
                  const std::vector<std::shared_ptr<PdfPages::PendingFile>>& files,
                  const QStringList& titles, const PdfPages::WriteFunction& write, QString& reason) {
-    std::vector<QPDFPageObjectHelper> pages;
-    QPDF source;
-    QPDFObjectHandle sourceInfo;
+    std::unique_ptr<SourcePages> source;
     try {
-        source.setSuppressWarnings(true);
-        source.processMemoryFile("envelopes", document.constData(), size_t(document.size()));
-        pages = QPDFPageDocumentHelper(source).getAllPages();
-        sourceInfo = source.getTrailer().getKey("/Info");
+        source = std::make_unique<SourcePages>(document);
     } catch (const std::exception& e) {
         reason = QStringLiteral("страницы не разобраны (%1)").arg(QString::fromLocal8Bit(e.what()));
         return 0;
     }
+    std::vector<QPDFPageObjectHelper>& pages = source->pages;
     if (pages.size() != files.size()) {
         reason = QStringLiteral("в документе %1 стр. вместо %2")
                      .arg(qsizetype(pages.size()))
@@ -147,25 +178,8 @@ int cutIntoFiles(const QByteArray& document,
             continue;
         std::shared_ptr<Buffer> bytes;
         try {
-            QPDF page;
-            page.setSuppressWarnings(true);
-            page.emptyPDF();
-            QPDFPageDocumentHelper(page).addPage(pages[i], false);
-            QPDFObjectHandle info =
-                sourceInfo.isDictionary()
-                    ? page.copyForeignObject(sourceInfo)
-                    : page.makeIndirectObject(QPDFObjectHandle::newDictionary());
-            info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(
-                                          titles[qsizetype(i)].toUtf8().toStdString()));
-            page.getTrailer().replaceKey("/Info", info);
-            // Into memory, so that every write to the file is checked here; the streams are
-            // copied as Qt compressed them, not decoded and compressed again.
-            QPDFWriter writer(page);
-            writer.setOutputMemory();
-            writer.setDecodeLevel(qpdf_dl_none);
-            writer.setCompressStreams(false);
-            writer.write();
-            bytes = writer.getBufferSharedPointer();
+            // Into memory, so that every write to the file is checked here.
+            bytes = pageDocument(pages[i], source->info, titles[qsizetype(i)]);
         } catch (const std::exception& e) {
             reason =
                 QStringLiteral("страница не собрана (%1)").arg(QString::fromLocal8Bit(e.what()));
@@ -182,6 +196,30 @@ int cutIntoFiles(const QByteArray& document,
 }
 
 } // namespace
+
+std::vector<QByteArray> PdfPages::splitPages(const QByteArray& document,
+                                             const QStringList& titles) {
+    std::vector<QByteArray> documents;
+    try {
+        SourcePages source(document);
+        if (source.pages.size() != size_t(titles.size()))
+            throw UserError(QStringLiteral("в документе %1 стр. вместо %2")
+                                .arg(qsizetype(source.pages.size()))
+                                .arg(titles.size()));
+        for (size_t i = 0; i < source.pages.size(); ++i) {
+            const std::shared_ptr<Buffer> bytes =
+                pageDocument(source.pages[i], source.info, titles[qsizetype(i)]);
+            documents.emplace_back(reinterpret_cast<const char*>(bytes->getBuffer()),
+                                   qsizetype(bytes->getSize()));
+        }
+    } catch (const UserError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw UserError(
+            QStringLiteral("страницы не разобраны (%1)").arg(QString::fromLocal8Bit(e.what())));
+    }
+    return documents;
+}
 
 std::unique_ptr<PdfPages> PdfPages::oneFile(const QString& file, const Setup& setup) {
     return std::unique_ptr<PdfPages>(new PdfPages(setup, file));

@@ -83,6 +83,13 @@ public:
     // run under way stay. Each run does this in a folder before it takes its first name.
     static void removeStaleTemporaries(const QString& folder);
 
+    // Each page of `document` (a PDF of titles.size() pages) as a PDF document of its own
+    // titled with its title, in page order; what the pages share, such as the embedded fonts,
+    // is copied into each. Throws UserError with the reason (in lower case, to follow a colon)
+    // when the document cannot be cut.
+    static std::vector<QByteArray> splitPages(const QByteArray& document,
+                                              const QStringList& titles);
+
     // Pages a batch collects before it is cut into files.
     static constexpr int batchPages = 64;
 
