@@ -678,14 +678,19 @@ void CliTest::killedMidRunLeavesOnlyCompleteFiles() {
 void CliTest::aQueueThatRefusesNamesEveryEnvelope_data() {
     QTest::addColumn<bool>("oneJob");
     QTest::addColumn<int>("refusals");
-    QTest::newRow("a job per envelope") << false << 2;
-    QTest::newRow("--one-job: the one job refused") << true << 1;
+    // Ticked recipients printed, each in both profiles; 0: Иванов alone, named.
+    QTest::addColumn<int>("recipients");
+    QTest::newRow("a job per envelope") << false << 2 << 0;
+    QTest::newRow("--one-job: the one job refused") << true << 1 << 0;
+    QTest::newRow("a job per envelope, more envelopes than a batch: each named")
+        << false << 12 << 6;
 }
 
 // Every envelope a queue refuses is told, and which it was; the run fails.
 void CliTest::aQueueThatRefusesNamesEveryEnvelope() {
     QFETCH(bool, oneJob);
     QFETCH(int, refusals);
+    QFETCH(int, recipients);
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
     const QString queue = QStringLiteral("REFUSING%1").arg(QCoreApplication::applicationPid());
@@ -694,21 +699,43 @@ void CliTest::aQueueThatRefusesNamesEveryEnvelope() {
     runTool("cupsreject", {queue});
     TestFolder folder;
     addShipped(folder);
-    QStringList arguments{
-        "print",     "--folder",   folder.appdir(), "--recipient", "Иванов Иван Иванович",
-        "--profile", "Конверт DL", "--profile",     "Конверт C6",  "--printer",
-        queue};
+    QStringList names{"Иванов Иван Иванович"};
+    QStringList arguments{"print", "--folder", folder.appdir()};
+    if (recipients == 0) {
+        arguments << "--recipient" << names.first();
+    } else {
+        names.clear();
+        folder.execute("update `table` set galka=0");
+        for (int i = 1; i <= recipients; ++i) {
+            names.append(QStringLiteral("Получатель %1").arg(i));
+            folder.execute(QStringLiteral("insert into `table` (name, komy, kyda, intyda, galka) "
+                                          "values ('%1', 'Получателю', 'ул. Мира, 1', 300000, 1)")
+                               .arg(names.last()));
+        }
+        arguments << "--ticked";
+    }
+    arguments << "--profile"
+              << "Конверт DL"
+              << "--profile"
+              << "Конверт C6"
+              << "--printer" << queue;
     if (oneJob)
         arguments << "--one-job";
     const Result result = runCli(arguments);
     QCOMPARE(result.status, 1);
+    const qsizetype envelopes = names.size() * 2;
     const QString refused = QStringLiteral("Принтер «%1» не принял документ.\n").arg(queue);
+    QString notTaken;
+    for (const QString& name : names)
+        notTaken += QStringLiteral("Не принят: %1, профиль «Конверт DL».\n"
+                                   "Не принят: %1, профиль «Конверт C6».\n")
+                        .arg(name);
     QCOMPARE(withoutMisfits(result.err),
              refused.repeated(refusals) +
-                 QStringLiteral("Очередь печати «%1» приняла конвертов: 0 из 2.\n").arg(queue) +
-                 "Не напечатано конвертов: 2 из 2.\n"
-                 "Не принят: Иванов Иван Иванович, профиль «Конверт DL».\n"
-                 "Не принят: Иванов Иван Иванович, профиль «Конверт C6».\n");
+                 QStringLiteral("Очередь печати «%1» приняла конвертов: 0 из %2.\n")
+                     .arg(queue)
+                     .arg(envelopes) +
+                 QStringLiteral("Не напечатано конвертов: %1 из %1.\n").arg(envelopes) + notTaken);
 }
 
 // A paused queue (a slow printer) takes 20 jobs (the private spooler's MaxJobsPerPrinter):

@@ -90,7 +90,26 @@ void paintPlaced(QPainter& painter, const Envelope& envelope, const PagePlacemen
     paintEnvelope(painter, envelope);
 }
 
+QString cannotStartOn(const QString& queue) {
+    return QStringLiteral("Не удалось начать печать на принтере «%1».").arg(queue);
+}
+
 } // namespace
+
+// A batch of envelopes under way: one document in memory, a page per envelope.
+struct PageOutput::Batch {
+    struct Page {
+        QString recipient;
+        QString profile;
+        QString title;
+        // A page that failed to draw is in the document but is not sent.
+        bool drawn = false;
+    };
+    QBuffer buffer;
+    std::unique_ptr<QPdfWriter> writer;
+    QPainter painter;
+    std::vector<Page> pages;
+};
 
 QPageSize paperNamed(const QString& name) {
     const QString wanted = name.trimmed();
@@ -253,23 +272,27 @@ bool PageOutput::printone(const Envelope& envelope, const PageRequest& request) 
     return false;
 }
 
-PageOutput::Run::Run(PageOutput& output, bool oneJob) : m_output(output) {
-    m_output.beginRun(oneJob);
+PageOutput::Run::Run(PageOutput& output, Jobs jobs) : m_output(output) {
+    m_output.beginRun(jobs);
 }
 
 PageOutput::Run::~Run() {
     m_output.endRun();
 }
 
-void PageOutput::beginRun(bool oneJob) {
+void PageOutput::beginRun(Jobs jobs) {
     m_inRun = true;
     m_runStopped = false;
-    m_oneJob = oneJob && m_mode == Mode::Spooler && !m_target;
+    // Pages recorded by a target keep their own path.
+    const bool toQueue = m_mode == Mode::Spooler && !m_target;
+    m_oneJob = jobs == Jobs::One && toQueue;
+    m_inBatches = jobs == Jobs::InBatches && toQueue;
     m_notAccepted.clear();
-    m_acceptedInOneJob.clear();
+    m_accepted.clear();
 }
 
 void PageOutput::settle() {
+    sendBatch();
     if (!m_pages)
         return;
     try {
@@ -281,6 +304,8 @@ void PageOutput::settle() {
 
 void PageOutput::endRun() {
     m_inRun = false;
+    sendBatch();
+    m_inBatches = false;
     sendJob();
     m_oneJob = false;
     m_queue.reset();
@@ -325,10 +350,13 @@ void PageOutput::printDocument(const Envelope& envelope, const PagePlacement& pl
         addToJob(envelope, placement, request);
         return;
     }
+    if (m_mode == Mode::Spooler && m_inBatches) {
+        addToBatch(envelope, placement, request);
+        return;
+    }
     if (m_mode == Mode::Spooler) {
         const QString title = request.documentName();
-        const QString cannotStart =
-            QStringLiteral("Не удалось начать печать на принтере «%1».").arg(m_queueName);
+        const QString cannotStart = cannotStartOn(m_queueName);
         QBuffer pdf;
         pdf.open(QIODevice::WriteOnly);
         {
@@ -429,13 +457,92 @@ void PageOutput::sendJob() {
             m_lastJob = m_queue->send(pdf, title, m_layout.pageSize(), true);
         });
         m_jobsSent += int(envelopes.size());
-        m_acceptedInOneJob = std::move(envelopes);
+        for (auto& [recipient, profile] : envelopes)
+            m_accepted.push_back({std::move(recipient), std::move(profile), m_lastJob});
     } catch (const StoppedWaiting&) {
         m_runStopped = true;
     } catch (const std::exception& e) {
         // The queue took none of them.
         m_notAccepted = std::move(envelopes);
         showFailure(e);
+    }
+}
+
+void PageOutput::addToBatch(const Envelope& envelope, const PagePlacement& placement,
+                            const PageRequest& request) {
+    if (!m_batch) {
+        auto batch = std::make_unique<Batch>();
+        batch->buffer.open(QIODevice::WriteOnly);
+        batch->writer = std::make_unique<QPdfWriter>(&batch->buffer);
+        batch->writer->setResolution(m_resolution);
+        batch->writer->setPageLayout(m_layout);
+        batch->writer->setCreator(applicationTitle());
+        if (!batch->painter.begin(batch->writer.get()))
+            throw UserError(cannotStartOn(m_queueName));
+        m_batch = std::move(batch);
+    } else if (!m_batch->writer->newPage()) {
+        throw UserError(cannotStartOn(m_queueName));
+    }
+    Batch& batch = *m_batch;
+    batch.pages.push_back({request.recipient, request.profile, request.documentName()});
+    batch.painter.save();
+    try {
+        paintPlaced(batch.painter, envelope, placement, m_metrics);
+    } catch (...) {
+        batch.painter.restore();
+        throw;
+    }
+    batch.painter.restore();
+    batch.pages.back().drawn = true;
+    if (int(batch.pages.size()) >= batchEnvelopes)
+        sendBatch();
+}
+
+void PageOutput::sendBatch() {
+    const std::unique_ptr<Batch> batch = std::move(m_batch);
+    if (!batch)
+        return;
+    std::vector<QByteArray> documents;
+    try {
+        if (!batch->painter.end())
+            throw UserError(cannotStartOn(m_queueName));
+        QStringList titles;
+        for (const Batch::Page& page : batch->pages)
+            titles.append(page.title);
+        documents = PdfPages::splitPages(batch->buffer.data(), titles);
+    } catch (const std::exception& e) {
+        // None of the batch reaches the queue.
+        for (const Batch::Page& page : batch->pages)
+            if (page.drawn)
+                m_notAccepted.emplace_back(page.recipient, page.profile);
+        m_notices.notice(
+            QStringLiteral("Не удалось подготовить конверты к печати на принтере «%1»: %2.")
+                .arg(m_queueName, errorMessage(e)));
+        return;
+    }
+    // Each envelope as it would have gone at once: its own job, title, paper and landscape;
+    // each refusal is told and fails that envelope alone.
+    for (size_t i = 0; i < batch->pages.size(); ++i) {
+        const Batch::Page& page = batch->pages[i];
+        if (!page.drawn)
+            continue;
+        try {
+            // One connection to the queue serves the whole run.
+            if (!m_queue)
+                m_queue = std::make_unique<PrintQueue>(m_queueName);
+            int job = 0;
+            whileQueueFull(
+                [&] { job = m_queue->send(documents[i], page.title, m_layout.pageSize(), true); });
+            ++m_jobsSent;
+            m_accepted.push_back({page.recipient, page.profile, job});
+        } catch (const StoppedWaiting&) {
+            // The user stopped the run: the rest of the batch is not sent.
+            m_runStopped = true;
+            return;
+        } catch (const std::exception& e) {
+            m_notAccepted.emplace_back(page.recipient, page.profile);
+            showFailure(e);
+        }
     }
 }
 

@@ -79,6 +79,14 @@ struct PageRequest {
     QString documentName() const;
 };
 
+// An envelope a print queue accepted: for whom, in which profile, and the spooler's job.
+struct QueuedEnvelope {
+    QString recipient;
+    QString profile;
+    int job = 0;
+    bool operator==(const QueuedEnvelope&) const = default;
+};
+
 // Where finished pages go instead of the printer; tests record them here.
 class PageTarget {
 public:
@@ -114,12 +122,29 @@ public:
     // Outside a run, the envelope is a run of its own.
     bool printone(const Envelope& envelope, const PageRequest& request);
 
-    // A print run: the envelopes printed while it lasts go into the same files. With
-    // `oneJob`, a run to a print queue goes there as one job of a page per envelope, in print
-    // order, sent when the run ends (also when it is stopped, with the pages drawn so far).
+    // How a run to a print queue sends its envelopes.
+    enum class Jobs {
+        // A job per envelope, sent before printone() returns: for a run that waits between
+        // envelopes, so that each is at the printer while the user decides.
+        EachAtOnce,
+        // A job per envelope, drawn a few at a time into one document that is then cut into
+        // a document per envelope, each sent as its own job: for a run nobody waits in, since
+        // Qt embeds the fonts once per document, which takes longer than drawing the page.
+        // The envelopes go out when a batch is full, at settle(), and when the run ends.
+        InBatches,
+        // The whole run as one job of a page per envelope, in print order, sent when the run
+        // ends (also when it is stopped, with the pages drawn so far).
+        One,
+    };
+    // Envelopes a batch collects before they are sent: few, so that a refusal is known within
+    // a few envelopes.
+    static constexpr int batchEnvelopes = 8;
+
+    // A print run: the envelopes printed while it lasts go into the same files, and to a
+    // print queue as `jobs` says.
     class Run {
     public:
-        explicit Run(PageOutput& output, bool oneJob = false);
+        explicit Run(PageOutput& output, Jobs jobs = Jobs::EachAtOnce);
         // Every envelope of the run on disk; a failure is shown.
         ~Run();
         Run(const Run&) = delete;
@@ -171,17 +196,15 @@ public:
     // Envelopes the queue took since the count was last reset (with resetFilesWritten).
     int jobsSent() const { return m_jobsSent; }
     // The spooler's number of the job of the last envelope printone() sent to the queue; 0
-    // when that envelope went elsewhere (files, a target) or was not taken.
+    // when that envelope went elsewhere (files, a target), was not taken, or waits in a
+    // batch or the run's one job (those are told by accepted() and notAccepted()).
     int lastJob() const { return m_lastJob; }
-    // The envelopes of the last run's one job that the queue did not take, in print order:
-    // recipient and profile. Empty when it took the job, and for a job per envelope (each
-    // refusal fails its own envelope there).
+    // The envelopes of the run under way (or of the last one) that went to the queue after
+    // their printone() returned, in the run's one job or in batches, and that the queue did
+    // not take, in print order: recipient and profile. Each refusal was shown.
     const std::vector<std::pair<QString, QString>>& notAccepted() const { return m_notAccepted; }
-    // The envelopes of the last run's one job when the queue took it, in print order; their
-    // job is lastJob(). Empty otherwise.
-    const std::vector<std::pair<QString, QString>>& acceptedInOneJob() const {
-        return m_acceptedInOneJob;
-    }
+    // Those that the queue took, in print order, each with its job.
+    const std::vector<QueuedEnvelope>& accepted() const { return m_accepted; }
 
     // Pages go to this target instead of the printer (not owned); nullptr restores the printer.
     void setTarget(PageTarget* target) { m_target = target; }
@@ -192,12 +215,17 @@ private:
     void measure();
     void printDocument(const Envelope& envelope, const PagePlacement& placement,
                        const PageRequest& request);
-    void beginRun(bool oneJob);
+    void beginRun(Jobs jobs);
     void endRun();
     // The run's one job to the queue: its pages, as the one chosen file is drawn.
     void addToJob(const Envelope& envelope, const PagePlacement& placement,
                   const PageRequest& request);
     void sendJob();
+    // A batch's envelope drawn into its document.
+    void addToBatch(const Envelope& envelope, const PagePlacement& placement,
+                    const PageRequest& request);
+    // The batch cut into a document per envelope, each sent as a job of its own.
+    void sendBatch();
     void showFailure(const std::exception& e);
     // Sends again while the queue refuses for its limit of jobs, as the queue wait says.
     void whileQueueFull(const std::function<void()>& send);
@@ -236,6 +264,10 @@ private:
     std::unique_ptr<PdfPages> m_job;
     std::vector<std::pair<QString, QString>> m_jobEnvelopes;
     QString m_jobTitle;
+    // The run under way sends its envelopes in batches.
+    bool m_inBatches = false;
+    struct Batch;
+    std::unique_ptr<Batch> m_batch;
     std::vector<std::pair<QString, QString>> m_notAccepted;
-    std::vector<std::pair<QString, QString>> m_acceptedInOneJob;
+    std::vector<QueuedEnvelope> m_accepted;
 };

@@ -141,10 +141,30 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
     });
     const auto unhooked = qScopeGuard([this] { m_output.setQueueWait({}); });
 
+    // The envelopes that reach the queue after their turn (in batches, or in the run's one
+    // job), taken or refused, told in print order as the output sends them.
+    size_t acceptedTold = 0;
+    size_t refusedTold = 0;
+    auto sentLater = [&] {
+        const std::vector<QueuedEnvelope>& accepted = m_output.accepted();
+        for (; acceptedTold < accepted.size(); ++acceptedTold)
+            result.queued.push_back(accepted[acceptedTold]);
+        const std::vector<std::pair<QString, QString>>& refused = m_output.notAccepted();
+        for (; refusedTold < refused.size(); ++refusedTold) {
+            ++result.failed;
+            result.notPrinted.push_back(refused[refusedTold]);
+        }
+    };
+
     std::exception_ptr failure;
     {
         // The run's envelopes share their files (one chosen file, or a batch cut into files).
-        PageOutput::Run pages(m_output, setup.oneJob && !waits);
+        // Where nobody waits between envelopes, they go to a queue in batches or as one job;
+        // a run that waits sends each before the wait.
+        using Jobs = PageOutput::Jobs;
+        PageOutput::Run pages(m_output, waits          ? Jobs::EachAtOnce
+                                        : setup.oneJob ? Jobs::One
+                                                       : Jobs::InBatches);
         int done = 0;
         // Whether the wait window waits for a confirmation: as the profile of the envelope
         // printed just before says, and at a recipient's first envelope as the observer says.
@@ -200,6 +220,7 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
             }
             if (printed && m_output.lastJob() > 0)
                 result.queued.push_back({recipient, name, m_output.lastJob()});
+            sentLater();
             observer.envelopeDone(++done, result.planned);
             // Files that cannot be written (a full disk) end the run; the user was told.
             if (m_output.runStopped())
@@ -226,13 +247,8 @@ PrintRunResult PrintRun::run(const PrintRunSetup& setup, PrintRunObserver& obser
             failure = std::current_exception();
         }
     }
-    // A run sent as one job is taken or refused whole.
-    for (const auto& [recipient, profile] : m_output.acceptedInOneJob())
-        result.queued.push_back({recipient, profile, m_output.lastJob()});
-    for (const auto& envelope : m_output.notAccepted()) {
-        ++result.failed;
-        result.notPrinted.push_back(envelope);
-    }
+    // The last batch, and the one job, taken or refused whole, went out as the run ended.
+    sentLater();
     if (m_output.runStopped())
         result.stopped = true;
     if (const QString notice = m_output.filesNotice(); !notice.isEmpty())

@@ -3,6 +3,7 @@
 #include "core/envelope/Envelope.h"
 #include "core/envelope/PageGeometry.h"
 #include "core/profiles/PrintProfile.h"
+#include "core/run/PageOutput.h"
 #include "core/run/RunChoice.h"
 
 #include <QList>
@@ -14,7 +15,6 @@
 
 class RecordsByName;
 class IniFile;
-class PageOutput;
 
 // What the program around a print run shows and asks while the run goes. The window
 // shows each recipient and envelope and waits between envelopes; the command line
@@ -91,14 +91,6 @@ struct PrintRunSetup {
     // A run to a print queue goes there as one job of a page per envelope, in print order,
     // when it does not wait between envelopes; a run that waits sends a job per envelope.
     bool oneJob = false;
-};
-
-// An envelope a print queue accepted: for whom, in which profile, and the spooler's job.
-struct QueuedEnvelope {
-    QString recipient;
-    QString profile;
-    int job = 0;
-    bool operator==(const QueuedEnvelope&) const = default;
 };
 
 // An envelope of a run whose text does not fit: the record's name, the profile and the lines.

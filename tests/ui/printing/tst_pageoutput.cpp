@@ -191,6 +191,8 @@ private slots:
     void aFullQueueIsWaitedFor();
     void oneJobForTheWholeRun_data();
     void oneJobForTheWholeRun();
+    void batchesReachTheQueueAsAJobPerEnvelope_data();
+    void batchesReachTheQueueAsAJobPerEnvelope();
 };
 
 void PageOutputTest::envelopeLandsWhereTheGeometrySays_data() {
@@ -790,7 +792,7 @@ void PageOutputTest::oneJobForTheWholeRun() {
     };
     output.resetFilesWritten();
     {
-        PageOutput::Run run(output, true);
+        PageOutput::Run run(output, PageOutput::Jobs::One);
         for (int i = 0; i < envelopes; ++i)
             QVERIFY(output.printone(envelope(i),
                                     {false, 0, "0", "0",
@@ -830,6 +832,87 @@ void PageOutputTest::oneJobForTheWholeRun() {
                  qPrintable(QStringLiteral("page %1: ink %2").arg(page).arg(area)));
         previous = area;
     }
+}
+
+void PageOutputTest::batchesReachTheQueueAsAJobPerEnvelope_data() {
+    QTest::addColumn<bool>("refusing");
+    QTest::newRow("more envelopes than a batch: a job each, in print order, with its title")
+        << false;
+    QTest::newRow("refused: every envelope named, none sent") << true;
+}
+
+// A run nobody waits in draws its envelopes a batch at a time into one document and sends
+// each envelope's own page as a job of its own once the batch is full, and the last batch
+// when the run ends.
+void PageOutputTest::batchesReachTheQueueAsAJobPerEnvelope() {
+    QFETCH(bool, refusing);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
+    QString queue = QStringLiteral("PDF");
+    std::optional<QScopeGuard<std::function<void()>>> removed;
+    if (refusing) {
+        queue = QStringLiteral("REFUSINGBATCH%1").arg(QCoreApplication::applicationPid());
+        runTool("lpadmin", {"-p", queue, "-E", "-v", "cups-pdf:/", "-P",
+                            "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"});
+        runTool("cupsreject", {queue});
+        removed.emplace(std::function<void()>([queue] { runTool("lpadmin", {"-x", queue}); }));
+    }
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    PageOutput output(messages, dir.path() + '/', PrintDestination::toQueue(queue));
+    output.checkprinter(screen96);
+    QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
+
+    constexpr int batch = PageOutput::batchEnvelopes;
+    constexpr int envelopes = batch + 3;
+    SpooledJobs jobs(refusing ? 0 : envelopes);
+    std::vector<std::pair<QString, QString>> printed;
+    for (int i = 0; i < envelopes; ++i)
+        printed.emplace_back(QStringLiteral("%1n%2e").arg(jobs.token()).arg(i),
+                             i % 2 == 0 ? QStringLiteral("DL") : QStringLiteral("C6"));
+    {
+        PageOutput::Run run(output, PageOutput::Jobs::InBatches);
+        for (int i = 0; i < envelopes; ++i) {
+            QCOMPARE(output.jobsSent(), i < batch || refusing ? 0 : batch);
+            QVERIFY(output.printone(framedEnvelope(),
+                                    {false, 0, "0", "0", printed[i].first, printed[i].second}));
+            // Sent with the batch, not with its own printone().
+            QCOMPARE(output.lastJob(), 0);
+        }
+    }
+    QVERIFY(!output.runStopped());
+    if (refusing) {
+        // Each envelope refused on its own, as when sent at once.
+        QStringList refusals;
+        for (int i = 0; i < envelopes; ++i)
+            refusals.append(QStringLiteral("Принтер «%1» не принял документ.").arg(queue));
+        QCOMPARE(messages.texts("notice"), refusals);
+        QCOMPARE(output.jobsSent(), 0);
+        QVERIFY(output.accepted().empty());
+        QVERIFY(output.notAccepted() == printed);
+        return;
+    }
+    QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts("notice").join('|')));
+    QCOMPARE(output.jobsSent(), envelopes);
+    QVERIFY(output.notAccepted().empty());
+    const QMap<int, QString> done = jobs.waitForAll();
+    QCOMPARE(done.size(), envelopes);
+    std::vector<QueuedEnvelope> expected;
+    auto job = done.keyBegin();
+    for (int i = 0; i < envelopes; ++i, ++job) {
+        expected.push_back({printed[i].first, printed[i].second, *job});
+        // The job's title, which the spooler names its file after, is the envelope's own:
+        // «recipient - profile» (cups-pdf may add to it).
+        const QString file = QFileInfo(done.value(*job)).fileName();
+        QVERIFY2(file.startsWith(printed[i].first) &&
+                     QRegularExpression(QStringLiteral("^[\\W_]+%1[\\W_]").arg(printed[i].second))
+                         .match(file.mid(printed[i].first.size()))
+                         .hasMatch(),
+                 qPrintable(file));
+        const QString info = runTool("pdfinfo", {done.value(*job)});
+        QVERIFY2(info.contains(QRegularExpression("Pages:\\s+1\\n")), qPrintable(info));
+    }
+    QVERIFY(output.accepted() == expected);
 }
 
 QTEST_MAIN(PageOutputTest)
