@@ -683,7 +683,7 @@ void CliTest::aQueueThatRefusesNamesEveryEnvelope_data() {
     QTest::newRow("a job per envelope") << false << 2 << 0;
     QTest::newRow("--one-job: the one job refused") << true << 1 << 0;
     QTest::newRow("a job per envelope, more envelopes than a batch: each named")
-        << false << 12 << 6;
+        << false << 18 << 9;
 }
 
 // Every envelope a queue refuses is told, and which it was; the run fails.

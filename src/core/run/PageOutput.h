@@ -137,8 +137,9 @@ public:
         One,
     };
     // Envelopes a batch collects before they are sent: few, so that a refusal is known within
-    // a few envelopes.
-    static constexpr int batchEnvelopes = 8;
+    // about a tenth of a second of drawing; fewer send markedly slower (README: the print
+    // queue's benchmark).
+    static constexpr int batchEnvelopes = 16;
 
     // A print run: the envelopes printed while it lasts go into the same files, and to a
     // print queue as `jobs` says.
