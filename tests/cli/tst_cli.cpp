@@ -693,9 +693,8 @@ void CliTest::aQueueThatRefusesNamesEveryEnvelope() {
     QFETCH(int, recipients);
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
-    const QString queue = QStringLiteral("REFUSING%1").arg(QCoreApplication::applicationPid());
-    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
-    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    const DiscardingQueue discarding(QStringLiteral("REFUSING"));
+    const QString& queue = discarding.name;
     runTool("cupsreject", {queue});
     TestFolder folder;
     addShipped(folder);
@@ -904,9 +903,8 @@ void CliTest::theUsersDefaultPaperIsThePage() {
 void CliTest::oneJobForTheWholeRun() {
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
-    const QString queue = QStringLiteral("ONEJOB%1").arg(QCoreApplication::applicationPid());
-    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
-    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    const DiscardingQueue discarding(QStringLiteral("ONEJOB"));
+    const QString& queue = discarding.name;
     TestFolder folder;
     addShipped(folder);
     folder.execute("update `table` set galka=1");

@@ -65,13 +65,19 @@ void addStoredTextRows() {
                                                    << "а\nб\nв";
 }
 
-PausedQueue::PausedQueue()
-    : name(QStringLiteral("FULL%1").arg(QCoreApplication::applicationPid())) {
+DiscardingQueue::DiscardingQueue(const QString& prefix)
+    : name(prefix + QString::number(QCoreApplication::applicationPid())) {
     runTool("lpadmin", {"-p", name, "-E", "-v", "file:///dev/null"});
+}
+
+DiscardingQueue::~DiscardingQueue() {
+    runTool("lpadmin", {"-x", name});
+}
+
+PausedQueue::PausedQueue() : DiscardingQueue(QStringLiteral("FULL")) {
     runTool("cupsdisable", {name});
 }
 
 PausedQueue::~PausedQueue() {
     runTool("cancel", {"-a", name});
-    runTool("lpadmin", {"-x", name});
 }

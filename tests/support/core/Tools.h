@@ -12,14 +12,21 @@ QString runTool(const QString& program, const QStringList& arguments);
 // (MaxJobsPerPrinter) it answers "Quota limit reached.", though it resumes the queue.
 bool resumeQueue(const QString& queue);
 
-// A paused raw queue of the isolated spooler that discards what it prints, named for this
-// process: a slow printer, whose job limit fills. Its jobs and the queue go with it.
-struct PausedQueue {
+// A raw queue of a test's own on the isolated spooler, which discards what it prints, named
+// `prefix` and this process's number; removed with it.
+struct DiscardingQueue {
+    explicit DiscardingQueue(const QString& prefix);
+    ~DiscardingQueue();
+    DiscardingQueue(const DiscardingQueue&) = delete;
+    DiscardingQueue& operator=(const DiscardingQueue&) = delete;
+    const QString name;
+};
+
+// A paused discarding queue: a slow printer, whose job limit fills. Its jobs and the queue
+// go with it.
+struct PausedQueue : DiscardingQueue {
     PausedQueue();
     ~PausedQueue();
-    PausedQueue(const PausedQueue&) = delete;
-    PausedQueue& operator=(const PausedQueue&) = delete;
-    const QString name;
 };
 
 // Whether `pdf` is a complete PDF file: its header, and the end of its trailer.

@@ -368,9 +368,8 @@ void PrintRunTest::aFullQueueIsWaitedForOrStopped() {
 void PrintRunTest::theClosingNoticeNamesWhatTheQueueRefused() {
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
-    const QString queue = QStringLiteral("REFUSING%1").arg(QCoreApplication::applicationPid());
-    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
-    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    const DiscardingQueue discarding(QStringLiteral("REFUSING"));
+    const QString& queue = discarding.name;
     runTool("cupsreject", {queue});
     Run r;
     r.mainWindow().setPageOutput(std::make_unique<PageOutput>(r.messages, r.folder.appdir(),
@@ -468,9 +467,8 @@ void PrintRunTest::oneJobUnlessTheRunWaits() {
     QFETCH(int, jobs);
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("No isolated CUPS: scripts/test.sh starts one and sets CUPS_SERVER.");
-    const QString queue = QStringLiteral("WINDOWJOB%1").arg(QCoreApplication::applicationPid());
-    runTool("lpadmin", {"-p", queue, "-E", "-v", "file:///dev/null"});
-    const auto removed = qScopeGuard([&] { runTool("lpadmin", {"-x", queue}); });
+    const DiscardingQueue discarding(QStringLiteral("WINDOWJOB"));
+    const QString& queue = discarding.name;
     Run r(printdelay);
     auto* oneJob = r.mainWindow().findChild<QAction*>(ControlNames::Main::oneJobCommand);
     QVERIFY(oneJob && oneJob->isCheckable() && !oneJob->isChecked());
